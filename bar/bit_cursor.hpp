@@ -1,0 +1,101 @@
+// A position on a packed 1-bit image, moved one pixel at a time with a
+// moving bit mask so that walking a line never calls per-pixel functions.
+#pragma once
+
+#include <cstdint>
+
+#include "zr/ZrImage.h"
+
+namespace zr::bar {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+};
+
+// Half-open area: x in [xMin, xEnd), y in [yMin, yEnd).
+struct Area {
+    int xMin = 0, xEnd = 0, yMin = 0, yEnd = 0;
+    bool Contains(int x, int y) const { return x >= xMin && x < xEnd && y >= yMin && y < yEnd; }
+    bool Contains(Point p) const { return Contains(p.x, p.y); }
+    Point Clamp(Point p) const {
+        if (p.x < xMin) p.x = xMin;
+        if (p.x >= xEnd) p.x = xEnd - 1;
+        if (p.y < yMin) p.y = yMin;
+        if (p.y >= yEnd) p.y = yEnd - 1;
+        return p;
+    }
+};
+
+// Step codes: 0 x+1; 1 x+1,y+1; 2 y+1; 3 x-1,y+1; 4 x-1; 5 x-1,y-1; 6 y-1; 7 x+1,y-1.
+constexpr int kStepDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
+constexpr int kStepDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+
+class BitCursor {
+public:
+    explicit BitCursor(const ZrImage &image)
+        : bits_(static_cast<const std::uint8_t *>(image.bits)),
+          pitch_(image.pitch),
+          height_(static_cast<int>(image.height)),
+          setIsDark_(image.polarity == 0) {}
+
+    void MoveTo(int x, int y) {
+        x_ = x;
+        y_ = y;
+        byte_ = bits_ + static_cast<std::ptrdiff_t>(height_ - 1 - y) * pitch_ + (x >> 3);
+        mask_ = static_cast<std::uint8_t>(0x80u >> (x & 7));
+    }
+    void MoveTo(Point p) { MoveTo(p.x, p.y); }
+
+    bool Dark() const { return ((*byte_ & mask_) != 0) == setIsDark_; }
+    int x() const { return x_; }
+    int y() const { return y_; }
+    Point At() const { return {x_, y_}; }
+
+    // Moves by one step code; the caller has checked that the target is inside the picture.
+    void Step(std::uint8_t code) {
+        const int dx = kStepDx[code];
+        const int dy = kStepDy[code];
+        if (dx > 0) {
+            ++x_;
+            mask_ = static_cast<std::uint8_t>(mask_ >> 1);
+            if (mask_ == 0) {
+                mask_ = 0x80;
+                ++byte_;
+            }
+        } else if (dx < 0) {
+            --x_;
+            mask_ = static_cast<std::uint8_t>(mask_ << 1);
+            if (mask_ == 0) {
+                mask_ = 0x01;
+                --byte_;
+            }
+        }
+        if (dy > 0) {
+            ++y_;
+            byte_ -= pitch_;
+        } else if (dy < 0) {
+            --y_;
+            byte_ += pitch_;
+        }
+    }
+
+    // Moves one step if the target lies in the area; false otherwise.
+    bool StepInside(std::uint8_t code, const Area &area) {
+        if (!area.Contains(x_ + kStepDx[code], y_ + kStepDy[code])) return false;
+        Step(code);
+        return true;
+    }
+
+private:
+    const std::uint8_t *bits_;
+    std::int32_t pitch_;
+    int height_;
+    bool setIsDark_;
+    const std::uint8_t *byte_ = nullptr;
+    std::uint8_t mask_ = 0x80;
+    int x_ = 0;
+    int y_ = 0;
+};
+
+}  // namespace zr::bar

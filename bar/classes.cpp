@@ -1,0 +1,194 @@
+// Width classes: each colour group's widths are histogrammed and split into up
+// to four clusters, narrowest "0" to widest "3".
+#include "bar/classes.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zr::bar {
+namespace {
+
+// One colour group of a line reading.
+struct Group {
+    bool light = false;
+    bool empty = true;
+    int min = 0;
+    int max = 0;
+    WidthHistogram histogram;
+    std::array<int, 3> boundaries = {};
+};
+
+// Light elements: the spaces with dark bars, the bars with light bars
+// (element 0 is always the first bar).
+bool IsLight(std::size_t index, std::uint8_t barColor) {
+    const bool odd = index % 2 == 1;
+    return barColor == 2 ? !odd : odd;
+}
+
+// Splits the reading into its light (index 0) and dark (index 1) group, each
+// with a histogram sized to its own widest element.
+std::array<Group, 2> SplitGroups(const Widths &widths, std::uint8_t barColor) {
+    std::array<Group, 2> groups;
+    groups[0].light = true;
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        Group &g = groups[IsLight(i, barColor) ? 0 : 1];
+        const int w = widths[i];
+        if (g.empty) {
+            g.min = g.max = w;
+            g.empty = false;
+        }
+        g.min = std::min(g.min, w);
+        g.max = std::max(g.max, w);
+    }
+    for (Group &g : groups) {
+        if (!g.empty) g.histogram.assign(static_cast<std::size_t>(g.max) + 2, 0);
+    }
+    for (std::size_t i = 0; i < widths.size(); ++i) ++groups[IsLight(i, barColor) ? 0 : 1].histogram[widths[i]];
+    return groups;
+}
+
+std::uint32_t Bin(const WidthHistogram &histogram, int i) {
+    return i >= 0 && i < static_cast<int>(histogram.size()) ? histogram[i] : 0;
+}
+
+int RoundHalfUp(double x) { return static_cast<int>(std::floor(x + 0.5)); }
+
+// "0" up to boundary 1, "1" up to boundary 2, "2" up to boundary 3, "3" above.
+std::string ToClasses(const Widths &widths, std::uint8_t barColor, const std::array<Group, 2> &groups) {
+    std::string classes(widths.size(), '0');
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        const std::array<int, 3> &b = groups[IsLight(i, barColor) ? 0 : 1].boundaries;
+        const int w = widths[i];
+        classes[i] = w <= b[0] ? '0' : w <= b[1] ? '1' : w <= b[2] ? '2' : '3';
+    }
+    return classes;
+}
+
+// Up to three boundaries, each search starting just above the previous one;
+// the missing ones stay at the group's maximum.
+template <typename Find>
+void FindBoundaries(Group &g, Find find) {
+    g.boundaries.fill(g.max);
+    int from = g.min;
+    for (int &b : g.boundaries) {
+        b = find(from);
+        if (b >= g.max) break;
+        from = b + 1;
+    }
+}
+
+}  // namespace
+
+int ClassBoundary(const WidthHistogram &histogram, int low, int high, int start, int window) {
+    int first = std::max(start, 0);
+    while (first < high && Bin(histogram, first) == 0) ++first;
+    if (first >= high) return high;
+    // A cluster far above the search start leaves the class in between empty,
+    // so that the classes above keep their module numbering.
+    if (first >= low + 2 * window) return low + window;
+
+    int peak = first;
+    for (int i = first + 1; i <= first + window; ++i) {
+        if (Bin(histogram, i) > Bin(histogram, peak)) peak = i;
+    }
+    // A bin not lower than its predecessor after the peak means a second
+    // cluster touches this one.
+    bool rise = false;
+    int i = peak + 1;
+    for (; i <= peak + window + 1 && Bin(histogram, i) > 0; ++i) {
+        if (Bin(histogram, i) >= Bin(histogram, i - 1)) rise = true;
+    }
+    const int last = i - 1;  // the run stops at an empty bin or at the window's end
+    int boundary;
+    if (rise) {
+        boundary = (last - start + 1) / 2 + start - 1;
+        if (boundary == peak) boundary = peak + 1;
+    } else {
+        boundary = std::min(last, high);
+    }
+    if (boundary == low) boundary = peak + 1;
+    return boundary;
+}
+
+int ValleyFind(const WidthHistogram &histogram, int from, int to, int window) {
+    // The search proper starts at the first occupied width; a start left in
+    // the empty bins below it would step back into the previous cluster.
+    while (from < to && Bin(histogram, from) == 0) ++from;
+    if (from >= to) return to;
+
+    int peak = from;
+    for (int i = from + 1; i <= from + window; ++i) {
+        if (Bin(histogram, i) > Bin(histogram, peak)) peak = i;
+    }
+    int rise = -1;
+    int i = std::max(from + window - 1, from);
+    for (; i <= to && Bin(histogram, i) > 0; ++i) {
+        if (rise < 0 && i > from && Bin(histogram, i) >= Bin(histogram, i - 1)) rise = i;
+    }
+    const bool reachedTo = i > to;
+    int last = i - 1;
+    while (last > from && Bin(histogram, last) == 0) --last;
+
+    if (rise >= 0) {
+        if (peak + window < last) return rise - 1;
+        return last == peak ? peak + 1 : last;
+    }
+    return reachedTo ? to : last;
+}
+
+std::string ElementsToClasses(const Widths &widths, std::uint8_t barColor) {
+    std::array<Group, 2> groups = SplitGroups(widths, barColor);
+    for (Group &g : groups) {
+        if (g.empty) continue;
+        const int range = g.max - g.min;
+        // The light window is truncated to 8 bits (wrapping on ranges over a
+        // thousand), the dark one rounded; each searches at least two bins.
+        int window = g.light ? static_cast<std::uint8_t>((range - 1) / 4) : RoundHalfUp((range - 1) * 0.25);
+        window = std::max(window, 2);
+        // Each search takes its own start as the low end, so that a far first
+        // cluster is measured from where the search began.
+        FindBoundaries(g, [&](int from) { return ClassBoundary(g.histogram, from, g.max, from, window); });
+        // A narrow spread holds two classes at most: split it in the middle.
+        if (range <= 4 && g.boundaries[0] != g.max) g.boundaries = {(g.max + g.min) / 2, g.max, g.max};
+    }
+    return ToClasses(widths, barColor, groups);
+}
+
+std::string AveragedToClasses(const Widths &widths, std::uint8_t barColor) {
+    std::array<Group, 2> groups = SplitGroups(widths, barColor);
+    for (Group &g : groups) {
+        if (g.empty) continue;
+        int window = (g.max - g.min + 1) / 4;
+        if (g.light) {
+            window = window > 2 ? window + 1 : 2;
+        } else {
+            window = std::max(window, 2);
+        }
+        FindBoundaries(g, [&](int from) { return ValleyFind(g.histogram, from, g.max, window); });
+    }
+    return ToClasses(widths, barColor, groups);
+}
+
+std::string QuarterClasses(const Widths &widths, std::uint8_t barColor) {
+    std::array<Group, 2> groups = SplitGroups(widths, barColor);
+    for (Group &g : groups) {
+        if (g.empty) continue;
+        const double q = std::max((g.max - g.min + 1) / 4.0, 1.0);
+        // Each class spans q widths from the first occupied width above the
+        // previous boundary.
+        auto firstAbove = [&](int b) {
+            int i = b + 1;
+            while (i < g.max && g.histogram[i] == 0) ++i;
+            return i;
+        };
+        std::array<int, 3> &b = g.boundaries;
+        b = {RoundHalfUp(g.min - 1 + q), g.max, g.max};
+        if (b[0] < g.max) {
+            b[1] = RoundHalfUp(firstAbove(b[0]) - 1 + q);
+            if (b[1] < g.max) b[2] = RoundHalfUp(firstAbove(b[1]) - 1 + q);
+        }
+    }
+    return ToClasses(widths, barColor, groups);
+}
+
+}  // namespace zr::bar

@@ -1,0 +1,156 @@
+// Decodes a candidate: line by line across the symbol, then from the
+// averaged widths of the lines that failed.
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "bar/classes.hpp"
+#include "bar/decoder_tables.hpp"
+#include "bar/pass_state.hpp"
+
+namespace zr::bar {
+
+namespace {
+
+constexpr int kLineCount = 50;
+constexpr int kLineSpacing = 3;
+constexpr std::size_t kMinElements = 10;
+
+bool Decoded(std::uint16_t status) { return status == 0 || status == kCheckFailed; }
+
+// Class-string decoding of one line reading, with the Code 39 retry.
+std::uint16_t DecodeLineReading(PassState &pass, const Widths &widths) {
+    std::uint16_t status = DecodeStringTables(ElementsToClasses(widths, pass.decode.barColor), pass.decode);
+    if (!Decoded(status) && (pass.decode.symbologies & ZR_BAR_CODE39)) {
+        const std::uint16_t retry = Code39Retry(widths, pass.decode);
+        if (Decoded(retry)) status = retry;
+    }
+    return status;
+}
+
+// Widths of the most frequent element count, averaged in quarter pixels.
+bool AverageReadings(const std::vector<Widths> &readings, Widths &averaged) {
+    if (readings.empty()) return false;
+    std::map<std::size_t, int> frequency;  // ordered: the smallest count wins ties
+    for (const Widths &r : readings) ++frequency[r.size()];
+    std::size_t count = 0;
+    int best = 0;
+    for (const auto &[size, times] : frequency) {
+        if (times > best) {
+            best = times;
+            count = size;
+        }
+    }
+    std::vector<std::uint32_t> sums(count, 0);
+    for (const Widths &r : readings) {
+        if (r.size() != count) continue;
+        for (std::size_t i = 0; i < count; ++i) sums[i] += r[i];
+    }
+    averaged.assign(count, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        const double quarter = std::floor(sums[i] * 4.0 / best + 0.5);
+        averaged[i] = static_cast<std::uint16_t>(std::min(quarter, 65535.0));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::uint16_t CollectSymbolLine(const PassState &pass, Point base, std::uint8_t barColor, SymbolLine &line) {
+    const Candidate &cand = pass.candidate;
+    const Area &area = pass.area;
+    if (!area.Contains(base)) return kRejected;
+    const bool barIsDark = barColor == 1;
+    BitCursor cursor(*pass.image);
+    cursor.MoveTo(base);
+
+    // Find a pixel of the bar colour near the base.
+    const double searchLimit = 4 * std::max(cand.DarkMean(), cand.LightMean());
+    TableWalk along{&cand.steps[kAlong]};
+    int walked = 0;
+    while (cursor.Dark() != barIsDark) {
+        if (++walked > searchLimit || !cursor.StepInside(along.Next(), area)) return kRejected;
+    }
+    // Back to the first pixel of that bar.
+    TableWalk back{&cand.steps[kBack]};
+    for (;;) {
+        BitCursor probe = cursor;
+        if (!probe.StepInside(back.Next(), area) || probe.Dark() != barIsDark) break;
+        cursor = probe;
+    }
+    line.first = cursor.At();
+
+    // Collect elements up to the quiet zone.
+    const double groundLimit = 3.5 * cand.GroundMean(barColor);
+    line.widths.clear();
+    along = TableWalk{&cand.steps[kAlong]};
+    Point lastBarPixel = line.first;
+    bool onBar = true;
+    int width = 1;
+    for (;;) {
+        const Point here = cursor.At();
+        const bool inside = cursor.StepInside(along.Next(), area);
+        const bool isBar = inside && cursor.Dark() == barIsDark;
+        if (inside && isBar == onBar) {
+            ++width;
+            if (!onBar && width > groundLimit) break;  // the quiet zone
+            continue;
+        }
+        if (onBar) {
+            lastBarPixel = here;
+            line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
+        } else if (inside) {
+            line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
+        }
+        if (!inside || line.widths.size() >= kMaxElements) break;
+        onBar = isBar;
+        width = 1;
+    }
+    if (!line.widths.empty() && line.widths.size() % 2 == 0) line.widths.pop_back();  // ends with a bar
+    line.last = lastBarPixel;
+    return line.widths.size() < kMinElements ? kRejected : 0;
+}
+
+std::uint16_t DecodeCandidate(PassState &pass) {
+    const Candidate &cand = pass.candidate;
+    pass.readings.clear();
+
+    // Line by line, starting 6 pixels inside the outline's first corner.
+    Point base = cand.outline[0];
+    TableWalk across{&cand.steps[kAcrossDown]};
+    auto moveAcross = [&](int steps) {
+        for (int i = 0; i < steps; ++i) {
+            const std::uint8_t code = across.Next();
+            base = {base.x + kStepDx[code], base.y + kStepDy[code]};
+        }
+    };
+    moveAcross(kLineSpacing);
+    moveAcross(kLineSpacing);
+    SymbolLine line;
+    for (int i = 0; i < kLineCount && pass.area.Contains(base); ++i, moveAcross(kLineSpacing)) {
+        if (CollectSymbolLine(pass, base, pass.decode.barColor, line) != 0) continue;
+        const std::uint16_t status = DecodeLineReading(pass, line.widths);
+        if (Decoded(status)) return status;
+        if (static_cast<int>(pass.readings.size()) < kMaxLineReadings) pass.readings.push_back(line.widths);
+    }
+
+    // Averaged widths of the lines that failed.
+    Widths averaged;
+    if (!AverageReadings(pass.readings, averaged)) return kNotDecodable;
+    std::uint16_t status = DecodeLineReading(pass, averaged);
+    if (Decoded(status)) return status;
+    status = DecodeStringTables(AveragedToClasses(averaged, pass.decode.barColor), pass.decode);
+    if (status == 0) return 0;
+    // The width-run decoders have the last word, but a decode whose check did
+    // not verify is kept when they find nothing.
+    const DecodeState unverified = pass.decode;
+    const std::uint16_t runs = DecodeRunTables(averaged, pass.decode);
+    if (Decoded(runs)) return runs;
+    if (status == kCheckFailed) {
+        pass.decode = unverified;
+        return kCheckFailed;
+    }
+    return kNotDecodable;
+}
+
+}  // namespace zr::bar

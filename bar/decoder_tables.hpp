@@ -1,0 +1,21 @@
+// The two decoder tables and the runs through them.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "bar/decode_state.hpp"
+
+namespace zr::bar {
+
+// Runs a class string through the class-string decoders, forward and
+// reversed as the reading sense allows. 0 or kCheckFailed: decoded (state.type,
+// checksumOk, reversed and text set); kNoDecoderMatched otherwise.
+std::uint16_t DecodeStringTables(std::string_view classes, DecodeState &state);
+// The same over the width-run decoders.
+std::uint16_t DecodeRunTables(const Widths &widths, DecodeState &state);
+// Code 39 second chance on one line reading: quarter classes, then odd
+// classes above "1" forced to "1". 11 when Code 39 is not enabled.
+std::uint16_t Code39Retry(const Widths &widths, DecodeState &state);
+
+}  // namespace zr::bar

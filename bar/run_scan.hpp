@@ -1,0 +1,54 @@
+// Run collection along straight lines, step tables for an angle, and the
+// least-squares angle of edge points. Built into every reader that walks lines.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "zr/ZrImage.h"
+
+namespace zr::bar {
+
+constexpr int kStepTableSize = 200;
+using StepTable = std::array<std::uint8_t, kStepTableSize>;
+
+// Statuses of the run collection.
+constexpr std::uint16_t kRunOk = 0;
+constexpr std::uint16_t kRunGap = 5009;          // a light gap or the pixel limit ended the run
+constexpr std::uint16_t kRunLeftArea = 5011;     // the walk left the area
+constexpr std::uint16_t kRunImplausible = 5012;  // enough elements, implausible widths
+
+// One run collection along a straight line.
+struct RunScan {
+    std::int32_t xMin = 0, xEnd = 0, yMin = 0, yEnd = 0;  // allowed area, half open
+    std::int32_t startX = 0, startY = 0;
+    std::int32_t stopX = 0, stopY = 0;
+    std::uint8_t direction = 0;  // 1, 2 rightward; 4, 8 downward; 16 up-right; 32 down-right
+    std::uint8_t startsLight = 0;
+    std::uint16_t pixelLimit = 4000;
+    std::uint16_t pixels = 0;
+    std::int16_t elements = 0;
+    std::uint16_t minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
+    std::uint16_t capacity = 0;        // 0 means 1000
+    std::vector<std::uint16_t> widths;  // element 0 has the colour of the first pixel
+};
+
+// Sets the direction and limits and allocates the widths. 10 on allocation failure.
+std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction);
+// Walks from the start point and fills the widths; 0, 5009, 5011 or 5012.
+std::uint16_t RunCollect(RunScan &scan, const ZrImage &image);
+// Fills a step table for the angle (degrees); returns the number of side steps.
+int DirectionSteps(double angle, int count, StepTable &table);
+
+struct EdgePoint {
+    double x = 0, y = 0;
+};
+constexpr std::uint16_t kDegenerateFit = 32462;
+// Least-squares angle (degrees, [0, 360)) of the points. Mode with bit 2 or 3
+// set: edges near vertical (x fitted on y); otherwise near horizontal.
+std::uint16_t LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode, double *angle);
+
+constexpr double kPi = 3.1415926;
+
+}  // namespace zr::bar

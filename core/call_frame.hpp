@@ -1,0 +1,143 @@
+// The frame every reader's exported calls share: init, scan timing, the
+// working image, the rectangle rules, the result list, get-at and free.
+// Each reader instantiates it with its scanner record, result record and search.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <type_traits>
+
+#include "core/grey.hpp"
+#include "core/image.hpp"
+
+namespace zr {
+
+constexpr std::uint8_t kDefaultMaxResults = 20;
+
+// Search corners of the two-dimensional readers (inclusive ends).
+struct SearchCorners {
+    std::uint32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
+// Processor seconds between two clock() readings.
+inline double ClockSeconds(std::clock_t start, std::clock_t end) {
+    return static_cast<double>(end - start) / CLOCKS_PER_SEC;
+}
+
+// Common head defaults; the reader sets its own options afterwards.
+template <class Scanner>
+std::uint16_t InitScannerHead(Scanner *scanner) {
+    if (scanner == nullptr) return ZR_ERR_BAD_ARGUMENT;
+    scanner->image = nullptr;
+    scanner->left = scanner->top = scanner->rectWidth = scanner->rectHeight = 0;
+    scanner->resultCount = 0;
+    scanner->results = nullptr;
+    scanner->maxResults = kDefaultMaxResults;
+    return ZR_OK;
+}
+
+// Copies result `index` into the caller's record; 15 when out of range.
+template <class Scanner, class Result>
+std::uint16_t GetResultAt(const Scanner *scanner, int index, Result *destination) {
+    if (scanner == nullptr || destination == nullptr || scanner->results == nullptr) return ZR_ERR_BAD_ARGUMENT;
+    if (index < 0 || index >= scanner->resultCount || index >= scanner->maxResults) return ZR_ERR_BAD_ARGUMENT;
+    std::memcpy(destination, &scanner->results[index], sizeof(Result));
+    return ZR_OK;
+}
+
+template <class Scanner>
+std::uint16_t FreeResults(Scanner *scanner) {
+    if (scanner == nullptr) return ZR_ERR_BAD_ARGUMENT;
+    std::free(scanner->results);
+    scanner->results = nullptr;
+    return ZR_OK;
+}
+
+// Replaces the result list with a zero-filled array of maxResults records.
+template <class Scanner>
+std::uint16_t PrepareResultList(Scanner *scanner) {
+    if (scanner->maxResults == 0) scanner->maxResults = kDefaultMaxResults;
+    scanner->resultCount = 0;
+    std::free(scanner->results);
+    scanner->results = nullptr;
+    using Result = std::remove_pointer_t<decltype(scanner->results)>;
+    scanner->results = static_cast<Result *>(std::calloc(scanner->maxResults, sizeof(Result)));
+    return scanner->results == nullptr ? ZR_ERR_NO_MEMORY : ZR_OK;
+}
+
+// Rectangle rules of the linear and PDF417 readers: clamped in place (the
+// frame puts the caller's values back after the search).
+template <class Scanner>
+void ClampRectangle(Scanner *scanner, std::uint32_t width, std::uint32_t height) {
+    if (scanner->left >= width) scanner->left = 0;
+    if (scanner->top >= height) scanner->top = 0;
+    if (scanner->rectWidth == 0 || scanner->rectWidth > width - scanner->left)
+        scanner->rectWidth = width - scanner->left;
+    if (scanner->rectHeight == 0 || scanner->rectHeight > height - scanner->top)
+        scanner->rectHeight = height - scanner->top;
+}
+
+// Rectangle rules of the two-dimensional readers: the scanner is not changed.
+template <class Scanner>
+SearchCorners SearchCornersOf(const Scanner *scanner, std::uint32_t width, std::uint32_t height) {
+    SearchCorners c;
+    c.x0 = scanner->left < width ? scanner->left : 0;
+    c.y0 = scanner->top < height ? scanner->top : 0;
+    const std::uint64_t right = std::uint64_t{scanner->left} + scanner->rectWidth;
+    const std::uint64_t bottom = std::uint64_t{scanner->top} + scanner->rectHeight;
+    c.x1 = scanner->rectWidth != 0 && right <= width ? static_cast<std::uint32_t>(right) : width - 1;
+    c.y1 = scanner->rectHeight != 0 && bottom <= height ? static_cast<std::uint32_t>(bottom) : height - 1;
+    return c;
+}
+
+// Working image owned by one scan call.
+struct WorkingImage {
+    ZrImage image{};
+    WorkingImage() = default;
+    WorkingImage(const WorkingImage &) = delete;
+    WorkingImage &operator=(const WorkingImage &) = delete;
+    ~WorkingImage() { ImageDestroy(&image); }
+};
+
+// Loads the caller's DIB and makes it bi-level. 14 when the DIB is null.
+inline std::uint16_t LoadBiLevel(const void *dib, ZrImage *work) {
+    if (dib == nullptr) return ZR_ERR_NULL_DIB;
+    std::uint16_t status = ImageFromDib(work, dib);
+    if (status == ZR_OK) status = ImageToMono(work);
+    return status;
+}
+
+enum class RectangleRule { ClampInPlace, Corners };
+
+// One scan call: timing, working image, rectangle, result list, then
+// `search(work, status)` which returns the scan's status. For ClampInPlace
+// the caller's rectangle is restored afterwards.
+template <RectangleRule rule, class Scanner, class Search>
+std::uint16_t RunScanFrame(Scanner *scanner, Search &&search) {
+    const std::clock_t start = std::clock();
+    if (scanner == nullptr) return ZR_ERR_BAD_ARGUMENT;
+    WorkingImage work;
+    std::uint16_t status = LoadBiLevel(scanner->image, &work.image);
+    if (status != ZR_OK) {
+        scanner->runTime = 0;
+        return status;
+    }
+    const std::uint32_t saved[4] = {scanner->left, scanner->top, scanner->rectWidth, scanner->rectHeight};
+    if (rule == RectangleRule::ClampInPlace) ClampRectangle(scanner, work.image.width, work.image.height);
+    status = PrepareResultList(scanner);
+    if (status == ZR_OK) status = search(work.image);
+    const std::clock_t end = std::clock();
+    ImageDestroy(&work.image);
+    if (rule == RectangleRule::ClampInPlace) {
+        scanner->left = saved[0];
+        scanner->top = saved[1];
+        scanner->rectWidth = saved[2];
+        scanner->rectHeight = saved[3];
+    }
+    scanner->runTime = ClockSeconds(start, end);
+    return status;
+}
+
+}  // namespace zr

@@ -1,0 +1,83 @@
+// The 40-byte header at the start of a packed DIB, read and written field by
+// field with memcpy so that the block may sit at any address.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "core/image.hpp"
+
+namespace zr {
+
+struct DibHeader {
+    std::uint32_t size = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::uint16_t planes = 0;
+    std::uint16_t bitCount = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t sizeImage = 0;
+    std::int32_t xPelsPerMeter = 0;
+    std::int32_t yPelsPerMeter = 0;
+    std::uint32_t clrUsed = 0;
+    std::uint32_t clrImportant = 0;
+};
+
+namespace dib_detail {
+
+template <typename T>
+inline void Get(const std::uint8_t *from, std::size_t offset, T *value) {
+    std::memcpy(value, from + offset, sizeof(T));
+}
+
+template <typename T>
+inline void Put(std::uint8_t *to, std::size_t offset, T value) {
+    std::memcpy(to + offset, &value, sizeof(T));
+}
+
+}  // namespace dib_detail
+
+inline DibHeader ReadDibHeader(const void *dib) {
+    const auto *p = static_cast<const std::uint8_t *>(dib);
+    DibHeader h;
+    dib_detail::Get(p, 0, &h.size);
+    dib_detail::Get(p, 4, &h.width);
+    dib_detail::Get(p, 8, &h.height);
+    dib_detail::Get(p, 12, &h.planes);
+    dib_detail::Get(p, 14, &h.bitCount);
+    dib_detail::Get(p, 16, &h.compression);
+    dib_detail::Get(p, 20, &h.sizeImage);
+    dib_detail::Get(p, 24, &h.xPelsPerMeter);
+    dib_detail::Get(p, 28, &h.yPelsPerMeter);
+    dib_detail::Get(p, 32, &h.clrUsed);
+    dib_detail::Get(p, 36, &h.clrImportant);
+    return h;
+}
+
+inline void WriteDibHeader(void *dib, const DibHeader &h) {
+    auto *p = static_cast<std::uint8_t *>(dib);
+    dib_detail::Put(p, 0, h.size);
+    dib_detail::Put(p, 4, h.width);
+    dib_detail::Put(p, 8, h.height);
+    dib_detail::Put(p, 12, h.planes);
+    dib_detail::Put(p, 14, h.bitCount);
+    dib_detail::Put(p, 16, h.compression);
+    dib_detail::Put(p, 20, h.sizeImage);
+    dib_detail::Put(p, 24, h.xPelsPerMeter);
+    dib_detail::Put(p, 28, h.yPelsPerMeter);
+    dib_detail::Put(p, 32, h.clrUsed);
+    dib_detail::Put(p, 36, h.clrImportant);
+}
+
+// True when the record holds a block laid out as ImageCreate makes it, so that
+// height rows of pitch bytes can be walked from bits without leaving the block.
+inline bool HoldsPicture(const ZrImage *image) {
+    if (!image->dib || !image->bits) return false;
+    if (image->pitch != RowPitch(image->width, image->bitsPerPixel)) return false;
+    if (static_cast<std::uint64_t>(image->height) * static_cast<std::uint32_t>(image->pitch) != image->size)
+        return false;
+    return static_cast<const std::uint8_t *>(image->bits) ==
+           static_cast<const std::uint8_t *>(image->dib) + kDibHeaderSize + ImagePaletteSize(image);
+}
+
+}  // namespace zr

@@ -1,0 +1,48 @@
+// Image record operations shared by every reader library.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "zr/ZrImage.h"
+
+namespace zr {
+
+constexpr std::uint32_t kDibHeaderSize = 40;
+
+// Bytes per stored row: rows are padded to a multiple of 4 bytes.
+constexpr std::int32_t RowPitch(std::uint32_t width, std::uint16_t bitsPerPixel) {
+    return static_cast<std::int32_t>(((static_cast<std::uint64_t>(bitsPerPixel) * width + 31) >> 5) << 2);
+}
+
+// Resolution conversions, both rounded half up.
+std::uint32_t DpiToPixelsPerMetre(std::uint32_t dpi);
+std::uint32_t PixelsPerMetreToDpi(std::int32_t ppm);
+
+// (Re)allocates a blank white picture for the record's width, height,
+// bitsPerPixel, resolutions and polarity. Codes 1, 3, 10.
+std::uint16_t ImageCreate(ZrImage *image);
+// Frees the block; null and empty records are accepted.
+std::uint16_t ImageDestroy(ZrImage *image);
+// Makes target an independent copy of source. Codes 1, 2, 3, 10.
+std::uint16_t ImageCopy(const ZrImage *source, ZrImage *target);
+// Loads a caller's packed DIB. Codes 1, 14, 3 (unreadable DIB), 10.
+std::uint16_t ImageFromDib(ZrImage *image, const void *dib);
+
+std::uint8_t *ImagePalette(const ZrImage *image);
+std::uint32_t ImagePaletteSize(const ZrImage *image);
+std::size_t ImageDibSize(const ZrImage *image);
+
+// Stored row holding picture row y (y counted from the top).
+inline std::uint8_t *ImageRow(const ZrImage *image, std::int32_t y) {
+    return static_cast<std::uint8_t *>(image->bits) +
+           static_cast<std::ptrdiff_t>(image->height - 1 - static_cast<std::uint32_t>(y)) * image->pitch;
+}
+
+// Dark test for one pixel of a 1-bit image; no bounds check.
+inline bool ImageIsDark(const ZrImage *image, std::int32_t x, std::int32_t y) {
+    const bool set = (ImageRow(image, y)[x >> 3] >> (7 - (x & 7))) & 1;
+    return set != (image->polarity != 0);
+}
+
+}  // namespace zr

@@ -1,0 +1,12 @@
+/* Every public header compiles as strict C99, together. */
+#include "zr/ZrBar.h"
+#include "zr/ZrImage.h"
+#include "zr/ZrImgRW.h"
+
+static ZrImage image;
+static ZrBarScanner scanner;
+static ZrBarResult result;
+
+int main(void) {
+    return (int)(image.width + scanner.resultCount + result.type);
+}
