@@ -1,0 +1,25 @@
+# Two entry points: `make run` builds and reads the bundled samples,
+# `make test` builds and runs the whole test suite.
+BUILD ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+.PHONY: run test deps configure build clean
+
+run: build
+	$(BUILD)/demo/zrread samples/*.png
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+deps:
+	@sh scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD)
