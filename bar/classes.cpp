@@ -43,7 +43,8 @@ std::array<Group, 2> SplitGroups(const Widths &widths, std::uint8_t barColor) {
     for (Group &g : groups) {
         if (!g.empty) g.histogram.assign(static_cast<std::size_t>(g.max) + 2, 0);
     }
-    for (std::size_t i = 0; i < widths.size(); ++i) ++groups[IsLight(i, barColor) ? 0 : 1].histogram[widths[i]];
+    for (std::size_t i = 0; i < widths.size(); ++i)
+        ++groups[IsLight(i, barColor) ? 0 : 1].histogram[widths[i]];
     return groups;
 }
 
@@ -51,7 +52,9 @@ std::uint32_t Bin(const WidthHistogram &histogram, int i) {
     return i >= 0 && i < static_cast<int>(histogram.size()) ? histogram[i] : 0;
 }
 
-int RoundHalfUp(double x) { return static_cast<int>(std::floor(x + 0.5)); }
+int RoundHalfUp(double x) {
+    return static_cast<int>(std::floor(x + 0.5));
+}
 
 // "0" up to boundary 1, "1" up to boundary 2, "2" up to boundary 3, "3" above.
 std::string ToClasses(const Widths &widths, std::uint8_t barColor, const std::array<Group, 2> &groups) {

@@ -17,7 +17,9 @@ using zr::test::Raster;
 
 constexpr char kCode39Alphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
 
-int Code39Value(char c) { return static_cast<int>(std::strchr(kCode39Alphabet, c) - kCode39Alphabet); }
+int Code39Value(char c) {
+    return static_cast<int>(std::strchr(kCode39Alphabet, c) - kCode39Alphabet);
+}
 
 char Code39Check(const std::string &text) {
     int sum = 0;
@@ -118,7 +120,8 @@ TEST(ZrBarCode39, ReadsEveryLengthModuleAndRatioWithAndWithoutCheck) {
                     EXPECT_EQ(r.type, ZR_BAR_CODE39);
                     EXPECT_EQ(r.barColor, 1);
                     // The last character verifies when the others sum to its value (an empty sum is 0).
-                    const bool lastVerifies = Code39Check(expected.substr(0, expected.size() - 1)) == expected.back();
+                    const bool lastVerifies =
+                        Code39Check(expected.substr(0, expected.size() - 1)) == expected.back();
                     EXPECT_EQ(r.checksum, lastVerifies ? 1 : 0);
                 }
             }
@@ -170,7 +173,8 @@ TEST(ZrBarCode39, ReadsInAllFourQuarterTurnsWithAnglesAndCornerOrder) {
                                     {x0, y1, x0, y0, x1, y0, x1, y1},
                                     {x1, y1, x0, y1, x0, y0, x1, y0},
                                     {x1, y0, x1, y1, x0, y1, x0, y0}};
-        for (int i = 0; i < 8; ++i) EXPECT_NEAR(r.corners[i], expected[o.quarterTurns][i], 2) << "corner value " << i;
+        for (int i = 0; i < 8; ++i)
+            EXPECT_NEAR(r.corners[i], expected[o.quarterTurns][i], 2) << "corner value " << i;
     }
 }
 
@@ -369,7 +373,7 @@ TEST(ZrBarFrame, TheRectangleLimitsTheSearchAndIsPutBack) {
     EXPECT_EQ(scanner.rectWidth, 0u);
     EXPECT_EQ(scanner.rectHeight, 5000u);
 
-    scanner.left = 5000;  // beyond the picture: searched from column 0
+    scanner.left = 5000;                // beyond the picture: searched from column 0
     ASSERT_EQ(ZrScanBar(&scanner), 0);  // the previous list is freed by the scan itself
     EXPECT_EQ(scanner.resultCount, 2);
     EXPECT_EQ(scanner.left, 5000u);

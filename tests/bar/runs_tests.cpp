@@ -33,7 +33,8 @@ struct ElementPicture {
     ~ElementPicture() { ImageDestroy(&image); }
 };
 
-RunScan ScanOver(const ZrImage &image, std::uint8_t direction, int startX, int startY, std::uint16_t capacity) {
+RunScan ScanOver(const ZrImage &image, std::uint8_t direction, int startX, int startY,
+                 std::uint16_t capacity) {
     RunScan scan;
     scan.xMin = 0;
     scan.yMin = 0;

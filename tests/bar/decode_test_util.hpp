@@ -1,0 +1,62 @@
+// Element widths of Code 39 symbols drawn by libzint, for the decoder tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "bar/decode_state.hpp"
+#include "support/render.hpp"
+
+namespace zr::bar::test {
+
+// Module widths (1 narrow, 2 wide) of a Code 39 symbol, bar first; empty when
+// zint refuses the text. withCheck appends zint's mod-43 check character.
+inline Widths Code39Modules(const std::string &text, bool withCheck = false) {
+    zr::test::SymbolSpec spec;
+    spec.symbology = BARCODE_CODE39;
+    spec.data = text;
+    spec.option2 = withCheck ? 1 : 0;
+    const zr::test::Raster r = zr::test::EncodeModules(spec);
+    Widths widths;
+    if (r.empty()) return widths;
+    bool dark = true;
+    std::uint16_t run = 0;
+    for (int x = 0; x < r.width; ++x) {
+        if (r.isDark(x, 0) == dark) {
+            ++run;
+        } else {
+            widths.push_back(run);
+            run = 1;
+            dark = !dark;
+        }
+    }
+    widths.push_back(run);
+    return widths;
+}
+
+// Scales module widths: narrow elements become `narrow`, wide ones `wide`,
+// each moved by `noise(i)` (-1, 0 or +1 as the caller decides).
+template <typename Noise>
+Widths ScaleModules(const Widths &modules, int narrow, int wide, Noise noise) {
+    Widths widths;
+    for (std::size_t i = 0; i < modules.size(); ++i) {
+        widths.push_back(static_cast<std::uint16_t>((modules[i] == 1 ? narrow : wide) + noise(i)));
+    }
+    return widths;
+}
+inline Widths ScaleModules(const Widths &modules, int narrow, int wide) {
+    return ScaleModules(modules, narrow, wide, [](std::size_t) { return 0; });
+}
+
+inline DecodeState Code39State(std::uint8_t direction = kLeftToRight) {
+    DecodeState state;
+    state.symbologies = 0x20;
+    state.direction = direction;
+    return state;
+}
+
+inline bool Decoded(std::uint16_t status) {
+    return status == 0 || status == kCheckFailed;
+}
+
+}  // namespace zr::bar::test
