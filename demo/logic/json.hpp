@@ -1,0 +1,32 @@
+// JSON texts of read results, one object per line for scripts.
+#ifndef ZR_DEMO_JSON_HPP
+#define ZR_DEMO_JSON_HPP
+
+#include <string>
+#include <string_view>
+
+#include "document.hpp"
+#include "zr/ZrBar.h"
+
+namespace zr::demo {
+
+// A quoted JSON string in which every byte is one code point U+0000..U+00FF: bytes from 0x80 come
+// out as two UTF-8 bytes, control characters as \u00XX, quotes and backslashes escaped.
+std::string JsonByteString(std::string_view bytes);
+
+// A quoted JSON string of a text that is normally UTF-8 (a file name): passed through when it is
+// valid UTF-8, otherwise read byte by byte as JsonByteString does.
+std::string JsonTextString(std::string_view text);
+
+// A finite number with up to 10 significant digits; null for NaN and infinities.
+std::string JsonNumber(double value);
+
+// {"corners":[...],"type":N,"angle":x,"barColor":N,"checksum":N,"text":"..."}
+std::string LinearResultJson(const ZrBarResult &result);
+
+// The results of the document's last read as a JSON array; [] when it was no read.
+std::string ResultsJson(const Document &document);
+
+}  // namespace zr::demo
+
+#endif  // ZR_DEMO_JSON_HPP
