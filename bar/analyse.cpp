@@ -28,7 +28,7 @@ std::uint16_t WalkToGround(PassState &pass, Point start, const StepTable &table,
     TableWalk walk{&table};
     bool dark = cursor.Dark();
     int width = 1;
-    Point previous = start;      // pixel before the open element
+    Point previous = start;  // pixel before the open element
     out = WalkResult{};
     out.end = start;
     for (;;) {
@@ -75,7 +75,9 @@ std::uint16_t ApplyGround(PassState &pass, std::uint8_t ground) {
     return 0;
 }
 
-Point Offset(Point a, Point from, Point to) { return {a.x + to.x - from.x, a.y + to.y - from.y}; }
+Point Offset(Point a, Point from, Point to) {
+    return {a.x + to.x - from.x, a.y + to.y - from.y};
+}
 
 // Moves a base across the bars while a walk along the reading direction
 // still sees both colours in quantity; returns the last base on the symbol.
@@ -92,7 +94,10 @@ Point OutlineSide(PassState &pass, Point start, StepIndex across, int c) {
         int dark = 0, light = 0;
         bool onSymbol = false;
         for (;;) {
-            if (probe.Dark()) ++dark; else ++light;
+            if (probe.Dark())
+                ++dark;
+            else
+                ++light;
             if (dark > c && light > c) {
                 onSymbol = true;
                 break;
@@ -147,7 +152,8 @@ std::uint16_t AnalyseCandidate(PassState &pass) {
     const bool horizontal = cand.direction >= 1 && cand.direction <= 3;
     auto across1 = [&](Point a, Point b) { return horizontal ? std::abs(a.y - b.y) : std::abs(a.x - b.x); };
     auto along1 = [&](Point a, Point b) { return horizontal ? std::abs(a.x - b.x) : std::abs(a.y - b.y); };
-    if (across1(o[2], o[1]) <= 7 || across1(o[3], o[0]) <= 7 || along1(o[1], o[0]) <= 7 || along1(o[2], o[3]) <= 7)
+    if (across1(o[2], o[1]) <= 7 || across1(o[3], o[0]) <= 7 || along1(o[1], o[0]) <= 7 ||
+        along1(o[2], o[3]) <= 7)
         return kTooSmall;
     return 0;
 }

@@ -32,7 +32,7 @@ constexpr int kStepDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
 constexpr int kStepDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 
 class BitCursor {
-public:
+  public:
     explicit BitCursor(const ZrImage &image)
         : bits_(static_cast<const std::uint8_t *>(image.bits)),
           pitch_(image.pitch),
@@ -87,7 +87,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const std::uint8_t *bits_;
     std::int32_t pitch_;
     int height_;

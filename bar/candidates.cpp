@@ -28,20 +28,28 @@ struct Geometry {
 
 Geometry GeometryOf(Family family) {
     switch (family) {
-        case Family::Horizontal: return {0, 1, {-15, 5}, {0, 5}, 5, 12, 90.0};
-        case Family::Vertical: return {2, 4, {-5, -15}, {-5, 0}, 5, 3, 270.0};
-        case Family::Diagonal1: return {7, 16, {-7, 15}, {0, 5}, 8, 12, 90.0};
-        default: return {1, 32, {-15, -7}, {-5, 0}, 8, 12, 90.0};
+        case Family::Horizontal:
+            return {0, 1, {-15, 5}, {0, 5}, 5, 12, 90.0};
+        case Family::Vertical:
+            return {2, 4, {-5, -15}, {-5, 0}, 5, 3, 270.0};
+        case Family::Diagonal1:
+            return {7, 16, {-7, 15}, {0, 5}, 8, 12, 90.0};
+        default:
+            return {1, 32, {-15, -7}, {-5, 0}, 8, 12, 90.0};
     }
 }
 
 // Position along the line direction: x, y, or a diagonal's x -/+ y.
 int AlongOf(Family family, Point p) {
     switch (family) {
-        case Family::Horizontal: return p.x;
-        case Family::Vertical: return p.y;
-        case Family::Diagonal1: return p.x - p.y;
-        default: return p.x + p.y;
+        case Family::Horizontal:
+            return p.x;
+        case Family::Vertical:
+            return p.y;
+        case Family::Diagonal1:
+            return p.x - p.y;
+        default:
+            return p.x + p.y;
     }
 }
 
@@ -53,8 +61,10 @@ double AlongScale(Family family) {
 // The point of the line through `onLine` whose along-position is `along`.
 Point PointOnLine(Family family, Point onLine, int along) {
     switch (family) {
-        case Family::Horizontal: return {along, onLine.y};
-        case Family::Vertical: return {onLine.x, along};
+        case Family::Horizontal:
+            return {along, onLine.y};
+        case Family::Vertical:
+            return {onLine.x, along};
         case Family::Diagonal1: {
             const int c = onLine.x + onLine.y;  // x - y = along
             const int x = static_cast<int>(std::floor((c + along) / 2.0));
@@ -68,15 +78,23 @@ Point PointOnLine(Family family, Point onLine, int along) {
     }
 }
 
-Point Add(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
-Point Scale(Point a, int k) { return {a.x * k, a.y * k}; }
+Point Add(Point a, Point b) {
+    return {a.x + b.x, a.y + b.y};
+}
+Point Scale(Point a, int k) {
+    return {a.x * k, a.y * k};
+}
 
 std::uint8_t ReadingSense(Family family, std::uint8_t directions) {
     switch (family) {
-        case Family::Horizontal: return directions & 3;
-        case Family::Vertical: return directions & 12;
-        case Family::Diagonal1: return kDiagonalUp;
-        default: return kDiagonalDown;
+        case Family::Horizontal:
+            return directions & 3;
+        case Family::Vertical:
+            return directions & 12;
+        case Family::Diagonal1:
+            return kDiagonalUp;
+        default:
+            return kDiagonalDown;
     }
 }
 
@@ -140,10 +158,14 @@ void FinishLine(PassState &pass, bool byCandidate) {
 
 Family FollowingFamily(Family family, std::uint8_t directions) {
     switch (family) {
-        case Family::Horizontal: return (directions & 12) ? Family::Vertical : Family::Done;
-        case Family::Vertical: return directions == 15 ? Family::Diagonal1 : Family::Done;
-        case Family::Diagonal1: return Family::Diagonal2;
-        default: return Family::Done;
+        case Family::Horizontal:
+            return (directions & 12) ? Family::Vertical : Family::Done;
+        case Family::Vertical:
+            return directions == 15 ? Family::Diagonal1 : Family::Done;
+        case Family::Diagonal1:
+            return Family::Diagonal2;
+        default:
+            return Family::Done;
     }
 }
 
@@ -274,7 +296,8 @@ std::uint16_t ConfirmProbe(PassState &pass, const Probe &probe) {
     if (agreeing <= 4) return kSkip;
 
     double angle = 0;
-    if (LineFitAngle(points.data(), static_cast<int>(points.size()), g.fitMode, &angle) != 0) return kSkipAngle;
+    if (LineFitAngle(points.data(), static_cast<int>(points.size()), g.fitMode, &angle) != 0)
+        return kSkipAngle;
     angle += g.addedAngle;
     if (angle >= 360.0) angle -= 360.0;
     if (!(angle >= 0.0 && angle < 360.0)) return kSkipAngle;
@@ -311,7 +334,9 @@ void StartFamily(PassState &pass, Family family) {
             pass.nextOrigin = {0, 0};
             DiagonalOrigin(area, family, 0, pass.lineOrigin);
             break;
-        case Family::Done: pass.lineActive = false; break;
+        case Family::Done:
+            pass.lineActive = false;
+            break;
     }
     pass.resume = pass.lineOrigin;
 }

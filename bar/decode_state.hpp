@@ -36,14 +36,14 @@ enum : std::uint8_t {
     kDiagonalDown = 32,
 };
 
-constexpr std::size_t kTextSize = 80;      // decoder text buffer, terminator included
+constexpr std::size_t kTextSize = 80;       // decoder text buffer, terminator included
 constexpr std::size_t kMaxElements = 1000;  // elements of one line reading
 
 struct DecodeState {
     std::uint32_t symbologies = 0;  // enabled symbology bits
-    std::uint8_t direction = 0;     // reading sense: direction code, or the horizontal or vertical bits enabled
-    std::uint8_t barColor = 1;      // 1 dark bars, 2 light bars
-    std::uint8_t reversed = 0;      // decoded from the reversed line
+    std::uint8_t direction = 0;  // reading sense: direction code, or the horizontal or vertical bits enabled
+    std::uint8_t barColor = 1;   // 1 dark bars, 2 light bars
+    std::uint8_t reversed = 0;   // decoded from the reversed line
     std::uint8_t checksumOk = 0;
     std::uint32_t type = 0;  // symbology bit of the decoder that succeeded
     char text[kTextSize] = {};
@@ -54,10 +54,12 @@ struct DecodeState {
 using Widths = std::vector<std::uint16_t>;
 
 inline bool AllowsForward(std::uint8_t direction) {
-    return direction == kDiagonalUp || direction == kDiagonalDown || (direction & (kLeftToRight | kTopToBottom));
+    return direction == kDiagonalUp || direction == kDiagonalDown ||
+           (direction & (kLeftToRight | kTopToBottom));
 }
 inline bool AllowsReverse(std::uint8_t direction) {
-    return direction == kDiagonalUp || direction == kDiagonalDown || (direction & (kRightToLeft | kBottomToTop));
+    return direction == kDiagonalUp || direction == kDiagonalDown ||
+           (direction & (kRightToLeft | kBottomToTop));
 }
 
 }  // namespace zr::bar

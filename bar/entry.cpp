@@ -20,7 +20,9 @@ void ValidateBarOptions(ZrBarScanner &scanner) {
 
 extern "C" {
 
-ZR_EXPORT uint32_t ZrBarGetVersion(void) { return kBarVersion; }
+ZR_EXPORT uint32_t ZrBarGetVersion(void) {
+    return kBarVersion;
+}
 
 ZR_EXPORT uint16_t ZrInitBarScanner(ZrBarScanner *scanner) {
     const std::uint16_t status = zr::InitScannerHead(scanner);
@@ -49,6 +51,8 @@ ZR_EXPORT uint16_t GetBarcodeAt(ZrBarScanner *scanner, int index, ZrBarResult *r
     return zr::GetResultAt(scanner, index, result);
 }
 
-ZR_EXPORT uint16_t ZrFreeBarScanner(ZrBarScanner *scanner) { return zr::FreeResults(scanner); }
+ZR_EXPORT uint16_t ZrFreeBarScanner(ZrBarScanner *scanner) {
+    return zr::FreeResults(scanner);
+}
 
 }  // extern "C"

@@ -23,7 +23,10 @@ bool ProbeSeesSymbol(const PassState &pass, const BitCursor &base, const StepTab
     int bar = 0, ground = 0;
     for (;;) {
         const bool isBar = probe.Dark() == (barColor == 1);
-        if (isBar) ++bar; else ++ground;
+        if (isBar)
+            ++bar;
+        else
+            ++ground;
         if (bar >= expect.bar && ground >= expect.ground) return true;
         if (bar > 3 * expect.bar || ground > 3 * expect.ground) return false;
         if (!probe.StepInside(walk.Next(), pass.area)) return true;  // leaving the rectangle counts as seen
@@ -77,10 +80,10 @@ std::uint16_t LocateSymbol(PassState &pass) {
     const bool horizontal = cand.direction >= 1 && cand.direction <= 3;
     auto dx = [](Point a, Point b) { return std::abs(a.x - b.x); };
     auto dy = [](Point a, Point b) { return std::abs(a.y - b.y); };
-    const bool bigEnough = horizontal ? dx(o[1], o[0]) >= 20 && dx(o[2], o[3]) >= 20 && dy(o[3], o[0]) >= 20 &&
-                                            dy(o[2], o[1]) >= 20
-                                      : dy(o[0], o[1]) >= 20 && dy(o[2], o[3]) >= 20 && dx(o[1], o[2]) >= 20 &&
-                                            dx(o[3], o[0]) >= 20;
+    const bool bigEnough =
+        horizontal
+            ? dx(o[1], o[0]) >= 20 && dx(o[2], o[3]) >= 20 && dy(o[3], o[0]) >= 20 && dy(o[2], o[1]) >= 20
+            : dy(o[0], o[1]) >= 20 && dy(o[2], o[3]) >= 20 && dx(o[1], o[2]) >= 20 && dx(o[3], o[0]) >= 20;
     if (!bigEnough) return kTooSmall;
     cand.outline = o;
     return 0;

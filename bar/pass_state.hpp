@@ -34,9 +34,9 @@ struct TableWalk {
 };
 
 struct Candidate {
-    Point start;              // first pixel of the symbol's line
-    Point end;                // last pixel of the symbol's line
-    double angle = 0;         // reading angle, degrees
+    Point start;                 // first pixel of the symbol's line
+    Point end;                   // last pixel of the symbol's line
+    double angle = 0;            // reading angle, degrees
     std::uint8_t direction = 0;  // reading sense (see DecodeState::direction)
     std::uint8_t colours = 3;    // possible bar colours
     std::array<StepTable, 4> steps{};
@@ -63,9 +63,9 @@ struct PassState {
 
     // Line search position.
     Family family = Family::Horizontal;
-    Point lineOrigin;        // origin of the current line
-    Point resume;            // where the walk of the current line resumes
-    Point nextOrigin;        // origin of the next line (horizontal, vertical)
+    Point lineOrigin;           // origin of the current line
+    Point resume;               // where the walk of the current line resumes
+    Point nextOrigin;           // origin of the next line (horizontal, vertical)
     bool familyEnding = false;  // the current line is the family's last
     bool lineActive = false;
 

@@ -30,10 +30,10 @@ struct Collector {
 };
 
 Collector CollectorFor(std::uint8_t direction) {
-    if (direction & 3) return {0, true};   // x + 1
-    if (direction & 12) return {2, false};  // y + 1
+    if (direction & 3) return {0, true};     // x + 1
+    if (direction & 12) return {2, false};   // y + 1
     if (direction == 16) return {7, false};  // x + 1, y - 1
-    return {1, false};                      // x + 1, y + 1
+    return {1, false};                       // x + 1, y + 1
 }
 
 bool Plausible(const RunScan &s, bool rightward) {

@@ -30,7 +30,7 @@ struct RunScan {
     std::uint16_t pixels = 0;
     std::int16_t elements = 0;
     std::uint16_t minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
-    std::uint16_t capacity = 0;        // 0 means 1000
+    std::uint16_t capacity = 0;         // 0 means 1000
     std::vector<std::uint16_t> widths;  // element 0 has the colour of the first pixel
 };
 

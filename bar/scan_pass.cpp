@@ -10,7 +10,9 @@ namespace zr::bar {
 
 namespace {
 
-bool Decoded(std::uint16_t status) { return status == 0 || status == kCheckFailed; }
+bool Decoded(std::uint16_t status) {
+    return status == 0 || status == kCheckFailed;
+}
 
 void ResetCandidate(PassState &pass) {
     pass.readings.clear();
@@ -58,7 +60,9 @@ std::uint16_t StoreResult(PassState &pass) {
     return 0;
 }
 
-std::uint8_t FirstColour(std::uint8_t colours) { return (colours & 1) ? 1 : 2; }
+std::uint8_t FirstColour(std::uint8_t colours) {
+    return (colours & 1) ? 1 : 2;
+}
 
 // Tries each possible colour, dark bars first; true when one decodes.
 template <class Decode>

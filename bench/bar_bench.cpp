@@ -34,8 +34,12 @@ void ScanPicture(benchmark::State &state, bool withSymbol) {
     ZrFreeBarScanner(&scanner);
 }
 
-void BM_ScanBarCode39(benchmark::State &state) { ScanPicture(state, true); }
-void BM_ScanBarEmpty(benchmark::State &state) { ScanPicture(state, false); }
+void BM_ScanBarCode39(benchmark::State &state) {
+    ScanPicture(state, true);
+}
+void BM_ScanBarEmpty(benchmark::State &state) {
+    ScanPicture(state, false);
+}
 
 BENCHMARK(BM_ScanBarCode39)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScanBarEmpty)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

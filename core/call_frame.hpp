@@ -41,8 +41,10 @@ std::uint16_t InitScannerHead(Scanner *scanner) {
 // Copies result `index` into the caller's record; 15 when out of range.
 template <class Scanner, class Result>
 std::uint16_t GetResultAt(const Scanner *scanner, int index, Result *destination) {
-    if (scanner == nullptr || destination == nullptr || scanner->results == nullptr) return ZR_ERR_BAD_ARGUMENT;
-    if (index < 0 || index >= scanner->resultCount || index >= scanner->maxResults) return ZR_ERR_BAD_ARGUMENT;
+    if (scanner == nullptr || destination == nullptr || scanner->results == nullptr)
+        return ZR_ERR_BAD_ARGUMENT;
+    if (index < 0 || index >= scanner->resultCount || index >= scanner->maxResults)
+        return ZR_ERR_BAD_ARGUMENT;
     std::memcpy(destination, &scanner->results[index], sizeof(Result));
     return ZR_OK;
 }

@@ -56,8 +56,8 @@ typedef struct ZrBarResult {
 } ZrBarResult;
 
 typedef struct ZrBarScanner {
-    const void *image;    /* caller's packed DIB; never modified */
-    uint32_t left;        /* search rectangle, y from the top; 0 size = to the edge */
+    const void *image; /* caller's packed DIB; never modified */
+    uint32_t left;     /* search rectangle, y from the top; 0 size = to the edge */
     uint32_t top;
     uint32_t rectWidth;
     uint32_t rectHeight;

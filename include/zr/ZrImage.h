@@ -38,16 +38,16 @@ typedef struct ZrImage {
 
 /* Status codes. 0 is success (also when nothing was found). */
 #define ZR_OK 0
-#define ZR_ERR_NULL_IMAGE 1      /* null image record */
-#define ZR_ERR_EMPTY_IMAGE 2     /* image record holds no pixels */
-#define ZR_ERR_BAD_FORMAT 3      /* bits per pixel not 1, 8 or 24, or a DIB that cannot be read */
-#define ZR_ERR_NO_MEMORY 10      /* memory allocation failed */
-#define ZR_ERR_UNSUPPORTED 11    /* file type not supported */
-#define ZR_ERR_FILE 12           /* file cannot be opened, read or written */
-#define ZR_ERR_CORRUPT 13        /* file truncated or corrupt */
-#define ZR_ERR_NULL_DIB 14       /* the scanner record's image is null */
-#define ZR_ERR_BAD_ARGUMENT 15   /* null scanner record, or index out of range */
-#define ZR_ERR_LIST_FULL 16      /* result list full */
+#define ZR_ERR_NULL_IMAGE 1    /* null image record */
+#define ZR_ERR_EMPTY_IMAGE 2   /* image record holds no pixels */
+#define ZR_ERR_BAD_FORMAT 3    /* bits per pixel not 1, 8 or 24, or a DIB that cannot be read */
+#define ZR_ERR_NO_MEMORY 10    /* memory allocation failed */
+#define ZR_ERR_UNSUPPORTED 11  /* file type not supported */
+#define ZR_ERR_FILE 12         /* file cannot be opened, read or written */
+#define ZR_ERR_CORRUPT 13      /* file truncated or corrupt */
+#define ZR_ERR_NULL_DIB 14     /* the scanner record's image is null */
+#define ZR_ERR_BAD_ARGUMENT 15 /* null scanner record, or index out of range */
+#define ZR_ERR_LIST_FULL 16    /* result list full */
 
 #ifdef __cplusplus
 }
