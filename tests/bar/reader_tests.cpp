@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/render.hpp"
@@ -440,6 +441,30 @@ TEST(ZrBarFrame, NothingToReadIsSuccessWithNoResults) {
     EXPECT_TRUE(noise.results.empty()) << Texts(noise);
     const Scan tiny = Read(zr::test::Canvas(1, 1), 1);
     EXPECT_EQ(tiny.status, 0);
+}
+
+TEST(ZrBarFrame, SeparateScannersRunOnSeveralThreadsAtOnce) {
+    // The reader keeps no state between calls, so scanners of different
+    // threads do not disturb each other.
+    const char *texts[] = {"THREAD-1", "THREAD-22", "THREAD-333"};
+    std::vector<std::vector<std::uint8_t>> dibs;
+    for (const char *text : texts) {
+        Code39 c;
+        c.text = text;
+        dibs.push_back(zr::test::ToDib(zr::test::Rotate(OnCanvas(RenderCode39(c)), 10, true), 8));
+    }
+    std::vector<int> correct(3, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 15; ++i) {
+                const Scan scan = Read(dibs[t]);
+                if (scan.results.size() == 1 && std::string(scan.results[0].text) == texts[t]) ++correct[t];
+            }
+        });
+    }
+    for (auto &thread : threads) thread.join();
+    EXPECT_EQ(correct, std::vector<int>(3, 15));
 }
 
 }  // namespace
