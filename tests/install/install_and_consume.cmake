@@ -1,0 +1,33 @@
+# Script run by the install_and_consume test.
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
+  endif()
+  set(last_output "${out}" PARENT_SCOPE)
+endfunction()
+
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# CMake package.
+run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer -DCMAKE_PREFIX_PATH=${prefix})
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
+run(${WORK_DIR}/consumer/read_sample ${SAMPLE})
+if(NOT last_output MATCHES "ZR-READERS 39")
+  message(FATAL_ERROR "unexpected output: ${last_output}")
+endif()
+
+# pkg-config.
+set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
+find_program(PKG_CONFIG pkg-config REQUIRED)
+run(${PKG_CONFIG} --cflags --libs ZrBar ZrImgRW)
+string(STRIP "${last_output}" flags)
+separate_arguments(flags UNIX_COMMAND "${flags}")
+run(${C_COMPILER} -std=c99 ${CONSUMER_DIR}/read_sample.c ${flags} -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/read_sample_pc)
+run(${WORK_DIR}/read_sample_pc ${SAMPLE})
+if(NOT last_output MATCHES "ZR-READERS 39")
+  message(FATAL_ERROR "unexpected output: ${last_output}")
+endif()
