@@ -69,6 +69,22 @@ inline void WriteDibHeader(void *dib, const DibHeader &h) {
     dib_detail::Put(p, 36, h.clrImportant);
 }
 
+// The header that describes the record's picture: its size, depth and
+// resolution, and the palette entries its depth has.
+inline DibHeader DibHeaderOf(const ZrImage *image) {
+    DibHeader h;
+    h.size = kDibHeaderSize;
+    h.width = static_cast<std::int32_t>(image->width);
+    h.height = static_cast<std::int32_t>(image->height);
+    h.planes = 1;
+    h.bitCount = image->bitsPerPixel;
+    h.sizeImage = static_cast<std::uint32_t>(image->height) * static_cast<std::uint32_t>(image->pitch);
+    h.xPelsPerMeter = static_cast<std::int32_t>(DpiToPixelsPerMetre(image->xDpi));
+    h.yPelsPerMeter = static_cast<std::int32_t>(DpiToPixelsPerMetre(image->yDpi));
+    h.clrUsed = h.clrImportant = ImagePaletteSize(image) / 4;
+    return h;
+}
+
 // True when the record holds a block laid out as ImageCreate makes it, so that
 // height rows of pitch bytes can be walked from bits without leaving the block.
 inline bool HoldsPicture(const ZrImage *image) {

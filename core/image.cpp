@@ -94,22 +94,11 @@ std::uint16_t ImageCreate(ZrImage *image) {
         std::memset(bits, 0xFF, size);
     }
 
-    DibHeader h;
-    h.size = kDibHeaderSize;
-    h.width = static_cast<std::int32_t>(image->width);
-    h.height = static_cast<std::int32_t>(image->height);
-    h.planes = 1;
-    h.bitCount = image->bitsPerPixel;
-    h.sizeImage = size;
-    h.xPelsPerMeter = static_cast<std::int32_t>(DpiToPixelsPerMetre(image->xDpi));
-    h.yPelsPerMeter = static_cast<std::int32_t>(DpiToPixelsPerMetre(image->yDpi));
-    h.clrUsed = h.clrImportant = entries;
-    WriteDibHeader(dib, h);
-
     if (image->bitsPerPixel == 1 && image->polarity > 1) image->polarity = 0;
     image->pitch = pitch;
     image->size = size;
     image->dib = dib;
+    WriteDibHeader(dib, DibHeaderOf(image));
     image->bits = bits;
     return ZR_OK;
 }

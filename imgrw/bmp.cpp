@@ -191,17 +191,7 @@ std::uint16_t WriteBmp(const ZrImage *image, const char *path) {
     std::memcpy(&head[2], &size32, 4);
     std::memcpy(&head[10], &offBits, 4);
 
-    DibHeader h;
-    h.size = kDibHeaderSize;
-    h.width = static_cast<std::int32_t>(image->width);
-    h.height = static_cast<std::int32_t>(image->height);
-    h.planes = 1;
-    h.bitCount = image->bitsPerPixel;
-    h.sizeImage = image->size;
-    h.xPelsPerMeter = static_cast<std::int32_t>(DpiToPixelsPerMetre(image->xDpi));
-    h.yPelsPerMeter = static_cast<std::int32_t>(DpiToPixelsPerMetre(image->yDpi));
-    h.clrUsed = h.clrImportant = paletteBytes / 4;
-    WriteDibHeader(&head[kFileHeaderSize], h);
+    WriteDibHeader(&head[kFileHeaderSize], DibHeaderOf(image));
 
     std::uint8_t *palette = &head[kFileHeaderSize + kDibHeaderSize];
     if (image->bitsPerPixel == 8) {
