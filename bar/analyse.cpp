@@ -110,6 +110,28 @@ Point OutlineSide(PassState &pass, Point start, StepIndex across, int c) {
     }
 }
 
+// Rough outline of the candidate around its line from start to end; 0 or kTooSmall.
+std::uint16_t CandidateOutline(PassState &pass) {
+    Candidate &cand = pass.candidate;
+    const Area &area = pass.area;
+    // How far the pattern extends to either side of the line.
+    const int c = static_cast<int>(std::lround(5 * std::max(cand.DarkMean(), cand.LightMean())));
+    const Point p0 = OutlineSide(pass, cand.start, kAcrossUp, c);
+    const Point p3 = OutlineSide(pass, cand.start, kAcrossDown, c);
+    std::array<Point, 4> &o = cand.outline;
+    o[0] = area.Clamp(p0);
+    o[1] = area.Clamp(Offset(p0, cand.start, cand.end));
+    o[3] = area.Clamp(p3);
+    o[2] = area.Clamp(Offset(p3, cand.start, cand.end));
+    const bool horizontal = cand.direction >= 1 && cand.direction <= 3;
+    auto across1 = [&](Point a, Point b) { return horizontal ? std::abs(a.y - b.y) : std::abs(a.x - b.x); };
+    auto along1 = [&](Point a, Point b) { return horizontal ? std::abs(a.x - b.x) : std::abs(a.y - b.y); };
+    if (across1(o[2], o[1]) <= 7 || across1(o[3], o[0]) <= 7 || along1(o[1], o[0]) <= 7 ||
+        along1(o[2], o[3]) <= 7)
+        return kTooSmall;
+    return 0;
+}
+
 }  // namespace
 
 std::uint16_t AnalyseCandidate(PassState &pass) {
@@ -139,23 +161,7 @@ std::uint16_t AnalyseCandidate(PassState &pass) {
     if (elements <= 11 || pixels < 1.4 * elements) return kSkip;
     cand.start = backward.end;
     cand.end = forward.end;
-
-    // Rough outline: how far the pattern extends to either side of the line.
-    const int c = static_cast<int>(std::lround(5 * std::max(cand.DarkMean(), cand.LightMean())));
-    const Point p0 = OutlineSide(pass, cand.start, kAcrossUp, c);
-    const Point p3 = OutlineSide(pass, cand.start, kAcrossDown, c);
-    std::array<Point, 4> &o = cand.outline;
-    o[0] = area.Clamp(p0);
-    o[1] = area.Clamp(Offset(p0, cand.start, cand.end));
-    o[3] = area.Clamp(p3);
-    o[2] = area.Clamp(Offset(p3, cand.start, cand.end));
-    const bool horizontal = cand.direction >= 1 && cand.direction <= 3;
-    auto across1 = [&](Point a, Point b) { return horizontal ? std::abs(a.y - b.y) : std::abs(a.x - b.x); };
-    auto along1 = [&](Point a, Point b) { return horizontal ? std::abs(a.x - b.x) : std::abs(a.y - b.y); };
-    if (across1(o[2], o[1]) <= 7 || across1(o[3], o[0]) <= 7 || along1(o[1], o[0]) <= 7 ||
-        along1(o[2], o[3]) <= 7)
-        return kTooSmall;
-    return 0;
+    return CandidateOutline(pass);
 }
 
 }  // namespace zr::bar

@@ -9,6 +9,11 @@ constexpr std::uint32_t kBarVersion = 0x20046;  // 2.70
 constexpr std::uint8_t kDefaultBarColors = 3;
 constexpr std::uint8_t kDefaultDirections = 15;
 
+// The caller's DIB as a bi-level working image.
+std::uint16_t PrepareBarImage(const void *dib, ZrImage *work) {
+    return zr::LoadBiLevel(dib, work);
+}
+
 // Option defaults for fields that hold none of their meaningful bits.
 void ValidateBarOptions(ZrBarScanner &scanner) {
     if (scanner.symbologies == 0) scanner.symbologies = ZR_BAR_ALL;
@@ -36,15 +41,16 @@ ZR_EXPORT uint16_t ZrInitBarScanner(ZrBarScanner *scanner) {
 }
 
 ZR_EXPORT uint16_t ZrScanBar(ZrBarScanner *scanner) {
-    return zr::RunScanFrame<zr::RectangleRule::ClampInPlace>(scanner, [scanner](ZrImage &work) {
-        ValidateBarOptions(*scanner);
-        std::uint16_t status = zr::bar::ScanPass(work, *scanner);
-        if ((scanner->extraFlags & ZR_BAR_THOROUGH) && status != ZR_ERR_NO_MEMORY) {
-            zr::bar::BarPrefilter(work);
-            status = zr::bar::ScanPass(work, *scanner);
-        }
-        return status;
-    });
+    return zr::RunScanFrame<zr::RectangleRule::ClampInPlace>(
+        scanner, PrepareBarImage, [scanner](ZrImage &work) {
+            ValidateBarOptions(*scanner);
+            std::uint16_t status = zr::bar::ScanPass(work, *scanner);
+            if ((scanner->extraFlags & ZR_BAR_THOROUGH) && status != ZR_ERR_NO_MEMORY) {
+                zr::bar::BarPrefilter(work);
+                status = zr::bar::ScanPass(work, *scanner);
+            }
+            return status;
+        });
 }
 
 ZR_EXPORT uint16_t GetBarcodeAt(ZrBarScanner *scanner, int index, ZrBarResult *result) {

@@ -113,15 +113,15 @@ inline std::uint16_t LoadBiLevel(const void *dib, ZrImage *work) {
 
 enum class RectangleRule { ClampInPlace, Corners };
 
-// One scan call: timing, working image, rectangle, result list, then
-// `search(work, status)` which returns the scan's status. For ClampInPlace
-// the caller's rectangle is restored afterwards.
-template <RectangleRule rule, class Scanner, class Search>
-std::uint16_t RunScanFrame(Scanner *scanner, Search &&search) {
+// One scan call: timing, `prepare(dib, work)` loading the working image,
+// rectangle, result list, then `search(work)` which returns the scan's
+// status. For ClampInPlace the caller's rectangle is restored afterwards.
+template <RectangleRule rule, class Scanner, class Prepare, class Search>
+std::uint16_t RunScanFrame(Scanner *scanner, Prepare &&prepare, Search &&search) {
     const std::clock_t start = std::clock();
     if (scanner == nullptr) return ZR_ERR_BAD_ARGUMENT;
     WorkingImage work;
-    std::uint16_t status = LoadBiLevel(scanner->image, &work.image);
+    std::uint16_t status = prepare(scanner->image, &work.image);
     if (status != ZR_OK) {
         scanner->runTime = 0;
         return status;
