@@ -72,7 +72,7 @@ std::uint16_t DecodeAcross(PassState &pass) {
         DecodeState trial = pass.decode;
         trial.barColor = 1;
         status = DecodeStringTables(ElementsToClasses(widths, 1), trial);
-        if (status != 0 && status != kCheckFailed) {
+        if (!Decoded(status)) {
             status = DecodeStringTables(QuarterClasses(widths, 1), trial);
             if (status != 0) continue;
         }
@@ -80,7 +80,7 @@ std::uint16_t DecodeAcross(PassState &pass) {
         pass.decode = trial;
         return status;
     }
-    return status == 0 || status == kCheckFailed ? std::uint16_t{kNotDecodable} : status;
+    return Decoded(status) ? std::uint16_t{kNotDecodable} : status;
 }
 
 }  // namespace zr::bar

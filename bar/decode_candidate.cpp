@@ -16,10 +16,6 @@ constexpr int kLineCount = 50;
 constexpr int kLineSpacing = 3;
 constexpr std::size_t kMinElements = 10;
 
-bool Decoded(std::uint16_t status) {
-    return status == 0 || status == kCheckFailed;
-}
-
 // Class-string decoding of one line reading, with the Code 39 retry.
 std::uint16_t DecodeLineReading(PassState &pass, const Widths &widths) {
     std::uint16_t status = DecodeStringTables(ElementsToClasses(widths, pass.decode.barColor), pass.decode);

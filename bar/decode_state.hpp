@@ -36,6 +36,9 @@ enum : std::uint8_t {
     kDiagonalDown = 32,
 };
 
+// A decoder's status says the symbol was read: its check verified (0) or not.
+constexpr bool Decoded(std::uint16_t status) { return status == 0 || status == kCheckFailed; }
+
 constexpr std::size_t kTextSize = 80;       // decoder text buffer, terminator included
 constexpr std::size_t kMaxElements = 1000;  // elements of one line reading
 

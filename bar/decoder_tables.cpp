@@ -52,7 +52,7 @@ std::uint16_t RunTable(const DecoderRow<Input> (&rows)[N], Input forward, Input 
         for (const bool reverse : {false, true}) {
             if (reverse ? !AllowsReverse(state.direction) : !AllowsForward(state.direction)) continue;
             const std::uint16_t status = TryRow<Input>(row, reverse ? reversed : forward, state);
-            if (status == 0 || status == kCheckFailed) {
+            if (Decoded(status)) {
                 state.type = row.bit;
                 state.checksumOk = status == 0 ? 1 : 0;
                 state.reversed = reverse ? 1 : 0;
@@ -84,7 +84,7 @@ std::uint16_t Code39Retry(const Widths &widths, DecodeState &state) {
 
     std::string classes = QuarterClasses(widths, state.barColor);
     std::uint16_t status = DecodeStringTables(classes, state);
-    if (status != 0 && status != kCheckFailed) {
+    if (!Decoded(status)) {
         // Wide spaces spread over several classes: take every one as wide.
         bool changed = false;
         for (std::size_t i = 1; i < classes.size(); i += 2) {

@@ -10,10 +10,6 @@ namespace zr::bar {
 
 namespace {
 
-bool Decoded(std::uint16_t status) {
-    return status == 0 || status == kCheckFailed;
-}
-
 void ResetCandidate(PassState &pass) {
     pass.readings.clear();
     pass.candidate.ResetStatistics();
