@@ -11,9 +11,15 @@ function(run)
 endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+# Sanitized libraries need a sanitized program.
+set(extra_flags "")
+if(SANITIZE)
+  set(extra_flags -fsanitize=address,undefined)
+endif()
 
 # CMake package.
-run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer -DCMAKE_PREFIX_PATH=${prefix})
+run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer -DCMAKE_PREFIX_PATH=${prefix}
+    "-DCMAKE_C_FLAGS=${extra_flags}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
 run(${WORK_DIR}/consumer/read_sample ${SAMPLE})
 if(NOT last_output MATCHES "ZR-READERS 39")
@@ -26,7 +32,7 @@ find_program(PKG_CONFIG pkg-config REQUIRED)
 run(${PKG_CONFIG} --cflags --libs ZrBar ZrImgRW)
 string(STRIP "${last_output}" flags)
 separate_arguments(flags UNIX_COMMAND "${flags}")
-run(${C_COMPILER} -std=c99 ${CONSUMER_DIR}/read_sample.c ${flags} -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/read_sample_pc)
+run(${C_COMPILER} -std=c99 ${extra_flags} ${CONSUMER_DIR}/read_sample.c ${flags} -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/read_sample_pc)
 run(${WORK_DIR}/read_sample_pc ${SAMPLE})
 if(NOT last_output MATCHES "ZR-READERS 39")
   message(FATAL_ERROR "unexpected output: ${last_output}")
