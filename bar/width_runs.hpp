@@ -14,9 +14,9 @@ constexpr double kRejectedGroup = 99999999.99;
 
 // Classifies count widths from first as module counts ("0" one module up to
 // "3" four) of a group of the given module total and appends them to classes.
-// Returns the summed rounding error, or kRejectedGroup (classes then
-// unspecified) when an element rounds to no module or more than four, or the
-// group does not lie within the widths.
+// Returns the summed rounding error, or kRejectedGroup (the appended classes
+// are then not to be used) when an element rounds to no module or more than
+// four, or the group does not lie within the widths.
 double ModuleClasses(const Widths &widths, std::size_t first, std::size_t count, int modules,
                      std::string &classes);
 

@@ -12,11 +12,11 @@ namespace {
 std::vector<std::uint8_t> Picture(bool withSymbol) {
     zr::test::Raster canvas = zr::test::Canvas(2000, 1500, 225);
     if (withSymbol) {
-        zr::test::SymbolSpec spec;
-        spec.data = "BENCH-2000X1500";
-        spec.moduleSize = 3;
-        spec.wideRatio = 2.5;
-        zr::test::Paste(canvas, zr::test::RenderSymbol(spec), 700, 600);
+        zr::test::SymbolOptions options;
+        options.data = "BENCH-2000X1500";
+        options.moduleSize = 3;
+        options.wideRatio = 2.5;
+        zr::test::Paste(canvas, zr::test::RenderSymbol(options), 700, 600);
     }
     return zr::test::ToDib(zr::test::AddNoise(canvas, 20, 1), 8);
 }

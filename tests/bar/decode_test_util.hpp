@@ -12,11 +12,11 @@ namespace zr::bar::test {
 // Module widths (1 narrow, 2 wide) of a Code 39 symbol, bar first; empty when
 // zint refuses the text. withCheck appends zint's mod-43 check character.
 inline Widths Code39Modules(const std::string &text, bool withCheck = false) {
-    zr::test::SymbolSpec spec;
-    spec.symbology = BARCODE_CODE39;
-    spec.data = text;
-    spec.option2 = withCheck ? 1 : 0;
-    const zr::test::Raster r = zr::test::EncodeModules(spec);
+    zr::test::SymbolOptions options;
+    options.symbology = BARCODE_CODE39;
+    options.data = text;
+    options.option2 = withCheck ? 1 : 0;
+    const zr::test::Raster r = zr::test::EncodeModules(options);
     Widths widths;
     if (r.empty()) return widths;
     bool dark = true;

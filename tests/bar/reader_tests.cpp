@@ -40,15 +40,15 @@ struct Code39 {
 };
 
 Raster RenderCode39(const Code39 &c) {
-    zr::test::SymbolSpec spec;
-    spec.symbology = BARCODE_CODE39;
-    spec.data = c.text;
-    spec.option2 = c.check ? 1 : 0;
-    spec.moduleSize = c.module;
-    spec.wideRatio = c.ratio;
-    spec.barHeight = c.height;
+    zr::test::SymbolOptions options;
+    options.symbology = BARCODE_CODE39;
+    options.data = c.text;
+    options.option2 = c.check ? 1 : 0;
+    options.moduleSize = c.module;
+    options.wideRatio = c.ratio;
+    options.barHeight = c.height;
     std::string error;
-    Raster r = zr::test::RenderSymbol(spec, &error);
+    Raster r = zr::test::RenderSymbol(options, &error);
     EXPECT_FALSE(r.empty()) << error;
     return r;
 }
@@ -275,11 +275,11 @@ TEST(ZrBarCode39, FindsSeveralSymbolsInALargeNoisyPicture) {
 TEST(ZrBarCode39, AveragedWidthsReadASymbolThatNoSingleLineReads) {
     // Every row gets its own random width error of up to one pixel per
     // element (narrow 2 px, wide 4 px), so no row classifies cleanly.
-    zr::test::SymbolSpec spec;
-    spec.data = "JITTER";
-    spec.moduleSize = 1;
-    spec.quietZone = 0;
-    const Raster modules = zr::test::EncodeModules(spec);
+    zr::test::SymbolOptions options;
+    options.data = "JITTER";
+    options.moduleSize = 1;
+    options.quietZone = 0;
+    const Raster modules = zr::test::EncodeModules(options);
     std::vector<int> elements;
     for (int x = 0, run = 0; x < modules.width; ++x) {
         ++run;

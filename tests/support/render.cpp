@@ -30,12 +30,12 @@ class ZintSymbol {
 
 // Encodes and rasterises with no text, no margin and one pixel per module (zint's raster
 // draws scale 1 as two pixels per module). Returns zint's status.
-int EncodeToBitmap(zint_symbol *s, const SymbolSpec &spec, float height) {
-    s->symbology = spec.symbology;
-    s->option_1 = spec.option1;
-    s->option_2 = spec.option2;
-    s->option_3 = spec.option3;
-    s->input_mode = spec.inputMode;
+int EncodeToBitmap(zint_symbol *s, const SymbolOptions &options, float height) {
+    s->symbology = options.symbology;
+    s->option_1 = options.option1;
+    s->option_2 = options.option2;
+    s->option_3 = options.option3;
+    s->input_mode = options.inputMode;
     s->show_hrt = 0;
     s->scale = 0.5f;
     s->whitespace_width = 0;
@@ -43,8 +43,8 @@ int EncodeToBitmap(zint_symbol *s, const SymbolSpec &spec, float height) {
     s->border_width = 0;
     s->output_options = BARCODE_NO_QUIET_ZONES;
     s->height = height;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(spec.data.data());
-    return ZBarcode_Encode_and_Buffer(s, bytes, static_cast<int>(spec.data.size()), 0);
+    const auto *bytes = reinterpret_cast<const unsigned char *>(options.data.data());
+    return ZBarcode_Encode_and_Buffer(s, bytes, static_cast<int>(options.data.size()), 0);
 }
 
 void SetError(std::string *error, const std::string &text) {
@@ -53,18 +53,18 @@ void SetError(std::string *error, const std::string &text) {
 
 }  // namespace
 
-Raster EncodeModules(const SymbolSpec &spec, std::string *error) {
-    if (spec.barHeight < 0) {
+Raster EncodeModules(const SymbolOptions &options, std::string *error) {
+    if (options.barHeight < 0) {
         SetError(error, "negative barHeight");
         return {};
     }
-    const int barHeight = spec.barHeight > 0 ? spec.barHeight : kDefaultBarHeight;
+    const int barHeight = options.barHeight > 0 ? options.barHeight : kDefaultBarHeight;
     auto symbol = std::make_unique<ZintSymbol>();
-    int status = EncodeToBitmap(symbol->get(), spec, static_cast<float>(barHeight));
+    int status = EncodeToBitmap(symbol->get(), options, static_cast<float>(barHeight));
     // The bar height is meant for single-row symbols; stacked symbols keep zint's row heights.
     if (status < ZINT_ERROR && symbol->get()->rows > 1) {
         symbol = std::make_unique<ZintSymbol>();
-        status = EncodeToBitmap(symbol->get(), spec, 0.0f);
+        status = EncodeToBitmap(symbol->get(), options, 0.0f);
     }
     const zint_symbol *s = symbol->get();
     if (status >= ZINT_ERROR) {
@@ -141,10 +141,10 @@ Raster ExpandModules(const Raster &modules, int moduleSize, double wideRatio, in
     return out;
 }
 
-Raster RenderSymbol(const SymbolSpec &spec, std::string *error) {
-    Raster modules = EncodeModules(spec, error);
+Raster RenderSymbol(const SymbolOptions &options, std::string *error) {
+    Raster modules = EncodeModules(options, error);
     if (modules.empty()) return {};
-    Raster out = ExpandModules(modules, spec.moduleSize, spec.wideRatio, spec.quietZone);
+    Raster out = ExpandModules(modules, options.moduleSize, options.wideRatio, options.quietZone);
     if (out.empty()) SetError(error, "bad moduleSize, wideRatio or quietZone");
     return out;
 }

@@ -33,7 +33,7 @@ struct Raster {
     bool isDark(int x, int y) const { return at(x, y) < 128; }
 };
 
-struct SymbolSpec {
+struct SymbolOptions {
     int symbology = BARCODE_CODE39;  // any libzint BARCODE_* value
     std::string data;                // input bytes (may hold NULs)
     int option1 = -1;                // libzint option_1, option_2, option_3: check digits,
@@ -52,7 +52,7 @@ struct SymbolSpec {
 // descend 5 modules below the others, as zint draws them. On failure (zint error, bad option,
 // a symbology not drawn in square modules such as MaxiCode) returns an empty raster and, when
 // `error` is given, stores zint's message there.
-Raster EncodeModules(const SymbolSpec &spec, std::string *error = nullptr);
+Raster EncodeModules(const SymbolOptions &options, std::string *error = nullptr);
 
 // A single-row pattern at one pixel per module, `barHeight` rows high: `elements` holds element
 // widths in modules, '1' to '9', alternately bar and space, starting with a bar (the notation of
@@ -67,7 +67,7 @@ Raster PatternModules(const std::string &elements, int barHeight = 50);
 Raster ExpandModules(const Raster &modules, int moduleSize, double wideRatio = 0, int quietZone = 10);
 
 // EncodeModules followed by ExpandModules with the moduleSize, wideRatio and quietZone asked for.
-Raster RenderSymbol(const SymbolSpec &spec, std::string *error = nullptr);
+Raster RenderSymbol(const SymbolOptions &options, std::string *error = nullptr);
 
 // A uniform picture; empty raster for a non-positive size.
 Raster Canvas(int width, int height, std::uint8_t grey = 255);

@@ -31,12 +31,12 @@ Raster Numbered(int width, int height) {
 }
 
 TEST(RenderSymbol, Code39ModulesAreExactAndWideIsTwoModules) {
-    SymbolSpec spec;
-    spec.data = "AB";
-    spec.moduleSize = 3;
-    spec.quietZone = 10;
+    SymbolOptions options;
+    options.data = "AB";
+    options.moduleSize = 3;
+    options.quietZone = 10;
     std::string error;
-    const Raster r = RenderSymbol(spec, &error);
+    const Raster r = RenderSymbol(options, &error);
     ASSERT_FALSE(r.empty()) << error;
     // "*AB*": 4 characters of 13 modules with 3 gaps; 10 modules of margin on each side.
     EXPECT_EQ(r.width, (51 + 20) * 3);
@@ -52,12 +52,12 @@ TEST(RenderSymbol, Code39ModulesAreExactAndWideIsTwoModules) {
 }
 
 TEST(RenderSymbol, WideRatioRedrawsLongRuns) {
-    SymbolSpec spec;
-    spec.data = "HELLO";
-    spec.moduleSize = 4;
-    spec.wideRatio = 2.5;
-    spec.quietZone = 2;
-    const Raster r = RenderSymbol(spec);
+    SymbolOptions options;
+    options.data = "HELLO";
+    options.moduleSize = 4;
+    options.wideRatio = 2.5;
+    options.quietZone = 2;
+    const Raster r = RenderSymbol(options);
     ASSERT_FALSE(r.empty());
     std::vector<int> runs = RowRuns(r, r.height / 2);
     int narrow = 0, wide = 0;
@@ -70,7 +70,7 @@ TEST(RenderSymbol, WideRatioRedrawsLongRuns) {
     EXPECT_EQ(narrow, 42 + 6);
 
     // Interleaved 2 of 5 is drawn with wide elements of 3 modules, so a ratio of 3 changes nothing.
-    SymbolSpec itf;
+    SymbolOptions itf;
     itf.symbology = BARCODE_C25INTER;
     itf.data = "123456";
     itf.moduleSize = 2;
@@ -83,13 +83,13 @@ TEST(RenderSymbol, WideRatioRedrawsLongRuns) {
 }
 
 TEST(RenderSymbol, MatrixSymbolHasSquareModules) {
-    SymbolSpec spec;
-    spec.symbology = BARCODE_QRCODE;
-    spec.data = "HELLO";
-    spec.moduleSize = 4;
-    spec.quietZone = 4;
-    const Raster modules = EncodeModules(spec);
-    const Raster r = RenderSymbol(spec);
+    SymbolOptions options;
+    options.symbology = BARCODE_QRCODE;
+    options.data = "HELLO";
+    options.moduleSize = 4;
+    options.quietZone = 4;
+    const Raster modules = EncodeModules(options);
+    const Raster r = RenderSymbol(options);
     ASSERT_EQ(modules.width, 21);
     ASSERT_EQ(modules.height, 21);
     ASSERT_EQ(r.width, (21 + 8) * 4);
@@ -104,37 +104,37 @@ TEST(RenderSymbol, MatrixSymbolHasSquareModules) {
 }
 
 TEST(RenderSymbol, BarHeightOnlyForSingleRowSymbols) {
-    SymbolSpec spec;
-    spec.symbology = BARCODE_CODE128;
-    spec.data = "ABC";
-    spec.barHeight = 20;
-    EXPECT_EQ(EncodeModules(spec).height, 20);
-    spec.barHeight = 0;
-    EXPECT_EQ(EncodeModules(spec).height, 50);
+    SymbolOptions options;
+    options.symbology = BARCODE_CODE128;
+    options.data = "ABC";
+    options.barHeight = 20;
+    EXPECT_EQ(EncodeModules(options).height, 20);
+    options.barHeight = 0;
+    EXPECT_EQ(EncodeModules(options).height, 50);
 
-    spec.symbology = BARCODE_PDF417;
-    const Raster zintRows = EncodeModules(spec);
-    spec.barHeight = 7;
-    EXPECT_EQ(EncodeModules(spec).height, zintRows.height);
+    options.symbology = BARCODE_PDF417;
+    const Raster zintRows = EncodeModules(options);
+    options.barHeight = 7;
+    EXPECT_EQ(EncodeModules(options).height, zintRows.height);
 }
 
 TEST(RenderSymbol, FailuresGiveEmptyRasterAndMessage) {
-    SymbolSpec spec;
-    spec.symbology = BARCODE_EANX;
-    spec.data = "12AB";
+    SymbolOptions options;
+    options.symbology = BARCODE_EANX;
+    options.data = "12AB";
     std::string error;
-    EXPECT_TRUE(RenderSymbol(spec, &error).empty());
+    EXPECT_TRUE(RenderSymbol(options, &error).empty());
     EXPECT_FALSE(error.empty());
 
-    spec.symbology = BARCODE_MAXICODE;
-    spec.data = "HELLO";
+    options.symbology = BARCODE_MAXICODE;
+    options.data = "HELLO";
     error.clear();
-    EXPECT_TRUE(RenderSymbol(spec, &error).empty());
+    EXPECT_TRUE(RenderSymbol(options, &error).empty());
     EXPECT_FALSE(error.empty());
 
-    spec.symbology = BARCODE_CODE39;
-    spec.moduleSize = 0;
-    EXPECT_TRUE(RenderSymbol(spec).empty());
+    options.symbology = BARCODE_CODE39;
+    options.moduleSize = 0;
+    EXPECT_TRUE(RenderSymbol(options).empty());
     EXPECT_TRUE(ExpandModules(Raster{}, 3).empty());
 }
 
