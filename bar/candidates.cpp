@@ -98,8 +98,9 @@ std::uint8_t ReadingSense(Family family, std::uint8_t directions) {
     }
 }
 
-RunScan MakeScan(const PassState &pass, std::uint8_t direction, Point start, std::uint16_t capacity) {
-    RunScan scan;
+// Readies one of the pass's run collections; its width buffer is reused.
+RunScan &PrepareScan(RunScan &scan, const PassState &pass, std::uint8_t direction, Point start,
+                     std::uint16_t capacity) {
     scan.xMin = pass.area.xMin;
     scan.xEnd = pass.area.xEnd;
     scan.yMin = pass.area.yMin;
@@ -199,7 +200,7 @@ std::uint16_t ConfirmProbe(PassState &pass, const Probe &probe) {
         return kSkip;
     }
 
-    RunScan second = MakeScan(pass, g.collector, secondStart, kMaxElements);
+    RunScan &second = PrepareScan(pass.secondScan, pass, g.collector, secondStart, kMaxElements);
     second.pixelLimit = static_cast<std::uint16_t>(std::min(probe.pixels + 30, 4000));
     RunCollect(second, *pass.image);
     const int available = second.elements;
@@ -272,7 +273,7 @@ std::uint16_t ConfirmProbe(PassState &pass, const Probe &probe) {
         if (area.Contains(before1)) start = before1;
         if (!area.Contains(start)) break;
 
-        RunScan follow = MakeScan(pass, g.collector, start, kFollowElements);
+        RunScan &follow = PrepareScan(pass.followScan, pass, g.collector, start, kFollowElements);
         RunCollect(follow, *pass.image);
         const int offset = follow.startsLight ? 1 : 0;
         if (follow.elements < offset + kProbeElements) continue;
@@ -363,7 +364,7 @@ std::uint16_t NextCandidate(PassState &pass) {
             }
             Probe probe;
             probe.start = cursor.At();
-            RunScan first = MakeScan(pass, g.collector, probe.start, kProbeElements);
+            RunScan &first = PrepareScan(pass.probeScan, pass, g.collector, probe.start, kProbeElements);
             const std::uint16_t status = RunCollect(first, *pass.image);
             if (status == kRunLeftArea) {
                 lineDone = true;

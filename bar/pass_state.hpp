@@ -69,6 +69,9 @@ struct PassState {
     bool familyEnding = false;  // the current line is the family's last
     bool lineActive = false;
 
+    // Run collections of the line search, kept so their buffers are reused.
+    RunScan probeScan, secondScan, followScan;
+
     Candidate candidate;
     int failures = 0;
     std::vector<Widths> readings;

@@ -101,29 +101,54 @@ void EraseSymbol(const std::array<Point, 4> &outline, std::uint8_t barColor, ZrI
     }
 }
 
+// Keeps a set pixel only when at least 3 of its supports are set: its left
+// and right neighbours, and for each of the columns x - 1, x, x + 1 the pixel
+// above or below. Eight pixels are judged at once with bit-sliced counters.
 void BarPrefilter(ZrImage &image) {
-    const int width = static_cast<int>(image.width);
-    const int height = static_cast<int>(image.height);
-    if (width == 0 || height < 2) return;
+    const std::uint32_t width = image.width;
+    const std::uint32_t height = image.height;
+    if (width == 0 || height < 2 || image.bits == nullptr) return;
     auto *bits = static_cast<std::uint8_t *>(image.bits);
-    const std::size_t pitch = image.pitch;
-    std::vector<std::uint8_t> before(pitch, 0), original(pitch);
-    auto bit = [](const std::uint8_t *row, int x) { return (row[x >> 3] >> (7 - (x & 7))) & 1; };
-    for (int r = 0; r <= height - 2; ++r) {
+    const std::size_t pitch = static_cast<std::size_t>(image.pitch);
+    const std::size_t used = (width + 7) / 8;
+    // Pixels outside the picture count as clear: padding bits are masked off.
+    const auto lastMask = static_cast<std::uint8_t>(0xFF00u >> (width - 8 * (used - 1)));
+    auto masked = [&](const std::uint8_t *row, std::size_t i) -> std::uint32_t {
+        if (i >= used) return 0;
+        return i + 1 == used ? row[i] & lastMask : row[i];
+    };
+    std::vector<std::uint8_t> before(used, 0), original(used), after(used);
+    for (std::uint32_t r = 0; r + 1 < height; ++r) {
         std::uint8_t *row = bits + r * pitch;
-        const std::uint8_t *after = row + pitch;
-        std::memcpy(original.data(), row, pitch);
-        for (int x = 0; x < width; ++x) {
-            int count = 0;
-            if (x > 0) count += bit(original.data(), x - 1);
-            if (x + 1 < width) count += bit(original.data(), x + 1);
-            for (int c = x - 1; c <= x + 1; ++c) {
-                if (c < 0 || c >= width) continue;
-                if (bit(before.data(), c) || bit(after, c)) ++count;
-            }
-            if (count < 3) row[x >> 3] = static_cast<std::uint8_t>(row[x >> 3] & ~(0x80u >> (x & 7)));
+        for (std::size_t i = 0; i < used; ++i) {
+            original[i] = static_cast<std::uint8_t>(masked(row, i));
+            after[i] = static_cast<std::uint8_t>(masked(row + pitch, i));
         }
-        std::memcpy(before.data(), row, pitch);
+        for (std::size_t i = 0; i < used; ++i) {
+            const std::uint32_t c = original[i];
+            const std::uint32_t cPrev = i > 0 ? original[i - 1] : 0;
+            const std::uint32_t cNext = i + 1 < used ? original[i + 1] : 0;
+            const std::uint32_t v = before[i] | after[i];
+            const std::uint32_t vPrev = i > 0 ? before[i - 1] | after[i - 1] : 0;
+            const std::uint32_t vNext = i + 1 < used ? before[i + 1] | after[i + 1] : 0;
+            // Bit k of each word is the support of the byte's pixel k (MSB first).
+            const std::uint32_t supports[5] = {
+                (c >> 1) | (cPrev << 7), (c << 1) | (cNext >> 7),  // left, right
+                (v >> 1) | (vPrev << 7), v,
+                (v << 1) | (vNext >> 7),
+            };
+            std::uint32_t b0 = 0, b1 = 0, b2 = 0;
+            for (std::uint32_t s : supports) {
+                const std::uint32_t carry0 = b0 & s;
+                b0 ^= s;
+                b2 |= b1 & carry0;
+                b1 ^= carry0;
+            }
+            const std::uint32_t keep = b2 | (b1 & b0);
+            const std::uint32_t valid = i + 1 == used ? lastMask : 0xFFu;
+            row[i] = static_cast<std::uint8_t>(row[i] & ~(~keep & valid));
+        }
+        for (std::size_t i = 0; i < used; ++i) before[i] = static_cast<std::uint8_t>(masked(row, i));
     }
 }
 
@@ -131,6 +156,9 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
     PassState pass;
     try {
         pass.readings.reserve(kMaxLineReadings);
+        pass.probeScan.widths.reserve(kMaxElements + 1);
+        pass.secondScan.widths.reserve(kMaxElements + 1);
+        pass.followScan.widths.reserve(kMaxElements + 1);
     } catch (const std::bad_alloc &) {
         return ZR_ERR_NO_MEMORY;
     }
