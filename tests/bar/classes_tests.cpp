@@ -15,7 +15,6 @@ namespace {
 
 using test::Code39Modules;
 using test::Code39State;
-using test::Decoded;
 using test::ScaleModules;
 
 // A histogram with the given counts from `first` on.

@@ -17,7 +17,6 @@ namespace {
 
 using test::Code39Modules;
 using test::Code39State;
-using test::Decoded;
 using test::ScaleModules;
 
 constexpr std::string_view kCode39Data = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";

@@ -55,8 +55,4 @@ inline DecodeState Code39State(std::uint8_t direction = kLeftToRight) {
     return state;
 }
 
-inline bool Decoded(std::uint16_t status) {
-    return status == 0 || status == kCheckFailed;
-}
-
 }  // namespace zr::bar::test

@@ -12,6 +12,7 @@
 
 #include "bar/classes.hpp"
 #include "bar/decoder_tables.hpp"
+#include "decode_test_util.hpp"
 #include "support/render.hpp"
 #include "zr/ZrBar.h"
 
@@ -275,21 +276,12 @@ TEST(ZrBarCode39, FindsSeveralSymbolsInALargeNoisyPicture) {
 TEST(ZrBarCode39, AveragedWidthsReadASymbolThatNoSingleLineReads) {
     // Every row gets its own random width error of up to one pixel per
     // element (narrow 2 px, wide 4 px), so no row classifies cleanly.
-    zr::test::SymbolOptions options;
-    options.data = "JITTER";
-    options.moduleSize = 1;
-    options.quietZone = 0;
-    const Raster modules = zr::test::EncodeModules(options);
-    std::vector<int> elements;
-    for (int x = 0, run = 0; x < modules.width; ++x) {
-        ++run;
-        if (x + 1 == modules.width || modules.isDark(x + 1, 0) != modules.isDark(x, 0)) {
-            elements.push_back(run);
-            run = 0;
-        }
-    }
+    const zr::bar::Widths elements = zr::bar::test::Code39Modules("JITTER");
+    ASSERT_FALSE(elements.empty());
+    int modules = 0;
+    for (auto m : elements) modules += m;
     std::mt19937 random(5);
-    Raster picture = zr::test::Canvas(3 * modules.width + 100, 200);
+    Raster picture = zr::test::Canvas(3 * modules + 100, 200);
     int rowsRead = 0;
     for (int y = 40; y < 160; ++y) {
         zr::bar::Widths widths;

@@ -6,6 +6,7 @@
 
 #include "logic/document.hpp"
 #include "logic/new_image.hpp"
+#include "scratch_dir.hpp"
 #include "zr/ZrImgRW.h"
 
 namespace zr::demo {
@@ -33,17 +34,8 @@ TEST(Elapsed, UsesClockTicksPerSecond) {
     EXPECT_DOUBLE_EQ(ElapsedSeconds(CLOCKS_PER_SEC, CLOCKS_PER_SEC * 5 / 2), 1.5);
 }
 
-class FileTest : public ::testing::Test {
+class FileTest : public test::ScratchDirTest {
   protected:
-    void SetUp() override {
-        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() / ("zr_demo_" + std::string(info->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Path(const char *name) const { return (dir_ / name).string(); }
-
     // A document holding a blank image made through the image library.
     static void MakeImage(Document &document, uint32_t width, uint32_t height, uint16_t bits) {
         NewImageRequest request;
@@ -53,8 +45,6 @@ class FileTest : public ::testing::Test {
         request.resolution = 200;
         ASSERT_EQ(CreateNewImage(document, request), ZR_OK);
     }
-
-    fs::path dir_;
 };
 
 TEST_F(FileTest, UnsupportedAndMissingFilesLeaveTheDocument) {

@@ -93,7 +93,7 @@ TEST(LinearOptions, FillScannerZeroesTheRestOfTheRecord) {
     ZrBarScanner scanner;
     std::memset(&scanner, 0xAB, sizeof scanner);
     FillLinearScanner(scanner, document, settings);
-    EXPECT_EQ(scanner.image, picture.block.data());
+    EXPECT_EQ(scanner.image, picture.image.dib);
     EXPECT_EQ(scanner.left, 150u);
     EXPECT_EQ(scanner.top, 0u);
     EXPECT_EQ(scanner.rectWidth, 300u);

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "scratch_dir.hpp"
 #include "zr/ZrImgRW.h"
 
 namespace {
@@ -21,14 +22,11 @@ struct Outcome {
     std::string err;
 };
 
-class ZrreadTest : public ::testing::Test {
+class ZrreadTest : public zr::demo::test::ScratchDirTest {
   protected:
     void SetUp() override {
-        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() / ("zrread_" + std::string(info->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        blank_ = (dir_ / "blank.bmp").string();
+        ScratchDirTest::SetUp();
+        blank_ = Path("blank.bmp");
         ZrImage image{};
         image.width = 200;
         image.height = 100;
@@ -38,8 +36,6 @@ class ZrreadTest : public ::testing::Test {
         ASSERT_EQ(ZrWriteBMP(&image, blank_.c_str()), ZR_OK);
         ZrDestroyImage(&image);
     }
-    void TearDown() override { fs::remove_all(dir_); }
-
     static std::string Slurp(const fs::path &path) {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream text;
@@ -62,7 +58,6 @@ class ZrreadTest : public ::testing::Test {
 
     std::string Quoted(const std::string &path) const { return "'" + path + "'"; }
 
-    fs::path dir_;
     std::string blank_;
 };
 
