@@ -126,15 +126,15 @@ bool DiagonalOrigin(const Area &area, Family family, int k, Point &origin) {
     return area.Contains(origin);
 }
 
-// Diagonal line counter kept in nextOrigin.x for the diagonal families.
+// Moves to the family's next diagonal line.
 void AdvanceDiagonal(PassState &pass) {
-    const int k = pass.nextOrigin.x + 1;
+    const int k = pass.diagonalLine + 1;
     Point origin;
     if (!DiagonalOrigin(pass.area, pass.family, k, origin)) {
         pass.familyEnding = true;
         return;
     }
-    pass.nextOrigin.x = k;
+    pass.diagonalLine = k;
     pass.lineOrigin = origin;
     pass.resume = origin;
 }
@@ -332,7 +332,7 @@ void StartFamily(PassState &pass, Family family) {
             break;
         case Family::Diagonal1:
         case Family::Diagonal2:
-            pass.nextOrigin = {0, 0};
+            pass.diagonalLine = 0;
             DiagonalOrigin(area, family, 0, pass.lineOrigin);
             break;
         case Family::Done:

@@ -66,6 +66,7 @@ struct PassState {
     Point lineOrigin;           // origin of the current line
     Point resume;               // where the walk of the current line resumes
     Point nextOrigin;           // origin of the next line (horizontal, vertical)
+    int diagonalLine = 0;       // number of the current line (diagonals)
     bool familyEnding = false;  // the current line is the family's last
     bool lineActive = false;
 
