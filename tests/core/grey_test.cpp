@@ -27,7 +27,7 @@ ZrImage Blank(std::uint32_t width, std::uint32_t height, std::uint16_t bpp, std:
     return image;
 }
 
-TEST(IterativeThreshold, SettlesAsDocumented) {
+TEST(IterativeThreshold, SettlesBetweenTheHalvedClassMeans) {
     Histogram h{};
     h[0] = h[255] = 500;
     EXPECT_EQ(IterativeThreshold(h), 127);
