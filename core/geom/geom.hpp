@@ -1,0 +1,154 @@
+// Small geometry value types shared by every reader: points with the
+// arithmetic call sites need, half-open rectangles, inclusive search bounds,
+// quadrilaterals with named corners, and least-squares line sums.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+namespace zr::geom {
+
+// Degrees and radians are converted with pi truncated to 3.1415926: every
+// published angle and rounded corner is defined with this value.
+constexpr double kPi = 3.1415926;
+constexpr double DegToRad(double degrees) { return degrees * kPi / 180.0; }
+constexpr double RadToDeg(double radians) { return radians * 180.0 / kPi; }
+
+template <class T>
+struct Point {
+    T x{};
+    T y{};
+
+    constexpr Point &operator+=(Point o) {
+        x += o.x;
+        y += o.y;
+        return *this;
+    }
+    constexpr Point &operator-=(Point o) {
+        x -= o.x;
+        y -= o.y;
+        return *this;
+    }
+    friend constexpr Point operator+(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
+    friend constexpr Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
+    friend constexpr Point operator-(Point a) { return {-a.x, -a.y}; }
+    friend constexpr Point operator*(T s, Point a) { return {s * a.x, s * a.y}; }
+    friend constexpr Point operator*(Point a, T s) { return {s * a.x, s * a.y}; }
+    friend constexpr bool operator==(Point a, Point b) { return a.x == b.x && a.y == b.y; }
+    friend constexpr bool operator!=(Point a, Point b) { return !(a == b); }
+};
+
+using PointI = Point<int>;
+using PointF = Point<double>;
+
+constexpr PointF ToPointF(PointI p) { return {static_cast<double>(p.x), static_cast<double>(p.y)}; }
+// Pixel positions round by adding 0.5 and truncating (towards zero).
+inline int RoundHalfUp(double v) { return static_cast<int>(std::trunc(v + 0.5)); }
+inline PointI RoundHalfUp(PointF p) { return {RoundHalfUp(p.x), RoundHalfUp(p.y)}; }
+
+template <class T>
+constexpr T Dot(Point<T> a, Point<T> b) {
+    return a.x * b.x + a.y * b.y;
+}
+template <class T>
+constexpr T Cross(Point<T> a, Point<T> b) {
+    return a.x * b.y - a.y * b.x;
+}
+inline double Length(PointF a) { return std::hypot(a.x, a.y); }
+inline double Distance(PointF a, PointF b) { return Length(a - b); }
+// Larger of |dx| and |dy|: the number of pixel steps between two points.
+inline int StepDistance(PointI a, PointI b) {
+    const int dx = a.x > b.x ? a.x - b.x : b.x - a.x;
+    const int dy = a.y > b.y ? a.y - b.y : b.y - a.y;
+    return dx > dy ? dx : dy;
+}
+// Point a fraction t of the way from a to b.
+inline PointF Lerp(PointF a, PointF b, double t) { return a + t * (b - a); }
+
+// Half-open rectangle: x in [x0, x1), y in [y0, y1).
+struct Rect {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+
+    constexpr int Width() const { return x1 - x0; }
+    constexpr int Height() const { return y1 - y0; }
+    constexpr bool Empty() const { return x1 <= x0 || y1 <= y0; }
+    constexpr bool Contains(int x, int y) const { return x >= x0 && x < x1 && y >= y0 && y < y1; }
+    constexpr bool Contains(PointI p) const { return Contains(p.x, p.y); }
+    // Nearest point inside; the rectangle must not be empty.
+    constexpr PointI Clamp(PointI p) const {
+        if (p.x < x0) p.x = x0;
+        if (p.x >= x1) p.x = x1 - 1;
+        if (p.y < y0) p.y = y0;
+        if (p.y >= y1) p.y = y1 - 1;
+        return p;
+    }
+};
+
+// Search bounds of the two-dimensional readers: both corners inclusive.
+struct SearchBounds {
+    std::uint32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+
+    constexpr bool Contains(std::uint32_t x, std::uint32_t y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+    constexpr Rect ToRect() const {
+        return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1) + 1, static_cast<int>(y1) + 1};
+    }
+};
+
+// A symbol's outline. The corners are named in the symbol's reading frame
+// (P0 top-left, P1 top-right, P2 bottom-right, P3 bottom-left), which is a
+// rotation of the picture's frame for a turned symbol.
+template <class T>
+struct Quad {
+    Point<T> topLeft, topRight, bottomRight, bottomLeft;
+
+    static constexpr int kCorners = 4;
+    // Corner i in the order P0, P1, P2, P3.
+    constexpr Point<T> &operator[](int i) {
+        return i == 0 ? topLeft : i == 1 ? topRight : i == 2 ? bottomRight : bottomLeft;
+    }
+    constexpr const Point<T> &operator[](int i) const {
+        return i == 0 ? topLeft : i == 1 ? topRight : i == 2 ? bottomRight : bottomLeft;
+    }
+    friend constexpr bool operator==(const Quad &a, const Quad &b) {
+        return a.topLeft == b.topLeft && a.topRight == b.topRight && a.bottomRight == b.bottomRight &&
+               a.bottomLeft == b.bottomLeft;
+    }
+};
+
+using QuadI = Quad<int>;
+using QuadF = Quad<double>;
+
+inline QuadI RoundHalfUp(const QuadF &q) {
+    return {RoundHalfUp(q.topLeft), RoundHalfUp(q.topRight), RoundHalfUp(q.bottomRight), RoundHalfUp(q.bottomLeft)};
+}
+
+// A fitted straight line v = slope * u + intercept.
+struct FittedLine {
+    double slope = 0;
+    double intercept = 0;
+    constexpr double At(double u) const { return slope * u + intercept; }
+};
+
+// Running sums of a least-squares line fit. Fit() is undetermined (false)
+// when every u is the same or there are no points.
+struct LineSums {
+    double n = 0, su = 0, sv = 0, suu = 0, suv = 0;
+
+    constexpr void Add(double u, double v) {
+        n += 1;
+        su += u;
+        sv += v;
+        suu += u * u;
+        suv += u * v;
+    }
+    constexpr bool Fit(FittedLine &line) const {
+        const double d = n * suu - su * su;
+        if (n <= 0 || d == 0) return false;
+        line.slope = (n * suv - su * sv) / d;
+        line.intercept = (sv - line.slope * su) / n;
+        return true;
+    }
+};
+
+}  // namespace zr::geom

@@ -1,0 +1,47 @@
+// A read view over a bi-level working image: rows addressed top-down and
+// one dark test, so that no stage computes stored-row offsets itself.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/geom/geom.hpp"
+#include "zr/ZrImage.h"
+
+namespace zr {
+
+class BitImageView {
+  public:
+    explicit BitImageView(const ZrImage &image)
+        : bits_(static_cast<std::uint8_t *>(image.bits)),
+          width_(static_cast<int>(image.width)),
+          height_(static_cast<int>(image.height)),
+          pitch_(image.pitch),
+          setIsDark_(image.polarity == 0) {}
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    std::int32_t Pitch() const { return pitch_; }
+    geom::Rect Bounds() const { return {0, 0, width_, height_}; }
+    // A set bit is dark unless the image's polarity says otherwise.
+    bool SetBitIsDark() const { return setIsDark_; }
+
+    // Stored bytes of picture row y (0 is the top row); DIB rows are stored bottom-up.
+    const std::uint8_t *Row(int y) const { return bits_ + static_cast<std::ptrdiff_t>(height_ - 1 - y) * pitch_; }
+    std::uint8_t *MutableRow(int y) const { return bits_ + static_cast<std::ptrdiff_t>(height_ - 1 - y) * pitch_; }
+
+    // Dark test without a bounds check.
+    bool Dark(int x, int y) const { return (((Row(y)[x >> 3] >> (7 - (x & 7))) & 1) != 0) == setIsDark_; }
+    bool Dark(geom::PointI p) const { return Dark(p.x, p.y); }
+    // Dark test that treats every pixel outside the picture as light.
+    bool DarkOrOutside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_ && Dark(x, y); }
+
+  private:
+    std::uint8_t *bits_;
+    int width_;
+    int height_;
+    std::int32_t pitch_;
+    bool setIsDark_;
+};
+
+}  // namespace zr
