@@ -16,6 +16,7 @@ libgtest-dev
 libgmock-dev
 libbenchmark-dev
 python3
+qt6-base-dev
 "
 
 missing=""

@@ -1,0 +1,62 @@
+// The image view: the document's picture at its zoom, the outlines of the last read's symbols,
+// keyboard scrolling, the pixel read-out and the rubber-band selection.
+#ifndef ZR_DEMO_APP_IMAGE_VIEW_HPP
+#define ZR_DEMO_APP_IMAGE_VIEW_HPP
+
+#include <QAbstractScrollArea>
+#include <QPoint>
+#include <QRect>
+
+class QRubberBand;
+class QPainter;
+
+namespace zr::demo {
+struct Document;
+}
+
+namespace zr::demo::app {
+
+class DocHandle;
+
+class ImageView : public QAbstractScrollArea {
+    Q_OBJECT
+  public:
+    explicit ImageView(DocHandle *doc, QWidget *parent = nullptr);
+
+    DocHandle *doc() const { return doc_; }
+    QPoint scrollPosition() const;
+    void setScrollPosition(QPoint position);
+    // Sets the document's zoom so that the whole picture fits this view's client area.
+    void fitWindow();
+
+    // Draws the picture area (cross-hatch where the picture does not reach, the visible part of the
+    // picture, the outlines) for a client area of `client` scrolled to `scroll`.
+    static void Paint(QPainter &painter, const Document &document, double zoom, QSize client, QPoint scroll);
+
+  signals:
+    // The status bar's first pane text for the pixel under the mouse.
+    void pixelReadout(const QString &text);
+    // A rubber-band selection ended: the rectangle in client coordinates (normalised, not empty).
+    void selectionMade(const QRect &rect, QPoint scroll);
+
+  protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+  private:
+    void onUpdated(int hint);
+    void updateScrollBars();
+
+    DocHandle *doc_;
+    QRubberBand *rubberBand_ = nullptr;
+    QPoint dragStart_;
+};
+
+}  // namespace zr::demo::app
+
+#endif  // ZR_DEMO_APP_IMAGE_VIEW_HPP

@@ -1,0 +1,135 @@
+#include "report_form.hpp"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <string>
+
+#include "doc_handle.hpp"
+#include "logic/read.hpp"
+#include "logic/report.hpp"
+#include "logic/shapes.hpp"
+
+namespace zr::demo::app {
+namespace {
+
+// Enough fields for the longest report of each part.
+constexpr int kHeadFields = 4;
+constexpr int kDetailFields = 8;
+constexpr int kInfoFields = 7;
+
+bool IsReadHint(int hint) {
+    return hint >= kHintFirstRead && hint < kHintFirstRead + kReaderKindCount;
+}
+
+QLabel *NewField(QVBoxLayout *layout) {
+    auto *label = new QLabel;
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setWordWrap(true);
+    label->hide();
+    layout->addWidget(label);
+    return label;
+}
+
+QStringList ShownTexts(const std::vector<QLabel *> &labels) {
+    QStringList texts;
+    for (const QLabel *label : labels) {
+        if (!label->isHidden()) texts << label->text();
+    }
+    return texts;
+}
+
+}  // namespace
+
+ReportForm::ReportForm(DocHandle *doc, QWidget *parent) : QScrollArea(parent), doc_(doc) {
+    auto *content = new QWidget;
+    auto *layout = new QVBoxLayout(content);
+    for (int i = 0; i < kHeadFields; ++i) head_.push_back(NewField(layout));
+
+    auto *listRow = new QHBoxLayout;
+    listLabel_ = new QLabel(QStringLiteral("Barcode no:"));
+    list_ = new QComboBox;
+    list_->setMinimumContentsLength(4);
+    listRow->addWidget(listLabel_);
+    listRow->addWidget(list_, 1);
+    layout->addLayout(listRow);
+    listLabel_->hide();
+    list_->hide();
+
+    for (int i = 0; i < kDetailFields; ++i) details_.push_back(NewField(layout));
+    auto *rule = new QFrame;
+    rule->setFrameShape(QFrame::HLine);
+    layout->addWidget(rule);
+    for (int i = 0; i < kInfoFields; ++i) info_.push_back(NewField(layout));
+    layout->addStretch(1);
+
+    setWidget(content);
+    setWidgetResizable(true);
+    connect(list_, QOverload<int>::of(&QComboBox::activated), this, &ReportForm::onSymbolChosen);
+    connect(doc_, &DocHandle::updated, this, &ReportForm::onUpdated);
+    onUpdated(kHintRedraw);
+}
+
+void ReportForm::SetLines(std::vector<QLabel *> &labels, const std::vector<std::string> &lines) {
+    for (size_t i = 0; i < labels.size(); ++i) {
+        const bool shown = i < lines.size();
+        labels[i]->setText(shown ? QString::fromUtf8(lines[i].c_str()) : QString());
+        labels[i]->setVisible(shown);
+    }
+}
+
+void ReportForm::onUpdated(int hint) {
+    Document &document = doc_->document;
+    SetLines(head_, ReportHeadLines(document.state));
+
+    const bool afterRead = ShowsSymbolCount(document.state.lastOperation);
+    const int count = static_cast<int>(ResultShapes(document).size());
+    // A read fills the list anew and selects its first entry; other refreshes keep the choice.
+    if (IsReadHint(hint) || list_->count() != count) {
+        const QSignalBlocker block(list_);
+        list_->clear();
+        for (int i = 0; i < count; ++i) list_->addItem(QString::number(i));
+        if (IsReadHint(hint)) document.state.selectedIndex = 0;
+    }
+    if (count != 0) {
+        const QSignalBlocker block(list_);
+        list_->setCurrentIndex(std::clamp(document.state.selectedIndex, 0, count - 1));
+    }
+    listLabel_->setVisible(afterRead);
+    list_->setVisible(afterRead);
+    showDetails();
+
+    if (document.image.dib != nullptr) {
+        SetLines(info_, ImageInfoLines(document.image));
+    } else {
+        SetLines(info_, {});
+    }
+}
+
+void ReportForm::showDetails() {
+    const Document &document = doc_->document;
+    const int index = document.state.selectedIndex;
+    SetLines(details_,
+             index >= 0 ? DetailLines(document, static_cast<size_t>(index)) : std::vector<std::string>{});
+}
+
+void ReportForm::onSymbolChosen(int index) {
+    if (index < 0) return;
+    doc_->document.state.selectedIndex = index;
+    doc_->UpdateAllViews(kHintRedraw);
+}
+
+QStringList ReportForm::visibleTexts() const {
+    QStringList texts = ShownTexts(head_);
+    if (!list_->isHidden()) texts << listLabel_->text();
+    texts << ShownTexts(details_) << ShownTexts(info_);
+    return texts;
+}
+
+QStringList ReportForm::detailTexts() const {
+    return ShownTexts(details_);
+}
+
+}  // namespace zr::demo::app

@@ -1,0 +1,35 @@
+#include "shapes.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+namespace zr::demo {
+namespace {
+
+// Every reader's result record has `corners` (eight 32-bit values) and a NUL-ended `text`.
+template <typename Result>
+std::vector<SymbolShape> ShapesOf(const std::vector<Result> &results) {
+    std::vector<SymbolShape> shapes;
+    shapes.reserve(results.size());
+    for (const Result &result : results) {
+        SymbolShape shape;
+        std::copy(std::begin(result.corners), std::end(result.corners), std::begin(shape.corners));
+        shape.text.assign(result.text, strnlen(result.text, sizeof result.text));
+        shapes.push_back(std::move(shape));
+    }
+    return shapes;
+}
+
+}  // namespace
+
+std::vector<SymbolShape> ResultShapes(const Document &document) {
+    switch (document.state.lastOperation) {
+        case Operation::ReadLinear:
+            return ShapesOf(document.linearResults);
+        default:
+            return {};
+    }
+}
+
+}  // namespace zr::demo

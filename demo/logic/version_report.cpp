@@ -1,0 +1,37 @@
+#include "version_report.hpp"
+
+#include "format.hpp"
+#include "zr/ZrBar.h"
+#include "zr/ZrImgRW.h"
+
+namespace zr::demo {
+namespace {
+
+struct LibraryVersion {
+    const char *library;
+    uint32_t (*version)();  // null while the library is not built into the program
+};
+
+// In the order of the report.
+constexpr LibraryVersion kLibraries[] = {
+    {"ZrImg", ZrGetImgVersion}, {"ZrBar", ZrBarGetVersion}, {"ZrPDF417", nullptr},
+    {"ZrDM", nullptr},          {"ZrQR", nullptr},          {"ZrMicroQR", nullptr},
+};
+
+}  // namespace
+
+std::string VersionLine(const char *library, uint32_t version) {
+    return Format("%s version: %d.%d\n", library, static_cast<int>(version >> 16),
+                  static_cast<int>(version & 0xFFFFu));
+}
+
+std::vector<std::string> VersionReport() {
+    std::vector<std::string> lines;
+    for (const LibraryVersion &entry : kLibraries) {
+        lines.push_back(entry.version != nullptr ? VersionLine(entry.library, entry.version())
+                                                 : Format("%s version: not built\n", entry.library));
+    }
+    return lines;
+}
+
+}  // namespace zr::demo

@@ -1,0 +1,395 @@
+// The main window driven as a user would: menus, opening files, reading, the report, outlines,
+// zoom, scrolling, the pixel read-out and the recent-file list.
+#include <QAction>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "logic/read.hpp"
+#include "logic/view_math.hpp"
+#include "scratch_dir.hpp"
+#include "widget_test_util.hpp"
+
+namespace zr::demo::test {
+namespace {
+
+using zr::test::Canvas;
+using zr::test::Paste;
+using zr::test::Raster;
+using zr::test::RenderSymbol;
+using zr::test::SymbolOptions;
+
+Raster Code39(const std::string &text) {
+    SymbolOptions options;
+    options.symbology = BARCODE_CODE39;
+    options.data = text;
+    options.moduleSize = 2;
+    return RenderSymbol(options);
+}
+
+QStringList MenuTitles(const QMenuBar *bar) {
+    QStringList titles;
+    for (const QAction *item : bar->actions()) {
+        if (item->isVisible()) titles << item->text();
+    }
+    return titles;
+}
+
+// Item texts of a menu, accelerators joined with a tab as the menu shows them; separators left out.
+QStringList ItemTexts(const QMenu *menu) {
+    QStringList texts;
+    for (const QAction *item : menu->actions()) {
+        if (item->isSeparator() || !item->isVisible()) continue;
+        const QString keys = item->shortcut().toString();
+        texts << (keys.isEmpty() ? item->text() : item->text() + QLatin1Char('\t') + keys);
+    }
+    return texts;
+}
+
+const QMenu *MenuNamed(const QMenuBar *bar, const QString &title) {
+    for (const QAction *item : bar->actions()) {
+        if (item->text() == title) return item->menu();
+    }
+    return nullptr;
+}
+
+QColor At(const QImage &image, int x, int y) {
+    return image.pixelColor(x, y);
+}
+
+const QString kSample = QStringLiteral(ZR_SAMPLES_DIR "/code39.png");
+
+using MainFrameTest = ScratchDirTest;
+
+TEST_F(MainFrameTest, ShellHasItsTitleMenusPanesAndAccelerators) {
+    Frame frame;
+    EXPECT_EQ(frame.window.windowTitle(), QStringLiteral("ZrDemo"));
+    EXPECT_FALSE(frame.window.toolBar()->actions().isEmpty());
+    for (int i = 0; i < 4; ++i) EXPECT_NE(frame.window.statusPane(i), nullptr);
+    const QMenuBar *bar = frame.window.menuBar();
+    // Without a document only File, View and Help.
+    EXPECT_EQ(MenuTitles(bar), (QStringList{"&File", "&View", "&Help"}));
+    EXPECT_EQ(ItemTexts(MenuNamed(bar, "&File")),
+              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "P&rint Setup...", "E&xit"}));
+
+    ASSERT_TRUE(frame.window.openFile(kSample));
+    EXPECT_EQ(MenuTitles(bar), (QStringList{"&File", "&View", "&Barcode", "&Zoom", "&Window", "&Help"}));
+    QStringList file = ItemTexts(MenuNamed(bar, "&File"));
+    ASSERT_GE(file.size(), 10);
+    EXPECT_TRUE(file[8].startsWith("&1 ") && file[8].endsWith("code39.png")) << file[8].toStdString();
+    // The recent files (up to 4) stand before Exit.
+    file.erase(std::remove_if(file.begin(), file.end(),
+                              [](const QString &t) { return t.size() > 2 && t[0] == '&' && t[1].isDigit(); }),
+               file.end());
+    EXPECT_EQ(file, (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...",
+                                 "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "E&xit"}));
+    EXPECT_EQ(ItemTexts(MenuNamed(bar, "&View")), (QStringList{"&Toolbar", "&Status Bar", "S&plit"}));
+    EXPECT_EQ(ItemTexts(MenuNamed(bar, "&Barcode")), (QStringList{"&Settings...", "&Read", "&Symbols"}));
+    EXPECT_EQ(ItemTexts(MenuNamed(bar, "&Zoom")),
+              (QStringList{"&400 %", "&300 %", "&200 %", "&100 %", "&50 %", "33 %", "&25 %", "&Fit Window"}));
+    EXPECT_EQ(ItemTexts(MenuNamed(bar, "&Window")),
+              (QStringList{"&New Window", "&Cascade", "&Tile", "&Arrange Icons"}));
+    EXPECT_EQ(ItemTexts(MenuNamed(bar, "&Help")), (QStringList{"&Help Topics", "&About ZrDemo..."}));
+    const QStringList symbols = ItemTexts(frame.window.action("&Symbols")->menu());
+    ASSERT_EQ(symbols.size(), 22);
+    EXPECT_EQ(symbols[5], "Code 39");
+    EXPECT_EQ(symbols.mid(18), (QStringList{"&PDF417", "&Data Matrix", "&QR Code", "Micro QR Code"}));
+}
+
+TEST_F(MainFrameTest, OpenShowsTheSplitReportAndImageInformation) {
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(kSample));
+    ASSERT_EQ(frame.windows(), 1);
+    QApplication::processEvents();
+    const QList<int> sizes = frame.child()->splitter()->sizes();
+    ASSERT_EQ(sizes.size(), 2);
+    EXPECT_NEAR(sizes[0] * 2.0, sizes[1], 12.0);  // one third beside two thirds
+
+    const QStringList texts = frame.reportTexts();
+    EXPECT_EQ(texts.value(0), "Open file");
+    EXPECT_TRUE(texts.value(1).startsWith("Run time: ")) << texts.value(1).toStdString();
+    EXPECT_EQ(texts.value(2), "Return code: 0");
+    EXPECT_FALSE(texts.contains("Barcode no:"));  // no symbol count after a file operation
+    EXPECT_TRUE(texts.contains("Width: 642"));
+    EXPECT_TRUE(texts.contains("Height: 210"));
+    EXPECT_TRUE(texts.contains("BitsPerPixel: 1"));
+}
+
+TEST_F(MainFrameTest, ReadListsTheSymbolAndShowsItsDetails) {
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(kSample));
+    frame.read(ReaderKind::Linear);
+    const QStringList texts = frame.reportTexts();
+    EXPECT_EQ(texts.value(0), "Read linear barcodes");
+    EXPECT_EQ(texts.value(2), "Return code: 0");
+    EXPECT_EQ(texts.value(3), "Barcodes found: 1");
+    EXPECT_EQ(frame.listEntries(), QStringList{"0"});
+    const QStringList details = frame.report()->detailTexts();
+    ASSERT_EQ(details.size(), 6);
+    EXPECT_TRUE(details[0].startsWith("Position: [("));
+    EXPECT_EQ(details[1], "Bars color: black");
+    EXPECT_EQ(details[4], "Type: Code 39");
+    EXPECT_EQ(details[5], "ZR-READERS 39");
+}
+
+TEST_F(MainFrameTest, NothingFoundHidesTheDetails) {
+    Frame frame;
+    ASSERT_TRUE(WriteRaster(Canvas(300, 200), Path("blank.bmp")));
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("blank.bmp"))));
+    frame.read(ReaderKind::Linear);
+    EXPECT_TRUE(frame.reportTexts().contains("Barcodes found: 0"));
+    EXPECT_TRUE(frame.listEntries().isEmpty());
+    EXPECT_TRUE(frame.report()->detailTexts().isEmpty());
+}
+
+TEST_F(MainFrameTest, SelectedSymbolIsOutlinedInRedTheOthersInBlue) {
+    Raster page = Canvas(700, 620);
+    const char *texts[] = {"ONE", "TWO", "THREE"};
+    for (int i = 0; i < 3; ++i) Paste(page, Code39(texts[i]), 20 + 100 * i, 10 + 200 * i);
+    ASSERT_TRUE(WriteRaster(page, Path("three.bmp")));
+
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("three.bmp"))));
+    frame.window.setZoom(1.0);
+    frame.read(ReaderKind::Linear);
+    ASSERT_EQ(frame.listEntries(), (QStringList{"0", "1", "2"}));
+
+    // Choose the entry whose symbol reads "THREE".
+    const std::vector<ZrBarResult> &results = frame.doc()->document.linearResults;
+    int three = -1;
+    for (size_t i = 0; i < results.size(); ++i) {
+        if (std::string(results[i].text) == "THREE") three = static_cast<int>(i);
+    }
+    ASSERT_GE(three, 0);
+    QComboBox *list = frame.report()->symbolList();
+    list->setCurrentIndex(three);
+    emit list->activated(three);
+    EXPECT_TRUE(frame.report()->detailTexts().contains("THREE"));
+
+    // Scroll so that the whole picture is in view at zoom 1.
+    frame.view()->setScrollPosition({0, 0});
+    const QImage shot = frame.grabView();
+    const double zoom = frame.doc()->document.zoom;
+    for (size_t i = 0; i < results.size(); ++i) {
+        const OutlineBox box = OutlineFor(results[i].corners, zoom, static_cast<int>(i) == three);
+        if (box.bottom > shot.height() || box.right > shot.width()) continue;  // out of the client area
+        const QColor expected = static_cast<int>(i) == three ? QColor(255, 0, 0) : QColor(0, 0, 255);
+        // The bottom right corner of the frame, away from the text.
+        EXPECT_EQ(At(shot, box.right - 1, box.bottom - 1), expected) << results[i].text;
+        EXPECT_EQ(At(shot, box.left, box.bottom - 1), expected) << results[i].text;
+    }
+}
+
+TEST_F(MainFrameTest, ZoomFitAndPixelReadout) {
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(kSample));
+    app::ImageView *view = frame.view();
+    frame.window.setZoom(2.0);
+    QApplication::processEvents();
+    const QSize client = view->viewport()->size();
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), std::max(0, 642 * 2 - client.width()));
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), std::max(0, 210 * 2 - client.height()));
+
+    // Mouse at (101, 50), not scrolled: pixel 50.5 rounded up to 51, row 25; the sample is white there.
+    view->setScrollPosition({0, 0});
+    QMouseEvent move(QEvent::MouseMove, QPointF(101, 50), QPointF(101, 50), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &move);
+    EXPECT_EQ(frame.window.statusPane(0)->text(), "x: 51 y: 25 RGB(255, 255, 255)");
+
+    frame.window.fitWindow();
+    EXPECT_DOUBLE_EQ(frame.doc()->document.zoom, std::min(client.width() / 642.0, client.height() / 210.0));
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(MainFrameTest, KeyboardScrollsInsideTheScaledPicture) {
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(kSample));
+    app::ImageView *view = frame.view();
+    frame.window.setZoom(4.0);
+    QApplication::processEvents();
+    auto press = [&](int key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+        return view->scrollPosition();
+    };
+    view->setScrollPosition({0, 0});
+    EXPECT_EQ(press(Qt::Key_Left), QPoint(0, 0));  // stops at 0
+    EXPECT_EQ(press(Qt::Key_End), QPoint(100, 0));
+    EXPECT_EQ(press(Qt::Key_Right), QPoint(120, 0));
+    EXPECT_EQ(press(Qt::Key_PageDown), QPoint(120, 100));
+    EXPECT_EQ(press(Qt::Key_Up), QPoint(120, 80));
+    EXPECT_EQ(press(Qt::Key_Home), QPoint(20, 80));
+    const int lastY = view->verticalScrollBar()->maximum();
+    for (int i = 0; i < 20; ++i) press(Qt::Key_PageDown);
+    EXPECT_EQ(view->scrollPosition().y(), lastY);  // never past the picture
+}
+
+TEST_F(MainFrameTest, FilesThatDoNotOpenShowTheirMessageAndMakeNoWindow) {
+    Frame frame;
+    EXPECT_FALSE(frame.window.openFile(QString::fromStdString(Path("missing.png"))));
+    std::ofstream(Path("junk.bmp")) << "not a picture";
+    EXPECT_FALSE(frame.window.openFile(QString::fromStdString(Path("junk.bmp"))));
+    EXPECT_FALSE(frame.window.openFile(QString::fromStdString(Path("document.pdf"))));
+    EXPECT_FALSE(frame.window.openFile(QString::fromStdString(Path("nodot"))));
+    EXPECT_EQ(frame.messages, (QStringList{"Error while reading file", "Error while reading file",
+                                           "Image type not supported!", "Image type not supported!"}));
+    EXPECT_EQ(frame.windows(), 0);
+}
+
+TEST_F(MainFrameTest, SaveReportsTheOutcome) {
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(kSample));
+    EXPECT_FALSE(frame.window.saveDocument(frame.doc(), QString::fromStdString(Path("copy.gif"))));
+    EXPECT_EQ(frame.messages, QStringList{"Image type not supported!"});
+    EXPECT_TRUE(frame.reportTexts().contains("Return code: 11"));
+    EXPECT_FALSE(
+        frame.window.saveDocument(frame.doc(), QString::fromStdString(Path("no/such/dir/copy.png"))));
+    EXPECT_EQ(frame.messages.value(1), "Error while writing file");
+
+    ASSERT_TRUE(frame.window.saveDocument(frame.doc(), QString::fromStdString(Path("copy.png"))));
+    EXPECT_EQ(frame.reportTexts().value(0), "Save file");
+    EXPECT_EQ(frame.reportTexts().value(2), "Return code: 0");
+    EXPECT_EQ(frame.child()->parentWidget()->windowTitle(), "copy.png");
+}
+
+TEST_F(MainFrameTest, SymbolsMenuChecksFollowTheSettings) {
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(kSample));
+    QAction *code39 = frame.window.action("Code 39");
+    ASSERT_NE(code39, nullptr);
+    EXPECT_TRUE(code39->isChecked());
+    code39->trigger();
+    EXPECT_FALSE(code39->isChecked());
+    EXPECT_EQ(frame.window.settings().linearTypes, kAllLinearTypes & ~32u);
+    code39->trigger();
+    EXPECT_TRUE(code39->isChecked());
+
+    for (const char *item : {"&PDF417", "&Data Matrix", "&QR Code", "Micro QR Code"}) {
+        QAction *kind = frame.window.action(item);
+        ASSERT_NE(kind, nullptr) << item;
+        const ReaderKind expected =
+            static_cast<ReaderKind>(frame.window.action("&Symbols")->menu()->actions().indexOf(kind) - 18);
+        EXPECT_EQ(kind->isEnabled(), IsReaderBuilt(expected)) << item;
+        if (!kind->isEnabled()) continue;
+        kind->trigger();
+        EXPECT_TRUE(kind->isChecked()) << item;
+        EXPECT_FALSE(code39->isChecked()) << item;
+        EXPECT_EQ(frame.window.settings().linearTypes, 0u);
+        EXPECT_EQ(frame.window.settings().readerKind, expected);
+    }
+}
+
+TEST_F(MainFrameTest, RubberBandSelectionReadsOnlyThatArea) {
+    Raster page = Canvas(700, 500);
+    Paste(page, Code39("LEFT"), 0, 10);
+    Paste(page, Code39("LOWER"), 0, 260);
+    ASSERT_TRUE(WriteRaster(page, Path("two.bmp")));
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("two.bmp"))));
+    frame.window.setZoom(0.5);
+    QApplication::processEvents();
+    app::ImageView *view = frame.view();
+    // Drag over the lower half of the picture (y 250 .. 500 at zoom 0.5).
+    {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(0, 125), QPointF(0, 125), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(349, 249), QPointF(349, 249), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &release);
+    }
+    const ReadSettings &settings = frame.window.settings();
+    EXPECT_EQ(settings.searchUnit, SearchUnit::Pixels);
+    EXPECT_EQ(settings.searchStart[1], 250.0);
+    EXPECT_EQ(settings.searchSize[0], 698.0);
+    EXPECT_TRUE(frame.reportTexts().contains("Barcodes found: 1"));
+    EXPECT_TRUE(frame.report()->detailTexts().contains("LOWER"));
+
+    // A click, or a drag at a zoom where it covers no whole pixel, reads nothing.
+    frame.window.setZoom(4.0);
+    const Operation before = frame.doc()->document.state.lastOperation;
+    frame.window.openFile(QString::fromStdString(Path("two.bmp")));
+    frame.window.setZoom(4.0);
+    frame.window.selectArea(QRect(10, 10, 2, 2), QPoint(0, 0));
+    EXPECT_EQ(frame.doc()->document.state.lastOperation, Operation::OpenFile);
+    (void)before;
+    // A selection outside the picture runs the reader, which reports its return code.
+    frame.window.selectArea(QRect(5000, 5000, 100, 100), QPoint(0, 0));
+    EXPECT_EQ(frame.doc()->document.state.lastOperation, Operation::ReadLinear);
+    EXPECT_TRUE(frame.reportTexts().contains("Barcodes found: 0"));
+}
+
+TEST_F(MainFrameTest, TinyAndHugePicturesZoomAndScroll) {
+    Frame frame;
+    NewImageRequest tiny;
+    tiny.width = 1;
+    tiny.height = 1;
+    ASSERT_TRUE(frame.window.newImage(tiny));
+    frame.read(ReaderKind::Linear);
+    for (double zoom : kZoomSteps) {
+        frame.window.setZoom(zoom);
+        EXPECT_FALSE(frame.grabView().isNull());
+    }
+    frame.window.fitWindow();
+    EXPECT_GT(frame.doc()->document.zoom, 100.0);
+    const QImage shot = frame.grabView();
+    EXPECT_EQ(At(shot, 5, 5), QColor(255, 255, 255));  // the one white pixel fills the view
+
+    NewImageRequest huge;
+    huge.width = 10000;
+    huge.height = 10000;
+    ASSERT_TRUE(frame.window.newImage(huge));
+    EXPECT_EQ(frame.child()->parentWidget()->windowTitle(), "ZrDemo2");
+    frame.window.setZoom(1.0);
+    app::ImageView *view = frame.view();
+    view->setScrollPosition({9000, 9000});
+    EXPECT_FALSE(frame.grabView().isNull());
+    frame.window.fitWindow();
+    EXPECT_LT(frame.doc()->document.zoom, 0.1);
+    EXPECT_FALSE(frame.grabView().isNull());
+}
+
+TEST_F(MainFrameTest, NewWindowShowsTheSameDocument) {
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(kSample));
+    app::ChildFrame *first = frame.child();
+    frame.window.action("&New Window")->trigger();
+    ASSERT_EQ(frame.windows(), 2);
+    EXPECT_EQ(frame.child()->doc(), first->doc());
+    EXPECT_EQ(frame.child()->parentWidget()->windowTitle(), "code39.png:2");
+    frame.read(ReaderKind::Linear);
+    EXPECT_TRUE(first->report()->visibleTexts().contains("Barcodes found: 1"));
+    frame.window.action("&Close")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(frame.windows(), 0);
+}
+
+TEST_F(MainFrameTest, RecentFilesPersistAcrossWindows) {
+    std::vector<QString> files;
+    for (int i = 0; i < 5; ++i) {
+        const std::string path = Path(("pic" + std::to_string(i) + ".bmp").c_str());
+        ASSERT_TRUE(WriteRaster(Canvas(40, 40), path));
+        files.push_back(QString::fromStdString(path));
+    }
+    {
+        Frame first;
+        for (const QString &file : files) ASSERT_TRUE(first.window.openFile(file));
+    }
+    Frame second;
+    QStringList recent;
+    for (const QAction *item : second.window.recentFilesAnchorMenu()->actions()) {
+        if (item->text().startsWith('&') && item->text().at(1).isDigit()) recent << item->text();
+    }
+    ASSERT_EQ(recent.size(), 4);
+    EXPECT_TRUE(recent[0].startsWith("&1 ") && recent[0].endsWith("pic4.bmp")) << recent[0].toStdString();
+    EXPECT_TRUE(recent[3].startsWith("&4 ") && recent[3].endsWith("pic1.bmp")) << recent[3].toStdString();
+}
+
+}  // namespace
+}  // namespace zr::demo::test

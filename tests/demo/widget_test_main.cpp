@@ -1,0 +1,21 @@
+// Entry point of the widget tests: one QApplication on the offscreen platform, with the program's
+// settings kept in a folder of their own so that no test touches the user's recent-file list.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "app/recent_files.hpp"
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QString::fromLatin1(zr::demo::app::kOrganisation));
+    QApplication::setApplicationName(QString::fromLatin1(zr::demo::app::kApplication));
+    return RUN_ALL_TESTS();
+}
