@@ -137,6 +137,60 @@ TEST_F(MainFrameTest, ReadListsTheSymbolAndShowsItsDetails) {
     EXPECT_EQ(details[5], "ZR-READERS 39");
 }
 
+// One symbol of each reader kind, read through the Read command: the report names the operation and
+// shows the symbol's position and text. A kind whose reader is not built leaves the report as it was.
+TEST_F(MainFrameTest, EachReaderKindReadsItsSymbol) {
+    struct KindCase {
+        ReaderKind kind;
+        int symbology;
+        const char *label;
+    };
+    const KindCase cases[] = {
+        {ReaderKind::Linear, BARCODE_CODE39, "Read linear barcodes"},
+        {ReaderKind::Pdf417, BARCODE_PDF417, "Read PDF417 barcode"},
+        {ReaderKind::DataMatrix, BARCODE_DATAMATRIX, "Read DataMatrix barcode"},
+        {ReaderKind::Qr, BARCODE_QRCODE, "Read QR code"},
+        {ReaderKind::MicroQr, BARCODE_MICROQR, "Read Micro QR code"},
+    };
+    for (const KindCase &entry : cases) {
+        SCOPED_TRACE(entry.label);
+        SymbolOptions options;
+        options.symbology = entry.symbology;
+        options.data = "ZRDEMO 42";
+        options.moduleSize = 4;
+        const std::string path = Path((std::string("kind") + std::to_string(int(entry.kind)) + ".bmp").c_str());
+        ASSERT_TRUE(WriteRaster(RenderSymbol(options), path));
+        Frame frame;
+        ASSERT_TRUE(frame.window.openFile(QString::fromStdString(path)));
+        frame.read(entry.kind);
+        const QStringList texts = frame.reportTexts();
+        if (!IsReaderBuilt(entry.kind)) {
+            EXPECT_EQ(texts.value(0), "Open file");
+            continue;
+        }
+        EXPECT_EQ(texts.value(0), entry.label);
+        EXPECT_EQ(texts.value(3), "Barcodes found: 1");
+        const QStringList details = frame.report()->detailTexts();
+        ASSERT_FALSE(details.isEmpty());
+        EXPECT_TRUE(details[0].startsWith("Position: [(")) << details[0].toStdString();
+        EXPECT_TRUE(details.contains("ZRDEMO 42"));
+    }
+}
+
+TEST_F(MainFrameTest, MaximumOfOneSymbolShowsTheFirstAndTheReadersCode) {
+    Raster page = Canvas(400, 500);
+    Paste(page, Code39("A1"), 10, 10);
+    Paste(page, Code39("B2"), 10, 250);
+    ASSERT_TRUE(WriteRaster(page, Path("two.bmp")));
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("two.bmp"))));
+    frame.window.settings().maxSymbols = 1;
+    frame.read(ReaderKind::Linear);
+    EXPECT_EQ(frame.listEntries(), QStringList{"0"});
+    EXPECT_EQ(frame.reportTexts().value(3), "Barcodes found: 1");
+    EXPECT_EQ(frame.reportTexts().value(2), QStringLiteral("Return code: %1").arg(ZR_ERR_LIST_FULL));
+}
+
 TEST_F(MainFrameTest, NothingFoundHidesTheDetails) {
     Frame frame;
     ASSERT_TRUE(WriteRaster(Canvas(300, 200), Path("blank.bmp")));
@@ -171,13 +225,15 @@ TEST_F(MainFrameTest, SelectedSymbolIsOutlinedInRedTheOthersInBlue) {
     emit list->activated(three);
     EXPECT_TRUE(frame.report()->detailTexts().contains("THREE"));
 
-    // Scroll so that the whole picture is in view at zoom 1.
+    // The whole picture in view at zoom 1.
+    frame.child()->parentWidget()->showMaximized();
     frame.view()->setScrollPosition({0, 0});
     const QImage shot = frame.grabView();
     const double zoom = frame.doc()->document.zoom;
     for (size_t i = 0; i < results.size(); ++i) {
         const OutlineBox box = OutlineFor(results[i].corners, zoom, static_cast<int>(i) == three);
-        if (box.bottom > shot.height() || box.right > shot.width()) continue;  // out of the client area
+        ASSERT_LE(box.bottom, shot.height());
+        ASSERT_LE(box.right, shot.width());
         const QColor expected = static_cast<int>(i) == three ? QColor(255, 0, 0) : QColor(0, 0, 255);
         // The bottom right corner of the frame, away from the text.
         EXPECT_EQ(At(shot, box.right - 1, box.bottom - 1), expected) << results[i].text;
