@@ -1,13 +1,16 @@
-# Two entry points: `make run` builds and reads the bundled samples,
-# `make test` builds and runs the whole test suite.
+# Entry points: `make run` builds and reads the bundled samples, `make demo` builds and starts
+# the desktop program ZrDemo (needs a display), `make test` builds and runs the whole test suite.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps configure build clean
+.PHONY: run demo test deps configure build clean
 
 run: build
 	$(BUILD)/demo/zrread samples/*.png
+
+demo: build
+	$(BUILD)/demo/ZrDemo samples/code39.png
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

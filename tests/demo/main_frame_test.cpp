@@ -4,11 +4,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QUrl>
 
 #include "logic/read.hpp"
 #include "logic/view_math.hpp"
@@ -158,7 +160,8 @@ TEST_F(MainFrameTest, EachReaderKindReadsItsSymbol) {
         options.symbology = entry.symbology;
         options.data = "ZRDEMO 42";
         options.moduleSize = 4;
-        const std::string path = Path((std::string("kind") + std::to_string(int(entry.kind)) + ".bmp").c_str());
+        const std::string path =
+            Path((std::string("kind") + std::to_string(int(entry.kind)) + ".bmp").c_str());
         ASSERT_TRUE(WriteRaster(RenderSymbol(options), path));
         Frame frame;
         ASSERT_TRUE(frame.window.openFile(QString::fromStdString(path)));
@@ -409,6 +412,20 @@ TEST_F(MainFrameTest, TinyAndHugePicturesZoomAndScroll) {
     frame.window.fitWindow();
     EXPECT_LT(frame.doc()->document.zoom, 0.1);
     EXPECT_FALSE(frame.grabView().isNull());
+}
+
+TEST_F(MainFrameTest, DroppedFilesOpen) {
+    Frame frame;
+    QMimeData data;
+    data.setUrls(
+        {QUrl::fromLocalFile(kSample), QUrl::fromLocalFile(QString::fromStdString(Path("gone.png")))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame.window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame.window, &drop);
+    EXPECT_EQ(frame.windows(), 1);
+    EXPECT_EQ(frame.messages, QStringList{"Error while reading file"});
 }
 
 TEST_F(MainFrameTest, NewWindowShowsTheSameDocument) {

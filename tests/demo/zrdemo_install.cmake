@@ -1,0 +1,23 @@
+# Installs the project into a scratch prefix and checks that ZrDemo comes with its desktop entry and
+# starts from there (it finds the installed libraries and Qt; --version returns at once).
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
+  RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "install failed: ${err}")
+endif()
+foreach(file bin/ZrDemo share/applications/zrdemo.desktop)
+  if(NOT EXISTS ${prefix}/${file})
+    message(FATAL_ERROR "not installed: ${file}")
+  endif()
+endforeach()
+file(READ ${prefix}/share/applications/zrdemo.desktop entry)
+if(NOT entry MATCHES "Exec=ZrDemo %f")
+  message(FATAL_ERROR "desktop entry without its command: ${entry}")
+endif()
+set(ENV{QT_QPA_PLATFORM} offscreen)
+execute_process(COMMAND ${prefix}/bin/ZrDemo --version RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "ZrDemo 2.0")
+  message(FATAL_ERROR "installed ZrDemo did not start (${rc}): ${out} ${err}")
+endif()
