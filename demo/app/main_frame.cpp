@@ -116,8 +116,9 @@ ChildFrame *MainFrame::newWindow(const std::shared_ptr<DocHandle> &doc) {
     connect(child->view(), &ImageView::pixelReadout, panes_[0], &QLabel::setText);
     connect(child->view(), &ImageView::selectionMade, this, &MainFrame::selectArea);
     connect(doc.get(), &DocHandle::updated, this, [this] { updateStatusPanes(); });
-    connect(window, &QObject::destroyed, this, [this, doc] {
-        retitle(doc.get());
+    // A closed window may still be listed while it is destroyed: it is left out by name.
+    connect(window, &QObject::destroyed, this, [this, doc](QObject *gone) {
+        retitle(doc.get(), gone);
         updateMenus();
     });
     window->show();
@@ -128,9 +129,10 @@ ChildFrame *MainFrame::newWindow(const std::shared_ptr<DocHandle> &doc) {
 }
 
 // The windows of one document are titled "name", or "name:1", "name:2", ... when there are several.
-void MainFrame::retitle(DocHandle *doc) {
+void MainFrame::retitle(DocHandle *doc, const QObject *gone) {
     QList<QMdiSubWindow *> windows;
     for (QMdiSubWindow *window : mdi_->subWindowList()) {
+        if (window == gone) continue;
         auto *child = qobject_cast<ChildFrame *>(window->widget());
         if (child != nullptr && child->doc() == doc) windows << window;
     }
@@ -197,7 +199,10 @@ bool MainFrame::saveDocument(DocHandle *doc, const QString &path) {
 }
 
 void MainFrame::read() {
-    DocHandle *doc = activeDoc();
+    readDocument(activeDoc());
+}
+
+void MainFrame::readDocument(DocHandle *doc) {
     if (doc == nullptr) return;
     uint16_t status;
     {
@@ -205,6 +210,7 @@ void MainFrame::read() {
         status = ReadSymbols(doc->document, settings_);
     }
     if (!IsReaderBuilt(settings_.readerKind)) {
+        // The document is unchanged: nothing to refresh.
         statusBar()->showMessage(
             QStringLiteral("This reader is not built into ZrDemo (return code %1)").arg(status), 5000);
         return;
@@ -243,18 +249,7 @@ void MainFrame::selectArea(const QRect &rect, QPoint scroll) {
     // At a large zoom a small drag may cover no whole pixel, which would mean "to the edge".
     if (chosen.searchSize[0] < 1.0 || chosen.searchSize[1] < 1.0) return;
     settings_ = chosen;
-    if (view != nullptr) {
-        for (QMdiSubWindow *window : mdi_->subWindowList()) {
-            if (window->widget() == view->parentWidget()->parentWidget()) mdi_->setActiveSubWindow(window);
-        }
-    }
-    uint16_t status;
-    {
-        const WaitCursor wait;
-        status = ReadSymbols(doc->document, settings_);
-    }
-    (void)status;
-    if (IsReaderBuilt(settings_.readerKind)) doc->UpdateAllViews(RefreshHintFor(settings_.readerKind));
+    readDocument(doc);
 }
 
 void MainFrame::onNew() {

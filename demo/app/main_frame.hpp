@@ -90,7 +90,8 @@ class MainFrame : public QMainWindow {
     void onAbout();
     void onSplit();
 
-    void retitle(DocHandle *doc);
+    void readDocument(DocHandle *doc);
+    void retitle(DocHandle *doc, const QObject *gone = nullptr);
     void paintForPrinter(QPrinter *printer);
 
     QMdiArea *mdi_ = nullptr;

@@ -371,13 +371,12 @@ TEST_F(MainFrameTest, RubberBandSelectionReadsOnlyThatArea) {
     EXPECT_TRUE(frame.report()->detailTexts().contains("LOWER"));
 
     // A click, or a drag at a zoom where it covers no whole pixel, reads nothing.
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("two.bmp"))));
     frame.window.setZoom(4.0);
-    const Operation before = frame.doc()->document.state.lastOperation;
-    frame.window.openFile(QString::fromStdString(Path("two.bmp")));
-    frame.window.setZoom(4.0);
+    const ReadSettings kept = frame.window.settings();
     frame.window.selectArea(QRect(10, 10, 2, 2), QPoint(0, 0));
     EXPECT_EQ(frame.doc()->document.state.lastOperation, Operation::OpenFile);
-    (void)before;
+    EXPECT_EQ(frame.window.settings().searchStart, kept.searchStart);
     // A selection outside the picture runs the reader, which reports its return code.
     frame.window.selectArea(QRect(5000, 5000, 100, 100), QPoint(0, 0));
     EXPECT_EQ(frame.doc()->document.state.lastOperation, Operation::ReadLinear);
@@ -438,8 +437,14 @@ TEST_F(MainFrameTest, NewWindowShowsTheSameDocument) {
     EXPECT_EQ(frame.child()->parentWidget()->windowTitle(), "code39.png:2");
     frame.read(ReaderKind::Linear);
     EXPECT_TRUE(first->report()->visibleTexts().contains("Barcodes found: 1"));
+    // Closing one window leaves the document to the other.
+    frame.child()->parentWidget()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(frame.windows(), 1);
+    EXPECT_EQ(first->parentWidget()->windowTitle(), "code39.png");
+    frame.window.action("&New Window")->trigger();
     frame.window.action("&Close")->trigger();
-    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(frame.windows(), 0);
 }
 
