@@ -11,7 +11,6 @@ namespace zr::demo::app {
 
 ChildFrame::ChildFrame(std::shared_ptr<DocHandle> doc, QWidget *parent)
     : QWidget(parent), doc_(std::move(doc)) {
-    setAttribute(Qt::WA_DeleteOnClose);
     splitter_ = new QSplitter(Qt::Horizontal, this);
     report_ = new ReportForm(doc_.get());
     view_ = new ImageView(doc_.get());
@@ -24,7 +23,6 @@ ChildFrame::ChildFrame(std::shared_ptr<DocHandle> doc, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter_);
     setFocusProxy(view_);
-    resize(720, 480);
     resetSplit();
 }
 

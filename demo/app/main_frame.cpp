@@ -58,6 +58,9 @@ QString DialogFilters(const FileFilter (&filters)[N]) {
     return entries.join(QStringLiteral(";;"));
 }
 
+constexpr int kMinWindowWidth = 640;
+constexpr int kMinWindowHeight = 420;
+
 const QString kHelpText = QStringLiteral(
     "Open an image (File > Open, or drop a file on the window), choose what to look for in "
     "Barcode > Symbols or Barcode > Settings, and choose Barcode > Read. Dragging a rectangle over "
@@ -121,6 +124,10 @@ ChildFrame *MainFrame::newWindow(const std::shared_ptr<DocHandle> &doc) {
         retitle(doc.get(), gone);
         updateMenus();
     });
+    // A new window takes most of the document area, as much as the picture and report need.
+    const QSize area = mdi_->viewport()->size();
+    window->resize(std::min(area.width(), std::max(kMinWindowWidth, area.width() * 4 / 5)),
+                   std::min(area.height(), std::max(kMinWindowHeight, area.height() * 4 / 5)));
     window->show();
     mdi_->setActiveSubWindow(window);
     retitle(doc.get());

@@ -19,6 +19,7 @@ namespace {
 constexpr int kHeadFields = 4;
 constexpr int kDetailFields = 8;
 constexpr int kInfoFields = 7;
+constexpr int kMinimumWidth = 180;
 
 bool IsReadHint(int hint) {
     return hint >= kHintFirstRead && hint < kHintFirstRead + kReaderKindCount;
@@ -67,6 +68,7 @@ ReportForm::ReportForm(DocHandle *doc, QWidget *parent) : QScrollArea(parent), d
 
     setWidget(content);
     setWidgetResizable(true);
+    setMinimumWidth(kMinimumWidth);
     connect(list_, QOverload<int>::of(&QComboBox::activated), this, &ReportForm::onSymbolChosen);
     connect(doc_, &DocHandle::updated, this, &ReportForm::onUpdated);
     onUpdated(kHintRedraw);
