@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <vector>
 
+#include "display_text.hpp"
 #include "doc_handle.hpp"
 #include "logic/read.hpp"
 #include "logic/shapes.hpp"
@@ -120,8 +121,7 @@ void ImageView::Paint(QPainter &painter, const Document &document, double zoom, 
     const std::vector<SymbolShape> shapes = ResultShapes(document);
     for (size_t i = 0; i < shapes.size(); ++i) {
         const bool selected = static_cast<int>(i) == document.state.selectedIndex;
-        DrawOutline(painter, OutlineFor(shapes[i].corners, zoom, selected),
-                    QString::fromUtf8(shapes[i].text.c_str()));
+        DrawOutline(painter, OutlineFor(shapes[i].corners, zoom, selected), DisplayText(shapes[i].text));
     }
     painter.restore();
 }

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <string>
 
+#include "display_text.hpp"
 #include "doc_handle.hpp"
 #include "logic/read.hpp"
 #include "logic/report.hpp"
@@ -27,6 +28,7 @@ bool IsReadHint(int hint) {
 
 QLabel *NewField(QVBoxLayout *layout) {
     auto *label = new QLabel;
+    label->setTextFormat(Qt::PlainText);  // decoded data is never markup
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setWordWrap(true);
     label->hide();
@@ -77,7 +79,7 @@ ReportForm::ReportForm(DocHandle *doc, QWidget *parent) : QScrollArea(parent), d
 void ReportForm::SetLines(std::vector<QLabel *> &labels, const std::vector<std::string> &lines) {
     for (size_t i = 0; i < labels.size(); ++i) {
         const bool shown = i < lines.size();
-        labels[i]->setText(shown ? QString::fromUtf8(lines[i].c_str()) : QString());
+        labels[i]->setText(shown ? DisplayText(lines[i]) : QString());
         labels[i]->setVisible(shown);
     }
 }

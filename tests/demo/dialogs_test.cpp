@@ -8,6 +8,7 @@
 #include <QSpinBox>
 
 #include "app/about_box.hpp"
+#include "app/display_text.hpp"
 #include "app/new_image_dialog.hpp"
 #include "app/settings_dialog.hpp"
 #include "logic/read.hpp"
@@ -138,6 +139,12 @@ TEST(NewImageDialog, DefaultsFocusAndUnitConversions) {
 
     dialog.widthField()->setText("abc");  // unreadable: 0, which the image library refuses
     EXPECT_EQ(dialog.request().width, 0.0);
+}
+
+TEST(DisplayText, Utf8ElseLatin1) {
+    EXPECT_EQ(app::DisplayText("Gr\xC3\xBC\xC3\x9F"), QString::fromUtf8("Grüß"));
+    EXPECT_EQ(app::DisplayText("Gr\xFC\xDF"), QString::fromUtf8("Grüß"));  // not UTF-8: Latin-1
+    EXPECT_EQ(app::DisplayText(std::string("a\0b", 3)).size(), 3);
 }
 
 TEST(AboutBox, ShowsTheSixVersionLines) {
