@@ -7,7 +7,8 @@
 namespace zr::demo {
 namespace {
 
-// Every reader's result record has `corners` (eight 32-bit values) and a NUL-ended `text`.
+// Every reader's result record has `corners` (eight 32-bit values) and a NUL-ended `text` of char or
+// unsigned bytes.
 template <typename Result>
 std::vector<SymbolShape> ShapesOf(const std::vector<Result> &results) {
     std::vector<SymbolShape> shapes;
@@ -15,7 +16,8 @@ std::vector<SymbolShape> ShapesOf(const std::vector<Result> &results) {
     for (const Result &result : results) {
         SymbolShape shape;
         std::copy(std::begin(result.corners), std::end(result.corners), std::begin(shape.corners));
-        shape.text.assign(result.text, strnlen(result.text, sizeof result.text));
+        const auto *text = reinterpret_cast<const char *>(result.text);
+        shape.text.assign(text, strnlen(text, sizeof result.text));
         shapes.push_back(std::move(shape));
     }
     return shapes;
