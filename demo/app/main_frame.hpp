@@ -105,7 +105,8 @@ class MainFrame : public QMainWindow {
     QMenu *windowMenu_ = nullptr;
     QMenu *helpMenu_ = nullptr;
     QAction *exitAction_ = nullptr;
-    QAction *recentSeparator_ = nullptr;
+    QAction *recentSeparator_ = nullptr;  // before the recent files
+    QAction *recentEnd_ = nullptr;        // after them, before Exit
     QList<QAction *> recentActions_;
     QList<QAction *> documentActions_;  // shown only while a document is open
     QList<QAction *> symbolActions_;    // 18 linear types, then the other four readers

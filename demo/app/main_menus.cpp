@@ -89,7 +89,7 @@ void MainFrame::createMenus() {
     AddItem(fileMenu_, "P&rint Setup...", "Change the printer and printing options", this,
             &MainFrame::onPrintSetup);
     recentSeparator_ = fileMenu_->addSeparator();
-    fileMenu_->addSeparator();
+    recentEnd_ = fileMenu_->addSeparator();
     exitAction_ = AddItem(fileMenu_, "E&xit", "Quit the application", this, &QWidget::close);
 
     viewMenu_ = menuBar()->addMenu(QStringLiteral("&View"));
@@ -240,7 +240,7 @@ void MainFrame::updateRecentMenu() {
                 updateRecentMenu();
             }
         });
-        fileMenu_->insertAction(exitAction_, item);
+        fileMenu_->insertAction(recentEnd_, item);
         recentActions_ << item;
     }
     recentSeparator_->setVisible(!files.isEmpty());
