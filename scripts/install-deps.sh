@@ -15,6 +15,7 @@ libzint-dev
 libgtest-dev
 libgmock-dev
 libbenchmark-dev
+libzxing-dev
 python3
 "
 
