@@ -33,8 +33,18 @@ void BM_CopyPixels(benchmark::State &state) {
     }
 }
 
-BENCHMARK(BM_DibToBiLevel)->Arg(8)->Arg(24)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_CopyPixels)->Arg(8)->Arg(24)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_DibToBiLevel)
+    ->Arg(8)
+    ->Arg(24)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_CopyPixels)
+    ->Arg(8)
+    ->Arg(24)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

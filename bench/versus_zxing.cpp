@@ -23,8 +23,8 @@ namespace {
 
 struct Picture {
     std::string name;
-    std::vector<std::uint8_t> dib;    // what ZrBar reads
-    std::vector<std::uint8_t> grey;   // zxing-cpp's copy of a 1-bit picture, top row first
+    std::vector<std::uint8_t> dib;   // what ZrBar reads
+    std::vector<std::uint8_t> grey;  // zxing-cpp's copy of a 1-bit picture, top row first
 };
 
 std::uint32_t Get32(const std::vector<std::uint8_t> &dib, std::size_t at) {
@@ -126,12 +126,13 @@ int main(int argc, char **argv) {
             ours.push_back(Millis([&] { ZrScanBar(&scanner); }));
             ourCount = scanner.resultCount;
             ZrFreeBarScanner(&scanner);
-            theirs.push_back(Millis([&] { theirCount = static_cast<int>(ZXing::ReadBarcodes(view, hints).size()); }));
+            theirs.push_back(
+                Millis([&] { theirCount = static_cast<int>(ZXing::ReadBarcodes(view, hints).size()); }));
         }
         const double ratio = Median(ours) / Median(theirs);
         ratios.push_back(ratio);
-        std::printf("%-36.36s %10.3f %10.3f %7.3f %5d %5d\n", picture.name.c_str(), Median(ours), Median(theirs),
-                    ratio, ourCount, theirCount);
+        std::printf("%-36.36s %10.3f %10.3f %7.3f %5d %5d\n", picture.name.c_str(), Median(ours),
+                    Median(theirs), ratio, ourCount, theirCount);
     }
     std::printf("median ratio %.3f over %zu pictures\n", Median(ratios), ratios.size());
     return 0;

@@ -34,8 +34,12 @@ namespace {
 // Only when the weighted sum ends in exactly .5 can the double formula's
 // representation error round either way: those ties (about one pixel in a
 // hundred) take the double formula itself.
-inline unsigned HalfUpSum(unsigned b, unsigned g, unsigned r) { return 11u * b + 59u * g + 30u * r + 50u; }
-inline unsigned LevelOf(unsigned halfUp) { return (halfUp * 5243u) >> 19; }  // halfUp / 100 below 43699
+inline unsigned HalfUpSum(unsigned b, unsigned g, unsigned r) {
+    return 11u * b + 59u * g + 30u * r + 50u;
+}
+inline unsigned LevelOf(unsigned halfUp) {
+    return (halfUp * 5243u) >> 19;
+}  // halfUp / 100 below 43699
 inline std::uint8_t TieLevel(unsigned b, unsigned g, unsigned r) {
     return static_cast<std::uint8_t>(0.11 * b + 0.59 * g + 0.30 * r + 0.5);
 }
@@ -68,7 +72,8 @@ void BgrRowToGrey(const std::uint8_t *bgr, std::uint32_t n, std::uint8_t *grey, 
     for (std::size_t i = 0; i < odd.size(); ++i) histogram[i] += odd[i];
 }
 
-void PackDarkScalar(const std::uint8_t *grey, std::uint32_t count, std::uint8_t threshold, std::uint8_t *out) {
+void PackDarkScalar(const std::uint8_t *grey, std::uint32_t count, std::uint8_t threshold,
+                    std::uint8_t *out) {
     for (std::uint32_t k = 0; k < count / 8; ++k, grey += 8) {
         unsigned dark = 0;
         for (int j = 0; j < 8; ++j) dark = (dark << 1) | (grey[j] < threshold ? 1u : 0u);
@@ -146,7 +151,8 @@ Histogram IndexedHistogram(const Source &source, std::uint32_t width, std::uint3
         for (; x < width; ++x) ++part[0][s[x]];
     }
     Histogram histogram{};
-    for (unsigned i = 0; i < 256; ++i) histogram[levels[i]] += part[0][i] + part[1][i] + part[2][i] + part[3][i];
+    for (unsigned i = 0; i < 256; ++i)
+        histogram[levels[i]] += part[0][i] + part[1][i] + part[2][i] + part[3][i];
     return histogram;
 }
 
@@ -183,11 +189,13 @@ std::uint16_t ColourToBiLevel(const Source &source, ZrImage &target) {
     if (!grey) return ZR_ERR_NO_MEMORY;
     Histogram histogram{};
     for (std::uint32_t r = 0; r < target.height; ++r)
-        prepare::BgrRowToGrey(source.Row(r), target.width, grey.get() + std::size_t{r} * target.width, histogram);
+        prepare::BgrRowToGrey(source.Row(r), target.width, grey.get() + std::size_t{r} * target.width,
+                              histogram);
     const std::uint8_t threshold = IterativeThreshold(histogram);
     const std::uint8_t flip = target.polarity != 0 ? 0xFF : 0x00;
     for (std::uint32_t r = 0; r < target.height; ++r)
-        BinariseRow(grey.get() + std::size_t{r} * target.width, target.width, threshold, flip, StoredRow(target, r));
+        BinariseRow(grey.get() + std::size_t{r} * target.width, target.width, threshold, flip,
+                    StoredRow(target, r));
     return ZR_OK;
 }
 
@@ -218,7 +226,8 @@ std::uint16_t DibToBiLevel(ZrImage *image, const void *dib) {
     const auto *palette = static_cast<const std::uint8_t *>(dib) + kDibHeaderSize;
     const std::uint32_t paletteBytes = h.bitCount == 8 ? 256 * 4 : 0;
     const Source source{palette, palette + paletteBytes, pitch};
-    const std::uint16_t status = h.bitCount == 8 ? IndexedToBiLevel(source, target) : ColourToBiLevel(source, target);
+    const std::uint16_t status =
+        h.bitCount == 8 ? IndexedToBiLevel(source, target) : ColourToBiLevel(source, target);
     if (status != ZR_OK) {
         ImageDestroy(&target);
         return status;

@@ -21,9 +21,8 @@ TEST(PrepareTest, IntegerGreyMatchesTheDoubleFormulaForEveryColour) {
         for (unsigned g = 0; g < 256; ++g)
             for (unsigned r = 0; r < 256; ++r) {
                 const auto expected = static_cast<std::uint8_t>(0.11 * b + 0.59 * g + 0.30 * r + 0.5);
-                const std::uint8_t got = zr::prepare::GreyOfBgr(static_cast<std::uint8_t>(b),
-                                                                static_cast<std::uint8_t>(g),
-                                                                static_cast<std::uint8_t>(r));
+                const std::uint8_t got = zr::prepare::GreyOfBgr(
+                    static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(r));
                 mismatches += got != expected;
             }
     EXPECT_EQ(mismatches, 0);
