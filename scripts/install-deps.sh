@@ -16,6 +16,7 @@ libgtest-dev
 libgmock-dev
 libbenchmark-dev
 libzxing-dev
+valgrind
 python3
 "
 
