@@ -113,7 +113,7 @@ Point OutlineSide(PassState &pass, Point start, StepIndex across, int c) {
 // Rough outline of the candidate around its line from start to end; 0 or kTooSmall.
 std::uint16_t CandidateOutline(PassState &pass) {
     Candidate &cand = pass.candidate;
-    const Area &area = pass.area;
+    const Rect &area = pass.area;
     // How far the pattern extends to either side of the line.
     const int c = static_cast<int>(std::lround(5 * std::max(cand.DarkMean(), cand.LightMean())));
     const Point p0 = OutlineSide(pass, cand.start, kAcrossUp, c);
@@ -136,14 +136,14 @@ std::uint16_t CandidateOutline(PassState &pass) {
 
 std::uint16_t AnalyseCandidate(PassState &pass) {
     Candidate &cand = pass.candidate;
-    const Area &area = pass.area;
+    const Rect &area = pass.area;
 
     // Move into the symbol, across the bars.
     Point start = cand.start;
     TableWalk across{&cand.steps[kAcrossDown]};
     for (int i = 0; i < kAcrossShift; ++i) {
         const std::uint8_t code = across.Next();
-        start = {start.x + kStepDx[code], start.y + kStepDy[code]};
+        start += StepVector(code);
         if (!area.Contains(start)) return kNotDecodable;
     }
 

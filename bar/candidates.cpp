@@ -101,10 +101,7 @@ std::uint8_t ReadingSense(Family family, std::uint8_t directions) {
 // Readies one of the pass's run collections; its width buffer is reused.
 RunScan &PrepareScan(RunScan &scan, const PassState &pass, std::uint8_t direction, Point start,
                      std::uint16_t capacity) {
-    scan.xMin = pass.area.xMin;
-    scan.xEnd = pass.area.xEnd;
-    scan.yMin = pass.area.yMin;
-    scan.yEnd = pass.area.yEnd;
+    scan.area = pass.area;
     scan.capacity = capacity;
     RunBufferInit(scan, direction);
     scan.startX = start.x;
@@ -113,14 +110,14 @@ RunScan &PrepareScan(RunScan &scan, const PassState &pass, std::uint8_t directio
 }
 
 // Origin of diagonal line number k of a family, or false past the area.
-bool DiagonalOrigin(const Area &area, Family family, int k, Point &origin) {
+bool DiagonalOrigin(const Rect &area, Family family, int k, Point &origin) {
     if (family == Family::Diagonal1) {  // down the left edge, then along the bottom edge
-        const int c = area.xMin + area.yMin + 5 * k;
-        const int y = std::min(c - area.xMin, area.yEnd - 1);
+        const int c = area.x0 + area.y0 + 5 * k;
+        const int y = std::min(c - area.x0, area.y1 - 1);
         origin = {c - y, y};
     } else {  // leftwards along the top edge, then down the left edge
-        const int d = (area.xEnd - 1) - area.yMin - 5 * k;
-        const int x = std::max(d + area.yMin, area.xMin);
+        const int d = (area.x1 - 1) - area.y0 - 5 * k;
+        const int x = std::max(d + area.y0, area.x0);
         origin = {x, x - d};
     }
     return area.Contains(origin);
@@ -150,10 +147,10 @@ void FinishLine(PassState &pass, bool byCandidate) {
     pass.resume = pass.lineOrigin;
     if (pass.family == Family::Horizontal) {
         pass.nextOrigin.y += gap;
-        if (pass.nextOrigin.y >= pass.area.yEnd) pass.familyEnding = true;
+        if (pass.nextOrigin.y >= pass.area.y1) pass.familyEnding = true;
     } else {
         pass.nextOrigin.x -= gap;
-        if (pass.nextOrigin.x < pass.area.xMin) pass.familyEnding = true;
+        if (pass.nextOrigin.x < pass.area.x0) pass.familyEnding = true;
     }
 }
 
@@ -180,7 +177,7 @@ struct Probe {
 void EdgesOf(Point start, std::uint8_t walkStep, const std::uint16_t *widths, int count, Point *edges) {
     int steps = 0;
     for (int e = 0; e <= count; ++e) {
-        edges[e] = {start.x + kStepDx[walkStep] * steps, start.y + kStepDy[walkStep] * steps};
+        edges[e] = start + steps * StepVector(walkStep);
         if (e < count) steps += widths[e];
     }
 }
@@ -188,14 +185,14 @@ void EdgesOf(Point start, std::uint8_t walkStep, const std::uint16_t *widths, in
 // Confirms a first probe on parallel lines and fits the angle.
 std::uint16_t ConfirmProbe(PassState &pass, const Probe &probe) {
     const Geometry g = GeometryOf(pass.family);
-    const Area &area = pass.area;
+    const Rect &area = pass.area;
     Point secondStart = Add(probe.start, g.secondOffset);
     if (pass.family == Family::Horizontal) {
-        if (secondStart.y >= area.yEnd || secondStart.x >= area.xEnd) return kSkip;
-        secondStart.x = std::max(secondStart.x, area.xMin);
+        if (secondStart.y >= area.y1 || secondStart.x >= area.x1) return kSkip;
+        secondStart.x = std::max(secondStart.x, area.x0);
     } else if (pass.family == Family::Vertical) {
-        if (secondStart.x < area.xMin || secondStart.y >= area.yEnd) return kSkip;
-        secondStart.y = std::max(secondStart.y, area.yMin);
+        if (secondStart.x < area.x0 || secondStart.y >= area.y1) return kSkip;
+        secondStart.y = std::max(secondStart.y, area.y0);
     } else if (!area.Contains(secondStart)) {
         return kSkip;
     }
@@ -225,8 +222,7 @@ std::uint16_t ConfirmProbe(PassState &pass, const Probe &probe) {
 
     int before = 0;
     for (int i = 0; i < bestOffset; ++i) before += second.widths[i];
-    const Point candidateStart = {secondStart.x + kStepDx[g.walkStep] * before,
-                                  secondStart.y + kStepDy[g.walkStep] * before};
+    const Point candidateStart = secondStart + before * StepVector(g.walkStep);
     const std::uint16_t *matched = &second.widths[bestOffset];
 
     Candidate &cand = pass.candidate;
@@ -269,7 +265,7 @@ std::uint16_t ConfirmProbe(PassState &pass, const Probe &probe) {
         Point start = PointOnLine(pass.family, onLine, static_cast<int>(std::lround(predicted)));
         // Start one pixel before the predicted bar edge so that the bar is measured whole.
         const std::uint8_t back = static_cast<std::uint8_t>((g.walkStep + 4) & 7);
-        const Point before1 = {start.x + kStepDx[back], start.y + kStepDy[back]};
+        const Point before1 = start + StepVector(back);
         if (area.Contains(before1)) start = before1;
         if (!area.Contains(start)) break;
 
@@ -287,7 +283,7 @@ std::uint16_t ConfirmProbe(PassState &pass, const Probe &probe) {
         if (!fits || total > follow.elements - offset - 1) continue;
         int lead = 0;
         for (int i = 0; i < offset; ++i) lead += follow.widths[i];
-        const Point barStart = {start.x + kStepDx[g.walkStep] * lead, start.y + kStepDy[g.walkStep] * lead};
+        const Point barStart = start + lead * StepVector(g.walkStep);
         addEdges(barStart, &follow.widths[offset]);
         ++agreeing;
         lastAlong = AlongOf(pass.family, barStart);
@@ -317,18 +313,18 @@ std::uint16_t ConfirmProbe(PassState &pass, const Probe &probe) {
 }  // namespace
 
 void StartFamily(PassState &pass, Family family) {
-    const Area &area = pass.area;
+    const Rect &area = pass.area;
     pass.family = family;
     pass.familyEnding = false;
     pass.lineActive = true;
     switch (family) {
         case Family::Horizontal:
-            pass.lineOrigin = {area.xMin, area.yMin};
-            pass.nextOrigin = {area.xMin, area.yMin + 7};
+            pass.lineOrigin = {area.x0, area.y0};
+            pass.nextOrigin = {area.x0, area.y0 + 7};
             break;
         case Family::Vertical:
-            pass.lineOrigin = {area.xEnd - 1, area.yMin};
-            pass.nextOrigin = {area.xEnd - 1 - 7, area.yMin};
+            pass.lineOrigin = {area.x1 - 1, area.y0};
+            pass.nextOrigin = {area.x1 - 1 - 7, area.y0};
             break;
         case Family::Diagonal1:
         case Family::Diagonal2:
@@ -366,11 +362,11 @@ std::uint16_t NextCandidate(PassState &pass) {
             probe.start = cursor.At();
             RunScan &first = PrepareScan(pass.probeScan, pass, g.collector, probe.start, kProbeElements);
             const std::uint16_t status = RunCollect(first, *pass.image);
-            if (status == kRunLeftArea) {
+            if (status == lines::kRunLeftArea) {
                 lineDone = true;
                 break;
             }
-            if (status != kRunOk) {  // a gap or implausible widths: walk on from where the probe stopped
+            if (status != lines::kRunOk) {  // a gap or implausible widths: walk on from where the probe stopped
                 const Point stop = {first.stopX, first.stopY};
                 if (stop.x == probe.start.x && stop.y == probe.start.y) {
                     if (!cursor.StepInside(g.walkStep, pass.area)) lineDone = true;
@@ -380,8 +376,7 @@ std::uint16_t NextCandidate(PassState &pass) {
                 continue;
             }
             // A plausible probe: the walk will resume 15 pixels past its end.
-            const Point resume = {first.stopX + kStepDx[g.walkStep] * kResumeGap,
-                                  first.stopY + kStepDy[g.walkStep] * kResumeGap};
+            const Point resume = Point{first.stopX, first.stopY} + kResumeGap * StepVector(g.walkStep);
             if (pass.area.Contains(resume)) {
                 pass.resume = resume;
             } else {

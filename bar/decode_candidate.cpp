@@ -56,7 +56,7 @@ bool AverageReadings(const std::vector<Widths> &readings, Widths &averaged) {
 
 std::uint16_t CollectSymbolLine(const PassState &pass, Point base, std::uint8_t barColor, SymbolLine &line) {
     const Candidate &cand = pass.candidate;
-    const Area &area = pass.area;
+    const Rect &area = pass.area;
     if (!area.Contains(base)) return kRejected;
     const bool barIsDark = barColor == 1;
     BitCursor cursor(*pass.image);
@@ -119,7 +119,7 @@ std::uint16_t DecodeCandidate(PassState &pass) {
     auto moveAcross = [&](int steps) {
         for (int i = 0; i < steps; ++i) {
             const std::uint8_t code = across.Next();
-            base = {base.x + kStepDx[code], base.y + kStepDy[code]};
+            base += StepVector(code);
         }
     };
     moveAcross(kLineSpacing);

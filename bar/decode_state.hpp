@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/lines/run_scan.hpp"
+
 namespace zr::bar {
 
 // Internal statuses of the line search and decoders; they never reach a caller.
@@ -18,23 +20,18 @@ enum : std::uint16_t {
     kRejected = 5006,
     kTooSmall = 5007,
     kNoDecoderMatched = 5008,
-    kRunEnded = 5009,
-    kLeftArea = 5011,
-    kImplausible = 5012,
     kNoMatch = 5013,
     kCheckFailed = 5014,
 };
 
-// Scan direction codes: the `directions` bits for horizontal (1, 2) and
-// vertical (4, 8) lines, and the two diagonals.
-enum : std::uint8_t {
-    kLeftToRight = 1,
-    kRightToLeft = 2,
-    kTopToBottom = 4,
-    kBottomToTop = 8,
-    kDiagonalUp = 16,
-    kDiagonalDown = 32,
-};
+using lines::kBottomToTop;
+using lines::kDiagonalDown;
+using lines::kDiagonalUp;
+using lines::kHorizontal;
+using lines::kLeftToRight;
+using lines::kRightToLeft;
+using lines::kTopToBottom;
+using lines::kVertical;
 
 // A decoder's status says the symbol was read: its check verified (0) or not.
 constexpr bool Decoded(std::uint16_t status) { return status == 0 || status == kCheckFailed; }

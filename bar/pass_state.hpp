@@ -7,12 +7,23 @@
 #include <string>
 #include <vector>
 
-#include "bar/bit_cursor.hpp"
+#include "core/lines/bit_cursor.hpp"
 #include "bar/decode_state.hpp"
-#include "bar/run_scan.hpp"
+#include "core/lines/run_scan.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::bar {
+
+using geom::Rect;
+using Point = geom::PointI;
+using lines::BitCursor;
+using lines::RunScan;
+using lines::StepTable;
+using lines::DirectionSteps;
+using lines::EdgePoint;
+using lines::kStepTableSize;
+using lines::LineFitAngle;
+using lines::StepVector;
 
 // Line families in search order.
 enum class Family : std::uint8_t { Horizontal, Vertical, Diagonal1, Diagonal2, Done };
@@ -59,7 +70,7 @@ struct Candidate {
 struct PassState {
     ZrImage *image = nullptr;
     ZrBarScanner *scanner = nullptr;
-    Area area;  // the search rectangle
+    Rect area;  // the search rectangle
 
     // Line search position.
     Family family = Family::Horizontal;

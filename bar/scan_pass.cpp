@@ -164,8 +164,8 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
     }
     pass.image = &image;
     pass.scanner = &scanner;
-    pass.area = {static_cast<int>(scanner.left), static_cast<int>(scanner.left + scanner.rectWidth),
-                 static_cast<int>(scanner.top), static_cast<int>(scanner.top + scanner.rectHeight)};
+    pass.area = {static_cast<int>(scanner.left), static_cast<int>(scanner.top),
+                 static_cast<int>(scanner.left + scanner.rectWidth), static_cast<int>(scanner.top + scanner.rectHeight)};
     StartFamily(pass, (scanner.directions & 3) ? Family::Horizontal : Family::Vertical);
     const int failureLimit = pass.Thorough() ? 5 : 3;
 

@@ -1,8 +1,8 @@
 #include <cmath>
 
-#include "bar/run_scan.hpp"
+#include "core/lines/run_scan.hpp"
 
-namespace zr::bar {
+namespace zr::lines {
 
 namespace {
 // Main and side step codes per octant of the angle.
@@ -16,7 +16,7 @@ int DirectionSteps(double angle, int count, StepTable &table) {
     int octant = static_cast<int>(std::floor(angle / 45.0)) % 8;
     if (octant < 0) octant += 8;
     table.fill(kMainCode[octant]);
-    const double radians = angle * kPi / 180.0;
+    const double radians = angle * geom::kPi / 180.0;
     const double s = std::fabs(std::sin(radians));
     const double c = std::fabs(std::cos(radians));
     const int g = static_cast<int>(std::floor((s >= c ? c * count / s : s * count / c) + 0.5));
@@ -33,4 +33,4 @@ int DirectionSteps(double angle, int count, StepTable &table) {
     return g;
 }
 
-}  // namespace zr::bar
+}  // namespace zr::lines

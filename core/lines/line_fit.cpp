@@ -1,8 +1,8 @@
 #include <cmath>
 
-#include "bar/run_scan.hpp"
+#include "core/lines/run_scan.hpp"
 
-namespace zr::bar {
+namespace zr::lines {
 
 std::uint16_t LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode, double *angle) {
     if (points == nullptr || angle == nullptr || count <= 0) return kDegenerateFit;
@@ -16,16 +16,16 @@ std::uint16_t LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode
     }
     const double n = count;
     double result;
-    if (mode & 12) {  // edges near vertical: x as a function of y
+    if (mode & kVertical) {  // edges near vertical: x as a function of y
         const double d = n * syy - sy * sy;
         if (d == 0) return kDegenerateFit;
         const double slope = (n * sxy - sx * sy) / d;
-        result = std::atan2(slope, 1.0) * 180.0 / kPi - 90.0;
+        result = std::atan2(slope, 1.0) * 180.0 / geom::kPi - 90.0;
     } else {  // edges near horizontal: y as a function of x
         const double d = n * sxx - sx * sx;
         if (d == 0) return kDegenerateFit;
         const double slope = (n * sxy - sx * sy) / d;
-        result = -std::atan2(slope, 1.0) * 180.0 / kPi;
+        result = -std::atan2(slope, 1.0) * 180.0 / geom::kPi;
     }
     if (result < 0) result += 360.0;
     if (result >= 360.0) result -= 360.0;
@@ -33,4 +33,4 @@ std::uint16_t LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode
     return 0;
 }
 
-}  // namespace zr::bar
+}  // namespace zr::lines

@@ -3,11 +3,11 @@
 
 #include <vector>
 
-#include "bar/run_scan.hpp"
+#include "core/lines/run_scan.hpp"
 #include "core/image.hpp"
 #include "support/render.hpp"
 
-namespace zr::bar {
+namespace zr::lines {
 namespace {
 
 using test::Raster;
@@ -36,10 +36,7 @@ struct ElementPicture {
 RunScan ScanOver(const ZrImage &image, std::uint8_t direction, int startX, int startY,
                  std::uint16_t capacity) {
     RunScan scan;
-    scan.xMin = 0;
-    scan.yMin = 0;
-    scan.xEnd = static_cast<int>(image.width);
-    scan.yEnd = static_cast<int>(image.height);
+    scan.area = {0, 0, static_cast<int>(image.width), static_cast<int>(image.height)};
     scan.capacity = capacity;
     EXPECT_EQ(RunBufferInit(scan, direction), 0);
     scan.startX = startX;
@@ -170,4 +167,4 @@ TEST(LineFitAngle, DegenerateSetsAreRefused) {
 }
 
 }  // namespace
-}  // namespace zr::bar
+}  // namespace zr::lines

@@ -6,9 +6,23 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/geom/geom.hpp"
 #include "zr/ZrImage.h"
 
-namespace zr::bar {
+namespace zr::lines {
+
+// Line direction codes: the `directions` option bits for horizontal (1, 2)
+// and vertical (4, 8) lines, and the two diagonals.
+enum : std::uint8_t {
+    kLeftToRight = 1,
+    kRightToLeft = 2,
+    kTopToBottom = 4,
+    kBottomToTop = 8,
+    kDiagonalUp = 16,
+    kDiagonalDown = 32,
+};
+constexpr std::uint8_t kHorizontal = kLeftToRight | kRightToLeft;
+constexpr std::uint8_t kVertical = kTopToBottom | kBottomToTop;
 
 constexpr int kStepTableSize = 200;
 using StepTable = std::array<std::uint8_t, kStepTableSize>;
@@ -21,7 +35,7 @@ constexpr std::uint16_t kRunImplausible = 5012;  // enough elements, implausible
 
 // One run collection along a straight line.
 struct RunScan {
-    std::int32_t xMin = 0, xEnd = 0, yMin = 0, yEnd = 0;  // allowed area, half open
+    geom::Rect area;  // where the walk may go
     std::int32_t startX = 0, startY = 0;
     std::int32_t stopX = 0, stopY = 0;
     std::uint8_t direction = 0;  // 1, 2 rightward; 4, 8 downward; 16 up-right; 32 down-right
@@ -41,14 +55,11 @@ std::uint16_t RunCollect(RunScan &scan, const ZrImage &image);
 // Fills a step table for the angle (degrees); returns the number of side steps.
 int DirectionSteps(double angle, int count, StepTable &table);
 
-struct EdgePoint {
-    double x = 0, y = 0;
-};
+using EdgePoint = geom::PointF;
+// No line could be fitted: too few points, or all on one column or row.
 constexpr std::uint16_t kDegenerateFit = 32462;
 // Least-squares angle (degrees, [0, 360)) of the points. Mode with bit 2 or 3
 // set: edges near vertical (x fitted on y); otherwise near horizontal.
 std::uint16_t LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode, double *angle);
 
-constexpr double kPi = 3.1415926;
-
-}  // namespace zr::bar
+}  // namespace zr::lines

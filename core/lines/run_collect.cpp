@@ -1,9 +1,9 @@
 #include <new>
 
-#include "bar/bit_cursor.hpp"
-#include "bar/run_scan.hpp"
+#include "core/lines/bit_cursor.hpp"
+#include "core/lines/run_scan.hpp"
 
-namespace zr::bar {
+namespace zr::lines {
 
 std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction) {
     scan.direction = direction;
@@ -30,10 +30,10 @@ struct Collector {
 };
 
 Collector CollectorFor(std::uint8_t direction) {
-    if (direction & 3) return {0, true};     // x + 1
-    if (direction & 12) return {2, false};   // y + 1
-    if (direction == 16) return {7, false};  // x + 1, y - 1
-    return {1, false};                       // x + 1, y + 1
+    if (direction & kHorizontal) return {kStepRight, true};
+    if (direction & kVertical) return {kStepDown, false};
+    if (direction == kDiagonalUp) return {kStepUpRight, false};
+    return {kStepDownRight, false};
 }
 
 bool Plausible(const RunScan &s, bool rightward) {
@@ -52,7 +52,7 @@ std::uint16_t RunCollect(RunScan &scan, const ZrImage &image) {
     if (scan.capacity == 0) scan.capacity = 1000;
     if (scan.widths.size() < scan.capacity + 1u) scan.widths.assign(scan.capacity + 1u, 0);
     const Collector collector = CollectorFor(scan.direction);
-    const Area area{scan.xMin, scan.xEnd, scan.yMin, scan.yEnd};
+    const Rect &area = scan.area;
 
     scan.elements = 0;
     scan.pixels = 0;
@@ -114,4 +114,4 @@ std::uint16_t RunCollect(RunScan &scan, const ZrImage &image) {
     return status;
 }
 
-}  // namespace zr::bar
+}  // namespace zr::lines

@@ -4,32 +4,31 @@
 
 #include <cstdint>
 
+#include "core/geom/geom.hpp"
 #include "zr/ZrImage.h"
 
-namespace zr::bar {
+namespace zr::lines {
 
-struct Point {
-    int x = 0;
-    int y = 0;
-};
-
-// Half-open area: x in [xMin, xEnd), y in [yMin, yEnd).
-struct Area {
-    int xMin = 0, xEnd = 0, yMin = 0, yEnd = 0;
-    bool Contains(int x, int y) const { return x >= xMin && x < xEnd && y >= yMin && y < yEnd; }
-    bool Contains(Point p) const { return Contains(p.x, p.y); }
-    Point Clamp(Point p) const {
-        if (p.x < xMin) p.x = xMin;
-        if (p.x >= xEnd) p.x = xEnd - 1;
-        if (p.y < yMin) p.y = yMin;
-        if (p.y >= yEnd) p.y = yEnd - 1;
-        return p;
-    }
-};
+using geom::PointI;
+using geom::Rect;
 
 // Step codes: 0 x+1; 1 x+1,y+1; 2 y+1; 3 x-1,y+1; 4 x-1; 5 x-1,y-1; 6 y-1; 7 x+1,y-1.
+enum : std::uint8_t {
+    kStepRight = 0,
+    kStepDownRight = 1,
+    kStepDown = 2,
+    kStepDownLeft = 3,
+    kStepLeft = 4,
+    kStepUpLeft = 5,
+    kStepUp = 6,
+    kStepUpRight = 7,
+};
 constexpr int kStepDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
 constexpr int kStepDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+// The pixel offset of one step code.
+constexpr PointI StepVector(std::uint8_t code) {
+    return {kStepDx[code & 7], kStepDy[code & 7]};
+}
 
 class BitCursor {
   public:
@@ -45,12 +44,12 @@ class BitCursor {
         byte_ = bits_ + static_cast<std::ptrdiff_t>(height_ - 1 - y) * pitch_ + (x >> 3);
         mask_ = static_cast<std::uint8_t>(0x80u >> (x & 7));
     }
-    void MoveTo(Point p) { MoveTo(p.x, p.y); }
+    void MoveTo(PointI p) { MoveTo(p.x, p.y); }
 
     bool Dark() const { return ((*byte_ & mask_) != 0) == setIsDark_; }
     int x() const { return x_; }
     int y() const { return y_; }
-    Point At() const { return {x_, y_}; }
+    PointI At() const { return {x_, y_}; }
 
     // Moves by one step code; the caller has checked that the target is inside the picture.
     void Step(std::uint8_t code) {
@@ -81,7 +80,7 @@ class BitCursor {
     }
 
     // Moves one step if the target lies in the area; false otherwise.
-    bool StepInside(std::uint8_t code, const Area &area) {
+    bool StepInside(std::uint8_t code, const Rect &area) {
         if (!area.Contains(x_ + kStepDx[code], y_ + kStepDy[code])) return false;
         Step(code);
         return true;
@@ -98,4 +97,4 @@ class BitCursor {
     int y_ = 0;
 };
 
-}  // namespace zr::bar
+}  // namespace zr::lines
