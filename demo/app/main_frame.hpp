@@ -58,6 +58,8 @@ class MainFrame : public QMainWindow {
     // A rubber-band selection in the active view: becomes the search area, then a read runs.
     void selectArea(const QRect &rect, QPoint scroll);
     ChildFrame *newWindow(const std::shared_ptr<DocHandle> &doc);
+    // Prints the active document's picture, as large as the page allows, with its outlines.
+    void paintForPrinter(QPrinter *printer);
 
   protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -92,7 +94,6 @@ class MainFrame : public QMainWindow {
 
     void readDocument(DocHandle *doc);
     void retitle(DocHandle *doc, const QObject *gone = nullptr);
-    void paintForPrinter(QPrinter *printer);
 
     QMdiArea *mdi_ = nullptr;
     QToolBar *toolBar_ = nullptr;

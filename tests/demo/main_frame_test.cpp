@@ -1,11 +1,13 @@
 // The main window driven as a user would: menus, opening files, reading, the report, outlines,
 // zoom, scrolling, the pixel read-out and the recent-file list.
 #include <QAction>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -411,6 +413,20 @@ TEST_F(MainFrameTest, TinyAndHugePicturesZoomAndScroll) {
     frame.window.fitWindow();
     EXPECT_LT(frame.doc()->document.zoom, 0.1);
     EXPECT_FALSE(frame.grabView().isNull());
+}
+
+TEST_F(MainFrameTest, PrintsThePictureWithItsOutlines) {
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(kSample));
+    frame.read(ReaderKind::Linear);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(Path("page.pdf")));
+    frame.window.paintForPrinter(&printer);
+    QFile pdf(QString::fromStdString(Path("page.pdf")));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5).startsWith("%PDF"));
+    EXPECT_GT(pdf.size(), 1000);
 }
 
 TEST_F(MainFrameTest, DroppedFilesOpen) {
