@@ -1,0 +1,195 @@
+// Reading through the windows: the Read command and the rubber-band selection, the report's texts
+// and list, and the outlines drawn over the picture.
+#include <QMouseEvent>
+
+#include "logic/read.hpp"
+#include "logic/view_math.hpp"
+#include "scratch_dir.hpp"
+#include "widget_test_util.hpp"
+
+namespace zr::demo::test {
+namespace {
+
+using zr::test::Canvas;
+using zr::test::Paste;
+using zr::test::Raster;
+using zr::test::RenderSymbol;
+using zr::test::SymbolOptions;
+
+Raster Code39(const std::string &text) {
+    SymbolOptions options;
+    options.symbology = BARCODE_CODE39;
+    options.data = text;
+    options.moduleSize = 2;
+    return RenderSymbol(options);
+}
+
+QColor At(const QImage &image, int x, int y) {
+    return image.pixelColor(x, y);
+}
+
+const QString kSample = QStringLiteral(ZR_SAMPLES_DIR "/code39.png");
+
+using ReadingTest = ScratchDirTest;
+
+TEST_F(ReadingTest, ReadListsTheSymbolAndShowsItsDetails) {
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(kSample));
+    frame.read(ReaderKind::Linear);
+    const QStringList texts = frame.reportTexts();
+    EXPECT_EQ(texts.value(0), "Read linear barcodes");
+    EXPECT_EQ(texts.value(2), "Return code: 0");
+    EXPECT_EQ(texts.value(3), "Barcodes found: 1");
+    EXPECT_EQ(frame.listEntries(), QStringList{"0"});
+    const QStringList details = frame.report()->detailTexts();
+    ASSERT_EQ(details.size(), 6);
+    EXPECT_TRUE(details[0].startsWith("Position: [("));
+    EXPECT_EQ(details[1], "Bars color: black");
+    EXPECT_EQ(details[4], "Type: Code 39");
+    EXPECT_EQ(details[5], "ZR-READERS 39");
+}
+
+TEST_F(ReadingTest, EachReaderKindReadsItsSymbol) {
+    struct KindCase {
+        ReaderKind kind;
+        int symbology;
+        const char *label;
+    };
+    const KindCase cases[] = {
+        {ReaderKind::Linear, BARCODE_CODE39, "Read linear barcodes"},
+        {ReaderKind::Pdf417, BARCODE_PDF417, "Read PDF417 barcode"},
+        {ReaderKind::DataMatrix, BARCODE_DATAMATRIX, "Read DataMatrix barcode"},
+        {ReaderKind::Qr, BARCODE_QRCODE, "Read QR code"},
+        {ReaderKind::MicroQr, BARCODE_MICROQR, "Read Micro QR code"},
+    };
+    for (const KindCase &entry : cases) {
+        SCOPED_TRACE(entry.label);
+        SymbolOptions options;
+        options.symbology = entry.symbology;
+        options.data = "ZRDEMO 42";
+        options.moduleSize = 4;
+        const std::string path =
+            Path((std::string("kind") + std::to_string(int(entry.kind)) + ".bmp").c_str());
+        ASSERT_TRUE(WriteRaster(RenderSymbol(options), path));
+        Frame frame;
+        ASSERT_TRUE(frame.window.openFile(QString::fromStdString(path)));
+        frame.read(entry.kind);
+        const QStringList texts = frame.reportTexts();
+        if (!IsReaderBuilt(entry.kind)) {
+            EXPECT_EQ(texts.value(0), "Open file");
+            continue;
+        }
+        EXPECT_EQ(texts.value(0), entry.label);
+        EXPECT_EQ(texts.value(3), "Barcodes found: 1");
+        const QStringList details = frame.report()->detailTexts();
+        ASSERT_FALSE(details.isEmpty());
+        EXPECT_TRUE(details[0].startsWith("Position: [(")) << details[0].toStdString();
+        EXPECT_TRUE(details.contains("ZRDEMO 42"));
+    }
+}
+
+TEST_F(ReadingTest, MaximumOfOneSymbolShowsTheFirstAndTheReadersCode) {
+    Raster page = Canvas(400, 500);
+    Paste(page, Code39("A1"), 10, 10);
+    Paste(page, Code39("B2"), 10, 250);
+    ASSERT_TRUE(WriteRaster(page, Path("two.bmp")));
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("two.bmp"))));
+    frame.window.settings().maxSymbols = 1;
+    frame.read(ReaderKind::Linear);
+    EXPECT_EQ(frame.listEntries(), QStringList{"0"});
+    EXPECT_EQ(frame.reportTexts().value(3), "Barcodes found: 1");
+    EXPECT_EQ(frame.reportTexts().value(2), QStringLiteral("Return code: %1").arg(ZR_ERR_LIST_FULL));
+}
+
+TEST_F(ReadingTest, NothingFoundHidesTheDetails) {
+    Frame frame;
+    ASSERT_TRUE(WriteRaster(Canvas(300, 200), Path("blank.bmp")));
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("blank.bmp"))));
+    frame.read(ReaderKind::Linear);
+    EXPECT_TRUE(frame.reportTexts().contains("Barcodes found: 0"));
+    EXPECT_TRUE(frame.listEntries().isEmpty());
+    EXPECT_TRUE(frame.report()->detailTexts().isEmpty());
+}
+
+TEST_F(ReadingTest, SelectedSymbolIsOutlinedInRedTheOthersInBlue) {
+    Raster page = Canvas(700, 620);
+    const char *texts[] = {"ONE", "TWO", "THREE"};
+    for (int i = 0; i < 3; ++i) Paste(page, Code39(texts[i]), 20 + 100 * i, 10 + 200 * i);
+    ASSERT_TRUE(WriteRaster(page, Path("three.bmp")));
+
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("three.bmp"))));
+    frame.window.setZoom(1.0);
+    frame.read(ReaderKind::Linear);
+    ASSERT_EQ(frame.listEntries(), (QStringList{"0", "1", "2"}));
+
+    // Choose the entry whose symbol reads "THREE".
+    const std::vector<ZrBarResult> &results = frame.doc()->document.linearResults;
+    int three = -1;
+    for (size_t i = 0; i < results.size(); ++i) {
+        if (std::string(results[i].text) == "THREE") three = static_cast<int>(i);
+    }
+    ASSERT_GE(three, 0);
+    QComboBox *list = frame.report()->symbolList();
+    list->setCurrentIndex(three);
+    emit list->activated(three);
+    EXPECT_TRUE(frame.report()->detailTexts().contains("THREE"));
+
+    // The whole picture in view at zoom 1.
+    frame.child()->parentWidget()->showMaximized();
+    frame.view()->setScrollPosition({0, 0});
+    const QImage shot = frame.grabView();
+    const double zoom = frame.doc()->document.zoom;
+    for (size_t i = 0; i < results.size(); ++i) {
+        const OutlineBox box = OutlineFor(results[i].corners, zoom, static_cast<int>(i) == three);
+        ASSERT_LE(box.bottom, shot.height());
+        ASSERT_LE(box.right, shot.width());
+        const QColor expected = static_cast<int>(i) == three ? QColor(255, 0, 0) : QColor(0, 0, 255);
+        // The bottom right corner of the frame, away from the text.
+        EXPECT_EQ(At(shot, box.right - 1, box.bottom - 1), expected) << results[i].text;
+        EXPECT_EQ(At(shot, box.left, box.bottom - 1), expected) << results[i].text;
+    }
+}
+
+TEST_F(ReadingTest, RubberBandSelectionReadsOnlyThatArea) {
+    Raster page = Canvas(700, 500);
+    Paste(page, Code39("LEFT"), 0, 10);
+    Paste(page, Code39("LOWER"), 0, 260);
+    ASSERT_TRUE(WriteRaster(page, Path("two.bmp")));
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("two.bmp"))));
+    frame.window.setZoom(0.5);
+    QApplication::processEvents();
+    app::ImageView *view = frame.view();
+    // Drag over the lower half of the picture (y 250 .. 500 at zoom 0.5).
+    {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(0, 125), QPointF(0, 125), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(349, 249), QPointF(349, 249), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &release);
+    }
+    const ReadSettings &settings = frame.window.settings();
+    EXPECT_EQ(settings.searchUnit, SearchUnit::Pixels);
+    EXPECT_EQ(settings.searchStart[1], 250.0);
+    EXPECT_EQ(settings.searchSize[0], 698.0);
+    EXPECT_TRUE(frame.reportTexts().contains("Barcodes found: 1"));
+    EXPECT_TRUE(frame.report()->detailTexts().contains("LOWER"));
+
+    // A click, or a drag at a zoom where it covers no whole pixel, reads nothing.
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("two.bmp"))));
+    frame.window.setZoom(4.0);
+    const ReadSettings kept = frame.window.settings();
+    frame.window.selectArea(QRect(10, 10, 2, 2), QPoint(0, 0));
+    EXPECT_EQ(frame.doc()->document.state.lastOperation, Operation::OpenFile);
+    EXPECT_EQ(frame.window.settings().searchStart, kept.searchStart);
+    // A selection outside the picture runs the reader, which reports its return code.
+    frame.window.selectArea(QRect(5000, 5000, 100, 100), QPoint(0, 0));
+    EXPECT_EQ(frame.doc()->document.state.lastOperation, Operation::ReadLinear);
+    EXPECT_TRUE(frame.reportTexts().contains("Barcodes found: 0"));
+}
+
+}  // namespace
+}  // namespace zr::demo::test
