@@ -147,8 +147,11 @@ SettingsDialog::SettingsDialog(const ReadSettings &settings, QWidget *parent)
     undecoded_ = new QCheckBox(QStringLiteral("Show undecoded"));
     undecoded_->setChecked(settings.showUndecoded != 0);
 
+    auto *maxRow = new QHBoxLayout;
+    maxRow->addWidget(maxSymbols_);
+    maxRow->addStretch(1);
     auto *options = new QFormLayout;
-    options->addRow(QStringLiteral("Maximum symbols"), maxSymbols_);
+    options->addRow(QStringLiteral("Maximum symbols"), maxRow);
     options->addRow(colourRow);
     auto *flags = new QHBoxLayout;
     flags->addWidget(best_);
