@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/geom/geom.hpp"
+#include "core/image_view.hpp"
 #include "zr/ZrImage.h"
 
 namespace zr::lines {
@@ -27,11 +28,14 @@ constexpr std::uint8_t kVertical = kTopToBottom | kBottomToTop;
 constexpr int kStepTableSize = 200;
 using StepTable = std::array<std::uint8_t, kStepTableSize>;
 
-// Statuses of the run collection.
-constexpr std::uint16_t kRunOk = 0;
-constexpr std::uint16_t kRunGap = 5009;          // a light gap or the pixel limit ended the run
-constexpr std::uint16_t kRunLeftArea = 5011;     // the walk left the area
-constexpr std::uint16_t kRunImplausible = 5012;  // enough elements, implausible widths
+// Statuses of the run collection (the linear reader's own codes continue
+// this numbering around them).
+enum RunStatus : std::uint16_t {
+    kRunOk = 0,
+    kRunGap = 5009,          // a light gap or the pixel limit ended the run
+    kRunLeftArea = 5011,     // the walk left the area
+    kRunImplausible = 5012,  // enough elements, implausible widths
+};
 
 // One run collection along a straight line.
 struct RunScan {
@@ -51,6 +55,7 @@ struct RunScan {
 // Sets the direction and limits and allocates the widths. 10 on allocation failure.
 std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction);
 // Walks from the start point and fills the widths; 0, 5009, 5011 or 5012.
+std::uint16_t RunCollect(RunScan &scan, const BitImageView &image);
 std::uint16_t RunCollect(RunScan &scan, const ZrImage &image);
 // Fills a step table for the angle (degrees); returns the number of side steps.
 int DirectionSteps(double angle, int count, StepTable &table);
