@@ -176,7 +176,7 @@ double WrapDegrees(double a) {
 // Reading angle from the bar edges; nothing when no angle can be fitted.
 std::optional<double> FitReadingAngle(const EdgePoints &edges, const Geometry &g) {
     double angle = 0;
-    if (LineFitAngle(edges.Data(), edges.Count(), g.fitEdges, &angle) != 0) return std::nullopt;
+    if (LineFitAngle(edges.Data(), edges.Count(), g.fitEdges, &angle) != lines::kRunOk) return std::nullopt;
     angle += g.addedAngle;
     if (angle >= 360.0) angle -= 360.0;
     if (!(angle >= 0.0 && angle < 360.0)) return std::nullopt;

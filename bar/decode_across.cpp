@@ -95,7 +95,7 @@ std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const 
         status = DecodeStringTables(ElementsToClasses(widths, kDarkBars), trial);
         if (!Decoded(status)) {
             status = DecodeStringTables(QuarterClasses(widths, kDarkBars), trial);
-            if (status != 0) continue;
+            if (status != status::kOk) continue;
         }
         trial.barColor = barColor;
         state = trial;

@@ -136,7 +136,7 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
     std::uint16_t status = DecodeLineReading(averaged, state);
     if (Decoded(status)) return status;
     status = DecodeStringTables(AveragedToClasses(averaged, state.barColor), state);
-    if (status == 0) return 0;
+    if (status == status::kOk) return status;
     // The width-run decoders have the last word, but a decode whose check did
     // not verify is kept when they find nothing.
     const DecodeState unverified = state;

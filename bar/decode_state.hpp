@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "core/lines/run_scan.hpp"
+#include "core/status.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::bar {
 
 // Internal statuses of the line search and decoders; they never reach a
-// caller. 5009, 5011 and 5012 are the run collection's (lines::RunStatus).
+// caller. 5009, 5011 and 5012 are the run collection's (lines::LineStatus).
 enum BarStatus : std::uint16_t {
     kSymbologyOff = 11,        // a decoder was asked for a symbology that is not enabled
     kSkip = 5001,              // the line search rejected a probe
@@ -45,8 +46,8 @@ constexpr std::uint8_t kLightBars = ZR_BAR_LIGHT_BARS;
 constexpr std::uint8_t kBothColours = kDarkBars | kLightBars;
 
 // A decoder's status says the symbol was read: its check verified (0) or not.
-constexpr bool Decoded(std::uint16_t status) {
-    return status == 0 || status == kCheckFailed;
+constexpr bool Decoded(std::uint16_t code) {
+    return code == status::kOk || code == kCheckFailed;
 }
 
 constexpr std::size_t kTextSize = 80;       // decoder text buffer, terminator included

@@ -28,13 +28,14 @@ constexpr std::uint8_t kVertical = kTopToBottom | kBottomToTop;
 constexpr int kStepTableSize = 200;
 using StepTable = std::array<std::uint8_t, kStepTableSize>;
 
-// Statuses of the run collection (the linear reader's own codes continue
-// this numbering around them).
-enum RunStatus : std::uint16_t {
+// Statuses of the run collection and the line fit (the linear reader's own
+// codes continue this numbering around them).
+enum LineStatus : std::uint16_t {
     kRunOk = 0,
     kRunGap = 5009,          // a light gap or the pixel limit ended the run
     kRunLeftArea = 5011,     // the walk left the area
     kRunImplausible = 5012,  // enough elements, implausible widths
+    kDegenerateFit = 32462,  // no line fits: too few points, or all on one column or row
 };
 
 // One run collection along a straight line.
@@ -61,8 +62,6 @@ std::uint16_t RunCollect(RunScan &scan, const ZrImage &image);
 int DirectionSteps(double angle, int count, StepTable &table);
 
 using EdgePoint = geom::PointF;
-// No line could be fitted: too few points, or all on one column or row.
-constexpr std::uint16_t kDegenerateFit = 32462;
 // Least-squares angle (degrees, [0, 360)) of the points. Mode with bit 2 or 3
 // set: edges near vertical (x fitted on y); otherwise near horizontal.
 std::uint16_t LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode, double *angle);
