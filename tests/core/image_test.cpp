@@ -128,7 +128,8 @@ TEST(ImageFromDib, BilevelPaletteSetsPolarity) {
 
 TEST(ImageFromDib, InvertedGreyPaletteLoadsInvertedLevels) {
     std::vector<std::uint8_t> dib = MakeDib(3, 2, 8);
-    for (int i = 0; i < 256; ++i) dib[40 + 4 * i] = dib[41 + 4 * i] = dib[42 + 4 * i] = 255 - i;
+    for (int i = 0; i < 256; ++i)
+        dib[40 + 4 * i] = dib[41 + 4 * i] = dib[42 + 4 * i] = static_cast<std::uint8_t>(255 - i);
     const std::size_t bits = 40 + 1024;
     const std::uint8_t indices[8] = {0, 10, 255, 7, 1, 2, 3, 4};  // padding byte included
     std::copy(indices, indices + 8, dib.begin() + bits);
