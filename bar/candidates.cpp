@@ -78,7 +78,7 @@ class EdgePoints {
 
     std::uint8_t walkStep_;
     std::array<Point, kEdges> reference_;
-    std::array<EdgePoint, (kFollowLines + 2) * kEdges> points_;
+    std::array<EdgePoint, static_cast<std::size_t>((kFollowLines + 2) * kEdges)> points_;
     std::size_t count_ = 0;
 };
 

@@ -19,10 +19,11 @@ std::uint16_t StoreResult(ZrBarScanner &scanner, const Candidate &cand, const Qu
     std::memset(&result, 0, sizeof result);
     // A symbol read in reverse starts at the other end of its outline.
     const int first = decode.reversed ? 2 : 0;
+    std::int32_t *xy = result.corners;
     for (int i = 0; i < QuadI::kCorners; ++i) {
         const Point corner = outline[(first + i) % QuadI::kCorners];
-        result.corners[2 * i] = corner.x;
-        result.corners[2 * i + 1] = corner.y;
+        *xy++ = corner.x;
+        *xy++ = corner.y;
     }
     if (decode.reversed) {
         double angle = std::trunc(cand.angle + 180.0);
