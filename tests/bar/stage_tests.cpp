@@ -57,6 +57,23 @@ std::optional<Candidate> FirstCandidate(const Picture &picture, std::uint8_t dir
     return std::nullopt;
 }
 
+// A symbol taken through NextCandidate and AnalyseCandidate.
+struct Analysed {
+    Placed placed;
+    Loaded loaded;
+    Picture picture;
+    std::optional<Candidate> cand;
+    std::optional<Extent> extent;
+
+    explicit Analysed(const std::string &text, bool inverted = false)
+        : placed(UprightSymbol(text)),
+          loaded(inverted ? zr::test::Invert(placed.picture) : placed.picture),
+          picture(loaded.Whole()),
+          cand(FirstCandidate(picture)) {
+        if (cand) extent = AnalyseCandidate(picture, *cand, kBothColours);
+    }
+};
+
 TEST(NextCandidate, FindsAnUprightSymbolOnHorizontalLinesWithAngleZero) {
     const Placed placed = UprightSymbol("STAGE");
     const Loaded loaded(placed.picture);
@@ -101,50 +118,39 @@ TEST(NextCandidate, ABlankPictureEndsTheSearchWithoutACandidate) {
 }
 
 TEST(AnalyseCandidate, FindsBothEndsOfTheBarsAndTheDarkBarColour) {
-    const Placed placed = UprightSymbol("ENDS");
-    const Loaded loaded(placed.picture);
-    const Picture picture = loaded.Whole();
-    const std::optional<Candidate> cand = FirstCandidate(picture);
-    ASSERT_TRUE(cand.has_value());
-    const std::optional<Extent> extent = AnalyseCandidate(picture, *cand, kBothColours);
-    ASSERT_TRUE(extent.has_value());
-    EXPECT_EQ(extent->colours, kDarkBars);
-    EXPECT_EQ(extent->start.x, placed.x0);
-    EXPECT_EQ(extent->end.x, placed.x1);
-    EXPECT_EQ(extent->start.y, extent->end.y);
+    const Analysed a("ENDS");
+    ASSERT_TRUE(a.extent.has_value());
+    const Placed &placed = a.placed;
+    const Candidate &cand = *a.cand;
+    const Extent &extent = *a.extent;
+    EXPECT_EQ(extent.colours, kDarkBars);
+    EXPECT_EQ(extent.start.x, placed.x0);
+    EXPECT_EQ(extent.end.x, placed.x1);
+    EXPECT_EQ(extent.start.y, extent.end.y);
     // More elements than the candidate's nine have been measured.
-    EXPECT_GT(extent->stats.Elements(), cand->stats.Elements());
+    EXPECT_GT(extent.stats.Elements(), cand.stats.Elements());
     // The rough outline lies within a few modules of the bars.
-    const QuadI &o = extent->outline;
+    const QuadI &o = extent.outline;
     EXPECT_NEAR(o.topLeft.x, placed.x0, 1);
     EXPECT_NEAR(o.topRight.x, placed.x1, 1);
     EXPECT_LE(o.topLeft.y, placed.y0 + 3 * kModule);
     EXPECT_GE(o.bottomLeft.y, placed.y1 - 3 * kModule);
 
     // Dark bars on light ground are refused when only light bars are wanted.
-    EXPECT_FALSE(AnalyseCandidate(picture, *cand, kLightBars).has_value());
+    EXPECT_FALSE(AnalyseCandidate(a.picture, cand, kLightBars).has_value());
 }
 
 TEST(AnalyseCandidate, LightBarsOnADarkGroundAreRecognised) {
-    const Placed placed = UprightSymbol("LIGHT");
-    const Loaded loaded(zr::test::Invert(placed.picture));
-    const Picture picture = loaded.Whole();
-    const std::optional<Candidate> cand = FirstCandidate(picture);
-    ASSERT_TRUE(cand.has_value());
-    const std::optional<Extent> extent = AnalyseCandidate(picture, *cand, kBothColours);
-    ASSERT_TRUE(extent.has_value());
-    EXPECT_EQ(extent->colours, kLightBars);
+    const Analysed a("LIGHT", true);
+    ASSERT_TRUE(a.extent.has_value());
+    EXPECT_EQ(a.extent->colours, kLightBars);
 }
 
 TEST(LocateSymbol, OutlinesTheBarsCornerByCornerAndRefusesATinySearchArea) {
-    const Placed placed = UprightSymbol("CORNER");
-    const Loaded loaded(placed.picture);
-    const Picture picture = loaded.Whole();
-    const std::optional<Candidate> cand = FirstCandidate(picture);
-    ASSERT_TRUE(cand.has_value());
-    const std::optional<Extent> extent = AnalyseCandidate(picture, *cand, kBothColours);
-    ASSERT_TRUE(extent.has_value());
-    const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, kDarkBars);
+    const Analysed a("CORNER");
+    ASSERT_TRUE(a.extent.has_value());
+    const Placed &placed = a.placed;
+    const std::optional<QuadI> outline = LocateSymbol(a.picture, *a.cand, *a.extent, kDarkBars);
     ASSERT_TRUE(outline.has_value());
     const geom::PointI expected[4] = {
         {placed.x0, placed.y0}, {placed.x1, placed.y0}, {placed.x1, placed.y1}, {placed.x0, placed.y1}};
@@ -154,9 +160,9 @@ TEST(LocateSymbol, OutlinesTheBarsCornerByCornerAndRefusesATinySearchArea) {
     }
 
     // Confined to a band 15 rows high, the symbol is too small to be located.
-    Picture band = picture;
-    band.area = {0, extent->start.y - 7, picture.area.x1, extent->start.y + 8};
-    EXPECT_FALSE(LocateSymbol(band, *cand, *extent, kDarkBars).has_value());
+    Picture band = a.picture;
+    band.area = {0, a.extent->start.y - 7, band.area.x1, a.extent->start.y + 8};
+    EXPECT_FALSE(LocateSymbol(band, *a.cand, *a.extent, kDarkBars).has_value());
 }
 
 DecodeState Code39Trial(const Candidate &cand, std::uint8_t barColor) {
@@ -170,16 +176,11 @@ DecodeState Code39Trial(const Candidate &cand, std::uint8_t barColor) {
 TEST(DecodeAcross, ReadsTheProfileOfBothBarColoursAndKeepsTheColour) {
     for (const bool inverted : {false, true}) {
         SCOPED_TRACE(inverted);
-        const Placed placed = UprightSymbol("PROFILE");
-        const Loaded loaded(inverted ? zr::test::Invert(placed.picture) : placed.picture);
-        const Picture picture = loaded.Whole();
-        const std::optional<Candidate> cand = FirstCandidate(picture);
-        ASSERT_TRUE(cand.has_value());
-        const std::optional<Extent> extent = AnalyseCandidate(picture, *cand, kBothColours);
-        ASSERT_TRUE(extent.has_value());
+        const Analysed a("PROFILE", inverted);
+        ASSERT_TRUE(a.extent.has_value());
         const std::uint8_t colour = inverted ? kLightBars : kDarkBars;
-        DecodeState state = Code39Trial(*cand, colour);
-        EXPECT_TRUE(Decoded(DecodeAcross(picture, *cand, extent->outline, state)));
+        DecodeState state = Code39Trial(*a.cand, colour);
+        EXPECT_TRUE(Decoded(DecodeAcross(a.picture, *a.cand, a.extent->outline, state)));
         EXPECT_STREQ(state.text, "PROFILE");
         EXPECT_EQ(state.type, ZR_BAR_CODE39);
         EXPECT_EQ(state.barColor, colour);
@@ -187,22 +188,17 @@ TEST(DecodeAcross, ReadsTheProfileOfBothBarColoursAndKeepsTheColour) {
 }
 
 TEST(DecodeAcross, AnOutlineReachingOutOfTheSearchAreaIsNotDecodedAndLeavesTheStateAlone) {
-    const Placed placed = UprightSymbol("OUTSIDE");
-    const Loaded loaded(placed.picture);
-    const Picture picture = loaded.Whole();
-    const std::optional<Candidate> cand = FirstCandidate(picture);
-    ASSERT_TRUE(cand.has_value());
-    const std::optional<Extent> extent = AnalyseCandidate(picture, *cand, kBothColours);
-    ASSERT_TRUE(extent.has_value());
-    QuadI outline = extent->outline;
-    outline.bottomLeft.y = picture.area.y1;  // one row below the picture
-    DecodeState state = Code39Trial(*cand, kDarkBars);
-    EXPECT_EQ(DecodeAcross(picture, *cand, outline, state), kNotDecodable);
+    const Analysed a("OUTSIDE");
+    ASSERT_TRUE(a.extent.has_value());
+    QuadI outline = a.extent->outline;
+    outline.bottomLeft.y = a.picture.area.y1;  // one row below the picture
+    DecodeState state = Code39Trial(*a.cand, kDarkBars);
+    EXPECT_EQ(DecodeAcross(a.picture, *a.cand, outline, state), kNotDecodable);
     EXPECT_STREQ(state.text, "");
     EXPECT_EQ(state.type, 0u);
     // Nothing but Code 128 enabled: no level of the profile decodes.
     state.symbologies = ZR_BAR_CODE128;
-    EXPECT_FALSE(Decoded(DecodeAcross(picture, *cand, extent->outline, state)));
+    EXPECT_FALSE(Decoded(DecodeAcross(a.picture, *a.cand, a.extent->outline, state)));
     EXPECT_EQ(state.type, 0u);
 }
 
