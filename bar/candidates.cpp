@@ -105,7 +105,8 @@ std::optional<Alignment> AlignSecondProbe(LineSearch &search, const Geometry &g,
     }
 
     RunScan &second = PrepareScan(search.secondScan, area, g.collector, secondStart, kMaxElements);
-    second.pixelLimit = static_cast<std::uint16_t>(std::min(probe.pixels + kSecondProbeExtra, 4000));
+    second.pixelLimit =
+        static_cast<std::uint16_t>(std::min(probe.pixels + kSecondProbeExtra, int{lines::kPixelLimit}));
     RunCollect(second, search.picture.image);
     int bestOffset = -1;
     int bestTotal = 0;

@@ -13,6 +13,8 @@
 namespace zr {
 namespace {
 
+// Whole-image operations walk the stored rows in storage order (bottom row
+// first) at any depth; bi-level stages address rows through BitImageView.
 std::uint8_t *StoredRow(const ZrImage *image, std::uint32_t r) {
     return static_cast<std::uint8_t *>(image->bits) + static_cast<std::ptrdiff_t>(r) * image->pitch;
 }

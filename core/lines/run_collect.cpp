@@ -8,9 +8,9 @@ namespace zr::lines {
 
 std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction) {
     scan.direction = direction;
-    scan.pixelLimit = 4000;
+    scan.pixelLimit = kPixelLimit;
     scan.elements = 0;
-    if (scan.capacity == 0) scan.capacity = 1000;
+    if (scan.capacity == 0) scan.capacity = kDefaultCapacity;
     try {
         scan.widths.assign(scan.capacity + 1u, 0);
     } catch (const std::bad_alloc &) {
@@ -54,7 +54,7 @@ std::uint16_t RunCollect(RunScan &scan, const ZrImage &image) {
 }
 
 std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
-    if (scan.capacity == 0) scan.capacity = 1000;
+    if (scan.capacity == 0) scan.capacity = kDefaultCapacity;
     if (scan.widths.size() < scan.capacity + 1u) scan.widths.assign(scan.capacity + 1u, 0);
     const Collector collector = CollectorFor(scan.direction);
     const Rect &area = scan.area;

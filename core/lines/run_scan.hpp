@@ -26,6 +26,8 @@ constexpr std::uint8_t kHorizontal = kLeftToRight | kRightToLeft;
 constexpr std::uint8_t kVertical = kTopToBottom | kBottomToTop;
 
 constexpr int kStepTableSize = 200;
+constexpr std::uint16_t kPixelLimit = 4000;       // most pixels one collection walks
+constexpr std::uint16_t kDefaultCapacity = 1000;  // elements collected when the capacity is 0
 using StepTable = std::array<std::uint8_t, kStepTableSize>;
 
 // Statuses of the run collection and the line fit (the linear reader's own
@@ -45,7 +47,7 @@ struct RunScan {
     std::int32_t stopX = 0, stopY = 0;
     std::uint8_t direction = 0;  // 1, 2 rightward; 4, 8 downward; 16 up-right; 32 down-right
     std::uint8_t startsLight = 0;
-    std::uint16_t pixelLimit = 4000;
+    std::uint16_t pixelLimit = kPixelLimit;
     std::uint16_t pixels = 0;
     std::int16_t elements = 0;
     std::uint16_t minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
