@@ -11,21 +11,12 @@
 
 using namespace zr;
 using zr_test::Bit;
+using zr_test::Blank;
 using zr_test::Pixels;
 using zr_test::Row;
 using zr_test::SetBit;
 
 namespace {
-
-ZrImage Blank(std::uint32_t width, std::uint32_t height, std::uint16_t bpp, std::uint16_t polarity = 0) {
-    ZrImage image{};
-    image.width = width;
-    image.height = height;
-    image.bitsPerPixel = bpp;
-    image.polarity = polarity;
-    EXPECT_EQ(ImageCreate(&image), 0);
-    return image;
-}
 
 TEST(IterativeThreshold, SettlesBetweenTheHalvedClassMeans) {
     Histogram h{};

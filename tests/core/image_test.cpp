@@ -8,22 +8,12 @@
 #include "test_dib.hpp"
 
 using namespace zr;
+using zr_test::Blank;
 using zr_test::GetAt;
 using zr_test::MakeDib;
 using zr_test::PutAt;
 
 namespace {
-
-ZrImage Blank(std::uint32_t width, std::uint32_t height, std::uint16_t bpp, std::uint16_t polarity = 0) {
-    ZrImage image{};
-    image.width = width;
-    image.height = height;
-    image.bitsPerPixel = bpp;
-    image.polarity = polarity;
-    image.xDpi = image.yDpi = 300;
-    EXPECT_EQ(ImageCreate(&image), 0);
-    return image;
-}
 
 TEST(ImageCreate, PitchPadsRowsToFourBytes) {
     struct Case {
