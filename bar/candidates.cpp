@@ -209,6 +209,15 @@ std::optional<Candidate> ConfirmProbe(LineSearch &search, const Probe &probe) {
     return cand;
 }
 
+// Walks on to the next dark pixel of the line; false when the line ends first.
+// The step and the area are copies, so the loop keeps them in registers.
+bool WalkToDark(BitCursor &cursor, const std::uint8_t step, const Rect area) {
+    while (!cursor.Dark()) {
+        if (!cursor.StepInside(step, area)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<Candidate> NextCandidate(LineSearch &search) {
@@ -227,10 +236,7 @@ std::optional<Candidate> NextCandidate(LineSearch &search) {
         BitCursor cursor(search.picture.image);
         cursor.MoveTo(search.resume);
         for (;;) {
-            if (!cursor.Dark()) {
-                if (!cursor.StepInside(g.walkStep, area)) break;
-                continue;
-            }
+            if (!WalkToDark(cursor, g.walkStep, area)) break;
             Probe probe;
             probe.start = cursor.At();
             RunScan &first = PrepareScan(search.probeScan, area, g.collector, probe.start, kProbeElements);
