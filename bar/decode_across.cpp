@@ -4,7 +4,7 @@
 
 #include "bar/classes.hpp"
 #include "bar/decoder_tables.hpp"
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
 
 namespace zr::bar {
 

@@ -1,5 +1,5 @@
 // Exported calls of the linear reader.
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
 #include "core/call_frame.hpp"
 #include "zr/ZrBar.h"
 

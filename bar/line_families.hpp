@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
 
 namespace zr::bar {
 

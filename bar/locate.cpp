@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
 
 namespace zr::bar {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
 #include "core/status.hpp"
 
 namespace zr::bar {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
 #include "core/call_frame.hpp"
 #include "reader_test_util.hpp"
 
