@@ -1,8 +1,8 @@
 // Decodes a candidate: line by line across the symbol, then from the
 // averaged widths of the lines that failed.
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <map>
 
 #include "bar/classes.hpp"
 #include "bar/decoder_tables.hpp"
@@ -28,22 +28,26 @@ std::uint16_t DecodeLineReading(const Widths &widths, DecodeState &state) {
 }
 
 // Widths of the most frequent element count, averaged in quarter pixels.
-bool AverageReadings(const std::vector<Widths> &readings, Widths &averaged) {
-    if (readings.empty()) return false;
-    std::map<std::size_t, int> frequency;  // ordered: the smallest count wins ties
-    for (const Widths &r : readings) ++frequency[r.size()];
+bool AverageReadings(const DecodeWork &work, Widths &averaged) {
+    const std::size_t readings = work.Readings();
+    if (readings == 0) return false;
+    // The most frequent element count; the smallest count wins ties.
     std::size_t count = 0;
     int best = 0;
-    for (const auto &[size, times] : frequency) {
-        if (times > best) {
+    for (std::size_t i = 0; i < readings; ++i) {
+        const std::size_t size = work.Reading(i).size();
+        int times = 0;
+        for (std::size_t j = 0; j < readings; ++j) times += work.Reading(j).size() == size ? 1 : 0;
+        if (times > best || (times == best && size < count)) {
             best = times;
             count = size;
         }
     }
-    std::vector<std::uint32_t> sums(count, 0);
-    for (const Widths &r : readings) {
-        if (r.size() != count) continue;
-        for (std::size_t i = 0; i < count; ++i) sums[i] += r[i];
+    std::array<std::uint32_t, kMaxElements> sums{};
+    for (std::size_t r = 0; r < readings; ++r) {
+        const Widths &reading = work.Reading(r);
+        if (reading.size() != count) continue;
+        for (std::size_t i = 0; i < count; ++i) sums[i] += reading[i];
     }
     averaged.assign(count, 0);
     for (std::size_t i = 0; i < count; ++i) {
@@ -111,8 +115,8 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const Wi
 }
 
 std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, const Extent &extent,
-                              DecodeState &state, std::vector<Widths> &readings) {
-    readings.clear();
+                              DecodeState &state, DecodeWork &work) {
+    work.ClearReadings();
 
     // Line by line, starting 6 pixels inside the outline's first corner.
     Point base = extent.outline.topLeft;
@@ -122,17 +126,17 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
     };
     moveAcross(kLineSpacing);
     moveAcross(kLineSpacing);
-    SymbolLine line;
+    SymbolLine &line = work.line;
     for (int i = 0; i < kLineCount && picture.area.Contains(base); ++i, moveAcross(kLineSpacing)) {
         if (!CollectSymbolLine(picture, cand.steps, extent.stats, base, state.barColor, line)) continue;
         const std::uint16_t status = DecodeLineReading(line.widths, state);
         if (Decoded(status)) return status;
-        if (static_cast<int>(readings.size()) < kMaxLineReadings) readings.push_back(line.widths);
+        work.KeepReading(line.widths);
     }
 
     // Averaged widths of the lines that failed.
-    Widths averaged;
-    if (!AverageReadings(readings, averaged)) return kNotDecodable;
+    Widths &averaged = work.averaged;
+    if (!AverageReadings(work, averaged)) return kNotDecodable;
     std::uint16_t status = DecodeLineReading(averaged, state);
     if (Decoded(status)) return status;
     status = DecodeStringTables(AveragedToClasses(averaged, state.barColor), state);

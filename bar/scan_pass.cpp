@@ -145,8 +145,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
                            static_cast<int>(scanner.left + scanner.rectWidth),
                            static_cast<int>(scanner.top + scanner.rectHeight)}};
     LineSearch search(picture, scanner.directions);
-    std::vector<Widths> readings;
-    readings.reserve(kMaxLineReadings);
+    DecodeWork work;
     DecodeState decode;
     const bool thorough = (scanner.extraFlags & ZR_BAR_THOROUGH) != 0;
     const bool reportUnread = (scanner.extraFlags & ZR_BAR_REPORT_UNREAD) != 0;
@@ -162,7 +161,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
         if (colours == 0) continue;
 
         const auto decodeLines = [&](DecodeState &state) {
-            return DecodeCandidate(picture, *cand, *extent, state, readings);
+            return DecodeCandidate(picture, *cand, *extent, state, work);
         };
         if (DecodeInColours(scanner, *cand, colours, decode, decodeLines)) {
             const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, decode.barColor);

@@ -119,7 +119,37 @@ struct LineSearch {
     bool Done() const { return family == Family::Done; }
 };
 
-constexpr int kMaxLineReadings = 50;
+// The symbol's bars on the line through a base point, up to the quiet zone.
+struct SymbolLine {
+    Point first;  // first pixel of the first bar
+    Point last;   // last pixel of the last bar
+    Widths widths;
+};
+
+// Work buffers of DecodeCandidate, reused from candidate to candidate: the
+// line under reading, up to 50 failed line readings kept for averaging, and
+// their average.
+class DecodeWork {
+  public:
+    static constexpr std::size_t kMaxReadings = 50;
+
+    SymbolLine line;
+    Widths averaged;
+
+    void ClearReadings() { count_ = 0; }
+    // Keeps a copy of the widths while fewer than 50 readings are kept.
+    void KeepReading(const Widths &widths) {
+        if (count_ == kMaxReadings) return;
+        if (count_ == readings_.size()) readings_.emplace_back();
+        readings_[count_++].assign(widths.begin(), widths.end());
+    }
+    std::size_t Readings() const { return count_; }
+    const Widths &Reading(std::size_t i) const { return readings_[i]; }
+
+  private:
+    std::vector<Widths> readings_;
+    std::size_t count_ = 0;
+};
 
 // Line search (candidates.cpp, line_families.cpp). NextCandidate returns
 // nothing when a probe was not confirmed or the search is done (Done()).
@@ -134,19 +164,14 @@ std::optional<QuadI> LocateSymbol(const Picture &picture, const Candidate &cand,
 
 // Decoding (decode_candidate.cpp, decode_across.cpp) in the bar colour of
 // `state`: 0 or kCheckFailed when decoded (state filled by the decoder),
-// another status when not. `readings` is the work list of failed line readings.
+// another status when not.
 std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, const Extent &extent,
-                              DecodeState &state, std::vector<Widths> &readings);
+                              DecodeState &state, DecodeWork &work);
 std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const QuadI &outline,
                            DecodeState &state);
 
-// The symbol's bars on the line through `base`, up to the quiet zone.
-struct SymbolLine {
-    Point first;  // first pixel of the first bar
-    Point last;   // last pixel of the last bar
-    Widths widths;
-};
-// False when no bar is found near the base or the line has too few elements.
+// The symbol's line through `base`. False when no bar is found near the base or the line has too few
+// elements.
 bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const WidthStats &stats, Point base,
                        std::uint8_t barColor, SymbolLine &line);
 
