@@ -232,7 +232,7 @@ void MainFrame::updateRecentMenu() {
         shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
         auto *item = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), fileMenu_);
         item->setStatusTip(QStringLiteral("Open this image"));
-        const QString file = files[i];
+        const QString &file = files[i];
         connect(item, &QAction::triggered, this, [this, file] {
             // A file that no longer opens leaves the list.
             if (!openFile(file)) {

@@ -18,8 +18,9 @@ Palette PaletteOf(const ZrImage &image) {
     Palette palette{};
     const uint8_t *entries = zr::ImagePalette(&image);
     const uint32_t count = zr::ImagePaletteSize(&image) / 4;
-    for (uint32_t i = 0; i < count && i < palette.size(); ++i) {
-        palette[i] = {entries[4 * i + 2], entries[4 * i + 1], entries[4 * i]};
+    for (size_t i = 0; i < count && i < palette.size(); ++i) {
+        const uint8_t *entry = entries + 4 * i;  // blue, green, red, reserved
+        palette[i] = {entry[2], entry[1], entry[0]};
     }
     return palette;
 }
