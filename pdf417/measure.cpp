@@ -46,7 +46,7 @@ bool FindQuietZone(TableWalker &walker, RunMeans &means, bool forward, PointI &e
         if (++pixels > kPixelLimit) return false;
         if (!walker.Step()) {
             // The area's edge ends the row like a quiet zone when a background-like run reaches it.
-            if (runs < 2 || width < 2) return false;
+            if (width <= 2.0 * means.Mean(light)) return false;
             edge = runStart;
             quietLight = light;
             return true;
