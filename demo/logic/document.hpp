@@ -10,6 +10,7 @@
 
 #include "zr/ZrBar.h"
 #include "zr/ZrImage.h"
+#include "zr/ZrPDF417.h"
 
 namespace zr::demo {
 
@@ -43,6 +44,7 @@ struct Document {
     double zoom = 1.0;
     ReadState state;
     std::vector<ZrBarResult> linearResults;
+    std::vector<ZrPDF417Result> pdf417Results;
     // Result copies of the other reader kinds join here as their readers are built.
 };
 

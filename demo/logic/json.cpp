@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_pdf417.hpp"
 
 namespace zr::demo {
 namespace {
@@ -107,6 +108,11 @@ std::string ResultsJson(const Document &document) {
         for (size_t i = 0; i < document.linearResults.size(); ++i) {
             if (i != 0) out.push_back(',');
             out += LinearResultJson(document.linearResults[i]);
+        }
+    } else if (document.state.lastOperation == Operation::ReadPdf417) {
+        for (size_t i = 0; i < document.pdf417Results.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += Pdf417ResultJson(document.pdf417Results[i]);
         }
     }
     out.push_back(']');
