@@ -93,7 +93,10 @@ TEST_F(ZrreadTest, JsonIsOneLinePerFileAndKind) {
 
     const Outcome two = Zrread("--json " + Quoted(blank_) + " " + Quoted(blank_));
     EXPECT_EQ(two.status, 1);
-    EXPECT_EQ(std::count(two.out.begin(), two.out.end(), '\n'), 2);
+    // One line per file and built reader kind.
+    const auto lines = std::count(two.out.begin(), two.out.end(), '\n');
+    EXPECT_GE(lines, 2);
+    EXPECT_EQ(lines % 2, 0);
 }
 
 TEST_F(ZrreadTest, FileErrorsExitTwoButOtherFilesAreRead) {
