@@ -18,6 +18,58 @@ constexpr int kMaxFailures = 4;
 constexpr int kMinLineRuns = 17;
 constexpr int kLinePixelLimit = 4000;
 constexpr int kNoCluster = -1;
+constexpr int kStartRuns = 8;
+
+// Where line k of the symbol starts and which way it runs: between the
+// start-side edge (corners 1 to 4) and the stop-side edge (corners 2 to 3),
+// so that a symbol seen in perspective is still read along its rows. Traced
+// edges too short to trust give lines parallel to the measured row, one step
+// apart across the rows.
+class LineGeometry {
+  public:
+    explicit LineGeometry(const ReaderState &state) : state_(state) {
+        const auto &c = state.corners;
+        left_ = geom::Distance(geom::ToPointF(c[0]), geom::ToPointF(c[3]));
+        right_ = geom::Distance(geom::ToPointF(c[1]), geom::ToPointF(c[2]));
+        height_ = std::max(left_, right_);
+        interpolate_ = left_ >= kMinEdge && right_ >= kMinEdge;
+    }
+    int SearchLimit() const { return std::max(50, static_cast<int>(2 * height_)); }
+
+    bool Line(int k, PointI &start, StepTable &along, StepTable &back) {
+        if (!interpolate_) {
+            if (k == 0) {
+                start_ = state_.corners[0];
+            } else {
+                start_ += lines::StepVector(state_.steps[kDown][(k - 1) % lines::kStepTableSize]);
+            }
+            start = start_;
+            along = state_.steps[kAlong];
+            back = state_.steps[kBack];
+            return true;
+        }
+        const auto &c = state_.corners;
+        const double t = k / height_;
+        const PointF p = geom::Lerp(geom::ToPointF(c[0]), geom::ToPointF(c[3]), t);
+        const PointF q = geom::Lerp(geom::ToPointF(c[1]), geom::ToPointF(c[2]), t);
+        start = geom::RoundHalfUp(p);
+        const double angle = NormalizeAngle(geom::RadToDeg(std::atan2(p.y - q.y, q.x - p.x)));
+        if (k == 0 || std::fabs(angle - angle_) > 1e-9) {
+            angle_ = angle;
+            lines::DirectionSteps(angle, lines::kStepTableSize, along);
+            lines::DirectionSteps(NormalizeAngle(angle - 180), lines::kStepTableSize, back);
+        }
+        return k <= 4 * height_ + 8;
+    }
+
+  private:
+    static constexpr double kMinEdge = 4.0;
+    const ReaderState &state_;
+    double left_ = 0, right_ = 0, height_ = 0;
+    bool interpolate_ = false;
+    PointI start_;
+    double angle_ = 0;
+};
 
 struct Segment {
     int first = 0;
@@ -41,24 +93,23 @@ class RowReader {
     }
 
     void Run() {
-        const StepTable &down = state_.steps[kDown];
-        PointI start = state_.corners[0];
-        const int height = geom::StepDistance(state_.corners[0], state_.corners[3]);
-        const int searchLimit = std::max(50, 2 * height);
-        int index = 0, failures = 0, line = 0;
+        LineGeometry geometry(state_);
+        int failures = 0, line = 0, k = 0;
         bool started = false;
-        while (failures < kMaxFailures && state_.area.Contains(start) && state_.rows < kMaxRows) {
+        PointI start;
+        while (failures < kMaxFailures && state_.rows < kMaxRows &&
+               geometry.Line(k++, start, lineAlong_, lineBack_) && state_.area.Contains(start)) {
             const int width = ReadLine(start);
             const bool usable = width >= minWidth_;
             if (!started) {
                 started = usable;
-                if (!started && ++line > searchLimit) return;
+                if (!started && ++line > geometry.SearchLimit()) return;
             } else if (!usable) {
                 ++failures;
+            } else {
+                failures = 0;  // blank gaps between printed rows are not the symbol's end
             }
             if (started && usable) UseLine(width);
-            start += lines::StepVector(down[index]);
-            index = (index + 1) % lines::kStepTableSize;
         }
         if (started && rowLines_ > 0 && state_.rows < kMaxRows) EndRow();
     }
@@ -70,15 +121,15 @@ class RowReader {
     int ReadLine(PointI start) {
         auto &runs = state_.runs;
         runs.clear();
-        walker_.Use(state_.steps[kAlong]);
+        walker_.Use(lineAlong_);
         walker_.MoveTo(start);
         int pixels = 0;
         if (walker_.Bar()) {
-            walker_.Use(state_.steps[kBack]);
+            walker_.Use(lineBack_);
             walker_.MoveTo(start);
             while (walker_.NextIsBar() && ++pixels < kLinePixelLimit) walker_.Step();
             const PointI first = walker_.At();
-            walker_.Use(state_.steps[kAlong]);
+            walker_.Use(lineAlong_);
             walker_.MoveTo(first);
         } else {
             while (!walker_.Bar()) {
@@ -109,13 +160,26 @@ class RowReader {
     }
 
     // Cuts the line into segments of eight runs of about one codeword width.
-    bool Cut(double a) {
+    bool Cut(double nominal) {
         const auto &r = state_.runs;
         const int n = static_cast<int>(r.size());
+        // A symbol seen in perspective has wider codewords at one end: the
+        // codeword width runs from the start pattern's to the stop pattern's.
+        double first = nominal, last = nominal;
+        if (n >= kStartRuns + 9) {
+            first = 0;
+            last = 0;
+            for (int i = 0; i < kStartRuns; ++i) first += r[i];
+            for (int i = n - 9; i < n; ++i) last += r[i];
+            last = last * kModulesPerCodeword / 18.0;
+            if (std::fabs(first - nominal) > 0.25 * nominal || std::fabs(last - nominal) > 0.25 * nominal)
+                first = last = nominal;
+        }
         segmentCount_ = 0;
         int index = 0;
         while (index + 6 < n - 9) {
             if (segmentCount_ >= kMaxSegments) return false;
+            const double a = first + (last - first) * segmentCount_ / (state_.columns + 1);
             int count = 2;
             double c = r[index] + r[index + 1];
             while (count < 8 && index + count + 1 < n &&
@@ -137,7 +201,44 @@ class RowReader {
             s.rounded = good && ModulesOf(WidthsOf(s, widths_), s.digits);
             index += count;
         }
-        return segmentCount_ == state_.columns + 1;
+        return segmentCount_ == state_.columns + 1 || CutByPosition(nominal);
+    }
+
+    // Fallback for lines whose damage merges or splits runs: each codeword
+    // column is looked for where it should begin, a codeword width apart from
+    // the line's first bar; columns without eight fitting runs are not good.
+    bool CutByPosition(double a) {
+        const auto &r = state_.runs;
+        const int n = static_cast<int>(r.size());
+        if (n < kStartRuns) return false;
+        int position = 0, index = 0;
+        segments_[0] = Segment{};
+        segments_[0].count = kStartRuns;
+        for (int j = 1; j <= state_.columns; ++j) {
+            Segment &s = segments_[j];
+            s = Segment{};
+            const double target = j * a;
+            // Advance to the bar start nearest the target.
+            while (index + 2 <= n && position + r[index] + r[index + 1] <= target) {
+                position += r[index] + r[index + 1];
+                index += 2;
+            }
+            int first = index, at = position;
+            if (index + 2 <= n &&
+                std::fabs(position + r[index] + r[index + 1] - target) < std::fabs(position - target)) {
+                first = index + 2;
+                at = position + r[index] + r[index + 1];
+            }
+            if (std::fabs(at - target) > 0.3 * a || first + kElementsPerCodeword > n) continue;
+            int c = 0;
+            for (int i = 0; i < kElementsPerCodeword; ++i) c += r[first + i];
+            s.first = first;
+            s.count = kElementsPerCodeword;
+            s.good = std::fabs(c - a) <= 0.1 * a;
+            s.rounded = s.good && ModulesOf(WidthsOf(s, widths_), s.digits);
+        }
+        segmentCount_ = state_.columns + 1;
+        return true;
     }
 
     const double *WidthsOf(const Segment &s, double *out) const {
@@ -247,6 +348,7 @@ class RowReader {
 
     ReaderState &state_;
     TableWalker walker_;
+    StepTable lineAlong_{}, lineBack_{};
     double minWidth_ = 0, maxWidth_ = 0;
     int cluster_ = 0;  // section of the current row
     int rowLines_ = 0;
