@@ -29,10 +29,14 @@ struct RunMeans {
     }
 };
 
+enum class RowEnd { kQuietZone, kAreaEdge, kNone };
+
 // Walks runs along the current table until a run longer than its colour's
-// limit (the quiet zone). Returns the pixel where that run begins and whether
-// it is light; false when the area or the pixel limit ends the walk first.
-bool FindQuietZone(TableWalker &walker, RunMeans &means, bool forward, PointI &edge, bool &quietLight) {
+// limit (the quiet zone): `edge` is where that run begins and `quietLight`
+// its colour. A symbol printed up to the picture's edge ends there instead
+// (kAreaEdge, `edge` the last pixel inside). kNone when the pixel limit ends
+// the walk first.
+RowEnd FindRowEnd(TableWalker &walker, RunMeans &means, bool forward, PointI &edge, bool &quietLight) {
     bool light = !walker.Dark();
     int width = 1, runs = 0, pixels = 0;
     PointI runStart = walker.At();
@@ -41,15 +45,15 @@ bool FindQuietZone(TableWalker &walker, RunMeans &means, bool forward, PointI &e
         if (width > factor * means.Mean(light) && means.Mean(light) > 0) {
             edge = runStart;
             quietLight = light;
-            return true;
+            return RowEnd::kQuietZone;
         }
-        if (++pixels > kPixelLimit) return false;
+        if (++pixels > kPixelLimit) return RowEnd::kNone;
         if (!walker.Step()) {
-            // The area's edge ends the row like a quiet zone when a background-like run reaches it.
-            if (width <= 2.0 * means.Mean(light)) return false;
-            edge = runStart;
+            // A wide run at the edge is a quiet zone cut by the picture.
+            const bool wide = width > 2.0 * means.Mean(light);
+            edge = wide ? runStart : walker.At();
             quietLight = light;
-            return true;
+            return wide ? RowEnd::kQuietZone : RowEnd::kAreaEdge;
         }
         if (!walker.Dark() == light) {
             ++width;
@@ -180,27 +184,34 @@ std::uint16_t MeasureSymbol(const ZrImage &image, ReaderState &state) {
     means.sum[1] = state.meanLight * 4;
     means.count[0] = means.count[1] = 4;
 
-    // Far end: the quiet zone after the row decides the bar colour.
+    // The quiet zones at both ends of the row decide the bar colour.
     TableWalker walker(image, state.steps[kAlong], state.area, true);
     walker.MoveTo(state.start);
-    PointI farEnd;
-    bool quietLight = false;
-    if (!FindQuietZone(walker, means, true, farEnd, quietLight)) return kNoSymbol;
+    PointI farEdge, nearEdge;
+    bool farLight = false, nearLight = false;
+    const RowEnd far = FindRowEnd(walker, means, true, farEdge, farLight);
+    RunMeans back = means;
+    walker.Use(state.steps[kBack]);
+    walker.MoveTo(state.start);
+    const RowEnd near = FindRowEnd(walker, back, false, nearEdge, nearLight);
+    if (far == RowEnd::kNone || near == RowEnd::kNone) return kNoSymbol;
+    bool quietLight = true;  // a row between two picture edges is taken for dark bars
+    if (far == RowEnd::kQuietZone && near == RowEnd::kQuietZone) {
+        if (farLight != nearLight) return kNoSymbol;
+        quietLight = farLight;
+    } else if (far == RowEnd::kQuietZone) {
+        quietLight = farLight;
+    } else if (near == RowEnd::kQuietZone) {
+        quietLight = nearLight;
+    }
     if (quietLight && !(state.barColors & kDarkBars)) return kNoSymbol;
     if (!quietLight && !(state.barColors & kLightBars)) return kNoSymbol;
     state.barColor = quietLight ? kDarkBars : kLightBars;
 
-    // Near end: back from the start point to the quiet zone before the row.
-    RunMeans back = means;
-    walker.Use(state.steps[kBack]);
-    walker.MoveTo(state.start);
-    PointI nearEdge;
-    bool nearLight = false;
-    if (!FindQuietZone(walker, back, false, nearEdge, nearLight) || nearLight != quietLight) return kNoSymbol;
-    // The row begins one step before the quiet zone's first pixel, seen from the start point.
+    // The row begins one step inside the quiet zone, or at the picture's edge.
     TableWalker row(image, state.steps[kAlong], state.area, state.barColor == kDarkBars);
     row.MoveTo(nearEdge);
-    if (!row.Step()) return kNoSymbol;
+    if (near == RowEnd::kQuietZone && !row.Step()) return kNoSymbol;
     if (!CollectRow(row, state, means)) return kNoSymbol;
     state.meanDark = means.Mean(false);
     state.meanLight = means.Mean(true);
