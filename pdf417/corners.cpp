@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kAlignSteps = 3;
 constexpr int kTraceLimit = 20000;
+constexpr int kGapSteps = 3;
 
 class CornerTrace {
   public:
@@ -22,13 +23,21 @@ class CornerTrace {
           m_(std::max(1, static_cast<int>(std::max(state.meanDark, state.meanLight)))) {}
 
     // The last point, going along `heading` from p, where the pattern is still present.
+    // A gap of up to kGapSteps blank lines between printed rows does not end it.
     PointI Part(PointI p, Heading heading) {
         const StepTable &table = state_.steps[heading];
-        int index = 0;
-        for (int guard = 0; guard < kTraceLimit && PatternAt(p); ++guard) {
+        int index = 0, gap = 0;
+        PointI firstAbsent = p;
+        for (int guard = 0; guard < kTraceLimit; ++guard) {
+            if (PatternAt(p)) {
+                gap = 0;
+            } else {
+                if (gap == 0) firstAbsent = p;
+                if (++gap > kGapSteps) return firstAbsent;
+            }
             const PointI next = p + lines::StepVector(table[index]);
             index = (index + 1) % lines::kStepTableSize;
-            if (!state_.area.Contains(next)) return p;
+            if (!state_.area.Contains(next)) return gap > 0 ? firstAbsent : p;
             p = Align(next);
         }
         return p;
