@@ -126,7 +126,14 @@ bool CollectRow(TableWalker &walker, ReaderState &state, RunMeans &means) {
     for (;;) {
         const bool background = light != barLight;
         if (background && width > 5.0 * means.Mean(light)) break;  // the closing quiet zone
-        if (!walker.Step()) break;  // the area ends the row; its unfinished run is dropped
+        if (!walker.Step()) {
+            // The area ends the row: an unfinished bar is the symbol's last, an unfinished space is dropped.
+            if (light == barLight) {
+                runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
+                starts.push_back(walker.At());
+            }
+            break;
+        }
         if (!walker.Dark() == light) {
             ++width;
             continue;

@@ -141,7 +141,14 @@ class RowReader {
         int width = 1, total = 0;
         for (;;) {
             if (!bar && width > limit) break;
-            if (!walker_.Step()) break;  // the unfinished last run is dropped
+            if (!walker_.Step()) {
+                // The area's edge: an unfinished bar ends the line, an unfinished space is dropped.
+                if (bar && static_cast<int>(runs.size()) < kMaxRowRuns) {
+                    runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
+                    total += width;
+                }
+                break;
+            }
             if (walker_.Bar() == bar) {
                 ++width;
                 continue;
