@@ -2,11 +2,15 @@
 #include "zr/ZrBar.h"
 #include "zr/ZrImage.h"
 #include "zr/ZrImgRW.h"
+#include "zr/ZrPDF417.h"
 
 static ZrImage image;
 static ZrBarScanner scanner;
 static ZrBarResult result;
+static ZrPDF417Scanner pdf417Scanner;
+static ZrPDF417Result pdf417Result;
 
 int main(void) {
-    return (int)(image.width + scanner.resultCount + result.type);
+    return (int)(image.width + scanner.resultCount + result.type + pdf417Scanner.resultCount +
+                 (uint32_t)pdf417Result.rows);
 }
