@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include "pdf417/codeword.hpp"
 #include "pdf417/walk.hpp"
@@ -208,38 +209,79 @@ class RowReader {
             s.rounded = good && ModulesOf(WidthsOf(s, widths_), s.digits);
             index += count;
         }
-        return segmentCount_ == state_.columns + 1 || CutByPosition(nominal);
+        const bool counted = segmentCount_ == state_.columns + 1;
+        if (counted) {
+            bool clean = true;
+            for (int j = 1; j <= state_.columns && clean; ++j) clean = segments_[j].good;
+            if (clean) return true;
+            greedy_ = segments_;
+        }
+        // A damaged segment: cut by position as well, with even codeword widths
+        // and with widths following the perspective, and keep the cut with the
+        // most codewords.
+        if (!CutByPosition(nominal, nominal)) return counted;
+        int best = Matches(segments_);
+        if (first != nominal || last != nominal) {
+            std::swap(segments_, positional_);
+            CutByPosition(first, last);
+            const int matches = Matches(segments_);
+            if (matches > best) {
+                best = matches;
+            } else {
+                std::swap(segments_, positional_);
+            }
+        }
+        if (counted && Matches(greedy_) > best) segments_ = greedy_;
+        return true;
     }
 
-    // Fallback for lines whose damage merges or splits runs: each codeword
-    // column is looked for where it should begin, a codeword width apart from
-    // the line's first bar; columns without eight fitting runs are not good.
-    bool CutByPosition(double a) {
+    // Columns whose segment is some cluster's pattern.
+    int Matches(const std::array<Segment, kMaxSegments + 1> &segments) const {
+        int found = 0;
+        for (int j = 1; j <= state_.columns; ++j) {
+            for (int k = 0; k < kClusterCount; ++k) {
+                if (ExactIn(k, segments[j]) != kNoCodeword) {
+                    ++found;
+                    break;
+                }
+            }
+        }
+        return found;
+    }
+
+    // Lines with a damaged segment: each codeword column is looked for where
+    // it should begin, the codeword widths (from `first` to `last` across the
+    // line) added up from the line's first bar, so that merged or split runs
+    // spoil only their own columns; columns without eight fitting runs are
+    // not good.
+    bool CutByPosition(double first, double last) {
         const auto &r = state_.runs;
         const int n = static_cast<int>(r.size());
         if (n < kStartRuns) return false;
         int position = 0, index = 0;
         segments_[0] = Segment{};
         segments_[0].count = kStartRuns;
+        double target = 0;
         for (int j = 1; j <= state_.columns; ++j) {
+            const double a = first + (last - first) * j / (state_.columns + 1);
+            target += first + (last - first) * (j - 1) / (state_.columns + 1);
             Segment &s = segments_[j];
             s = Segment{};
-            const double target = j * a;
             // Advance to the bar start nearest the target.
             while (index + 2 <= n && position + r[index] + r[index + 1] <= target) {
                 position += r[index] + r[index + 1];
                 index += 2;
             }
-            int first = index, at = position;
+            int start = index, at = position;
             if (index + 2 <= n &&
                 std::fabs(position + r[index] + r[index + 1] - target) < std::fabs(position - target)) {
-                first = index + 2;
+                start = index + 2;
                 at = position + r[index] + r[index + 1];
             }
-            if (std::fabs(at - target) > 0.3 * a || first + kElementsPerCodeword > n) continue;
+            if (std::fabs(at - target) > 0.3 * a || start + kElementsPerCodeword > n) continue;
             int c = 0;
-            for (int i = 0; i < kElementsPerCodeword; ++i) c += r[first + i];
-            s.first = first;
+            for (int i = 0; i < kElementsPerCodeword; ++i) c += r[start + i];
+            s.first = start;
             s.count = kElementsPerCodeword;
             s.good = std::fabs(c - a) <= 0.1 * a;
             s.rounded = s.good && ModulesOf(WidthsOf(s, widths_), s.digits);
@@ -360,6 +402,8 @@ class RowReader {
     int cluster_ = 0;  // section of the current row
     int rowLines_ = 0;
     std::array<Segment, kMaxSegments + 1> segments_{};
+    std::array<Segment, kMaxSegments + 1> greedy_{};
+    std::array<Segment, kMaxSegments + 1> positional_{};
     int segmentCount_ = 0;
     std::array<bool, kMaxColumns + 1> done_{};
     std::array<std::array<double, kElementsPerCodeword>, kMaxColumns + 1> sums_{};

@@ -2,6 +2,7 @@
 // turns, skews, colours, several symbols, damage and the documented options.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
@@ -187,6 +188,63 @@ TEST(Pdf417Reader, DamageWithinAndBeyondCapacity) {
     const Pdf417Scan corrected = ScanPdf417(one);
     ASSERT_EQ(corrected.results.size(), 1u);
     EXPECT_EQ(TextOf(corrected.results[0]), data);
+}
+
+// A symbol seen at an angle: towards the right edge modules narrow and rows
+// shorten linearly, the right edge `factor` shorter than the left.
+Raster Keystone(const Raster &r, double factor) {
+    Raster out = Canvas(r.width, r.height, 255);
+    const double w = r.width, cy = r.height / 2.0;
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            const double root = 1 - 2 * factor * x / w;
+            if (root < 0) continue;
+            const double xs = (1 - std::sqrt(root)) * w / factor;
+            const double ys = cy + (y - cy) / (1 - factor * xs / w);
+            const int sx = static_cast<int>(xs), sy = static_cast<int>(ys);
+            if (sx >= 0 && sy >= 0 && sx < r.width && sy < r.height) out.at(x, y) = r.at(sx, sy);
+        }
+    }
+    return out;
+}
+
+TEST(Pdf417Reader, SymbolSeenAtAnAngle) {
+    const std::string data = "Perspective: narrower modules and shorter rows on the right";
+    const Pdf417Symbol s = Render(data, 4, 3, 3, 4);
+    for (double factor : {0.15, 0.3}) ExpectReads(Keystone(s.picture, factor), data, "keystone " + std::to_string(factor));
+}
+
+TEST(Pdf417Reader, NoQuietZoneAndBlankLinesBetweenRows) {
+    const std::string data = "Edge to edge";
+    Pdf417Options o;
+    o.data = data;
+    o.columns = 3;
+    o.quietZone = 0;
+    ExpectReads(RenderPdf417(o).picture, data, "no quiet zone");
+    // Printers that leave a blank line under every row.
+    o.quietZone = 10;
+    o.rowHeight = 4;
+    Raster gaps = RenderPdf417(o).picture;
+    for (int y = 20 + 7; y < gaps.height - 20; y += 8) {
+        for (int x = 0; x < gaps.width; ++x) gaps.at(x, y) = 255;
+    }
+    ExpectReads(gaps, data, "blank lines");
+}
+
+TEST(Pdf417Reader, BlotAcrossColumns) {
+    const std::string data = RandomText(9, 90);
+    const Pdf417Symbol s = Render(data, 6, 5, 2, 4);
+    Raster blot = s.picture;
+    const int cx = blot.width / 2, cy = blot.height / 2, radius = 22;
+    for (int y = cy - radius; y <= cy + radius; ++y) {
+        for (int x = cx - radius; x <= cx + radius; ++x) {
+            if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius) blot.at(x, y) = 0;
+        }
+    }
+    const Pdf417Scan scan = ScanPdf417(blot);
+    ASSERT_EQ(scan.results.size(), 1u);
+    EXPECT_EQ(TextOf(scan.results[0]), data);
+    EXPECT_LT(scan.results[0].confidence, 100);
 }
 
 TEST(Pdf417Reader, LongDataIsCutToTheTextField) {
