@@ -247,6 +247,43 @@ TEST(Pdf417Reader, BlotAcrossColumns) {
     EXPECT_LT(scan.results[0].confidence, 100);
 }
 
+TEST(Pdf417Reader, RowIndicatorsVotingForAnotherLevel) {
+    // Same size, levels 2 and 3: eight more check words, eight fewer data codewords.
+    const std::string data2(40, 'A'), data3(24, 'A');
+    const Pdf417Symbol level2 = Render(data2, 4, 2, 2, 4);
+    const Pdf417Symbol level3 = Render(data3, 4, 3, 2, 4);
+    ASSERT_EQ(level2.rows, level3.rows);
+    ASSERT_EQ(level2.picture.width, level3.picture.width);
+    // Every indicator that carries the level now says 3 while the check words are those of level 2.
+    Raster lying = level2.picture;
+    const int margin = 20, codeword = 34, rowPixels = 8, lastColumn = 4 + 2;
+    for (int row = 0; row < level2.rows; ++row) {
+        const int column = row % 3 == 1 ? 1 : row % 3 == 2 ? lastColumn : -1;
+        if (column < 0) continue;
+        for (int y = margin + row * rowPixels; y < margin + (row + 1) * rowPixels; ++y) {
+            for (int x = 0; x < codeword; ++x) {
+                const int at = margin + column * codeword + x;
+                lying.at(at, y) = level3.picture.at(at, y);
+            }
+        }
+    }
+    for (const auto &r : ScanPdf417(lying).results) EXPECT_EQ(TextOf(r), data2);
+}
+
+TEST(Pdf417Reader, ColumnCountsOutsideTheSymbology) {
+    // Start and stop patterns with no codeword between them, and with 33 columns.
+    const std::string start = "81111113", stop = "711311121", codeword = "31111136";
+    std::string wide = start;
+    for (int i = 0; i < 33; ++i) wide += codeword;
+    for (const std::string &row : {start + stop, wide + stop}) {
+        const Raster picture = ExpandModules(PatternModules(row, 30), 2, 0, 10);
+        ASSERT_FALSE(picture.empty());
+        const Pdf417Scan scan = ScanPdf417(picture);
+        EXPECT_EQ(scan.status, 0);
+        EXPECT_TRUE(scan.results.empty());
+    }
+}
+
 TEST(Pdf417Reader, LongDataIsCutToTheTextField) {
     std::string data;
     for (int i = 0; i < 1500; ++i) data += static_cast<char>('a' + (i * 7) % 26);
