@@ -23,6 +23,12 @@ constexpr int kNoCluster = -1;
 
 class RowReader {
   public:
+    // Votes of the exactly read row indicators for (rows - 1) / 3 and (rows - 1) % 3.
+    struct RowCountVotes {
+        std::array<int, 30> thirds{};
+        std::array<int, 3> remainder{};
+    };
+
     RowReader(const ZrImage &image, ReaderState &state)
         : state_(state), walker_(image, state.steps[kAlong], state.area, state.barColor == kDarkBars) {
         const double full = (state.columns + 2.0) * state.codewordWidth;
@@ -176,36 +182,60 @@ class RowReader {
         }
     }
 
+    // Ends the current row: columns without an exact reading are decoded from
+    // their summed widths. The row goes where its exactly read row indicators
+    // put it (rows missing before it keep 900), else after the last row.
     void EndRow() {
         for (int j = 1; j <= state_.columns; ++j) {
             if (!done_[j]) Store(j, DecodeNearest(cluster_, sums_[j].data()).value);
         }
-        ++state_.rows;
+        int row = state_.rows;
+        const int left = done_[1] ? 3 * (values_[1] / 30) + cluster_ : -1;
+        const int right = done_[state_.columns] ? 3 * (values_[state_.columns] / 30) + cluster_ : -1;
+        const int indicated = left >= 0 && right >= 0 ? (left == right ? left : -1) : std::max(left, right);
+        if (indicated > row && indicated < kMaxRows) row = indicated;
+        for (int j = 2; j < state_.columns; ++j) {
+            const int at = row * DataColumns() + (j - 2);
+            if (at < kCodewordStore) state_.codewords[at] = values_[j];
+        }
+        state_.rows = row + 1;
         ClearRow();
     }
 
     void ClearRow() {
         done_ = {};
         for (auto &s : sums_) s = {};
+        values_.fill(kEmptyCodeword);
         rowLines_ = 0;
     }
 
-    // Row indicators vote for the level; data columns go to the store.
+    // Row indicators vote for the level and for the symbol's row count.
     void Store(int column, int value) {
-        if (column == 1 || column == state_.columns) {
-            const bool carriesLevel =
-                (column == 1 && cluster_ == 1) || (column == state_.columns && cluster_ == 2);
-            if (carriesLevel && value < kEmptyCodeword) {
-                const int level = (value % 30) / 3;
-                if (level < kLevels) ++state_.votes[level];
-            }
-            return;
+        values_[column] = value;
+        if (column != 1 && column != state_.columns) return;
+        const bool left = column == 1;
+        const int low = value % 30;
+        if ((left && cluster_ == 1) || (!left && cluster_ == 2)) {
+            if (low / 3 < kLevels) ++state_.votes[low / 3];
+            if (done_[column]) ++rowVotes_.remainder[low % 3];
+        } else if (done_[column] && ((left && cluster_ == 0) || (!left && cluster_ == 1))) {
+            ++rowVotes_.thirds[low];
         }
-        const int at = state_.rows * DataColumns() + (column - 2);
-        if (at >= 0 && at < kCodewordStore) state_.codewords[at] = value;
     }
 
+  public:
+    // The row count the indicators agree on (each part read at least twice), or 0.
+    int IndicatedRows() const {
+        const auto thirds = std::max_element(rowVotes_.thirds.begin(), rowVotes_.thirds.end());
+        const auto remainder = std::max_element(rowVotes_.remainder.begin(), rowVotes_.remainder.end());
+        if (*thirds < 2 || *remainder < 2) return 0;
+        return 3 * static_cast<int>(thirds - rowVotes_.thirds.begin()) +
+               static_cast<int>(remainder - rowVotes_.remainder.begin()) + 1;
+    }
+
+  private:
     ReaderState &state_;
+    RowCountVotes rowVotes_;
     TableWalker walker_;
     StepTable lineAlong_{}, lineBack_{};
     double minWidth_ = 0, maxWidth_ = 0;
@@ -213,6 +243,7 @@ class RowReader {
     int rowLines_ = 0;
     LineCutter cutter_;
     std::array<bool, kMaxColumns + 1> done_{};
+    std::array<int, kMaxColumns + 1> values_{};
     std::array<std::array<double, kElementsPerCodeword>, kMaxColumns + 1> sums_{};
     double widths_[kElementsPerCodeword] = {};
 };
@@ -224,6 +255,11 @@ std::uint16_t ReadRows(const ZrImage &image, ReaderState &state) {
         return kUnreadable;
     RowReader reader(image, state);
     reader.Run();
+    // Rows missing at the end count as rows of unread (900) codewords.
+    const int indicated = reader.IndicatedRows();
+    if (state.rows > 0 && indicated > state.rows && indicated <= kMaxRows &&
+        indicated * (state.columns - 2) <= kCodewordStore)
+        state.rows = indicated;
     int best = 0;
     for (int level = 1; level < kLevels; ++level) {
         if (state.votes[level] > state.votes[best]) best = level;

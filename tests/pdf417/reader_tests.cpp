@@ -211,7 +211,8 @@ Raster Keystone(const Raster &r, double factor) {
 TEST(Pdf417Reader, SymbolSeenAtAnAngle) {
     const std::string data = "Perspective: narrower modules and shorter rows on the right";
     const Pdf417Symbol s = Render(data, 4, 3, 3, 4);
-    for (double factor : {0.15, 0.3}) ExpectReads(Keystone(s.picture, factor), data, "keystone " + std::to_string(factor));
+    for (double factor : {0.15, 0.3})
+        ExpectReads(Keystone(s.picture, factor), data, "keystone " + std::to_string(factor));
 }
 
 TEST(Pdf417Reader, NoQuietZoneAndBlankLinesBetweenRows) {
@@ -281,6 +282,29 @@ TEST(Pdf417Reader, ColumnCountsOutsideTheSymbology) {
         const Pdf417Scan scan = ScanPdf417(picture);
         EXPECT_EQ(scan.status, 0);
         EXPECT_TRUE(scan.results.empty());
+    }
+}
+
+// The picture without symbol rows [0, first) and [last, rows): white in their place.
+Raster WithoutRows(const Pdf417Symbol &s, int first, int last) {
+    Raster out = s.picture;
+    const int margin = 20, rowPixels = 8;  // module 2, row height 4, quiet zone 10
+    for (int row = 0; row < s.rows; ++row) {
+        if (row >= first && row < last) continue;
+        for (int y = margin + row * rowPixels; y < margin + (row + 1) * rowPixels; ++y) {
+            for (int x = 0; x < out.width; ++x) out.at(x, y) = 255;
+        }
+    }
+    return out;
+}
+
+TEST(Pdf417Reader, RowsMissingAtTheTopOrBottom) {
+    const std::string data = RandomText(11, 70);
+    const Pdf417Symbol s = Render(data, 4, 4, 2, 4);  // 32 check words: 15 errors are corrected
+    ASSERT_GE(s.rows, 12);
+    for (int cut = 1; cut <= 2; ++cut) {
+        ExpectReads(WithoutRows(s, cut, s.rows), data, "top rows missing " + std::to_string(cut));
+        ExpectReads(WithoutRows(s, 0, s.rows - cut), data, "bottom rows missing " + std::to_string(cut));
     }
 }
 
