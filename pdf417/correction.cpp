@@ -75,6 +75,35 @@ bool Solve(System &s, const Field &f, std::vector<int> &x) {
     return true;
 }
 
+// Rank of the size x size matrix S(r + s - 1), eliminated column by column
+// with the same pivot choice as Solve (a column without a pivot is skipped).
+int SyndromeRank(const std::vector<int> &syndromes, int size, const Field &f) {
+    System s;
+    s.Reset(size);
+    for (int r = 0; r < size; ++r) {
+        for (int c = 0; c < size; ++c) s.At(r, c) = syndromes[r + c + 1];
+    }
+    int rank = 0;
+    for (int col = 0; col < size && rank < size; ++col) {
+        int pivot = rank;
+        for (int r = rank + 1; r < size; ++r) {
+            if (s.At(r, col) > s.At(pivot, col)) pivot = r;
+        }
+        if (s.At(pivot, col) == 0) continue;
+        if (pivot != rank) {
+            for (int c = 0; c < size; ++c) std::swap(s.At(pivot, c), s.At(rank, c));
+        }
+        for (int r = rank + 1; r < size; ++r) {
+            const int factor = f.Div(s.At(r, col), s.At(rank, col));
+            if (factor == 0) continue;
+            for (int c = col; c < size; ++c)
+                s.At(r, c) = (s.At(r, c) + kFieldSize - Field::Mul(factor, s.At(rank, c))) % kFieldSize;
+        }
+        ++rank;
+    }
+    return rank;
+}
+
 // S_i = sum c[j] * 3^(i * (count - 1 - j)) by Horner's rule.
 int Syndrome(const std::vector<int> &c, int i, const Field &f) {
     const int x = f.exp[i % (kFieldSize - 1)];
@@ -99,7 +128,9 @@ int CorrectCodewords(std::vector<int> &codewords, int checkWords) {
     int corrected = 0;
     System system;
     std::vector<int> x, locator, positions, values;
-    for (int t = n / 2; t >= 1; --t) {
+    // Every leading t x t syndrome matrix larger than the rank of the largest
+    // one is singular, so the search for the first regular one starts there.
+    for (int t = SyndromeRank(syndromes, n / 2, f); t >= 1; --t) {
         system.Reset(t);
         for (int r = 0; r < t; ++r) {
             for (int c = 0; c < t; ++c) system.At(r, c) = syndromes[r + c + 1];

@@ -63,6 +63,13 @@ TEST(Pdf417Correction, CorrectsUpToCapacityAtEveryLevel) {
     }
 }
 
+TEST(Pdf417Correction, LevelEightBeyondCapacityIsRefused) {
+    std::vector<int> c = Sequence(400, 8, 77);
+    std::mt19937 random(78);
+    for (int e = 0; e < 300; ++e) c[random() % c.size()] = static_cast<int>(random() % 929);
+    EXPECT_EQ(CorrectCodewords(c, 512), kCorrectionFailed);
+}
+
 TEST(Pdf417Correction, ErrorInLengthDescriptorIsCorrected) {
     std::vector<int> c = Sequence(20, 2, 3);
     const std::vector<int> original = c;
