@@ -87,9 +87,12 @@ class PassSearch {
                     u += probe_.widths[0] + probe_.widths[1];
                 } else {
                     const std::uint16_t result = Candidate(u, v);
-                    scan = axes_.At(stopU + kResumeAfter, v);
+                    // The horizontal pass resumes 15 pixels after the candidate, the vertical one where its
+                    // runs ended.
+                    const int resume = axes_.vertical ? std::max(stopU, u + 1) : stopU + kResumeAfter;
+                    scan = axes_.At(resume, v);
                     if (result == kFound) return kFound;
-                    u = stopU + kResumeAfter;
+                    u = resume;
                 }
             }
             scan = axes_.At(uBegin_, v + kLineGap);
