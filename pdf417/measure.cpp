@@ -95,7 +95,8 @@ bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
 }
 
 // Stop pattern 7 1 1 3 1 1 1 2 1 at index i (at least 7 of 9 agree), or
-// reversed (all 9 agree).
+// reversed (at least 8 of 9 agree, with the tighter tolerance: the wide bar of
+// a blurred, turned symbol may miss by more than a module).
 bool StopAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
     const int u = Round(SumRuns(r, i, kStopRuns) / 18.0);
     if (u < 1) return false;
@@ -105,7 +106,7 @@ bool StopAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
         const int expected = kStop[reversed ? kStopRuns - 1 - k : k] * u;
         if (Within(r[i + k], expected, tolerance)) ++agree;
     }
-    return reversed ? agree == kStopRuns : agree >= 7;
+    return agree >= (reversed ? kStopRuns - 1 : 7);
 }
 
 // Collects the row's runs (bar first) from the near end until a background

@@ -2,6 +2,7 @@
 // turns, skews, colours, several symbols, damage and the documented options.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -130,6 +131,18 @@ TEST(Pdf417Reader, SkewedSymbols) {
     const Pdf417Scan scan = ScanPdf417(Rotate(RotateQuarter(s.picture, 1), 20, true));
     ASSERT_EQ(scan.results.size(), 1u);
     EXPECT_NEAR(scan.results[0].angle, 110, 1.5);
+}
+
+TEST(Pdf417Reader, EveryRotationInStepsOfFifteenDegrees) {
+    const std::string data = "Turned all the way round";
+    const Pdf417Symbol s = Render(data, 4, 3, 3, 4);
+    for (int degrees = 0; degrees < 360; degrees += 15) {
+        const Pdf417Scan scan = ScanPdf417(Rotate(s.picture, degrees, true));
+        ASSERT_EQ(scan.results.size(), 1u) << degrees;
+        EXPECT_EQ(TextOf(scan.results[0]), data) << degrees;
+        const double error = std::fabs(scan.results[0].angle - degrees);
+        EXPECT_LT(std::min(error, 360 - error), 2.0) << degrees;
+    }
 }
 
 TEST(Pdf417Reader, LightBarsOnDarkGround) {
