@@ -186,6 +186,11 @@ void ReaderState::ClearSymbol() {
     codewords.clear();
 }
 
+namespace {
+std::uint16_t MeasureRow(const ZrImage &image, ReaderState &state, RunMeans &means, PointI nearEdge,
+                         bool nearQuiet);
+}  // namespace
+
 std::uint16_t MeasureSymbol(const ZrImage &image, ReaderState &state) {
     RunMeans means;
     means.sum[0] = state.meanDark * 4;
@@ -203,23 +208,45 @@ std::uint16_t MeasureSymbol(const ZrImage &image, ReaderState &state) {
     walker.MoveTo(state.start);
     const RowEnd near = FindRowEnd(walker, back, false, nearEdge, nearLight);
     if (far == RowEnd::kNone || near == RowEnd::kNone) return kNoSymbol;
-    bool quietLight = true;  // a row between two picture edges is taken for dark bars
+    // Both ends quiet but of different colours: the wide start or stop bar,
+    // met after many narrow bars, can pass for a quiet zone, so both colours
+    // are tried, the near end's first. A row between two picture edges is
+    // taken for dark bars.
+    bool colours[2] = {true, true};
+    int count = 1;
     if (far == RowEnd::kQuietZone && near == RowEnd::kQuietZone) {
-        if (farLight != nearLight) return kNoSymbol;
-        quietLight = farLight;
+        colours[0] = nearLight;
+        colours[1] = farLight;
+        count = farLight != nearLight ? 2 : 1;
     } else if (far == RowEnd::kQuietZone) {
-        quietLight = farLight;
+        colours[0] = farLight;
     } else if (near == RowEnd::kQuietZone) {
-        quietLight = nearLight;
+        colours[0] = nearLight;
     }
-    if (quietLight && !(state.barColors & kDarkBars)) return kNoSymbol;
-    if (!quietLight && !(state.barColors & kLightBars)) return kNoSymbol;
-    state.barColor = quietLight ? kDarkBars : kLightBars;
+    const double meanDark = state.meanDark, meanLight = state.meanLight;
+    for (int k = 0; k < count; ++k) {
+        const bool quietLight = colours[k];
+        if (quietLight && !(state.barColors & kDarkBars)) continue;
+        if (!quietLight && !(state.barColors & kLightBars)) continue;
+        state.barColor = quietLight ? kDarkBars : kLightBars;
+        state.meanDark = meanDark;
+        state.meanLight = meanLight;
+        RunMeans rowMeans = means;
+        if (MeasureRow(image, state, rowMeans, nearEdge, near == RowEnd::kQuietZone) == kFound) return kFound;
+    }
+    return kNoSymbol;
+}
 
+namespace {
+
+// The row's runs from its near end in the decided bar colour, its patterns and
+// column count, then the corners.
+std::uint16_t MeasureRow(const ZrImage &image, ReaderState &state, RunMeans &means, PointI nearEdge,
+                         bool nearQuiet) {
     // The row begins one step inside the quiet zone, or at the picture's edge.
     TableWalker row(image, state.steps[kAlong], state.area, state.barColor == kDarkBars);
     row.MoveTo(nearEdge);
-    if (near == RowEnd::kQuietZone && !row.Step()) return kNoSymbol;
+    if (nearQuiet && !row.Step()) return kNoSymbol;
     if (!CollectRow(row, state, means)) return kNoSymbol;
     state.meanDark = means.Mean(false);
     state.meanLight = means.Mean(true);
@@ -277,5 +304,7 @@ std::uint16_t MeasureSymbol(const ZrImage &image, ReaderState &state) {
     state.reversed = reversed;
     return TraceCorners(image, state, startOuter, startInner, stopFirst, rowEnd);
 }
+
+}  // namespace
 
 }  // namespace zr::pdf417
