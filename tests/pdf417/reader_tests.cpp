@@ -80,6 +80,22 @@ TEST(Pdf417Reader, ReadsEveryColumnCountAndLevel) {
     }
 }
 
+TEST(Pdf417Reader, RowCountsUpToNinety) {
+    for (int rows : {10, 33, 60, 90}) {
+        Pdf417Options o;
+        o.data = "Rows " + std::to_string(rows);
+        o.columns = 2;
+        o.rows = rows;
+        o.rowHeight = 2;
+        const Pdf417Symbol s = RenderPdf417(o);
+        ASSERT_EQ(s.rows, rows);
+        const Pdf417Scan scan = ScanPdf417(s.picture);
+        ASSERT_EQ(scan.results.size(), 1u) << rows;
+        EXPECT_EQ(TextOf(scan.results[0]), o.data);
+        EXPECT_EQ(scan.results[0].rows, rows);
+    }
+}
+
 TEST(Pdf417Reader, ModuleWidthsAndRowHeights) {
     const std::string data = "Module and row sizes 0123456789";
     for (int module = 1; module <= 4; ++module) {

@@ -67,6 +67,7 @@ Pdf417Symbol RenderPdf417(const Pdf417Options &options, bool withCodewords) {
     s->symbology = BARCODE_PDF417;
     s->option_1 = options.level;
     s->option_2 = options.columns;
+    s->option_3 = options.rows;
     s->input_mode = DATA_MODE;
     int status = 0;
     std::string listing;

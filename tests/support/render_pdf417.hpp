@@ -14,6 +14,7 @@ struct Pdf417Options {
     std::string data;    // input bytes
     int columns = 0;     // data columns 1 to 30; 0 lets zint choose
     int level = -1;      // error-correction level 0 to 8; -1 lets zint choose
+    int rows = 0;        // symbol rows 3 to 90; 0 lets zint choose (it may add rows)
     int moduleSize = 2;  // pixels per module
     int rowHeight = 3;   // modules per row
     int quietZone = 10;  // modules of margin on every side
