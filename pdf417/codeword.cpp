@@ -2,6 +2,7 @@
 // adjustment to 17 modules, and the table lookups.
 #include "pdf417/codeword.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -140,9 +141,12 @@ NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
     int best = -1;
     double bestDistance = 0;
     for (int k = 0; k < kCodewordValues; ++k) {
+        // Entries already farther than the best one (or the limit) are left early.
+        const double bound = best < 0 ? kNearestLimit : std::min(kNearestLimit, bestDistance);
         double distance = 0;
-        for (int i = 0; i < kElements; ++i) distance += elementDistance(i, entries[k].widths[i]);
-        if (distance >= kNearestLimit) continue;
+        for (int i = 0; i < kElements && distance <= bound; ++i)
+            distance += elementDistance(i, entries[k].widths[i]);
+        if (distance >= kNearestLimit || distance > bound) continue;
         if (best < 0 || distance < bestDistance) {
             best = k;
             bestDistance = distance;

@@ -125,8 +125,10 @@ class RowReader {
             int best = -1;
             double bestSum = 0;
             for (int k = kClusterCount - 1; k >= 0; --k) {  // equal sums prefer 6, then 3
+                // A sum that reaches the limit cannot decide the cluster: it is left there.
+                const double limit = 1.5 * state_.columns;
                 double sum = 0;
-                for (int j = 1; j <= state_.columns; ++j) {
+                for (int j = 1; j <= state_.columns && sum < limit; ++j) {
                     const auto &s = cutter_.Result()[j];
                     sum += s.good ? DecodeNearest(k, cutter_.WidthsOf(s, widths_)).distance : 2.0;
                 }
