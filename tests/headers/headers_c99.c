@@ -11,6 +11,5 @@ static ZrPDF417Scanner pdf417Scanner;
 static ZrPDF417Result pdf417Result;
 
 int main(void) {
-    return (int)(image.width + scanner.resultCount + result.type + pdf417Scanner.resultCount +
-                 (uint32_t)pdf417Result.rows);
+    return (int)(image.width + scanner.resultCount + result.type) + pdf417Scanner.resultCount + pdf417Result.rows;
 }
