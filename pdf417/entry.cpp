@@ -36,7 +36,7 @@ std::uint16_t DecodeSymbol(const ZrImage &image, ReaderState &state, DecodedData
     if (status != kDataOk) return kUncorrectable;
 
     result = ZrPDF417Result{};
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < 4; ++i) {
         result.corners[2 * i] = state.corners[i].x;
         result.corners[2 * i + 1] = state.corners[i].y;
     }
@@ -57,7 +57,7 @@ std::uint16_t DecodeSymbol(const ZrImage &image, ReaderState &state, DecodedData
 void BlankSymbol(const ZrImage &image, const ZrPDF417Result &result, std::uint8_t barColor) {
     const BitImageView view(image);
     int minX = result.corners[0], maxX = minX, minY = result.corners[1], maxY = minY;
-    for (int i = 1; i < 4; ++i) {
+    for (std::size_t i = 1; i < 4; ++i) {
         minX = std::min(minX, result.corners[2 * i]);
         maxX = std::max(maxX, result.corners[2 * i]);
         minY = std::min(minY, result.corners[2 * i + 1]);

@@ -67,10 +67,6 @@ RowEnd FindRowEnd(TableWalker &walker, RunMeans &means, bool forward, PointI &ed
     }
 }
 
-int Round(double v) {
-    return static_cast<int>(v + 0.5);
-}
-
 int SumRuns(const std::vector<std::uint16_t> &r, int from, int count) {
     int sum = 0;
     for (int i = from; i < from + count; ++i) sum += r[i];
@@ -85,7 +81,7 @@ bool Within(int width, int expected, int tolerance) {
 bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
     const int firstSmall = i + 1;
     const int wide = reversed ? i + 7 : i;
-    const int m = Round((reversed ? SumRuns(r, i + 1, 7) : SumRuns(r, i, 7)) / 14.0);
+    const int m = geom::RoundHalfUp((reversed ? SumRuns(r, i + 1, 7) : SumRuns(r, i, 7)) / 14.0);
     if (m < 1 || r[wide] < 6 * m) return false;
     const int tolerance = std::max(m - 1, reversed ? 1 : 2);
     for (int k = 0; k < 6; ++k) {
@@ -98,7 +94,7 @@ bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
 // reversed (at least 8 of 9 agree, with the tighter tolerance: the wide bar of
 // a blurred, turned symbol may miss by more than a module).
 bool StopAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
-    const int u = Round(SumRuns(r, i, kStopRuns) / 18.0);
+    const int u = geom::RoundHalfUp(SumRuns(r, i, kStopRuns) / 18.0);
     if (u < 1) return false;
     const int tolerance = std::max(u - 1, reversed ? 1 : 2);
     int agree = 0;
@@ -280,7 +276,7 @@ std::uint16_t MeasureRow(const ZrImage &image, ReaderState &state, RunMeans &mea
     const double s = SumRuns(r, stopIndex, kStopRuns);
     const int between = reversed ? SumRuns(r, stopIndex + kStopRuns, startIndex - stopIndex - kStopRuns)
                                  : SumRuns(r, startIndex + kStartRuns, stopIndex - startIndex - kStartRuns);
-    state.columns = Round(between / ((s / 18.0 + t / 17.0) * 8.5));
+    state.columns = geom::RoundHalfUp(between / ((s / 18.0 + t / 17.0) * 8.5));
     if (state.columns < kMinColumns || state.columns > kMaxColumns) return kNoSymbol;
     state.codewordWidth = SumRuns(r, 0, n) / (state.columns + 2);
     if (state.codewordWidth < kMinCodewordWidth) return kNoSymbol;
