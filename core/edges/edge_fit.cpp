@@ -15,13 +15,13 @@ double Value(const std::uint32_t *values, int i) {
 // Next set break point after index i (last is always set).
 int NextSet(const std::vector<std::uint8_t> &isSet, int i) {
     do ++i;
-    while (isSet[static_cast<std::size_t>(i)] == 0);
+    while (isSet[i] == 0);
     return i;
 }
 
 int PreviousSet(const std::vector<std::uint8_t> &isSet, int i) {
     do --i;
-    while (isSet[static_cast<std::size_t>(i)] == 0);
+    while (isSet[i] == 0);
     return i;
 }
 
@@ -41,7 +41,7 @@ double SplitPass(const std::uint32_t *values, int last, std::vector<std::uint8_t
                 at = i;
             }
         }
-        if (farthest > kSplitDeviation) isSet[static_cast<std::size_t>(at)] = 1;
+        if (farthest > kSplitDeviation) isSet[at] = 1;
         if (farthest > largest) largest = farthest;
         a = b;
     }
@@ -90,7 +90,7 @@ std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, F
     fit = EdgeFit{};
     if (values == nullptr || last < 0) return status::kBadArgument;
     try {
-        work.isSet.assign(static_cast<std::size_t>(last) + 1, 0);
+        work.isSet.assign(last + 1, 0);
     } catch (const std::bad_alloc &) {
         return status::kNoMemory;
     }
