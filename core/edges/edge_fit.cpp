@@ -8,7 +8,8 @@
 namespace zr::edges {
 namespace {
 
-double Value(const std::uint32_t *values, int i) {
+template <class T>
+double Value(const T *values, int i) {
     return static_cast<double>(values[i]);
 }
 
@@ -27,7 +28,8 @@ int PreviousSet(const std::vector<std::uint8_t> &isSet, int i) {
 
 // One split pass: every piece is split at most once, at its sample farthest
 // from the chord. Returns the largest deviation seen.
-double SplitPass(const std::uint32_t *values, int last, std::vector<std::uint8_t> &isSet) {
+template <class T>
+double SplitPass(const T *values, int last, std::vector<std::uint8_t> &isSet) {
     double largest = 0;
     for (int a = 0; a < last;) {
         const int b = NextSet(isSet, a);
@@ -48,27 +50,13 @@ double SplitPass(const std::uint32_t *values, int last, std::vector<std::uint8_t
     return largest;
 }
 
-double ChordSlope(const std::uint32_t *values, int from, int to) {
+template <class T>
+double ChordSlope(const T *values, int from, int to) {
     return (Value(values, to) - Value(values, from)) / static_cast<double>(to - from);
 }
 
-}  // namespace
-
-double PointSegmentDistance(double ax, double ay, double bx, double by, double px, double py) {
-    const double dx = bx - ax, dy = by - ay;
-    const double t = (dy * (py - ay) + dx * (px - ax)) / (dy * dy + dx * dx);
-    double nx = ax, ny = ay;
-    if (t > 1) {
-        nx = bx;
-        ny = by;
-    } else if (t >= 0) {  // false for NaN: the nearest point stays a
-        nx = ax + t * dx;
-        ny = ay + t * dy;
-    }
-    return std::hypot(px - nx, py - ny);
-}
-
-bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &slope, double &intercept) {
+template <class T>
+bool LeastSquares(const T *values, int first, int last, double &slope, double &intercept) {
     if (values == nullptr || last < first) return false;
     double sxx = 0, sxy = 0, sy = 0, sx = 0;
     for (int i = first; i <= last; ++i) {
@@ -86,7 +74,8 @@ bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &
     return true;
 }
 
-std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work) {
+template <class T>
+std::uint16_t Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
     fit = EdgeFit{};
     if (values == nullptr || last < 0) return status::kBadArgument;
     try {
@@ -143,13 +132,50 @@ std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, F
     }
 
     double slope = 0, intercept = 0;
-    LeastSquaresLine(values, start, end, slope, intercept);
+    LeastSquares(values, start, end, slope, intercept);
     fit.startIndex = start;
     fit.startValue = slope * start + intercept;
     fit.endIndex = end;
     fit.endValue = slope * end + intercept;
     fit.length = length;
     return status::kOk;
+}
+
+}  // namespace
+
+double PointSegmentDistance(double ax, double ay, double bx, double by, double px, double py) {
+    const double dx = bx - ax, dy = by - ay;
+    const double t = (dy * (py - ay) + dx * (px - ax)) / (dy * dy + dx * dx);
+    double nx = ax, ny = ay;
+    if (t > 1) {
+        nx = bx;
+        ny = by;
+    } else if (t >= 0) {  // false for NaN: the nearest point stays a
+        nx = ax + t * dx;
+        ny = ay + t * dy;
+    }
+    return std::hypot(px - nx, py - ny);
+}
+
+bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &slope, double &intercept) {
+    return LeastSquares(values, first, last, slope, intercept);
+}
+
+bool LeastSquaresLine(const std::int32_t *values, int first, int last, double &slope, double &intercept) {
+    return LeastSquares(values, first, last, slope, intercept);
+}
+
+std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work) {
+    return Fit(values, last, fit, work);
+}
+
+std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit, FitWork &work) {
+    return Fit(values, last, fit, work);
+}
+
+std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit) {
+    FitWork work;
+    return Fit(values, last, fit, work);
 }
 
 std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit) {
