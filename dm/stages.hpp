@@ -1,5 +1,5 @@
-// The reader's pipeline for one labelled region: locate the corners under a
-// finder hypothesis, then walk the sizes until one decodes.
+// The reader's pipeline for one labelled region: fit its sides, locate the
+// corners under a finder hypothesis, then walk the sizes until one decodes.
 #pragma once
 
 #include <cstdint>
@@ -7,41 +7,41 @@
 
 #include "core/edges/edges.hpp"
 #include "core/image_view.hpp"
+#include "core/regions/regions.hpp"
 #include "dm/symbol.hpp"
 
 namespace zr::dm {
 
-// The outline extents of one region (absolute pixel coordinates), as the
-// region labelling leaves them: per row of top .. bottom the outline's
-// smallest and largest x, per column of left .. right its smallest and
-// largest y.
-struct RegionOutline {
-    std::uint32_t left = 0, top = 0, right = 0, bottom = 0;
-    const std::uint32_t *rowLeft = nullptr;
-    const std::uint32_t *rowRight = nullptr;
-    const std::uint32_t *colTop = nullptr;
-    const std::uint32_t *colBottom = nullptr;
-};
-
 // Finder hypotheses: which outline sides are the solid finder.
 enum Hypothesis : int { kLeftTop = 0, kLeftBottom = 1, kRightTop = 2, kRightBottom = 3 };
 constexpr int kHypothesisCount = 4;
+
+// The straight-line fits of a region's four outline sides, in picture
+// coordinates.
+struct RegionSides {
+    edges::EdgeLine left, right;  // over rowLeft and rowRight: across the rows
+    edges::EdgeLine top, bottom;  // over colTop and colBottom: across the columns
+};
 
 // Work areas of one scan, allocated once and reused for every region,
 // hypothesis and size.
 struct ScanWork {
     DMSymbol symbol;
     edges::FitWork fit;
+    RegionSides sides;
     std::vector<std::uint8_t> matrix;     // mapping matrix of the size being decoded
     std::vector<std::int32_t> placement;  // placement table of that size
     ScanWork();
 };
 
-// Fits the four outline sides and builds the corners under hypothesis h:
-// fills hEdge, vEdge, the finder corner, orientation and corners. 0, or
-// kFailed when the chosen sides do not form a corner.
-std::uint16_t LocateSymbol(const RegionOutline &region, int hypothesis, DMSymbol &symbol,
-                           edges::FitWork &fit);
+// Fits the four sides of a region with outline extents: 0, kFailed for a
+// region without them, 10 when a fit's work array cannot be had.
+std::uint16_t FitRegionSides(const regions::Region &region, RegionSides &sides, edges::FitWork &work);
+
+// Builds the corners under hypothesis h from the fitted sides: fills hEdge,
+// vEdge, the finder corner, orientation and corners. 0, or kFailed when the
+// chosen sides do not form a corner.
+std::uint16_t LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol);
 
 // Moves every corner coordinate into the picture.
 std::uint16_t ClampCorners(DMSymbol &symbol, int width, int height);
