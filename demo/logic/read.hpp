@@ -8,6 +8,7 @@
 
 #include "document.hpp"
 #include "settings.hpp"
+#include "read_dm.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::demo {
@@ -31,7 +32,7 @@ struct ReaderKindInfo {
 constexpr ReaderKindInfo kReaderKinds[kReaderKindCount] = {
     {ReaderKind::Linear, "linear", Operation::ReadLinear, ReadLinear},
     {ReaderKind::Pdf417, "pdf417", Operation::ReadPdf417, nullptr},
-    {ReaderKind::DataMatrix, "dm", Operation::ReadDataMatrix, nullptr},
+    {ReaderKind::DataMatrix, "dm", Operation::ReadDataMatrix, ReadDataMatrix},
     {ReaderKind::Qr, "qr", Operation::ReadQr, nullptr},
     {ReaderKind::MicroQr, "microqr", Operation::ReadMicroQr, nullptr},
 };
