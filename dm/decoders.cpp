@@ -74,11 +74,11 @@ void RefineBoundaries(const BitImageView &image, const QuadF &p, const DMSize &s
 }  // namespace
 
 std::uint16_t SampleMappingMatrix(const BitImageView &image, const QuadF &p, const DMSize &size,
-                                  std::uint8_t *matrix) {
+                                  std::uint8_t *matrix, bool refine) {
     const int down = size.rows / size.regionRows, across = size.columns / size.regionColumns;
     if (down < 1 || across < 1 || down > kMaxRegionsAcross || across > kMaxRegionsAcross) return kFailed;
     Lattice lattice(p, down, across);
-    if (down * across > 1) RefineBoundaries(image, p, size, lattice);
+    if (refine && down * across > 1) RefineBoundaries(image, p, size, lattice);
     const int dataRows = size.regionRows - 2, dataColumns = size.regionColumns - 2;
     for (int band = 0; band < down; ++band) {
         for (int cell = 0; cell < across; ++cell) {

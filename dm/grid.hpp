@@ -64,8 +64,9 @@ void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const S
 // Border test of the size for the located corners: 0 or kFailed.
 std::uint16_t CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size);
 // Samples the size's mapping matrix (mappingRows x mappingColumns) from the
-// located corners: 0 or kFailed.
+// located corners, with the boundaries between regions refined or on the
+// plain lattice: 0 or kFailed.
 std::uint16_t SampleMappingMatrix(const BitImageView &image, const QuadF &p, const DMSize &size,
-                                  std::uint8_t *matrix);
+                                  std::uint8_t *matrix, bool refine = true);
 
 }  // namespace zr::dm

@@ -31,27 +31,28 @@ int StepCode(const Steps &steps, int i) {
 std::uint16_t SampleRegion(const BitImageView &image, const QuadF &q, int columns, int rows,
                            std::uint8_t *out, int stride) {
     if (columns < 3 || rows < 3) return kFailed;
-    const PointF one{1, 1};
+    // Module centres between the corner centres, each interpolated from the
+    // nearer end so that rounding errors do not grow across the region.
     const double h = rows - 1, w = columns - 1;
     int dark = 0;
     for (int i = 1; i <= rows - 2; ++i) {
         PointF left, right;
         if (i < rows / 2) {
-            left = q.topLeft + (i / h) * (q.bottomLeft + one - q.topLeft);
-            right = q.topRight + (i / h) * (q.bottomRight + one - q.topRight);
+            left = q.topLeft + (i / h) * (q.bottomLeft - q.topLeft);
+            right = q.topRight + (i / h) * (q.bottomRight - q.topRight);
         } else {
             const double c = rows - 1 - i;
-            left = q.bottomLeft + (c / h) * (q.topLeft + one - q.bottomLeft);
-            right = q.bottomRight + (c / h) * (q.topRight + one - q.bottomRight);
+            left = q.bottomLeft + (c / h) * (q.topLeft - q.bottomLeft);
+            right = q.bottomRight + (c / h) * (q.topRight - q.bottomRight);
         }
         std::uint8_t *row = out + static_cast<std::ptrdiff_t>(i - 1) * stride;
         for (int j = 1; j <= columns - 2; ++j) {
             PointF s;
             if (j < columns / 2) {
-                s = left + (j / w) * (right + one - left);
+                s = left + (j / w) * (right - left);
             } else {
                 const double l = columns - 1 - j;
-                s = right + (l / w) * (left + one - right);
+                s = right + (l / w) * (left - right);
             }
             const geom::PointI p = geom::RoundHalfUp(s);
             const bool isDark = image.DarkOrOutside(p.x, p.y);

@@ -19,11 +19,11 @@ bool ModulesLargeEnough(const DMSymbol &symbol, const DMSize &size) {
     return shorter / size.rows >= kMinModulePixels && longer / size.columns >= kMinModulePixels;
 }
 
-std::uint16_t DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size) {
+std::uint16_t DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size, bool refine) {
     DMSymbol &symbol = work.symbol;
     symbol.rows = size.rows;
     symbol.columns = size.columns;
-    if (SampleMappingMatrix(image, symbol.corners, size, work.matrix.data()) != 0) return kFailed;
+    if (SampleMappingMatrix(image, symbol.corners, size, work.matrix.data(), refine) != 0) return kFailed;
     ExtractCodewords(work.matrix.data(), work.placement.data(), symbol.codewords.data(), size.mappingColumns,
                      size.mappingRows);
     if (CorrectSymbol(symbol, size) != 0) return kFailed;
@@ -39,7 +39,10 @@ std::uint16_t TrySizes(const BitImageView &image, ScanWork &work) {
     for (const DMSize &size : kDMSizeTable) {
         if (!ModulesLargeEnough(work.symbol, size)) continue;
         if (CheckSizeBorder(image, work.symbol.corners, size) != 0) continue;
-        if (DecodeSize(image, work, size) == 0) return 0;
+        if (DecodeSize(image, work, size, true) == 0) return 0;
+        // Where the refined boundaries between regions miss (turned symbols),
+        // the plain lattice may still read.
+        if (size.layout != RegionLayout::k1x1 && DecodeSize(image, work, size, false) == 0) return 0;
     }
     return kFailed;
 }

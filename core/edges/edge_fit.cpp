@@ -55,6 +55,30 @@ double ChordSlope(const T *values, int from, int to) {
     return (Value(values, to) - Value(values, from)) / static_cast<double>(to - from);
 }
 
+// Least-squares line over the samples of start .. end within the split limit
+// of the line through samples a and b; start and end move to the first and
+// last such sample.
+template <class T>
+void InlierFit(const T *values, int a, int b, int &start, int &end, double &slope, double &intercept) {
+    const double du = b - a, dv = Value(values, b) - Value(values, a);
+    const double norm = std::hypot(du, dv);
+    geom::LineSums sums;
+    int first = -1, last = -1;
+    for (int i = start; i <= end; ++i) {
+        const double v = Value(values, i);
+        if (std::fabs(du * (v - Value(values, a)) - dv * (i - a)) > kSplitDeviation * norm) continue;
+        sums.Add(i, v);
+        if (first < 0) first = i;
+        last = i;
+    }
+    geom::FittedLine line;
+    if (first < 0 || !sums.Fit(line)) return;
+    start = first;
+    end = last;
+    slope = line.slope;
+    intercept = line.intercept;
+}
+
 template <class T>
 bool LeastSquares(const T *values, int first, int last, double &slope, double &intercept) {
     if (values == nullptr || last < first) return false;
@@ -104,6 +128,7 @@ std::uint16_t Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
         a = b;
     }
 
+    const int pieceStart = start, pieceEnd = end;
     if (end > start) {
         double slope = ChordSlope(values, start, end);
         // Absorb neighbouring pieces while the chord keeps its slope.
@@ -132,7 +157,12 @@ std::uint16_t Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
     }
 
     double slope = 0, intercept = 0;
-    LeastSquares(values, start, end, slope, intercept);
+    if (end > start) {
+        // The line is fitted to the samples of the stretch that lie near the
+        // longest piece's chord: where the extension crept round a corner, the
+        // samples beyond it neither tilt the line nor end it.
+        InlierFit(values, pieceStart, pieceEnd, start, end, slope, intercept);
+    }
     fit.startIndex = start;
     fit.startValue = slope * start + intercept;
     fit.endIndex = end;
