@@ -1,5 +1,7 @@
 // The ECC 200 encodation schemes: ASCII with digit pairs and upper shift, C40,
-// Text, ANSI X12, EDIFACT and Base 256.
+// Text, ANSI X12, EDIFACT and Base 256, and the function codewords: FNC1 as
+// the GS1 marker or field separator, the 05 and 06 macros, ECI, structured
+// append and reader programming headers.
 #include <array>
 
 #include "dm/codewords.hpp"
@@ -26,6 +28,12 @@ constexpr int kEci = 241;
 // Unlatch from C40, Text and X12 (first codeword of a pair) and EDIFACT.
 constexpr int kUnlatch = 254;
 constexpr int kEdifactUnlatch = 31;
+// C40 and Text shift sets: characters per set, and the two function values of set 2.
+constexpr int kShiftCharacters = 32;
+constexpr int kShift2Characters = 27;
+constexpr int kShift2Fnc1 = 27;
+constexpr int kShift2UpperShift = 30;
+constexpr int kGroupSeparator = 29;
 
 enum class Scheme { kAscii, kC40, kText, kX12, kEdifact, kBase256 };
 
@@ -108,6 +116,7 @@ class DataDecoder {
                     break;
             }
         }
+        if (macroTrailer_) AppendText("\x1e\x04");
         Terminate();
     }
 
@@ -121,17 +130,28 @@ class DataDecoder {
         if (out_ < capacity_) text_[out_] = '\0';
     }
 
-    void Stop() {
-        Terminate();
-        stopped_ = true;
+    void Stop() { stopped_ = true; }
+
+    // Data characters take the pending upper shift.
+    void AppendData(int byte) {
+        Append(upperShift_ ? (byte + 128) % 256 : byte);
+        upperShift_ = false;
+    }
+
+    void AppendText(const char *bytes) {
+        while (*bytes != '\0') Append(static_cast<unsigned char>(*bytes++));
+    }
+
+    // Skips up to n codewords, never past the end of the data.
+    void Skip(int n) {
+        for (int i = 0; i < n && cw_[pos_] != 0; ++i) ++pos_;
     }
 
     void Ascii(int c) {
+        const bool first = pos_ == 1;  // c was the symbol's first data codeword
         if (c >= 1 && c <= 128) {
-            Append(upperShift_ ? c - 1 + 128 : c - 1);
-            upperShift_ = false;
-        } else if (c == kPad || c == kStructuredAppend || c == kReaderProgramming || c == kMacro05 ||
-                   c == kEci) {
+            AppendData(c - 1);
+        } else if (c == kPad) {
             Stop();
         } else if (c >= kFirstDigitPair && c <= kLastDigitPair) {
             Append('0' + (c - kFirstDigitPair) / 10);
@@ -150,10 +170,28 @@ class DataDecoder {
             scheme_ = Scheme::kBase256;
         } else if (c == kUpperShift) {
             upperShift_ = true;
-        } else if (c == kMacro06) {
-            Append(kMacro06);
+        } else if (c == kFnc1) {
+            // First: the GS1 marker; later: a field separator.
+            if (!first) Append(kGroupSeparator);
+        } else if (c == kEci) {
+            // The ECI number (one to three codewords) selects a character
+            // set; the bytes that follow are passed on as they are.
+            const int next = cw_[pos_];
+            Skip(next <= 127 ? 1 : next <= 191 ? 2 : 3);
+        } else if (first && (c == kMacro05 || c == kMacro06)) {
+            AppendText(c == kMacro05 ? "[)>\x1e"
+                                       "05\x1d"
+                                     : "[)>\x1e"
+                                       "06\x1d");
+            macroTrailer_ = true;
+        } else if (first && c == kStructuredAppend) {
+            Skip(3);  // sequence indicator and the two file identification codewords
+        } else if (first && c == kReaderProgramming) {
+            // A reader programming symbol: its data follows.
+        } else if (c == kStructuredAppend || c == kReaderProgramming || c == kMacro05 || c == kMacro06) {
+            Stop();  // only allowed as the first codeword
         }
-        // FNC1 and the codewords 242 .. 255 append nothing.
+        // Codewords 242 .. 255 stand for nothing.
     }
 
     void ToAscii() {
@@ -181,7 +219,7 @@ class DataDecoder {
         for (int v : values) {
             if (v >= 40) continue;  // only possible for c1 >= 250: no character
             if (scheme_ == Scheme::kX12) {
-                Append(kX12[v]);
+                AppendData(kX12[v]);
             } else {
                 CharValue(v);
             }
@@ -193,19 +231,24 @@ class DataDecoder {
             shift_ = v + 1;
             return;
         }
-        const bool text = scheme_ == Scheme::kText;
-        const CharSet &set = shift_ == 0   ? (text ? kTextBasic : kC40Basic)
-                             : shift_ == 1 ? kShift1
-                             : shift_ == 2 ? kShift2
-                                           : (text ? kTextShift3 : kC40Shift3);
+        const int shift = shift_;
         shift_ = 0;
-        const int ch = set[v];
-        // A zero byte before (upper shift) raises the next character.
-        if (out_ > 0 && text_[out_ - 1] == '\0') {
-            text_[out_ - 1] = static_cast<char>((ch + 128) % 256);
-        } else {
-            Append(ch);
+        if (shift == 2 && v == kShift2Fnc1) {
+            Append(kGroupSeparator);
+            return;
         }
+        if (shift == 2 && v == kShift2UpperShift) {
+            upperShift_ = true;
+            return;
+        }
+        // Values past the end of a shift set stand for no character.
+        if ((shift == 2 && v >= kShift2Characters) || (shift != 0 && v >= kShiftCharacters)) return;
+        const bool text = scheme_ == Scheme::kText;
+        const CharSet &set = shift == 0   ? (text ? kTextBasic : kC40Basic)
+                             : shift == 1 ? kShift1
+                             : shift == 2 ? kShift2
+                                          : (text ? kTextShift3 : kC40Shift3);
+        AppendData(set[v]);
     }
 
     // EDIFACT: three codewords carry four 6-bit values.
@@ -229,7 +272,7 @@ class DataDecoder {
                 ToAscii();
                 return;
             }
-            Append(w[i] < 32 ? w[i] + 64 : w[i]);
+            AppendData(w[i] < 32 ? w[i] + 64 : w[i]);
         }
         pos_ += 3;
     }
@@ -261,6 +304,7 @@ class DataDecoder {
     int shift_ = 0;
     bool upperShift_ = false;
     bool stopped_ = false;
+    bool macroTrailer_ = false;
 };
 
 }  // namespace

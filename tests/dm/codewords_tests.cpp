@@ -138,12 +138,39 @@ TEST(Data, AsciiDigitPairsAndUpperShift) {
     EXPECT_EQ(Decode({229}), "99");
     EXPECT_EQ(Decode({235, 66}), "\xC1");
     EXPECT_EQ(Decode({128}), "\x7F");
+    EXPECT_EQ(Decode({66, 250, 67}), "AB");  // an unused codeword appends nothing
+    // Function codewords allowed only first end the text elsewhere.
+    for (int stop : {233, 234, 236, 237}) EXPECT_EQ(Decode({66, stop, 67}), "A");
+}
+
+TEST(Data, FunctionCodewords) {
+    // FNC1 first is the GS1 marker, later a group separator.
+    EXPECT_EQ(Decode({232, 131, 66, 232, 67}),
+              "01A\x1D"
+              "B");
+    // The 05 and 06 macros wrap the data in their header and trailer.
+    EXPECT_EQ(Decode({236, 66, 129}),
+              "[)>\x1E"
+              "05\x1D"
+              "A\x1E\x04");
     EXPECT_EQ(Decode({237, 66}),
-              "\xED"
-              "A");
-    EXPECT_EQ(Decode({66, 236, 66}), "A");
-    EXPECT_EQ(Decode({66, 232, 250, 67}), "AB");  // FNC1 and an unused codeword append nothing
-    for (int stop : {233, 234, 236, 241}) EXPECT_EQ(Decode({66, stop, 67}), "A");
+              "[)>\x1E"
+              "06\x1D"
+              "A\x1E\x04");
+    // ECI numbers of one, two and three codewords are skipped.
+    EXPECT_EQ(Decode({241, 27, 66}), "A");
+    EXPECT_EQ(Decode({241, 130, 5, 66}), "A");
+    EXPECT_EQ(Decode({241, 200, 5, 6, 66}), "A");
+    EXPECT_EQ(Decode({66, 241, 200}), "A");  // an ECI number cut short by the end
+    // Structured append and reader programming headers.
+    EXPECT_EQ(Decode({233, 40, 7, 9, 66}), "A");
+    EXPECT_EQ(Decode({233, 40}), "");
+    EXPECT_EQ(Decode({234, 37, 74}), "$I");
+    // FNC1 and upper shift in C40 (shift 2, values 27 and 30).
+    const int u = 1 * 1600 + 27 * 40 + 14 + 1, v = 1 * 1600 + 30 * 40 + 14 + 1;
+    EXPECT_EQ(Decode({230, u / 256, u % 256, v / 256, v % 256}),
+              "\x1D"
+              "A\xC1");
 }
 
 TEST(Data, C40AndText) {
