@@ -33,8 +33,10 @@ std::uint16_t CorrectSymbol(DMSymbol &symbol, const DMSize &size);
 // The Base 256 unrandomising of the codeword at 1-based position `position`.
 std::uint8_t Unrandomize255(std::int32_t value, int position);
 
-// Decodes the data codewords (ended by 0) into a zero-terminated text of at
-// most `capacity` bytes including the terminator. Returns 0.
-std::uint16_t DecodeDMData(const std::int32_t *codewords, char *text, int capacity);
+// Decodes the `count` data codewords into a zero-terminated text of at most
+// `capacity` bytes including the terminator. The count, not the 0 that
+// CorrectSymbol writes after the data, ends the data: C40, Text and X12 pairs
+// can begin with a codeword 0. Returns 0.
+std::uint16_t DecodeDMData(const std::int32_t *codewords, int count, char *text, int capacity);
 
 }  // namespace zr::dm

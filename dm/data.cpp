@@ -94,11 +94,11 @@ constexpr CharSet kX12 = MakeX12();
 
 class DataDecoder {
   public:
-    DataDecoder(const std::int32_t *codewords, char *text, int capacity)
-        : cw_(codewords), text_(text), capacity_(capacity) {}
+    DataDecoder(const std::int32_t *codewords, int count, char *text, int capacity)
+        : cw_(codewords), end_(count), text_(text), capacity_(capacity) {}
 
     void Run() {
-        while (!stopped_ && cw_[pos_] != 0) {
+        while (!stopped_ && pos_ < end_) {
             switch (scheme_) {
                 case Scheme::kAscii:
                     Ascii(cw_[pos_++]);
@@ -144,7 +144,7 @@ class DataDecoder {
 
     // Skips up to n codewords, never past the end of the data.
     void Skip(int n) {
-        for (int i = 0; i < n && cw_[pos_] != 0; ++i) ++pos_;
+        for (int i = 0; i < n && pos_ < end_; ++i) ++pos_;
     }
 
     void Ascii(int c) {
@@ -176,7 +176,7 @@ class DataDecoder {
         } else if (c == kEci) {
             // The ECI number (one to three codewords) selects a character
             // set; the bytes that follow are passed on as they are.
-            const int next = cw_[pos_];
+            const int next = pos_ < end_ ? cw_[pos_] : 0;
             Skip(next <= 127 ? 1 : next <= 191 ? 2 : 3);
         } else if (first && (c == kMacro05 || c == kMacro06)) {
             AppendText(c == kMacro05 ? "[)>\x1e"
@@ -207,7 +207,7 @@ class DataDecoder {
             ToAscii();
             return;
         }
-        if (cw_[pos_ + 1] == 0) {  // a lone codeword at the end is ASCII
+        if (pos_ + 1 >= end_) {  // a lone codeword at the end is ASCII
             ++pos_;
             ToAscii();
             Ascii(c1);
@@ -258,7 +258,7 @@ class DataDecoder {
             ToAscii();
             return;
         }
-        if (cw_[pos_ + 1] == 0 || cw_[pos_ + 2] == 0) {
+        if (pos_ + 2 >= end_) {
             ToAscii();  // fewer than three left: the rest is ASCII
             return;
         }
@@ -282,7 +282,7 @@ class DataDecoder {
         int length = Unrandomize255(cw_[pos_], pos_ + 1);
         ++pos_;
         if (length >= 250) {
-            if (cw_[pos_] == 0) {
+            if (pos_ >= end_) {
                 ToAscii();
                 return;
             }
@@ -290,12 +290,13 @@ class DataDecoder {
             ++pos_;
         }
         // Length 0 runs to the end of the data; no field runs past it.
-        for (int n = 0; (length == 0 || n < length) && cw_[pos_] != 0; ++n, ++pos_)
+        for (int n = 0; (length == 0 || n < length) && pos_ < end_; ++n, ++pos_)
             Append(Unrandomize255(cw_[pos_], pos_ + 1));
         ToAscii();
     }
 
     const std::int32_t *cw_;
+    int end_;  // number of data codewords
     char *text_;
     int capacity_;
     int pos_ = 0;  // next codeword
@@ -316,9 +317,10 @@ std::uint8_t Unrandomize255(std::int32_t value, int position) {
     return static_cast<std::uint8_t>(byte);
 }
 
-std::uint16_t DecodeDMData(const std::int32_t *codewords, char *text, int capacity) {
-    if (codewords == nullptr || text == nullptr || capacity < 1) return 0;
-    DataDecoder(codewords, text, capacity).Run();
+std::uint16_t DecodeDMData(const std::int32_t *codewords, int count, char *text, int capacity) {
+    if (text == nullptr || capacity < 1) return 0;
+    if (codewords == nullptr || count < 0) count = 0;
+    DataDecoder(codewords, count, text, capacity).Run();
     return 0;
 }
 

@@ -28,7 +28,7 @@ std::uint16_t DecodeSize(const BitImageView &image, ScanWork &work, const DMSize
                      size.mappingRows);
     if (CorrectSymbol(symbol, size) != 0) return kFailed;
     symbol.text.fill('\0');
-    return DecodeDMData(symbol.codewords.data(), symbol.text.data(), kTextCapacity);
+    return DecodeDMData(symbol.codewords.data(), size.dataCodewords, symbol.text.data(), kTextCapacity);
 }
 
 }  // namespace

@@ -12,17 +12,16 @@ namespace zr::dm {
 namespace {
 
 std::string Decode(std::vector<std::int32_t> codewords) {
-    codewords.push_back(0);
     std::vector<char> text(kTextCapacity, 'x');
-    EXPECT_EQ(DecodeDMData(codewords.data(), text.data(), kTextCapacity), 0);
+    EXPECT_EQ(DecodeDMData(codewords.data(), static_cast<int>(codewords.size()), text.data(), kTextCapacity),
+              0);
     return std::string(text.data());  // up to the first zero byte
 }
 
 // The raw bytes written, including zero bytes, up to the terminator position.
 std::string DecodeBytes(std::vector<std::int32_t> codewords, std::size_t count) {
-    codewords.push_back(0);
     std::vector<char> text(kTextCapacity, 0);
-    DecodeDMData(codewords.data(), text.data(), kTextCapacity);
+    DecodeDMData(codewords.data(), static_cast<int>(codewords.size()), text.data(), kTextCapacity);
     return std::string(text.data(), count);
 }
 
@@ -196,6 +195,9 @@ TEST(Data, C40AndText) {
 TEST(Data, X12) {
     const int u = 1 * 1600 + 2 * 40 + 0 + 1;  // "*", ">", CR
     EXPECT_EQ(Decode({238, u / 256, u % 256}), "*>\r");
+    // CR, CR, "0": the pair's first codeword is 0, which is data.
+    const int w = 0 * 1600 + 0 * 40 + 4 + 1;
+    EXPECT_EQ(Decode({238, w / 256, w % 256, 254, 66}), "\r\r0A");
 }
 
 TEST(Data, Edifact) {
@@ -243,10 +245,9 @@ TEST(Data, EveryStreamEndsInsideTheTextBuffer) {
     std::vector<std::int32_t> cw(1558, 229);
     EXPECT_EQ(Decode(cw).size(), 3116u);
     // Small buffers are never overrun.
-    cw.push_back(0);
     char small[5];
     std::memset(small, 'x', sizeof small);
-    DecodeDMData(cw.data(), small, 4);
+    DecodeDMData(cw.data(), static_cast<int>(cw.size()), small, 4);
     EXPECT_EQ(std::string(small), "999");
     EXPECT_EQ(small[4], 'x');
 }
