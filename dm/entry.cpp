@@ -50,8 +50,12 @@ ZR_EXPORT uint32_t ZrDMGetVersion(void) {
 }
 
 ZR_EXPORT uint16_t ZrInitDMScanner(ZrDMScanner *scanner) {
-    // scanFlags keeps its value: the scan applies its default.
-    return zr::InitScannerHead(scanner);
+    const std::uint16_t status = zr::InitScannerHead(scanner);
+    if (status != zr::status::kOk) return status;
+    // Set here too, so that a record on the stack never scans by leftover bits.
+    scanner->scanFlags = kBothPasses;
+    scanner->runTime = 0;
+    return zr::status::kOk;
 }
 
 ZR_EXPORT uint16_t ZrScanDM(ZrDMScanner *scanner) {

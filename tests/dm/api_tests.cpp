@@ -44,7 +44,8 @@ TEST(Api, VersionInitAndNullRecords) {
     EXPECT_EQ(s.resultCount, 0);
     EXPECT_EQ(s.results, nullptr);
     EXPECT_EQ(s.maxResults, 20);
-    EXPECT_EQ(s.scanFlags, 0xA5);  // the scan applies its default
+    EXPECT_EQ(s.scanFlags, 3);
+    EXPECT_EQ(s.runTime, 0);
 }
 
 TEST(Api, AScanWithoutAnImage) {
