@@ -1,12 +1,14 @@
 /* Every public header compiles as strict C99, together. */
 #include "zr/ZrBar.h"
+#include "zr/ZrDM.h"
 #include "zr/ZrImage.h"
 #include "zr/ZrImgRW.h"
 
 static ZrImage image;
 static ZrBarScanner scanner;
 static ZrBarResult result;
+static ZrDMScanner dmScanner;
 
 int main(void) {
-    return (int)(image.width + scanner.resultCount + result.type);
+    return (int)(image.width + scanner.resultCount + result.type + dmScanner.scanFlags);
 }
