@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -250,6 +251,43 @@ TEST(Data, EveryStreamEndsInsideTheTextBuffer) {
     DecodeDMData(cw.data(), static_cast<int>(cw.size()), small, 4);
     EXPECT_EQ(std::string(small), "999");
     EXPECT_EQ(small[4], 'x');
+}
+
+TEST(Data, RandomStreamsStayInsideTheirBuffers) {
+    // Every scheme latched and cut off anywhere: pairs, EDIFACT groups and
+    // Base 256 lengths that run past the data.
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> codeword(1, 255), latch(0, 5), length(0, 40);
+    const int latches[] = {230, 231, 238, 239, 240, 235};
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<std::int32_t> cw;
+        const int n = length(random);
+        for (int i = 0; i < n; ++i) cw.push_back(i % 7 == 0 ? latches[latch(random)] : codeword(random));
+        for (int capacity : {1, 6, kTextCapacity}) {
+            std::vector<char> text(static_cast<std::size_t>(capacity) + 8, 'x');
+            DecodeDMData(cw.data(), static_cast<int>(cw.size()), text.data(), capacity);
+            ASSERT_LT(std::strlen(text.data()), static_cast<std::size_t>(capacity));
+            for (std::size_t k = static_cast<std::size_t>(capacity); k < text.size(); ++k)
+                ASSERT_EQ(text[k], 'x');
+        }
+    }
+    char one = 'x';
+    EXPECT_EQ(DecodeDMData(nullptr, 5, &one, 1), 0);
+    EXPECT_EQ(one, '\0');
+}
+
+TEST(Correction, GarbageInEverySizeFailsOrCorrects) {
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (const DMSize &size : kDMSizeTable) {
+        DMSymbol symbol;
+        for (int i = 0; i < size.codewords; ++i) symbol.codewords[static_cast<std::size_t>(i)] = byte(random);
+        const std::uint16_t status = CorrectSymbol(symbol, size);
+        EXPECT_TRUE(status == 0 || status == kFailed);
+        if (status == 0) {
+            EXPECT_EQ(symbol.codewords[static_cast<std::size_t>(size.dataCodewords)], 0);
+        }
+    }
 }
 
 }  // namespace
