@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "zr/ZrBar.h"
+#include "zr/ZrDM.h"
 #include "zr/ZrImage.h"
 #include "zr/ZrPDF417.h"
 
@@ -45,6 +46,7 @@ struct Document {
     ReadState state;
     std::vector<ZrBarResult> linearResults;
     std::vector<ZrPDF417Result> pdf417Results;
+    std::vector<DMResult> dataMatrixResults;
     // Result copies of the other reader kinds join here as their readers are built.
 };
 

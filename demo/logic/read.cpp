@@ -32,6 +32,8 @@ size_t ResultCopyCount(const Document &document) {
             return document.linearResults.size();
         case Operation::ReadPdf417:
             return document.pdf417Results.size();
+        case Operation::ReadDataMatrix:
+            return document.dataMatrixResults.size();
         default:
             return 0;
     }

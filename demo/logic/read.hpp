@@ -9,6 +9,7 @@
 #include "document.hpp"
 #include "read_pdf417.hpp"
 #include "settings.hpp"
+#include "read_dm.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::demo {
@@ -32,7 +33,7 @@ struct ReaderKindInfo {
 constexpr ReaderKindInfo kReaderKinds[kReaderKindCount] = {
     {ReaderKind::Linear, "linear", Operation::ReadLinear, ReadLinear},
     {ReaderKind::Pdf417, "pdf417", Operation::ReadPdf417, ReadPdf417},
-    {ReaderKind::DataMatrix, "dm", Operation::ReadDataMatrix, nullptr},
+    {ReaderKind::DataMatrix, "dm", Operation::ReadDataMatrix, ReadDataMatrix},
     {ReaderKind::Qr, "qr", Operation::ReadQr, nullptr},
     {ReaderKind::MicroQr, "microqr", Operation::ReadMicroQr, nullptr},
 };

@@ -4,6 +4,7 @@
 
 #include "format.hpp"
 #include "read_pdf417.hpp"
+#include "read_dm.hpp"
 #include "symbologies.hpp"
 
 namespace zr::demo {
@@ -67,6 +68,10 @@ std::vector<std::string> DetailLines(const Document &document, size_t index) {
             return {};
         case Operation::ReadPdf417:
             if (index < document.pdf417Results.size()) return Pdf417DetailLines(document.pdf417Results[index]);
+            return {};
+        case Operation::ReadDataMatrix:
+            if (index < document.dataMatrixResults.size())
+                return DataMatrixDetailLines(document.dataMatrixResults[index]);
             return {};
         default:
             return {};

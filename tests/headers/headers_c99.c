@@ -1,5 +1,6 @@
 /* Every public header compiles as strict C99, together. */
 #include "zr/ZrBar.h"
+#include "zr/ZrDM.h"
 #include "zr/ZrImage.h"
 #include "zr/ZrImgRW.h"
 #include "zr/ZrPDF417.h"
@@ -9,7 +10,9 @@ static ZrBarScanner scanner;
 static ZrBarResult result;
 static ZrPDF417Scanner pdf417Scanner;
 static ZrPDF417Result pdf417Result;
+static ZrDMScanner dmScanner;
 
 int main(void) {
-    return (int)(image.width + scanner.resultCount + result.type) + pdf417Scanner.resultCount + pdf417Result.rows;
+    return (int)(image.width + scanner.resultCount + result.type + dmScanner.scanFlags) + pdf417Scanner.resultCount +
+           pdf417Result.rows;
 }
