@@ -13,6 +13,6 @@ static ZrPDF417Result pdf417Result;
 static ZrDMScanner dmScanner;
 
 int main(void) {
-    return (int)(image.width + scanner.resultCount + result.type + dmScanner.scanFlags) + pdf417Scanner.resultCount +
-           pdf417Result.rows;
+    return (int)(image.width + scanner.resultCount + result.type + dmScanner.scanFlags) +
+           pdf417Scanner.resultCount + pdf417Result.rows;
 }
