@@ -29,6 +29,10 @@ std::vector<SymbolShape> ResultShapes(const Document &document) {
     switch (document.state.lastOperation) {
         case Operation::ReadLinear:
             return ShapesOf(document.linearResults);
+        case Operation::ReadPdf417:
+            return ShapesOf(document.pdf417Results);
+        case Operation::ReadDataMatrix:
+            return ShapesOf(document.dataMatrixResults);
         default:
             return {};
     }

@@ -2,7 +2,9 @@
 
 #include "format.hpp"
 #include "zr/ZrBar.h"
+#include "zr/ZrDM.h"
 #include "zr/ZrImgRW.h"
+#include "zr/ZrPDF417.h"
 
 namespace zr::demo {
 namespace {
@@ -14,8 +16,8 @@ struct LibraryVersion {
 
 // In the order of the report.
 constexpr LibraryVersion kLibraries[] = {
-    {"ZrImg", ZrGetImgVersion}, {"ZrBar", ZrBarGetVersion}, {"ZrPDF417", nullptr},
-    {"ZrDM", nullptr},          {"ZrQR", nullptr},          {"ZrMicroQR", nullptr},
+    {"ZrImg", ZrGetImgVersion}, {"ZrBar", ZrBarGetVersion}, {"ZrPDF417", ZrPDF417GetVersion},
+    {"ZrDM", ZrDMGetVersion},   {"ZrQR", nullptr},          {"ZrMicroQR", nullptr},
 };
 
 }  // namespace
