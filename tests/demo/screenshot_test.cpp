@@ -28,36 +28,46 @@ bool Save(QWidget &widget, const char *name) {
     return widget.grab().save(kShots + QLatin1Char('/') + QLatin1String(name));
 }
 
-// The most telling symbol the program reads: a QR symbol once that reader is built, else Code 39,
-// with a second symbol of the same kind so that red and blue outlines both show.
+// Two symbols of the most telling kind the program reads (QR, else DataMatrix, else PDF417, else
+// Code 39), so that a red and a blue outline both show.
 struct Scene {
     ReaderKind kind;
     Raster picture;
 };
 
 Scene MakeScene() {
-    SymbolOptions first;
-    SymbolOptions second;
-    ReaderKind kind = ReaderKind::Qr;
-    if (IsReaderBuilt(ReaderKind::Qr)) {
-        first.symbology = second.symbology = BARCODE_QRCODE;
-        first.data = "https://example.com/ZrDemo";
-        second.data = "ZRDEMO 2.0";
-        first.moduleSize = second.moduleSize = 4;
-        first.quietZone = second.quietZone = 4;
-    } else {
-        kind = ReaderKind::Linear;
-        first.symbology = second.symbology = BARCODE_CODE39;
-        first.data = "ZR-DEMO 2.0";
-        second.data = "CODE 39";
-        first.moduleSize = second.moduleSize = 2;
+    struct Choice {
+        ReaderKind kind;
+        int symbology;
+        int moduleSize;
+        int quietZone;
+    };
+    constexpr Choice kChoices[] = {
+        {ReaderKind::Qr, BARCODE_QRCODE, 4, 4},
+        {ReaderKind::DataMatrix, BARCODE_DATAMATRIX, 5, 4},
+        {ReaderKind::Pdf417, BARCODE_PDF417, 2, 4},
+        {ReaderKind::Linear, BARCODE_CODE39, 2, 10},
+    };
+    Choice choice = kChoices[3];
+    for (const Choice &candidate : kChoices) {
+        if (IsReaderBuilt(candidate.kind)) {
+            choice = candidate;
+            break;
+        }
     }
+    SymbolOptions first;
+    first.symbology = choice.symbology;
+    first.moduleSize = choice.moduleSize;
+    first.quietZone = choice.quietZone;
+    SymbolOptions second = first;
+    first.data = "https://example.com/ZrDemo";
+    second.data = "ZRDEMO 2.0";
     const Raster a = RenderSymbol(first);
     const Raster b = RenderSymbol(second);
     Raster page = Canvas(std::max(a.width, b.width) + 60, a.height + b.height + 60);
     Paste(page, a, 20, 20);
     Paste(page, b, 40, a.height + 40);
-    return {kind, page};
+    return {choice.kind, page};
 }
 
 using ScreenshotTest = ScratchDirTest;
