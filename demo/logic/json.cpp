@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_qr.hpp"
 
 namespace zr::demo {
 namespace {
@@ -107,6 +108,12 @@ std::string ResultsJson(const Document &document) {
         for (size_t i = 0; i < document.linearResults.size(); ++i) {
             if (i != 0) out.push_back(',');
             out += LinearResultJson(document.linearResults[i]);
+        }
+    }
+    if (document.state.lastOperation == Operation::ReadQr) {
+        for (size_t i = 0; i < document.qrResults.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += QrResultJson(document.qrResults[i]);
         }
     }
     out.push_back(']');

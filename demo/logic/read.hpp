@@ -8,6 +8,7 @@
 
 #include "document.hpp"
 #include "settings.hpp"
+#include "read_qr.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::demo {
@@ -32,7 +33,7 @@ constexpr ReaderKindInfo kReaderKinds[kReaderKindCount] = {
     {ReaderKind::Linear, "linear", Operation::ReadLinear, ReadLinear},
     {ReaderKind::Pdf417, "pdf417", Operation::ReadPdf417, nullptr},
     {ReaderKind::DataMatrix, "dm", Operation::ReadDataMatrix, nullptr},
-    {ReaderKind::Qr, "qr", Operation::ReadQr, nullptr},
+    {ReaderKind::Qr, "qr", Operation::ReadQr, ReadQr},
     {ReaderKind::MicroQr, "microqr", Operation::ReadMicroQr, nullptr},
 };
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_qr.hpp"
 #include "symbologies.hpp"
 
 namespace zr::demo {
@@ -63,6 +64,9 @@ std::vector<std::string> DetailLines(const Document &document, size_t index) {
         case Operation::ReadLinear:
             if (index < document.linearResults.size())
                 return LinearDetailLines(document.linearResults[index]);
+            return {};
+        case Operation::ReadQr:
+            if (index < document.qrResults.size()) return QrDetailLines(document.qrResults[index]);
             return {};
         default:
             return {};
