@@ -2,11 +2,14 @@
 #include "zr/ZrBar.h"
 #include "zr/ZrImage.h"
 #include "zr/ZrImgRW.h"
+#include "zr/ZrQR.h"
 
 static ZrImage image;
 static ZrBarScanner scanner;
 static ZrBarResult result;
+static ZrQRScanner qrScanner;
+static QRResult qrResult;
 
 int main(void) {
-    return (int)(image.width + scanner.resultCount + result.type);
+    return (int)(image.width + scanner.resultCount + result.type + qrScanner.scanFlags + qrResult.length);
 }
