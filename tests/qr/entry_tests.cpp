@@ -128,11 +128,43 @@ TEST(QREntry, StatusIsThatOfTheLastTripleTried) {
     spec.version = 2;
     Raster modules = QrModules(spec);
     for (int j = 9; j < 17; ++j)
-        for (int i = 9; i < 25; ++i) modules.at(j, i) = static_cast<std::uint8_t>((i * 7 + j * 3) % 5 < 2 ? 0 : 255);
+        for (int i = 9; i < 25; ++i)
+            modules.at(j, i) = static_cast<std::uint8_t>((i * 7 + j * 3) % 5 < 2 ? 0 : 255);
     Scan broken(zr::test::ExpandModules(modules, 4, 0, 4), 8, 1);
     EXPECT_TRUE(broken.results.empty());
-    EXPECT_TRUE(broken.status == ZR_QR_CORRECTION_FAILED || broken.status == ZR_QR_TRIPLE_REJECTED) << broken.status;
+    EXPECT_TRUE(broken.status == ZR_QR_CORRECTION_FAILED || broken.status == ZR_QR_TRIPLE_REJECTED)
+        << broken.status;
     EXPECT_NE(broken.status, 0);
+}
+
+TEST(QREntry, EciEndsTheTextAndStructuredAppendIsNotDecoded) {
+    // An ECI header at the start of the data: the symbol is stored with an empty text.
+    const Scan eci(zr::test::ExpandModules(QrModulesWithHeader("after eci", 26, 0), 4, 0, 4), 8, 1);
+    ASSERT_EQ(eci.results.size(), 1u);
+    EXPECT_EQ(eci.results[0].length, 0);
+    EXPECT_EQ(eci.status, 0);
+    const Scan append(zr::test::ExpandModules(QrModulesWithHeader("part one", 0, 2), 4, 0, 4), 8, 1);
+    EXPECT_TRUE(append.results.empty());
+    EXPECT_EQ(append.status, ZR_QR_MODE_NOT_DECODED);
+}
+
+TEST(QREntry, RectangleAtThePicturesEdge) {
+    QrSpec spec;
+    spec.data = "corner";
+    const Raster picture = QrPicture(spec);
+    const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 1);
+    ZrQRScanner s;
+    ZrInitQRScanner(&s);
+    s.image = dib.data();
+    for (auto [left, top] : {std::pair{picture.width - 1, picture.height - 1}, std::pair{picture.width, 0},
+                             std::pair{0, picture.height + 7}}) {
+        s.left = static_cast<std::uint32_t>(left);
+        s.top = static_cast<std::uint32_t>(top);
+        s.rectWidth = s.rectHeight = 0xFFFFFFFFu;
+        EXPECT_EQ(ZrScanQR(&s), 0);
+        EXPECT_EQ(s.left, static_cast<std::uint32_t>(left));
+    }
+    ZrFreeQRScanner(&s);
 }
 
 TEST(QREntry, MirroredSymbolIsNotRead) {
@@ -160,7 +192,8 @@ TEST(QRBadInput, CheckerboardsAndFinderLikeSquares) {
             for (int j = 0; j < 35; ++j)
                 for (int i = 0; i < 35; ++i) {
                     const int mj = j / 5, mi = i / 5;
-                    const bool dark = mi == 0 || mi == 6 || mj == 0 || mj == 6 || (mi >= 2 && mi <= 4 && mj >= 2 && mj <= 4);
+                    const bool dark = mi == 0 || mi == 6 || mj == 0 || mj == 6 ||
+                                      (mi >= 2 && mi <= 4 && mj >= 2 && mj <= 4);
                     if (dark) rings.at(x0 + j, y0 + i) = 0;
                 }
         }
@@ -203,7 +236,8 @@ TEST(QRBadInput, SymbolsTouchingTheEdgesAndNoise) {
 }
 
 TEST(QRBadInput, SmallAndOddPictures) {
-    for (auto [w, h] : {std::pair{1, 1}, std::pair{7, 7}, std::pair{3, 500}, std::pair{500, 3}, std::pair{33, 9}}) {
+    for (auto [w, h] :
+         {std::pair{1, 1}, std::pair{7, 7}, std::pair{3, 500}, std::pair{500, 3}, std::pair{33, 9}}) {
         Raster r = Canvas(w, h, 0);
         for (int bits : {1, 8, 24}) {
             const Scan scan(r, bits);
