@@ -41,16 +41,18 @@ Raster Page(int symbols) {
     return zr::test::AddNoise(canvas, 20, 1);
 }
 
-// A page of `count` finder-like rings (7 x 7 modules of 4 pixels, no symbol):
-// every ring is a finder candidate, the worst case for the triple search.
-Raster Rings(int count) {
+// A page of `count` finder-like rings (7 x 7 modules of `module` pixels, no
+// symbol): every ring is a finder candidate, the worst case for the triple search.
+Raster Rings(int count, int module = 4) {
     Raster canvas = zr::test::Canvas(2000, 1500, 225);
-    const int perRow = 40;
+    const int side = 7 * module, pitch = side + 2 + module;
+    const int perRow = (2000 - 40) / pitch;
     for (int n = 0; n < count; ++n) {
-        const int x0 = 20 + (n % perRow) * 49, y0 = 20 + (n / perRow) * 49;
-        for (int j = 0; j < 28; ++j)
-            for (int i = 0; i < 28; ++i) {
-                const int mj = j / 4, mi = i / 4;
+        const int x0 = 20 + (n % perRow) * pitch, y0 = 20 + (n / perRow) * pitch;
+        if (y0 + side >= 1500) break;
+        for (int j = 0; j < side; ++j)
+            for (int i = 0; i < side; ++i) {
+                const int mj = j / module, mi = i / module;
                 const bool dark =
                     mi == 0 || mi == 6 || mj == 0 || mj == 6 || (mi >= 2 && mi <= 4 && mj >= 2 && mj <= 4);
                 if (dark && x0 + j < 2000 && y0 + i < 1500) canvas.at(x0 + j, y0 + i) = 0;
@@ -90,6 +92,12 @@ void BM_ZrQR_FinderRings(benchmark::State &state) {
 BENCHMARK(BM_ZrQR_OneSymbol)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_TenSymbols)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_NoSymbol)->Unit(benchmark::kMillisecond);
+// The whole page covered with rings of one-pixel modules: some 29000 candidates.
+void BM_ZrQR_PageOfTinyRings(benchmark::State &state) {
+    ScanQR(state, Rings(1 << 20, 1), 0);
+}
+
+BENCHMARK(BM_ZrQR_PageOfTinyRings)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_FinderRings)
     ->Arg(10)
     ->Arg(40)
