@@ -17,7 +17,7 @@ constexpr Gf16 BuildGf16() {
     Gf16 t{};
     unsigned x = 1;
     for (int i = 0; i < 15; ++i) {
-        t.exp[static_cast<std::size_t>(i)] = t.exp[static_cast<std::size_t>(i + 15)] =
+        t.exp[static_cast<std::size_t>(i)] = t.exp[static_cast<std::size_t>(i) + 15] =
             static_cast<std::uint8_t>(x);
         t.log[x] = static_cast<std::uint8_t>(i);
         x <<= 1;
@@ -67,7 +67,7 @@ int DecodeFormatBits(FormatBits &bits) {
     int degree = 0, shift = 1;
     std::uint8_t last = 1;
     for (int n = 0; n < 6; ++n) {
-        std::uint8_t d = s[static_cast<std::size_t>(n + 1)];
+        std::uint8_t d = s[static_cast<std::size_t>(n) + 1];
         for (int i = 1; i <= degree; ++i)
             d ^= Mul16(lambda[static_cast<std::size_t>(i)], s[static_cast<std::size_t>(n + 1 - i)]);
         if (d == 0) {
@@ -78,7 +78,7 @@ int DecodeFormatBits(FormatBits &bits) {
         const bool grow = 2 * degree <= n;
         if (grow) saved = lambda;
         for (int i = 0; i + shift < 8; ++i)
-            lambda[static_cast<std::size_t>(i + shift)] ^=
+            lambda[static_cast<std::size_t>(i) + static_cast<std::size_t>(shift)] ^=
                 Mul16(factor, previous[static_cast<std::size_t>(i)]);
         if (grow) {
             degree = n + 1 - degree;

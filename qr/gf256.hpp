@@ -21,7 +21,7 @@ constexpr Tables BuildTables() {
     unsigned x = 1;
     for (int i = 0; i < 255; ++i) {
         t.exp[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(x);
-        t.exp[static_cast<std::size_t>(i + 255)] = static_cast<std::uint8_t>(x);
+        t.exp[static_cast<std::size_t>(i) + 255] = static_cast<std::uint8_t>(x);
         t.log[x] = static_cast<std::uint8_t>(i);
         x <<= 1;
         if (x & 0x100) x ^= kFieldPolynomial;

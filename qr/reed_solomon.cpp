@@ -63,7 +63,8 @@ int ErrorLocator(const Poly &s, int ecCount, Poly &lambda) {
         const bool grow = 2 * degree <= k;
         if (grow) saved = lambda;
         for (int i = 0; i + shift <= kMaxBlock; ++i)
-            lambda[static_cast<std::size_t>(i + shift)] ^= Mul(factor, previous[static_cast<std::size_t>(i)]);
+            lambda[static_cast<std::size_t>(i) + static_cast<std::size_t>(shift)] ^=
+                Mul(factor, previous[static_cast<std::size_t>(i)]);
         if (grow) {
             degree = k + 1 - degree;
             if (degree > ecCount / 2) return -1;

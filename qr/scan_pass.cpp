@@ -197,8 +197,9 @@ class ResultSink : public SymbolSink {
 void CopyResult(const QRCandidate &c, QRResult &r) {
     for (int p = 0; p < geom::QuadF::kCorners; ++p) {
         const geom::PointI q = geom::RoundHalfUp(c.corners[p]);
-        r.corners[2 * p] = q.x;
-        r.corners[2 * p + 1] = q.y;
+        const auto at = static_cast<std::size_t>(p) * 2;
+        r.corners[at] = q.x;
+        r.corners[at + 1] = q.y;
     }
     r.version = static_cast<std::uint8_t>(c.version);
     r.confidence = c.confidence;

@@ -112,7 +112,7 @@ class Labeller {
   public:
     Labeller(const BitImageView &view, RegionSearch &search, int left, int right)
         : view_(view), search_(search), left_(left), right_(right) {
-        const auto capacity = static_cast<std::size_t>(right - left + 2);
+        const auto capacity = static_cast<std::size_t>(right - left) + 2;
         previous_.reserve(capacity);
         current_.reserve(capacity);
         previous_.push_back(Sentinel());

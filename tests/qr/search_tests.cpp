@@ -67,7 +67,7 @@ Raster Scene(std::mt19937 &gen, int &symbols) {
     for (int cell = 0; cell < 6; ++cell) {
         const int x = 20 + (cell % 3) * 240 + static_cast<int>(gen() % 40);
         const int y = 20 + (cell / 3) * 240 + static_cast<int>(gen() % 40);
-        const unsigned kind = gen() % 3;
+        const auto kind = static_cast<unsigned>(gen() % 3);
         if (kind == 0) continue;
         QrSpec spec;
         spec.data = "cell " + std::to_string(cell);
