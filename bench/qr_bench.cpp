@@ -41,6 +41,16 @@ Raster Page(int symbols) {
     return zr::test::AddNoise(canvas, 20, 1);
 }
 
+// A page of `symbols` small version-1 symbols in rows and columns.
+Raster Sheet(int symbols) {
+    Raster canvas = zr::test::Canvas(2000, 1500, 225);
+    for (int i = 0; i < symbols; ++i) {
+        const Raster s = Symbol("sheet " + std::to_string(i), 1, 3);
+        zr::test::Paste(canvas, s, 40 + (i % 20) * 96, 40 + (i / 20) * 96);
+    }
+    return zr::test::AddNoise(canvas, 20, 1);
+}
+
 // A page of `count` finder-like rings (7 x 7 modules of `module` pixels, no
 // symbol): every ring is a finder candidate, the worst case for the triple search.
 Raster Rings(int count, int module = 4) {
@@ -84,6 +94,10 @@ void BM_ZrQR_TenSymbols(benchmark::State &state) {
 void BM_ZrQR_NoSymbol(benchmark::State &state) {
     ScanQR(state, Page(0), 0);
 }
+void BM_ZrQR_SheetOfSymbols(benchmark::State &state) {
+    const int symbols = static_cast<int>(state.range(0));
+    ScanQR(state, Sheet(symbols), symbols);
+}
 void BM_ZrQR_FinderRings(benchmark::State &state) {
     ScanQR(state, Rings(static_cast<int>(state.range(0))), -1);
     state.counters["rings"] = static_cast<double>(state.range(0));
@@ -97,6 +111,7 @@ void BM_ZrQR_PageOfTinyRings(benchmark::State &state) {
     ScanQR(state, Rings(1 << 20, 1), 0);
 }
 
+BENCHMARK(BM_ZrQR_SheetOfSymbols)->Arg(40)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_PageOfTinyRings)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_FinderRings)
     ->Arg(10)

@@ -97,6 +97,36 @@ std::uint16_t DecodeTriple(const BitImageView &view, QRCandidate &c, DecodeWork 
     return status;
 }
 
+// Both orders (A, X, Y) and (A, Y, X) of a right-angled triple that pass the
+// leg test are located on the same grid when they give B the same finder, so
+// they decode the same way: a failure of the first order stands for the second.
+class FailedOrders {
+  public:
+    void Clear() { failed_.clear(); }
+    // A located triple (A, x, y) with x < y that failed with `status`.
+    void Add(std::size_t x, std::size_t y, geom::PointF b, std::uint16_t status) {
+        failed_.push_back({x, y, b, status});
+    }
+    // The status of (A, y, x) when that order failed on the same grid; 0 otherwise.
+    std::uint16_t Find(std::size_t x, std::size_t y, geom::PointF b) const {
+        const Entry key{y, x, {}, 0};
+        const auto it = std::lower_bound(failed_.begin(), failed_.end(), key);
+        return it != failed_.end() && it->first == y && it->second == x && it->b == b ? it->status : 0;
+    }
+
+  private:
+    struct Entry {
+        std::size_t first, second;
+        geom::PointF b;
+        std::uint16_t status;
+        bool operator<(const Entry &o) const {
+            return first != o.first ? first < o.first : second < o.second;
+        }
+    };
+    // Added in search order, so sorted by (first, second).
+    std::vector<Entry> failed_;
+};
+
 // Work done by one triple search, to end a search of a crowded picture early.
 struct SearchBudget {
     long steps = 0;    // candidates sorted or examined
@@ -136,9 +166,11 @@ std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCa
     std::uint16_t lastStatus = 0;
     Triple lastTried, lastDecoded;
     bool anyTried = false, anyDecoded = false;
+    FailedOrders failedOrders;
     for (std::size_t a = 0; a < candidates.size() && !stopped; ++a) {
         if (candidates[a].used) continue;
         bands.SetCorner(a);
+        failedOrders.Clear();
         budget.steps += static_cast<long>(candidates.size());
         for (std::size_t i = 0; i < candidates.size() && !stopped; ++i) {
             if (i == a || candidates[i].used || candidates[a].used) continue;
@@ -150,7 +182,11 @@ std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCa
             for (std::size_t k : band) {
                 if (k == i || candidates[k].used || candidates[i].used || candidates[a].used) continue;
                 std::uint16_t status = LocateQRSymbol(candidates[a], candidates[i], candidates[k], *located);
-                if (status == 0) status = DecodeTriple(view, *located, work, budget.decodes);
+                if (status == 0) {
+                    const std::uint16_t earlier = k < i ? failedOrders.Find(i, k, located->b) : 0;
+                    status = earlier != 0 ? earlier : DecodeTriple(view, *located, work, budget.decodes);
+                    if (i < k && status != 0) failedOrders.Add(i, k, located->b, status);
+                }
                 lastStatus = status;
                 lastTried = {a, i, k};
                 anyTried = true;

@@ -23,7 +23,7 @@ class SymbolSink {
 // Work one triple search does at most: a picture crowded with finder-like
 // shapes ends its search there instead of taking seconds. Ordinary pictures,
 // with some tens of candidates, stay orders of magnitude below both.
-constexpr long kMaxDecodeAttempts = 4000;   // decodings of located triples
+constexpr long kMaxDecodeAttempts = 20000;  // decodings of located triples
 constexpr long kMaxSearchSteps = 20000000;  // candidates sorted by distance or examined in a band
 
 // Tries the triples of finder candidates (indices a, i, k, nested in that
