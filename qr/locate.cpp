@@ -11,8 +11,14 @@ namespace zr::qr {
 
 namespace {
 
-using geom::Distance;
 using geom::PointF;
+
+// Plain square root of the squared length: this runs for every outline point
+// of every located triple, where hypot's extra care costs more than it gains.
+double Span(PointF a, PointF b) {
+    const double dx = a.x - b.x, dy = a.y - b.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
 
 struct EdgePoints {
     PointF outer, inner;
@@ -40,7 +46,7 @@ struct Nearest {
 // where travel leaves it.
 bool FinderEdge(const regions::Region &finder, PointF own, PointF other, bool steep, bool forward, bool first,
                 EdgePoints &edge) {
-    const double f = Distance(own, other);
+    const double f = Span(own, other);
     Nearest outer, inner;
     const int count = steep ? finder.Width() : finder.Height();
     for (int i = 0; i < count; ++i) {
@@ -55,8 +61,8 @@ bool FinderEdge(const regions::Region &finder, PointF own, PointF other, bool st
         const double innerAt = first ? exit : entry;
         const PointF o = steep ? PointF{at, outerAt} : PointF{outerAt, at};
         const PointF n = steep ? PointF{at, innerAt} : PointF{innerAt, at};
-        outer.Offer(std::fabs(Distance(o, other) - (f + Distance(o, own))), o);
-        inner.Offer(std::fabs(f - (Distance(n, own) + Distance(n, other))), n);
+        outer.Offer(std::fabs(Span(o, other) - (f + Span(o, own))), o);
+        inner.Offer(std::fabs(f - (Span(n, own) + Span(n, other))), n);
     }
     edge = {outer.point, inner.point};
     return outer.found && inner.found;
@@ -70,7 +76,7 @@ bool MeasureAxis(const regions::Region &p, PointF pc, const regions::Region &q, 
     EdgePoints pe, qe;
     if (!FinderEdge(p, pc, qc, steep, forward, true, pe) || !FinderEdge(q, qc, pc, steep, forward, false, qe))
         return false;
-    module = (Distance(pe.outer, pe.inner) + Distance(qe.inner, qe.outer)) / 14.0;
+    module = (Span(pe.outer, pe.inner) + Span(qe.inner, qe.outer)) / 14.0;
     step = ((pe.inner - pe.outer) + (qe.outer - qe.inner)) * (1.0 / 14.0);
     return true;
 }
@@ -106,8 +112,8 @@ std::uint16_t LocateQRSymbol(const FinderCandidate &a, const FinderCandidate &x,
     c.a = pa;
     c.b = {fb.centreX, fb.centreY};
     c.d = {fd.centreX, fd.centreY};
-    c.distanceAB = Distance(c.a, c.b);
-    c.distanceAD = Distance(c.a, c.d);
+    c.distanceAB = Span(c.a, c.b);
+    c.distanceAD = Span(c.a, c.d);
 
     MeasureFinderEdges(c, *a.region, *fb.region, *fd.region);
     if (!(c.moduleAB > 0) || !(c.moduleAD > 0)) return kTripleRejected;

@@ -97,11 +97,25 @@ int RSDecode(std::uint8_t *block, int n, int ecCount) {
                 Mul(lambda[static_cast<std::size_t>(j)], s[static_cast<std::size_t>(i - j)]);
 
     // Chien search: every root must lie on a codeword of the block.
+    // Term j of lambda(alpha^-i) is alpha^(log lambda_j - i j): each step
+    // subtracts j from the logarithm of term j instead of multiplying anew.
     std::array<int, kMaxBlock> powers{};
+    std::array<int, kMaxBlock + 1> logTerm{};
+    for (int j = 1; j <= degree; ++j)
+        logTerm[static_cast<std::size_t>(j)] =
+            lambda[static_cast<std::size_t>(j)] == 0 ? -1 : Log(lambda[static_cast<std::size_t>(j)]);
     int found = 0;
-    for (int i = 0; i < n && found < degree; ++i)
-        if (EvaluatePoly(lambda, degree, Exp((255 - i) % 255)) == 0)
-            powers[static_cast<std::size_t>(found++)] = i;
+    for (int i = 0; i < n && found < degree && degree - found <= n - i; ++i) {
+        unsigned sum = lambda[0];
+        for (int j = 1; j <= degree; ++j) {
+            int &t = logTerm[static_cast<std::size_t>(j)];
+            if (t < 0) continue;
+            sum ^= Exp(t);
+            t -= j;
+            if (t < 0) t += 255;
+        }
+        if (sum == 0) powers[static_cast<std::size_t>(found++)] = i;
+    }
     if (found != degree) return kRsPositionsNotFound;
 
     std::array<std::uint8_t, kMaxBlock> corrected{};
