@@ -151,6 +151,44 @@ bool LastUnusedTriple(const std::vector<FinderCandidate> &candidates, Triple &t)
     return true;
 }
 
+// The search of a crowded picture once the full search has spent its budget:
+// each unused candidate is tried as the corner finder with pairs of its
+// nearest unused neighbours only, under a budget of its own. Returns the
+// status of the last triple it tried.
+std::uint16_t SearchNearbyTriples(const BitImageView &view, std::vector<FinderCandidate> &candidates,
+                                  SymbolSink &sink, DecodeWork &work, QRCandidate &located) {
+    constexpr std::size_t kNeighbours = 8;
+    SearchBudget budget;
+    std::uint16_t status = 0;
+    std::vector<std::pair<double, std::size_t>> nearby;
+    nearby.reserve(candidates.size());
+    for (std::size_t a = 0; a < candidates.size() && !budget.Spent(); ++a) {
+        if (candidates[a].used) continue;
+        nearby.clear();
+        for (std::size_t k = 0; k < candidates.size(); ++k) {
+            if (k == a || candidates[k].used) continue;
+            const double dx = candidates[a].centreX - candidates[k].centreX;
+            const double dy = candidates[a].centreY - candidates[k].centreY;
+            nearby.emplace_back(dx * dx + dy * dy, k);
+        }
+        budget.steps += static_cast<long>(candidates.size());
+        const std::size_t count = std::min(kNeighbours, nearby.size());
+        std::partial_sort(nearby.begin(), nearby.begin() + static_cast<std::ptrdiff_t>(count), nearby.end());
+        std::sort(nearby.begin(), nearby.begin() + static_cast<std::ptrdiff_t>(count),
+                  [](const auto &p, const auto &q) { return p.second < q.second; });
+        for (std::size_t x = 0; x < count && !candidates[a].used; ++x)
+            for (std::size_t y = 0; y < count && !candidates[a].used; ++y) {
+                const std::size_t i = nearby[x].second, k = nearby[y].second;
+                if (i == k || candidates[i].used || candidates[k].used) continue;
+                status = LocateQRSymbol(candidates[a], candidates[i], candidates[k], located);
+                if (status == 0) status = DecodeTriple(view, located, work, budget.decodes);
+                if (status == 0 && sink.Store(located))
+                    candidates[a].used = candidates[i].used = candidates[k].used = true;
+            }
+    }
+    return status;
+}
+
 }  // namespace
 
 std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCandidate> &candidates,
@@ -202,7 +240,7 @@ std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCa
             }
         }
     }
-    if (stopped) return lastStatus;
+    if (stopped) return SearchNearbyTriples(view, candidates, sink, work, *located);
     // Triples outside the distance bands fail the leg test: when the last
     // triple of the full search order was one of them, the search ends on 65535.
     Triple last;

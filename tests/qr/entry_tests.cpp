@@ -2,6 +2,7 @@
 // result records, and pictures meant to confuse the search.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <random>
@@ -215,6 +216,25 @@ TEST(QRBadInput, APageOfManySymbols) {
         }
     const Scan scan(page, 8, 1, 255);
     EXPECT_EQ(static_cast<int>(scan.results.size()), placed);
+}
+
+TEST(QRBadInput, ASheetTooCrowdedForTheFullSearch) {
+    // 200 symbols: the full search spends its budget on triples across
+    // symbols, and the search among near neighbours reads the rest.
+    Raster sheet = Canvas(2000, 1000);
+    for (int i = 0; i < 200; ++i) {
+        QrSpec spec;
+        spec.data = "sheet " + std::to_string(i);
+        spec.version = 1;
+        spec.moduleSize = 3;
+        Paste(sheet, QrPicture(spec), 40 + (i % 20) * 96, 20 + (i / 20) * 96);
+    }
+    const Scan scan(sheet, 1, 1, 255);
+    ASSERT_EQ(scan.results.size(), 200u) << scan.status;
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < scan.results.size(); ++i) texts.push_back(scan.Text(i));
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(std::unique(texts.begin(), texts.end()), texts.end());
 }
 
 TEST(QRBadInput, SymbolsTouchingTheEdgesAndNoise) {
