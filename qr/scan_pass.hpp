@@ -20,15 +20,18 @@ class SymbolSink {
     virtual bool Store(const QRCandidate &candidate) = 0;
 };
 
-// Work one triple search does at most: a picture crowded with finder-like
-// shapes ends its search there instead of taking seconds. Ordinary pictures,
-// with some tens of candidates, stay orders of magnitude below both.
+// Work the full triple search does at most: a picture crowded with
+// finder-like shapes ends it there instead of taking seconds, and the search
+// among near neighbours, under the same limits, takes over. Ordinary
+// pictures, with some tens of candidates, stay far below both.
 constexpr long kMaxDecodeAttempts = 20000;  // decodings of located triples
 constexpr long kMaxSearchSteps = 20000000;  // candidates sorted by distance or examined in a band
 
 // Tries the triples of finder candidates (indices a, i, k, nested in that
 // order, none used) and hands every decoded symbol to the sink. Returns the
-// status of the last triple tried, 0 when there was none.
+// status of the last triple tried, 0 when there was none. Only triples whose
+// legs from a differ by at most a tenth are tried: the others fail the
+// triangle test, and the status accounts for them.
 std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCandidate> &candidates,
                                   SymbolSink &sink);
 
