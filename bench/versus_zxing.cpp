@@ -2,6 +2,8 @@
 // on both sides, alternating the two readers in one process. Prints each
 // picture's two medians and their ratio (ours / theirs). A benchmark, not a
 // test: figures on a shared machine are noisy, so only medians are shown.
+// Where ZrQR is built, a second table compares it with zxing-cpp reading QR
+// Code only.
 //
 //   versus_zxing [ROUNDS] [PNG...]
 #include <ZXing/ReadBarcode.h>
@@ -18,6 +20,9 @@
 #include "support/render.hpp"
 #include "zr/ZrBar.h"
 #include "zr/ZrImgRW.h"
+#if defined(ZR_VERSUS_QR)
+#include "zr/ZrQR.h"
+#endif
 
 namespace {
 
@@ -103,6 +108,62 @@ std::vector<Picture> Pictures(int argc, char **argv) {
     return pictures;
 }
 
+#if defined(ZR_VERSUS_QR)
+// The same comparison for QR Code: ZrQR against zxing-cpp reading QR Code only,
+// on 2000 x 1500 pictures with one version-5 symbol, ten, and none.
+void CompareQR(int rounds) {
+    using namespace zr::test;
+    auto symbol = [](int i) {
+        SymbolOptions options;
+        options.symbology = BARCODE_QRCODE;
+        options.data = "ZrQR bench symbol " + std::to_string(i);
+        options.option1 = 2;
+        options.option2 = 5;
+        options.moduleSize = 4;
+        options.quietZone = 4;
+        return RenderSymbol(options);
+    };
+    auto page = [&](int symbols) {
+        Raster canvas = Canvas(2000, 1500, 225);
+        for (int i = 0; i < symbols; ++i)
+            Paste(canvas, symbol(i), symbols == 1 ? 800 : 60 + (i % 5) * 380,
+                  symbols == 1 ? 600 : 200 + (i / 5) * 600);
+        return AddNoise(canvas, 20, 1);
+    };
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::QRCode);
+    std::printf("\n%-36s %10s %10s %7s %5s %5s\n", "picture", "ZrQR ms", "zxing ms", "ratio", "ours", "zx");
+    std::vector<double> ratios;
+    for (int symbols : {1, 10, 0}) {
+        const Raster raster = page(symbols);
+        for (int depth : {8, 24}) {
+            const Picture picture{
+                "2000x1500 QR x" + std::to_string(symbols) + (depth == 8 ? " 8-bit" : " 24-bit"),
+                ToDib(raster, depth),
+                {}};
+            const ZXing::ImageView view = ViewOf(picture);
+            std::vector<double> ours, theirs;
+            int ourCount = 0, theirCount = 0;
+            for (int r = 0; r < rounds; ++r) {
+                ZrQRScanner scanner;
+                ZrInitQRScanner(&scanner);
+                scanner.image = picture.dib.data();
+                ours.push_back(Millis([&] { ZrScanQR(&scanner); }));
+                ourCount = scanner.resultCount;
+                ZrFreeQRScanner(&scanner);
+                theirs.push_back(
+                    Millis([&] { theirCount = static_cast<int>(ZXing::ReadBarcodes(view, hints).size()); }));
+            }
+            const double ratio = Median(ours) / Median(theirs);
+            ratios.push_back(ratio);
+            std::printf("%-36.36s %10.3f %10.3f %7.3f %5d %5d\n", picture.name.c_str(), Median(ours),
+                        Median(theirs), ratio, ourCount, theirCount);
+        }
+    }
+    std::printf("median ratio %.3f over %zu QR pictures\n", Median(ratios), ratios.size());
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -135,5 +196,8 @@ int main(int argc, char **argv) {
                     Median(theirs), ratio, ourCount, theirCount);
     }
     std::printf("median ratio %.3f over %zu pictures\n", Median(ratios), ratios.size());
+#if defined(ZR_VERSUS_QR)
+    CompareQR(rounds);
+#endif
     return 0;
 }
