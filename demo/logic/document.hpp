@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "zr/ZrBar.h"
+#include "zr/ZrDM.h"
 #include "zr/ZrQR.h"
 #include "zr/ZrImage.h"
+#include "zr/ZrPDF417.h"
 
 namespace zr::demo {
 
@@ -44,6 +46,8 @@ struct Document {
     double zoom = 1.0;
     ReadState state;
     std::vector<ZrBarResult> linearResults;
+    std::vector<ZrPDF417Result> pdf417Results;
+    std::vector<DMResult> dataMatrixResults;
     std::vector<QRResult> qrResults;
     // Result copies of the other reader kinds join here as their readers are built.
 };

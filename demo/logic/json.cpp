@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_pdf417.hpp"
+#include "read_dm.hpp"
 #include "read_qr.hpp"
 
 namespace zr::demo {
@@ -108,6 +110,17 @@ std::string ResultsJson(const Document &document) {
         for (size_t i = 0; i < document.linearResults.size(); ++i) {
             if (i != 0) out.push_back(',');
             out += LinearResultJson(document.linearResults[i]);
+        }
+    } else if (document.state.lastOperation == Operation::ReadPdf417) {
+        for (size_t i = 0; i < document.pdf417Results.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += Pdf417ResultJson(document.pdf417Results[i]);
+        }
+    }
+    if (document.state.lastOperation == Operation::ReadDataMatrix) {
+        for (size_t i = 0; i < document.dataMatrixResults.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += DataMatrixResultJson(document.dataMatrixResults[i]);
         }
     }
     if (document.state.lastOperation == Operation::ReadQr) {
