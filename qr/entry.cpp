@@ -44,7 +44,9 @@ ZR_EXPORT uint16_t ZrScanQR(ZrQRScanner *scanner) {
             status = zr::qr::ScanPass(work, corners, *scanner);
             MarkPolarity(*scanner, 0, kFoundAsGiven);
         }
-        if (scanner->scanFlags & ZR_QR_LIGHT_ON_DARK) {
+        // Out of memory ends the scan: a pass that could not search must not
+        // be hidden behind the status of the next.
+        if ((scanner->scanFlags & ZR_QR_LIGHT_ON_DARK) && status != ZR_ERR_NO_MEMORY) {
             const int first = scanner->resultCount;
             zr::ImageInvert(&work);
             status = zr::qr::ScanPass(work, corners, *scanner);

@@ -86,7 +86,7 @@ std::uint16_t DecodeTriple(const BitImageView &view, QRCandidate &c, DecodeWork 
         ++attempts;
         tried = true;
     }
-    if (status != 0) {
+    if (status != 0 && status != status::kNoMemory) {
         ReadFormatSecondary(view, c);
         // The same level and mask decode the same way again.
         if (!(tried && c.level == level && c.mask == mask)) {
@@ -182,6 +182,7 @@ std::uint16_t SearchNearbyTriples(const BitImageView &view, std::vector<FinderCa
                 if (i == k || candidates[i].used || candidates[k].used) continue;
                 status = LocateQRSymbol(candidates[a], candidates[i], candidates[k], located);
                 if (status == 0) status = DecodeTriple(view, located, work, budget.decodes);
+                if (status == status::kNoMemory) return status;
                 if (status == 0 && sink.Store(located))
                     candidates[a].used = candidates[i].used = candidates[k].used = true;
             }
@@ -223,6 +224,7 @@ std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCa
                 if (status == 0) {
                     const std::uint16_t earlier = k < i ? failedOrders.Find(i, k, located->b) : 0;
                     status = earlier != 0 ? earlier : DecodeTriple(view, *located, work, budget.decodes);
+                    if (status == status::kNoMemory) return status;
                     if (i < k && status != 0) failedOrders.Add(i, k, located->b, status);
                 }
                 lastStatus = status;
