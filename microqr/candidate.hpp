@@ -1,0 +1,112 @@
+// The Micro QR reader's working records and the stages that hand them on:
+// finder candidate -> corners and rotation -> format and grid -> module map
+// and codewords -> corrected codewords -> decoded bytes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "core/geom/geom.hpp"
+#include "core/image_view.hpp"
+#include "microqr/symbol_tables.hpp"
+
+namespace zr::microqr {
+
+// Internal statuses; 5008, 5015 and 65535 carry the same meaning as in the
+// QR reader, and every one of them may end a scan as the last attempt's status.
+constexpr std::uint16_t kNoCorners = 10001;        // finder corners not built, or corner area outside
+constexpr std::uint16_t kModeNotDecoded = 10002;   // mode value the version does not decode
+constexpr std::uint16_t kCorrectionFailed = 5008;  // Reed-Solomon could not correct the block
+constexpr std::uint16_t kDataEnded = 5015;         // a field runs past the data bits
+constexpr std::uint16_t kNoFormat = 65535;         // no format word matched, or a module outside
+constexpr std::uint8_t kRatioFailed = 255;         // finder run profile out of its bands
+
+// Decoded bytes of one attempt: a symbol holds at most 35.
+constexpr int kDecodedCapacity = 36;
+struct DecodedText {
+    std::array<std::uint8_t, kDecodedCapacity> bytes{};
+    int length = 0;
+
+    // False, and nothing written, when the buffer is full.
+    bool Append(std::uint8_t byte) {
+        if (length >= kDecodedCapacity) return false;
+        bytes[static_cast<std::size_t>(length++)] = byte;
+        return true;
+    }
+    void Clear() { *this = DecodedText{}; }
+};
+
+// Codewords of one symbol: data codewords first, then error correction. A
+// 4-bit last data codeword (M1, M3) holds its bits in the high nibble.
+using Codewords = std::array<std::uint8_t, kMaxCodewords>;
+
+// Module map [column][row]: -1 for function modules, otherwise
+// codeword number (from 1) * 10 + bit number.
+constexpr std::int32_t kFunctionModule = -1;
+struct ModuleMap {
+    int size = 0;
+    std::array<std::int32_t, kMaxSymbolSize * kMaxSymbolSize> codes{};
+
+    std::int32_t &At(int column, int row) { return codes[static_cast<std::size_t>(column * size + row)]; }
+    std::int32_t At(int column, int row) const {
+        return codes[static_cast<std::size_t>(column * size + row)];
+    }
+};
+
+// Working record of one finder candidate, reused for each rotation.
+struct MicroQRCandidate {
+    geom::QuadF finder;   // F0 left/top, F1 right/top, F2 right/bottom, F3 left/bottom (image frame)
+    geom::QuadF corners;  // 0 at the finder, 1 end of the first row, 2 opposite, 3 end of the first column
+    std::uint16_t rows = 0, columns = 0;
+    DecodedText decoded;
+    geom::PointF u, v;  // module steps along a row and down a column
+    std::uint8_t version = 0;
+    std::uint8_t level = 0;
+    std::uint8_t mask = 0;
+    int dataCodewords = 0, ecCodewords = 0;
+    std::uint16_t confidence = 0;
+};
+
+// ---- Rotation, format and grid (format.cpp) ----
+// Where a rotation puts the symbol: its corner at the finder and the steps
+// of one module along its first row (columns) and down its first column (rows).
+struct RotationFrame {
+    geom::PointF origin, columnStep, rowStep;
+};
+constexpr int kRotationCount = 4;
+// Sets the candidate's steps from its finder corners and returns the frame
+// of rotation 1..4.
+RotationFrame FrameOf(MicroQRCandidate &candidate, int rotation);
+// The nearest valid word within 3 bits (the earlier one on a tie).
+std::optional<std::uint16_t> MatchFormatWord(std::uint16_t bits);
+// 0 with version, level and mask set; kNoCorners or kNoFormat.
+std::uint16_t ReadMicroFormat(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
+// Symbol corners (clamped into the picture) and module steps from them.
+std::uint16_t SetMicroGrid(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
+// Centre of a module through the grid that SetMicroGrid left.
+inline geom::PointF ModuleCentre(const MicroQRCandidate &candidate, int column, int row) {
+    return candidate.corners.topLeft + (column + 0.5) * candidate.u + (row + 0.5) * candidate.v;
+}
+
+// ---- Placement (placement.cpp) ----
+void MarkMicroFunctionModules(ModuleMap &map, int size);
+// Clears the map, marks the function modules and numbers the data modules.
+void PlaceMicroCodewordBits(ModuleMap &map, int size, int dataBits);
+bool MicroMaskBit(int mask, int column, int row);
+
+// ---- Data (segments.cpp) ----
+// Reads n bits (n <= 16) at bit `position`, most significant first, and
+// advances it; kDataEnded when the field runs past the data bits.
+std::uint16_t ReadBitsAt(const Codewords &codewords, int &position, int dataBits, int n,
+                         std::uint32_t &value);
+// 0, kDataEnded, kNoCorners (version not 1..4) or kModeNotDecoded.
+std::uint16_t DecodeMicroSegments(const Codewords &codewords, int dataBits, int version, DecodedText &out);
+
+// ---- Sampling and correction (decode_symbol.cpp) ----
+// Reads every data module of the map through the candidate's grid, unmasks
+// it and sets its codeword bit; kNoFormat when a module centre lies outside.
+std::uint16_t SampleMicroCodewords(const BitImageView &image, const MicroQRCandidate &candidate,
+                                   const ModuleMap &map, Codewords &codewords);
+
+}  // namespace zr::microqr
