@@ -7,9 +7,13 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/edges/edges.hpp"
 #include "core/geom/geom.hpp"
 #include "core/image_view.hpp"
+#include "core/lines/run_scan.hpp"
+#include "core/regions/regions.hpp"
 #include "microqr/symbol_tables.hpp"
+#include "zr/ZrMicroQR.h"
 
 namespace zr::microqr {
 
@@ -68,6 +72,31 @@ struct MicroQRCandidate {
     std::uint16_t confidence = 0;
 };
 
+// ---- Search (search.cpp) ----
+// The result array of one scan; records are stored while there is room.
+struct ResultList {
+    MicroQRResult *records = nullptr;
+    int capacity = 0;
+    int count = 0;
+
+    bool Full() const { return count >= capacity; }
+    // Copies a decoded candidate: rounded corners, version, confidence, bytes.
+    void Store(const MicroQRCandidate &candidate);
+};
+// Tries every finder candidate among the regions alone in its four
+// rotations and stores each decoded symbol. Returns the status of the last
+// attempt (0 when there was none), or 10.
+std::uint16_t SearchMicroQRCandidates(const ZrImage &image, regions::RegionList &regions,
+                                      ResultList &results);
+
+// ---- Finder (finder.cpp) ----
+// 0 when all five runs of a finder profile lie inside their bands, else kRatioFailed.
+std::uint8_t CheckFinderRatioStrict(const lines::RunScan &scan);
+// Fits the four sides of the region's outline and sets the candidate's finder
+// corners; kNoCorners when two sides do not meet. `work` is scratch space.
+std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate,
+                                  edges::FitWork &work);
+
 // ---- Rotation, format and grid (format.cpp) ----
 // Where a rotation puts the symbol: its corner at the finder and the steps
 // of one module along its first row (columns) and down its first column (rows).
@@ -108,5 +137,8 @@ std::uint16_t DecodeMicroSegments(const Codewords &codewords, int dataBits, int 
 // it and sets its codeword bit; kNoFormat when a module centre lies outside.
 std::uint16_t SampleMicroCodewords(const BitImageView &image, const MicroQRCandidate &candidate,
                                    const ModuleMap &map, Codewords &codewords);
+// Decodes the rotation that SetMicroGrid prepared into candidate.decoded:
+// 0, kNoFormat, kCorrectionFailed, kDataEnded or kModeNotDecoded.
+std::uint16_t DecodeMicroQRSymbol(const BitImageView &image, MicroQRCandidate &candidate);
 
 }  // namespace zr::microqr

@@ -6,34 +6,16 @@
 #include <cmath>
 #include <string>
 
-#include "core/call_frame.hpp"
-#include "micro_render.hpp"
+#include "micro_picture.hpp"
 #include "microqr/candidate.hpp"
 
 namespace {
 
 using namespace zr::microqr;
+using zr::test::FinderAt;
 using zr::test::MicroSymbol;
+using zr::test::Picture;
 using zr::test::Raster;
-
-// A bi-level working image of a grey raster.
-class Picture {
-  public:
-    explicit Picture(const Raster &raster) : dib_(zr::test::ToDib(raster, 1)) {
-        EXPECT_EQ(zr::ImageFromDib(&work_.image, dib_.data()), 0);
-    }
-    zr::BitImageView View() const { return zr::BitImageView(work_.image); }
-
-  private:
-    std::vector<std::uint8_t> dib_;
-    zr::WorkingImage work_;
-};
-
-// Finder corners of a render whose finder's dark square starts at (x0, y0).
-zr::geom::QuadF FinderAt(int x0, int y0, int module) {
-    const double x1 = x0 + 7 * module - 1, y1 = y0 + 7 * module - 1;
-    return {{double(x0), double(y0)}, {x1, double(y0)}, {x1, y1}, {double(x0), y1}};
-}
 
 struct Outcome {
     std::uint16_t status = 0;

@@ -1,0 +1,66 @@
+// A finder candidate on its own: the strict 1:1:3:1:1 run test and the four
+// outer corners of the finder from straight lines fitted to its outline.
+#include "core/edges/edges.hpp"
+#include "microqr/candidate.hpp"
+
+namespace zr::microqr {
+namespace {
+
+constexpr int kFinderRuns = 5;
+constexpr double kFinderModules = 7.0;
+constexpr double kThinLow = 0.4, kThinHigh = 1.6;  // runs a, b, d, e in units
+constexpr double kCoreLow = 1.2, kCoreHigh = 4.8;  // run c in units
+
+bool Within(double width, double unit, double low, double high) {
+    return width >= low * unit && width <= high * unit;
+}
+
+}  // namespace
+
+std::uint8_t CheckFinderRatioStrict(const lines::RunScan &scan) {
+    if (scan.elements != kFinderRuns || scan.widths.size() < static_cast<std::size_t>(kFinderRuns))
+        return kRatioFailed;
+    double total = 0;
+    for (int i = 0; i < kFinderRuns; ++i) total += scan.widths[static_cast<std::size_t>(i)];
+    const double unit = total / kFinderModules;
+    for (int i = 0; i < kFinderRuns; ++i) {
+        const double width = scan.widths[static_cast<std::size_t>(i)];
+        const bool core = i == 2;
+        if (!Within(width, unit, core ? kCoreLow : kThinLow, core ? kCoreHigh : kThinHigh))
+            return kRatioFailed;
+    }
+    return 0;
+}
+
+std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate,
+                                  edges::FitWork &work) {
+    // One extent entry per row and per column of the bounding box.
+    const int height = static_cast<int>(region.rowLeft.size());
+    const int width = static_cast<int>(region.colTop.size());
+    if (height < 1 || width < 1 || region.rowRight.size() != region.rowLeft.size() ||
+        region.colBottom.size() != region.colTop.size())
+        return kNoCorners;
+    // The extents are non-negative pixel coordinates.
+    const auto values = [](const std::vector<std::int32_t> &extent) {
+        return reinterpret_cast<const std::uint32_t *>(extent.data());
+    };
+    edges::EdgeFit left, right, top, bottom;
+    if (edges::FitEdgeLine(values(region.rowLeft), height - 1, left, work) != 0 ||
+        edges::FitEdgeLine(values(region.rowRight), height - 1, right, work) != 0 ||
+        edges::FitEdgeLine(values(region.colTop), width - 1, top, work) != 0 ||
+        edges::FitEdgeLine(values(region.colBottom), width - 1, bottom, work) != 0)
+        return kNoCorners;
+    const edges::EdgeLine leftSide = edges::RowEdgeLine(left, region.top);
+    const edges::EdgeLine rightSide = edges::RowEdgeLine(right, region.top);
+    const edges::EdgeLine topSide = edges::ColumnEdgeLine(top, region.left);
+    const edges::EdgeLine bottomSide = edges::ColumnEdgeLine(bottom, region.left);
+    geom::QuadF &f = candidate.finder;
+    if (!edges::IntersectEdgeLines(leftSide, topSide, f.topLeft.x, f.topLeft.y) ||
+        !edges::IntersectEdgeLines(rightSide, topSide, f.topRight.x, f.topRight.y) ||
+        !edges::IntersectEdgeLines(rightSide, bottomSide, f.bottomRight.x, f.bottomRight.y) ||
+        !edges::IntersectEdgeLines(leftSide, bottomSide, f.bottomLeft.x, f.bottomLeft.y))
+        return kNoCorners;
+    return 0;
+}
+
+}  // namespace zr::microqr

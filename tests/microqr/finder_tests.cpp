@@ -1,0 +1,102 @@
+// The strict finder profile and the finder's corners from its outline.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "micro_picture.hpp"
+#include "microqr/candidate.hpp"
+
+namespace {
+
+using namespace zr::microqr;
+using zr::geom::Distance;
+using zr::geom::PointF;
+using zr::test::MicroSymbol;
+using zr::test::Picture;
+
+zr::lines::RunScan Profile(std::vector<std::uint16_t> widths) {
+    zr::lines::RunScan scan;
+    scan.elements = static_cast<std::int16_t>(widths.size());
+    scan.widths = std::move(widths);
+    return scan;
+}
+
+TEST(FinderRatio, EveryRunMustLieInItsBand) {
+    EXPECT_EQ(CheckFinderRatioStrict(Profile({1, 1, 3, 1, 1})), 0);
+    EXPECT_EQ(CheckFinderRatioStrict(Profile({4, 5, 12, 4, 3})), 0);
+    // The QR reader tolerates one run outside its band; this test does not.
+    EXPECT_EQ(CheckFinderRatioStrict(Profile({1, 1, 3, 1, 3})), kRatioFailed);
+    EXPECT_EQ(CheckFinderRatioStrict(Profile({2, 2, 1, 2, 2})), kRatioFailed);
+    EXPECT_EQ(CheckFinderRatioStrict(Profile({1, 1, 3, 1})), kRatioFailed);
+    EXPECT_EQ(CheckFinderRatioStrict(Profile({1, 1, 3, 1, 1, 1})), kRatioFailed);
+    // An element count that disagrees with the widths is refused, not read past.
+    zr::lines::RunScan bad = Profile({1, 1, 3});
+    bad.elements = 5;
+    EXPECT_EQ(CheckFinderRatioStrict(bad), kRatioFailed);
+}
+
+// Labels the picture as the reader does and returns the regions.
+zr::regions::RegionList Label(Picture &picture) {
+    zr::regions::RegionSearch search;
+    search.right = static_cast<std::int32_t>(picture.Image().width) - 1;
+    search.bottom = static_cast<std::int32_t>(picture.Image().height) - 1;
+    search.minWidth = search.minHeight = 7;
+    search.minDensity = 0.2;
+    search.maxDensity = 0.8;
+    search.traceOutlines = true;
+    EXPECT_EQ(zr::regions::LabelRegions(picture.Image(), search), 0);
+    return search.regions;
+}
+
+// The region whose bounding box holds the point.
+const zr::regions::Region *RegionAt(const zr::regions::RegionList &regions, PointF p) {
+    for (const auto &r : regions)
+        if (p.x >= r.left && p.x <= r.right && p.y >= r.top && p.y <= r.bottom) return &r;
+    return nullptr;
+}
+
+TEST(FinderCorners, UprightFinderGivesItsOutlineCorners) {
+    const MicroSymbol s{"FINDER", 3, 0, 0, 5, 4};
+    Picture picture(zr::test::RenderMicro(s));
+    const auto regions = Label(picture);
+    const int q = 20;
+    const auto *region = RegionAt(regions, {q + 17.5, q + 17.5});
+    ASSERT_NE(region, nullptr);
+    MicroQRCandidate c;
+    zr::edges::FitWork work;
+    ASSERT_EQ(LocateFinderCorners(*region, c, work), 0);
+    const auto expected = zr::test::FinderAt(q, q, 5);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(c.finder[i].x, expected[i].x, 0.5) << i;
+        EXPECT_NEAR(c.finder[i].y, expected[i].y, 0.5) << i;
+    }
+}
+
+TEST(FinderCorners, TurnedFinderIsASquareOfSevenModules) {
+    const MicroSymbol s{"ANGLE", 2, 0, 0, 6, 4};
+    for (const double degrees : {10.0, 25.0, 33.0, -20.0}) {
+        Picture picture(zr::test::Rotate(zr::test::RenderMicro(s), degrees, true));
+        const auto regions = Label(picture);
+        int located = 0;
+        for (const auto &region : regions) {
+            MicroQRCandidate c;
+            zr::edges::FitWork work;
+            if (region.Width() < 30 || LocateFinderCorners(region, c, work) != 0) continue;
+            ++located;
+            const auto &f = c.finder;
+            for (int i = 0; i < 4; ++i) EXPECT_NEAR(Distance(f[i], f[(i + 1) % 4]), 42.0, 3.0) << degrees;
+            EXPECT_NEAR(Distance(f.topLeft, f.bottomRight), Distance(f.topRight, f.bottomLeft), 3.0);
+        }
+        EXPECT_EQ(located, 1) << degrees;
+    }
+}
+
+TEST(FinderCorners, RegionWithoutOutlineHasNoCorners) {
+    zr::regions::Region region;
+    region.right = region.bottom = 20;
+    MicroQRCandidate c;
+    zr::edges::FitWork work;
+    EXPECT_EQ(LocateFinderCorners(region, c, work), kNoCorners);
+}
+
+}  // namespace
