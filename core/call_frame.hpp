@@ -11,6 +11,7 @@
 
 #include "core/grey.hpp"
 #include "core/image.hpp"
+#include "core/prepare.hpp"
 
 namespace zr {
 
@@ -106,9 +107,7 @@ struct WorkingImage {
 // Loads the caller's DIB and makes it bi-level. 14 when the DIB is null.
 inline std::uint16_t LoadBiLevel(const void *dib, ZrImage *work) {
     if (dib == nullptr) return ZR_ERR_NULL_DIB;
-    std::uint16_t status = ImageFromDib(work, dib);
-    if (status == ZR_OK) status = ImageToMono(work);
-    return status;
+    return DibToBiLevel(work, dib);
 }
 
 enum class RectangleRule { ClampInPlace, Corners };

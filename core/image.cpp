@@ -34,9 +34,11 @@ bool PixelLayout(std::uint64_t width, std::uint64_t height, std::uint16_t bitsPe
     return true;
 }
 
+}  // namespace
+
 // The headers this library accepts: uncompressed, bottom-up, 1, 8 or 24 bits,
 // a palette of the full length for the depth and a consistent image size.
-bool AcceptableHeader(const DibHeader &h, std::int32_t *pitch, std::uint32_t *size) {
+bool AcceptableDibHeader(const DibHeader &h, std::int32_t *pitch, std::uint32_t *size) {
     if (h.size != kDibHeaderSize || h.planes != 1 || h.compression != 0) return false;
     if (!SupportedDepth(h.bitCount) || h.width <= 0 || h.height <= 0) return false;
     if (!PixelLayout(static_cast<std::uint64_t>(h.width), static_cast<std::uint64_t>(h.height), h.bitCount,
@@ -46,8 +48,6 @@ bool AcceptableHeader(const DibHeader &h, std::int32_t *pitch, std::uint32_t *si
     // The palette length is implied by the depth; a shorter table would move the pixel rows.
     return h.clrUsed == 0 || h.clrUsed == PaletteEntries(h.bitCount);
 }
-
-}  // namespace
 
 std::uint32_t DpiToPixelsPerMetre(std::uint32_t dpi) {
     const double ppm = dpi * 39.37007874015747 + 0.5;
@@ -139,7 +139,7 @@ std::uint16_t ImageFromDib(ZrImage *image, const void *dib) {
     const DibHeader h = ReadDibHeader(dib);
     std::int32_t pitch = 0;
     std::uint32_t size = 0;
-    if (!AcceptableHeader(h, &pitch, &size)) return ZR_ERR_BAD_FORMAT;
+    if (!AcceptableDibHeader(h, &pitch, &size)) return ZR_ERR_BAD_FORMAT;
 
     ZrImage loaded = *image;
     loaded.width = static_cast<std::uint32_t>(h.width);

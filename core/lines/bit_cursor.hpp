@@ -26,7 +26,9 @@ enum : std::uint8_t {
 constexpr int kStepDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
 constexpr int kStepDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 // The pixel offset of one step code.
-constexpr PointI StepVector(std::uint8_t code) { return {kStepDx[code & 7], kStepDy[code & 7]}; }
+constexpr PointI StepVector(std::uint8_t code) {
+    return {kStepDx[code & 7], kStepDy[code & 7]};
+}
 
 class BitCursor {
   public:

@@ -1,0 +1,30 @@
+// Decoding of one located QR Code symbol: sampling the data modules through
+// the grid, unmasking, block correction and segment decoding.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/image_view.hpp"
+#include "qr/candidate.hpp"
+#include "qr/module_map.hpp"
+
+namespace zr::qr {
+
+// Buffers reused by every symbol decoded in one scan.
+struct DecodeWork {
+    std::vector<int> order;
+    std::vector<std::uint8_t> codewords;
+    ModuleMap map;
+};
+
+// The unmasked data bit of module (column j, row i); a module whose centre
+// lies outside the picture reads 0 and sets `outside`.
+int SampleModule(const BitImageView &view, const QRCandidate &candidate, int j, int i, int mask,
+                 bool &outside);
+
+// 0, 10 (no memory), kCorrectionFailed, kDataEnded or kModeNotDecoded; the
+// decoded bytes, counts and confidence are stored in the candidate.
+std::uint16_t DecodeQRSymbol(const BitImageView &view, QRCandidate &candidate, DecodeWork &work);
+
+}  // namespace zr::qr

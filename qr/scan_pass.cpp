@@ -1,0 +1,205 @@
+// The QR search over one working image.
+#include "qr/scan_pass.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "core/regions/regions.hpp"
+#include "core/status.hpp"
+#include "qr/format.hpp"
+#include "qr/qr_status.hpp"
+
+namespace zr::qr {
+
+namespace {
+
+// Finder pairs by distance from one corner candidate: the triangle test
+// accepts Y only when |AY| lies within a tenth of |AX|, so for a pair (A, X)
+// just the candidates in that distance band need the full test.
+class DistanceBands {
+  public:
+    explicit DistanceBands(const std::vector<FinderCandidate> &candidates) : candidates_(candidates) {}
+
+    void SetCorner(std::size_t a) {
+        byDistance_.clear();
+        for (std::size_t k = 0; k < candidates_.size(); ++k)
+            if (k != a) byDistance_.push_back({Distance(a, k), k});
+        std::sort(byDistance_.begin(), byDistance_.end());
+    }
+
+    // Indices k, ascending, with |Ak| close enough to |AX| to pass the leg test.
+    void Band(double ax, std::vector<std::size_t> &band) const {
+        band.clear();
+        // A small margin keeps every candidate the exact test could accept.
+        const double low = 0.9 * ax * (1 - 1e-9), high = 1.1 * ax * (1 + 1e-9);
+        auto it = std::lower_bound(byDistance_.begin(), byDistance_.end(), Entry{low, 0});
+        for (; it != byDistance_.end() && it->distance <= high; ++it) band.push_back(it->index);
+        std::sort(band.begin(), band.end());
+    }
+
+    double Distance(std::size_t p, std::size_t q) const {
+        return geom::Distance({candidates_[p].centreX, candidates_[p].centreY},
+                              {candidates_[q].centreX, candidates_[q].centreY});
+    }
+
+  private:
+    struct Entry {
+        double distance;
+        std::size_t index;
+        bool operator<(const Entry &o) const {
+            return distance < o.distance || (distance == o.distance && index < o.index);
+        }
+    };
+    const std::vector<FinderCandidate> &candidates_;
+    std::vector<Entry> byDistance_;
+};
+
+// The status of a located triple: primary format and decoding, then the
+// secondary format copy when that failed.
+std::uint16_t DecodeTriple(const BitImageView &view, QRCandidate &c, DecodeWork &work, long &attempts) {
+    std::uint16_t status = ReadFormatPrimary(view, c);
+    const std::uint8_t level = c.level, mask = c.mask;
+    bool tried = false;
+    if (status != kTripleRejected) {
+        status = DecodeQRSymbol(view, c, work);
+        ++attempts;
+        tried = true;
+    }
+    if (status != 0) {
+        ReadFormatSecondary(view, c);
+        // The same level and mask decode the same way again.
+        if (!(tried && c.level == level && c.mask == mask)) {
+            status = DecodeQRSymbol(view, c, work);
+            ++attempts;
+        }
+    }
+    return status;
+}
+
+struct Triple {
+    std::size_t a = 0, i = 0, k = 0;
+    bool operator<(const Triple &o) const { return a != o.a ? a < o.a : i != o.i ? i < o.i : k < o.k; }
+    bool operator==(const Triple &o) const { return a == o.a && i == o.i && k == o.k; }
+};
+
+// The last triple in search order whose three candidates are all unused.
+bool LastUnusedTriple(const std::vector<FinderCandidate> &candidates, Triple &t) {
+    std::size_t found[3];
+    int n = 0;
+    for (std::size_t p = candidates.size(); p-- > 0 && n < 3;)
+        if (!candidates[p].used) found[n++] = p;
+    if (n < 3) return false;
+    t = {found[0], found[1], found[2]};
+    return true;
+}
+
+}  // namespace
+
+std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCandidate> &candidates,
+                                  SymbolSink &sink) {
+    if (candidates.size() < 3) return 0;
+    DecodeWork work;
+    auto located = std::make_unique<QRCandidate>();
+    DistanceBands bands(candidates);
+    std::vector<std::size_t> band;
+    band.reserve(candidates.size());
+    long attempts = 0;
+    bool stopped = false;
+    std::uint16_t lastStatus = 0;
+    Triple lastTried, lastDecoded;
+    bool anyTried = false, anyDecoded = false;
+    for (std::size_t a = 0; a < candidates.size() && !stopped; ++a) {
+        if (candidates[a].used) continue;
+        bands.SetCorner(a);
+        for (std::size_t i = 0; i < candidates.size() && !stopped; ++i) {
+            if (i == a || candidates[i].used || candidates[a].used) continue;
+            bands.Band(bands.Distance(a, i), band);
+            for (std::size_t k : band) {
+                if (k == i || candidates[k].used || candidates[i].used || candidates[a].used) continue;
+                std::uint16_t status = LocateQRSymbol(candidates[a], candidates[i], candidates[k], *located);
+                if (status == 0) status = DecodeTriple(view, *located, work, attempts);
+                lastStatus = status;
+                lastTried = {a, i, k};
+                anyTried = true;
+                if (status == 0 && sink.Store(*located)) {
+                    candidates[a].used = candidates[i].used = candidates[k].used = true;
+                    lastDecoded = lastTried;
+                    anyDecoded = true;
+                }
+                if (attempts >= kMaxDecodeAttempts) {
+                    stopped = true;
+                    break;
+                }
+            }
+        }
+    }
+    if (stopped) return lastStatus;
+    // Triples outside the distance bands fail the leg test: when the last
+    // triple of the full search order was one of them, the search ends on 65535.
+    Triple last;
+    const bool haveUnused = LastUnusedTriple(candidates, last);
+    if (anyDecoded && (!haveUnused || last < lastDecoded)) return 0;
+    if (!haveUnused) return anyTried ? lastStatus : 0;
+    return anyTried && lastTried == last ? lastStatus : kTripleRejected;
+}
+
+namespace {
+
+class ResultSink : public SymbolSink {
+  public:
+    explicit ResultSink(ZrQRScanner &scanner) : scanner_(scanner) {}
+    bool Store(const QRCandidate &candidate) override {
+        if (scanner_.resultCount >= scanner_.maxResults) return false;
+        CopyResult(candidate, scanner_.results[scanner_.resultCount]);
+        ++scanner_.resultCount;
+        return true;
+    }
+
+  private:
+    ZrQRScanner &scanner_;
+};
+
+}  // namespace
+
+void CopyResult(const QRCandidate &c, QRResult &r) {
+    for (int p = 0; p < geom::QuadF::kCorners; ++p) {
+        const geom::PointI q = geom::RoundHalfUp(c.corners[p]);
+        r.corners[2 * p] = q.x;
+        r.corners[2 * p + 1] = q.y;
+    }
+    r.version = static_cast<std::uint8_t>(c.version);
+    r.confidence = c.confidence;
+    const std::size_t length = std::min(c.text.length, sizeof(r.text));
+    r.length = static_cast<std::uint16_t>(length);
+    std::memcpy(r.text, c.text.bytes.data(), length);
+    std::memset(r.text + length, 0, sizeof(r.text) - length);
+}
+
+std::uint16_t ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner) {
+    try {
+        regions::RegionSearch search;
+        search.left = static_cast<std::int32_t>(corners.x0);
+        search.top = static_cast<std::int32_t>(corners.y0);
+        search.right = static_cast<std::int32_t>(corners.x1);
+        search.bottom = static_cast<std::int32_t>(corners.y1);
+        search.minWidth = search.minHeight = 7;
+        search.minDensity = 0.2;
+        search.maxDensity = 0.8;
+        search.traceOutlines = true;
+        const std::uint16_t labelled = regions::LabelRegions(work, search);
+        if (labelled != status::kOk) return labelled;
+        const BitImageView view(work);
+        std::vector<FinderCandidate> candidates;
+        candidates.reserve(search.regions.size());
+        const std::uint16_t collected = CollectFinderCandidates(view, search.regions, candidates);
+        if (collected != status::kOk) return collected;
+        ResultSink sink(scanner);
+        return SearchFinderTriples(view, candidates, sink);
+    } catch (const std::bad_alloc &) {
+        return status::kNoMemory;
+    }
+}
+
+}  // namespace zr::qr
