@@ -13,33 +13,22 @@
 #include "core/lines/run_scan.hpp"
 #include "core/regions/regions.hpp"
 #include "microqr/symbol_tables.hpp"
+#include "qr/qr_status.hpp"
+#include "qr/segments.hpp"
 #include "zr/ZrMicroQR.h"
 
 namespace zr::microqr {
 
-// Internal statuses; 5008, 5015 and 65535 carry the same meaning as in the
-// QR reader, and every one of them may end a scan as the last attempt's status.
-constexpr std::uint16_t kNoCorners = 10001;        // finder corners not built, or corner area outside
-constexpr std::uint16_t kModeNotDecoded = 10002;   // mode value the version does not decode
-constexpr std::uint16_t kCorrectionFailed = 5008;  // Reed-Solomon could not correct the block
-constexpr std::uint16_t kDataEnded = 5015;         // a field runs past the data bits
-constexpr std::uint16_t kNoFormat = 65535;         // no format word matched, or a module outside
-constexpr std::uint8_t kRatioFailed = 255;         // finder run profile out of its bands
-
-// Decoded bytes of one attempt: a symbol holds at most 35.
-constexpr int kDecodedCapacity = 36;
-struct DecodedText {
-    std::array<std::uint8_t, kDecodedCapacity> bytes{};
-    int length = 0;
-
-    // False, and nothing written, when the buffer is full.
-    bool Append(std::uint8_t byte) {
-        if (length >= kDecodedCapacity) return false;
-        bytes[static_cast<std::size_t>(length++)] = byte;
-        return true;
-    }
-    void Clear() { *this = DecodedText{}; }
-};
+// Statuses of one attempt; the last attempt's may end a scan (the public
+// names are in ZrMicroQR.h).
+constexpr std::uint16_t kNoCorners = ZR_MICROQR_NO_CORNERS;
+constexpr std::uint16_t kModeNotDecoded = ZR_MICROQR_MODE_NOT_DECODED;
+constexpr std::uint16_t kCorrectionFailed = ZR_MICROQR_CORRECTION_FAILED;
+constexpr std::uint16_t kDataEnded = ZR_MICROQR_DATA_ENDED;
+constexpr std::uint16_t kNoFormat = ZR_MICROQR_NO_FORMAT;
+static_assert(kCorrectionFailed == qr::kCorrectionFailed && kDataEnded == qr::kDataEnded,
+              "the QR family's decoders report the same codes");
+constexpr std::uint8_t kRatioFailed = 255;  // finder run profile out of its bands
 
 // Codewords of one symbol: data codewords first, then error correction. A
 // 4-bit last data codeword (M1, M3) holds its bits in the high nibble.
@@ -63,7 +52,7 @@ struct MicroQRCandidate {
     geom::QuadF finder;   // F0 left/top, F1 right/top, F2 right/bottom, F3 left/bottom (image frame)
     geom::QuadF corners;  // 0 at the finder, 1 end of the first row, 2 opposite, 3 end of the first column
     std::uint16_t rows = 0, columns = 0;
-    DecodedText decoded;
+    qr::DecodedText decoded;
     geom::PointF u, v;  // module steps along a row and down a column
     std::uint8_t version = 0;
     std::uint8_t level = 0;
@@ -73,11 +62,12 @@ struct MicroQRCandidate {
 };
 
 // ---- Search (search.cpp) ----
-// The result array of one scan; records are stored while there is room.
+// The result array of one scan and the scanner's count of stored records,
+// which stays right whatever ends the scan.
 struct ResultList {
-    MicroQRResult *records = nullptr;
-    int capacity = 0;
-    int count = 0;
+    MicroQRResult *records;
+    int capacity;
+    std::uint8_t &count;
 
     bool Full() const { return count >= capacity; }
     // Copies a decoded candidate: rounded corners, version, confidence, bytes.
@@ -125,12 +115,11 @@ void PlaceMicroCodewordBits(ModuleMap &map, int size, int dataBits);
 bool MicroMaskBit(int mask, int column, int row);
 
 // ---- Data (segments.cpp) ----
-// Reads n bits (n <= 16) at bit `position`, most significant first, and
-// advances it; kDataEnded when the field runs past the data bits.
-std::uint16_t ReadBitsAt(const Codewords &codewords, int &position, int dataBits, int n,
-                         std::uint32_t &value);
-// 0, kDataEnded, kNoCorners (version not 1..4) or kModeNotDecoded.
-std::uint16_t DecodeMicroSegments(const Codewords &codewords, int dataBits, int version, DecodedText &out);
+// Decodes the first dataBits bits of the codewords into `out`: 0, kDataEnded
+// (a field runs past the data bits), kNoCorners (version not 1..4) or
+// kModeNotDecoded.
+std::uint16_t DecodeMicroSegments(const Codewords &codewords, int dataBits, int version,
+                                  qr::DecodedText &out);
 
 // ---- Sampling and correction (decode_symbol.cpp) ----
 // Reads every data module of the map through the candidate's grid, unmasks

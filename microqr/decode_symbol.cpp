@@ -1,28 +1,34 @@
 // One rotation of a candidate, from its grid to decoded bytes: module map,
-// sampling and unmasking, Reed-Solomon correction of the single block, and
-// the data segments.
+// sampling, Reed-Solomon correction of the single block, and the data
+// segments.
+#include <cmath>
+
 #include "microqr/candidate.hpp"
+#include "qr/reed_solomon.hpp"
 
 namespace zr::microqr {
 
-std::uint16_t SampleMicroCodewords(const BitImageView &image, const MicroQRCandidate &c, const ModuleMap &map,
-                                   Codewords &codewords) {
-    codewords.fill(0);
-    for (int column = map.size - 1; column >= 0; --column) {
-        for (int row = map.size - 1; row >= 0; --row) {
-            const std::int32_t code = map.At(column, row);
-            if (code < 1) continue;
-            const geom::PointF p = ModuleCentre(c, column, row);
-            if (!(p.x >= 0 && p.y >= 0 && p.x < image.Width() && p.y < image.Height())) return kNoFormat;
-            const bool dark = image.Dark(static_cast<int>(p.x), static_cast<int>(p.y));
-            if (dark != MicroMaskBit(c.mask, column, row)) {
-                const std::size_t index = static_cast<std::size_t>(code / 10 - 1);
-                if (index < codewords.size())
-                    codewords[index] |= static_cast<std::uint8_t>(1u << (code % 10));
-            }
-        }
-    }
-    return 0;
+std::uint16_t DecodeMicroQRSymbol(const BitImageView &image, MicroQRCandidate &c) {
+    c.decoded.Clear();
+    const Capacity capacity = MicroCapacity(c.version, c.level);
+    if (capacity.totalCodewords == 0) return kNoFormat;
+    c.dataCodewords = capacity.DataCodewords();
+    c.ecCodewords = capacity.ecCodewords;
+
+    ModuleMap map;
+    PlaceMicroCodewordBits(map, SymbolSize(c.version), capacity.dataBits);
+    Codewords codewords;
+    const std::uint16_t sampled = SampleMicroCodewords(image, c, map, codewords);
+    if (sampled != 0) return sampled;
+
+    // One block: data codewords first, the check codewords right after.
+    const int corrected = qr::RSCorrectBlock(codewords.data(), 0, c.dataCodewords,
+                                             static_cast<std::size_t>(c.dataCodewords), c.ecCodewords);
+    if (corrected < 0) return kCorrectionFailed;
+    const int total = capacity.totalCodewords;
+    c.confidence = static_cast<std::uint16_t>(std::trunc(100.0 * (total - corrected) / total + 0.5));
+
+    return DecodeMicroSegments(codewords, capacity.dataBits, c.version, c.decoded);
 }
 
 }  // namespace zr::microqr

@@ -10,6 +10,7 @@
 
 #include "zr/ZrBar.h"
 #include "zr/ZrImage.h"
+#include "zr/ZrMicroQR.h"
 
 namespace zr::demo {
 
@@ -43,6 +44,7 @@ struct Document {
     double zoom = 1.0;
     ReadState state;
     std::vector<ZrBarResult> linearResults;
+    std::vector<MicroQRResult> microQrResults;
     // Result copies of the other reader kinds join here as their readers are built.
 };
 

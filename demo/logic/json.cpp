@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_microqr.hpp"
 
 namespace zr::demo {
 namespace {
@@ -107,6 +108,11 @@ std::string ResultsJson(const Document &document) {
         for (size_t i = 0; i < document.linearResults.size(); ++i) {
             if (i != 0) out.push_back(',');
             out += LinearResultJson(document.linearResults[i]);
+        }
+    } else if (document.state.lastOperation == Operation::ReadMicroQr) {
+        for (size_t i = 0; i < document.microQrResults.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += MicroQrResultJson(document.microQrResults[i]);
         }
     }
     out.push_back(']');

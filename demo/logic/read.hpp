@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document.hpp"
+#include "read_microqr.hpp"
 #include "settings.hpp"
 #include "zr/ZrBar.h"
 
@@ -33,7 +34,7 @@ constexpr ReaderKindInfo kReaderKinds[kReaderKindCount] = {
     {ReaderKind::Pdf417, "pdf417", Operation::ReadPdf417, nullptr},
     {ReaderKind::DataMatrix, "dm", Operation::ReadDataMatrix, nullptr},
     {ReaderKind::Qr, "qr", Operation::ReadQr, nullptr},
-    {ReaderKind::MicroQr, "microqr", Operation::ReadMicroQr, nullptr},
+    {ReaderKind::MicroQr, "microqr", Operation::ReadMicroQr, ReadMicroQr},
 };
 
 constexpr bool ReaderKindsInOrder() {

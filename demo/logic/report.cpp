@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_microqr.hpp"
 #include "symbologies.hpp"
 
 namespace zr::demo {
@@ -63,6 +64,10 @@ std::vector<std::string> DetailLines(const Document &document, size_t index) {
         case Operation::ReadLinear:
             if (index < document.linearResults.size())
                 return LinearDetailLines(document.linearResults[index]);
+            return {};
+        case Operation::ReadMicroQr:
+            if (index < document.microQrResults.size())
+                return MicroQrDetailLines(document.microQrResults[index]);
             return {};
         default:
             return {};

@@ -15,6 +15,14 @@ extern "C" {
 #define ZR_MICROQR_DARK_ON_LIGHT 1u /* search the picture as given */
 #define ZR_MICROQR_LIGHT_ON_DARK 2u /* search the inverted picture as well */
 
+/* Statuses of the last attempt that ZrScanMicroQR may return besides the
+ * common codes; resultCount, not the status, tells whether symbols were read. */
+#define ZR_MICROQR_CORRECTION_FAILED 5008u /* the codewords could not be corrected */
+#define ZR_MICROQR_DATA_ENDED 5015u        /* the data bits ended inside a field */
+#define ZR_MICROQR_NO_CORNERS 10001u       /* finder corners not built, or corner area outside */
+#define ZR_MICROQR_MODE_NOT_DECODED 10002u /* a mode value the version does not decode */
+#define ZR_MICROQR_NO_FORMAT 65535u        /* no format word matched, or a module outside */
+
 /* barsColour of a result */
 #define ZR_MICROQR_FOUND_AS_GIVEN 1u
 #define ZR_MICROQR_FOUND_INVERTED 2u

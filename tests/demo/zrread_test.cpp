@@ -91,7 +91,7 @@ TEST_F(ZrreadTest, JsonIsOneLinePerFileAndKind) {
     EXPECT_NE(run.out.find(",\"count\":0,\"results\":[]}\n"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find('\n'), run.out.size() - 1);
 
-    const Outcome two = Zrread("--json " + Quoted(blank_) + " " + Quoted(blank_));
+    const Outcome two = Zrread("--json --kind linear " + Quoted(blank_) + " " + Quoted(blank_));
     EXPECT_EQ(two.status, 1);
     EXPECT_EQ(std::count(two.out.begin(), two.out.end(), '\n'), 2);
 }
@@ -107,9 +107,9 @@ TEST_F(ZrreadTest, FileErrorsExitTwoButOtherFilesAreRead) {
 }
 
 TEST_F(ZrreadTest, UsageErrorsExitTwo) {
-    for (const char *arguments : {"--bogus", "--kind", "--kind qr", "--kind linear,microqr", "--kind foo",
-                                  "--max 0", "--max 1001", "--rect 1,2,3", "--rect 1,2,3,-4", "--unit mm",
-                                  "--types code39,nonsense", "--colors 4", "--directions 16", "--json=1"}) {
+    for (const char *arguments : {"--bogus", "--kind", "--kind qr", "--kind foo", "--max 0", "--max 1001",
+                                  "--rect 1,2,3", "--rect 1,2,3,-4", "--unit mm", "--types code39,nonsense",
+                                  "--colors 4", "--directions 16", "--json=1"}) {
         const Outcome run = Zrread(std::string(arguments) + " " + Quoted(blank_));
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_TRUE(run.out.empty()) << arguments;

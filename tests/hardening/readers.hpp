@@ -39,4 +39,25 @@ struct BarReader {
     static constexpr const char *kData = "THREADS-1";
 };
 
+#if defined(ZR_HAVE_MICROQR)
+struct MicroQRReader {
+    using Scanner = ZrMicroQRScanner;
+    using Result = MicroQRResult;
+    static constexpr const char *kName = "ZrMicroQR";
+    // The status of the last attempt may reach the caller.
+    static bool Public(std::uint16_t status) {
+        return status <= 16 || status == ZR_MICROQR_CORRECTION_FAILED || status == ZR_MICROQR_DATA_ENDED ||
+               status == ZR_MICROQR_NO_CORNERS || status == ZR_MICROQR_MODE_NOT_DECODED ||
+               status == ZR_MICROQR_NO_FORMAT;
+    }
+    static std::uint16_t Init(Scanner *s) { return ZrInitMicroQRScanner(s); }
+    static std::uint16_t Scan(Scanner *s) { return ZrScanMicroQR(s); }
+    static std::uint16_t GetAt(Scanner *s, int i, Result *r) { return GetMicroQRAt(s, i, r); }
+    static std::uint16_t Free(Scanner *s) { return ZrFreeMicroQRScanner(s); }
+    static std::string Text(const Result &r) { return std::string(reinterpret_cast<const char *>(r.text), r.length); }
+    static constexpr int kSymbology = BARCODE_MICROQR;
+    static constexpr const char *kData = "THREADS-MQR";
+};
+#endif
+
 }  // namespace zr::hardening

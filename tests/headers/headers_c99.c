@@ -2,11 +2,13 @@
 #include "zr/ZrBar.h"
 #include "zr/ZrImage.h"
 #include "zr/ZrImgRW.h"
+#include "zr/ZrMicroQR.h"
 
 static ZrImage image;
 static ZrBarScanner scanner;
 static ZrBarResult result;
+static ZrMicroQRScanner microQrScanner;
 
 int main(void) {
-    return (int)(image.width + scanner.resultCount + result.type);
+    return (int)(image.width + scanner.resultCount + result.type + microQrScanner.scanFlags);
 }

@@ -1,0 +1,71 @@
+// The Micro QR search over the labelled regions: every finder candidate is
+// tried alone, in the four rotations a symbol can extend from it, and each
+// rotation that decodes is stored.
+#include <cstring>
+#include <vector>
+
+#include "microqr/candidate.hpp"
+#include "qr/finder.hpp"
+
+namespace zr::microqr {
+
+void ResultList::Store(const MicroQRCandidate &c) {
+    if (Full()) return;
+    MicroQRResult &r = records[count];
+    r = MicroQRResult{};
+    for (int i = 0; i < geom::QuadF::kCorners; ++i) {
+        const geom::PointI p = geom::RoundHalfUp(c.corners[i]);
+        r.corners[2 * i] = p.x;
+        r.corners[2 * i + 1] = p.y;
+    }
+    r.version = c.version;
+    r.confidence = c.confidence;
+    const int length = c.decoded.length < int(sizeof r.text) ? c.decoded.length : int(sizeof r.text) - 1;
+    r.length = static_cast<std::uint16_t>(length);
+    std::memcpy(r.text, c.decoded.bytes.data(), static_cast<std::size_t>(length));
+    ++count;
+}
+
+namespace {
+
+// Tries the four rotations of one located finder; stores the first that
+// decodes while there is room. Returns the status of the last attempt.
+std::uint16_t TryRotations(const BitImageView &view, MicroQRCandidate &candidate, ResultList &results) {
+    std::uint16_t status = 0;
+    for (int rotation = 1; rotation <= kRotationCount; ++rotation) {
+        status = ReadMicroFormat(view, candidate, rotation);
+        if (status != 0) continue;
+        SetMicroGrid(view, candidate, rotation);
+        status = DecodeMicroQRSymbol(view, candidate);
+        if (status != 0) continue;
+        if (!results.Full()) {
+            results.Store(candidate);
+            break;
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
+std::uint16_t SearchMicroQRCandidates(const ZrImage &image, regions::RegionList &regionList,
+                                      ResultList &results) {
+    const BitImageView view(image);
+    std::vector<qr::FinderCandidate> finders;
+    finders.reserve(regionList.size());
+    const std::uint16_t collected =
+        qr::CollectFinderCandidates(view, regionList, finders, CheckFinderRatioStrict);
+    if (collected != 0) return collected;
+
+    std::uint16_t status = 0;
+    MicroQRCandidate candidate;
+    edges::FitWork work;
+    for (const qr::FinderCandidate &finder : finders) {
+        candidate = MicroQRCandidate{};
+        status = LocateFinderCorners(*finder.region, candidate, work);
+        if (status == 0) status = TryRotations(view, candidate, results);
+    }
+    return status;
+}
+
+}  // namespace zr::microqr

@@ -1,0 +1,69 @@
+// Micro QR symbols with chosen codewords: the function patterns of a libzint
+// render of the same version, level and mask, with the data modules painted
+// from the codewords (check codewords computed here), so that tests can hold
+// damaged codewords, undefined modes or empty data.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "micro_render.hpp"
+#include "microqr/candidate.hpp"
+#include "qr/gf256.hpp"
+
+namespace zr::test {
+
+// Appends the Reed-Solomon check codewords of the data codewords (generator
+// roots alpha^0 .. alpha^(ecCount - 1)).
+inline void AppendCheckCodewords(microqr::Codewords &codewords, int dataCount, int ecCount) {
+    namespace gf = qr::gf256;
+    std::vector<std::uint8_t> generator{1};
+    for (int i = 0; i < ecCount; ++i) {
+        std::vector<std::uint8_t> next(generator.size() + 1, 0);
+        for (std::size_t j = 0; j < generator.size(); ++j) {
+            next[j] ^= generator[j];
+            next[j + 1] ^= gf::Mul(generator[j], gf::Exp(i));
+        }
+        generator = next;
+    }
+    std::vector<std::uint8_t> remainder(static_cast<std::size_t>(ecCount), 0);
+    for (int i = 0; i < dataCount; ++i) {
+        const std::uint8_t factor = codewords[static_cast<std::size_t>(i)] ^ remainder[0];
+        remainder.erase(remainder.begin());
+        remainder.push_back(0);
+        for (int j = 0; j < ecCount; ++j)
+            remainder[static_cast<std::size_t>(j)] ^=
+                gf::Mul(generator[static_cast<std::size_t>(j + 1)], factor);
+    }
+    for (int j = 0; j < ecCount; ++j)
+        codewords[static_cast<std::size_t>(dataCount + j)] = remainder[static_cast<std::size_t>(j)];
+}
+
+// One pixel per module: the symbol holding exactly these codewords (check
+// codewords included), masked with `mask`.
+inline Raster PaintCodewords(const microqr::Codewords &codewords, int version, int level, int mask) {
+    Raster modules = EncodeModules(MicroOptions({"1", version, level, mask}));
+    if (modules.empty()) return modules;
+    microqr::ModuleMap map;
+    const int size = microqr::SymbolSize(version);
+    microqr::PlaceMicroCodewordBits(map, size, microqr::MicroDataBits(version, level));
+    for (int column = 0; column < size; ++column)
+        for (int row = 0; row < size; ++row) {
+            const int code = map.At(column, row);
+            if (code < 1) continue;
+            const bool bit = (codewords[static_cast<std::size_t>(code / 10 - 1)] >> (code % 10)) & 1;
+            modules.at(column, row) = bit != microqr::MicroMaskBit(mask, column, row) ? 0 : 255;
+        }
+    return modules;
+}
+
+// Codewords of a version and level from data codewords written by hand.
+inline microqr::Codewords WithChecks(std::vector<std::uint8_t> data, int version, int level) {
+    const microqr::Capacity c = microqr::MicroCapacity(version, level);
+    microqr::Codewords codewords{};
+    for (std::size_t i = 0; i < data.size() && i < codewords.size(); ++i) codewords[i] = data[i];
+    AppendCheckCodewords(codewords, c.DataCodewords(), c.ecCodewords);
+    return codewords;
+}
+
+}  // namespace zr::test
