@@ -87,6 +87,13 @@ std::uint8_t CheckFinderRatioStrict(const lines::RunScan &scan);
 std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate,
                                   edges::FitWork &work);
 
+// How far the threshold moved the finder's dark edges outward (negative:
+// inward), in pixels, from its row and column profiles; 0 when neither
+// profile passes. `scan` is scratch space with its run buffer set up.
+double MeasureFinderBloat(const BitImageView &view, const regions::Region &region, lines::RunScan &scan);
+// Moves every finder corner inward along both sides by `bloat` pixels.
+void ShrinkFinder(MicroQRCandidate &candidate, double bloat);
+
 // ---- Rotation, format and grid (format.cpp) ----
 // Where a rotation puts the symbol: its corner at the finder and the steps
 // of one module along its first row (columns) and down its first column (rows).

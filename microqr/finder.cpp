@@ -1,5 +1,6 @@
 // A finder candidate on its own: the strict 1:1:3:1:1 run test and the four
 // outer corners of the finder from straight lines fitted to its outline.
+#include "qr/finder.hpp"
 #include "core/edges/edges.hpp"
 #include "microqr/candidate.hpp"
 
@@ -61,6 +62,37 @@ std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidat
         !edges::IntersectEdgeLines(leftSide, bottomSide, f.bottomLeft.x, f.bottomLeft.y))
         return kNoCorners;
     return 0;
+}
+
+double MeasureFinderBloat(const BitImageView &view, const regions::Region &region, lines::RunScan &scan) {
+    // Each dark run of the profile a, b, c, d, e grows by the bloat on both
+    // sides and each light one shrinks by as much: a + e - b - d = 8 x bloat.
+    const auto bloatOf = [](const lines::RunScan &profile) {
+        const auto &w = profile.widths;
+        return (double(w[0]) + double(w[4]) - double(w[1]) - double(w[3])) / 8.0;
+    };
+    double sum = 0;
+    int profiles = 0;
+    if (qr::CheckFinderRow(scan, view, region, CheckFinderRatioStrict)) {
+        sum += bloatOf(scan);
+        ++profiles;
+    }
+    if (qr::CheckFinderColumn(scan, view, region, CheckFinderRatioStrict)) {
+        sum += bloatOf(scan);
+        ++profiles;
+    }
+    return profiles == 0 ? 0 : sum / profiles;
+}
+
+void ShrinkFinder(MicroQRCandidate &candidate, double bloat) {
+    const geom::QuadF outer = candidate.finder;
+    for (int i = 0; i < geom::QuadF::kCorners; ++i) {
+        const geom::PointF alongRow = outer[(i + 1) % 4] - outer[i];
+        const geom::PointF alongColumn = outer[(i + 3) % 4] - outer[i];
+        const double rowLength = geom::Length(alongRow), columnLength = geom::Length(alongColumn);
+        if (rowLength > 0) candidate.finder[i] += (bloat / rowLength) * alongRow;
+        if (columnLength > 0) candidate.finder[i] += (bloat / columnLength) * alongColumn;
+    }
 }
 
 }  // namespace zr::microqr

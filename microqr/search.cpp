@@ -1,9 +1,11 @@
 // The Micro QR search over the labelled regions: every finder candidate is
 // tried alone, in the four rotations a symbol can extend from it, and each
 // rotation that decodes is stored.
+#include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "core/status.hpp"
 #include "microqr/candidate.hpp"
 #include "qr/finder.hpp"
 
@@ -28,22 +30,47 @@ void ResultList::Store(const MicroQRCandidate &c) {
 
 namespace {
 
+// A threshold that widens dark modules by this many pixels or more on each
+// side makes the finder's outline overstate the module size enough to drift
+// the grid over a symbol's width.
+constexpr double kNotableBloat = 0.5;
+
 // Tries the four rotations of one located finder; stores the first that
 // decodes while there is room. Returns the status of the last attempt.
-std::uint16_t TryRotations(const BitImageView &view, MicroQRCandidate &candidate, ResultList &results) {
+std::uint16_t TryRotations(const BitImageView &view, MicroQRCandidate &candidate, ResultList &results,
+                           bool &decoded) {
     std::uint16_t status = 0;
+    decoded = false;
     for (int rotation = 1; rotation <= kRotationCount; ++rotation) {
         status = ReadMicroFormat(view, candidate, rotation);
         if (status != 0) continue;
         SetMicroGrid(view, candidate, rotation);
         status = DecodeMicroQRSymbol(view, candidate);
         if (status != 0) continue;
+        decoded = true;
         if (!results.Full()) {
             results.Store(candidate);
             break;
         }
     }
     return status;
+}
+
+// One finder candidate: its corners, the four rotations, and when none
+// decodes and the threshold visibly widened or narrowed the dark modules,
+// the rotations again from the finder's corners moved by that amount.
+std::uint16_t TryFinder(const BitImageView &view, const regions::Region &region, MicroQRCandidate &candidate,
+                        ResultList &results, edges::FitWork &work, lines::RunScan &scan) {
+    candidate = MicroQRCandidate{};
+    std::uint16_t status = LocateFinderCorners(region, candidate, work);
+    if (status != 0) return status;
+    bool decoded = false;
+    status = TryRotations(view, candidate, results, decoded);
+    if (decoded) return status;
+    const double bloat = MeasureFinderBloat(view, region, scan);
+    if (std::fabs(bloat) < kNotableBloat) return status;
+    ShrinkFinder(candidate, bloat);
+    return TryRotations(view, candidate, results, decoded);
 }
 
 }  // namespace
@@ -60,11 +87,10 @@ std::uint16_t SearchMicroQRCandidates(const ZrImage &image, regions::RegionList 
     std::uint16_t status = 0;
     MicroQRCandidate candidate;
     edges::FitWork work;
-    for (const qr::FinderCandidate &finder : finders) {
-        candidate = MicroQRCandidate{};
-        status = LocateFinderCorners(*finder.region, candidate, work);
-        if (status == 0) status = TryRotations(view, candidate, results);
-    }
+    lines::RunScan scan;
+    if (lines::RunBufferInit(scan, lines::kLeftToRight) != 0) return zr::status::kNoMemory;
+    for (const qr::FinderCandidate &finder : finders)
+        status = TryFinder(view, *finder.region, candidate, results, work, scan);
     return status;
 }
 

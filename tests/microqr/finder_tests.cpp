@@ -91,6 +91,28 @@ TEST(FinderCorners, TurnedFinderIsASquareOfSevenModules) {
     }
 }
 
+TEST(FinderBloat, WidenedDarkModulesAreMeasuredAndTakenOff) {
+    const MicroSymbol s{"BLOAT", 4, 0, 0, 6, 4};
+    Picture picture(zr::test::Dilate(zr::test::RenderMicro(s), 1));
+    const auto regions = Label(picture);
+    const int q = 24;
+    const auto *region = RegionAt(regions, {q + 21.0, q + 21.0});
+    ASSERT_NE(region, nullptr);
+    zr::lines::RunScan scan;
+    ASSERT_EQ(zr::lines::RunBufferInit(scan, zr::lines::kLeftToRight), 0);
+    EXPECT_NEAR(MeasureFinderBloat(picture.View(), *region, scan), 1.0, 0.2);
+    MicroQRCandidate c;
+    zr::edges::FitWork work;
+    ASSERT_EQ(LocateFinderCorners(*region, c, work), 0);
+    ShrinkFinder(c, 1.0);
+    const auto expected = zr::test::FinderAt(q, q, 6);
+    for (int i = 0; i < 4; ++i) {
+        // The outline's last pixel on the far sides stands one pixel inside the edge.
+        EXPECT_NEAR(c.finder[i].x, expected[i].x, 1.0) << i;
+        EXPECT_NEAR(c.finder[i].y, expected[i].y, 1.0) << i;
+    }
+}
+
 TEST(FinderCorners, RegionWithoutOutlineHasNoCorners) {
     zr::regions::Region region;
     region.right = region.bottom = 20;

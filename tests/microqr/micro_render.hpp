@@ -35,4 +35,20 @@ inline Raster RenderMicro(const MicroSymbol &m, std::string *error = nullptr) {
     return RenderSymbol(MicroOptions(m), error);
 }
 
+// Widens every dark area by `pixels` on each side, as a threshold set too
+// light or ink spread does.
+inline Raster Dilate(const Raster &r, int pixels) {
+    Raster out = r;
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x) {
+            if (!r.isDark(x, y)) continue;
+            for (int dy = -pixels; dy <= pixels; ++dy)
+                for (int dx = -pixels; dx <= pixels; ++dx) {
+                    const int px = x + dx, py = y + dy;
+                    if (px >= 0 && py >= 0 && px < r.width && py < r.height) out.at(px, py) = 0;
+                }
+        }
+    return out;
+}
+
 }  // namespace zr::test

@@ -133,6 +133,18 @@ TEST(ZrMicroQR, QuarterTurnsAndAnglesInThePlane) {
     }
 }
 
+TEST(ZrMicroQR, WidenedDarkModulesStillRead) {
+    // Dark modules a pixel wider on each side: the finder's outline alone
+    // overstates the module by 2/7 pixel, most of a module over M4.
+    const Scan scan = Read(zr::test::Dilate(Render({"INK SPREAD", 4, 0, 1, 6, 4}), 1));
+    ASSERT_EQ(scan.results.size(), 1u);
+    EXPECT_EQ(scan.Text(), "INK SPREAD");
+    const Scan thin =
+        Read(zr::test::Invert(zr::test::Dilate(zr::test::Invert(Render({"THIN", 4, 0, 2, 6, 4})), 1)));
+    ASSERT_EQ(thin.results.size(), 1u);
+    EXPECT_EQ(thin.Text(), "THIN");
+}
+
 TEST(ZrMicroQR, LightOnDarkFollowsScanFlags) {
     const Raster light = zr::test::Invert(Render({"INV", 2, 0, 0, 4, 4}));
     EXPECT_TRUE(Read(light, [](ZrMicroQRScanner &s) { s.scanFlags = 1; }).results.empty());
