@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "zr/ZrBar.h"
+#include "zr/ZrQR.h"
 #include "zr/ZrImage.h"
 #include "zr/ZrMicroQR.h"
 
@@ -44,6 +45,7 @@ struct Document {
     double zoom = 1.0;
     ReadState state;
     std::vector<ZrBarResult> linearResults;
+    std::vector<QRResult> qrResults;
     std::vector<MicroQRResult> microQrResults;
     // Result copies of the other reader kinds join here as their readers are built.
 };

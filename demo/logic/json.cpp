@@ -5,6 +5,7 @@
 
 #include "format.hpp"
 #include "read_microqr.hpp"
+#include "read_qr.hpp"
 
 namespace zr::demo {
 namespace {
@@ -113,6 +114,12 @@ std::string ResultsJson(const Document &document) {
         for (size_t i = 0; i < document.microQrResults.size(); ++i) {
             if (i != 0) out.push_back(',');
             out += MicroQrResultJson(document.microQrResults[i]);
+        }
+    }
+    if (document.state.lastOperation == Operation::ReadQr) {
+        for (size_t i = 0; i < document.qrResults.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += QrResultJson(document.qrResults[i]);
         }
     }
     out.push_back(']');

@@ -4,6 +4,7 @@
 
 #include "format.hpp"
 #include "read_microqr.hpp"
+#include "read_qr.hpp"
 #include "symbologies.hpp"
 
 namespace zr::demo {
@@ -64,6 +65,9 @@ std::vector<std::string> DetailLines(const Document &document, size_t index) {
         case Operation::ReadLinear:
             if (index < document.linearResults.size())
                 return LinearDetailLines(document.linearResults[index]);
+            return {};
+        case Operation::ReadQr:
+            if (index < document.qrResults.size()) return QrDetailLines(document.qrResults[index]);
             return {};
         case Operation::ReadMicroQr:
             if (index < document.microQrResults.size())
