@@ -1,6 +1,7 @@
 // The Micro QR search over the labelled regions: every finder candidate is
 // tried alone, in the four rotations a symbol can extend from it, and each
 // rotation that decodes is stored.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -22,9 +23,10 @@ void ResultList::Store(const MicroQRCandidate &c) {
     }
     r.version = c.version;
     r.confidence = c.confidence;
-    const int length = c.decoded.length < int(sizeof r.text) ? c.decoded.length : int(sizeof r.text) - 1;
+    // A symbol holds at most 35 bytes; the record always ends in a zero byte.
+    const std::size_t length = std::min(c.decoded.length, sizeof r.text - 1);
     r.length = static_cast<std::uint16_t>(length);
-    std::memcpy(r.text, c.decoded.bytes.data(), static_cast<std::size_t>(length));
+    std::memcpy(r.text, c.decoded.bytes.data(), length);
     ++count;
 }
 

@@ -148,9 +148,10 @@ TEST(ZrMicroQR, WidenedDarkModulesStillRead) {
 TEST(ZrMicroQR, LightOnDarkFollowsScanFlags) {
     const Raster light = zr::test::Invert(Render({"INV", 2, 0, 0, 4, 4}));
     EXPECT_TRUE(Read(light, [](ZrMicroQRScanner &s) { s.scanFlags = 1; }).results.empty());
-    for (const std::uint8_t flags : {2, 3, 0, 4}) {
-        const Scan scan = Read(light, [flags](ZrMicroQRScanner &s) { s.scanFlags = flags; });
-        ASSERT_EQ(scan.results.size(), 1u) << int(flags);
+    for (const int flags : {2, 3, 0, 4}) {
+        const Scan scan =
+            Read(light, [flags](ZrMicroQRScanner &s) { s.scanFlags = static_cast<std::uint8_t>(flags); });
+        ASSERT_EQ(scan.results.size(), 1u) << flags;
         EXPECT_EQ(scan.Text(), "INV");
         EXPECT_EQ(scan.results[0].barsColour, 2);
         EXPECT_EQ(scan.after.scanFlags, flags & 3 ? flags : 3);
