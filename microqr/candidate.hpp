@@ -49,7 +49,8 @@ struct ModuleMap {
 
 // Working record of one finder candidate, reused for each rotation.
 struct MicroQRCandidate {
-    geom::QuadF finder;   // F0 left/top, F1 right/top, F2 right/bottom, F3 left/bottom (image frame)
+    geom::QuadF finder;       // F0 left/top, F1 right/top, F2 right/bottom, F3 left/bottom (image frame)
+    bool outerEdges = false;  // finder corners on the pixels' outer edges, not on the outline pixels
     geom::QuadF corners;  // 0 at the finder, 1 end of the first row, 2 opposite, 3 end of the first column
     std::uint16_t rows = 0, columns = 0;
     qr::DecodedText decoded;
@@ -83,9 +84,11 @@ std::uint16_t SearchMicroQRCandidates(const ZrImage &image, regions::RegionList 
 // 0 when all five runs of a finder profile lie inside their bands, else kRatioFailed.
 std::uint8_t CheckFinderRatioStrict(const lines::RunScan &scan);
 // Fits the four sides of the region's outline and sets the candidate's finder
-// corners; kNoCorners when two sides do not meet. `work` is scratch space.
+// corners; kNoCorners when two sides do not meet. The corners are those of
+// the outline's pixel coordinates, or with `outerEdges` those of the finder's
+// outer pixel edges, which a turned finder needs. `work` is scratch space.
 std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate,
-                                  edges::FitWork &work);
+                                  edges::FitWork &work, bool outerEdges = false);
 
 // How far the threshold moved the finder's dark edges outward (negative:
 // inward), in pixels, from its row and column profiles; 0 when neither
@@ -110,6 +113,9 @@ std::optional<std::uint16_t> MatchFormatWord(std::uint16_t bits);
 std::uint16_t ReadMicroFormat(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
 // Symbol corners (clamped into the picture) and module steps from them.
 std::uint16_t SetMicroGrid(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
+// Scales the grid's steps along each axis so that the timing patterns read
+// best (timing.cpp); corners 1 to 3 follow the new steps.
+void RefineGridByTiming(const BitImageView &image, MicroQRCandidate &candidate);
 // Centre of a module through the grid that SetMicroGrid left.
 inline geom::PointF ModuleCentre(const MicroQRCandidate &candidate, int column, int row) {
     return candidate.corners.topLeft + (column + 0.5) * candidate.u + (row + 0.5) * candidate.v;

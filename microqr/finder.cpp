@@ -33,8 +33,19 @@ std::uint8_t CheckFinderRatioStrict(const lines::RunScan &scan) {
     return 0;
 }
 
+namespace {
+
+void Move(edges::EdgeLine &side, double dx, double dy) {
+    side.x0 += dx;
+    side.x1 += dx;
+    side.y0 += dy;
+    side.y1 += dy;
+}
+
+}  // namespace
+
 std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate,
-                                  edges::FitWork &work) {
+                                  edges::FitWork &work, bool outerEdges) {
     // One extent entry per row and per column of the bounding box.
     const int height = static_cast<int>(region.rowLeft.size());
     const int width = static_cast<int>(region.colTop.size());
@@ -51,10 +62,19 @@ std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidat
         edges::FitEdgeLine(values(region.colTop), width - 1, top, work) != 0 ||
         edges::FitEdgeLine(values(region.colBottom), width - 1, bottom, work) != 0)
         return kNoCorners;
-    const edges::EdgeLine leftSide = edges::RowEdgeLine(left, region.top);
-    const edges::EdgeLine rightSide = edges::RowEdgeLine(right, region.top);
-    const edges::EdgeLine topSide = edges::ColumnEdgeLine(top, region.left);
-    const edges::EdgeLine bottomSide = edges::ColumnEdgeLine(bottom, region.left);
+    edges::EdgeLine leftSide = edges::RowEdgeLine(left, region.top);
+    edges::EdgeLine rightSide = edges::RowEdgeLine(right, region.top);
+    edges::EdgeLine topSide = edges::ColumnEdgeLine(top, region.left);
+    edges::EdgeLine bottomSide = edges::ColumnEdgeLine(bottom, region.left);
+    if (outerEdges) {
+        // Extents name the outline's pixels: each side runs through the middle
+        // of its rows (columns), the right and bottom ones a pixel further out.
+        Move(leftSide, 0, 0.5);
+        Move(rightSide, 1, 0.5);
+        Move(topSide, 0.5, 0);
+        Move(bottomSide, 0.5, 1);
+    }
+    candidate.outerEdges = outerEdges;
     geom::QuadF &f = candidate.finder;
     if (!edges::IntersectEdgeLines(leftSide, topSide, f.topLeft.x, f.topLeft.y) ||
         !edges::IntersectEdgeLines(rightSide, topSide, f.topRight.x, f.topRight.y) ||

@@ -37,13 +37,15 @@ double ClampCoordinate(double value, int limit) {
 
 RotationFrame FrameOf(MicroQRCandidate &c, int rotation) {
     const geom::QuadF &f = c.finder;
-    // Each finder side spans 7 modules; the +1 counts the last pixel of the
-    // side the outline reaches.
-    c.u = {((f.topRight.x - f.topLeft.x + 1) + (f.bottomRight.x - f.bottomLeft.x + 1)) / (2 * kFinderModules),
+    // Each finder side spans 7 modules; corners on the outline's pixels add
+    // the last pixel of the side.
+    const double last = c.outerEdges ? 0 : 1;
+    c.u = {((f.topRight.x - f.topLeft.x + last) + (f.bottomRight.x - f.bottomLeft.x + last)) /
+               (2 * kFinderModules),
            ((f.bottomRight.y - f.bottomLeft.y) + (f.topRight.y - f.topLeft.y)) / (2 * kFinderModules)};
-    c.v = {
-        ((f.bottomRight.x - f.topRight.x) + (f.bottomLeft.x - f.topLeft.x)) / (2 * kFinderModules),
-        ((f.bottomRight.y - f.topRight.y + 1) + (f.bottomLeft.y - f.topLeft.y + 1)) / (2 * kFinderModules)};
+    c.v = {((f.bottomRight.x - f.topRight.x) + (f.bottomLeft.x - f.topLeft.x)) / (2 * kFinderModules),
+           ((f.bottomRight.y - f.topRight.y + last) + (f.bottomLeft.y - f.topLeft.y + last)) /
+               (2 * kFinderModules)};
     switch (rotation) {
         case 2:
             return {f.topRight, c.v, -c.u};

@@ -39,14 +39,16 @@ constexpr double kNotableBloat = 0.5;
 
 // Tries the four rotations of one located finder; stores the first that
 // decodes while there is room. Returns the status of the last attempt.
+// With `refine` each grid is first fitted to the timing patterns.
 std::uint16_t TryRotations(const BitImageView &view, MicroQRCandidate &candidate, ResultList &results,
-                           bool &decoded) {
+                           bool refine, bool &decoded) {
     std::uint16_t status = 0;
     decoded = false;
     for (int rotation = 1; rotation <= kRotationCount; ++rotation) {
         status = ReadMicroFormat(view, candidate, rotation);
         if (status != 0) continue;
         SetMicroGrid(view, candidate, rotation);
+        if (refine) RefineGridByTiming(view, candidate);
         status = DecodeMicroQRSymbol(view, candidate);
         if (status != 0) continue;
         decoded = true;
@@ -58,21 +60,24 @@ std::uint16_t TryRotations(const BitImageView &view, MicroQRCandidate &candidate
     return status;
 }
 
-// One finder candidate: its corners, the four rotations, and when none
-// decodes and the threshold visibly widened or narrowed the dark modules,
-// the rotations again from the finder's corners moved by that amount.
+// One finder candidate: its corners and the four rotations. When none
+// decodes, the rotations again with the finder's corners moved back by the
+// threshold's widening (or narrowing) of dark modules when that is notable,
+// and each grid fitted to the timing patterns: small modules, a turned
+// symbol or a blurred print leave the finder's outline a pixel or so off.
 std::uint16_t TryFinder(const BitImageView &view, const regions::Region &region, MicroQRCandidate &candidate,
                         ResultList &results, edges::FitWork &work, lines::RunScan &scan) {
     candidate = MicroQRCandidate{};
     std::uint16_t status = LocateFinderCorners(region, candidate, work);
     if (status != 0) return status;
     bool decoded = false;
-    status = TryRotations(view, candidate, results, decoded);
+    status = TryRotations(view, candidate, results, false, decoded);
     if (decoded) return status;
+    status = LocateFinderCorners(region, candidate, work, true);
+    if (status != 0) return status;
     const double bloat = MeasureFinderBloat(view, region, scan);
-    if (std::fabs(bloat) < kNotableBloat) return status;
-    ShrinkFinder(candidate, bloat);
-    return TryRotations(view, candidate, results, decoded);
+    if (std::fabs(bloat) >= kNotableBloat) ShrinkFinder(candidate, bloat);
+    return TryRotations(view, candidate, results, true, decoded);
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ TEST(FinderCorners, UprightFinderGivesItsOutlineCorners) {
 
 TEST(FinderCorners, TurnedFinderIsASquareOfSevenModules) {
     const MicroSymbol s{"ANGLE", 2, 0, 0, 6, 4};
-    for (const double degrees : {10.0, 25.0, 33.0, -20.0}) {
+    for (const double degrees : {10.0, 25.0, 33.0, -20.0, 160.0}) {
         Picture picture(zr::test::Rotate(zr::test::RenderMicro(s), degrees, true));
         const auto regions = Label(picture);
         int located = 0;
@@ -86,6 +86,12 @@ TEST(FinderCorners, TurnedFinderIsASquareOfSevenModules) {
             const auto &f = c.finder;
             for (int i = 0; i < 4; ++i) EXPECT_NEAR(Distance(f[i], f[(i + 1) % 4]), 42.0, 3.0) << degrees;
             EXPECT_NEAR(Distance(f.topLeft, f.bottomRight), Distance(f.topRight, f.bottomLeft), 3.0);
+            // On the outer pixel edges every side measures the whole seven modules.
+            MicroQRCandidate outer;
+            ASSERT_EQ(LocateFinderCorners(region, outer, work, true), 0);
+            const auto &g = outer.finder;
+            for (int i = 0; i < 4; ++i) EXPECT_NEAR(Distance(g[i], g[(i + 1) % 4]), 42.0, 1.0) << degrees;
+            EXPECT_TRUE(outer.outerEdges);
         }
         EXPECT_EQ(located, 1) << degrees;
     }

@@ -149,6 +149,27 @@ TEST(Stages, EachQuarterTurnReadsInItsRotation) {
     }
 }
 
+TEST(Stages, TimingPatternsCorrectAGridThatIsOffInScaleAndTurn) {
+    const MicroSymbol s{"TIMING", 4, 0, 1, 5, 2};
+    Picture picture(zr::test::RenderMicro(s));
+    MicroQRCandidate c;
+    c.finder = FinderAt(10, 10, 5);
+    ASSERT_EQ(ReadMicroFormat(picture.View(), c, 1), 0);
+    SetMicroGrid(picture.View(), c, 1);
+    EXPECT_NEAR(c.u.x, 5.0, 0.01);
+    // Steps 5 % long across the rows and turned by 2 degrees down the columns.
+    c.u = 1.05 * c.u;
+    const double a = zr::geom::DegToRad(2.0);
+    c.v = {-std::sin(a) * c.v.y, std::cos(a) * c.v.y};
+    RefineGridByTiming(picture.View(), c);
+    EXPECT_NEAR(c.u.x, 5.0, 0.1);
+    EXPECT_NEAR(c.u.y, 0.0, 0.1);
+    EXPECT_NEAR(c.v.x, 0.0, 0.1);
+    EXPECT_NEAR(c.v.y, 5.0, 0.1);
+    EXPECT_NEAR(c.corners.bottomRight.x, 10 + 17 * 5, 2.0);
+    EXPECT_NEAR(c.corners.bottomRight.y, 10 + 17 * 5, 2.0);
+}
+
 TEST(Stages, CornerAreaOutsideThePictureIsRefused) {
     const MicroSymbol s{"12", 1, 0, 0, 3, 0};
     Picture picture(zr::test::RenderMicro(s));
