@@ -90,6 +90,10 @@ std::uint8_t CheckFinderRatioStrict(const lines::RunScan &scan);
 std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate,
                                   edges::FitWork &work, bool outerEdges = false);
 
+// The corners of a finder turned well away from the axes as the outline's
+// extreme points (on the outer pixel edges); false, nothing changed, for a
+// finder with a side along a row or column of its bounding box.
+bool DiamondFinderCorners(const regions::Region &region, MicroQRCandidate &candidate);
 // How far the threshold moved the finder's dark edges outward (negative:
 // inward), in pixels, from its row and column profiles; 0 when neither
 // profile passes. `scan` is scratch space with its run buffer set up.

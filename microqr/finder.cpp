@@ -11,6 +11,9 @@ constexpr int kFinderRuns = 5;
 constexpr double kFinderModules = 7.0;
 constexpr double kThinLow = 0.4, kThinHigh = 1.6;  // runs a, b, d, e in units
 constexpr double kCoreLow = 1.2, kCoreHigh = 4.8;  // run c in units
+// How far out a turned finder's corner lay per pixel of the run that is left
+// of it on the outline's extreme row or column.
+constexpr double kCornerCut = 0.25;
 
 bool Within(double width, double unit, double low, double high) {
     return width >= low * unit && width <= high * unit;
@@ -82,6 +85,34 @@ std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidat
         !edges::IntersectEdgeLines(leftSide, bottomSide, f.bottomLeft.x, f.bottomLeft.y))
         return kNoCorners;
     return 0;
+}
+
+bool DiamondFinderCorners(const regions::Region &region, MicroQRCandidate &candidate) {
+    const std::size_t height = region.rowLeft.size(), width = region.colTop.size();
+    if (height < 2 || width < 2 || region.rowRight.size() != height || region.colBottom.size() != width)
+        return false;
+    // Each extreme row or column of a turned square touches it at one corner
+    // only; a side lying along it means the square is not turned enough.
+    const auto rowRun = [&](std::size_t i) { return region.rowRight[i] - region.rowLeft[i] + 1; };
+    const auto columnRun = [&](std::size_t i) { return region.colBottom[i] - region.colTop[i] + 1; };
+    if (rowRun(0) * 4 > std::int32_t(width) || rowRun(height - 1) * 4 > std::int32_t(width) ||
+        columnRun(0) * 4 > std::int32_t(height) || columnRun(width - 1) * 4 > std::int32_t(height))
+        return false;
+    const auto middle = [](std::int32_t a, std::int32_t b) { return (double(a) + double(b) + 1) / 2; };
+    // Blur and the threshold cut a square's corner off: at 45 degrees a
+    // corner cut to a run of r pixels lay r / 2 further out, less the part of
+    // the cut-off triangle the threshold still counted dark.
+    const auto cut = [](std::int32_t run) { return double(run) * kCornerCut; };
+    geom::QuadF &f = candidate.finder;
+    // Corners on the outer pixel edges, in clockwise order from the left one.
+    f.topLeft = {double(region.left) - cut(columnRun(0)), middle(region.colTop[0], region.colBottom[0])};
+    f.topRight = {middle(region.rowLeft[0], region.rowRight[0]), double(region.top) - cut(rowRun(0))};
+    f.bottomRight = {double(region.right) + 1 + cut(columnRun(width - 1)),
+                     middle(region.colTop[width - 1], region.colBottom[width - 1])};
+    f.bottomLeft = {middle(region.rowLeft[height - 1], region.rowRight[height - 1]),
+                    double(region.bottom) + 1 + cut(rowRun(height - 1))};
+    candidate.outerEdges = true;
+    return true;
 }
 
 double MeasureFinderBloat(const BitImageView &view, const regions::Region &region, lines::RunScan &scan) {

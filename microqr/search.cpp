@@ -68,16 +68,25 @@ std::uint16_t TryRotations(const BitImageView &view, MicroQRCandidate &candidate
 std::uint16_t TryFinder(const BitImageView &view, const regions::Region &region, MicroQRCandidate &candidate,
                         ResultList &results, edges::FitWork &work, lines::RunScan &scan) {
     candidate = MicroQRCandidate{};
-    std::uint16_t status = LocateFinderCorners(region, candidate, work);
-    if (status != 0) return status;
     bool decoded = false;
-    status = TryRotations(view, candidate, results, false, decoded);
-    if (decoded) return status;
-    status = LocateFinderCorners(region, candidate, work, true);
-    if (status != 0) return status;
+    std::uint16_t status = LocateFinderCorners(region, candidate, work);
+    if (status == 0) {
+        status = TryRotations(view, candidate, results, false, decoded);
+        if (decoded) return status;
+    }
     const double bloat = MeasureFinderBloat(view, region, scan);
-    if (std::fabs(bloat) >= kNotableBloat) ShrinkFinder(candidate, bloat);
-    return TryRotations(view, candidate, results, true, decoded);
+    const auto retry = [&] {
+        if (std::fabs(bloat) >= kNotableBloat) ShrinkFinder(candidate, bloat);
+        status = TryRotations(view, candidate, results, true, decoded);
+    };
+    if (LocateFinderCorners(region, candidate, work, true) == 0) {
+        retry();
+        if (decoded) return status;
+    }
+    // Near 45 degrees the sides' fits may meet in the wrong places or not at
+    // all: the outline's extreme points are the corners then.
+    if (DiamondFinderCorners(region, candidate)) retry();
+    return status;
 }
 
 }  // namespace

@@ -119,6 +119,29 @@ TEST(FinderBloat, WidenedDarkModulesAreMeasuredAndTakenOff) {
     }
 }
 
+TEST(FinderCorners, DiamondCornersOfAFinderAtFortyFiveDegrees) {
+    const MicroSymbol s{"DIA", 2, 0, 0, 6, 4};
+    Picture upright(zr::test::RenderMicro(s));
+    const auto uprightRegions = Label(upright);
+    const auto *square = RegionAt(uprightRegions, {24 + 21.0, 24 + 21.0});
+    ASSERT_NE(square, nullptr);
+    MicroQRCandidate c;
+    EXPECT_FALSE(DiamondFinderCorners(*square, c));
+
+    Picture turned(zr::test::Rotate(zr::test::RenderMicro(s), 45.0, true));
+    int located = 0;
+    for (const auto &region : Label(turned)) {
+        if (region.Width() < 50 || !DiamondFinderCorners(region, c)) continue;
+        ++located;
+        const auto &f = c.finder;
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(Distance(f[i], f[(i + 1) % 4]), 42.0, 2.0) << i;
+        EXPECT_LT(f.topLeft.x, f.topRight.x);  // left corner first, then clockwise
+        EXPECT_LT(f.topRight.y, f.bottomRight.y);
+        EXPECT_TRUE(c.outerEdges);
+    }
+    EXPECT_EQ(located, 1);
+}
+
 TEST(FinderCorners, RegionWithoutOutlineHasNoCorners) {
     zr::regions::Region region;
     region.right = region.bottom = 20;
