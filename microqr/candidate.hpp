@@ -47,10 +47,22 @@ struct ModuleMap {
     }
 };
 
+// Plane projective map of module coordinates (0..side on both axes for the
+// unit square's corners) to picture coordinates (projective.cpp).
+struct Homography {
+    double a = 1, b = 0, c = 0, d = 0, e = 1, f = 0, g = 0, h = 0, side = 1;
+    geom::PointF At(double column, double row) const;
+};
+// The map taking (0, 0), (side, 0), (side, side), (0, side) to the quad's
+// corners in its order; false for a degenerate quad.
+bool SquareToQuad(const geom::QuadF &quad, double side, Homography &map);
+
 // Working record of one finder candidate, reused for each rotation.
 struct MicroQRCandidate {
     geom::QuadF finder;       // F0 left/top, F1 right/top, F2 right/bottom, F3 left/bottom (image frame)
     bool outerEdges = false;  // finder corners on the pixels' outer edges, not on the outline pixels
+    bool projective = false;  // grid through `warp` (from the finder's corners), not u and v
+    Homography warp;
     geom::QuadF corners;  // 0 at the finder, 1 end of the first row, 2 opposite, 3 end of the first column
     std::uint16_t rows = 0, columns = 0;
     qr::DecodedText decoded;
@@ -106,10 +118,15 @@ void ShrinkFinder(MicroQRCandidate &candidate, double bloat);
 // of one module along its first row (columns) and down its first column (rows).
 struct RotationFrame {
     geom::PointF origin, columnStep, rowStep;
+    const Homography *warp = nullptr;  // a projective candidate's map for this rotation
+
+    geom::PointF At(double column, double row) const {
+        return warp != nullptr ? warp->At(column, row) : origin + column * columnStep + row * rowStep;
+    }
 };
 constexpr int kRotationCount = 4;
-// Sets the candidate's steps from its finder corners and returns the frame
-// of rotation 1..4.
+// Sets the candidate's steps (a projective candidate's map) from its finder
+// corners and returns the frame of rotation 1..4.
 RotationFrame FrameOf(MicroQRCandidate &candidate, int rotation);
 // The nearest valid word within 3 bits (the earlier one on a tie).
 std::optional<std::uint16_t> MatchFormatWord(std::uint16_t bits);
@@ -122,6 +139,7 @@ std::uint16_t SetMicroGrid(const BitImageView &image, MicroQRCandidate &candidat
 void RefineGridByTiming(const BitImageView &image, MicroQRCandidate &candidate);
 // Centre of a module through the grid that SetMicroGrid left.
 inline geom::PointF ModuleCentre(const MicroQRCandidate &candidate, int column, int row) {
+    if (candidate.projective) return candidate.warp.At(column + 0.5, row + 0.5);
     return candidate.corners.topLeft + (column + 0.5) * candidate.u + (row + 0.5) * candidate.v;
 }
 

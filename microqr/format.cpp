@@ -46,16 +46,30 @@ RotationFrame FrameOf(MicroQRCandidate &c, int rotation) {
     c.v = {((f.bottomRight.x - f.topRight.x) + (f.bottomLeft.x - f.topLeft.x)) / (2 * kFinderModules),
            ((f.bottomRight.y - f.topRight.y + last) + (f.bottomLeft.y - f.topLeft.y + last)) /
                (2 * kFinderModules)};
+    RotationFrame frame;
     switch (rotation) {
         case 2:
-            return {f.topRight, c.v, -c.u};
+            frame = {f.topRight, c.v, -c.u};
+            break;
         case 3:
-            return {f.bottomRight, -c.u, -c.v};
+            frame = {f.bottomRight, -c.u, -c.v};
+            break;
         case 4:
-            return {f.bottomLeft, -c.v, c.u};
+            frame = {f.bottomLeft, -c.v, c.u};
+            break;
         default:
-            return {f.topLeft, c.u, c.v};
+            frame = {f.topLeft, c.u, c.v};
+            rotation = 1;
+            break;
     }
+    if (c.projective) {
+        // The finder's corners from the rotation's origin on, clockwise.
+        geom::QuadF turned;
+        for (int i = 0; i < geom::QuadF::kCorners; ++i)
+            turned[i] = f[(i + rotation - 1) % geom::QuadF::kCorners];
+        if (SquareToQuad(turned, kFinderModules, c.warp)) frame.warp = &c.warp;
+    }
+    return frame;
 }
 
 std::optional<std::uint16_t> MatchFormatWord(std::uint16_t bits) {
@@ -73,19 +87,16 @@ std::optional<std::uint16_t> MatchFormatWord(std::uint16_t bits) {
 
 std::uint16_t ReadMicroFormat(const BitImageView &image, MicroQRCandidate &c, int rotation) {
     const RotationFrame frame = FrameOf(c, rotation);
-    const geom::PointF acrossRow = kCornerModules * frame.columnStep;
-    const geom::PointF downColumn = kCornerModules * frame.rowStep;
-    if (!Inside(image, frame.origin) || !Inside(image, frame.origin + acrossRow) ||
-        !Inside(image, frame.origin + downColumn) || !Inside(image, frame.origin + acrossRow + downColumn))
+    if (!Inside(image, frame.At(0, 0)) || !Inside(image, frame.At(kCornerModules, 0)) ||
+        !Inside(image, frame.At(0, kCornerModules)) ||
+        !Inside(image, frame.At(kCornerModules, kCornerModules)))
         return kNoCorners;
 
     std::uint16_t bits = 0;
     for (int k = 0; k < kFormatBits; ++k) {
         const Module m = kFormatModules[k];
-        const geom::PointF p =
-            frame.origin + (m.column + 0.5) * frame.columnStep + (m.row + 0.5) * frame.rowStep;
-        // The 9 x 9 area lies inside the picture, so every format module does too.
-        if (image.Dark(static_cast<int>(p.x), static_cast<int>(p.y)))
+        const geom::PointF p = frame.At(m.column + 0.5, m.row + 0.5);
+        if (Inside(image, p) && image.Dark(static_cast<int>(p.x), static_cast<int>(p.y)))
             bits |= static_cast<std::uint16_t>(1u << k);
     }
     const std::optional<std::uint16_t> word = MatchFormatWord(bits);
@@ -103,10 +114,10 @@ std::uint16_t SetMicroGrid(const BitImageView &image, MicroQRCandidate &c, int r
     const int size = SymbolSize(c.version);
     c.rows = c.columns = static_cast<std::uint16_t>(size);
     geom::QuadF &q = c.corners;
-    q.topLeft = frame.origin;
-    q.topRight = frame.origin + size * frame.columnStep;
-    q.bottomLeft = frame.origin + size * frame.rowStep;
-    q.bottomRight = q.topRight + q.bottomLeft - q.topLeft;
+    q.topLeft = frame.At(0, 0);
+    q.topRight = frame.At(size, 0);
+    q.bottomLeft = frame.At(0, size);
+    q.bottomRight = frame.warp != nullptr ? frame.At(size, size) : q.topRight + q.bottomLeft - q.topLeft;
     for (int i = 0; i < geom::QuadF::kCorners; ++i) {
         q[i].x = ClampCoordinate(q[i].x, image.Width());
         q[i].y = ClampCoordinate(q[i].y, image.Height());

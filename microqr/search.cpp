@@ -82,6 +82,12 @@ std::uint16_t TryFinder(const BitImageView &view, const regions::Region &region,
     if (LocateFinderCorners(region, candidate, work, true) == 0) {
         retry();
         if (decoded) return status;
+        // A symbol seen at a slant: the grid through the projective map that
+        // the finder's four corners fix.
+        candidate.projective = true;
+        status = TryRotations(view, candidate, results, false, decoded);
+        candidate.projective = false;
+        if (decoded) return status;
     }
     // Near 45 degrees the sides' fits may meet in the wrong places or not at
     // all: the outline's extreme points are the corners then.

@@ -153,6 +153,17 @@ TEST(ZrMicroQR, WidenedDarkModulesStillRead) {
     EXPECT_EQ(thin.Text(), "THIN");
 }
 
+TEST(ZrMicroQR, SymbolSeenAtASlant) {
+    // The bottom edge 15 % narrower than the top: the modules shrink down
+    // the symbol, which no parallelogram grid follows.
+    for (const int turn : {0, 1, 2, 3}) {
+        const Scan scan =
+            Read(zr::test::RotateQuarter(zr::test::Keystone(Render({"SLANT 4", 4, 0, 3, 6, 2}), 0.85), turn));
+        ASSERT_EQ(scan.results.size(), 1u) << turn;
+        EXPECT_EQ(scan.Text(), "SLANT 4");
+    }
+}
+
 TEST(ZrMicroQR, LightOnDarkFollowsScanFlags) {
     const Raster light = zr::test::Invert(Render({"INV", 2, 0, 0, 4, 4}));
     EXPECT_TRUE(Read(light, [](ZrMicroQRScanner &s) { s.scanFlags = 1; }).results.empty());

@@ -170,6 +170,27 @@ TEST(Stages, TimingPatternsCorrectAGridThatIsOffInScaleAndTurn) {
     EXPECT_NEAR(c.corners.bottomRight.y, 10 + 17 * 5, 2.0);
 }
 
+TEST(Stages, ProjectiveGridPassesThroughTheFinderCorners) {
+    MicroQRCandidate c;
+    c.finder = {{10, 10}, {80, 14}, {76, 70}, {16, 66}};
+    c.projective = true;
+    for (int rotation = 1; rotation <= 4; ++rotation) {
+        const RotationFrame frame = FrameOf(c, rotation);
+        ASSERT_NE(frame.warp, nullptr);
+        const auto origin = c.finder[rotation - 1], along = c.finder[rotation % 4],
+                   opposite = c.finder[(rotation + 1) % 4], down = c.finder[(rotation + 2) % 4];
+        for (const auto &[point, expected] :
+             {std::pair{frame.At(0, 0), origin}, std::pair{frame.At(7, 0), along},
+              std::pair{frame.At(7, 7), opposite}, std::pair{frame.At(0, 7), down}}) {
+            EXPECT_NEAR(point.x, expected.x, 1e-9) << rotation;
+            EXPECT_NEAR(point.y, expected.y, 1e-9) << rotation;
+        }
+    }
+    // A degenerate finder gives no map and the affine grid stays.
+    c.finder = {{10, 10}, {10, 10}, {10, 10}, {10, 10}};
+    EXPECT_EQ(FrameOf(c, 1).warp, nullptr);
+}
+
 TEST(Stages, CornerAreaOutsideThePictureIsRefused) {
     const MicroSymbol s{"12", 1, 0, 0, 3, 0};
     Picture picture(zr::test::RenderMicro(s));
