@@ -9,6 +9,7 @@
 #include <ctime>
 #include <type_traits>
 
+#include "core/geom/geom.hpp"
 #include "core/grey.hpp"
 #include "core/image.hpp"
 #include "core/prepare.hpp"
@@ -18,9 +19,7 @@ namespace zr {
 constexpr std::uint8_t kDefaultMaxResults = 20;
 
 // Search corners of the two-dimensional readers (inclusive ends).
-struct SearchCorners {
-    std::uint32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-};
+using SearchCorners = geom::SearchBounds;
 
 // Processor seconds between two clock() readings.
 inline double ClockSeconds(std::clock_t start, std::clock_t end) {

@@ -65,6 +65,11 @@ template <class T>
 constexpr T Cross(Point<T> a, Point<T> b) {
     return a.x * b.y - a.y * b.x;
 }
+// Componentwise absolute value: the horizontal and vertical distances of a difference.
+template <class T>
+constexpr Point<T> Abs(Point<T> a) {
+    return {a.x < 0 ? -a.x : a.x, a.y < 0 ? -a.y : a.y};
+}
 inline double Length(PointF a) {
     return std::hypot(a.x, a.y);
 }
@@ -72,10 +77,9 @@ inline double Distance(PointF a, PointF b) {
     return Length(a - b);
 }
 // Larger of |dx| and |dy|: the number of pixel steps between two points.
-inline int StepDistance(PointI a, PointI b) {
-    const int dx = a.x > b.x ? a.x - b.x : b.x - a.x;
-    const int dy = a.y > b.y ? a.y - b.y : b.y - a.y;
-    return dx > dy ? dx : dy;
+constexpr int StepDistance(PointI a, PointI b) {
+    const PointI d = Abs(a - b);
+    return d.x > d.y ? d.x : d.y;
 }
 // Point a fraction t of the way from a to b.
 inline PointF Lerp(PointF a, PointF b, double t) {
