@@ -1,16 +1,27 @@
-// Block boundaries, interleaving and per-block correction of QR Code codewords.
+// Block boundaries and interleaving of QR Code codewords.
 #include "qr/blocks.hpp"
 
 #include <cmath>
 
 #include "qr/capacity_table.hpp"
-#include "qr/reed_solomon.hpp"
 
 namespace zr::qr {
 
 int BlockLayout::DataStart(int j) const {
     const int shortBlocks = blocks - LongBlocks();
     return j * ShortData() + (j > shortBlocks ? j - shortBlocks : 0);
+}
+
+int BlockLayout::SymbolIndex(int codeword) const {
+    if (codeword >= data) {
+        const int e = codeword - data;
+        return data + (e % EcPerBlock()) * blocks + e / EcPerBlock();
+    }
+    const int k = ShortData();
+    int j = codeword / (k + 1);
+    while (DataStart(j + 1) <= codeword) ++j;
+    const int p = codeword - DataStart(j);
+    return p < k ? p * blocks + j : k * blocks + (j - (blocks - LongBlocks()));
 }
 
 bool LookUpBlocks(int version, int level, BlockLayout &layout) {
@@ -35,19 +46,6 @@ void InterleaveOrder(std::vector<int> &order, const BlockLayout &layout) {
     for (int p = 0; p < kEc; ++p)
         for (int j = 0; j < layout.blocks; ++j) order.push_back(1 + layout.EcStart(j) + p);
     order.push_back(-1);
-}
-
-int CorrectBlocks(std::vector<std::uint8_t> &codewords, const BlockLayout &layout) {
-    if (codewords.size() < static_cast<std::size_t>(layout.Total())) return -1;
-    int corrected = 0;
-    for (int j = 0; j < layout.blocks; ++j) {
-        const int result = RSCorrectBlock(codewords.data(), static_cast<std::size_t>(layout.DataStart(j)),
-                                          layout.DataCount(j), static_cast<std::size_t>(layout.EcStart(j)),
-                                          layout.EcPerBlock());
-        if (result < 0) return -1;
-        corrected += result;
-    }
-    return corrected;
 }
 
 std::uint16_t Confidence(int corrected, int total) {

@@ -1,6 +1,6 @@
 // Codeword blocks of a QR Code symbol: the lookup of the capacity table, the
 // block boundaries in the de-interleaved codeword array, the interleaving
-// order of the symbol, and per-block correction with the confidence figure.
+// order of the symbol, and the confidence figure.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +25,9 @@ struct BlockLayout {
     int DataStart(int j) const;
     int DataCount(int j) const { return DataStart(j + 1) - DataStart(j); }
     int EcStart(int j) const { return data + j * EcPerBlock(); }
+    // Position in the symbol's codeword sequence of de-interleaved codeword
+    // `codeword` (0-based): InterleaveOrder's inverse.
+    int SymbolIndex(int codeword) const;
 };
 
 // False for a version outside 1..40 or a level code above 3.
@@ -33,10 +36,6 @@ bool LookUpBlocks(int version, int level, BlockLayout &layout);
 // Codeword numbers (counted from 1, de-interleaved order) in the order in
 // which they stand in the symbol, followed by -1.
 void InterleaveOrder(std::vector<int> &order, const BlockLayout &layout);
-
-// Corrects every block of the de-interleaved codewords in place. Returns the
-// number of corrected codewords, or -1 when a block cannot be corrected.
-int CorrectBlocks(std::vector<std::uint8_t> &codewords, const BlockLayout &layout);
 
 // Share of codewords that correction left unchanged, 0..100, rounded.
 std::uint16_t Confidence(int corrected, int total);

@@ -7,6 +7,7 @@
 #include "qr/blocks.hpp"
 #include "qr/format.hpp"
 #include "qr/qr_status.hpp"
+#include "qr/reed_solomon.hpp"
 #include "qr/segments.hpp"
 
 namespace zr::qr {
@@ -26,23 +27,35 @@ std::uint16_t DecodeQRSymbol(const BitImageView &view, QRCandidate &c, DecodeWor
     c.ecCodewords = layout.ec;
     try {
         work.codewords.assign(static_cast<std::size_t>(layout.Total()), 0);
-        InterleaveOrder(work.order, layout);
-        PlaceCodewordBits(work.order, c.version, work.map);
+        work.PathFor(c.version);
     } catch (const std::bad_alloc &) {
         return status::kNoMemory;
     }
-    const int n = work.map.Size();
+    const std::vector<ModulePosition> &path = work.paths[static_cast<std::size_t>(c.version)];
+    if (path.size() < static_cast<std::size_t>(layout.Total()) * 8) return kCorrectionFailed;
+
+    // Codeword k of the symbol's sequence lies on path modules 8k .. 8k + 7.
+    // Blocks are sampled and corrected one after another, so the first block
+    // that cannot be corrected fails the symbol before the rest is sampled.
     bool outside = false;
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            const std::int32_t code = work.map.At(j, i);
-            if (code < 1) continue;
-            if (SampleModule(view, c, j, i, c.mask, outside))
-                work.codewords[static_cast<std::size_t>(code / 10 - 1)] |=
-                    static_cast<std::uint8_t>(1u << (code % 10));
-        }
-    const int corrected = CorrectBlocks(work.codewords, layout);
-    if (corrected < 0) return kCorrectionFailed;
+    auto sample = [&](int codeword) {
+        const std::size_t first = static_cast<std::size_t>(layout.SymbolIndex(codeword)) * 8;
+        unsigned value = 0;
+        for (std::size_t b = first; b < first + 8; ++b)
+            value = (value << 1) | static_cast<unsigned>(
+                                       SampleModule(view, c, path[b].column, path[b].row, c.mask, outside));
+        work.codewords[static_cast<std::size_t>(codeword)] = static_cast<std::uint8_t>(value);
+    };
+    int corrected = 0;
+    for (int j = 0; j < layout.blocks; ++j) {
+        for (int k = layout.DataStart(j); k < layout.DataStart(j + 1); ++k) sample(k);
+        for (int k = layout.EcStart(j); k < layout.EcStart(j) + layout.EcPerBlock(); ++k) sample(k);
+        const int result = RSCorrectBlock(work.codewords.data(),
+                                          static_cast<std::size_t>(layout.DataStart(j)), layout.DataCount(j),
+                                          static_cast<std::size_t>(layout.EcStart(j)), layout.EcPerBlock());
+        if (result < 0) return kCorrectionFailed;
+        corrected += result;
+    }
     c.confidence = Confidence(corrected, layout.Total());
     return DecodeSegments(work.codewords.data(), static_cast<std::size_t>(layout.data), c.version, c.text);
 }

@@ -2,6 +2,7 @@
 // the grid, unmasking, block correction and segment decoding.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -11,11 +12,17 @@
 
 namespace zr::qr {
 
-// Buffers reused by every symbol decoded in one scan.
+// Buffers reused by every symbol decoded in one scan: the codewords, and the
+// placement path of each version met so far.
 struct DecodeWork {
-    std::vector<int> order;
     std::vector<std::uint8_t> codewords;
-    ModuleMap map;
+    std::array<std::vector<ModulePosition>, 41> paths;
+
+    const std::vector<ModulePosition> &PathFor(int version) {
+        std::vector<ModulePosition> &path = paths[static_cast<std::size_t>(version)];
+        if (path.empty()) PlacementPath(version, path);
+        return path;
+    }
 };
 
 // The unmasked data bit of module (column j, row i); a module whose centre

@@ -86,9 +86,12 @@ void MeasureFinderEdges(QRCandidate &c, const regions::Region &a, const regions:
 std::uint16_t LocateQRSymbol(const FinderCandidate &a, const FinderCandidate &x, const FinderCandidate &y,
                              QRCandidate &c) {
     const PointF pa{a.centreX, a.centreY}, px{x.centreX, x.centreY}, py{y.centreX, y.centreY};
-    const double ax = Distance(pa, px), ay = Distance(pa, py), xy = Distance(px, py);
+    // Squared lengths first: this test runs for every triple the search tries.
+    const double ax2 = geom::Dot(px - pa, px - pa), ay2 = geom::Dot(py - pa, py - pa);
+    const double xy2 = geom::Dot(py - px, py - px);
+    const double ax = std::sqrt(ax2), ay = std::sqrt(ay2);
     if (0.1 * ax < std::fabs(ax - ay)) return kTripleRejected;
-    if (0.04 * xy * xy < std::fabs(ax * ax + ay * ay - xy * xy)) return kTripleRejected;
+    if (0.04 * xy2 < std::fabs(ax2 + ay2 - xy2)) return kTripleRejected;
 
     // Orientation (y grows downward): B follows A along the first row, D down the first column.
     bool xIsB;

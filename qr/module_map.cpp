@@ -64,40 +64,48 @@ void MarkFunctionModules(ModuleMap &map, int version) {
         }
 }
 
-void PlaceCodewordBits(const std::vector<int> &order, int version, ModuleMap &map) {
+void PlacementPath(int version, std::vector<ModulePosition> &path) {
+    path.clear();
+    if (version < 1 || version > 40) return;
     const int n = 4 * version + 17;
+    ModuleMap map;
     map.Reset(n);
     MarkFunctionModules(map, version);
-    std::size_t next = 0;
-    int codeword = order.empty() ? -1 : order[0];
-    int bit = 7;
-    int remainder = -2;
     bool upward = true;
-    auto place = [&](int column, int row) {
-        std::int32_t &m = map.At(column, row);
-        if (m == kFunctionModule) return;
-        if (codeword < 0) {
-            m = remainder--;
-            return;
-        }
-        m = codeword * 10 + bit;
-        if (--bit < 0) {
-            bit = 7;
-            codeword = ++next < order.size() ? order[next] : -1;
-        }
-    };
     auto strip = [&](int right) {
         for (int k = 0; k < n; ++k) {
             const int row = upward ? n - 1 - k : k;
-            place(right, row);
-            place(right - 1, row);
+            for (int column : {right, right - 1})
+                if (map.At(column, row) != kFunctionModule)
+                    path.push_back({static_cast<std::uint8_t>(column), static_cast<std::uint8_t>(row)});
         }
         upward = !upward;
     };
     for (int right = n - 1; right >= 8; right -= 2) strip(right);
     for (int right : {5, 3, 1}) strip(right);
-    for (int c = 0; c < n; ++c)
-        for (int r = 0; r < n; ++r)
+}
+
+void PlaceCodewordBits(const std::vector<int> &order, int version, ModuleMap &map) {
+    std::vector<ModulePosition> path;
+    PlacementPath(version, path);
+    map.Reset(4 * version + 17);
+    MarkFunctionModules(map, version);
+    std::size_t next = 0;
+    int remainder = -2;
+    for (std::size_t k = 0; k < path.size(); ++k) {
+        std::int32_t &m = map.At(path[k].column, path[k].row);
+        next = k / 8;
+        const int codeword = next < order.size() ? order[next] : -1;
+        if (codeword < 0) {
+            m = remainder--;
+            // Once the order has ended, every further module is a remainder bit.
+            for (++k; k < path.size(); ++k) map.At(path[k].column, path[k].row) = remainder--;
+            break;
+        }
+        m = codeword * 10 + 7 - static_cast<int>(k % 8);
+    }
+    for (int c = 0; c < map.Size(); ++c)
+        for (int r = 0; r < map.Size(); ++r)
             if (map.At(c, r) == 0) map.At(c, r) = kFunctionModule;
 }
 

@@ -37,6 +37,16 @@ int MaskBit(int mask, int j, int i);
 // Marks finders, separators, format areas, timing, version areas and alignment patterns.
 void MarkFunctionModules(ModuleMap &map, int version);
 
+struct ModulePosition {
+    std::uint8_t column, row;
+};
+
+// The modules that are not function modules, in the order in which codeword
+// bits are placed: two-column strips from the right edge, alternately up and
+// down, right module before left. The first 8 x codewords carry codeword
+// bits, most significant first; the rest are remainder bits.
+void PlacementPath(int version, std::vector<ModulePosition> &path);
+
 // Resets the map for the version and places the codeword bits in `order`
 // (codeword numbers in symbol order, ended by -1) along the two-column strips.
 void PlaceCodewordBits(const std::vector<int> &order, int version, ModuleMap &map);

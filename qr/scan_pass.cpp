@@ -17,43 +17,62 @@ namespace {
 
 // Finder pairs by distance from one corner candidate: the triangle test
 // accepts Y only when |AY| lies within a tenth of |AX|, so for a pair (A, X)
-// just the candidates in that distance band need the full test.
+// just the candidates in that distance band need the full test. Squared
+// distances order the candidates; a bit set returns a band in index order.
 class DistanceBands {
   public:
-    explicit DistanceBands(const std::vector<FinderCandidate> &candidates) : candidates_(candidates) {}
+    explicit DistanceBands(const std::vector<FinderCandidate> &candidates)
+        : candidates_(candidates), members_((candidates.size() + 63) / 64, 0) {
+        byDistance_.reserve(candidates.size());
+    }
 
     void SetCorner(std::size_t a) {
         byDistance_.clear();
         for (std::size_t k = 0; k < candidates_.size(); ++k)
-            if (k != a) byDistance_.push_back({Distance(a, k), k});
+            if (k != a) byDistance_.push_back({SquaredDistance(a, k), k});
         std::sort(byDistance_.begin(), byDistance_.end());
     }
 
-    // Indices k, ascending, with |Ak| close enough to |AX| to pass the leg test.
-    void Band(double ax, std::vector<std::size_t> &band) const {
+    // Indices k, ascending, with |Ak| close enough to |AX| to pass the leg
+    // test; returns the work done (members plus bit-set words scanned).
+    std::size_t Band(double squaredAX, std::vector<std::size_t> &band) {
         band.clear();
         // A small margin keeps every candidate the exact test could accept.
-        const double low = 0.9 * ax * (1 - 1e-9), high = 1.1 * ax * (1 + 1e-9);
+        const double low = 0.81 * squaredAX * (1 - 1e-9), high = 1.21 * squaredAX * (1 + 1e-9);
         auto it = std::lower_bound(byDistance_.begin(), byDistance_.end(), Entry{low, 0});
-        for (; it != byDistance_.end() && it->distance <= high; ++it) band.push_back(it->index);
-        std::sort(band.begin(), band.end());
+        std::size_t first = members_.size(), last = 0;
+        for (; it != byDistance_.end() && it->squared <= high; ++it) {
+            const std::size_t word = it->index >> 6;
+            members_[word] |= std::uint64_t{1} << (it->index & 63);
+            first = std::min(first, word);
+            last = std::max(last, word);
+        }
+        if (first > last) return 0;
+        for (std::size_t w = first; w <= last; ++w) {
+            for (std::uint64_t bits = members_[w]; bits != 0; bits &= bits - 1)
+                band.push_back(w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)));
+            members_[w] = 0;
+        }
+        return band.size() + (last - first + 1);
     }
 
-    double Distance(std::size_t p, std::size_t q) const {
-        return geom::Distance({candidates_[p].centreX, candidates_[p].centreY},
-                              {candidates_[q].centreX, candidates_[q].centreY});
+    double SquaredDistance(std::size_t p, std::size_t q) const {
+        const double dx = candidates_[p].centreX - candidates_[q].centreX;
+        const double dy = candidates_[p].centreY - candidates_[q].centreY;
+        return dx * dx + dy * dy;
     }
 
   private:
     struct Entry {
-        double distance;
+        double squared;
         std::size_t index;
         bool operator<(const Entry &o) const {
-            return distance < o.distance || (distance == o.distance && index < o.index);
+            return squared < o.squared || (squared == o.squared && index < o.index);
         }
     };
     const std::vector<FinderCandidate> &candidates_;
     std::vector<Entry> byDistance_;
+    std::vector<std::uint64_t> members_;
 };
 
 // The status of a located triple: primary format and decoding, then the
@@ -77,6 +96,13 @@ std::uint16_t DecodeTriple(const BitImageView &view, QRCandidate &c, DecodeWork 
     }
     return status;
 }
+
+// Work done by one triple search, to end a search of a crowded picture early.
+struct SearchBudget {
+    long steps = 0;    // candidates sorted or examined
+    long decodes = 0;  // decoding attempts
+    bool Spent() const { return steps >= kMaxSearchSteps || decodes >= kMaxDecodeAttempts; }
+};
 
 struct Triple {
     std::size_t a = 0, i = 0, k = 0;
@@ -105,7 +131,7 @@ std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCa
     DistanceBands bands(candidates);
     std::vector<std::size_t> band;
     band.reserve(candidates.size());
-    long attempts = 0;
+    SearchBudget budget;
     bool stopped = false;
     std::uint16_t lastStatus = 0;
     Triple lastTried, lastDecoded;
@@ -113,13 +139,18 @@ std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCa
     for (std::size_t a = 0; a < candidates.size() && !stopped; ++a) {
         if (candidates[a].used) continue;
         bands.SetCorner(a);
+        budget.steps += static_cast<long>(candidates.size());
         for (std::size_t i = 0; i < candidates.size() && !stopped; ++i) {
             if (i == a || candidates[i].used || candidates[a].used) continue;
-            bands.Band(bands.Distance(a, i), band);
+            budget.steps += 1 + static_cast<long>(bands.Band(bands.SquaredDistance(a, i), band));
+            if (budget.Spent()) {
+                stopped = true;
+                break;
+            }
             for (std::size_t k : band) {
                 if (k == i || candidates[k].used || candidates[i].used || candidates[a].used) continue;
                 std::uint16_t status = LocateQRSymbol(candidates[a], candidates[i], candidates[k], *located);
-                if (status == 0) status = DecodeTriple(view, *located, work, attempts);
+                if (status == 0) status = DecodeTriple(view, *located, work, budget.decodes);
                 lastStatus = status;
                 lastTried = {a, i, k};
                 anyTried = true;
@@ -128,7 +159,7 @@ std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCa
                     lastDecoded = lastTried;
                     anyDecoded = true;
                 }
-                if (attempts >= kMaxDecodeAttempts) {
+                if (budget.Spent()) {
                     stopped = true;
                     break;
                 }

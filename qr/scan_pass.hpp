@@ -20,9 +20,11 @@ class SymbolSink {
     virtual bool Store(const QRCandidate &candidate) = 0;
 };
 
-// Decoding attempts one pass makes at most: a picture crowded with finder-like
-// shapes ends its search there instead of taking seconds.
-constexpr long kMaxDecodeAttempts = 4000;
+// Work one triple search does at most: a picture crowded with finder-like
+// shapes ends its search there instead of taking seconds. Ordinary pictures,
+// with some tens of candidates, stay orders of magnitude below both.
+constexpr long kMaxDecodeAttempts = 4000;   // decodings of located triples
+constexpr long kMaxSearchSteps = 20000000;  // candidates sorted by distance or examined in a band
 
 // Tries the triples of finder candidates (indices a, i, k, nested in that
 // order, none used) and hands every decoded symbol to the sink. Returns the

@@ -2,13 +2,17 @@
 #include "zr/ZrBar.h"
 #include "zr/ZrImage.h"
 #include "zr/ZrImgRW.h"
+#include "zr/ZrQR.h"
 #include "zr/ZrMicroQR.h"
 
 static ZrImage image;
 static ZrBarScanner scanner;
 static ZrBarResult result;
+static ZrQRScanner qrScanner;
+static QRResult qrResult;
 static ZrMicroQRScanner microQrScanner;
 
 int main(void) {
-    return (int)(image.width + scanner.resultCount + result.type + microQrScanner.scanFlags);
+    return (int)(image.width + scanner.resultCount + result.type + qrScanner.scanFlags + qrResult.length +
+                 microQrScanner.scanFlags);
 }

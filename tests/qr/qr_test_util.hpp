@@ -44,6 +44,32 @@ inline Raster QrPicture(const QrSpec &spec) {
     return zr::test::ExpandModules(QrModules(spec), spec.moduleSize, 0, spec.quietZone);
 }
 
+// A symbol with an ECI header or a structured-append header, which the
+// shared renderer does not set: one pixel per module, no margin.
+inline Raster QrModulesWithHeader(const std::string &data, int eci, int appendCount) {
+    zint_symbol *s = ZBarcode_Create();
+    s->symbology = BARCODE_QRCODE;
+    s->option_1 = kM;
+    s->eci = eci;
+    if (appendCount > 0) {
+        s->structapp.index = 1;
+        s->structapp.count = appendCount;
+    }
+    s->scale = 0.5f;
+    s->output_options = BARCODE_NO_QUIET_ZONES;
+    Raster r;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(data.data());
+    if (ZBarcode_Encode_and_Buffer(s, bytes, static_cast<int>(data.size()), 0) < ZINT_ERROR && s->bitmap) {
+        r.width = s->bitmap_width;
+        r.height = s->bitmap_height;
+        r.pixels.resize(static_cast<std::size_t>(r.width) * static_cast<std::size_t>(r.height));
+        for (std::size_t i = 0; i < r.pixels.size(); ++i) r.pixels[i] = s->bitmap[3 * i] < 128 ? 0 : 255;
+    }
+    ZBarcode_Delete(s);
+    EXPECT_FALSE(r.empty());
+    return r;
+}
+
 // One scan with the given options; the results are copied out and freed.
 struct Scan {
     std::uint16_t status = 0;
