@@ -8,26 +8,28 @@
 namespace zr::edges {
 namespace {
 
-double Value(const std::uint32_t *values, int i) {
+template <class T>
+double Value(const T *values, int i) {
     return static_cast<double>(values[i]);
 }
 
 // Next set break point after index i (last is always set).
 int NextSet(const std::vector<std::uint8_t> &isSet, int i) {
     do ++i;
-    while (isSet[static_cast<std::size_t>(i)] == 0);
+    while (isSet[i] == 0);
     return i;
 }
 
 int PreviousSet(const std::vector<std::uint8_t> &isSet, int i) {
     do --i;
-    while (isSet[static_cast<std::size_t>(i)] == 0);
+    while (isSet[i] == 0);
     return i;
 }
 
 // One split pass: every piece is split at most once, at its sample farthest
 // from the chord. Returns the largest deviation seen.
-double SplitPass(const std::uint32_t *values, int last, std::vector<std::uint8_t> &isSet) {
+template <class T>
+double SplitPass(const T *values, int last, std::vector<std::uint8_t> &isSet) {
     double largest = 0;
     for (int a = 0; a < last;) {
         const int b = NextSet(isSet, a);
@@ -41,34 +43,44 @@ double SplitPass(const std::uint32_t *values, int last, std::vector<std::uint8_t
                 at = i;
             }
         }
-        if (farthest > kSplitDeviation) isSet[static_cast<std::size_t>(at)] = 1;
+        if (farthest > kSplitDeviation) isSet[at] = 1;
         if (farthest > largest) largest = farthest;
         a = b;
     }
     return largest;
 }
 
-double ChordSlope(const std::uint32_t *values, int from, int to) {
+template <class T>
+double ChordSlope(const T *values, int from, int to) {
     return (Value(values, to) - Value(values, from)) / static_cast<double>(to - from);
 }
 
-}  // namespace
-
-double PointSegmentDistance(double ax, double ay, double bx, double by, double px, double py) {
-    const double dx = bx - ax, dy = by - ay;
-    const double t = (dy * (py - ay) + dx * (px - ax)) / (dy * dy + dx * dx);
-    double nx = ax, ny = ay;
-    if (t > 1) {
-        nx = bx;
-        ny = by;
-    } else if (t >= 0) {  // false for NaN: the nearest point stays a
-        nx = ax + t * dx;
-        ny = ay + t * dy;
+// Least-squares line over the samples of start .. end within the split limit
+// of the line through samples a and b; start and end move to the first and
+// last such sample.
+template <class T>
+void InlierFit(const T *values, int a, int b, int &start, int &end, double &slope, double &intercept) {
+    const double du = b - a, dv = Value(values, b) - Value(values, a);
+    const double norm = std::hypot(du, dv);
+    geom::LineSums sums;
+    int first = -1, last = -1;
+    for (int i = start; i <= end; ++i) {
+        const double v = Value(values, i);
+        if (std::fabs(du * (v - Value(values, a)) - dv * (i - a)) > kSplitDeviation * norm) continue;
+        sums.Add(i, v);
+        if (first < 0) first = i;
+        last = i;
     }
-    return std::hypot(px - nx, py - ny);
+    geom::FittedLine line;
+    if (first < 0 || !sums.Fit(line)) return;
+    start = first;
+    end = last;
+    slope = line.slope;
+    intercept = line.intercept;
 }
 
-bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &slope, double &intercept) {
+template <class T>
+bool LeastSquares(const T *values, int first, int last, double &slope, double &intercept) {
     if (values == nullptr || last < first) return false;
     double sxx = 0, sxy = 0, sy = 0, sx = 0;
     for (int i = first; i <= last; ++i) {
@@ -86,11 +98,12 @@ bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &
     return true;
 }
 
-std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work) {
+template <class T>
+std::uint16_t Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
     fit = EdgeFit{};
     if (values == nullptr || last < 0) return status::kBadArgument;
     try {
-        work.isSet.assign(static_cast<std::size_t>(last) + 1, 0);
+        work.isSet.assign(last + 1, 0);
     } catch (const std::bad_alloc &) {
         return status::kNoMemory;
     }
@@ -115,6 +128,7 @@ std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, F
         a = b;
     }
 
+    const int pieceStart = start, pieceEnd = end;
     if (end > start) {
         double slope = ChordSlope(values, start, end);
         // Absorb neighbouring pieces while the chord keeps its slope.
@@ -143,13 +157,55 @@ std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, F
     }
 
     double slope = 0, intercept = 0;
-    LeastSquaresLine(values, start, end, slope, intercept);
+    if (end > start) {
+        // The line is fitted to the samples of the stretch that lie near the
+        // longest piece's chord: where the extension crept round a corner, the
+        // samples beyond it neither tilt the line nor end it.
+        InlierFit(values, pieceStart, pieceEnd, start, end, slope, intercept);
+    }
     fit.startIndex = start;
     fit.startValue = slope * start + intercept;
     fit.endIndex = end;
     fit.endValue = slope * end + intercept;
     fit.length = length;
     return status::kOk;
+}
+
+}  // namespace
+
+double PointSegmentDistance(double ax, double ay, double bx, double by, double px, double py) {
+    const double dx = bx - ax, dy = by - ay;
+    const double t = (dy * (py - ay) + dx * (px - ax)) / (dy * dy + dx * dx);
+    double nx = ax, ny = ay;
+    if (t > 1) {
+        nx = bx;
+        ny = by;
+    } else if (t >= 0) {  // false for NaN: the nearest point stays a
+        nx = ax + t * dx;
+        ny = ay + t * dy;
+    }
+    return std::hypot(px - nx, py - ny);
+}
+
+bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &slope, double &intercept) {
+    return LeastSquares(values, first, last, slope, intercept);
+}
+
+bool LeastSquaresLine(const std::int32_t *values, int first, int last, double &slope, double &intercept) {
+    return LeastSquares(values, first, last, slope, intercept);
+}
+
+std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work) {
+    return Fit(values, last, fit, work);
+}
+
+std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit, FitWork &work) {
+    return Fit(values, last, fit, work);
+}
+
+std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit) {
+    FitWork work;
+    return Fit(values, last, fit, work);
 }
 
 std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit) {

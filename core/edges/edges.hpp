@@ -55,11 +55,15 @@ double PointSegmentDistance(double ax, double ay, double bx, double by, double p
 // first .. last. false, with slope and intercept untouched, when the fit is
 // undetermined (a single index).
 bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &slope, double &intercept);
+bool LeastSquaresLine(const std::int32_t *values, int first, int last, double &slope, double &intercept);
 
 // Fits the longest nearly straight stretch of values[0 .. last]. Returns 0,
 // 15 for a null array or negative last, 10 when the work array cannot be had.
 std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work);
 std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit);
+// The same over signed extents (the region labelling's arrays).
+std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit, FitWork &work);
+std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit);
 
 // A fit over a row extent array (rowLeft, rowRight) of a region whose top row
 // is `top`: the side runs across the rows.

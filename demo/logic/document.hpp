@@ -10,6 +10,7 @@
 
 #include "zr/ZrBar.h"
 #include "zr/ZrQR.h"
+#include "zr/ZrDM.h"
 #include "zr/ZrImage.h"
 #include "zr/ZrMicroQR.h"
 
@@ -47,6 +48,7 @@ struct Document {
     std::vector<ZrBarResult> linearResults;
     std::vector<QRResult> qrResults;
     std::vector<MicroQRResult> microQrResults;
+    std::vector<DMResult> dataMatrixResults;
     // Result copies of the other reader kinds join here as their readers are built.
 };
 

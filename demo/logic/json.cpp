@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_dm.hpp"
 #include "read_microqr.hpp"
 #include "read_qr.hpp"
 
@@ -120,6 +121,12 @@ std::string ResultsJson(const Document &document) {
         for (size_t i = 0; i < document.qrResults.size(); ++i) {
             if (i != 0) out.push_back(',');
             out += QrResultJson(document.qrResults[i]);
+        }
+    }
+    if (document.state.lastOperation == Operation::ReadDataMatrix) {
+        for (size_t i = 0; i < document.dataMatrixResults.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += DataMatrixResultJson(document.dataMatrixResults[i]);
         }
     }
     out.push_back(']');

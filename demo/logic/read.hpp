@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "document.hpp"
+#include "read_dm.hpp"
 #include "read_microqr.hpp"
-#include "settings.hpp"
 #include "read_qr.hpp"
+#include "settings.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::demo {
@@ -33,7 +34,7 @@ struct ReaderKindInfo {
 constexpr ReaderKindInfo kReaderKinds[kReaderKindCount] = {
     {ReaderKind::Linear, "linear", Operation::ReadLinear, ReadLinear},
     {ReaderKind::Pdf417, "pdf417", Operation::ReadPdf417, nullptr},
-    {ReaderKind::DataMatrix, "dm", Operation::ReadDataMatrix, nullptr},
+    {ReaderKind::DataMatrix, "dm", Operation::ReadDataMatrix, ReadDataMatrix},
     {ReaderKind::Qr, "qr", Operation::ReadQr, ReadQr},
     {ReaderKind::MicroQr, "microqr", Operation::ReadMicroQr, ReadMicroQr},
 };

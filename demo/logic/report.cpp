@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_dm.hpp"
 #include "read_microqr.hpp"
 #include "read_qr.hpp"
 #include "symbologies.hpp"
@@ -72,6 +73,10 @@ std::vector<std::string> DetailLines(const Document &document, size_t index) {
         case Operation::ReadMicroQr:
             if (index < document.microQrResults.size())
                 return MicroQrDetailLines(document.microQrResults[index]);
+            return {};
+        case Operation::ReadDataMatrix:
+            if (index < document.dataMatrixResults.size())
+                return DataMatrixDetailLines(document.dataMatrixResults[index]);
             return {};
         default:
             return {};

@@ -82,4 +82,21 @@ struct MicroQRReader {
 };
 #endif
 
+#if defined(ZR_HAVE_DM)
+struct DMReader {
+    using Scanner = ZrDMScanner;
+    using Result = DMResult;
+    static constexpr const char *kName = "ZrDM";
+    static bool Public(std::uint16_t status) { return status <= 16; }
+    static std::uint16_t Init(Scanner *s) { return ZrInitDMScanner(s); }
+    static std::uint16_t Scan(Scanner *s) { return ZrScanDM(s); }
+    static std::uint16_t GetAt(Scanner *s, int i, Result *r) { return GetDMAt(s, i, r); }
+    static std::uint16_t Free(Scanner *s) { return ZrFreeDMScanner(s); }
+    static std::string Text(const Result &r) { return r.text; }
+    static constexpr int kSymbology = BARCODE_DATAMATRIX;
+    // 16 x 16 at 3 pixels a module: regions under 33 pixels (8-row rectangles) are not looked at.
+    static constexpr const char *kData = "THREADS-DM-1234";
+};
+#endif
+
 }  // namespace zr::hardening

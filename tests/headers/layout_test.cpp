@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "zr/ZrBar.h"
+#include "zr/ZrDM.h"
 #include "zr/ZrImage.h"
 
 namespace {
@@ -64,6 +65,25 @@ TEST(RecordLayout, ZrBarResultFieldsInOrder) {
     static_assert(kIs<decltype(ZrBarResult::angle), double>);
     EXPECT_GE(sizeof(ZrBarResult), offsetof(ZrBarResult, text) + 86);
     static_assert(std::is_standard_layout_v<ZrBarResult> && std::is_trivial_v<ZrBarResult>);
+}
+
+TEST(RecordLayout, ZrDMRecordsInOrder) {
+    EXPECT_TRUE(InOrder(
+        {offsetof(ZrDMScanner, image), offsetof(ZrDMScanner, left), offsetof(ZrDMScanner, top),
+         offsetof(ZrDMScanner, rectWidth), offsetof(ZrDMScanner, rectHeight),
+         offsetof(ZrDMScanner, resultCount), offsetof(ZrDMScanner, results),
+         offsetof(ZrDMScanner, maxResults), offsetof(ZrDMScanner, scanFlags), offsetof(ZrDMScanner, runTime)},
+        sizeof(ZrDMScanner)));
+    static_assert(kIs<decltype(ZrDMScanner::results), DMResult *>);
+    static_assert(kIs<decltype(ZrDMScanner::scanFlags), std::uint8_t>);
+    static_assert(kIs<decltype(ZrDMScanner::runTime), double>);
+    EXPECT_TRUE(InOrder({offsetof(DMResult, corners), offsetof(DMResult, rows), offsetof(DMResult, columns),
+                         offsetof(DMResult, barsColour), offsetof(DMResult, text)},
+                        sizeof(DMResult)));
+    static_assert(kIs<decltype(DMResult::corners), std::int32_t[8]>);
+    static_assert(kIs<decltype(DMResult::rows), std::int16_t>);
+    static_assert(kIs<decltype(DMResult::text), char[3119]>);
+    static_assert(std::is_standard_layout_v<DMResult> && std::is_trivial_v<DMResult>);
 }
 
 }  // namespace

@@ -102,12 +102,28 @@ TEST(FitEdgeLine, TinyAndBadArrays) {
     fit.length = 99;
     EXPECT_EQ(FitEdgeLine(one.data(), 0, fit), status::kOk);
     EXPECT_EQ(fit.length, 0);
-    EXPECT_EQ(FitEdgeLine(nullptr, 5, fit), status::kBadArgument);
+    EXPECT_EQ(FitEdgeLine(static_cast<const std::uint32_t *>(nullptr), 5, fit), status::kBadArgument);
     EXPECT_EQ(FitEdgeLine(one.data(), -1, fit), status::kBadArgument);
     // Untouched extent entries (all bits set) are values like any other.
     const std::vector<std::uint32_t> wild = {0xFFFFFFFFu, 5, 5, 5, 0xFFFFFFFFu, 5};
     EXPECT_EQ(FitEdgeLine(wild.data(), 5, fit), status::kOk);
     EXPECT_TRUE(std::isfinite(fit.startValue) && std::isfinite(fit.endValue));
+}
+
+TEST(FitEdgeLine, SignedExtentsFitLikeUnsignedOnes) {
+    std::vector<std::uint32_t> unsignedValues = Flat(60, 40);
+    std::vector<std::int32_t> signedValues(60, 40);
+    for (int i = 30; i < 60; ++i) {
+        unsignedValues[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(40 + 2 * (i - 29));
+        signedValues[static_cast<std::size_t>(i)] = 40 + 2 * (i - 29);
+    }
+    const EdgeFit a = Fit(unsignedValues);
+    EdgeFit b;
+    ASSERT_EQ(FitEdgeLine(signedValues.data(), 59, b), status::kOk);
+    EXPECT_EQ(a.startIndex, b.startIndex);
+    EXPECT_EQ(a.endIndex, b.endIndex);
+    EXPECT_EQ(a.length, b.length);
+    EXPECT_DOUBLE_EQ(a.endValue, b.endValue);
 }
 
 TEST(EdgeLines, RowAndColumnFitsInPictureCoordinates) {
