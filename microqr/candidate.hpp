@@ -106,6 +106,9 @@ std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidat
 // extreme points (on the outer pixel edges); false, nothing changed, for a
 // finder with a side along a row or column of its bounding box.
 bool DiamondFinderCorners(const regions::Region &region, MicroQRCandidate &candidate);
+// The corners of a finder lying along the axes from the median extent of each
+// side (on the outer pixel edges); false, nothing changed, for a turned finder.
+bool BoxFinderCorners(const regions::Region &region, MicroQRCandidate &candidate);
 // How far the threshold moved the finder's dark edges outward (negative:
 // inward), in pixels, from its row and column profiles; 0 when neither
 // profile passes. `scan` is scratch space with its run buffer set up.

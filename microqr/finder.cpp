@@ -1,6 +1,9 @@
 // A finder candidate on its own: the strict 1:1:3:1:1 run test and the four
 // outer corners of the finder from straight lines fitted to its outline.
 #include "qr/finder.hpp"
+#include <algorithm>
+#include <vector>
+
 #include "core/edges/edges.hpp"
 #include "microqr/candidate.hpp"
 
@@ -14,6 +17,9 @@ constexpr double kCoreLow = 1.2, kCoreHigh = 4.8;  // run c in units
 // How far out a turned finder's corner lay per pixel of the run that is left
 // of it on the outline's extreme row or column.
 constexpr double kCornerCut = 0.25;
+// The middle half of an upright finder's side extents spans less than this
+// share of the finder (a turn of about 3.5 degrees over half a side).
+constexpr double kUprightSpread = 16.0;
 
 bool Within(double width, double unit, double low, double high) {
     return width >= low * unit && width <= high * unit;
@@ -111,6 +117,35 @@ bool DiamondFinderCorners(const regions::Region &region, MicroQRCandidate &candi
                      middle(region.colTop[width - 1], region.colBottom[width - 1])};
     f.bottomLeft = {middle(region.rowLeft[height - 1], region.rowRight[height - 1]),
                     double(region.bottom) + 1 + cut(rowRun(height - 1))};
+    candidate.outerEdges = true;
+    return true;
+}
+
+bool BoxFinderCorners(const regions::Region &region, MicroQRCandidate &candidate) {
+    const std::size_t height = region.rowLeft.size(), width = region.colTop.size();
+    if (height < 4 || width < 4 || region.rowRight.size() != height || region.colBottom.size() != width)
+        return false;
+    // Each side of a square that is hardly turned keeps nearly one extent
+    // along the whole side; its middle quartiles ignore specks and bites.
+    double sides[4];
+    std::vector<std::int32_t> extent;
+    const std::vector<std::int32_t> *arrays[4] = {&region.rowLeft, &region.colTop, &region.rowRight,
+                                                  &region.colBottom};
+    for (int i = 0; i < 4; ++i) {
+        extent = *arrays[i];
+        const std::size_t n = extent.size();
+        std::nth_element(extent.begin(), extent.begin() + n / 4, extent.end());
+        const double low = extent[n / 4];
+        std::nth_element(extent.begin(), extent.begin() + n / 2, extent.end());
+        const double median = extent[n / 2];
+        std::nth_element(extent.begin(), extent.begin() + 3 * n / 4, extent.end());
+        const double high = extent[3 * n / 4];
+        if ((high - low) * kUprightSpread > double(i % 2 == 0 ? width : height)) return false;
+        sides[i] = median;
+    }
+    // On the outer pixel edges: the right and bottom extents name the last pixels.
+    const double left = sides[0], top = sides[1], right = sides[2] + 1, bottom = sides[3] + 1;
+    candidate.finder = {{left, top}, {right, top}, {right, bottom}, {left, bottom}};
     candidate.outerEdges = true;
     return true;
 }

@@ -89,9 +89,10 @@ std::uint16_t TryFinder(const BitImageView &view, const regions::Region &region,
         candidate.projective = false;
         if (decoded) return status;
     }
-    // Near 45 degrees the sides' fits may meet in the wrong places or not at
-    // all: the outline's extreme points are the corners then.
-    if (DiamondFinderCorners(region, candidate)) retry();
+    // When the sides' fits meet in the wrong places or not at all (near 45
+    // degrees, or along a ragged outline), the outline's extreme points of a
+    // turned finder, or the median sides of an upright one, are its corners.
+    if (DiamondFinderCorners(region, candidate) || BoxFinderCorners(region, candidate)) retry();
     return status;
 }
 

@@ -142,6 +142,30 @@ TEST(FinderCorners, DiamondCornersOfAFinderAtFortyFiveDegrees) {
     EXPECT_EQ(located, 1);
 }
 
+TEST(FinderCorners, BoxCornersOfAnUprightFinderIgnoreSpecksOnItsSides) {
+    const MicroSymbol s{"BOX", 2, 0, 0, 6, 4};
+    zr::test::Raster r = zr::test::RenderMicro(s);
+    for (int y = 30; y < 33; ++y)
+        for (int x = 20; x < 24; ++x) r.at(x, y) = 0;  // a speck joined to the left side
+    Picture picture(r);
+    const auto regions = Label(picture);
+    const auto *finder = RegionAt(regions, {45, 45});
+    ASSERT_NE(finder, nullptr);
+    MicroQRCandidate c;
+    ASSERT_TRUE(BoxFinderCorners(*finder, c));
+    const double q = 24, side = 42;
+    const zr::geom::QuadF expected{{q, q}, {q + side, q}, {q + side, q + side}, {q, q + side}};
+    EXPECT_EQ(c.finder, expected);
+    EXPECT_TRUE(c.outerEdges);
+
+    Picture turned(zr::test::Rotate(zr::test::RenderMicro(s), 30.0, true));
+    for (const auto &region : Label(turned)) {
+        if (region.Width() > 40) {
+            EXPECT_FALSE(BoxFinderCorners(region, c));
+        }
+    }
+}
+
 TEST(FinderCorners, RegionWithoutOutlineHasNoCorners) {
     zr::regions::Region region;
     region.right = region.bottom = 20;
