@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "core/edges/edges.hpp"
 #include "core/geom/geom.hpp"
@@ -89,7 +90,7 @@ struct ResultList {
 // Tries every finder candidate among the regions alone in its four
 // rotations and stores each decoded symbol. Returns the status of the last
 // attempt (0 when there was none), or 10.
-std::uint16_t SearchMicroQRCandidates(const ZrImage &image, regions::RegionList &regions,
+std::uint16_t SearchMicroQRCandidates(const ZrImage &image, const regions::RegionList &regions,
                                       ResultList &results);
 
 // ---- Finder (finder.cpp) ----
@@ -107,8 +108,10 @@ std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidat
 // finder with a side along a row or column of its bounding box.
 bool DiamondFinderCorners(const regions::Region &region, MicroQRCandidate &candidate);
 // The corners of a finder lying along the axes from the median extent of each
-// side (on the outer pixel edges); false, nothing changed, for a turned finder.
-bool BoxFinderCorners(const regions::Region &region, MicroQRCandidate &candidate);
+// side (on the outer pixel edges); false, nothing changed, for a turned
+// finder. `scratch` is work space.
+bool BoxFinderCorners(const regions::Region &region, MicroQRCandidate &candidate,
+                      std::vector<std::int32_t> &scratch);
 // How far the threshold moved the finder's dark edges outward (negative:
 // inward), in pixels, from its row and column profiles; 0 when neither
 // profile passes. `scan` is scratch space with its run buffer set up.
@@ -137,8 +140,9 @@ std::optional<std::uint16_t> MatchFormatWord(std::uint16_t bits);
 std::uint16_t ReadMicroFormat(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
 // Symbol corners (clamped into the picture) and module steps from them.
 std::uint16_t SetMicroGrid(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
-// Scales the grid's steps along each axis so that the timing patterns read
-// best (timing.cpp); corners 1 to 3 follow the new steps.
+// Turns and scales the grid's step along each axis a little until row 0 and
+// column 0 (finder edge, separator, timing pattern) read best (timing.cpp);
+// corners 1 to 3 follow the new steps.
 void RefineGridByTiming(const BitImageView &image, MicroQRCandidate &candidate);
 // Centre of a module through the grid that SetMicroGrid left.
 inline geom::PointF ModuleCentre(const MicroQRCandidate &candidate, int column, int row) {
@@ -159,7 +163,7 @@ bool MicroMaskBit(int mask, int column, int row);
 std::uint16_t DecodeMicroSegments(const Codewords &codewords, int dataBits, int version,
                                   qr::DecodedText &out);
 
-// ---- Sampling and correction (decode_symbol.cpp) ----
+// ---- Sampling (sample.cpp) and correction (decode_symbol.cpp) ----
 // Reads every data module of the map through the candidate's grid, unmasks
 // it and sets its codeword bit; kNoFormat when a module centre lies outside.
 std::uint16_t SampleMicroCodewords(const BitImageView &image, const MicroQRCandidate &candidate,

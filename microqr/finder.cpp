@@ -121,14 +121,14 @@ bool DiamondFinderCorners(const regions::Region &region, MicroQRCandidate &candi
     return true;
 }
 
-bool BoxFinderCorners(const regions::Region &region, MicroQRCandidate &candidate) {
+bool BoxFinderCorners(const regions::Region &region, MicroQRCandidate &candidate,
+                      std::vector<std::int32_t> &extent) {
     const std::size_t height = region.rowLeft.size(), width = region.colTop.size();
     if (height < 4 || width < 4 || region.rowRight.size() != height || region.colBottom.size() != width)
         return false;
     // Each side of a square that is hardly turned keeps nearly one extent
     // along the whole side; its middle quartiles ignore specks and bites.
     double sides[4];
-    std::vector<std::int32_t> extent;
     const std::vector<std::int32_t> *arrays[4] = {&region.rowLeft, &region.colTop, &region.rowRight,
                                                   &region.colBottom};
     for (int i = 0; i < 4; ++i) {

@@ -60,26 +60,33 @@ std::uint16_t TryRotations(const BitImageView &view, MicroQRCandidate &candidate
     return status;
 }
 
+// Work space of the finder stages, kept for a whole pass.
+struct FinderWork {
+    edges::FitWork fit;
+    lines::RunScan profile;
+    std::vector<std::int32_t> extent;
+};
+
 // One finder candidate: its corners and the four rotations. When none
 // decodes, the rotations again with the finder's corners moved back by the
 // threshold's widening (or narrowing) of dark modules when that is notable,
 // and each grid fitted to the timing patterns: small modules, a turned
 // symbol or a blurred print leave the finder's outline a pixel or so off.
 std::uint16_t TryFinder(const BitImageView &view, const regions::Region &region, MicroQRCandidate &candidate,
-                        ResultList &results, edges::FitWork &work, lines::RunScan &scan) {
+                        ResultList &results, FinderWork &work) {
     candidate = MicroQRCandidate{};
     bool decoded = false;
-    std::uint16_t status = LocateFinderCorners(region, candidate, work);
+    std::uint16_t status = LocateFinderCorners(region, candidate, work.fit);
     if (status == 0) {
         status = TryRotations(view, candidate, results, false, decoded);
         if (decoded) return status;
     }
-    const double bloat = MeasureFinderBloat(view, region, scan);
+    const double bloat = MeasureFinderBloat(view, region, work.profile);
     const auto retry = [&] {
         if (std::fabs(bloat) >= kNotableBloat) ShrinkFinder(candidate, bloat);
         status = TryRotations(view, candidate, results, true, decoded);
     };
-    if (LocateFinderCorners(region, candidate, work, true) == 0) {
+    if (LocateFinderCorners(region, candidate, work.fit, true) == 0) {
         retry();
         if (decoded) return status;
         // A symbol seen at a slant: the grid through the projective map that
@@ -92,13 +99,13 @@ std::uint16_t TryFinder(const BitImageView &view, const regions::Region &region,
     // When the sides' fits meet in the wrong places or not at all (near 45
     // degrees, or along a ragged outline), the outline's extreme points of a
     // turned finder, or the median sides of an upright one, are its corners.
-    if (DiamondFinderCorners(region, candidate) || BoxFinderCorners(region, candidate)) retry();
+    if (DiamondFinderCorners(region, candidate) || BoxFinderCorners(region, candidate, work.extent)) retry();
     return status;
 }
 
 }  // namespace
 
-std::uint16_t SearchMicroQRCandidates(const ZrImage &image, regions::RegionList &regionList,
+std::uint16_t SearchMicroQRCandidates(const ZrImage &image, const regions::RegionList &regionList,
                                       ResultList &results) {
     const BitImageView view(image);
     std::vector<qr::FinderCandidate> finders;
@@ -109,11 +116,10 @@ std::uint16_t SearchMicroQRCandidates(const ZrImage &image, regions::RegionList 
 
     std::uint16_t status = 0;
     MicroQRCandidate candidate;
-    edges::FitWork work;
-    lines::RunScan scan;
-    if (lines::RunBufferInit(scan, lines::kLeftToRight) != 0) return zr::status::kNoMemory;
+    FinderWork work;
+    if (lines::RunBufferInit(work.profile, lines::kLeftToRight) != 0) return zr::status::kNoMemory;
     for (const qr::FinderCandidate &finder : finders)
-        status = TryFinder(view, *finder.region, candidate, results, work, scan);
+        status = TryFinder(view, *finder.region, candidate, results, work);
     return status;
 }
 

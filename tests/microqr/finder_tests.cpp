@@ -152,7 +152,8 @@ TEST(FinderCorners, BoxCornersOfAnUprightFinderIgnoreSpecksOnItsSides) {
     const auto *finder = RegionAt(regions, {45, 45});
     ASSERT_NE(finder, nullptr);
     MicroQRCandidate c;
-    ASSERT_TRUE(BoxFinderCorners(*finder, c));
+    std::vector<std::int32_t> scratch;
+    ASSERT_TRUE(BoxFinderCorners(*finder, c, scratch));
     const double q = 24, side = 42;
     const zr::geom::QuadF expected{{q, q}, {q + side, q}, {q + side, q + side}, {q, q + side}};
     EXPECT_EQ(c.finder, expected);
@@ -161,7 +162,7 @@ TEST(FinderCorners, BoxCornersOfAnUprightFinderIgnoreSpecksOnItsSides) {
     Picture turned(zr::test::Rotate(zr::test::RenderMicro(s), 30.0, true));
     for (const auto &region : Label(turned)) {
         if (region.Width() > 40) {
-            EXPECT_FALSE(BoxFinderCorners(region, c));
+            EXPECT_FALSE(BoxFinderCorners(region, c, scratch));
         }
     }
 }
