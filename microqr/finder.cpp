@@ -1,11 +1,11 @@
 // A finder candidate on its own: the strict 1:1:3:1:1 run test and the four
 // outer corners of the finder from straight lines fitted to its outline.
-#include "qr/finder.hpp"
 #include <algorithm>
 #include <vector>
 
 #include "core/edges/edges.hpp"
 #include "microqr/candidate.hpp"
+#include "qr/finder.hpp"
 
 namespace zr::microqr {
 namespace {
@@ -61,15 +61,11 @@ std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidat
     if (height < 1 || width < 1 || region.rowRight.size() != region.rowLeft.size() ||
         region.colBottom.size() != region.colTop.size())
         return kNoCorners;
-    // The extents are non-negative pixel coordinates.
-    const auto values = [](const std::vector<std::int32_t> &extent) {
-        return reinterpret_cast<const std::uint32_t *>(extent.data());
-    };
     edges::EdgeFit left, right, top, bottom;
-    if (edges::FitEdgeLine(values(region.rowLeft), height - 1, left, work) != 0 ||
-        edges::FitEdgeLine(values(region.rowRight), height - 1, right, work) != 0 ||
-        edges::FitEdgeLine(values(region.colTop), width - 1, top, work) != 0 ||
-        edges::FitEdgeLine(values(region.colBottom), width - 1, bottom, work) != 0)
+    if (edges::FitEdgeLine(region.rowLeft.data(), height - 1, left, work) != 0 ||
+        edges::FitEdgeLine(region.rowRight.data(), height - 1, right, work) != 0 ||
+        edges::FitEdgeLine(region.colTop.data(), width - 1, top, work) != 0 ||
+        edges::FitEdgeLine(region.colBottom.data(), width - 1, bottom, work) != 0)
         return kNoCorners;
     edges::EdgeLine leftSide = edges::RowEdgeLine(left, region.top);
     edges::EdgeLine rightSide = edges::RowEdgeLine(right, region.top);
