@@ -36,6 +36,11 @@ namespace {
 // side makes the finder's outline overstate the module size enough to drift
 // the grid over a symbol's width.
 constexpr double kNotableBloat = 0.5;
+// Finders of modules under 2 pixels get no second look: their outline is too
+// coarse for a better grid. A pass looks twice at this many finders at most,
+// so that a picture crowded with finder-like shapes stays quick.
+constexpr int kMinRetrySide = 14;
+constexpr int kMaxRetries = 400;
 
 // Tries the four rotations of one located finder; stores the first that
 // decodes while there is room. Returns the status of the last attempt.
@@ -65,6 +70,7 @@ struct FinderWork {
     edges::FitWork fit;
     lines::RunScan profile;
     std::vector<std::int32_t> extent;
+    int retries = 0;
 };
 
 // One finder candidate: its corners and the four rotations. When none
@@ -81,6 +87,9 @@ std::uint16_t TryFinder(const BitImageView &view, const regions::Region &region,
         status = TryRotations(view, candidate, results, false, decoded);
         if (decoded) return status;
     }
+    if (std::max(region.Width(), region.Height()) < kMinRetrySide || work.retries >= kMaxRetries)
+        return status;
+    ++work.retries;
     const double bloat = MeasureFinderBloat(view, region, work.profile);
     const auto retry = [&] {
         if (std::fabs(bloat) >= kNotableBloat) ShrinkFinder(candidate, bloat);

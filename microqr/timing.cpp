@@ -40,29 +40,42 @@ geom::PointF Turned(geom::PointF v, double degrees) {
     return {v.x * c - v.y * s, v.x * s + v.y * c};
 }
 
-// The best step along one axis: the middle of the turns and scales under
-// which the most modules read as expected.
+// The middle of the values `count` steps either way of 0 under which the
+// most modules read as expected.
+template <class Matches>
+double MiddleOfBest(int count, double step, Matches &&matchesAt) {
+    int best = -1;
+    double sum = 0, n = 0;
+    for (int i = -count; i <= count; ++i) {
+        const int matches = matchesAt(i * step);
+        if (matches < best) continue;
+        if (matches > best) {
+            best = matches;
+            sum = n = 0;
+        }
+        sum += i * step;
+        n += 1;
+    }
+    return sum / n;
+}
+
+// The best step along one axis: its scale with the turn kept, then its turn
+// at that scale, then the scale again at that turn.
 geom::PointF BestStep(const BitImageView &image, geom::PointF origin, geom::PointF along, geom::PointF across,
                       int size) {
     const int scales = static_cast<int>(std::lround(kScaleReach / kScaleStep));
     const int turns = static_cast<int>(std::lround(kTurnReach / kTurnStep));
-    int bestMatches = -1;
-    double scaleSum = 0, turnSum = 0, count = 0;
-    for (int t = -turns; t <= turns; ++t) {
-        const geom::PointF turned = Turned(along, t * kTurnStep);
-        for (int s = -scales; s <= scales; ++s) {
-            const int matches = EdgeMatches(image, origin, (1.0 + s * kScaleStep) * turned, across, size);
-            if (matches < bestMatches) continue;
-            if (matches > bestMatches) {
-                bestMatches = matches;
-                scaleSum = turnSum = count = 0;
-            }
-            scaleSum += s * kScaleStep;
-            turnSum += t * kTurnStep;
-            count += 1;
-        }
-    }
-    return (1.0 + scaleSum / count) * Turned(along, turnSum / count);
+    const auto scaleAt = [&](double turn) {
+        const geom::PointF turned = Turned(along, turn);
+        return MiddleOfBest(scales, kScaleStep, [&](double change) {
+            return EdgeMatches(image, origin, (1.0 + change) * turned, across, size);
+        });
+    };
+    const double firstScale = scaleAt(0);
+    const double turn = MiddleOfBest(turns, kTurnStep, [&](double t) {
+        return EdgeMatches(image, origin, (1.0 + firstScale) * Turned(along, t), across, size);
+    });
+    return (1.0 + scaleAt(turn)) * Turned(along, turn);
 }
 
 }  // namespace
