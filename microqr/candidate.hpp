@@ -138,11 +138,14 @@ RotationFrame FrameOf(MicroQRCandidate &candidate, int rotation);
 std::optional<std::uint16_t> MatchFormatWord(std::uint16_t bits);
 // 0 with version, level and mask set; kNoCorners or kNoFormat.
 std::uint16_t ReadMicroFormat(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
+// Moves every corner coordinate into the picture: below 0 (or not a number)
+// to 0, past the last column or row to it.
+void ClampCorners(const BitImageView &image, geom::QuadF &corners);
 // Symbol corners (clamped into the picture) and module steps from them.
 std::uint16_t SetMicroGrid(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
 // Turns and scales the grid's step along each axis a little until row 0 and
 // column 0 (finder edge, separator, timing pattern) read best (timing.cpp);
-// corners 1 to 3 follow the new steps.
+// corners 1 to 3 follow the new steps (clamped into the picture).
 void RefineGridByTiming(const BitImageView &image, MicroQRCandidate &candidate);
 // Centre of a module through the grid that SetMicroGrid left.
 inline geom::PointF ModuleCentre(const MicroQRCandidate &candidate, int column, int row) {

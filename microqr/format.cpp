@@ -109,6 +109,13 @@ std::uint16_t ReadMicroFormat(const BitImageView &image, MicroQRCandidate &c, in
     return 0;
 }
 
+void ClampCorners(const BitImageView &image, geom::QuadF &corners) {
+    for (int i = 0; i < geom::QuadF::kCorners; ++i) {
+        corners[i].x = ClampCoordinate(corners[i].x, image.Width());
+        corners[i].y = ClampCoordinate(corners[i].y, image.Height());
+    }
+}
+
 std::uint16_t SetMicroGrid(const BitImageView &image, MicroQRCandidate &c, int rotation) {
     const RotationFrame frame = FrameOf(c, rotation);
     const int size = SymbolSize(c.version);
@@ -118,10 +125,7 @@ std::uint16_t SetMicroGrid(const BitImageView &image, MicroQRCandidate &c, int r
     q.topRight = frame.At(size, 0);
     q.bottomLeft = frame.At(0, size);
     q.bottomRight = frame.warp != nullptr ? frame.At(size, size) : q.topRight + q.bottomLeft - q.topLeft;
-    for (int i = 0; i < geom::QuadF::kCorners; ++i) {
-        q[i].x = ClampCoordinate(q[i].x, image.Width());
-        q[i].y = ClampCoordinate(q[i].y, image.Height());
-    }
+    ClampCorners(image, q);
     const double across = 2.0 * size;
     c.u = ((q.bottomRight - q.bottomLeft) + (q.topRight - q.topLeft)) * (1.0 / across);
     c.v = ((q.bottomLeft - q.topLeft) + (q.bottomRight - q.topRight)) * (1.0 / across);

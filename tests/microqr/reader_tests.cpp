@@ -283,9 +283,14 @@ TEST(ZrMicroQR, QrSymbolIsNotReported) {
 
 TEST(ZrMicroQR, SymbolsAtThePictureBorder) {
     // No quiet zone: the symbol's corner is the picture's, and it still reads.
-    const Scan tight = Read(Render({"EDGE", 2, 0, 0, 4, 0}));
+    const Raster edge = Render({"EDGE", 2, 0, 0, 4, 0});
+    const Scan tight = Read(edge);
     ASSERT_EQ(tight.results.size(), 1u);
     EXPECT_EQ(tight.Text(), "EDGE");
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_GE(tight.results[0].corners[i], 0) << i;
+        EXPECT_LT(tight.results[0].corners[i], i % 2 == 0 ? edge.width : edge.height) << i;
+    }
     // Only the finder and one more module row and column fit: the 9 x 9
     // corner area leaves the picture in every rotation.
     Raster corner = Render({"EDGE", 2, 0, 0, 4, 0});
