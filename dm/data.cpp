@@ -151,8 +151,6 @@ class DataDecoder {
         const bool first = pos_ == 1;  // c was the symbol's first data codeword
         if (c >= 1 && c <= 128) {
             AppendData(c - 1);
-        } else if (c == kPad) {
-            Stop();
         } else if (c >= kFirstDigitPair && c <= kLastDigitPair) {
             Append('0' + (c - kFirstDigitPair) / 10);
             Append('0' + (c - kFirstDigitPair) % 10);
@@ -188,8 +186,9 @@ class DataDecoder {
             Skip(3);  // sequence indicator and the two file identification codewords
         } else if (first && c == kReaderProgramming) {
             // A reader programming symbol: its data follows.
-        } else if (c == kStructuredAppend || c == kReaderProgramming || c == kMacro05 || c == kMacro06) {
-            Stop();  // only allowed as the first codeword
+        } else if (c == kPad || c == kStructuredAppend || c == kReaderProgramming || c == kMacro05 ||
+                   c == kMacro06) {
+            Stop();  // the padding, or a header codeword anywhere but first
         }
         // Codewords 242 .. 255 stand for nothing.
     }

@@ -9,6 +9,7 @@ namespace zr::dm {
 namespace {
 
 constexpr int kMaxRegionsAcross = 6;
+constexpr std::size_t kLatticeSide = kMaxRegionsAcross + 1;
 
 // (down + 1) x (across + 1) region corners, band by band from the top.
 class Lattice {
@@ -19,7 +20,7 @@ class Lattice {
                 At(i, j) = QuadPoint(p, static_cast<double>(j) / across, static_cast<double>(i) / down);
     }
     PointF &At(int band, int cell) {
-        return points_[static_cast<std::size_t>(band * (kMaxRegionsAcross + 1) + cell)];
+        return points_[static_cast<std::size_t>(band) * kLatticeSide + static_cast<std::size_t>(cell)];
     }
     QuadF Region(int band, int cell) {
         return {At(band, cell), At(band, cell + 1), At(band + 1, cell + 1), At(band + 1, cell)};
@@ -28,7 +29,7 @@ class Lattice {
     int Across() const { return across_; }
 
   private:
-    std::array<PointF, (kMaxRegionsAcross + 1) * (kMaxRegionsAcross + 1)> points_{};
+    std::array<PointF, kLatticeSide * kLatticeSide> points_{};
     int down_;
     int across_;
 };
@@ -84,7 +85,7 @@ std::uint16_t SampleMappingMatrix(const BitImageView &image, const QuadF &p, con
         for (int cell = 0; cell < across; ++cell) {
             const QuadF q = ModuleCentres(lattice.Region(band, cell), size.regionColumns, size.regionRows);
             std::uint8_t *out = matrix + static_cast<std::ptrdiff_t>(band) * dataRows * size.mappingColumns +
-                                cell * dataColumns;
+                                static_cast<std::ptrdiff_t>(cell) * dataColumns;
             if (SampleRegion(image, q, size.regionColumns, size.regionRows, out, size.mappingColumns) != 0)
                 return kFailed;
         }

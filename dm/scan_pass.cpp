@@ -12,8 +12,9 @@ namespace {
 void StoreResult(const DMSymbol &symbol, DMResult &result) {
     for (int i = 0; i < geom::QuadF::kCorners; ++i) {
         const geom::PointI p = geom::RoundHalfUp(symbol.corners[i]);
-        result.corners[2 * i] = p.x;
-        result.corners[2 * i + 1] = p.y;
+        const auto x = 2 * static_cast<std::size_t>(i);
+        result.corners[x] = p.x;
+        result.corners[x + 1] = p.y;
     }
     result.rows = symbol.rows;
     result.columns = symbol.columns;

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "zr/ZrBar.h"
-#include "zr/ZrQR.h"
 #include "zr/ZrDM.h"
 #include "zr/ZrImage.h"
 #include "zr/ZrMicroQR.h"
+#include "zr/ZrPDF417.h"
+#include "zr/ZrQR.h"
 
 namespace zr::demo {
 
@@ -48,6 +49,7 @@ struct Document {
     std::vector<ZrBarResult> linearResults;
     std::vector<QRResult> qrResults;
     std::vector<MicroQRResult> microQrResults;
+    std::vector<ZrPDF417Result> pdf417Results;
     std::vector<DMResult> dataMatrixResults;
     // Result copies of the other reader kinds join here as their readers are built.
 };

@@ -6,6 +6,7 @@
 #include "format.hpp"
 #include "read_dm.hpp"
 #include "read_microqr.hpp"
+#include "read_pdf417.hpp"
 #include "read_qr.hpp"
 
 namespace zr::demo {
@@ -121,6 +122,11 @@ std::string ResultsJson(const Document &document) {
         for (size_t i = 0; i < document.qrResults.size(); ++i) {
             if (i != 0) out.push_back(',');
             out += QrResultJson(document.qrResults[i]);
+        }
+    } else if (document.state.lastOperation == Operation::ReadPdf417) {
+        for (size_t i = 0; i < document.pdf417Results.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += Pdf417ResultJson(document.pdf417Results[i]);
         }
     }
     if (document.state.lastOperation == Operation::ReadDataMatrix) {

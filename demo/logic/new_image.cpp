@@ -76,6 +76,7 @@ uint16_t CreateNewImage(Document &document, const NewImageRequest &request) {
     document.image = created;
     document.linearResults.clear();
     document.microQrResults.clear();
+    document.pdf417Results.clear();
     document.state.symbolCount = 0;
     document.state.selectedIndex = 0;
     return ZR_OK;

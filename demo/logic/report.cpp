@@ -5,6 +5,7 @@
 #include "format.hpp"
 #include "read_dm.hpp"
 #include "read_microqr.hpp"
+#include "read_pdf417.hpp"
 #include "read_qr.hpp"
 #include "symbologies.hpp"
 
@@ -73,6 +74,10 @@ std::vector<std::string> DetailLines(const Document &document, size_t index) {
         case Operation::ReadMicroQr:
             if (index < document.microQrResults.size())
                 return MicroQrDetailLines(document.microQrResults[index]);
+            return {};
+        case Operation::ReadPdf417:
+            if (index < document.pdf417Results.size())
+                return Pdf417DetailLines(document.pdf417Results[index]);
             return {};
         case Operation::ReadDataMatrix:
             if (index < document.dataMatrixResults.size())

@@ -64,9 +64,9 @@ TEST(Api, AScanWithoutAnImage) {
 }
 
 TEST(Api, OptionDefaultsAreWrittenBack) {
-    for (std::uint8_t flags : {0, 7, 200}) {
+    for (int flags : {0, 7, 200}) {
         Scanner scanner(OneSymbol());
-        scanner.s.scanFlags = flags;
+        scanner.s.scanFlags = static_cast<std::uint8_t>(flags);
         scanner.s.maxResults = 0;
         EXPECT_EQ(ZrScanDM(&scanner.s), 0);
         EXPECT_EQ(scanner.s.scanFlags, 3);

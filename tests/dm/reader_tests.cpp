@@ -195,7 +195,7 @@ TEST(ReaderColours, LightOnDarkAndTheScanFlags) {
     const Raster dark = test::RenderDm(data, size, 4);
     const Raster light = zr::test::Invert(dark);
     EXPECT_TRUE(test::Scan(light, 1).results.empty());
-    for (std::uint8_t flags : {2, 3}) {
+    for (std::uint8_t flags : {std::uint8_t{2}, std::uint8_t{3}}) {
         const test::ScanOutcome outcome = test::Scan(light, flags);
         ASSERT_EQ(outcome.results.size(), 1u) << int{flags};
         EXPECT_EQ(outcome.FirstText(), data);

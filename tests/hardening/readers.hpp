@@ -82,6 +82,22 @@ struct MicroQRReader {
 };
 #endif
 
+#if defined(ZR_HAVE_PDF417)
+struct PDF417Reader {
+    using Scanner = ZrPDF417Scanner;
+    using Result = ZrPDF417Result;
+    static constexpr const char *kName = "ZrPDF417";
+    static bool Public(std::uint16_t status) { return status <= 16; }
+    static std::uint16_t Init(Scanner *s) { return ZrInitPDF417Scanner(s); }
+    static std::uint16_t Scan(Scanner *s) { return ZrScanPDF417(s); }
+    static std::uint16_t GetAt(Scanner *s, int i, Result *r) { return GetPDF417At(s, i, r); }
+    static std::uint16_t Free(Scanner *s) { return ZrFreePDF417Scanner(s); }
+    static std::string Text(const Result &r) { return r.text; }
+    static constexpr int kSymbology = BARCODE_PDF417;
+    static constexpr const char *kData = "THREADS-PDF417";
+};
+#endif
+
 #if defined(ZR_HAVE_DM)
 struct DMReader {
     using Scanner = ZrDMScanner;
