@@ -67,7 +67,11 @@ RotationFrame FrameOf(MicroQRCandidate &c, int rotation) {
         geom::QuadF turned;
         for (int i = 0; i < geom::QuadF::kCorners; ++i)
             turned[i] = f[(i + rotation - 1) % geom::QuadF::kCorners];
-        if (SquareToQuad(turned, kFinderModules, c.warp)) frame.warp = &c.warp;
+        if (SquareToQuad(turned, kFinderModules, c.warp)) {
+            frame.warp = &c.warp;
+        } else {
+            c.projective = false;  // a degenerate finder has no map: the grid stays affine
+        }
     }
     return frame;
 }

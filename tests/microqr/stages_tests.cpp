@@ -189,6 +189,7 @@ TEST(Stages, ProjectiveGridPassesThroughTheFinderCorners) {
     // A degenerate finder gives no map and the affine grid stays.
     c.finder = {{10, 10}, {10, 10}, {10, 10}, {10, 10}};
     EXPECT_EQ(FrameOf(c, 1).warp, nullptr);
+    EXPECT_FALSE(c.projective);
 }
 
 TEST(Stages, CornerAreaOutsideThePictureIsRefused) {
