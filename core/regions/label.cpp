@@ -214,7 +214,10 @@ class Labeller {
         r.fill /= static_cast<double>(y - r.top) * static_cast<double>(r.right - r.left + 1);
         if (WithinLimits(r, search_)) {
             search_.regions.push_back(std::move(r));
-            if (search_.traceOutlines) RegionOutline(view_, search_.regions.back(), chain_);
+            // A region without its outline would be skipped silently: out of
+            // memory ends the labelling instead.
+            if (search_.traceOutlines && RegionOutline(view_, search_.regions.back(), chain_) != status::kOk)
+                throw std::bad_alloc();
         }
         pool_.Release(index);
     }
