@@ -89,7 +89,7 @@ struct ResultList {
 };
 // Tries every finder candidate among the regions alone in its four
 // rotations and stores each decoded symbol. Returns the status of the last
-// attempt (0 when there was none), or 10.
+// attempt (0 when there was none), or 10 as soon as memory runs out.
 std::uint16_t SearchMicroQRCandidates(const ZrImage &image, const regions::RegionList &regions,
                                       ResultList &results);
 
@@ -97,7 +97,8 @@ std::uint16_t SearchMicroQRCandidates(const ZrImage &image, const regions::Regio
 // 0 when all five runs of a finder profile lie inside their bands, else kRatioFailed.
 std::uint8_t CheckFinderRatioStrict(const lines::RunScan &scan);
 // Fits the four sides of the region's outline and sets the candidate's finder
-// corners; kNoCorners when two sides do not meet. The corners are those of
+// corners; kNoCorners when two sides do not meet, 10 when a fit's work space
+// cannot be had. The corners are those of
 // the outline's pixel coordinates, or with `outerEdges` those of the finder's
 // outer pixel edges, which a turned finder needs. `work` is scratch space.
 std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate,

@@ -61,7 +61,8 @@ ZR_EXPORT uint16_t ZrScanMicroQR(ZrMicroQRScanner *scanner) {
                 status = ScanPass(work, corners, results);
                 MarkPass(results, 0, ZR_MICROQR_FOUND_AS_GIVEN);
             }
-            if (scanner->scanFlags & ZR_MICROQR_LIGHT_ON_DARK) {
+            // Memory running out ends the scan.
+            if ((scanner->scanFlags & ZR_MICROQR_LIGHT_ON_DARK) && status != ZR_ERR_NO_MEMORY) {
                 const int first = results.count;
                 zr::ImageInvert(&work);
                 status = ScanPass(work, corners, results);

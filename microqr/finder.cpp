@@ -1,9 +1,11 @@
 // A finder candidate on its own: the strict 1:1:3:1:1 run test and the four
 // outer corners of the finder from straight lines fitted to its outline.
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "core/edges/edges.hpp"
+#include "core/status.hpp"
 #include "microqr/candidate.hpp"
 #include "qr/finder.hpp"
 
@@ -62,11 +64,14 @@ std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidat
         region.colBottom.size() != region.colTop.size())
         return kNoCorners;
     edges::EdgeFit left, right, top, bottom;
-    if (edges::FitEdgeLine(region.rowLeft.data(), height - 1, left, work) != 0 ||
-        edges::FitEdgeLine(region.rowRight.data(), height - 1, right, work) != 0 ||
-        edges::FitEdgeLine(region.colTop.data(), width - 1, top, work) != 0 ||
-        edges::FitEdgeLine(region.colBottom.data(), width - 1, bottom, work) != 0)
-        return kNoCorners;
+    for (const auto &[extent, last, fit] :
+         {std::tuple{&region.rowLeft, height - 1, &left}, std::tuple{&region.rowRight, height - 1, &right},
+          std::tuple{&region.colTop, width - 1, &top}, std::tuple{&region.colBottom, width - 1, &bottom}}) {
+        const std::uint16_t fitted = edges::FitEdgeLine(extent->data(), last, *fit, work);
+        // Memory running out ends the search; any other failure only this finder.
+        if (fitted == status::kNoMemory) return fitted;
+        if (fitted != 0) return kNoCorners;
+    }
     edges::EdgeLine leftSide = edges::RowEdgeLine(left, region.top);
     edges::EdgeLine rightSide = edges::RowEdgeLine(right, region.top);
     edges::EdgeLine topSide = edges::ColumnEdgeLine(top, region.left);

@@ -83,6 +83,7 @@ std::uint16_t TryFinder(const BitImageView &view, const regions::Region &region,
     candidate = MicroQRCandidate{};
     bool decoded = false;
     std::uint16_t status = LocateFinderCorners(region, candidate, work.fit);
+    if (status == zr::status::kNoMemory) return status;
     if (status == 0) {
         status = TryRotations(view, candidate, results, false, decoded);
         if (decoded) return status;
@@ -95,7 +96,9 @@ std::uint16_t TryFinder(const BitImageView &view, const regions::Region &region,
         if (std::fabs(bloat) >= kNotableBloat) ShrinkFinder(candidate, bloat);
         status = TryRotations(view, candidate, results, true, decoded);
     };
-    if (LocateFinderCorners(region, candidate, work.fit, true) == 0) {
+    const std::uint16_t located = LocateFinderCorners(region, candidate, work.fit, true);
+    if (located == zr::status::kNoMemory) return located;
+    if (located == 0) {
         retry();
         if (decoded) return status;
         // A symbol seen at a slant: the grid through the projective map that
@@ -127,8 +130,10 @@ std::uint16_t SearchMicroQRCandidates(const ZrImage &image, const regions::Regio
     MicroQRCandidate candidate;
     FinderWork work;
     if (lines::RunBufferInit(work.profile, lines::kLeftToRight) != 0) return zr::status::kNoMemory;
-    for (const qr::FinderCandidate &finder : finders)
+    for (const qr::FinderCandidate &finder : finders) {
         status = TryFinder(view, *finder.region, candidate, results, work);
+        if (status == zr::status::kNoMemory) break;
+    }
     return status;
 }
 
