@@ -10,9 +10,10 @@
 
 #include "zr/ZrBar.h"
 #include "zr/ZrDM.h"
-#include "zr/ZrQR.h"
 #include "zr/ZrImage.h"
+#include "zr/ZrMicroQR.h"
 #include "zr/ZrPDF417.h"
+#include "zr/ZrQR.h"
 
 namespace zr::demo {
 
@@ -46,9 +47,10 @@ struct Document {
     double zoom = 1.0;
     ReadState state;
     std::vector<ZrBarResult> linearResults;
+    std::vector<QRResult> qrResults;
+    std::vector<MicroQRResult> microQrResults;
     std::vector<ZrPDF417Result> pdf417Results;
     std::vector<DMResult> dataMatrixResults;
-    std::vector<QRResult> qrResults;
     // Result copies of the other reader kinds join here as their readers are built.
 };
 
