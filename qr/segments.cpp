@@ -1,5 +1,6 @@
 // Mode segments of QR Code data: numeric, alphanumeric, byte and Kanji
-// (Shift JIS bytes); the terminator and ECI end the text.
+// (Shift JIS bytes); the terminator ends the text, an ECI designator is
+// passed over (the bytes that follow are reported as they stand).
 #include "qr/segments.hpp"
 
 #include "qr/qr_status.hpp"
@@ -97,6 +98,17 @@ std::uint16_t DecodeKanji(BitReader &reader, std::uint32_t count, std::size_t da
     return 0;
 }
 
+// Skips an ECI designator: one, two or three bytes, told apart by their
+// leading bits 0, 10 and 110.
+std::uint16_t SkipEciDesignator(BitReader &reader) {
+    std::uint32_t first = 0, rest = 0;
+    if (!reader.Read(8, first)) return kDataEnded;
+    if ((first & 0x80) == 0) return 0;
+    if ((first & 0xC0) == 0x80) return reader.Read(8, rest) ? 0 : kDataEnded;
+    if ((first & 0xE0) == 0xC0) return reader.Read(16, rest) ? 0 : kDataEnded;
+    return kDataEnded;
+}
+
 std::uint16_t DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version,
                              DecodedText &text) {
     text.length = 0;
@@ -107,8 +119,11 @@ std::uint16_t DecodeSegments(const std::uint8_t *codewords, std::size_t dataCoun
         std::uint16_t status = 0;
         switch (mode) {
             case kModeTerminator:
-            case kModeEci:
                 return 0;
+            case kModeEci:
+                // Ending the text here would report a symbol without its data.
+                status = SkipEciDesignator(reader);
+                break;
             case kModeNumeric:
                 if (!reader.Read(CountBits(0, version), count)) return kDataEnded;
                 status = DecodeNumeric(reader, count, text);

@@ -138,11 +138,11 @@ TEST(QREntry, StatusIsThatOfTheLastTripleTried) {
     EXPECT_NE(broken.status, 0);
 }
 
-TEST(QREntry, EciEndsTheTextAndStructuredAppendIsNotDecoded) {
-    // An ECI header at the start of the data: the symbol is stored with an empty text.
+TEST(QREntry, EciIsPassedOverAndStructuredAppendIsNotDecoded) {
+    // An ECI header at the start of the data: the text after it is read.
     const Scan eci(zr::test::ExpandModules(QrModulesWithHeader("after eci", 26, 0), 4, 0, 4), 8, 1);
     ASSERT_EQ(eci.results.size(), 1u);
-    EXPECT_EQ(eci.results[0].length, 0);
+    EXPECT_EQ(std::string(eci.results[0].text, eci.results[0].length), "after eci");
     EXPECT_EQ(eci.status, 0);
     const Scan append(zr::test::ExpandModules(QrModulesWithHeader("part one", 0, 2), 4, 0, 4), 8, 1);
     EXPECT_TRUE(append.results.empty());

@@ -121,11 +121,20 @@ TEST(DecodeSegments, ByteCountPastTheDataEndsQuietly) {
 }
 
 TEST(DecodeSegments, EciStructuredAppendAndUnknownModes) {
+    // ECI designators of one, two and three bytes are passed over; the data goes on.
     Stream eci;
-    eci.Put(4, 4).Put(1, 8).Put('x', 8).Put(7, 4).Put(26, 8);
-    const Decoded e = DecodeOf(eci.Codewords(4));
+    eci.Put(4, 4).Put(1, 8).Put('x', 8).Put(7, 4).Put(26, 8).Put(4, 4).Put(1, 8).Put('y', 8);
+    eci.Put(7, 4).Put(0x80 | 1, 8).Put(0x23, 8).Put(7, 4).Put(0xC0 | 2, 8).Put(0x3456, 16);
+    eci.Put(4, 4).Put(1, 8).Put('z', 8);
+    const Decoded e = DecodeOf(eci.Codewords(20));
     EXPECT_EQ(e.status, 0);
-    EXPECT_EQ(e.text, "x");
+    EXPECT_EQ(e.text, "xyz");
+    Stream cutEci;
+    cutEci.Put(7, 4).Put(0xC0, 8).Put(1, 4);  // a three-byte designator cut short
+    EXPECT_EQ(DecodeOf(cutEci.Codewords()).status, kDataEnded);
+    Stream badEci;
+    badEci.Put(7, 4).Put(0xE0, 8).Put(0, 20);  // no designator begins 111
+    EXPECT_EQ(DecodeOf(badEci.Codewords()).status, kDataEnded);
     for (std::uint32_t mode : {3u, 5u, 6u, 9u, 10u, 15u}) {
         Stream s;
         s.Put(mode, 4).Put(0, 20);
