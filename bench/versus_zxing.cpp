@@ -1,12 +1,12 @@
 // Side by side with zxing-cpp on the same pictures, one symbology family at
-// a time on both sides (linear, DataMatrix, PDF417), alternating the two
+// a time on both sides (linear, DataMatrix, PDF417, QR Code), alternating the two
 // readers in one process. Prints each
 // picture's two medians and their ratio (ours / theirs). A benchmark, not a
 // test: figures on a shared machine are noisy, so only medians are shown.
 //
 //   versus_zxing [ROUNDS] [PNG...]   (a PNG whose name starts with "dm" or holds
 //   "datamatrix" is read as DataMatrix, one whose name holds "pdf417" as PDF417,
-//   any other as linear)
+//   one whose name starts with "qr" or holds "qrcode" as QR Code, any other as linear)
 //
 // zxing-cpp reads PDF417 rows horizontally only (its rotation retries turn
 // the picture), and at the noise of the other pictures (20) it finds no
@@ -28,11 +28,12 @@
 #include "zr/ZrDM.h"
 #include "zr/ZrImgRW.h"
 #include "zr/ZrPDF417.h"
+#include "zr/ZrQR.h"
 
 namespace {
 
 // Which of our readers a picture is for, and the zxing-cpp formats to match.
-enum class Family { Linear, DataMatrix, Pdf417 };
+enum class Family { Linear, DataMatrix, Pdf417, Qr };
 
 struct Picture {
     std::string name;
@@ -59,6 +60,14 @@ int ScanOurs(const Picture &picture) {
         ZrFreePDF417Scanner(&scanner);
         return scanner.resultCount;
     }
+    if (picture.family == Family::Qr) {
+        ZrQRScanner scanner;
+        ZrInitQRScanner(&scanner);
+        scanner.image = picture.dib.data();
+        ZrScanQR(&scanner);
+        ZrFreeQRScanner(&scanner);
+        return scanner.resultCount;
+    }
     ZrBarScanner scanner;
     ZrInitBarScanner(&scanner);
     scanner.image = picture.dib.data();
@@ -74,6 +83,18 @@ zr::test::Raster DataMatrixSymbol(int version, int letters, int moduleSize) {
     for (int i = 0; i < letters; ++i) options.data.push_back(static_cast<char>('a' + (i * 7) % 26));
     options.option2 = version;
     options.moduleSize = moduleSize;
+    return zr::test::RenderSymbol(options);
+}
+
+// A version-5 QR Code symbol at level M.
+zr::test::Raster QrSymbol(int index, int moduleSize) {
+    zr::test::SymbolOptions options;
+    options.symbology = BARCODE_QRCODE;
+    options.data = "ZrQR bench symbol " + std::to_string(index);
+    options.option1 = 2;
+    options.option2 = 5;
+    options.moduleSize = moduleSize;
+    options.quietZone = 4;
     return zr::test::RenderSymbol(options);
 }
 
@@ -147,6 +168,12 @@ std::vector<Picture> Pictures(int argc, char **argv) {
         {"2000x1500 PDF417 10 cols", ToDib(AddNoise(horizontal, 6, 1), 8), {}, Family::Pdf417});
     pictures.push_back(
         {"2000x1500 PDF417 10 cols vertical", ToDib(AddNoise(vertical, 6, 1), 8), {}, Family::Pdf417});
+    Raster oneQr = Canvas(2000, 1500, 225), tenQr = Canvas(2000, 1500, 225);
+    Paste(oneQr, QrSymbol(0, 4), 800, 600);
+    for (int i = 0; i < 10; ++i) Paste(tenQr, QrSymbol(i, 4), 60 + (i % 5) * 380, 200 + (i / 5) * 600);
+    pictures.push_back({"2000x1500 empty QR", ToDib(empty, 8), {}, Family::Qr});
+    pictures.push_back({"2000x1500 one QR version 5", ToDib(AddNoise(oneQr, 20, 1), 8), {}, Family::Qr});
+    pictures.push_back({"2000x1500 ten QR version 5", ToDib(AddNoise(tenQr, 20, 1), 8), {}, Family::Qr});
     for (int i = 2; i < argc; ++i) {
         ZrImage image{};
         if (ZrReadPNG(&image, argv[i]) != ZR_OK) {
@@ -161,6 +188,7 @@ std::vector<Picture> Pictures(int argc, char **argv) {
         if (name.rfind("dm", 0) == 0 || name.find("datamatrix") != std::string::npos)
             picture.family = Family::DataMatrix;
         if (name.find("pdf417") != std::string::npos) picture.family = Family::Pdf417;
+        if (name.rfind("qr", 0) == 0 || name.find("qrcode") != std::string::npos) picture.family = Family::Qr;
         if (image.bitsPerPixel == 1) {
             // Expanded outside the timing: zxing-cpp has no 1-bit input.
             const std::uint8_t zeroLevel = block[40];
@@ -195,6 +223,7 @@ int main(int argc, char **argv) {
         const ZXing::ImageView view = ViewOf(picture);
         hints.setFormats(picture.family == Family::DataMatrix ? ZXing::BarcodeFormat::DataMatrix
                          : picture.family == Family::Pdf417   ? ZXing::BarcodeFormat::PDF417
+                         : picture.family == Family::Qr       ? ZXing::BarcodeFormat::QRCode
                                                               : ZXing::BarcodeFormat::LinearCodes);
         for (int r = 0; r < rounds; ++r) {
             ours.push_back(Millis([&] { ourCount = ScanOurs(picture); }));

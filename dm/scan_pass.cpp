@@ -2,6 +2,7 @@
 // a region yields at most one symbol.
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "core/status.hpp"
 #include "dm/scan_pass.hpp"
@@ -24,8 +25,12 @@ void StoreResult(const DMSymbol &symbol, DMResult &result) {
 }
 
 // The first hypothesis whose corners give a decodable size; false if none.
+// True when the region decoded; running out of memory ends the scan with 10
+// rather than passing over the region.
 bool DecodeRegion(const BitImageView &view, const regions::Region &region, ScanWork &work) {
-    if (FitRegionSides(region, work.sides, work.fit) != status::kOk) return false;
+    const std::uint16_t fitted = FitRegionSides(region, work.sides, work.fit);
+    if (fitted == status::kNoMemory) throw std::bad_alloc();
+    if (fitted != status::kOk) return false;
     for (int h = 0; h < kHypothesisCount; ++h) {
         work.symbol = DMSymbol{};
         if (LocateSymbol(work.sides, h, work.symbol) != 0) continue;

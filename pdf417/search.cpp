@@ -3,8 +3,10 @@
 // bar direction; each confirmed candidate is measured.
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 
 #include "core/lines/bit_cursor.hpp"
+#include "core/status.hpp"
 #include "pdf417/reader_state.hpp"
 
 namespace zr::pdf417 {
@@ -59,9 +61,11 @@ class PassSearch {
         vEnd_ = axes_.vertical ? a.x1 : a.y1;
         probe_.area = line_.area = a;
         probe_.capacity = kProbeRuns;
-        lines::RunBufferInit(probe_, Direction());
         line_.capacity = 1000;
-        lines::RunBufferInit(line_, Direction());
+        // Without its run buffers the pass cannot look at a line: the scan ends with 10.
+        if (lines::RunBufferInit(probe_, Direction()) != status::kOk ||
+            lines::RunBufferInit(line_, Direction()) != status::kOk)
+            throw std::bad_alloc();
     }
 
     std::uint16_t Next() {

@@ -112,7 +112,7 @@ class Labeller {
   public:
     Labeller(const BitImageView &view, RegionSearch &search, int left, int right)
         : view_(view), search_(search), left_(left), right_(right) {
-        const auto capacity = static_cast<std::size_t>(right - left + 2);
+        const auto capacity = static_cast<std::size_t>(right - left) + 2;
         previous_.reserve(capacity);
         current_.reserve(capacity);
         previous_.push_back(Sentinel());
@@ -214,7 +214,10 @@ class Labeller {
         r.fill /= static_cast<double>(y - r.top) * static_cast<double>(r.right - r.left + 1);
         if (WithinLimits(r, search_)) {
             search_.regions.push_back(std::move(r));
-            if (search_.traceOutlines) RegionOutline(view_, search_.regions.back(), chain_);
+            // A region without its outline would be skipped silently: out of
+            // memory ends the labelling instead.
+            if (search_.traceOutlines && RegionOutline(view_, search_.regions.back(), chain_) != status::kOk)
+                throw std::bad_alloc();
         }
         pool_.Release(index);
     }

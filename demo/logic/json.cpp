@@ -4,8 +4,10 @@
 #include <cstring>
 
 #include "format.hpp"
-#include "read_pdf417.hpp"
 #include "read_dm.hpp"
+#include "read_microqr.hpp"
+#include "read_pdf417.hpp"
+#include "read_qr.hpp"
 
 namespace zr::demo {
 namespace {
@@ -109,6 +111,17 @@ std::string ResultsJson(const Document &document) {
         for (size_t i = 0; i < document.linearResults.size(); ++i) {
             if (i != 0) out.push_back(',');
             out += LinearResultJson(document.linearResults[i]);
+        }
+    } else if (document.state.lastOperation == Operation::ReadMicroQr) {
+        for (size_t i = 0; i < document.microQrResults.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += MicroQrResultJson(document.microQrResults[i]);
+        }
+    }
+    if (document.state.lastOperation == Operation::ReadQr) {
+        for (size_t i = 0; i < document.qrResults.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += QrResultJson(document.qrResults[i]);
         }
     } else if (document.state.lastOperation == Operation::ReadPdf417) {
         for (size_t i = 0; i < document.pdf417Results.size(); ++i) {

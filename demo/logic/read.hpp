@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "document.hpp"
-#include "read_pdf417.hpp"
-#include "settings.hpp"
 #include "read_dm.hpp"
+#include "read_microqr.hpp"
+#include "read_pdf417.hpp"
+#include "read_qr.hpp"
+#include "settings.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::demo {
@@ -34,8 +36,8 @@ constexpr ReaderKindInfo kReaderKinds[kReaderKindCount] = {
     {ReaderKind::Linear, "linear", Operation::ReadLinear, ReadLinear},
     {ReaderKind::Pdf417, "pdf417", Operation::ReadPdf417, ReadPdf417},
     {ReaderKind::DataMatrix, "dm", Operation::ReadDataMatrix, ReadDataMatrix},
-    {ReaderKind::Qr, "qr", Operation::ReadQr, nullptr},
-    {ReaderKind::MicroQr, "microqr", Operation::ReadMicroQr, nullptr},
+    {ReaderKind::Qr, "qr", Operation::ReadQr, ReadQr},
+    {ReaderKind::MicroQr, "microqr", Operation::ReadMicroQr, ReadMicroQr},
 };
 
 constexpr bool ReaderKindsInOrder() {

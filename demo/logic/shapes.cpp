@@ -33,6 +33,10 @@ std::vector<SymbolShape> ResultShapes(const Document &document) {
             return ShapesOf(document.pdf417Results);
         case Operation::ReadDataMatrix:
             return ShapesOf(document.dataMatrixResults);
+        case Operation::ReadQr:
+            return ShapesOf(document.qrResults);
+        case Operation::ReadMicroQr:
+            return ShapesOf(document.microQrResults);
         default:
             return {};
     }

@@ -4,20 +4,22 @@
 #include "zr/ZrBar.h"
 #include "zr/ZrDM.h"
 #include "zr/ZrImgRW.h"
+#include "zr/ZrMicroQR.h"
 #include "zr/ZrPDF417.h"
+#include "zr/ZrQR.h"
 
 namespace zr::demo {
 namespace {
 
 struct LibraryVersion {
     const char *library;
-    uint32_t (*version)();  // null while the library is not built into the program
+    uint32_t (*version)();
 };
 
 // In the order of the report.
 constexpr LibraryVersion kLibraries[] = {
     {"ZrImg", ZrGetImgVersion}, {"ZrBar", ZrBarGetVersion}, {"ZrPDF417", ZrPDF417GetVersion},
-    {"ZrDM", ZrDMGetVersion},   {"ZrQR", nullptr},          {"ZrMicroQR", nullptr},
+    {"ZrDM", ZrDMGetVersion},   {"ZrQR", ZrQRGetVersion},   {"ZrMicroQR", ZrMicroQRGetVersion},
 };
 
 }  // namespace
@@ -30,8 +32,7 @@ std::string VersionLine(const char *library, uint32_t version) {
 std::vector<std::string> VersionReport() {
     std::vector<std::string> lines;
     for (const LibraryVersion &entry : kLibraries) {
-        lines.push_back(entry.version != nullptr ? VersionLine(entry.library, entry.version())
-                                                 : Format("%s version: not built\n", entry.library));
+        lines.push_back(VersionLine(entry.library, entry.version()));
     }
     return lines;
 }

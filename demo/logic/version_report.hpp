@@ -11,8 +11,7 @@ namespace zr::demo {
 // "<library> version: %d.%d\n" with the high and the low 16 bits of a version number.
 std::string VersionLine(const char *library, uint32_t version);
 
-// The image library, then ZrBar, ZrPDF417, ZrDM, ZrQR and ZrMicroQR. A reader library that is not
-// built into the program gives "<library> version: not built\n".
+// The image library, then ZrBar, ZrPDF417, ZrDM, ZrQR and ZrMicroQR.
 std::vector<std::string> VersionReport();
 
 }  // namespace zr::demo
