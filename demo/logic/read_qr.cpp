@@ -70,9 +70,9 @@ std::vector<std::string> QrDetailLines(const QRResult &result) {
     std::vector<std::string> lines;
     lines.push_back(Format("Position: [(%d,%d), (%d,%d), (%d,%d), (%d,%d)]", c[0], c[1], c[2], c[3], c[4],
                            c[5], c[6], c[7]));
+    lines.emplace_back(TextOf(result));
     lines.push_back(Format("Confidence: %d", result.confidence));
     lines.push_back(Format("Version: %d", result.version));
-    lines.emplace_back(TextOf(result));
     return lines;
 }
 

@@ -21,7 +21,7 @@ void FillQrScanner(ZrQRScanner &scanner, const Document &document, const ReadSet
 // result; the other fields stay zero.
 std::vector<QRResult> CopyQrResults(const ZrQRScanner &scanner);
 
-// The position line, "Confidence: %d", "Version: %d" and the text.
+// The position line, the text, "Confidence: %d" and "Version: %d" (the order of the Micro QR report).
 std::vector<std::string> QrDetailLines(const QRResult &result);
 
 // {"corners":[...],"version":N,"confidence":N,"length":N,"text":"..."}

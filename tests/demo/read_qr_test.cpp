@@ -38,7 +38,7 @@ ReadSettings QrSettings() {
     return settings;
 }
 
-TEST(ReadQr, ReportShowsPositionConfidenceVersionAndText) {
+TEST(ReadQr, ReportShowsPositionTextConfidenceAndVersion) {
     for (bool lightOnDark : {false, true}) {
         QrPicture qr("demo text", lightOnDark);
         Document document;
@@ -54,9 +54,9 @@ TEST(ReadQr, ReportShowsPositionConfidenceVersionAndText) {
         const std::vector<std::string> lines = DetailLines(document, 0);
         ASSERT_EQ(lines.size(), 4u);
         EXPECT_EQ(lines[0].rfind("Position: [(16,16), (", 0), 0u) << lines[0];
-        EXPECT_EQ(lines[1], "Confidence: 100");
-        EXPECT_EQ(lines[2], "Version: 1");
-        EXPECT_EQ(lines[3], "demo text");  // the same lines for a light symbol on a dark ground
+        EXPECT_EQ(lines[1], "demo text");  // the same lines for a light symbol on a dark ground
+        EXPECT_EQ(lines[2], "Confidence: 100");
+        EXPECT_EQ(lines[3], "Version: 1");
         EXPECT_TRUE(DetailLines(document, 1).empty());
         document.image = ZrImage{};
     }

@@ -1,8 +1,10 @@
 // Reading through the windows: the Read command and the rubber-band selection, the report's texts
 // and list, and the outlines drawn over the picture.
 #include <QMouseEvent>
+#include <QRegularExpression>
 
 #include "logic/read.hpp"
+#include "logic/shapes.hpp"
 #include "logic/view_math.hpp"
 #include "scratch_dir.hpp"
 #include "widget_test_util.hpp"
@@ -54,37 +56,73 @@ TEST_F(ReadingTest, EachReaderKindReadsItsSymbol) {
         ReaderKind kind;
         int symbology;
         const char *label;
+        // The detail fields shown, in order, as patterns (BARS: the symbol's bar colour); the others
+        // are hidden.
+        std::vector<const char *> fields;
     };
+    const char *position = R"(^Position: \[\(\d+,\d+\), \(\d+,\d+\), \(\d+,\d+\), \(\d+,\d+\)\]$)";
+    const char *text = "^ZRDEMO 42$";
     const KindCase cases[] = {
-        {ReaderKind::Linear, BARCODE_CODE39, "Read linear barcodes"},
-        {ReaderKind::Pdf417, BARCODE_PDF417, "Read PDF417 barcode"},
-        {ReaderKind::DataMatrix, BARCODE_DATAMATRIX, "Read DataMatrix barcode"},
-        {ReaderKind::Qr, BARCODE_QRCODE, "Read QR code"},
-        {ReaderKind::MicroQr, BARCODE_MICROQR, "Read Micro QR code"},
+        {ReaderKind::Linear,
+         BARCODE_CODE39,
+         "Read linear barcodes",
+         {position, "^Bars color: BARS$", R"(^Skew angle: \d+\.\d\d degrees$)", R"(^Checksum: \d+$)",
+          "^Type: Code 39$", text}},
+        {ReaderKind::Pdf417,
+         BARCODE_PDF417,
+         "Read PDF417 barcode",
+         {position, "^Bars color: BARS$", R"(^Skew angle: \d+\.\d\d degrees$)",
+          R"(^Error correction level: \d+   Confidence: \d+$)", R"(^Rows: \d+  x  Columns: \d+$)", text}},
+        {ReaderKind::DataMatrix, BARCODE_DATAMATRIX, "Read DataMatrix barcode", {position, text}},
+        {ReaderKind::Qr,
+         BARCODE_QRCODE,
+         "Read QR code",
+         {position, text, R"(^Confidence: \d+$)", "^Version: 1$"}},
+        {ReaderKind::MicroQr,
+         BARCODE_MICROQR,
+         "Read Micro QR code",
+         {position, text, R"(^Confidence: \d+$)", R"(^Version: [1-4]$)"}},
     };
     for (const KindCase &entry : cases) {
-        SCOPED_TRACE(entry.label);
-        SymbolOptions options;
-        options.symbology = entry.symbology;
-        options.data = "ZRDEMO 42";
-        options.moduleSize = 4;
-        const std::string path =
-            Path((std::string("kind") + std::to_string(int(entry.kind)) + ".bmp").c_str());
-        ASSERT_TRUE(WriteRaster(RenderSymbol(options), path));
-        Frame frame;
-        ASSERT_TRUE(frame.window.openFile(QString::fromStdString(path)));
-        frame.read(entry.kind);
-        const QStringList texts = frame.reportTexts();
-        if (!IsReaderBuilt(entry.kind)) {
-            EXPECT_EQ(texts.value(0), "Open file");
-            continue;
+        for (const bool lightOnDark : {false, true}) {
+            SCOPED_TRACE(std::string(entry.label) + (lightOnDark ? ", light on dark" : ""));
+            SymbolOptions options;
+            options.symbology = entry.symbology;
+            options.data = "ZRDEMO 42";
+            options.moduleSize = 4;
+            Raster picture = RenderSymbol(options);
+            if (lightOnDark) picture = zr::test::Invert(picture);
+            const std::string path = Path("kind.bmp");
+            ASSERT_TRUE(WriteRaster(picture, path));
+            Frame frame;
+            ASSERT_TRUE(frame.window.openFile(QString::fromStdString(path)));
+            frame.read(entry.kind);
+            const QStringList texts = frame.reportTexts();
+            if (!IsReaderBuilt(entry.kind)) {
+                EXPECT_EQ(texts.value(0), "Open file");
+                continue;
+            }
+            EXPECT_EQ(texts.value(0), entry.label);
+            EXPECT_EQ(texts.value(3), "Barcodes found: 1");
+            EXPECT_EQ(frame.listEntries(), QStringList{"0"});
+            const QStringList details = frame.report()->detailTexts();
+            ASSERT_EQ(details.size(), static_cast<qsizetype>(entry.fields.size()))
+                << details.join(" | ").toStdString();
+            for (size_t i = 0; i < entry.fields.size(); ++i) {
+                const QString field =
+                    QString::fromLatin1(entry.fields[i]).replace("BARS", lightOnDark ? "white" : "black");
+                EXPECT_TRUE(QRegularExpression(field).match(details[static_cast<qsizetype>(i)]).hasMatch())
+                    << details[static_cast<qsizetype>(i)].toStdString();
+            }
+            // The one symbol is the selected one: framed in red.
+            const std::vector<SymbolShape> shapes = ResultShapes(frame.doc()->document);
+            ASSERT_EQ(shapes.size(), 1u);
+            const OutlineBox box = OutlineFor(shapes[0].corners, frame.doc()->document.zoom, true);
+            frame.child()->parentWidget()->showMaximized();
+            frame.view()->setScrollPosition({0, 0});
+            const QImage shot = frame.grabView();
+            EXPECT_EQ(At(shot, box.right - 1, box.bottom - 1), QColor(255, 0, 0));
         }
-        EXPECT_EQ(texts.value(0), entry.label);
-        EXPECT_EQ(texts.value(3), "Barcodes found: 1");
-        const QStringList details = frame.report()->detailTexts();
-        ASSERT_FALSE(details.isEmpty());
-        EXPECT_TRUE(details[0].startsWith("Position: [(")) << details[0].toStdString();
-        EXPECT_TRUE(details.contains("ZRDEMO 42"));
     }
 }
 
