@@ -37,7 +37,7 @@ void AsOneRun(Body body) {
 }
 
 TEST(RecentFiles, PersistAcrossTwoApplicationObjects) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM", "offscreen");  // no display needed, and the same pixels everywhere
     QTemporaryDir settingsDir;
     ASSERT_TRUE(settingsDir.isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
