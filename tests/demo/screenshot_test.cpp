@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
+#include <QPixmap>
 
 #include "app/about_box.hpp"
 #include "app/new_image_dialog.hpp"
@@ -84,6 +86,17 @@ TEST_F(ScreenshotTest, MainWindowAfterARead) {
     EXPECT_EQ(frame.listEntries().size(), 2);
     frame.window.setZoom(2.0);  // drawn scaled, outlines at the zoom
     EXPECT_TRUE(Save(frame.window, "main_window.png"));
+
+    // The same window with the settings dialog open over it.
+    app::SettingsDialog dialog(frame.window.settings(), &frame.window);
+    dialog.show();
+    QApplication::processEvents();
+    QPixmap both = frame.window.grab();
+    QPainter painter(&both);
+    const QPixmap top = dialog.grab();
+    painter.drawPixmap((both.width() - top.width()) / 2, (both.height() - top.height()) / 2, top);
+    painter.end();
+    EXPECT_TRUE(both.save(kShots + QStringLiteral("/main_window_settings.png")));
 }
 
 TEST(Screenshot, Dialogs) {
