@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 
 #include "logic/read.hpp"
+#include "logic/report.hpp"
 #include "logic/shapes.hpp"
 #include "logic/view_math.hpp"
 #include "scratch_dir.hpp"
@@ -122,6 +123,37 @@ TEST_F(ReadingTest, EachReaderKindReadsItsSymbol) {
             frame.view()->setScrollPosition({0, 0});
             const QImage shot = frame.grabView();
             EXPECT_EQ(At(shot, box.right - 1, box.bottom - 1), QColor(255, 0, 0));
+        }
+    }
+}
+
+// Settings at the ends of what the dialog accepts give a report (perhaps of nothing found), never a
+// crash: search areas far outside the picture, no colours, no directions, 1000 symbols.
+TEST_F(ReadingTest, SettingsAtTheirLimitsGiveAReport) {
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(kSample));
+    ReadSettings limits;
+    limits.maxSymbols = 1000;
+    limits.barsColourMask = 0;
+    limits.orientation = 0;
+    limits.bestRecognition = 1;
+    limits.showUndecoded = 1;
+    for (const SearchUnit unit : {SearchUnit::Pixels, SearchUnit::Inches, SearchUnit::Centimetres}) {
+        for (const double start : {0.0, 1e7}) {
+            for (int kind = 0; kind < kReaderKindCount; ++kind) {
+                ReadSettings settings = limits;
+                settings.readerKind = static_cast<ReaderKind>(kind);
+                settings.searchUnit = unit;
+                settings.searchStart = {start, start};
+                settings.searchSize = {1e7, 1e7};
+                frame.window.applySettings(settings);
+                frame.window.read();
+                QApplication::processEvents();
+                const QStringList texts = frame.reportTexts();
+                EXPECT_EQ(texts.value(0), OperationLabel(ReaderKindInfoFor(settings.readerKind).operation));
+                EXPECT_TRUE(texts.value(2).startsWith("Return code: "));
+                EXPECT_TRUE(texts.value(3).startsWith("Barcodes found: "));
+            }
         }
     }
 }
