@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QVBoxLayout>
 #include <string>
 
@@ -21,6 +22,9 @@ constexpr int kHeadFields = 4;
 constexpr int kDetailFields = 8;
 constexpr int kInfoFields = 7;
 constexpr int kMinimumWidth = 180;
+// Longer texts, and texts of several lines, go into a text box that wraps anywhere.
+constexpr qsizetype kLongText = 100;
+constexpr int kTextBoxLines = 8;
 
 bool IsReadHint(int hint) {
     return hint >= kHintFirstRead && hint < kHintFirstRead + kReaderKindCount;
@@ -34,6 +38,17 @@ QLabel *NewField(QVBoxLayout *layout) {
     label->hide();
     layout->addWidget(label);
     return label;
+}
+
+QPlainTextEdit *NewTextBox(QVBoxLayout *layout) {
+    auto *box = new QPlainTextEdit;
+    box->setReadOnly(true);
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    box->setMaximumHeight(box->fontMetrics().lineSpacing() * kTextBoxLines + 12);
+    box->hide();
+    layout->addWidget(box);
+    return box;
 }
 
 QStringList ShownTexts(const std::vector<QLabel *> &labels) {
@@ -61,7 +76,10 @@ ReportForm::ReportForm(DocHandle *doc, QWidget *parent) : QScrollArea(parent), d
     listLabel_->hide();
     list_->hide();
 
-    for (int i = 0; i < kDetailFields; ++i) details_.push_back(NewField(layout));
+    for (int i = 0; i < kDetailFields; ++i) {
+        details_.push_back(NewField(layout));
+        detailBoxes_.push_back(NewTextBox(layout));
+    }
     auto *rule = new QFrame;
     rule->setFrameShape(QFrame::HLine);
     layout->addWidget(rule);
@@ -115,8 +133,20 @@ void ReportForm::onUpdated(int hint) {
 void ReportForm::showDetails() {
     const Document &document = doc_->document;
     const int index = document.state.selectedIndex;
-    SetLines(details_,
-             index >= 0 ? DetailLines(document, static_cast<size_t>(index)) : std::vector<std::string>{});
+    setDetailLines(index >= 0 ? DetailLines(document, static_cast<size_t>(index))
+                              : std::vector<std::string>{});
+}
+
+void ReportForm::setDetailLines(const std::vector<std::string> &lines) {
+    SetLines(details_, lines);
+    for (size_t i = 0; i < details_.size(); ++i) {
+        const QString text = details_[i]->text();
+        const bool boxed =
+            !details_[i]->isHidden() && (text.size() > kLongText || text.contains(QLatin1Char('\n')));
+        detailBoxes_[i]->setPlainText(boxed ? text : QString());
+        detailBoxes_[i]->setVisible(boxed);
+        if (boxed) details_[i]->hide();
+    }
 }
 
 void ReportForm::onSymbolChosen(int index) {
@@ -128,12 +158,17 @@ void ReportForm::onSymbolChosen(int index) {
 QStringList ReportForm::visibleTexts() const {
     QStringList texts = ShownTexts(head_);
     if (!list_->isHidden()) texts << listLabel_->text();
-    texts << ShownTexts(details_) << ShownTexts(info_);
+    texts << detailTexts() << ShownTexts(info_);
     return texts;
 }
 
 QStringList ReportForm::detailTexts() const {
-    return ShownTexts(details_);
+    QStringList texts;
+    for (size_t i = 0; i < details_.size(); ++i) {
+        if (!details_[i]->isHidden()) texts << details_[i]->text();
+        if (!detailBoxes_[i]->isHidden()) texts << detailBoxes_[i]->toPlainText();
+    }
+    return texts;
 }
 
 }  // namespace zr::demo::app

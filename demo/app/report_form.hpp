@@ -9,6 +9,7 @@
 
 class QComboBox;
 class QLabel;
+class QPlainTextEdit;
 
 namespace zr::demo::app {
 
@@ -30,12 +31,15 @@ class ReportForm : public QScrollArea {
     void onSymbolChosen(int index);
     void showDetails();
     static void SetLines(std::vector<QLabel *> &labels, const std::vector<std::string> &lines);
+    void setDetailLines(const std::vector<std::string> &lines);
 
     DocHandle *doc_;
     std::vector<QLabel *> head_;  // operation, run time, return code, symbols found
     QLabel *listLabel_;
     QComboBox *list_;
     std::vector<QLabel *> details_;
+    // Beside each detail label, a text box that takes its place for long or multi-line texts.
+    std::vector<QPlainTextEdit *> detailBoxes_;
     std::vector<QLabel *> info_;
 };
 

@@ -2,6 +2,7 @@
 // and list, and the outlines drawn over the picture.
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QScrollBar>
 
 #include "logic/read.hpp"
 #include "logic/report.hpp"
@@ -156,6 +157,22 @@ TEST_F(ReadingTest, SettingsAtTheirLimitsGiveAReport) {
             }
         }
     }
+}
+
+// A long text without spaces goes into a text box that wraps anywhere, so the report keeps its width.
+TEST_F(ReadingTest, LongTextsWrapInsideTheReport) {
+    SymbolOptions options;
+    options.symbology = BARCODE_QRCODE;
+    options.data = std::string(300, 'Z');
+    options.moduleSize = 3;
+    ASSERT_TRUE(WriteRaster(RenderSymbol(options), Path("long.bmp")));
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("long.bmp"))));
+    frame.read(ReaderKind::Qr);
+    ASSERT_EQ(frame.listEntries(), QStringList{"0"});
+    EXPECT_TRUE(frame.report()->detailTexts().contains(QString(300, 'Z')));
+    QApplication::processEvents();
+    EXPECT_EQ(frame.report()->horizontalScrollBar()->maximum(), 0);
 }
 
 TEST_F(ReadingTest, MaximumOfOneSymbolShowsTheFirstAndTheReadersCode) {
