@@ -199,12 +199,10 @@ std::uint16_t Ean13Decode(std::string_view classes, char (&text)[kTextSize]) {
 std::uint16_t UpcADecode(std::string_view classes, char (&text)[kTextSize]) {
     TextWriter out(text);
     if (classes.size() != kEan13Length) return kNoMatch;
-    for (std::size_t i = 0; i < 6; ++i) {
-        int digit = 0;
-        if (ReadDigit(classes, kLeftDigits + kDigitElements * i, digit) == kNone) return Fail(out);
-        out.Put(static_cast<char>('0' + digit));
-    }
-    if (!PutLDigits(classes, kEan13Right, 6, out)) return Fail(out);
+    // Every digit is in L: a G digit on the left belongs to an EAN 13 symbol
+    // whose leading digit this row would drop.
+    if (!PutLDigits(classes, kLeftDigits, 6, out) || !PutLDigits(classes, kEan13Right, 6, out))
+        return Fail(out);
     return VerifyLastDigit(out.View(), kUpcWeights[0], kUpcWeights[1]);
 }
 

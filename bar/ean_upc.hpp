@@ -21,7 +21,7 @@ std::uint16_t AddOn2Check(std::string_view classes);
 // Thirteen digits, the leading one from the parities of the left half;
 // symbols beginning with two zeros are left to UPC Version A (kNoMatch).
 std::uint16_t Ean13Decode(std::string_view classes, char (&text)[kTextSize]);
-// Twelve digits with their check.
+// Twelve digits in L parity with their check.
 std::uint16_t UpcADecode(std::string_view classes, char (&text)[kTextSize]);
 std::uint16_t Ean8Decode(std::string_view classes, char (&text)[kTextSize]);
 // Number system, six digits and the check digit that their parities imply.
