@@ -31,6 +31,13 @@ constexpr std::array<std::string_view, 10> kUpcEParities = {
     "11000", "10100", "10010", "10001", "01100", "00110", "00011", "01010", "01001", "00101",
 };
 
+// Parities of the 2-digit add-on for its value modulo 4, and of the 5-digit
+// add-on for its check digit 0 to 9.
+constexpr std::array<std::string_view, 4> kAddOn2Parities = {"00", "01", "10", "11"};
+constexpr std::array<std::string_view, 10> kAddOn5Parities = {
+    "11000", "10100", "10010", "10001", "01100", "00110", "00011", "01010", "01001", "00101",
+};
+
 constexpr std::string_view kGuard = "000";
 constexpr std::string_view kUpcEEnd = "00000";
 constexpr std::string_view kAddOnStart = "001";
@@ -100,17 +107,32 @@ int IndexOf(const std::array<std::string_view, N> &table, std::string_view key) 
     return -1;
 }
 
-// Add-on digits at 3 + 6i, either parity.
+// The parities an add-on's digits must have (1 = G): for two digits their
+// value modulo 4, for five digits their check digit.
+std::string_view AddOnParities(std::string_view digits) {
+    if (digits.size() == 2)
+        return kAddOn2Parities[static_cast<std::size_t>(((digits[0] - '0') * 10 + digits[1] - '0') % 4)];
+    int sum = 0;
+    for (std::size_t i = 0; i < digits.size(); ++i) sum += (digits[i] - '0') * (i % 2 == 0 ? 3 : 9);
+    return kAddOn5Parities[static_cast<std::size_t>(sum % 10)];
+}
+
+// Add-on digits at 3 + 6i, either parity; the parities must encode the
+// digits' value (two digits) or check digit (five), else the line is no
+// add-on, often a longer add-on cut short.
 std::uint16_t DecodeAddOn(std::string_view classes, std::size_t length, std::size_t digits,
                           char (&text)[kTextSize]) {
     TextWriter out(text);
     if (classes.size() != length) return kNoMatch;
+    char parities[5];
     for (std::size_t i = 0; i < digits; ++i) {
         int digit = 0;
-        if (ReadDigit(classes, kLeftDigits + kAddOnStride * i, digit) == kNone) return Fail(out);
+        const Parity parity = ReadDigit(classes, kLeftDigits + kAddOnStride * i, digit);
+        if (parity == kNone) return Fail(out);
+        parities[i] = parity == kL ? '0' : '1';
         out.Put(static_cast<char>('0' + digit));
     }
-    return 0;
+    return AddOnParities(out.View()) == std::string_view(parities, digits) ? 0 : Fail(out);
 }
 
 // Width runs: start guard, digits and the guards between them classified by

@@ -26,7 +26,8 @@ std::uint16_t UpcADecode(std::string_view classes, char (&text)[kTextSize]);
 std::uint16_t Ean8Decode(std::string_view classes, char (&text)[kTextSize]);
 // Number system, six digits and the check digit that their parities imply.
 std::uint16_t UpcEDecode(std::string_view classes, char (&text)[kTextSize]);
-// The digits in either parity set, unchecked.
+// The digits in either parity set; their parities must encode the value
+// modulo 4 (two digits) or the check digit (five).
 std::uint16_t AddOn5Decode(std::string_view classes, char (&text)[kTextSize]);
 std::uint16_t AddOn2Decode(std::string_view classes, char (&text)[kTextSize]);
 

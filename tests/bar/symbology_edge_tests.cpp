@@ -165,16 +165,27 @@ TEST(EanUpc, LengthsParitiesAndNumberSystems) {
     EXPECT_STREQ(text, "01234565");
 }
 
-TEST(EanUpc, AddOnsReadEitherParity) {
+TEST(EanUpc, AddOnParitiesEncodeValueOrCheck) {
     char text[kTextSize];
     const std::string two = ZintClasses(BARCODE_EANX, "05", false);
     ASSERT_EQ(AddOn2Check(two), 0);
     EXPECT_EQ(AddOn2Decode(two, text), 0);
     EXPECT_STREQ(text, "05");
     EXPECT_EQ(AddOn5Check(two), kNoMatch);
+    // 5 mod 4 = 1: L then G. The first digit in G is no add-on of that value.
+    std::string wrongParity = two;
+    ASSERT_EQ(wrongParity.substr(3, 4), "2100");
+    wrongParity.replace(3, 4, "0012");
+    EXPECT_EQ(AddOn2Decode(wrongParity, text), kNoMatch);
+    EXPECT_STREQ(text, "");
     const std::string five = ZintClasses(BARCODE_EANX, "52495", false);
     EXPECT_EQ(AddOn5Decode(five, text), 0);
     EXPECT_STREQ(text, "52495");
+    // The parities encode the check digit (3 x 14 + 9 x 11) mod 10 = 1: G L G L L.
+    std::string wrongCheck = five;
+    ASSERT_EQ(wrongCheck.substr(3, 4), "0210");  // 5 in G
+    wrongCheck.replace(3, 4, "0120");            // 5 in L
+    EXPECT_EQ(AddOn5Decode(wrongCheck, text), kNoMatch);
     std::string bad = five;
     bad.replace(3, 4, "3333");
     EXPECT_EQ(AddOn5Decode(bad, text), kNoMatch);
