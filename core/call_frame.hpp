@@ -9,17 +9,17 @@
 #include <ctime>
 #include <type_traits>
 
+#include "core/geom/geom.hpp"
 #include "core/grey.hpp"
 #include "core/image.hpp"
+#include "core/prepare.hpp"
 
 namespace zr {
 
 constexpr std::uint8_t kDefaultMaxResults = 20;
 
 // Search corners of the two-dimensional readers (inclusive ends).
-struct SearchCorners {
-    std::uint32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-};
+using SearchCorners = geom::SearchBounds;
 
 // Processor seconds between two clock() readings.
 inline double ClockSeconds(std::clock_t start, std::clock_t end) {
@@ -106,9 +106,7 @@ struct WorkingImage {
 // Loads the caller's DIB and makes it bi-level. 14 when the DIB is null.
 inline std::uint16_t LoadBiLevel(const void *dib, ZrImage *work) {
     if (dib == nullptr) return ZR_ERR_NULL_DIB;
-    std::uint16_t status = ImageFromDib(work, dib);
-    if (status == ZR_OK) status = ImageToMono(work);
-    return status;
+    return DibToBiLevel(work, dib);
 }
 
 enum class RectangleRule { ClampInPlace, Corners };

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/geom/geom.hpp"
+#include "core/image_view.hpp"
 #include "zr/ZrImage.h"
 
 namespace zr::lines {
@@ -26,20 +27,21 @@ enum : std::uint8_t {
 constexpr int kStepDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
 constexpr int kStepDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 // The pixel offset of one step code.
-constexpr PointI StepVector(std::uint8_t code) { return {kStepDx[code & 7], kStepDy[code & 7]}; }
+constexpr PointI StepVector(std::uint8_t code) {
+    return {kStepDx[code & 7], kStepDy[code & 7]};
+}
 
+// The view finds a row once; from there the cursor follows the bytes itself.
 class BitCursor {
   public:
-    explicit BitCursor(const ZrImage &image)
-        : bits_(static_cast<const std::uint8_t *>(image.bits)),
-          pitch_(image.pitch),
-          height_(static_cast<int>(image.height)),
-          setIsDark_(image.polarity == 0) {}
+    explicit BitCursor(const BitImageView &view)
+        : view_(view), pitch_(view.Pitch()), setIsDark_(view.SetBitIsDark()) {}
+    explicit BitCursor(const ZrImage &image) : BitCursor(BitImageView(image)) {}
 
     void MoveTo(int x, int y) {
         x_ = x;
         y_ = y;
-        byte_ = bits_ + static_cast<std::ptrdiff_t>(height_ - 1 - y) * pitch_ + (x >> 3);
+        byte_ = view_.Row(y) + (x >> 3);
         mask_ = static_cast<std::uint8_t>(0x80u >> (x & 7));
     }
     void MoveTo(PointI p) { MoveTo(p.x, p.y); }
@@ -85,9 +87,8 @@ class BitCursor {
     }
 
   private:
-    const std::uint8_t *bits_;
+    BitImageView view_;
     std::int32_t pitch_;
-    int height_;
     bool setIsDark_;
     const std::uint8_t *byte_ = nullptr;
     std::uint8_t mask_ = 0x80;

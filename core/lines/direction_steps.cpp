@@ -16,7 +16,7 @@ int DirectionSteps(double angle, int count, StepTable &table) {
     int octant = static_cast<int>(std::floor(angle / 45.0)) % 8;
     if (octant < 0) octant += 8;
     table.fill(kMainCode[octant]);
-    const double radians = angle * geom::kPi / 180.0;
+    const double radians = geom::DegToRad(angle);
     const double s = std::fabs(std::sin(radians));
     const double c = std::fabs(std::cos(radians));
     const int g = static_cast<int>(std::floor((s >= c ? c * count / s : s * count / c) + 0.5));

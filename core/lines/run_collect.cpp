@@ -2,23 +2,24 @@
 
 #include "core/lines/bit_cursor.hpp"
 #include "core/lines/run_scan.hpp"
+#include "core/status.hpp"
 
 namespace zr::lines {
 
 std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction) {
     scan.direction = direction;
-    scan.pixelLimit = 4000;
+    scan.pixelLimit = kPixelLimit;
     scan.elements = 0;
-    if (scan.capacity == 0) scan.capacity = 1000;
+    if (scan.capacity == 0) scan.capacity = kDefaultCapacity;
     try {
         scan.widths.assign(scan.capacity + 1u, 0);
     } catch (const std::bad_alloc &) {
-        return ZR_ERR_NO_MEMORY;
+        return status::kNoMemory;
     }
     scan.startsLight = 0;
     scan.minLight = scan.minDark = 0xFFFF;
     scan.maxLight = scan.maxDark = 0;
-    return 0;
+    return kRunOk;
 }
 
 namespace {
@@ -49,7 +50,11 @@ bool Plausible(const RunScan &s, bool rightward) {
 }  // namespace
 
 std::uint16_t RunCollect(RunScan &scan, const ZrImage &image) {
-    if (scan.capacity == 0) scan.capacity = 1000;
+    return RunCollect(scan, BitImageView(image));
+}
+
+std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
+    if (scan.capacity == 0) scan.capacity = kDefaultCapacity;
     if (scan.widths.size() < scan.capacity + 1u) scan.widths.assign(scan.capacity + 1u, 0);
     const Collector collector = CollectorFor(scan.direction);
     const Rect &area = scan.area;

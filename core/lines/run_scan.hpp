@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/geom/geom.hpp"
+#include "core/image_view.hpp"
 #include "zr/ZrImage.h"
 
 namespace zr::lines {
@@ -25,13 +26,19 @@ constexpr std::uint8_t kHorizontal = kLeftToRight | kRightToLeft;
 constexpr std::uint8_t kVertical = kTopToBottom | kBottomToTop;
 
 constexpr int kStepTableSize = 200;
+constexpr std::uint16_t kPixelLimit = 4000;       // most pixels one collection walks
+constexpr std::uint16_t kDefaultCapacity = 1000;  // elements collected when the capacity is 0
 using StepTable = std::array<std::uint8_t, kStepTableSize>;
 
-// Statuses of the run collection.
-constexpr std::uint16_t kRunOk = 0;
-constexpr std::uint16_t kRunGap = 5009;          // a light gap or the pixel limit ended the run
-constexpr std::uint16_t kRunLeftArea = 5011;     // the walk left the area
-constexpr std::uint16_t kRunImplausible = 5012;  // enough elements, implausible widths
+// Statuses of the run collection and the line fit (the linear reader's own
+// codes continue this numbering around them).
+enum LineStatus : std::uint16_t {
+    kRunOk = 0,
+    kRunGap = 5009,          // a light gap or the pixel limit ended the run
+    kRunLeftArea = 5011,     // the walk left the area
+    kRunImplausible = 5012,  // enough elements, implausible widths
+    kDegenerateFit = 32462,  // no line fits: too few points, or all on one column or row
+};
 
 // One run collection along a straight line.
 struct RunScan {
@@ -40,7 +47,7 @@ struct RunScan {
     std::int32_t stopX = 0, stopY = 0;
     std::uint8_t direction = 0;  // 1, 2 rightward; 4, 8 downward; 16 up-right; 32 down-right
     std::uint8_t startsLight = 0;
-    std::uint16_t pixelLimit = 4000;
+    std::uint16_t pixelLimit = kPixelLimit;
     std::uint16_t pixels = 0;
     std::int16_t elements = 0;
     std::uint16_t minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
@@ -51,13 +58,12 @@ struct RunScan {
 // Sets the direction and limits and allocates the widths. 10 on allocation failure.
 std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction);
 // Walks from the start point and fills the widths; 0, 5009, 5011 or 5012.
+std::uint16_t RunCollect(RunScan &scan, const BitImageView &image);
 std::uint16_t RunCollect(RunScan &scan, const ZrImage &image);
 // Fills a step table for the angle (degrees); returns the number of side steps.
 int DirectionSteps(double angle, int count, StepTable &table);
 
 using EdgePoint = geom::PointF;
-// No line could be fitted: too few points, or all on one column or row.
-constexpr std::uint16_t kDegenerateFit = 32462;
 // Least-squares angle (degrees, [0, 360)) of the points. Mode with bit 2 or 3
 // set: edges near vertical (x fitted on y); otherwise near horizontal.
 std::uint16_t LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode, double *angle);

@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
 #include "core/image.hpp"
 
 namespace zr::bar {
