@@ -170,8 +170,8 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
 std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const QuadI &outline,
                            DecodeState &state);
 
-// The symbol's line through `base`. False when no bar is found near the base or the line has too few
-// elements.
+// The symbol's line through `base`. False when no bar is found near the
+// base or the line has too few elements.
 bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const WidthStats &stats, Point base,
                        std::uint8_t barColor, SymbolLine &line);
 

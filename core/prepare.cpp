@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/dib_header.hpp"
+#include "core/geom/geom.hpp"
 #include "core/image.hpp"
 
 #if defined(__SSE2__)
@@ -41,7 +42,7 @@ inline unsigned LevelOf(unsigned halfUp) {
     return (halfUp * 5243u) >> 19;
 }  // halfUp / 100 below 43699
 inline std::uint8_t TieLevel(unsigned b, unsigned g, unsigned r) {
-    return static_cast<std::uint8_t>(0.11 * b + 0.59 * g + 0.30 * r + 0.5);
+    return static_cast<std::uint8_t>(geom::RoundHalfUp(0.11 * b + 0.59 * g + 0.30 * r));
 }
 
 }  // namespace
@@ -160,7 +161,7 @@ std::uint16_t IndexedToBiLevel(const Source &source, ZrImage &target) {
     std::array<std::uint8_t, 256> levels{};
     bool identity = true;
     for (unsigned i = 0; i < 256; ++i) {
-        levels[i] = source.palette[4 * i];
+        levels[i] = source.palette[std::size_t{4} * i];
         identity = identity && levels[i] == i;
     }
     const Histogram histogram = IndexedHistogram(source, target.width, target.height, levels);

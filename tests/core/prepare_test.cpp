@@ -31,7 +31,7 @@ TEST(PrepareTest, IntegerGreyMatchesTheDoubleFormulaForEveryColour) {
 TEST(PrepareTest, VectorPackingMatchesScalarPacking) {
     std::mt19937 random(7);
     for (int trial = 0; trial < 200; ++trial) {
-        const std::uint32_t count = 8 * (random() % 70);
+        const auto count = static_cast<std::uint32_t>(8 * (random() % 70));
         std::vector<std::uint8_t> grey(count + 1);
         for (auto &level : grey) level = static_cast<std::uint8_t>(random());
         const auto threshold = static_cast<std::uint8_t>(trial == 0 ? 0 : trial == 1 ? 255 : random());

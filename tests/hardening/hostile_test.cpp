@@ -142,28 +142,28 @@ TYPED_TEST(HostileInput, UniformAndNoisePictures) {
 
 TYPED_TEST(HostileInput, RectanglesBeyondThePicture) {
     const std::vector<std::uint8_t> dib = test::ToDib(test::AddNoise(test::Canvas(200, 150, 200), 60, 9), 8);
-    using Scanner = typename TypeParam::Scanner;
+    using ReaderScanner = typename TypeParam::Scanner;  // the fixture has a Scanner of its own
     const std::uint32_t far = 0xFFFFFFF0u;
-    this->ScanChecked(dib, [](Scanner &s) { s.left = 5000; });
-    this->ScanChecked(dib, [](Scanner &s) { s.top = 5000; });
-    this->ScanChecked(dib, [far](Scanner &s) {
+    this->ScanChecked(dib, [](ReaderScanner &s) { s.left = 5000; });
+    this->ScanChecked(dib, [](ReaderScanner &s) { s.top = 5000; });
+    this->ScanChecked(dib, [far](ReaderScanner &s) {
         s.left = far;
         s.top = far;
         s.rectWidth = far;
         s.rectHeight = far;
     });
-    this->ScanChecked(dib, [](Scanner &s) {
+    this->ScanChecked(dib, [](ReaderScanner &s) {
         s.left = 199;
         s.top = 149;
         s.rectWidth = 1;
         s.rectHeight = 1;
     });
-    this->ScanChecked(dib, [](Scanner &s) {
+    this->ScanChecked(dib, [](ReaderScanner &s) {
         s.left = 150;
         s.rectWidth = 0xFFFFFFFFu;
     });
-    this->ScanChecked(dib, [](Scanner &s) { s.maxResults = 255; });
-    this->ScanChecked(dib, [](Scanner &s) { s.maxResults = 1; });
+    this->ScanChecked(dib, [](ReaderScanner &s) { s.maxResults = 255; });
+    this->ScanChecked(dib, [](ReaderScanner &s) { s.maxResults = 1; });
 }
 
 }  // namespace
