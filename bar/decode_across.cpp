@@ -16,9 +16,9 @@ constexpr std::size_t kMinProfileElements = 9;
 // Bar pixels across the symbol at each position along it, from P0.
 std::vector<int> Profile(const Picture &picture, const Candidate &cand, const QuadI &outline, int length,
                          int height, bool barIsDark) {
-    // Vertical reading goes across with a + 90, the others with a - 90.
-    const bool vertical = (cand.direction & kVertical) != 0;
-    const StepTable &acrossTable = cand.steps[vertical ? kAcrossUp : kAcrossDown];
+    // P0 lies on the a + 90 side of the symbol in every orientation: the
+    // symbol lies across from it towards P3, along a - 90.
+    const StepTable &acrossTable = cand.steps[kAcrossDown];
     std::vector<int> profile(static_cast<std::size_t>(length), 0);
     BitCursor origin(picture.image);
     origin.MoveTo(outline.topLeft);

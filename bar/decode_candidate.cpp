@@ -14,6 +14,9 @@ namespace {
 
 constexpr int kLineCount = 50;
 constexpr int kLineSpacing = 3;
+// Lines stop this many pixels past the outline's far side (P3), so that they
+// never read a neighbouring symbol.
+constexpr int kOutlineMargin = 3;
 constexpr std::size_t kMinElements = 10;
 constexpr double kQuietZone = 3.5;  // a ground element this many ground means wide ends the symbol
 
@@ -118,16 +121,22 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
                               DecodeState &state, DecodeWork &work) {
     work.ClearReadings();
 
-    // Line by line, starting 6 pixels inside the outline's first corner.
+    // Line by line, starting 6 pixels inside the outline's first corner, up
+    // to just past its far side.
     Point base = extent.outline.topLeft;
+    const int acrossLimit =
+        geom::StepDistance(extent.outline.topLeft, extent.outline.bottomLeft) + kOutlineMargin;
+    int acrossSteps = 0;
     TableWalk across{&cand.steps[kAcrossDown]};
     auto moveAcross = [&](int steps) {
         for (int i = 0; i < steps; ++i) base += StepVector(across.Next());
+        acrossSteps += steps;
     };
     moveAcross(kLineSpacing);
     moveAcross(kLineSpacing);
     SymbolLine &line = work.line;
-    for (int i = 0; i < kLineCount && picture.area.Contains(base); ++i, moveAcross(kLineSpacing)) {
+    for (int i = 0; i < kLineCount && acrossSteps <= acrossLimit && picture.area.Contains(base);
+         ++i, moveAcross(kLineSpacing)) {
         if (!CollectSymbolLine(picture, cand.steps, extent.stats, base, state.barColor, line)) continue;
         const std::uint16_t status = DecodeLineReading(line.widths, state);
         if (Decoded(status)) return status;

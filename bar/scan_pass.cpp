@@ -150,7 +150,8 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
     const bool thorough = (scanner.extraFlags & ZR_BAR_THOROUGH) != 0;
     const bool reportUnread = (scanner.extraFlags & ZR_BAR_REPORT_UNREAD) != 0;
     const int failureLimit = thorough ? 5 : 3;
-    int failures = 0;  // undecoded candidates since the last stored or erased symbol
+    int failures = 0;      // undecoded candidates since the last stored or erased symbol
+    bool dropped = false;  // a symbol read across was left out of a full list
 
     while (!search.Done()) {
         const std::optional<Candidate> cand = NextCandidate(search);
@@ -177,11 +178,14 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
         };
         if (thorough && DecodeInColours(scanner, *cand, colours, decode, decodeAcross)) {
             const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, decode.barColor);
-            // A full list is ignored here: the pass goes on.
-            if (outline && StoreResult(scanner, *cand, *outline, decode) == status::kOk) {
-                EraseSymbol(*outline, decode.barColor, image);
-                failures = 0;
+            // A full list does not end the pass here, but the pass reports it.
+            if (!outline) continue;
+            if (StoreResult(scanner, *cand, *outline, decode) != status::kOk) {
+                dropped = true;
+                continue;
             }
+            EraseSymbol(*outline, decode.barColor, image);
+            failures = 0;
             continue;
         }
         if (reportUnread) {
@@ -200,7 +204,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             ++failures;
         }
     }
-    return status::kOk;
+    return dropped ? status::kListFull : status::kOk;
 }
 
 }  // namespace zr::bar
