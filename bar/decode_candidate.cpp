@@ -86,8 +86,22 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const Wi
     }
     line.first = cursor.At();
 
-    // Collect elements up to the quiet zone.
+    // The ground before the first bar must be a quiet zone inside the rectangle.
     const double groundLimit = kQuietZone * stats.GroundMean(barColor);
+    line.openEnded = false;
+    {
+        BitCursor ground = cursor;
+        TableWalk before{&steps[kBack]};
+        for (int quiet = 0; quiet <= groundLimit; ++quiet) {
+            if (!ground.StepInside(before.Next(), area)) {
+                line.openEnded = true;
+                break;
+            }
+            if (ground.Dark() == barIsDark) break;  // a bar closer than a quiet zone: not cut, just narrow
+        }
+    }
+
+    // Collect elements up to the quiet zone.
     line.widths.clear();
     along = TableWalk{&steps[kAlong]};
     Point lastBarPixel = line.first;
@@ -108,6 +122,7 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const Wi
         } else if (inside) {
             line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
         }
+        if (!inside) line.openEnded = true;
         if (!inside || line.widths.size() >= kMaxElements) break;
         onBar = isBar;
         width = 1;
@@ -135,13 +150,17 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
     moveAcross(kLineSpacing);
     moveAcross(kLineSpacing);
     SymbolLine &line = work.line;
+    bool openEnded = false;  // a kept reading lacks a quiet zone
     for (int i = 0; i < kLineCount && acrossSteps <= acrossLimit && picture.area.Contains(base);
          ++i, moveAcross(kLineSpacing)) {
         if (!CollectSymbolLine(picture, cand.steps, extent.stats, base, state.barColor, line)) continue;
+        state.openEnded = line.openEnded;
         const std::uint16_t status = DecodeLineReading(line.widths, state);
         if (Decoded(status)) return status;
+        if (work.Readings() < DecodeWork::kMaxReadings) openEnded = openEnded || line.openEnded;
         work.KeepReading(line.widths);
     }
+    state.openEnded = openEnded;
 
     // Averaged widths of the lines that failed.
     Widths &averaged = work.averaged;

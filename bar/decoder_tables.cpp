@@ -38,7 +38,7 @@ constexpr RunRow RunDecoders[] = {
 template <typename Row, std::size_t N, typename Input>
 std::uint16_t RunTable(const Row (&rows)[N], Input forward, Input reversed, DecodeState &state) {
     for (const Row &row : rows) {
-        if ((state.symbologies & row.bit) == 0) continue;
+        if ((state.symbologies & row.bit) == 0 || (state.openEnded && row.needsQuietZones)) continue;
         for (const bool reverse : {false, true}) {
             if (reverse ? !AllowsReverse(state.direction) : !AllowsForward(state.direction)) continue;
             const Input input = reverse ? reversed : forward;

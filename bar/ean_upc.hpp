@@ -43,8 +43,10 @@ constexpr StringRow kEan13Row = {ZR_BAR_EAN13, Ean13Check, Ean13Decode};
 constexpr StringRow kUpcARow = {ZR_BAR_UPCA, Ean13Check, UpcADecode};
 constexpr StringRow kEan8Row = {ZR_BAR_EAN8, Ean8Check, Ean8Decode};
 constexpr StringRow kUpcERow = {ZR_BAR_UPCE, UpcECheck, UpcEDecode};
-constexpr StringRow kAddOn5Row = {ZR_BAR_ADDON5, AddOn5Check, AddOn5Decode};
-constexpr StringRow kAddOn2Row = {ZR_BAR_ADDON2, AddOn2Check, AddOn2Decode};
+// The add-ons have no stop pattern: a 5-digit add-on cut after two digits
+// has the layout of a 2-digit one. They are read only between quiet zones.
+constexpr StringRow kAddOn5Row = {ZR_BAR_ADDON5, AddOn5Check, AddOn5Decode, true};
+constexpr StringRow kAddOn2Row = {ZR_BAR_ADDON2, AddOn2Check, AddOn2Decode, true};
 
 constexpr RunRow kEan13RunRow = {ZR_BAR_EAN13, Ean13RunCheck, Ean13RunDecode};
 constexpr RunRow kUpcARunRow = {ZR_BAR_UPCA, Ean13RunCheck, UpcARunDecode};

@@ -18,6 +18,9 @@ struct StringRow {
     std::uint32_t bit;
     std::uint16_t (*checker)(std::string_view classes);
     std::uint16_t (*decoder)(std::string_view classes, char (&text)[kTextSize]);
+    // The start and stop are too plain to tell the symbol's ends from a
+    // piece of it: a reading without both quiet zones is not tried.
+    bool needsQuietZones = false;
 };
 
 // One row of the width-run table: the same over element widths.
@@ -25,6 +28,7 @@ struct RunRow {
     std::uint32_t bit;
     std::uint16_t (*checker)(const Widths &widths);
     std::uint16_t (*decoder)(const Widths &widths, char (&text)[kTextSize]);
+    bool needsQuietZones = false;
 };
 
 // The classes of one character read as a base-4 number, first element most

@@ -80,11 +80,21 @@ void EraseSymbol(const QuadI &outline, std::uint8_t barColor, ZrImage &image) {
     if (low.x > high.x || low.y > high.y) return;
     // The ground colour as a bit value.
     const bool groundIsSet = (barColor == kDarkBars) != view.SetBitIsDark();
-    const std::uint8_t fill = groundIsSet ? 0xFF : 0x00;
-    const int firstByte = low.x >> 3;
-    const int bytes = std::min((high.x - low.x) >> 3, view.Pitch() - firstByte);
-    for (int y = low.y; y <= high.y; ++y)
-        std::memset(view.MutableRow(y) + firstByte, fill, static_cast<std::size_t>(bytes));
+    // Exactly the columns low.x .. high.x: whole bytes between partial ones.
+    // Whole bytes from low.x's byte would leave up to 15 pixels of the
+    // symbol's end standing, to be found again as a symbol of their own.
+    const int firstByte = low.x >> 3, lastByte = high.x >> 3;
+    const auto firstMask = static_cast<std::uint8_t>(0xFFu >> (low.x & 7));
+    const auto lastMask = static_cast<std::uint8_t>(0xFF00u >> ((high.x & 7) + 1));
+    for (int y = low.y; y <= high.y; ++y) {
+        std::uint8_t *row = view.MutableRow(y);
+        for (int i = firstByte; i <= lastByte; ++i) {
+            std::uint8_t mask = 0xFF;
+            if (i == firstByte) mask &= firstMask;
+            if (i == lastByte) mask &= lastMask;
+            row[i] = static_cast<std::uint8_t>(groundIsSet ? row[i] | mask : row[i] & ~mask);
+        }
+    }
 }
 
 // Keeps a set pixel only when at least 3 of its supports are set: its left

@@ -124,6 +124,7 @@ struct SymbolLine {
     Point first;  // first pixel of the first bar
     Point last;   // last pixel of the last bar
     Widths widths;
+    bool openEnded = false;  // the search rectangle ends the line before a quiet zone, at either end
 };
 
 // Work buffers of DecodeCandidate, reused from candidate to candidate: the

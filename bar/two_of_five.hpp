@@ -45,14 +45,17 @@ std::uint16_t DatalogicDecode(std::string_view classes, char (&text)[kTextSize])
 
 constexpr StringRow kIndustrialRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialCheck, IndustrialDecode};
 constexpr StringRow kInvertedRow = {ZR_BAR_INVERTED_2OF5, InvertedCheck, InvertedDecode};
-constexpr StringRow kInterleavedRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedCheck, InterleavedDecode};
-constexpr StringRow kIataRow = {ZR_BAR_IATA_2OF5, InterleavedCheck, IataDecode};
+// Interleaved, IATA and Datalogic begin "000" and end "100", which many a
+// piece of a symbol does too: they are read only between quiet zones.
+constexpr StringRow kInterleavedRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedCheck, InterleavedDecode, true};
+constexpr StringRow kIataRow = {ZR_BAR_IATA_2OF5, InterleavedCheck, IataDecode, true};
 constexpr StringRow kMatrixRow = {ZR_BAR_MATRIX_2OF5, MatrixCheck, MatrixDecode};
-constexpr StringRow kDatalogicRow = {ZR_BAR_DATALOGIC_2OF5, DatalogicCheck, DatalogicDecode};
+constexpr StringRow kDatalogicRow = {ZR_BAR_DATALOGIC_2OF5, DatalogicCheck, DatalogicDecode, true};
 
 constexpr RunRow kIndustrialRunRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialRunCheck, IndustrialRunDecode};
 constexpr RunRow kInvertedRunRow = {ZR_BAR_INVERTED_2OF5, InvertedRunCheck, InvertedRunDecode};
-constexpr RunRow kInterleavedRunRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedRunCheck, InterleavedRunDecode};
+constexpr RunRow kInterleavedRunRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedRunCheck, InterleavedRunDecode,
+                                       true};
 constexpr RunRow kMatrixRunRow = {ZR_BAR_MATRIX_2OF5, MatrixRunCheck, MatrixRunDecode};
 
 }  // namespace zr::bar

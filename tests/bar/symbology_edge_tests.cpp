@@ -239,6 +239,46 @@ TEST(DecoderText, LongestTextsFitAndLongerOnesAreRefused) {
     EXPECT_EQ(Decode(ZintClasses(BARCODE_C25INTER, std::string(80, '3'), true)).status, kNoDecoderMatched);
 }
 
+// A reading without both quiet zones (cut by the search rectangle) is not
+// offered to the symbologies whose start and stop many pieces of a symbol
+// share; the others still read it.
+TEST(DecoderTables, OpenEndedReadingsSkipSymbologiesWithPlainEnds) {
+    struct Case {
+        std::string classes;
+        std::uint32_t type;
+        bool needsQuietZones;
+    };
+    const Case cases[] = {
+        {ZintClasses(BARCODE_C25INTER, "1234", true), ZR_BAR_INTERLEAVED_2OF5, true},
+        {ZintClasses(BARCODE_C25IATA, "1234", true), ZR_BAR_IATA_2OF5, true},
+        {ZintClasses(BARCODE_C25LOGIC, "1234", true), ZR_BAR_DATALOGIC_2OF5, true},
+        {ZintClasses(BARCODE_EANX, "12", false), ZR_BAR_ADDON2, true},
+        {ZintClasses(BARCODE_EANX, "12345", false), ZR_BAR_ADDON5, true},
+        {ZintClasses(BARCODE_C25IND, "1234", true), ZR_BAR_INDUSTRIAL_2OF5, false},
+        {ZintClasses(BARCODE_CODE128, "1234", false), ZR_BAR_CODE128, false},
+        {ZintClasses(BARCODE_EANX, "5901234123457", false), ZR_BAR_EAN13, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type);
+        EXPECT_EQ(Decode(c.classes).state.type, c.type);
+        Read open{0, {}};
+        open.state.symbologies = ZR_BAR_ALL;
+        open.state.direction = kLeftToRight | kRightToLeft;
+        open.state.openEnded = true;
+        open.status = DecodeStringTables(c.classes, open.state);
+        EXPECT_EQ(open.state.type == c.type, !c.needsQuietZones);
+    }
+    // The Interleaved width-run row likewise.
+    Widths widths;
+    for (const std::uint16_t m : ZintModules(BARCODE_C25INTER, "1234")) widths.push_back(m > 1 ? 6 : 3);
+    DecodeState state;
+    state.symbologies = ZR_BAR_INTERLEAVED_2OF5;
+    state.direction = kLeftToRight;
+    EXPECT_TRUE(Decoded(DecodeRunTables(widths, state)));
+    state.openEnded = true;
+    EXPECT_EQ(DecodeRunTables(widths, state), kNoDecoderMatched);
+}
+
 // Any class string and any widths, of any length up to past the 999-element
 // limit: a status and a terminated text, never a read or write out of bounds.
 TEST(DecoderTables, MalformedInputGivesAStatus) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/paint_bar.hpp"
@@ -158,7 +159,44 @@ TEST(ZrBarSymbologies, OnlyTheEnabledSymbologyIsRead) {
     }
 }
 
-TEST(ZrBarSymbologies, DISABLED_AddOnsAreSymbolsOfTheirOwn) {
+TEST(ZrBarSymbologies, SymbolsCutByTheRectangleGiveNoWrongText) {
+    for (const Symbol &s : Symbols()) {
+        const Raster picture = OnCanvas(Draw(s, 3));
+        for (const int turns : {0, 1}) {
+            const Raster turned = zr::test::RotateQuarter(picture, turns);
+            const int length = turns == 0 ? turned.width : turned.height;
+            // Rectangles ending, or starting, at every tenth of the symbol's length.
+            for (int tenth = 1; tenth < 10; ++tenth) {
+                for (const bool keepStart : {true, false}) {
+                    SCOPED_TRACE(std::string(s.name) + " turns " + std::to_string(turns) + " tenth " +
+                                 std::to_string(tenth) + (keepStart ? " start" : " end"));
+                    const int cut = length * tenth / 10;
+                    std::uint16_t status = 0;
+                    const std::vector<ZrBarResult> results = Scan(
+                        turned,
+                        [&](ZrBarScanner &scanner) {
+                            const int from = keepStart ? 0 : cut, size = keepStart ? cut : length - cut;
+                            if (turns == 0) {
+                                scanner.left = from;
+                                scanner.rectWidth = size;
+                            } else {
+                                scanner.top = from;
+                                scanner.rectHeight = size;
+                            }
+                        },
+                        &status);
+                    EXPECT_EQ(status, 0);
+                    for (const ZrBarResult &r : results) {
+                        EXPECT_EQ(r.type, s.type) << Texts(results);
+                        EXPECT_EQ(Text(r), s.text);
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(ZrBarSymbologies, AddOnsAreSymbolsOfTheirOwn) {
     struct Combined {
         int symbology;
         std::string data;
@@ -193,6 +231,33 @@ TEST(ZrBarSymbologies, DISABLED_AddOnsAreSymbolsOfTheirOwn) {
             EXPECT_EQ(std::string(find(c.addOnType)->text), c.addOnText);
         }
     }
+}
+
+// Code 128 and EAN 128 texts are built in each decode's own buffer: scans on
+// four threads give exactly the single-threaded results.
+TEST(ZrBarSymbologies, Code128ScansOnSeveralThreadsAgree) {
+    std::vector<Raster> pictures;
+    for (const Symbol &s : Symbols()) {
+        if (s.type != ZR_BAR_CODE128 && s.type != ZR_BAR_EAN128 && s.type != ZR_BAR_CODE93) continue;
+        for (const int turns : {0, 1, 2})
+            pictures.push_back(OnCanvas(zr::test::RotateQuarter(Draw(s, 2), turns)));
+    }
+    const auto readAll = [&](int rounds) {
+        std::string seen;
+        for (int round = 0; round < rounds; ++round) {
+            for (const Raster &picture : pictures) seen += Texts(Scan(picture)) + ";";
+        }
+        return seen;
+    };
+    const std::string expected = readAll(1);
+    ASSERT_EQ(std::count(expected.begin(), expected.end(), '['), static_cast<long>(pictures.size()));
+    std::vector<std::string> seen(4);
+    std::vector<std::thread> threads;
+    for (std::string &s : seen) threads.emplace_back([&s, &readAll] { s = readAll(5); });
+    for (std::thread &t : threads) t.join();
+    std::string fiveTimes;
+    for (int i = 0; i < 5; ++i) fiveTimes += expected;
+    for (const std::string &s : seen) EXPECT_EQ(s, fiveTimes);
 }
 
 }  // namespace
