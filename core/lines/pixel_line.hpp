@@ -1,0 +1,138 @@
+// The pixels of a straight line from a start point to the edge of an area,
+// addressed by their index along the line. The length is counted once, so
+// walking the line needs no bound test per step, and each step moves by a
+// fixed stride. Runs of one colour are skipped 64 pixels at a time on rows
+// and one pixel per load down columns and diagonals. The rows are read as
+// they are at the time of the call, so pixels written while a line is
+// walked (an erased symbol) are seen.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "core/geom/geom.hpp"
+#include "core/image_view.hpp"
+#include "core/lines/bit_cursor.hpp"
+
+namespace zr::lines {
+
+class PixelLine {
+  public:
+    // `step` is one of kStepRight, kStepDown, kStepUpRight, kStepDownRight;
+    // `start` must lie in `area`, and `area` in the picture.
+    PixelLine(const BitImageView &view, PointI start, std::uint8_t step, const Rect &area)
+        : start_(start),
+          dx_(kStepDx[step & 7]),
+          dy_(kStepDy[step & 7]),
+          setIsDark_(view.SetBitIsDark()),
+          pitch_(view.Pitch()),
+          row_(view.Row(start.y)),
+          rowStride_(-static_cast<std::ptrdiff_t>(dy_) * view.Pitch()) {
+        int n =
+            dx_ > 0 ? area.x1 - start.x : area.y1 - start.y;  // every step moves x + 1, or y + 1 down columns
+        if (dx_ > 0 && dy_ > 0) n = std::min(n, area.y1 - start.y);
+        if (dy_ < 0) n = std::min(n, start.y - area.y0 + 1);
+        count_ = std::max(n, 0);
+    }
+
+    // Pixels from the start to the area's edge, the start included.
+    int Count() const { return count_; }
+    PointI At(int i) const { return {start_.x + i * dx_, start_.y + i * dy_}; }
+    // Index of a point known to lie on the line.
+    int IndexOf(PointI p) const { return dx_ != 0 ? p.x - start_.x : p.y - start_.y; }
+
+    bool Dark(int i) const {
+        const int x = start_.x + i * dx_;
+        const std::uint8_t *row = row_ + i * rowStride_;
+        return (((row[x >> 3] >> (7 - (x & 7))) & 1) != 0) == setIsDark_;
+    }
+
+    // First index in [i, end) whose pixel is not of the colour `dark`; `end`
+    // when there is none. end <= Count().
+    int NextChange(int i, bool dark, int end) const {
+        const bool wantSet = dark == setIsDark_;
+        if (dy_ == 0) return NextChangeInRow(i, wantSet, end);
+        if (dx_ == 0) return NextChangeInColumn(i, wantSet, end);
+        return NextChangeOnDiagonal(i, wantSet, end);
+    }
+
+  private:
+    // Down a column: eight pixels are tested at once by OR-ing their bytes.
+    int NextChangeInColumn(int i, bool wantSet, int end) const {
+        const std::ptrdiff_t s = rowStride_;
+        const std::uint8_t *byte = row_ + i * s + (start_.x >> 3);
+        const auto mask = static_cast<unsigned>(0x80u >> (start_.x & 7));
+        const unsigned flip = wantSet ? 0xFFu : 0u;
+        for (; i + 8 <= end; i += 8, byte += 8 * s) {
+            const unsigned any = (byte[0] ^ flip) | (byte[s] ^ flip) | (byte[2 * s] ^ flip) |
+                                 (byte[3 * s] ^ flip) | (byte[4 * s] ^ flip) | (byte[5 * s] ^ flip) |
+                                 (byte[6 * s] ^ flip) | (byte[7 * s] ^ flip);
+            if (any & mask) break;
+        }
+        for (; i < end; ++i, byte += s)
+            if ((*byte ^ flip) & mask) return i;
+        return end;
+    }
+
+    // Along a diagonal: once x reaches a byte boundary, the next eight pixels
+    // lie in the same byte column of eight rows, one bit each.
+    int NextChangeOnDiagonal(int i, bool wantSet, int end) const {
+        const std::ptrdiff_t s = rowStride_;
+        const unsigned flip = wantSet ? 0xFFu : 0u;
+        int x = start_.x + i;
+        const std::uint8_t *row = row_ + i * s;
+        for (; i < end && (x & 7) != 0; ++i, ++x, row += s)
+            if ((row[x >> 3] ^ flip) & (0x80u >> (x & 7))) return i;
+        const std::uint8_t *byte = row + (x >> 3);
+        for (; i + 8 <= end; i += 8, byte += 8 * s + 1) {
+            const unsigned bits = ((byte[0] ^ flip) & 0x80u) | ((byte[s] ^ flip) & 0x40u) |
+                                  ((byte[2 * s] ^ flip) & 0x20u) | ((byte[3 * s] ^ flip) & 0x10u) |
+                                  ((byte[4 * s] ^ flip) & 0x08u) | ((byte[5 * s] ^ flip) & 0x04u) |
+                                  ((byte[6 * s] ^ flip) & 0x02u) | ((byte[7 * s] ^ flip) & 0x01u);
+            if (bits != 0) return i + __builtin_clz(bits) - 24;
+        }
+        for (unsigned mask = 0x80u; i < end; ++i, byte += s, mask >>= 1)
+            if ((*byte ^ flip) & mask) return i;
+        return end;
+    }
+
+    // Eight row bytes from `byte` on, the first in the top bits; bytes past
+    // the row's end read as 0 (they lie beyond the picture's width).
+    std::uint64_t Load64(int byte) const {
+        std::uint64_t word = 0;
+        if (byte + 8 <= pitch_) {
+            std::memcpy(&word, row_ + byte, 8);
+            return __builtin_bswap64(word);
+        }
+        for (int k = 0; k < 8; ++k) {
+            word <<= 8;
+            if (byte + k < pitch_) word |= row_[byte + k];
+        }
+        return word;
+    }
+
+    int NextChangeInRow(int i, bool wantSet, int end) const {
+        const std::uint64_t flip = wantSet ? ~std::uint64_t{0} : 0;
+        int x = start_.x + i;
+        const int xEnd = start_.x + end;
+        while (x < xEnd) {
+            const int shift = x & 7;
+            const std::uint64_t differ = (Load64(x >> 3) ^ flip) << shift;
+            if (differ != 0) return std::min(x + __builtin_clzll(differ), xEnd) - start_.x;
+            x += 64 - shift;
+        }
+        return end;
+    }
+
+    PointI start_;
+    int dx_, dy_;
+    bool setIsDark_;
+    std::int32_t pitch_;
+    const std::uint8_t *row_;
+    std::ptrdiff_t rowStride_;
+    int count_ = 0;
+};
+
+}  // namespace zr::lines
