@@ -86,10 +86,9 @@ Point OutlineSide(const Picture &picture, const Candidate &cand, Point start, St
         int dark = 0, light = 0;
         bool onSymbol = false;
         for (;;) {
-            if (probe.Dark())
-                ++dark;
-            else
-                ++light;
+            const int isDark = probe.Dark() ? 1 : 0;  // counted without a branch: noise would mispredict it
+            dark += isDark;
+            light += 1 - isDark;
             if (dark > c && light > c) {
                 onSymbol = true;
                 break;

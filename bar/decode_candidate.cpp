@@ -85,30 +85,34 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const Wi
 
     // Collect elements up to the quiet zone.
     const double groundLimit = kQuietZone * stats.GroundMean(barColor);
-    line.widths.clear();
     along = TableWalk{&steps[kAlong]};
     Point lastBarPixel = line.first;
+    // One pass per pixel without a branch on its colour (noise would
+    // mispredict it): every width is written, and kept when the colour changes.
+    std::array<std::uint16_t, kMaxElements> widths;
+    std::size_t count = 0;
     bool onBar = true;
     int width = 1;
     for (;;) {
         const Point here = cursor.At();
-        const bool inside = cursor.StepInside(along.Next(), area);
-        const bool isBar = inside && cursor.Dark() == barIsDark;
-        if (inside && isBar == onBar) {
-            ++width;
-            if (!onBar && width > groundLimit) break;  // the quiet zone
-            continue;
+        if (!cursor.StepInside(along.Next(), area)) {
+            if (onBar) {
+                lastBarPixel = here;
+                widths[count++] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
+            }
+            break;
         }
-        if (onBar) {
-            lastBarPixel = here;
-            line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-        } else if (inside) {
-            line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-        }
-        if (!inside || line.widths.size() >= kMaxElements) break;
+        const bool isBar = cursor.Dark() == barIsDark;
+        const bool changed = isBar != onBar;
+        widths[count] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
+        count += changed ? 1 : 0;
+        lastBarPixel = changed && onBar ? here : lastBarPixel;
+        width = changed ? 1 : width + 1;
         onBar = isBar;
-        width = 1;
+        if (count >= kMaxElements) break;
+        if (!changed && !onBar && width > groundLimit) break;  // the quiet zone
     }
+    line.widths.assign(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(count));
     if (!line.widths.empty() && line.widths.size() % 2 == 0) line.widths.pop_back();  // ends with a bar
     line.last = lastBarPixel;
     return line.widths.size() >= kMinElements;

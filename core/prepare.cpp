@@ -29,50 +29,6 @@ constexpr std::array<std::uint8_t, 256> kBitReversal = MakeBitReversal();
 
 }  // namespace
 
-namespace {
-
-// 100 times the level plus 50, and the rounded level: the exact quotient.
-// Only when the weighted sum ends in exactly .5 can the double formula's
-// representation error round either way: those ties (about one pixel in a
-// hundred) take the double formula itself.
-inline unsigned HalfUpSum(unsigned b, unsigned g, unsigned r) {
-    return 11u * b + 59u * g + 30u * r + 50u;
-}
-inline unsigned LevelOf(unsigned halfUp) {
-    return (halfUp * 5243u) >> 19;
-}  // halfUp / 100 below 43699
-inline std::uint8_t TieLevel(unsigned b, unsigned g, unsigned r) {
-    return static_cast<std::uint8_t>(geom::RoundHalfUp(0.11 * b + 0.59 * g + 0.30 * r));
-}
-
-}  // namespace
-
-std::uint8_t GreyOfBgr(std::uint8_t b, std::uint8_t g, std::uint8_t r) {
-    const unsigned halfUp = HalfUpSum(b, g, r);
-    const unsigned level = LevelOf(halfUp);
-    if (__builtin_expect(level * 100u == halfUp, 0)) return TieLevel(b, g, r);
-    return static_cast<std::uint8_t>(level);
-}
-
-void BgrRowToGrey(const std::uint8_t *bgr, std::uint32_t n, std::uint8_t *grey, Histogram &histogram) {
-    // Two partial counts halve the chains of increments to one counter.
-    Histogram odd{};
-    std::uint32_t x = 0;
-    for (; x + 2 <= n; x += 2, bgr += 6) {
-        const std::uint8_t first = GreyOfBgr(bgr[0], bgr[1], bgr[2]);
-        const std::uint8_t second = GreyOfBgr(bgr[3], bgr[4], bgr[5]);
-        grey[x] = first;
-        grey[x + 1] = second;
-        ++histogram[first];
-        ++odd[second];
-    }
-    if (x < n) {
-        grey[x] = GreyOfBgr(bgr[0], bgr[1], bgr[2]);
-        ++histogram[grey[x]];
-    }
-    for (std::size_t i = 0; i < odd.size(); ++i) histogram[i] += odd[i];
-}
-
 void PackDarkScalar(const std::uint8_t *grey, std::uint32_t count, std::uint8_t threshold,
                     std::uint8_t *out) {
     for (std::uint32_t k = 0; k < count / 8; ++k, grey += 8) {

@@ -59,12 +59,32 @@ class PixelLine {
     }
 
   private:
-    // Down a column: eight pixels are tested at once by OR-ing their bytes.
+    // The next eight pixels' bits from `i` on, first pixel in bit 7, gathered
+    // without branches; pixels from `end` on read as not differing.
+    unsigned Gather8(int i, unsigned flip, int end) const {
+        const std::ptrdiff_t s = rowStride_;
+        const std::uint8_t *row = row_ + i * s;
+        int x = start_.x + i * dx_;
+        unsigned bits = 0;
+        for (int k = 0; k < 8; ++k, row += s, x += dx_) {
+            const unsigned inside = i + k < end ? 1u : 0u;
+            const std::uint8_t *at = inside ? row + (x >> 3) : row_;  // a readable byte either way
+            bits |= ((((*at ^ flip) >> (7 - (x & 7))) & inside) << (7 - k));
+        }
+        return bits;
+    }
+
+    // Down a column: the first eight pixels are gathered at once, so a short
+    // run costs no mispredicted branch; then eight pixels are tested at a
+    // time by OR-ing their bytes.
     int NextChangeInColumn(int i, bool wantSet, int end) const {
+        const unsigned flip = wantSet ? 0xFFu : 0u;
+        const unsigned first = Gather8(i, flip, end);
+        if (first != 0) return i + __builtin_clz(first) - 24;
+        i = std::min(i + 8, end);
         const std::ptrdiff_t s = rowStride_;
         const std::uint8_t *byte = row_ + i * s + (start_.x >> 3);
         const auto mask = static_cast<unsigned>(0x80u >> (start_.x & 7));
-        const unsigned flip = wantSet ? 0xFFu : 0u;
         for (; i + 8 <= end; i += 8, byte += 8 * s) {
             const unsigned any = (byte[0] ^ flip) | (byte[s] ^ flip) | (byte[2 * s] ^ flip) |
                                  (byte[3 * s] ^ flip) | (byte[4 * s] ^ flip) | (byte[5 * s] ^ flip) |
@@ -76,11 +96,15 @@ class PixelLine {
         return end;
     }
 
-    // Along a diagonal: once x reaches a byte boundary, the next eight pixels
-    // lie in the same byte column of eight rows, one bit each.
+    // Along a diagonal: the first eight pixels are gathered at once; then,
+    // from a byte boundary of x on, the next eight pixels lie in the same
+    // byte column of eight rows, one bit each.
     int NextChangeOnDiagonal(int i, bool wantSet, int end) const {
-        const std::ptrdiff_t s = rowStride_;
         const unsigned flip = wantSet ? 0xFFu : 0u;
+        const unsigned first = Gather8(i, flip, end);
+        if (first != 0) return i + __builtin_clz(first) - 24;
+        i = std::min(i + 8, end);
+        const std::ptrdiff_t s = rowStride_;
         int x = start_.x + i;
         const std::uint8_t *row = row_ + i * s;
         for (; i < end && (x & 7) != 0; ++i, ++x, row += s)
