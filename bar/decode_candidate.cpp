@@ -7,6 +7,7 @@
 #include "bar/classes.hpp"
 #include "bar/decoder_tables.hpp"
 #include "bar/stages.hpp"
+#include "core/lines/table_bits.hpp"
 
 namespace zr::bar {
 
@@ -85,36 +86,32 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const Wi
 
     // Collect elements up to the quiet zone.
     const double groundLimit = kQuietZone * stats.GroundMean(barColor);
-    along = TableWalk{&steps[kAlong]};
-    Point lastBarPixel = line.first;
-    // One pass per pixel without a branch on its colour (noise would
-    // mispredict it): every width is written, and kept when the colour changes.
+    // Run by run: a bar ends at the area's edge or the next ground pixel, a
+    // ground element at the next bar pixel unless it is the quiet zone first.
+    lines::TableBits pixels(picture.image, area, line.first, steps[kAlong]);
     std::array<std::uint16_t, kMaxElements> widths;
     std::size_t count = 0;
+    int lastBar = 0;  // index of the last bar pixel
     bool onBar = true;
-    int width = 1;
-    for (;;) {
-        const Point here = cursor.At();
-        if (!cursor.StepInside(along.Next(), area)) {
-            if (onBar) {
-                lastBarPixel = here;
-                widths[count++] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
-            }
-            break;
+    for (int runStart = 0;;) {
+        const int change = pixels.NextChange(runStart, onBar == barIsDark);
+        const int width = change - runStart;
+        const bool ends = pixels.Ended() && change == pixels.Walked();  // no pixel beyond the run
+        if (onBar) {
+            widths[count++] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
+            lastBar = change - 1;
+        } else if (width > groundLimit || ends) {
+            break;  // the quiet zone, or ground to the area's edge
+        } else {
+            widths[count++] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
         }
-        const bool isBar = cursor.Dark() == barIsDark;
-        const bool changed = isBar != onBar;
-        widths[count] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
-        count += changed ? 1 : 0;
-        lastBarPixel = changed && onBar ? here : lastBarPixel;
-        width = changed ? 1 : width + 1;
-        onBar = isBar;
-        if (count >= kMaxElements) break;
-        if (!changed && !onBar && width > groundLimit) break;  // the quiet zone
+        if (ends || count >= kMaxElements) break;
+        onBar = !onBar;
+        runStart = change;
     }
     line.widths.assign(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(count));
     if (!line.widths.empty() && line.widths.size() % 2 == 0) line.widths.pop_back();  // ends with a bar
-    line.last = lastBarPixel;
+    line.last = pixels.At(lastBar);
     return line.widths.size() >= kMinElements;
 }
 

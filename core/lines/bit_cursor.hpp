@@ -2,6 +2,7 @@
 // moving bit mask so that walking a line never calls per-pixel functions.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -45,6 +46,7 @@ class BitCursor {
         x_ = x;
         y_ = y;
         row_ = view_.Row(y);
+        safeSteps_ = 0;
     }
     void MoveTo(PointI p) { MoveTo(p.x, p.y); }
 
@@ -61,11 +63,23 @@ class BitCursor {
         x_ += kStepDx[code];
         y_ += dy;
         row_ -= static_cast<std::ptrdiff_t>(dy) * pitch_;  // stored rows run bottom-up
+        safeSteps_ -= safeSteps_ > 0 ? 1 : 0;
     }
 
-    // Moves one step if the target lies in the area; false otherwise.
+    // Moves one step if the target lies in the area; false otherwise. The
+    // cursor notes how many steps of any direction surely stay inside, so
+    // most steps test nothing: pass the same, unchanged area while it walks.
     bool StepInside(std::uint8_t code, const Rect &area) {
-        if (!area.Contains(x_ + kStepDx[code], y_ + kStepDy[code])) return false;
+        if (safeSteps_ == 0 || safeArea_ != &area) {
+            safeArea_ = &area;
+            safeSteps_ = std::max(0, std::min(std::min(x_ - area.x0, area.x1 - 1 - x_),
+                                              std::min(y_ - area.y0, area.y1 - 1 - y_)));
+            if (safeSteps_ == 0) {
+                if (!area.Contains(x_ + kStepDx[code], y_ + kStepDy[code])) return false;
+                Step(code);
+                return true;
+            }
+        }
         Step(code);
         return true;
     }
@@ -77,6 +91,8 @@ class BitCursor {
     const std::uint8_t *row_ = nullptr;
     int x_ = 0;
     int y_ = 0;
+    int safeSteps_ = 0;  // steps that stay inside *safeArea_ whatever their direction
+    const Rect *safeArea_ = nullptr;
 };
 
 }  // namespace zr::lines
