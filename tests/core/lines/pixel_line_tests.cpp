@@ -10,6 +10,7 @@
 #include "core/lines/bit_cursor.hpp"
 #include "core/lines/pixel_line.hpp"
 #include "core/lines/run_scan.hpp"
+#include "core/lines/table_bits.hpp"
 
 namespace zr::lines {
 namespace {
@@ -225,6 +226,47 @@ TEST(PixelLine, RunCollectionMatchesThePlainWalk) {
             for (int e = 0; e < fast.elements; ++e)
                 ASSERT_EQ(fast.widths[static_cast<std::size_t>(e)],
                           plain.widths[static_cast<std::size_t>(e)]);
+        }
+    }
+}
+
+TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
+    std::mt19937 random(99);
+    for (int picture = 0; picture < 200; ++picture) {
+        const RandomPicture p(random);
+        const BitImageView view = p.View();
+        for (int trial = 0; trial < 20; ++trial) {
+            const Rect area = p.RandomArea(random);
+            const PointI start = RandomPoint(random, area);
+            StepTable table;
+            DirectionSteps(Pick(random, 36000) / 100.0, kStepTableSize, table);
+
+            // The plain walk: every pixel and position until a step leaves the area.
+            std::vector<bool> dark;
+            std::vector<PointI> at;
+            BitCursor cursor(view);
+            cursor.MoveTo(start);
+            std::size_t index = 0;
+            do {
+                dark.push_back(cursor.Dark());
+                at.push_back(cursor.At());
+            } while (cursor.StepInside(table[index++ % kStepTableSize], area));
+
+            TableBits bits(view, area, start, table);
+            const int count = static_cast<int>(dark.size());
+            for (int from = 0; from < count;) {
+                const bool colour = dark[static_cast<std::size_t>(from)] == (Pick(random, 4) != 0);
+                int expected = from;
+                while (expected < count && dark[static_cast<std::size_t>(expected)] == colour) ++expected;
+                const int change = bits.NextChange(from, colour);
+                ASSERT_EQ(change, expected) << "from " << from;
+                ASSERT_EQ(bits.Ended() && change == bits.Walked(), expected == count);
+                if (expected < count) {
+                    ASSERT_EQ(bits.At(expected), at[static_cast<std::size_t>(expected)]);
+                }
+                from = expected + static_cast<int>(Pick(random, 3));
+            }
+            ASSERT_EQ(bits.At(count - 1), at.back());
         }
     }
 }
