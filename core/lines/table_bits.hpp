@@ -30,8 +30,8 @@ class TableBits {
 
     // The first pixel index from `from` on whose colour is not `dark`; when
     // every pixel to the end of the walk has that colour, the number of
-    // pixels walked (Ended() is then true). Calls must not go backwards by
-    // more than the current word.
+    // pixels walked (Ended() is then true). `from` must not lie before the
+    // word the previous call ended in: calls go forwards along the walk.
     int NextChange(int from, bool dark) {
         const std::uint64_t want = dark ? ~std::uint64_t{0} : 0;
         for (;;) {
