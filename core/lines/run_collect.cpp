@@ -89,6 +89,7 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
     bool full = false;
     int stop = 0;
     std::uint16_t *widths = scan.widths.data();
+    std::uint16_t least[2] = {0xFFFF, 0xFFFF}, most[2] = {0, 0};  // dark, light
     int elements = 0;
     const int capacity = scan.capacity;
     int i = 0;
@@ -102,15 +103,12 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
             status = endStatus;
             break;
         }
-        // The pixel at `change` closes the element.
+        // The pixel at `change` closes the element. The extremes are kept
+        // without branches: in noise their comparisons are coin tosses.
         const auto w = static_cast<std::uint16_t>(width > 0xFFFF ? 0xFFFF : width);
-        if (light) {
-            if (w < scan.minLight) scan.minLight = w;
-            if (w > scan.maxLight) scan.maxLight = w;
-        } else {
-            if (w < scan.minDark) scan.minDark = w;
-            if (w > scan.maxDark) scan.maxDark = w;
-        }
+        const int colour = light ? 1 : 0;
+        least[colour] = std::min(least[colour], w);
+        most[colour] = std::max(most[colour], w);
         widths[elements++] = w;
         stop = change;
         scan.pixels = static_cast<std::uint16_t>(change);
@@ -118,7 +116,7 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
             full = true;
             break;
         }
-        if (light && scan.maxDark > 0 && scan.maxLight > 8u * scan.maxDark) {
+        if (light & (most[0] > 0) & (most[1] > 8u * most[0])) {  // one branch, rarely taken
             status = kRunGap;
             break;
         }
@@ -132,6 +130,10 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
         i = change + 1;
     }
     scan.elements = static_cast<std::int16_t>(elements);
+    scan.minDark = least[0];
+    scan.maxDark = most[0];
+    scan.minLight = least[1];
+    scan.maxLight = most[1];
     const PointI stopAt = line.At(stop);
     scan.stopX = stopAt.x;
     scan.stopY = stopAt.y;
