@@ -14,8 +14,10 @@ std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction) {
     scan.pixelLimit = kPixelLimit;
     scan.elements = 0;
     if (scan.capacity == 0) scan.capacity = kDefaultCapacity;
+    // A buffer already large enough is kept as it is: a collection writes
+    // every element it reports, so refilling it with zeros would be wasted.
     try {
-        scan.widths.assign(scan.capacity + 1u, 0);
+        if (scan.widths.size() < scan.capacity + 1u) scan.widths.assign(scan.capacity + 1u, 0);
     } catch (const std::bad_alloc &) {
         return status::kNoMemory;
     }

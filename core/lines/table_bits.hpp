@@ -26,7 +26,11 @@ class TableBits {
           y_(start.y),
           row_(view.Row(start.y)),
           pitch_(view.Pitch()),
-          lightBit_(view.SetBitIsDark() ? 0u : 1u) {}
+          lightBit_(view.SetBitIsDark() ? 0u : 1u) {
+        for (int code = 0; code < 8; ++code)
+            rowStep_[code] =
+                -static_cast<std::ptrdiff_t>(kStepDy[code]) * pitch_;  // stored rows run bottom-up
+    }
 
     // The first pixel index from `from` on whose colour is not `dark`; when
     // every pixel to the end of the walk has that colour, the number of
@@ -85,15 +89,22 @@ class TableBits {
                 }
                 safe = 1;
             }
+            const std::uint8_t *codes = table_->data();
+            int x = x_, y = y_, index = index_;
+            const std::uint8_t *row = row_;
             for (int k = std::min(safe, 64 - n); k > 0; --k, ++n) {
-                const std::uint8_t code = (*table_)[static_cast<std::size_t>(index_)];
-                index_ = index_ + 1 == kStepTableSize ? 0 : index_ + 1;
-                const int dy = kStepDy[code];
-                x_ += kStepDx[code];
-                y_ += dy;
-                row_ -= static_cast<std::ptrdiff_t>(dy) * pitch_;  // stored rows run bottom-up
-                word = (word << 1) | PixelBit();
+                const std::uint8_t code = codes[index];
+                index = index + 1 == kStepTableSize ? 0 : index + 1;
+                x += kStepDx[code];
+                y += kStepDy[code];
+                row += rowStep_[code];
+                word =
+                    (word << 1) | (((static_cast<unsigned>(row[x >> 3]) >> (7 - (x & 7))) ^ lightBit_) & 1u);
             }
+            x_ = x;
+            y_ = y;
+            index_ = index;
+            row_ = row;
         }
         wordCount_ = n;
         word_ = n == 0 ? 0 : word << (64 - n);
@@ -110,6 +121,7 @@ class TableBits {
     const std::uint8_t *row_;
     std::ptrdiff_t pitch_;
     unsigned lightBit_;
+    std::ptrdiff_t rowStep_[8];
     int index_ = 0;
     std::uint64_t word_ = 0;
     int wordStart_ = 0;
