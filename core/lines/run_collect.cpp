@@ -91,7 +91,7 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
     bool full = false;
     int stop = 0;
     std::uint16_t *widths = scan.widths.data();
-    std::uint16_t least[2] = {0xFFFF, 0xFFFF}, most[2] = {0, 0};  // dark, light
+    std::uint16_t minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
     int elements = 0;
     const int capacity = scan.capacity;
     int i = 0;
@@ -108,9 +108,10 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
         // The pixel at `change` closes the element. The extremes are kept
         // without branches: in noise their comparisons are coin tosses.
         const auto w = static_cast<std::uint16_t>(width > 0xFFFF ? 0xFFFF : width);
-        const int colour = light ? 1 : 0;
-        least[colour] = std::min(least[colour], w);
-        most[colour] = std::max(most[colour], w);
+        minLight = light ? std::min(minLight, w) : minLight;
+        maxLight = light ? std::max(maxLight, w) : maxLight;
+        minDark = light ? minDark : std::min(minDark, w);
+        maxDark = light ? maxDark : std::max(maxDark, w);
         widths[elements++] = w;
         stop = change;
         scan.pixels = static_cast<std::uint16_t>(change);
@@ -118,7 +119,7 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
             full = true;
             break;
         }
-        if (light & (most[0] > 0) & (most[1] > 8u * most[0])) {  // one branch, rarely taken
+        if (light & (maxDark > 0) & (maxLight > 8u * maxDark)) {  // one branch, rarely taken
             status = kRunGap;
             break;
         }
@@ -132,10 +133,10 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
         i = change + 1;
     }
     scan.elements = static_cast<std::int16_t>(elements);
-    scan.minDark = least[0];
-    scan.maxDark = most[0];
-    scan.minLight = least[1];
-    scan.maxLight = most[1];
+    scan.minDark = minDark;
+    scan.maxDark = maxDark;
+    scan.minLight = minLight;
+    scan.maxLight = maxLight;
     const PointI stopAt = line.At(stop);
     scan.stopX = stopAt.x;
     scan.stopY = stopAt.y;
