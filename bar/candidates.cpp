@@ -230,7 +230,7 @@ std::optional<Candidate> NextCandidate(LineSearch &search) {
         const int end = line.Count();
         int i = 0;
         for (;;) {
-            i = line.NextChange(i, false, end);  // the next dark pixel
+            i = line.NextDark(i, end, search.darkMap);
             if (i == end) break;
             Probe probe;
             probe.start = line.At(i);

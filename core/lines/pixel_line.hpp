@@ -16,6 +16,7 @@
 #include "core/geom/geom.hpp"
 #include "core/image_view.hpp"
 #include "core/lines/bit_cursor.hpp"
+#include "core/lines/dark_map.hpp"
 
 namespace zr::lines {
 
@@ -69,6 +70,32 @@ class PixelLine {
         if (dy_ == 0) return NextChangeInRow(i, wantSet, end);
         if (dx_ == 0) return NextChangeInColumn(i, wantSet, end);
         return NextChangeOnDiagonal(i, wantSet, end);
+    }
+
+    // First dark pixel in [i, end), or `end`. Down columns and diagonals,
+    // eight pixels whose rows and byte columns the map shows light are
+    // passed over with a few look-ups; the map must cover the picture as it
+    // is now.
+    int NextDark(int i, int end, const DarkMap &map) const {
+        if (dy_ == 0) return NextChange(i, false, end);
+        while (i + 8 <= end) {
+            const int x = start_.x + i * dx_;
+            const int y = start_.y + i * dy_;
+            const int yLast = y + 7 * dy_;
+            const int xLast = x + 7 * dx_;
+            const int yTop = std::min(y, yLast), yBottom = std::max(y, yLast);
+            const unsigned dark =
+                static_cast<unsigned>(map.At(yTop, x >> 3) | map.At(yBottom, x >> 3) |
+                                      map.At(yTop, xLast >> 3) | map.At(yBottom, xLast >> 3));
+            if (dark == 0) {
+                i += 8;
+                continue;
+            }
+            const int found = NextChange(i, false, i + 8);
+            if (found < i + 8) return found;
+            i += 8;
+        }
+        return NextChange(i, false, end);
     }
 
   private:

@@ -8,6 +8,7 @@
 
 #include "core/image.hpp"
 #include "core/lines/bit_cursor.hpp"
+#include "core/lines/dark_map.hpp"
 #include "core/lines/pixel_line.hpp"
 #include "core/lines/run_scan.hpp"
 #include "core/lines/table_bits.hpp"
@@ -268,6 +269,60 @@ TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
             }
             ASSERT_EQ(bits.At(count - 1), at.back());
         }
+    }
+}
+
+// Mostly light pictures with dark specks, so that the map lets whole blocks
+// be skipped; then dark boxes are written, as an erased light-bar symbol
+// leaves them, and the map refreshed over their rows.
+TEST(PixelLine, DarkPixelsThroughTheMapBeforeAndAfterBoxesAreWritten) {
+    std::mt19937 random(31);
+    for (int trial = 0; trial < 300; ++trial) {
+        ZrImage image{};
+        image.width = 1 + Pick(random, 200);
+        image.height = 1 + Pick(random, 120);
+        image.bitsPerPixel = 1;
+        image.polarity = static_cast<std::uint16_t>(Pick(random, 2));
+        ASSERT_EQ(ImageCreate(&image), ZR_OK);  // all light
+        const BitImageView view(image);
+        const int w = static_cast<int>(image.width), h = static_cast<int>(image.height);
+        const bool setIsDark = view.SetBitIsDark();
+        auto paint = [&](int x, int y) {
+            std::uint8_t &byte = view.MutableRow(y)[x >> 3];
+            const auto mask = static_cast<std::uint8_t>(0x80u >> (x & 7));
+            byte = static_cast<std::uint8_t>(setIsDark ? byte | mask : byte & ~mask);
+        };
+        const unsigned specks = Pick(random, 30);
+        for (unsigned k = 0; k < specks; ++k)
+            paint(static_cast<int>(Pick(random, static_cast<unsigned>(w))),
+                  static_cast<int>(Pick(random, static_cast<unsigned>(h))));
+        DarkMap map(view);
+        auto check = [&]() {
+            for (int line = 0; line < 30; ++line) {
+                const Rect area{0, 0, w, h};
+                const PointI start = RandomPoint(random, area);
+                const PixelLine pixels(view, start, kLineSteps[Pick(random, 4)], area);
+                const int end = pixels.Count();
+                for (int i = 0; i < end;) {
+                    int expected = i;
+                    while (expected < end && !pixels.Dark(expected)) ++expected;
+                    ASSERT_EQ(pixels.NextDark(i, end, map), expected);
+                    i = expected + 1;
+                }
+            }
+        };
+        check();
+        for (int box = 0; box < 3; ++box) {
+            const int x0 = static_cast<int>(Pick(random, static_cast<unsigned>(w)));
+            const int y0 = static_cast<int>(Pick(random, static_cast<unsigned>(h)));
+            const int x1 = std::min(w, x0 + 1 + static_cast<int>(Pick(random, 20)));
+            const int y1 = std::min(h, y0 + 1 + static_cast<int>(Pick(random, 20)));
+            for (int y = y0; y < y1; ++y)
+                for (int x = x0; x < x1; ++x) paint(x, y);
+            map.Refresh(y0, y1 - 1);
+            check();
+        }
+        ImageDestroy(&image);
     }
 }
 
