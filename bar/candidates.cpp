@@ -108,7 +108,7 @@ std::optional<Alignment> AlignSecondProbe(LineSearch &search, const Geometry &g,
     RunScan &second = PrepareScan(search.secondScan, area, g.collector, secondStart, kMaxElements);
     second.pixelLimit =
         static_cast<std::uint16_t>(std::min(probe.pixels + kSecondProbeExtra, int{lines::kPixelLimit}));
-    RunCollect(second, search.picture.image);
+    RunCollect(second, search.picture.image, &search.darkMap);
     int bestOffset = -1;
     int bestTotal = 0;
     for (int offset = second.startsLight ? 1 : 0; offset + kProbeElements <= second.elements; offset += 2) {
@@ -154,7 +154,7 @@ int FollowParallelLines(LineSearch &search, const Geometry &g, const Alignment &
         if (!area.Contains(start)) break;
 
         RunScan &follow = PrepareScan(search.followScan, area, g.collector, start, kFollowElements);
-        RunCollect(follow, search.picture.image);
+        RunCollect(follow, search.picture.image, &search.darkMap);
         const int offset = follow.startsLight ? 1 : 0;
         if (follow.elements < offset + kProbeElements) continue;
         const int total = MatchWidths(&follow.widths[static_cast<std::size_t>(offset)], aligned.widths);
@@ -235,7 +235,7 @@ std::optional<Candidate> NextCandidate(LineSearch &search) {
             Probe probe;
             probe.start = line.At(i);
             RunScan &first = PrepareScan(search.probeScan, area, g.collector, probe.start, kProbeElements);
-            const std::uint16_t status = RunCollect(first, search.picture.image);
+            const std::uint16_t status = RunCollect(first, search.picture.image, &search.darkMap);
             if (status == lines::kRunLeftArea) break;
             const Point stop = {first.stopX, first.stopY};
             if (status != lines::kRunOk) {

@@ -58,7 +58,7 @@ std::uint16_t RunCollect(RunScan &scan, const ZrImage &image) {
     return RunCollect(scan, BitImageView(image));
 }
 
-std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
+std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap *map) {
     if (scan.capacity == 0) scan.capacity = kDefaultCapacity;
     if (scan.widths.size() < scan.capacity + 1u) scan.widths.assign(scan.capacity + 1u, 0);
     const Collector collector = CollectorFor(scan.direction);
@@ -97,7 +97,8 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image) {
     int i = 0;
     for (;;) {
         // Pixels i .. change - 1 widen the open element.
-        const int change = line.NextChange(i, !light, last + 1);
+        const int change =
+            light && map != nullptr ? line.NextDark(i, last + 1, *map) : line.NextChange(i, !light, last + 1);
         width += static_cast<std::uint32_t>(change - i);
         if (change > last) {
             stop = last;

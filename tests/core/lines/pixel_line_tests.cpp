@@ -199,6 +199,7 @@ TEST(PixelLine, RunCollectionMatchesThePlainWalk) {
     for (int picture = 0; picture < 300; ++picture) {
         const RandomPicture p(random);
         const BitImageView view = p.View();
+        const DarkMap map(view);
         for (int trial = 0; trial < 40; ++trial) {
             RunScan fast;
             fast.area = p.RandomArea(random);
@@ -212,7 +213,7 @@ TEST(PixelLine, RunCollectionMatchesThePlainWalk) {
             fast.startY = start.y;
             RunScan plain = fast;
 
-            const std::uint16_t fastStatus = RunCollect(fast, view);
+            const std::uint16_t fastStatus = RunCollect(fast, view, Pick(random, 2) != 0 ? &map : nullptr);
             const std::uint16_t plainStatus = PlainRunCollect(plain, view);
             ASSERT_EQ(fastStatus, plainStatus) << "picture " << picture << " trial " << trial;
             ASSERT_EQ(fast.elements, plain.elements);
