@@ -38,23 +38,20 @@ std::uint8_t GreyOfBgr(std::uint8_t b, std::uint8_t g, std::uint8_t r) {
     return static_cast<std::uint8_t>(level);
 }
 
-void BgrRowToGreyScalar(const std::uint8_t *bgr, std::uint32_t n, std::uint8_t *grey, Histogram &histogram) {
-    // Two partial counts halve the chains of increments to one counter.
-    Histogram odd{};
+void BgrRowToGreyScalar(const std::uint8_t *bgr, std::uint32_t n, std::uint8_t *grey, HistogramPair &counts) {
     std::uint32_t x = 0;
     for (; x + 2 <= n; x += 2, bgr += 6) {
         const std::uint8_t first = GreyOfBgr(bgr[0], bgr[1], bgr[2]);
         const std::uint8_t second = GreyOfBgr(bgr[3], bgr[4], bgr[5]);
         grey[x] = first;
         grey[x + 1] = second;
-        ++histogram[first];
-        ++odd[second];
+        ++counts[0][first];
+        ++counts[1][second];
     }
     if (x < n) {
         grey[x] = GreyOfBgr(bgr[0], bgr[1], bgr[2]);
-        ++histogram[grey[x]];
+        ++counts[0][grey[x]];
     }
-    for (std::size_t i = 0; i < odd.size(); ++i) histogram[i] += odd[i];
 }
 
 #if defined(ZR_HAVE_SSSE3_PATH)
@@ -88,7 +85,7 @@ __attribute__((target("ssse3"))) inline __m128i Levels8(__m128i b, __m128i g, __
 }  // namespace
 
 __attribute__((target("ssse3"))) void BgrRowToGreySsse3(const std::uint8_t *bgr, std::uint32_t n,
-                                                        std::uint8_t *grey, Histogram &histogram) {
+                                                        std::uint8_t *grey, HistogramPair &counts) {
     const __m128i b0 = _mm_setr_epi8(0, 3, 6, 9, 12, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
     const __m128i b1 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, 2, 5, 8, 11, 14, -1, -1, -1, -1, -1);
     const __m128i b2 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 1, 4, 7, 10, 13);
@@ -100,7 +97,6 @@ __attribute__((target("ssse3"))) void BgrRowToGreySsse3(const std::uint8_t *bgr,
     const __m128i r2 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 3, 6, 9, 12, 15);
     const __m128i zero = _mm_setzero_si128();
 
-    Histogram odd{};
     std::uint32_t x = 0;
     for (; x + 16 <= n; x += 16, bgr += 48) {
         const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr));
@@ -123,12 +119,11 @@ __attribute__((target("ssse3"))) void BgrRowToGreySsse3(const std::uint8_t *bgr,
             grey[x + static_cast<std::uint32_t>(k)] = TieLevel(p[0], p[1], p[2]);
         }
         for (std::uint32_t k = 0; k < 16; k += 2) {
-            ++histogram[grey[x + k]];
-            ++odd[grey[x + k + 1]];
+            ++counts[0][grey[x + k]];
+            ++counts[1][grey[x + k + 1]];
         }
     }
-    for (std::size_t i = 0; i < odd.size(); ++i) histogram[i] += odd[i];
-    BgrRowToGreyScalar(bgr, n - x, grey + x, histogram);
+    BgrRowToGreyScalar(bgr, n - x, grey + x, counts);
 }
 
 #else
@@ -136,18 +131,17 @@ __attribute__((target("ssse3"))) void BgrRowToGreySsse3(const std::uint8_t *bgr,
 bool HasSsse3() {
     return false;
 }
-void BgrRowToGreySsse3(const std::uint8_t *bgr, std::uint32_t n, std::uint8_t *grey, Histogram &histogram) {
-    BgrRowToGreyScalar(bgr, n, grey, histogram);
+void BgrRowToGreySsse3(const std::uint8_t *bgr, std::uint32_t n, std::uint8_t *grey, HistogramPair &counts) {
+    BgrRowToGreyScalar(bgr, n, grey, counts);
 }
 
 #endif
 
-void BgrRowToGrey(const std::uint8_t *bgr, std::uint32_t n, std::uint8_t *grey, Histogram &histogram) {
-    static_assert(sizeof(Histogram) == 1024, "256 counts");
+void BgrRowToGrey(const std::uint8_t *bgr, std::uint32_t n, std::uint8_t *grey, HistogramPair &counts) {
     if (HasSsse3()) {
-        BgrRowToGreySsse3(bgr, n, grey, histogram);
+        BgrRowToGreySsse3(bgr, n, grey, counts);
     } else {
-        BgrRowToGreyScalar(bgr, n, grey, histogram);
+        BgrRowToGreyScalar(bgr, n, grey, counts);
     }
 }
 

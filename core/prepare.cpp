@@ -144,10 +144,12 @@ std::uint16_t ColourToBiLevel(const Source &source, ZrImage &target) {
     const std::size_t pixels = static_cast<std::size_t>(target.width) * target.height;
     std::unique_ptr<std::uint8_t[]> grey(new (std::nothrow) std::uint8_t[pixels]);
     if (!grey) return ZR_ERR_NO_MEMORY;
-    Histogram histogram{};
+    prepare::HistogramPair counts{};
     for (std::uint32_t r = 0; r < target.height; ++r)
         prepare::BgrRowToGrey(source.Row(r), target.width, grey.get() + std::size_t{r} * target.width,
-                              histogram);
+                              counts);
+    Histogram histogram{};
+    for (std::size_t i = 0; i < histogram.size(); ++i) histogram[i] = counts[0][i] + counts[1][i];
     const std::uint8_t threshold = IterativeThreshold(histogram);
     const std::uint8_t flip = target.polarity != 0 ? 0xFF : 0x00;
     for (std::uint32_t r = 0; r < target.height; ++r)
