@@ -65,7 +65,7 @@ class PixelLine {
 
     // First index in [i, end) whose pixel is not of the colour `dark`; `end`
     // when there is none. end <= Count().
-    int NextChange(int i, bool dark, int end) const {
+    __attribute__((always_inline)) int NextChange(int i, bool dark, int end) const {
         const bool wantSet = dark == setIsDark_;
         if (dy_ == 0) return NextChangeInRow(i, wantSet, end);
         if (dx_ == 0) return NextChangeInColumn(i, wantSet, end);
