@@ -118,6 +118,9 @@ __attribute__((target("ssse3"))) void BgrRowToGreySsse3(const std::uint8_t *bgr,
             const std::uint8_t *p = bgr + 3 * k;
             grey[x + static_cast<std::uint32_t>(k)] = TieLevel(p[0], p[1], p[2]);
         }
+        // Unrolled at every optimisation level: the loop's own count would
+        // otherwise sit in the chain of increments.
+#pragma GCC unroll 8
         for (std::uint32_t k = 0; k < 16; k += 2) {
             ++counts[0][grey[x + k]];
             ++counts[1][grey[x + k + 1]];
