@@ -34,6 +34,18 @@ bool WalkToGround(const Picture &picture, Point start, const StepTable &table, W
     Point previous = start;  // pixel before the open element
     out = WalkResult{};
     out.end = start;
+    // An element far wider than the mean of its colour is ground: a light one
+    // means dark bars, a dark one light bars. The widths that count as far
+    // wider change only when an element closes.
+    double mean = 0, wideAfterEight = 0, wide = 0;
+    bool afterEight = false;
+    const auto openElement = [&]() {
+        mean = dark ? stats.DarkMean() : stats.LightMean();
+        wideAfterEight = (dark ? 4.5 : 4.8) * mean;
+        wide = 6 * mean;
+        afterEight = stats.Elements() > 8;
+    };
+    openElement();
     for (;;) {
         const Point here = cursor.At();
         if (!cursor.StepInside(walk.Next(), picture.area)) {
@@ -44,11 +56,7 @@ bool WalkToGround(const Picture &picture, Point start, const StepTable &table, W
         const bool pixelDark = cursor.Dark();
         if (pixelDark == dark) {
             ++width;
-            // An element far wider than the mean of its colour is ground: a
-            // light one means dark bars, a dark one light bars.
-            const double mean = dark ? stats.DarkMean() : stats.LightMean();
-            const double limit = dark ? 4.5 : 4.8;
-            if (mean > 0 && ((stats.Elements() > 8 && width > limit * mean) || width > 6 * mean)) {
+            if (mean > 0 && ((afterEight && width > wideAfterEight) || width > wide)) {
                 out.barColor = dark ? kLightBars : kDarkBars;
                 out.end = previous;
                 return true;
@@ -60,6 +68,7 @@ bool WalkToGround(const Picture &picture, Point start, const StepTable &table, W
         previous = here;
         dark = pixelDark;
         width = 1;
+        openElement();
     }
 }
 
