@@ -151,6 +151,10 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
     const bool reportUnread = (scanner.extraFlags & ZR_BAR_REPORT_UNREAD) != 0;
     const int failureLimit = thorough ? 5 : 3;
     int failures = 0;  // undecoded candidates since the last stored or erased symbol
+    const auto erase = [&](const QuadI &outline, std::uint8_t barColor) {
+        EraseSymbol(outline, barColor, image);
+        search.NoteErased(outline);  // an erased light-bar symbol leaves dark pixels
+    };
 
     while (!search.Done()) {
         const std::optional<Candidate> cand = NextCandidate(search);
@@ -168,7 +172,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             if (!outline) continue;
             const std::uint16_t stored = StoreResult(scanner, *cand, *outline, decode);
             if (stored != status::kOk) return stored;
-            EraseSymbol(*outline, decode.barColor, image);
+            erase(*outline, decode.barColor);
             failures = 0;
             continue;
         }
@@ -179,7 +183,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, decode.barColor);
             // A full list is ignored here: the pass goes on.
             if (outline && StoreResult(scanner, *cand, *outline, decode) == status::kOk) {
-                EraseSymbol(*outline, decode.barColor, image);
+                erase(*outline, decode.barColor);
                 failures = 0;
             }
             continue;
@@ -189,12 +193,12 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             decode.barColor = FirstColour(colours);
             const std::uint16_t stored = StoreResult(scanner, *cand, extent->outline, decode);
             if (stored != status::kOk) return stored;
-            EraseSymbol(extent->outline, decode.barColor, image);
+            erase(extent->outline, decode.barColor);
             failures = 0;
             continue;
         }
         if (failures >= failureLimit) {
-            EraseSymbol(extent->outline, FirstColour(colours), image);
+            erase(extent->outline, FirstColour(colours));
             failures = 0;
         } else {
             ++failures;
