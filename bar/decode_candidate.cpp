@@ -7,6 +7,7 @@
 #include "bar/classes.hpp"
 #include "bar/decoder_tables.hpp"
 #include "bar/stages.hpp"
+#include "core/lines/table_bits.hpp"
 
 namespace zr::bar {
 
@@ -101,34 +102,38 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const Wi
         }
     }
 
-    // Collect elements up to the quiet zone.
-    line.widths.clear();
-    along = TableWalk{&steps[kAlong]};
-    Point lastBarPixel = line.first;
+    // Collect elements up to the quiet zone, run by run: a bar ends at the
+    // area's edge or the next ground pixel, a ground element at the next bar
+    // pixel unless it is the quiet zone first. Ending at the area's edge
+    // before a quiet zone leaves the line open-ended.
+    lines::TableBits pixels(picture.image, area, line.first, steps[kAlong]);
+    std::array<std::uint16_t, kMaxElements> widths;
+    std::size_t count = 0;
+    int lastBar = 0;  // index of the last bar pixel
     bool onBar = true;
-    int width = 1;
-    for (;;) {
-        const Point here = cursor.At();
-        const bool inside = cursor.StepInside(along.Next(), area);
-        const bool isBar = inside && cursor.Dark() == barIsDark;
-        if (inside && isBar == onBar) {
-            ++width;
-            if (!onBar && width > groundLimit) break;  // the quiet zone
-            continue;
-        }
+    for (int runStart = 0;;) {
+        const int change = pixels.NextChange(runStart, onBar == barIsDark);
+        const int width = change - runStart;
+        const bool ends = pixels.Ended() && change == pixels.Walked();  // no pixel beyond the run
         if (onBar) {
-            lastBarPixel = here;
-            line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-        } else if (inside) {
-            line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
+            widths[count++] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
+            lastBar = change - 1;
+        } else if (width > groundLimit) {
+            break;  // the quiet zone
+        } else if (ends) {
+            line.openEnded = true;  // ground to the area's edge, narrower than a quiet zone
+            break;
+        } else {
+            widths[count++] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
         }
-        if (!inside) line.openEnded = true;
-        if (!inside || line.widths.size() >= kMaxElements) break;
-        onBar = isBar;
-        width = 1;
+        if (ends) line.openEnded = true;  // a bar at the area's edge
+        if (ends || count >= kMaxElements) break;
+        onBar = !onBar;
+        runStart = change;
     }
+    line.widths.assign(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(count));
     if (!line.widths.empty() && line.widths.size() % 2 == 0) line.widths.pop_back();  // ends with a bar
-    line.last = lastBarPixel;
+    line.last = pixels.At(lastBar);
     return line.widths.size() >= kMinElements;
 }
 

@@ -162,6 +162,10 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
     const int failureLimit = thorough ? 5 : 3;
     int failures = 0;      // undecoded candidates since the last stored or erased symbol
     bool dropped = false;  // a symbol read across was left out of a full list
+    const auto erase = [&](const QuadI &outline, std::uint8_t barColor) {
+        EraseSymbol(outline, barColor, image);
+        search.NoteErased(outline);  // an erased light-bar symbol leaves dark pixels
+    };
 
     while (!search.Done()) {
         const std::optional<Candidate> cand = NextCandidate(search);
@@ -179,7 +183,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             if (!outline) continue;
             const std::uint16_t stored = StoreResult(scanner, *cand, *outline, decode);
             if (stored != status::kOk) return stored;
-            EraseSymbol(*outline, decode.barColor, image);
+            erase(*outline, decode.barColor);
             failures = 0;
             continue;
         }
@@ -194,7 +198,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
                 dropped = true;
                 continue;
             }
-            EraseSymbol(*outline, decode.barColor, image);
+            erase(*outline, decode.barColor);
             failures = 0;
             continue;
         }
@@ -203,12 +207,12 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             decode.barColor = FirstColour(colours);
             const std::uint16_t stored = StoreResult(scanner, *cand, extent->outline, decode);
             if (stored != status::kOk) return stored;
-            EraseSymbol(extent->outline, decode.barColor, image);
+            erase(extent->outline, decode.barColor);
             failures = 0;
             continue;
         }
         if (failures >= failureLimit) {
-            EraseSymbol(extent->outline, FirstColour(colours), image);
+            erase(extent->outline, FirstColour(colours));
             failures = 0;
         } else {
             ++failures;
