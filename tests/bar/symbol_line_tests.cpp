@@ -1,6 +1,7 @@
 // The symbol line collected run by run from gathered pixels against the
 // plain walk that takes the step table one pixel at a time, on noise and
-// stripe pictures at random angles, base points, widths and both colours.
+// stripe pictures at random angles, base points, widths and both colours;
+// also whether the area's edge cut the line short of a quiet zone.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -37,6 +38,18 @@ bool PlainSymbolLine(const Picture &picture, const StepTables &steps, const Widt
     }
     line.first = cursor.At();
     const double groundLimit = kQuietZone * stats.GroundMean(barColor);
+    // Open-ended: the area's edge comes before a quiet zone, before the first
+    // bar or after the last.
+    line.openEnded = false;
+    BitCursor ground = cursor;
+    TableWalk before{&steps[kBack]};
+    for (int quiet = 0; quiet <= groundLimit; ++quiet) {
+        if (!ground.StepInside(before.Next(), area)) {
+            line.openEnded = true;
+            break;
+        }
+        if (ground.Dark() == barIsDark) break;
+    }
     line.widths.clear();
     along = TableWalk{&steps[kAlong]};
     Point lastBarPixel = line.first;
@@ -57,6 +70,7 @@ bool PlainSymbolLine(const Picture &picture, const StepTables &steps, const Widt
         } else if (inside) {
             line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
         }
+        if (!inside) line.openEnded = true;
         if (!inside || line.widths.size() >= kMaxElements) break;
         onBar = isBar;
         width = 1;
@@ -115,6 +129,7 @@ TEST(SymbolLine, RunByRunCollectionMatchesThePlainWalk) {
             ASSERT_EQ(fast.first, plain.first);
             ASSERT_EQ(fast.last, plain.last);
             ASSERT_EQ(fast.widths, plain.widths);
+            ASSERT_EQ(fast.openEnded, plain.openEnded);
         }
         ImageDestroy(&image);
     }
