@@ -87,18 +87,19 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const Wi
     }
     line.first = cursor.At();
 
-    // The ground before the first bar must be a quiet zone inside the rectangle.
+    // Before the first bar, a quiet zone as wide as the one that ends the
+    // line; the rectangle's edge or another bar closer than that leaves the
+    // line open-ended.
     const double groundLimit = kQuietZone * stats.GroundMean(barColor);
     line.openEnded = false;
     {
         BitCursor ground = cursor;
         TableWalk before{&steps[kBack]};
         for (int quiet = 0; quiet <= groundLimit; ++quiet) {
-            if (!ground.StepInside(before.Next(), area)) {
+            if (!ground.StepInside(before.Next(), area) || ground.Dark() == barIsDark) {
                 line.openEnded = true;
                 break;
             }
-            if (ground.Dark() == barIsDark) break;  // a bar closer than a quiet zone: not cut, just narrow
         }
     }
 

@@ -61,7 +61,8 @@ struct DecodeState {
     std::uint8_t checksumOk = 0;
     std::uint32_t type = 0;  // symbology bit of the decoder that succeeded
     // The reading lacks a quiet zone at one end (the search rectangle cut it
-    // short): symbologies without a distinctive stop are not read from it.
+    // short, or another bar stands too close before it): symbologies without
+    // a distinctive start and stop are not read from it.
     bool openEnded = false;
     char text[kTextSize] = {};
 };

@@ -129,7 +129,7 @@ struct SymbolLine {
     Point first;  // first pixel of the first bar
     Point last;   // last pixel of the last bar
     Widths widths;
-    bool openEnded = false;  // the search rectangle ends the line before a quiet zone, at either end
+    bool openEnded = false;  // no quiet zone at an end: the rectangle's edge or another bar comes first
 };
 
 // Work buffers of DecodeCandidate, reused from candidate to candidate: the

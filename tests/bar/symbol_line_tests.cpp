@@ -38,8 +38,8 @@ bool PlainSymbolLine(const Picture &picture, const StepTables &steps, const Widt
     }
     line.first = cursor.At();
     const double groundLimit = kQuietZone * stats.GroundMean(barColor);
-    // Open-ended: the area's edge comes before a quiet zone, before the first
-    // bar or after the last.
+    // Open-ended: the area's edge, or before the first bar another bar, comes
+    // before a quiet zone.
     line.openEnded = false;
     BitCursor ground = cursor;
     TableWalk before{&steps[kBack]};
@@ -48,7 +48,10 @@ bool PlainSymbolLine(const Picture &picture, const StepTables &steps, const Widt
             line.openEnded = true;
             break;
         }
-        if (ground.Dark() == barIsDark) break;
+        if (ground.Dark() == barIsDark) {
+            line.openEnded = true;
+            break;
+        }
     }
     line.widths.clear();
     along = TableWalk{&steps[kAlong]};
