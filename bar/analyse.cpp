@@ -34,6 +34,18 @@ bool WalkToGround(const Picture &picture, Point start, const StepTable &table, W
     Point previous = start;  // pixel before the open element
     out = WalkResult{};
     out.end = start;
+    // An element far wider than the mean of its colour is ground: a light one
+    // means dark bars, a dark one light bars. The widths that count as far
+    // wider change only when an element closes.
+    double mean = 0, wideAfterEight = 0, wide = 0;
+    bool afterEight = false;
+    const auto openElement = [&]() {
+        mean = dark ? stats.DarkMean() : stats.LightMean();
+        wideAfterEight = (dark ? 4.5 : 4.8) * mean;
+        wide = 6 * mean;
+        afterEight = stats.Elements() > 8;
+    };
+    openElement();
     for (;;) {
         const Point here = cursor.At();
         if (!cursor.StepInside(walk.Next(), picture.area)) {
@@ -44,11 +56,7 @@ bool WalkToGround(const Picture &picture, Point start, const StepTable &table, W
         const bool pixelDark = cursor.Dark();
         if (pixelDark == dark) {
             ++width;
-            // An element far wider than the mean of its colour is ground: a
-            // light one means dark bars, a dark one light bars.
-            const double mean = dark ? stats.DarkMean() : stats.LightMean();
-            const double limit = dark ? 4.5 : 4.8;
-            if (mean > 0 && ((stats.Elements() > 8 && width > limit * mean) || width > 6 * mean)) {
+            if (mean > 0 && ((afterEight && width > wideAfterEight) || width > wide)) {
                 out.barColor = dark ? kLightBars : kDarkBars;
                 out.end = previous;
                 return true;
@@ -60,6 +68,7 @@ bool WalkToGround(const Picture &picture, Point start, const StepTable &table, W
         previous = here;
         dark = pixelDark;
         width = 1;
+        openElement();
     }
 }
 
@@ -72,32 +81,60 @@ bool ApplyGround(std::uint8_t barColor, std::uint8_t barColors, std::uint8_t &co
     return true;
 }
 
+// Steps that surely stay inside the area from (x, y), whatever their direction.
+int SafeSteps(int x, int y, const Rect &area) {
+    return std::max(0,
+                    std::min(std::min(x - area.x0, area.x1 - 1 - x), std::min(y - area.y0, area.y1 - 1 - y)));
+}
+
+// True when a walk along `table` from `base` sees more than c pixels of both
+// colours before it sees more than 3c of either or leaves the area. The
+// colours are counted without a branch, and the area is tested only near
+// its edge.
+bool SeesBothColours(const Picture &picture, const StepTable &table, const std::ptrdiff_t (&rowStep)[8],
+                     Point base, int c) {
+    const Rect &area = picture.area;
+    const unsigned lightBit = picture.image.SetBitIsDark() ? 0u : 1u;
+    int x = base.x, y = base.y;
+    const std::uint8_t *row = picture.image.Row(y);
+    int safe = SafeSteps(x, y, area);
+    int dark = 0, light = 0;
+    for (int index = 0;;) {
+        const int isDark =
+            static_cast<int>(((static_cast<unsigned>(row[x >> 3]) >> (7 - (x & 7))) ^ lightBit) & 1u);
+        dark += isDark;
+        light += 1 - isDark;
+        if (dark > c && light > c) return true;
+        if (dark > 3 * c || light > 3 * c) return false;
+        const std::uint8_t code = table[static_cast<std::size_t>(index)];
+        index = index + 1 == kStepTableSize ? 0 : index + 1;
+        const int nx = x + lines::kStepDx[code], ny = y + lines::kStepDy[code];
+        if (safe > 0) {
+            --safe;
+        } else {
+            if (!area.Contains(nx, ny)) return false;
+            safe = SafeSteps(nx, ny, area);
+        }
+        x = nx;
+        y = ny;
+        row += rowStep[code];
+    }
+}
+
 // Moves a base across the bars while a walk along the reading direction
 // still sees both colours in quantity; returns the last base on the symbol.
 Point OutlineSide(const Picture &picture, const Candidate &cand, Point start, StepIndex across, int c) {
+    std::ptrdiff_t rowStep[8];
+    for (int code = 0; code < 8; ++code)
+        rowStep[code] =
+            -static_cast<std::ptrdiff_t>(lines::kStepDy[code]) * picture.image.Pitch();  // rows run bottom-up
     TableWalk acrossWalk{&cand.steps[across]};
     BitCursor base(picture.image);
     base.MoveTo(start);
     Point last = start;
     for (;;) {
         if (!base.StepInside(acrossWalk.Next(), picture.area)) return last;
-        BitCursor probe = base;
-        TableWalk along{&cand.steps[kAlong]};
-        int dark = 0, light = 0;
-        bool onSymbol = false;
-        for (;;) {
-            if (probe.Dark())
-                ++dark;
-            else
-                ++light;
-            if (dark > c && light > c) {
-                onSymbol = true;
-                break;
-            }
-            if (dark > 3 * c || light > 3 * c) break;
-            if (!probe.StepInside(along.Next(), picture.area)) break;
-        }
-        if (!onSymbol) return last;
+        if (!SeesBothColours(picture, cand.steps[kAlong], rowStep, base.At(), c)) return last;
         last = base.At();
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "bar/line_families.hpp"
+#include "core/lines/pixel_line.hpp"
 
 namespace zr::bar {
 
@@ -107,7 +108,7 @@ std::optional<Alignment> AlignSecondProbe(LineSearch &search, const Geometry &g,
     RunScan &second = PrepareScan(search.secondScan, area, g.collector, secondStart, kMaxElements);
     second.pixelLimit =
         static_cast<std::uint16_t>(std::min(probe.pixels + kSecondProbeExtra, int{lines::kPixelLimit}));
-    RunCollect(second, search.picture.image);
+    RunCollect(second, search.picture.image, &search.darkMap);
     int bestOffset = -1;
     int bestTotal = 0;
     for (int offset = second.startsLight ? 1 : 0; offset + kProbeElements <= second.elements; offset += 2) {
@@ -153,7 +154,7 @@ int FollowParallelLines(LineSearch &search, const Geometry &g, const Alignment &
         if (!area.Contains(start)) break;
 
         RunScan &follow = PrepareScan(search.followScan, area, g.collector, start, kFollowElements);
-        RunCollect(follow, search.picture.image);
+        RunCollect(follow, search.picture.image, &search.darkMap);
         const int offset = follow.startsLight ? 1 : 0;
         if (follow.elements < offset + kProbeElements) continue;
         const int total = MatchWidths(&follow.widths[static_cast<std::size_t>(offset)], aligned.widths);
@@ -209,15 +210,6 @@ std::optional<Candidate> ConfirmProbe(LineSearch &search, const Probe &probe) {
     return cand;
 }
 
-// Walks on to the next dark pixel of the line; false when the line ends first.
-// The step and the area are copies, so the loop keeps them in registers.
-bool WalkToDark(BitCursor &cursor, const std::uint8_t step, const Rect area) {
-    while (!cursor.Dark()) {
-        if (!cursor.StepInside(step, area)) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::optional<Candidate> NextCandidate(LineSearch &search) {
@@ -233,23 +225,23 @@ std::optional<Candidate> NextCandidate(LineSearch &search) {
             continue;
         }
         const Geometry &g = GeometryOf(search.family);
-        BitCursor cursor(search.picture.image);
-        cursor.MoveTo(search.resume);
+        // The rest of the line, from where the walk resumes to the area's edge.
+        const lines::PixelLine line(search.picture.image, search.resume, g.walkStep, area);
+        const int end = line.Count();
+        int i = 0;
         for (;;) {
-            if (!WalkToDark(cursor, g.walkStep, area)) break;
+            i = line.NextDark(i, end, search.darkMap);
+            if (i == end) break;
             Probe probe;
-            probe.start = cursor.At();
+            probe.start = line.At(i);
             RunScan &first = PrepareScan(search.probeScan, area, g.collector, probe.start, kProbeElements);
-            const std::uint16_t status = RunCollect(first, search.picture.image);
+            const std::uint16_t status = RunCollect(first, search.picture.image, &search.darkMap);
             if (status == lines::kRunLeftArea) break;
             const Point stop = {first.stopX, first.stopY};
-            if (status !=
-                lines::kRunOk) {  // a gap or implausible widths: walk on from where the probe stopped
-                if (stop == probe.start) {
-                    if (!cursor.StepInside(g.walkStep, area)) break;
-                } else {
-                    cursor.MoveTo(stop);
-                }
+            if (status != lines::kRunOk) {
+                // A gap or implausible widths: walk on from where the probe stopped.
+                i = stop == probe.start ? i + 1 : line.IndexOf(stop);
+                if (i == end) break;
                 continue;
             }
             // A plausible probe: the walk will resume 15 pixels past its end.

@@ -1,62 +1,35 @@
-// Code 39 class-string checker and decoder.
+// Code 39: class-string and width-run decoders and the second chance on
+// lines whose widths spread over more than two classes.
 #include "bar/code39.hpp"
 
 #include <array>
+
+#include "bar/classes.hpp"
+#include "bar/decoder_tables.hpp"
+#include "bar/width_runs.hpp"
 
 namespace zr::bar {
 namespace {
 
 constexpr std::size_t kCharElements = 9;
 constexpr std::size_t kCharStride = 10;  // nine elements and the gap
+constexpr int kCharModules = 12;
 constexpr std::string_view kStartStop = "010010100";
-
-struct Code39Char {
-    char character;
-    std::string_view pattern;  // bar, space, ... bar; "1" wide
-};
-
-// Characters in value order (0 to 42), then the start/stop character (43).
-constexpr std::array<Code39Char, 44> kCode39Chars = {{
-    {'0', "000110100"}, {'1', "100100001"}, {'2', "001100001"}, {'3', "101100000"}, {'4', "000110001"},
-    {'5', "100110000"}, {'6', "001110000"}, {'7', "000100101"}, {'8', "100100100"}, {'9', "001100100"},
-    {'A', "100001001"}, {'B', "001001001"}, {'C', "101001000"}, {'D', "000011001"}, {'E', "100011000"},
-    {'F', "001011000"}, {'G', "000001101"}, {'H', "100001100"}, {'I', "001001100"}, {'J', "000011100"},
-    {'K', "100000011"}, {'L', "001000011"}, {'M', "101000010"}, {'N', "000010011"}, {'O', "100010010"},
-    {'P', "001010010"}, {'Q', "000000111"}, {'R', "100000110"}, {'S', "001000110"}, {'T', "000010110"},
-    {'U', "110000001"}, {'V', "011000001"}, {'W', "111000000"}, {'X', "010010001"}, {'Y', "110010000"},
-    {'Z', "011010000"}, {'-', "010000101"}, {'.', "110000100"}, {' ', "011000100"}, {'$', "010101000"},
-    {'/', "010100010"}, {'+', "010001010"}, {'%', "000101010"}, {'*', kStartStop},
-}};
 constexpr int kStopValue = 43;
 constexpr int kCheckModulus = 43;
 
-// The classes of one character as a base-4 number, first element most
-// significant; any class character outside "0".."3" gives -1.
-constexpr std::int32_t BaseFour(std::string_view classes) {
-    std::int32_t value = 0;
-    for (char c : classes) {
-        if (c < '0' || c > '3') return -1;
-        value = value * 4 + (c - '0');
-    }
-    return value;
-}
-
-constexpr std::array<std::int32_t, 44> MakeCodes() {
-    std::array<std::int32_t, 44> codes = {};
-    for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = BaseFour(kCode39Chars[i].pattern);
-    return codes;
-}
-constexpr std::array<std::int32_t, 44> kCode39Codes = MakeCodes();
-static_assert(kCode39Codes[kStopValue] == BaseFour("010010100"), "start/stop is the last row");
-
-// Value of a nine-class group, -1 when no character has that pattern.
-int Lookup(std::string_view group) {
-    const std::int32_t code = BaseFour(group);
-    for (std::size_t i = 0; i < kCode39Codes.size(); ++i) {
-        if (kCode39Codes[i] == code) return static_cast<int>(i);
-    }
-    return -1;
-}
+// Characters in value order (0 to 42), then the start/stop character (43).
+constexpr std::string_view kCharacters = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%*";
+constexpr std::array<std::string_view, 44> kPatterns = {
+    "000110100", "100100001", "001100001", "101100000", "000110001", "100110000", "001110000", "000100101",
+    "100100100", "001100100", "100001001", "001001001", "101001000", "000011001", "100011000", "001011000",
+    "000001101", "100001100", "001001100", "000011100", "100000011", "001000011", "101000010", "000010011",
+    "100010010", "001010010", "000000111", "100000110", "001000110", "000010110", "110000001", "011000001",
+    "111000000", "010010001", "110010000", "011010000", "010000101", "110000100", "011000100", "010101000",
+    "010100010", "010001010", "000101010", kStartStop,
+};
+constexpr std::array<std::int32_t, 44> kCodes = PatternCodes(kPatterns);
+static_assert(kCharacters.size() == kPatterns.size(), "one pattern per character");
 
 }  // namespace
 
@@ -67,26 +40,66 @@ std::uint16_t Code39Check(std::string_view classes) {
 }
 
 std::uint16_t Code39Decode(std::string_view classes, char (&text)[kTextSize]) {
-    text[0] = '\0';
-    std::array<int, kTextSize - 1> values = {};
-    std::size_t count = 0;
+    TextWriter out(text);
+    int sum = 0;    // values of every character but the last so far
+    int last = -1;  // value of the last character
     for (std::size_t pos = kCharStride; pos + kCharElements <= classes.size(); pos += kCharStride) {
-        const int value = Lookup(classes.substr(pos, kCharElements));
-        if (value < 0) return kNoMatch;
-        if (value != kStopValue) {
-            if (count == values.size()) return kNoMatch;  // longer than the text buffer holds
-            values[count++] = value;
-            continue;
+        const int value = PatternLookup(kCodes, classes.substr(pos, kCharElements));
+        if (value < 0) break;
+        if (value == kStopValue) {
+            // Start and stop alone carry nothing to check.
+            if (last < 0) break;
+            return sum % kCheckModulus == last ? 0 : kCheckFailed;
         }
-        // Start and stop alone carry nothing to check.
-        if (count == 0) return kNoMatch;
-        int sum = 0;
-        for (std::size_t i = 0; i + 1 < count; ++i) sum += values[i];
-        for (std::size_t i = 0; i < count; ++i) text[i] = kCode39Chars[values[i]].character;
-        text[count] = '\0';
-        return sum % kCheckModulus == values[count - 1] ? 0 : kCheckFailed;
+        if (!out.Put(kCharacters[static_cast<std::size_t>(value)])) break;  // longer than the buffer holds
+        if (last >= 0) sum += last;
+        last = value;
     }
+    out.Clear();
     return kNoMatch;
+}
+
+std::uint16_t Code39RunCheck(const Widths &widths) {
+    return MatchGroups(widths, {{0, kCharElements, kCharModules, kStartStop}});
+}
+
+std::uint16_t Code39RunDecode(const Widths &widths, char (&text)[kTextSize]) {
+    text[0] = '\0';
+    const std::size_t n = widths.size();
+    if (n < kCharElements) return kNoMatch;
+    // Every group after the start, the stop included, is a 12-module
+    // character after its gap; the gaps carry nothing and are entered as "0".
+    const std::size_t k = (n - kCharElements) / kCharStride;
+    RunClasses classes(widths);
+    classes.Group(kCharElements, kCharModules);
+    for (std::size_t i = 0; i < k; ++i) {
+        classes.Gap();
+        classes.Character(kCharElements, kCharModules);
+    }
+    // Elements past the last whole character are left out.
+    return classes.Decode(Code39Decode, k, text);
+}
+
+std::uint16_t Code39Retry(const Widths &widths, DecodeState &state) {
+    if ((state.symbologies & ZR_BAR_CODE39) == 0) return 11;
+    const std::uint32_t saved = state.symbologies;
+    state.symbologies = ZR_BAR_CODE39;
+
+    std::string classes = QuarterClasses(widths, state.barColor);
+    std::uint16_t status = DecodeStringTables(classes, state);
+    if (!Decoded(status)) {
+        // Wide spaces spread over several classes: take every one as wide.
+        bool changed = false;
+        for (std::size_t i = 1; i < classes.size(); i += 2) {
+            if (classes[i] > '1') {
+                classes[i] = '1';
+                changed = true;
+            }
+        }
+        if (changed) status = DecodeStringTables(classes, state);
+    }
+    state.symbologies = saved;
+    return status;
 }
 
 }  // namespace zr::bar

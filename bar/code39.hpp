@@ -1,11 +1,13 @@
-// Code 39 over class strings: nine elements per character, bar first,
-// "0" narrow and "1" wide, characters separated by one gap element.
+// Code 39: nine elements per character, bar first, "0" narrow and "1" wide,
+// characters separated by one gap element; every character spans 12 modules
+// when wide elements are twice the narrow ones.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
-#include "bar/decode_state.hpp"
+#include "bar/patterns.hpp"
+#include "zr/ZrBar.h"
 
 namespace zr::bar {
 
@@ -17,5 +19,14 @@ std::uint16_t Code39Check(std::string_view classes);
 // when not, kNoMatch when a pattern is unknown, the stop is missing, there is
 // no character or the text would not fit.
 std::uint16_t Code39Decode(std::string_view classes, char (&text)[kTextSize]);
+
+// Width runs: the start character must classify as the start pattern.
+std::uint16_t Code39RunCheck(const Widths &widths);
+// Classifies every character as 12 modules and decodes the built string with
+// Code39Decode; kNoMatch also when the mean rounding error is too large.
+std::uint16_t Code39RunDecode(const Widths &widths, char (&text)[kTextSize]);
+
+constexpr StringRow kCode39Row = {ZR_BAR_CODE39, Code39Check, Code39Decode};
+constexpr RunRow kCode39RunRow = {ZR_BAR_CODE39, Code39RunCheck, Code39RunDecode};
 
 }  // namespace zr::bar

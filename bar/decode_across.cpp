@@ -14,14 +14,18 @@ constexpr std::size_t kMaxProfileElements = 999;
 constexpr std::size_t kMinProfileElements = 9;
 
 // Bar pixels across the symbol at each position along it, from P0.
+// `openEnded` tells whether the rectangle's edge lies at either end.
 std::vector<int> Profile(const Picture &picture, const Candidate &cand, const QuadI &outline, int length,
-                         int height, bool barIsDark) {
-    // Vertical reading goes across with a + 90, the others with a - 90.
-    const bool vertical = (cand.direction & kVertical) != 0;
-    const StepTable &acrossTable = cand.steps[vertical ? kAcrossUp : kAcrossDown];
+                         int height, bool barIsDark, bool &openEnded) {
+    // P0 lies on the a + 90 side of the symbol in every orientation: the
+    // symbol lies across from it towards P3, along a - 90.
+    const StepTable &acrossTable = cand.steps[kAcrossDown];
     std::vector<int> profile(static_cast<std::size_t>(length), 0);
     BitCursor origin(picture.image);
     origin.MoveTo(outline.topLeft);
+    BitCursor before = origin;
+    TableWalk back{&cand.steps[kBack]};
+    openEnded = !before.StepInside(back.Next(), picture.area);
     TableWalk along{&cand.steps[kAlong]};
     for (std::size_t i = 0; i < profile.size(); ++i) {
         BitCursor cursor = origin;
@@ -34,6 +38,7 @@ std::vector<int> Profile(const Picture &picture, const Candidate &cand, const Qu
         profile[i] = count;
         if (!origin.StepInside(along.Next(), picture.area)) {
             profile.resize(i + 1);
+            openEnded = true;
             break;
         }
     }
@@ -84,7 +89,10 @@ std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const 
     // The profile counts pixels of the bar colour, so its bars come first
     // whatever the colour: the decoders see dark bars.
     const std::uint8_t barColor = state.barColor;
-    const std::vector<int> profile = Profile(picture, cand, outline, length, height, barColor == kDarkBars);
+    bool openEnded = false;
+    const std::vector<int> profile =
+        Profile(picture, cand, outline, length, height, barColor == kDarkBars, openEnded);
+    state.openEnded = openEnded;
     std::uint16_t status = kNotDecodable;
     Widths widths;
     for (int level = 1; level <= height - 2; ++level) {

@@ -7,6 +7,7 @@
 #include "bar/classes.hpp"
 #include "bar/decoder_tables.hpp"
 #include "bar/stages.hpp"
+#include "core/lines/table_bits.hpp"
 
 namespace zr::bar {
 
@@ -14,6 +15,9 @@ namespace {
 
 constexpr int kLineCount = 50;
 constexpr int kLineSpacing = 3;
+// Lines stop this many pixels past the outline's far side (P3), so that they
+// never read a neighbouring symbol.
+constexpr int kOutlineMargin = 3;
 constexpr std::size_t kMinElements = 10;
 constexpr double kQuietZone = 3.5;  // a ground element this many ground means wide ends the symbol
 
@@ -83,34 +87,54 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const Wi
     }
     line.first = cursor.At();
 
-    // Collect elements up to the quiet zone.
+    // Before the first bar, a quiet zone as wide as the one that ends the
+    // line; the rectangle's edge or another bar closer than that leaves the
+    // line open-ended.
     const double groundLimit = kQuietZone * stats.GroundMean(barColor);
-    line.widths.clear();
-    along = TableWalk{&steps[kAlong]};
-    Point lastBarPixel = line.first;
-    bool onBar = true;
-    int width = 1;
-    for (;;) {
-        const Point here = cursor.At();
-        const bool inside = cursor.StepInside(along.Next(), area);
-        const bool isBar = inside && cursor.Dark() == barIsDark;
-        if (inside && isBar == onBar) {
-            ++width;
-            if (!onBar && width > groundLimit) break;  // the quiet zone
-            continue;
+    line.openEnded = false;
+    {
+        BitCursor ground = cursor;
+        TableWalk before{&steps[kBack]};
+        for (int quiet = 0; quiet <= groundLimit; ++quiet) {
+            if (!ground.StepInside(before.Next(), area) || ground.Dark() == barIsDark) {
+                line.openEnded = true;
+                break;
+            }
         }
-        if (onBar) {
-            lastBarPixel = here;
-            line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-        } else if (inside) {
-            line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-        }
-        if (!inside || line.widths.size() >= kMaxElements) break;
-        onBar = isBar;
-        width = 1;
     }
+
+    // Collect elements up to the quiet zone, run by run: a bar ends at the
+    // area's edge or the next ground pixel, a ground element at the next bar
+    // pixel unless it is the quiet zone first. Ending at the area's edge
+    // before a quiet zone leaves the line open-ended.
+    lines::TableBits pixels(picture.image, area, line.first, steps[kAlong]);
+    std::array<std::uint16_t, kMaxElements> widths;
+    std::size_t count = 0;
+    int lastBar = 0;  // index of the last bar pixel
+    bool onBar = true;
+    for (int runStart = 0;;) {
+        const int change = pixels.NextChange(runStart, onBar == barIsDark);
+        const int width = change - runStart;
+        const bool ends = pixels.Ended() && change == pixels.Walked();  // no pixel beyond the run
+        if (onBar) {
+            widths[count++] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
+            lastBar = change - 1;
+        } else if (width > groundLimit) {
+            break;  // the quiet zone
+        } else if (ends) {
+            line.openEnded = true;  // ground to the area's edge, narrower than a quiet zone
+            break;
+        } else {
+            widths[count++] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
+        }
+        if (ends) line.openEnded = true;  // a bar at the area's edge
+        if (ends || count >= kMaxElements) break;
+        onBar = !onBar;
+        runStart = change;
+    }
+    line.widths.assign(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(count));
     if (!line.widths.empty() && line.widths.size() % 2 == 0) line.widths.pop_back();  // ends with a bar
-    line.last = lastBarPixel;
+    line.last = pixels.At(lastBar);
     return line.widths.size() >= kMinElements;
 }
 
@@ -118,21 +142,31 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
                               DecodeState &state, DecodeWork &work) {
     work.ClearReadings();
 
-    // Line by line, starting 6 pixels inside the outline's first corner.
+    // Line by line, starting 6 pixels inside the outline's first corner, up
+    // to just past its far side.
     Point base = extent.outline.topLeft;
+    const int acrossLimit =
+        geom::StepDistance(extent.outline.topLeft, extent.outline.bottomLeft) + kOutlineMargin;
+    int acrossSteps = 0;
     TableWalk across{&cand.steps[kAcrossDown]};
     auto moveAcross = [&](int steps) {
         for (int i = 0; i < steps; ++i) base += StepVector(across.Next());
+        acrossSteps += steps;
     };
     moveAcross(kLineSpacing);
     moveAcross(kLineSpacing);
     SymbolLine &line = work.line;
-    for (int i = 0; i < kLineCount && picture.area.Contains(base); ++i, moveAcross(kLineSpacing)) {
+    bool openEnded = false;  // a kept reading lacks a quiet zone
+    for (int i = 0; i < kLineCount && acrossSteps <= acrossLimit && picture.area.Contains(base);
+         ++i, moveAcross(kLineSpacing)) {
         if (!CollectSymbolLine(picture, cand.steps, extent.stats, base, state.barColor, line)) continue;
+        state.openEnded = line.openEnded;
         const std::uint16_t status = DecodeLineReading(line.widths, state);
         if (Decoded(status)) return status;
+        if (work.Readings() < DecodeWork::kMaxReadings) openEnded = openEnded || line.openEnded;
         work.KeepReading(line.widths);
     }
+    state.openEnded = openEnded;
 
     // Averaged widths of the lines that failed.
     Widths &averaged = work.averaged;

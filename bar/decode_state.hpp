@@ -60,6 +60,10 @@ struct DecodeState {
     std::uint8_t reversed = 0;          // decoded from the reversed line
     std::uint8_t checksumOk = 0;
     std::uint32_t type = 0;  // symbology bit of the decoder that succeeded
+    // The reading lacks a quiet zone at one end (the search rectangle cut it
+    // short, or another bar stands too close before it): symbologies without
+    // a distinctive start and stop are not read from it.
+    bool openEnded = false;
     char text[kTextSize] = {};
 };
 

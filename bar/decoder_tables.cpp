@@ -1,57 +1,49 @@
 // The class-string and width-run decoder tables, tried row by row in a fixed
-// order; the first row whose decoder succeeds names the symbology.
+// order; the first row whose decoder succeeds names the symbology. Each
+// symbology's file supplies its rows.
 #include "bar/decoder_tables.hpp"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
-#include "bar/classes.hpp"
+#include "bar/bcd_matrix.hpp"
+#include "bar/codabar.hpp"
+#include "bar/code128.hpp"
 #include "bar/code39.hpp"
-#include "bar/width_runs.hpp"
-#include "zr/ZrBar.h"
+#include "bar/code93.hpp"
+#include "bar/ean_upc.hpp"
+#include "bar/two_of_five.hpp"
 
 namespace zr::bar {
 namespace {
 
-template <typename Input>
-struct DecoderRow {
-    std::uint32_t bit;
-    std::uint16_t (*checker)(Input);
-    std::uint16_t (*decoder)(Input, char (&)[kTextSize]);
-};
-using StringDecoderRow = DecoderRow<std::string_view>;
-using RunDecoderRow = DecoderRow<const Widths &>;
-
-constexpr StringDecoderRow StringDecoders[] = {
-    // Industrial, Inverted, Interleaved, IATA and Matrix 2 of 5 (0x1 .. 0x10) go here.
-    {ZR_BAR_CODE39, Code39Check, Code39Decode},
-    // Then Codabar, BCD Matrix, Datalogic 2 of 5, Code 128 (three start rows),
-    // EAN 128 (three start rows), Code 93, EAN 13, UPC Version A, EAN 8,
-    // UPC Version E and the 5- and 2-digit add-ons.
+constexpr StringRow StringDecoders[] = {
+    kIndustrialRow, kInvertedRow,   kInterleavedRow, kIataRow,        kMatrixRow,      kCode39Row,
+    kCodabarRow,    kBcdMatrixRow,  kDatalogicRow,   kCode128Rows[0], kCode128Rows[1], kCode128Rows[2],
+    kEan128Rows[0], kEan128Rows[1], kEan128Rows[2],  kCode93Row,      kEan13Row,       kUpcARow,
+    kEan8Row,       kUpcERow,       kAddOn5Row,      kAddOn2Row,
 };
 
-constexpr RunDecoderRow RunDecoders[] = {
-    // Industrial, Inverted, Interleaved and Matrix 2 of 5 (0x1 .. 0x10) go here.
-    {ZR_BAR_CODE39, Code39RunCheck, Code39RunDecode},
-    // Then Codabar, BCD Matrix, Code 128 (three start rows), EAN 128 (three
-    // start rows), Code 93, EAN 13, UPC Version A, EAN 8 and UPC Version E.
+constexpr RunRow RunDecoders[] = {
+    kIndustrialRunRow, kInvertedRunRow,   kInterleavedRunRow, kMatrixRunRow,      kCode39RunRow,
+    kCodabarRunRow,    kBcdMatrixRunRow,  kCode128RunRows[0], kCode128RunRows[1], kCode128RunRows[2],
+    kEan128RunRows[0], kEan128RunRows[1], kEan128RunRows[2],  kCode93RunRow,      kEan13RunRow,
+    kUpcARunRow,       kEan8RunRow,       kUpcERunRow,
 };
 
-// One row on one reading sense: 0 or kCheckFailed when its decoder succeeded.
-template <typename Input>
-std::uint16_t TryRow(const DecoderRow<Input> &row, Input input, DecodeState &state) {
-    if (row.checker(input) != 0) return kNoMatch;
-    return row.decoder(input, state.text);
-}
-
-template <typename Input, std::size_t N>
-std::uint16_t RunTable(const DecoderRow<Input> (&rows)[N], Input forward, Input reversed,
-                       DecodeState &state) {
-    for (const DecoderRow<Input> &row : rows) {
-        if ((state.symbologies & row.bit) == 0) continue;
+// Tries the enabled rows, each forward and reversed as the reading sense
+// allows; 0 or kCheckFailed with the outcome in the state, else
+// kNoDecoderMatched and an empty text.
+template <typename Row, std::size_t N, typename Input>
+std::uint16_t RunTable(const Row (&rows)[N], Input forward, Input reversed, DecodeState &state) {
+    for (const Row &row : rows) {
+        if ((state.symbologies & row.bit) == 0 || (state.openEnded && row.needsQuietZones)) continue;
         for (const bool reverse : {false, true}) {
             if (reverse ? !AllowsReverse(state.direction) : !AllowsForward(state.direction)) continue;
-            const std::uint16_t status = TryRow<Input>(row, reverse ? reversed : forward, state);
+            const Input input = reverse ? reversed : forward;
+            if (row.checker(input) != 0) continue;
+            const std::uint16_t status = row.decoder(input, state.text);
             if (Decoded(status)) {
                 state.type = row.bit;
                 state.checksumOk = status == 0 ? 1 : 0;
@@ -68,35 +60,19 @@ std::uint16_t RunTable(const DecoderRow<Input> (&rows)[N], Input forward, Input 
 }  // namespace
 
 std::uint16_t DecodeStringTables(std::string_view classes, DecodeState &state) {
+    // Line readings hold at most kMaxElements classes: reversed on the stack.
+    std::array<char, kMaxElements> buffer;
+    if (classes.size() <= buffer.size()) {
+        std::reverse_copy(classes.begin(), classes.end(), buffer.begin());
+        return RunTable(StringDecoders, classes, std::string_view(buffer.data(), classes.size()), state);
+    }
     const std::string reversed(classes.rbegin(), classes.rend());
-    return RunTable<std::string_view>(StringDecoders, classes, reversed, state);
+    return RunTable(StringDecoders, classes, std::string_view(reversed), state);
 }
 
 std::uint16_t DecodeRunTables(const Widths &widths, DecodeState &state) {
     const Widths reversed(widths.rbegin(), widths.rend());
-    return RunTable<const Widths &>(RunDecoders, widths, reversed, state);
-}
-
-std::uint16_t Code39Retry(const Widths &widths, DecodeState &state) {
-    if ((state.symbologies & ZR_BAR_CODE39) == 0) return 11;
-    const std::uint32_t saved = state.symbologies;
-    state.symbologies = ZR_BAR_CODE39;
-
-    std::string classes = QuarterClasses(widths, state.barColor);
-    std::uint16_t status = DecodeStringTables(classes, state);
-    if (!Decoded(status)) {
-        // Wide spaces spread over several classes: take every one as wide.
-        bool changed = false;
-        for (std::size_t i = 1; i < classes.size(); i += 2) {
-            if (classes[i] > '1') {
-                classes[i] = '1';
-                changed = true;
-            }
-        }
-        if (changed) status = DecodeStringTables(classes, state);
-    }
-    state.symbologies = saved;
-    return status;
+    return RunTable<RunRow, std::size(RunDecoders), const Widths &>(RunDecoders, widths, reversed, state);
 }
 
 }  // namespace zr::bar

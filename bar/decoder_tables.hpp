@@ -14,8 +14,8 @@ namespace zr::bar {
 std::uint16_t DecodeStringTables(std::string_view classes, DecodeState &state);
 // The same over the width-run decoders.
 std::uint16_t DecodeRunTables(const Widths &widths, DecodeState &state);
-// Code 39 second chance on one line reading: quarter classes, then odd
-// classes above "1" forced to "1". 11 when Code 39 is not enabled.
+// Code 39 second chance on one line reading (code39.cpp): quarter classes,
+// then odd classes above "1" forced to "1". 11 when Code 39 is not enabled.
 std::uint16_t Code39Retry(const Widths &widths, DecodeState &state);
 
 }  // namespace zr::bar

@@ -47,7 +47,9 @@ ZR_EXPORT uint16_t ZrScanBar(ZrBarScanner *scanner) {
             std::uint16_t status = zr::bar::ScanPass(work, *scanner);
             if ((scanner->extraFlags & ZR_BAR_THOROUGH) && status != ZR_ERR_NO_MEMORY) {
                 zr::bar::BarPrefilter(work);
-                status = zr::bar::ScanPass(work, *scanner);
+                const std::uint16_t second = zr::bar::ScanPass(work, *scanner);
+                // A list cut short in the first pass stays reported whatever the second finds.
+                if (second != ZR_OK || status != ZR_ERR_LIST_FULL) status = second;
             }
             return status;
         });

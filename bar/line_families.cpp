@@ -156,11 +156,20 @@ void StartFamily(LineSearch &search, Family family) {
 }
 
 LineSearch::LineSearch(const Picture &searched, std::uint8_t directionBits)
-    : picture(searched), directions(directionBits) {
+    : picture(searched), directions(directionBits), darkMap(searched.image) {
     probeScan.widths.reserve(kMaxElements + 1);
     secondScan.widths.reserve(kMaxElements + 1);
     followScan.widths.reserve(kMaxElements + 1);
     StartFamily(*this, (directions & kHorizontal) ? Family::Horizontal : Family::Vertical);
+}
+
+void LineSearch::NoteErased(const QuadI &outline) {
+    int low = outline.topLeft.y, high = outline.topLeft.y;
+    for (int i = 0; i < QuadI::kCorners; ++i) {
+        low = std::min(low, outline[i].y);
+        high = std::max(high, outline[i].y);
+    }
+    darkMap.Refresh(low, high);
 }
 
 void FinishLine(LineSearch &search, bool byCandidate) {

@@ -24,11 +24,10 @@ bool ProbeSeesSymbol(const Picture &picture, const BitCursor &base, const StepTa
     TableWalk walk{&probeTable};
     int bar = 0, ground = 0;
     for (;;) {
-        const bool isBar = probe.Dark() == (barColor == kDarkBars);
-        if (isBar)
-            ++bar;
-        else
-            ++ground;
+        const int isBar =
+            probe.Dark() == (barColor == kDarkBars) ? 1 : 0;  // no branch: noise would mispredict it
+        bar += isBar;
+        ground += 1 - isBar;
         if (bar >= expect.bar && ground >= expect.ground) return true;
         if (bar > 3 * expect.bar || ground > 3 * expect.ground) return false;
         if (!probe.StepInside(walk.Next(), picture.area))

@@ -80,11 +80,21 @@ void EraseSymbol(const QuadI &outline, std::uint8_t barColor, ZrImage &image) {
     if (low.x > high.x || low.y > high.y) return;
     // The ground colour as a bit value.
     const bool groundIsSet = (barColor == kDarkBars) != view.SetBitIsDark();
-    const std::uint8_t fill = groundIsSet ? 0xFF : 0x00;
-    const int firstByte = low.x >> 3;
-    const int bytes = std::min((high.x - low.x) >> 3, view.Pitch() - firstByte);
-    for (int y = low.y; y <= high.y; ++y)
-        std::memset(view.MutableRow(y) + firstByte, fill, static_cast<std::size_t>(bytes));
+    // Exactly the columns low.x .. high.x: whole bytes between partial ones.
+    // Whole bytes from low.x's byte would leave up to 15 pixels of the
+    // symbol's end standing, to be found again as a symbol of their own.
+    const int firstByte = low.x >> 3, lastByte = high.x >> 3;
+    const auto firstMask = static_cast<std::uint8_t>(0xFFu >> (low.x & 7));
+    const auto lastMask = static_cast<std::uint8_t>(0xFF00u >> ((high.x & 7) + 1));
+    for (int y = low.y; y <= high.y; ++y) {
+        std::uint8_t *row = view.MutableRow(y);
+        for (int i = firstByte; i <= lastByte; ++i) {
+            std::uint8_t mask = 0xFF;
+            if (i == firstByte) mask &= firstMask;
+            if (i == lastByte) mask &= lastMask;
+            row[i] = static_cast<std::uint8_t>(groundIsSet ? row[i] | mask : row[i] & ~mask);
+        }
+    }
 }
 
 // Keeps a set pixel only when at least 3 of its supports are set: its left
@@ -150,7 +160,12 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
     const bool thorough = (scanner.extraFlags & ZR_BAR_THOROUGH) != 0;
     const bool reportUnread = (scanner.extraFlags & ZR_BAR_REPORT_UNREAD) != 0;
     const int failureLimit = thorough ? 5 : 3;
-    int failures = 0;  // undecoded candidates since the last stored or erased symbol
+    int failures = 0;      // undecoded candidates since the last stored or erased symbol
+    bool dropped = false;  // a symbol read across was left out of a full list
+    const auto erase = [&](const QuadI &outline, std::uint8_t barColor) {
+        EraseSymbol(outline, barColor, image);
+        search.NoteErased(outline);  // an erased light-bar symbol leaves dark pixels
+    };
 
     while (!search.Done()) {
         const std::optional<Candidate> cand = NextCandidate(search);
@@ -168,7 +183,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             if (!outline) continue;
             const std::uint16_t stored = StoreResult(scanner, *cand, *outline, decode);
             if (stored != status::kOk) return stored;
-            EraseSymbol(*outline, decode.barColor, image);
+            erase(*outline, decode.barColor);
             failures = 0;
             continue;
         }
@@ -177,11 +192,14 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
         };
         if (thorough && DecodeInColours(scanner, *cand, colours, decode, decodeAcross)) {
             const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, decode.barColor);
-            // A full list is ignored here: the pass goes on.
-            if (outline && StoreResult(scanner, *cand, *outline, decode) == status::kOk) {
-                EraseSymbol(*outline, decode.barColor, image);
-                failures = 0;
+            // A full list does not end the pass here, but the pass reports it.
+            if (!outline) continue;
+            if (StoreResult(scanner, *cand, *outline, decode) != status::kOk) {
+                dropped = true;
+                continue;
             }
+            erase(*outline, decode.barColor);
+            failures = 0;
             continue;
         }
         if (reportUnread) {
@@ -189,18 +207,18 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             decode.barColor = FirstColour(colours);
             const std::uint16_t stored = StoreResult(scanner, *cand, extent->outline, decode);
             if (stored != status::kOk) return stored;
-            EraseSymbol(extent->outline, decode.barColor, image);
+            erase(extent->outline, decode.barColor);
             failures = 0;
             continue;
         }
         if (failures >= failureLimit) {
-            EraseSymbol(extent->outline, FirstColour(colours), image);
+            erase(extent->outline, FirstColour(colours));
             failures = 0;
         } else {
             ++failures;
         }
     }
-    return status::kOk;
+    return dropped ? status::kListFull : status::kOk;
 }
 
 }  // namespace zr::bar

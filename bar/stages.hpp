@@ -13,6 +13,7 @@
 #include "core/geom/geom.hpp"
 #include "core/image_view.hpp"
 #include "core/lines/bit_cursor.hpp"
+#include "core/lines/dark_map.hpp"
 #include "core/lines/run_scan.hpp"
 #include "zr/ZrBar.h"
 
@@ -113,6 +114,10 @@ struct LineSearch {
 
     // Run collections of the line search, kept so their buffers are reused.
     RunScan probeScan, secondScan, followScan;
+    // Where the picture has dark pixels, for skipping light stretches down
+    // columns and diagonals; NoteErased keeps it true after an erase.
+    lines::DarkMap darkMap;
+    void NoteErased(const QuadI &outline);
 
     // Starts with horizontal lines, or vertical ones when no horizontal direction is enabled.
     LineSearch(const Picture &searched, std::uint8_t directionBits);
@@ -124,6 +129,7 @@ struct SymbolLine {
     Point first;  // first pixel of the first bar
     Point last;   // last pixel of the last bar
     Widths widths;
+    bool openEnded = false;  // no quiet zone at an end: the rectangle's edge or another bar comes first
 };
 
 // Work buffers of DecodeCandidate, reused from candidate to candidate: the

@@ -1,75 +1,130 @@
-// Width-run checkers and decoders.
+// Width-run classification: module counts per group, the checkers' group
+// test and the class-string builder of the run decoders.
 #include "bar/width_runs.hpp"
 
+#include <algorithm>
 #include <cmath>
-#include <string_view>
-
-#include "bar/code39.hpp"
 
 namespace zr::bar {
 namespace {
 
-// A group's mean rounding error per element must stay below this.
-constexpr double kGroupErrorLimit = 0.75;
-// The mean rounding error per character must stay below this.
-constexpr double kCharacterErrorLimit = 1.65;
-
-constexpr std::size_t kCode39Elements = 9;
-constexpr std::size_t kCode39Stride = 10;
-constexpr int kCode39Modules = 12;
-constexpr std::string_view kCode39StartStop = "010010100";
-
-}  // namespace
-
-double ModuleClasses(const Widths &widths, std::size_t first, std::size_t count, int modules,
-                     std::string &classes) {
-    if (modules <= 0 || first > widths.size() || count > widths.size() - first) return kRejectedGroup;
+// Writes the classes of count widths from first into out (count bytes) and
+// returns the summed rounding error, or kRejectedGroup.
+double GroupClasses(const Widths &widths, std::size_t first, std::size_t count, int modules, char *out) {
+    if (modules <= 0 || count == 0 || first > widths.size() || count > widths.size() - first) {
+        return kRejectedGroup;
+    }
     double sum = 0;
     for (std::size_t i = first; i < first + count; ++i) sum += widths[i];
     if (sum <= 0) return kRejectedGroup;
     const double module = sum / modules;
     double error = 0;
-    for (std::size_t i = first; i < first + count; ++i) {
-        const double r = widths[i] / module;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double r = widths[first + i] / module;
         const double rounded = std::floor(r + 0.5);
         if (rounded < 1 || rounded > 4) return kRejectedGroup;
-        classes += static_cast<char>('0' + static_cast<int>(rounded) - 1);
+        out[i] = static_cast<char>('0' + static_cast<int>(rounded) - 1);
         error += std::fabs(r - rounded);
     }
     return error;
 }
 
-std::uint16_t Code39RunCheck(const Widths &widths) {
-    std::string classes;
-    const double error = ModuleClasses(widths, 0, kCode39Elements, kCode39Modules, classes);
-    if (error == kRejectedGroup || classes != kCode39StartStop) return kNoMatch;
-    return error / kCode39Elements < kGroupErrorLimit ? 0 : kNoMatch;
+}  // namespace
+
+double ModuleClasses(const Widths &widths, std::size_t first, std::size_t count, int modules,
+                     std::string &classes) {
+    std::array<char, kMaxElements> out;
+    if (count > out.size()) return kRejectedGroup;
+    const double error = GroupClasses(widths, first, count, modules, out.data());
+    if (error != kRejectedGroup) classes.append(out.data(), count);
+    return error;
 }
 
-std::uint16_t Code39RunDecode(const Widths &widths, char (&text)[kTextSize]) {
-    text[0] = '\0';
-    const std::size_t n = widths.size();
-    if (n < kCode39Elements) return kNoMatch;
-    // Every group after the start, the stop included, is a 12-module character.
-    const std::size_t k = (n - kCode39Elements) / kCode39Stride;
-    if (k == 0) return kNoMatch;
+double MatchGroup(const Widths &widths, const GroupPattern &group) {
+    std::array<char, 16> out;
+    if (group.count > out.size() || group.count != group.classes.size()) return kRejectedGroup;
+    const double error = GroupClasses(widths, group.first, group.count, group.modules, out.data());
+    if (error == kRejectedGroup || !ClassesMatch({out.data(), group.count}, group.classes))
+        return kRejectedGroup;
+    return error;
+}
 
-    // The built string has the shape of the line: the gaps, which carry no
-    // information, are entered as "0".
-    std::string classes;
-    classes.reserve(n + 1);
-    if (ModuleClasses(widths, 0, kCode39Elements, kCode39Modules, classes) == kRejectedGroup) return kNoMatch;
-    double total = 0;
-    for (std::size_t i = 0; i < k; ++i) {
-        classes += '0';
-        const double error = ModuleClasses(widths, kCode39Stride + kCode39Stride * i, kCode39Elements,
-                                           kCode39Modules, classes);
-        if (error == kRejectedGroup) return kNoMatch;
-        total += error;
+std::uint16_t MatchGroups(const Widths &widths, std::initializer_list<GroupPattern> groups) {
+    double error = 0;
+    std::size_t elements = 0;
+    for (const GroupPattern &group : groups) {
+        const double e = MatchGroup(widths, group);
+        if (e == kRejectedGroup) return kNoMatch;
+        error += e;
+        elements += group.count;
     }
+    return elements > 0 && error / static_cast<double>(elements) < kGroupErrorLimit ? 0 : kNoMatch;
+}
 
-    const std::uint16_t status = Code39Decode(classes, text);
-    if ((status != 0 && status != kCheckFailed) || total / k >= kCharacterErrorLimit) {
+double RunClasses::Classify(std::size_t count, int modules, char *out) const {
+    if (rejected_ || count > classes_.size() - length_) return kRejectedGroup;
+    return GroupClasses(widths_, length_, count, modules, out);
+}
+
+bool RunClasses::Group(std::size_t count, int modules) {
+    const double error = Classify(count, modules, classes_.data() + length_);
+    if (error == kRejectedGroup) {
+        rejected_ = true;
+        return false;
+    }
+    length_ += count;
+    return true;
+}
+
+bool RunClasses::Character(std::size_t count, int modules) {
+    const double error = Classify(count, modules, classes_.data() + length_);
+    if (error == kRejectedGroup) {
+        rejected_ = true;
+        return false;
+    }
+    length_ += count;
+    total_ += error;
+    return true;
+}
+
+bool RunClasses::Character(std::size_t count, int modules, int otherModules) {
+    std::array<char, 16> other;
+    if (count > other.size()) {
+        rejected_ = true;
+        return false;
+    }
+    const double first = Classify(count, modules, classes_.data() + length_);
+    const double second = Classify(count, otherModules, other.data());
+    if (first == kRejectedGroup && second == kRejectedGroup) {
+        rejected_ = true;
+        return false;
+    }
+    if (second < first) {
+        std::copy(other.begin(), other.begin() + static_cast<std::ptrdiff_t>(count),
+                  classes_.begin() + static_cast<std::ptrdiff_t>(length_));
+        total_ += second;
+    } else {
+        total_ += first;
+    }
+    length_ += count;
+    return true;
+}
+
+bool RunClasses::Gap() {
+    if (rejected_ || length_ >= widths_.size() || length_ >= classes_.size()) {
+        rejected_ = true;
+        return false;
+    }
+    classes_[length_++] = '0';
+    return true;
+}
+
+std::uint16_t RunClasses::Decode(std::uint16_t (*decoder)(std::string_view, char (&)[kTextSize]),
+                                 std::size_t characters, char (&text)[kTextSize]) const {
+    text[0] = '\0';
+    if (rejected_ || characters == 0) return kNoMatch;
+    const std::uint16_t status = decoder({classes_.data(), length_}, text);
+    if (!Decoded(status) || total_ / static_cast<double>(characters) >= kCharacterErrorLimit) {
         text[0] = '\0';
         return kNoMatch;
     }

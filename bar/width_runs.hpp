@@ -1,16 +1,25 @@
 // Width-run decoding: each character group is classified by the number of
-// modules its symbology gives it, independently of the rest of the line.
+// modules its symbology gives it, independently of the rest of the line, and
+// the class string so built goes to the symbology's class-string decoder.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
-#include "bar/decode_state.hpp"
+#include "bar/patterns.hpp"
 
 namespace zr::bar {
 
 constexpr double kRejectedGroup = 99999999.99;
+// A checker's start and stop groups: their mean rounding error per element
+// must stay below this.
+constexpr double kGroupErrorLimit = 0.75;
+// A run decoder's mean rounding error per character must stay below this.
+constexpr double kCharacterErrorLimit = 1.65;
 
 // Classifies count widths from first as module counts ("0" one module up to
 // "3" four) of a group of the given module total and appends them to classes.
@@ -20,11 +29,52 @@ constexpr double kRejectedGroup = 99999999.99;
 double ModuleClasses(const Widths &widths, std::size_t first, std::size_t count, int modules,
                      std::string &classes);
 
-// Code 39: the start character must classify as the start pattern.
-std::uint16_t Code39RunCheck(const Widths &widths);
-// Classifies every character as 12 modules and decodes the built class string
-// with the Code 39 class-string decoder; kNoMatch also when the mean rounding
-// error per character is too large.
-std::uint16_t Code39RunDecode(const Widths &widths, char (&text)[kTextSize]);
+// A group the checkers test: its place, its module total and the classes it
+// must have. A "+" in the pattern stands for any class above "0".
+struct GroupPattern {
+    std::size_t first;
+    std::size_t count;
+    int modules;
+    std::string_view classes;
+};
+// Rounding error of the group, or kRejectedGroup when it is rejected or its
+// classes differ from the pattern.
+double MatchGroup(const Widths &widths, const GroupPattern &group);
+// The checker rule: every group matches and their summed error divided by
+// their element count stays below kGroupErrorLimit. 0 or kNoMatch.
+std::uint16_t MatchGroups(const Widths &widths, std::initializer_list<GroupPattern> groups);
+
+// Builds a class string from the widths group by group, in reading order,
+// in a buffer of its own (no allocation).
+class RunClasses {
+  public:
+    explicit RunClasses(const Widths &widths) : widths_(widths) {}
+
+    // Classifies the next count elements as a group of `modules` modules;
+    // false when the group is rejected.
+    bool Group(std::size_t count, int modules);
+    // The same for a character: its rounding error counts towards the mean
+    // error per character.
+    bool Character(std::size_t count, int modules);
+    // A character that may span either of two module totals: the one with
+    // the smaller rounding error is kept, the first on ties.
+    bool Character(std::size_t count, int modules, int otherModules);
+    // The next element is a gap that carries nothing: appended as "0".
+    bool Gap();
+
+    // Hands the string built so far to the decoder. Its status when it decoded and the mean error per
+    // character stays below kCharacterErrorLimit; otherwise kNoMatch and an empty text.
+    std::uint16_t Decode(std::uint16_t (*decoder)(std::string_view, char (&)[kTextSize]),
+                         std::size_t characters, char (&text)[kTextSize]) const;
+
+  private:
+    double Classify(std::size_t count, int modules, char *out) const;
+
+    const Widths &widths_;
+    std::array<char, kMaxElements> classes_ = {};
+    std::size_t length_ = 0;
+    double total_ = 0;
+    bool rejected_ = false;
+};
 
 }  // namespace zr::bar

@@ -29,50 +29,6 @@ constexpr std::array<std::uint8_t, 256> kBitReversal = MakeBitReversal();
 
 }  // namespace
 
-namespace {
-
-// 100 times the level plus 50, and the rounded level: the exact quotient.
-// Only when the weighted sum ends in exactly .5 can the double formula's
-// representation error round either way: those ties (about one pixel in a
-// hundred) take the double formula itself.
-inline unsigned HalfUpSum(unsigned b, unsigned g, unsigned r) {
-    return 11u * b + 59u * g + 30u * r + 50u;
-}
-inline unsigned LevelOf(unsigned halfUp) {
-    return (halfUp * 5243u) >> 19;
-}  // halfUp / 100 below 43699
-inline std::uint8_t TieLevel(unsigned b, unsigned g, unsigned r) {
-    return static_cast<std::uint8_t>(geom::RoundHalfUp(0.11 * b + 0.59 * g + 0.30 * r));
-}
-
-}  // namespace
-
-std::uint8_t GreyOfBgr(std::uint8_t b, std::uint8_t g, std::uint8_t r) {
-    const unsigned halfUp = HalfUpSum(b, g, r);
-    const unsigned level = LevelOf(halfUp);
-    if (__builtin_expect(level * 100u == halfUp, 0)) return TieLevel(b, g, r);
-    return static_cast<std::uint8_t>(level);
-}
-
-void BgrRowToGrey(const std::uint8_t *bgr, std::uint32_t n, std::uint8_t *grey, Histogram &histogram) {
-    // Two partial counts halve the chains of increments to one counter.
-    Histogram odd{};
-    std::uint32_t x = 0;
-    for (; x + 2 <= n; x += 2, bgr += 6) {
-        const std::uint8_t first = GreyOfBgr(bgr[0], bgr[1], bgr[2]);
-        const std::uint8_t second = GreyOfBgr(bgr[3], bgr[4], bgr[5]);
-        grey[x] = first;
-        grey[x + 1] = second;
-        ++histogram[first];
-        ++odd[second];
-    }
-    if (x < n) {
-        grey[x] = GreyOfBgr(bgr[0], bgr[1], bgr[2]);
-        ++histogram[grey[x]];
-    }
-    for (std::size_t i = 0; i < odd.size(); ++i) histogram[i] += odd[i];
-}
-
 void PackDarkScalar(const std::uint8_t *grey, std::uint32_t count, std::uint8_t threshold,
                     std::uint8_t *out) {
     for (std::uint32_t k = 0; k < count / 8; ++k, grey += 8) {
@@ -138,18 +94,19 @@ struct Source {
 Histogram IndexedHistogram(const Source &source, std::uint32_t width, std::uint32_t height,
                            const std::array<std::uint8_t, 256> &levels) {
     std::array<Histogram, 4> part{};
-    const std::uint32_t quads = width & ~3u;
     for (std::uint32_t r = 0; r < height; ++r) {
         const std::uint8_t *s = source.Row(r);
-        std::uint32_t x = 0;
-        // Four partial counts keep runs of one level from serialising on one counter.
-        for (; x < quads; x += 4) {
-            ++part[0][s[x]];
-            ++part[1][s[x + 1]];
-            ++part[2][s[x + 2]];
-            ++part[3][s[x + 3]];
+        const std::uint8_t *const end = s + width;
+        // Four partial counts keep runs of one level from serialising on one
+        // counter; a moving pointer keeps the index arithmetic out of the
+        // loop at -O2 too.
+        for (; end - s >= 4; s += 4) {
+            ++part[0][s[0]];
+            ++part[1][s[1]];
+            ++part[2][s[2]];
+            ++part[3][s[3]];
         }
-        for (; x < width; ++x) ++part[0][s[x]];
+        for (; s < end; ++s) ++part[0][*s];
     }
     Histogram histogram{};
     for (unsigned i = 0; i < 256; ++i)
@@ -188,10 +145,12 @@ std::uint16_t ColourToBiLevel(const Source &source, ZrImage &target) {
     const std::size_t pixels = static_cast<std::size_t>(target.width) * target.height;
     std::unique_ptr<std::uint8_t[]> grey(new (std::nothrow) std::uint8_t[pixels]);
     if (!grey) return ZR_ERR_NO_MEMORY;
-    Histogram histogram{};
+    prepare::HistogramPair counts{};
     for (std::uint32_t r = 0; r < target.height; ++r)
         prepare::BgrRowToGrey(source.Row(r), target.width, grey.get() + std::size_t{r} * target.width,
-                              histogram);
+                              counts);
+    Histogram histogram{};
+    for (std::size_t i = 0; i < histogram.size(); ++i) histogram[i] = counts[0][i] + counts[1][i];
     const std::uint8_t threshold = IterativeThreshold(histogram);
     const std::uint8_t flip = target.polarity != 0 ? 0xFF : 0x00;
     for (std::uint32_t r = 0; r < target.height; ++r)

@@ -86,7 +86,7 @@ struct PixelNoise {
     std::mt19937 rng;
     explicit PixelNoise(unsigned seed) : rng(seed) {}
     int operator()(std::size_t) {
-        const unsigned d = rng() % 10;
+        const auto d = static_cast<unsigned>(rng() % 10);
         return d < 2 ? -1 : d >= 8 ? 1 : 0;
     }
 };
@@ -201,7 +201,8 @@ TEST(AveragedToClasses, QuarterPixelAverages) {
     const Widths modules = Code39Modules("AVERAGE 42");
     std::mt19937 rng(3);
     Widths widths;
-    for (std::uint16_t m : modules) widths.push_back((m == 1 ? 12 : 30) + static_cast<int>(rng() % 5) - 2);
+    for (std::uint16_t m : modules)
+        widths.push_back(static_cast<std::uint16_t>((m == 1 ? 12 : 30) + static_cast<int>(rng() % 5) - 2));
     EXPECT_EQ(AveragedToClasses(widths, 1), NarrowWide(modules));
     DecodeState state = Code39State();
     EXPECT_TRUE(Decoded(DecodeStringTables(AveragedToClasses(widths, 1), state)));

@@ -208,7 +208,7 @@ TEST(DecodeRunTables, ReadsPixelAndQuarterPixelWidths) {
         for (const bool noisy : {false, true}) {
             Widths widths =
                 ScaleModules(modules, 3, 6, [&](std::size_t i) { return noisy && i % 3 == 0 ? 1 : 0; });
-            for (std::uint16_t &w : widths) w *= scale;
+            for (std::uint16_t &w : widths) w = static_cast<std::uint16_t>(w * scale);
             DecodeState state = Code39State();
             EXPECT_EQ(DecodeRunTables(widths, state), 0) << scale << " " << noisy;
             EXPECT_STREQ(state.text, "RUNSM");

@@ -1,4 +1,4 @@
-// Element widths of Code 39 symbols drawn by libzint, for the decoder tests.
+// Element widths of symbols drawn by libzint, for the decoder tests.
 #pragma once
 
 #include <cstdint>
@@ -9,20 +9,17 @@
 
 namespace zr::bar::test {
 
-// Module widths (1 narrow, 2 wide) of a Code 39 symbol, bar first; empty when
-// zint refuses the text. withCheck appends zint's mod-43 check character.
-inline Widths Code39Modules(const std::string &text, bool withCheck = false) {
-    zr::test::SymbolOptions options;
-    options.symbology = BARCODE_CODE39;
-    options.data = text;
-    options.option2 = withCheck ? 1 : 0;
+// Element widths in modules across the middle row of a symbol drawn by
+// libzint, bar first; empty when zint refuses the options.
+inline Widths ZintModules(const zr::test::SymbolOptions &options) {
     const zr::test::Raster r = zr::test::EncodeModules(options);
     Widths widths;
     if (r.empty()) return widths;
+    const int y = r.height / 2;
     bool dark = true;
     std::uint16_t run = 0;
     for (int x = 0; x < r.width; ++x) {
-        if (r.isDark(x, 0) == dark) {
+        if (r.isDark(x, y) == dark) {
             ++run;
         } else {
             widths.push_back(run);
@@ -30,8 +27,25 @@ inline Widths Code39Modules(const std::string &text, bool withCheck = false) {
             dark = !dark;
         }
     }
-    widths.push_back(run);
+    // A symbol ends with a bar; zint draws Codabar with a trailing gap.
+    if (dark) widths.push_back(run);
     return widths;
+}
+
+inline Widths ZintModules(int symbology, const std::string &data, int option2 = 0,
+                          int inputMode = DATA_MODE) {
+    zr::test::SymbolOptions options;
+    options.symbology = symbology;
+    options.data = data;
+    options.option2 = option2;
+    options.inputMode = inputMode;
+    return ZintModules(options);
+}
+
+// Module widths (1 narrow, 2 wide) of a Code 39 symbol, bar first; empty when
+// zint refuses the text. withCheck appends zint's mod-43 check character.
+inline Widths Code39Modules(const std::string &text, bool withCheck = false) {
+    return ZintModules(BARCODE_CODE39, text, withCheck ? 1 : 0);
 }
 
 // Scales module widths: narrow elements become `narrow`, wide ones `wide`,

@@ -1,6 +1,7 @@
 // The thorough mode's prefilter against a plain per-pixel version.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -79,6 +80,33 @@ TEST(BarPrefilter, ThinsUnsupportedLinesAndKeepsSolidBars) {
     for (int r = 1; r < 5; ++r) EXPECT_EQ(bits[r * image.pitch + 1], 0x0F) << r;
     EXPECT_EQ(bits[5 * image.pitch + 1], 0x0F);  // the last stored row is never filtered
     ImageDestroy(&image);
+}
+
+// EraseSymbol fills exactly the columns and rows of the outline's bounding
+// box with the ground colour, whatever byte they start and end in.
+TEST(EraseSymbol, FillsExactlyTheBoundingBox) {
+    for (const int x0 : {0, 3, 8, 13}) {
+        for (const int x1 : {x0, x0 + 1, x0 + 7, x0 + 12, 39}) {
+            SCOPED_TRACE(testing::Message() << "columns " << x0 << " to " << x1);
+            ZrImage image{};
+            image.width = 40;
+            image.height = 5;
+            image.bitsPerPixel = 1;
+            ASSERT_EQ(ImageCreate(&image), 0);  // polarity 0: set bits are dark
+            auto *bits = static_cast<std::uint8_t *>(image.bits);
+            std::fill(bits, bits + image.size, std::uint8_t{0xFF});
+            const QuadI outline = {{x0, 1}, {x1, 1}, {x1, 3}, {x0, 3}};
+            EraseSymbol(outline, kDarkBars, image);  // dark bars: the ground is light
+            for (int y = 0; y < 5; ++y) {
+                const std::uint8_t *row = bits + (4 - y) * image.pitch;  // rows are stored bottom-up
+                for (int x = 0; x < 40; ++x) {
+                    const bool inside = y >= 1 && y <= 3 && x >= x0 && x <= x1;
+                    EXPECT_EQ(Bit(row, x), !inside) << x << "," << y;
+                }
+            }
+            ImageDestroy(&image);
+        }
+    }
 }
 
 }  // namespace

@@ -28,6 +28,55 @@ TEST(PrepareTest, IntegerGreyMatchesTheDoubleFormulaForEveryColour) {
     EXPECT_EQ(mismatches, 0);
 }
 
+// Every colour through a row converter: rows of 65,536 pixels, one per
+// blue level, against the double formula, with the counts checked too.
+void ExpectEveryColourConverted(void (*convert)(const std::uint8_t *, std::uint32_t, std::uint8_t *,
+                                                zr::prepare::HistogramPair &)) {
+    std::vector<std::uint8_t> bgr(3 * 65536), grey(65536);
+    long mismatches = 0;
+    zr::prepare::HistogramPair counts{};
+    zr::Histogram expectedCounts{};
+    for (unsigned b = 0; b < 256; ++b) {
+        for (unsigned i = 0; i < 65536; ++i) {
+            bgr[3 * i] = static_cast<std::uint8_t>(b);
+            bgr[3 * i + 1] = static_cast<std::uint8_t>(i >> 8);
+            bgr[3 * i + 2] = static_cast<std::uint8_t>(i);
+        }
+        convert(bgr.data(), 65536, grey.data(), counts);
+        for (unsigned i = 0; i < 65536; ++i) {
+            const auto expected =
+                static_cast<std::uint8_t>(0.11 * b + 0.59 * (i >> 8) + 0.30 * (i & 0xFF) + 0.5);
+            mismatches += grey[i] != expected;
+            ++expectedCounts[expected];
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    for (std::size_t i = 0; i < expectedCounts.size(); ++i)
+        EXPECT_EQ(counts[0][i] + counts[1][i], expectedCounts[i]);
+}
+
+TEST(PrepareTest, RowConvertersMatchTheDoubleFormulaForEveryColour) {
+    ExpectEveryColourConverted(zr::prepare::BgrRowToGreyScalar);
+    if (zr::prepare::HasSsse3()) ExpectEveryColourConverted(zr::prepare::BgrRowToGreySsse3);
+}
+
+TEST(PrepareTest, VectorGreyMatchesScalarGreyOnRandomRows) {
+    if (!zr::prepare::HasSsse3()) GTEST_SKIP() << "no SSSE3 on this processor";
+    std::mt19937 random(5);
+    for (int trial = 0; trial < 300; ++trial) {
+        const auto n = static_cast<std::uint32_t>(random() % 100);
+        std::vector<std::uint8_t> bgr(3 * n + 1);
+        for (auto &byte : bgr) byte = static_cast<std::uint8_t>(random());
+        std::vector<std::uint8_t> fast(n + 1, 0xA5), plain(n + 1, 0xA5);
+        zr::prepare::HistogramPair fastCounts{}, plainCounts{};
+        fastCounts[0][3] = plainCounts[0][3] = 7;  // counts are added to
+        zr::prepare::BgrRowToGreySsse3(bgr.data(), n, fast.data(), fastCounts);
+        zr::prepare::BgrRowToGreyScalar(bgr.data(), n, plain.data(), plainCounts);
+        ASSERT_EQ(fast, plain) << "n " << n;
+        ASSERT_EQ(fastCounts, plainCounts) << "n " << n;
+    }
+}
+
 TEST(PrepareTest, VectorPackingMatchesScalarPacking) {
     std::mt19937 random(7);
     for (int trial = 0; trial < 200; ++trial) {

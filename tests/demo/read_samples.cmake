@@ -1,7 +1,13 @@
 # Reads every bundled sample with zrread and checks the text samples/README.md gives for it.
 set(expected
   "code39.png=ZR-READERS 39"
-  "code39-check.png=HELLO123H")
+  "code39-check.png=HELLO123H"
+  "code128.png=ZrReaders 128"
+  "code93.png=ZR-93-+"
+  "codabar.png=A40156B"
+  "ean13.png=4006381333931"
+  "itf.png=20261208"
+  "upce.png=04252614")
 foreach(entry IN LISTS expected)
   string(REPLACE "=" ";" parts "${entry}")
   list(GET parts 0 file)

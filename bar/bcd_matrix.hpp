@@ -1,0 +1,22 @@
+// BCD Matrix: four elements per digit (bar, space, bar, space), one or two
+// of them wide, between the start and stop "00110".
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "bar/patterns.hpp"
+#include "zr/ZrBar.h"
+
+namespace zr::bar {
+
+std::uint16_t BcdMatrixCheck(std::string_view classes);
+// Digits with a check digit weighted 1, 3, 1, ... from the first.
+std::uint16_t BcdMatrixDecode(std::string_view classes, char (&text)[kTextSize]);
+std::uint16_t BcdMatrixRunCheck(const Widths &widths);
+std::uint16_t BcdMatrixRunDecode(const Widths &widths, char (&text)[kTextSize]);
+
+constexpr StringRow kBcdMatrixRow = {ZR_BAR_BCD_MATRIX, BcdMatrixCheck, BcdMatrixDecode};
+constexpr RunRow kBcdMatrixRunRow = {ZR_BAR_BCD_MATRIX, BcdMatrixRunCheck, BcdMatrixRunDecode};
+
+}  // namespace zr::bar

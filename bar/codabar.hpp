@@ -1,0 +1,24 @@
+// Codabar: seven elements per character, bar first, separated by one gap;
+// the first and last characters are the start and stop letters A to D.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "bar/patterns.hpp"
+#include "zr/ZrBar.h"
+
+namespace zr::bar {
+
+std::uint16_t CodabarCheck(std::string_view classes);
+// The text holds every character, start and stop letters included; there is
+// no check character (status 0).
+std::uint16_t CodabarDecode(std::string_view classes, char (&text)[kTextSize]);
+std::uint16_t CodabarRunCheck(const Widths &widths);
+// Each character spans 9 modules (two wide elements) or 10 (three).
+std::uint16_t CodabarRunDecode(const Widths &widths, char (&text)[kTextSize]);
+
+constexpr StringRow kCodabarRow = {ZR_BAR_CODABAR, CodabarCheck, CodabarDecode};
+constexpr RunRow kCodabarRunRow = {ZR_BAR_CODABAR, CodabarRunCheck, CodabarRunDecode};
+
+}  // namespace zr::bar

@@ -1,0 +1,44 @@
+// Code 128 and EAN 128: six elements of one to four modules per character
+// (eleven modules), a start character choosing code set A, B or C, a
+// modulo 103 check character and a seven-element stop. EAN 128 is a Code 128
+// symbol whose first data character is FNC1.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "bar/patterns.hpp"
+#include "zr/ZrBar.h"
+
+namespace zr::bar {
+
+// One checker per start character: the length of whole characters, the start
+// of its code set and the stop.
+std::uint16_t Code128CheckA(std::string_view classes);
+std::uint16_t Code128CheckB(std::string_view classes);
+std::uint16_t Code128CheckC(std::string_view classes);
+// Code 128 text, 0 or kCheckFailed; kNoMatch for an EAN 128 symbol.
+std::uint16_t Code128Decode(std::string_view classes, char (&text)[kTextSize]);
+// EAN 128 text without the leading FNC1; kNoMatch for a plain Code 128 symbol.
+std::uint16_t Ean128Decode(std::string_view classes, char (&text)[kTextSize]);
+
+std::uint16_t Code128RunCheckA(const Widths &widths);
+std::uint16_t Code128RunCheckB(const Widths &widths);
+std::uint16_t Code128RunCheckC(const Widths &widths);
+std::uint16_t Code128RunDecode(const Widths &widths, char (&text)[kTextSize]);
+std::uint16_t Ean128RunDecode(const Widths &widths, char (&text)[kTextSize]);
+
+constexpr StringRow kCode128Rows[3] = {{ZR_BAR_CODE128, Code128CheckA, Code128Decode},
+                                       {ZR_BAR_CODE128, Code128CheckB, Code128Decode},
+                                       {ZR_BAR_CODE128, Code128CheckC, Code128Decode}};
+constexpr StringRow kEan128Rows[3] = {{ZR_BAR_EAN128, Code128CheckA, Ean128Decode},
+                                      {ZR_BAR_EAN128, Code128CheckB, Ean128Decode},
+                                      {ZR_BAR_EAN128, Code128CheckC, Ean128Decode}};
+constexpr RunRow kCode128RunRows[3] = {{ZR_BAR_CODE128, Code128RunCheckA, Code128RunDecode},
+                                       {ZR_BAR_CODE128, Code128RunCheckB, Code128RunDecode},
+                                       {ZR_BAR_CODE128, Code128RunCheckC, Code128RunDecode}};
+constexpr RunRow kEan128RunRows[3] = {{ZR_BAR_EAN128, Code128RunCheckA, Ean128RunDecode},
+                                      {ZR_BAR_EAN128, Code128RunCheckB, Ean128RunDecode},
+                                      {ZR_BAR_EAN128, Code128RunCheckC, Ean128RunDecode}};
+
+}  // namespace zr::bar

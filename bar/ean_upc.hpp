@@ -1,0 +1,56 @@
+// EAN 13, UPC Version A, EAN 8, UPC Version E and the 5- and 2-digit add-on
+// codes: four elements of one to four modules per digit (seven modules),
+// in the L (odd) or G (even) parity sets, between guard patterns.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "bar/patterns.hpp"
+#include "zr/ZrBar.h"
+
+namespace zr::bar {
+
+// Exact lengths and guard patterns. EAN 13 and UPC Version A share theirs.
+std::uint16_t Ean13Check(std::string_view classes);
+std::uint16_t Ean8Check(std::string_view classes);
+std::uint16_t UpcECheck(std::string_view classes);
+std::uint16_t AddOn5Check(std::string_view classes);
+std::uint16_t AddOn2Check(std::string_view classes);
+
+// Thirteen digits, the leading one from the parities of the left half;
+// symbols beginning with two zeros are left to UPC Version A (kNoMatch).
+std::uint16_t Ean13Decode(std::string_view classes, char (&text)[kTextSize]);
+// Twelve digits in L parity with their check.
+std::uint16_t UpcADecode(std::string_view classes, char (&text)[kTextSize]);
+std::uint16_t Ean8Decode(std::string_view classes, char (&text)[kTextSize]);
+// Number system, six digits and the check digit that their parities imply.
+std::uint16_t UpcEDecode(std::string_view classes, char (&text)[kTextSize]);
+// The digits in either parity set; their parities must encode the value
+// modulo 4 (two digits) or the check digit (five).
+std::uint16_t AddOn5Decode(std::string_view classes, char (&text)[kTextSize]);
+std::uint16_t AddOn2Decode(std::string_view classes, char (&text)[kTextSize]);
+
+std::uint16_t Ean13RunCheck(const Widths &widths);
+std::uint16_t Ean8RunCheck(const Widths &widths);
+std::uint16_t UpcERunCheck(const Widths &widths);
+std::uint16_t Ean13RunDecode(const Widths &widths, char (&text)[kTextSize]);
+std::uint16_t UpcARunDecode(const Widths &widths, char (&text)[kTextSize]);
+std::uint16_t Ean8RunDecode(const Widths &widths, char (&text)[kTextSize]);
+std::uint16_t UpcERunDecode(const Widths &widths, char (&text)[kTextSize]);
+
+constexpr StringRow kEan13Row = {ZR_BAR_EAN13, Ean13Check, Ean13Decode};
+constexpr StringRow kUpcARow = {ZR_BAR_UPCA, Ean13Check, UpcADecode};
+constexpr StringRow kEan8Row = {ZR_BAR_EAN8, Ean8Check, Ean8Decode};
+constexpr StringRow kUpcERow = {ZR_BAR_UPCE, UpcECheck, UpcEDecode};
+// The add-ons have no stop pattern: a 5-digit add-on cut after two digits
+// has the layout of a 2-digit one. They are read only between quiet zones.
+constexpr StringRow kAddOn5Row = {ZR_BAR_ADDON5, AddOn5Check, AddOn5Decode, true};
+constexpr StringRow kAddOn2Row = {ZR_BAR_ADDON2, AddOn2Check, AddOn2Decode, true};
+
+constexpr RunRow kEan13RunRow = {ZR_BAR_EAN13, Ean13RunCheck, Ean13RunDecode};
+constexpr RunRow kUpcARunRow = {ZR_BAR_UPCA, Ean13RunCheck, UpcARunDecode};
+constexpr RunRow kEan8RunRow = {ZR_BAR_EAN8, Ean8RunCheck, Ean8RunDecode};
+constexpr RunRow kUpcERunRow = {ZR_BAR_UPCE, UpcERunCheck, UpcERunDecode};
+
+}  // namespace zr::bar

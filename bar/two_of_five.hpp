@@ -1,0 +1,61 @@
+// The 2 of 5 family: Industrial, Inverted, Interleaved, IATA, Matrix and
+// Datalogic 2 of 5. Every digit has two wide elements among five; "0" is
+// narrow and "1" wide in the class strings, wide being two modules in the
+// width runs.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "bar/patterns.hpp"
+#include "zr/ZrBar.h"
+
+namespace zr::bar {
+
+// Industrial: five bars per digit, each followed by a narrow space.
+std::uint16_t IndustrialCheck(std::string_view classes);
+std::uint16_t IndustrialDecode(std::string_view classes, char (&text)[kTextSize]);
+std::uint16_t IndustrialRunCheck(const Widths &widths);
+std::uint16_t IndustrialRunDecode(const Widths &widths, char (&text)[kTextSize]);
+
+// Inverted: the digits of Industrial carried by the spaces.
+std::uint16_t InvertedCheck(std::string_view classes);
+std::uint16_t InvertedDecode(std::string_view classes, char (&text)[kTextSize]);
+std::uint16_t InvertedRunCheck(const Widths &widths);
+std::uint16_t InvertedRunDecode(const Widths &widths, char (&text)[kTextSize]);
+
+// Interleaved: digit pairs, the bars giving the first digit and the spaces
+// the second. IATA: the Interleaved start, stop and checker around the
+// Industrial digits.
+std::uint16_t InterleavedCheck(std::string_view classes);
+std::uint16_t InterleavedDecode(std::string_view classes, char (&text)[kTextSize]);
+std::uint16_t InterleavedRunCheck(const Widths &widths);
+std::uint16_t InterleavedRunDecode(const Widths &widths, char (&text)[kTextSize]);
+std::uint16_t IataDecode(std::string_view classes, char (&text)[kTextSize]);
+
+// Matrix: bar, space, bar, space, bar per digit, then a gap.
+std::uint16_t MatrixCheck(std::string_view classes);
+std::uint16_t MatrixDecode(std::string_view classes, char (&text)[kTextSize]);
+std::uint16_t MatrixRunCheck(const Widths &widths);
+std::uint16_t MatrixRunDecode(const Widths &widths, char (&text)[kTextSize]);
+
+// Datalogic: the Matrix digits between the Interleaved start and stop, no check.
+std::uint16_t DatalogicCheck(std::string_view classes);
+std::uint16_t DatalogicDecode(std::string_view classes, char (&text)[kTextSize]);
+
+constexpr StringRow kIndustrialRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialCheck, IndustrialDecode};
+constexpr StringRow kInvertedRow = {ZR_BAR_INVERTED_2OF5, InvertedCheck, InvertedDecode};
+// Interleaved, IATA and Datalogic begin "000" and end "100", which many a
+// piece of a symbol does too: they are read only between quiet zones.
+constexpr StringRow kInterleavedRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedCheck, InterleavedDecode, true};
+constexpr StringRow kIataRow = {ZR_BAR_IATA_2OF5, InterleavedCheck, IataDecode, true};
+constexpr StringRow kMatrixRow = {ZR_BAR_MATRIX_2OF5, MatrixCheck, MatrixDecode};
+constexpr StringRow kDatalogicRow = {ZR_BAR_DATALOGIC_2OF5, DatalogicCheck, DatalogicDecode, true};
+
+constexpr RunRow kIndustrialRunRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialRunCheck, IndustrialRunDecode};
+constexpr RunRow kInvertedRunRow = {ZR_BAR_INVERTED_2OF5, InvertedRunCheck, InvertedRunDecode};
+constexpr RunRow kInterleavedRunRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedRunCheck, InterleavedRunDecode,
+                                       true};
+constexpr RunRow kMatrixRunRow = {ZR_BAR_MATRIX_2OF5, MatrixRunCheck, MatrixRunDecode};
+
+}  // namespace zr::bar
