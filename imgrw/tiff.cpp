@@ -8,8 +8,9 @@
 // and grey palettes become 8-bit grey, the rest 24 bits, with alpha composited on
 // white. Orientation flips are undone. The resolution comes from XResolution,
 // YResolution and ResolutionUnit (inch when absent; none gives 0 dpi). The file
-// is read into memory first; a page whose data or tags run past its end is
-// corrupt (13).
+// is read into memory first; a page whose data or tags run past its end, or whose
+// strips or tiles cannot hold its picture (tiff_limits.cpp), is corrupt (13), and
+// libtiff may allocate no more than TiffMaxSingleAlloc at once.
 // Write: 1 bit with CCITT Group 4, 8-bit grey and 24-bit RGB with LZW and the
 // horizontal predictor, resolution in dots per inch when the record has one.
 // Page 0 creates the file; page n > 0 appends a page to a file that holds exactly
@@ -24,6 +25,7 @@
 #include <cstring>
 
 #include "imgrw/imgrw.hpp"
+#include "imgrw/tiff_limits.hpp"
 #include "zr/ZrImgRW.h"
 
 namespace zr::imgrw {
@@ -38,10 +40,12 @@ int TiffSilent(TIFF *, void *, const char *, const char *, va_list) {
 
 class TiffOptions {
   public:
-    TiffOptions() : options_(TIFFOpenOptionsAlloc()) {
+    // `maxSingleAlloc` 0: libtiff's default.
+    explicit TiffOptions(tmsize_t maxSingleAlloc = 0) : options_(TIFFOpenOptionsAlloc()) {
         if (!options_) return;
         TIFFOpenOptionsSetErrorHandlerExtR(options_, TiffSilent, nullptr);
         TIFFOpenOptionsSetWarningHandlerExtR(options_, TiffSilent, nullptr);
+        if (maxSingleAlloc > 0) TIFFOpenOptionsSetMaxSingleMemAlloc(options_, maxSingleAlloc);
     }
     ~TiffOptions() {
         if (options_) TIFFOpenOptionsFree(options_);
@@ -275,7 +279,7 @@ std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
     std::vector<std::uint8_t> bytes;
     if ((code = ReadWholeFile(path, &bytes)) != ZR_OK) return code;
 
-    TiffOptions options;
+    TiffOptions options(TiffMaxSingleAlloc(bytes.size()));
     if (!options.get()) return ZR_ERR_NO_MEMORY;
     TiffMemory memory{bytes.data(), bytes.size(), 0, false};
     TiffFile file(TIFFClientOpenExt(path, "rm", &memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose,
@@ -288,6 +292,7 @@ std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
 
     const TiffInfo info = ReadInfo(tif);
     if (info.width == 0 || info.height == 0) return ZR_ERR_CORRUPT;
+    if ((code = CheckStoredBytes(tif, bytes.size())) != ZR_OK) return code;
     PendingImage out;
     const bool lineByLine = IsGreyPhotometric(info.photometric) && info.bits == 1 && info.samples == 1 &&
                             !TIFFIsTiled(tif) && info.orientation == ORIENTATION_TOPLEFT;

@@ -1,0 +1,98 @@
+// What a TIFF page's stored bytes can hold.
+//
+// Every strip or tile is checked against the file and its compression before
+// anything is decoded: uncompressed data exactly, CCITT fax codes at one bit per
+// row at the least, and the other codecs by the most one stored byte can give
+// (PackBits 128 bytes from 2, deflate 258 from 2 bits, LZW far below 4096 from a
+// 12-bit code; 65536 for codecs without a simple bound). Stored bytes may not add
+// up to more than the file, so strips that share their data cannot multiply it.
+#include "imgrw/tiff_limits.hpp"
+
+#include <algorithm>
+
+#include "zr/ZrImage.h"
+
+namespace zr::imgrw {
+namespace {
+
+constexpr std::uint64_t kPackBitsRatio = 64;
+constexpr std::uint64_t kLzwRatio = 4096;
+constexpr std::uint64_t kDeflateRatio = 1032;
+constexpr std::uint64_t kOtherRatio = 65536;
+// libtiff's single allocations: strip arrays, raw and decoded strips.
+constexpr std::uint64_t kMinAllocLimit = std::uint64_t{256} << 20;
+
+bool IsFax(std::uint16_t compression) {
+    return compression == COMPRESSION_CCITTRLE || compression == COMPRESSION_CCITTRLEW ||
+           compression == COMPRESSION_CCITTFAX3 || compression == COMPRESSION_CCITTFAX4;
+}
+
+std::uint64_t Ratio(std::uint16_t compression) {
+    switch (compression) {
+        case COMPRESSION_NONE:
+            return 1;
+        case COMPRESSION_PACKBITS:
+            return kPackBitsRatio;
+        case COMPRESSION_LZW:
+            return kLzwRatio;
+        case COMPRESSION_DEFLATE:
+        case COMPRESSION_ADOBE_DEFLATE:
+            return kDeflateRatio;
+        default:
+            return kOtherRatio;
+    }
+}
+
+// Whether `stored` bytes can decode to `decoded` bytes of `rows` rows.
+bool Holds(std::uint16_t compression, std::uint64_t stored, std::uint64_t decoded, std::uint64_t rows) {
+    if (decoded == 0) return false;  // libtiff could not size the strip
+    if (IsFax(compression)) return rows <= 8 * stored;
+    return decoded <= Ratio(compression) * stored;
+}
+
+}  // namespace
+
+tmsize_t TiffMaxSingleAlloc(std::uint64_t fileSize) {
+    return static_cast<tmsize_t>(std::max(kMinAllocLimit, 2 * fileSize));
+}
+
+std::uint16_t CheckStoredBytes(TIFF *tif, std::uint64_t fileSize) {
+    std::uint32_t height = 0;
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    const bool tiled = TIFFIsTiled(tif) != 0;
+    const std::uint32_t count = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    std::uint32_t rowsPerStrip = height;
+    std::uint32_t tileRows = 0;
+    if (tiled) {
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileRows);
+    } else {
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+        rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, std::max<std::uint32_t>(height, 1));
+    }
+    const std::uint32_t stripsPerPlane = (height + rowsPerStrip - 1) / rowsPerStrip;
+    if (count == 0) return ZR_ERR_CORRUPT;
+    const std::uint64_t tileBytes = tiled ? TIFFTileSize64(tif) : 0;
+    std::uint64_t total = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint64_t rows = tileRows;
+        if (!tiled) {
+            const std::uint64_t first =
+                std::uint64_t{i % std::max<std::uint32_t>(stripsPerPlane, 1)} * rowsPerStrip;
+            if (first >= height) continue;  // a spare strip the page does not use
+            rows = std::min<std::uint64_t>(rowsPerStrip, height - first);
+        }
+        const std::uint64_t offset = TIFFGetStrileOffset(tif, i);
+        const std::uint64_t stored = TIFFGetStrileByteCount(tif, i);
+        if (offset > fileSize || stored > fileSize - offset) return ZR_ERR_CORRUPT;
+        total += stored;
+        if (total > fileSize) return ZR_ERR_CORRUPT;
+        const std::uint64_t decoded =
+            tiled ? tileBytes : TIFFVStripSize64(tif, static_cast<std::uint32_t>(rows));
+        if (!Holds(compression, stored, decoded, rows)) return ZR_ERR_CORRUPT;
+    }
+    return ZR_OK;
+}
+
+}  // namespace zr::imgrw
