@@ -10,7 +10,8 @@
 // Bounds: Huffman-coded scan data holds at least one bit per 8x8 block for
 // progressive files and two (DC and end-of-block codes) for sequential ones, so a
 // file too short for the blocks of its first scan is corrupt (13) before anything
-// is allocated; arithmetic-coded files are bound by the picture size limit alone.
+// is allocated; arithmetic coding, which can spend far less than a bit on a
+// block, is held to 1024 blocks per byte.
 // libjpeg may use at most kWorkMemory for its own buffers (progressive and
 // multi-scan files keep every coefficient), beyond that the read is refused (10),
 // and files of more than kMaxScans scans are corrupt (13).
@@ -41,6 +42,7 @@ constexpr int kQuality = 90;
 constexpr std::uint32_t kMaxJpegSide = JPEG_MAX_DIMENSION;
 constexpr long kWorkMemory = 512L << 20;
 constexpr int kMaxScans = 500;
+constexpr std::uint64_t kArithBlocksPerByte = 1024;
 
 // libjpeg's error manager with the place to jump to and the status to report.
 struct JpegError {
@@ -125,16 +127,16 @@ struct JpegLayout {
 };
 
 // Bytes the first scan needs at the least: one bit per block for a progressive
-// DC scan, two for sequential data; nothing can be said of arithmetic coding.
+// DC scan, two for sequential data. Arithmetic coding can spend far less than a
+// bit on a block; it is held to 65536 samples (1024 blocks) per byte.
 std::uint64_t LeastScanBytes(j_decompress_ptr cinfo) {
-    if (cinfo->arith_code) return 0;
     std::uint64_t blocks = 0;
     for (int i = 0; i < cinfo->comps_in_scan; ++i) {
         const jpeg_component_info *c = cinfo->cur_comp_info[i];
         blocks += std::uint64_t{c->width_in_blocks} * c->height_in_blocks;
     }
-    const std::uint64_t bits = blocks * (cinfo->progressive_mode ? 1 : 2);
-    return bits / 8;
+    if (cinfo->arith_code) return blocks / kArithBlocksPerByte;
+    return blocks * (cinfo->progressive_mode ? 1 : 2) / 8;
 }
 
 void SetUpRead(j_decompress_ptr cinfo, jpeg_progress_mgr *progress, const std::uint8_t *data,
@@ -195,8 +197,15 @@ void CmykToBgr(const std::uint8_t *src, std::uint32_t width, bool inverted, std:
     }
 }
 
+// For progressive and multi-scan files this reads every scan into libjpeg's
+// coefficient buffer, so such files fail here before the picture is allocated.
+std::uint16_t StartDecoding(JpegDecoder *decoder) {
+    if (setjmp(decoder->error.jump)) return decoder->error.code;
+    jpeg_start_decompress(&decoder->cinfo);
+    return ZR_OK;
+}
+
 void DecodeRows(j_decompress_ptr cinfo, const JpegLayout &layout, ZrImage *image, std::uint8_t *scratch) {
-    jpeg_start_decompress(cinfo);
     while (cinfo->output_scanline < cinfo->output_height) {
         std::uint8_t *row = ImageRow(image, static_cast<std::int32_t>(cinfo->output_scanline));
         JSAMPROW target = layout.cmyk ? scratch : row;
@@ -224,6 +233,8 @@ std::uint16_t ReadJpeg(ZrImage *image, const char *path) {
     if ((code = ReadHeader(&decoder, file.data(), file.size(), &layout)) != ZR_OK) return code;
     if (!layout.supported) return ZR_ERR_BAD_FORMAT;
     if (layout.leastScanBytes > file.size()) return ZR_ERR_CORRUPT;
+    if ((code = CheckPictureSize(layout.width, layout.height)) != ZR_OK) return code;
+    if ((code = StartDecoding(&decoder)) != ZR_OK) return code;
     PendingImage out;
     if ((code = out.Create(layout.width, layout.height, layout.bitsPerPixel, 0, layout.xDpi, layout.yDpi)) !=
         ZR_OK)

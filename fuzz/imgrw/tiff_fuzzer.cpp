@@ -1,0 +1,13 @@
+// Fuzz target: ZrReadTIF over arbitrary bytes, first and second page.
+#include "fuzz_input.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    static zr_fuzz::MemoryFile file;
+    const char *path = file.Put(data, size);
+    for (int page = 0; page < 2; ++page) {
+        ZrImage image{};
+        zr_fuzz::CheckRead(ZrReadTIF(&image, path, page), &image);
+        ZrDestroyImage(&image);
+    }
+    return 0;
+}
