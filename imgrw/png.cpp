@@ -97,7 +97,7 @@ void PngReadData(png_structp png, png_bytep out, png_size_t length) {
 
 // Owns libpng's read or write structures.
 struct PngHandle {
-    explicit PngHandle(bool reading) : reading(reading) {
+    explicit PngHandle(bool forReading) : reading(forReading) {
         png = reading ? png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning)
                       : png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
         if (png) info = png_create_info_struct(png);
