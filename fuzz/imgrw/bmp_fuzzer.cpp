@@ -3,8 +3,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     static zr_fuzz::MemoryFile file;
-    ZrImage image{};
-    zr_fuzz::CheckRead(ZrReadBMP(&image, file.Put(data, size)), &image);
-    ZrDestroyImage(&image);
+    const char *path = file.Put(data, size);
+    zr_fuzz::CheckReads([path](ZrImage *image) { return ZrReadBMP(image, path); });
     return 0;
 }

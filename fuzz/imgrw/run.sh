@@ -17,7 +17,7 @@ for format in $formats; do
     # A read may allocate at most the largest picture (805 MB); more is a finding,
     # as is a read that takes more than 20 s.
     "$dir/imgrw_${format}_fuzzer" -dict="$(dirname "$0")/$format.dict" -max_total_time="$seconds" -max_len=65536 -timeout=20 \
-        -rss_limit_mb=3072 -malloc_limit_mb=1024 -print_final_stats=1 \
+        -rss_limit_mb=3072 -malloc_limit_mb=1024 -use_value_profile=1 -print_final_stats=1 \
         -artifact_prefix="$dir/findings/$format-" "$dir/corpus/$format" "$dir/seeds/$format" >"$log" 2>&1
     rc=$?
     execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
