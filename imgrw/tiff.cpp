@@ -100,8 +100,12 @@ int MemoryClose(thandle_t) {
 toff_t MemorySize(thandle_t handle) {
     return MemoryOf(handle)->size;
 }
-int MemoryMap(thandle_t, void **, toff_t *) {
-    return 0;
+// The file is in memory already: libtiff reads strips and tiles in place.
+int MemoryMap(thandle_t handle, void **base, toff_t *size) {
+    TiffMemory *m = MemoryOf(handle);
+    *base = const_cast<std::uint8_t *>(m->data);
+    *size = m->size;
+    return 1;
 }
 void MemoryUnmap(thandle_t, void *, toff_t) {}
 
@@ -282,7 +286,7 @@ std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
     TiffOptions options(TiffMaxSingleAlloc(bytes.size()));
     if (!options.get()) return ZR_ERR_NO_MEMORY;
     TiffMemory memory{bytes.data(), bytes.size(), 0, false};
-    TiffFile file(TIFFClientOpenExt(path, "rm", &memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose,
+    TiffFile file(TIFFClientOpenExt(path, "r", &memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose,
                                     MemorySize, MemoryMap, MemoryUnmap, options.get()));
     TIFF *tif = file.get();
     if (!tif) return ZR_ERR_CORRUPT;
@@ -292,7 +296,9 @@ std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
 
     const TiffInfo info = ReadInfo(tif);
     if (info.width == 0 || info.height == 0) return ZR_ERR_CORRUPT;
-    if ((code = CheckStoredBytes(tif, bytes.size())) != ZR_OK) return code;
+    if ((code = CheckDirectoryBytes(bytes.data(), bytes.size(), TIFFCurrentDirOffset(tif))) != ZR_OK ||
+        (code = CheckStoredBytes(tif, bytes.size())) != ZR_OK)
+        return code;
     PendingImage out;
     const bool lineByLine = IsGreyPhotometric(info.photometric) && info.bits == 1 && info.samples == 1 &&
                             !TIFFIsTiled(tif) && info.orientation == ORIENTATION_TOPLEFT;

@@ -50,7 +50,42 @@ bool Holds(std::uint16_t compression, std::uint64_t stored, std::uint64_t decode
     return decoded <= Ratio(compression) * stored;
 }
 
+// Bytes of one value of a TIFF field type; 0 for types libtiff does not know.
+std::uint64_t TypeSize(std::uint32_t type) {
+    constexpr std::uint8_t kSizes[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
+    return type < sizeof kSizes ? kSizes[type] : 0;
+}
+
+// Reads an unsigned value of `bytes` bytes in the file's byte order.
+std::uint64_t Get(const std::uint8_t *p, int bytes, bool bigEndian) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i) value |= std::uint64_t{p[bigEndian ? bytes - 1 - i : i]} << (8 * i);
+    return value;
+}
+
 }  // namespace
+
+std::uint16_t CheckDirectoryBytes(const std::uint8_t *file, std::uint64_t fileSize, std::uint64_t offset) {
+    if (fileSize < 8) return ZR_ERR_CORRUPT;
+    const bool bigEndian = file[0] == 'M';
+    const bool big = Get(file + 2, 2, bigEndian) == 43;  // BigTIFF: 8-byte counts and offsets
+    const int countBytes = big ? 8 : 2;
+    const int valueBytes = big ? 8 : 4;
+    const std::uint64_t entryBytes = big ? 20 : 12;
+    if (offset > fileSize || fileSize - offset < std::uint64_t(countBytes)) return ZR_ERR_CORRUPT;
+    const std::uint64_t entries = Get(file + offset, countBytes, bigEndian);
+    if (entries > (fileSize - offset - countBytes) / entryBytes) return ZR_ERR_CORRUPT;
+    for (std::uint64_t i = 0; i < entries; ++i) {
+        const std::uint8_t *entry = file + offset + countBytes + i * entryBytes;
+        const std::uint64_t size = TypeSize(static_cast<std::uint32_t>(Get(entry + 2, 2, bigEndian)));
+        const std::uint64_t count = Get(entry + 4, valueBytes, bigEndian);
+        if (size == 0 || count <= std::uint64_t(valueBytes) / size)
+            continue;  // unknown, or held in the entry
+        const std::uint64_t at = Get(entry + 4 + valueBytes, valueBytes, bigEndian);
+        if (count > fileSize / size || at > fileSize - count * size) return ZR_ERR_CORRUPT;
+    }
+    return ZR_OK;
+}
 
 tmsize_t TiffMaxSingleAlloc(std::uint64_t fileSize) {
     return static_cast<tmsize_t>(std::max(kMinAllocLimit, 2 * fileSize));

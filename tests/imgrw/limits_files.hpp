@@ -147,6 +147,69 @@ inline Bytes BlankTiff(std::uint32_t width, std::uint32_t height, std::uint16_t 
     return FileBytes(path);
 }
 
+// A 40 x 20 RGB picture in strips of 8 rows or tiles of 16 x 16 (edge tiles
+// partly outside), with interleaved samples or one plane per colour.
+inline Bytes LayoutTiff(bool tiled, bool separate, std::uint16_t compression) {
+    const std::string path = TempFile("layout.tif");
+    TIFF *t = TIFFOpen(path.c_str(), "w");
+    EXPECT_NE(t, nullptr);
+    if (!t) return {};
+    constexpr std::uint32_t kWidth = 40, kHeight = 20;
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, compression);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+    const std::uint16_t planes = separate ? 3 : 1;
+    if (tiled) {
+        TIFFSetField(t, TIFFTAG_TILEWIDTH, 16);
+        TIFFSetField(t, TIFFTAG_TILELENGTH, 16);
+        Bytes tile(static_cast<std::size_t>(TIFFTileSize(t)));
+        for (std::size_t i = 0; i < tile.size(); ++i) tile[i] = static_cast<std::uint8_t>(i * 13);
+        for (std::uint16_t p = 0; p < planes; ++p) {
+            for (std::uint32_t y = 0; y < kHeight; y += 16) {
+                for (std::uint32_t x = 0; x < kWidth; x += 16) {
+                    Bytes scratch = tile;
+                    TIFFWriteTile(t, scratch.data(), x, y, 0, p);
+                }
+            }
+        }
+    } else {
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 8);
+        Bytes row(static_cast<std::size_t>(TIFFScanlineSize(t)));
+        for (std::uint16_t p = 0; p < planes; ++p) {
+            for (std::uint32_t y = 0; y < kHeight; ++y) {
+                for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<std::uint8_t>(i * 7 + y);
+                TIFFWriteScanline(t, row.data(), y, p);
+            }
+        }
+    }
+    TIFFClose(t);
+    return FileBytes(path);
+}
+
+// The same little-endian TIFF with the first value of a LONG tag of the first
+// directory set to `value`.
+inline Bytes WithFirstValue(Bytes tiff, std::uint16_t tag, std::uint32_t value) {
+    const auto get = [&tiff](std::size_t at, int n) {
+        std::uint32_t v = 0;
+        for (int i = n - 1; i >= 0; --i) v = (v << 8) | tiff[at + i];
+        return v;
+    };
+    const std::uint32_t ifd = get(4, 4);
+    for (std::uint32_t i = 0; i < get(ifd, 2); ++i) {
+        const std::size_t entry = ifd + 2 + 12 * i;
+        if (get(entry, 2) != tag) continue;
+        const std::size_t at = get(entry + 4, 4) == 1 ? entry + 8 : get(entry + 8, 4);
+        for (int k = 0; k < 4; ++k) tiff[at + k] = static_cast<std::uint8_t>(value >> (8 * k));
+        return tiff;
+    }
+    ADD_FAILURE() << "no tag " << tag;
+    return tiff;
+}
+
 inline Bytes Deflate(const Bytes &raw) {
     uLongf size = compressBound(static_cast<uLong>(raw.size()));
     Bytes out(size);

@@ -20,6 +20,12 @@
 namespace imgrw_test {
 namespace {
 
+class RemoveScratchFiles : public ::testing::Environment {
+  public:
+    void TearDown() override { std::filesystem::remove_all(TempFolder()); }
+};
+const ::testing::Environment *const kCleanUp = ::testing::AddGlobalTestEnvironment(new RemoveScratchFiles);
+
 TEST(Limits, FilesThatCannotHoldTheirPictureAreRefusedCheaply) {
     // The three files of the report: huge sizes over a few dozen stored bytes.
     ExpectRefusedCheaply(BilevelTiff(0x63000001, 8, 65), "tif", ZR_ERR_CORRUPT);
@@ -40,6 +46,24 @@ TEST(Limits, UncompressedTiffStripsMustBeWhole) {
     ExpectRefusedCheaply(file, "tif", ZR_ERR_CORRUPT);
     // Four strips over the same bytes: more stored bytes than the file has.
     ExpectRefusedCheaply(SharedStripsTiff(), "tif", ZR_ERR_CORRUPT);
+}
+
+// Strips and tiles of every layout are measured right: whole files read, and
+// one whose first strip or tile lies partly past the end is refused up front.
+TEST(Limits, TiffLayoutsAreMeasuredPerStripOrTile) {
+    for (const bool tiled : {false, true}) {
+        for (const bool separate : {false, true}) {
+            SCOPED_TRACE(std::string(tiled ? "tiles" : "strips") + (separate ? ", planes" : ", interleaved"));
+            const Bytes whole = LayoutTiff(tiled, separate, COMPRESSION_NONE);
+            ExpectRead(whole, "tif", 0);
+            const auto nearEnd = static_cast<std::uint32_t>(whole.size() - 100);
+            ExpectRefusedCheaply(
+                WithFirstValue(whole, tiled ? TIFFTAG_TILEOFFSETS : TIFFTAG_STRIPOFFSETS, nearEnd), "tif",
+                ZR_ERR_CORRUPT);
+            ExpectRead(LayoutTiff(tiled, separate, COMPRESSION_LZW), "tif", 0);
+        }
+    }
+    ExpectRead(LayoutTiff(false, false, COMPRESSION_JPEG), "tif", 0);
 }
 
 TEST(Limits, JpegScanDataEndingBeforeTheLastRowIsCorrupt) {
