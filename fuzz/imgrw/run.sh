@@ -14,10 +14,10 @@ status=0
 for format in $formats; do
     mkdir -p "$dir/corpus/$format"
     log=$dir/findings/$format.log
-    # A read may allocate at most the largest picture (805 MB); more is a finding,
-    # as is a read that takes more than 20 s.
+    # Fuzz builds take pictures of up to 2^22 pixels (12 MB at 24 bits): a read
+    # that asks for more than 256 MB at once, or takes more than 20 s, is a finding.
     "$dir/imgrw_${format}_fuzzer" -dict="$(dirname "$0")/$format.dict" -max_total_time="$seconds" -max_len=65536 -timeout=20 \
-        -rss_limit_mb=3072 -malloc_limit_mb=1024 -use_value_profile=1 -print_final_stats=1 \
+        -rss_limit_mb=2048 -malloc_limit_mb=256 -use_value_profile=1 -print_final_stats=1 \
         -artifact_prefix="$dir/findings/$format-" "$dir/corpus/$format" "$dir/seeds/$format" >"$log" 2>&1
     rc=$?
     execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
