@@ -311,7 +311,8 @@ std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
 }
 
 std::uint16_t CountPages(const char *path, const TiffOptions &options, std::uint64_t *pages) {
-    TiffFile file(TIFFOpenExt(path, "r", options.get()));
+    // Not mapped: the file is not ours and may change while it is open.
+    TiffFile file(TIFFOpenExt(path, "rm", options.get()));
     if (!file.get()) return ZR_ERR_FILE;
     *pages = TIFFNumberOfDirectories(file.get());
     return ZR_OK;
