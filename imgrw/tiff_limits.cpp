@@ -106,16 +106,17 @@ std::uint16_t CheckStoredBytes(TIFF *tif, std::uint64_t fileSize) {
         TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
         rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, std::max<std::uint32_t>(height, 1));
     }
-    const std::uint32_t stripsPerPlane = (height + rowsPerStrip - 1) / rowsPerStrip;
-    if (count == 0) return ZR_ERR_CORRUPT;
+    const std::uint64_t stripsPerPlane = (std::uint64_t{height} + rowsPerStrip - 1) / rowsPerStrip;
+    if (count == 0 || height == 0) return ZR_ERR_CORRUPT;
     const std::uint64_t tileBytes = tiled ? TIFFTileSize64(tif) : 0;
+    // Every strip or tile needs at least one stored byte, so the loop ends within
+    // as many steps as the file has bytes.
     std::uint64_t total = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         std::uint64_t rows = tileRows;
         if (!tiled) {
-            const std::uint64_t first =
-                std::uint64_t{i % std::max<std::uint32_t>(stripsPerPlane, 1)} * rowsPerStrip;
-            if (first >= height) continue;  // a spare strip the page does not use
+            // Strip i of a plane starts at row (i % stripsPerPlane) * rowsPerStrip, below height.
+            const std::uint64_t first = i % stripsPerPlane * rowsPerStrip;
             rows = std::min<std::uint64_t>(rowsPerStrip, height - first);
         }
         const std::uint64_t offset = TIFFGetStrileOffset(tif, i);
