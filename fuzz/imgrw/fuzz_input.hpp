@@ -67,7 +67,8 @@ inline void CheckRead(std::uint16_t code, ZrImage *image) {
     const std::uint64_t pitch = (std::uint64_t{image->width} * image->bitsPerPixel + 31) / 32 * 4;
     if (static_cast<std::uint64_t>(image->pitch) != pitch || image->size != pitch * image->height)
         fail("record fields do not describe the block");
-    // Reading every byte lets the address sanitizer catch a block shorter than the record says.
+    // Reading the last byte (and a sample of the others) lets the address sanitizer
+    // catch a block shorter than the record says.
     const auto *bits = static_cast<const volatile std::uint8_t *>(image->bits);
     std::uint32_t sum = 0;
     for (std::uint32_t i = 0; i < image->size; i += 61) sum += bits[i];

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs each ZrImgRW fuzz target for a while: run.sh <build folder> <seconds per target> [formats...]
 # Corpora grow in <build>/fuzz/imgrw/corpus/<format>; inputs that fail land in
-# <build>/fuzz/imgrw/findings/. Exits 1 when any target found something.
+# <build>/fuzz/imgrw/findings/ (with slow-unit- notes for runs over 10 s). Exits 1
+# when any target found something.
 set -u
 build=$1
 seconds=$2
