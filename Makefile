@@ -7,13 +7,23 @@ CMAKE_FLAGS ?=
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: run test deps configure build clean fuzz
+.PHONY: run test sanitize memcheck deps configure build clean fuzz
 
 run: build
 	$(BUILD)/demo/zrread samples/*.png
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The whole suite with AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DZR_SANITIZE=ON -DZR_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-asan -j $(JOBS)
+	ctest --test-dir $(BUILD)-asan --output-on-failure -j $(JOBS)
+
+# The whole suite under valgrind's memcheck.
+memcheck: build
+	ctest --test-dir $(BUILD) -T memcheck -j $(JOBS) --output-on-failure
 
 deps:
 	@sh scripts/install-deps.sh

@@ -1,29 +1,32 @@
 // Examines a candidate line: finds both ends of the bar pattern, decides
 // which bar colours are possible and outlines the symbol roughly.
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
 
 namespace zr::bar {
 
 namespace {
 
-constexpr int kAcrossShift = 9;
+constexpr int kAcrossShift = 9;                  // steps from the candidate's start into the symbol
+constexpr int kPixelLimit = lines::kPixelLimit;  // pixels one walk may take
+constexpr int kMinElements = 12;                 // elements the two walks must see together
+constexpr double kMinPixelsPerElement = 1.4;
+constexpr int kMinOutlineSpan = 8;  // pixels, along and across
 
 struct WalkResult {
     Point end;  // last pixel of the bar pattern
     int pixels = 0;
     int elements = 0;
-    std::uint8_t ground = 0;  // 1 light ground found, 2 dark ground found, 0 none
+    std::uint8_t barColor = 0;  // the bar colour a ground element implies, 0 when none was met
 };
 
-// Walks from `start` along `table`, closing elements and updating the
-// candidate's running means, until a ground element, the rectangle's end or
-// the pixel limit.
-std::uint16_t WalkToGround(PassState &pass, Point start, const StepTable &table, WalkResult &out) {
-    Candidate &cand = pass.candidate;
-    BitCursor cursor(*pass.image);
+// Walks from `start` along `table`, closing elements into `stats`, until a
+// ground element, the rectangle's end or the pixel limit (false).
+bool WalkToGround(const Picture &picture, Point start, const StepTable &table, WidthStats &stats,
+                  WalkResult &out) {
+    BitCursor cursor(picture.image);
     cursor.MoveTo(start);
     TableWalk walk{&table};
     bool dark = cursor.Dark();
@@ -31,137 +34,162 @@ std::uint16_t WalkToGround(PassState &pass, Point start, const StepTable &table,
     Point previous = start;  // pixel before the open element
     out = WalkResult{};
     out.end = start;
+    // An element far wider than the mean of its colour is ground: a light one
+    // means dark bars, a dark one light bars. The widths that count as far
+    // wider change only when an element closes.
+    double mean = 0, wideAfterEight = 0, wide = 0;
+    bool afterEight = false;
+    const auto openElement = [&]() {
+        mean = dark ? stats.DarkMean() : stats.LightMean();
+        wideAfterEight = (dark ? 4.5 : 4.8) * mean;
+        wide = 6 * mean;
+        afterEight = stats.Elements() > 8;
+    };
+    openElement();
     for (;;) {
         const Point here = cursor.At();
-        if (!cursor.StepInside(walk.Next(), pass.area)) {
+        if (!cursor.StepInside(walk.Next(), picture.area)) {
             out.end = here;
-            return 0;
+            return true;
         }
-        if (++out.pixels > 4000) return kRejected;
-        const bool d = cursor.Dark();
-        if (d == dark) {
+        if (++out.pixels > kPixelLimit) return false;
+        const bool pixelDark = cursor.Dark();
+        if (pixelDark == dark) {
             ++width;
-            const double mean = dark ? cand.DarkMean() : cand.LightMean();
-            const int seen = cand.darkCount + cand.lightCount;
-            const double limit = dark ? 4.5 : 4.8;
-            if (mean > 0 && ((seen > 8 && width > limit * mean) || width > 6 * mean)) {
-                out.ground = dark ? 2 : 1;
+            if (mean > 0 && ((afterEight && width > wideAfterEight) || width > wide)) {
+                out.barColor = dark ? kLightBars : kDarkBars;
                 out.end = previous;
-                return 0;
+                return true;
             }
             continue;
         }
-        if (dark) {
-            cand.darkSum += width;
-            ++cand.darkCount;
-        } else {
-            cand.lightSum += width;
-            ++cand.lightCount;
-        }
+        stats.Add(dark, width);
         ++out.elements;
         previous = here;
-        dark = d;
+        dark = pixelDark;
         width = 1;
+        openElement();
     }
 }
 
-// Applies a found ground colour to the possible bar colours.
-std::uint16_t ApplyGround(PassState &pass, std::uint8_t ground) {
-    if (ground == 0) return 0;
-    const std::uint8_t colour = ground;  // light ground: dark bars (1); dark ground: light bars (2)
-    if (!(pass.scanner->barColors & colour)) return kRejected;
-    if (!(pass.candidate.colours & colour)) return kRejected;
-    pass.candidate.colours = colour;
-    return 0;
+// Narrows the possible colours to the one a walk found; false when that
+// colour is not allowed or already ruled out.
+bool ApplyGround(std::uint8_t barColor, std::uint8_t barColors, std::uint8_t &colours) {
+    if (barColor == 0) return true;
+    if (!(barColors & barColor) || !(colours & barColor)) return false;
+    colours = barColor;
+    return true;
 }
 
-Point Offset(Point a, Point from, Point to) {
-    return {a.x + to.x - from.x, a.y + to.y - from.y};
+// Steps that surely stay inside the area from (x, y), whatever their direction.
+int SafeSteps(int x, int y, const Rect &area) {
+    return std::max(0,
+                    std::min(std::min(x - area.x0, area.x1 - 1 - x), std::min(y - area.y0, area.y1 - 1 - y)));
+}
+
+// True when a walk along `table` from `base` sees more than c pixels of both
+// colours before it sees more than 3c of either or leaves the area. The
+// colours are counted without a branch, and the area is tested only near
+// its edge.
+bool SeesBothColours(const Picture &picture, const StepTable &table, const std::ptrdiff_t (&rowStep)[8],
+                     Point base, int c) {
+    const Rect &area = picture.area;
+    const unsigned lightBit = picture.image.SetBitIsDark() ? 0u : 1u;
+    int x = base.x, y = base.y;
+    const std::uint8_t *row = picture.image.Row(y);
+    int safe = SafeSteps(x, y, area);
+    int dark = 0, light = 0;
+    for (int index = 0;;) {
+        const int isDark =
+            static_cast<int>(((static_cast<unsigned>(row[x >> 3]) >> (7 - (x & 7))) ^ lightBit) & 1u);
+        dark += isDark;
+        light += 1 - isDark;
+        if (dark > c && light > c) return true;
+        if (dark > 3 * c || light > 3 * c) return false;
+        const std::uint8_t code = table[static_cast<std::size_t>(index)];
+        index = index + 1 == kStepTableSize ? 0 : index + 1;
+        const int nx = x + lines::kStepDx[code], ny = y + lines::kStepDy[code];
+        if (safe > 0) {
+            --safe;
+        } else {
+            if (!area.Contains(nx, ny)) return false;
+            safe = SafeSteps(nx, ny, area);
+        }
+        x = nx;
+        y = ny;
+        row += rowStep[code];
+    }
 }
 
 // Moves a base across the bars while a walk along the reading direction
 // still sees both colours in quantity; returns the last base on the symbol.
-Point OutlineSide(PassState &pass, Point start, StepIndex across, int c) {
-    const Candidate &cand = pass.candidate;
+Point OutlineSide(const Picture &picture, const Candidate &cand, Point start, StepIndex across, int c) {
+    std::ptrdiff_t rowStep[8];
+    for (int code = 0; code < 8; ++code)
+        rowStep[code] =
+            -static_cast<std::ptrdiff_t>(lines::kStepDy[code]) * picture.image.Pitch();  // rows run bottom-up
     TableWalk acrossWalk{&cand.steps[across]};
-    BitCursor base(*pass.image);
+    BitCursor base(picture.image);
     base.MoveTo(start);
     Point last = start;
     for (;;) {
-        if (!base.StepInside(acrossWalk.Next(), pass.area)) return last;
-        BitCursor probe = base;
-        TableWalk along{&cand.steps[kAlong]};
-        int dark = 0, light = 0;
-        bool onSymbol = false;
-        for (;;) {
-            if (probe.Dark())
-                ++dark;
-            else
-                ++light;
-            if (dark > c && light > c) {
-                onSymbol = true;
-                break;
-            }
-            if (dark > 3 * c || light > 3 * c) break;
-            if (!probe.StepInside(along.Next(), pass.area)) break;
-        }
-        if (!onSymbol) return last;
+        if (!base.StepInside(acrossWalk.Next(), picture.area)) return last;
+        if (!SeesBothColours(picture, cand.steps[kAlong], rowStep, base.At(), c)) return last;
         last = base.At();
     }
 }
 
-// Rough outline of the candidate around its line from start to end; 0 or kTooSmall.
-std::uint16_t CandidateOutline(PassState &pass) {
-    Candidate &cand = pass.candidate;
-    const Area &area = pass.area;
+// Rough outline around the line from extent.start to extent.end; false
+// when it is too small.
+bool CandidateOutline(const Picture &picture, const Candidate &cand, Extent &extent) {
+    const Rect &area = picture.area;
     // How far the pattern extends to either side of the line.
-    const int c = static_cast<int>(std::lround(5 * std::max(cand.DarkMean(), cand.LightMean())));
-    const Point p0 = OutlineSide(pass, cand.start, kAcrossUp, c);
-    const Point p3 = OutlineSide(pass, cand.start, kAcrossDown, c);
-    std::array<Point, 4> &o = cand.outline;
-    o[0] = area.Clamp(p0);
-    o[1] = area.Clamp(Offset(p0, cand.start, cand.end));
-    o[3] = area.Clamp(p3);
-    o[2] = area.Clamp(Offset(p3, cand.start, cand.end));
-    const bool horizontal = cand.direction >= 1 && cand.direction <= 3;
-    auto across1 = [&](Point a, Point b) { return horizontal ? std::abs(a.y - b.y) : std::abs(a.x - b.x); };
-    auto along1 = [&](Point a, Point b) { return horizontal ? std::abs(a.x - b.x) : std::abs(a.y - b.y); };
-    if (across1(o[2], o[1]) <= 7 || across1(o[3], o[0]) <= 7 || along1(o[1], o[0]) <= 7 ||
-        along1(o[2], o[3]) <= 7)
-        return kTooSmall;
-    return 0;
+    const int c =
+        static_cast<int>(std::lround(5 * std::max(extent.stats.DarkMean(), extent.stats.LightMean())));
+    const Point p0 = OutlineSide(picture, cand, extent.start, kAcrossUp, c);
+    const Point p3 = OutlineSide(picture, cand, extent.start, kAcrossDown, c);
+    const Point length = extent.end - extent.start;
+    QuadI &o = extent.outline;
+    o.topLeft = area.Clamp(p0);
+    o.topRight = area.Clamp(p0 + length);
+    o.bottomLeft = area.Clamp(p3);
+    o.bottomRight = area.Clamp(p3 + length);
+    const Spans right = SpansOf(o.bottomRight, o.topRight, cand.direction);
+    const Spans left = SpansOf(o.bottomLeft, o.topLeft, cand.direction);
+    const Spans top = SpansOf(o.topRight, o.topLeft, cand.direction);
+    const Spans bottom = SpansOf(o.bottomRight, o.bottomLeft, cand.direction);
+    return right.across >= kMinOutlineSpan && left.across >= kMinOutlineSpan &&
+           top.along >= kMinOutlineSpan && bottom.along >= kMinOutlineSpan;
 }
 
 }  // namespace
 
-std::uint16_t AnalyseCandidate(PassState &pass) {
-    Candidate &cand = pass.candidate;
-    const Area &area = pass.area;
-
+std::optional<Extent> AnalyseCandidate(const Picture &picture, const Candidate &cand,
+                                       std::uint8_t barColors) {
     // Move into the symbol, across the bars.
     Point start = cand.start;
     TableWalk across{&cand.steps[kAcrossDown]};
     for (int i = 0; i < kAcrossShift; ++i) {
-        const std::uint8_t code = across.Next();
-        start = {start.x + kStepDx[code], start.y + kStepDy[code]};
-        if (!area.Contains(start)) return kNotDecodable;
+        start += StepVector(across.Next());
+        if (!picture.area.Contains(start)) return std::nullopt;
     }
 
-    cand.colours = 3;
+    Extent extent;
+    extent.stats = cand.stats;
+    extent.colours = kBothColours;
     WalkResult forward, backward;
-    std::uint16_t status = WalkToGround(pass, start, cand.steps[kAlong], forward);
-    if (status != 0) return status;
-    if ((status = ApplyGround(pass, forward.ground)) != 0) return status;
-    status = WalkToGround(pass, start, cand.steps[kBack], backward);
-    if (status != 0) return status;
-    if ((status = ApplyGround(pass, backward.ground)) != 0) return status;
+    if (!WalkToGround(picture, start, cand.steps[kAlong], extent.stats, forward)) return std::nullopt;
+    if (!ApplyGround(forward.barColor, barColors, extent.colours)) return std::nullopt;
+    if (!WalkToGround(picture, start, cand.steps[kBack], extent.stats, backward)) return std::nullopt;
+    if (!ApplyGround(backward.barColor, barColors, extent.colours)) return std::nullopt;
 
     const int pixels = forward.pixels + backward.pixels;
     const int elements = forward.elements + backward.elements;
-    if (elements <= 11 || pixels < 1.4 * elements) return kSkip;
-    cand.start = backward.end;
-    cand.end = forward.end;
-    return CandidateOutline(pass);
+    if (elements < kMinElements || pixels < kMinPixelsPerElement * elements) return std::nullopt;
+    extent.start = backward.end;
+    extent.end = forward.end;
+    if (!CandidateOutline(picture, cand, extent)) return std::nullopt;
+    return extent;
 }
 
 }  // namespace zr::bar

@@ -1,9 +1,11 @@
-// The line search: walks horizontal, vertical and diagonal lines, probes
-// bar patterns, confirms them on parallel lines and fits the reading angle.
+// The line search: walks the lines of each family, probes bar patterns,
+// confirms them on parallel lines and fits the reading angle.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "bar/pass_state.hpp"
+#include "bar/line_families.hpp"
+#include "core/lines/pixel_line.hpp"
 
 namespace zr::bar {
 
@@ -15,96 +17,22 @@ constexpr int kFollowLines = 8;
 constexpr int kElementTolerance = 2;
 constexpr double kDriftLimit = 7.5;
 constexpr int kResumeGap = 15;
+constexpr int kSecondProbeExtra = 30;  // pixels the second probe may walk beyond the first's
+constexpr int kMinAgreeingLines = 5;   // lines, the first two included, that must agree
+constexpr int kEdges = kProbeElements + 1;
 
-struct Geometry {
-    std::uint8_t walkStep;   // step code along the line
-    std::uint8_t collector;  // RunScan direction code
-    Point secondOffset;      // second probe start, relative to the first probe's
-    Point lineShift;         // from one following line to the next
-    int secondSpacing;       // distance of the second line, in line shifts of 5
-    std::uint8_t fitMode;
-    double addedAngle;
+using ProbeWidths = std::array<std::uint16_t, kProbeElements>;
+
+struct Probe {
+    Point start;
+    ProbeWidths widths{};
+    int pixels = 0;
 };
 
-Geometry GeometryOf(Family family) {
-    switch (family) {
-        case Family::Horizontal:
-            return {0, 1, {-15, 5}, {0, 5}, 5, 12, 90.0};
-        case Family::Vertical:
-            return {2, 4, {-5, -15}, {-5, 0}, 5, 3, 270.0};
-        case Family::Diagonal1:
-            return {7, 16, {-7, 15}, {0, 5}, 8, 12, 90.0};
-        default:
-            return {1, 32, {-15, -7}, {-5, 0}, 8, 12, 90.0};
-    }
-}
-
-// Position along the line direction: x, y, or a diagonal's x -/+ y.
-int AlongOf(Family family, Point p) {
-    switch (family) {
-        case Family::Horizontal:
-            return p.x;
-        case Family::Vertical:
-            return p.y;
-        case Family::Diagonal1:
-            return p.x - p.y;
-        default:
-            return p.x + p.y;
-    }
-}
-
-// Pixels per unit of AlongOf.
-double AlongScale(Family family) {
-    return family == Family::Diagonal1 || family == Family::Diagonal2 ? 0.70710678 : 1.0;
-}
-
-// The point of the line through `onLine` whose along-position is `along`.
-Point PointOnLine(Family family, Point onLine, int along) {
-    switch (family) {
-        case Family::Horizontal:
-            return {along, onLine.y};
-        case Family::Vertical:
-            return {onLine.x, along};
-        case Family::Diagonal1: {
-            const int c = onLine.x + onLine.y;  // x - y = along
-            const int x = static_cast<int>(std::floor((c + along) / 2.0));
-            return {x, c - x};
-        }
-        default: {
-            const int d = onLine.x - onLine.y;  // x + y = along
-            const int x = static_cast<int>(std::floor((along + d) / 2.0));
-            return {x, x - d};
-        }
-    }
-}
-
-Point Add(Point a, Point b) {
-    return {a.x + b.x, a.y + b.y};
-}
-Point Scale(Point a, int k) {
-    return {a.x * k, a.y * k};
-}
-
-std::uint8_t ReadingSense(Family family, std::uint8_t directions) {
-    switch (family) {
-        case Family::Horizontal:
-            return directions & 3;
-        case Family::Vertical:
-            return directions & 12;
-        case Family::Diagonal1:
-            return kDiagonalUp;
-        default:
-            return kDiagonalDown;
-    }
-}
-
-// Readies one of the pass's run collections; its width buffer is reused.
-RunScan &PrepareScan(RunScan &scan, const PassState &pass, std::uint8_t direction, Point start,
+// Readies one of the search's run collections; its width buffer is reused.
+RunScan &PrepareScan(RunScan &scan, const Rect &area, std::uint8_t direction, Point start,
                      std::uint16_t capacity) {
-    scan.xMin = pass.area.xMin;
-    scan.xEnd = pass.area.xEnd;
-    scan.yMin = pass.area.yMin;
-    scan.yEnd = pass.area.yEnd;
+    scan.area = area;
     scan.capacity = capacity;
     RunBufferInit(scan, direction);
     scan.startX = start.x;
@@ -112,288 +40,222 @@ RunScan &PrepareScan(RunScan &scan, const PassState &pass, std::uint8_t directio
     return scan;
 }
 
-// Origin of diagonal line number k of a family, or false past the area.
-bool DiagonalOrigin(const Area &area, Family family, int k, Point &origin) {
-    if (family == Family::Diagonal1) {  // down the left edge, then along the bottom edge
-        const int c = area.xMin + area.yMin + 5 * k;
-        const int y = std::min(c - area.xMin, area.yEnd - 1);
-        origin = {c - y, y};
-    } else {  // leftwards along the top edge, then down the left edge
-        const int d = (area.xEnd - 1) - area.yMin - 5 * k;
-        const int x = std::max(d + area.yMin, area.xMin);
-        origin = {x, x - d};
+// Total difference of nine widths from the reference's when each differs
+// by at most the tolerance; -1 otherwise.
+int MatchWidths(const std::uint16_t *widths, const ProbeWidths &reference) {
+    int total = 0;
+    for (int i = 0; i < kProbeElements; ++i) {
+        const int d = std::abs(int{widths[i]} - int{reference[static_cast<std::size_t>(i)]});
+        if (d > kElementTolerance) return -1;
+        total += d;
     }
-    return area.Contains(origin);
+    return total;
 }
 
-// Moves to the family's next diagonal line.
-void AdvanceDiagonal(PassState &pass) {
-    const int k = pass.diagonalLine + 1;
-    Point origin;
-    if (!DiagonalOrigin(pass.area, pass.family, k, origin)) {
-        pass.familyEnding = true;
-        return;
+// Edge points of the lines that agree: for each edge, its offset from the
+// same edge on the first probe's line.
+class EdgePoints {
+  public:
+    EdgePoints(const Probe &probe, std::uint8_t walkStep) : walkStep_(walkStep) {
+        EdgesOf(probe.start, probe.widths.data(), reference_);
     }
-    pass.diagonalLine = k;
-    pass.lineOrigin = origin;
-    pass.resume = origin;
-}
+    void AddLine(Point lineStart, const std::uint16_t *widths) {
+        std::array<Point, kEdges> edges;
+        EdgesOf(lineStart, widths, edges);
+        for (std::size_t e = 0; e < kEdges; ++e) points_[count_++] = geom::ToPointF(edges[e] - reference_[e]);
+    }
+    const EdgePoint *Data() const { return points_.data(); }
+    int Count() const { return static_cast<int>(count_); }
 
-// The current line is finished. `byCandidate`: a candidate reached its end.
-void FinishLine(PassState &pass, bool byCandidate) {
-    if (pass.family == Family::Diagonal1 || pass.family == Family::Diagonal2) {
-        AdvanceDiagonal(pass);
-        return;
+  private:
+    // Pixel positions of the edges of nine elements from `start`.
+    void EdgesOf(Point start, const std::uint16_t *widths, std::array<Point, kEdges> &edges) const {
+        int steps = 0;
+        for (std::size_t e = 0; e < kEdges; ++e) {
+            edges[e] = start + steps * StepVector(walkStep_);
+            if (e < kProbeElements) steps += widths[e];
+        }
     }
-    const int gap = byCandidate ? 5 : 7;
-    pass.lineOrigin = pass.nextOrigin;
-    pass.resume = pass.lineOrigin;
-    if (pass.family == Family::Horizontal) {
-        pass.nextOrigin.y += gap;
-        if (pass.nextOrigin.y >= pass.area.yEnd) pass.familyEnding = true;
-    } else {
-        pass.nextOrigin.x -= gap;
-        if (pass.nextOrigin.x < pass.area.xMin) pass.familyEnding = true;
-    }
-}
 
-Family FollowingFamily(Family family, std::uint8_t directions) {
-    switch (family) {
-        case Family::Horizontal:
-            return (directions & 12) ? Family::Vertical : Family::Done;
-        case Family::Vertical:
-            return directions == 15 ? Family::Diagonal1 : Family::Done;
-        case Family::Diagonal1:
-            return Family::Diagonal2;
-        default:
-            return Family::Done;
-    }
-}
-
-struct Probe {
-    Point start;
-    std::array<std::uint16_t, kProbeElements> widths{};
-    int pixels = 0;
+    std::uint8_t walkStep_;
+    std::array<Point, kEdges> reference_;
+    std::array<EdgePoint, static_cast<std::size_t>((kFollowLines + 2) * kEdges)> points_;
+    std::size_t count_ = 0;
 };
 
-// Edge positions (pixel coordinates) of `count` elements from `start`.
-void EdgesOf(Point start, std::uint8_t walkStep, const std::uint16_t *widths, int count, Point *edges) {
-    int steps = 0;
-    for (int e = 0; e <= count; ++e) {
-        edges[e] = {start.x + kStepDx[walkStep] * steps, start.y + kStepDy[walkStep] * steps};
-        if (e < count) steps += widths[e];
-    }
-}
+// Where the first probe's elements appear on the second probe's line.
+struct Alignment {
+    Point start;         // first pixel of the matched elements
+    ProbeWidths widths;  // the matched elements
+};
 
-// Confirms a first probe on parallel lines and fits the angle.
-std::uint16_t ConfirmProbe(PassState &pass, const Probe &probe) {
-    const Geometry g = GeometryOf(pass.family);
-    const Area &area = pass.area;
-    Point secondStart = Add(probe.start, g.secondOffset);
-    if (pass.family == Family::Horizontal) {
-        if (secondStart.y >= area.yEnd || secondStart.x >= area.xEnd) return kSkip;
-        secondStart.x = std::max(secondStart.x, area.xMin);
-    } else if (pass.family == Family::Vertical) {
-        if (secondStart.x < area.xMin || secondStart.y >= area.yEnd) return kSkip;
-        secondStart.y = std::max(secondStart.y, area.yMin);
+// Collects the second probe beside the first and finds the first probe's
+// widths in it: every element within the tolerance, the smallest total
+// difference (the first on ties).
+std::optional<Alignment> AlignSecondProbe(LineSearch &search, const Geometry &g, const Probe &probe) {
+    const Rect &area = search.picture.area;
+    Point secondStart = probe.start + g.secondOffset;
+    if (search.family == Family::Horizontal) {
+        if (secondStart.y >= area.y1 || secondStart.x >= area.x1) return std::nullopt;
+        secondStart.x = std::max(secondStart.x, area.x0);
+    } else if (search.family == Family::Vertical) {
+        if (secondStart.x < area.x0 || secondStart.y >= area.y1) return std::nullopt;
+        secondStart.y = std::max(secondStart.y, area.y0);
     } else if (!area.Contains(secondStart)) {
-        return kSkip;
+        return std::nullopt;
     }
 
-    RunScan &second = PrepareScan(pass.secondScan, pass, g.collector, secondStart, kMaxElements);
-    second.pixelLimit = static_cast<std::uint16_t>(std::min(probe.pixels + 30, 4000));
-    RunCollect(second, *pass.image);
-    const int available = second.elements;
-
-    // Align the first probe's widths with the second probe's.
+    RunScan &second = PrepareScan(search.secondScan, area, g.collector, secondStart, kMaxElements);
+    second.pixelLimit =
+        static_cast<std::uint16_t>(std::min(probe.pixels + kSecondProbeExtra, int{lines::kPixelLimit}));
+    RunCollect(second, search.picture.image, &search.darkMap);
     int bestOffset = -1;
     int bestTotal = 0;
-    for (int offset = second.startsLight ? 1 : 0; offset + kProbeElements <= available; offset += 2) {
-        int total = 0;
-        bool fits = true;
-        for (int i = 0; i < kProbeElements && fits; ++i) {
-            const int d = std::abs(int{second.widths[offset + i]} - int{probe.widths[i]});
-            fits = d <= kElementTolerance;
-            total += d;
-        }
-        if (fits && (bestOffset < 0 || total < bestTotal)) {
+    for (int offset = second.startsLight ? 1 : 0; offset + kProbeElements <= second.elements; offset += 2) {
+        const int total = MatchWidths(&second.widths[static_cast<std::size_t>(offset)], probe.widths);
+        if (total >= 0 && (bestOffset < 0 || total < bestTotal)) {
             bestOffset = offset;
             bestTotal = total;
         }
     }
-    if (bestOffset < 0) return kSkip;
+    if (bestOffset < 0) return std::nullopt;
 
+    Alignment aligned;
     int before = 0;
-    for (int i = 0; i < bestOffset; ++i) before += second.widths[i];
-    const Point candidateStart = {secondStart.x + kStepDx[g.walkStep] * before,
-                                  secondStart.y + kStepDy[g.walkStep] * before};
-    const std::uint16_t *matched = &second.widths[bestOffset];
+    for (int i = 0; i < bestOffset; ++i) before += second.widths[static_cast<std::size_t>(i)];
+    aligned.start = secondStart + before * StepVector(g.walkStep);
+    for (std::size_t i = 0; i < kProbeElements; ++i)
+        aligned.widths[i] = second.widths[static_cast<std::size_t>(bestOffset) + i];
+    return aligned;
+}
 
-    Candidate &cand = pass.candidate;
-    cand.ResetStatistics();
-    for (int i = 0; i < kProbeElements; ++i) {
-        if (i % 2 == 0) {
-            cand.darkSum += matched[i];
-            ++cand.darkCount;
-        } else {
-            cand.lightSum += matched[i];
-            ++cand.lightCount;
-        }
-    }
-
-    // Edge points: each edge's offset from the same edge on the first line.
-    Point reference[kProbeElements + 1];
-    Point edges[kProbeElements + 1];
-    EdgesOf(probe.start, g.walkStep, probe.widths.data(), kProbeElements, reference);
-    std::vector<EdgePoint> points;
-    points.reserve((kFollowLines + 2) * (kProbeElements + 1));
-    auto addEdges = [&](Point lineStart, const std::uint16_t *widths) {
-        EdgesOf(lineStart, g.walkStep, widths, kProbeElements, edges);
-        for (int e = 0; e <= kProbeElements; ++e)
-            points.push_back({double(edges[e].x - reference[e].x), double(edges[e].y - reference[e].y)});
-    };
-    addEdges(probe.start, probe.widths.data());
-    addEdges(candidateStart, matched);
-
-    // Follow the bars over further parallel lines.
-    const double scale = AlongScale(pass.family);
-    const int along2 = AlongOf(pass.family, candidateStart);
-    double driftPerLine = (along2 - AlongOf(pass.family, probe.start)) * 5.0 / g.secondSpacing;
+// Follows the matched bars over up to eight further parallel lines, adding
+// the edges of each line that agrees. Returns the lines that agree, the
+// first two included.
+int FollowParallelLines(LineSearch &search, const Geometry &g, const Alignment &aligned, const Probe &probe,
+                        EdgePoints &edges) {
+    const Rect &area = search.picture.area;
+    const Family family = search.family;
+    const double scale = AlongScale(family);
+    const int along2 = AlongOf(family, aligned.start);
+    double driftPerLine = (along2 - AlongOf(family, probe.start)) * 5.0 / g.secondSpacing;
     int lastAlong = along2;
     int lastLine = 0;
     int agreeing = 2;
     for (int line = 1; line <= kFollowLines; ++line) {
-        const Point onLine = Add(candidateStart, Scale(g.lineShift, line));
+        const Point onLine = aligned.start + line * g.lineShift;
         const double predicted = lastAlong + driftPerLine * (line - lastLine);
         if (std::fabs(predicted - along2) * scale > kDriftLimit) break;
-        Point start = PointOnLine(pass.family, onLine, static_cast<int>(std::lround(predicted)));
+        Point start = PointOnLine(family, onLine, static_cast<int>(std::lround(predicted)));
         // Start one pixel before the predicted bar edge so that the bar is measured whole.
-        const std::uint8_t back = static_cast<std::uint8_t>((g.walkStep + 4) & 7);
-        const Point before1 = {start.x + kStepDx[back], start.y + kStepDy[back]};
-        if (area.Contains(before1)) start = before1;
+        const auto back = static_cast<std::uint8_t>((g.walkStep + 4) & 7);
+        const Point before = start + StepVector(back);
+        if (area.Contains(before)) start = before;
         if (!area.Contains(start)) break;
 
-        RunScan &follow = PrepareScan(pass.followScan, pass, g.collector, start, kFollowElements);
-        RunCollect(follow, *pass.image);
+        RunScan &follow = PrepareScan(search.followScan, area, g.collector, start, kFollowElements);
+        RunCollect(follow, search.picture.image, &search.darkMap);
         const int offset = follow.startsLight ? 1 : 0;
         if (follow.elements < offset + kProbeElements) continue;
-        int total = 0;
-        bool fits = true;
-        for (int i = 0; i < kProbeElements && fits; ++i) {
-            const int d = std::abs(int{follow.widths[offset + i]} - int{matched[i]});
-            fits = d <= kElementTolerance;
-            total += d;
-        }
-        if (!fits || total > follow.elements - offset - 1) continue;
+        const int total = MatchWidths(&follow.widths[static_cast<std::size_t>(offset)], aligned.widths);
+        if (total < 0 || total > follow.elements - offset - 1) continue;
         int lead = 0;
-        for (int i = 0; i < offset; ++i) lead += follow.widths[i];
-        const Point barStart = {start.x + kStepDx[g.walkStep] * lead, start.y + kStepDy[g.walkStep] * lead};
-        addEdges(barStart, &follow.widths[offset]);
+        for (int i = 0; i < offset; ++i) lead += follow.widths[static_cast<std::size_t>(i)];
+        const Point barStart = start + lead * StepVector(g.walkStep);
+        edges.AddLine(barStart, &follow.widths[static_cast<std::size_t>(offset)]);
         ++agreeing;
-        lastAlong = AlongOf(pass.family, barStart);
+        lastAlong = AlongOf(family, barStart);
         driftPerLine = double(lastAlong - along2) / line;
         lastLine = line;
     }
-    if (agreeing <= 4) return kSkip;
+    return agreeing;
+}
 
+double WrapDegrees(double a) {
+    return a < 0 ? a + 360.0 : (a >= 360.0 ? a - 360.0 : a);
+}
+
+// Reading angle from the bar edges; nothing when no angle can be fitted.
+std::optional<double> FitReadingAngle(const EdgePoints &edges, const Geometry &g) {
     double angle = 0;
-    if (LineFitAngle(points.data(), static_cast<int>(points.size()), g.fitMode, &angle) != 0)
-        return kSkipAngle;
+    if (LineFitAngle(edges.Data(), edges.Count(), g.fitEdges, &angle) != lines::kRunOk) return std::nullopt;
     angle += g.addedAngle;
     if (angle >= 360.0) angle -= 360.0;
-    if (!(angle >= 0.0 && angle < 360.0)) return kSkipAngle;
+    if (!(angle >= 0.0 && angle < 360.0)) return std::nullopt;
+    return angle;
+}
 
-    cand.start = candidateStart;
-    cand.angle = angle;
-    cand.direction = ReadingSense(pass.family, pass.scanner->directions);
-    auto wrap = [](double a) { return a < 0 ? a + 360.0 : (a >= 360.0 ? a - 360.0 : a); };
-    DirectionSteps(angle, kStepTableSize, cand.steps[kAlong]);
-    DirectionSteps(wrap(angle - 180.0), kStepTableSize, cand.steps[kBack]);
-    DirectionSteps(wrap(angle + 90.0), kStepTableSize, cand.steps[kAcrossUp]);
-    DirectionSteps(wrap(angle - 90.0), kStepTableSize, cand.steps[kAcrossDown]);
-    return 0;
+// Confirms a first probe on parallel lines and fits the angle.
+std::optional<Candidate> ConfirmProbe(LineSearch &search, const Probe &probe) {
+    const Geometry &g = GeometryOf(search.family);
+    const std::optional<Alignment> aligned = AlignSecondProbe(search, g, probe);
+    if (!aligned) return std::nullopt;
+
+    Candidate cand;
+    for (std::size_t i = 0; i < kProbeElements; ++i) cand.stats.Add(i % 2 == 0, aligned->widths[i]);
+    EdgePoints edges(probe, g.walkStep);
+    edges.AddLine(probe.start, probe.widths.data());
+    edges.AddLine(aligned->start, aligned->widths.data());
+    if (FollowParallelLines(search, g, *aligned, probe, edges) < kMinAgreeingLines) return std::nullopt;
+    const std::optional<double> angle = FitReadingAngle(edges, g);
+    if (!angle) return std::nullopt;
+
+    cand.start = aligned->start;
+    cand.angle = *angle;
+    cand.direction = ReadingSense(search.family, search.directions);
+    DirectionSteps(cand.angle, kStepTableSize, cand.steps[kAlong]);
+    DirectionSteps(WrapDegrees(cand.angle - 180.0), kStepTableSize, cand.steps[kBack]);
+    DirectionSteps(WrapDegrees(cand.angle + 90.0), kStepTableSize, cand.steps[kAcrossUp]);
+    DirectionSteps(WrapDegrees(cand.angle - 90.0), kStepTableSize, cand.steps[kAcrossDown]);
+    return cand;
 }
 
 }  // namespace
 
-void StartFamily(PassState &pass, Family family) {
-    const Area &area = pass.area;
-    pass.family = family;
-    pass.familyEnding = false;
-    pass.lineActive = true;
-    switch (family) {
-        case Family::Horizontal:
-            pass.lineOrigin = {area.xMin, area.yMin};
-            pass.nextOrigin = {area.xMin, area.yMin + 7};
-            break;
-        case Family::Vertical:
-            pass.lineOrigin = {area.xEnd - 1, area.yMin};
-            pass.nextOrigin = {area.xEnd - 1 - 7, area.yMin};
-            break;
-        case Family::Diagonal1:
-        case Family::Diagonal2:
-            pass.diagonalLine = 0;
-            DiagonalOrigin(area, family, 0, pass.lineOrigin);
-            break;
-        case Family::Done:
-            pass.lineActive = false;
-            break;
-    }
-    pass.resume = pass.lineOrigin;
-}
-
-std::uint16_t NextCandidate(PassState &pass) {
+std::optional<Candidate> NextCandidate(LineSearch &search) {
+    const Rect &area = search.picture.area;
     for (;;) {
-        if (pass.family == Family::Done) return kPassDone;
-        if (pass.familyEnding) {  // the family's last line is finished
-            StartFamily(pass, FollowingFamily(pass.family, pass.scanner->directions));
+        if (search.Done()) return std::nullopt;
+        if (search.familyEnding) {  // the family's last line is finished
+            StartFamily(search, FollowingFamily(search.family, search.directions));
             continue;
         }
-        const Geometry g = GeometryOf(pass.family);
-        BitCursor cursor(*pass.image);
-        if (!pass.area.Contains(pass.resume)) {
-            FinishLine(pass, false);
+        if (!area.Contains(search.resume)) {
+            FinishLine(search, false);
             continue;
         }
-        cursor.MoveTo(pass.resume);
-        bool lineDone = false;
-        while (!lineDone) {
-            if (!cursor.Dark()) {
-                if (!cursor.StepInside(g.walkStep, pass.area)) lineDone = true;
-                continue;
-            }
+        const Geometry &g = GeometryOf(search.family);
+        // The rest of the line, from where the walk resumes to the area's edge.
+        const lines::PixelLine line(search.picture.image, search.resume, g.walkStep, area);
+        const int end = line.Count();
+        int i = 0;
+        for (;;) {
+            i = line.NextDark(i, end, search.darkMap);
+            if (i == end) break;
             Probe probe;
-            probe.start = cursor.At();
-            RunScan &first = PrepareScan(pass.probeScan, pass, g.collector, probe.start, kProbeElements);
-            const std::uint16_t status = RunCollect(first, *pass.image);
-            if (status == kRunLeftArea) {
-                lineDone = true;
-                break;
-            }
-            if (status != kRunOk) {  // a gap or implausible widths: walk on from where the probe stopped
-                const Point stop = {first.stopX, first.stopY};
-                if (stop.x == probe.start.x && stop.y == probe.start.y) {
-                    if (!cursor.StepInside(g.walkStep, pass.area)) lineDone = true;
-                } else {
-                    cursor.MoveTo(stop);
-                }
+            probe.start = line.At(i);
+            RunScan &first = PrepareScan(search.probeScan, area, g.collector, probe.start, kProbeElements);
+            const std::uint16_t status = RunCollect(first, search.picture.image, &search.darkMap);
+            if (status == lines::kRunLeftArea) break;
+            const Point stop = {first.stopX, first.stopY};
+            if (status != lines::kRunOk) {
+                // A gap or implausible widths: walk on from where the probe stopped.
+                i = stop == probe.start ? i + 1 : line.IndexOf(stop);
+                if (i == end) break;
                 continue;
             }
             // A plausible probe: the walk will resume 15 pixels past its end.
-            const Point resume = {first.stopX + kStepDx[g.walkStep] * kResumeGap,
-                                  first.stopY + kStepDy[g.walkStep] * kResumeGap};
-            if (pass.area.Contains(resume)) {
-                pass.resume = resume;
+            const Point resume = stop + kResumeGap * StepVector(g.walkStep);
+            if (area.Contains(resume)) {
+                search.resume = resume;
             } else {
-                FinishLine(pass, true);
+                FinishLine(search, true);
             }
-            for (int i = 0; i < kProbeElements; ++i) probe.widths[i] = first.widths[i];
+            std::copy_n(first.widths.begin(), kProbeElements, probe.widths.begin());
             probe.pixels = first.pixels;
-            const std::uint16_t confirmed = ConfirmProbe(pass, probe);
-            if (confirmed == 0 || confirmed == kSkip || confirmed == kSkipAngle) return confirmed;
-            return kSkip;
+            return ConfirmProbe(search, probe);
         }
-        FinishLine(pass, false);
+        FinishLine(search, false);
     }
 }
 

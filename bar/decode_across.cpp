@@ -1,83 +1,104 @@
 // Decoding from the projection profile of the whole symbol area: the count
 // of bar pixels across the symbol at each position along it, cut at every level.
 #include <cmath>
-#include <cstdlib>
 
 #include "bar/classes.hpp"
 #include "bar/decoder_tables.hpp"
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
 
 namespace zr::bar {
 
-std::uint16_t DecodeAcross(PassState &pass) {
-    const Candidate &cand = pass.candidate;
-    const std::array<Point, 4> &p = cand.outline;
-    for (const Point &q : p)
-        if (!pass.area.Contains(q)) return kNotDecodable;
+namespace {
 
-    auto span = [](Point a, Point b) { return std::max(std::abs(a.x - b.x), std::abs(a.y - b.y)); };
-    const int length = static_cast<int>(std::lround((span(p[1], p[0]) + span(p[3], p[2]) + 1) * 0.5));
-    const int height = static_cast<int>(std::lround((span(p[3], p[0]) + span(p[2], p[1]) + 1) * 0.5));
-    if (length <= 0 || height <= 0) return kNotDecodable;
+constexpr std::size_t kMaxProfileElements = 999;
+constexpr std::size_t kMinProfileElements = 9;
 
-    // Light bars are counted as bars too: the profile counts the bar colour.
-    const std::uint8_t barColor = pass.decode.barColor;
-    const bool barIsDark = barColor == 1;
-    const bool vertical = cand.direction == kTopToBottom || cand.direction == kBottomToTop ||
-                          cand.direction == (kTopToBottom | kBottomToTop);
+// Bar pixels across the symbol at each position along it, from P0.
+std::vector<int> Profile(const Picture &picture, const Candidate &cand, const QuadI &outline, int length,
+                         int height, bool barIsDark) {
+    // Vertical reading goes across with a + 90, the others with a - 90.
+    const bool vertical = (cand.direction & kVertical) != 0;
     const StepTable &acrossTable = cand.steps[vertical ? kAcrossUp : kAcrossDown];
-
-    std::vector<int> profile(length, 0);
-    BitCursor origin(*pass.image);
-    origin.MoveTo(p[0]);
+    std::vector<int> profile(static_cast<std::size_t>(length), 0);
+    BitCursor origin(picture.image);
+    origin.MoveTo(outline.topLeft);
     TableWalk along{&cand.steps[kAlong]};
-    for (int i = 0; i < length; ++i) {
+    for (std::size_t i = 0; i < profile.size(); ++i) {
         BitCursor cursor = origin;
         TableWalk across{&acrossTable};
         int count = 0;
         for (int j = 0; j < height; ++j) {
             if (cursor.Dark() == barIsDark) ++count;
-            if (!cursor.StepInside(across.Next(), pass.area)) break;
+            if (!cursor.StepInside(across.Next(), picture.area)) break;
         }
         profile[i] = count;
-        if (!origin.StepInside(along.Next(), pass.area)) {
+        if (!origin.StepInside(along.Next(), picture.area)) {
             profile.resize(i + 1);
             break;
         }
     }
+    return profile;
+}
 
+// Element widths of the profile cut at `level`: runs of positions at or
+// above it (bars) and below it (spaces), without leading and trailing spaces.
+void CutProfile(const std::vector<int> &profile, int level, Widths &widths) {
+    widths.clear();
+    std::size_t first = 0, end = profile.size();
+    while (first < end && profile[first] < level) ++first;
+    while (end > first && profile[end - 1] < level) --end;
+    bool bar = true;
+    int run = 0;
+    for (std::size_t i = first; i < end; ++i) {
+        const bool isBar = profile[i] >= level;
+        if (isBar == bar) {
+            ++run;
+            continue;
+        }
+        widths.push_back(static_cast<std::uint16_t>(run));
+        if (widths.size() >= kMaxProfileElements) break;
+        bar = isBar;
+        run = 1;
+    }
+    if (run > 0 && widths.size() < kMaxProfileElements) widths.push_back(static_cast<std::uint16_t>(run));
+}
+
+}  // namespace
+
+std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const QuadI &outline,
+                           DecodeState &state) {
+    for (int i = 0; i < QuadI::kCorners; ++i)
+        if (!picture.area.Contains(outline[i])) return kNotDecodable;
+
+    using geom::StepDistance;
+    const int length =
+        static_cast<int>(std::lround((StepDistance(outline.topRight, outline.topLeft) +
+                                      StepDistance(outline.bottomLeft, outline.bottomRight) + 1) *
+                                     0.5));
+    const int height =
+        static_cast<int>(std::lround((StepDistance(outline.bottomLeft, outline.topLeft) +
+                                      StepDistance(outline.bottomRight, outline.topRight) + 1) *
+                                     0.5));
+    if (length <= 0 || height <= 0) return kNotDecodable;
+
+    // The profile counts pixels of the bar colour, so its bars come first
+    // whatever the colour: the decoders see dark bars.
+    const std::uint8_t barColor = state.barColor;
+    const std::vector<int> profile = Profile(picture, cand, outline, length, height, barColor == kDarkBars);
     std::uint16_t status = kNotDecodable;
     Widths widths;
     for (int level = 1; level <= height - 2; ++level) {
-        widths.clear();
-        int first = 0, last = static_cast<int>(profile.size()) - 1;
-        while (first <= last && profile[first] < level) ++first;
-        while (last >= first && profile[last] < level) --last;
-        bool bar = true;
-        int run = 0;
-        for (int i = first; i <= last; ++i) {
-            const bool isBar = profile[i] >= level;
-            if (isBar == bar) {
-                ++run;
-                continue;
-            }
-            widths.push_back(static_cast<std::uint16_t>(run));
-            if (widths.size() >= 999) break;
-            bar = isBar;
-            run = 1;
-        }
-        if (run > 0 && widths.size() < 999) widths.push_back(static_cast<std::uint16_t>(run));
-        if (widths.size() < 9) continue;
-        // Bars come first in the profile whatever the colour.
-        DecodeState trial = pass.decode;
-        trial.barColor = 1;
-        status = DecodeStringTables(ElementsToClasses(widths, 1), trial);
+        CutProfile(profile, level, widths);
+        if (widths.size() < kMinProfileElements) continue;
+        DecodeState trial = state;
+        trial.barColor = kDarkBars;
+        status = DecodeStringTables(ElementsToClasses(widths, kDarkBars), trial);
         if (!Decoded(status)) {
-            status = DecodeStringTables(QuarterClasses(widths, 1), trial);
-            if (status != 0) continue;
+            status = DecodeStringTables(QuarterClasses(widths, kDarkBars), trial);
+            if (status != status::kOk) continue;
         }
         trial.barColor = barColor;
-        pass.decode = trial;
+        state = trial;
         return status;
     }
     return Decoded(status) ? std::uint16_t{kNotDecodable} : status;

@@ -1,12 +1,13 @@
 // Decodes a candidate: line by line across the symbol, then from the
 // averaged widths of the lines that failed.
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <map>
 
 #include "bar/classes.hpp"
 #include "bar/decoder_tables.hpp"
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
+#include "core/lines/table_bits.hpp"
 
 namespace zr::bar {
 
@@ -15,34 +16,39 @@ namespace {
 constexpr int kLineCount = 50;
 constexpr int kLineSpacing = 3;
 constexpr std::size_t kMinElements = 10;
+constexpr double kQuietZone = 3.5;  // a ground element this many ground means wide ends the symbol
 
 // Class-string decoding of one line reading, with the Code 39 retry.
-std::uint16_t DecodeLineReading(PassState &pass, const Widths &widths) {
-    std::uint16_t status = DecodeStringTables(ElementsToClasses(widths, pass.decode.barColor), pass.decode);
-    if (!Decoded(status) && (pass.decode.symbologies & ZR_BAR_CODE39)) {
-        const std::uint16_t retry = Code39Retry(widths, pass.decode);
+std::uint16_t DecodeLineReading(const Widths &widths, DecodeState &state) {
+    std::uint16_t status = DecodeStringTables(ElementsToClasses(widths, state.barColor), state);
+    if (!Decoded(status) && (state.symbologies & ZR_BAR_CODE39)) {
+        const std::uint16_t retry = Code39Retry(widths, state);
         if (Decoded(retry)) status = retry;
     }
     return status;
 }
 
 // Widths of the most frequent element count, averaged in quarter pixels.
-bool AverageReadings(const std::vector<Widths> &readings, Widths &averaged) {
-    if (readings.empty()) return false;
-    std::map<std::size_t, int> frequency;  // ordered: the smallest count wins ties
-    for (const Widths &r : readings) ++frequency[r.size()];
+bool AverageReadings(const DecodeWork &work, Widths &averaged) {
+    const std::size_t readings = work.Readings();
+    if (readings == 0) return false;
+    // The most frequent element count; the smallest count wins ties.
     std::size_t count = 0;
     int best = 0;
-    for (const auto &[size, times] : frequency) {
-        if (times > best) {
+    for (std::size_t i = 0; i < readings; ++i) {
+        const std::size_t size = work.Reading(i).size();
+        int times = 0;
+        for (std::size_t j = 0; j < readings; ++j) times += work.Reading(j).size() == size ? 1 : 0;
+        if (times > best || (times == best && size < count)) {
             best = times;
             count = size;
         }
     }
-    std::vector<std::uint32_t> sums(count, 0);
-    for (const Widths &r : readings) {
-        if (r.size() != count) continue;
-        for (std::size_t i = 0; i < count; ++i) sums[i] += r[i];
+    std::array<std::uint32_t, kMaxElements> sums{};
+    for (std::size_t r = 0; r < readings; ++r) {
+        const Widths &reading = work.Reading(r);
+        if (reading.size() != count) continue;
+        for (std::size_t i = 0; i < count; ++i) sums[i] += reading[i];
     }
     averaged.assign(count, 0);
     for (std::size_t i = 0; i < count; ++i) {
@@ -54,23 +60,23 @@ bool AverageReadings(const std::vector<Widths> &readings, Widths &averaged) {
 
 }  // namespace
 
-std::uint16_t CollectSymbolLine(const PassState &pass, Point base, std::uint8_t barColor, SymbolLine &line) {
-    const Candidate &cand = pass.candidate;
-    const Area &area = pass.area;
-    if (!area.Contains(base)) return kRejected;
-    const bool barIsDark = barColor == 1;
-    BitCursor cursor(*pass.image);
+bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const WidthStats &stats, Point base,
+                       std::uint8_t barColor, SymbolLine &line) {
+    const Rect &area = picture.area;
+    if (!area.Contains(base)) return false;
+    const bool barIsDark = barColor == kDarkBars;
+    BitCursor cursor(picture.image);
     cursor.MoveTo(base);
 
     // Find a pixel of the bar colour near the base.
-    const double searchLimit = 4 * std::max(cand.DarkMean(), cand.LightMean());
-    TableWalk along{&cand.steps[kAlong]};
+    const double searchLimit = 4 * std::max(stats.DarkMean(), stats.LightMean());
+    TableWalk along{&steps[kAlong]};
     int walked = 0;
     while (cursor.Dark() != barIsDark) {
-        if (++walked > searchLimit || !cursor.StepInside(along.Next(), area)) return kRejected;
+        if (++walked > searchLimit || !cursor.StepInside(along.Next(), area)) return false;
     }
     // Back to the first pixel of that bar.
-    TableWalk back{&cand.steps[kBack]};
+    TableWalk back{&steps[kBack]};
     for (;;) {
         BitCursor probe = cursor;
         if (!probe.StepInside(back.Next(), area) || probe.Dark() != barIsDark) break;
@@ -79,73 +85,70 @@ std::uint16_t CollectSymbolLine(const PassState &pass, Point base, std::uint8_t 
     line.first = cursor.At();
 
     // Collect elements up to the quiet zone.
-    const double groundLimit = 3.5 * cand.GroundMean(barColor);
-    line.widths.clear();
-    along = TableWalk{&cand.steps[kAlong]};
-    Point lastBarPixel = line.first;
+    const double groundLimit = kQuietZone * stats.GroundMean(barColor);
+    // Run by run: a bar ends at the area's edge or the next ground pixel, a
+    // ground element at the next bar pixel unless it is the quiet zone first.
+    lines::TableBits pixels(picture.image, area, line.first, steps[kAlong]);
+    std::array<std::uint16_t, kMaxElements> widths;
+    std::size_t count = 0;
+    int lastBar = 0;  // index of the last bar pixel
     bool onBar = true;
-    int width = 1;
-    for (;;) {
-        const Point here = cursor.At();
-        const bool inside = cursor.StepInside(along.Next(), area);
-        const bool isBar = inside && cursor.Dark() == barIsDark;
-        if (inside && isBar == onBar) {
-            ++width;
-            if (!onBar && width > groundLimit) break;  // the quiet zone
-            continue;
-        }
+    for (int runStart = 0;;) {
+        const int change = pixels.NextChange(runStart, onBar == barIsDark);
+        const int width = change - runStart;
+        const bool ends = pixels.Ended() && change == pixels.Walked();  // no pixel beyond the run
         if (onBar) {
-            lastBarPixel = here;
-            line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-        } else if (inside) {
-            line.widths.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
+            widths[count++] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
+            lastBar = change - 1;
+        } else if (width > groundLimit || ends) {
+            break;  // the quiet zone, or ground to the area's edge
+        } else {
+            widths[count++] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
         }
-        if (!inside || line.widths.size() >= kMaxElements) break;
-        onBar = isBar;
-        width = 1;
+        if (ends || count >= kMaxElements) break;
+        onBar = !onBar;
+        runStart = change;
     }
+    line.widths.assign(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(count));
     if (!line.widths.empty() && line.widths.size() % 2 == 0) line.widths.pop_back();  // ends with a bar
-    line.last = lastBarPixel;
-    return line.widths.size() < kMinElements ? kRejected : 0;
+    line.last = pixels.At(lastBar);
+    return line.widths.size() >= kMinElements;
 }
 
-std::uint16_t DecodeCandidate(PassState &pass) {
-    const Candidate &cand = pass.candidate;
-    pass.readings.clear();
+std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, const Extent &extent,
+                              DecodeState &state, DecodeWork &work) {
+    work.ClearReadings();
 
     // Line by line, starting 6 pixels inside the outline's first corner.
-    Point base = cand.outline[0];
+    Point base = extent.outline.topLeft;
     TableWalk across{&cand.steps[kAcrossDown]};
     auto moveAcross = [&](int steps) {
-        for (int i = 0; i < steps; ++i) {
-            const std::uint8_t code = across.Next();
-            base = {base.x + kStepDx[code], base.y + kStepDy[code]};
-        }
+        for (int i = 0; i < steps; ++i) base += StepVector(across.Next());
     };
     moveAcross(kLineSpacing);
     moveAcross(kLineSpacing);
-    SymbolLine line;
-    for (int i = 0; i < kLineCount && pass.area.Contains(base); ++i, moveAcross(kLineSpacing)) {
-        if (CollectSymbolLine(pass, base, pass.decode.barColor, line) != 0) continue;
-        const std::uint16_t status = DecodeLineReading(pass, line.widths);
+    SymbolLine &line = work.line;
+    for (int i = 0; i < kLineCount && picture.area.Contains(base); ++i, moveAcross(kLineSpacing)) {
+        if (!CollectSymbolLine(picture, cand.steps, extent.stats, base, state.barColor, line)) continue;
+        const std::uint16_t status = DecodeLineReading(line.widths, state);
         if (Decoded(status)) return status;
-        if (static_cast<int>(pass.readings.size()) < kMaxLineReadings) pass.readings.push_back(line.widths);
+        work.KeepReading(line.widths);
     }
 
     // Averaged widths of the lines that failed.
-    Widths averaged;
-    if (!AverageReadings(pass.readings, averaged)) return kNotDecodable;
-    std::uint16_t status = DecodeLineReading(pass, averaged);
+    Widths &averaged = work.averaged;
+    if (!AverageReadings(work, averaged)) return kNotDecodable;
+    std::uint16_t status = DecodeLineReading(averaged, state);
     if (Decoded(status)) return status;
-    status = DecodeStringTables(AveragedToClasses(averaged, pass.decode.barColor), pass.decode);
-    if (status == 0) return 0;
+    status = DecodeStringTables(AveragedToClasses(averaged, state.barColor), state);
+    if (status == status::kOk) return status;
     // The width-run decoders have the last word, but a decode whose check did
     // not verify is kept when they find nothing.
-    const DecodeState unverified = pass.decode;
-    const std::uint16_t runs = DecodeRunTables(averaged, pass.decode);
+    const DecodeState unverified = state;
+    const std::uint16_t runs = DecodeRunTables(averaged, state);
     if (Decoded(runs)) return runs;
     if (status == kCheckFailed) {
-        pass.decode = unverified;
+        state = unverified;
         return kCheckFailed;
     }
     return kNotDecodable;

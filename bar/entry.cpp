@@ -1,13 +1,13 @@
 // Exported calls of the linear reader.
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
 #include "core/call_frame.hpp"
 #include "zr/ZrBar.h"
 
 namespace {
 
 constexpr std::uint32_t kBarVersion = 0x20046;  // 2.70
-constexpr std::uint8_t kDefaultBarColors = 3;
-constexpr std::uint8_t kDefaultDirections = 15;
+constexpr std::uint8_t kDefaultBarColors = zr::bar::kBothColours;
+constexpr std::uint8_t kDefaultDirections = zr::bar::kAllDirections;
 
 // The caller's DIB as a bi-level working image.
 std::uint16_t PrepareBarImage(const void *dib, ZrImage *work) {
@@ -17,8 +17,8 @@ std::uint16_t PrepareBarImage(const void *dib, ZrImage *work) {
 // Option defaults for fields that hold none of their meaningful bits.
 void ValidateBarOptions(ZrBarScanner &scanner) {
     if (scanner.symbologies == 0) scanner.symbologies = ZR_BAR_ALL;
-    if ((scanner.directions & 15) == 0) scanner.directions = kDefaultDirections;
-    if ((scanner.barColors & 3) == 0) scanner.barColors = kDefaultBarColors;
+    if ((scanner.directions & zr::bar::kAllDirections) == 0) scanner.directions = kDefaultDirections;
+    if ((scanner.barColors & zr::bar::kBothColours) == 0) scanner.barColors = kDefaultBarColors;
 }
 
 }  // namespace

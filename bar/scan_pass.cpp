@@ -1,37 +1,29 @@
 // One search pass of the linear reader: candidates from the line search are
 // analysed, decoded, outlined, stored and erased from the working image.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <new>
 
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
+#include "core/status.hpp"
 
 namespace zr::bar {
 
 namespace {
 
-void ResetCandidate(PassState &pass) {
-    pass.readings.clear();
-    pass.candidate.ResetStatistics();
-    pass.candidate.outline = {};
-    std::memset(pass.decode.text, 0, sizeof pass.decode.text);
-    pass.failures = 0;
-}
-
-std::uint16_t StoreResult(PassState &pass) {
-    pass.readings.clear();
-    ZrBarScanner &scanner = *pass.scanner;
-    if (scanner.resultCount >= scanner.maxResults) return ZR_ERR_LIST_FULL;
-    const Candidate &cand = pass.candidate;
-    const DecodeState &decode = pass.decode;
+// Fills the next result record; ZR_ERR_LIST_FULL when the list is full.
+std::uint16_t StoreResult(ZrBarScanner &scanner, const Candidate &cand, const QuadI &outline,
+                          const DecodeState &decode) {
+    if (scanner.resultCount >= scanner.maxResults) return status::kListFull;
     ZrBarResult &result = scanner.results[scanner.resultCount];
     std::memset(&result, 0, sizeof result);
-    static constexpr int kForward[4] = {0, 1, 2, 3};
-    static constexpr int kReversed[4] = {2, 3, 0, 1};
-    const int *order = decode.reversed ? kReversed : kForward;
-    for (int i = 0; i < 4; ++i) {
-        result.corners[2 * i] = cand.outline[order[i]].x;
-        result.corners[2 * i + 1] = cand.outline[order[i]].y;
+    // A symbol read in reverse starts at the other end of its outline.
+    const int first = decode.reversed ? 2 : 0;
+    std::int32_t *xy = result.corners;
+    for (int i = 0; i < QuadI::kCorners; ++i) {
+        const Point corner = outline[(first + i) % QuadI::kCorners];
+        *xy++ = corner.x;
+        *xy++ = corner.y;
     }
     if (decode.reversed) {
         double angle = std::trunc(cand.angle + 180.0);
@@ -51,65 +43,59 @@ std::uint16_t StoreResult(PassState &pass) {
         result.text[length] = '\0';
     }
     ++scanner.resultCount;
-    EraseSymbol(cand.outline, decode.barColor, *pass.image);
-    ResetCandidate(pass);
-    return 0;
+    return status::kOk;
 }
 
 std::uint8_t FirstColour(std::uint8_t colours) {
-    return (colours & 1) ? 1 : 2;
+    return (colours & kDarkBars) ? kDarkBars : kLightBars;
 }
 
-// Tries each possible colour, dark bars first; true when one decodes.
+// Tries each possible colour, dark bars first, with a fresh decode state;
+// true when one decodes.
 template <class Decode>
-bool DecodeInColours(PassState &pass, std::uint8_t colours, Decode &&decode) {
-    for (std::uint8_t colour = 1; colour <= 2; ++colour) {
+bool DecodeInColours(const ZrBarScanner &scanner, const Candidate &cand, std::uint8_t colours,
+                     DecodeState &state, Decode &&decode) {
+    for (const std::uint8_t colour : {kDarkBars, kLightBars}) {
         if (!(colours & colour)) continue;
-        DecodeState &state = pass.decode;
         state = DecodeState{};
-        state.symbologies = pass.scanner->symbologies;
-        state.direction = pass.candidate.direction;
+        state.symbologies = scanner.symbologies;
+        state.direction = cand.direction;
         state.barColor = colour;
-        if (Decoded(decode())) return true;
+        if (Decoded(decode(state))) return true;
     }
     return false;
 }
 
 }  // namespace
 
-void EraseSymbol(const std::array<Point, 4> &outline, std::uint8_t barColor, ZrImage &image) {
-    int xMin = outline[0].x, xMax = outline[0].x, yMin = outline[0].y, yMax = outline[0].y;
-    for (const Point &p : outline) {
-        xMin = std::min(xMin, p.x);
-        xMax = std::max(xMax, p.x);
-        yMin = std::min(yMin, p.y);
-        yMax = std::max(yMax, p.y);
+void EraseSymbol(const QuadI &outline, std::uint8_t barColor, ZrImage &image) {
+    const BitImageView view(image);
+    Point low = outline.topLeft, high = outline.topLeft;
+    for (int i = 0; i < QuadI::kCorners; ++i) {
+        low = {std::min(low.x, outline[i].x), std::min(low.y, outline[i].y)};
+        high = {std::max(high.x, outline[i].x), std::max(high.y, outline[i].y)};
     }
-    xMin = std::max(0, xMin);
-    yMin = std::max(0, yMin);
-    xMax = std::min(static_cast<int>(image.width) - 1, xMax);
-    yMax = std::min(static_cast<int>(image.height) - 1, yMax);
-    if (xMin > xMax || yMin > yMax) return;
-    const bool groundIsSet = (barColor == 1 && image.polarity == 1) || (barColor == 2 && image.polarity == 0);
+    low = {std::max(0, low.x), std::max(0, low.y)};
+    high = {std::min(view.Width() - 1, high.x), std::min(view.Height() - 1, high.y)};
+    if (low.x > high.x || low.y > high.y) return;
+    // The ground colour as a bit value.
+    const bool groundIsSet = (barColor == kDarkBars) != view.SetBitIsDark();
     const std::uint8_t fill = groundIsSet ? 0xFF : 0x00;
-    const int firstByte = xMin >> 3;
-    const int bytes = std::min((xMax - xMin) >> 3, image.pitch - firstByte);
-    auto *bits = static_cast<std::uint8_t *>(image.bits);
-    for (int y = yMin; y <= yMax; ++y) {
-        std::uint8_t *row = bits + static_cast<std::ptrdiff_t>(image.height - 1 - y) * image.pitch;
-        std::memset(row + firstByte, fill, bytes);
-    }
+    const int firstByte = low.x >> 3;
+    const int bytes = std::min((high.x - low.x) >> 3, view.Pitch() - firstByte);
+    for (int y = low.y; y <= high.y; ++y)
+        std::memset(view.MutableRow(y) + firstByte, fill, static_cast<std::size_t>(bytes));
 }
 
 // Keeps a set pixel only when at least 3 of its supports are set: its left
 // and right neighbours, and for each of the columns x - 1, x, x + 1 the pixel
 // above or below. Eight pixels are judged at once with bit-sliced counters.
+// Rows are filtered in storage order, from the bottom of the picture up, so
+// the row below is already filtered when a row is judged.
 void BarPrefilter(ZrImage &image) {
-    const std::uint32_t width = image.width;
-    const std::uint32_t height = image.height;
-    if (width == 0 || height < 2 || image.bits == nullptr) return;
-    auto *bits = static_cast<std::uint8_t *>(image.bits);
-    const std::size_t pitch = static_cast<std::size_t>(image.pitch);
+    const BitImageView view(image);
+    if (view.Width() <= 0 || view.Height() < 2 || image.bits == nullptr) return;
+    const auto width = static_cast<std::size_t>(view.Width());
     const std::size_t used = (width + 7) / 8;
     // Pixels outside the picture count as clear: padding bits are masked off.
     const auto lastMask = static_cast<std::uint8_t>(0xFF00u >> (width - 8 * (used - 1)));
@@ -118,11 +104,12 @@ void BarPrefilter(ZrImage &image) {
         return i + 1 == used ? row[i] & lastMask : row[i];
     };
     std::vector<std::uint8_t> before(used, 0), original(used), after(used);
-    for (std::uint32_t r = 0; r + 1 < height; ++r) {
-        std::uint8_t *row = bits + r * pitch;
+    for (int y = view.Height() - 1; y > 0; --y) {
+        std::uint8_t *row = view.MutableRow(y);
+        const std::uint8_t *above = view.Row(y - 1);
         for (std::size_t i = 0; i < used; ++i) {
             original[i] = static_cast<std::uint8_t>(masked(row, i));
-            after[i] = static_cast<std::uint8_t>(masked(row + pitch, i));
+            after[i] = static_cast<std::uint8_t>(masked(above, i));
         }
         for (std::size_t i = 0; i < used; ++i) {
             const std::uint32_t c = original[i];
@@ -153,65 +140,71 @@ void BarPrefilter(ZrImage &image) {
 }
 
 std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
-    PassState pass;
-    try {
-        pass.readings.reserve(kMaxLineReadings);
-        pass.probeScan.widths.reserve(kMaxElements + 1);
-        pass.secondScan.widths.reserve(kMaxElements + 1);
-        pass.followScan.widths.reserve(kMaxElements + 1);
-    } catch (const std::bad_alloc &) {
-        return ZR_ERR_NO_MEMORY;
-    }
-    pass.image = &image;
-    pass.scanner = &scanner;
-    pass.area = {static_cast<int>(scanner.left), static_cast<int>(scanner.left + scanner.rectWidth),
-                 static_cast<int>(scanner.top), static_cast<int>(scanner.top + scanner.rectHeight)};
-    StartFamily(pass, (scanner.directions & 3) ? Family::Horizontal : Family::Vertical);
-    const int failureLimit = pass.Thorough() ? 5 : 3;
+    const Picture picture{BitImageView(image),
+                          {static_cast<int>(scanner.left), static_cast<int>(scanner.top),
+                           static_cast<int>(scanner.left + scanner.rectWidth),
+                           static_cast<int>(scanner.top + scanner.rectHeight)}};
+    LineSearch search(picture, scanner.directions);
+    DecodeWork work;
+    DecodeState decode;
+    const bool thorough = (scanner.extraFlags & ZR_BAR_THOROUGH) != 0;
+    const bool reportUnread = (scanner.extraFlags & ZR_BAR_REPORT_UNREAD) != 0;
+    const int failureLimit = thorough ? 5 : 3;
+    int failures = 0;  // undecoded candidates since the last stored or erased symbol
+    const auto erase = [&](const QuadI &outline, std::uint8_t barColor) {
+        EraseSymbol(outline, barColor, image);
+        search.NoteErased(outline);  // an erased light-bar symbol leaves dark pixels
+    };
 
-    for (;;) {
-        std::uint16_t status = NextCandidate(pass);
-        if (status == kPassDone) return 0;
-        if (status != 0) {
-            pass.candidate.ResetStatistics();
-            continue;
-        }
-        status = AnalyseCandidate(pass);
-        if (status == ZR_ERR_NO_MEMORY) return status;
-        if (status != 0) {
-            pass.readings.clear();
-            continue;
-        }
-        const std::uint8_t colours = pass.candidate.colours & scanner.barColors;
+    while (!search.Done()) {
+        const std::optional<Candidate> cand = NextCandidate(search);
+        if (!cand) continue;
+        const std::optional<Extent> extent = AnalyseCandidate(picture, *cand, scanner.barColors);
+        if (!extent) continue;
+        const std::uint8_t colours = extent->colours & scanner.barColors;
         if (colours == 0) continue;
-        if (DecodeInColours(pass, colours, [&] { return DecodeCandidate(pass); })) {
-            if (LocateSymbol(pass) != 0) {
-                pass.readings.clear();
-                continue;
+
+        const auto decodeLines = [&](DecodeState &state) {
+            return DecodeCandidate(picture, *cand, *extent, state, work);
+        };
+        if (DecodeInColours(scanner, *cand, colours, decode, decodeLines)) {
+            const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, decode.barColor);
+            if (!outline) continue;
+            const std::uint16_t stored = StoreResult(scanner, *cand, *outline, decode);
+            if (stored != status::kOk) return stored;
+            erase(*outline, decode.barColor);
+            failures = 0;
+            continue;
+        }
+        const auto decodeAcross = [&](DecodeState &state) {
+            return DecodeAcross(picture, *cand, extent->outline, state);
+        };
+        if (thorough && DecodeInColours(scanner, *cand, colours, decode, decodeAcross)) {
+            const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, decode.barColor);
+            // A full list is ignored here: the pass goes on.
+            if (outline && StoreResult(scanner, *cand, *outline, decode) == status::kOk) {
+                erase(*outline, decode.barColor);
+                failures = 0;
             }
-            status = StoreResult(pass);
-            if (status != 0) return status;
             continue;
         }
-        if (pass.Thorough() && DecodeInColours(pass, colours, [&] { return DecodeAcross(pass); })) {
-            if (LocateSymbol(pass) == 0) StoreResult(pass);  // a full list is ignored here
+        if (reportUnread) {
+            decode = DecodeState{};
+            decode.barColor = FirstColour(colours);
+            const std::uint16_t stored = StoreResult(scanner, *cand, extent->outline, decode);
+            if (stored != status::kOk) return stored;
+            erase(extent->outline, decode.barColor);
+            failures = 0;
             continue;
         }
-        if (pass.ReportUnread()) {
-            pass.decode = DecodeState{};
-            pass.decode.barColor = FirstColour(colours);
-            status = StoreResult(pass);
-            if (status != 0) return status;
-            continue;
-        }
-        if (pass.failures >= failureLimit) {
-            EraseSymbol(pass.candidate.outline, FirstColour(colours), image);
-            pass.failures = 0;
+        if (failures >= failureLimit) {
+            erase(extent->outline, FirstColour(colours));
+            failures = 0;
         } else {
-            ++pass.failures;
+            ++failures;
         }
-        pass.readings.clear();
     }
+    return status::kOk;
 }
 
 }  // namespace zr::bar

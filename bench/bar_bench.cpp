@@ -1,48 +1,45 @@
-// Times ZrScanBar on a 2000 x 1500 grey picture with one Code 39 symbol and
-// on the same picture without it.
+// Times ZrScanBar on 2000 x 1500 pictures: without a symbol and with one
+// Code 39 symbol at 8 and 24 bits, and pure noise.
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
-#include "support/render.hpp"
+#include "bench_pictures.hpp"
 #include "zr/ZrBar.h"
 
 namespace {
 
-std::vector<std::uint8_t> Picture(bool withSymbol) {
-    zr::test::Raster canvas = zr::test::Canvas(2000, 1500, 225);
-    if (withSymbol) {
-        zr::test::SymbolOptions options;
-        options.data = "BENCH-2000X1500";
-        options.moduleSize = 3;
-        options.wideRatio = 2.5;
-        zr::test::Paste(canvas, zr::test::RenderSymbol(options), 700, 600);
-    }
-    return zr::test::ToDib(zr::test::AddNoise(canvas, 20, 1), 8);
-}
-
-void ScanPicture(benchmark::State &state, bool withSymbol) {
-    const std::vector<std::uint8_t> dib = Picture(withSymbol);
+void ScanPicture(benchmark::State &state, zr::bench::Scene scene, int depth) {
+    const std::vector<std::uint8_t> dib = zr::bench::SceneDib(scene, depth);
+    const int expected = zr::bench::ExpectedResults(scene);
     ZrBarScanner scanner;
     ZrInitBarScanner(&scanner);
     scanner.image = dib.data();
     for (auto _ : state) {
         ZrScanBar(&scanner);
-        if (scanner.resultCount != (withSymbol ? 1 : 0)) state.SkipWithError("unexpected result count");
+        if (expected >= 0 && scanner.resultCount != expected) state.SkipWithError("unexpected result count");
         benchmark::DoNotOptimize(scanner.resultCount);
     }
     ZrFreeBarScanner(&scanner);
 }
 
-void BM_ScanBarCode39(benchmark::State &state) {
-    ScanPicture(state, true);
-}
 void BM_ScanBarEmpty(benchmark::State &state) {
-    ScanPicture(state, false);
+    ScanPicture(state, zr::bench::Scene::Empty, 8);
+}
+void BM_ScanBarCode39(benchmark::State &state) {
+    ScanPicture(state, zr::bench::Scene::Code39, 8);
+}
+void BM_ScanBarEmpty24(benchmark::State &state) {
+    ScanPicture(state, zr::bench::Scene::Empty, 24);
+}
+void BM_ScanBarNoise(benchmark::State &state) {
+    ScanPicture(state, zr::bench::Scene::Noise, 8);
 }
 
-BENCHMARK(BM_ScanBarCode39)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScanBarEmpty)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ScanBarCode39)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ScanBarEmpty24)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ScanBarNoise)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -9,17 +9,17 @@
 #include <ctime>
 #include <type_traits>
 
+#include "core/geom/geom.hpp"
 #include "core/grey.hpp"
 #include "core/image.hpp"
+#include "core/prepare.hpp"
 
 namespace zr {
 
 constexpr std::uint8_t kDefaultMaxResults = 20;
 
 // Search corners of the two-dimensional readers (inclusive ends).
-struct SearchCorners {
-    std::uint32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-};
+using SearchCorners = geom::SearchBounds;
 
 // Processor seconds between two clock() readings.
 inline double ClockSeconds(std::clock_t start, std::clock_t end) {
@@ -106,39 +106,52 @@ struct WorkingImage {
 // Loads the caller's DIB and makes it bi-level. 14 when the DIB is null.
 inline std::uint16_t LoadBiLevel(const void *dib, ZrImage *work) {
     if (dib == nullptr) return ZR_ERR_NULL_DIB;
-    std::uint16_t status = ImageFromDib(work, dib);
-    if (status == ZR_OK) status = ImageToMono(work);
-    return status;
+    return DibToBiLevel(work, dib);
 }
 
 enum class RectangleRule { ClampInPlace, Corners };
 
+// Runs `body` and turns any exception into 10 (no memory): nothing may be
+// thrown through an exported C function.
+template <class Body>
+std::uint16_t NoThrow(Body &&body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return ZR_ERR_NO_MEMORY;
+    }
+}
+
 // One scan call: timing, `prepare(dib, work)` loading the working image,
 // rectangle, result list, then `search(work)` which returns the scan's
 // status. For ClampInPlace the caller's rectangle is restored afterwards.
+// An exception from any stage ends the scan with 10; the results stored
+// until then stay valid and counted.
 template <RectangleRule rule, class Scanner, class Prepare, class Search>
-std::uint16_t RunScanFrame(Scanner *scanner, Prepare &&prepare, Search &&search) {
+std::uint16_t RunScanFrame(Scanner *scanner, Prepare &&prepare, Search &&search) noexcept {
     const std::clock_t start = std::clock();
     if (scanner == nullptr) return ZR_ERR_BAD_ARGUMENT;
-    WorkingImage work;
-    std::uint16_t status = prepare(scanner->image, &work.image);
-    if (status != ZR_OK) {
-        scanner->runTime = 0;
-        return status;
-    }
     const std::uint32_t saved[4] = {scanner->left, scanner->top, scanner->rectWidth, scanner->rectHeight};
-    if (rule == RectangleRule::ClampInPlace) ClampRectangle(scanner, work.image.width, work.image.height);
-    status = PrepareResultList(scanner);
-    if (status == ZR_OK) status = search(work.image);
+    bool prepared = false;
+    std::uint16_t status = NoThrow([&]() -> std::uint16_t {
+        WorkingImage work;
+        std::uint16_t result = prepare(scanner->image, &work.image);
+        if (result != ZR_OK) return result;
+        prepared = true;
+        if (rule == RectangleRule::ClampInPlace) ClampRectangle(scanner, work.image.width, work.image.height);
+        result = PrepareResultList(scanner);
+        if (result == ZR_OK) result = search(work.image);
+        return result;
+    });
     const std::clock_t end = std::clock();
-    ImageDestroy(&work.image);
     if (rule == RectangleRule::ClampInPlace) {
         scanner->left = saved[0];
         scanner->top = saved[1];
         scanner->rectWidth = saved[2];
         scanner->rectHeight = saved[3];
     }
-    scanner->runTime = ClockSeconds(start, end);
+    // A picture that could not be loaded was not scanned: no run time.
+    scanner->runTime = prepared ? ClockSeconds(start, end) : 0;
     return status;
 }
 

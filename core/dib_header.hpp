@@ -69,6 +69,10 @@ inline void WriteDibHeader(void *dib, const DibHeader &h) {
     dib_detail::Put(p, 36, h.clrImportant);
 }
 
+// True for the headers a reader accepts (uncompressed, bottom-up, 1, 8 or 24
+// bits, full palette, consistent size), with the pixel rows' pitch and size.
+bool AcceptableDibHeader(const DibHeader &h, std::int32_t *pitch, std::uint32_t *size);
+
 // The header that describes the record's picture: its size, depth and
 // resolution, and the palette entries its depth has.
 inline DibHeader DibHeaderOf(const ZrImage *image) {

@@ -7,11 +7,14 @@
 #include <cstring>
 
 #include "core/dib_header.hpp"
+#include "core/geom/geom.hpp"
 #include "core/image.hpp"
 
 namespace zr {
 namespace {
 
+// Whole-image operations walk the stored rows in storage order (bottom row
+// first) at any depth; bi-level stages address rows through BitImageView.
 std::uint8_t *StoredRow(const ZrImage *image, std::uint32_t r) {
     return static_cast<std::uint8_t *>(image->bits) + static_cast<std::ptrdiff_t>(r) * image->pitch;
 }
@@ -38,7 +41,7 @@ void ColourToGrey(const ZrImage &source, ZrImage *grey) {
         const std::uint8_t *s = StoredRow(&source, r);
         std::uint8_t *d = StoredRow(grey, r);
         for (std::uint32_t x = 0; x < source.width; ++x, s += 3) {
-            d[x] = static_cast<std::uint8_t>(0.11 * s[0] + 0.59 * s[1] + 0.30 * s[2] + 0.5);
+            d[x] = static_cast<std::uint8_t>(geom::RoundHalfUp(0.11 * s[0] + 0.59 * s[1] + 0.30 * s[2]));
         }
     }
 }

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "core/dib_header.hpp"
+#include "core/geom/geom.hpp"
 
 namespace zr {
 namespace {
@@ -34,9 +35,11 @@ bool PixelLayout(std::uint64_t width, std::uint64_t height, std::uint16_t bitsPe
     return true;
 }
 
+}  // namespace
+
 // The headers this library accepts: uncompressed, bottom-up, 1, 8 or 24 bits,
 // a palette of the full length for the depth and a consistent image size.
-bool AcceptableHeader(const DibHeader &h, std::int32_t *pitch, std::uint32_t *size) {
+bool AcceptableDibHeader(const DibHeader &h, std::int32_t *pitch, std::uint32_t *size) {
     if (h.size != kDibHeaderSize || h.planes != 1 || h.compression != 0) return false;
     if (!SupportedDepth(h.bitCount) || h.width <= 0 || h.height <= 0) return false;
     if (!PixelLayout(static_cast<std::uint64_t>(h.width), static_cast<std::uint64_t>(h.height), h.bitCount,
@@ -47,8 +50,6 @@ bool AcceptableHeader(const DibHeader &h, std::int32_t *pitch, std::uint32_t *si
     return h.clrUsed == 0 || h.clrUsed == PaletteEntries(h.bitCount);
 }
 
-}  // namespace
-
 std::uint32_t DpiToPixelsPerMetre(std::uint32_t dpi) {
     const double ppm = dpi * 39.37007874015747 + 0.5;
     // The header field is signed.
@@ -58,7 +59,7 @@ std::uint32_t DpiToPixelsPerMetre(std::uint32_t dpi) {
 
 std::uint32_t PixelsPerMetreToDpi(std::int32_t ppm) {
     if (ppm <= 0) return 0;
-    return static_cast<std::uint32_t>(ppm * 0.0254 + 0.5);
+    return static_cast<std::uint32_t>(geom::RoundHalfUp(ppm * 0.0254));
 }
 
 // On failure the record is left empty and its other fields keep their values.
@@ -73,14 +74,14 @@ std::uint16_t ImageCreate(ZrImage *image) {
     if (!PixelLayout(image->width, image->height, image->bitsPerPixel, &pitch, &size))
         return ZR_ERR_NO_MEMORY;
     const std::uint32_t entries = PaletteEntries(image->bitsPerPixel);
-    const std::size_t paletteBytes = entries * 4u;
+    const std::size_t paletteBytes = entries * std::size_t{4};
     auto *dib = static_cast<std::uint8_t *>(std::calloc(kDibHeaderSize + paletteBytes + size, 1));
     if (!dib) return ZR_ERR_NO_MEMORY;
 
     std::uint8_t *palette = dib + kDibHeaderSize;
     std::uint8_t *bits = palette + paletteBytes;
     if (image->bitsPerPixel == 8) {
-        for (std::uint32_t i = 0; i < 256; ++i) {
+        for (std::size_t i = 0; i < 256; ++i) {
             palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = static_cast<std::uint8_t>(i);
         }
         std::memset(bits, 0xFF, size);
@@ -139,7 +140,7 @@ std::uint16_t ImageFromDib(ZrImage *image, const void *dib) {
     const DibHeader h = ReadDibHeader(dib);
     std::int32_t pitch = 0;
     std::uint32_t size = 0;
-    if (!AcceptableHeader(h, &pitch, &size)) return ZR_ERR_BAD_FORMAT;
+    if (!AcceptableDibHeader(h, &pitch, &size)) return ZR_ERR_BAD_FORMAT;
 
     ZrImage loaded = *image;
     loaded.width = static_cast<std::uint32_t>(h.width);
@@ -162,7 +163,7 @@ std::uint16_t ImageFromDib(ZrImage *image, const void *dib) {
     } else if (loaded.bitsPerPixel == 8) {
         // Hold grey levels directly: each index becomes its entry's blue byte.
         std::uint8_t grey[256];
-        for (int i = 0; i < 256; ++i) grey[i] = palette[4 * i];
+        for (std::size_t i = 0; i < 256; ++i) grey[i] = palette[4 * i];
         for (std::uint32_t i = 0; i < loaded.size; ++i) bits[i] = grey[bits[i]];
     }
     *image = loaded;

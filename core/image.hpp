@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/image_view.hpp"
 #include "zr/ZrImage.h"
 
 namespace zr {
@@ -35,14 +36,12 @@ std::size_t ImageDibSize(const ZrImage *image);
 
 // Stored row holding picture row y (y counted from the top).
 inline std::uint8_t *ImageRow(const ZrImage *image, std::int32_t y) {
-    return static_cast<std::uint8_t *>(image->bits) +
-           static_cast<std::ptrdiff_t>(image->height - 1 - static_cast<std::uint32_t>(y)) * image->pitch;
+    return BitImageView(*image).MutableRow(y);
 }
 
 // Dark test for one pixel of a 1-bit image; no bounds check.
 inline bool ImageIsDark(const ZrImage *image, std::int32_t x, std::int32_t y) {
-    const bool set = (ImageRow(image, y)[x >> 3] >> (7 - (x & 7))) & 1;
-    return set != (image->polarity != 0);
+    return BitImageView(*image).Dark(x, y);
 }
 
 }  // namespace zr

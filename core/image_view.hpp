@@ -27,14 +27,20 @@ class BitImageView {
     bool SetBitIsDark() const { return setIsDark_; }
 
     // Stored bytes of picture row y (0 is the top row); DIB rows are stored bottom-up.
-    const std::uint8_t *Row(int y) const { return bits_ + static_cast<std::ptrdiff_t>(height_ - 1 - y) * pitch_; }
-    std::uint8_t *MutableRow(int y) const { return bits_ + static_cast<std::ptrdiff_t>(height_ - 1 - y) * pitch_; }
+    const std::uint8_t *Row(int y) const {
+        return bits_ + static_cast<std::ptrdiff_t>(height_ - 1 - y) * pitch_;
+    }
+    std::uint8_t *MutableRow(int y) const {
+        return bits_ + static_cast<std::ptrdiff_t>(height_ - 1 - y) * pitch_;
+    }
 
     // Dark test without a bounds check.
     bool Dark(int x, int y) const { return (((Row(y)[x >> 3] >> (7 - (x & 7))) & 1) != 0) == setIsDark_; }
     bool Dark(geom::PointI p) const { return Dark(p.x, p.y); }
     // Dark test that treats every pixel outside the picture as light.
-    bool DarkOrOutside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_ && Dark(x, y); }
+    bool DarkOrOutside(int x, int y) const {
+        return x >= 0 && y >= 0 && x < width_ && y < height_ && Dark(x, y);
+    }
 
   private:
     std::uint8_t *bits_;

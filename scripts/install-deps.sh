@@ -15,6 +15,8 @@ libzint-dev
 libgtest-dev
 libgmock-dev
 libbenchmark-dev
+libzxing-dev
+valgrind
 python3
 "
 

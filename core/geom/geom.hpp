@@ -12,8 +12,12 @@ namespace zr::geom {
 // Degrees and radians are converted with pi truncated to 3.1415926: every
 // published angle and rounded corner is defined with this value.
 constexpr double kPi = 3.1415926;
-constexpr double DegToRad(double degrees) { return degrees * kPi / 180.0; }
-constexpr double RadToDeg(double radians) { return radians * 180.0 / kPi; }
+constexpr double DegToRad(double degrees) {
+    return degrees * kPi / 180.0;
+}
+constexpr double RadToDeg(double radians) {
+    return radians * 180.0 / kPi;
+}
 
 template <class T>
 struct Point {
@@ -42,10 +46,16 @@ struct Point {
 using PointI = Point<int>;
 using PointF = Point<double>;
 
-constexpr PointF ToPointF(PointI p) { return {static_cast<double>(p.x), static_cast<double>(p.y)}; }
+constexpr PointF ToPointF(PointI p) {
+    return {static_cast<double>(p.x), static_cast<double>(p.y)};
+}
 // Pixel positions round by adding 0.5 and truncating (towards zero).
-inline int RoundHalfUp(double v) { return static_cast<int>(std::trunc(v + 0.5)); }
-inline PointI RoundHalfUp(PointF p) { return {RoundHalfUp(p.x), RoundHalfUp(p.y)}; }
+inline int RoundHalfUp(double v) {
+    return static_cast<int>(std::trunc(v + 0.5));
+}
+inline PointI RoundHalfUp(PointF p) {
+    return {RoundHalfUp(p.x), RoundHalfUp(p.y)};
+}
 
 template <class T>
 constexpr T Dot(Point<T> a, Point<T> b) {
@@ -55,16 +65,26 @@ template <class T>
 constexpr T Cross(Point<T> a, Point<T> b) {
     return a.x * b.y - a.y * b.x;
 }
-inline double Length(PointF a) { return std::hypot(a.x, a.y); }
-inline double Distance(PointF a, PointF b) { return Length(a - b); }
+// Componentwise absolute value: the horizontal and vertical distances of a difference.
+template <class T>
+constexpr Point<T> Abs(Point<T> a) {
+    return {a.x < 0 ? -a.x : a.x, a.y < 0 ? -a.y : a.y};
+}
+inline double Length(PointF a) {
+    return std::hypot(a.x, a.y);
+}
+inline double Distance(PointF a, PointF b) {
+    return Length(a - b);
+}
 // Larger of |dx| and |dy|: the number of pixel steps between two points.
-inline int StepDistance(PointI a, PointI b) {
-    const int dx = a.x > b.x ? a.x - b.x : b.x - a.x;
-    const int dy = a.y > b.y ? a.y - b.y : b.y - a.y;
-    return dx > dy ? dx : dy;
+constexpr int StepDistance(PointI a, PointI b) {
+    const PointI d = Abs(a - b);
+    return d.x > d.y ? d.x : d.y;
 }
 // Point a fraction t of the way from a to b.
-inline PointF Lerp(PointF a, PointF b, double t) { return a + t * (b - a); }
+inline PointF Lerp(PointF a, PointF b, double t) {
+    return a + t * (b - a);
+}
 
 // Half-open rectangle: x in [x0, x1), y in [y0, y1).
 struct Rect {
@@ -89,9 +109,12 @@ struct Rect {
 struct SearchBounds {
     std::uint32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
 
-    constexpr bool Contains(std::uint32_t x, std::uint32_t y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+    constexpr bool Contains(std::uint32_t x, std::uint32_t y) const {
+        return x >= x0 && x <= x1 && y >= y0 && y <= y1;
+    }
     constexpr Rect ToRect() const {
-        return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1) + 1, static_cast<int>(y1) + 1};
+        return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1) + 1,
+                static_cast<int>(y1) + 1};
     }
 };
 
@@ -120,7 +143,8 @@ using QuadI = Quad<int>;
 using QuadF = Quad<double>;
 
 inline QuadI RoundHalfUp(const QuadF &q) {
-    return {RoundHalfUp(q.topLeft), RoundHalfUp(q.topRight), RoundHalfUp(q.bottomRight), RoundHalfUp(q.bottomLeft)};
+    return {RoundHalfUp(q.topLeft), RoundHalfUp(q.topRight), RoundHalfUp(q.bottomRight),
+            RoundHalfUp(q.bottomLeft)};
 }
 
 // A fitted straight line v = slope * u + intercept.

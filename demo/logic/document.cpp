@@ -78,6 +78,8 @@ FileOutcome OpenImage(Document &document, const char *path) {
     document.image = loaded;
     // Results belong to the previous picture.
     document.linearResults.clear();
+    document.microQrResults.clear();
+    document.pdf417Results.clear();
     document.state = ReadState{};
     document.state.lastOperation = Operation::OpenFile;
     document.state.returnCode = ZR_OK;

@@ -9,7 +9,11 @@
 #include <vector>
 
 #include "zr/ZrBar.h"
+#include "zr/ZrDM.h"
 #include "zr/ZrImage.h"
+#include "zr/ZrMicroQR.h"
+#include "zr/ZrPDF417.h"
+#include "zr/ZrQR.h"
 
 namespace zr::demo {
 
@@ -43,6 +47,10 @@ struct Document {
     double zoom = 1.0;
     ReadState state;
     std::vector<ZrBarResult> linearResults;
+    std::vector<QRResult> qrResults;
+    std::vector<MicroQRResult> microQrResults;
+    std::vector<ZrPDF417Result> pdf417Results;
+    std::vector<DMResult> dataMatrixResults;
     // Result copies of the other reader kinds join here as their readers are built.
 };
 

@@ -4,6 +4,10 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_dm.hpp"
+#include "read_microqr.hpp"
+#include "read_pdf417.hpp"
+#include "read_qr.hpp"
 
 namespace zr::demo {
 namespace {
@@ -107,6 +111,28 @@ std::string ResultsJson(const Document &document) {
         for (size_t i = 0; i < document.linearResults.size(); ++i) {
             if (i != 0) out.push_back(',');
             out += LinearResultJson(document.linearResults[i]);
+        }
+    } else if (document.state.lastOperation == Operation::ReadMicroQr) {
+        for (size_t i = 0; i < document.microQrResults.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += MicroQrResultJson(document.microQrResults[i]);
+        }
+    }
+    if (document.state.lastOperation == Operation::ReadQr) {
+        for (size_t i = 0; i < document.qrResults.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += QrResultJson(document.qrResults[i]);
+        }
+    } else if (document.state.lastOperation == Operation::ReadPdf417) {
+        for (size_t i = 0; i < document.pdf417Results.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += Pdf417ResultJson(document.pdf417Results[i]);
+        }
+    }
+    if (document.state.lastOperation == Operation::ReadDataMatrix) {
+        for (size_t i = 0; i < document.dataMatrixResults.size(); ++i) {
+            if (i != 0) out.push_back(',');
+            out += DataMatrixResultJson(document.dataMatrixResults[i]);
         }
     }
     out.push_back(']');

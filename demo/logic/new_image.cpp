@@ -75,6 +75,8 @@ uint16_t CreateNewImage(Document &document, const NewImageRequest &request) {
     ZrDestroyImage(&document.image);
     document.image = created;
     document.linearResults.clear();
+    document.microQrResults.clear();
+    document.pdf417Results.clear();
     document.state.symbolCount = 0;
     document.state.selectedIndex = 0;
     return ZR_OK;

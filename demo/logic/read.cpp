@@ -26,6 +26,19 @@ uint16_t RefreshHintFor(ReaderKind kind) {
     return static_cast<uint16_t>(kHintFirstRead + static_cast<int>(kind));
 }
 
+size_t ResultCopyCount(const Document &document) {
+    switch (document.state.lastOperation) {
+        case Operation::ReadLinear:
+            return document.linearResults.size();
+        case Operation::ReadPdf417:
+            return document.pdf417Results.size();
+        case Operation::ReadDataMatrix:
+            return document.dataMatrixResults.size();
+        default:
+            return 0;
+    }
+}
+
 uint16_t ReadSymbols(Document &document, const ReadSettings &settings) {
     if (!IsReaderBuilt(settings.readerKind)) return ZR_ERR_UNSUPPORTED;
     return ReaderKindInfoFor(settings.readerKind).read(document, settings);

@@ -7,6 +7,10 @@
 #include <vector>
 
 #include "document.hpp"
+#include "read_dm.hpp"
+#include "read_microqr.hpp"
+#include "read_pdf417.hpp"
+#include "read_qr.hpp"
 #include "settings.hpp"
 #include "zr/ZrBar.h"
 
@@ -30,10 +34,10 @@ struct ReaderKindInfo {
 
 constexpr ReaderKindInfo kReaderKinds[kReaderKindCount] = {
     {ReaderKind::Linear, "linear", Operation::ReadLinear, ReadLinear},
-    {ReaderKind::Pdf417, "pdf417", Operation::ReadPdf417, nullptr},
-    {ReaderKind::DataMatrix, "dm", Operation::ReadDataMatrix, nullptr},
-    {ReaderKind::Qr, "qr", Operation::ReadQr, nullptr},
-    {ReaderKind::MicroQr, "microqr", Operation::ReadMicroQr, nullptr},
+    {ReaderKind::Pdf417, "pdf417", Operation::ReadPdf417, ReadPdf417},
+    {ReaderKind::DataMatrix, "dm", Operation::ReadDataMatrix, ReadDataMatrix},
+    {ReaderKind::Qr, "qr", Operation::ReadQr, ReadQr},
+    {ReaderKind::MicroQr, "microqr", Operation::ReadMicroQr, ReadMicroQr},
 };
 
 constexpr bool ReaderKindsInOrder() {
@@ -51,6 +55,9 @@ uint16_t RefreshHintFor(ReaderKind kind);
 // Runs the reader of settings.readerKind. A kind whose reader is not built returns 11 and leaves
 // the document unchanged.
 uint16_t ReadSymbols(Document &document, const ReadSettings &settings);
+
+// Number of result copies the last read left in the document.
+size_t ResultCopyCount(const Document &document);
 
 // Step 1 to 3 of a linear read: the record zeroed, image, rectangle and options set.
 void FillLinearScanner(ZrBarScanner &scanner, const Document &document, const ReadSettings &settings);

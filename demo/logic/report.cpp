@@ -3,6 +3,10 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_dm.hpp"
+#include "read_microqr.hpp"
+#include "read_pdf417.hpp"
+#include "read_qr.hpp"
 #include "symbologies.hpp"
 
 namespace zr::demo {
@@ -63,6 +67,21 @@ std::vector<std::string> DetailLines(const Document &document, size_t index) {
         case Operation::ReadLinear:
             if (index < document.linearResults.size())
                 return LinearDetailLines(document.linearResults[index]);
+            return {};
+        case Operation::ReadQr:
+            if (index < document.qrResults.size()) return QrDetailLines(document.qrResults[index]);
+            return {};
+        case Operation::ReadMicroQr:
+            if (index < document.microQrResults.size())
+                return MicroQrDetailLines(document.microQrResults[index]);
+            return {};
+        case Operation::ReadPdf417:
+            if (index < document.pdf417Results.size())
+                return Pdf417DetailLines(document.pdf417Results[index]);
+            return {};
+        case Operation::ReadDataMatrix:
+            if (index < document.dataMatrixResults.size())
+                return DataMatrixDetailLines(document.dataMatrixResults[index]);
             return {};
         default:
             return {};

@@ -45,7 +45,7 @@ void PrintJson(const std::string &file, const demo::ReaderKindInfo &kind, const 
 
 void PrintReport(const demo::Document &document) {
     PrintLines(demo::ReportHeadLines(document.state));
-    const size_t shown = document.linearResults.size();
+    const size_t shown = document.state.symbolCount;
     for (size_t i = 0; i < shown; ++i) {
         const std::vector<std::string> details = demo::DetailLines(document, i);
         if (details.empty()) continue;

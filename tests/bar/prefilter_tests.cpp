@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "bar/pass_state.hpp"
+#include "bar/stages.hpp"
 #include "core/image.hpp"
 
 namespace zr::bar {
@@ -38,7 +38,8 @@ void ReferencePrefilter(ZrImage &image) {
 TEST(BarPrefilter, MatchesThePerPixelFilterOnNoise) {
     std::mt19937 random(3);
     for (std::uint32_t width = 1; width <= 41; width += 4) {
-        for (std::uint16_t polarity : {0, 1}) {  // polarity 1 leaves the padding bits set
+        for (const std::uint16_t polarity :
+             {std::uint16_t{0}, std::uint16_t{1}}) {  // polarity 1 leaves the padding bits set
             SCOPED_TRACE(testing::Message() << "width " << width << " polarity " << polarity);
             ZrImage image{};
             image.width = width;

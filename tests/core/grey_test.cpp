@@ -11,21 +11,12 @@
 
 using namespace zr;
 using zr_test::Bit;
+using zr_test::Blank;
 using zr_test::Pixels;
 using zr_test::Row;
 using zr_test::SetBit;
 
 namespace {
-
-ZrImage Blank(std::uint32_t width, std::uint32_t height, std::uint16_t bpp, std::uint16_t polarity = 0) {
-    ZrImage image{};
-    image.width = width;
-    image.height = height;
-    image.bitsPerPixel = bpp;
-    image.polarity = polarity;
-    EXPECT_EQ(ImageCreate(&image), 0);
-    return image;
-}
 
 TEST(IterativeThreshold, SettlesBetweenTheHalvedClassMeans) {
     Histogram h{};
@@ -57,7 +48,7 @@ TEST(ImageToGrey, ConvertsColourAndBilevel) {
     EXPECT_EQ(Row(colour, 0)[2], 255);  // padding stays white
     ImageDestroy(&colour);
 
-    for (std::uint16_t polarity : {0, 1}) {
+    for (const std::uint16_t polarity : {std::uint16_t{0}, std::uint16_t{1}}) {
         ZrImage mono = Blank(10, 2, 1, polarity);
         SetBit(mono, 1, 9, polarity == 0);  // dark pixel in the last column of the top row
         ASSERT_EQ(ImageToGrey(&mono), 0);
@@ -120,7 +111,7 @@ TEST(BinarizeGrey, WritesPicturePixelsOnly) {
 }
 
 TEST(ImageToMono, UniformGreyAndColourBecomeAllLight) {
-    for (std::uint8_t g : {0, 77, 255}) {
+    for (const std::uint8_t g : {std::uint8_t{0}, std::uint8_t{77}, std::uint8_t{255}}) {
         ZrImage image = Blank(9, 2, 8);
         for (std::uint32_t r = 0; r < 2; ++r) std::fill(Row(image, r), Row(image, r) + 9, g);
         ASSERT_EQ(ImageToMono(&image), 0);
@@ -211,7 +202,8 @@ TEST(ImageDespeckle, MatchesPerPixelReferenceOnNoise) {
         auto *bits = static_cast<std::uint8_t *>(image.bits);
         // Sparse noise on one half, dense on the other, so both flips occur.
         for (std::uint32_t i = 0; i < image.size; ++i) {
-            const std::uint8_t a = random(), b = random(), c = random();
+            const auto a = static_cast<std::uint8_t>(random()), b = static_cast<std::uint8_t>(random()),
+                       c = static_cast<std::uint8_t>(random());
             bits[i] = i < image.size / 2 ? a & b & c : a | b | c;
         }
         ZrImage expected{};
@@ -227,7 +219,7 @@ TEST(ImageDespeckle, MatchesPerPixelReferenceOnNoise) {
 }
 
 TEST(ImageClearBorder, PaintsFrameLight) {
-    for (std::uint16_t polarity : {0, 1}) {
+    for (const std::uint16_t polarity : {std::uint16_t{0}, std::uint16_t{1}}) {
         ZrImage image = Blank(10, 4, 1, polarity);
         ImageInvert(&image);  // all dark, padding included
         ImageClearBorder(&image);

@@ -8,22 +8,12 @@
 #include "test_dib.hpp"
 
 using namespace zr;
+using zr_test::Blank;
 using zr_test::GetAt;
 using zr_test::MakeDib;
 using zr_test::PutAt;
 
 namespace {
-
-ZrImage Blank(std::uint32_t width, std::uint32_t height, std::uint16_t bpp, std::uint16_t polarity = 0) {
-    ZrImage image{};
-    image.width = width;
-    image.height = height;
-    image.bitsPerPixel = bpp;
-    image.polarity = polarity;
-    image.xDpi = image.yDpi = 300;
-    EXPECT_EQ(ImageCreate(&image), 0);
-    return image;
-}
 
 TEST(ImageCreate, PitchPadsRowsToFourBytes) {
     struct Case {
@@ -128,7 +118,8 @@ TEST(ImageFromDib, BilevelPaletteSetsPolarity) {
 
 TEST(ImageFromDib, InvertedGreyPaletteLoadsInvertedLevels) {
     std::vector<std::uint8_t> dib = MakeDib(3, 2, 8);
-    for (int i = 0; i < 256; ++i) dib[40 + 4 * i] = dib[41 + 4 * i] = dib[42 + 4 * i] = 255 - i;
+    for (int i = 0; i < 256; ++i)
+        dib[40 + 4 * i] = dib[41 + 4 * i] = dib[42 + 4 * i] = static_cast<std::uint8_t>(255 - i);
     const std::size_t bits = 40 + 1024;
     const std::uint8_t indices[8] = {0, 10, 255, 7, 1, 2, 3, 4};  // padding byte included
     std::copy(indices, indices + 8, dib.begin() + bits);

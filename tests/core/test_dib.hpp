@@ -1,10 +1,14 @@
-// Builds caller-side packed DIBs byte by byte, independently of the library's header code.
+// Builds caller-side packed DIBs byte by byte, independently of the library's
+// header code, and blank working pictures for the core tests.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "core/image.hpp"
 #include "zr/ZrImage.h"
 
 namespace zr_test {
@@ -19,6 +23,19 @@ T GetAt(const void *dib, std::size_t offset) {
     T value;
     std::memcpy(&value, static_cast<const std::uint8_t *>(dib) + offset, sizeof(T));
     return value;
+}
+
+// A blank white picture made by ImageCreate, at 300 dots per inch.
+inline ZrImage Blank(std::uint32_t width, std::uint32_t height, std::uint16_t bpp,
+                     std::uint16_t polarity = 0) {
+    ZrImage image{};
+    image.width = width;
+    image.height = height;
+    image.bitsPerPixel = bpp;
+    image.polarity = polarity;
+    image.xDpi = image.yDpi = 300;
+    EXPECT_EQ(zr::ImageCreate(&image), 0);
+    return image;
 }
 
 inline std::uint32_t Pitch(std::uint32_t width, std::uint32_t bpp) {

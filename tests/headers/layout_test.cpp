@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "zr/ZrBar.h"
+#include "zr/ZrDM.h"
 #include "zr/ZrImage.h"
+#include "zr/ZrPDF417.h"
 
 namespace {
 
@@ -64,6 +66,58 @@ TEST(RecordLayout, ZrBarResultFieldsInOrder) {
     static_assert(kIs<decltype(ZrBarResult::angle), double>);
     EXPECT_GE(sizeof(ZrBarResult), offsetof(ZrBarResult, text) + 86);
     static_assert(std::is_standard_layout_v<ZrBarResult> && std::is_trivial_v<ZrBarResult>);
+}
+
+TEST(RecordLayout, ZrPDF417ScannerFieldsInOrder) {
+    EXPECT_TRUE(InOrder(
+        {offsetof(ZrPDF417Scanner, image), offsetof(ZrPDF417Scanner, left), offsetof(ZrPDF417Scanner, top),
+         offsetof(ZrPDF417Scanner, rectWidth), offsetof(ZrPDF417Scanner, rectHeight),
+         offsetof(ZrPDF417Scanner, resultCount), offsetof(ZrPDF417Scanner, results),
+         offsetof(ZrPDF417Scanner, maxResults), offsetof(ZrPDF417Scanner, barColors),
+         offsetof(ZrPDF417Scanner, directions), offsetof(ZrPDF417Scanner, runTime)},
+        sizeof(ZrPDF417Scanner)));
+    static_assert(kIs<decltype(ZrPDF417Scanner::results), ZrPDF417Result *>);
+    static_assert(kIs<decltype(ZrPDF417Scanner::maxResults), std::uint8_t> &&
+                  kIs<decltype(ZrPDF417Scanner::barColors), std::uint8_t> &&
+                  kIs<decltype(ZrPDF417Scanner::directions), std::uint8_t>);
+    static_assert(kIs<decltype(ZrPDF417Scanner::runTime), double>);
+    static_assert(std::is_standard_layout_v<ZrPDF417Scanner> && std::is_trivial_v<ZrPDF417Scanner>);
+}
+
+TEST(RecordLayout, ZrPDF417ResultFieldsInOrder) {
+    EXPECT_TRUE(InOrder({offsetof(ZrPDF417Result, corners), offsetof(ZrPDF417Result, angle),
+                         offsetof(ZrPDF417Result, barColor), offsetof(ZrPDF417Result, ecLevel),
+                         offsetof(ZrPDF417Result, confidence), offsetof(ZrPDF417Result, rows),
+                         offsetof(ZrPDF417Result, columns), offsetof(ZrPDF417Result, text)},
+                        sizeof(ZrPDF417Result)));
+    static_assert(kIs<decltype(ZrPDF417Result::corners), std::int32_t[8]>);
+    static_assert(kIs<decltype(ZrPDF417Result::angle), double>);
+    static_assert(kIs<decltype(ZrPDF417Result::barColor), std::uint8_t> &&
+                  kIs<decltype(ZrPDF417Result::ecLevel), std::uint8_t>);
+    static_assert(kIs<decltype(ZrPDF417Result::confidence), std::int16_t> &&
+                  kIs<decltype(ZrPDF417Result::rows), std::int16_t> &&
+                  kIs<decltype(ZrPDF417Result::columns), std::int16_t>);
+    static_assert(kIs<decltype(ZrPDF417Result::text), char[1024]>);
+    static_assert(std::is_standard_layout_v<ZrPDF417Result> && std::is_trivial_v<ZrPDF417Result>);
+}
+
+TEST(RecordLayout, ZrDMRecordsInOrder) {
+    EXPECT_TRUE(InOrder(
+        {offsetof(ZrDMScanner, image), offsetof(ZrDMScanner, left), offsetof(ZrDMScanner, top),
+         offsetof(ZrDMScanner, rectWidth), offsetof(ZrDMScanner, rectHeight),
+         offsetof(ZrDMScanner, resultCount), offsetof(ZrDMScanner, results),
+         offsetof(ZrDMScanner, maxResults), offsetof(ZrDMScanner, scanFlags), offsetof(ZrDMScanner, runTime)},
+        sizeof(ZrDMScanner)));
+    static_assert(kIs<decltype(ZrDMScanner::results), DMResult *>);
+    static_assert(kIs<decltype(ZrDMScanner::scanFlags), std::uint8_t>);
+    static_assert(kIs<decltype(ZrDMScanner::runTime), double>);
+    EXPECT_TRUE(InOrder({offsetof(DMResult, corners), offsetof(DMResult, rows), offsetof(DMResult, columns),
+                         offsetof(DMResult, barsColour), offsetof(DMResult, text)},
+                        sizeof(DMResult)));
+    static_assert(kIs<decltype(DMResult::corners), std::int32_t[8]>);
+    static_assert(kIs<decltype(DMResult::rows), std::int16_t>);
+    static_assert(kIs<decltype(DMResult::text), char[3119]>);
+    static_assert(std::is_standard_layout_v<DMResult> && std::is_trivial_v<DMResult>);
 }
 
 }  // namespace

@@ -1,0 +1,81 @@
+// Straight-edge fitting on the outline extents of a labelled region: the
+// longest nearly straight stretch of one outline side, its least-squares
+// line, and the corner where two fitted sides meet.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/geom/geom.hpp"
+
+namespace zr::edges {
+
+// Largest distance of a sample from the chord of its piece before the piece
+// is split there.
+constexpr double kSplitDeviation = 2.5;
+// Largest change of chord slope when the longest piece absorbs a neighbour.
+constexpr double kExtendSlope = 0.1;
+// The corner must lie within this share of the two sides' summed lengths of
+// one end of each side.
+constexpr double kCornerTolerance = 0.1;
+
+// A fitted stretch of an extent array: indices into the array and the line's
+// values there, and the stretch's extent in samples.
+struct EdgeFit {
+    double startIndex = 0;
+    double startValue = 0;
+    double endIndex = 0;
+    double endValue = 0;
+    double length = 0;
+};
+
+// One fitted side in picture coordinates: (x0, y0) is the end at the smaller
+// index, (x1, y1) the end at the larger index.
+struct EdgeLine {
+    double x0 = 0;
+    double y0 = 0;
+    double x1 = 0;
+    double y1 = 0;
+    double length = 0;
+
+    geom::PointF Start() const { return {x0, y0}; }
+    geom::PointF End() const { return {x1, y1}; }
+};
+
+// Break points of the split phase, reused between fits so that a reader
+// fitting many sides allocates once.
+struct FitWork {
+    std::vector<std::uint8_t> isSet;
+};
+
+// Distance of point p from the segment a-b (from a when a and b coincide).
+double PointSegmentDistance(double ax, double ay, double bx, double by, double px, double py);
+
+// Least-squares line value = slope * index + intercept over the entries
+// first .. last. false, with slope and intercept untouched, when the fit is
+// undetermined (a single index).
+bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &slope, double &intercept);
+bool LeastSquaresLine(const std::int32_t *values, int first, int last, double &slope, double &intercept);
+
+// Fits the longest nearly straight stretch of values[0 .. last]. Returns 0,
+// 15 for a null array or negative last, 10 when the work array cannot be had.
+std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work);
+std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit);
+// The same over signed extents (the region labelling's arrays).
+std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit, FitWork &work);
+std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit);
+
+// A fit over a row extent array (rowLeft, rowRight) of a region whose top row
+// is `top`: the side runs across the rows.
+EdgeLine RowEdgeLine(const EdgeFit &fit, double top);
+// A fit over a column extent array (colTop, colBottom) of a region whose left
+// column is `left`: the side runs across the columns.
+EdgeLine ColumnEdgeLine(const EdgeFit &fit, double left);
+
+// Intersection of the side v (across the rows) with the side h (across the
+// columns). false for parallel or degenerate sides, and when the point lies
+// farther than the tolerance from both ends of either side. A coordinate
+// below 0 comes back as 0.
+bool IntersectEdgeLines(const EdgeLine &v, const EdgeLine &h, double &x, double &y);
+
+}  // namespace zr::edges

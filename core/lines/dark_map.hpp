@@ -1,0 +1,56 @@
+// A summary of where a bi-level picture has dark pixels: for each band of
+// eight rows, the OR of their dark bits byte by byte. A clear bit promises
+// that its column is light in all eight rows, so walks down columns and
+// diagonals skip light stretches eight pixels per look-up in a small table
+// instead of eight rows of the picture. Whoever writes pixels into the
+// picture while it is walked (an erased symbol) refreshes the rows written.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/image_view.hpp"
+
+namespace zr::lines {
+
+class DarkMap {
+  public:
+    explicit DarkMap(const BitImageView &view)
+        : view_(view),
+          bytes_(static_cast<std::size_t>(view.Pitch())),
+          bits_(static_cast<std::size_t>((view.Height() + 7) / 8) * bytes_, 0) {
+        Refresh(0, view.Height() - 1);
+    }
+
+    // Recomputes the bands holding picture rows y0 .. y1.
+    void Refresh(int y0, int y1) {
+        y0 = std::max(y0, 0);
+        y1 = std::min(y1, view_.Height() - 1);
+        if (y0 > y1) return;
+        const std::uint8_t flip = view_.SetBitIsDark() ? 0x00 : 0xFF;
+        for (int band = y0 >> 3; band <= y1 >> 3; ++band) {
+            std::uint8_t *out = &bits_[static_cast<std::size_t>(band) * bytes_];
+            std::fill(out, out + bytes_, std::uint8_t{0});
+            const int last = std::min(8 * band + 8, view_.Height());
+            for (int y = 8 * band; y < last; ++y) {
+                const std::uint8_t *row = view_.Row(y);
+                for (std::size_t b = 0; b < bytes_; ++b)
+                    out[b] = static_cast<std::uint8_t>(out[b] | (row[b] ^ flip));
+            }
+        }
+    }
+
+    // Dark bits of byte column `byte` over the band of picture row y.
+    std::uint8_t At(int y, int byte) const {
+        return bits_[static_cast<std::size_t>(y >> 3) * bytes_ + static_cast<std::size_t>(byte)];
+    }
+
+  private:
+    BitImageView view_;
+    std::size_t bytes_;
+    std::vector<std::uint8_t> bits_;
+};
+
+}  // namespace zr::lines

@@ -1,0 +1,74 @@
+// Run collection along straight lines, step tables for an angle, and the
+// least-squares angle of edge points. Built into every reader that walks lines.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/geom/geom.hpp"
+#include "core/image_view.hpp"
+#include "zr/ZrImage.h"
+
+namespace zr::lines {
+
+// Line direction codes: the `directions` option bits for horizontal (1, 2)
+// and vertical (4, 8) lines, and the two diagonals.
+enum : std::uint8_t {
+    kLeftToRight = 1,
+    kRightToLeft = 2,
+    kTopToBottom = 4,
+    kBottomToTop = 8,
+    kDiagonalUp = 16,
+    kDiagonalDown = 32,
+};
+constexpr std::uint8_t kHorizontal = kLeftToRight | kRightToLeft;
+constexpr std::uint8_t kVertical = kTopToBottom | kBottomToTop;
+
+constexpr int kStepTableSize = 200;
+constexpr std::uint16_t kPixelLimit = 4000;       // most pixels one collection walks
+constexpr std::uint16_t kDefaultCapacity = 1000;  // elements collected when the capacity is 0
+using StepTable = std::array<std::uint8_t, kStepTableSize>;
+
+// Statuses of the run collection and the line fit (the linear reader's own
+// codes continue this numbering around them).
+enum LineStatus : std::uint16_t {
+    kRunOk = 0,
+    kRunGap = 5009,          // a light gap or the pixel limit ended the run
+    kRunLeftArea = 5011,     // the walk left the area
+    kRunImplausible = 5012,  // enough elements, implausible widths
+    kDegenerateFit = 32462,  // no line fits: too few points, or all on one column or row
+};
+
+// One run collection along a straight line.
+struct RunScan {
+    geom::Rect area;  // where the walk may go
+    std::int32_t startX = 0, startY = 0;
+    std::int32_t stopX = 0, stopY = 0;
+    std::uint8_t direction = 0;  // 1, 2 rightward; 4, 8 downward; 16 up-right; 32 down-right
+    std::uint8_t startsLight = 0;
+    std::uint16_t pixelLimit = kPixelLimit;
+    std::uint16_t pixels = 0;
+    std::int16_t elements = 0;
+    std::uint16_t minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
+    std::uint16_t capacity = 0;         // 0 means 1000
+    std::vector<std::uint16_t> widths;  // element 0 has the colour of the first pixel
+};
+
+// Sets the direction and limits and allocates the widths. 10 on allocation failure.
+std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction);
+class DarkMap;
+// Walks from the start point and fills the widths; 0, 5009, 5011 or 5012.
+// With a map of the picture's dark pixels, light stretches down columns and
+// diagonals are passed faster; the result is the same.
+std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap *map = nullptr);
+std::uint16_t RunCollect(RunScan &scan, const ZrImage &image);
+// Fills a step table for the angle (degrees); returns the number of side steps.
+int DirectionSteps(double angle, int count, StepTable &table);
+
+using EdgePoint = geom::PointF;
+// Least-squares angle (degrees, [0, 360)) of the points. Mode with bit 2 or 3
+// set: edges near vertical (x fitted on y); otherwise near horizontal.
+std::uint16_t LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode, double *angle);
+
+}  // namespace zr::lines

@@ -1,0 +1,91 @@
+// Connected dark regions of a bi-level image: row-run labelling with
+// 8-connectivity, size and fill limits, and outline extents per row and column.
+// Built into the QR, DataMatrix and Micro QR readers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "core/image_view.hpp"
+#include "zr/ZrImage.h"
+
+namespace zr::regions {
+
+// rowLeft and colTop hold this where the outline does not touch the row or
+// column (larger than any coordinate); rowRight and colBottom hold 0 there.
+constexpr std::int32_t kNoOutline = std::numeric_limits<std::int32_t>::max();
+
+// Region records are taken from a pool that grows this many at a time.
+constexpr int kPoolBlock = 1000;
+
+struct Region {
+    // Bounding box, inclusive, y counted from the top of the picture.
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+    // Start pixel of the outline trace: the first pixel of the region's topmost run.
+    std::int32_t startX = 0, startY = 0;
+    // Outline extents, empty unless traced: rowLeft[y - top], rowRight[y - top],
+    // colTop[x - left], colBottom[x - left].
+    std::vector<std::int32_t> rowLeft, colTop, rowRight, colBottom;
+    // Open: number of dark pixels. Closed: dark pixels / bounding-box area.
+    double fill = 0;
+
+    std::int32_t Width() const { return right - left + 1; }
+    std::int32_t Height() const { return bottom - top + 1; }
+    bool HasOutline() const { return !rowLeft.empty(); }
+};
+
+using RegionList = std::vector<Region>;
+
+// Request and answer of one labelling.
+struct RegionSearch {
+    RegionList regions;  // answer: kept regions, the most recently closed first
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;                   // rectangle, inclusive
+    std::uint16_t minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;  // 0: no limit
+    double minDensity = 0, maxDensity = 0;                                   // 0: no limit
+    bool traceOutlines = false;
+
+    std::size_t Count() const { return regions.size(); }
+};
+
+// One dark run of a row, inclusive ends; `region` indexes the labelling's pool (-1: none).
+struct RowRun {
+    std::int32_t start = 0, end = 0;
+    std::int32_t region = -1;
+};
+
+// Labels the dark regions of `search`'s rectangle of a 1-bit image. The
+// image's one-pixel frame is painted light first. The last row of the
+// rectangle closes every open region and belongs to none. 0, or 10 when a
+// working buffer cannot be allocated (nothing kept).
+std::uint16_t LabelRegions(ZrImage &image, RegionSearch &search);
+
+// Dark runs of row y between columns left and right (inclusive), followed by
+// the sentinel run at right + 2. Uniform bytes are skipped whole.
+void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::vector<RowRun> &runs);
+
+// Traces the region's outline and fills its four extent arrays; 0, or 10 when
+// they cannot be allocated (they are then left empty). `chain` is scratch space.
+std::uint16_t RegionOutline(const BitImageView &view, Region &region, std::vector<std::uint8_t> &chain);
+
+// Direction codes of the chain: 1 up, 2 up-right, 3 right, 4 down-right,
+// 5 down, 6 down-left, 7 left, 8 up-left (clockwise on the picture).
+// Writes the clockwise outline chain from the start pixel, zero-terminated,
+// and returns its length; the chain holds at most 2 x width x height moves.
+std::size_t TraceOutline(const BitImageView &view, const Region &region, std::vector<std::uint8_t> &chain);
+
+// Walks the chain from the start pixel and fills the four extent arrays
+// (which must already hold Height() and Width() entries).
+void OutlineExtents(Region &region, const std::vector<std::uint8_t> &chain);
+
+// List helpers. RegionPoolGrow appends n zeroed regions (n <= 0: 10).
+std::uint16_t RegionPoolGrow(RegionList &list, int n);
+// Removes the region at `index` if there is one, keeping the order of the rest.
+void RegionUnlink(RegionList &list, std::size_t index);
+// Frees the four extent arrays.
+void RegionFreeBuffers(Region &region);
+// Frees every region with its arrays; the list is left empty.
+void RegionListFree(RegionList &list);
+
+}  // namespace zr::regions

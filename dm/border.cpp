@@ -1,0 +1,112 @@
+// Corner module centres, sampling along a side and the border tests by
+// region layout.
+#include <cmath>
+
+#include "dm/grid.hpp"
+
+namespace zr::dm {
+namespace {
+
+// Share of border samples that must agree with the finder and timing pattern.
+constexpr double kBorderAgreement = 0.8;
+
+bool DarkAt(const BitImageView &image, PointF p) {
+    const geom::PointI q = geom::RoundHalfUp(p);
+    return image.DarkOrOutside(q.x, q.y);
+}
+
+PointF AlongAt(PointF from, PointF to, int k, int count) {
+    return count > 1 ? from + (static_cast<double>(k) / (count - 1)) * (to - from) : from;
+}
+
+// The quadrilateral of lattice cell (band, cell) when the sides are divided
+// into n parts.
+QuadF Cell(const QuadF &p, int n, int band, int cell) {
+    const double u0 = static_cast<double>(cell) / n, u1 = static_cast<double>(cell + 1) / n;
+    const double v0 = static_cast<double>(band) / n, v1 = static_cast<double>(band + 1) / n;
+    return {QuadPoint(p, u0, v0), QuadPoint(p, u1, v0), QuadPoint(p, u1, v1), QuadPoint(p, u0, v1)};
+}
+
+}  // namespace
+
+PointF QuadPoint(const QuadF &p, double u, double v) {
+    const PointF top = geom::Lerp(p.topLeft, p.topRight, u);
+    const PointF bottom = geom::Lerp(p.bottomLeft, p.bottomRight, u);
+    return geom::Lerp(top, bottom, v);
+}
+
+QuadF ModuleCentres(const QuadF &p, int columns, int rows) {
+    const double a = 2.0 * columns, b = 2.0 * rows;
+    QuadF q;
+    q.topLeft = p.topLeft + (1 / a) * (p.topRight - p.topLeft) + (1 / b) * (p.bottomLeft - p.topLeft);
+    q.topRight = p.topRight + (1 / b) * (p.bottomRight - p.topRight) + (1 / a) * (p.topLeft - p.topRight);
+    q.bottomRight =
+        p.bottomRight + (1 / b) * (p.topRight - p.bottomRight) + (1 / a) * (p.bottomLeft - p.bottomRight);
+    q.bottomLeft =
+        p.bottomLeft + (1 / a) * (p.bottomRight - p.bottomLeft) + (1 / b) * (p.topLeft - p.bottomLeft);
+    return q;
+}
+
+int CountDarkAlong(const BitImageView &image, PointF from, PointF to, int count) {
+    int dark = 0;
+    for (int k = 0; k < count; ++k) dark += DarkAt(image, AlongAt(from, to, k, count)) ? 1 : 0;
+    return dark;
+}
+
+int CountAlternatingAlong(const BitImageView &image, PointF from, PointF to, int count) {
+    int agree = 0;
+    for (int k = 0; k < count; ++k) {
+        const geom::PointI q = geom::RoundHalfUp(AlongAt(from, to, k, count));
+        if (!image.Bounds().Contains(q)) continue;
+        if (image.Dark(q) == (k % 2 == 0)) ++agree;
+    }
+    return agree;
+}
+
+std::uint16_t CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows) {
+    const QuadF q = ModuleCentres(p, columns, rows);
+    const int agree = CountDarkAlong(image, q.topLeft, q.bottomLeft, rows) +
+                      CountDarkAlong(image, q.bottomLeft, q.bottomRight, columns) +
+                      CountAlternatingAlong(image, q.topLeft, q.topRight, columns) +
+                      CountAlternatingAlong(image, q.bottomRight, q.topRight, rows);
+    const int needed = static_cast<int>(std::trunc(2.0 * (columns + rows) * kBorderAgreement + 0.5));
+    return agree > needed ? 0 : kFailed;
+}
+
+std::uint16_t CheckRegions2x2(const BitImageView &image, const QuadF &p, int n) {
+    for (int band = 0; band < 2; ++band)
+        for (int cell = 0; cell < 2; ++cell)
+            if (CheckRegionBorder(image, Cell(p, 2, band, cell), n / 2, n / 2) != 0) return kFailed;
+    return 0;
+}
+
+std::uint16_t CheckRegions4x4(const BitImageView &image, const QuadF &p, int n) {
+    for (int band = 0; band < 2; ++band)
+        for (int cell = 0; cell < 2; ++cell)
+            if (CheckRegions2x2(image, Cell(p, 2, band, cell), n / 2) != 0) return kFailed;
+    return 0;
+}
+
+std::uint16_t CheckRegions6x6(const BitImageView &image, const QuadF &p, int n) {
+    for (int band = 0; band < 3; ++band)
+        for (int cell = 0; cell < 3; ++cell)
+            if (CheckRegions2x2(image, Cell(p, 3, band, cell), n / 3) != 0) return kFailed;
+    return 0;
+}
+
+std::uint16_t CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size) {
+    switch (size.layout) {
+        case RegionLayout::k1x1:
+        case RegionLayout::k1x2:
+            return CheckRegionBorder(image, p, size.columns, size.rows);
+        case RegionLayout::k2x2:
+            return CheckRegions2x2(image, p, size.rows);
+        case RegionLayout::k4x4:
+            return CheckRegions4x4(image, p, size.rows);
+        case RegionLayout::k6x6:
+            return CheckRegions6x6(image, p, size.rows);
+    }
+    return kFailed;
+}
+
+}  // namespace zr::dm

@@ -1,0 +1,81 @@
+// Symbol location: straight lines on the four outline sides of a region, two
+// of them taken as the solid finder, and the symbol's corners in its own
+// reading frame from where they meet.
+#include <cmath>
+
+#include "core/status.hpp"
+#include "dm/stages.hpp"
+
+namespace zr::dm {
+namespace {
+
+// Finder corner in the picture by (horizontal side runs right) + 2 (vertical
+// side runs down): 0 bottom-right, 1 bottom-left, 3 top-right, 2 top-left.
+constexpr std::uint8_t kOrientation[4] = {0, 1, 3, 2};
+constexpr std::uint8_t kBottomLeft = 1;
+
+std::uint16_t FitSide(const std::vector<std::int32_t> &values, edges::EdgeFit &fit, edges::FitWork &work) {
+    return edges::FitEdgeLine(values.data(), static_cast<int>(values.size()) - 1, fit, work);
+}
+
+}  // namespace
+
+std::uint16_t FitRegionSides(const regions::Region &region, RegionSides &sides, edges::FitWork &work) {
+    if (!region.HasOutline() || region.rowRight.size() != region.rowLeft.size() || region.colTop.empty() ||
+        region.colBottom.size() != region.colTop.size())
+        return kFailed;
+    edges::EdgeFit left, right, top, bottom;
+    std::uint16_t result = FitSide(region.rowLeft, left, work);
+    if (result == status::kOk) result = FitSide(region.rowRight, right, work);
+    if (result == status::kOk) result = FitSide(region.colTop, top, work);
+    if (result == status::kOk) result = FitSide(region.colBottom, bottom, work);
+    if (result != status::kOk) return result;
+    sides.left = edges::RowEdgeLine(left, region.top);
+    sides.right = edges::RowEdgeLine(right, region.top);
+    sides.top = edges::ColumnEdgeLine(top, region.left);
+    sides.bottom = edges::ColumnEdgeLine(bottom, region.left);
+    return status::kOk;
+}
+
+std::uint16_t LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol) {
+    if (hypothesis < 0 || hypothesis >= kHypothesisCount) return kFailed;
+    const edges::EdgeLine &v = hypothesis < 2 ? sides.left : sides.right;
+    const edges::EdgeLine &h = hypothesis % 2 == 0 ? sides.top : sides.bottom;
+    symbol.vEdge = v;
+    symbol.hEdge = h;
+    double x = 0, y = 0;
+    if (!edges::IntersectEdgeLines(v, h, x, y)) return kFailed;
+    symbol.cornerX = x;
+    symbol.cornerY = y;
+
+    const bool hRunsRight = std::fabs(h.x1 - x) > std::fabs(h.x0 - x);
+    const bool vRunsDown = std::fabs(v.y1 - y) > std::fabs(v.y0 - y);
+    symbol.orientation = kOrientation[(hRunsRight ? 1 : 0) + (vRunsDown ? 2 : 0)];
+    const geom::PointF corner{x, y};
+    const geom::PointF hFar = hRunsRight ? h.End() : h.Start();
+    const geom::PointF vFar = vRunsDown ? v.End() : v.Start();
+
+    // The side along the bottom of the reading frame is the horizontal one
+    // when the finder corner is on the left or right of the upright frame.
+    geom::QuadF &p = symbol.corners;
+    const bool horizontalSpansColumns = symbol.orientation == 1 || symbol.orientation == 3;
+    p.topLeft = horizontalSpansColumns ? vFar : hFar;
+    p.bottomRight = horizontalSpansColumns ? hFar : vFar;
+    p.bottomLeft = corner;
+    p.topRight = p.topLeft + p.bottomRight - corner;
+    if (symbol.orientation == kBottomLeft) p.topRight += geom::PointF{1, -1};
+    return 0;
+}
+
+std::uint16_t ClampCorners(DMSymbol &symbol, int width, int height) {
+    for (int i = 0; i < geom::QuadF::kCorners; ++i) {
+        geom::PointF &c = symbol.corners[i];
+        if (!(c.x >= 0)) c.x = 0;
+        if (!(c.y >= 0)) c.y = 0;
+        if (!(c.x < width)) c.x = width - 1;
+        if (!(c.y < height)) c.y = height - 1;
+    }
+    return 0;
+}
+
+}  // namespace zr::dm

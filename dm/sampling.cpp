@@ -1,0 +1,135 @@
+// Sampling the data modules of one region, and the stepped lines that move a
+// boundary between two regions onto the pixels where it lies.
+#include <cmath>
+
+#include "dm/grid.hpp"
+
+namespace zr::dm {
+namespace {
+
+// Share of a region's data modules that must be dark, and light.
+constexpr int kBalanceDivisor = 7;
+// Degrees per radian with pi taken as 3.14.
+constexpr double kDegreesPerRadian = 57.324840764331206;
+constexpr double kSameCoordinate = 0.001;
+
+// Pixel offsets of the direction codes 0 .. 7 (y downwards).
+constexpr int kStepX[8] = {1, 1, 0, -1, -1, -1, 0, 1};
+constexpr int kStepY[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+
+PointF Step(PointF p, int code, int sign) {
+    return {p.x + sign * kStepX[code & 7], p.y + sign * kStepY[code & 7]};
+}
+
+int StepCode(const Steps &steps, int i) {
+    const int n = lines::kStepTableSize;
+    return steps[static_cast<std::size_t>(((i % n) + n) % n)];
+}
+
+}  // namespace
+
+std::uint16_t SampleRegion(const BitImageView &image, const QuadF &q, int columns, int rows,
+                           std::uint8_t *out, int stride) {
+    if (columns < 3 || rows < 3) return kFailed;
+    // Module centres between the corner centres, each interpolated from the
+    // nearer end so that rounding errors do not grow across the region.
+    const double h = rows - 1, w = columns - 1;
+    int dark = 0;
+    for (int i = 1; i <= rows - 2; ++i) {
+        PointF left, right;
+        if (i < rows / 2) {
+            left = q.topLeft + (i / h) * (q.bottomLeft - q.topLeft);
+            right = q.topRight + (i / h) * (q.bottomRight - q.topRight);
+        } else {
+            const double c = rows - 1 - i;
+            left = q.bottomLeft + (c / h) * (q.topLeft - q.bottomLeft);
+            right = q.bottomRight + (c / h) * (q.topRight - q.bottomRight);
+        }
+        std::uint8_t *row = out + static_cast<std::ptrdiff_t>(i - 1) * stride;
+        for (int j = 1; j <= columns - 2; ++j) {
+            PointF s;
+            if (j < columns / 2) {
+                s = left + (j / w) * (right - left);
+            } else {
+                const double l = columns - 1 - j;
+                s = right + (l / w) * (left - right);
+            }
+            const geom::PointI p = geom::RoundHalfUp(s);
+            const bool isDark = image.DarkOrOutside(p.x, p.y);
+            row[j - 1] = isDark ? 1 : 0;
+            dark += isDark ? 1 : 0;
+        }
+    }
+    const int n = (rows - 2) * (columns - 2);
+    const int least = n / kBalanceDivisor;
+    return dark < least || n - dark < least ? kFailed : 0;
+}
+
+double LineAngle(double x0, double y0, double x1, double y1) {
+    if (std::fabs(x0 - x1) < kSameCoordinate) return y0 < y1 ? 270 : 90;
+    if (std::fabs(y0 - y1) < kSameCoordinate) return x0 < x1 ? 0 : 180;
+    double angle = std::atan2(y0 - y1, x1 - x0) * kDegreesPerRadian;
+    if (angle < 0) angle += 360;
+    return angle;
+}
+
+double MeanAngle(double a, double b) {
+    double difference = std::fmod(b - a, 360.0);
+    if (difference > 180) difference -= 360;
+    if (difference < -180) difference += 360;
+    double mean = a + difference / 2;
+    if (mean < 0) mean += 360;
+    if (mean >= 360) mean -= 360;
+    return mean;
+}
+
+void StepPattern(double angle, Steps &out) {
+    lines::DirectionSteps(angle, lines::kStepTableSize, out);
+}
+
+int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF from, PointF to) {
+    const int n = static_cast<int>(std::trunc(geom::Distance(from, to) + 0.5));
+    geom::PointI p = geom::RoundHalfUp(from);
+    bool previous = image.DarkOrOutside(p.x, p.y);
+    int transitions = 0;
+    for (int k = 1; k < n; ++k) {
+        const int code = StepCode(pathSteps, k - 1);
+        p.x += kStepX[code & 7];
+        p.y += kStepY[code & 7];
+        const bool current = image.DarkOrOutside(p.x, p.y);
+        if (current != previous) ++transitions;
+        previous = current;
+    }
+    return transitions;
+}
+
+void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const Steps &pathSteps,
+                        const Steps &moveSteps, int reach) {
+    if (reach <= 0) return;
+    PointF ma = a, mb = b;
+    for (int i = 0; i < reach; ++i) {
+        const int code = StepCode(moveSteps, 199 - i);
+        ma = Step(ma, code, -1);
+        mb = Step(mb, code, -1);
+    }
+    int bestDrop = 0, previous = 0;
+    PointF previousA = ma, previousB = mb, bestA = a, bestB = b;
+    for (int i = -reach; i <= reach; ++i) {
+        const int t = CountTransitions(image, pathSteps, ma, mb);
+        if (i > -reach && previous - t > bestDrop) {
+            bestDrop = previous - t;
+            bestA = previousA;
+            bestB = previousB;
+        }
+        previous = t;
+        previousA = ma;
+        previousB = mb;
+        const int code = StepCode(moveSteps, reach + i);
+        ma = Step(ma, code, 1);
+        mb = Step(mb, code, 1);
+    }
+    a = bestA;
+    b = bestB;
+}
+
+}  // namespace zr::dm

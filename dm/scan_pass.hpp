@@ -1,0 +1,23 @@
+// One search of the working image for DataMatrix symbols.
+#pragma once
+
+#include <cstdint>
+
+#include "core/call_frame.hpp"
+#include "dm/stages.hpp"
+#include "zr/ZrDM.h"
+
+namespace zr::dm {
+
+// Region limits of the search: finders at least 33 pixels each way, fill of
+// the bounding box between a tenth and 0.85.
+constexpr std::uint16_t kMinRegionSide = 33;
+constexpr double kMinRegionFill = 0.1;
+constexpr double kMaxRegionFill = 0.85;
+
+// Labels the dark regions inside `bounds` and stores a record for every
+// region that decodes, until the scanner's list is full. 0, or 10 when the
+// labelling runs out of memory.
+std::uint16_t ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work);
+
+}  // namespace zr::dm

@@ -1,0 +1,54 @@
+// The reader's pipeline for one labelled region: fit its sides, locate the
+// corners under a finder hypothesis, then walk the sizes until one decodes.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/edges/edges.hpp"
+#include "core/image_view.hpp"
+#include "core/regions/regions.hpp"
+#include "dm/symbol.hpp"
+
+namespace zr::dm {
+
+// Finder hypotheses: which outline sides are the solid finder.
+enum Hypothesis : int { kLeftTop = 0, kLeftBottom = 1, kRightTop = 2, kRightBottom = 3 };
+constexpr int kHypothesisCount = 4;
+
+// The straight-line fits of a region's four outline sides, in picture
+// coordinates.
+struct RegionSides {
+    edges::EdgeLine left, right;  // over rowLeft and rowRight: across the rows
+    edges::EdgeLine top, bottom;  // over colTop and colBottom: across the columns
+};
+
+// Work areas of one scan, allocated once and reused for every region,
+// hypothesis and size.
+struct ScanWork {
+    DMSymbol symbol;
+    edges::FitWork fit;
+    RegionSides sides;
+    std::vector<std::uint8_t> matrix;     // mapping matrix of the size being decoded
+    std::vector<std::int32_t> placement;  // placement table of that size
+    ScanWork();
+};
+
+// Fits the four sides of a region with outline extents: 0, kFailed for a
+// region without them, 10 when a fit's work array cannot be had.
+std::uint16_t FitRegionSides(const regions::Region &region, RegionSides &sides, edges::FitWork &work);
+
+// Builds the corners under hypothesis h from the fitted sides: fills hEdge,
+// vEdge, the finder corner, orientation and corners. 0, or kFailed when the
+// chosen sides do not form a corner.
+std::uint16_t LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol);
+
+// Moves every corner coordinate into the picture.
+std::uint16_t ClampCorners(DMSymbol &symbol, int width, int height);
+
+// Walks the size table from its first entry: module-size gate, border test,
+// then sampling, correction and data decoding. 0 for the first size that
+// decodes (rows, columns, codewords and text set), else kFailed.
+std::uint16_t TrySizes(const BitImageView &image, ScanWork &work);
+
+}  // namespace zr::dm

@@ -1,0 +1,36 @@
+// The working record of one finder hypothesis and the reader's internal codes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/edges/edges.hpp"
+#include "core/geom/geom.hpp"
+#include "dm/size_table.hpp"
+
+namespace zr::dm {
+
+// A hypothesis, border test, size or block that did not work out.
+constexpr std::uint16_t kFailed = 10001;
+
+// One more than the largest symbol's codewords, for the end mark, with room
+// to spare.
+constexpr int kCodewordCapacity = 2200;
+// Longest decoded text (two digits per codeword of the largest symbol) and
+// its terminating zero, with room to spare.
+constexpr int kTextCapacity = 3124;
+
+struct DMSymbol {
+    edges::EdgeLine hEdge;  // finder side fitted across the columns
+    edges::EdgeLine vEdge;  // finder side fitted across the rows
+    double cornerX = 0;     // where the two finder sides meet
+    double cornerY = 0;
+    std::uint8_t orientation = 0;  // which picture corner the finder corner is
+    geom::QuadF corners;           // P0..P3 in the symbol's reading frame
+    std::array<std::int32_t, kCodewordCapacity> codewords{};
+    std::int16_t rows = 0;
+    std::int16_t columns = 0;
+    std::array<char, kTextCapacity> text{};
+};
+
+}  // namespace zr::dm

@@ -1,0 +1,50 @@
+// The size walk: the first size whose border matches and whose codewords
+// correct gives the symbol.
+#include <algorithm>
+
+#include "dm/codewords.hpp"
+#include "dm/grid.hpp"
+#include "dm/stages.hpp"
+
+namespace zr::dm {
+namespace {
+
+// Smallest module size, in pixels, the reader samples.
+constexpr double kMinModulePixels = 2;
+
+bool ModulesLargeEnough(const DMSymbol &symbol, const DMSize &size) {
+    const double shorter = std::min(symbol.hEdge.length, symbol.vEdge.length);
+    const double longer = std::max(symbol.hEdge.length, symbol.vEdge.length);
+    if (size.Square()) return shorter / size.rows >= kMinModulePixels;
+    return shorter / size.rows >= kMinModulePixels && longer / size.columns >= kMinModulePixels;
+}
+
+std::uint16_t DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size, bool refine) {
+    DMSymbol &symbol = work.symbol;
+    symbol.rows = size.rows;
+    symbol.columns = size.columns;
+    if (SampleMappingMatrix(image, symbol.corners, size, work.matrix.data(), refine) != 0) return kFailed;
+    ExtractCodewords(work.matrix.data(), work.placement.data(), symbol.codewords.data(), size.mappingColumns,
+                     size.mappingRows);
+    if (CorrectSymbol(symbol, size) != 0) return kFailed;
+    symbol.text.fill('\0');
+    return DecodeDMData(symbol.codewords.data(), size.dataCodewords, symbol.text.data(), kTextCapacity);
+}
+
+}  // namespace
+
+ScanWork::ScanWork() : matrix(kMaxMappingModules), placement(kMaxMappingModules) {}
+
+std::uint16_t TrySizes(const BitImageView &image, ScanWork &work) {
+    for (const DMSize &size : kDMSizeTable) {
+        if (!ModulesLargeEnough(work.symbol, size)) continue;
+        if (CheckSizeBorder(image, work.symbol.corners, size) != 0) continue;
+        if (DecodeSize(image, work, size, true) == 0) return 0;
+        // Where the refined boundaries between regions miss (turned symbols),
+        // the plain lattice may still read.
+        if (size.layout != RegionLayout::k1x1 && DecodeSize(image, work, size, false) == 0) return 0;
+    }
+    return kFailed;
+}
+
+}  // namespace zr::dm

@@ -1,0 +1,175 @@
+// Rounding of eight widths to modules with a carried remainder, the
+// adjustment to 17 modules, and the table lookups.
+#include "pdf417/codeword.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace zr::pdf417 {
+
+namespace {
+
+constexpr int kElements = kElementsPerCodeword;
+
+// Adds or removes modules until the elements sum to 17: missing modules go
+// to the smallest deficit, extra ones come off the smallest excess.
+void AdjustToSeventeen(int elements[kElements], double excess[kElements], double deficit[kElements]) {
+    int sum = 0;
+    for (int i = 0; i < kElements; ++i) sum += elements[i];
+    for (; sum < kModulesPerCodeword; ++sum) {
+        int best = -1;
+        for (int i = 0; i < kElements; ++i) {
+            if (deficit[i] != 0 && (best < 0 || deficit[i] < deficit[best])) best = i;
+        }
+        if (best < 0) break;
+        ++elements[best];
+        deficit[best] = 0;
+    }
+    for (; sum > kModulesPerCodeword; --sum) {
+        int best = -1;
+        for (int i = 0; i < kElements; ++i) {
+            if (excess[i] != 0 && elements[i] > 1 && (best < 0 || excess[i] < excess[best])) best = i;
+        }
+        if (best < 0) break;
+        --elements[best];
+        excess[best] = 0;
+    }
+}
+
+bool ToDigits(const int elements[kElements], char digits[kElements]) {
+    for (int i = 0; i < kElements; ++i) {
+        if (elements[i] < 1 || elements[i] > 9) return false;
+        digits[i] = static_cast<char>('0' + elements[i]);
+    }
+    return true;
+}
+
+double Total(const double widths[kElements]) {
+    double total = 0;
+    for (int i = 0; i < kElements; ++i) total += widths[i];
+    return total;
+}
+
+}  // namespace
+
+int FindPattern(int section, const char digits[kElementsPerCodeword]) {
+    if (section < 0 || section >= kClusterCount) return kNoCodeword;
+    const PatternEntry *entries = Pdf417PatternTable[section];
+    int low = 0, high = kCodewordValues - 1;
+    while (low <= high) {
+        const int middle = (low + high) / 2;
+        const int order = std::memcmp(digits, entries[middle].widths, kElementsPerCodeword);
+        if (order == 0) return entries[middle].value;
+        if (order < 0) {
+            high = middle - 1;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return kNoCodeword;
+}
+
+bool ModulesOf(const double widths[kElements], char digits[kElements]) {
+    const double total = Total(widths);
+    if (!(total > 0)) return false;
+    const double unit = total / kModulesPerCodeword;
+    int elements[kElements];
+    double excess[kElements], deficit[kElements];
+    double carry = 0;
+    for (int i = 0; i < kElements; ++i) {
+        const double d = widths[i] / unit;
+        const int e = static_cast<int>(d + carry);
+        if (e == 0) {
+            elements[i] = 1;
+            excess[i] = deficit[i] = 1.0;
+            carry = 0;
+            continue;
+        }
+        elements[i] = e;
+        excess[i] = d - e;
+        deficit[i] = e + 1 - d;
+        if (excess[i] > 0.5) {
+            carry -= deficit[i];
+        } else {
+            carry += excess[i];
+        }
+        if (carry < 0) carry = 0;
+    }
+    AdjustToSeventeen(elements, excess, deficit);
+    return ToDigits(elements, digits);
+}
+
+int DecodeExact(int section, const double widths[kElements]) {
+    char digits[kElements];
+    if (!ModulesOf(widths, digits)) return kNoCodeword;
+    return FindPattern(section, digits);
+}
+
+NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
+    NearestCodeword result;
+    const double total = Total(widths);
+    if (!(total > 0) || section < 0 || section >= kClusterCount) return result;
+    const double unit = total / kModulesPerCodeword;
+    double d[kElements];
+    int elements[kElements];
+    double excess[kElements], deficit[kElements];
+    for (int i = 0; i < kElements; ++i) {
+        d[i] = widths[i] / unit;
+        elements[i] = static_cast<int>(d[i]);
+        if (elements[i] == 0) elements[i] = 1;
+        excess[i] = d[i] - elements[i];
+        deficit[i] = elements[i] + 1 - d[i];
+        if (d[i] < 1) d[i] = 1;
+    }
+    AdjustToSeventeen(elements, excess, deficit);
+    char digits[kElements];
+    if (ToDigits(elements, digits)) {
+        const int exact = FindPattern(section, digits);
+        if (exact != kNoCodeword) {
+            result.value = exact;
+            return result;
+        }
+    }
+    // Per-element distance: the difference, doubled above one module, squared.
+    auto elementDistance = [&d](int i, char digit) {
+        double diff = std::fabs(d[i] - (digit - '0'));
+        if (diff > 1) diff *= 2;
+        return diff * diff;
+    };
+    const PatternEntry *entries = Pdf417PatternTable[section];
+    int best = -1;
+    double bestDistance = 0;
+    for (int k = 0; k < kCodewordValues; ++k) {
+        // Entries already farther than the best one (or the limit) are left early.
+        const double bound = best < 0 ? kNearestLimit : std::min(kNearestLimit, bestDistance);
+        double distance = 0;
+        for (int i = 0; i < kElements && distance <= bound; ++i)
+            distance += elementDistance(i, entries[k].widths[i]);
+        if (distance >= kNearestLimit || distance > bound) continue;
+        if (best < 0 || distance < bestDistance) {
+            best = k;
+            bestDistance = distance;
+        } else if (distance == bestDistance) {
+            // Equal: the later pattern wins unless it is farther from the first differing digit on.
+            int first = 0;
+            while (first < kElements && entries[k].widths[first] == entries[best].widths[first]) ++first;
+            double later = 0, earlier = 0;
+            for (int i = first; i < kElements; ++i) {
+                later += elementDistance(i, entries[k].widths[i]);
+                earlier += elementDistance(i, entries[best].widths[i]);
+            }
+            if (later <= earlier) best = k;
+        }
+    }
+    if (best < 0) {
+        result.value = entries[0].value;
+        result.distance = kNearestLimit;
+        return result;
+    }
+    result.value = entries[best].value;
+    result.distance = bestDistance;
+    return result;
+}
+
+}  // namespace zr::pdf417

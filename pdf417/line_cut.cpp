@@ -1,0 +1,150 @@
+// Greedy segmentation by codeword width, and for damaged lines the cut by
+// expected position; the cut with the most codewords is kept.
+#include "pdf417/line_cut.hpp"
+
+#include <cmath>
+#include <utility>
+
+#include "pdf417/codeword.hpp"
+
+namespace zr::pdf417 {
+
+namespace {
+constexpr int kStartRuns = 8;
+constexpr int kStopRuns = 9;
+}  // namespace
+
+// Cuts the line into segments of eight runs of about one codeword width.
+bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double nominal) {
+    runs_ = &runs;
+    columns_ = columns;
+    const auto &r = runs;
+    const int n = static_cast<int>(r.size());
+    // A symbol seen in perspective has wider codewords at one end: the
+    // codeword width runs from the start pattern's to the stop pattern's.
+    double first = nominal, last = nominal;
+    if (n >= kStartRuns + kStopRuns) {
+        first = 0;
+        last = 0;
+        for (int i = 0; i < kStartRuns; ++i) first += r[i];
+        for (int i = n - kStopRuns; i < n; ++i) last += r[i];
+        last = last * kModulesPerCodeword / 18.0;
+        if (std::fabs(first - nominal) > 0.25 * nominal || std::fabs(last - nominal) > 0.25 * nominal)
+            first = last = nominal;
+    }
+    segmentCount_ = 0;
+    int index = 0;
+    while (index + 6 < n - kStopRuns) {
+        if (segmentCount_ >= kMaxSegments) return false;
+        const double a = first + (last - first) * segmentCount_ / (columns_ + 1);
+        int count = 2;
+        double c = r[index] + r[index + 1];
+        while (count < 8 && index + count + 1 < n && c + r[index + count] + r[index + count + 1] <= 1.1 * a) {
+            c += r[index + count] + r[index + count + 1];
+            count += 2;
+        }
+        bool good = count == 8 && std::fabs(c - a) <= 0.1 * a;
+        if (count == 8 && !good && c < a) {
+            while (index + count + 1 < n && c + r[index + count] + r[index + count + 1] <= a + 4) {
+                c += r[index + count] + r[index + count + 1];
+                count += 2;
+            }
+        }
+        Segment &s = segments_[segmentCount_++];
+        s.first = index;
+        s.count = count;
+        s.good = good;
+        s.rounded = good && ModulesOf(WidthsOf(s, widths_), s.digits);
+        index += count;
+    }
+    const bool counted = segmentCount_ == columns_ + 1;
+    if (counted) {
+        bool clean = true;
+        for (int j = 1; j <= columns_ && clean; ++j) clean = segments_[j].good;
+        if (clean) return true;
+        greedy_ = segments_;
+    }
+    // A damaged segment: cut by position as well, with even codeword widths
+    // and with widths following the perspective, and keep the cut with the
+    // most codewords.
+    if (!CutByPosition(nominal, nominal)) return counted;
+    int best = Matches(segments_);
+    if (first != nominal || last != nominal) {
+        std::swap(segments_, positional_);
+        CutByPosition(first, last);
+        const int matches = Matches(segments_);
+        if (matches > best) {
+            best = matches;
+        } else {
+            std::swap(segments_, positional_);
+        }
+    }
+    if (counted && Matches(greedy_) > best) segments_ = greedy_;
+    return true;
+}
+
+// Columns whose segment is some cluster's pattern.
+int LineCutter::Matches(const Segments &segments) const {
+    int found = 0;
+    for (int j = 1; j <= columns_; ++j) {
+        for (int k = 0; k < kClusterCount; ++k) {
+            if (ExactIn(k, segments[j]) != kNoCodeword) {
+                ++found;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+// Lines with a damaged segment: each codeword column is looked for where
+// it should begin, the codeword widths (from `first` to `last` across the
+// line) added up from the line's first bar, so that merged or split runs
+// spoil only their own columns; columns without eight fitting runs are
+// not good.
+bool LineCutter::CutByPosition(double first, double last) {
+    const auto &r = *runs_;
+    const int n = static_cast<int>(r.size());
+    if (n < kStartRuns) return false;
+    int position = 0, index = 0;
+    segments_[0] = Segment{};
+    segments_[0].count = kStartRuns;
+    double target = 0;
+    for (int j = 1; j <= columns_; ++j) {
+        const double a = first + (last - first) * j / (columns_ + 1);
+        target += first + (last - first) * (j - 1) / (columns_ + 1);
+        Segment &s = segments_[j];
+        s = Segment{};
+        // Advance to the bar start nearest the target.
+        while (index + 2 <= n && position + r[index] + r[index + 1] <= target) {
+            position += r[index] + r[index + 1];
+            index += 2;
+        }
+        int start = index, at = position;
+        if (index + 2 <= n &&
+            std::fabs(position + r[index] + r[index + 1] - target) < std::fabs(position - target)) {
+            start = index + 2;
+            at = position + r[index] + r[index + 1];
+        }
+        if (std::fabs(at - target) > 0.3 * a || start + kElementsPerCodeword > n) continue;
+        int c = 0;
+        for (int i = 0; i < kElementsPerCodeword; ++i) c += r[start + i];
+        s.first = start;
+        s.count = kElementsPerCodeword;
+        s.good = std::fabs(c - a) <= 0.1 * a;
+        s.rounded = s.good && ModulesOf(WidthsOf(s, widths_), s.digits);
+    }
+    segmentCount_ = columns_ + 1;
+    return true;
+}
+
+const double *LineCutter::WidthsOf(const Segment &s, double *out) const {
+    for (int i = 0; i < kElementsPerCodeword; ++i) out[i] = (*runs_)[s.first + i];
+    return out;
+}
+
+int ExactIn(int section, const Segment &s) {
+    return s.rounded ? FindPattern(section, s.digits) : kNoCodeword;
+}
+
+}  // namespace zr::pdf417

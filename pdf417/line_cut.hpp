@@ -1,0 +1,50 @@
+// Cutting one reading line's runs into the start pattern and one segment of
+// eight runs per codeword column.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "pdf417/pattern_table.hpp"
+
+namespace zr::pdf417 {
+
+constexpr int kMaxSegments = 90;
+
+struct Segment {
+    int first = 0;      // index of its first run
+    int count = 0;      // runs in it
+    bool good = false;  // eight runs of about one codeword width
+    char digits[kElementsPerCodeword] = {};
+    bool rounded = false;  // digits hold the rounded module counts
+};
+using Segments = std::array<Segment, kMaxSegments + 1>;
+
+// The codeword value of a good segment's rounded modules in a section, or kNoCodeword.
+int ExactIn(int section, const Segment &s);
+
+class LineCutter {
+  public:
+    // Cuts `runs` (bar first) into columns + 1 segments, segment 0 being the
+    // start pattern; `nominal` is the line's mean codeword width. False when
+    // the line cannot be used.
+    bool Cut(const std::vector<std::uint16_t> &runs, int columns, double nominal);
+    const Segments &Result() const { return segments_; }
+    // The eight widths of a segment.
+    const double *WidthsOf(const Segment &s, double *out) const;
+
+  private:
+    bool CutByPosition(double first, double last);
+    int Matches(const Segments &segments) const;
+
+    const std::vector<std::uint16_t> *runs_ = nullptr;
+    int columns_ = 0;
+    int segmentCount_ = 0;
+    Segments segments_{};
+    Segments greedy_{};
+    Segments positional_{};
+    double widths_[kElementsPerCodeword] = {};
+};
+
+}  // namespace zr::pdf417

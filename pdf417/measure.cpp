@@ -1,0 +1,306 @@
+// Measuring a symbol from its confirmed start point: the quiet zones and bar
+// colour, the runs of one whole row, the start and stop patterns in either
+// order, and the number of codeword columns.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+#include "pdf417/walk.hpp"
+
+namespace zr::pdf417 {
+
+namespace {
+
+constexpr int kPixelLimit = 4000;
+constexpr int kStartRuns = 8;
+constexpr int kStopRuns = 9;
+constexpr int kMinCodewordWidth = 10;  // pixels: narrower rows cannot be segmented
+constexpr int kStop[kStopRuns] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
+
+// Running means of dark and light runs.
+struct RunMeans {
+    double sum[2] = {0, 0};  // [dark, light]
+    int count[2] = {0, 0};
+    double Mean(bool light) const { return count[light] ? sum[light] / count[light] : 0; }
+    void Add(bool light, int width) {
+        sum[light] += width;
+        ++count[light];
+    }
+};
+
+enum class RowEnd { kQuietZone, kAreaEdge, kNone };
+
+// Walks runs along the current table until a run longer than its colour's
+// limit (the quiet zone): `edge` is where that run begins and `quietLight`
+// its colour. A symbol printed up to the picture's edge ends there instead
+// (kAreaEdge, `edge` the last pixel inside). kNone when the pixel limit ends
+// the walk first.
+RowEnd FindRowEnd(TableWalker &walker, RunMeans &means, bool forward, PointI &edge, bool &quietLight) {
+    bool light = !walker.Dark();
+    int width = 1, runs = 0, pixels = 0;
+    PointI runStart = walker.At();
+    for (;;) {
+        const double factor = forward && runs < 11 ? 9.0 : 5.0;
+        if (width > factor * means.Mean(light) && means.Mean(light) > 0) {
+            edge = runStart;
+            quietLight = light;
+            return RowEnd::kQuietZone;
+        }
+        if (++pixels > kPixelLimit) return RowEnd::kNone;
+        if (!walker.Step()) {
+            // A wide run at the edge is a quiet zone cut by the picture.
+            const bool wide = width > 2.0 * means.Mean(light);
+            edge = wide ? runStart : walker.At();
+            quietLight = light;
+            return wide ? RowEnd::kQuietZone : RowEnd::kAreaEdge;
+        }
+        if (!walker.Dark() == light) {
+            ++width;
+        } else {
+            means.Add(light, width);
+            ++runs;
+            light = !light;
+            width = 1;
+            runStart = walker.At();
+        }
+    }
+}
+
+int SumRuns(const std::vector<std::uint16_t> &r, int from, int count) {
+    int sum = 0;
+    for (int i = from; i < from + count; ++i) sum += r[i];
+    return sum;
+}
+
+bool Within(int width, int expected, int tolerance) {
+    return std::abs(width - expected) <= tolerance;
+}
+
+// Start pattern 8 1 1 1 1 1 1 3 at index i; `reversed` reads it backwards.
+bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
+    const int firstSmall = i + 1;
+    const int wide = reversed ? i + 7 : i;
+    const int m = geom::RoundHalfUp((reversed ? SumRuns(r, i + 1, 7) : SumRuns(r, i, 7)) / 14.0);
+    if (m < 1 || r[wide] < 6 * m) return false;
+    const int tolerance = std::max(m - 1, reversed ? 1 : 2);
+    for (int k = 0; k < 6; ++k) {
+        if (!Within(r[firstSmall + k], m, tolerance)) return false;
+    }
+    return true;
+}
+
+// Stop pattern 7 1 1 3 1 1 1 2 1 at index i (at least 7 of 9 agree), or
+// reversed (at least 8 of 9 agree, with the tighter tolerance: the wide bar of
+// a blurred, turned symbol may miss by more than a module).
+bool StopAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
+    const int u = geom::RoundHalfUp(SumRuns(r, i, kStopRuns) / 18.0);
+    if (u < 1) return false;
+    const int tolerance = std::max(u - 1, reversed ? 1 : 2);
+    int agree = 0;
+    for (int k = 0; k < kStopRuns; ++k) {
+        const int expected = kStop[reversed ? kStopRuns - 1 - k : k] * u;
+        if (Within(r[i + k], expected, tolerance)) ++agree;
+    }
+    return agree >= (reversed ? kStopRuns - 1 : 7);
+}
+
+// Collects the row's runs (bar first) from the near end until a background
+// run longer than 5 times its mean; run starts are recorded. False on failure.
+bool CollectRow(TableWalker &walker, ReaderState &state, RunMeans &means) {
+    auto &runs = state.runs;
+    auto &starts = state.runStarts;
+    runs.clear();
+    starts.clear();
+    for (int k = 0; k < 2 && !walker.Bar(); ++k) {
+        if (!walker.Step()) return false;
+    }
+    if (!walker.Bar()) return false;
+    const bool barLight = state.barColor == kLightBars;
+    bool light = barLight;
+    int width = 1;
+    starts.push_back(walker.At());
+    for (;;) {
+        const bool background = light != barLight;
+        if (background && width > 5.0 * means.Mean(light)) break;  // the closing quiet zone
+        if (!walker.Step()) {
+            // The area ends the row: an unfinished bar is the symbol's last, an unfinished space is dropped.
+            if (light == barLight) {
+                runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
+                starts.push_back(walker.At());
+            }
+            break;
+        }
+        if (!walker.Dark() == light) {
+            ++width;
+            continue;
+        }
+        runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
+        if (static_cast<int>(runs.size()) >= kMaxRowRuns) return false;
+        means.Add(light, width);
+        light = !light;
+        width = 1;
+        starts.push_back(walker.At());
+    }
+    // starts[k] is where run k begins; starts[runs.size()] where the row ends.
+    int maxBar = 0, minBar = 1 << 30, maxSpace = 0;
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+        if (k % 2 == 0) {
+            maxBar = std::max<int>(maxBar, runs[k]);
+            minBar = std::min<int>(minBar, runs[k]);
+        } else {
+            maxSpace = std::max<int>(maxSpace, runs[k]);
+        }
+    }
+    return maxBar <= 200 && maxSpace <= 200 && maxBar >= 5 * minBar;
+}
+
+}  // namespace
+
+double NormalizeAngle(double degrees) {
+    if (!std::isfinite(degrees)) return 0;
+    degrees = std::fmod(degrees, 360.0);
+    if (degrees < 0) degrees += 360.0;
+    if (degrees >= 360.0) degrees -= 360.0;
+    return degrees;
+}
+
+void ReaderState::BuildSteps(double readingAngle) {
+    angle = readingAngle;
+    lines::DirectionSteps(readingAngle, lines::kStepTableSize, steps[kAlong]);
+    lines::DirectionSteps(NormalizeAngle(readingAngle - 180), lines::kStepTableSize, steps[kBack]);
+    lines::DirectionSteps(NormalizeAngle(readingAngle + 90), lines::kStepTableSize, steps[kUp]);
+    lines::DirectionSteps(NormalizeAngle(readingAngle - 90), lines::kStepTableSize, steps[kDown]);
+}
+
+void ReaderState::ClearSymbol() {
+    reversed = false;
+    barColor = kDarkBars;
+    columns = codewordWidth = rows = level = checkWords = 0;
+    corners = {};
+    votes = {};
+    codewords.clear();
+}
+
+namespace {
+std::uint16_t MeasureRow(const ZrImage &image, ReaderState &state, RunMeans &means, PointI nearEdge,
+                         bool nearQuiet);
+}  // namespace
+
+std::uint16_t MeasureSymbol(const ZrImage &image, ReaderState &state) {
+    RunMeans means;
+    means.sum[0] = state.meanDark * 4;
+    means.sum[1] = state.meanLight * 4;
+    means.count[0] = means.count[1] = 4;
+
+    // The quiet zones at both ends of the row decide the bar colour.
+    TableWalker walker(image, state.steps[kAlong], state.area, true);
+    walker.MoveTo(state.start);
+    PointI farEdge, nearEdge;
+    bool farLight = false, nearLight = false;
+    const RowEnd far = FindRowEnd(walker, means, true, farEdge, farLight);
+    RunMeans back = means;
+    walker.Use(state.steps[kBack]);
+    walker.MoveTo(state.start);
+    const RowEnd near = FindRowEnd(walker, back, false, nearEdge, nearLight);
+    if (far == RowEnd::kNone || near == RowEnd::kNone) return kNoSymbol;
+    // Both ends quiet but of different colours: the wide start or stop bar,
+    // met after many narrow bars, can pass for a quiet zone, so both colours
+    // are tried, the near end's first. A row between two picture edges is
+    // taken for dark bars.
+    bool colours[2] = {true, true};
+    int count = 1;
+    if (far == RowEnd::kQuietZone && near == RowEnd::kQuietZone) {
+        colours[0] = nearLight;
+        colours[1] = farLight;
+        count = farLight != nearLight ? 2 : 1;
+    } else if (far == RowEnd::kQuietZone) {
+        colours[0] = farLight;
+    } else if (near == RowEnd::kQuietZone) {
+        colours[0] = nearLight;
+    }
+    const double meanDark = state.meanDark, meanLight = state.meanLight;
+    for (int k = 0; k < count; ++k) {
+        const bool quietLight = colours[k];
+        if (quietLight && !(state.barColors & kDarkBars)) continue;
+        if (!quietLight && !(state.barColors & kLightBars)) continue;
+        state.barColor = quietLight ? kDarkBars : kLightBars;
+        state.meanDark = meanDark;
+        state.meanLight = meanLight;
+        RunMeans rowMeans = means;
+        if (MeasureRow(image, state, rowMeans, nearEdge, near == RowEnd::kQuietZone) == kFound) return kFound;
+    }
+    return kNoSymbol;
+}
+
+namespace {
+
+// The row's runs from its near end in the decided bar colour, its patterns and
+// column count, then the corners.
+std::uint16_t MeasureRow(const ZrImage &image, ReaderState &state, RunMeans &means, PointI nearEdge,
+                         bool nearQuiet) {
+    // The row begins one step inside the quiet zone, or at the picture's edge.
+    TableWalker row(image, state.steps[kAlong], state.area, state.barColor == kDarkBars);
+    row.MoveTo(nearEdge);
+    if (nearQuiet && !row.Step()) return kNoSymbol;
+    if (!CollectRow(row, state, means)) return kNoSymbol;
+    state.meanDark = means.Mean(false);
+    state.meanLight = means.Mean(true);
+
+    const auto &r = state.runs;
+    const int n = static_cast<int>(r.size());
+    if (n < 16) return kNoSymbol;
+    int startIndex = -1, stopIndex = -1;
+    for (int i = 0; i <= 6 && startIndex < 0; i += 2) {
+        if (i + kStartRuns <= n && StartAt(r, i, false)) startIndex = i;
+    }
+    for (int j = 0; j <= 6 && stopIndex < 0; j += 2) {
+        const int s = n - kStopRuns - j;
+        if (s >= 0 && StopAt(r, s, false)) stopIndex = s;
+    }
+    bool reversed = false;
+    if (startIndex < 0 || stopIndex < 0 || stopIndex < startIndex + kStartRuns) {
+        startIndex = stopIndex = -1;
+        for (int i = 0; i <= 6 && stopIndex < 0; i += 2) {
+            if (i + kStopRuns <= n && StopAt(r, i, true)) stopIndex = i;
+        }
+        for (int j = 0; j <= 6 && startIndex < 0; j += 2) {
+            const int s = n - kStartRuns - j;
+            if (s >= 0 && StartAt(r, s, true)) startIndex = s;
+        }
+        if (startIndex < 0 || stopIndex < 0 || startIndex < stopIndex + kStopRuns) return kNoSymbol;
+        reversed = true;
+    }
+
+    const double t = SumRuns(r, startIndex, kStartRuns);
+    const double s = SumRuns(r, stopIndex, kStopRuns);
+    const int between = reversed ? SumRuns(r, stopIndex + kStopRuns, startIndex - stopIndex - kStopRuns)
+                                 : SumRuns(r, startIndex + kStartRuns, stopIndex - startIndex - kStartRuns);
+    state.columns = geom::RoundHalfUp(between / ((s / 18.0 + t / 17.0) * 8.5));
+    if (state.columns < kMinColumns || state.columns > kMaxColumns) return kNoSymbol;
+    state.codewordWidth = SumRuns(r, 0, n) / (state.columns + 2);
+    if (state.codewordWidth < kMinCodewordWidth) return kNoSymbol;
+
+    const auto &at = state.runStarts;
+    PointI startOuter, startInner, stopFirst, rowEnd;
+    if (!reversed) {
+        startOuter = at[startIndex];
+        startInner = at[startIndex + 7];
+        stopFirst = at[stopIndex];
+        rowEnd = at[n];
+    } else {
+        startOuter = at[startIndex + kStartRuns];
+        startInner = at[startIndex + 1];
+        stopFirst = at[stopIndex + kStopRuns];
+        rowEnd = at[stopIndex];
+        std::swap(state.steps[kAlong], state.steps[kBack]);
+        std::swap(state.steps[kUp], state.steps[kDown]);
+        state.angle = NormalizeAngle(state.angle + 180);
+    }
+    state.reversed = reversed;
+    return TraceCorners(image, state, startOuter, startInner, stopFirst, rowEnd);
+}
+
+}  // namespace
+
+}  // namespace zr::pdf417

@@ -1,0 +1,122 @@
+// Finder-pattern tests on labelled regions.
+#include "qr/finder.hpp"
+
+#include "core/status.hpp"
+#include "qr/qr_status.hpp"
+
+namespace zr::qr {
+
+std::uint8_t CheckFinderRatio(const lines::RunScan &scan) {
+    if (scan.elements != 5) return kNotFinderProfile;
+    double sum = 0;
+    for (int i = 0; i < 5; ++i) sum += scan.widths[static_cast<std::size_t>(i)];
+    const double unit = sum / 7.0;
+    int outside = 0;
+    for (int i = 0; i < 5; ++i) {
+        const double w = scan.widths[static_cast<std::size_t>(i)];
+        const bool centre = i == 2;
+        const double low = (centre ? 1.2 : 0.4) * unit;
+        const double high = (centre ? 4.8 : 1.6) * unit;
+        if (w < low || w > high) ++outside;
+    }
+    return outside > 1 ? kNotFinderProfile : 0;
+}
+
+namespace {
+
+// Runs of the pixels at start + i * step, i = 0 .. count - 1.
+void CollectProfile(lines::RunScan &scan, const BitImageView &view, int x, int y, int dx, int dy, int count) {
+    scan.elements = 0;
+    if (count <= 0) return;
+    const std::size_t capacity = scan.widths.size();
+    bool dark = view.Dark(x, y);
+    scan.startsLight = dark ? 0 : 1;
+    std::size_t element = 0;
+    std::uint16_t width = 0;
+    for (int i = 0; i < count; ++i, x += dx, y += dy) {
+        const bool d = view.Dark(x, y);
+        if (d == dark) {
+            ++width;
+            continue;
+        }
+        scan.widths[element++] = width;
+        if (element >= capacity) break;
+        dark = d;
+        width = 1;
+    }
+    if (element < capacity) scan.widths[element++] = width;
+    scan.elements = static_cast<std::int16_t>(element);
+}
+
+}  // namespace
+
+std::uint16_t ProfileRow(lines::RunScan &scan, const BitImageView &view) {
+    scan.elements = 0;
+    if (scan.startY < 0 || scan.startY >= view.Height() || scan.startX < 0) return kProfileAtEdge;
+    if (scan.stopX > view.Width()) return kProfileAtEdge;
+    CollectProfile(scan, view, scan.startX, scan.startY, 1, 0, scan.stopX - scan.startX);
+    return 0;
+}
+
+std::uint16_t ProfileColumn(lines::RunScan &scan, const BitImageView &view) {
+    scan.elements = 0;
+    if (scan.startX < 0 || scan.startX >= view.Width() || scan.startY < 0) return kProfileAtEdge;
+    if (scan.stopY > view.Height()) return kProfileAtEdge;
+    CollectProfile(scan, view, scan.startX, scan.startY, 0, 1, scan.stopY - scan.startY);
+    return 0;
+}
+
+bool CheckFinderRow(lines::RunScan &scan, const BitImageView &view, const regions::Region &region,
+                    FinderRatioTest test) {
+    const int middle = (region.top + region.bottom + 1) >> 1;
+    for (const int y : {middle, middle - 1, middle + 1}) {
+        if (y < region.top || y > region.bottom) continue;
+        const auto row = static_cast<std::size_t>(y - region.top);
+        if (region.rowLeft[row] == regions::kNoOutline) continue;
+        scan.startX = region.rowLeft[row];
+        scan.startY = y;
+        scan.stopX = region.rowRight[row] + 1;
+        if (ProfileRow(scan, view) != 0) return false;
+        if (test(scan) == 0) return true;
+    }
+    return false;
+}
+
+bool CheckFinderColumn(lines::RunScan &scan, const BitImageView &view, const regions::Region &region,
+                       FinderRatioTest test) {
+    const int middle = (region.left + region.right + 1) >> 1;
+    for (const int x : {middle, middle - 1, middle + 1}) {
+        if (x < region.left || x > region.right) continue;
+        const auto column = static_cast<std::size_t>(x - region.left);
+        if (region.colTop[column] == regions::kNoOutline) continue;
+        scan.startX = x;
+        scan.startY = region.colTop[column];
+        scan.stopY = region.colBottom[column] + 1;
+        if (ProfileColumn(scan, view) != 0) return false;
+        if (test(scan) == 0) return true;
+    }
+    return false;
+}
+
+std::uint16_t CollectFinderCandidates(const BitImageView &view, const regions::RegionList &regionList,
+                                      std::vector<FinderCandidate> &candidates, FinderRatioTest test) {
+    lines::RunScan scan;
+    scan.area = view.Bounds();
+    if (lines::RunBufferInit(scan, lines::kLeftToRight) != 0) return status::kNoMemory;
+    for (const regions::Region &region : regionList) {
+        if (!region.HasOutline()) continue;
+        const double w = region.Width();
+        const double h = region.Height();
+        if (w / h < 0.8 || h / w < 0.8) continue;
+        if (!CheckFinderRow(scan, view, region, test) || !CheckFinderColumn(scan, view, region, test))
+            continue;
+        FinderCandidate c;
+        c.region = &region;
+        c.centreX = (region.left + region.right + 1) / 2.0;
+        c.centreY = (region.top + region.bottom + 1) / 2.0;
+        candidates.push_back(c);
+    }
+    return status::kOk;
+}
+
+}  // namespace zr::qr

@@ -1,0 +1,151 @@
+// Mode segments of QR Code data: numeric, alphanumeric, byte and Kanji
+// (Shift JIS bytes); the terminator ends the text, an ECI designator is
+// passed over (the bytes that follow are reported as they stand).
+#include "qr/segments.hpp"
+
+#include "qr/qr_status.hpp"
+
+namespace zr::qr {
+
+namespace {
+
+constexpr char kAlphanumeric[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+constexpr std::uint32_t kAlphanumericCount = 45;
+
+constexpr std::uint32_t kModeTerminator = 0;
+constexpr std::uint32_t kModeNumeric = 1;
+constexpr std::uint32_t kModeAlphanumeric = 2;
+constexpr std::uint32_t kModeByte = 4;
+constexpr std::uint32_t kModeEci = 7;
+constexpr std::uint32_t kModeKanji = 8;
+
+// Character-count field widths for versions 1-9, 10-26 and 27-40.
+constexpr int kCountBits[4][3] = {{10, 12, 14}, {9, 11, 13}, {8, 16, 16}, {8, 10, 12}};
+
+int CountBits(int modeIndex, int version) {
+    const int range = version <= 9 ? 0 : version <= 26 ? 1 : 2;
+    return kCountBits[modeIndex][range];
+}
+
+// Appends `digits` decimal digits of v, most significant first; v must fit.
+bool AppendDigits(std::uint32_t v, int digits, std::uint32_t limit, DecodedText &text) {
+    if (v >= limit) return false;
+    char out[3];
+    for (int i = digits - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    }
+    for (int i = 0; i < digits; ++i)
+        if (!text.Append(static_cast<std::uint8_t>(out[i]))) return false;
+    return true;
+}
+
+}  // namespace
+
+bool BitReader::Read(int n, std::uint32_t &value) {
+    if (n < 0 || static_cast<std::size_t>(n) > Remaining()) return false;
+    std::uint32_t v = 0;
+    for (int i = 0; i < n; ++i, ++position_)
+        v = (v << 1) | ((codewords_[position_ >> 3] >> (7 - (position_ & 7))) & 1u);
+    value = v;
+    return true;
+}
+
+std::uint16_t DecodeNumeric(BitReader &reader, std::uint32_t count, DecodedText &text) {
+    std::uint32_t v = 0;
+    for (; count >= 3; count -= 3)
+        if (!reader.Read(10, v) || !AppendDigits(v, 3, 1000, text)) return kDataEnded;
+    if (count == 2 && (!reader.Read(7, v) || !AppendDigits(v, 2, 100, text))) return kDataEnded;
+    if (count == 1 && (!reader.Read(4, v) || !AppendDigits(v, 1, 10, text))) return kDataEnded;
+    return 0;
+}
+
+std::uint16_t DecodeAlphanumeric(BitReader &reader, std::uint32_t count, DecodedText &text) {
+    std::uint32_t v = 0;
+    for (; count >= 2; count -= 2) {
+        if (!reader.Read(11, v) || v >= kAlphanumericCount * kAlphanumericCount) return kDataEnded;
+        if (!text.Append(static_cast<std::uint8_t>(kAlphanumeric[v / kAlphanumericCount])) ||
+            !text.Append(static_cast<std::uint8_t>(kAlphanumeric[v % kAlphanumericCount])))
+            return kDataEnded;
+    }
+    if (count == 1) {
+        if (!reader.Read(6, v) || v >= kAlphanumericCount) return kDataEnded;
+        if (!text.Append(static_cast<std::uint8_t>(kAlphanumeric[v]))) return kDataEnded;
+    }
+    return 0;
+}
+
+std::uint16_t DecodeBytes(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text) {
+    std::uint32_t v = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (reader.Codeword() >= dataCount) return 0;
+        if (!reader.Read(8, v) || !text.Append(static_cast<std::uint8_t>(v))) return kDataEnded;
+    }
+    return 0;
+}
+
+std::uint16_t DecodeKanji(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text) {
+    std::uint32_t v = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (reader.Codeword() >= dataCount) return 0;
+        if (!reader.Read(13, v)) return kDataEnded;
+        std::uint32_t code = (v / 0xC0) * 256 + v % 0xC0;
+        code += code > 0x1EFF ? 0xC140 : 0x8140;
+        if (!text.Append(static_cast<std::uint8_t>(code >> 8)) ||
+            !text.Append(static_cast<std::uint8_t>(code & 0xFF)))
+            return kDataEnded;
+    }
+    return 0;
+}
+
+// Skips an ECI designator: one, two or three bytes, told apart by their
+// leading bits 0, 10 and 110.
+std::uint16_t SkipEciDesignator(BitReader &reader) {
+    std::uint32_t first = 0, rest = 0;
+    if (!reader.Read(8, first)) return kDataEnded;
+    if ((first & 0x80) == 0) return 0;
+    if ((first & 0xC0) == 0x80) return reader.Read(8, rest) ? 0 : kDataEnded;
+    if ((first & 0xE0) == 0xC0) return reader.Read(16, rest) ? 0 : kDataEnded;
+    return kDataEnded;
+}
+
+std::uint16_t DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version,
+                             DecodedText &text) {
+    text.length = 0;
+    BitReader reader(codewords, dataCount * 8);
+    std::uint32_t mode = 0, count = 0;
+    while (reader.Remaining() >= 4) {
+        reader.Read(4, mode);
+        std::uint16_t status = 0;
+        switch (mode) {
+            case kModeTerminator:
+                return 0;
+            case kModeEci:
+                // Ending the text here would report a symbol without its data.
+                status = SkipEciDesignator(reader);
+                break;
+            case kModeNumeric:
+                if (!reader.Read(CountBits(0, version), count)) return kDataEnded;
+                status = DecodeNumeric(reader, count, text);
+                break;
+            case kModeAlphanumeric:
+                if (!reader.Read(CountBits(1, version), count)) return kDataEnded;
+                status = DecodeAlphanumeric(reader, count, text);
+                break;
+            case kModeByte:
+                if (!reader.Read(CountBits(2, version), count)) return kDataEnded;
+                status = DecodeBytes(reader, count, dataCount, text);
+                break;
+            case kModeKanji:
+                if (!reader.Read(CountBits(3, version), count)) return kDataEnded;
+                status = DecodeKanji(reader, count, dataCount, text);
+                break;
+            default:
+                return kModeNotDecoded;
+        }
+        if (status != 0) return status;
+    }
+    return 0;
+}
+
+}  // namespace zr::qr

@@ -1,0 +1,60 @@
+// Data segments of QR-family symbols: a bit reader over the corrected data
+// codewords and the numeric, alphanumeric, byte and Kanji character groups.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace zr::qr {
+
+constexpr std::size_t kMaxText = 7090;
+
+// Decoded bytes with their count; appending past the capacity fails.
+struct DecodedText {
+    std::array<std::uint8_t, kMaxText> bytes{};
+    std::size_t length = 0;
+
+    void Clear() {
+        bytes.fill(0);
+        length = 0;
+    }
+    bool Append(std::uint8_t b) {
+        if (length >= bytes.size()) return false;
+        bytes[length++] = b;
+        return true;
+    }
+};
+
+// Reads fields most significant bit first from the first `bitCount` bits of
+// the codewords.
+class BitReader {
+  public:
+    BitReader(const std::uint8_t *codewords, std::size_t bitCount)
+        : codewords_(codewords), bitCount_(bitCount) {}
+    std::size_t Remaining() const { return bitCount_ - position_; }
+    // Index of the codeword holding the next bit.
+    std::size_t Codeword() const { return position_ >> 3; }
+    // An n-bit field (n <= 16); false, with nothing read, when fewer bits remain.
+    bool Read(int n, std::uint32_t &value);
+
+  private:
+    const std::uint8_t *codewords_;
+    std::size_t bitCount_;
+    std::size_t position_ = 0;
+};
+
+// Character groups of one segment of `count` characters. Each returns 0 or
+// kDataEnded (the stream ended inside a group, a group value that no
+// character has, or the text is full).
+std::uint16_t DecodeNumeric(BitReader &reader, std::uint32_t count, DecodedText &text);
+std::uint16_t DecodeAlphanumeric(BitReader &reader, std::uint32_t count, DecodedText &text);
+// Byte and Kanji segments end quietly (0) when the count runs past the data codewords.
+std::uint16_t DecodeBytes(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text);
+std::uint16_t DecodeKanji(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text);
+
+// The segments of a QR Code symbol's data codewords: 0, kDataEnded or kModeNotDecoded.
+std::uint16_t DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version,
+                             DecodedText &text);
+
+}  // namespace zr::qr

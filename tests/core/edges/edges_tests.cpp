@@ -1,0 +1,186 @@
+// Edge fitting: distances, the least-squares line, the split-and-extend fit and
+// the corner of two sides with its tolerance.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "core/edges/edges.hpp"
+#include "core/status.hpp"
+
+namespace zr::edges {
+namespace {
+
+std::vector<std::uint32_t> Flat(int count, std::uint32_t value) {
+    return std::vector<std::uint32_t>(static_cast<std::size_t>(count), value);
+}
+
+EdgeFit Fit(const std::vector<std::uint32_t> &values) {
+    EdgeFit fit;
+    EXPECT_EQ(FitEdgeLine(values.data(), static_cast<int>(values.size()) - 1, fit), status::kOk);
+    return fit;
+}
+
+TEST(PointSegmentDistance, NearestPointInsideAtOrBeyondTheEnds) {
+    EXPECT_DOUBLE_EQ(PointSegmentDistance(0, 0, 10, 0, 5, 3), 3.0);
+    EXPECT_DOUBLE_EQ(PointSegmentDistance(0, 0, 10, 0, -3, 4), 5.0);  // before a
+    EXPECT_DOUBLE_EQ(PointSegmentDistance(0, 0, 10, 0, 13, 4), 5.0);  // past b
+    EXPECT_DOUBLE_EQ(PointSegmentDistance(2, 2, 2, 2, 5, 6), 5.0);    // a = b: distance from a
+}
+
+TEST(LeastSquaresLine, FitsALineAndLeavesAnUndeterminedFitAlone) {
+    std::vector<std::uint32_t> values;
+    for (int i = 0; i < 20; ++i) values.push_back(static_cast<std::uint32_t>(3 * i + 7));
+    double slope = 0, intercept = 0;
+    ASSERT_TRUE(LeastSquaresLine(values.data(), 5, 15, slope, intercept));
+    EXPECT_NEAR(slope, 3.0, 1e-9);
+    EXPECT_NEAR(intercept, 7.0, 1e-9);
+
+    slope = -1;
+    intercept = -2;
+    EXPECT_FALSE(LeastSquaresLine(values.data(), 4, 4, slope, intercept));
+    EXPECT_EQ(slope, -1);
+    EXPECT_EQ(intercept, -2);
+}
+
+TEST(FitEdgeLine, AStraightSideIsOnePieceOverEveryIndex) {
+    std::vector<std::uint32_t> values;
+    for (int i = 0; i < 50; ++i) values.push_back(static_cast<std::uint32_t>(100 + i / 2));
+    const EdgeFit fit = Fit(values);
+    EXPECT_EQ(fit.startIndex, 0);
+    EXPECT_EQ(fit.endIndex, 49);
+    EXPECT_EQ(fit.length, 50);
+    EXPECT_NEAR(fit.startValue, 100, 0.6);
+    EXPECT_NEAR(fit.endValue, 124.5, 0.6);
+}
+
+TEST(FitEdgeLine, ANotchOfTwoPixelsIsNotSplit) {
+    std::vector<std::uint32_t> values = Flat(80, 10);
+    for (int i = 40; i < 43; ++i) values[static_cast<std::size_t>(i)] = 12;
+    const EdgeFit fit = Fit(values);
+    EXPECT_EQ(fit.length, 80);  // one piece: no extension was counted
+}
+
+TEST(FitEdgeLine, ANotchDeeperThanTheLimitIsSplitAndTheFlatPiecesRejoined) {
+    std::vector<std::uint32_t> values = Flat(80, 10);
+    for (int i = 60; i < 63; ++i) values[static_cast<std::size_t>(i)] = 14;
+    const EdgeFit fit = Fit(values);
+    // Split at 59, 60 and 63; the longest piece 0..59 absorbs the pieces whose
+    // chords keep its slope, each join counting its shared ends again.
+    EXPECT_EQ(fit.startIndex, 0);
+    EXPECT_EQ(fit.endIndex, 79);
+    EXPECT_EQ(fit.length, 60 + 2 + 4 + 17);
+}
+
+TEST(FitEdgeLine, ExtensionStopsAtABendAndCountsOneMore) {
+    std::vector<std::uint32_t> values = Flat(80, 10);
+    for (int i = 60; i < 80; ++i)
+        values[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(10 + 3 * (i - 59));
+    const EdgeFit fit = Fit(values);
+    EXPECT_EQ(fit.startIndex, 0);
+    EXPECT_EQ(fit.endIndex, 59);
+    EXPECT_EQ(fit.length, 61);
+    EXPECT_NEAR(fit.startValue, 10, 1e-9);
+    EXPECT_NEAR(fit.endValue, 10, 1e-9);
+}
+
+TEST(FitEdgeLine, TheLongerPieceWinsWhateverItsPosition) {
+    // A short flat stretch, a bend, then a long slope.
+    std::vector<std::uint32_t> values;
+    for (int i = 0; i < 15; ++i) values.push_back(200);
+    for (int i = 15; i < 100; ++i) values.push_back(static_cast<std::uint32_t>(200 + (i - 14)));
+    const EdgeFit fit = Fit(values);
+    EXPECT_EQ(fit.startIndex, 14);
+    EXPECT_EQ(fit.endIndex, 99);
+    EXPECT_NEAR(fit.endValue - fit.startValue, 85, 1e-6);
+}
+
+TEST(FitEdgeLine, TinyAndBadArrays) {
+    const std::vector<std::uint32_t> one = {42};
+    EdgeFit fit;
+    fit.length = 99;
+    EXPECT_EQ(FitEdgeLine(one.data(), 0, fit), status::kOk);
+    EXPECT_EQ(fit.length, 0);
+    EXPECT_EQ(FitEdgeLine(static_cast<const std::uint32_t *>(nullptr), 5, fit), status::kBadArgument);
+    EXPECT_EQ(FitEdgeLine(one.data(), -1, fit), status::kBadArgument);
+    // Untouched extent entries (all bits set) are values like any other.
+    const std::vector<std::uint32_t> wild = {0xFFFFFFFFu, 5, 5, 5, 0xFFFFFFFFu, 5};
+    EXPECT_EQ(FitEdgeLine(wild.data(), 5, fit), status::kOk);
+    EXPECT_TRUE(std::isfinite(fit.startValue) && std::isfinite(fit.endValue));
+}
+
+TEST(FitEdgeLine, SignedExtentsFitLikeUnsignedOnes) {
+    std::vector<std::uint32_t> unsignedValues = Flat(60, 40);
+    std::vector<std::int32_t> signedValues(60, 40);
+    for (int i = 30; i < 60; ++i) {
+        unsignedValues[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(40 + 2 * (i - 29));
+        signedValues[static_cast<std::size_t>(i)] = 40 + 2 * (i - 29);
+    }
+    const EdgeFit a = Fit(unsignedValues);
+    EdgeFit b;
+    ASSERT_EQ(FitEdgeLine(signedValues.data(), 59, b), status::kOk);
+    EXPECT_EQ(a.startIndex, b.startIndex);
+    EXPECT_EQ(a.endIndex, b.endIndex);
+    EXPECT_EQ(a.length, b.length);
+    EXPECT_DOUBLE_EQ(a.endValue, b.endValue);
+}
+
+TEST(EdgeLines, RowAndColumnFitsInPictureCoordinates) {
+    const EdgeFit fit{2, 30.5, 40, 31.5, 39};
+    const EdgeLine v = RowEdgeLine(fit, 100);
+    EXPECT_EQ(v.x0, 30.5);
+    EXPECT_EQ(v.y0, 102);
+    EXPECT_EQ(v.x1, 31.5);
+    EXPECT_EQ(v.y1, 140);
+    const EdgeLine h = ColumnEdgeLine(fit, 7);
+    EXPECT_EQ(h.x0, 9);
+    EXPECT_EQ(h.y0, 30.5);
+    EXPECT_EQ(h.x1, 47);
+    EXPECT_EQ(h.length, 39);
+}
+
+TEST(IntersectEdgeLines, CornerOfTwoSides) {
+    const EdgeLine v{10, 10, 10, 110, 100};
+    const EdgeLine h{10, 110, 110, 110, 100};
+    double x = -1, y = -1;
+    ASSERT_TRUE(IntersectEdgeLines(v, h, x, y));
+    EXPECT_NEAR(x, 10, 1e-9);
+    EXPECT_NEAR(y, 110, 1e-9);
+
+    const EdgeLine tilted{20, 0, 10, 100, 100};        // x = 20 - y / 10
+    const EdgeLine slope{12, 100.2, 112, 110.2, 100};  // y = 99 + x / 10
+    ASSERT_TRUE(IntersectEdgeLines(tilted, slope, x, y));
+    EXPECT_NEAR(x, 10, 1e-9);
+    EXPECT_NEAR(y, 100, 1e-9);
+}
+
+TEST(IntersectEdgeLines, ToleranceIsATenthOfTheSummedLengths) {
+    const EdgeLine v{10, 10, 10, 110, 100};
+    double x = 0, y = 0;
+    // The corner (10, 110) is 19 pixels from h's nearer end: within 20.
+    EXPECT_TRUE(IntersectEdgeLines(v, EdgeLine{29, 110, 129, 110, 100}, x, y));
+    // 21 pixels: too far.
+    x = y = -5;
+    EXPECT_FALSE(IntersectEdgeLines(v, EdgeLine{31, 110, 131, 110, 100}, x, y));
+    EXPECT_EQ(x, -5);
+    // Far from v's ends although on h.
+    EXPECT_FALSE(IntersectEdgeLines(v, EdgeLine{0, 60, 100, 60, 100}, x, y));
+}
+
+TEST(IntersectEdgeLines, ParallelAndDegenerateSidesGiveNoCorner) {
+    double x = 0, y = 0;
+    // Both sides vertical: parallel.
+    EXPECT_FALSE(IntersectEdgeLines(EdgeLine{10, 0, 10, 100, 100}, EdgeLine{20, 0, 20, 100, 100}, x, y));
+    // A side of one point.
+    EXPECT_FALSE(IntersectEdgeLines(EdgeLine{10, 5, 10, 5, 1}, EdgeLine{10, 5, 10, 5, 1}, x, y));
+    // Sides crossing left of the picture: the corner is moved to x = 0, then
+    // lies too far from the ends.
+    EXPECT_FALSE(IntersectEdgeLines(EdgeLine{-50, 0, -50, 100, 100}, EdgeLine{-50, 100, 50, 100, 100}, x, y));
+    EXPECT_TRUE(IntersectEdgeLines(EdgeLine{-5, 0, -5, 100, 100}, EdgeLine{-5, 100, 95, 100, 100}, x, y));
+    EXPECT_EQ(x, 0);
+    EXPECT_NEAR(y, 100, 1e-9);
+}
+
+}  // namespace
+}  // namespace zr::edges

@@ -1,0 +1,284 @@
+// Region labelling on crafted shapes: merging, start pixels, limits, the lost
+// last row, whole-byte run extraction and the outline extents.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/image.hpp"
+#include "core/regions/regions.hpp"
+#include "support/render.hpp"
+
+namespace zr::regions {
+namespace {
+
+// A 1-bit working image drawn from text rows ('#' dark) placed at (ox, oy) on a
+// light canvas of the given size.
+struct Picture {
+    ZrImage image{};
+    Picture(const std::vector<std::string> &rows, int width, int height, int ox = 2, int oy = 2,
+            bool darkIsZero = true) {
+        test::Raster r = test::Canvas(width, height);
+        for (std::size_t y = 0; y < rows.size(); ++y)
+            for (std::size_t x = 0; x < rows[y].size(); ++x)
+                if (rows[y][x] == '#') r.at(ox + static_cast<int>(x), oy + static_cast<int>(y)) = 0;
+        Load(r, darkIsZero);
+    }
+    Picture(const test::Raster &r, bool darkIsZero) { Load(r, darkIsZero); }
+    ~Picture() { ImageDestroy(&image); }
+    Picture(const Picture &) = delete;
+    Picture &operator=(const Picture &) = delete;
+
+  private:
+    void Load(const test::Raster &r, bool darkIsZero) {
+        const std::vector<std::uint8_t> dib = test::ToDib(r, 1, 0, darkIsZero);
+        EXPECT_EQ(ImageFromDib(&image, dib.data()), 0);
+    }
+};
+
+RegionSearch WholePicture(const ZrImage &image, bool trace = true) {
+    RegionSearch s;
+    s.left = 0;
+    s.top = 0;
+    s.right = static_cast<std::int32_t>(image.width);
+    s.bottom = static_cast<std::int32_t>(image.height);
+    s.traceOutlines = trace;
+    return s;
+}
+
+TEST(LabelRegions, UShapeMergesAndKeepsTheHigherArmsStart) {
+    Picture p({"......#",  // right arm starts one row higher
+               "#.....#", "#.....#", "#######"},
+              20, 12);
+    RegionSearch s = WholePicture(p.image);
+    ASSERT_EQ(LabelRegions(p.image, s), 0);
+    ASSERT_EQ(s.Count(), 1u);
+    const Region &r = s.regions[0];
+    EXPECT_EQ(r.left, 2);
+    EXPECT_EQ(r.right, 8);
+    EXPECT_EQ(r.top, 2);
+    EXPECT_EQ(r.bottom, 5);
+    EXPECT_EQ(r.startX, 8);
+    EXPECT_EQ(r.startY, 2);
+    EXPECT_DOUBLE_EQ(r.fill, 12.0 / 28.0);
+
+    Picture q({"#.....#", "#.....#", "#######"}, 20, 12);
+    RegionSearch t = WholePicture(q.image);
+    ASSERT_EQ(LabelRegions(q.image, t), 0);
+    ASSERT_EQ(t.Count(), 1u);
+    // Arms starting on the same row: the right arm's region keeps its own start.
+    EXPECT_EQ(t.regions[0].startX, 8);
+    EXPECT_EQ(t.regions[0].startY, 2);
+}
+
+TEST(LabelRegions, DiagonalContactJoinsAndSeparateShapesStaySeparate) {
+    Picture p({"##....##", "##....##", "..#..#..", "...##...", "........", "#......#"}, 20, 12);
+    RegionSearch s = WholePicture(p.image, false);
+    ASSERT_EQ(LabelRegions(p.image, s), 0);
+    ASSERT_EQ(s.Count(), 3u);
+    // The V closes two rows before the dots, so it comes last in the answer.
+    EXPECT_EQ(s.regions[2].left, 2);
+    EXPECT_EQ(s.regions[2].right, 9);
+    EXPECT_EQ(s.regions[2].bottom, 5);
+    EXPECT_EQ(s.regions[0].Width(), 1);
+}
+
+TEST(LabelRegions, RingFillAndSolidSquareAgainstTheDensityLimits) {
+    const std::vector<std::string> ring = {"#######", "#.....#", "#.....#", "#.....#",
+                                           "#.....#", "#.....#", "#######"};
+    Picture p(ring, 20, 20);
+    RegionSearch s = WholePicture(p.image);
+    s.minWidth = s.minHeight = 7;
+    s.minDensity = 0.2;
+    s.maxDensity = 0.8;
+    ASSERT_EQ(LabelRegions(p.image, s), 0);
+    ASSERT_EQ(s.Count(), 1u);
+    EXPECT_NEAR(s.regions[0].fill, 24.0 / 49.0, 1e-12);
+
+    Picture solid(std::vector<std::string>(7, "#######"), 20, 20);
+    RegionSearch t = WholePicture(solid.image);
+    t.maxDensity = 0.8;
+    ASSERT_EQ(LabelRegions(solid.image, t), 0);
+    EXPECT_EQ(t.Count(), 0u);
+    t.maxDensity = 0;
+    ASSERT_EQ(LabelRegions(solid.image, t), 0);
+    ASSERT_EQ(t.Count(), 1u);
+    EXPECT_DOUBLE_EQ(t.regions[0].fill, 1.0);
+    t.minWidth = 8;
+    ASSERT_EQ(LabelRegions(solid.image, t), 0);
+    EXPECT_EQ(t.Count(), 0u);
+}
+
+TEST(LabelRegions, TheRectanglesLastRowBelongsToNoRegion) {
+    Picture p(std::vector<std::string>(6, "####"), 20, 12, 4, 4);
+    RegionSearch s = WholePicture(p.image, false);
+    s.bottom = 7;  // rows 4..7 of the square lie inside, row 7 is the last
+    ASSERT_EQ(LabelRegions(p.image, s), 0);
+    ASSERT_EQ(s.Count(), 1u);
+    EXPECT_EQ(s.regions[0].top, 4);
+    EXPECT_EQ(s.regions[0].bottom, 6);
+}
+
+TEST(LabelRegions, FrameIsClearedAndOutOfRangeRectanglesAreClamped) {
+    // A square touching all four picture edges loses its outer ring.
+    test::Raster r = test::Canvas(16, 16, 0);
+    Picture p(r, false);
+    RegionSearch s = WholePicture(p.image);
+    s.right = 5000;
+    s.bottom = 5000;
+    ASSERT_EQ(LabelRegions(p.image, s), 0);
+    ASSERT_EQ(s.Count(), 1u);
+    EXPECT_EQ(s.regions[0].left, 1);
+    EXPECT_EQ(s.regions[0].right, 14);
+    EXPECT_EQ(s.regions[0].top, 1);
+    EXPECT_EQ(s.regions[0].bottom, 14);  // row 15, the cleared frame, is the last row
+
+    RegionSearch empty = WholePicture(p.image);
+    empty.left = 10;
+    empty.right = 4;
+    EXPECT_EQ(LabelRegions(p.image, empty), 0);
+    EXPECT_EQ(empty.Count(), 0u);
+
+    Picture light({}, 40, 9);
+    RegionSearch none = WholePicture(light.image);
+    EXPECT_EQ(LabelRegions(light.image, none), 0);
+    EXPECT_EQ(none.Count(), 0u);
+}
+
+TEST(LabelRegions, ManyOpenRegionsGrowThePoolAndAnEarlierAnswerIsReplaced) {
+    // 1201 vertical strokes open at once: more than one block of pool records.
+    test::Raster r = test::Canvas(2405, 9);
+    for (int x = 2; x <= 2402; x += 2)
+        for (int y = 2; y <= 6; ++y) r.at(x, y) = 0;
+    Picture p(r, true);
+    RegionSearch s = WholePicture(p.image, false);
+    ASSERT_EQ(LabelRegions(p.image, s), 0);
+    ASSERT_EQ(s.Count(), 1201u);
+    EXPECT_EQ(s.regions[0].left, 2402);  // closed last, listed first
+    EXPECT_EQ(s.regions[1200].Height(), 5);
+    s.minHeight = 6;
+    ASSERT_EQ(LabelRegions(p.image, s), 0);
+    EXPECT_EQ(s.Count(), 0u);
+}
+
+TEST(LabelRegions, BothPolaritiesLabelTheSame) {
+    test::Raster r = test::Canvas(61, 47);
+    std::mt19937 gen(7);
+    for (auto &px : r.pixels) px = (gen() % 3 == 0) ? 0 : 255;
+    Picture a(r, true), b(r, false);
+    RegionSearch s = WholePicture(a.image), t = WholePicture(b.image);
+    ASSERT_EQ(LabelRegions(a.image, s), 0);
+    ASSERT_EQ(LabelRegions(b.image, t), 0);
+    ASSERT_EQ(s.Count(), t.Count());
+    for (std::size_t i = 0; i < s.Count(); ++i) {
+        EXPECT_EQ(s.regions[i].left, t.regions[i].left);
+        EXPECT_EQ(s.regions[i].bottom, t.regions[i].bottom);
+        EXPECT_EQ(s.regions[i].colBottom, t.regions[i].colBottom);
+    }
+}
+
+// Per-pixel reference for the run extraction.
+std::vector<RowRun> ReferenceRuns(const BitImageView &view, int y, int left, int right) {
+    std::vector<RowRun> runs;
+    for (int x = left; x <= right; ++x) {
+        if (!view.Dark(x, y)) continue;
+        const int start = x;
+        while (x < right && view.Dark(x + 1, y)) ++x;
+        runs.push_back({start, x, -1});
+    }
+    runs.push_back({right + 2, right + 2, -1});
+    return runs;
+}
+
+TEST(ExtractRowRuns, WholeByteSkippingMatchesPixelByPixel) {
+    test::Raster r = test::Canvas(203, 8);
+    std::mt19937 gen(3);
+    for (int y = 0; y < 8; ++y) {
+        int x = 0;
+        while (x < 203) {
+            const int len = 1 + static_cast<int>(gen() % (y < 4 ? 30 : 5));
+            const std::uint8_t grey = gen() % 2 ? 0 : 255;
+            for (int k = 0; k < len && x < 203; ++k, ++x) r.at(x, y) = grey;
+        }
+    }
+    for (bool darkIsZero : {true, false}) {
+        Picture p(r, darkIsZero);
+        const BitImageView view(p.image);
+        std::vector<RowRun> runs;
+        for (int y = 0; y < 8; ++y) {
+            for (auto [left, right] :
+                 {std::pair{0, 202}, std::pair{5, 100}, std::pair{16, 23}, std::pair{9, 9}}) {
+                ExtractRowRuns(view, y, left, right, runs);
+                const std::vector<RowRun> expected = ReferenceRuns(view, y, left, right);
+                ASSERT_EQ(runs.size(), expected.size()) << y << " " << left;
+                for (std::size_t i = 0; i < runs.size(); ++i) {
+                    EXPECT_EQ(runs[i].start, expected[i].start);
+                    EXPECT_EQ(runs[i].end, expected[i].end);
+                }
+            }
+        }
+    }
+}
+
+TEST(RegionOutline, RingExtentsFollowItsOuterBoundary) {
+    Picture p({"..###..", ".#...#.", "#.....#", "#.....#", ".#...#.", "..###.."}, 20, 14, 3, 3);
+    RegionSearch s = WholePicture(p.image);
+    ASSERT_EQ(LabelRegions(p.image, s), 0);
+    ASSERT_EQ(s.Count(), 1u);
+    const Region &r = s.regions[0];
+    EXPECT_EQ(r.startX, 5);
+    EXPECT_EQ(r.startY, 3);
+    ASSERT_TRUE(r.HasOutline());
+    EXPECT_EQ(r.rowLeft, (std::vector<std::int32_t>{5, 4, 3, 3, 4, 5}));
+    EXPECT_EQ(r.rowRight, (std::vector<std::int32_t>{7, 8, 9, 9, 8, 7}));
+    EXPECT_EQ(r.colTop, (std::vector<std::int32_t>{5, 4, 3, 3, 3, 4, 5}));
+    EXPECT_EQ(r.colBottom, (std::vector<std::int32_t>{6, 7, 8, 8, 8, 7, 6}));
+
+    std::vector<std::uint8_t> chain;
+    const std::size_t n = TraceOutline(BitImageView(p.image), r, chain);
+    EXPECT_EQ(n, 14u);  // the 14 ring pixels once round, clockwise
+    EXPECT_EQ(chain[0], 3);
+    EXPECT_EQ(chain[n], 0);
+}
+
+TEST(RegionOutline, ASinglePixelAndARegionCutByTheRectangle) {
+    // A single pixel alone: empty chain, only the start pixel recorded.
+    Picture dot({"#"}, 10, 10, 4, 4);
+    RegionSearch s = WholePicture(dot.image);
+    ASSERT_EQ(LabelRegions(dot.image, s), 0);
+    ASSERT_EQ(s.Count(), 1u);
+    EXPECT_EQ(s.regions[0].rowLeft[0], 4);
+    EXPECT_EQ(s.regions[0].colBottom[0], 4);
+
+    // A region cut by the rectangle's right edge: the trace leaves the box and
+    // positions outside it are ignored.
+    Picture bar({"##########"}, 20, 10, 4, 4);
+    RegionSearch t = WholePicture(bar.image);
+    t.right = 8;
+    ASSERT_EQ(LabelRegions(bar.image, t), 0);
+    ASSERT_EQ(t.Count(), 1u);
+    EXPECT_EQ(t.regions[0].right, 8);
+    EXPECT_EQ(t.regions[0].rowRight[0], 8);
+    EXPECT_EQ(t.regions[0].colTop[4], 4);
+}
+
+TEST(RegionListHelpers, GrowUnlinkAndFree) {
+    RegionList list;
+    EXPECT_EQ(RegionPoolGrow(list, 0), 10);
+    EXPECT_EQ(RegionPoolGrow(list, 3), 0);
+    ASSERT_EQ(list.size(), 3u);
+    list[1].left = 7;
+    list[2].rowLeft.assign(4, 1);
+    RegionUnlink(list, 0);
+    RegionUnlink(list, 9);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].left, 7);
+    RegionFreeBuffers(list[1]);
+    EXPECT_FALSE(list[1].HasOutline());
+    RegionListFree(list);
+    EXPECT_TRUE(list.empty());
+}
+
+}  // namespace
+}  // namespace zr::regions

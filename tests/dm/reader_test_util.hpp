@@ -1,0 +1,54 @@
+// Scanning test pictures with ZrDM.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "dm_test_util.hpp"
+#include "zr/ZrDM.h"
+
+namespace zr::dm::test {
+
+struct ScanOutcome {
+    std::uint16_t status = 0;
+    std::vector<DMResult> results;
+    std::string FirstText() const {
+        return results.empty() ? std::string("<none>") : std::string(results[0].text);
+    }
+};
+
+inline ScanOutcome Scan(const Raster &picture, std::uint8_t scanFlags = 0, std::uint8_t maxResults = 0,
+                        int bitsPerPixel = 8) {
+    const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, bitsPerPixel);
+    ZrDMScanner scanner;
+    ZrInitDMScanner(&scanner);
+    scanner.image = dib.data();
+    scanner.scanFlags = scanFlags;
+    scanner.maxResults = maxResults;
+    ScanOutcome outcome;
+    outcome.status = ZrScanDM(&scanner);
+    for (int i = 0; i < scanner.resultCount; ++i) {
+        DMResult r;
+        EXPECT_EQ(GetDMAt(&scanner, i, &r), 0);
+        outcome.results.push_back(r);
+    }
+    ZrFreeDMScanner(&scanner);
+    return outcome;
+}
+
+// A symbol of the given size drawn at `moduleSize` pixels, with a quiet zone.
+inline Raster RenderDm(const std::string &data, const DMSize &size, int moduleSize, int quietZone = 4) {
+    const Raster modules = DmModules(data, size);
+    if (modules.empty()) return {};
+    return zr::test::ExpandModules(modules, moduleSize, 0, quietZone);
+}
+
+// Data that fills most of a size in ASCII.
+inline std::string FillerFor(const DMSize &size) {
+    std::string data;
+    for (int i = 0; i < size.dataCodewords * 3 / 4; ++i)
+        data.push_back(static_cast<char>('a' + (i * 5) % 26));
+    return data;
+}
+
+}  // namespace zr::dm::test

@@ -1,0 +1,89 @@
+// Micro QR symbols with chosen codewords: the function patterns of a libzint
+// render of the same version, level and mask, with the data modules painted
+// from the codewords (check codewords computed here), so that tests can hold
+// damaged codewords, undefined modes or empty data.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "micro_render.hpp"
+#include "microqr/candidate.hpp"
+#include "qr/gf256.hpp"
+
+namespace zr::test {
+
+// Appends the Reed-Solomon check codewords of the data codewords (generator
+// roots alpha^0 .. alpha^(ecCount - 1)).
+inline void AppendCheckCodewords(microqr::Codewords &codewords, int dataCount, int ecCount) {
+    namespace gf = qr::gf256;
+    std::vector<std::uint8_t> generator{1};
+    for (int i = 0; i < ecCount; ++i) {
+        std::vector<std::uint8_t> next(generator.size() + 1, 0);
+        for (std::size_t j = 0; j < generator.size(); ++j) {
+            next[j] ^= generator[j];
+            next[j + 1] ^= gf::Mul(generator[j], gf::Exp(i));
+        }
+        generator = next;
+    }
+    std::vector<std::uint8_t> remainder(static_cast<std::size_t>(ecCount), 0);
+    for (int i = 0; i < dataCount; ++i) {
+        const std::uint8_t factor = codewords[static_cast<std::size_t>(i)] ^ remainder[0];
+        remainder.erase(remainder.begin());
+        remainder.push_back(0);
+        for (int j = 0; j < ecCount; ++j)
+            remainder[static_cast<std::size_t>(j)] ^=
+                gf::Mul(generator[static_cast<std::size_t>(j + 1)], factor);
+    }
+    for (int j = 0; j < ecCount; ++j)
+        codewords[static_cast<std::size_t>(dataCount + j)] = remainder[static_cast<std::size_t>(j)];
+}
+
+// One pixel per module: the symbol holding exactly these codewords (check
+// codewords included), masked with `mask`.
+inline Raster PaintCodewords(const microqr::Codewords &codewords, int version, int level, int mask) {
+    Raster modules = EncodeModules(MicroOptions({"1", version, level, mask}));
+    if (modules.empty()) return modules;
+    microqr::ModuleMap map;
+    const int size = microqr::SymbolSize(version);
+    microqr::PlaceMicroCodewordBits(map, size, microqr::MicroDataBits(version, level));
+    for (int column = 0; column < size; ++column)
+        for (int row = 0; row < size; ++row) {
+            const int code = map.At(column, row);
+            if (code < 1) continue;
+            const bool bit = (codewords[static_cast<std::size_t>(code / 10 - 1)] >> (code % 10)) & 1;
+            modules.at(column, row) = bit != microqr::MicroMaskBit(mask, column, row) ? 0 : 255;
+        }
+    return modules;
+}
+
+// Codewords of a version and level from data codewords written by hand.
+inline microqr::Codewords WithChecks(std::vector<std::uint8_t> data, int version, int level) {
+    const microqr::Capacity c = microqr::MicroCapacity(version, level);
+    microqr::Codewords codewords{};
+    for (std::size_t i = 0; i < data.size() && i < codewords.size(); ++i) codewords[i] = data[i];
+    AppendCheckCodewords(codewords, c.DataCodewords(), c.ecCodewords);
+    return codewords;
+}
+
+// The picture seen at a slant: its top edge kept, its bottom edge narrowed
+// to `bottomWidth` of the width about the middle (nearest-neighbour).
+inline Raster Keystone(const Raster &r, double bottomWidth) {
+    const double w = r.width, h = r.height, inset = w * (1 - bottomWidth) / 2;
+    microqr::Homography m;  // unit square -> picture quad, then inverted
+    microqr::SquareToQuad({{0, 0}, {w, 0}, {w - inset, h}, {inset, h}}, 1.0, m);
+    // Adjugate of [a b c; d e f; g h 1].
+    const double A = m.e - m.f * m.h, B = m.c * m.h - m.b, C = m.b * m.f - m.c * m.e;
+    const double D = m.f * m.g - m.d, E = m.a - m.c * m.g, F = m.c * m.d - m.a * m.f;
+    const double G = m.d * m.h - m.e * m.g, H = m.b * m.g - m.a * m.h, I = m.a * m.e - m.b * m.d;
+    Raster out = Canvas(r.width, r.height, 255);
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x) {
+            const double z = G * x + H * y + I;
+            const double sx = (A * x + B * y + C) / z * w, sy = (D * x + E * y + F) / z * h;
+            if (sx >= 0 && sy >= 0 && sx < w && sy < h) out.at(x, y) = r.at(int(sx), int(sy));
+        }
+    return out;
+}
+
+}  // namespace zr::test

@@ -1,0 +1,99 @@
+// The symbol-character table and the decoding of one codeword from widths.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "pdf417/codeword.hpp"
+
+namespace zr::pdf417 {
+namespace {
+
+void WidthsOf(const PatternEntry &e, double scale, double out[kElementsPerCodeword]) {
+    for (int i = 0; i < kElementsPerCodeword; ++i) out[i] = (e.widths[i] - '0') * scale;
+}
+
+TEST(Pdf417Table, SectionsAreSortedPermutationsOfTheirCluster) {
+    EXPECT_STREQ(Pdf417PatternTable[0][0].widths, "11111516");
+    EXPECT_EQ(Pdf417PatternTable[0][0].value, 9);
+    EXPECT_STREQ(Pdf417PatternTable[1][0].widths, "11114216");
+    EXPECT_EQ(Pdf417PatternTable[1][0].value, 44);
+    EXPECT_STREQ(Pdf417PatternTable[2][0].widths, "11111246");
+    EXPECT_EQ(Pdf417PatternTable[2][0].value, 2);
+    for (int section = 0; section < kClusterCount; ++section) {
+        std::set<int> values;
+        for (int k = 0; k < kCodewordValues; ++k) {
+            const PatternEntry &e = Pdf417PatternTable[section][k];
+            ASSERT_EQ(std::strlen(e.widths), 8u);
+            int sum = 0;
+            for (int i = 0; i < 8; ++i) sum += e.widths[i] - '0';
+            EXPECT_EQ(sum, kModulesPerCodeword);
+            EXPECT_EQ(
+                SectionOfBars(e.widths[0] - '0', e.widths[2] - '0', e.widths[4] - '0', e.widths[6] - '0'),
+                section);
+            if (k > 0) {
+                EXPECT_LT(std::memcmp(Pdf417PatternTable[section][k - 1].widths, e.widths, 8), 0);
+            }
+            values.insert(e.value);
+            EXPECT_EQ(FindPattern(section, e.widths), e.value);
+        }
+        EXPECT_EQ(values.size(), static_cast<std::size_t>(kCodewordValues));
+        EXPECT_EQ(*values.rbegin(), 928);
+    }
+}
+
+TEST(Pdf417Codeword, ExactAtEveryScaleAndWithJitter) {
+    for (int section = 0; section < kClusterCount; ++section) {
+        for (int k = 0; k < kCodewordValues; ++k) {
+            const PatternEntry &e = Pdf417PatternTable[section][k];
+            double w[8];
+            WidthsOf(e, 3.0, w);
+            // One pixel moved from a bar to the following space keeps the pattern.
+            w[2] += 1;
+            w[3] -= 1;
+            ASSERT_EQ(DecodeExact(section, w), e.value) << e.widths;
+            WidthsOf(e, 1.0, w);
+            ASSERT_EQ(DecodeExact(section, w), e.value) << e.widths;
+        }
+    }
+}
+
+TEST(Pdf417Codeword, StartPatternAndEmptyWidthsAreNoCodeword) {
+    const double start[8] = {8, 1, 1, 1, 1, 1, 1, 3};
+    for (int section = 0; section < kClusterCount; ++section)
+        EXPECT_EQ(DecodeExact(section, start), kNoCodeword);
+    const double zero[8] = {};
+    EXPECT_EQ(DecodeExact(0, zero), kNoCodeword);
+    EXPECT_EQ(DecodeNearest(0, zero).value, kEmptyCodeword);
+    double w[8];
+    WidthsOf(Pdf417PatternTable[1][100], 2.0, w);
+    EXPECT_EQ(DecodeExact(0, w), kNoCodeword);  // another cluster's pattern
+    EXPECT_EQ(DecodeExact(-1, w), kNoCodeword);
+    EXPECT_EQ(DecodeExact(3, w), kNoCodeword);
+}
+
+TEST(Pdf417Codeword, NearestPatternForDistortedWidths) {
+    const PatternEntry &e = Pdf417PatternTable[2][400];
+    double w[8];
+    WidthsOf(e, 4.0, w);
+    const NearestCodeword exact = DecodeNearest(2, w);
+    EXPECT_EQ(exact.value, e.value);
+    EXPECT_EQ(exact.distance, 0);
+    // Spread one module's worth of error over the elements: no exact match, but the nearest is right.
+    w[0] += 1.9;
+    w[1] -= 1.9;
+    w[4] += 1.9;
+    w[5] -= 1.9;
+    const NearestCodeword near = DecodeNearest(2, w);
+    EXPECT_EQ(near.value, e.value);
+    EXPECT_LT(near.distance, kNearestLimit);
+    // Nothing near: the section's first entry.
+    const double far[8] = {40, 1, 1, 1, 1, 1, 1, 1};
+    const NearestCodeword none = DecodeNearest(1, far);
+    EXPECT_EQ(none.value, Pdf417PatternTable[1][0].value);
+    EXPECT_GE(none.distance, kNearestLimit);
+}
+
+}  // namespace
+}  // namespace zr::pdf417

@@ -1,0 +1,87 @@
+// Data decoding: text sub-modes, byte and numeric compaction, and the
+// faults that drop a symbol or cut its text.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pdf417/data.hpp"
+
+namespace zr::pdf417 {
+namespace {
+
+// Decodes data codewords (the length descriptor is put in front).
+std::string Decode(std::vector<int> data, std::uint16_t *status = nullptr) {
+    data.insert(data.begin(), static_cast<int>(data.size()) + 1);
+    DecodedData out;
+    const std::uint16_t s = DecodeData(data, static_cast<int>(data.size()), out);
+    if (status != nullptr) *status = s;
+    return std::string(out.bytes.data(), out.length);
+}
+
+TEST(Pdf417Data, TextUpperLowerMixedPunctuation) {
+    EXPECT_EQ(Decode({1}), "AB");
+    EXPECT_EQ(Decode({0}), "AA");
+    // Latch lower (27), then "b c"; 900 returns to upper.
+    EXPECT_EQ(Decode({1 * 30 + 27, 1 * 30 + 26, 2 * 30 + 0, 900, 2 * 30 + 3}), "Bb caCD");
+    // Shift punctuation (29) and value 10 gives "!", then upper again.
+    EXPECT_EQ(Decode({0 * 30 + 29, 10 * 30 + 1}), "A!B");
+    // Latch mixed (28): digits; mixed 25 latches punctuation, whose 29 latches upper.
+    EXPECT_EQ(Decode({28 * 30 + 1, 2 * 30 + 25, 0 * 30 + 29, 2 * 30 + 2}), "12;CC");
+    // Lower with shift upper (27) for one character.
+    EXPECT_EQ(Decode({27 * 30 + 0, 27 * 30 + 1, 2 * 30 + 26}), "aBc ");
+}
+
+TEST(Pdf417Data, ByteCompaction) {
+    // 924: five codewords are six bytes.
+    EXPECT_EQ(Decode({924, 215, 318, 502, 193, 33}), "\x80\x81\x82\x83\x84\x85");
+    // 901: a group followed by more data is six bytes; the last five are single bytes.
+    EXPECT_EQ(Decode({901, 215, 318, 502, 193, 33, 134, 135, 136, 137, 138}),
+              "\x80\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8a");
+    EXPECT_EQ(Decode({901, 128, 129, 130, 131, 132}), "\x80\x81\x82\x83\x84");
+    EXPECT_EQ(Decode({901, 65, 66, 67}), "ABC");
+    // 913 shifts one codeword to a byte and returns to the text sub-mode.
+    EXPECT_EQ(Decode({27 * 30 + 0, 913, 65, 0 * 30 + 1}), "aAab");
+}
+
+TEST(Pdf417Data, NumericCompaction) {
+    EXPECT_EQ(Decode({902, 1, 624, 434, 632, 282, 200}), "000213298174000");
+    EXPECT_EQ(Decode({902, 11, 900, 0}), "1AA");  // a short group, then text
+}
+
+TEST(Pdf417Data, ControlCodewordsAreSkipped) {
+    EXPECT_EQ(Decode({1, 922, 2 * 30 + 3}), "ABCD");
+    EXPECT_EQ(Decode({927, 3, 1}), "ADAB");  // ECI and its argument
+}
+
+TEST(Pdf417Data, FaultsDropTheSymbol) {
+    std::uint16_t status = 0;
+    Decode({924, 1, 2, 3}, &status);  // 924 group of three
+    EXPECT_EQ(status, kDataFailed);
+    Decode({924, 899, 899, 899, 899, 899}, &status);  // beyond six bytes
+    EXPECT_EQ(status, kDataFailed);
+    DecodedData out;
+    EXPECT_EQ(DecodeData({0, 1}, 2, out), kDataFailed);     // descriptor 0
+    EXPECT_EQ(DecodeData({5, 1}, 5, out), kDataFailed);     // longer than the sequence
+    EXPECT_EQ(DecodeData({3, 1, 1}, 2, out), kDataFailed);  // reaches into the check words
+    EXPECT_EQ(DecodeData({2, 929}, 2, out), kDataFailed);   // not a codeword value
+    EXPECT_EQ(DecodeData({}, 0, out), kDataFailed);
+    EXPECT_EQ(DecodeData({1}, 1, out), kDataOk);
+    EXPECT_EQ(out.length, 0u);
+}
+
+TEST(Pdf417Data, LongOutputIsCutAtTheBuffer) {
+    std::vector<int> bytes{901};
+    for (int i = 0; i < 3500; ++i) bytes.push_back('x');
+    std::uint16_t status = 0;
+    const std::string text = Decode(bytes, &status);
+    EXPECT_EQ(status, kDataOk);
+    EXPECT_EQ(text.size(), kDecodeBufferSize - 1);
+    DecodedData out;
+    bytes.insert(bytes.begin(), static_cast<int>(bytes.size()) + 1);
+    DecodeData(bytes, static_cast<int>(bytes.size()), out);
+    EXPECT_TRUE(out.truncated);
+    EXPECT_EQ(out.bytes[kDecodeBufferSize - 1], '\0');
+}
+
+}  // namespace
+}  // namespace zr::pdf417

@@ -1,0 +1,85 @@
+// Cutting a line's runs into codeword segments: clean lines, lines whose
+// damage merges runs, and lines of a symbol seen in perspective.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pdf417/codeword.hpp"
+#include "pdf417/line_cut.hpp"
+
+namespace zr::pdf417 {
+namespace {
+
+// Runs of a line: the start pattern, the patterns of `values` in section 0, the stop pattern;
+// each element `scale` pixels per module, growing by `growth` pixels per module from codeword
+// to codeword.
+std::vector<std::uint16_t> LineRuns(const std::vector<int> &values, double scale, double growth = 0) {
+    std::vector<std::string> patterns{"81111113"};
+    for (int v : values) {
+        for (const PatternEntry &e : Pdf417PatternTable[0]) {
+            if (e.value == v) patterns.emplace_back(e.widths, 8);
+        }
+    }
+    patterns.emplace_back("711311121");
+    std::vector<std::uint16_t> runs;
+    for (std::size_t k = 0; k < patterns.size(); ++k) {
+        const double unit = scale + growth * static_cast<double>(k);
+        for (char c : patterns[k]) runs.push_back(static_cast<std::uint16_t>((c - '0') * unit + 0.5));
+    }
+    return runs;
+}
+
+std::vector<int> Decoded(const LineCutter &cutter, int columns) {
+    std::vector<int> values;
+    for (int j = 1; j <= columns; ++j) values.push_back(ExactIn(0, cutter.Result()[j]));
+    return values;
+}
+
+const std::vector<int> kValues{10, 200, 450, 700, 928, 31};
+
+TEST(Pdf417LineCut, CleanLineGivesOneSegmentPerColumn) {
+    LineCutter cutter;
+    const auto runs = LineRuns(kValues, 3);
+    ASSERT_TRUE(cutter.Cut(runs, 6, 51));
+    EXPECT_EQ(Decoded(cutter, 6), kValues);
+    EXPECT_EQ(cutter.Result()[0].first, 0);
+    EXPECT_EQ(cutter.Result()[1].first, 8);
+}
+
+TEST(Pdf417LineCut, ABlotOverTwoColumnsSpoilsOnlyThose) {
+    LineCutter cutter;
+    auto runs = LineRuns(kValues, 3);
+    // A blot joins everything from the third codeword's first bar to the fourth codeword's last
+    // bar into one bar: the line has two segments too few for a cut by widths alone.
+    const std::size_t at = 8 + 2 * 8, last = at + 8 + 6;
+    int merged = 0;
+    for (std::size_t i = at; i <= last; ++i) merged += runs[i];
+    runs[at] = static_cast<std::uint16_t>(merged);
+    runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(at + 1),
+               runs.begin() + static_cast<std::ptrdiff_t>(last + 1));
+    ASSERT_TRUE(cutter.Cut(runs, 6, 51));
+    const std::vector<int> decoded = Decoded(cutter, 6);
+    EXPECT_EQ(decoded[2], kNoCodeword);
+    EXPECT_EQ(decoded[3], kNoCodeword);
+    for (int j : {0, 1, 4, 5}) EXPECT_EQ(decoded[j], kValues[j]) << "column " << j + 1;
+}
+
+TEST(Pdf417LineCut, CodewordWidthsFollowThePerspective) {
+    LineCutter cutter;
+    // Modules widen from 3 to 4.4 pixels across the line.
+    const auto runs = LineRuns(kValues, 3, 0.2);
+    int total = 0;
+    for (auto r : runs) total += r;
+    ASSERT_TRUE(cutter.Cut(runs, 6, total / 8.0));
+    EXPECT_EQ(Decoded(cutter, 6), kValues);
+}
+
+TEST(Pdf417LineCut, TooFewRunsIsNoLine) {
+    LineCutter cutter;
+    const std::vector<std::uint16_t> runs{8, 1, 1, 1};
+    EXPECT_FALSE(cutter.Cut(runs, 6, 17));
+}
+
+}  // namespace
+}  // namespace zr::pdf417

@@ -1,0 +1,259 @@
+// Finder tests, triple location, format decoding and the module map, on
+// crafted pictures and bit patterns.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/image.hpp"
+#include "core/regions/regions.hpp"
+#include "qr/blocks.hpp"
+#include "qr/candidate.hpp"
+#include "qr/capacity_table.hpp"
+#include "qr/finder.hpp"
+#include "qr/format.hpp"
+#include "qr/module_map.hpp"
+#include "qr/qr_status.hpp"
+#include "support/render.hpp"
+
+namespace zr::qr {
+namespace {
+
+using zr::test::Raster;
+
+lines::RunScan Runs(std::vector<std::uint16_t> widths) {
+    lines::RunScan scan;
+    scan.elements = static_cast<std::int16_t>(widths.size());
+    scan.widths = widths;
+    return scan;
+}
+
+TEST(CheckFinderRatio, AtMostOneRunOutsideItsBand) {
+    EXPECT_EQ(CheckFinderRatio(Runs({1, 1, 3, 1, 1})), 0);
+    EXPECT_EQ(CheckFinderRatio(Runs({5, 4, 16, 5, 5})), 0);
+    EXPECT_EQ(CheckFinderRatio(Runs({1, 1, 3, 1, 3})), 0);  // unit 9/7: only the last run is out
+    EXPECT_EQ(CheckFinderRatio(Runs({1, 3, 3, 1, 3})), kNotFinderProfile);
+    EXPECT_EQ(CheckFinderRatio(Runs({1, 1, 3, 1})), kNotFinderProfile);
+    EXPECT_EQ(CheckFinderRatio(Runs({1, 1, 3, 1, 1, 1})), kNotFinderProfile);
+}
+
+// A finder pattern of 7 x 7 modules: each module moduleW x moduleH pixels,
+// its top-left pixel at (x, y).
+void DrawFinder(Raster &r, int x, int y, int moduleW, int moduleH) {
+    for (int j = 0; j < 7; ++j)
+        for (int i = 0; i < 7; ++i) {
+            const bool dark = i == 0 || i == 6 || j == 0 || j == 6 || (i >= 2 && i <= 4 && j >= 2 && j <= 4);
+            if (!dark) continue;
+            for (int dy = 0; dy < moduleH; ++dy)
+                for (int dx = 0; dx < moduleW; ++dx) r.at(x + j * moduleW + dx, y + i * moduleH + dy) = 0;
+        }
+}
+
+// Labels a picture as the QR search does and collects its finder candidates.
+struct Labelled {
+    ZrImage image{};
+    regions::RegionSearch search;
+    std::vector<FinderCandidate> candidates;
+
+    explicit Labelled(const Raster &r) {
+        const std::vector<std::uint8_t> dib = zr::test::ToDib(r, 1);
+        EXPECT_EQ(ImageFromDib(&image, dib.data()), 0);
+        search.right = r.width;
+        search.bottom = r.height;
+        search.minWidth = search.minHeight = 7;
+        search.minDensity = 0.2;
+        search.maxDensity = 0.8;
+        search.traceOutlines = true;
+        EXPECT_EQ(regions::LabelRegions(image, search), 0);
+        EXPECT_EQ(CollectFinderCandidates(BitImageView(image), search.regions, candidates), 0);
+    }
+    ~Labelled() { ImageDestroy(&image); }
+    Labelled(const Labelled &) = delete;
+    Labelled &operator=(const Labelled &) = delete;
+
+    // The candidate nearest to (x, y).
+    const FinderCandidate &At(double x, double y) const {
+        const FinderCandidate *best = &candidates.front();
+        for (const FinderCandidate &c : candidates)
+            if (geom::Distance({c.centreX, c.centreY}, {x, y}) <
+                geom::Distance({best->centreX, best->centreY}, {x, y}))
+                best = &c;
+        return *best;
+    }
+};
+
+TEST(CollectFinderCandidates, SquareWithinFourFifths) {
+    Raster r = zr::test::Canvas(200, 100);
+    DrawFinder(r, 20, 20, 2, 2);  // 14 x 14
+    // 10 wide, 13 high: runs 2:1:4:1:2 across, 2:2:5:2:2 down, both finder profiles.
+    for (int x = 60; x < 70; ++x)
+        for (int y = 20; y < 33; ++y) {
+            const int cx = x - 60, cy = y - 20;
+            const bool ring = cx < 2 || cx >= 8 || cy < 2 || cy >= 11;
+            const bool core = cx >= 3 && cx < 7 && cy >= 4 && cy < 9;
+            if (ring || core) r.at(x, y) = 0;
+        }
+    Labelled l(r);
+    ASSERT_EQ(l.candidates.size(), 1u);
+    EXPECT_DOUBLE_EQ(l.candidates[0].centreX, 27);
+    EXPECT_DOUBLE_EQ(l.candidates[0].centreY, 27);
+}
+
+TEST(LocateQRSymbol, LegTestDependsOnWhichLegIsAX) {
+    // Centres (100,100), (200,100), (100,211): legs 100 and 111 at a right angle.
+    Raster r = zr::test::Canvas(320, 320);
+    DrawFinder(r, 79, 79, 6, 6);
+    DrawFinder(r, 179, 79, 6, 6);
+    DrawFinder(r, 79, 190, 6, 6);
+    Labelled l(r);
+    ASSERT_EQ(l.candidates.size(), 3u);
+    const FinderCandidate &a = l.At(100, 100), &x = l.At(200, 100), &y = l.At(100, 211);
+    EXPECT_DOUBLE_EQ(a.centreX, 100);
+    QRCandidate c;
+    EXPECT_EQ(LocateQRSymbol(a, x, y, c), kTripleRejected);
+    EXPECT_EQ(LocateQRSymbol(a, y, x, c), 0);
+    EXPECT_EQ(c.b, (geom::PointF{200, 100}));
+    EXPECT_EQ(c.d, (geom::PointF{100, 211}));
+}
+
+TEST(LocateQRSymbol, LegsTooUnequalOrNotAtARightAngle) {
+    Raster r = zr::test::Canvas(360, 360);
+    DrawFinder(r, 79, 79, 6, 6);
+    DrawFinder(r, 179, 79, 6, 6);
+    DrawFinder(r, 79, 204, 6, 6);  // legs 100 and 125
+    DrawFinder(r, 250, 250, 6, 6);
+    Labelled l(r);
+    ASSERT_EQ(l.candidates.size(), 4u);
+    const FinderCandidate &a = l.At(100, 100), &x = l.At(200, 100), &y = l.At(100, 225),
+                          &far = l.At(271, 271);
+    QRCandidate c;
+    EXPECT_EQ(LocateQRSymbol(a, x, y, c), kTripleRejected);
+    EXPECT_EQ(LocateQRSymbol(a, y, x, c), kTripleRejected);
+    EXPECT_EQ(LocateQRSymbol(x, a, far, c), kTripleRejected);  // a fourth finder far away
+}
+
+TEST(LocateQRSymbol, GridCornersAndVersionFromTheFinderSpacing) {
+    // 7-pixel modules, centres 172 pixels apart: version trunc(2 x 14.57 x 0.125 + 0.5) = 4.
+    Raster r = zr::test::Canvas(360, 360);
+    DrawFinder(r, 76, 76, 7, 7);
+    DrawFinder(r, 248, 76, 7, 7);
+    DrawFinder(r, 76, 248, 7, 7);
+    Labelled l(r);
+    ASSERT_EQ(l.candidates.size(), 3u);
+    QRCandidate c;
+    const FinderCandidate &a = l.At(100, 100), &b = l.At(272, 100), &d = l.At(100, 272);
+    ASSERT_EQ(LocateQRSymbol(a, d, b, c), 0);
+    EXPECT_EQ(c.version, 4);
+    EXPECT_EQ(c.size, 33);
+    EXPECT_NEAR(c.moduleAB, 7, 1e-9);
+    EXPECT_NEAR(c.moduleAD, 7, 1e-9);
+    EXPECT_EQ(c.b, (geom::PointF{272.5, 100.5}));
+    EXPECT_NEAR(c.corners.topLeft.x, 76, 1e-9);
+    EXPECT_NEAR(c.corners.topLeft.y, 76, 1e-9);
+    EXPECT_NEAR(c.corners.bottomRight.x, 297, 1e-9);
+    // The grid steps span the corners in 33 modules.
+    EXPECT_NEAR(c.u.x, 221.0 / 33, 1e-9);
+    EXPECT_NEAR(c.v.y, 221.0 / 33, 1e-9);
+    EXPECT_NEAR(c.u.y, 0, 1e-9);
+}
+
+TEST(LocateQRSymbol, VersionEstimatesOfZeroOrAboveFortyAreRejected) {
+    Raster close = zr::test::Canvas(260, 260);
+    DrawFinder(close, 76, 76, 7, 7);
+    DrawFinder(close, 136, 76, 7, 7);  // 60 pixels: fewer than 10 modules between centres
+    DrawFinder(close, 76, 136, 7, 7);
+    Labelled near(close);
+    ASSERT_EQ(near.candidates.size(), 3u);
+    QRCandidate c;
+    EXPECT_EQ(LocateQRSymbol(near.At(100, 100), near.At(160, 100), near.At(100, 160), c), kTripleRejected);
+
+    Raster wide = zr::test::Canvas(420, 420);
+    DrawFinder(wide, 20, 20, 2, 2);
+    DrawFinder(wide, 20 + 2 * 178, 20, 2, 2);  // 178 modules apart: version 42
+    DrawFinder(wide, 20, 20 + 2 * 178, 2, 2);
+    Labelled far(wide);
+    ASSERT_EQ(far.candidates.size(), 3u);
+    EXPECT_EQ(LocateQRSymbol(far.At(27, 27), far.At(383, 27), far.At(27, 383), c), kTripleRejected);
+}
+
+// The 15-bit format word of a 5-bit value (level and mask), BCH(15,5) with generator 0x537.
+std::uint32_t FormatWord(std::uint32_t value) {
+    std::uint32_t remainder = value << 10;
+    for (int bit = 14; bit >= 10; --bit)
+        if (remainder & (1u << bit)) remainder ^= 0x537u << (bit - 10);
+    return (value << 10) | remainder;
+}
+
+FormatBits ToBits(std::uint32_t word) {
+    FormatBits bits{};
+    for (int k = 0; k < 15; ++k) bits[static_cast<std::size_t>(k)] = (word >> k) & 1;
+    return bits;
+}
+
+TEST(DecodeFormatBits, EveryWordWithUpToThreeFlippedBits) {
+    for (std::uint32_t value = 0; value < 32; ++value) {
+        const FormatBits clean = ToBits(FormatWord(value));
+        for (std::uint32_t errors = 0; errors < (1u << 15); ++errors) {
+            const int flipped = __builtin_popcount(errors);
+            if (flipped > 3) continue;
+            FormatBits bits = ToBits(FormatWord(value) ^ errors);
+            ASSERT_EQ(DecodeFormatBits(bits), flipped) << value << " " << errors;
+            ASSERT_EQ(bits, clean);
+        }
+    }
+}
+
+// Data and remainder modules of every version: the alignment table against the codeword counts.
+TEST(ModuleMap, DataModulesOfEveryVersion) {
+    constexpr int kRemainderBits[41] = {0, 0, 7, 7, 7, 7, 7, 0, 0, 0, 0, 0, 0, 0, 3, 3, 3, 3, 3, 3, 3,
+                                        4, 4, 4, 4, 4, 4, 4, 3, 3, 3, 3, 3, 3, 3, 0, 0, 0, 0, 0, 0};
+    for (int version = 1; version <= 40; ++version) {
+        BlockLayout layout;
+        ASSERT_TRUE(LookUpBlocks(version, kLevelM, layout));
+        std::vector<int> order;
+        InterleaveOrder(order, layout);
+        ModuleMap map;
+        PlaceCodewordBits(order, version, map);
+        int data = 0, remainder = 0;
+        std::vector<int> bitsOf(static_cast<std::size_t>(layout.Total()) + 1, 0);
+        for (int j = 0; j < map.Size(); ++j)
+            for (int i = 0; i < map.Size(); ++i) {
+                const int code = map.At(j, i);
+                if (code >= 10) {
+                    ++data;
+                    ++bitsOf[static_cast<std::size_t>(code / 10)];
+                } else if (code < kFunctionModule) {
+                    ++remainder;
+                } else {
+                    ASSERT_EQ(code, kFunctionModule);
+                }
+            }
+        EXPECT_EQ(data, layout.Total() * 8) << version;
+        EXPECT_EQ(remainder, kRemainderBits[version]) << version;
+        for (int k = 1; k <= layout.Total(); ++k) EXPECT_EQ(bitsOf[static_cast<std::size_t>(k)], 8);
+        if (version >= 7) {
+            const int n = map.Size();
+            for (int i = 0; i < 6; ++i)
+                for (int j = n - 11; j < n - 8; ++j) {
+                    EXPECT_EQ(map.At(j, i), kFunctionModule);
+                    EXPECT_EQ(map.At(i, j), kFunctionModule);
+                }
+        }
+    }
+}
+
+TEST(ModuleMap, FirstCodewordStartsUpTheRightEdge) {
+    BlockLayout layout;
+    ASSERT_TRUE(LookUpBlocks(1, kLevelM, layout));
+    std::vector<int> order;
+    InterleaveOrder(order, layout);
+    ModuleMap map;
+    PlaceCodewordBits(order, 1, map);
+    EXPECT_EQ(map.At(20, 20), 17);  // codeword 1, bit 7
+    EXPECT_EQ(map.At(19, 20), 16);
+    EXPECT_EQ(map.At(20, 19), 15);
+    EXPECT_EQ(map.At(19, 17), 10);
+    EXPECT_EQ(map.At(20, 16), 27);  // codeword 2 follows upward
+}
+
+}  // namespace
+}  // namespace zr::qr

@@ -1,0 +1,99 @@
+// QR Code test pictures from libzint and a scan helper around the reader's C interface.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/render.hpp"
+#include "zr/ZrQR.h"
+
+namespace zr::qr::test {
+
+using zr::test::Raster;
+
+// zint's option_1 for the levels L, M, Q, H.
+enum Level { kL = 1, kM = 2, kQ = 3, kH = 4 };
+
+struct QrSpec {
+    std::string data;
+    int version = 0;  // 0: smallest that holds the data
+    int level = kM;
+    int mask = -1;  // -1: zint chooses
+    int moduleSize = 4;
+    int quietZone = 4;
+    int inputMode = DATA_MODE;
+};
+
+inline Raster QrModules(const QrSpec &spec) {
+    zr::test::SymbolOptions o;
+    o.symbology = BARCODE_QRCODE;
+    o.data = spec.data;
+    o.option1 = spec.level;
+    o.option2 = spec.version;
+    o.option3 = spec.mask >= 0 ? (spec.mask + 1) << 8 : 0;
+    o.inputMode = spec.inputMode;
+    std::string error;
+    Raster r = zr::test::EncodeModules(o, &error);
+    EXPECT_FALSE(r.empty()) << error;
+    return r;
+}
+
+inline Raster QrPicture(const QrSpec &spec) {
+    return zr::test::ExpandModules(QrModules(spec), spec.moduleSize, 0, spec.quietZone);
+}
+
+// A symbol with an ECI header or a structured-append header, which the
+// shared renderer does not set: one pixel per module, no margin.
+inline Raster QrModulesWithHeader(const std::string &data, int eci, int appendCount) {
+    zint_symbol *s = ZBarcode_Create();
+    s->symbology = BARCODE_QRCODE;
+    s->option_1 = kM;
+    s->eci = eci;
+    if (appendCount > 0) {
+        s->structapp.index = 1;
+        s->structapp.count = appendCount;
+    }
+    s->scale = 0.5f;
+    s->output_options = BARCODE_NO_QUIET_ZONES;
+    Raster r;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(data.data());
+    if (ZBarcode_Encode_and_Buffer(s, bytes, static_cast<int>(data.size()), 0) < ZINT_ERROR && s->bitmap) {
+        r.width = s->bitmap_width;
+        r.height = s->bitmap_height;
+        r.pixels.resize(static_cast<std::size_t>(r.width) * static_cast<std::size_t>(r.height));
+        for (std::size_t i = 0; i < r.pixels.size(); ++i) r.pixels[i] = s->bitmap[3 * i] < 128 ? 0 : 255;
+    }
+    ZBarcode_Delete(s);
+    EXPECT_FALSE(r.empty());
+    return r;
+}
+
+// One scan with the given options; the results are copied out and freed.
+struct Scan {
+    std::uint16_t status = 0;
+    std::vector<QRResult> results;
+    ZrQRScanner scanner{};
+
+    explicit Scan(const Raster &picture, int bits = 8, std::uint8_t scanFlags = 3,
+                  std::uint8_t maxResults = 20) {
+        const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, bits);
+        ZrInitQRScanner(&scanner);
+        scanner.image = dib.data();
+        scanner.scanFlags = scanFlags;
+        scanner.maxResults = maxResults;
+        status = ZrScanQR(&scanner);
+        for (int i = 0; i < scanner.resultCount; ++i) {
+            QRResult r;
+            EXPECT_EQ(GetQRAt(&scanner, i, &r), 0);
+            results.push_back(r);
+        }
+        ZrFreeQRScanner(&scanner);
+    }
+    std::string Text(std::size_t i = 0) const {
+        return i < results.size() ? std::string(results[i].text, results[i].length) : std::string("<none>");
+    }
+};
+
+}  // namespace zr::qr::test
