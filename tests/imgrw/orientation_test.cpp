@@ -46,12 +46,13 @@ TEST(DecodeTiff, OrientationsPlaceTheFirstRowAndColumn) {
         // 13 columns leave three unused bits in the last byte of a 1-bit row; 16 none.
         for (const std::uint32_t width : {13u, 16u}) {
             const std::uint32_t height = 5;
-            for (const std::uint16_t orientation :
+            for (const int orientation :
                  {ORIENTATION_TOPLEFT, ORIENTATION_TOPRIGHT, ORIENTATION_BOTRIGHT, ORIENTATION_BOTLEFT}) {
                 SCOPED_TRACE("bits " + std::to_string(bits) + ", width " + std::to_string(width) +
                              ", orientation " + std::to_string(orientation));
                 // Stored (0, 0), (1, 0) and (2, 1): an L-shape that shows every mirror.
-                WritePage(path, width, height, bits, orientation, {{0, 0}, {1, 0}, {2, 1}});
+                WritePage(path, width, height, bits, static_cast<std::uint16_t>(orientation),
+                          {{0, 0}, {1, 0}, {2, 1}});
                 Image image;
                 ASSERT_EQ(ZrReadTIF(&image.rec, path.c_str(), 0), 0);
                 ASSERT_EQ(image->bitsPerPixel, bits == 1 ? 1 : 8);
