@@ -34,7 +34,7 @@ constexpr png_uint_32 kChunkCacheMax = 64;
 constexpr png_alloc_size_t kChunkMallocMax = 64 * 1024;
 
 std::uint32_t Get32(const std::uint8_t *p) {
-    return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
 // What the header promises and what the file stores, read without decoding.

@@ -174,7 +174,8 @@ void MirrorBits(std::uint8_t *row, std::uint32_t width, std::uint8_t *scratch) {
     const unsigned shift = static_cast<unsigned>(bytes * 8 - width);
     for (std::size_t i = 0; i < bytes; ++i) {
         const unsigned next = i + 1 < bytes ? scratch[i + 1] : 0u;
-        row[i] = static_cast<std::uint8_t>((scratch[i] << shift) | (shift ? next >> (8 - shift) : 0u));
+        row[i] =
+            static_cast<std::uint8_t>((unsigned{scratch[i]} << shift) | (shift ? next >> (8u - shift) : 0u));
     }
 }
 

@@ -74,7 +74,7 @@ std::uint16_t CheckDirectoryBytes(const std::uint8_t *file, std::uint64_t fileSi
     const std::uint64_t entryBytes = big ? 20 : 12;
     if (offset > fileSize || fileSize - offset < std::uint64_t(countBytes)) return ZR_ERR_CORRUPT;
     const std::uint64_t entries = Get(file + offset, countBytes, bigEndian);
-    if (entries > (fileSize - offset - countBytes) / entryBytes) return ZR_ERR_CORRUPT;
+    if (entries > (fileSize - offset - std::uint64_t(countBytes)) / entryBytes) return ZR_ERR_CORRUPT;
     for (std::uint64_t i = 0; i < entries; ++i) {
         const std::uint8_t *entry = file + offset + countBytes + i * entryBytes;
         const std::uint64_t size = TypeSize(static_cast<std::uint32_t>(Get(entry + 2, 2, bigEndian)));

@@ -42,7 +42,7 @@ std::vector<std::uint8_t> Samples(int width, int height, int channels, int bytes
 }
 
 void WriteRecords(Folder folder) {
-    for (std::uint16_t bpp : {1, 8, 24}) {
+    for (const std::uint16_t bpp : {std::uint16_t{1}, std::uint16_t{8}, std::uint16_t{24}}) {
         ZrImage image{};
         image.width = 19;
         image.height = 11;
@@ -75,7 +75,7 @@ void WriteBmps(Folder folder) {
         // The OS/2 header has no entry count: its palette is always full.
         const int width = 5, height = 3, entries = os2 ? 2 : 4, bits = os2 ? 1 : 8;
         const std::uint32_t header = os2 ? 12 : 40, entry = os2 ? 3 : 4, stride = os2 ? 4 : 8;
-        const std::uint32_t offset = 14 + header + entries * entry;
+        const std::uint32_t offset = 14 + header + std::uint32_t(entries) * entry;
         std::vector<std::uint8_t> b = {'B', 'M'};
         put32(&b, offset + stride * height);
         put32(&b, 0);
@@ -85,7 +85,7 @@ void WriteBmps(Folder folder) {
             put16(&b, width);
             put16(&b, height);
             put16(&b, 1);
-            put16(&b, bits);
+            put16(&b, std::uint32_t(bits));
         } else {
             put32(&b, width);
             put32(&b, static_cast<std::uint32_t>(-height));  // top-down
@@ -95,7 +95,8 @@ void WriteBmps(Folder folder) {
                 put32(&b, v);
         }
         for (int i = 0; i < entries; ++i) {
-            for (std::uint32_t c = 0; c < entry; ++c) b.push_back(static_cast<std::uint8_t>(i * 60 + c * 20));
+            for (std::uint32_t c = 0; c < entry; ++c)
+                b.push_back(static_cast<std::uint8_t>(std::uint32_t(i) * 60 + c * 20));
         }
         for (std::uint32_t i = 0; i < stride * height; ++i) b.push_back(static_cast<std::uint8_t>(i % 5));
         std::FILE *f = std::fopen(Seed(folder, "bmp", os2 ? "os2.bmp" : "palette_topdown.bmp").c_str(), "wb");
@@ -205,7 +206,8 @@ void WriteJpeg(Folder folder, const JpegKind &kind) {
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<std::uint8_t> samples = Samples(width, height, kind.components);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = samples.data() + cinfo.next_scanline * width * kind.components;
+        JSAMPROW row =
+            samples.data() + std::size_t{cinfo.next_scanline} * width * std::size_t(kind.components);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -265,7 +267,8 @@ void WriteTiff(Folder folder, const TiffKind &kind) {
         for (int p = 0; p < planes; ++p) {
             for (int y = 0; y < height; y += 16) {
                 for (int x = 0; x < width; x += 16)
-                    TIFFWriteTile(t, tile.data(), x, y, 0, static_cast<std::uint16_t>(p));
+                    TIFFWriteTile(t, tile.data(), std::uint32_t(x), std::uint32_t(y), 0,
+                                  static_cast<std::uint16_t>(p));
             }
         }
     } else {
@@ -274,7 +277,8 @@ void WriteTiff(Folder folder, const TiffKind &kind) {
         std::vector<std::uint8_t> rows = Samples(rowBytes, height, 1);
         for (int p = 0; p < planes; ++p) {
             for (int y = 0; y < height; ++y)
-                TIFFWriteScanline(t, rows.data() + y * rowBytes, y, static_cast<std::uint16_t>(p));
+                TIFFWriteScanline(t, rows.data() + y * rowBytes, std::uint32_t(y),
+                                  static_cast<std::uint16_t>(p));
         }
     }
     TIFFClose(t);
