@@ -23,10 +23,10 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;
 
 std::uint32_t Get16(const std::uint8_t *p) {
-    return p[0] | (p[1] << 8);
+    return p[0] | (std::uint32_t{p[1]} << 8);
 }
 std::uint32_t Get32(const std::uint8_t *p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    return p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
 }
 
 // The fields of either info header that the reader needs.
@@ -88,7 +88,8 @@ std::uint16_t ParseHeaders(const std::vector<std::uint8_t> &file, BmpInfo *info,
     *pixelOffset = Get32(p + 10);
     if (paletteEnd > length || *pixelOffset < paletteEnd || *pixelOffset > length) return ZR_ERR_CORRUPT;
 
-    const std::uint64_t rows = info->height < 0 ? -static_cast<std::int64_t>(info->height) : info->height;
+    const auto rows = static_cast<std::uint64_t>(info->height < 0 ? -static_cast<std::int64_t>(info->height)
+                                                                  : static_cast<std::int64_t>(info->height));
     const auto stride = static_cast<std::uint64_t>(
         RowPitch(static_cast<std::uint32_t>(info->width), static_cast<std::uint16_t>(info->bitCount)));
     if (stride * rows > length - *pixelOffset) return ZR_ERR_CORRUPT;

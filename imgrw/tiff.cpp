@@ -2,14 +2,16 @@
 //
 // Read: `page` is the 0-based directory index (15 when negative or past the last
 // directory). Strip-organised bilevel pages (white-is-zero or black-is-zero) are
-// read line by line into a 1-bit record, their bits unchanged and the polarity
-// taken from the photometric interpretation. Every other page goes through
+// read line by line into a 1-bit record, their bits unchanged (rows and bits
+// mirrored for the flipped orientations) and the polarity taken from the
+// photometric interpretation. Every other page goes through
 // libtiff's RGBA interface in bands of rows: bilevel pages stay 1 bit, grey pages
 // and grey palettes become 8-bit grey, the rest 24 bits, with alpha composited on
 // white. Orientation flips are undone. The resolution comes from XResolution,
 // YResolution and ResolutionUnit (inch when absent; none gives 0 dpi). The file
-// is read into memory first; a page whose data or tags run past its end is
-// corrupt (13).
+// is read into memory first; a page whose data or tags run past its end, or whose
+// strips or tiles cannot hold its picture (tiff_limits.cpp), is corrupt (13), and
+// libtiff may allocate no more than TiffMaxSingleAlloc at once.
 // Write: 1 bit with CCITT Group 4, 8-bit grey and 24-bit RGB with LZW and the
 // horizontal predictor, resolution in dots per inch when the record has one.
 // Page 0 creates the file; page n > 0 appends a page to a file that holds exactly
@@ -20,10 +22,13 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdarg>
 #include <cstring>
 
 #include "imgrw/imgrw.hpp"
+#include "imgrw/tiff_limits.hpp"
+#include "imgrw/tiff_memory.hpp"
 #include "zr/ZrImgRW.h"
 
 namespace zr::imgrw {
@@ -38,10 +43,12 @@ int TiffSilent(TIFF *, void *, const char *, const char *, va_list) {
 
 class TiffOptions {
   public:
-    TiffOptions() : options_(TIFFOpenOptionsAlloc()) {
+    // `maxSingleAlloc` 0: libtiff's default.
+    explicit TiffOptions(tmsize_t maxSingleAlloc = 0) : options_(TIFFOpenOptionsAlloc()) {
         if (!options_) return;
         TIFFOpenOptionsSetErrorHandlerExtR(options_, TiffSilent, nullptr);
         TIFFOpenOptionsSetWarningHandlerExtR(options_, TiffSilent, nullptr);
+        if (maxSingleAlloc > 0) TIFFOpenOptionsSetMaxSingleMemAlloc(options_, maxSingleAlloc);
     }
     ~TiffOptions() {
         if (options_) TIFFOpenOptionsFree(options_);
@@ -53,53 +60,6 @@ class TiffOptions {
   private:
     TIFFOpenOptions *options_;
 };
-
-// The file's bytes for libtiff to read from. A read that runs past the end means
-// the file is shorter than its directory says, which libtiff reports for some
-// tags only as a warning; the flag makes any of them fail the read.
-struct TiffMemory {
-    const std::uint8_t *data;
-    std::uint64_t size;
-    std::uint64_t position;
-    bool shortRead;
-};
-
-TiffMemory *MemoryOf(thandle_t handle) {
-    return static_cast<TiffMemory *>(handle);
-}
-
-tmsize_t MemoryRead(thandle_t handle, void *buffer, tmsize_t wanted) {
-    TiffMemory *m = MemoryOf(handle);
-    if (wanted < 0) return -1;
-    const std::uint64_t available = m->position < m->size ? m->size - m->position : 0;
-    const std::uint64_t count = std::min<std::uint64_t>(available, static_cast<std::uint64_t>(wanted));
-    if (count < static_cast<std::uint64_t>(wanted)) m->shortRead = true;
-    if (count) std::memcpy(buffer, m->data + m->position, static_cast<std::size_t>(count));
-    m->position += count;
-    return static_cast<tmsize_t>(count);
-}
-
-tmsize_t MemoryWrite(thandle_t, void *, tmsize_t) {
-    return -1;
-}
-
-toff_t MemorySeek(thandle_t handle, toff_t offset, int whence) {
-    TiffMemory *m = MemoryOf(handle);
-    const std::uint64_t base = whence == SEEK_CUR ? m->position : whence == SEEK_END ? m->size : 0;
-    m->position = base + offset;  // unsigned wrap-around gives back relative moves
-    return m->position;
-}
-
-int MemoryClose(thandle_t) {
-    return 0;
-}
-toff_t MemorySize(thandle_t handle) {
-    return MemoryOf(handle)->size;
-}
-int MemoryMap(thandle_t, void **, toff_t *) {
-    return 0;
-}
-void MemoryUnmap(thandle_t, void *, toff_t) {}
 
 class TiffFile {
   public:
@@ -184,14 +144,53 @@ bool GreyColormap(TIFF *tif, std::uint16_t bits) {
     return true;
 }
 
+// Where the file's first row and column belong, for the orientations without a
+// transposition.
+struct Flips {
+    bool rows;     // the first row is the bottom one
+    bool columns;  // the first column is the right one
+};
+
+Flips FlipsOf(std::uint16_t orientation) {
+    return {orientation == ORIENTATION_BOTLEFT || orientation == ORIENTATION_BOTRIGHT,
+            orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT};
+}
+
+constexpr std::array<std::uint8_t, 256> kReversedBits = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        int reversed = 0;
+        for (int bit = 0; bit < 8; ++bit) reversed |= ((i >> bit) & 1) << (7 - bit);
+        table[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(reversed);
+    }
+    return table;
+}();
+
+// Mirrors the first `width` pixels of a 1-bit row; `scratch` holds as many bytes.
+void MirrorBits(std::uint8_t *row, std::uint32_t width, std::uint8_t *scratch) {
+    const std::size_t bytes = (std::size_t{width} + 7) / 8;
+    // Reversing whole bytes puts the unused tail bits first; a shift drops them.
+    for (std::size_t i = 0; i < bytes; ++i) scratch[i] = kReversedBits[row[bytes - 1 - i]];
+    const unsigned shift = static_cast<unsigned>(bytes * 8 - width);
+    for (std::size_t i = 0; i < bytes; ++i) {
+        const unsigned next = i + 1 < bytes ? scratch[i + 1] : 0u;
+        row[i] =
+            static_cast<std::uint8_t>((unsigned{scratch[i]} << shift) | (shift ? next >> (8u - shift) : 0u));
+    }
+}
+
 // Bilevel strips, line by line straight into the record's rows.
 std::uint16_t ReadBilevel(TIFF *tif, const TiffInfo &info, PendingImage *out) {
     const std::uint16_t polarity = info.photometric == PHOTOMETRIC_MINISBLACK ? 1 : 0;
     std::uint16_t code = out->Create(info.width, info.height, 1, polarity, info.xDpi, info.yDpi);
     if (code != ZR_OK) return code;
     if (TIFFScanlineSize64(tif) > static_cast<std::uint64_t>(out->get()->pitch)) return ZR_ERR_CORRUPT;
+    const Flips flips = FlipsOf(info.orientation);
+    std::vector<std::uint8_t> scratch(flips.columns ? static_cast<std::size_t>(out->get()->pitch) : 0);
     for (std::uint32_t y = 0; y < info.height; ++y) {
-        if (TIFFReadScanline(tif, out->Row(y), y, 0) < 0) return ZR_ERR_CORRUPT;
+        std::uint8_t *row = out->Row(flips.rows ? info.height - 1 - y : y);
+        if (TIFFReadScanline(tif, row, y, 0) < 0) return ZR_ERR_CORRUPT;
+        if (flips.columns) MirrorBits(row, info.width, scratch.data());
     }
     return ZR_OK;
 }
@@ -242,9 +241,7 @@ std::uint16_t ReadThroughRgba(TIFF *tif, const TiffInfo &info, PendingImage *out
     TIFFRGBAImage &rgba = reader.image;
     // Rows arrive in file order; the orientation tag says where they belong.
     rgba.req_orientation = rgba.orientation;
-    const bool flipRows = info.orientation == ORIENTATION_BOTLEFT || info.orientation == ORIENTATION_BOTRIGHT;
-    const bool flipColumns =
-        info.orientation == ORIENTATION_TOPRIGHT || info.orientation == ORIENTATION_BOTRIGHT;
+    const Flips flips = FlipsOf(info.orientation);
     const bool premultiplied = !grey || info.associatedAlpha;
     const auto bandRows =
         static_cast<std::uint32_t>(std::clamp<std::size_t>(kBandPixels / info.width, 1, info.height));
@@ -256,12 +253,12 @@ std::uint16_t ReadThroughRgba(TIFF *tif, const TiffInfo &info, PendingImage *out
         if (!TIFFRGBAImageGet(&rgba, band.data(), info.width, rows)) return ZR_ERR_CORRUPT;
         for (std::uint32_t j = 0; j < rows; ++j) {
             const std::uint32_t fileRow = first + j;
-            std::uint8_t *row = out->Row(flipRows ? info.height - 1 - fileRow : fileRow);
+            std::uint8_t *row = out->Row(flips.rows ? info.height - 1 - fileRow : fileRow);
             const std::uint32_t *src = band.data() + std::size_t{j} * info.width;
             for (std::uint32_t x = 0; x < info.width; ++x) {
                 std::uint8_t rgb[3];
                 PixelOnWhite(src[x], premultiplied, rgb);
-                PutPixel(out->get(), row, flipColumns ? info.width - 1 - x : x, rgb);
+                PutPixel(out->get(), row, flips.columns ? info.width - 1 - x : x, rgb);
             }
         }
     }
@@ -275,11 +272,10 @@ std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
     std::vector<std::uint8_t> bytes;
     if ((code = ReadWholeFile(path, &bytes)) != ZR_OK) return code;
 
-    TiffOptions options;
+    TiffOptions options(TiffMaxSingleAlloc(bytes.size()));
     if (!options.get()) return ZR_ERR_NO_MEMORY;
     TiffMemory memory{bytes.data(), bytes.size(), 0, false};
-    TiffFile file(TIFFClientOpenExt(path, "rm", &memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose,
-                                    MemorySize, MemoryMap, MemoryUnmap, options.get()));
+    TiffFile file(OpenInMemory(path, &memory, options.get()));
     TIFF *tif = file.get();
     if (!tif) return ZR_ERR_CORRUPT;
     if (static_cast<std::uint64_t>(page) >= TIFFNumberOfDirectories(tif)) return ZR_ERR_BAD_ARGUMENT;
@@ -288,9 +284,13 @@ std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
 
     const TiffInfo info = ReadInfo(tif);
     if (info.width == 0 || info.height == 0) return ZR_ERR_CORRUPT;
+    if ((code = CheckDirectoryBytes(bytes.data(), bytes.size(), TIFFCurrentDirOffset(tif))) != ZR_OK ||
+        (code = CheckStoredBytes(tif, bytes.size())) != ZR_OK)
+        return code;
     PendingImage out;
     const bool lineByLine = IsGreyPhotometric(info.photometric) && info.bits == 1 && info.samples == 1 &&
-                            !TIFFIsTiled(tif) && info.orientation == ORIENTATION_TOPLEFT;
+                            !TIFFIsTiled(tif) && info.orientation >= ORIENTATION_TOPLEFT &&
+                            info.orientation <= ORIENTATION_BOTLEFT;
     code = lineByLine ? ReadBilevel(tif, info, &out) : ReadThroughRgba(tif, info, &out);
     if (code != ZR_OK) return code;
     if (memory.shortRead) return ZR_ERR_CORRUPT;
@@ -300,7 +300,8 @@ std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
 }
 
 std::uint16_t CountPages(const char *path, const TiffOptions &options, std::uint64_t *pages) {
-    TiffFile file(TIFFOpenExt(path, "r", options.get()));
+    // Not mapped: the file is not ours and may change while it is open.
+    TiffFile file(TIFFOpenExt(path, "rm", options.get()));
     if (!file.get()) return ZR_ERR_FILE;
     *pages = TIFFNumberOfDirectories(file.get());
     return ZR_OK;
