@@ -4,7 +4,10 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test sanitize memcheck deps configure build clean
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: run test sanitize memcheck deps configure build clean fuzz
 
 run: build
 	$(BUILD)/demo/zrread samples/*.png
@@ -30,6 +33,14 @@ configure: deps
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+# `make fuzz` builds the fuzz targets with clang, ASan and UBSan, and runs each
+# for FUZZ_SECONDS (FUZZ_FORMATS picks some of bmp png jpeg tiff).
+fuzz:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DZR_FUZZ=ON -DZR_BUILD_TESTS=OFF -DZR_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target imgrw_fuzzers
+	sh fuzz/imgrw/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_FORMATS)
 
 clean:
 	rm -rf $(BUILD)

@@ -26,6 +26,12 @@ std::uint16_t ReadWholeFile(const char *path, std::vector<std::uint8_t> *data) {
     return code;
 }
 
+std::uint16_t CheckPictureSize(std::uint64_t width, std::uint64_t height) {
+    if (width == 0 || height == 0) return ZR_ERR_CORRUPT;
+    if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels) return ZR_ERR_NO_MEMORY;
+    return ZR_OK;
+}
+
 std::uint16_t CheckReadArgs(const ZrImage *image, const char *path) {
     if (!image) return ZR_ERR_NULL_IMAGE;
     if (!path) return ZR_ERR_BAD_ARGUMENT;
@@ -45,7 +51,8 @@ std::uint16_t CheckWriteArgs(const ZrImage *image, const char *path) {
 
 std::uint16_t PendingImage::Create(std::uint32_t width, std::uint32_t height, std::uint16_t bitsPerPixel,
                                    std::uint16_t polarity, std::uint32_t xDpi, std::uint32_t yDpi) {
-    if (width == 0 || height == 0) return ZR_ERR_CORRUPT;
+    const std::uint16_t code = CheckPictureSize(width, height);
+    if (code != ZR_OK) return code;
     ImageDestroy(&image_);
     image_ = ZrImage{};
     image_.width = width;

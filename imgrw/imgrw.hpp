@@ -18,6 +18,20 @@
 
 namespace zr::imgrw {
 
+// Largest picture a read accepts: no side over 65535 pixels and at most 2^28
+// pixels (16384 x 16384) in all, 805 MB at 24 bits. Larger pictures are refused
+// with ZR_ERR_NO_MEMORY before anything is allocated for them.
+constexpr std::uint32_t kMaxSide = 65535;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 22;  // fuzz builds: keeps every run short
+#else
+constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
+#endif
+
+// 13 for an empty side, 10 past the limits above, 0 otherwise. A reader first
+// checks that the file can hold what it announces (13) and then this (10).
+std::uint16_t CheckPictureSize(std::uint64_t width, std::uint64_t height);
+
 // Reads the whole file into memory. Codes 0, ZR_ERR_FILE, ZR_ERR_NO_MEMORY.
 std::uint16_t ReadWholeFile(const char *path, std::vector<std::uint8_t> *data);
 
@@ -35,7 +49,7 @@ class PendingImage {
     PendingImage &operator=(const PendingImage &) = delete;
     ~PendingImage() { ImageDestroy(&image_); }
 
-    // A blank white picture. Codes of ImageCreate; 13 for an empty size.
+    // A blank white picture. Codes of CheckPictureSize and ImageCreate.
     std::uint16_t Create(std::uint32_t width, std::uint32_t height, std::uint16_t bitsPerPixel,
                          std::uint16_t polarity, std::uint32_t xDpi, std::uint32_t yDpi);
     ZrImage *get() { return &image_; }

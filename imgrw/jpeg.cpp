@@ -2,8 +2,19 @@
 //
 // Read: grey becomes 8-bit grey, YCbCr and RGB 24 bits, CMYK and YCCK 24 bits
 // (Adobe files store the inks inverted). The JFIF density gives the resolution
-// when its unit is dots per inch or per centimetre. Warnings are ignored except
-// a premature end of the stream, which makes the file corrupt (13).
+// when its unit is dots per inch or per centimetre. Warnings that mean scan data
+// is missing or damaged (premature end of the file or of a data segment, bad
+// Huffman or arithmetic codes, lost restart markers, an inconsistent progression)
+// make the file corrupt (13); the others, such as stray bytes before a marker,
+// are ignored.
+// Bounds: Huffman-coded scan data holds at least one bit per 8x8 block for
+// progressive files and two (DC and end-of-block codes) for sequential ones, so a
+// file too short for the blocks of its first scan is corrupt (13) before anything
+// is allocated; arithmetic coding, which can spend far less than a bit on a
+// block, is held to 1024 blocks per byte.
+// libjpeg may use at most kWorkMemory for its own buffers (progressive and
+// multi-scan files keep every coefficient), beyond that the read is refused (10),
+// and files of more than kMaxScans scans are corrupt (13).
 // Write: quality 90 without chroma subsampling; 1-bit records are written as 8-bit grey (dark 0, light 255),
 // 8 bits as grey, 24 bits as colour; the JFIF density in dots per inch (0 dpi is
 // written as an aspect ratio of 1:1, which reads back as no resolution).
@@ -29,6 +40,9 @@ namespace {
 
 constexpr int kQuality = 90;
 constexpr std::uint32_t kMaxJpegSide = JPEG_MAX_DIMENSION;
+constexpr long kWorkMemory = 512L << 20;
+constexpr int kMaxScans = 500;
+constexpr std::uint64_t kArithBlocksPerByte = 1024;
 
 // libjpeg's error manager with the place to jump to and the status to report.
 struct JpegError {
@@ -50,14 +64,28 @@ JpegError *ErrorOf(j_common_ptr cinfo) {
 void JpegFail(j_common_ptr cinfo) {
     JpegError *error = ErrorOf(cinfo);
     const int message = error->manager.msg_code;
-    JumpWith(error, message == JERR_OUT_OF_MEMORY                             ? ZR_ERR_NO_MEMORY
+    const bool memory = message == JERR_OUT_OF_MEMORY || message == JERR_NO_BACKING_STORE;
+    JumpWith(error, memory                                                    ? ZR_ERR_NO_MEMORY
                     : message == JERR_FILE_WRITE || message == JERR_FILE_READ ? ZR_ERR_FILE
                                                                               : error->otherCode);
 }
 
+// Warnings after which the decoded picture lacks data the file should have held.
+bool MeansMissingData(int message) {
+    return message == JWRN_JPEG_EOF || message == JWRN_HIT_MARKER || message == JWRN_HUFF_BAD_CODE ||
+           message == JWRN_ARITH_BAD_CODE || message == JWRN_MUST_RESYNC || message == JWRN_BOGUS_PROGRESSION;
+}
+
 void JpegMessage(j_common_ptr cinfo, int level) {
     JpegError *error = ErrorOf(cinfo);
-    if (level < 0 && error->manager.msg_code == JWRN_JPEG_EOF) JumpWith(error, ZR_ERR_CORRUPT);
+    if (level < 0 && MeansMissingData(error->manager.msg_code)) JumpWith(error, ZR_ERR_CORRUPT);
+}
+
+// Called between input rows and scans: stops files of endless scans.
+void JpegProgress(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+        JumpWith(ErrorOf(cinfo), ZR_ERR_CORRUPT);
 }
 
 void JpegSilence(j_common_ptr) {}
@@ -75,6 +103,7 @@ struct JpegDecoder {
     JpegDecoder() {
         InstallErrorManager(&error, ZR_ERR_CORRUPT);
         cinfo.err = &error.manager;
+        progress.progress_monitor = JpegProgress;
     }
     ~JpegDecoder() { jpeg_destroy_decompress(&cinfo); }  // accepts a structure never created
     JpegDecoder(const JpegDecoder &) = delete;
@@ -82,6 +111,7 @@ struct JpegDecoder {
 
     jpeg_decompress_struct cinfo{};
     JpegError error{};
+    jpeg_progress_mgr progress{};
 };
 
 struct JpegLayout {
@@ -92,13 +122,31 @@ struct JpegLayout {
     std::uint32_t yDpi = 0;
     bool supported = true;
     bool cmyk = false;
-    bool inverted = false;  // CMYK inks stored as 255 - ink
+    bool inverted = false;             // CMYK inks stored as 255 - ink
+    std::uint64_t leastScanBytes = 0;  // what the first scan needs at the least
 };
 
-void SetUpRead(j_decompress_ptr cinfo, const std::uint8_t *data, std::size_t size, JpegLayout *layout) {
-    jpeg_create_decompress(cinfo);
+// Bytes the first scan needs at the least: one bit per block for a progressive
+// DC scan, two for sequential data. Arithmetic coding can spend far less than a
+// bit on a block; it is held to 65536 samples (1024 blocks) per byte.
+std::uint64_t LeastScanBytes(j_decompress_ptr cinfo) {
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < cinfo->comps_in_scan; ++i) {
+        const jpeg_component_info *c = cinfo->cur_comp_info[i];
+        blocks += std::uint64_t{c->width_in_blocks} * c->height_in_blocks;
+    }
+    if (cinfo->arith_code) return blocks / kArithBlocksPerByte;
+    return blocks * (cinfo->progressive_mode ? 1 : 2) / 8;
+}
+
+void SetUpRead(j_decompress_ptr cinfo, jpeg_progress_mgr *progress, const std::uint8_t *data,
+               std::size_t size, JpegLayout *layout) {
+    jpeg_create_decompress(cinfo);  // clears every field but the error manager
+    cinfo->mem->max_memory_to_use = kWorkMemory;
+    cinfo->progress = progress;
     jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(cinfo, TRUE);
+    layout->leastScanBytes = LeastScanBytes(cinfo);
     switch (cinfo->jpeg_color_space) {
         case JCS_GRAYSCALE:
             cinfo->out_color_space = JCS_GRAYSCALE;
@@ -134,7 +182,7 @@ void SetUpRead(j_decompress_ptr cinfo, const std::uint8_t *data, std::size_t siz
 std::uint16_t ReadHeader(JpegDecoder *decoder, const std::uint8_t *data, std::size_t size,
                          JpegLayout *layout) {
     if (setjmp(decoder->error.jump)) return decoder->error.code;
-    SetUpRead(&decoder->cinfo, data, size, layout);
+    SetUpRead(&decoder->cinfo, &decoder->progress, data, size, layout);
     return ZR_OK;
 }
 
@@ -149,8 +197,15 @@ void CmykToBgr(const std::uint8_t *src, std::uint32_t width, bool inverted, std:
     }
 }
 
+// For progressive and multi-scan files this reads every scan into libjpeg's
+// coefficient buffer, so such files fail here before the picture is allocated.
+std::uint16_t StartDecoding(JpegDecoder *decoder) {
+    if (setjmp(decoder->error.jump)) return decoder->error.code;
+    jpeg_start_decompress(&decoder->cinfo);
+    return ZR_OK;
+}
+
 void DecodeRows(j_decompress_ptr cinfo, const JpegLayout &layout, ZrImage *image, std::uint8_t *scratch) {
-    jpeg_start_decompress(cinfo);
     while (cinfo->output_scanline < cinfo->output_height) {
         std::uint8_t *row = ImageRow(image, static_cast<std::int32_t>(cinfo->output_scanline));
         JSAMPROW target = layout.cmyk ? scratch : row;
@@ -177,6 +232,9 @@ std::uint16_t ReadJpeg(ZrImage *image, const char *path) {
     JpegLayout layout;
     if ((code = ReadHeader(&decoder, file.data(), file.size(), &layout)) != ZR_OK) return code;
     if (!layout.supported) return ZR_ERR_BAD_FORMAT;
+    if (layout.leastScanBytes > file.size()) return ZR_ERR_CORRUPT;
+    if ((code = CheckPictureSize(layout.width, layout.height)) != ZR_OK) return code;
+    if ((code = StartDecoding(&decoder)) != ZR_OK) return code;
     PendingImage out;
     if ((code = out.Create(layout.width, layout.height, layout.bitsPerPixel, 0, layout.xDpi, layout.yDpi)) !=
         ZR_OK)

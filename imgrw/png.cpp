@@ -4,7 +4,10 @@
 // pictures and grey palettes become 8-bit grey; everything else 24 bits. 16-bit
 // samples are scaled to 8, transparency (alpha channel or tRNS) is composited on
 // white. pHYs in pixels per metre gives the resolution. A stream that ends before
-// IEND is corrupt (13).
+// IEND is corrupt (13). Before libpng sees the file, the chunks are walked: a
+// picture whose rows need more than deflate's 1032:1 at most from the IDAT bytes
+// is corrupt (13), one past the size limit is refused (10). Ancillary chunks other
+// than tRNS and pHYs are skipped unread.
 // Write: 1 bit as 1-bit grey with dark pixels black, 8 bits as grey, 24 bits as
 // RGB; pHYs when the record has a resolution.
 //
@@ -23,6 +26,56 @@
 
 namespace zr::imgrw {
 namespace {
+
+// Deflate yields at most 258 bytes for two bits: 1032 bytes per stored byte.
+constexpr std::uint64_t kDeflateMaxRatio = 1032;
+// libpng's own limits: no ancillary chunk we keep is larger than a palette.
+constexpr png_uint_32 kChunkCacheMax = 64;
+constexpr png_alloc_size_t kChunkMallocMax = 64 * 1024;
+
+std::uint32_t Get32(const std::uint8_t *p) {
+    return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+}
+
+// What the header promises and what the file stores, read without decoding.
+struct PngChunks {
+    std::uint64_t width = 0;
+    std::uint64_t height = 0;
+    std::uint64_t bitsPerPixel = 0;
+    std::uint64_t idatBytes = 0;
+};
+
+// Reads IHDR and adds up the IDAT chunks up to IEND or the end of the file (a
+// chunk cut short is left for libpng to report).
+std::uint16_t WalkChunks(const std::vector<std::uint8_t> &file, PngChunks *chunks) {
+    constexpr std::size_t kIhdrEnd = 8 + 8 + 13;
+    if (file.size() < kIhdrEnd || Get32(&file[8]) != 13 || std::memcmp(&file[12], "IHDR", 4) != 0)
+        return ZR_ERR_CORRUPT;
+    chunks->width = Get32(&file[16]);
+    chunks->height = Get32(&file[20]);
+    const std::uint32_t depth = file[24];
+    const std::uint32_t colour = file[25];
+    const std::uint32_t channels = colour == 0 || colour == 3 ? 1 : colour == 2 ? 3 : colour == 4 ? 2 : 4;
+    chunks->bitsPerPixel = std::uint64_t{depth} * channels;
+    for (std::size_t at = 8; file.size() - at >= 8;) {
+        const std::uint32_t length = Get32(&file[at]);
+        if (length > PNG_UINT_31_MAX) return ZR_ERR_CORRUPT;
+        if (std::memcmp(&file[at + 4], "IDAT", 4) == 0) chunks->idatBytes += length;
+        if (std::memcmp(&file[at + 4], "IEND", 4) == 0) break;
+        if (file.size() - at - 8 < std::uint64_t{length} + 4) break;
+        at += 12 + std::size_t{length};
+    }
+    return ZR_OK;
+}
+
+// 13 when the IDAT chunks cannot hold the rows, 10 for a picture past the limits.
+std::uint16_t CheckStoredBytes(const PngChunks &chunks) {
+    if (chunks.width == 0 || chunks.height == 0 || chunks.bitsPerPixel == 0) return ZR_ERR_CORRUPT;
+    // Rows without their filter bytes: a bound for interlaced pictures too.
+    const std::uint64_t rowBytes = (chunks.width * chunks.bitsPerPixel + 7) / 8;
+    if (chunks.height > chunks.idatBytes * kDeflateMaxRatio / rowBytes) return ZR_ERR_CORRUPT;
+    return CheckPictureSize(chunks.width, chunks.height);
+}
 
 void PngError(png_structp png, png_const_charp) {
     png_longjmp(png, 1);
@@ -44,7 +97,7 @@ void PngReadData(png_structp png, png_bytep out, png_size_t length) {
 
 // Owns libpng's read or write structures.
 struct PngHandle {
-    explicit PngHandle(bool reading) : reading(reading) {
+    explicit PngHandle(bool forReading) : reading(forReading) {
         png = reading ? png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning)
                       : png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
         if (png) info = png_create_info_struct(png);
@@ -93,6 +146,18 @@ bool GreyPalette(const png_color *palette, int entries) {
 
 // Reads the chunks before the image data and chooses the transformations.
 void SetUpRead(png_structp png, png_infop info, PngLayout *layout) {
+    png_set_user_limits(png, kMaxSide, kMaxSide);
+    png_set_chunk_cache_max(png, kChunkCacheMax);
+    png_set_chunk_malloc_max(png, kChunkMallocMax);
+    // Every ancillary chunk is skipped except the two the picture depends on.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    static constexpr png_byte kKept[] = "tRNS\0pHYs";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, kKept, 2);
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // Fuzz builds only: mutated inputs would otherwise all stop at a checksum.
+    png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
     png_read_info(png, info);
     png_uint_32 width = 0, height = 0;
     int depth = 0, colour = 0, interlace = 0;
@@ -194,6 +259,9 @@ std::uint16_t ReadPng(ZrImage *image, const char *path) {
     std::vector<std::uint8_t> file;
     if ((code = ReadWholeFile(path, &file)) != ZR_OK) return code;
     if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) return ZR_ERR_CORRUPT;
+    PngChunks chunks;
+    if ((code = WalkChunks(file, &chunks)) != ZR_OK || (code = CheckStoredBytes(chunks)) != ZR_OK)
+        return code;
 
     PngHandle handle(true);
     if (!handle.png || !handle.info) return ZR_ERR_NO_MEMORY;

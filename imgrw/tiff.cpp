@@ -8,8 +8,9 @@
 // and grey palettes become 8-bit grey, the rest 24 bits, with alpha composited on
 // white. Orientation flips are undone. The resolution comes from XResolution,
 // YResolution and ResolutionUnit (inch when absent; none gives 0 dpi). The file
-// is read into memory first; a page whose data or tags run past its end is
-// corrupt (13).
+// is read into memory first; a page whose data or tags run past its end, or whose
+// strips or tiles cannot hold its picture (tiff_limits.cpp), is corrupt (13), and
+// libtiff may allocate no more than TiffMaxSingleAlloc at once.
 // Write: 1 bit with CCITT Group 4, 8-bit grey and 24-bit RGB with LZW and the
 // horizontal predictor, resolution in dots per inch when the record has one.
 // Page 0 creates the file; page n > 0 appends a page to a file that holds exactly
@@ -24,6 +25,7 @@
 #include <cstring>
 
 #include "imgrw/imgrw.hpp"
+#include "imgrw/tiff_limits.hpp"
 #include "zr/ZrImgRW.h"
 
 namespace zr::imgrw {
@@ -38,10 +40,12 @@ int TiffSilent(TIFF *, void *, const char *, const char *, va_list) {
 
 class TiffOptions {
   public:
-    TiffOptions() : options_(TIFFOpenOptionsAlloc()) {
+    // `maxSingleAlloc` 0: libtiff's default.
+    explicit TiffOptions(tmsize_t maxSingleAlloc = 0) : options_(TIFFOpenOptionsAlloc()) {
         if (!options_) return;
         TIFFOpenOptionsSetErrorHandlerExtR(options_, TiffSilent, nullptr);
         TIFFOpenOptionsSetWarningHandlerExtR(options_, TiffSilent, nullptr);
+        if (maxSingleAlloc > 0) TIFFOpenOptionsSetMaxSingleMemAlloc(options_, maxSingleAlloc);
     }
     ~TiffOptions() {
         if (options_) TIFFOpenOptionsFree(options_);
@@ -96,8 +100,12 @@ int MemoryClose(thandle_t) {
 toff_t MemorySize(thandle_t handle) {
     return MemoryOf(handle)->size;
 }
-int MemoryMap(thandle_t, void **, toff_t *) {
-    return 0;
+// The file is in memory already: libtiff reads strips and tiles in place.
+int MemoryMap(thandle_t handle, void **base, toff_t *size) {
+    TiffMemory *m = MemoryOf(handle);
+    *base = const_cast<std::uint8_t *>(m->data);
+    *size = m->size;
+    return 1;
 }
 void MemoryUnmap(thandle_t, void *, toff_t) {}
 
@@ -275,10 +283,10 @@ std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
     std::vector<std::uint8_t> bytes;
     if ((code = ReadWholeFile(path, &bytes)) != ZR_OK) return code;
 
-    TiffOptions options;
+    TiffOptions options(TiffMaxSingleAlloc(bytes.size()));
     if (!options.get()) return ZR_ERR_NO_MEMORY;
     TiffMemory memory{bytes.data(), bytes.size(), 0, false};
-    TiffFile file(TIFFClientOpenExt(path, "rm", &memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose,
+    TiffFile file(TIFFClientOpenExt(path, "r", &memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose,
                                     MemorySize, MemoryMap, MemoryUnmap, options.get()));
     TIFF *tif = file.get();
     if (!tif) return ZR_ERR_CORRUPT;
@@ -288,6 +296,9 @@ std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
 
     const TiffInfo info = ReadInfo(tif);
     if (info.width == 0 || info.height == 0) return ZR_ERR_CORRUPT;
+    if ((code = CheckDirectoryBytes(bytes.data(), bytes.size(), TIFFCurrentDirOffset(tif))) != ZR_OK ||
+        (code = CheckStoredBytes(tif, bytes.size())) != ZR_OK)
+        return code;
     PendingImage out;
     const bool lineByLine = IsGreyPhotometric(info.photometric) && info.bits == 1 && info.samples == 1 &&
                             !TIFFIsTiled(tif) && info.orientation == ORIENTATION_TOPLEFT;
@@ -300,7 +311,8 @@ std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
 }
 
 std::uint16_t CountPages(const char *path, const TiffOptions &options, std::uint64_t *pages) {
-    TiffFile file(TIFFOpenExt(path, "r", options.get()));
+    // Not mapped: the file is not ours and may change while it is open.
+    TiffFile file(TIFFOpenExt(path, "rm", options.get()));
     if (!file.get()) return ZR_ERR_FILE;
     *pages = TIFFNumberOfDirectories(file.get());
     return ZR_OK;

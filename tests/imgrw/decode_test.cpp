@@ -188,8 +188,8 @@ TEST(DecodeTiff, BilevelInBothInterpretations) {
     Image image;
     TiffKind kind;
     kind.bits = 1;
-    for (std::uint16_t photometric : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
-        kind.photometric = photometric;
+    for (int photometric : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
+        kind.photometric = static_cast<std::uint16_t>(photometric);
         WriteTiff(path, 12, kind, {{0xA5, 0xF0}, {0x0F, 0x30}});
         ASSERT_EQ(ZrReadTIF(&image.rec, path.c_str(), 0), 0);
         ASSERT_EQ(image->bitsPerPixel, 1);

@@ -68,7 +68,7 @@ TEST(Failures, MissingEmptyAndGarbageFiles) {
 // that holds a picture is touched.
 TEST(Failures, TruncatedFilesLeaveTheRecordAlone) {
     for (const Format &f : kFormats) {
-        for (std::uint16_t bpp : {1, 8, 24}) {
+        for (const std::uint16_t bpp : {std::uint16_t{1}, std::uint16_t{8}, std::uint16_t{24}}) {
             Image source;
             Create(&source, 64, 48, bpp, 1, 300);
             Paint(&source);

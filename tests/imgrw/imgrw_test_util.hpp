@@ -14,8 +14,6 @@
 
 #include <unistd.h>
 
-#include <unistd.h>
-
 #include "zr/ZrImgRW.h"
 
 namespace imgrw_test {
