@@ -38,12 +38,29 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # `make fuzz` builds the fuzz targets with clang, ASan and UBSan, and runs each
-# for FUZZ_SECONDS (FUZZ_FORMATS picks some of bmp png jpeg tiff).
+# for FUZZ_SECONDS: the image-file readers (bmp png jpeg tiff) and the readers'
+# scans and data decoders (bar_scan qr_scan dm_scan microqr_scan pdf417_scan
+# qr_segments microqr_segments dm_encodation pdf417_compaction).
+# FUZZ_TARGETS picks some of them (FUZZ_FORMATS still picks image formats);
+# FUZZ_JOBS=2 runs two reader targets at once.
+FUZZ_TARGETS ?=
 fuzz:
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DZR_FUZZ=ON -DZR_BUILD_TESTS=OFF -DZR_BUILD_BENCH=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target imgrw_fuzzers
-	sh fuzz/imgrw/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_FORMATS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target imgrw_fuzzers reader_fuzzers
+	@formats="$(FUZZ_FORMATS)"; readers=""; status=0; \
+	if [ -n "$(FUZZ_TARGETS)" ]; then \
+	  formats=""; \
+	  for t in $(FUZZ_TARGETS); do \
+	    case $$t in bmp|png|jpeg|tiff) formats="$$formats $$t" ;; *) readers="$$readers $$t" ;; esac; \
+	  done; \
+	  [ -z "$$formats" ] || sh fuzz/imgrw/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $$formats || status=1; \
+	  [ -z "$$readers" ] || bash fuzz/readers/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $$readers || status=1; \
+	else \
+	  sh fuzz/imgrw/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $$formats || status=1; \
+	  [ -n "$(FUZZ_FORMATS)" ] || bash fuzz/readers/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) || status=1; \
+	fi; \
+	exit $$status
 
 clean:
 	rm -rf $(BUILD)

@@ -214,6 +214,7 @@ class DataDecoder {
         }
         const int u = 256 * c1 + cw_[pos_ + 1] - 1;
         pos_ += 2;
+        if (u < 0) return;  // the pair 0, 0 holds no value
         const int values[3] = {u / 1600, (u % 1600) / 40, u % 40};
         for (int v : values) {
             if (v >= 40) continue;  // only possible for c1 >= 250: no character
