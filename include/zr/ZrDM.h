@@ -22,8 +22,8 @@ typedef struct DMResult {
                            bottom-right, bottom-left (the finder corner) */
     int16_t rows;       /* modules, finder and timing included */
     int16_t columns;
-    uint8_t barsColour;          /* 1 dark on light, 2 light on dark */
-    char text[ZR_DM_TEXT_SIZE];  /* decoded data, zero-terminated */
+    uint8_t barsColour;         /* 1 dark on light, 2 light on dark */
+    char text[ZR_DM_TEXT_SIZE]; /* decoded data, zero-terminated */
 } DMResult;
 
 typedef struct ZrDMScanner {

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "core/lines/run_scan.hpp"
 #include "core/image.hpp"
+#include "core/lines/run_scan.hpp"
 #include "support/render.hpp"
 
 namespace zr::lines {
