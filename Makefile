@@ -45,6 +45,7 @@ build: configure
 # FUZZ_JOBS=2 runs two reader targets at once.
 FUZZ_TARGETS ?=
 fuzz:
+	@sh scripts/install-deps.sh fuzz
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DZR_FUZZ=ON -DZR_BUILD_TESTS=OFF -DZR_BUILD_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target imgrw_fuzzers reader_fuzzers

@@ -20,6 +20,10 @@ valgrind
 python3
 qt6-base-dev
 "
+# `install-deps.sh fuzz` adds what the fuzz targets are built with.
+if [ "${1:-}" = "fuzz" ]; then
+    PACKAGES="$PACKAGES clang libclang-rt-14-dev"
+fi
 
 missing=""
 for package in $PACKAGES; do
