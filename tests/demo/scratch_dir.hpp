@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 
@@ -13,8 +15,10 @@ class ScratchDirTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zr_" + std::string(info->test_suite_name()) + "_" + info->name());
+        // The process id keeps two builds' test runs at once (a plain and a
+        // sanitizer build, say) out of each other's folders.
+        dir_ = std::filesystem::temp_directory_path() / ("zr_" + std::string(info->test_suite_name()) + "_" +
+                                                         info->name() + "_" + std::to_string(::getpid()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
