@@ -50,9 +50,9 @@ TEST(QREntry, VersionAndInitDefaults) {
 }
 
 TEST(QREntry, OptionsAreWrittenBackAndResultsReadInPlace) {
-    QrSpec spec;
-    spec.data = std::string("abc\0def", 7);
-    const std::vector<std::uint8_t> dib = zr::test::ToDib(QrPicture(spec), 8);
+    QrSymbol symbol;
+    symbol.data = std::string("abc\0def", 7);
+    const std::vector<std::uint8_t> dib = zr::test::ToDib(QrPicture(symbol), 8);
     ZrQRScanner s;
     ZrInitQRScanner(&s);
     s.image = dib.data();
@@ -64,7 +64,7 @@ TEST(QREntry, OptionsAreWrittenBackAndResultsReadInPlace) {
     ASSERT_EQ(s.resultCount, 1);
     const QRResult &r = s.results[0];
     EXPECT_EQ(r.length, 7);
-    EXPECT_EQ(std::string(r.text, r.length), spec.data);
+    EXPECT_EQ(std::string(r.text, r.length), symbol.data);
     for (std::size_t i = r.length; i < sizeof r.text; ++i) ASSERT_EQ(r.text[i], 0) << i;
 
     QRResult copy;
@@ -97,10 +97,10 @@ TEST(QREntry, NullImageAndNullScanner) {
 
 TEST(QREntry, SearchRectangleLimitsTheSearch) {
     Raster canvas = Canvas(500, 200);
-    QrSpec spec;
-    spec.data = "right half";
-    spec.moduleSize = 3;
-    Paste(canvas, QrPicture(spec), 300, 20);
+    QrSymbol symbol;
+    symbol.data = "right half";
+    symbol.moduleSize = 3;
+    Paste(canvas, QrPicture(symbol), 300, 20);
     const std::vector<std::uint8_t> dib = zr::test::ToDib(canvas, 8);
     ZrQRScanner s;
     ZrInitQRScanner(&s);
@@ -124,10 +124,10 @@ TEST(QREntry, StatusIsThatOfTheLastTripleTried) {
     EXPECT_TRUE(empty.results.empty());
     // A symbol whose data is destroyed: its triples end on a failed correction
     // or, for the orders that fail the triangle test, on 65535.
-    QrSpec spec;
-    spec.data = "broken";
-    spec.version = 2;
-    Raster modules = QrModules(spec);
+    QrSymbol symbol;
+    symbol.data = "broken";
+    symbol.version = 2;
+    Raster modules = QrModules(symbol);
     for (int j = 9; j < 17; ++j)
         for (int i = 9; i < 25; ++i)
             modules.at(j, i) = static_cast<std::uint8_t>((i * 7 + j * 3) % 5 < 2 ? 0 : 255);
@@ -150,9 +150,9 @@ TEST(QREntry, EciIsPassedOverAndStructuredAppendIsNotDecoded) {
 }
 
 TEST(QREntry, RectangleAtThePicturesEdge) {
-    QrSpec spec;
-    spec.data = "corner";
-    const Raster picture = QrPicture(spec);
+    QrSymbol symbol;
+    symbol.data = "corner";
+    const Raster picture = QrPicture(symbol);
     const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 1);
     ZrQRScanner s;
     ZrInitQRScanner(&s);
@@ -169,9 +169,9 @@ TEST(QREntry, RectangleAtThePicturesEdge) {
 }
 
 TEST(QREntry, MirroredSymbolIsNotRead) {
-    QrSpec spec;
-    spec.data = "mirror";
-    const Raster upright = QrPicture(spec);
+    QrSymbol symbol;
+    symbol.data = "mirror";
+    const Raster upright = QrPicture(symbol);
     Raster mirrored = upright;
     for (int y = 0; y < upright.height; ++y)
         for (int x = 0; x < upright.width; ++x) mirrored.at(x, y) = upright.at(upright.width - 1 - x, y);
@@ -207,11 +207,11 @@ TEST(QRBadInput, APageOfManySymbols) {
     int placed = 0;
     for (int row = 0; row < 5; ++row)
         for (int col = 0; col < 7; ++col) {
-            QrSpec spec;
-            spec.data = "page " + std::to_string(row) + "," + std::to_string(col);
-            spec.moduleSize = 3;
-            spec.quietZone = 2;
-            Paste(page, QrPicture(spec), 10 + col * 165, 10 + row * 170);
+            QrSymbol symbol;
+            symbol.data = "page " + std::to_string(row) + "," + std::to_string(col);
+            symbol.moduleSize = 3;
+            symbol.quietZone = 2;
+            Paste(page, QrPicture(symbol), 10 + col * 165, 10 + row * 170);
             ++placed;
         }
     const Scan scan(page, 8, 1, 255);
@@ -223,11 +223,11 @@ TEST(QRBadInput, ASheetTooCrowdedForTheFullSearch) {
     // symbols, and the search among near neighbours reads the rest.
     Raster sheet = Canvas(2000, 1000);
     for (int i = 0; i < 200; ++i) {
-        QrSpec spec;
-        spec.data = "sheet " + std::to_string(i);
-        spec.version = 1;
-        spec.moduleSize = 3;
-        Paste(sheet, QrPicture(spec), 40 + (i % 20) * 96, 20 + (i / 20) * 96);
+        QrSymbol symbol;
+        symbol.data = "sheet " + std::to_string(i);
+        symbol.version = 1;
+        symbol.moduleSize = 3;
+        Paste(sheet, QrPicture(symbol), 40 + (i % 20) * 96, 20 + (i / 20) * 96);
     }
     const Scan scan(sheet, 1, 1, 255);
     ASSERT_EQ(scan.results.size(), 200u) << scan.status;
@@ -238,11 +238,11 @@ TEST(QRBadInput, ASheetTooCrowdedForTheFullSearch) {
 }
 
 TEST(QRBadInput, SymbolsTouchingTheEdgesAndNoise) {
-    QrSpec spec;
-    spec.data = "edge";
-    spec.quietZone = 0;
-    spec.moduleSize = 3;
-    const Raster bare = QrPicture(spec);
+    QrSymbol symbol;
+    symbol.data = "edge";
+    symbol.quietZone = 0;
+    symbol.moduleSize = 3;
+    const Raster bare = QrPicture(symbol);
     Scan scan(bare);  // the finders lose their outer pixels to the cleared frame
     EXPECT_LE(scan.results.size(), 1u);
     Raster noise = Canvas(300, 300);

@@ -16,7 +16,7 @@ using zr::test::Raster;
 // zint's option_1 for the levels L, M, Q, H.
 enum Level { kL = 1, kM = 2, kQ = 3, kH = 4 };
 
-struct QrSpec {
+struct QrSymbol {
     std::string data;
     int version = 0;  // 0: smallest that holds the data
     int level = kM;
@@ -26,22 +26,22 @@ struct QrSpec {
     int inputMode = DATA_MODE;
 };
 
-inline Raster QrModules(const QrSpec &spec) {
+inline Raster QrModules(const QrSymbol &symbol) {
     zr::test::SymbolOptions o;
     o.symbology = BARCODE_QRCODE;
-    o.data = spec.data;
-    o.option1 = spec.level;
-    o.option2 = spec.version;
-    o.option3 = spec.mask >= 0 ? (spec.mask + 1) << 8 : 0;
-    o.inputMode = spec.inputMode;
+    o.data = symbol.data;
+    o.option1 = symbol.level;
+    o.option2 = symbol.version;
+    o.option3 = symbol.mask >= 0 ? (symbol.mask + 1) << 8 : 0;
+    o.inputMode = symbol.inputMode;
     std::string error;
     Raster r = zr::test::EncodeModules(o, &error);
     EXPECT_FALSE(r.empty()) << error;
     return r;
 }
 
-inline Raster QrPicture(const QrSpec &spec) {
-    return zr::test::ExpandModules(QrModules(spec), spec.moduleSize, 0, spec.quietZone);
+inline Raster QrPicture(const QrSymbol &symbol) {
+    return zr::test::ExpandModules(QrModules(symbol), symbol.moduleSize, 0, symbol.quietZone);
 }
 
 // A symbol with an ECI header or a structured-append header, which the

@@ -33,7 +33,7 @@ void ExpectUprightCorners(const QRResult &r, int quiet, int module, int size) {
 TEST(QRRoundTrip, VersionsAndLevels) {
     for (int version : {1, 2, 6, 7, 10, 14, 20, 27, 40}) {
         for (int level : {kL, kM, kQ, kH}) {
-            QrSpec s;
+            QrSymbol s;
             s.data = "Version " + std::to_string(version) + " level " + std::to_string(level);
             s.version = version;
             s.level = level;
@@ -54,7 +54,7 @@ TEST(QRRoundTrip, VersionsAndLevels) {
 TEST(QRRoundTrip, EveryVersionAtLevelQ) {
     // The capacity and alignment tables of every version, with blocks of two lengths where they exist.
     for (int version = 1; version <= 40; ++version) {
-        QrSpec s;
+        QrSymbol s;
         s.data = std::string(static_cast<std::size_t>(version) * 7, 'x');
         s.version = version;
         s.level = kQ;
@@ -67,7 +67,7 @@ TEST(QRRoundTrip, EveryVersionAtLevelQ) {
 
 TEST(QRRoundTrip, EveryMask) {
     for (int mask = 0; mask < 8; ++mask) {
-        QrSpec s;
+        QrSymbol s;
         s.data = "mask " + std::to_string(mask);
         s.version = 3;
         s.mask = mask;
@@ -85,7 +85,7 @@ TEST(QRRoundTrip, NumericAlphanumericByteAndKanjiData) {
         {"\xe6\xbc\xa2\xe5\xad\x97\xe3\x81\x82", UNICODE_MODE},  // Kanji characters as UTF-8
     };
     for (const auto &[data, mode] : cases) {
-        QrSpec s;
+        QrSymbol s;
         s.data = data;
         s.inputMode = mode;
         s.moduleSize = 3;
@@ -103,7 +103,7 @@ TEST(QRRoundTrip, NumericAlphanumericByteAndKanjiData) {
 
 TEST(QRRoundTrip, ModuleSizesFromTwoToEightPixels) {
     for (int module = 2; module <= 8; ++module) {
-        QrSpec s;
+        QrSymbol s;
         s.data = "module " + std::to_string(module);
         s.version = 4;
         s.moduleSize = module;
@@ -113,7 +113,7 @@ TEST(QRRoundTrip, ModuleSizesFromTwoToEightPixels) {
 }
 
 TEST(QRRoundTrip, QuarterTurnsKeepTheCornerOrderOfTheSymbol) {
-    QrSpec s;
+    QrSymbol s;
     s.data = "turned";
     s.version = 2;
     s.moduleSize = 4;
@@ -136,7 +136,7 @@ TEST(QRRoundTrip, QuarterTurnsKeepTheCornerOrderOfTheSymbol) {
 }
 
 TEST(QRRoundTrip, ArbitraryRotations) {
-    QrSpec s;
+    QrSymbol s;
     s.data = "rotated symbol";
     s.version = 3;
     s.moduleSize = 6;
@@ -148,7 +148,7 @@ TEST(QRRoundTrip, ArbitraryRotations) {
 }
 
 TEST(QRRoundTrip, LightOnDarkFollowsScanFlags) {
-    QrSpec s;
+    QrSymbol s;
     s.data = "inverse";
     s.moduleSize = 4;
     const Raster dark = QrPicture(s);
@@ -167,7 +167,7 @@ TEST(QRRoundTrip, LightOnDarkFollowsScanFlags) {
 }
 
 TEST(QRRoundTrip, OneEightAndTwentyFourBitPictures) {
-    QrSpec s;
+    QrSymbol s;
     s.data = "depth";
     s.moduleSize = 3;
     const Raster picture = QrPicture(s);
@@ -180,7 +180,7 @@ TEST(QRRoundTrip, OneEightAndTwentyFourBitPictures) {
 TEST(QRRoundTrip, ThreeSymbolsWithRoomForTwo) {
     Raster canvas = Canvas(700, 300);
     for (int i = 0; i < 3; ++i) {
-        QrSpec s;
+        QrSymbol s;
         s.data = "symbol " + std::to_string(i);
         s.moduleSize = 4;
         Paste(canvas, QrPicture(s), 20 + 230 * i, 40);
@@ -210,7 +210,7 @@ void DamageCodewords(Raster &modules, int version, int level, const std::vector<
 }
 
 TEST(QRCorrection, DamageUpToTheCapacityAndOneBeyond) {
-    QrSpec s;
+    QrSymbol s;
     s.data = "damaged";
     s.version = 1;
     s.level = kM;  // one block of 26 codewords, 10 for correction
@@ -234,7 +234,7 @@ TEST(QRCorrection, DamageUpToTheCapacityAndOneBeyond) {
 }
 
 TEST(QRCorrection, SeveralBlocksEachAtItsCapacity) {
-    QrSpec s;
+    QrSymbol s;
     s.data = "Version 5-Q has four blocks of 18 check codewords";
     s.version = 5;
     s.level = kQ;
@@ -252,7 +252,7 @@ TEST(QRCorrection, SeveralBlocksEachAtItsCapacity) {
 }
 
 TEST(QRFormat, ThreeFlippedBitsInBothCopies) {
-    QrSpec s;
+    QrSymbol s;
     s.data = "format";
     s.version = 2;
     s.mask = 5;
@@ -266,7 +266,7 @@ TEST(QRFormat, ThreeFlippedBitsInBothCopies) {
 }
 
 TEST(QRFormat, ABrokenPrimaryCopyFallsBackToTheSecondary) {
-    QrSpec s;
+    QrSymbol s;
     s.data = "secondary";
     s.version = 2;
     s.mask = 3;

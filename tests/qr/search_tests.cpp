@@ -69,11 +69,11 @@ Raster Scene(std::mt19937 &gen, int &symbols) {
         const int y = 20 + (cell / 3) * 240 + static_cast<int>(gen() % 40);
         const auto kind = static_cast<unsigned>(gen() % 3);
         if (kind == 0) continue;
-        QrSpec spec;
-        spec.data = "cell " + std::to_string(cell);
-        spec.moduleSize = 3;
-        spec.quietZone = 2;
-        Raster symbol = QrPicture(spec);
+        QrSymbol wanted;
+        wanted.data = "cell " + std::to_string(cell);
+        wanted.moduleSize = 3;
+        wanted.quietZone = 2;
+        Raster symbol = QrPicture(wanted);
         if (kind == 2) {
             // Only one finder of the symbol: a stray candidate.
             Raster part = zr::test::Canvas(33, 33);
