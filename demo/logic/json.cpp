@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_common.hpp"
 #include "read_dm.hpp"
 #include "read_microqr.hpp"
 #include "read_pdf417.hpp"
@@ -92,12 +93,8 @@ std::string JsonNumber(double value) {
 }
 
 std::string LinearResultJson(const ZrBarResult &result) {
-    std::string out = "{\"corners\":[";
-    for (int i = 0; i < 8; ++i) {
-        if (i != 0) out.push_back(',');
-        out += Format("%d", result.corners[i]);
-    }
-    out += Format("],\"type\":%u,\"angle\":", result.type);
+    std::string out = CornersJson(result.corners);
+    out += Format(",\"type\":%u,\"angle\":", result.type);
     out += JsonNumber(result.angle);
     out += Format(",\"barColor\":%d,\"checksum\":%d,\"text\":", result.barColor, result.checksum);
     out += JsonByteString(std::string_view(result.text, strnlen(result.text, sizeof result.text)));

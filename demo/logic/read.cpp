@@ -1,14 +1,23 @@
 #include "read.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
+
+#include "read_common.hpp"
 
 namespace zr::demo {
 namespace {
 
-// An unset capacity means the reader's default list of 20.
-constexpr uint8_t kDefaultMaxResults = 20;
+ZrBarResult CopyLinearResult(const ZrBarResult &from) {
+    ZrBarResult to{};
+    std::copy(std::begin(from.corners), std::end(from.corners), std::begin(to.corners));
+    to.type = from.type;
+    to.angle = from.angle;
+    to.barColor = from.barColor;
+    to.checksum = from.checksum;
+    CopyText(to.text, from.text);
+    return to;
+}
 
 }  // namespace
 
@@ -34,6 +43,10 @@ size_t ResultCopyCount(const Document &document) {
             return document.pdf417Results.size();
         case Operation::ReadDataMatrix:
             return document.dataMatrixResults.size();
+        case Operation::ReadQr:
+            return document.qrResults.size();
+        case Operation::ReadMicroQr:
+            return document.microQrResults.size();
         default:
             return 0;
     }
@@ -45,13 +58,7 @@ uint16_t ReadSymbols(Document &document, const ReadSettings &settings) {
 }
 
 void FillLinearScanner(ZrBarScanner &scanner, const Document &document, const ReadSettings &settings) {
-    scanner = ZrBarScanner{};
-    scanner.image = document.image.dib;
-    const PixelRect rect = SearchRectPixels(settings, document.image.xDpi, document.image.yDpi);
-    scanner.left = rect.left;
-    scanner.top = rect.top;
-    scanner.rectWidth = rect.width;
-    scanner.rectHeight = rect.height;
+    FillScannerHead(scanner, document, settings);
     const LinearOptions options = LinearOptionsFrom(settings);
     scanner.maxResults = options.maxResults;
     scanner.barColors = options.barColors;
@@ -61,39 +68,14 @@ void FillLinearScanner(ZrBarScanner &scanner, const Document &document, const Re
 }
 
 std::vector<ZrBarResult> CopyLinearResults(const ZrBarScanner &scanner) {
-    std::vector<ZrBarResult> copies;
-    if (scanner.results == nullptr) return copies;
-    const uint8_t capacity = scanner.maxResults != 0 ? scanner.maxResults : kDefaultMaxResults;
-    const size_t count = std::min(scanner.resultCount, capacity);
-    copies.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-        const ZrBarResult &from = scanner.results[i];
-        ZrBarResult to{};
-        std::copy(std::begin(from.corners), std::end(from.corners), std::begin(to.corners));
-        to.type = from.type;
-        to.angle = from.angle;
-        to.barColor = from.barColor;
-        to.checksum = from.checksum;
-        // The copy always ends in a NUL, even if the reader's text filled the field.
-        const size_t length = strnlen(from.text, sizeof from.text - 1);
-        std::memcpy(to.text, from.text, length);
-        copies.push_back(to);
-    }
-    return copies;
+    return CopyResults(scanner, CopyLinearResult);
 }
 
 uint16_t ReadLinear(Document &document, const ReadSettings &settings) {
     ZrBarScanner scanner;
     FillLinearScanner(scanner, document, settings);
-    const uint16_t status = ZrScanBar(&scanner);
-    document.state.runTime = scanner.runTime;
-    document.state.returnCode = status;
-    document.state.lastOperation = Operation::ReadLinear;
-    document.state.symbolCount = scanner.resultCount;
-    document.state.selectedIndex = 0;
-    document.linearResults = CopyLinearResults(scanner);
-    ZrFreeBarScanner(&scanner);
-    return status;
+    return RunRead(document, Operation::ReadLinear, scanner, ZrScanBar, ZrFreeBarScanner, CopyLinearResult,
+                   document.linearResults);
 }
 
 }  // namespace zr::demo

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "format.hpp"
+#include "read_common.hpp"
 #include "read_dm.hpp"
 #include "read_microqr.hpp"
 #include "read_pdf417.hpp"
@@ -50,10 +51,8 @@ std::vector<std::string> ReportHeadLines(const ReadState &state) {
 }
 
 std::vector<std::string> LinearDetailLines(const ZrBarResult &result) {
-    const int32_t *c = result.corners;
     std::vector<std::string> lines;
-    lines.push_back(Format("Position: [(%d,%d), (%d,%d), (%d,%d), (%d,%d)]", c[0], c[1], c[2], c[3], c[4],
-                           c[5], c[6], c[7]));
+    lines.push_back(PositionLine(result.corners));
     lines.push_back(Format("Bars color: %s", result.barColor == 1 ? "black" : "white"));
     lines.push_back(Format("Skew angle: %.2f degrees", result.angle));
     lines.push_back(Format("Checksum: %d", result.checksum));

@@ -49,6 +49,7 @@ TEST(ReadQr, ReportShowsPositionTextConfidenceAndVersion) {
         EXPECT_EQ(document.state.lastOperation, Operation::ReadQr);
         ASSERT_EQ(document.state.symbolCount, 1);
         ASSERT_EQ(document.qrResults.size(), 1u);
+        EXPECT_EQ(ResultCopyCount(document), 1u);
         const std::vector<std::string> head = ReportHeadLines(document.state);
         EXPECT_EQ(head.front(), "Read QR code");
         const std::vector<std::string> lines = DetailLines(document, 0);

@@ -87,6 +87,7 @@ TEST(MicroQrRow, ReadThroughTheDocumentFindsBothPolarities) {
     ReadSymbols(document, settings);
     EXPECT_EQ(document.state.lastOperation, Operation::ReadMicroQr);
     ASSERT_EQ(document.state.symbolCount, 1);
+    EXPECT_EQ(ResultCopyCount(document), 1u);
     const std::vector<std::string> lines = DetailLines(document, 0);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[1], "DEMO ROW");
