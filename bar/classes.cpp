@@ -8,46 +8,6 @@
 namespace zr::bar {
 namespace {
 
-// One colour group of a line reading.
-struct Group {
-    bool light = false;
-    bool empty = true;
-    int min = 0;
-    int max = 0;
-    WidthHistogram histogram;
-    std::array<int, 3> boundaries = {};
-};
-
-// Light elements: the spaces with dark bars, the bars with light bars
-// (element 0 is always the first bar).
-bool IsLight(std::size_t index, std::uint8_t barColor) {
-    const bool odd = index % 2 == 1;
-    return barColor == 2 ? !odd : odd;
-}
-
-// Splits the reading into its light (index 0) and dark (index 1) group, each
-// with a histogram sized to its own widest element.
-std::array<Group, 2> SplitGroups(const Widths &widths, std::uint8_t barColor) {
-    std::array<Group, 2> groups;
-    groups[0].light = true;
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        Group &g = groups[IsLight(i, barColor) ? 0 : 1];
-        const int w = widths[i];
-        if (g.empty) {
-            g.min = g.max = w;
-            g.empty = false;
-        }
-        g.min = std::min(g.min, w);
-        g.max = std::max(g.max, w);
-    }
-    for (Group &g : groups) {
-        if (!g.empty) g.histogram.assign(static_cast<std::size_t>(g.max) + 2, 0);
-    }
-    for (std::size_t i = 0; i < widths.size(); ++i)
-        ++groups[IsLight(i, barColor) ? 0 : 1].histogram[widths[i]];
-    return groups;
-}
-
 std::uint32_t Bin(const WidthHistogram &histogram, int i) {
     return i >= 0 && i < static_cast<int>(histogram.size()) ? histogram[i] : 0;
 }
@@ -56,20 +16,9 @@ int RoundHalfUp(double x) {
     return static_cast<int>(std::floor(x + 0.5));
 }
 
-// "0" up to boundary 1, "1" up to boundary 2, "2" up to boundary 3, "3" above.
-std::string ToClasses(const Widths &widths, std::uint8_t barColor, const std::array<Group, 2> &groups) {
-    std::string classes(widths.size(), '0');
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        const std::array<int, 3> &b = groups[IsLight(i, barColor) ? 0 : 1].boundaries;
-        const int w = widths[i];
-        classes[i] = w <= b[0] ? '0' : w <= b[1] ? '1' : w <= b[2] ? '2' : '3';
-    }
-    return classes;
-}
-
 // Up to three boundaries, each search starting just above the previous one;
 // the missing ones stay at the group's maximum.
-template <typename Find>
+template <typename Group, typename Find>
 void FindBoundaries(Group &g, Find find) {
     g.boundaries.fill(g.max);
     int from = g.min;
@@ -139,9 +88,68 @@ int ValleyFind(const WidthHistogram &histogram, int from, int to, int window) {
     return reachedTo ? to : last;
 }
 
-std::string ElementsToClasses(const Widths &widths, std::uint8_t barColor) {
-    std::array<Group, 2> groups = SplitGroups(widths, barColor);
-    for (Group &g : groups) {
+void ClassWork::Split(const Widths &widths, std::uint8_t barColor) {
+    // Bins of the previous reading back to 0.
+    for (Group &g : groups_) {
+        if (!g.empty) std::fill(g.histogram.begin() + g.min, g.histogram.begin() + g.max + 1, 0u);
+        g.empty = true;
+    }
+    groups_[0].light = true;
+    groups_[1].light = false;
+    widths_ = &widths;
+    // Element 0 is the first bar: light with light bars, dark otherwise.
+    evenGroup_ = barColor == kLightBars ? 0 : 1;
+    const std::size_t n = widths.size();
+    const std::uint16_t *w = widths.data();
+    for (std::size_t parity = 0; parity < 2 && parity < n; ++parity) {
+        Group &g = OfParity(parity);
+        int low = w[parity], high = w[parity];
+        for (std::size_t i = parity + 2; i < n; i += 2) {
+            low = std::min(low, int{w[i]});
+            high = std::max(high, int{w[i]});
+        }
+        g.empty = false;
+        g.min = low;
+        g.max = high;
+        // One empty bin above the widest width, as the searches read it.
+        if (g.histogram.size() < static_cast<std::size_t>(high) + 2) g.histogram.resize(high + 2u, 0);
+        std::uint32_t *bins = g.histogram.data();
+        for (std::size_t i = parity; i < n; i += 2) ++bins[w[i]];
+    }
+}
+
+// "0" up to boundary 1, "1" up to boundary 2, "2" up to boundary 3, "3"
+// above; without branches, since noisy widths fall either way at random.
+std::string_view ClassWork::Write() {
+    const std::size_t n = ReadingSize();
+    classes_.resize(n);
+    const std::uint16_t *w = n ? widths_->data() : nullptr;
+    for (std::size_t parity = 0; parity < 2 && parity < n; ++parity) {
+        const std::array<int, 3> b = OfParity(parity).boundaries;
+        for (std::size_t i = parity; i < n; i += 2) {
+            const int v = w[i];
+            const int above0 = v > b[0];
+            const int above1 = above0 & (v > b[1]);
+            const int above2 = above1 & (v > b[2]);
+            classes_[i] = static_cast<char>('0' + above0 + above1 + above2);
+        }
+    }
+    return classes_;
+}
+
+bool ClassWork::CapOddClasses(char cap) {
+    bool changed = false;
+    for (std::size_t i = 1; i < classes_.size(); i += 2) {
+        if (classes_[i] > cap) {
+            classes_[i] = cap;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+std::string_view ClassWork::Elements() {
+    for (Group &g : groups_) {
         if (g.empty) continue;
         const int range = g.max - g.min;
         // The light window is truncated to 8 bits (wrapping on ranges over a
@@ -154,12 +162,11 @@ std::string ElementsToClasses(const Widths &widths, std::uint8_t barColor) {
         // A narrow spread holds two classes at most: split it in the middle.
         if (range <= 4 && g.boundaries[0] != g.max) g.boundaries = {(g.max + g.min) / 2, g.max, g.max};
     }
-    return ToClasses(widths, barColor, groups);
+    return Write();
 }
 
-std::string AveragedToClasses(const Widths &widths, std::uint8_t barColor) {
-    std::array<Group, 2> groups = SplitGroups(widths, barColor);
-    for (Group &g : groups) {
+std::string_view ClassWork::Averaged() {
+    for (Group &g : groups_) {
         if (g.empty) continue;
         int window = (g.max - g.min + 1) / 4;
         if (g.light) {
@@ -169,19 +176,18 @@ std::string AveragedToClasses(const Widths &widths, std::uint8_t barColor) {
         }
         FindBoundaries(g, [&](int from) { return ValleyFind(g.histogram, from, g.max, window); });
     }
-    return ToClasses(widths, barColor, groups);
+    return Write();
 }
 
-std::string QuarterClasses(const Widths &widths, std::uint8_t barColor) {
-    std::array<Group, 2> groups = SplitGroups(widths, barColor);
-    for (Group &g : groups) {
+std::string_view ClassWork::Quarter() {
+    for (Group &g : groups_) {
         if (g.empty) continue;
         const double q = std::max((g.max - g.min + 1) / 4.0, 1.0);
         // Each class spans q widths from the first occupied width above the
         // previous boundary.
         auto firstAbove = [&](int b) {
             int i = b + 1;
-            while (i < g.max && g.histogram[i] == 0) ++i;
+            while (i < g.max && g.histogram[static_cast<std::size_t>(i)] == 0) ++i;
             return i;
         };
         std::array<int, 3> &b = g.boundaries;
@@ -191,7 +197,25 @@ std::string QuarterClasses(const Widths &widths, std::uint8_t barColor) {
             if (b[1] < g.max) b[2] = RoundHalfUp(firstAbove(b[1]) - 1 + q);
         }
     }
-    return ToClasses(widths, barColor, groups);
+    return Write();
+}
+
+std::string ElementsToClasses(const Widths &widths, std::uint8_t barColor) {
+    ClassWork work;
+    work.Split(widths, barColor);
+    return std::string(work.Elements());
+}
+
+std::string AveragedToClasses(const Widths &widths, std::uint8_t barColor) {
+    ClassWork work;
+    work.Split(widths, barColor);
+    return std::string(work.Averaged());
+}
+
+std::string QuarterClasses(const Widths &widths, std::uint8_t barColor) {
+    ClassWork work;
+    work.Split(widths, barColor);
+    return std::string(work.Quarter());
 }
 
 }  // namespace zr::bar

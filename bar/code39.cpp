@@ -33,9 +33,12 @@ static_assert(kCharacters.size() == kPatterns.size(), "one pattern per character
 
 }  // namespace
 
+bool Code39LengthFits(std::size_t elements) {
+    return (elements + 1) % kCharStride == 0 && elements + 1 >= 2 * kCharStride;
+}
+
 std::uint16_t Code39Check(std::string_view classes) {
-    const std::size_t n = classes.size();
-    if ((n + 1) % kCharStride != 0 || n + 1 < 2 * kCharStride) return kNoMatch;
+    if (!Code39LengthFits(classes.size())) return kNoMatch;
     return classes.substr(0, kCharElements) == kStartStop ? 0 : kNoMatch;
 }
 
@@ -80,26 +83,28 @@ std::uint16_t Code39RunDecode(const Widths &widths, char (&text)[kTextSize]) {
     return classes.Decode(Code39Decode, k, text);
 }
 
-std::uint16_t Code39Retry(const Widths &widths, DecodeState &state) {
-    if ((state.symbologies & ZR_BAR_CODE39) == 0) return 11;
+std::uint16_t Code39Retry(ClassWork &classes, DecodeState &state) {
+    if ((state.symbologies & ZR_BAR_CODE39) == 0) return kSymbologyOff;
+    // Reclassifying keeps the length, and a length of no whole number of
+    // characters fails the checker whatever the classes: the tables would
+    // find nothing.
+    if (!Code39LengthFits(classes.ReadingSize())) {
+        state.text[0] = '\0';
+        return kNoDecoderMatched;
+    }
     const std::uint32_t saved = state.symbologies;
     state.symbologies = ZR_BAR_CODE39;
-
-    std::string classes = QuarterClasses(widths, state.barColor);
-    std::uint16_t status = DecodeStringTables(classes, state);
-    if (!Decoded(status)) {
-        // Wide spaces spread over several classes: take every one as wide.
-        bool changed = false;
-        for (std::size_t i = 1; i < classes.size(); i += 2) {
-            if (classes[i] > '1') {
-                classes[i] = '1';
-                changed = true;
-            }
-        }
-        if (changed) status = DecodeStringTables(classes, state);
-    }
+    std::uint16_t status = DecodeStringTables(classes.Quarter(), state);
+    // Wide spaces spread over several classes: take every one as wide.
+    if (!Decoded(status) && classes.CapOddClasses('1')) status = DecodeStringTables(classes.Classes(), state);
     state.symbologies = saved;
     return status;
+}
+
+std::uint16_t Code39Retry(const Widths &widths, DecodeState &state) {
+    ClassWork classes;
+    classes.Split(widths, state.barColor);
+    return Code39Retry(classes, state);
 }
 
 }  // namespace zr::bar

@@ -3,6 +3,7 @@
 // when wide elements are twice the narrow ones.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -11,6 +12,9 @@
 
 namespace zr::bar {
 
+// True when a reading of this many elements holds whole characters, at
+// least the start and the stop.
+bool Code39LengthFits(std::size_t elements);
 // 0 when the string has the length of whole characters (at least start and
 // stop) and begins with the start character, else kNoMatch.
 std::uint16_t Code39Check(std::string_view classes);

@@ -15,12 +15,12 @@ constexpr std::size_t kMinProfileElements = 9;
 
 // Bar pixels across the symbol at each position along it, from P0.
 // `openEnded` tells whether the rectangle's edge lies at either end.
-std::vector<int> Profile(const Picture &picture, const Candidate &cand, const QuadI &outline, int length,
-                         int height, bool barIsDark, bool &openEnded) {
+void Profile(const Picture &picture, const Candidate &cand, const QuadI &outline, int length, int height,
+             bool barIsDark, std::vector<int> &profile, bool &openEnded) {
     // P0 lies on the a + 90 side of the symbol in every orientation: the
     // symbol lies across from it towards P3, along a - 90.
     const StepTable &acrossTable = cand.steps[kAcrossDown];
-    std::vector<int> profile(static_cast<std::size_t>(length), 0);
+    profile.assign(static_cast<std::size_t>(length), 0);
     BitCursor origin(picture.image);
     origin.MoveTo(outline.topLeft);
     BitCursor before = origin;
@@ -42,7 +42,6 @@ std::vector<int> Profile(const Picture &picture, const Candidate &cand, const Qu
             break;
         }
     }
-    return profile;
 }
 
 // Element widths of the profile cut at `level`: runs of positions at or
@@ -71,7 +70,7 @@ void CutProfile(const std::vector<int> &profile, int level, Widths &widths) {
 }  // namespace
 
 std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const QuadI &outline,
-                           DecodeState &state) {
+                           DecodeState &state, DecodeWork &work) {
     for (int i = 0; i < QuadI::kCorners; ++i)
         if (!picture.area.Contains(outline[i])) return kNotDecodable;
 
@@ -90,19 +89,21 @@ std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const 
     // whatever the colour: the decoders see dark bars.
     const std::uint8_t barColor = state.barColor;
     bool openEnded = false;
-    const std::vector<int> profile =
-        Profile(picture, cand, outline, length, height, barColor == kDarkBars, openEnded);
+    std::vector<int> &profile = work.profile;
+    Profile(picture, cand, outline, length, height, barColor == kDarkBars, profile, openEnded);
     state.openEnded = openEnded;
     std::uint16_t status = kNotDecodable;
-    Widths widths;
+    Widths &widths = work.levelWidths;
+    ClassWork &classes = work.classes;
     for (int level = 1; level <= height - 2; ++level) {
         CutProfile(profile, level, widths);
         if (widths.size() < kMinProfileElements) continue;
         DecodeState trial = state;
         trial.barColor = kDarkBars;
-        status = DecodeStringTables(ElementsToClasses(widths, kDarkBars), trial);
+        classes.Split(widths, kDarkBars);
+        status = DecodeStringTables(classes.Elements(), trial);
         if (!Decoded(status)) {
-            status = DecodeStringTables(QuarterClasses(widths, kDarkBars), trial);
+            status = DecodeStringTables(classes.Quarter(), trial);
             if (status != status::kOk) continue;
         }
         trial.barColor = barColor;

@@ -21,11 +21,13 @@ constexpr int kOutlineMargin = 3;
 constexpr std::size_t kMinElements = 10;
 constexpr double kQuietZone = 3.5;  // a ground element this many ground means wide ends the symbol
 
-// Class-string decoding of one line reading, with the Code 39 retry.
-std::uint16_t DecodeLineReading(const Widths &widths, DecodeState &state) {
-    std::uint16_t status = DecodeStringTables(ElementsToClasses(widths, state.barColor), state);
+// Class-string decoding of one line reading, with the Code 39 retry. The
+// reading stays split in `classes` for the caller.
+std::uint16_t DecodeLineReading(const Widths &widths, DecodeState &state, ClassWork &classes) {
+    classes.Split(widths, state.barColor);
+    std::uint16_t status = DecodeStringTables(classes.Elements(), state);
     if (!Decoded(status) && (state.symbologies & ZR_BAR_CODE39)) {
-        const std::uint16_t retry = Code39Retry(widths, state);
+        const std::uint16_t retry = Code39Retry(classes, state);
         if (Decoded(retry)) status = retry;
     }
     return status;
@@ -161,7 +163,7 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
          ++i, moveAcross(kLineSpacing)) {
         if (!CollectSymbolLine(picture, cand.steps, extent.stats, base, state.barColor, line)) continue;
         state.openEnded = line.openEnded;
-        const std::uint16_t status = DecodeLineReading(line.widths, state);
+        const std::uint16_t status = DecodeLineReading(line.widths, state, work.classes);
         if (Decoded(status)) return status;
         if (work.Readings() < DecodeWork::kMaxReadings) openEnded = openEnded || line.openEnded;
         work.KeepReading(line.widths);
@@ -171,9 +173,9 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
     // Averaged widths of the lines that failed.
     Widths &averaged = work.averaged;
     if (!AverageReadings(work, averaged)) return kNotDecodable;
-    std::uint16_t status = DecodeLineReading(averaged, state);
+    std::uint16_t status = DecodeLineReading(averaged, state, work.classes);
     if (Decoded(status)) return status;
-    status = DecodeStringTables(AveragedToClasses(averaged, state.barColor), state);
+    status = DecodeStringTables(work.classes.Averaged(), state);
     if (status == status::kOk) return status;
     // The width-run decoders have the last word, but a decode whose check did
     // not verify is kept when they find nothing.

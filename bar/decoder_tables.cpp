@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 
 #include "bar/bcd_matrix.hpp"
@@ -57,13 +58,26 @@ std::uint16_t RunTable(const Row (&rows)[N], Input forward, Input reversed, Deco
     return kNoDecoderMatched;
 }
 
+// Writes the string reversed, eight characters per byte swap.
+void ReverseInto(std::string_view s, char *out) {
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + (n - 8 - i), 8);
+        word = __builtin_bswap64(word);
+        std::memcpy(out + i, &word, 8);
+    }
+    for (; i < n; ++i) out[i] = s[n - 1 - i];
+}
+
 }  // namespace
 
 std::uint16_t DecodeStringTables(std::string_view classes, DecodeState &state) {
     // Line readings hold at most kMaxElements classes: reversed on the stack.
     std::array<char, kMaxElements> buffer;
     if (classes.size() <= buffer.size()) {
-        std::reverse_copy(classes.begin(), classes.end(), buffer.begin());
+        ReverseInto(classes, buffer.data());
         return RunTable(StringDecoders, classes, std::string_view(buffer.data(), classes.size()), state);
     }
     const std::string reversed(classes.rbegin(), classes.rend());

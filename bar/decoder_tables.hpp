@@ -14,8 +14,11 @@ namespace zr::bar {
 std::uint16_t DecodeStringTables(std::string_view classes, DecodeState &state);
 // The same over the width-run decoders.
 std::uint16_t DecodeRunTables(const Widths &widths, DecodeState &state);
+class ClassWork;
 // Code 39 second chance on one line reading (code39.cpp): quarter classes,
-// then odd classes above "1" forced to "1". 11 when Code 39 is not enabled.
+// then odd classes above "1" forced to "1". kSymbologyOff when Code 39 is not
+// enabled. The first form takes the reading as split in `classes`.
+std::uint16_t Code39Retry(ClassWork &classes, DecodeState &state);
 std::uint16_t Code39Retry(const Widths &widths, DecodeState &state);
 
 }  // namespace zr::bar

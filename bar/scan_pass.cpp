@@ -188,7 +188,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             continue;
         }
         const auto decodeAcross = [&](DecodeState &state) {
-            return DecodeAcross(picture, *cand, extent->outline, state);
+            return DecodeAcross(picture, *cand, extent->outline, state, work);
         };
         if (thorough && DecodeInColours(scanner, *cand, colours, decode, decodeAcross)) {
             const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, decode.barColor);

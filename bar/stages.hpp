@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "bar/classes.hpp"
 #include "bar/decode_state.hpp"
 #include "core/geom/geom.hpp"
 #include "core/image_view.hpp"
@@ -132,15 +133,19 @@ struct SymbolLine {
     bool openEnded = false;  // no quiet zone at an end: the rectangle's edge or another bar comes first
 };
 
-// Work buffers of DecodeCandidate, reused from candidate to candidate: the
-// line under reading, up to 50 failed line readings kept for averaging, and
-// their average.
+// Work buffers of the decoding strategies, reused from candidate to
+// candidate: the line under reading, up to 50 failed line readings kept for
+// averaging, their average, the class strings, and the profile across a
+// symbol with its widths at one level.
 class DecodeWork {
   public:
     static constexpr std::size_t kMaxReadings = 50;
 
     SymbolLine line;
     Widths averaged;
+    ClassWork classes;
+    std::vector<int> profile;
+    Widths levelWidths;
 
     void ClearReadings() { count_ = 0; }
     // Keeps a copy of the widths while fewer than 50 readings are kept.
@@ -174,7 +179,7 @@ std::optional<QuadI> LocateSymbol(const Picture &picture, const Candidate &cand,
 std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, const Extent &extent,
                               DecodeState &state, DecodeWork &work);
 std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const QuadI &outline,
-                           DecodeState &state);
+                           DecodeState &state, DecodeWork &work);
 
 // The symbol's line through `base`. False when no bar is found near the
 // base or the line has too few elements.

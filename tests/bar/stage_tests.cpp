@@ -174,13 +174,14 @@ DecodeState Code39Trial(const Candidate &cand, std::uint8_t barColor) {
 }
 
 TEST(DecodeAcross, ReadsTheProfileOfBothBarColoursAndKeepsTheColour) {
+    DecodeWork work;  // shared by both colours, as a pass shares it
     for (const bool inverted : {false, true}) {
         SCOPED_TRACE(inverted);
         const Analysed a("PROFILE", inverted);
         ASSERT_TRUE(a.extent.has_value());
         const std::uint8_t colour = inverted ? kLightBars : kDarkBars;
         DecodeState state = Code39Trial(*a.cand, colour);
-        EXPECT_TRUE(Decoded(DecodeAcross(a.picture, *a.cand, a.extent->outline, state)));
+        EXPECT_TRUE(Decoded(DecodeAcross(a.picture, *a.cand, a.extent->outline, state, work)));
         EXPECT_STREQ(state.text, "PROFILE");
         EXPECT_EQ(state.type, ZR_BAR_CODE39);
         EXPECT_EQ(state.barColor, colour);
@@ -193,12 +194,13 @@ TEST(DecodeAcross, AnOutlineReachingOutOfTheSearchAreaIsNotDecodedAndLeavesTheSt
     QuadI outline = a.extent->outline;
     outline.bottomLeft.y = a.picture.area.y1;  // one row below the picture
     DecodeState state = Code39Trial(*a.cand, kDarkBars);
-    EXPECT_EQ(DecodeAcross(a.picture, *a.cand, outline, state), kNotDecodable);
+    DecodeWork work;
+    EXPECT_EQ(DecodeAcross(a.picture, *a.cand, outline, state, work), kNotDecodable);
     EXPECT_STREQ(state.text, "");
     EXPECT_EQ(state.type, 0u);
     // Nothing but Code 128 enabled: no level of the profile decodes.
     state.symbologies = ZR_BAR_CODE128;
-    EXPECT_FALSE(Decoded(DecodeAcross(a.picture, *a.cand, a.extent->outline, state)));
+    EXPECT_FALSE(Decoded(DecodeAcross(a.picture, *a.cand, a.extent->outline, state, work)));
     EXPECT_EQ(state.type, 0u);
 }
 
