@@ -67,6 +67,11 @@ bool AverageReadings(const DecodeWork &work, Widths &averaged) {
 
 bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const WidthStats &stats, Point base,
                        std::uint8_t barColor, SymbolLine &line) {
+    return CollectSymbolLine(picture, steps, lines::RowWalk(steps[kAlong]), stats, base, barColor, line);
+}
+
+bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const lines::RowWalk &alongRows,
+                       const WidthStats &stats, Point base, std::uint8_t barColor, SymbolLine &line) {
     const Rect &area = picture.area;
     if (!area.Contains(base)) return false;
     const bool barIsDark = barColor == kDarkBars;
@@ -109,7 +114,7 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const Wi
     // area's edge or the next ground pixel, a ground element at the next bar
     // pixel unless it is the quiet zone first. Ending at the area's edge
     // before a quiet zone leaves the line open-ended.
-    lines::TableBits pixels(picture.image, area, line.first, steps[kAlong]);
+    lines::TableBits pixels(picture.image, area, line.first, steps[kAlong], alongRows);
     std::array<std::uint16_t, kMaxElements> widths;
     std::size_t count = 0;
     int lastBar = 0;  // index of the last bar pixel
@@ -158,10 +163,12 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
     moveAcross(kLineSpacing);
     moveAcross(kLineSpacing);
     SymbolLine &line = work.line;
+    const lines::RowWalk alongRows(cand.steps[kAlong]);
     bool openEnded = false;  // a kept reading lacks a quiet zone
     for (int i = 0; i < kLineCount && acrossSteps <= acrossLimit && picture.area.Contains(base);
          ++i, moveAcross(kLineSpacing)) {
-        if (!CollectSymbolLine(picture, cand.steps, extent.stats, base, state.barColor, line)) continue;
+        if (!CollectSymbolLine(picture, cand.steps, alongRows, extent.stats, base, state.barColor, line))
+            continue;
         state.openEnded = line.openEnded;
         const std::uint16_t status = DecodeLineReading(line.widths, state, work.classes);
         if (Decoded(status)) return status;

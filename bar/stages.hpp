@@ -16,6 +16,7 @@
 #include "core/lines/bit_cursor.hpp"
 #include "core/lines/dark_map.hpp"
 #include "core/lines/run_scan.hpp"
+#include "core/lines/table_bits.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::bar {
@@ -185,6 +186,9 @@ std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const 
 // base or the line has too few elements.
 bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const WidthStats &stats, Point base,
                        std::uint8_t barColor, SymbolLine &line);
+// The same with the row runs of the along table counted once by the caller.
+bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const lines::RowWalk &alongRows,
+                       const WidthStats &stats, Point base, std::uint8_t barColor, SymbolLine &line);
 
 // Distances between two points along and across the reading direction.
 struct Spans {

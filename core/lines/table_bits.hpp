@@ -1,12 +1,17 @@
 // The pixels met walking a step table from a start point, gathered 64 at a
 // time into a word (bit 63 first, 1 = dark) so that runs of one colour are
 // found with a count of leading zeros instead of a branch per pixel. The
-// walk ends where its next step would leave the area.
+// walk ends where its next step would leave the area. Tables within 45
+// degrees of the horizontal move x by one at every step, so the pixels
+// between two side steps lie side by side in one row: they are taken from
+// the row a word at a time.
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "core/geom/geom.hpp"
 #include "core/image_view.hpp"
@@ -14,6 +19,76 @@
 #include "core/lines/run_scan.hpp"
 
 namespace zr::lines {
+
+// How a step table walks along rows. A table within 45 degrees of the
+// horizontal moves x by one, always the same way, at every step, so that the
+// pixels between two side steps lie side by side in one row.
+struct RowWalk {
+    static constexpr int kMaxRun = 57;  // pixels one unaligned 64-bit load always holds
+    int xStep = 0;                      // +1 or -1; 0 when the table does not walk along rows
+    // From each entry, the steps before the next row change, at most kMaxRun.
+    std::array<std::uint8_t, kStepTableSize> run{};
+
+    explicit RowWalk(const StepTable &table) {
+        int right = 0, left = 0, side = -1;
+        for (int k = 0; k < kStepTableSize; ++k) {
+            const std::uint8_t code = table[static_cast<std::size_t>(k)];
+            right += kStepDx[code] > 0 ? 1 : 0;
+            left += kStepDx[code] < 0 ? 1 : 0;
+            if (side < 0 && kStepDy[code] != 0) side = k;
+        }
+        xStep = right == kStepTableSize ? 1 : left == kStepTableSize ? -1 : 0;
+        if (xStep == 0) return;
+        if (side < 0) {
+            run.fill(kMaxRun);
+            return;
+        }
+        // Backwards from a side step, around the cycle.
+        int steps = 0;
+        for (int i = 0; i < kStepTableSize; ++i) {
+            const int k = side - i < 0 ? side - i + kStepTableSize : side - i;
+            steps = kStepDy[table[static_cast<std::size_t>(k)]] != 0 ? 0 : std::min(steps + 1, kMaxRun);
+            run[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(steps);
+        }
+    }
+};
+
+// Eight bytes of a row from `byte` on, the first in the top bits; bytes past
+// the row's end read as 0 (they lie beyond the picture's width).
+inline std::uint64_t LoadRow64(const std::uint8_t *row, std::ptrdiff_t pitch, int byte) {
+    std::uint64_t word = 0;
+    if (byte + 8 <= pitch) {
+        std::memcpy(&word, row + byte, 8);
+        return __builtin_bswap64(word);
+    }
+    for (int k = 0; k < 8; ++k) {
+        word <<= 8;
+        if (byte + k < pitch) word |= row[byte + k];
+    }
+    return word;
+}
+
+inline std::uint64_t Reverse64(std::uint64_t v) {
+    v = __builtin_bswap64(v);
+    v = ((v >> 4) & 0x0F0F0F0F0F0F0F0Fu) | ((v & 0x0F0F0F0F0F0F0F0Fu) << 4);
+    v = ((v >> 2) & 0x3333333333333333u) | ((v & 0x3333333333333333u) << 2);
+    return ((v >> 1) & 0x5555555555555555u) | ((v & 0x5555555555555555u) << 1);
+}
+
+// The `count` pixels after x along a row, x + 1 on (xStep 1) or x - 1 down
+// (xStep -1), as the low `count` bits with the nearest pixel highest, 1 =
+// dark. 1 <= count <= RowWalk::kMaxRun, and every pixel lies in the row.
+inline std::uint64_t RowPixels(const std::uint8_t *row, std::ptrdiff_t pitch, int x, int xStep, int count,
+                               unsigned lightBit) {
+    const std::uint64_t light = lightBit ? ~std::uint64_t{0} >> (64 - count) : 0;
+    if (xStep > 0) {
+        const int first = x + 1;
+        return ((LoadRow64(row, pitch, first >> 3) << (first & 7)) >> (64 - count)) ^ light;
+    }
+    const int lowest = x - count;
+    const std::uint64_t bits = (LoadRow64(row, pitch, lowest >> 3) << (lowest & 7)) >> (64 - count);
+    return (Reverse64(bits) >> (64 - count)) ^ light;
+}
 
 class TableBits {
   public:
@@ -30,6 +105,13 @@ class TableBits {
         for (int code = 0; code < 8; ++code)
             rowStep_[code] =
                 -static_cast<std::ptrdiff_t>(kStepDy[code]) * pitch_;  // stored rows run bottom-up
+    }
+    // The same with the table's row runs counted by the caller, once for
+    // many walks along the same table.
+    TableBits(const BitImageView &view, const Rect &area, PointI start, const StepTable &table,
+              const RowWalk &rows)
+        : TableBits(view, area, start, table) {
+        rows_ = rows.xStep != 0 ? &rows : nullptr;
     }
 
     // The first pixel index from `from` on whose colour is not `dark`; when
@@ -78,6 +160,35 @@ class TableBits {
             n = 1;
         }
         while (n < 64) {
+            if (rows_ != nullptr) {
+                // The steps along the row, as far as the area and the word allow.
+                const int xStep = rows_->xStep;
+                const int room = xStep > 0 ? area_.x1 - 1 - x_ : x_ - area_.x0;
+                const int take =
+                    std::min(std::min<int>(rows_->run[static_cast<std::size_t>(index_)], room), 64 - n);
+                if (take > 0) {
+                    word = (word << take) | RowPixels(row_, pitch_, x_, xStep, take, lightBit_);
+                    n += take;
+                    x_ += take * xStep;
+                    index_ += take;
+                    index_ -= index_ >= kStepTableSize ? kStepTableSize : 0;
+                    continue;
+                }
+                // A side step, or a step out of the area: one step as below.
+                const std::uint8_t code = (*table_)[static_cast<std::size_t>(index_)];
+                const int x = x_ + kStepDx[code], y = y_ + kStepDy[code];
+                if (!area_.Contains(x, y)) {
+                    ended_ = true;
+                    break;
+                }
+                index_ = index_ + 1 == kStepTableSize ? 0 : index_ + 1;
+                x_ = x;
+                y_ = y;
+                row_ += rowStep_[code];
+                word = (word << 1) | PixelBit();
+                ++n;
+                continue;
+            }
             // Steps that surely stay inside the area, whatever their direction.
             int safe = std::min(std::min(x_ - area_.x0, area_.x1 - 1 - x_),
                                 std::min(y_ - area_.y0, area_.y1 - 1 - y_));
@@ -122,6 +233,7 @@ class TableBits {
     std::ptrdiff_t pitch_;
     unsigned lightBit_;
     std::ptrdiff_t rowStep_[8];
+    const RowWalk *rows_ = nullptr;  // row runs of a table that walks along rows
     int index_ = 0;
     std::uint64_t word_ = 0;
     int wordStart_ = 0;

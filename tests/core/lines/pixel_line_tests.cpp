@@ -3,6 +3,7 @@
 // diagonals, random areas, start points, limits and both polarities.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -232,8 +233,12 @@ TEST(PixelLine, RunCollectionMatchesThePlainWalk) {
     }
 }
 
+// Both gathers: pixel by pixel along the table, and along rows for tables
+// within 45 degrees of the horizontal. Exact axis and diagonal angles give
+// tables without side steps or without row runs.
 TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
     std::mt19937 random(99);
+    constexpr double kExactAngles[] = {0, 45, 90, 135, 180, 225, 270, 315};
     for (int picture = 0; picture < 200; ++picture) {
         const RandomPicture p(random);
         const BitImageView view = p.View();
@@ -241,7 +246,8 @@ TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
             const Rect area = p.RandomArea(random);
             const PointI start = RandomPoint(random, area);
             StepTable table;
-            DirectionSteps(Pick(random, 36000) / 100.0, kStepTableSize, table);
+            const double angle = trial < 4 ? kExactAngles[Pick(random, 8)] : Pick(random, 36000) / 100.0;
+            DirectionSteps(angle, kStepTableSize, table);
 
             // The plain walk: every pixel and position until a step leaves the area.
             std::vector<bool> dark;
@@ -254,21 +260,30 @@ TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
                 at.push_back(cursor.At());
             } while (cursor.StepInside(table[index++ % kStepTableSize], area));
 
-            TableBits bits(view, area, start, table);
-            const int count = static_cast<int>(dark.size());
-            for (int from = 0; from < count;) {
-                const bool colour = dark[static_cast<std::size_t>(from)] == (Pick(random, 4) != 0);
-                int expected = from;
-                while (expected < count && dark[static_cast<std::size_t>(expected)] == colour) ++expected;
-                const int change = bits.NextChange(from, colour);
-                ASSERT_EQ(change, expected) << "from " << from;
-                ASSERT_EQ(bits.Ended() && change == bits.Walked(), expected == count);
-                if (expected < count) {
-                    ASSERT_EQ(bits.At(expected), at[static_cast<std::size_t>(expected)]);
-                }
-                from = expected + static_cast<int>(Pick(random, 3));
+            const RowWalk rows(table);
+            const bool alongRows = std::abs(std::cos(angle * geom::kPi / 180)) > std::cos(44.5 * geom::kPi / 180);
+            if (alongRows) {
+                EXPECT_NE(rows.xStep, 0) << angle;
             }
-            ASSERT_EQ(bits.At(count - 1), at.back());
+            for (const bool useRows : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "angle " << angle << (useRows ? " by rows" : ""));
+                TableBits bits = useRows ? TableBits(view, area, start, table, rows)
+                                         : TableBits(view, area, start, table);
+                const int count = static_cast<int>(dark.size());
+                for (int from = 0; from < count;) {
+                    const bool colour = dark[static_cast<std::size_t>(from)] == (Pick(random, 4) != 0);
+                    int expected = from;
+                    while (expected < count && dark[static_cast<std::size_t>(expected)] == colour) ++expected;
+                    const int change = bits.NextChange(from, colour);
+                    ASSERT_EQ(change, expected) << "from " << from;
+                    ASSERT_EQ(bits.Ended() && change == bits.Walked(), expected == count);
+                    if (expected < count) {
+                        ASSERT_EQ(bits.At(expected), at[static_cast<std::size_t>(expected)]);
+                    }
+                    from = expected + static_cast<int>(Pick(random, 3));
+                }
+                ASSERT_EQ(bits.At(count - 1), at.back());
+            }
         }
     }
 }
