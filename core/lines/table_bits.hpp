@@ -28,6 +28,9 @@ struct RowWalk {
     int xStep = 0;                      // +1 or -1; 0 when the table does not walk along rows
     // From each entry, the steps before the next row change, at most kMaxRun.
     std::array<std::uint8_t, kStepTableSize> run{};
+    // From each entry, its step and the steps along the row after it: the
+    // pixels one row load yields after that step, at most kMaxRun.
+    std::array<std::uint8_t, kStepTableSize> stepAndRun{};
 
     explicit RowWalk(const StepTable &table) {
         int right = 0, left = 0, side = -1;
@@ -41,6 +44,7 @@ struct RowWalk {
         if (xStep == 0) return;
         if (side < 0) {
             run.fill(kMaxRun);
+            stepAndRun.fill(kMaxRun);
             return;
         }
         // Backwards from a side step, around the cycle.
@@ -50,6 +54,9 @@ struct RowWalk {
             steps = kStepDy[table[static_cast<std::size_t>(k)]] != 0 ? 0 : std::min(steps + 1, kMaxRun);
             run[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(steps);
         }
+        for (int k = 0; k < kStepTableSize; ++k)
+            stepAndRun[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(
+                std::min(1 + run[static_cast<std::size_t>(k + 1 == kStepTableSize ? 0 : k + 1)], kMaxRun));
     }
 };
 
@@ -161,33 +168,8 @@ class TableBits {
         }
         while (n < 64) {
             if (rows_ != nullptr) {
-                // The steps along the row, as far as the area and the word allow.
-                const int xStep = rows_->xStep;
-                const int room = xStep > 0 ? area_.x1 - 1 - x_ : x_ - area_.x0;
-                const int take =
-                    std::min(std::min<int>(rows_->run[static_cast<std::size_t>(index_)], room), 64 - n);
-                if (take > 0) {
-                    word = (word << take) | RowPixels(row_, pitch_, x_, xStep, take, lightBit_);
-                    n += take;
-                    x_ += take * xStep;
-                    index_ += take;
-                    index_ -= index_ >= kStepTableSize ? kStepTableSize : 0;
-                    continue;
-                }
-                // A side step, or a step out of the area: one step as below.
-                const std::uint8_t code = (*table_)[static_cast<std::size_t>(index_)];
-                const int x = x_ + kStepDx[code], y = y_ + kStepDy[code];
-                if (!area_.Contains(x, y)) {
-                    ended_ = true;
-                    break;
-                }
-                index_ = index_ + 1 == kStepTableSize ? 0 : index_ + 1;
-                x_ = x;
-                y_ = y;
-                row_ += rowStep_[code];
-                word = (word << 1) | PixelBit();
-                ++n;
-                continue;
+                GatherAlongRows(word, n);
+                break;
             }
             // Steps that surely stay inside the area, whatever their direction.
             int safe = std::min(std::min(x_ - area_.x0, area_.x1 - 1 - x_),
@@ -219,6 +201,39 @@ class TableBits {
         }
         wordCount_ = n;
         word_ = n == 0 ? 0 : word << (64 - n);
+    }
+
+    // Gather for a table that walks along rows: each step, with the steps
+    // along the row that follow it, yields its pixels from one row load; and
+    // every step moves x by one, so the room left in x bounds the walk
+    // without a test per pixel.
+    void GatherAlongRows(std::uint64_t &word, int &n) {
+        const RowWalk &rows = *rows_;
+        const int xStep = rows.xStep;
+        int x = x_, y = y_, index = index_;
+        const std::uint8_t *row = row_;
+        int room = xStep > 0 ? area_.x1 - 1 - x : x - area_.x0;  // steps before x leaves the area
+        while (n < 64) {
+            const int take = std::min(std::min<int>(rows.stepAndRun[static_cast<std::size_t>(index)], room), 64 - n);
+            const std::uint8_t code = (*table_)[static_cast<std::size_t>(index)];
+            const int nextY = y + kStepDy[code];
+            if (take == 0 || nextY < area_.y0 || nextY >= area_.y1) {
+                ended_ = true;
+                break;
+            }
+            y = nextY;
+            row += rowStep_[code];
+            word = (word << take) | RowPixels(row, pitch_, x, xStep, take, lightBit_);
+            n += take;
+            x += take * xStep;
+            room -= take;
+            index += take;
+            index -= index >= kStepTableSize ? kStepTableSize : 0;
+        }
+        x_ = x;
+        y_ = y;
+        index_ = index;
+        row_ = row;
     }
 
     std::uint64_t PixelBit() const {
