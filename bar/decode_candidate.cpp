@@ -115,6 +115,8 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const li
     // pixel unless it is the quiet zone first. Ending at the area's edge
     // before a quiet zone leaves the line open-ended.
     lines::TableBits pixels(picture.image, area, line.first, steps[kAlong], alongRows);
+    // Widths are whole pixels: wider than the limit means wider than its whole part.
+    const int groundMax = groundLimit < 1e9 ? static_cast<int>(groundLimit) : 1000000000;
     std::array<std::uint16_t, kMaxElements> widths;
     std::size_t count = 0;
     int lastBar = 0;  // index of the last bar pixel
@@ -122,11 +124,11 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const li
     for (int runStart = 0;;) {
         const int change = pixels.NextChange(runStart, onBar == barIsDark);
         const int width = change - runStart;
-        const bool ends = pixels.Ended() && change == pixels.Walked();  // no pixel beyond the run
+        const bool ends = change >= pixels.Walked() && pixels.Ended();  // no pixel beyond the run
         if (onBar) {
             widths[count++] = static_cast<std::uint16_t>(std::min(width, 0xFFFF));
             lastBar = change - 1;
-        } else if (width > groundLimit) {
+        } else if (width > groundMax) {
             break;  // the quiet zone
         } else if (ends) {
             line.openEnded = true;  // ground to the area's edge, narrower than a quiet zone

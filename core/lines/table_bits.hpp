@@ -146,13 +146,12 @@ class TableBits {
 
     // Position of pixel i, from the table's sums.
     PointI At(int i) const {
-        PointI cycle{0, 0}, part{0, 0};
         const int rest = i % kStepTableSize;
-        for (int k = 0; k < kStepTableSize; ++k) {
-            const PointI v = StepVector((*table_)[static_cast<std::size_t>(k)]);
-            cycle += v;
-            if (k < rest) part += v;
-        }
+        PointI part{0, 0};
+        for (int k = 0; k < rest; ++k) part += StepVector((*table_)[static_cast<std::size_t>(k)]);
+        if (i < kStepTableSize) return start_ + part;
+        PointI cycle = part;
+        for (int k = rest; k < kStepTableSize; ++k) cycle += StepVector((*table_)[static_cast<std::size_t>(k)]);
         return start_ + (i / kStepTableSize) * cycle + part;
     }
 
