@@ -183,7 +183,7 @@ std::optional<bool> SeesBothColoursByRuns(const Picture &picture, const AlongRun
         const Point first = base + run.first;
         const std::uint64_t bits = lines::RowPixels(picture.image.Row(first.y), pitch, first.x - runs.XStep(),
                                                     runs.XStep(), run.length, lightBit);
-        const int runDark = __builtin_popcountll(bits);
+        const int runDark = lines::PopCount64(bits);
         const int nextDark = dark + runDark, nextLight = light + run.length - runDark;
         if (!(nextDark > c && nextLight > c) && nextDark <= 3 * c && nextLight <= 3 * c) {
             dark = nextDark;

@@ -55,19 +55,23 @@ int MatchWidths(const std::uint16_t *widths, const ProbeWidths &reference) {
 }
 
 // Edge points of the lines that agree: for each edge, its offset from the
-// same edge on the first probe's line.
+// same edge on the first probe's line. The points go to a buffer the search
+// keeps, so that a probe costs no clearing of storage it may not use.
 class EdgePoints {
   public:
-    EdgePoints(const Probe &probe, std::uint8_t walkStep) : walkStep_(walkStep) {
+    EdgePoints(const Probe &probe, std::uint8_t walkStep, std::vector<EdgePoint> &points)
+        : walkStep_(walkStep), points_(points) {
         EdgesOf(probe.start, probe.widths.data(), reference_);
+        points_.clear();
+        points_.reserve(static_cast<std::size_t>((kFollowLines + 2) * kEdges));
     }
     void AddLine(Point lineStart, const std::uint16_t *widths) {
         std::array<Point, kEdges> edges;
         EdgesOf(lineStart, widths, edges);
-        for (std::size_t e = 0; e < kEdges; ++e) points_[count_++] = geom::ToPointF(edges[e] - reference_[e]);
+        for (std::size_t e = 0; e < kEdges; ++e) points_.push_back(geom::ToPointF(edges[e] - reference_[e]));
     }
     const EdgePoint *Data() const { return points_.data(); }
-    int Count() const { return static_cast<int>(count_); }
+    int Count() const { return static_cast<int>(points_.size()); }
 
   private:
     // Pixel positions of the edges of nine elements from `start`.
@@ -81,8 +85,7 @@ class EdgePoints {
 
     std::uint8_t walkStep_;
     std::array<Point, kEdges> reference_;
-    std::array<EdgePoint, static_cast<std::size_t>((kFollowLines + 2) * kEdges)> points_;
-    std::size_t count_ = 0;
+    std::vector<EdgePoint> &points_;
 };
 
 // Where the first probe's elements appear on the second probe's line.
@@ -193,15 +196,15 @@ std::optional<Candidate> ConfirmProbe(LineSearch &search, const Probe &probe) {
     const std::optional<Alignment> aligned = AlignSecondProbe(search, g, probe);
     if (!aligned) return std::nullopt;
 
-    Candidate cand;
-    for (std::size_t i = 0; i < kProbeElements; ++i) cand.stats.Add(i % 2 == 0, aligned->widths[i]);
-    EdgePoints edges(probe, g.walkStep);
+    EdgePoints edges(probe, g.walkStep, search.edgePoints);
     edges.AddLine(probe.start, probe.widths.data());
     edges.AddLine(aligned->start, aligned->widths.data());
     if (FollowParallelLines(search, g, *aligned, probe, edges) < kMinAgreeingLines) return std::nullopt;
     const std::optional<double> angle = FitReadingAngle(edges, g);
     if (!angle) return std::nullopt;
 
+    Candidate cand;
+    for (std::size_t i = 0; i < kProbeElements; ++i) cand.stats.Add(i % 2 == 0, aligned->widths[i]);
     cand.start = aligned->start;
     cand.angle = *angle;
     cand.direction = ReadingSense(search.family, search.directions);

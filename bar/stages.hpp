@@ -116,6 +116,7 @@ struct LineSearch {
 
     // Run collections of the line search, kept so their buffers are reused.
     RunScan probeScan, secondScan, followScan;
+    std::vector<EdgePoint> edgePoints;  // bar edges of the lines that confirm a probe
     // Where the picture has dark pixels, for skipping light stretches down
     // columns and diagonals; NoteErased keeps it true after an erase.
     lines::DarkMap darkMap;

@@ -75,6 +75,15 @@ inline std::uint64_t LoadRow64(const std::uint8_t *row, std::ptrdiff_t pitch, in
     return word;
 }
 
+// Set bits of a word, inline: the x86-64 baseline has no population count
+// instruction, and the library call costs more than these few operations.
+inline int PopCount64(std::uint64_t v) {
+    v = v - ((v >> 1) & 0x5555555555555555u);
+    v = (v & 0x3333333333333333u) + ((v >> 2) & 0x3333333333333333u);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((v * 0x0101010101010101u) >> 56);
+}
+
 inline std::uint64_t Reverse64(std::uint64_t v) {
     v = __builtin_bswap64(v);
     v = ((v >> 4) & 0x0F0F0F0F0F0F0F0Fu) | ((v & 0x0F0F0F0F0F0F0F0Fu) << 4);
