@@ -4,8 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "bar/outline_probe.hpp"
 #include "bar/stages.hpp"
-#include "core/lines/table_bits.hpp"
 
 namespace zr::bar {
 
@@ -83,133 +83,11 @@ bool ApplyGround(std::uint8_t barColor, std::uint8_t barColors, std::uint8_t &co
     return true;
 }
 
-// Steps that surely stay inside the area from (x, y), whatever their direction.
-int SafeSteps(int x, int y, const Rect &area) {
-    return std::max(0,
-                    std::min(std::min(x - area.x0, area.x1 - 1 - x), std::min(y - area.y0, area.y1 - 1 - y)));
-}
-
-// True when a walk along `table` from `base` sees more than c pixels of both
-// colours before it sees more than 3c of either or leaves the area. The
-// colours are counted without a branch, and the area is tested only near
-// its edge.
-bool SeesBothColours(const Picture &picture, const StepTable &table, const std::ptrdiff_t (&rowStep)[8],
-                     Point base, int c) {
-    const Rect &area = picture.area;
-    const unsigned lightBit = picture.image.SetBitIsDark() ? 0u : 1u;
-    int x = base.x, y = base.y;
-    const std::uint8_t *row = picture.image.Row(y);
-    int safe = SafeSteps(x, y, area);
-    int dark = 0, light = 0;
-    for (int index = 0;;) {
-        const int isDark =
-            static_cast<int>(((static_cast<unsigned>(row[x >> 3]) >> (7 - (x & 7))) ^ lightBit) & 1u);
-        dark += isDark;
-        light += 1 - isDark;
-        if (dark > c && light > c) return true;
-        if (dark > 3 * c || light > 3 * c) return false;
-        const std::uint8_t code = table[static_cast<std::size_t>(index)];
-        index = index + 1 == kStepTableSize ? 0 : index + 1;
-        const int nx = x + lines::kStepDx[code], ny = y + lines::kStepDy[code];
-        if (safe > 0) {
-            --safe;
-        } else {
-            if (!area.Contains(nx, ny)) return false;
-            safe = SafeSteps(nx, ny, area);
-        }
-        x = nx;
-        y = ny;
-        row += rowStep[code];
-    }
-}
-
-// The first pixels of every walk from a base along a table that walks along
-// rows, as runs of pixels side by side in one row: each base then costs a
-// load and a population count per run instead of a step per pixel.
-class AlongRuns {
-  public:
-    struct Run {
-        Point first;  // offset of the run's first pixel from the base
-        int length = 0;
-    };
-
-    // Runs holding at least `pixels` pixels, or as many as fit.
-    AlongRuns(const StepTable &table, const lines::RowWalk &rows, int pixels) : xStep_(rows.xStep) {
-        if (xStep_ == 0) return;
-        Point at{0, 0};  // the next run's first pixel
-        int index = 0;   // the table entry of the step after that pixel
-        while (count_ < kMaxRuns && pixels_ < pixels) {
-            const int length = 1 + rows.run[static_cast<std::size_t>(index)];
-            runs_[count_++] = {at, length};
-            pixels_ += length;
-            low_ = {std::min(low_.x, std::min(at.x, at.x + (length - 1) * xStep_)), std::min(low_.y, at.y)};
-            high_ = {std::max(high_.x, std::max(at.x, at.x + (length - 1) * xStep_)), std::max(high_.y, at.y)};
-            // The steps along the row, then the step to the next row.
-            index = (index + length - 1) % kStepTableSize;
-            at.x += (length - 1) * xStep_;
-            at += StepVector(table[static_cast<std::size_t>(index)]);
-            index = index + 1 == kStepTableSize ? 0 : index + 1;
-        }
-    }
-
-    bool Usable() const { return xStep_ != 0; }
-    int Count() const { return count_; }
-    int Pixels() const { return pixels_; }
-    const Run &operator[](int i) const { return runs_[static_cast<std::size_t>(i)]; }
-    int XStep() const { return xStep_; }
-    // Whether every pixel of the runs from `base` lies in the area.
-    bool FitsFrom(Point base, const Rect &area) const {
-        return area.Contains(base + low_) && area.Contains(base + high_);
-    }
-
-  private:
-    static constexpr int kMaxRuns = 64;
-    int xStep_ = 0;
-    std::array<Run, kMaxRuns> runs_{};
-    int count_ = 0;
-    int pixels_ = 0;
-    Point low_{0, 0}, high_{0, 0};
-};
-
-// SeesBothColours over the runs, when the base lets every run lie in the
-// area; nothing when the walk would go past the runs or near the area's edge.
-std::optional<bool> SeesBothColoursByRuns(const Picture &picture, const AlongRuns &runs, Point base, int c) {
-    if (!runs.FitsFrom(base, picture.area)) return std::nullopt;
-    const unsigned lightBit = picture.image.SetBitIsDark() ? 0u : 1u;
-    const std::ptrdiff_t pitch = picture.image.Pitch();
-    int dark = 0, light = 0;
-    for (int r = 0; r < runs.Count(); ++r) {
-        const AlongRuns::Run &run = runs[r];
-        const Point first = base + run.first;
-        const std::uint64_t bits = lines::RowPixels(picture.image.Row(first.y), pitch, first.x - runs.XStep(),
-                                                    runs.XStep(), run.length, lightBit);
-        const int runDark = lines::PopCount64(bits);
-        const int nextDark = dark + runDark, nextLight = light + run.length - runDark;
-        if (!(nextDark > c && nextLight > c) && nextDark <= 3 * c && nextLight <= 3 * c) {
-            dark = nextDark;
-            light = nextLight;
-            continue;
-        }
-        // The decision falls in this run: pixel by pixel, as the plain walk.
-        for (int k = run.length - 1; k >= 0; --k) {
-            const int isDark = static_cast<int>((bits >> k) & 1u);
-            dark += isDark;
-            light += 1 - isDark;
-            if (dark > c && light > c) return true;
-            if (dark > 3 * c || light > 3 * c) return false;
-        }
-    }
-    return std::nullopt;  // more pixels than the runs hold
-}
-
 // Moves a base across the bars while a walk along the reading direction
 // still sees both colours in quantity; returns the last base on the symbol.
 Point OutlineSide(const Picture &picture, const Candidate &cand, const AlongRuns &runs, Point start,
                   StepIndex across, int c) {
-    std::ptrdiff_t rowStep[8];
-    for (int code = 0; code < 8; ++code)
-        rowStep[code] =
-            -static_cast<std::ptrdiff_t>(lines::kStepDy[code]) * picture.image.Pitch();  // rows run bottom-up
+    const RowSteps rowStep = RowStepsOf(picture.image);
     TableWalk acrossWalk{&cand.steps[across]};
     BitCursor base(picture.image);
     base.MoveTo(start);

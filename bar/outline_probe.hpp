@@ -1,0 +1,81 @@
+// The probes that outline a candidate across its bars: from each base, a
+// walk along the reading direction must see both colours in quantity.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <optional>
+
+#include "bar/stages.hpp"
+#include "core/lines/table_bits.hpp"
+
+namespace zr::bar {
+
+// Row pointer change of each step code (stored rows run bottom-up).
+using RowSteps = std::array<std::ptrdiff_t, 8>;
+inline RowSteps RowStepsOf(const BitImageView &image) {
+    RowSteps steps{};
+    for (int code = 0; code < 8; ++code)
+        steps[static_cast<std::size_t>(code)] = -static_cast<std::ptrdiff_t>(lines::kStepDy[code]) * image.Pitch();
+    return steps;
+}
+
+// The first pixels of every walk from a base along a table that walks along
+// rows, as runs of pixels side by side in one row: each base then costs a
+// load and a population count per run instead of a step per pixel.
+class AlongRuns {
+  public:
+    struct Run {
+        Point first;  // offset of the run's first pixel from the base
+        int length = 0;
+    };
+
+    // Runs holding at least `pixels` pixels, or as many as fit.
+    AlongRuns(const StepTable &table, const lines::RowWalk &rows, int pixels) : xStep_(rows.xStep) {
+        if (xStep_ == 0) return;
+        Point at{0, 0};  // the next run's first pixel
+        int index = 0;   // the table entry of the step after that pixel
+        while (count_ < kMaxRuns && pixels_ < pixels) {
+            // The pixel itself and the steps along the row after it, as many as one load holds.
+            const int length = std::min(1 + rows.run[static_cast<std::size_t>(index)], lines::RowWalk::kMaxRun);
+            runs_[count_++] = {at, length};
+            pixels_ += length;
+            low_ = {std::min(low_.x, std::min(at.x, at.x + (length - 1) * xStep_)), std::min(low_.y, at.y)};
+            high_ = {std::max(high_.x, std::max(at.x, at.x + (length - 1) * xStep_)), std::max(high_.y, at.y)};
+            // The steps along the row, then the step to the next row.
+            index = (index + length - 1) % kStepTableSize;
+            at.x += (length - 1) * xStep_;
+            at += StepVector(table[static_cast<std::size_t>(index)]);
+            index = index + 1 == kStepTableSize ? 0 : index + 1;
+        }
+    }
+
+    bool Usable() const { return xStep_ != 0; }
+    int Count() const { return count_; }
+    int Pixels() const { return pixels_; }
+    const Run &operator[](int i) const { return runs_[static_cast<std::size_t>(i)]; }
+    int XStep() const { return xStep_; }
+    // Whether every pixel of the runs from `base` lies in the area.
+    bool FitsFrom(Point base, const Rect &area) const {
+        return area.Contains(base + low_) && area.Contains(base + high_);
+    }
+
+  private:
+    static constexpr int kMaxRuns = 64;
+    int xStep_ = 0;
+    std::array<Run, kMaxRuns> runs_{};
+    int count_ = 0;
+    int pixels_ = 0;
+    Point low_{0, 0}, high_{0, 0};
+};
+
+// True when a walk along `table` from `base` sees more than c pixels of both
+// colours before it sees more than 3c of either or leaves the area; pixel by
+// pixel.
+bool SeesBothColours(const Picture &picture, const StepTable &table, const RowSteps &rowStep, Point base, int c);
+// The same over the runs, when the base lets every run lie in the area;
+// nothing when the walk would go past the runs or near the area's edge.
+std::optional<bool> SeesBothColoursByRuns(const Picture &picture, const AlongRuns &runs, Point base, int c);
+
+}  // namespace zr::bar
