@@ -119,19 +119,27 @@ void ClassWork::Split(const Widths &widths, std::uint8_t barColor) {
 }
 
 // "0" up to boundary 1, "1" up to boundary 2, "2" up to boundary 3, "3"
-// above; without branches, since noisy widths fall either way at random.
+// above. Groups of narrow widths look their classes up in a table by
+// width; wider ones compare without branches, since noisy widths fall either
+// way at random.
 std::string_view ClassWork::Write() {
     const std::size_t n = ReadingSize();
     classes_.resize(n);
     const std::uint16_t *w = n ? widths_->data() : nullptr;
     for (std::size_t parity = 0; parity < 2 && parity < n; ++parity) {
-        const std::array<int, 3> b = OfParity(parity).boundaries;
-        for (std::size_t i = parity; i < n; i += 2) {
-            const int v = w[i];
+        const Group &g = OfParity(parity);
+        const std::array<int, 3> b = g.boundaries;
+        auto classOf = [&b](int v) {
             const int above0 = v > b[0];
             const int above1 = above0 & (v > b[1]);
             const int above2 = above1 & (v > b[2]);
-            classes_[i] = static_cast<char>('0' + above0 + above1 + above2);
+            return static_cast<char>('0' + above0 + above1 + above2);
+        };
+        if (static_cast<std::size_t>(g.max) < byWidth_.size()) {
+            for (int v = g.min; v <= g.max; ++v) byWidth_[static_cast<std::size_t>(v)] = classOf(v);
+            for (std::size_t i = parity; i < n; i += 2) classes_[i] = byWidth_[w[i]];
+        } else {
+            for (std::size_t i = parity; i < n; i += 2) classes_[i] = classOf(w[i]);
         }
     }
     return classes_;

@@ -48,6 +48,7 @@ class ClassWork {
     std::size_t evenGroup_ = 1;  // the group of element 0: light (0) or dark (1)
     std::array<Group, 2> groups_;
     std::string classes_;
+    std::array<char, 256> byWidth_{};  // class of each width of the group being written
 };
 
 // One-off class strings (each call allocates its work).
