@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "bar/outline_probe.hpp"
 #include "bar/stages.hpp"
@@ -39,13 +40,13 @@ bool WalkToGround(const Picture &picture, Point start, const StepTable &table, W
     // An element far wider than the mean of its colour is ground: a light one
     // means dark bars, a dark one light bars. The widths that count as far
     // wider change only when an element closes.
-    double mean = 0, wideAfterEight = 0, wide = 0;
-    bool afterEight = false;
+    // Widths are whole pixels: wider than a limit is wider than its whole part.
+    int widest = 0;  // the widest width an element of the open colour may have
     const auto openElement = [&]() {
-        mean = dark ? stats.DarkMean() : stats.LightMean();
-        wideAfterEight = (dark ? 4.5 : 4.8) * mean;
-        wide = 6 * mean;
-        afterEight = stats.Elements() > 8;
+        const double mean = dark ? stats.DarkMean() : stats.LightMean();
+        // After eight elements the lower limit (4.5 or 4.8 means) applies, else 6 means.
+        const double limit = stats.Elements() > 8 ? (dark ? 4.5 : 4.8) * mean : 6 * mean;
+        widest = mean > 0 ? static_cast<int>(std::min(limit, 1e9)) : std::numeric_limits<int>::max();
     };
     openElement();
     for (;;) {
@@ -58,7 +59,7 @@ bool WalkToGround(const Picture &picture, Point start, const StepTable &table, W
         const bool pixelDark = cursor.Dark();
         if (pixelDark == dark) {
             ++width;
-            if (mean > 0 && ((afterEight && width > wideAfterEight) || width > wide)) {
+            if (width > widest) {
                 out.barColor = dark ? kLightBars : kDarkBars;
                 out.end = previous;
                 return true;
