@@ -111,7 +111,7 @@ bool CandidateOutline(const Picture &picture, const Candidate &cand, Extent &ext
     const int c =
         static_cast<int>(std::lround(5 * std::max(extent.stats.DarkMean(), extent.stats.LightMean())));
     // A walk decides within 6c + 1 pixels: by then one colour has more than 3c.
-    const AlongRuns runs(cand.steps[kAlong], lines::RowWalk(cand.steps[kAlong]), 6 * c + 1);
+    const AlongRuns runs(cand.steps[kAlong], lines::AxisWalk(cand.steps[kAlong]), 6 * c + 1);
     const Point p0 = OutlineSide(picture, cand, runs, extent.start, kAcrossUp, c);
     const Point p3 = OutlineSide(picture, cand, runs, extent.start, kAcrossDown, c);
     const Point length = extent.end - extent.start;

@@ -67,10 +67,10 @@ bool AverageReadings(const DecodeWork &work, Widths &averaged) {
 
 bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const WidthStats &stats, Point base,
                        std::uint8_t barColor, SymbolLine &line) {
-    return CollectSymbolLine(picture, steps, lines::RowWalk(steps[kAlong]), stats, base, barColor, line);
+    return CollectSymbolLine(picture, steps, lines::AxisWalk(steps[kAlong]), stats, base, barColor, line);
 }
 
-bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const lines::RowWalk &alongRows,
+bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const lines::AxisWalk &alongAxis,
                        const WidthStats &stats, Point base, std::uint8_t barColor, SymbolLine &line) {
     const Rect &area = picture.area;
     if (!area.Contains(base)) return false;
@@ -114,7 +114,7 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const li
     // area's edge or the next ground pixel, a ground element at the next bar
     // pixel unless it is the quiet zone first. Ending at the area's edge
     // before a quiet zone leaves the line open-ended.
-    lines::TableBits pixels(picture.image, area, line.first, steps[kAlong], alongRows);
+    lines::TableBits pixels(picture.image, area, line.first, steps[kAlong], alongAxis);
     // Widths are whole pixels: wider than the limit means wider than its whole part.
     const int groundMax = groundLimit < 1e9 ? static_cast<int>(groundLimit) : 1000000000;
     std::array<std::uint16_t, kMaxElements> widths;
@@ -165,11 +165,11 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
     moveAcross(kLineSpacing);
     moveAcross(kLineSpacing);
     SymbolLine &line = work.line;
-    const lines::RowWalk alongRows(cand.steps[kAlong]);
+    const lines::AxisWalk alongAxis(cand.steps[kAlong]);
     bool openEnded = false;  // a kept reading lacks a quiet zone
     for (int i = 0; i < kLineCount && acrossSteps <= acrossLimit && picture.area.Contains(base);
          ++i, moveAcross(kLineSpacing)) {
-        if (!CollectSymbolLine(picture, cand.steps, alongRows, extent.stats, base, state.barColor, line))
+        if (!CollectSymbolLine(picture, cand.steps, alongAxis, extent.stats, base, state.barColor, line))
             continue;
         state.openEnded = line.openEnded;
         const std::uint16_t status = DecodeLineReading(line.widths, state, work.classes);

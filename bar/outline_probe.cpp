@@ -55,8 +55,12 @@ std::optional<bool> SeesBothColoursByRuns(const Picture &picture, const AlongRun
     for (int r = 0; r < runs.Count(); ++r) {
         const AlongRuns::Run &run = runs[r];
         const Point first = base + run.first;
-        const std::uint64_t bits = lines::RowPixels(picture.image.Row(first.y), pitch, first.x - runs.XStep(),
-                                                    runs.XStep(), run.length, lightBit);
+        const std::uint64_t bits =
+            runs.AlongRows()
+                ? lines::RowPixels(picture.image.Row(first.y), pitch, first.x - runs.Step().x, runs.Step().x,
+                                   run.length, lightBit)
+                : lines::ColumnPixels(picture.image.Row(first.y), -runs.Step().y * pitch, first.x, run.length,
+                                      lightBit);
         const int runDark = lines::PopCount64(bits);
         const int nextDark = dark + runDark, nextLight = light + run.length - runDark;
         if (!(nextDark > c && nextLight > c) && nextDark <= 3 * c && nextLight <= 3 * c) {

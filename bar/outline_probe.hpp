@@ -22,8 +22,9 @@ inline RowSteps RowStepsOf(const BitImageView &image) {
 }
 
 // The first pixels of every walk from a base along a table that walks along
-// rows, as runs of pixels side by side in one row: each base then costs a
-// load and a population count per run instead of a step per pixel.
+// rows or columns, as runs of pixels side by side in one row or column:
+// each base then costs a load or gather and a population count per run
+// instead of a step per pixel.
 class AlongRuns {
   public:
     struct Run {
@@ -32,30 +33,31 @@ class AlongRuns {
     };
 
     // Runs holding at least `pixels` pixels, or as many as fit.
-    AlongRuns(const StepTable &table, const lines::RowWalk &rows, int pixels) : xStep_(rows.xStep) {
-        if (xStep_ == 0) return;
+    AlongRuns(const StepTable &table, const lines::AxisWalk &axis, int pixels) : step_(axis.step) {
+        if (!axis.Usable()) return;
         Point at{0, 0};  // the next run's first pixel
         int index = 0;   // the table entry of the step after that pixel
         while (count_ < kMaxRuns && pixels_ < pixels) {
-            // The pixel itself and the steps along the row after it, as many as one load holds.
-            const int length = std::min(1 + rows.run[static_cast<std::size_t>(index)], lines::RowWalk::kMaxRun);
+            // The pixel itself and the steps along the axis after it, as many as one load holds.
+            const int length = std::min(1 + axis.run[static_cast<std::size_t>(index)], lines::AxisWalk::kMaxRun);
             runs_[count_++] = {at, length};
             pixels_ += length;
-            low_ = {std::min(low_.x, std::min(at.x, at.x + (length - 1) * xStep_)), std::min(low_.y, at.y)};
-            high_ = {std::max(high_.x, std::max(at.x, at.x + (length - 1) * xStep_)), std::max(high_.y, at.y)};
-            // The steps along the row, then the step to the next row.
+            const Point last = at + (length - 1) * step_;
+            low_ = {std::min({low_.x, at.x, last.x}), std::min({low_.y, at.y, last.y})};
+            high_ = {std::max({high_.x, at.x, last.x}), std::max({high_.y, at.y, last.y})};
+            // The steps along the axis, then the side step to the next run.
             index = (index + length - 1) % kStepTableSize;
-            at.x += (length - 1) * xStep_;
-            at += StepVector(table[static_cast<std::size_t>(index)]);
+            at = last + StepVector(table[static_cast<std::size_t>(index)]);
             index = index + 1 == kStepTableSize ? 0 : index + 1;
         }
     }
 
-    bool Usable() const { return xStep_ != 0; }
+    bool Usable() const { return step_.x != 0 || step_.y != 0; }
+    bool AlongRows() const { return step_.x != 0; }
     int Count() const { return count_; }
     int Pixels() const { return pixels_; }
     const Run &operator[](int i) const { return runs_[static_cast<std::size_t>(i)]; }
-    int XStep() const { return xStep_; }
+    Point Step() const { return step_; }
     // Whether every pixel of the runs from `base` lies in the area.
     bool FitsFrom(Point base, const Rect &area) const {
         return area.Contains(base + low_) && area.Contains(base + high_);
@@ -63,7 +65,7 @@ class AlongRuns {
 
   private:
     static constexpr int kMaxRuns = 64;
-    int xStep_ = 0;
+    Point step_{0, 0};  // the move along the axis of every step
     std::array<Run, kMaxRuns> runs_{};
     int count_ = 0;
     int pixels_ = 0;

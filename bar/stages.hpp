@@ -188,7 +188,7 @@ std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const 
 bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const WidthStats &stats, Point base,
                        std::uint8_t barColor, SymbolLine &line);
 // The same with the row runs of the along table counted once by the caller.
-bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const lines::RowWalk &alongRows,
+bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const lines::AxisWalk &alongAxis,
                        const WidthStats &stats, Point base, std::uint8_t barColor, SymbolLine &line);
 
 // Distances between two points along and across the reading direction.

@@ -1,10 +1,9 @@
 // The pixels met walking a step table from a start point, gathered 64 at a
 // time into a word (bit 63 first, 1 = dark) so that runs of one colour are
 // found with a count of leading zeros instead of a branch per pixel. The
-// walk ends where its next step would leave the area. Tables within 45
-// degrees of the horizontal move x by one at every step, so the pixels
-// between two side steps lie side by side in one row: they are taken from
-// the row a word at a time.
+// walk ends where its next step would leave the area. Along tables that
+// walk along rows or columns (AxisWalk), the pixels between two side steps
+// are taken from one row load or column gather.
 #pragma once
 
 #include <algorithm>
@@ -20,43 +19,72 @@
 
 namespace zr::lines {
 
-// How a step table walks along rows. A table within 45 degrees of the
-// horizontal moves x by one, always the same way, at every step, so that the
-// pixels between two side steps lie side by side in one row.
-struct RowWalk {
+// How a step table walks along rows or columns. A table within 45 degrees
+// of the horizontal moves x by one, always the same way, at every step, so
+// that the pixels between two side steps lie side by side in one row; a
+// steeper one moves y so, and those pixels lie in one column, taken that
+// way when they are long enough.
+struct AxisWalk {
     static constexpr int kMaxRun = 57;  // pixels one unaligned 64-bit load always holds
-    int xStep = 0;                      // +1 or -1; 0 when the table does not walk along rows
-    // From each entry, the steps before the next row change, at most kMaxRun.
+    static constexpr int kMinColumnRun = 8;
+    // The move along the axis that every step makes: (+-1, 0) along rows,
+    // (0, +-1) along columns, (0, 0) when the table does neither.
+    PointI step{0, 0};
+    // From each entry, the steps before the next side step, at most kMaxRun.
     std::array<std::uint8_t, kStepTableSize> run{};
-    // From each entry, its step and the steps along the row after it: the
-    // pixels one row load yields after that step, at most kMaxRun.
+    // From each entry, its step and the steps along the axis after it: the
+    // pixels one row load (or one column gather) yields, at most kMaxRun.
     std::array<std::uint8_t, kStepTableSize> stepAndRun{};
 
-    explicit RowWalk(const StepTable &table) {
-        int right = 0, left = 0, side = -1;
-        for (int k = 0; k < kStepTableSize; ++k) {
-            const std::uint8_t code = table[static_cast<std::size_t>(k)];
+    bool Usable() const { return step.x != 0 || step.y != 0; }
+    bool AlongRows() const { return step.x != 0; }
+
+    explicit AxisWalk(const StepTable &table) {
+        int right = 0, left = 0, down = 0, up = 0;
+        for (const std::uint8_t code : table) {
             right += kStepDx[code] > 0 ? 1 : 0;
             left += kStepDx[code] < 0 ? 1 : 0;
-            if (side < 0 && kStepDy[code] != 0) side = k;
+            down += kStepDy[code] > 0 ? 1 : 0;
+            up += kStepDy[code] < 0 ? 1 : 0;
         }
-        xStep = right == kStepTableSize ? 1 : left == kStepTableSize ? -1 : 0;
-        if (xStep == 0) return;
-        if (side < 0) {
+        constexpr int n = kStepTableSize;
+        step = right == n ? PointI{1, 0}
+               : left == n ? PointI{-1, 0}
+               : down == n ? PointI{0, 1}
+               : up == n   ? PointI{0, -1}
+                           : PointI{0, 0};
+        if (!Usable()) return;
+        // A side step moves across the axis as well.
+        const auto side = [&](int k) {
+            const std::uint8_t code = table[static_cast<std::size_t>(k)];
+            return AlongRows() ? kStepDy[code] != 0 : kStepDx[code] != 0;
+        };
+        // A column gather pays off on runs of eight rows or more: steeper
+        // tables with more side steps are walked pixel by pixel.
+        int sides = 0;
+        for (int k = 0; k < n; ++k) sides += side(k) ? 1 : 0;
+        if (!AlongRows() && sides > n / kMinColumnRun) {
+            step = {0, 0};
+            return;
+        }
+        int first = -1;
+        for (int k = 0; k < n && first < 0; ++k)
+            if (side(k)) first = k;
+        if (first < 0) {
             run.fill(kMaxRun);
             stepAndRun.fill(kMaxRun);
             return;
         }
         // Backwards from a side step, around the cycle.
         int steps = 0;
-        for (int i = 0; i < kStepTableSize; ++i) {
-            const int k = side - i < 0 ? side - i + kStepTableSize : side - i;
-            steps = kStepDy[table[static_cast<std::size_t>(k)]] != 0 ? 0 : std::min(steps + 1, kMaxRun);
+        for (int i = 0; i < n; ++i) {
+            const int k = first - i < 0 ? first - i + n : first - i;
+            steps = side(k) ? 0 : std::min(steps + 1, kMaxRun);
             run[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(steps);
         }
-        for (int k = 0; k < kStepTableSize; ++k)
+        for (int k = 0; k < n; ++k)
             stepAndRun[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(
-                std::min(1 + run[static_cast<std::size_t>(k + 1 == kStepTableSize ? 0 : k + 1)], kMaxRun));
+                std::min(1 + run[static_cast<std::size_t>(k + 1 == n ? 0 : k + 1)], kMaxRun));
     }
 };
 
@@ -93,7 +121,7 @@ inline std::uint64_t Reverse64(std::uint64_t v) {
 
 // The `count` pixels after x along a row, x + 1 on (xStep 1) or x - 1 down
 // (xStep -1), as the low `count` bits with the nearest pixel highest, 1 =
-// dark. 1 <= count <= RowWalk::kMaxRun, and every pixel lies in the row.
+// dark. 1 <= count <= AxisWalk::kMaxRun, and every pixel lies in the row.
 inline std::uint64_t RowPixels(const std::uint8_t *row, std::ptrdiff_t pitch, int x, int xStep, int count,
                                unsigned lightBit) {
     const std::uint64_t light = lightBit ? ~std::uint64_t{0} >> (64 - count) : 0;
@@ -104,6 +132,27 @@ inline std::uint64_t RowPixels(const std::uint8_t *row, std::ptrdiff_t pitch, in
     const int lowest = x - count;
     const std::uint64_t bits = (LoadRow64(row, pitch, lowest >> 3) << (lowest & 7)) >> (64 - count);
     return (Reverse64(bits) >> (64 - count)) ^ light;
+}
+
+// The `count` pixels of column x in the rows `first`, first + stride, ...,
+// as the low `count` bits with the first pixel highest, 1 = dark; 1 <= count
+// <= AxisWalk::kMaxRun. Eight rows are gathered at a time: their bits, one
+// per byte, meet in the top byte of a product.
+inline std::uint64_t ColumnPixels(const std::uint8_t *first, std::ptrdiff_t stride, int x, int count,
+                                  unsigned lightBit) {
+    const std::uint8_t *byte = first + (x >> 3);
+    const int shift = 7 - (x & 7);
+    std::uint64_t bits = 0;
+    int k = 0;
+    for (; k + 8 <= count; k += 8, byte += 8 * stride) {
+        std::uint64_t column = 0;
+        for (int j = 0; j < 8; ++j) column |= std::uint64_t{byte[j * stride]} << (8 * j);
+        column = (column >> shift) & 0x0101010101010101u;
+        bits = (bits << 8) | ((column * 0x8040201008040201u) >> 56);  // row j to bit 7 - j
+    }
+    for (; k < count; ++k, byte += stride) bits = (bits << 1) | ((*byte >> shift) & 1u);
+    const std::uint64_t light = lightBit ? ~std::uint64_t{0} >> (64 - count) : 0;
+    return bits ^ light;
 }
 
 class TableBits {
@@ -125,9 +174,9 @@ class TableBits {
     // The same with the table's row runs counted by the caller, once for
     // many walks along the same table.
     TableBits(const BitImageView &view, const Rect &area, PointI start, const StepTable &table,
-              const RowWalk &rows)
+              const AxisWalk &axis)
         : TableBits(view, area, start, table) {
-        rows_ = rows.xStep != 0 ? &rows : nullptr;
+        axis_ = axis.Usable() ? &axis : nullptr;
     }
 
     // The first pixel index from `from` on whose colour is not `dark`; when
@@ -175,8 +224,8 @@ class TableBits {
             n = 1;
         }
         while (n < 64) {
-            if (rows_ != nullptr) {
-                GatherAlongRows(word, n);
+            if (axis_ != nullptr) {
+                GatherAlongAxis(word, n);
                 break;
             }
             // Steps that surely stay inside the area, whatever their direction.
@@ -211,32 +260,57 @@ class TableBits {
         word_ = n == 0 ? 0 : word << (64 - n);
     }
 
-    // Gather for a table that walks along rows: each step, with the steps
-    // along the row that follow it, yields its pixels from one row load; and
-    // every step moves x by one, so the room left in x bounds the walk
-    // without a test per pixel.
-    void GatherAlongRows(std::uint64_t &word, int &n) {
-        const RowWalk &rows = *rows_;
-        const int xStep = rows.xStep;
+    // Gather for a table that walks along rows or columns: each step, with
+    // the steps along the axis that follow it, yields its pixels from one
+    // row load or column gather; and every step moves along the axis by one,
+    // so the room left there bounds the walk without a test per pixel.
+    void GatherAlongAxis(std::uint64_t &word, int &n) {
+        const AxisWalk &axis = *axis_;
+        const PointI major = axis.step;
         int x = x_, y = y_, index = index_;
         const std::uint8_t *row = row_;
-        int room = xStep > 0 ? area_.x1 - 1 - x : x - area_.x0;  // steps before x leaves the area
-        while (n < 64) {
-            const int take = std::min(std::min<int>(rows.stepAndRun[static_cast<std::size_t>(index)], room), 64 - n);
-            const std::uint8_t code = (*table_)[static_cast<std::size_t>(index)];
-            const int nextY = y + kStepDy[code];
-            if (take == 0 || nextY < area_.y0 || nextY >= area_.y1) {
-                ended_ = true;
-                break;
+        if (axis.AlongRows()) {
+            int room = major.x > 0 ? area_.x1 - 1 - x : x - area_.x0;  // steps before x leaves the area
+            while (n < 64) {
+                const int take =
+                    std::min(std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], room), 64 - n);
+                const std::uint8_t code = (*table_)[static_cast<std::size_t>(index)];
+                const int nextY = y + kStepDy[code];
+                if (take == 0 || nextY < area_.y0 || nextY >= area_.y1) {
+                    ended_ = true;
+                    break;
+                }
+                // The step may change the row; the pixels then lie along it.
+                y = nextY;
+                row += rowStep_[code];
+                word = (word << take) | RowPixels(row, pitch_, x, major.x, take, lightBit_);
+                n += take;
+                x += take * major.x;
+                room -= take;
+                index += take;
+                index -= index >= kStepTableSize ? kStepTableSize : 0;
             }
-            y = nextY;
-            row += rowStep_[code];
-            word = (word << take) | RowPixels(row, pitch_, x, xStep, take, lightBit_);
-            n += take;
-            x += take * xStep;
-            room -= take;
-            index += take;
-            index -= index >= kStepTableSize ? kStepTableSize : 0;
+        } else {
+            const std::ptrdiff_t stride = -static_cast<std::ptrdiff_t>(major.y) * pitch_;
+            int room = major.y > 0 ? area_.y1 - 1 - y : y - area_.y0;  // steps before y leaves the area
+            while (n < 64) {
+                const int take =
+                    std::min(std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], room), 64 - n);
+                const int nextX = x + kStepDx[(*table_)[static_cast<std::size_t>(index)]];
+                if (take == 0 || nextX < area_.x0 || nextX >= area_.x1) {
+                    ended_ = true;
+                    break;
+                }
+                // The step may change the column; the pixels then lie down or up it.
+                x = nextX;
+                word = (word << take) | ColumnPixels(row + stride, stride, x, take, lightBit_);
+                n += take;
+                row += take * stride;
+                y += take * major.y;
+                room -= take;
+                index += take;
+                index -= index >= kStepTableSize ? kStepTableSize : 0;
+            }
         }
         x_ = x;
         y_ = y;
@@ -256,7 +330,7 @@ class TableBits {
     std::ptrdiff_t pitch_;
     unsigned lightBit_;
     std::ptrdiff_t rowStep_[8];
-    const RowWalk *rows_ = nullptr;  // row runs of a table that walks along rows
+    const AxisWalk *axis_ = nullptr;  // runs of a table that walks along rows or columns
     int index_ = 0;
     std::uint64_t word_ = 0;
     int wordStart_ = 0;

@@ -45,7 +45,7 @@ TEST(OutlineProbe, RowRunsDecideAsThePixelWalk) {
             StepTable steps;
             DirectionSteps(angle, kStepTableSize, steps);
             const int c = pick(4) == 0 ? pick(3) : 1 + pick(30);
-            const AlongRuns runs(steps, lines::RowWalk(steps), 6 * c + 1);
+            const AlongRuns runs(steps, lines::AxisWalk(steps), 6 * c + 1);
             for (int base = 0; base < 100; ++base) {
                 const Point at{p.area.x0 + pick(static_cast<unsigned>(p.area.Width())),
                                p.area.y0 + pick(static_cast<unsigned>(p.area.Height()))};

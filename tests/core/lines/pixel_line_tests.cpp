@@ -233,9 +233,9 @@ TEST(PixelLine, RunCollectionMatchesThePlainWalk) {
     }
 }
 
-// Both gathers: pixel by pixel along the table, and along rows for tables
-// within 45 degrees of the horizontal. Exact axis and diagonal angles give
-// tables without side steps or without row runs.
+// Both gathers: pixel by pixel along the table, and a run at a time along
+// rows or columns. Exact axis and diagonal angles give tables without side
+// steps or with nothing but side steps.
 TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
     std::mt19937 random(99);
     constexpr double kExactAngles[] = {0, 45, 90, 135, 180, 225, 270, 315};
@@ -260,14 +260,18 @@ TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
                 at.push_back(cursor.At());
             } while (cursor.StepInside(table[index++ % kStepTableSize], area));
 
-            const RowWalk rows(table);
-            const bool alongRows = std::abs(std::cos(angle * geom::kPi / 180)) > std::cos(44.5 * geom::kPi / 180);
-            if (alongRows) {
-                EXPECT_NE(rows.xStep, 0) << angle;
+            // Within 45 degrees of the horizontal along rows; within 7 of the
+            // vertical along columns.
+            const AxisWalk axis(table);
+            const double cosine = std::abs(std::cos(angle * geom::kPi / 180));
+            if (cosine > std::cos(44.5 * geom::kPi / 180)) {
+                EXPECT_TRUE(axis.AlongRows()) << angle;
+            } else if (cosine < std::sin(7.0 * geom::kPi / 180)) {
+                EXPECT_TRUE(axis.Usable() && !axis.AlongRows()) << angle;
             }
-            for (const bool useRows : {false, true}) {
-                SCOPED_TRACE(testing::Message() << "angle " << angle << (useRows ? " by rows" : ""));
-                TableBits bits = useRows ? TableBits(view, area, start, table, rows)
+            for (const bool useAxis : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "angle " << angle << (useAxis ? " along the axis" : ""));
+                TableBits bits = useAxis ? TableBits(view, area, start, table, axis)
                                          : TableBits(view, area, start, table);
                 const int count = static_cast<int>(dark.size());
                 for (int from = 0; from < count;) {
