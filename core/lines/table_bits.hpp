@@ -36,10 +36,18 @@ struct AxisWalk {
     // pixels one row load (or one column gather) yields, at most kMaxRun.
     std::array<std::uint8_t, kStepTableSize> stepAndRun{};
 
+    // Offset of the pixel after the first k steps, k = 0 .. kStepTableSize.
+    std::array<PointI, kStepTableSize + 1> offset{};
+
     bool Usable() const { return step.x != 0 || step.y != 0; }
     bool AlongRows() const { return step.x != 0; }
+    // Offset of pixel i of a walk from the table's first entry.
+    PointI OffsetOf(int i) const {
+        return (i / kStepTableSize) * offset[kStepTableSize] + offset[static_cast<std::size_t>(i % kStepTableSize)];
+    }
 
     explicit AxisWalk(const StepTable &table) {
+        for (std::size_t k = 0; k < table.size(); ++k) offset[k + 1] = offset[k] + StepVector(table[k]);
         int right = 0, left = 0, down = 0, up = 0;
         for (const std::uint8_t code : table) {
             right += kStepDx[code] > 0 ? 1 : 0;
@@ -177,6 +185,7 @@ class TableBits {
               const AxisWalk &axis)
         : TableBits(view, area, start, table) {
         axis_ = axis.Usable() ? &axis : nullptr;
+        offsets_ = &axis;
     }
 
     // The first pixel index from `from` on whose colour is not `dark`; when
@@ -204,6 +213,7 @@ class TableBits {
 
     // Position of pixel i, from the table's sums.
     PointI At(int i) const {
+        if (offsets_ != nullptr) return start_ + offsets_->OffsetOf(i);
         const int rest = i % kStepTableSize;
         PointI part{0, 0};
         for (int k = 0; k < rest; ++k) part += StepVector((*table_)[static_cast<std::size_t>(k)]);
@@ -330,7 +340,8 @@ class TableBits {
     std::ptrdiff_t pitch_;
     unsigned lightBit_;
     std::ptrdiff_t rowStep_[8];
-    const AxisWalk *axis_ = nullptr;  // runs of a table that walks along rows or columns
+    const AxisWalk *axis_ = nullptr;     // runs of a table that walks along rows or columns
+    const AxisWalk *offsets_ = nullptr;  // the table's pixel offsets, when the caller counted them
     int index_ = 0;
     std::uint64_t word_ = 0;
     int wordStart_ = 0;
