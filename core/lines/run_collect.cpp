@@ -57,50 +57,61 @@ bool Plausible(const RunScan &s, bool rightward) {
 
 // The pixels of a line are read a chunk at a time into a word, the chunk's
 // first pixel in bit 63, one bit per pixel as stored (set or clear, not dark
-// or light). A chunk source is a cursor along the line: Next(avail, n)
-// reads the chunk from the cursor, sets n to the pixels it holds (at most
-// `avail`, at least 1; the bits below them are undefined) and moves the
-// cursor to the next chunk. SkipLight(base, end, map) moves the cursor, at
-// line index `base`, over eight-pixel blocks the map shows light while
-// whole blocks remain before `end`, and returns the index reached.
+// or light); the bits below the chunk's pixels are undefined. A chunk source
+// is a cursor along the line. First(avail, n) reads the first chunk (n
+// pixels, at most `avail`), up to a byte boundary of x where that matters;
+// then Next() reads kSize pixels and Tail(avail) the last avail < kSize.
+// SkipLight(base, end, map) moves the cursor, at line index `base`, over
+// eight-pixel blocks the map shows light while whole blocks remain before
+// `end`, and returns the index reached.
 
-// Along a row: one eight-byte load gives 57 to 64 pixels, then 64 from each
-// byte boundary on.
+// Eight row bytes from `byte` on, the first in the top bits; bytes past the
+// row's end read as 0 (they lie beyond the picture's width).
+std::uint64_t RowBytes(const std::uint8_t *row, int byte, int pitch) {
+    std::uint64_t word = 0;
+    if (byte + 8 <= pitch) {
+        std::memcpy(&word, row + byte, 8);
+        return __builtin_bswap64(word);
+    }
+    if (pitch >= 8) {  // the row's last eight bytes, moved up to `byte`
+        std::memcpy(&word, row + pitch - 8, 8);
+        return __builtin_bswap64(word) << (8 * (byte + 8 - pitch));
+    }
+    for (int k = 0; k < 8; ++k) word = (word << 8) | (byte + k < pitch ? row[byte + k] : 0u);
+    return word;
+}
+
+// Along a row: 57 to 64 pixels up to a byte boundary, then 64 at a time.
 class RowChunks {
   public:
-    RowChunks(const BitImageView &view, PointI start)
-        : row_(view.Row(start.y)), pitch_(view.Pitch()), x_(start.x) {}
+    static constexpr int kSize = 64;
+    static constexpr bool kRightward = true;
 
-    std::uint64_t Next(int avail, int &n) {
-        const int byte = x_ >> 3, shift = x_ & 7;
+    RowChunks(const BitImageView &view, PointI start)
+        : row_(view.Row(start.y)), pitch_(view.Pitch()), start_(start) {}
+
+    std::uint64_t First(int avail, int &n) {
+        const int shift = start_.x & 7;
+        byte_ = (start_.x >> 3) + 8;
         n = std::min(64 - shift, avail);
-        x_ += 64 - shift;
-        std::uint64_t word = 0;
-        if (byte + 8 <= pitch_) {
-            std::memcpy(&word, row_ + byte, 8);
-            word = __builtin_bswap64(word);
-        } else if (pitch_ >= 8) {  // the row's last eight bytes, moved up to `byte`
-            std::memcpy(&word, row_ + pitch_ - 8, 8);
-            word = __builtin_bswap64(word) << (8 * (byte + 8 - pitch_));
-        } else {
-            for (int k = 0; k < 8; ++k) word = (word << 8) | (byte + k < pitch_ ? row_[byte + k] : 0u);
-        }
-        return word << shift;
+        return RowBytes(row_, byte_ - 8, pitch_) << shift;
     }
-    int SkipLight(int base, int, const DarkMap &) { return base; }
+    std::uint64_t Next() {  // 64 pixels on the line lie inside the row
+        std::uint64_t word = 0;
+        std::memcpy(&word, row_ + byte_, 8);
+        byte_ += 8;
+        return __builtin_bswap64(word);
+    }
+    std::uint64_t Tail(int) const { return RowBytes(row_, byte_, pitch_); }
+    int SkipLight(int base, int, const DarkMap &) const { return base; }
+    PointI At(int i) const { return {start_.x + i, start_.y}; }
 
   private:
     const std::uint8_t *row_;
     std::int32_t pitch_;
-    int x_;  // the cursor's pixel
+    PointI start_;
+    int byte_ = 0;  // the cursor's byte
 };
-
-// The bytes of the last rows of a line, the missing ones repeating the last.
-__attribute__((noinline)) std::uint64_t Bytes8Tail(const std::uint8_t *p, std::ptrdiff_t s, int readable) {
-    std::uint64_t word = 0;
-    for (int k = 0; k < 8; ++k) word |= std::uint64_t{p[std::min(k, readable - 1) * s]} << (8 * k);
-    return word;
-}
 
 // Eight bytes one stride apart in the low-to-high bytes of a word.
 __attribute__((always_inline)) inline std::uint64_t Bytes8(const std::uint8_t *p, std::ptrdiff_t s) {
@@ -109,32 +120,41 @@ __attribute__((always_inline)) inline std::uint64_t Bytes8(const std::uint8_t *p
            std::uint64_t{p[6 * s]} << 48 | std::uint64_t{p[7 * s]} << 56;
 }
 
+// The same for the last rows of a line: only the first `rows` are read, the
+// others repeat the last of them.
+__attribute__((noinline)) std::uint64_t Bytes8Tail(const std::uint8_t *p, std::ptrdiff_t s, int rows) {
+    std::uint64_t word = 0;
+    for (int k = 0; k < 8; ++k) word |= std::uint64_t{p[std::min(k, rows - 1) * s]} << (8 * k);
+    return word;
+}
+
 constexpr std::uint64_t kTopByte = 0xFF00000000000000u;
 
 // Down a column: sixteen pixels per chunk, one bit position in eight bytes
 // twice. A multiply moves bit 8k to bit 63 - k for all k at once.
 class ColumnChunks {
   public:
-    ColumnChunks(const BitImageView &view, PointI start, int count)
+    static constexpr int kSize = 16;
+    static constexpr bool kRightward = false;
+
+    ColumnChunks(const BitImageView &view, PointI start)
         : byte_(view.Row(start.y) + (start.x >> 3)),
           stride_(-static_cast<std::ptrdiff_t>(view.Pitch())),
           shift_(7 - (start.x & 7)),
-          readable_(count),
           start_(start) {}
 
-    std::uint64_t Next(int avail, int &n) {
-        n = std::min(16, avail);
-        const std::ptrdiff_t s = stride_;
-        std::uint64_t first = 0, second = 0;
-        if (readable_ >= 16) {
-            first = Bytes8(byte_, s);
-            second = Bytes8(byte_ + 8 * s, s);
-        } else {  // the line's last pixels: only rows on the line are read
-            first = Bytes8Tail(byte_, s, std::min(readable_, 8));
-            if (readable_ > 8) second = Bytes8Tail(byte_ + 8 * s, s, readable_ - 8);
-        }
-        byte_ += 16 * s;
-        readable_ -= 16;
+    std::uint64_t First(int avail, int &n) {
+        n = std::min(kSize, avail);
+        return avail >= kSize ? Next() : Tail(avail);
+    }
+    std::uint64_t Next() {
+        const std::uint64_t first = Bytes8(byte_, stride_), second = Bytes8(byte_ + 8 * stride_, stride_);
+        byte_ += 16 * stride_;
+        return (Spread(first) & kTopByte) | (Spread(second) >> 8);
+    }
+    std::uint64_t Tail(int avail) const {
+        const std::uint64_t first = Bytes8Tail(byte_, stride_, std::min(avail, 8));
+        const std::uint64_t second = avail > 8 ? Bytes8Tail(byte_ + 8 * stride_, stride_, avail - 8) : 0;
         return (Spread(first) & kTopByte) | (Spread(second) >> 8);
     }
     int SkipLight(int base, int end, const DarkMap &map) {
@@ -146,9 +166,9 @@ class ColumnChunks {
             if ((static_cast<unsigned>(map.At(y, column) | map.At(y + 7, column)) & bit) != 0) break;
         }
         byte_ += (to - base) * stride_;
-        readable_ -= to - base;
         return to;
     }
+    PointI At(int i) const { return {start_.x, start_.y + i}; }
 
   private:
     std::uint64_t Spread(std::uint64_t word) const {
@@ -158,47 +178,53 @@ class ColumnChunks {
     const std::uint8_t *byte_;  // the cursor's byte
     std::ptrdiff_t stride_;
     int shift_;
-    int readable_;  // pixels on the line from the cursor on
     PointI start_;
 };
 
 // Along a diagonal: from a byte boundary of x on, eight pixels lie in one
 // byte column of eight rows, pixel k in bit 7 - k of row k; masking those
-// bits and one multiply by 0x0101... sums them into the top byte. A chunk
-// is the pixels up to the next byte boundary (eight, after the first chunk)
-// and the eight beyond it.
+// bits and one multiply by 0x0101... sums them into the top byte. The first
+// chunk is the pixels up to the first byte boundary and the eight beyond;
+// then sixteen at a time.
 class DiagonalChunks {
   public:
-    DiagonalChunks(const BitImageView &view, PointI start, int dy, int count)
+    static constexpr int kSize = 16;
+    static constexpr bool kRightward = false;
+
+    DiagonalChunks(const BitImageView &view, PointI start, int dy)
         : byte_(view.Row(start.y) + (start.x >> 3)),
           stride_(-static_cast<std::ptrdiff_t>(dy) * view.Pitch()),
-          offset_(start.x & 7),
-          readable_(count),
           start_(start),
           dy_(dy) {}
 
-    std::uint64_t Next(int avail, int &n) {
-        const int head = 8 - offset_;  // pixels in the first byte column
+    std::uint64_t First(int avail, int &n) {
+        const int offset = start_.x & 7;
+        const int head = 8 - offset;  // pixels in the first byte column
         n = std::min(head + 8, avail);
         const std::ptrdiff_t s = stride_;
         const std::uint8_t *next = byte_ + head * s + 1;
         std::uint64_t first = 0, second = 0;
-        if (readable_ >= 16) {
+        if (avail >= 16) {
             first = Bytes8(byte_, s);
             second = Bytes8(next, s);
-        } else {  // the line's last pixels: only rows on the line are read
-            first = Bytes8Tail(byte_, s, std::min(readable_, 8));
-            if (readable_ > head) second = Bytes8Tail(next, s, readable_ - head);
+        } else {  // only rows on the line are read
+            first = Bytes8Tail(byte_, s, std::min(avail, 8));
+            if (avail > head) second = Bytes8Tail(next, s, avail - head);
         }
-        first = (((first << offset_) & kDiagonalBits) * 0x0101010101010101u) & (kTopByte << offset_);
-        second = (second & kDiagonalBits) * 0x0101010101010101u;
         byte_ = next + 8 * s + 1;
-        readable_ -= head + 8;
-        offset_ = 0;
-        return first | (second >> head);
+        return (Spread(first << offset) & (kTopByte << offset)) | (Spread(second) >> head);
     }
-    // From the second chunk on the cursor is at a byte boundary, so each
-    // block is one byte column.
+    std::uint64_t Next() {
+        const std::uint64_t first = Bytes8(byte_, stride_), second = Bytes8(byte_ + 8 * stride_ + 1, stride_);
+        byte_ += 16 * stride_ + 2;
+        return (Spread(first) & kTopByte) | (Spread(second) >> 8);
+    }
+    std::uint64_t Tail(int avail) const {
+        const std::uint64_t first = Bytes8Tail(byte_, stride_, std::min(avail, 8));
+        const std::uint64_t second = avail > 8 ? Bytes8Tail(byte_ + 8 * stride_ + 1, stride_, avail - 8) : 0;
+        return (Spread(first) & kTopByte) | (Spread(second) >> 8);
+    }
+    // From a byte boundary of x on, each block is one byte column.
     int SkipLight(int base, int end, const DarkMap &map) {
         int to = base;
         for (; to + 8 <= end; to += 8) {
@@ -207,49 +233,57 @@ class DiagonalChunks {
             if ((map.At(y, column) | map.At(y + 7 * dy_, column)) != 0) break;
         }
         byte_ += (to - base) / 8 * (8 * stride_ + 1);
-        readable_ -= to - base;
         return to;
     }
+    PointI At(int i) const { return {start_.x + i, start_.y + dy_ * i}; }
 
   private:
-    static constexpr std::uint64_t kDiagonalBits = 0x0102040810204080u;  // bit 7 - k of byte k
+    static std::uint64_t Spread(std::uint64_t word) {
+        return (word & 0x0102040810204080u) * 0x0101010101010101u;  // bit 7 - k of byte k
+    }
 
     const std::uint8_t *byte_;  // the cursor's byte
     std::ptrdiff_t stride_;
-    int offset_;    // the cursor's bit in its byte
-    int readable_;  // pixels on the line from the cursor on
     PointI start_;
     int dy_;
 };
 
-// What a collection found, before it is written into the scan record.
-struct Collected {
-    int elements = 0;
-    int stop = 0;
-    int pixels = 0;
-    std::uint16_t status = kRunOk;
-    bool full = false;
-    unsigned minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
+// What one collection walks: pixels 0 .. last of the line.
+struct Walk {
+    const DarkMap *map;
+    int last;
+    std::uint16_t endStatus;  // when the walk reaches `last`
+    bool startsLight;
+    unsigned lightBit;  // the stored bit of a light pixel
 };
 
 template <bool kLight, bool kGapTest = kLight>
 struct Closing {};
 
-// The elements of pixels 0 .. last. Element boundaries are the set bits of
-// (chunk XOR chunk moved on by one pixel): each is found with one bit scan
-// and closes one element, with no reload. Light and dark elements
+// Fills the widths and results of the scan. Element boundaries are the set
+// bits of (chunk XOR chunk moved on by one pixel): each is found with one
+// bit scan and closes one element, with no reload. Light and dark elements
 // alternate, so the loop closes one of each per turn and keeps each
 // colour's extremes without tests of the colour.
 template <class Chunks>
-Collected CollectRuns(Chunks &&chunks, const DarkMap *map, int last, std::uint16_t endStatus, int capacity,
-                      bool startsLight, unsigned lightBit, std::uint16_t *widths) {
-    Collected c;
+__attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, Chunks chunks, const Walk &walk) {
+    const int last = walk.last;
+    int n = 0;
     std::uint64_t bounds = 0;  // boundaries in the chunk not yet taken, pixel k of the chunk in bit 63 - k
-    int base = 0, n = 0;       // the chunk's first pixel and size
+    int base = 0;              // the chunk's first pixel
     int open = 63;             // base + 63 - the open element's first pixel
+    std::uint16_t *const widths = scan.widths.data();
     std::uint16_t *at = widths;
-    std::uint16_t *const full = widths + capacity;
+    std::uint16_t *const full = widths + scan.capacity;
     unsigned minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
+    std::uint16_t status = walk.endStatus;
+    int stop = last, pixels = last + 1;
+    {
+        const std::uint64_t bits = chunks.First(last + 1, n);
+        bounds = (bits ^ ((bits >> 1) | std::uint64_t{walk.startsLight ? walk.lightBit : walk.lightBit ^ 1u}
+                                            << 63)) &
+                 (~std::uint64_t{0} << (64 - n));
+    }
 
     // Closes the open element at the next boundary; false when the
     // collection ends. The first element, when light, closes before any
@@ -260,21 +294,27 @@ Collected CollectRuns(Chunks &&chunks, const DarkMap *map, int last, std::uint16
         constexpr bool kGap = std::is_same_v<decltype(closing), Closing<true, true>>;
         if (bounds == 0) {
             // The pixel before the next chunk has the open element's colour.
-            const std::uint64_t before = std::uint64_t{kLightElement ? lightBit : lightBit ^ 1u} << 63;
+            const std::uint64_t before = std::uint64_t{kLightElement ? walk.lightBit : walk.lightBit ^ 1u}
+                                         << 63;
             bool whole = false;  // a whole chunk was light
             do {
                 const int from = base;
                 base += n;
-                if (kLightElement && whole && map != nullptr) base = chunks.SkipLight(base, last + 1, *map);
-                if (base > last) {
-                    c.stop = last;
-                    c.pixels = last + 1;
-                    c.status = endStatus;
-                    return false;
-                }
+                if (kLightElement && whole && walk.map != nullptr)
+                    base = chunks.SkipLight(base, last + 1, *walk.map);
+                const int avail = last + 1 - base;
+                if (avail <= 0) return false;
                 open += base - from;
-                const std::uint64_t bits = chunks.Next(last + 1 - base, n);
-                bounds = (bits ^ ((bits >> 1) | before)) & (~std::uint64_t{0} << (64 - n));
+                std::uint64_t bits = 0, valid = ~std::uint64_t{0} << (64 - Chunks::kSize);
+                if (avail >= Chunks::kSize) {
+                    bits = chunks.Next();
+                    n = Chunks::kSize;
+                } else {
+                    bits = chunks.Tail(avail);
+                    n = avail;
+                    valid = ~std::uint64_t{0} << (64 - avail);
+                }
+                bounds = (bits ^ ((bits >> 1) | before)) & valid;
                 whole = true;
             } while (bounds == 0);
         }
@@ -291,26 +331,31 @@ Collected CollectRuns(Chunks &&chunks, const DarkMap *map, int last, std::uint16
             maxDark = std::max(maxDark, w);
         }
         if (at == full) {
-            c.stop = c.pixels = base + 63 - bit;
-            c.full = true;
+            stop = pixels = base + 63 - bit;
             return false;
         }
         if (kGap && maxLight > 8 * maxDark) {
-            c.stop = c.pixels = base + 63 - bit;
-            c.status = kRunGap;
+            stop = pixels = base + 63 - bit;
+            status = kRunGap;
             return false;
         }
         return true;
     };
-    if (startsLight ? close(Closing<true, false>{}) && close(Closing<false>{}) : close(Closing<false>{}))
+    if (walk.startsLight ? close(Closing<true, false>{}) && close(Closing<false>{}) : close(Closing<false>{}))
         while (close(Closing<true>{}) && close(Closing<false>{})) {
         }
-    c.elements = static_cast<int>(at - widths);
-    c.minLight = minLight;
-    c.maxLight = maxLight;
-    c.minDark = minDark;
-    c.maxDark = maxDark;
-    return c;
+
+    scan.elements = static_cast<std::int16_t>(at - widths);
+    scan.pixels = static_cast<std::uint16_t>(pixels);
+    scan.minLight = static_cast<std::uint16_t>(minLight);
+    scan.maxLight = static_cast<std::uint16_t>(maxLight);
+    scan.minDark = static_cast<std::uint16_t>(minDark);
+    scan.maxDark = static_cast<std::uint16_t>(maxDark);
+    const PointI stopAt = chunks.At(stop);
+    scan.stopX = stopAt.x;
+    scan.stopY = stopAt.y;
+    if (at == full) return Plausible(scan, Chunks::kRightward) ? kRunOk : kRunImplausible;
+    return status;
 }
 
 }  // namespace
@@ -343,36 +388,22 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap
     const PointI start{scan.startX, scan.startY};
     const PixelLine line(image, start, collector.step, area);
     const int limit = scan.pixelLimit;
-    const int last = std::min(line.Count() - 1, limit);
-    const std::uint16_t endStatus = last == limit ? kRunGap : kRunLeftArea;
-    const bool light = !line.Dark(0);
-    scan.startsLight = light ? 1 : 0;
-    const unsigned lightBit = image.SetBitIsDark() ? 0u : 1u;
-    std::uint16_t *widths = scan.widths.data();
-    const int capacity = scan.capacity;
-    Collected c;
-    if (collector.step == kStepRight) {
-        c = CollectRuns(RowChunks(image, start), map, last, endStatus, capacity, light, lightBit, widths);
-    } else if (collector.step == kStepDown) {
-        c = CollectRuns(ColumnChunks(image, start, line.Count()), map, last, endStatus, capacity, light,
-                        lightBit, widths);
-    } else {
-        const int dy = collector.step == kStepUpRight ? -1 : 1;
-        c = CollectRuns(DiagonalChunks(image, start, dy, line.Count()), map, last, endStatus, capacity, light,
-                        lightBit, widths);
+    Walk walk;
+    walk.map = map;
+    walk.last = std::min(line.Count() - 1, limit);
+    walk.endStatus = walk.last == limit ? kRunGap : kRunLeftArea;
+    walk.startsLight = !line.Dark(0);
+    walk.lightBit = image.SetBitIsDark() ? 0u : 1u;
+    scan.startsLight = walk.startsLight ? 1 : 0;
+    switch (collector.step) {
+        case kStepRight:
+            return CollectRuns(scan, RowChunks(image, start), walk);
+        case kStepDown:
+            return CollectRuns(scan, ColumnChunks(image, start), walk);
+        default:
+            return CollectRuns(scan, DiagonalChunks(image, start, collector.step == kStepUpRight ? -1 : 1),
+                               walk);
     }
-
-    scan.elements = static_cast<std::int16_t>(c.elements);
-    scan.pixels = static_cast<std::uint16_t>(c.pixels);
-    scan.minDark = static_cast<std::uint16_t>(c.minDark);
-    scan.maxDark = static_cast<std::uint16_t>(c.maxDark);
-    scan.minLight = static_cast<std::uint16_t>(c.minLight);
-    scan.maxLight = static_cast<std::uint16_t>(c.maxLight);
-    const PointI stopAt = line.At(c.stop);
-    scan.stopX = stopAt.x;
-    scan.stopY = stopAt.y;
-    if (c.full) return Plausible(scan, collector.rightward) ? kRunOk : kRunImplausible;
-    return c.status;
 }
 
 }  // namespace zr::lines
