@@ -6,7 +6,6 @@
 
 #include "core/lines/bit_cursor.hpp"
 #include "core/lines/dark_map.hpp"
-#include "core/lines/pixel_line.hpp"
 #include "core/lines/run_scan.hpp"
 #include "core/status.hpp"
 
@@ -31,19 +30,6 @@ std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction) {
 }
 
 namespace {
-
-// Step code and whether a position is still inside the area, per collector.
-struct Collector {
-    std::uint8_t step;
-    bool rightward;
-};
-
-Collector CollectorFor(std::uint8_t direction) {
-    if (direction & kHorizontal) return {kStepRight, true};
-    if (direction & kVertical) return {kStepDown, false};
-    if (direction == kDiagonalUp) return {kStepUpRight, false};
-    return {kStepDownRight, false};
-}
 
 bool Plausible(const RunScan &s, bool rightward) {
     if (s.maxLight * 10 < s.maxDark) return false;
@@ -367,7 +353,6 @@ std::uint16_t RunCollect(RunScan &scan, const ZrImage &image) {
 std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap *map) {
     if (scan.capacity == 0) scan.capacity = kDefaultCapacity;
     if (scan.widths.size() < scan.capacity + 1u) scan.widths.assign(scan.capacity + 1u, 0);
-    const Collector collector = CollectorFor(scan.direction);
     const Rect &area = scan.area;
 
     scan.elements = 0;
@@ -375,9 +360,10 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap
     scan.minLight = scan.minDark = 0xFFFF;
     scan.maxLight = scan.maxDark = 0;
     scan.widths[0] = 0;
-    if (!area.Contains(scan.startX, scan.startY)) {
-        scan.stopX = scan.startX;
-        scan.stopY = scan.startY;
+    const PointI start{scan.startX, scan.startY};
+    if (!area.Contains(start)) {
+        scan.stopX = start.x;
+        scan.stopY = start.y;
         return kRunLeftArea;
     }
 
@@ -385,25 +371,23 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap
     // closes it, counts the pixel against the limit, then steps on. So it
     // ends at the last pixel inside the area, or at the pixel that exceeds
     // the limit, whichever comes first, unless an element closes it earlier.
-    const PointI start{scan.startX, scan.startY};
-    const PixelLine line(image, start, collector.step, area);
-    const int limit = scan.pixelLimit;
     Walk walk;
     walk.map = map;
-    walk.last = std::min(line.Count() - 1, limit);
-    walk.endStatus = walk.last == limit ? kRunGap : kRunLeftArea;
-    walk.startsLight = !line.Dark(0);
+    walk.startsLight = !image.Dark(start);
     walk.lightBit = image.SetBitIsDark() ? 0u : 1u;
     scan.startsLight = walk.startsLight ? 1 : 0;
-    switch (collector.step) {
-        case kStepRight:
-            return CollectRuns(scan, RowChunks(image, start), walk);
-        case kStepDown:
-            return CollectRuns(scan, ColumnChunks(image, start), walk);
-        default:
-            return CollectRuns(scan, DiagonalChunks(image, start, collector.step == kStepUpRight ? -1 : 1),
-                               walk);
-    }
+    auto collect = [&](auto chunks, int count) {  // count: pixels from the start to the area's edge
+        const int limit = scan.pixelLimit;
+        walk.last = std::min(count - 1, limit);
+        walk.endStatus = walk.last == limit ? kRunGap : kRunLeftArea;
+        return CollectRuns(scan, chunks, walk);
+    };
+    const std::uint8_t direction = scan.direction;
+    if (direction & kHorizontal) return collect(RowChunks(image, start), area.x1 - start.x);
+    if (direction & kVertical) return collect(ColumnChunks(image, start), area.y1 - start.y);
+    if (direction == kDiagonalUp)
+        return collect(DiagonalChunks(image, start, -1), std::min(area.x1 - start.x, start.y - area.y0 + 1));
+    return collect(DiagonalChunks(image, start, 1), std::min(area.x1 - start.x, area.y1 - start.y));
 }
 
 }  // namespace zr::lines
