@@ -49,7 +49,8 @@ bool Plausible(const RunScan &s, bool rightward) {
 // then Next() reads kSize pixels and Tail(avail) the last avail < kSize.
 // SkipLight(base, end, map) moves the cursor, at line index `base`, over
 // eight-pixel blocks the map shows light while whole blocks remain before
-// `end`, and returns the index reached.
+// `end`, and returns the index reached; SkipSame(base, end, bit) the same
+// over blocks whose stored bits all equal `bit`. Both may pass nothing.
 
 // Eight row bytes from `byte` on, the first in the top bits; bytes past the
 // row's end read as 0 (they lie beyond the picture's width).
@@ -90,6 +91,7 @@ class RowChunks {
     }
     std::uint64_t Tail(int) const { return RowBytes(row_, byte_, pitch_); }
     int SkipLight(int base, int, const DarkMap &) const { return base; }
+    int SkipSame(int base, int, unsigned) const { return base; }
     PointI At(int i) const { return {start_.x + i, start_.y}; }
 
   private:
@@ -152,6 +154,27 @@ class ColumnChunks {
             if ((static_cast<unsigned>(map.At(y, column) | map.At(y + 7, column)) & bit) != 0) break;
         }
         byte_ += (to - base) * stride_;
+        return to;
+    }
+    // Passes eight-pixel blocks whose stored bits all equal `bit`: their
+    // bytes ANDed (bit set) or ORed (bit clear) keep the column's bit so.
+    int SkipSame(int base, int end, unsigned bit) {
+        const auto mask = static_cast<unsigned>(0x80u >> (start_.x & 7));
+        const std::ptrdiff_t s = stride_;
+        const std::uint8_t *p = byte_;
+        int to = base;
+        if (bit != 0) {
+            for (; to + 8 <= end; to += 8, p += 8 * s)
+                if ((p[0] & p[s] & p[2 * s] & p[3 * s] & p[4 * s] & p[5 * s] & p[6 * s] & p[7 * s] & mask) ==
+                    0)
+                    break;
+        } else {
+            for (; to + 8 <= end; to += 8, p += 8 * s)
+                if (((p[0] | p[s] | p[2 * s] | p[3 * s] | p[4 * s] | p[5 * s] | p[6 * s] | p[7 * s]) &
+                     mask) != 0)
+                    break;
+        }
+        byte_ = p;
         return to;
     }
     PointI At(int i) const { return {start_.x, start_.y + i}; }
@@ -221,6 +244,7 @@ class DiagonalChunks {
         byte_ += (to - base) / 8 * (8 * stride_ + 1);
         return to;
     }
+    int SkipSame(int base, int, unsigned) const { return base; }
     PointI At(int i) const { return {start_.x + i, start_.y + dy_ * i}; }
 
   private:
@@ -282,12 +306,16 @@ __attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, Chunks chunks
             // The pixel before the next chunk has the open element's colour.
             const std::uint64_t before = std::uint64_t{kLightElement ? walk.lightBit : walk.lightBit ^ 1u}
                                          << 63;
-            bool whole = false;  // a whole chunk was light
+            bool whole = false;  // a whole chunk had the open element's colour
             do {
                 const int from = base;
                 base += n;
-                if (kLightElement && whole && walk.map != nullptr)
-                    base = chunks.SkipLight(base, last + 1, *walk.map);
+                if (whole) {  // a long run: pass it eight pixels at a time
+                    if (kLightElement && walk.map != nullptr)
+                        base = chunks.SkipLight(base, last + 1, *walk.map);
+                    base =
+                        chunks.SkipSame(base, last + 1, kLightElement ? walk.lightBit : walk.lightBit ^ 1u);
+                }
                 const int avail = last + 1 - base;
                 if (avail <= 0) return false;
                 open += base - from;
