@@ -224,9 +224,9 @@ class DiagonalChunks {
         return (Spread(first << offset) & (kTopByte << offset)) | (Spread(second) >> head);
     }
     std::uint64_t Next() {
-        const std::uint64_t first = Bytes8(byte_, stride_), second = Bytes8(byte_ + 8 * stride_ + 1, stride_);
+        const std::uint64_t first = Block(byte_, stride_), second = Block(byte_ + 8 * stride_ + 1, stride_);
         byte_ += 16 * stride_ + 2;
-        return (Spread(first) & kTopByte) | (Spread(second) >> 8);
+        return first << 56 | second << 48;
     }
     std::uint64_t Tail(int avail) const {
         const std::uint64_t first = Bytes8Tail(byte_, stride_, std::min(avail, 8));
@@ -250,6 +250,12 @@ class DiagonalChunks {
   private:
     static std::uint64_t Spread(std::uint64_t word) {
         return (word & 0x0102040810204080u) * 0x0101010101010101u;  // bit 7 - k of byte k
+    }
+    // The eight pixels of one byte column from a byte boundary of x on, the
+    // first in bit 7.
+    static unsigned Block(const std::uint8_t *p, std::ptrdiff_t s) {
+        return (p[0] & 0x80u) | (p[s] & 0x40u) | (p[2 * s] & 0x20u) | (p[3 * s] & 0x10u) |
+               (p[4 * s] & 0x08u) | (p[5 * s] & 0x04u) | (p[6 * s] & 0x02u) | (p[7 * s] & 0x01u);
     }
 
     const std::uint8_t *byte_;  // the cursor's byte
