@@ -308,7 +308,7 @@ __attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, Chunks chunks
         constexpr bool kLightElement = std::is_same_v<decltype(closing), Closing<true, true>> ||
                                        std::is_same_v<decltype(closing), Closing<true, false>>;
         constexpr bool kGap = std::is_same_v<decltype(closing), Closing<true, true>>;
-        if (bounds == 0) {
+        if (__builtin_expect(bounds == 0, 0)) {
             // The pixel before the next chunk has the open element's colour.
             const std::uint64_t before = std::uint64_t{kLightElement ? walk.lightBit : walk.lightBit ^ 1u}
                                          << 63;
