@@ -52,6 +52,10 @@ class DarkMap {
     std::uint8_t At(int y, int byte) const {
         return bits_[static_cast<std::size_t>(y >> 3) * bytes_ + static_cast<std::size_t>(byte)];
     }
+    // The band of picture row y (a row of the picture), one byte per byte
+    // column; the next band lies Stride() bytes on.
+    const std::uint8_t *Band(int y) const { return bits_.data() + static_cast<std::size_t>(y >> 3) * bytes_; }
+    std::ptrdiff_t Stride() const { return static_cast<std::ptrdiff_t>(bytes_); }
 
   private:
     BitImageView view_;

@@ -146,12 +146,18 @@ class ColumnChunks {
         return (Spread(first) & kTopByte) | (Spread(second) >> 8);
     }
     int SkipLight(int base, int end, const DarkMap &map) {
+        // Each block's rows lie in two bands, the next block's one band on.
         const auto bit = static_cast<unsigned>(0x80u >> (start_.x & 7));
-        const int column = start_.x >> 3;
+        if (base + 8 > end) return base;
+        const int y = start_.y + base;
+        const std::uint8_t *top = map.Band(y) + (start_.x >> 3), *bottom = map.Band(y + 7) + (start_.x >> 3);
+        const std::ptrdiff_t step = map.Stride();
         int to = base;
-        for (; to + 8 <= end; to += 8) {
-            const int y = start_.y + to;
-            if ((static_cast<unsigned>(map.At(y, column) | map.At(y + 7, column)) & bit) != 0) break;
+        while (((*top | *bottom) & bit) == 0) {
+            to += 8;
+            if (to + 8 > end) break;
+            top += step;
+            bottom += step;
         }
         byte_ += (to - base) * stride_;
         return to;
@@ -233,13 +239,20 @@ class DiagonalChunks {
         const std::uint64_t second = avail > 8 ? Bytes8Tail(byte_ + 8 * stride_ + 1, stride_, avail - 8) : 0;
         return (Spread(first) & kTopByte) | (Spread(second) >> 8);
     }
-    // From a byte boundary of x on, each block is one byte column.
+    // From a byte boundary of x on, each block is one byte column, its rows
+    // in two bands; the next block is one band and one column on.
     int SkipLight(int base, int end, const DarkMap &map) {
+        if (base + 8 > end) return base;
+        const int column = (start_.x + base) >> 3;
+        const int y = start_.y + dy_ * base;
+        const std::uint8_t *first = map.Band(y) + column, *last = map.Band(y + 7 * dy_) + column;
+        const std::ptrdiff_t step = dy_ * map.Stride() + 1;
         int to = base;
-        for (; to + 8 <= end; to += 8) {
-            const int column = (start_.x + to) >> 3;
-            const int y = start_.y + dy_ * to;
-            if ((map.At(y, column) | map.At(y + 7 * dy_, column)) != 0) break;
+        while ((*first | *last) == 0) {
+            to += 8;
+            if (to + 8 > end) break;
+            first += step;
+            last += step;
         }
         byte_ += (to - base) / 8 * (8 * stride_ + 1);
         return to;
