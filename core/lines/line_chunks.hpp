@@ -18,7 +18,8 @@ namespace zr::lines::chunks {
 // The pixels of a line are read a chunk at a time into a word, the chunk's
 // first pixel in bit 63, one bit per pixel as stored (set or clear, not dark
 // or light); the bits below the chunk's pixels are undefined. A chunk source
-// is a cursor along the line. First(avail, n) reads the first chunk (n
+// is a cursor along the line from `start`, one row down (dy 1) or up (dy -1)
+// per pixel on diagonals. First(avail, n) reads the first chunk (n
 // pixels, at most `avail`), up to a byte boundary of x where that matters;
 // then Next() reads kSize pixels and Tail(avail) the last avail < kSize.
 // SkipLight(base, end, map) moves the cursor, at line index `base`, over
@@ -48,7 +49,7 @@ class RowChunks {
     static constexpr int kSize = 64;
     static constexpr bool kRightward = true;
 
-    RowChunks(const BitImageView &view, PointI start)
+    RowChunks(const BitImageView &view, PointI start, int /*dy: 0*/)
         : row_(view.Row(start.y)), pitch_(view.Pitch()), start_(start) {}
 
     std::uint64_t First(int avail, int &n) {
@@ -99,7 +100,7 @@ class ColumnChunks {
     static constexpr int kSize = 16;
     static constexpr bool kRightward = false;
 
-    ColumnChunks(const BitImageView &view, PointI start)
+    ColumnChunks(const BitImageView &view, PointI start, int /*dy: 1*/)
         : byte_(view.Row(start.y) + (start.x >> 3)),
           stride_(-static_cast<std::ptrdiff_t>(view.Pitch())),
           shift_(7 - (start.x & 7)),

@@ -44,15 +44,6 @@ bool Plausible(const RunScan &s, bool rightward) {
     return !(s.maxDark < small && s.maxLight < small);
 }
 
-// What one collection walks: pixels 0 .. last of the line.
-struct Walk {
-    const DarkMap *map;
-    int last;
-    std::uint16_t endStatus;  // when the walk reaches `last`
-    bool startsLight;
-    unsigned lightBit;  // the stored bit of a light pixel
-};
-
 // What a close ends: an element of which colour, and whether the gap rule
 // is tested after it.
 template <bool kLightElement, bool kGapRule = kLightElement>
@@ -66,9 +57,19 @@ struct Closing {
 // bit scan and closes one element, with no reload. Light and dark elements
 // alternate, so the loop closes one of each per turn and keeps each
 // colour's extremes without tests of the colour.
+// `count` is the number of pixels from the start to the area's edge.
 template <class Chunks>
-__attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, Chunks chunks, const Walk &walk) {
-    const int last = walk.last;
+__attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, const BitImageView &image,
+                                                    const DarkMap *map, int count, int dy) {
+    // The walk takes one pixel at a time: it widens the open element or
+    // closes it, counts the pixel against the limit, then steps on. So it
+    // ends at the last pixel inside the area, or at the pixel that exceeds
+    // the limit, whichever comes first, unless an element closes it earlier.
+    const int limit = scan.pixelLimit;
+    const int last = std::min(count - 1, limit);
+    const std::uint16_t endStatus = last == limit ? kRunGap : kRunLeftArea;
+    const unsigned lightBit = image.SetBitIsDark() ? 0u : 1u;  // the stored bit of a light pixel
+    Chunks chunks(image, PointI{scan.startX, scan.startY}, dy);
     int n = 0;
     std::uint64_t bounds = 0;  // boundaries in the chunk not yet taken, pixel k of the chunk in bit 63 - k
     int base = 0;              // the chunk's first pixel
@@ -77,14 +78,16 @@ __attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, Chunks chunks
     std::uint16_t *at = widths;
     std::uint16_t *const full = widths + scan.capacity;
     unsigned minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
-    std::uint16_t status = walk.endStatus;
+    std::uint16_t status = endStatus;
     int stop = last, pixels = last + 1;
+    bool startsLight = false;
     {
         const std::uint64_t bits = chunks.First(last + 1, n);
-        bounds = (bits ^ ((bits >> 1) | std::uint64_t{walk.startsLight ? walk.lightBit : walk.lightBit ^ 1u}
-                                            << 63)) &
-                 (~std::uint64_t{0} << (64 - n));
+        const std::uint64_t first = bits & (std::uint64_t{1} << 63);  // the start pixel before itself
+        startsLight = (first >> 63) == lightBit;
+        bounds = (bits ^ ((bits >> 1) | first)) & (~std::uint64_t{0} << (64 - n));
     }
+    scan.startsLight = startsLight ? 1 : 0;
 
     // Closes the open element at the next boundary; false when the
     // collection ends. The first element, when light, closes before any
@@ -94,17 +97,14 @@ __attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, Chunks chunks
         constexpr bool kGap = decltype(closing)::kGap;
         if (__builtin_expect(bounds == 0, 0)) {
             // The pixel before the next chunk has the open element's colour.
-            const std::uint64_t before = std::uint64_t{kLightElement ? walk.lightBit : walk.lightBit ^ 1u}
-                                         << 63;
+            const std::uint64_t before = std::uint64_t{kLightElement ? lightBit : lightBit ^ 1u} << 63;
             bool whole = false;  // a whole chunk had the open element's colour
             do {
                 const int from = base;
                 base += n;
                 if (whole) {  // a long run: pass it eight pixels at a time
-                    if (kLightElement && walk.map != nullptr)
-                        base = chunks.SkipLight(base, last + 1, *walk.map);
-                    base =
-                        chunks.SkipSame(base, last + 1, kLightElement ? walk.lightBit : walk.lightBit ^ 1u);
+                    if (kLightElement && map != nullptr) base = chunks.SkipLight(base, last + 1, *map);
+                    base = chunks.SkipSame(base, last + 1, kLightElement ? lightBit : lightBit ^ 1u);
                 }
                 const int avail = last + 1 - base;
                 if (avail <= 0) return false;
@@ -145,7 +145,7 @@ __attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, Chunks chunks
         }
         return true;
     };
-    if (walk.startsLight ? close(Closing<true, false>{}) && close(Closing<false>{}) : close(Closing<false>{}))
+    if (startsLight ? close(Closing<true, false>{}) && close(Closing<false>{}) : close(Closing<false>{}))
         while (close(Closing<true>{}) && close(Closing<false>{})) {
         }
 
@@ -185,27 +185,13 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap
         return kRunLeftArea;
     }
 
-    // The walk takes one pixel at a time: it widens the open element or
-    // closes it, counts the pixel against the limit, then steps on. So it
-    // ends at the last pixel inside the area, or at the pixel that exceeds
-    // the limit, whichever comes first, unless an element closes it earlier.
-    Walk walk;
-    walk.map = map;
-    walk.startsLight = !image.Dark(start);
-    walk.lightBit = image.SetBitIsDark() ? 0u : 1u;
-    scan.startsLight = walk.startsLight ? 1 : 0;
-    auto collect = [&](auto chunks, int count) {  // count: pixels from the start to the area's edge
-        const int limit = scan.pixelLimit;
-        walk.last = std::min(count - 1, limit);
-        walk.endStatus = walk.last == limit ? kRunGap : kRunLeftArea;
-        return CollectRuns(scan, chunks, walk);
-    };
     const std::uint8_t direction = scan.direction;
-    if (direction & kHorizontal) return collect(RowChunks(image, start), area.x1 - start.x);
-    if (direction & kVertical) return collect(ColumnChunks(image, start), area.y1 - start.y);
+    if (direction & kHorizontal) return CollectRuns<RowChunks>(scan, image, map, area.x1 - start.x, 0);
+    if (direction & kVertical) return CollectRuns<ColumnChunks>(scan, image, map, area.y1 - start.y, 1);
     if (direction == kDiagonalUp)
-        return collect(DiagonalChunks(image, start, -1), std::min(area.x1 - start.x, start.y - area.y0 + 1));
-    return collect(DiagonalChunks(image, start, 1), std::min(area.x1 - start.x, area.y1 - start.y));
+        return CollectRuns<DiagonalChunks>(scan, image, map,
+                                           std::min(area.x1 - start.x, start.y - area.y0 + 1), -1);
+    return CollectRuns<DiagonalChunks>(scan, image, map, std::min(area.x1 - start.x, area.y1 - start.y), 1);
 }
 
 }  // namespace zr::lines
