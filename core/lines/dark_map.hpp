@@ -1,5 +1,6 @@
 // A summary of where a bi-level picture has dark pixels: for each band of
-// eight rows, the OR of their dark bits byte by byte. A clear bit promises
+// eight rows, the OR of their dark bits byte by byte over the picture's
+// width (bytes of row padding beyond it stay 0). A clear bit promises
 // that its column is light in all eight rows, so walks down columns and
 // diagonals skip light stretches eight pixels per look-up in a small table
 // instead of eight rows of the picture. Whoever writes pixels into the
