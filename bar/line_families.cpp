@@ -164,10 +164,11 @@ LineSearch::LineSearch(const Picture &searched, std::uint8_t directionBits)
 }
 
 void LineSearch::NoteErased(const QuadI &outline) {
-    int low = outline.topLeft.y, high = outline.topLeft.y;
+    // The erase writes the outline's bounding box, clipped to the picture.
+    Point low = outline.topLeft, high = outline.topLeft;
     for (int i = 0; i < QuadI::kCorners; ++i) {
-        low = std::min(low, outline[i].y);
-        high = std::max(high, outline[i].y);
+        low = {std::min(low.x, outline[i].x), std::min(low.y, outline[i].y)};
+        high = {std::max(high.x, outline[i].x), std::max(high.y, outline[i].y)};
     }
     darkMap.Refresh(low, high);
 }

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "core/lines/bit_cursor.hpp"
-#include "core/lines/pixel_line.hpp"
+#include "core/lines/dark_map.hpp"
+#include "core/lines/line_chunks.hpp"
 #include "core/lines/run_scan.hpp"
 #include "core/status.hpp"
 
@@ -29,18 +30,9 @@ std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction) {
 
 namespace {
 
-// Step code and whether a position is still inside the area, per collector.
-struct Collector {
-    std::uint8_t step;
-    bool rightward;
-};
-
-Collector CollectorFor(std::uint8_t direction) {
-    if (direction & kHorizontal) return {kStepRight, true};
-    if (direction & kVertical) return {kStepDown, false};
-    if (direction == kDiagonalUp) return {kStepUpRight, false};
-    return {kStepDownRight, false};
-}
+using chunks::ColumnChunks;
+using chunks::DiagonalChunks;
+using chunks::RowChunks;
 
 bool Plausible(const RunScan &s, bool rightward) {
     if (s.maxLight * 10 < s.maxDark) return false;
@@ -52,6 +44,124 @@ bool Plausible(const RunScan &s, bool rightward) {
     return !(s.maxDark < small && s.maxLight < small);
 }
 
+// What a close ends: an element of which colour, and whether the gap rule
+// is tested after it.
+template <bool kLightElement, bool kGapRule = kLightElement>
+struct Closing {
+    static constexpr bool kLight = kLightElement;
+    static constexpr bool kGap = kGapRule;
+};
+
+// Fills the widths and results of the scan. Element boundaries are the set
+// bits of (chunk XOR chunk moved on by one pixel): each is found with one
+// bit scan and closes one element, with no reload. Light and dark elements
+// alternate, so the loop closes one of each per turn and keeps each
+// colour's extremes without tests of the colour.
+// `count` is the number of pixels from the start to the area's edge.
+template <class Chunks>
+__attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, const BitImageView &image,
+                                                    const DarkMap *map, int count, int dy) {
+    // The walk takes one pixel at a time: it widens the open element or
+    // closes it, counts the pixel against the limit, then steps on. So it
+    // ends at the last pixel inside the area, or at the pixel that exceeds
+    // the limit, whichever comes first, unless an element closes it earlier.
+    const int limit = scan.pixelLimit;
+    const int last = std::min(count - 1, limit);
+    const std::uint16_t endStatus = last == limit ? kRunGap : kRunLeftArea;
+    const unsigned lightBit = image.SetBitIsDark() ? 0u : 1u;  // the stored bit of a light pixel
+    Chunks chunks(image, PointI{scan.startX, scan.startY}, dy);
+    int n = 0;
+    std::uint64_t bounds = 0;  // boundaries in the chunk not yet taken, pixel k of the chunk in bit 63 - k
+    int base = 0;              // the chunk's first pixel
+    int open = 63;             // base + 63 - the open element's first pixel
+    std::uint16_t *const widths = scan.widths.data();
+    std::uint16_t *at = widths;
+    std::uint16_t *const full = widths + scan.capacity;
+    unsigned minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
+    std::uint16_t status = endStatus;
+    int stop = last, pixels = last + 1;
+    bool startsLight = false;
+    {
+        const std::uint64_t bits = chunks.First(last + 1, n);
+        const std::uint64_t first = bits & (std::uint64_t{1} << 63);  // the start pixel before itself
+        startsLight = (first >> 63) == lightBit;
+        bounds = (bits ^ ((bits >> 1) | first)) & (~std::uint64_t{0} << (64 - n));
+    }
+    scan.startsLight = startsLight ? 1 : 0;
+
+    // Closes the open element at the next boundary; false when the
+    // collection ends. The first element, when light, closes before any
+    // dark one, so it skips the gap test (its maximum dark width is 0).
+    auto close = [&](auto closing) __attribute__((always_inline))->bool {
+        constexpr bool kLightElement = decltype(closing)::kLight;
+        constexpr bool kGap = decltype(closing)::kGap;
+        if (__builtin_expect(bounds == 0, 0)) {
+            // The pixel before the next chunk has the open element's colour.
+            const std::uint64_t before = std::uint64_t{kLightElement ? lightBit : lightBit ^ 1u} << 63;
+            bool whole = false;  // a whole chunk had the open element's colour
+            do {
+                const int from = base;
+                base += n;
+                if (whole) {  // a long run: pass it eight pixels at a time
+                    if (kLightElement && map != nullptr) base = chunks.SkipLight(base, last + 1, *map);
+                    base = chunks.SkipSame(base, last + 1, kLightElement ? lightBit : lightBit ^ 1u);
+                }
+                const int avail = last + 1 - base;
+                if (avail <= 0) return false;
+                open += base - from;
+                std::uint64_t bits = 0, valid = ~std::uint64_t{0} << (64 - Chunks::kSize);
+                if (avail >= Chunks::kSize) {
+                    bits = chunks.Next();
+                    n = Chunks::kSize;
+                } else {
+                    bits = chunks.Tail(avail);
+                    n = avail;
+                    valid = ~std::uint64_t{0} << (64 - avail);
+                }
+                bounds = (bits ^ ((bits >> 1) | before)) & valid;
+                whole = true;
+            } while (bounds == 0);
+        }
+        const int bit = 63 ^ __builtin_clzll(bounds);  // the boundary pixel is base + 63 - bit
+        bounds ^= std::uint64_t{1} << bit;
+        const auto w = static_cast<unsigned>(open - bit);  // at most `last`, so it fits 16 bits
+        open = bit;
+        *at++ = static_cast<std::uint16_t>(w);
+        if (kLightElement) {
+            minLight = std::min(minLight, w);
+            maxLight = std::max(maxLight, w);
+        } else {
+            minDark = std::min(minDark, w);
+            maxDark = std::max(maxDark, w);
+        }
+        if (at == full) {
+            stop = pixels = base + 63 - bit;
+            return false;
+        }
+        if (kGap && maxLight > 8 * maxDark) {
+            stop = pixels = base + 63 - bit;
+            status = kRunGap;
+            return false;
+        }
+        return true;
+    };
+    if (startsLight ? close(Closing<true, false>{}) && close(Closing<false>{}) : close(Closing<false>{}))
+        while (close(Closing<true>{}) && close(Closing<false>{})) {
+        }
+
+    scan.elements = static_cast<std::int16_t>(at - widths);
+    scan.pixels = static_cast<std::uint16_t>(pixels);
+    scan.minLight = static_cast<std::uint16_t>(minLight);
+    scan.maxLight = static_cast<std::uint16_t>(maxLight);
+    scan.minDark = static_cast<std::uint16_t>(minDark);
+    scan.maxDark = static_cast<std::uint16_t>(maxDark);
+    const PointI stopAt = chunks.At(stop);
+    scan.stopX = stopAt.x;
+    scan.stopY = stopAt.y;
+    if (at == full) return Plausible(scan, Chunks::kRightward) ? kRunOk : kRunImplausible;
+    return status;
+}
+
 }  // namespace
 
 std::uint16_t RunCollect(RunScan &scan, const ZrImage &image) {
@@ -61,7 +171,6 @@ std::uint16_t RunCollect(RunScan &scan, const ZrImage &image) {
 std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap *map) {
     if (scan.capacity == 0) scan.capacity = kDefaultCapacity;
     if (scan.widths.size() < scan.capacity + 1u) scan.widths.assign(scan.capacity + 1u, 0);
-    const Collector collector = CollectorFor(scan.direction);
     const Rect &area = scan.area;
 
     scan.elements = 0;
@@ -69,80 +178,20 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap
     scan.minLight = scan.minDark = 0xFFFF;
     scan.maxLight = scan.maxDark = 0;
     scan.widths[0] = 0;
-    if (!area.Contains(scan.startX, scan.startY)) {
-        scan.stopX = scan.startX;
-        scan.stopY = scan.startY;
+    const PointI start{scan.startX, scan.startY};
+    if (!area.Contains(start)) {
+        scan.stopX = start.x;
+        scan.stopY = start.y;
         return kRunLeftArea;
     }
 
-    // The walk takes one pixel at a time: it widens the open element or
-    // closes it, counts the pixel against the limit, then steps on. So it
-    // ends at the last pixel inside the area, or at the pixel that exceeds
-    // the limit, whichever comes first, unless an element closes it earlier.
-    const PixelLine line(image, {scan.startX, scan.startY}, collector.step, area);
-    const int limit = scan.pixelLimit;
-    const int last = std::min(line.Count() - 1, limit);
-    const std::uint16_t endStatus = last == limit ? kRunGap : kRunLeftArea;
-
-    bool light = !line.Dark(0);
-    scan.startsLight = light ? 1 : 0;
-    std::uint32_t width = 0;
-    std::uint16_t status = kRunOk;
-    bool full = false;
-    int stop = 0;
-    std::uint16_t *widths = scan.widths.data();
-    std::uint16_t minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
-    int elements = 0;
-    const int capacity = scan.capacity;
-    int i = 0;
-    for (;;) {
-        // Pixels i .. change - 1 widen the open element.
-        const int change =
-            light && map != nullptr ? line.NextDark(i, last + 1, *map) : line.NextChange(i, !light, last + 1);
-        width += static_cast<std::uint32_t>(change - i);
-        if (change > last) {
-            stop = last;
-            scan.pixels = static_cast<std::uint16_t>(last + 1);
-            status = endStatus;
-            break;
-        }
-        // The pixel at `change` closes the element. The extremes are kept
-        // without branches: in noise their comparisons are coin tosses.
-        const auto w = static_cast<std::uint16_t>(width > 0xFFFF ? 0xFFFF : width);
-        minLight = light ? std::min(minLight, w) : minLight;
-        maxLight = light ? std::max(maxLight, w) : maxLight;
-        minDark = light ? minDark : std::min(minDark, w);
-        maxDark = light ? maxDark : std::max(maxDark, w);
-        widths[elements++] = w;
-        stop = change;
-        scan.pixels = static_cast<std::uint16_t>(change);
-        if (elements >= capacity) {
-            full = true;
-            break;
-        }
-        if (light & (maxDark > 0) & (maxLight > 8u * maxDark)) {  // one branch, rarely taken
-            status = kRunGap;
-            break;
-        }
-        light = !light;
-        width = 1;
-        if (change == last) {
-            scan.pixels = static_cast<std::uint16_t>(last + 1);
-            status = endStatus;
-            break;
-        }
-        i = change + 1;
-    }
-    scan.elements = static_cast<std::int16_t>(elements);
-    scan.minDark = minDark;
-    scan.maxDark = maxDark;
-    scan.minLight = minLight;
-    scan.maxLight = maxLight;
-    const PointI stopAt = line.At(stop);
-    scan.stopX = stopAt.x;
-    scan.stopY = stopAt.y;
-    if (full) return Plausible(scan, collector.rightward) ? kRunOk : kRunImplausible;
-    return status;
+    const std::uint8_t direction = scan.direction;
+    if (direction & kHorizontal) return CollectRuns<RowChunks>(scan, image, map, area.x1 - start.x, 0);
+    if (direction & kVertical) return CollectRuns<ColumnChunks>(scan, image, map, area.y1 - start.y, 1);
+    if (direction == kDiagonalUp)
+        return CollectRuns<DiagonalChunks>(scan, image, map,
+                                           std::min(area.x1 - start.x, start.y - area.y0 + 1), -1);
+    return CollectRuns<DiagonalChunks>(scan, image, map, std::min(area.x1 - start.x, area.y1 - start.y), 1);
 }
 
 }  // namespace zr::lines

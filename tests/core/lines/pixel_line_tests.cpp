@@ -1,6 +1,7 @@
-// The word-at-a-time line walk and run collection against pixel-by-pixel
-// versions, on random pictures with runs along rows, columns and both
-// diagonals, random areas, start points, limits and both polarities.
+// The word-at-a-time line walk against a pixel-by-pixel walk, on random
+// pictures with runs along rows, columns and both diagonals, random areas,
+// start points and both polarities; the dark map before and after boxes are
+// written.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,78 +14,12 @@
 #include "core/lines/pixel_line.hpp"
 #include "core/lines/run_scan.hpp"
 #include "core/lines/table_bits.hpp"
+#include "line_test_pictures.hpp"
 
 namespace zr::lines {
 namespace {
 
-constexpr std::uint8_t kLineSteps[] = {kStepRight, kStepDown, kStepUpRight, kStepDownRight};
-constexpr std::uint8_t kCollectors[] = {kLeftToRight, kRightToLeft, kTopToBottom,
-                                        kBottomToTop, kDiagonalUp,  kDiagonalDown};
-
-unsigned Pick(std::mt19937 &random, unsigned n) {
-    return static_cast<unsigned>(random() % n);
-}
-
-// A random 1-bit picture whose runs follow one of the line directions (or
-// none), with sparse specks and random padding bits.
-class RandomPicture {
-  public:
-    explicit RandomPicture(std::mt19937 &random) {
-        image_.width = 1 + Pick(random, 260);
-        image_.height = 1 + Pick(random, 140);
-        image_.bitsPerPixel = 1;
-        image_.polarity = static_cast<std::uint16_t>(Pick(random, 2));
-        EXPECT_EQ(ImageCreate(&image_), ZR_OK);
-        const int w = static_cast<int>(image_.width), h = static_cast<int>(image_.height);
-        // Runs of random lengths, short or long, along a sequence of w + h values.
-        std::vector<std::uint8_t> sequence(static_cast<std::size_t>(w + h));
-        const unsigned meanRun = 1 + Pick(random, Pick(random, 2) ? 4u : 120u);
-        std::uint8_t bit = 0;
-        for (std::size_t k = 0; k < sequence.size(); ++k) {
-            if (Pick(random, meanRun) == 0) bit ^= 1;
-            sequence[k] = bit;
-        }
-        const unsigned pattern = Pick(random, 5);
-        const unsigned specks = Pick(random, 4) == 0 ? 0 : 1 + Pick(random, 50);
-        auto *bits = static_cast<std::uint8_t *>(image_.bits);
-        for (std::size_t i = 0; i < image_.size; ++i) bits[i] = static_cast<std::uint8_t>(random());
-        BitImageView view(image_);
-        for (int y = 0; y < h; ++y) {
-            std::uint8_t *row = view.MutableRow(y);
-            for (int x = 0; x < w; ++x) {
-                unsigned value = pattern == 0   ? sequence[static_cast<std::size_t>(x)]
-                                 : pattern == 1 ? sequence[static_cast<std::size_t>(y)]
-                                 : pattern == 2 ? sequence[static_cast<std::size_t>(x + y)]
-                                 : pattern == 3 ? sequence[static_cast<std::size_t>(x - y + h - 1)]
-                                                : Pick(random, 2);
-                if (specks != 0 && Pick(random, 1000) < specks) value ^= 1;
-                const auto mask = static_cast<std::uint8_t>(0x80u >> (x & 7));
-                row[x >> 3] = static_cast<std::uint8_t>(value ? row[x >> 3] | mask : row[x >> 3] & ~mask);
-            }
-        }
-    }
-    ~RandomPicture() { ImageDestroy(&image_); }
-    RandomPicture(const RandomPicture &) = delete;
-    RandomPicture &operator=(const RandomPicture &) = delete;
-
-    BitImageView View() const { return BitImageView(image_); }
-    Rect RandomArea(std::mt19937 &random) const {
-        const int w = static_cast<int>(image_.width), h = static_cast<int>(image_.height);
-        if (Pick(random, 3) == 0) return {0, 0, w, h};
-        const int x0 = static_cast<int>(Pick(random, static_cast<unsigned>(w)));
-        const int y0 = static_cast<int>(Pick(random, static_cast<unsigned>(h)));
-        return {x0, y0, x0 + 1 + static_cast<int>(Pick(random, static_cast<unsigned>(w - x0))),
-                y0 + 1 + static_cast<int>(Pick(random, static_cast<unsigned>(h - y0)))};
-    }
-
-  private:
-    ZrImage image_{};
-};
-
-PointI RandomPoint(std::mt19937 &random, const Rect &area) {
-    return {area.x0 + static_cast<int>(Pick(random, static_cast<unsigned>(area.Width()))),
-            area.y0 + static_cast<int>(Pick(random, static_cast<unsigned>(area.Height())))};
-}
+using namespace test_lines;
 
 TEST(PixelLine, CountsAndChangesAsAPixelByPixelWalk) {
     std::mt19937 random(2024);
@@ -120,115 +55,6 @@ TEST(PixelLine, CountsAndChangesAsAPixelByPixelWalk) {
                     ASSERT_EQ(line.Dark(from), dark[static_cast<std::size_t>(from)]);
                 }
             }
-        }
-    }
-}
-
-// The run collection one pixel at a time, as it is described: widen or close
-// the open element, count the pixel against the limit, step on.
-bool PlainPlausible(const RunScan &s, bool rightward) {
-    if (s.maxLight * 10 < s.maxDark || s.maxDark * 5 < s.maxLight) return false;
-    if (s.minDark * 10 < s.maxDark || s.minLight * 6 < s.maxLight) return false;
-    if (s.maxDark > 200 || s.maxLight > 200) return false;
-    const int small = rightward ? 3 : 4;
-    return !(s.maxDark < small && s.maxLight < small);
-}
-
-std::uint16_t PlainRunCollect(RunScan &scan, const BitImageView &image) {
-    const bool rightward = (scan.direction & kHorizontal) != 0;
-    const std::uint8_t step = rightward                       ? kStepRight
-                              : (scan.direction & kVertical)  ? kStepDown
-                              : scan.direction == kDiagonalUp ? kStepUpRight
-                                                              : kStepDownRight;
-    scan.elements = 0;
-    scan.pixels = 0;
-    scan.minLight = scan.minDark = 0xFFFF;
-    scan.maxLight = scan.maxDark = 0;
-    scan.widths.assign(scan.capacity + 1u, 0);
-    if (!scan.area.Contains(scan.startX, scan.startY)) {
-        scan.stopX = scan.startX;
-        scan.stopY = scan.startY;
-        return kRunLeftArea;
-    }
-    BitCursor cursor(image);
-    cursor.MoveTo(scan.startX, scan.startY);
-    bool light = !cursor.Dark();
-    scan.startsLight = light ? 1 : 0;
-    int width = 0;
-    std::uint16_t status = kRunOk;
-    bool full = false;
-    for (;;) {
-        const bool pixelLight = !cursor.Dark();
-        if (pixelLight == light) {
-            ++width;
-        } else {
-            const auto w = static_cast<std::uint16_t>(width);
-            std::uint16_t &low = light ? scan.minLight : scan.minDark;
-            std::uint16_t &high = light ? scan.maxLight : scan.maxDark;
-            low = std::min(low, w);
-            high = std::max(high, w);
-            scan.widths[static_cast<std::size_t>(scan.elements++)] = w;
-            if (scan.elements >= scan.capacity) {
-                full = true;
-                break;
-            }
-            const bool closedLight = light;
-            light = pixelLight;
-            width = 1;
-            if (closedLight && scan.maxDark > 0 && scan.maxLight > 8u * scan.maxDark) {
-                status = kRunGap;
-                break;
-            }
-        }
-        if (++scan.pixels > scan.pixelLimit) {
-            status = kRunGap;
-            break;
-        }
-        if (!cursor.StepInside(step, scan.area)) {
-            status = kRunLeftArea;
-            break;
-        }
-    }
-    scan.stopX = cursor.x();
-    scan.stopY = cursor.y();
-    if (full) return PlainPlausible(scan, rightward) ? kRunOk : kRunImplausible;
-    return status;
-}
-
-TEST(PixelLine, RunCollectionMatchesThePlainWalk) {
-    std::mt19937 random(77);
-    for (int picture = 0; picture < 300; ++picture) {
-        const RandomPicture p(random);
-        const BitImageView view = p.View();
-        const DarkMap map(view);
-        for (int trial = 0; trial < 40; ++trial) {
-            RunScan fast;
-            fast.area = p.RandomArea(random);
-            fast.capacity = static_cast<std::uint16_t>(Pick(random, 3) == 0 ? 1 + Pick(random, 1000)
-                                                                            : 1 + Pick(random, 12));
-            ASSERT_EQ(RunBufferInit(fast, kCollectors[Pick(random, 6)]), kRunOk);
-            if (Pick(random, 2)) fast.pixelLimit = static_cast<std::uint16_t>(Pick(random, 300));
-            const PointI start =
-                Pick(random, 20) == 0 ? PointI{fast.area.x1, fast.area.y0} : RandomPoint(random, fast.area);
-            fast.startX = start.x;
-            fast.startY = start.y;
-            RunScan plain = fast;
-
-            const std::uint16_t fastStatus = RunCollect(fast, view, Pick(random, 2) != 0 ? &map : nullptr);
-            const std::uint16_t plainStatus = PlainRunCollect(plain, view);
-            ASSERT_EQ(fastStatus, plainStatus) << "picture " << picture << " trial " << trial;
-            ASSERT_EQ(fast.elements, plain.elements);
-            ASSERT_EQ(fast.pixels, plain.pixels);
-            ASSERT_EQ(fast.stopX, plain.stopX);
-            ASSERT_EQ(fast.stopY, plain.stopY);
-            ASSERT_EQ(fast.startsLight, plain.startsLight);
-            ASSERT_EQ(fast.minLight, plain.minLight);
-            ASSERT_EQ(fast.maxLight, plain.maxLight);
-            ASSERT_EQ(fast.minDark, plain.minDark);
-            ASSERT_EQ(fast.maxDark, plain.maxDark);
-            for (int e = 0; e < fast.elements; ++e)
-                ASSERT_EQ(fast.widths[static_cast<std::size_t>(e)],
-                          plain.widths[static_cast<std::size_t>(e)]);
         }
     }
 }
@@ -293,8 +119,8 @@ TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
 }
 
 // Mostly light pictures with dark specks, so that the map lets whole blocks
-// be skipped; then dark boxes are written, as an erased light-bar symbol
-// leaves them, and the map refreshed over their rows.
+// be skipped; then boxes are written, dark as an erased light-bar symbol
+// leaves them or light, and the map refreshed over each box or its rows.
 TEST(PixelLine, DarkPixelsThroughTheMapBeforeAndAfterBoxesAreWritten) {
     std::mt19937 random(31);
     for (int trial = 0; trial < 300; ++trial) {
@@ -307,15 +133,15 @@ TEST(PixelLine, DarkPixelsThroughTheMapBeforeAndAfterBoxesAreWritten) {
         const BitImageView view(image);
         const int w = static_cast<int>(image.width), h = static_cast<int>(image.height);
         const bool setIsDark = view.SetBitIsDark();
-        auto paint = [&](int x, int y) {
+        auto paint = [&](int x, int y, bool dark) {
             std::uint8_t &byte = view.MutableRow(y)[x >> 3];
             const auto mask = static_cast<std::uint8_t>(0x80u >> (x & 7));
-            byte = static_cast<std::uint8_t>(setIsDark ? byte | mask : byte & ~mask);
+            byte = static_cast<std::uint8_t>(dark == setIsDark ? byte | mask : byte & ~mask);
         };
         const unsigned specks = Pick(random, 30);
         for (unsigned k = 0; k < specks; ++k)
             paint(static_cast<int>(Pick(random, static_cast<unsigned>(w))),
-                  static_cast<int>(Pick(random, static_cast<unsigned>(h))));
+                  static_cast<int>(Pick(random, static_cast<unsigned>(h))), true);
         DarkMap map(view);
         auto check = [&]() {
             for (int line = 0; line < 30; ++line) {
@@ -332,14 +158,29 @@ TEST(PixelLine, DarkPixelsThroughTheMapBeforeAndAfterBoxesAreWritten) {
             }
         };
         check();
-        for (int box = 0; box < 3; ++box) {
-            const int x0 = static_cast<int>(Pick(random, static_cast<unsigned>(w)));
-            const int y0 = static_cast<int>(Pick(random, static_cast<unsigned>(h)));
-            const int x1 = std::min(w, x0 + 1 + static_cast<int>(Pick(random, 20)));
-            const int y1 = std::min(h, y0 + 1 + static_cast<int>(Pick(random, 20)));
-            for (int y = y0; y < y1; ++y)
-                for (int x = x0; x < x1; ++x) paint(x, y);
-            map.Refresh(y0, y1 - 1);
+        // After a refresh over the box written, the map is the one built
+        // afresh for the picture in every byte column of the picture.
+        auto same = [&]() {
+            const DarkMap fresh(view);
+            for (int y = 0; y < h; y += 8)
+                for (int b = 0; 8 * b < w; ++b)
+                    ASSERT_EQ(map.At(y, b), fresh.At(y, b)) << "y " << y << " byte " << b;
+        };
+        for (int box = 0; box < 6; ++box) {
+            // Boxes as outlines give them: corners may lie outside the picture.
+            const int x0 = static_cast<int>(Pick(random, static_cast<unsigned>(w + 10))) - 5;
+            const int y0 = static_cast<int>(Pick(random, static_cast<unsigned>(h + 10))) - 5;
+            const int x1 = x0 + 1 + static_cast<int>(Pick(random, 20));
+            const int y1 = y0 + 1 + static_cast<int>(Pick(random, 20));
+            const bool dark = box < 3 || Pick(random, 2) != 0;  // light boxes clear map bits again
+            for (int y = std::max(y0, 0); y < std::min(y1, h); ++y)
+                for (int x = std::max(x0, 0); x < std::min(x1, w); ++x) paint(x, y, dark);
+            if (Pick(random, 4) == 0) {
+                map.Refresh(y0, y1 - 1);
+            } else {
+                map.Refresh(PointI{x0, y0}, PointI{x1 - 1, y1 - 1});
+            }
+            same();
             check();
         }
         ImageDestroy(&image);
