@@ -132,14 +132,14 @@ inline std::uint64_t Reverse64(std::uint64_t v) {
 // dark. 1 <= count <= AxisWalk::kMaxRun, and every pixel lies in the row.
 inline std::uint64_t RowPixels(const std::uint8_t *row, std::ptrdiff_t pitch, int x, int xStep, int count,
                                unsigned lightBit) {
-    const std::uint64_t light = lightBit ? ~std::uint64_t{0} >> (64 - count) : 0;
+    const std::uint64_t flip = std::uint64_t{0} - lightBit;  // all ones when a set bit is light
     if (xStep > 0) {
         const int first = x + 1;
-        return ((LoadRow64(row, pitch, first >> 3) << (first & 7)) >> (64 - count)) ^ light;
+        return ((LoadRow64(row, pitch, first >> 3) ^ flip) << (first & 7)) >> (64 - count);
     }
     const int lowest = x - count;
-    const std::uint64_t bits = (LoadRow64(row, pitch, lowest >> 3) << (lowest & 7)) >> (64 - count);
-    return (Reverse64(bits) >> (64 - count)) ^ light;
+    const std::uint64_t bits = ((LoadRow64(row, pitch, lowest >> 3) ^ flip) << (lowest & 7)) >> (64 - count);
+    return Reverse64(bits) >> (64 - count);
 }
 
 // The `count` pixels of column x in the rows `first`, first + stride, ...,
