@@ -5,23 +5,20 @@
 #include <cstdlib>
 
 #include "bar/line_families.hpp"
+#include "bar/match_widths.hpp"
 #include "core/lines/pixel_line.hpp"
 
 namespace zr::bar {
 
 namespace {
 
-constexpr int kProbeElements = 9;
 constexpr int kFollowElements = 10;
 constexpr int kFollowLines = 8;
-constexpr int kElementTolerance = 2;
 constexpr double kDriftLimit = 7.5;
 constexpr int kResumeGap = 15;
 constexpr int kSecondProbeExtra = 30;  // pixels the second probe may walk beyond the first's
 constexpr int kMinAgreeingLines = 5;   // lines, the first two included, that must agree
 constexpr int kEdges = kProbeElements + 1;
-
-using ProbeWidths = std::array<std::uint16_t, kProbeElements>;
 
 struct Probe {
     Point start;
@@ -38,20 +35,6 @@ RunScan &PrepareScan(RunScan &scan, const Rect &area, std::uint8_t direction, Po
     scan.startX = start.x;
     scan.startY = start.y;
     return scan;
-}
-
-// Total difference of nine widths from the reference's when each differs
-// by at most the tolerance; -1 otherwise. All nine are compared without a
-// branch: in a busy picture an early exit would be a coin toss.
-int MatchWidths(const std::uint16_t *widths, const ProbeWidths &reference) {
-    int total = 0;
-    int beyond = 0;
-    for (int i = 0; i < kProbeElements; ++i) {
-        const int d = std::abs(int{widths[i]} - int{reference[static_cast<std::size_t>(i)]});
-        beyond |= d > kElementTolerance ? 1 : 0;
-        total += d;
-    }
-    return beyond ? -1 : total;
 }
 
 // Edge points of the lines that agree: for each edge, its offset from the
