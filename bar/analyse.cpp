@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "bar/outline_probe.hpp"
+#include "bar/candidate_walks.hpp"
 #include "bar/stages.hpp"
 
 namespace zr::bar {
@@ -13,67 +13,9 @@ namespace zr::bar {
 namespace {
 
 constexpr int kAcrossShift = 9;                  // steps from the candidate's start into the symbol
-constexpr int kPixelLimit = lines::kPixelLimit;  // pixels one walk may take
 constexpr int kMinElements = 12;                 // elements the two walks must see together
 constexpr double kMinPixelsPerElement = 1.4;
 constexpr int kMinOutlineSpan = 8;  // pixels, along and across
-
-struct WalkResult {
-    Point end;  // last pixel of the bar pattern
-    int pixels = 0;
-    int elements = 0;
-    std::uint8_t barColor = 0;  // the bar colour a ground element implies, 0 when none was met
-};
-
-// Walks from `start` along `table`, closing elements into `stats`, until a
-// ground element, the rectangle's end or the pixel limit (false).
-bool WalkToGround(const Picture &picture, Point start, const StepTable &table, WidthStats &stats,
-                  WalkResult &out) {
-    BitCursor cursor(picture.image);
-    cursor.MoveTo(start);
-    TableWalk walk{&table};
-    bool dark = cursor.Dark();
-    int width = 1;
-    Point previous = start;  // pixel before the open element
-    out = WalkResult{};
-    out.end = start;
-    // An element far wider than the mean of its colour is ground: a light one
-    // means dark bars, a dark one light bars. The widths that count as far
-    // wider change only when an element closes.
-    // Widths are whole pixels: wider than a limit is wider than its whole part.
-    int widest = 0;  // the widest width an element of the open colour may have
-    const auto openElement = [&]() {
-        const double mean = dark ? stats.DarkMean() : stats.LightMean();
-        // After eight elements the lower limit (4.5 or 4.8 means) applies, else 6 means.
-        const double limit = stats.Elements() > 8 ? (dark ? 4.5 : 4.8) * mean : 6 * mean;
-        widest = mean > 0 ? static_cast<int>(std::min(limit, 1e9)) : std::numeric_limits<int>::max();
-    };
-    openElement();
-    for (;;) {
-        const Point here = cursor.At();
-        if (!cursor.StepInside(walk.Next(), picture.area)) {
-            out.end = here;
-            return true;
-        }
-        if (++out.pixels > kPixelLimit) return false;
-        const bool pixelDark = cursor.Dark();
-        if (pixelDark == dark) {
-            ++width;
-            if (width > widest) {
-                out.barColor = dark ? kLightBars : kDarkBars;
-                out.end = previous;
-                return true;
-            }
-            continue;
-        }
-        stats.Add(dark, width);
-        ++out.elements;
-        previous = here;
-        dark = pixelDark;
-        width = 1;
-        openElement();
-    }
-}
 
 // Narrows the possible colours to the one a walk found; false when that
 // colour is not allowed or already ruled out.
@@ -144,9 +86,13 @@ std::optional<Extent> AnalyseCandidate(const Picture &picture, const Candidate &
     extent.stats = cand.stats;
     extent.colours = kBothColours;
     WalkResult forward, backward;
-    if (!WalkToGround(picture, start, cand.steps[kAlong], extent.stats, forward)) return std::nullopt;
+    if (!WalkToGround(picture, start, cand.steps[kAlong], lines::AxisWalk(cand.steps[kAlong]), extent.stats,
+                      forward))
+        return std::nullopt;
     if (!ApplyGround(forward.barColor, barColors, extent.colours)) return std::nullopt;
-    if (!WalkToGround(picture, start, cand.steps[kBack], extent.stats, backward)) return std::nullopt;
+    if (!WalkToGround(picture, start, cand.steps[kBack], lines::AxisWalk(cand.steps[kBack]), extent.stats,
+                      backward))
+        return std::nullopt;
     if (!ApplyGround(backward.barColor, barColors, extent.colours)) return std::nullopt;
 
     const int pixels = forward.pixels + backward.pixels;

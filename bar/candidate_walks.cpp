@@ -1,8 +1,10 @@
-// Outline probes: pixel by pixel along any table, and a row run at a time
-// along tables that walk along rows.
-#include "bar/outline_probe.hpp"
+// Candidate walks: to the ground along the line a run at a time, and the
+// outline probes pixel by pixel along any table or a run at a time along
+// tables that walk along rows or columns.
+#include "bar/candidate_walks.hpp"
 
 #include <algorithm>
+#include <limits>
 
 namespace zr::bar {
 
@@ -15,6 +17,49 @@ int SafeSteps(int x, int y, const Rect &area) {
 }
 
 }  // namespace
+
+// The pixels are taken a run of one colour at a time; pixel i of the walk
+// is the i-th step's, and the walk counts it as its i-th pixel.
+bool WalkToGround(const Picture &picture, Point start, const StepTable &table, const lines::AxisWalk &axis,
+                  WidthStats &stats, WalkResult &out) {
+    lines::TableBits pixels(picture.image, picture.area, start, table, axis);
+    out = WalkResult{};
+    bool dark = picture.image.Dark(start);
+    // An element far wider than the mean of its colour is ground: a light one
+    // means dark bars, a dark one light bars. The widths that count as far
+    // wider change only when an element closes. Widths are whole pixels:
+    // wider than a limit is wider than its whole part.
+    const auto widest = [&]() {
+        const double mean = dark ? stats.DarkMean() : stats.LightMean();
+        // After eight elements the lower limit (4.5 or 4.8 means) applies, else 6 means.
+        const double limit = stats.Elements() > 8 ? (dark ? 4.5 : 4.8) * mean : 6 * mean;
+        return mean > 0 ? std::max(static_cast<int>(std::min(limit, 1e9)), 1) : std::numeric_limits<int>::max();
+    };
+    for (int first = 0;;) {  // the open element's first pixel
+        const int change = pixels.NextChange(first, dark);
+        // Its pixel first + widest makes it too wide, if the element reaches it.
+        const int limit = widest();
+        if (limit < change - first) {
+            const int tooWide = first + limit;
+            if (tooWide > lines::kPixelLimit) return false;
+            out.pixels = tooWide;
+            out.barColor = dark ? kLightBars : kDarkBars;
+            out.end = pixels.At(std::max(first - 1, 0));  // the pixel before the element
+            return true;
+        }
+        if (change >= pixels.Walked() && pixels.Ended()) {  // no step beyond the last pixel
+            if (change - 1 > lines::kPixelLimit) return false;
+            out.pixels = change - 1;
+            out.end = pixels.At(change - 1);
+            return true;
+        }
+        if (change > lines::kPixelLimit) return false;
+        stats.Add(dark, change - first);
+        ++out.elements;
+        dark = !dark;
+        first = change;
+    }
+}
 
 // The colours are counted without a branch, and the area is tested only
 // near its edge.

@@ -1,5 +1,6 @@
-// The probes that outline a candidate across its bars: from each base, a
-// walk along the reading direction must see both colours in quantity.
+// The walks that examine a candidate: along its line to the ground on either
+// side, and the probes that outline it across its bars, where from each
+// base a walk along the reading direction must see both colours in quantity.
 #pragma once
 
 #include <algorithm>
@@ -11,6 +12,21 @@
 #include "core/lines/table_bits.hpp"
 
 namespace zr::bar {
+
+// Where a walk along a candidate's line ended.
+struct WalkResult {
+    Point end;  // last pixel of the bar pattern
+    int pixels = 0;
+    int elements = 0;
+    std::uint8_t barColor = 0;  // the bar colour a ground element implies, 0 when none was met
+};
+
+// Walks from `start` along `table`, closing elements into `stats`, until a
+// ground element (an element far wider than the mean of its colour: a light
+// one means dark bars, a dark one light bars), the rectangle's end or the
+// pixel limit (false).
+bool WalkToGround(const Picture &picture, Point start, const StepTable &table, const lines::AxisWalk &axis,
+                  WidthStats &stats, WalkResult &out);
 
 // Row pointer change of each step code (stored rows run bottom-up).
 using RowSteps = std::array<std::ptrdiff_t, 8>;
