@@ -122,7 +122,7 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const li
     int lastBar = 0;  // index of the last bar pixel
     bool onBar = true;
     for (int runStart = 0;;) {
-        const int change = pixels.NextChange(runStart, onBar == barIsDark);
+        const int change = pixels.NextRunEnd();  // the line starts on a bar pixel
         const int width = change - runStart;
         const bool ends = change >= pixels.Walked() && pixels.Ended();  // no pixel beyond the run
         if (onBar) {

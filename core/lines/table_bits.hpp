@@ -207,6 +207,30 @@ class TableBits {
             from = wordStart_ + wordCount_;
         }
     }
+    // The end of the next run of one colour: the runs follow each other from
+    // pixel 0 on, each ending where the colour changes, and each call costs
+    // a bit scan of the word of changes. Walked() when the last run reaches
+    // the walk's end (Ended() is then true). Not to be mixed with NextChange
+    // on the same walk.
+    int NextRunEnd() {
+        for (;;) {
+            if (changes_ != 0) {
+                const int at = __builtin_clzll(changes_);
+                changes_ &= ~(std::uint64_t{1} << (63 - at));
+                return wordStart_ + at;
+            }
+            if (ended_) return wordStart_ + wordCount_;
+            const bool firstWord = wordStart_ + wordCount_ == 0;
+            const std::uint64_t lastPixel = firstWord ? 0 : (word_ >> (64 - wordCount_)) & 1u;
+            Gather();
+            if (wordCount_ == 0) continue;
+            // Pixel 0 has no change before it; any later word's first pixel
+            // is compared with the last of the word before.
+            const std::uint64_t before = firstWord ? word_ >> 63 : lastPixel;
+            const std::uint64_t valid = ~std::uint64_t{0} << (64 - wordCount_);
+            changes_ = (word_ ^ ((word_ >> 1) | (before << 63))) & valid;
+        }
+    }
     bool Ended() const { return ended_; }
     // Pixels gathered so far: all of the walk's once Ended().
     int Walked() const { return wordStart_ + wordCount_; }
@@ -344,6 +368,7 @@ class TableBits {
     const AxisWalk *offsets_ = nullptr;  // the table's pixel offsets, when the caller counted them
     int index_ = 0;
     std::uint64_t word_ = 0;
+    std::uint64_t changes_ = 0;  // NextRunEnd: pixels of the word whose colour differs from the one before
     int wordStart_ = 0;
     int wordCount_ = 0;
     bool ended_ = false;

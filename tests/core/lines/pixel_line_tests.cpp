@@ -60,8 +60,9 @@ TEST(PixelLine, CountsAndChangesAsAPixelByPixelWalk) {
 }
 
 // Both gathers: pixel by pixel along the table, and a run at a time along
-// rows or columns. Exact axis and diagonal angles give tables without side
-// steps or with nothing but side steps.
+// rows or columns; changes looked for by colour, and run ends one after the
+// other. Exact axis and diagonal angles give tables without side steps or
+// with nothing but side steps.
 TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
     std::mt19937 random(99);
     constexpr double kExactAngles[] = {0, 45, 90, 135, 180, 225, 270, 315};
@@ -113,6 +114,23 @@ TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
                     from = expected + static_cast<int>(Pick(random, 3));
                 }
                 ASSERT_EQ(bits.At(count - 1), at.back());
+
+                // The run ends one after the other, as a symbol line takes them.
+                TableBits runs = useAxis ? TableBits(view, area, start, table, axis)
+                                         : TableBits(view, area, start, table);
+                for (int from = 0;;) {
+                    int expected = from + 1;
+                    while (expected < count &&
+                           dark[static_cast<std::size_t>(expected)] == dark[static_cast<std::size_t>(from)])
+                        ++expected;
+                    const int end = runs.NextRunEnd();
+                    ASSERT_EQ(end, expected) << "run from " << from;
+                    if (expected == count) {
+                        ASSERT_TRUE(runs.Ended() && end == runs.Walked());
+                        break;
+                    }
+                    from = end;
+                }
             }
         }
     }
