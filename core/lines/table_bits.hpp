@@ -298,26 +298,35 @@ class TableBits {
     // the steps along the axis that follow it, yields its pixels from one
     // row load or column gather; and every step moves along the axis by one,
     // so the room left there bounds the walk without a test per pixel.
-    void GatherAlongAxis(std::uint64_t &word, int &n) {
+    void GatherAlongAxis(std::uint64_t &wordOut, int &count) {
+        // Everything the loop changes or reads is local, so that no store
+        // through a reference makes the compiler read the members again.
         const AxisWalk &axis = *axis_;
         const PointI major = axis.step;
+        const Rect area = area_;
+        const std::ptrdiff_t pitch = pitch_;
+        const unsigned lightBit = lightBit_;
+        const StepTable &table = *table_;
+        std::uint64_t word = wordOut;
+        int n = count;
         int x = x_, y = y_, index = index_;
+        bool ended = false;
         const std::uint8_t *row = row_;
         if (axis.AlongRows()) {
-            int room = major.x > 0 ? area_.x1 - 1 - x : x - area_.x0;  // steps before x leaves the area
+            int room = major.x > 0 ? area.x1 - 1 - x : x - area.x0;  // steps before x leaves the area
             while (n < 64) {
                 const int take =
                     std::min(std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], room), 64 - n);
-                const std::uint8_t code = (*table_)[static_cast<std::size_t>(index)];
+                const std::uint8_t code = table[static_cast<std::size_t>(index)];
                 const int nextY = y + kStepDy[code];
-                if (take == 0 || nextY < area_.y0 || nextY >= area_.y1) {
-                    ended_ = true;
+                if (take == 0 || nextY < area.y0 || nextY >= area.y1) {
+                    ended = true;
                     break;
                 }
                 // The step may change the row; the pixels then lie along it.
                 y = nextY;
                 row += rowStep_[code];
-                word = (word << take) | RowPixels(row, pitch_, x, major.x, take, lightBit_);
+                word = (word << take) | RowPixels(row, pitch, x, major.x, take, lightBit);
                 n += take;
                 x += take * major.x;
                 room -= take;
@@ -325,19 +334,19 @@ class TableBits {
                 index -= index >= kStepTableSize ? kStepTableSize : 0;
             }
         } else {
-            const std::ptrdiff_t stride = -static_cast<std::ptrdiff_t>(major.y) * pitch_;
-            int room = major.y > 0 ? area_.y1 - 1 - y : y - area_.y0;  // steps before y leaves the area
+            const std::ptrdiff_t stride = -static_cast<std::ptrdiff_t>(major.y) * pitch;
+            int room = major.y > 0 ? area.y1 - 1 - y : y - area.y0;  // steps before y leaves the area
             while (n < 64) {
                 const int take =
                     std::min(std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], room), 64 - n);
-                const int nextX = x + kStepDx[(*table_)[static_cast<std::size_t>(index)]];
-                if (take == 0 || nextX < area_.x0 || nextX >= area_.x1) {
-                    ended_ = true;
+                const int nextX = x + kStepDx[table[static_cast<std::size_t>(index)]];
+                if (take == 0 || nextX < area.x0 || nextX >= area.x1) {
+                    ended = true;
                     break;
                 }
                 // The step may change the column; the pixels then lie down or up it.
                 x = nextX;
-                word = (word << take) | ColumnPixels(row + stride, stride, x, take, lightBit_);
+                word = (word << take) | ColumnPixels(row + stride, stride, x, take, lightBit);
                 n += take;
                 row += take * stride;
                 y += take * major.y;
@@ -350,6 +359,9 @@ class TableBits {
         y_ = y;
         index_ = index;
         row_ = row;
+        ended_ = ended;
+        wordOut = word;
+        count = n;
     }
 
     std::uint64_t PixelBit() const {
