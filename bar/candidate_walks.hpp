@@ -49,7 +49,7 @@ class AlongRuns {
     };
 
     // Runs holding at least `pixels` pixels, or as many as fit.
-    AlongRuns(const StepTable &table, const lines::AxisWalk &axis, int pixels) : step_(axis.step) {
+    AlongRuns(const StepTable &table, const lines::AxisWalk &axis, int pixels) : step_(axis.Usable() ? axis.step : Point{0, 0}) {
         if (!axis.Usable()) return;
         Point at{0, 0};  // the next run's first pixel
         int index = 0;   // the table entry of the step after that pixel

@@ -38,8 +38,12 @@ struct AxisWalk {
 
     // Offset of the pixel after the first k steps, k = 0 .. kStepTableSize.
     std::array<PointI, kStepTableSize + 1> offset{};
+    // Runs too short for column gathers: the table still moves y by one at
+    // every step, so its pixels are taken one per row.
+    bool shortColumns = false;
 
-    bool Usable() const { return step.x != 0 || step.y != 0; }
+    // Whether runs are gathered along the axis (rows, or columns with long runs).
+    bool Usable() const { return !shortColumns && (step.x != 0 || step.y != 0); }
     bool AlongRows() const { return step.x != 0; }
     // Offset of pixel i of a walk from the table's first entry.
     PointI OffsetOf(int i) const {
@@ -72,7 +76,7 @@ struct AxisWalk {
         int sides = 0;
         for (int k = 0; k < n; ++k) sides += side(k) ? 1 : 0;
         if (!AlongRows() && sides > n / kMinColumnRun) {
-            step = {0, 0};
+            shortColumns = true;
             return;
         }
         int first = -1;
@@ -185,6 +189,7 @@ class TableBits {
               const AxisWalk &axis)
         : TableBits(view, area, start, table) {
         axis_ = axis.Usable() ? &axis : nullptr;
+        column_ = axis.shortColumns ? &axis : nullptr;
         offsets_ = &axis;
     }
 
@@ -260,6 +265,10 @@ class TableBits {
         while (n < 64) {
             if (axis_ != nullptr) {
                 GatherAlongAxis(word, n);
+                break;
+            }
+            if (column_ != nullptr) {
+                GatherDownColumns(word, n);
                 break;
             }
             // Steps that surely stay inside the area, whatever their direction.
@@ -364,6 +373,50 @@ class TableBits {
         count = n;
     }
 
+    // Gather for a table that moves y by one at every step with side steps
+    // too frequent for column gathers: a pixel per row, the row pointer
+    // moving by one fixed stride, and the area tested only near its edge.
+    void GatherDownColumns(std::uint64_t &wordOut, int &count) {
+        const int yStep = column_->step.y;
+        const Rect area = area_;
+        const StepTable &table = *table_;
+        const std::ptrdiff_t stride = -static_cast<std::ptrdiff_t>(yStep) * pitch_;
+        const unsigned lightBit = lightBit_;
+        std::uint64_t word = wordOut;
+        int n = count;
+        int x = x_, index = index_;
+        const std::uint8_t *row = row_;
+        int room = yStep > 0 ? area.y1 - 1 - y_ : y_ - area.y0;  // steps before y leaves the area
+        bool ended = false;
+        while (n < 64) {
+            // Steps that keep x inside whatever their side steps do.
+            int steps = std::min(std::min(room, 64 - n), std::min(x - area.x0, area.x1 - 1 - x));
+            if (steps <= 0) {
+                const int nextX = x + kStepDx[table[static_cast<std::size_t>(index)]];
+                if (room == 0 || nextX < area.x0 || nextX >= area.x1) {
+                    ended = true;
+                    break;
+                }
+                steps = 1;
+            }
+            for (int k = 0; k < steps; ++k) {
+                x += kStepDx[table[static_cast<std::size_t>(index)]];
+                index = index + 1 == kStepTableSize ? 0 : index + 1;
+                row += stride;
+                word = (word << 1) | (((static_cast<unsigned>(row[x >> 3]) >> (7 - (x & 7))) ^ lightBit) & 1u);
+            }
+            n += steps;
+            room -= steps;
+        }
+        y_ += (n - count) * yStep;
+        x_ = x;
+        index_ = index;
+        row_ = row;
+        ended_ = ended;
+        wordOut = word;
+        count = n;
+    }
+
     std::uint64_t PixelBit() const {
         return ((static_cast<unsigned>(row_[x_ >> 3]) >> (7 - (x_ & 7))) ^ lightBit_) & 1u;
     }
@@ -377,6 +430,7 @@ class TableBits {
     unsigned lightBit_;
     std::ptrdiff_t rowStep_[8];
     const AxisWalk *axis_ = nullptr;     // runs of a table that walks along rows or columns
+    const AxisWalk *column_ = nullptr;   // a steep table whose pixels are taken one per row
     const AxisWalk *offsets_ = nullptr;  // the table's pixel offsets, when the caller counted them
     int index_ = 0;
     std::uint64_t word_ = 0;
