@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "core/geom/geom.hpp"
 #include "core/image_view.hpp"
@@ -104,7 +105,7 @@ struct AxisWalk {
 // the row's end read as 0 (they lie beyond the picture's width).
 inline std::uint64_t LoadRow64(const std::uint8_t *row, std::ptrdiff_t pitch, int byte) {
     std::uint64_t word = 0;
-    if (byte + 8 <= pitch) {
+    if (__builtin_expect(byte + 8 <= pitch, 1)) {  // all but the row's last bytes
         std::memcpy(&word, row + byte, 8);
         return __builtin_bswap64(word);
     }
@@ -322,25 +323,33 @@ class TableBits {
         bool ended = false;
         const std::uint8_t *row = row_;
         if (axis.AlongRows()) {
-            int room = major.x > 0 ? area.x1 - 1 - x : x - area.x0;  // steps before x leaves the area
-            while (n < 64) {
-                const int take =
-                    std::min(std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], room), 64 - n);
-                const std::uint8_t code = table[static_cast<std::size_t>(index)];
-                const int nextY = y + kStepDy[code];
-                if (take == 0 || nextY < area.y0 || nextY >= area.y1) {
-                    ended = true;
-                    break;
+            // One loop per direction, so that the row load has no branch on it.
+            const auto alongRow = [&](auto xStep) {
+                int room = xStep > 0 ? area.x1 - 1 - x : x - area.x0;  // steps before x leaves the area
+                while (n < 64) {
+                    const int take =
+                        std::min(std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], room), 64 - n);
+                    const std::uint8_t code = table[static_cast<std::size_t>(index)];
+                    const int nextY = y + kStepDy[code];
+                    if (take == 0 || nextY < area.y0 || nextY >= area.y1) {
+                        ended = true;
+                        break;
+                    }
+                    // The step may change the row; the pixels then lie along it.
+                    y = nextY;
+                    row += rowStep_[code];
+                    word = (word << take) | RowPixels(row, pitch, x, xStep, take, lightBit);
+                    n += take;
+                    x += take * xStep;
+                    room -= take;
+                    index += take;
+                    index -= index >= kStepTableSize ? kStepTableSize : 0;
                 }
-                // The step may change the row; the pixels then lie along it.
-                y = nextY;
-                row += rowStep_[code];
-                word = (word << take) | RowPixels(row, pitch, x, major.x, take, lightBit);
-                n += take;
-                x += take * major.x;
-                room -= take;
-                index += take;
-                index -= index >= kStepTableSize ? kStepTableSize : 0;
+            };
+            if (major.x > 0) {
+                alongRow(std::integral_constant<int, 1>{});
+            } else {
+                alongRow(std::integral_constant<int, -1>{});
             }
         } else {
             const std::ptrdiff_t stride = -static_cast<std::ptrdiff_t>(major.y) * pitch;
