@@ -47,13 +47,14 @@ Point OutlineSide(const Picture &picture, const Candidate &cand, const AlongRuns
 
 // Rough outline around the line from extent.start to extent.end; false
 // when it is too small.
-bool CandidateOutline(const Picture &picture, const Candidate &cand, Extent &extent) {
+bool CandidateOutline(const Picture &picture, const Candidate &cand, const lines::AxisWalk &along,
+                      Extent &extent) {
     const Rect &area = picture.area;
     // How far the pattern extends to either side of the line.
     const int c =
         static_cast<int>(std::lround(5 * std::max(extent.stats.DarkMean(), extent.stats.LightMean())));
     // A walk decides within 6c + 1 pixels: by then one colour has more than 3c.
-    const AlongRuns runs(cand.steps[kAlong], lines::AxisWalk(cand.steps[kAlong]), 6 * c + 1);
+    const AlongRuns runs(cand.steps[kAlong], along, 6 * c + 1);
     const Point p0 = OutlineSide(picture, cand, runs, extent.start, kAcrossUp, c);
     const Point p3 = OutlineSide(picture, cand, runs, extent.start, kAcrossDown, c);
     const Point length = extent.end - extent.start;
@@ -86,9 +87,8 @@ std::optional<Extent> AnalyseCandidate(const Picture &picture, const Candidate &
     extent.stats = cand.stats;
     extent.colours = kBothColours;
     WalkResult forward, backward;
-    if (!WalkToGround(picture, start, cand.steps[kAlong], lines::AxisWalk(cand.steps[kAlong]), extent.stats,
-                      forward))
-        return std::nullopt;
+    const lines::AxisWalk along(cand.steps[kAlong]);
+    if (!WalkToGround(picture, start, cand.steps[kAlong], along, extent.stats, forward)) return std::nullopt;
     if (!ApplyGround(forward.barColor, barColors, extent.colours)) return std::nullopt;
     if (!WalkToGround(picture, start, cand.steps[kBack], lines::AxisWalk(cand.steps[kBack]), extent.stats,
                       backward))
@@ -100,7 +100,7 @@ std::optional<Extent> AnalyseCandidate(const Picture &picture, const Candidate &
     if (elements < kMinElements || pixels < kMinPixelsPerElement * elements) return std::nullopt;
     extent.start = backward.end;
     extent.end = forward.end;
-    if (!CandidateOutline(picture, cand, extent)) return std::nullopt;
+    if (!CandidateOutline(picture, cand, along, extent)) return std::nullopt;
     return extent;
 }
 
