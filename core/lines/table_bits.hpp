@@ -326,6 +326,22 @@ class TableBits {
             // One loop per direction, so that the row load has no branch on it.
             const auto alongRow = [&](auto xStep) {
                 int room = xStep > 0 ? area.x1 - 1 - x : x - area.x0;  // steps before x leaves the area
+                // Far from the area's edges the rest of the word needs no test:
+                // fewer steps remain than rows or columns to the edge.
+                if (room >= 64 - n && std::min(y - area.y0, area.y1 - 1 - y) >= 64 - n) {
+                    while (n < 64) {
+                        const int take = std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], 64 - n);
+                        const std::uint8_t code = table[static_cast<std::size_t>(index)];
+                        y += kStepDy[code];
+                        row += rowStep_[code];
+                        word = (word << take) | RowPixels(row, pitch, x, xStep, take, lightBit);
+                        n += take;
+                        x += take * xStep;
+                        index += take;
+                        index -= index >= kStepTableSize ? kStepTableSize : 0;
+                    }
+                    return;
+                }
                 while (n < 64) {
                     const int take =
                         std::min(std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], room), 64 - n);
