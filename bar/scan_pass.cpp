@@ -86,14 +86,19 @@ void EraseSymbol(const QuadI &outline, std::uint8_t barColor, ZrImage &image) {
     const int firstByte = low.x >> 3, lastByte = high.x >> 3;
     const auto firstMask = static_cast<std::uint8_t>(0xFFu >> (low.x & 7));
     const auto lastMask = static_cast<std::uint8_t>(0xFF00u >> ((high.x & 7) + 1));
+    const auto paint = [groundIsSet](std::uint8_t &byte, std::uint8_t mask) {
+        byte = static_cast<std::uint8_t>(groundIsSet ? byte | mask : byte & ~mask);
+    };
+    const std::uint8_t ground = groundIsSet ? 0xFF : 0x00;
     for (int y = low.y; y <= high.y; ++y) {
         std::uint8_t *row = view.MutableRow(y);
-        for (int i = firstByte; i <= lastByte; ++i) {
-            std::uint8_t mask = 0xFF;
-            if (i == firstByte) mask &= firstMask;
-            if (i == lastByte) mask &= lastMask;
-            row[i] = static_cast<std::uint8_t>(groundIsSet ? row[i] | mask : row[i] & ~mask);
+        if (firstByte == lastByte) {
+            paint(row[firstByte], static_cast<std::uint8_t>(firstMask & lastMask));
+            continue;
         }
+        paint(row[firstByte], firstMask);
+        std::memset(row + firstByte + 1, ground, static_cast<std::size_t>(lastByte - firstByte - 1));
+        paint(row[lastByte], lastMask);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "core/image_view.hpp"
@@ -37,14 +38,23 @@ class DarkMap {
         if (y0 > y1 || x0 > x1) return;
         const auto first = static_cast<std::size_t>(x0 >> 3), end = static_cast<std::size_t>(x1 >> 3) + 1;
         const std::uint8_t flip = view_.SetBitIsDark() ? 0x00 : 0xFF;
+        const std::uint64_t flipWord = flip * std::uint64_t{0x0101010101010101u};
         for (int band = y0 >> 3; band <= y1 >> 3; ++band) {
             std::uint8_t *out = &bits_[static_cast<std::size_t>(band) * bytes_];
             std::fill(out + first, out + end, std::uint8_t{0});
             const int last = std::min(8 * band + 8, view_.Height());
             for (int y = 8 * band; y < last; ++y) {
                 const std::uint8_t *row = view_.Row(y);
-                for (std::size_t b = first; b < end; ++b)
-                    out[b] = static_cast<std::uint8_t>(out[b] | (row[b] ^ flip));
+                // Eight bytes at a time, then the rest.
+                std::size_t b = first;
+                for (; b + 8 <= end; b += 8) {
+                    std::uint64_t sum, bits;
+                    std::memcpy(&sum, out + b, 8);
+                    std::memcpy(&bits, row + b, 8);
+                    sum |= bits ^ flipWord;
+                    std::memcpy(out + b, &sum, 8);
+                }
+                for (; b < end; ++b) out[b] = static_cast<std::uint8_t>(out[b] | (row[b] ^ flip));
             }
         }
     }

@@ -52,9 +52,10 @@ struct AxisWalk {
     }
 
     explicit AxisWalk(const StepTable &table) {
-        for (std::size_t k = 0; k < table.size(); ++k) offset[k + 1] = offset[k] + StepVector(table[k]);
         int right = 0, left = 0, down = 0, up = 0;
-        for (const std::uint8_t code : table) {
+        for (std::size_t k = 0; k < table.size(); ++k) {
+            const std::uint8_t code = table[k];
+            offset[k + 1] = offset[k] + StepVector(code);
             right += kStepDx[code] > 0 ? 1 : 0;
             left += kStepDx[code] < 0 ? 1 : 0;
             down += kStepDy[code] > 0 ? 1 : 0;
@@ -88,16 +89,16 @@ struct AxisWalk {
             stepAndRun.fill(kMaxRun);
             return;
         }
-        // Backwards from a side step, around the cycle.
+        // Backwards from a side step, around the cycle; each entry's step
+        // and run take the run of the entry after it.
         int steps = 0;
         for (int i = 0; i < n; ++i) {
             const int k = first - i < 0 ? first - i + n : first - i;
+            const int before = k == 0 ? n - 1 : k - 1;
             steps = side(k) ? 0 : std::min(steps + 1, kMaxRun);
             run[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(steps);
+            stepAndRun[static_cast<std::size_t>(before)] = static_cast<std::uint8_t>(std::min(1 + steps, kMaxRun));
         }
-        for (int k = 0; k < n; ++k)
-            stepAndRun[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(
-                std::min(1 + run[static_cast<std::size_t>(k + 1 == n ? 0 : k + 1)], kMaxRun));
     }
 };
 
