@@ -39,9 +39,14 @@ int ClassBoundary(const WidthHistogram &histogram, int low, int high, int start,
     // so that the classes above keep their module numbering.
     if (first >= low + 2 * window) return low + window;
 
-    int peak = first;
+    int peak = first;  // the first of the highest bins
+    std::uint32_t highest = Bin(histogram, first);
     for (int i = first + 1; i <= first + window; ++i) {
-        if (Bin(histogram, i) > Bin(histogram, peak)) peak = i;
+        const std::uint32_t bin = Bin(histogram, i);
+        if (bin > highest) {
+            peak = i;
+            highest = bin;
+        }
     }
     // A bin not lower than its predecessor after the peak means a second
     // cluster touches this one.
@@ -68,9 +73,14 @@ int ValleyFind(const WidthHistogram &histogram, int from, int to, int window) {
     while (from < to && Bin(histogram, from) == 0) ++from;
     if (from >= to) return to;
 
-    int peak = from;
+    int peak = from;  // the first of the highest bins
+    std::uint32_t highest = Bin(histogram, from);
     for (int i = from + 1; i <= from + window; ++i) {
-        if (Bin(histogram, i) > Bin(histogram, peak)) peak = i;
+        const std::uint32_t bin = Bin(histogram, i);
+        if (bin > highest) {
+            peak = i;
+            highest = bin;
+        }
     }
     int rise = -1;
     int i = std::max(from + window - 1, from);
