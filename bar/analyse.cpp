@@ -12,8 +12,8 @@ namespace zr::bar {
 
 namespace {
 
-constexpr int kAcrossShift = 9;                  // steps from the candidate's start into the symbol
-constexpr int kMinElements = 12;                 // elements the two walks must see together
+constexpr int kAcrossShift = 9;   // steps from the candidate's start into the symbol
+constexpr int kMinElements = 12;  // elements the two walks must see together
 constexpr double kMinPixelsPerElement = 1.4;
 constexpr int kMinOutlineSpan = 8;  // pixels, along and across
 

@@ -33,7 +33,8 @@ bool WalkToGround(const Picture &picture, Point start, const StepTable &table, c
         const double mean = dark ? stats.DarkMean() : stats.LightMean();
         // After eight elements the lower limit (4.5 or 4.8 means) applies, else 6 means.
         const double limit = stats.Elements() > 8 ? (dark ? 4.5 : 4.8) * mean : 6 * mean;
-        return mean > 0 ? std::max(static_cast<int>(std::min(limit, 1e9)), 1) : std::numeric_limits<int>::max();
+        return mean > 0 ? std::max(static_cast<int>(std::min(limit, 1e9)), 1)
+                        : std::numeric_limits<int>::max();
     };
     for (int first = 0;;) {  // the open element's first pixel
         const int change = pixels.NextChange(first, dark);
@@ -63,7 +64,8 @@ bool WalkToGround(const Picture &picture, Point start, const StepTable &table, c
 
 // The colours are counted without a branch, and the area is tested only
 // near its edge.
-bool SeesBothColours(const Picture &picture, const StepTable &table, const RowSteps &rowStep, Point base, int c) {
+bool SeesBothColours(const Picture &picture, const StepTable &table, const RowSteps &rowStep, Point base,
+                     int c) {
     const Rect &area = picture.area;
     const unsigned lightBit = picture.image.SetBitIsDark() ? 0u : 1u;
     int x = base.x, y = base.y;
@@ -101,11 +103,10 @@ std::optional<bool> SeesBothColoursByRuns(const Picture &picture, const AlongRun
         const AlongRuns::Run &run = runs[r];
         const Point first = base + run.first;
         const std::uint64_t bits =
-            runs.AlongRows()
-                ? lines::RowPixels(picture.image.Row(first.y), pitch, first.x - runs.Step().x, runs.Step().x,
-                                   run.length, lightBit)
-                : lines::ColumnPixels(picture.image.Row(first.y), -runs.Step().y * pitch, first.x, run.length,
-                                      lightBit);
+            runs.AlongRows() ? lines::RowPixels(picture.image.Row(first.y), pitch, first.x - runs.Step().x,
+                                                runs.Step().x, run.length, lightBit)
+                             : lines::ColumnPixels(picture.image.Row(first.y), -runs.Step().y * pitch,
+                                                   first.x, run.length, lightBit);
         const int runDark = lines::PopCount64(bits);
         const int nextDark = dark + runDark, nextLight = light + run.length - runDark;
         if (!(nextDark > c && nextLight > c) && nextDark <= 3 * c && nextLight <= 3 * c) {

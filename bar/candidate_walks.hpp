@@ -33,7 +33,8 @@ using RowSteps = std::array<std::ptrdiff_t, 8>;
 inline RowSteps RowStepsOf(const BitImageView &image) {
     RowSteps steps{};
     for (int code = 0; code < 8; ++code)
-        steps[static_cast<std::size_t>(code)] = -static_cast<std::ptrdiff_t>(lines::kStepDy[code]) * image.Pitch();
+        steps[static_cast<std::size_t>(code)] =
+            -static_cast<std::ptrdiff_t>(lines::kStepDy[code]) * image.Pitch();
     return steps;
 }
 
@@ -49,13 +50,15 @@ class AlongRuns {
     };
 
     // Runs holding at least `pixels` pixels, or as many as fit.
-    AlongRuns(const StepTable &table, const lines::AxisWalk &axis, int pixels) : step_(axis.Usable() ? axis.step : Point{0, 0}) {
+    AlongRuns(const StepTable &table, const lines::AxisWalk &axis, int pixels)
+        : step_(axis.Usable() ? axis.step : Point{0, 0}) {
         if (!axis.Usable()) return;
         Point at{0, 0};  // the next run's first pixel
         int index = 0;   // the table entry of the step after that pixel
         while (count_ < kMaxRuns && pixels_ < pixels) {
             // The pixel itself and the steps along the axis after it, as many as one load holds.
-            const int length = std::min(1 + axis.run[static_cast<std::size_t>(index)], lines::AxisWalk::kMaxRun);
+            const int length =
+                std::min(1 + axis.run[static_cast<std::size_t>(index)], lines::AxisWalk::kMaxRun);
             runs_[count_++] = {at, length};
             pixels_ += length;
             const Point last = at + (length - 1) * step_;
@@ -91,7 +94,8 @@ class AlongRuns {
 // True when a walk along `table` from `base` sees more than c pixels of both
 // colours before it sees more than 3c of either or leaves the area; pixel by
 // pixel.
-bool SeesBothColours(const Picture &picture, const StepTable &table, const RowSteps &rowStep, Point base, int c);
+bool SeesBothColours(const Picture &picture, const StepTable &table, const RowSteps &rowStep, Point base,
+                     int c);
 // The same over the runs, when the base lets every run lie in the area;
 // nothing when the walk would go past the runs or near the area's edge.
 std::optional<bool> SeesBothColoursByRuns(const Picture &picture, const AlongRuns &runs, Point base, int c);

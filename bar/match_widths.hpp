@@ -39,8 +39,8 @@ inline int MatchWidths(const std::uint16_t *widths, const ProbeWidths &reference
     const __m128i diff = _mm_or_si128(_mm_subs_epu16(a, b), _mm_subs_epu16(b, a));
     const __m128i over = _mm_subs_epu16(diff, _mm_set1_epi16(kElementTolerance));
     const int last = std::abs(int{widths[8]} - int{reference[8]});
-    const bool within = _mm_movemask_epi8(_mm_cmpeq_epi16(over, _mm_setzero_si128())) == 0xFFFF &&
-                        last <= kElementTolerance;
+    const bool within =
+        _mm_movemask_epi8(_mm_cmpeq_epi16(over, _mm_setzero_si128())) == 0xFFFF && last <= kElementTolerance;
     // Within the tolerance every difference fits a byte: one sum of absolute differences adds them.
     const __m128i bytes = _mm_packus_epi16(diff, _mm_setzero_si128());
     const int total = _mm_cvtsi128_si32(_mm_sad_epu8(bytes, _mm_setzero_si128())) + last;

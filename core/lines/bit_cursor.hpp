@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "core/geom/geom.hpp"
 #include "core/image_view.hpp"
@@ -31,6 +32,21 @@ constexpr int kStepDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 // The pixel offset of one step code.
 constexpr PointI StepVector(std::uint8_t code) {
     return {kStepDx[code & 7], kStepDy[code & 7]};
+}
+
+// Eight bytes of a row from `byte` on, the first in the top bits; bytes past
+// the row's end read as 0 (they lie beyond the picture's width).
+inline std::uint64_t LoadRow64(const std::uint8_t *row, std::ptrdiff_t pitch, int byte) {
+    std::uint64_t word = 0;
+    if (__builtin_expect(byte + 8 <= pitch, 1)) {  // all but the row's last bytes
+        std::memcpy(&word, row + byte, 8);
+        return __builtin_bswap64(word);
+    }
+    for (int k = 0; k < 8; ++k) {
+        word <<= 8;
+        if (byte + k < pitch) word |= row[byte + k];
+    }
+    return word;
 }
 
 // The view finds a row once; from there the cursor moves its row pointer

@@ -189,18 +189,7 @@ class PixelLine {
 
     // Eight row bytes from `byte` on, the first in the top bits; bytes past
     // the row's end read as 0 (they lie beyond the picture's width).
-    std::uint64_t Load64(int byte) const {
-        std::uint64_t word = 0;
-        if (byte + 8 <= pitch_) {
-            std::memcpy(&word, row_ + byte, 8);
-            return __builtin_bswap64(word);
-        }
-        for (int k = 0; k < 8; ++k) {
-            word <<= 8;
-            if (byte + k < pitch_) word |= row_[byte + k];
-        }
-        return word;
-    }
+    std::uint64_t Load64(int byte) const { return LoadRow64(row_, pitch_, byte); }
 
     int NextChangeInRow(int i, bool wantSet, int end) const {
         const std::uint64_t flip = wantSet ? ~std::uint64_t{0} : 0;

@@ -48,7 +48,8 @@ struct AxisWalk {
     bool AlongRows() const { return step.x != 0; }
     // Offset of pixel i of a walk from the table's first entry.
     PointI OffsetOf(int i) const {
-        return (i / kStepTableSize) * offset[kStepTableSize] + offset[static_cast<std::size_t>(i % kStepTableSize)];
+        return (i / kStepTableSize) * offset[kStepTableSize] +
+               offset[static_cast<std::size_t>(i % kStepTableSize)];
     }
 
     explicit AxisWalk(const StepTable &table) {
@@ -62,7 +63,7 @@ struct AxisWalk {
             up += kStepDy[code] < 0 ? 1 : 0;
         }
         constexpr int n = kStepTableSize;
-        step = right == n ? PointI{1, 0}
+        step = right == n  ? PointI{1, 0}
                : left == n ? PointI{-1, 0}
                : down == n ? PointI{0, 1}
                : up == n   ? PointI{0, -1}
@@ -97,25 +98,11 @@ struct AxisWalk {
             const int before = k == 0 ? n - 1 : k - 1;
             steps = side(k) ? 0 : std::min(steps + 1, kMaxRun);
             run[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(steps);
-            stepAndRun[static_cast<std::size_t>(before)] = static_cast<std::uint8_t>(std::min(1 + steps, kMaxRun));
+            stepAndRun[static_cast<std::size_t>(before)] =
+                static_cast<std::uint8_t>(std::min(1 + steps, kMaxRun));
         }
     }
 };
-
-// Eight bytes of a row from `byte` on, the first in the top bits; bytes past
-// the row's end read as 0 (they lie beyond the picture's width).
-inline std::uint64_t LoadRow64(const std::uint8_t *row, std::ptrdiff_t pitch, int byte) {
-    std::uint64_t word = 0;
-    if (__builtin_expect(byte + 8 <= pitch, 1)) {  // all but the row's last bytes
-        std::memcpy(&word, row + byte, 8);
-        return __builtin_bswap64(word);
-    }
-    for (int k = 0; k < 8; ++k) {
-        word <<= 8;
-        if (byte + k < pitch) word |= row[byte + k];
-    }
-    return word;
-}
 
 // Set bits of a word, inline: the x86-64 baseline has no population count
 // instruction, and the library call costs more than these few operations.
@@ -250,7 +237,8 @@ class TableBits {
         for (int k = 0; k < rest; ++k) part += StepVector((*table_)[static_cast<std::size_t>(k)]);
         if (i < kStepTableSize) return start_ + part;
         PointI cycle = part;
-        for (int k = rest; k < kStepTableSize; ++k) cycle += StepVector((*table_)[static_cast<std::size_t>(k)]);
+        for (int k = rest; k < kStepTableSize; ++k)
+            cycle += StepVector((*table_)[static_cast<std::size_t>(k)]);
         return start_ + (i / kStepTableSize) * cycle + part;
     }
 
@@ -331,7 +319,8 @@ class TableBits {
                 // fewer steps remain than rows or columns to the edge.
                 if (room >= 64 - n && std::min(y - area.y0, area.y1 - 1 - y) >= 64 - n) {
                     while (n < 64) {
-                        const int take = std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], 64 - n);
+                        const int take =
+                            std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], 64 - n);
                         const std::uint8_t code = table[static_cast<std::size_t>(index)];
                         y += kStepDy[code];
                         row += rowStep_[code];
@@ -344,8 +333,8 @@ class TableBits {
                     return;
                 }
                 while (n < 64) {
-                    const int take =
-                        std::min(std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], room), 64 - n);
+                    const int take = std::min(
+                        std::min<int>(axis.stepAndRun[static_cast<std::size_t>(index)], room), 64 - n);
                     const std::uint8_t code = table[static_cast<std::size_t>(index)];
                     const int nextY = y + kStepDy[code];
                     if (take == 0 || nextY < area.y0 || nextY >= area.y1) {
@@ -429,7 +418,8 @@ class TableBits {
                 x += kStepDx[table[static_cast<std::size_t>(index)]];
                 index = index + 1 == kStepTableSize ? 0 : index + 1;
                 row += stride;
-                word = (word << 1) | (((static_cast<unsigned>(row[x >> 3]) >> (7 - (x & 7))) ^ lightBit) & 1u);
+                word =
+                    (word << 1) | (((static_cast<unsigned>(row[x >> 3]) >> (7 - (x & 7))) ^ lightBit) & 1u);
             }
             n += steps;
             room -= steps;

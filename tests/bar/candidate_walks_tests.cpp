@@ -9,33 +9,12 @@
 
 #include "bar/candidate_walks.hpp"
 #include "core/image.hpp"
-#include "support/render.hpp"
+#include "walk_test_pictures.hpp"
 
 namespace zr::bar {
 namespace {
 
-// Random pictures for the walks: noise, or stripes turned by a random angle.
-ZrImage RandomPicture(int picture, std::mt19937 &random) {
-    auto pick = [&](unsigned n) { return static_cast<int>(random() % n); };
-    zr::test::Raster raster;
-    if (picture % 2 == 0) {
-        raster = zr::test::AddNoise(zr::test::Canvas(150 + pick(200), 100 + pick(150), 128), 30 + pick(100),
-                                    static_cast<std::uint32_t>(picture));
-    } else {
-        raster = zr::test::Canvas(260, 180, 235);
-        for (int x = 0, dark = 0; x < raster.width; dark ^= 1) {
-            const int run = 1 + pick(dark ? 6 : 14);
-            for (int k = 0; k < run && x < raster.width; ++k, ++x)
-                if (dark)
-                    for (int y = 0; y < raster.height; ++y) raster.at(x, y) = 20;
-        }
-        raster = zr::test::Rotate(raster, pick(360), false, 235);
-    }
-    const std::vector<std::uint8_t> dib = zr::test::ToDib(raster, 1, 0, picture % 4 < 2);
-    ZrImage image{};
-    EXPECT_EQ(ImageFromDib(&image, dib.data()), ZR_OK);
-    return image;
-}
+using test::NoiseOrStripes;
 
 // The walk to the ground one pixel at a time, as it is described.
 bool PlainWalkToGround(const Picture &picture, Point start, const StepTable &table, WidthStats &stats,
@@ -86,11 +65,12 @@ TEST(CandidateWalks, WalkToTheGroundAsThePixelWalk) {
     auto pick = [&](unsigned n) { return static_cast<int>(random() % n); };
     int grounds = 0;
     for (int picture = 0; picture < 16; ++picture) {
-        ZrImage image = RandomPicture(picture, random);
+        ZrImage image = NoiseOrStripes(picture, random);
         const BitImageView view(image);
         for (int trial = 0; trial < 300; ++trial) {
             Picture p{view, view.Bounds()};
-            if (trial % 3 == 0) p.area = {pick(30), pick(30), view.Width() - pick(30), view.Height() - pick(30)};
+            if (trial % 3 == 0)
+                p.area = {pick(30), pick(30), view.Width() - pick(30), view.Height() - pick(30)};
             const double angle = trial % 7 == 0 ? 45.0 * pick(8) : pick(36000) / 100.0;
             StepTable table;
             DirectionSteps(angle, kStepTableSize, table);
@@ -123,12 +103,13 @@ TEST(CandidateWalks, OutlineProbeByRunsDecidesAsThePixelWalk) {
     auto pick = [&](unsigned n) { return static_cast<int>(random() % n); };
     int decidedByRuns = 0, trials = 0;
     for (int picture = 0; picture < 16; ++picture) {
-        ZrImage image = RandomPicture(picture, random);
+        ZrImage image = NoiseOrStripes(picture, random);
         const BitImageView view(image);
         const RowSteps rowSteps = RowStepsOf(view);
         for (int table = 0; table < 20; ++table) {
             Picture p{view, view.Bounds()};
-            if (table % 3 == 0) p.area = {pick(30), pick(30), view.Width() - pick(30), view.Height() - pick(30)};
+            if (table % 3 == 0)
+                p.area = {pick(30), pick(30), view.Width() - pick(30), view.Height() - pick(30)};
             // Exact axis angles give tables without side steps.
             const double angle = table % 5 == 0 ? 90.0 * pick(4) : pick(36000) / 100.0;
             StepTable steps;

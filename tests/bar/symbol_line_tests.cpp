@@ -9,7 +9,7 @@
 
 #include "bar/stages.hpp"
 #include "core/image.hpp"
-#include "support/render.hpp"
+#include "walk_test_pictures.hpp"
 
 namespace zr::bar {
 namespace {
@@ -91,24 +91,7 @@ TEST(SymbolLine, RunByRunCollectionMatchesThePlainWalk) {
     std::mt19937 random(17);
     auto pick = [&](unsigned n) { return static_cast<int>(random() % n); };
     for (int picture = 0; picture < 24; ++picture) {
-        // Noise of varying density, or stripes of random widths turned by a random angle.
-        zr::test::Raster raster;
-        if (picture % 2 == 0) {
-            raster = zr::test::AddNoise(zr::test::Canvas(120 + pick(200), 80 + pick(150), 128), 40 + pick(90),
-                                        static_cast<std::uint32_t>(picture));
-        } else {
-            raster = zr::test::Canvas(220, 160, 235);
-            for (int x = 0, dark = 0; x < raster.width; dark ^= 1) {
-                const int run = 1 + pick(dark ? 8 : 12);
-                for (int k = 0; k < run && x < raster.width; ++k, ++x)
-                    if (dark)
-                        for (int y = 0; y < raster.height; ++y) raster.at(x, y) = 20;
-            }
-            raster = zr::test::Rotate(raster, pick(360), false, 235);
-        }
-        const std::vector<std::uint8_t> dib = zr::test::ToDib(raster, 1, 0, picture % 4 < 2);
-        ZrImage image{};
-        ASSERT_EQ(ImageFromDib(&image, dib.data()), ZR_OK);
+        ZrImage image = test::NoiseOrStripes(picture, random);
         const BitImageView view(image);
         for (int trial = 0; trial < 200; ++trial) {
             Picture p{view, view.Bounds()};

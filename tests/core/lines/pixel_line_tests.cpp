@@ -98,8 +98,8 @@ TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
             }
             for (const bool useAxis : {false, true}) {
                 SCOPED_TRACE(testing::Message() << "angle " << angle << (useAxis ? " along the axis" : ""));
-                TableBits bits = useAxis ? TableBits(view, area, start, table, axis)
-                                         : TableBits(view, area, start, table);
+                TableBits bits =
+                    useAxis ? TableBits(view, area, start, table, axis) : TableBits(view, area, start, table);
                 const int count = static_cast<int>(dark.size());
                 for (int from = 0; from < count;) {
                     const bool colour = dark[static_cast<std::size_t>(from)] == (Pick(random, 4) != 0);
@@ -116,8 +116,8 @@ TEST(TableBits, RunsAndPositionsMatchAPixelByPixelTableWalk) {
                 ASSERT_EQ(bits.At(count - 1), at.back());
 
                 // The run ends one after the other, as a symbol line takes them.
-                TableBits runs = useAxis ? TableBits(view, area, start, table, axis)
-                                         : TableBits(view, area, start, table);
+                TableBits runs =
+                    useAxis ? TableBits(view, area, start, table, axis) : TableBits(view, area, start, table);
                 for (int from = 0;;) {
                     int expected = from + 1;
                     while (expected < count &&
