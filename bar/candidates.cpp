@@ -46,7 +46,8 @@ class EdgePoints {
         : walkStep_(walkStep), points_(points) {
         EdgesOf(probe.start, probe.widths.data(), reference_);
         points_.clear();
-        points_.reserve(static_cast<std::size_t>((kFollowLines + 2) * kEdges));
+        constexpr std::size_t kMostPoints = std::size_t{kFollowLines + 2} * kEdges;  // every line agreeing
+        points_.reserve(kMostPoints);
     }
     void AddLine(Point lineStart, const std::uint16_t *widths) {
         std::array<Point, kEdges> edges;
