@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/lines/table_bits.hpp"
+
 namespace zr::bar {
 
 namespace {

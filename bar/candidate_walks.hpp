@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "bar/stages.hpp"
-#include "core/lines/table_bits.hpp"
+#include "core/lines/axis_walk.hpp"
 
 namespace zr::bar {
 

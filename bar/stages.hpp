@@ -16,7 +16,7 @@
 #include "core/lines/bit_cursor.hpp"
 #include "core/lines/dark_map.hpp"
 #include "core/lines/run_scan.hpp"
-#include "core/lines/table_bits.hpp"
+#include "core/lines/axis_walk.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::bar {

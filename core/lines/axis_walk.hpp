@@ -1,0 +1,152 @@
+// How a step table walks along rows or columns, and the row loads and
+// column gathers that take a run of its pixels at once.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "core/geom/geom.hpp"
+#include "core/lines/bit_cursor.hpp"
+#include "core/lines/run_scan.hpp"
+
+namespace zr::lines {
+
+// How a step table walks along rows or columns. A table within 45 degrees
+// of the horizontal moves x by one, always the same way, at every step, so
+// that the pixels between two side steps lie side by side in one row; a
+// steeper one moves y so, and those pixels lie in one column, taken that
+// way when they are long enough.
+struct AxisWalk {
+    static constexpr int kMaxRun = 57;  // pixels one unaligned 64-bit load always holds
+    static constexpr int kMinColumnRun = 8;
+    // The move along the axis that every step makes: (+-1, 0) along rows,
+    // (0, +-1) along columns, (0, 0) when the table does neither.
+    PointI step{0, 0};
+    // From each entry, the steps before the next side step, at most kMaxRun.
+    std::array<std::uint8_t, kStepTableSize> run{};
+    // From each entry, its step and the steps along the axis after it: the
+    // pixels one row load (or one column gather) yields, at most kMaxRun.
+    std::array<std::uint8_t, kStepTableSize> stepAndRun{};
+
+    // Offset of the pixel after the first k steps, k = 0 .. kStepTableSize.
+    std::array<PointI, kStepTableSize + 1> offset{};
+    // Runs too short for column gathers: the table still moves y by one at
+    // every step, so its pixels are taken one per row.
+    bool shortColumns = false;
+
+    // Whether runs are gathered along the axis (rows, or columns with long runs).
+    bool Usable() const { return !shortColumns && (step.x != 0 || step.y != 0); }
+    bool AlongRows() const { return step.x != 0; }
+    // Offset of pixel i of a walk from the table's first entry.
+    PointI OffsetOf(int i) const {
+        return (i / kStepTableSize) * offset[kStepTableSize] +
+               offset[static_cast<std::size_t>(i % kStepTableSize)];
+    }
+
+    explicit AxisWalk(const StepTable &table) {
+        int right = 0, left = 0, down = 0, up = 0;
+        for (std::size_t k = 0; k < table.size(); ++k) {
+            const std::uint8_t code = table[k];
+            offset[k + 1] = offset[k] + StepVector(code);
+            right += kStepDx[code] > 0 ? 1 : 0;
+            left += kStepDx[code] < 0 ? 1 : 0;
+            down += kStepDy[code] > 0 ? 1 : 0;
+            up += kStepDy[code] < 0 ? 1 : 0;
+        }
+        constexpr int n = kStepTableSize;
+        step = right == n  ? PointI{1, 0}
+               : left == n ? PointI{-1, 0}
+               : down == n ? PointI{0, 1}
+               : up == n   ? PointI{0, -1}
+                           : PointI{0, 0};
+        if (!Usable()) return;
+        // A side step moves across the axis as well.
+        const auto side = [&](int k) {
+            const std::uint8_t code = table[static_cast<std::size_t>(k)];
+            return AlongRows() ? kStepDy[code] != 0 : kStepDx[code] != 0;
+        };
+        // A column gather pays off on runs of eight rows or more: steeper
+        // tables with more side steps are walked pixel by pixel.
+        int sides = 0;
+        for (int k = 0; k < n; ++k) sides += side(k) ? 1 : 0;
+        if (!AlongRows() && sides > n / kMinColumnRun) {
+            shortColumns = true;
+            return;
+        }
+        int first = -1;
+        for (int k = 0; k < n && first < 0; ++k)
+            if (side(k)) first = k;
+        if (first < 0) {
+            run.fill(kMaxRun);
+            stepAndRun.fill(kMaxRun);
+            return;
+        }
+        // Backwards from a side step, around the cycle; each entry's step
+        // and run take the run of the entry after it.
+        int steps = 0;
+        for (int i = 0; i < n; ++i) {
+            const int k = first - i < 0 ? first - i + n : first - i;
+            const int before = k == 0 ? n - 1 : k - 1;
+            steps = side(k) ? 0 : std::min(steps + 1, kMaxRun);
+            run[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(steps);
+            stepAndRun[static_cast<std::size_t>(before)] =
+                static_cast<std::uint8_t>(std::min(1 + steps, kMaxRun));
+        }
+    }
+};
+
+// Set bits of a word, inline: the x86-64 baseline has no population count
+// instruction, and the library call costs more than these few operations.
+inline int PopCount64(std::uint64_t v) {
+    v = v - ((v >> 1) & 0x5555555555555555u);
+    v = (v & 0x3333333333333333u) + ((v >> 2) & 0x3333333333333333u);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((v * 0x0101010101010101u) >> 56);
+}
+
+inline std::uint64_t Reverse64(std::uint64_t v) {
+    v = __builtin_bswap64(v);
+    v = ((v >> 4) & 0x0F0F0F0F0F0F0F0Fu) | ((v & 0x0F0F0F0F0F0F0F0Fu) << 4);
+    v = ((v >> 2) & 0x3333333333333333u) | ((v & 0x3333333333333333u) << 2);
+    return ((v >> 1) & 0x5555555555555555u) | ((v & 0x5555555555555555u) << 1);
+}
+
+// The `count` pixels after x along a row, x + 1 on (xStep 1) or x - 1 down
+// (xStep -1), as the low `count` bits with the nearest pixel highest, 1 =
+// dark. 1 <= count <= AxisWalk::kMaxRun, and every pixel lies in the row.
+inline std::uint64_t RowPixels(const std::uint8_t *row, std::ptrdiff_t pitch, int x, int xStep, int count,
+                               unsigned lightBit) {
+    const std::uint64_t flip = std::uint64_t{0} - lightBit;  // all ones when a set bit is light
+    if (xStep > 0) {
+        const int first = x + 1;
+        return ((LoadRow64(row, pitch, first >> 3) ^ flip) << (first & 7)) >> (64 - count);
+    }
+    const int lowest = x - count;
+    const std::uint64_t bits = ((LoadRow64(row, pitch, lowest >> 3) ^ flip) << (lowest & 7)) >> (64 - count);
+    return Reverse64(bits) >> (64 - count);
+}
+
+// The `count` pixels of column x in the rows `first`, first + stride, ...,
+// as the low `count` bits with the first pixel highest, 1 = dark; 1 <= count
+// <= AxisWalk::kMaxRun. Eight rows are gathered at a time: their bits, one
+// per byte, meet in the top byte of a product.
+inline std::uint64_t ColumnPixels(const std::uint8_t *first, std::ptrdiff_t stride, int x, int count,
+                                  unsigned lightBit) {
+    const std::uint8_t *byte = first + (x >> 3);
+    const int shift = 7 - (x & 7);
+    std::uint64_t bits = 0;
+    int k = 0;
+    for (; k + 8 <= count; k += 8, byte += 8 * stride) {
+        std::uint64_t column = 0;
+        for (int j = 0; j < 8; ++j) column |= std::uint64_t{byte[j * stride]} << (8 * j);
+        column = (column >> shift) & 0x0101010101010101u;
+        bits = (bits << 8) | ((column * 0x8040201008040201u) >> 56);  // row j to bit 7 - j
+    }
+    for (; k < count; ++k, byte += stride) bits = (bits << 1) | ((*byte >> shift) & 1u);
+    const std::uint64_t light = lightBit ? ~std::uint64_t{0} >> (64 - count) : 0;
+    return bits ^ light;
+}
+
+}  // namespace zr::lines
