@@ -139,10 +139,7 @@ inline std::uint64_t ColumnPixels(const std::uint8_t *first, std::ptrdiff_t stri
     std::uint64_t bits = 0;
     int k = 0;
     for (; k + 8 <= count; k += 8, byte += 8 * stride) {
-        std::uint64_t column = 0;
-        for (int j = 0; j < 8; ++j) column |= std::uint64_t{byte[j * stride]} << (8 * j);
-        column = (column >> shift) & 0x0101010101010101u;
-        bits = (bits << 8) | ((column * 0x8040201008040201u) >> 56);  // row j to bit 7 - j
+        bits = (bits << 8) | (ColumnToTopByte(Bytes8(byte, stride), shift) >> 56);
     }
     for (; k < count; ++k, byte += stride) bits = (bits << 1) | ((*byte >> shift) & 1u);
     const std::uint64_t light = lightBit ? ~std::uint64_t{0} >> (64 - count) : 0;

@@ -42,11 +42,27 @@ inline std::uint64_t LoadRow64(const std::uint8_t *row, std::ptrdiff_t pitch, in
         std::memcpy(&word, row + byte, 8);
         return __builtin_bswap64(word);
     }
-    for (int k = 0; k < 8; ++k) {
-        word <<= 8;
-        if (byte + k < pitch) word |= row[byte + k];
+    if (pitch >= 8) {  // the row's last eight bytes, moved up to `byte`
+        std::memcpy(&word, row + pitch - 8, 8);
+        return __builtin_bswap64(word) << (8 * (byte + 8 - pitch));
     }
+    for (int k = 0; k < 8; ++k) word = (word << 8) | (byte + k < pitch ? row[byte + k] : 0u);
     return word;
+}
+
+// Eight bytes one stride apart (eight rows of one byte column) in the
+// low-to-high bytes of a word.
+__attribute__((always_inline)) inline std::uint64_t Bytes8(const std::uint8_t *p, std::ptrdiff_t s) {
+    return std::uint64_t{p[0]} | std::uint64_t{p[s]} << 8 | std::uint64_t{p[2 * s]} << 16 |
+           std::uint64_t{p[3 * s]} << 24 | std::uint64_t{p[4 * s]} << 32 | std::uint64_t{p[5 * s]} << 40 |
+           std::uint64_t{p[6 * s]} << 48 | std::uint64_t{p[7 * s]} << 56;
+}
+
+// One pixel column out of Bytes8: bit `shift` of byte k moved to bit 63 - k
+// by one multiply, so the eight rows read top-down in the top byte. The
+// bits below the top byte are not zero.
+inline std::uint64_t ColumnToTopByte(std::uint64_t bytes, int shift) {
+    return ((bytes >> shift) & 0x0101010101010101u) * 0x8040201008040201u;
 }
 
 // The view finds a row once; from there the cursor moves its row pointer

@@ -27,22 +27,6 @@ namespace zr::lines::chunks {
 // `end`, and returns the index reached; SkipSame(base, end, bit) the same
 // over blocks whose stored bits all equal `bit`. Both may pass nothing.
 
-// Eight row bytes from `byte` on, the first in the top bits; bytes past the
-// row's end read as 0 (they lie beyond the picture's width).
-inline std::uint64_t RowBytes(const std::uint8_t *row, int byte, int pitch) {
-    std::uint64_t word = 0;
-    if (byte + 8 <= pitch) {
-        std::memcpy(&word, row + byte, 8);
-        return __builtin_bswap64(word);
-    }
-    if (pitch >= 8) {  // the row's last eight bytes, moved up to `byte`
-        std::memcpy(&word, row + pitch - 8, 8);
-        return __builtin_bswap64(word) << (8 * (byte + 8 - pitch));
-    }
-    for (int k = 0; k < 8; ++k) word = (word << 8) | (byte + k < pitch ? row[byte + k] : 0u);
-    return word;
-}
-
 // Along a row: 57 to 64 pixels up to a byte boundary, then 64 at a time.
 class RowChunks {
   public:
@@ -56,7 +40,7 @@ class RowChunks {
         const int shift = start_.x & 7;
         byte_ = (start_.x >> 3) + 8;
         n = std::min(64 - shift, avail);
-        return RowBytes(row_, byte_ - 8, pitch_) << shift;
+        return LoadRow64(row_, pitch_, byte_ - 8) << shift;
     }
     std::uint64_t Next() {  // 64 pixels on the line lie inside the row
         std::uint64_t word = 0;
@@ -64,7 +48,7 @@ class RowChunks {
         byte_ += 8;
         return __builtin_bswap64(word);
     }
-    std::uint64_t Tail(int) const { return RowBytes(row_, byte_, pitch_); }
+    std::uint64_t Tail(int) const { return LoadRow64(row_, pitch_, byte_); }
     int SkipLight(int base, int, const DarkMap &) const { return base; }
     int SkipSame(int base, int, unsigned) const { return base; }
     PointI At(int i) const { return {start_.x + i, start_.y}; }
@@ -76,14 +60,7 @@ class RowChunks {
     int byte_ = 0;  // the cursor's byte
 };
 
-// Eight bytes one stride apart in the low-to-high bytes of a word.
-__attribute__((always_inline)) inline std::uint64_t Bytes8(const std::uint8_t *p, std::ptrdiff_t s) {
-    return std::uint64_t{p[0]} | std::uint64_t{p[s]} << 8 | std::uint64_t{p[2 * s]} << 16 |
-           std::uint64_t{p[3 * s]} << 24 | std::uint64_t{p[4 * s]} << 32 | std::uint64_t{p[5 * s]} << 40 |
-           std::uint64_t{p[6 * s]} << 48 | std::uint64_t{p[7 * s]} << 56;
-}
-
-// The same for the last rows of a line: only the first `rows` are read, the
+// Bytes8 for the last rows of a line: only the first `rows` are read, the
 // others repeat the last of them.
 __attribute__((noinline)) inline std::uint64_t Bytes8Tail(const std::uint8_t *p, std::ptrdiff_t s, int rows) {
     std::uint64_t word = 0;
@@ -161,9 +138,7 @@ class ColumnChunks {
     PointI At(int i) const { return {start_.x, start_.y + i}; }
 
   private:
-    std::uint64_t Spread(std::uint64_t word) const {
-        return ((word >> shift_) & 0x0101010101010101u) * 0x8040201008040201u;
-    }
+    std::uint64_t Spread(std::uint64_t word) const { return ColumnToTopByte(word, shift_); }
 
     const std::uint8_t *byte_;  // the cursor's byte
     std::ptrdiff_t stride_;

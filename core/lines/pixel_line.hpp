@@ -20,18 +20,6 @@
 
 namespace zr::lines {
 
-namespace detail {
-constexpr std::array<std::uint8_t, 256> MakeReverse() {
-    std::array<std::uint8_t, 256> table{};
-    for (unsigned i = 0; i < 256; ++i) {
-        unsigned r = 0;
-        for (int b = 0; b < 8; ++b) r |= ((i >> b) & 1u) << (7 - b);
-        table[i] = static_cast<std::uint8_t>(r);
-    }
-    return table;
-}
-}  // namespace detail
-
 class PixelLine {
   public:
     // `step` is one of kStepRight, kStepDown, kStepUpRight, kStepDownRight;
@@ -108,15 +96,9 @@ class PixelLine {
         unsigned bits = 0;
         if (i + 8 <= end) {
             if (dx_ == 0) {
-                // One bit position in eight bytes: a multiply gathers the
-                // eight bits into the top byte, pixel k in bit 56 + k.
-                const int shift = 7 - (x & 7);
-                const std::uint8_t *byte = row + (x >> 3);
-                std::uint64_t word = 0;
-                for (int k = 0; k < 8; ++k) word |= std::uint64_t{byte[k * s]} << (8 * k);
-                word = ((word ^ (flip * 0x0101010101010101u)) >> shift) & 0x0101010101010101u;
-                const auto reversed = static_cast<unsigned>((word * 0x0102040810204080u) >> 56);
-                return kReverse[reversed];
+                // One bit position in eight bytes, gathered by one multiply.
+                const std::uint64_t bytes = Bytes8(row + (x >> 3), s) ^ (flip * 0x0101010101010101u);
+                return static_cast<unsigned>(ColumnToTopByte(bytes, 7 - (x & 7)) >> 56);
             }
             for (int k = 0; k < 8; ++k, row += s, ++x)
                 bits = (bits << 1) | (((row[x >> 3] ^ flip) >> (7 - (x & 7))) & 1u);
@@ -203,8 +185,6 @@ class PixelLine {
         }
         return end;
     }
-
-    static constexpr std::array<std::uint8_t, 256> kReverse = detail::MakeReverse();
 
     PointI start_;
     int dx_, dy_;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -60,6 +61,19 @@ size_t TextLength(const Char (&text)[N]) {
 }
 
 // One read: the scan, the document's read state and result copies, then the free call.
+// A bounded copy of a QR or Micro QR result: both records hold the corners,
+// version, confidence, length and text.
+template <class Result>
+Result CopyQrFamilyResult(const Result &from) {
+    Result to{};
+    std::copy(std::begin(from.corners), std::end(from.corners), std::begin(to.corners));
+    to.version = from.version;
+    to.confidence = from.confidence;
+    to.length = from.length;
+    CopyText(to.text, from.text);
+    return to;
+}
+
 template <class Scanner, class Result, class Scan, class Free, class CopyOne>
 uint16_t RunRead(Document &document, Operation operation, Scanner &scanner, Scan scan, Free freeResults,
                  CopyOne copyOne, std::vector<Result> &copies) {

@@ -14,16 +14,6 @@ std::string_view TextOf(const MicroQRResult &result) {
     return std::string_view(reinterpret_cast<const char *>(result.text), TextLength(result.text));
 }
 
-MicroQRResult CopyMicroQrResult(const MicroQRResult &from) {
-    MicroQRResult to{};
-    std::copy(std::begin(from.corners), std::end(from.corners), std::begin(to.corners));
-    to.version = from.version;
-    to.confidence = from.confidence;
-    to.length = from.length;
-    CopyText(to.text, from.text);
-    return to;
-}
-
 }  // namespace
 
 void FillMicroQrScanner(ZrMicroQRScanner &scanner, const Document &document, const ReadSettings &settings) {
@@ -31,7 +21,7 @@ void FillMicroQrScanner(ZrMicroQRScanner &scanner, const Document &document, con
 }
 
 std::vector<MicroQRResult> CopyMicroQrResults(const ZrMicroQRScanner &scanner) {
-    return CopyResults(scanner, CopyMicroQrResult);
+    return CopyResults(scanner, CopyQrFamilyResult<MicroQRResult>);
 }
 
 std::vector<std::string> MicroQrDetailLines(const MicroQRResult &result) {
@@ -52,7 +42,7 @@ uint16_t ReadMicroQr(Document &document, const ReadSettings &settings) {
     ZrMicroQRScanner scanner;
     FillMicroQrScanner(scanner, document, settings);
     return RunRead(document, Operation::ReadMicroQr, scanner, ZrScanMicroQR, ZrFreeMicroQRScanner,
-                   CopyMicroQrResult, document.microQrResults);
+                   CopyQrFamilyResult<MicroQRResult>, document.microQrResults);
 }
 
 }  // namespace zr::demo

@@ -14,16 +14,6 @@ std::string_view TextOf(const QRResult &result) {
     return std::string_view(result.text, TextLength(result.text));
 }
 
-QRResult CopyQrResult(const QRResult &from) {
-    QRResult to{};
-    std::copy(std::begin(from.corners), std::end(from.corners), std::begin(to.corners));
-    to.version = from.version;
-    to.confidence = from.confidence;
-    to.length = from.length;
-    CopyText(to.text, from.text);
-    return to;
-}
-
 }  // namespace
 
 void FillQrScanner(ZrQRScanner &scanner, const Document &document, const ReadSettings &settings) {
@@ -31,14 +21,14 @@ void FillQrScanner(ZrQRScanner &scanner, const Document &document, const ReadSet
 }
 
 std::vector<QRResult> CopyQrResults(const ZrQRScanner &scanner) {
-    return CopyResults(scanner, CopyQrResult);
+    return CopyResults(scanner, CopyQrFamilyResult<QRResult>);
 }
 
 uint16_t ReadQr(Document &document, const ReadSettings &settings) {
     ZrQRScanner scanner;
     FillQrScanner(scanner, document, settings);
-    return RunRead(document, Operation::ReadQr, scanner, ZrScanQR, ZrFreeQRScanner, CopyQrResult,
-                   document.qrResults);
+    return RunRead(document, Operation::ReadQr, scanner, ZrScanQR, ZrFreeQRScanner,
+                   CopyQrFamilyResult<QRResult>, document.qrResults);
 }
 
 std::vector<std::string> QrDetailLines(const QRResult &result) {

@@ -85,24 +85,7 @@ Outcome ScanFailingAt(const std::vector<std::uint8_t> &dib, long failAt) {
 template <class Reader>
 class AllocationFailure : public ::testing::Test {};
 
-using Readers = ::testing::Types<BarReader
-#if defined(ZR_HAVE_QR)
-                                 ,
-                                 QRReader
-#endif
-#if defined(ZR_HAVE_DM)
-                                 ,
-                                 DMReader
-#endif
-#if defined(ZR_HAVE_MICROQR)
-                                 ,
-                                 MicroQRReader
-#endif
-#if defined(ZR_HAVE_PDF417)
-                                 ,
-                                 PDF417Reader
-#endif
-                                 >;
+using Readers = EveryReader<::testing::Types>;
 TYPED_TEST_SUITE(AllocationFailure, Readers);
 
 TYPED_TEST(AllocationFailure, EveryAllocationOfAScanMayFail) {

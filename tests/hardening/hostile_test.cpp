@@ -53,24 +53,7 @@ class HostileInput : public ::testing::Test {
     }
 };
 
-using Readers = ::testing::Types<BarReader
-#if defined(ZR_HAVE_QR)
-                                 ,
-                                 QRReader
-#endif
-#if defined(ZR_HAVE_DM)
-                                 ,
-                                 DMReader
-#endif
-#if defined(ZR_HAVE_MICROQR)
-                                 ,
-                                 MicroQRReader
-#endif
-#if defined(ZR_HAVE_PDF417)
-                                 ,
-                                 PDF417Reader
-#endif
-                                 >;
+using Readers = EveryReader<::testing::Types>;
 TYPED_TEST_SUITE(HostileInput, Readers);
 
 void Put32(std::vector<std::uint8_t> &dib, std::size_t at, std::uint32_t value) {

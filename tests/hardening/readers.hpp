@@ -115,4 +115,26 @@ struct DMReader {
 };
 #endif
 
+// Every reader built, as the arguments of a type-list template, so that
+// each typed test lists them once: EveryReader<::testing::Types>.
+template <template <class...> class List>
+using EveryReader = List<BarReader
+#if defined(ZR_HAVE_QR)
+                         ,
+                         QRReader
+#endif
+#if defined(ZR_HAVE_DM)
+                         ,
+                         DMReader
+#endif
+#if defined(ZR_HAVE_MICROQR)
+                         ,
+                         MicroQRReader
+#endif
+#if defined(ZR_HAVE_PDF417)
+                         ,
+                         PDF417Reader
+#endif
+                         >;
+
 }  // namespace zr::hardening

@@ -64,24 +64,9 @@ struct ReaderRun {
     std::vector<std::string> got;
 };
 
-using AllRuns = std::tuple<ReaderRun<BarReader>
-#if defined(ZR_HAVE_QR)
-                           ,
-                           ReaderRun<QRReader>
-#endif
-#if defined(ZR_HAVE_DM)
-                           ,
-                           ReaderRun<DMReader>
-#endif
-#if defined(ZR_HAVE_MICROQR)
-                           ,
-                           ReaderRun<MicroQRReader>
-#endif
-#if defined(ZR_HAVE_PDF417)
-                           ,
-                           ReaderRun<PDF417Reader>
-#endif
-                           >;
+template <class... Readers>
+using RunsOf = std::tuple<ReaderRun<Readers>...>;
+using AllRuns = EveryReader<RunsOf>;
 
 template <class Reader>
 void ExpectFound(const ReaderRun<Reader> &run) {
