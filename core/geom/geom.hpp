@@ -147,6 +147,23 @@ inline QuadI RoundHalfUp(const QuadF &q) {
             RoundHalfUp(q.bottomLeft)};
 }
 
+// Writes four corners (a Quad, or an array of four points) into a result
+// record's x0, y0 .. x3, y3 array; fractional corners round half up.
+constexpr PointI ToPixel(PointI p) {
+    return p;
+}
+inline PointI ToPixel(PointF p) {
+    return RoundHalfUp(p);
+}
+template <class Corners>
+void StoreCorners(const Corners &corners, std::int32_t (&out)[8]) {
+    for (int i = 0; i < 4; ++i) {
+        const PointI p = ToPixel(corners[i]);
+        out[2 * i] = p.x;
+        out[2 * i + 1] = p.y;
+    }
+}
+
 // A fitted straight line v = slope * u + intercept.
 struct FittedLine {
     double slope = 0;
