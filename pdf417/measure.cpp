@@ -294,7 +294,8 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
         if (!quietLight && !(settings.barColors & kLightBars)) continue;
         row.metrics.barColor = quietLight ? kDarkBars : kLightBars;
         RunMeans rowMeans = means;
-        if (auto measured = MeasureRow(image, settings, row, rowMeans, nearEdge, near == RowEnd::kQuietZone, work))
+        if (auto measured =
+                MeasureRow(image, settings, row, rowMeans, nearEdge, near == RowEnd::kQuietZone, work))
             return measured;
     }
     return std::nullopt;

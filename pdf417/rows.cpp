@@ -281,7 +281,8 @@ SymbolOutcome ReadRows(const ZrImage &image, const ScanSettings &settings, const
     // Rows missing at the end count as rows of unread (900) codewords.
     const int dataColumns = metrics.columns - 2;
     const int indicated = reader.IndicatedRows();
-    if (out.rows > 0 && indicated > out.rows && indicated <= kMaxRows && indicated * dataColumns <= kCodewordStore)
+    if (out.rows > 0 && indicated > out.rows && indicated <= kMaxRows &&
+        indicated * dataColumns <= kCodewordStore)
         out.rows = indicated;
     out.level = reader.VotedLevel();
     out.checkWords = 2 << out.level;

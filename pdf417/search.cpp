@@ -163,7 +163,7 @@ class PassSearch {
             }
             const int pu = u + line - reference;
             search_.edgePoints.push_back(axes_.vertical ? PointF{double(v), double(pu)}
-                                                       : PointF{double(pu), double(v)});
+                                                        : PointF{double(pu), double(v)});
         }
     }
 
