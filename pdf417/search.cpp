@@ -1,6 +1,6 @@
 // Start-pattern search of one pass: probe runs along the scan line, confirm
 // them on a second line, track the bar edges down further lines and fit the
-// bar direction; each confirmed candidate is measured.
+// bar direction; each confirmed candidate is handed on for measuring.
 #include <algorithm>
 #include <cstdlib>
 
