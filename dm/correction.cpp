@@ -149,11 +149,11 @@ int DMCorrectBlock(std::int32_t *block, int blockLength, int ecCount) {
     return errors;
 }
 
-std::uint16_t CorrectSymbol(DMSymbol &symbol, const DMSize &size) {
+bool CorrectSymbol(DMSymbol &symbol, const DMSize &size) {
     std::int32_t *codewords = symbol.codewords.data();
     const int total = size.codewords, blocks = size.blocks;
     if (blocks == 1) {
-        if (DMCorrectBlock(codewords, total, size.ecPerBlock) < 0) return kFailed;
+        if (DMCorrectBlock(codewords, total, size.ecPerBlock) < 0) return false;
     } else {
         // Codeword p of the symbol is element p / blocks of block p % blocks.
         std::array<std::int32_t, kMaxBlockLength> block{};
@@ -161,14 +161,14 @@ std::uint16_t CorrectSymbol(DMSymbol &symbol, const DMSize &size) {
             int length = 0;
             for (int p = b; p < total && length < kMaxBlockLength; p += blocks)
                 block[length++] = codewords[p];
-            if (DMCorrectBlock(block.data(), length, size.ecPerBlock) < 0) return kFailed;
+            if (DMCorrectBlock(block.data(), length, size.ecPerBlock) < 0) return false;
             length = 0;
             for (int p = b; p < total && length < kMaxBlockLength; p += blocks)
                 codewords[p] = block[length++];
         }
     }
     codewords[size.dataCodewords] = 0;
-    return 0;
+    return true;
 }
 
 }  // namespace zr::dm

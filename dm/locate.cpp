@@ -3,7 +3,6 @@
 // reading frame from where they meet.
 #include <cmath>
 
-#include "core/status.hpp"
 #include "dm/stages.hpp"
 
 namespace zr::dm {
@@ -14,37 +13,35 @@ namespace {
 constexpr std::uint8_t kOrientation[4] = {0, 1, 3, 2};
 constexpr std::uint8_t kBottomLeft = 1;
 
-std::uint16_t FitSide(const std::vector<std::int32_t> &values, edges::EdgeFit &fit, edges::FitWork &work) {
+bool FitSide(const std::vector<std::int32_t> &values, edges::EdgeFit &fit, edges::FitWork &work) {
     return edges::FitEdgeLine(values.data(), static_cast<int>(values.size()) - 1, fit, work);
 }
 
 }  // namespace
 
-std::uint16_t FitRegionSides(const regions::Region &region, RegionSides &sides, edges::FitWork &work) {
+bool FitRegionSides(const regions::Region &region, RegionSides &sides, edges::FitWork &work) {
     if (!region.HasOutline() || region.rowRight.size() != region.rowLeft.size() || region.colTop.empty() ||
         region.colBottom.size() != region.colTop.size())
-        return kFailed;
+        return false;
     edges::EdgeFit left, right, top, bottom;
-    std::uint16_t result = FitSide(region.rowLeft, left, work);
-    if (result == status::kOk) result = FitSide(region.rowRight, right, work);
-    if (result == status::kOk) result = FitSide(region.colTop, top, work);
-    if (result == status::kOk) result = FitSide(region.colBottom, bottom, work);
-    if (result != status::kOk) return result;
+    if (!FitSide(region.rowLeft, left, work) || !FitSide(region.rowRight, right, work) ||
+        !FitSide(region.colTop, top, work) || !FitSide(region.colBottom, bottom, work))
+        return false;
     sides.left = edges::RowEdgeLine(left, region.top);
     sides.right = edges::RowEdgeLine(right, region.top);
     sides.top = edges::ColumnEdgeLine(top, region.left);
     sides.bottom = edges::ColumnEdgeLine(bottom, region.left);
-    return status::kOk;
+    return true;
 }
 
-std::uint16_t LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol) {
-    if (hypothesis < 0 || hypothesis >= kHypothesisCount) return kFailed;
+bool LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol) {
+    if (hypothesis < 0 || hypothesis >= kHypothesisCount) return false;
     const edges::EdgeLine &v = hypothesis < 2 ? sides.left : sides.right;
     const edges::EdgeLine &h = hypothesis % 2 == 0 ? sides.top : sides.bottom;
     symbol.vEdge = v;
     symbol.hEdge = h;
     double x = 0, y = 0;
-    if (!edges::IntersectEdgeLines(v, h, x, y)) return kFailed;
+    if (!edges::IntersectEdgeLines(v, h, x, y)) return false;
     symbol.cornerX = x;
     symbol.cornerY = y;
 
@@ -64,10 +61,10 @@ std::uint16_t LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &s
     p.bottomLeft = corner;
     p.topRight = p.topLeft + p.bottomRight - corner;
     if (symbol.orientation == kBottomLeft) p.topRight += geom::PointF{1, -1};
-    return 0;
+    return true;
 }
 
-std::uint16_t ClampCorners(DMSymbol &symbol, int width, int height) {
+void ClampCorners(DMSymbol &symbol, int width, int height) {
     for (int i = 0; i < geom::QuadF::kCorners; ++i) {
         geom::PointF &c = symbol.corners[i];
         if (!(c.x >= 0)) c.x = 0;
@@ -75,7 +72,6 @@ std::uint16_t ClampCorners(DMSymbol &symbol, int width, int height) {
         if (!(c.x < width)) c.x = width - 1;
         if (!(c.y < height)) c.y = height - 1;
     }
-    return 0;
 }
 
 }  // namespace zr::dm

@@ -108,7 +108,14 @@ int DecodeFormatBits(FormatBits &bits) {
     return found;
 }
 
-std::uint16_t ReadFormatPrimary(const BitImageView &view, QRCandidate &c) {
+namespace {
+
+// DecodeFormatBits' answer when it finds a fourth root.
+constexpr int kTooManyRoots = -1;
+
+}  // namespace
+
+bool ReadFormatPrimary(const BitImageView &view, QRCandidate &c) {
     static constexpr int kModules[15][2] = {{8, 0}, {8, 1}, {8, 2}, {8, 3}, {8, 4}, {8, 5}, {8, 7}, {8, 8},
                                             {7, 8}, {5, 8}, {4, 8}, {3, 8}, {2, 8}, {1, 8}, {0, 8}};
     FormatBits bits{};
@@ -116,10 +123,10 @@ std::uint16_t ReadFormatPrimary(const BitImageView &view, QRCandidate &c) {
         const geom::PointF p = c.ModuleCentre(kModules[k][0], kModules[k][1]);
         bits[k] = DarkAt(view, p.x, p.y) ? 1 : 0;
     }
-    return static_cast<std::uint16_t>(SetLevelAndMask(bits, c));
+    return SetLevelAndMask(bits, c) != kTooManyRoots;
 }
 
-std::uint16_t ReadFormatSecondary(const BitImageView &view, QRCandidate &c) {
+bool ReadFormatSecondary(const BitImageView &view, QRCandidate &c) {
     FormatBits bits{};
     for (int k = 3, i = 0; k >= -4; --k, ++i) {
         const geom::PointF p = c.b + static_cast<double>(k) * c.u + 5.0 * c.v;
@@ -131,8 +138,7 @@ std::uint16_t ReadFormatSecondary(const BitImageView &view, QRCandidate &c) {
         bits[static_cast<std::size_t>(i)] =
             DarkAt(view, std::trunc(p.x + 0.5), std::trunc(p.y + 0.5)) ? 1 : 0;
     }
-    SetLevelAndMask(bits, c);  // a failed decoding is used as read
-    return 0;
+    return SetLevelAndMask(bits, c) != kTooManyRoots;
 }
 
 }  // namespace zr::qr
