@@ -101,6 +101,11 @@ struct GaloisField {
             return static_cast<Element>(unsigned{a} * b % Order);
         }
     }
+    // a times generator^logB, 0 <= logB < kPeriod: one table look-up less
+    // than Multiply where logB stays the same over many products.
+    static constexpr Element MultiplyByPower(Element a, int logB) {
+        return a == 0 ? 0 : Exp(Log(a) + logB);
+    }
     // b must not be 0.
     static constexpr Element Divide(Element a, Element b) {
         return a == 0 ? 0 : Exp(Log(a) + kPeriod - Log(b));

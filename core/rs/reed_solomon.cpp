@@ -33,18 +33,19 @@ bool ShapeFits(const typename F::Element *block, const CodeShape &s, const int *
     return true;
 }
 
-// S_j = block(alpha^(firstRoot + j)) by Horner's rule; true when any is non-zero.
+// S_j = block(alpha^(firstRoot + j)) by Horner's rule, all j side by side
+// (independent chains); true when any is non-zero.
 template <class F>
 bool Syndromes(const typename F::Element *block, const CodeShape &s, Poly &syndromes) {
-    bool any = false;
-    for (int j = 0; j < s.checkCount; ++j) {
-        const typename F::Element x = F::Power(s.firstRoot + j);
-        typename F::Element v = 0;
-        for (int i = 0; i < s.length; ++i) v = F::Add(F::Multiply(v, x), block[i]);
-        syndromes[static_cast<std::size_t>(j)] = v;
-        any = any || v != 0;
-    }
-    return any;
+    std::array<int, kMaxCheckCount> logX{};
+    const auto count = static_cast<std::size_t>(s.checkCount);
+    for (std::size_t j = 0; j < count; ++j) logX[j] = (s.firstRoot + static_cast<int>(j)) % F::kPeriod;
+    std::fill_n(syndromes.begin(), count, typename F::Element{0});
+    for (int i = 0; i < s.length; ++i)
+        for (std::size_t j = 0; j < count; ++j)
+            syndromes[j] = F::Add(F::MultiplyByPower(syndromes[j], logX[j]), block[i]);
+    return std::any_of(syndromes.begin(), syndromes.begin() + s.checkCount,
+                       [](typename F::Element v) { return v != 0; });
 }
 
 // Multiplies the polynomial of the given degree by (1 - X x).
