@@ -12,9 +12,10 @@ namespace zr::qr {
 
 using FormatBits = std::array<std::uint8_t, 15>;  // bit k = coefficient of x^k
 
-// BCH(15,5) decoding with up to three corrected bits (Berlekamp's algorithm
-// over GF(16), x^4 + x + 1). Returns the number of roots found (the bits are
-// corrected when they account for every error), or -1 for a fourth root.
+// BCH(15,5) decoding with up to three corrected bits (core/rs over GF(16),
+// x^4 + x + 1, syndromes S1 .. S6). Returns the number of bits corrected: 0
+// when the word is a codeword or cannot be corrected (the bits are then left
+// as they are). Never negative.
 int DecodeFormatBits(FormatBits &bits);
 
 // The copy around the corner finder, read at truncated module centres. Sets
