@@ -12,13 +12,13 @@ namespace {
 // The format mask 101010000010010: bits 1, 4, 10, 12 and 14.
 constexpr std::array<int, 5> kMaskedBits = {1, 4, 10, 12, 14};
 
-// Removes the format mask, corrects the bits and takes the level and mask from them.
-int SetLevelAndMask(FormatBits &bits, QRCandidate &c) {
+// Removes the format mask, corrects the bits where they can be corrected and
+// takes the level and mask from them (an uncorrectable word is used as read).
+void SetLevelAndMask(FormatBits &bits, QRCandidate &c) {
     for (int k : kMaskedBits) bits[static_cast<std::size_t>(k)] ^= 1;
-    const int result = DecodeFormatBits(bits);
+    DecodeFormatBits(bits);
     c.level = static_cast<std::uint8_t>(bits[14] * 2 + bits[13]);
     c.mask = static_cast<std::uint8_t>(bits[12] * 4 + bits[11] * 2 + bits[10]);
-    return result;
 }
 
 }  // namespace
@@ -41,14 +41,7 @@ int DecodeFormatBits(FormatBits &bits) {
     return outcome.corrected;
 }
 
-namespace {
-
-// DecodeFormatBits' answer when it finds a fourth root.
-constexpr int kTooManyRoots = -1;
-
-}  // namespace
-
-bool ReadFormatPrimary(const BitImageView &view, QRCandidate &c) {
+void ReadFormatPrimary(const BitImageView &view, QRCandidate &c) {
     static constexpr int kModules[15][2] = {{8, 0}, {8, 1}, {8, 2}, {8, 3}, {8, 4}, {8, 5}, {8, 7}, {8, 8},
                                             {7, 8}, {5, 8}, {4, 8}, {3, 8}, {2, 8}, {1, 8}, {0, 8}};
     FormatBits bits{};
@@ -56,10 +49,10 @@ bool ReadFormatPrimary(const BitImageView &view, QRCandidate &c) {
         const geom::PointF p = c.ModuleCentre(kModules[k][0], kModules[k][1]);
         bits[k] = DarkAt(view, p.x, p.y) ? 1 : 0;
     }
-    return SetLevelAndMask(bits, c) != kTooManyRoots;
+    SetLevelAndMask(bits, c);
 }
 
-bool ReadFormatSecondary(const BitImageView &view, QRCandidate &c) {
+void ReadFormatSecondary(const BitImageView &view, QRCandidate &c) {
     FormatBits bits{};
     for (int k = 3, i = 0; k >= -4; --k, ++i) {
         const geom::PointF p = c.b + static_cast<double>(k) * c.u + 5.0 * c.v;
@@ -71,7 +64,7 @@ bool ReadFormatSecondary(const BitImageView &view, QRCandidate &c) {
         bits[static_cast<std::size_t>(i)] =
             DarkAt(view, std::trunc(p.x + 0.5), std::trunc(p.y + 0.5)) ? 1 : 0;
     }
-    return SetLevelAndMask(bits, c) != kTooManyRoots;
+    SetLevelAndMask(bits, c);
 }
 
 }  // namespace zr::qr

@@ -19,12 +19,12 @@ using FormatBits = std::array<std::uint8_t, 15>;  // bit k = coefficient of x^k
 int DecodeFormatBits(FormatBits &bits);
 
 // The copy around the corner finder, read at truncated module centres. Sets
-// the level and mask from the bits as decoded; false when the decoder found
-// more roots than it can correct.
-bool ReadFormatPrimary(const BitImageView &view, QRCandidate &candidate);
+// the level and mask from the bits, corrected where DecodeFormatBits can
+// correct them and as read otherwise: a wrong guess only costs a decoding.
+void ReadFormatPrimary(const BitImageView &view, QRCandidate &candidate);
 // The copy beside the other two finders, read at rounded positions from
-// their centres. Sets the level and mask and answers as ReadFormatPrimary.
-bool ReadFormatSecondary(const BitImageView &view, QRCandidate &candidate);
+// their centres. Sets the level and mask in the same way.
+void ReadFormatSecondary(const BitImageView &view, QRCandidate &candidate);
 
 // Dark test at a pixel position; positions outside the picture are light.
 inline bool DarkAt(const BitImageView &view, double x, double y) {

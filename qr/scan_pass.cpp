@@ -76,18 +76,14 @@ class DistanceBands {
 // The outcome of a located triple: primary format and decoding, then the
 // secondary format copy when that failed.
 Outcome DecodeTriple(const BitImageView &view, QRCandidate &c, DecodeWork &work, long &attempts) {
-    Outcome outcome = Outcome::kTripleRejected;
-    const bool formatRead = ReadFormatPrimary(view, c);
+    ReadFormatPrimary(view, c);
     const std::uint8_t level = c.level, mask = c.mask;
-    if (formatRead) {
-        outcome = DecodeQRSymbol(view, c, work);
-        ++attempts;
-    }
+    Outcome outcome = DecodeQRSymbol(view, c, work);
+    ++attempts;
     if (outcome != Outcome::kDecoded) {
-        // A failed decoding of the secondary copy is used as read.
         ReadFormatSecondary(view, c);
         // The same level and mask decode the same way again.
-        if (!(formatRead && c.level == level && c.mask == mask)) {
+        if (!(c.level == level && c.mask == mask)) {
             outcome = DecodeQRSymbol(view, c, work);
             ++attempts;
         }

@@ -46,7 +46,8 @@ Outcome PlainSearch(const BitImageView &view, std::vector<FinderCandidate> candi
                 if (candidates[a].used || candidates[i].used || candidates[k].used) continue;
                 outcome = Outcome::kTripleRejected;
                 if (LocateQRSymbol(candidates[a], candidates[i], candidates[k], c)) {
-                    if (ReadFormatPrimary(view, c)) outcome = DecodeQRSymbol(view, c, work);
+                    ReadFormatPrimary(view, c);
+                    outcome = DecodeQRSymbol(view, c, work);
                     if (outcome != Outcome::kDecoded) {
                         ReadFormatSecondary(view, c);
                         outcome = DecodeQRSymbol(view, c, work);
