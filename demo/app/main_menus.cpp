@@ -33,21 +33,6 @@ constexpr ZoomItem kZoomItems[] = {
     {"&50 %", 0.5},  {"33 %", 1.0 / 3.0}, {"&25 %", 0.25},
 };
 
-struct KindItem {
-    const char *text;
-    ReaderKind kind;
-};
-
-constexpr KindItem kKindItems[] = {
-    {"&PDF417", ReaderKind::Pdf417},
-    {"&Data Matrix", ReaderKind::DataMatrix},
-    {"&QR Code", ReaderKind::Qr},
-    {"Micro QR Code", ReaderKind::MicroQr},
-};
-
-constexpr const char *kKindNames[kReaderKindCount] = {"Linear", "PDF417", "Data Matrix", "QR Code",
-                                                      "Micro QR Code"};
-
 // "&New\tCtrl+N": the item text, then its accelerator.
 template <typename Receiver, typename Slot>
 QAction *AddItem(QMenu *menu, const char *item, const char *prompt, Receiver *receiver, Slot slot) {
@@ -120,13 +105,15 @@ void MainFrame::createMenus() {
         symbolActions_ << item;
     }
     symbolsMenu_->addSeparator();
-    for (const KindItem &entry : kKindItems) {
+    for (const ReaderKindInfo &entry : kReaderKinds) {
+        if (entry.menuText == nullptr) continue;  // linear: chosen through its types
         const ReaderKind kind = entry.kind;
-        QAction *item = AddItem(symbolsMenu_, entry.text, "Read this kind of symbol", this, [this, kind] {
+        QAction *item = AddItem(symbolsMenu_, entry.menuText, "Read this kind of symbol", this, [this, kind] {
             ChooseReaderKind(settings_, kind);
             updateSymbolChecks();
         });
         item->setCheckable(true);
+        item->setData(static_cast<int>(kind));
         // A reader that is not built into the program cannot be chosen.
         item->setEnabled(IsReaderBuilt(kind));
         symbolActions_ << item;
@@ -213,8 +200,9 @@ void MainFrame::updateMenus() {
 void MainFrame::updateSymbolChecks() {
     for (int i = 0; i < symbolActions_.size(); ++i) {
         const bool linear = i < static_cast<int>(std::size(kLinearTypes));
-        const bool checked = linear ? IsLinearTypeChecked(settings_, kLinearTypes[i].bit)
-                                    : settings_.readerKind == kKindItems[i - std::size(kLinearTypes)].kind;
+        const bool checked =
+            linear ? IsLinearTypeChecked(settings_, kLinearTypes[i].bit)
+                   : static_cast<int>(settings_.readerKind) == symbolActions_[i]->data().toInt();
         symbolActions_[i]->setChecked(checked);
     }
     updateStatusPanes();
@@ -247,8 +235,7 @@ void MainFrame::updateRecentMenu() {
 }
 
 void MainFrame::updateStatusPanes() {
-    panes_[1]->setText(
-        QString::fromLatin1(kKindNames[static_cast<size_t>(settings_.readerKind) % kReaderKindCount]));
+    panes_[1]->setText(QString::fromLatin1(ReaderKindInfoFor(settings_.readerKind).title));
     const DocHandle *doc = activeDoc();
     if (doc == nullptr || doc->document.image.dib == nullptr) {
         panes_[2]->clear();

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "format.hpp"
+#include "read.hpp"
 #include "zr/ZrImgRW.h"
 
 namespace zr::demo {
@@ -74,9 +75,7 @@ uint16_t CreateNewImage(Document &document, const NewImageRequest &request) {
     }
     ZrDestroyImage(&document.image);
     document.image = created;
-    document.linearResults.clear();
-    document.microQrResults.clear();
-    document.pdf417Results.clear();
+    ClearResultCopies(document);
     document.state.symbolCount = 0;
     document.state.selectedIndex = 0;
     return ZR_OK;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "logic/read_linear.hpp"
 #include "logic/report.hpp"
 
 namespace zr::demo {
