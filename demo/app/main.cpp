@@ -10,7 +10,7 @@ int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(zr::demo::app::kOrganisation));
     QApplication::setApplicationName(QString::fromLatin1(zr::demo::app::kApplication));
-    QApplication::setApplicationDisplayName(QStringLiteral("ZrDemo"));
+    // No display name: the toolkit would add " — ZrDemo" to every window and dialog title.
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
 
     QCommandLineParser parser;

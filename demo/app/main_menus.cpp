@@ -93,13 +93,15 @@ void MainFrame::createMenus() {
     barcodeMenu_ = menuBar()->addMenu(QStringLiteral("&Barcode"));
     AddItem(barcodeMenu_, "&Settings...", "Change the reading settings", this, &MainFrame::onSettings);
     AddItem(barcodeMenu_, "&Read", "Read the symbols in the image", this, &MainFrame::read);
+    AddItem(barcodeMenu_, "&Whole Picture", "Search the whole picture again after a dragged area", this,
+            &MainFrame::wholePicture);
     symbolsMenu_ = barcodeMenu_->addMenu(QStringLiteral("&Symbols"));
     for (const LinearType &type : kLinearTypes) {
         const uint32_t bit = type.bit;
         QAction *item = AddItem(symbolsMenu_, type.name,
                                 "Look for this linear symbology or stop looking for it", this, [this, bit] {
                                     ToggleLinearType(settings_, bit);
-                                    updateSymbolChecks();
+                                    settingsChanged();
                                 });
         item->setCheckable(true);
         symbolActions_ << item;
@@ -110,7 +112,7 @@ void MainFrame::createMenus() {
         const ReaderKind kind = entry.kind;
         QAction *item = AddItem(symbolsMenu_, entry.menuText, "Read this kind of symbol", this, [this, kind] {
             ChooseReaderKind(settings_, kind);
-            updateSymbolChecks();
+            settingsChanged();
         });
         item->setCheckable(true);
         item->setData(static_cast<int>(kind));
@@ -130,11 +132,11 @@ void MainFrame::createMenus() {
     windowMenu_ = menuBar()->addMenu(QStringLiteral("&Window"));
     AddItem(windowMenu_, "&New Window", "Open another window for the active image", this,
             &MainFrame::onNewWindow);
-    AddItem(windowMenu_, "&Cascade", "Arrange the windows so they overlap", mdi_,
-            &QMdiArea::cascadeSubWindows);
+    AddItem(windowMenu_, "&Cascade", "Arrange the windows so they overlap", this, &MainFrame::onCascade);
     AddItem(windowMenu_, "&Tile", "Arrange the windows side by side", mdi_, &QMdiArea::tileSubWindows);
     AddItem(windowMenu_, "&Arrange Icons", "Arrange the minimised windows along the bottom", this,
             &MainFrame::onArrangeIcons);
+    windowListStart_ = windowMenu_->addSeparator();
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("&Help"));
     AddItem(helpMenu_, "&Help Topics", "How to use ZrDemo", this, &MainFrame::onHelpTopics);
@@ -181,7 +183,7 @@ void MainFrame::createStatusBar() {
             statusBar()->addPermanentWidget(panes_[i]);
         }
     }
-    panes_[0]->setText(QStringLiteral("Ready"));
+    panes_[kPaneReadout]->setText(QStringLiteral("Ready"));
 }
 
 void MainFrame::updateMenus() {
@@ -235,19 +237,20 @@ void MainFrame::updateRecentMenu() {
 }
 
 void MainFrame::updateStatusPanes() {
-    panes_[1]->setText(QString::fromLatin1(ReaderKindInfoFor(settings_.readerKind).title));
+    panes_[kPaneKind]->setText(QString::fromLatin1(ReaderKindInfoFor(settings_.readerKind).title));
+    panes_[kPaneArea]->setText(QString::fromStdString(SearchAreaText(settings_)));
     const DocHandle *doc = activeDoc();
     if (doc == nullptr || doc->document.image.dib == nullptr) {
-        panes_[2]->clear();
-        panes_[3]->clear();
+        panes_[kPaneZoom]->clear();
+        panes_[kPaneSize]->clear();
         return;
     }
     const Document &document = doc->document;
-    panes_[2]->setText(QStringLiteral("%1 %").arg(qRound(document.zoom * 100.0)));
-    panes_[3]->setText(QStringLiteral("%1 x %2 x %3")
-                           .arg(document.image.width)
-                           .arg(document.image.height)
-                           .arg(document.image.bitsPerPixel));
+    panes_[kPaneZoom]->setText(QStringLiteral("%1 %").arg(qRound(document.zoom * 100.0)));
+    panes_[kPaneSize]->setText(QStringLiteral("%1 x %2 x %3")
+                                   .arg(document.image.width)
+                                   .arg(document.image.height)
+                                   .arg(document.image.bitsPerPixel));
 }
 
 QAction *MainFrame::action(const QString &text) const {

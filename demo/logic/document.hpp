@@ -26,6 +26,7 @@ enum class Operation : uint8_t {
     ReadDataMatrix = 5,
     ReadQr = 6,
     ReadMicroQr = 7,
+    NewImage = 8,
 };
 
 struct ReadState {

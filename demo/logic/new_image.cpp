@@ -76,8 +76,10 @@ uint16_t CreateNewImage(Document &document, const NewImageRequest &request) {
     ZrDestroyImage(&document.image);
     document.image = created;
     ClearResultCopies(document);
-    document.state.symbolCount = 0;
-    document.state.selectedIndex = 0;
+    document.state = ReadState{};
+    document.state.lastOperation = Operation::NewImage;
+    document.state.returnCode = ZR_OK;
+    document.state.runTime = ElapsedSeconds(start, end);
     return ZR_OK;
 }
 

@@ -36,6 +36,11 @@ void ClearResultCopies(Document &document) {
     for (const ReaderKindInfo &info : kReaderKinds) info.clearCopies(document);
 }
 
+void MoveReadResults(Document &to, Document &from, ReaderKind kind) {
+    to.state = from.state;
+    ReaderKindInfoFor(kind).moveCopies(to, from);
+}
+
 uint16_t ReadSymbols(Document &document, const ReadSettings &settings) {
     if (!IsReaderBuilt(settings.readerKind)) return ZR_ERR_UNSUPPORTED;
     return ReaderKindInfoFor(settings.readerKind).read(document, settings);

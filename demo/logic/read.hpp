@@ -40,6 +40,7 @@ struct ReaderKindInfo {
     std::string (*resultJson)(const Document &, size_t index);                // empty past the end
     std::vector<SymbolShape> (*shapes)(const Document &);
     void (*clearCopies)(Document &);
+    void (*moveCopies)(Document &to, Document &from);
 };
 
 // The document-side calls of a kind, from its copy list and its per-result texts.
@@ -56,14 +57,15 @@ struct KindCopyCalls {
     }
     static std::vector<SymbolShape> Shapes(const Document &document) { return ShapesOf(document.*Copies); }
     static void Clear(Document &document) { (document.*Copies).clear(); }
+    static void Move(Document &to, Document &from) { to.*Copies = std::move(from.*Copies); }
 };
 
 template <auto Copies, auto Lines, auto ToJson>
 constexpr ReaderKindInfo KindRow(ReaderKind kind, const char *name, const char *title, const char *menuText,
                                  const char *operationLabel, Operation operation, ReadFunction read) {
     using Calls = KindCopyCalls<Copies, Lines, ToJson>;
-    return {kind, name,         title,          menuText,    operationLabel, operation,
-            read, Calls::Count, Calls::Details, Calls::Json, Calls::Shapes,  Calls::Clear};
+    return {kind,         name,           title,       menuText,      operationLabel, operation,  read,
+            Calls::Count, Calls::Details, Calls::Json, Calls::Shapes, Calls::Clear,   Calls::Move};
 }
 
 inline constexpr ReaderKindInfo kReaderKinds[kReaderKindCount] = {
@@ -106,6 +108,10 @@ size_t ResultCopyCount(const Document &document);
 
 // Drops the result copies of every kind (they belong to the picture they were read from).
 void ClearResultCopies(Document &document);
+
+// Hands a read made on another document record of the same picture to `to`: the read state and
+// the copies of `kind`; the other kinds' copies in `to` stay.
+void MoveReadResults(Document &to, Document &from, ReaderKind kind);
 
 }  // namespace zr::demo
 

@@ -11,6 +11,8 @@ const char *OperationLabel(Operation operation) {
             return "Open file";
         case Operation::SaveFile:
             return "Save file";
+        case Operation::NewImage:
+            return "New image";
         default: {
             const ReaderKindInfo *kind = ReaderKindOf(operation);
             return kind != nullptr ? kind->operationLabel : "";
@@ -19,8 +21,7 @@ const char *OperationLabel(Operation operation) {
 }
 
 bool ShowsSymbolCount(Operation operation) {
-    return operation != Operation::None && operation != Operation::OpenFile &&
-           operation != Operation::SaveFile;
+    return ReaderKindOf(operation) != nullptr;
 }
 
 std::vector<std::string> ReportHeadLines(const ReadState &state) {

@@ -62,7 +62,7 @@ TEST_F(FileTest, UnsupportedAndMissingFilesLeaveTheDocument) {
     EXPECT_STREQ(missing.message, "Error while reading file");
     EXPECT_EQ(document.image.dib, dib);
     EXPECT_EQ(document.image.width, 40u);
-    EXPECT_EQ(document.state.lastOperation, Operation::None);
+    EXPECT_EQ(document.state.lastOperation, Operation::NewImage);  // the state the new image left
 }
 
 TEST_F(FileTest, SaveAndOpenDispatchOnTheLowerCasedExtension) {
