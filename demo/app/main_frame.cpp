@@ -250,6 +250,10 @@ void MainFrame::selectArea(const QRect &rect, QPoint scroll) {
     std::shared_ptr<DocHandle> doc = view != nullptr ? sharedDocOf(view) : nullptr;
     if (doc == nullptr && activeChild() != nullptr) doc = activeChild()->sharedDoc();
     if (doc == nullptr || doc->document.image.dib == nullptr) return;
+    if (reads_->running()) {  // the area would change under a read that cannot follow it
+        showStatus(QStringLiteral("A read is still running: wait until it ends"));
+        return;
+    }
     ReadSettings chosen = settings_;
     const ZrImage &image = doc->document.image;
     if (!ApplySelection(chosen, rect.left(), rect.top(), rect.right(), rect.bottom(), scroll.x(), scroll.y(),
