@@ -10,8 +10,10 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include "app/application.hpp"
 #include "logic/file_filters.hpp"
 #include "logic/read.hpp"
+#include "logic/shapes.hpp"
 #include "logic/view_math.hpp"
 #include "scratch_dir.hpp"
 #include "widget_test_util.hpp"
@@ -224,12 +226,43 @@ TEST_F(WindowUseTest, FitFillsTheWindowAndTheReadoutClearsOffThePicture) {
     EXPECT_EQ(frame.window.statusPane(app::kPaneReadout)->text(), QString());
 }
 
+// An outline's label goes outside the symbol where there is room: the finder pattern in the
+// symbol's top left corner stays as it is printed.
+TEST_F(WindowUseTest, OutlineLabelsLeaveTheSymbolVisible) {
+    zr::test::SymbolOptions options;
+    options.symbology = BARCODE_QRCODE;
+    options.data = "LABEL OUTSIDE THE SYMBOL";
+    options.moduleSize = 4;
+    options.quietZone = 4;
+    ASSERT_TRUE(WriteRaster(zr::test::RenderSymbol(options), Path("qr.bmp")));
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("qr.bmp"))));
+    frame.window.setZoom(1.0);
+    frame.read(ReaderKind::Qr);
+    ASSERT_EQ(frame.doc()->document.state.symbolCount, 1);
+    const OutlineBox box = OutlineFor(ResultShapes(frame.doc()->document)[0].corners, 1.0, true);
+    const QImage shot = frame.grabView();
+    for (int d = 2; d < 12; d += 3)
+        EXPECT_EQ(shot.pixelColor(box.left + d, box.top + 2), QColor(Qt::black)) << d;
+    EXPECT_EQ(shot.pixelColor(box.right - 1, box.bottom - 1), QColor(255, 0, 0));  // the frame itself
+}
+
 TEST_F(WindowUseTest, DocumentWindowsCarryTheProgramsIcon) {
     Frame frame;
     ASSERT_TRUE(frame.window.openFile(kSample));
     const QIcon icon = WindowOf(frame.child())->windowIcon();
     EXPECT_FALSE(frame.window.windowIcon().isNull());
     EXPECT_EQ(icon.cacheKey(), frame.window.windowIcon().cacheKey());
+}
+
+// The toolkit appends an explicitly set display name to every window and dialog title
+// ("ZrDemo - [x] — ZrDemo"); unset, the display name follows the application name.
+TEST(ApplicationSetUp, SetsNoDisplayNameThatTitlesWouldCarry) {
+    app::SetUpApplication();
+    EXPECT_EQ(QApplication::applicationName(), "ZrDemo");
+    QApplication::setApplicationName(QStringLiteral("probe"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
+    app::SetUpApplication();
 }
 
 TEST(SaveAsFilter, StartsOnTheDocumentsFormat) {
