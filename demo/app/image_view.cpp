@@ -28,25 +28,56 @@ void FillHatch(QPainter &painter, QSize client) {
     painter.fillRect(all, QBrush(kHatchColour, Qt::DiagCrossPattern));
 }
 
-void DrawOutline(QPainter &painter, const OutlineBox &box, const QString &text) {
-    const QColor colour(box.colour.red, box.colour.green, box.colour.blue);
-    painter.setPen(QPen(colour, 0));
-    if (!text.isEmpty() && box.right > box.left && box.bottom > box.top) {
-        // The text sits inside the box from its top left corner, on an opaque white ground; the
-        // frame is drawn after it so that the text never covers it.
-        const QRect inside(box.left, box.top, box.right - box.left, box.bottom - box.top);
-        painter.setBackgroundMode(Qt::OpaqueMode);
-        painter.setBackground(Qt::white);
-        painter.drawText(inside, Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, text);
-        painter.setBackgroundMode(Qt::TransparentMode);
-    }
-    // A one-pixel frame on the pixels left .. right - 1, top .. bottom - 1.
+const QColor kLabelGround(255, 255, 255, 170);  // translucent: the symbol shows through
+constexpr int kMinLabelWidth = 120;
+constexpr int kSearchDash = 4;
+
+// A one-pixel frame on the pixels left .. right - 1, top .. bottom - 1.
+void DrawFrame(QPainter &painter, const OutlineBox &box) {
     const int right = std::max(box.left, box.right - 1);
     const int bottom = std::max(box.top, box.bottom - 1);
     painter.drawLine(box.left, box.top, right, box.top);
     painter.drawLine(box.left, bottom, right, bottom);
     painter.drawLine(box.left, box.top, box.left, bottom);
     painter.drawLine(right, box.top, right, bottom);
+}
+
+// The label goes outside the frame where the client area has room (above, else below), on a
+// translucent ground, so that it hides as little of the symbol as it can.
+void DrawOutline(QPainter &painter, const OutlineBox &box, const QString &text, QSize client) {
+    const QColor colour(box.colour.red, box.colour.green, box.colour.blue);
+    painter.setPen(QPen(colour, 0));
+    // The frame is drawn after the label so that a label with no room outside never hides it.
+    if (text.isEmpty() || box.right <= box.left || box.bottom <= box.top) {
+        DrawFrame(painter, box);
+        return;
+    }
+    const int width = std::min(std::max(box.right - box.left, kMinLabelWidth), std::max(1, client.width()));
+    constexpr int kFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere;
+    const QRect bounds =
+        painter.fontMetrics().boundingRect(QRect(0, 0, width, client.height()), kFlags, text);
+    const LabelPlace place =
+        LabelPlaceFor(box, bounds.width(), bounds.height(), client.width(), client.height());
+    const QRect label(place.left, place.top, bounds.width(), bounds.height());
+    painter.fillRect(label, kLabelGround);
+    painter.drawText(label, kFlags, text);
+    DrawFrame(painter, box);
+}
+
+// The search area: a dashed frame, so that a read limited to it never surprises.
+void DrawSearchArea(QPainter &painter, const OutlineBox &box) {
+    QPen pen(QColor(box.colour.red, box.colour.green, box.colour.blue), 0, Qt::CustomDashLine);
+    pen.setDashPattern({kSearchDash, kSearchDash});
+    painter.setPen(pen);
+    DrawFrame(painter, box);
+}
+
+OutlineBox Shifted(OutlineBox box, int dx, int dy) {
+    box.left += dx;
+    box.right += dx;
+    box.top += dy;
+    box.bottom += dy;
+    return box;
 }
 
 std::optional<ScrollKey> ScrollKeyFor(int key) {
@@ -93,14 +124,20 @@ void ImageView::setScrollPosition(QPoint position) {
     verticalScrollBar()->setValue(position.y());
 }
 
+void ImageView::setSearchArea(const ReadSettings &settings) {
+    search_ = settings;
+    viewport()->update();
+}
+
 void ImageView::fitWindow() {
-    const QSize client = viewport()->size();
+    const QSize client = maximumViewportSize();
     Document &document = doc_->document;
     document.zoom = ZoomToFit(client.width(), client.height(), document.image, document.zoom);
     doc_->UpdateAllViews(kHintFitWindow);
 }
 
-void ImageView::Paint(QPainter &painter, const Document &document, double zoom, QSize client, QPoint scroll) {
+void ImageView::Paint(QPainter &painter, const Document &document, double zoom, QSize client, QPoint scroll,
+                      const ReadSettings *search) {
     const ViewSize scaled = ScrollSize(document.image, zoom);
     if (document.image.dib == nullptr || scaled.width < client.width() || scaled.height < client.height())
         FillHatch(painter, client);
@@ -116,19 +153,23 @@ void ImageView::Paint(QPainter &painter, const Document &document, double zoom, 
             painter.drawImage(0, 0, visible);
     }
 
-    painter.save();
-    painter.translate(-static_cast<int>(area.left), -static_cast<int>(area.top));
+    const int dx = -static_cast<int>(area.left), dy = -static_cast<int>(area.top);
+    if (search != nullptr && HasSearchArea(*search)) {
+        const PixelRect rect = SearchRectPixels(*search, document.image.xDpi, document.image.yDpi);
+        if (const std::optional<OutlineBox> box = SearchAreaBox(rect, document.image, zoom))
+            DrawSearchArea(painter, Shifted(*box, dx, dy));
+    }
     const std::vector<SymbolShape> shapes = ResultShapes(document);
     for (size_t i = 0; i < shapes.size(); ++i) {
         const bool selected = static_cast<int>(i) == document.state.selectedIndex;
-        DrawOutline(painter, OutlineFor(shapes[i].corners, zoom, selected), DisplayText(shapes[i].text));
+        DrawOutline(painter, Shifted(OutlineFor(shapes[i].corners, zoom, selected), dx, dy),
+                    DisplayText(shapes[i].text), client);
     }
-    painter.restore();
 }
 
 void ImageView::paintEvent(QPaintEvent *) {
     QPainter painter(viewport());
-    Paint(painter, doc_->document, doc_->document.zoom, viewport()->size(), scrollPosition());
+    Paint(painter, doc_->document, doc_->document.zoom, viewport()->size(), scrollPosition(), &search_);
 }
 
 void ImageView::resizeEvent(QResizeEvent *event) {
@@ -181,13 +222,24 @@ void ImageView::mousePressEvent(QMouseEvent *event) {
 
 void ImageView::mouseMoveEvent(QMouseEvent *event) {
     const QPoint at = event->position().toPoint();
+    // The band stays on the picture, as the selection it makes does.
     if (rubberBand_ != nullptr && rubberBand_->isVisible())
-        rubberBand_->setGeometry(QRect(dragStart_, at).normalized());
+        rubberBand_->setGeometry(QRect(dragStart_, at).normalized() & pictureRect());
     const Document &document = doc_->document;
     const QPoint scroll = scrollPosition();
     const std::optional<std::string> readout =
         PixelReadout(document.image, at.x(), at.y(), scroll.x(), scroll.y(), document.zoom);
-    if (readout) emit pixelReadout(QString::fromStdString(*readout));
+    emit pixelReadout(readout ? QString::fromStdString(*readout) : QString());
+}
+
+void ImageView::leaveEvent(QEvent *event) {
+    QAbstractScrollArea::leaveEvent(event);
+    emit pixelReadout(QString());
+}
+
+QRect ImageView::pictureRect() const {
+    const ViewSize scaled = ScrollSize(doc_->document.image, doc_->document.zoom);
+    return QRect(-scrollPosition(), QSize(scaled.width, scaled.height));
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent *event) {

@@ -7,6 +7,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include "logic/settings.hpp"
+
 class QRubberBand;
 class QPainter;
 
@@ -26,15 +28,22 @@ class ImageView : public QAbstractScrollArea {
     DocHandle *doc() const { return doc_; }
     QPoint scrollPosition() const;
     void setScrollPosition(QPoint position);
-    // Sets the document's zoom so that the whole picture fits this view's client area.
+    // Sets the document's zoom so that the whole picture fits this view's client area as it is
+    // without scroll bars (which the fitted picture no longer needs).
     void fitWindow();
+    // The reads' search area, framed over the picture while it is not the whole picture.
+    void setSearchArea(const ReadSettings &settings);
+    const ReadSettings &searchArea() const { return search_; }
 
     // Draws the picture area (cross-hatch where the picture does not reach, the visible part of the
-    // picture, the outlines) for a client area of `client` scrolled to `scroll`.
-    static void Paint(QPainter &painter, const Document &document, double zoom, QSize client, QPoint scroll);
+    // picture, the search area's frame when given, the outlines) for a client area of `client`
+    // scrolled to `scroll`.
+    static void Paint(QPainter &painter, const Document &document, double zoom, QSize client, QPoint scroll,
+                      const ReadSettings *search = nullptr);
 
   signals:
-    // The status bar's first pane text for the pixel under the mouse.
+    // The status bar's first pane text for the pixel under the mouse; empty when the mouse is
+    // not over the picture.
     void pixelReadout(const QString &text);
     // A rubber-band selection ended: the rectangle in client coordinates (normalised, not empty).
     void selectionMade(const QRect &rect, QPoint scroll);
@@ -46,15 +55,19 @@ class ImageView : public QAbstractScrollArea {
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 
   private:
     void onUpdated(int hint);
     void updateScrollBars();
+    // The scaled picture in client coordinates.
+    QRect pictureRect() const;
 
     DocHandle *doc_;
     QRubberBand *rubberBand_ = nullptr;
     QPoint dragStart_;
+    ReadSettings search_;
 };
 
 }  // namespace zr::demo::app

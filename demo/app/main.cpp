@@ -3,15 +3,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include "application.hpp"
 #include "main_frame.hpp"
-#include "recent_files.hpp"
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QString::fromLatin1(zr::demo::app::kOrganisation));
-    QApplication::setApplicationName(QString::fromLatin1(zr::demo::app::kApplication));
-    QApplication::setApplicationDisplayName(QStringLiteral("ZrDemo"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    zr::demo::app::SetUpApplication();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Tavrel Software Barcode Demo"));

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -14,6 +15,7 @@
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPainter>
+#include <QPixmap>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -28,6 +30,7 @@
 #include "logic/read.hpp"
 #include "logic/view_math.hpp"
 #include "new_image_dialog.hpp"
+#include "read_runner.hpp"
 #include "settings_dialog.hpp"
 
 namespace zr::demo::app {
@@ -58,9 +61,6 @@ QString DialogFilters(const FileFilter (&filters)[N]) {
     return entries.join(QStringLiteral(";;"));
 }
 
-constexpr int kMinWindowWidth = 640;
-constexpr int kMinWindowHeight = 420;
-
 const QString kHelpText = QStringLiteral(
     "Open an image (File > Open, or drop a file on the window), choose what to look for in "
     "Barcode > Symbols or Barcode > Settings, and choose Barcode > Read. Dragging a rectangle over "
@@ -68,12 +68,29 @@ const QString kHelpText = QStringLiteral(
     "The report on the left shows the run time, the reader's return code and the number of symbols "
     "found; choose a symbol in the \"Barcode no:\" list to see its details. The selected symbol is "
     "framed in red, the others in blue.\n\n"
-    "The Zoom menu changes the image size; the arrow keys, Page Up, Page Down, Home and End scroll.");
+    "The Zoom menu changes the image size; the arrow keys, Page Up, Page Down, Home and End scroll.\n\n"
+    "A dragged area stays the search area of every later read, in every picture: it is framed in "
+    "orange on each picture and named in the status bar. Barcode > Whole Picture searches the "
+    "whole picture again.");
+
+constexpr int kStatusMessageTime = 5000;  // milliseconds
+
+// The program's icon: a small barcode on white, drawn so that no image file is needed.
+QIcon ProgramIcon() {
+    constexpr int kSize = 32;
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::white);
+    QPainter painter(&pixmap);
+    constexpr int kBars[][2] = {{3, 2}, {7, 1}, {10, 3}, {15, 1}, {18, 2}, {22, 1}, {25, 3}};
+    for (const auto &bar : kBars) painter.fillRect(bar[0], 4, bar[1], kSize - 8, Qt::black);
+    return QIcon(pixmap);
+}
 
 }  // namespace
 
 MainFrame::MainFrame(QWidget *parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("ZrDemo"));
+    setWindowIcon(ProgramIcon());
     setAcceptDrops(true);
     mdi_ = new QMdiArea;
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -83,7 +100,15 @@ MainFrame::MainFrame(QWidget *parent) : QMainWindow(parent) {
     createStatusBar();
     createMenus();
     createToolBar();
-    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { updateMenus(); });
+    reads_ = new ReadRunner(this);
+    connect(reads_, &ReadRunner::finished, this, [this] { updateStatusPanes(); });
+    // The picture takes the keyboard whenever its window becomes the active one.
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
+        updateMenus();
+        updateWindowMenu();
+        if (auto *child = window != nullptr ? qobject_cast<ChildFrame *>(window->widget()) : nullptr)
+            child->view()->setFocus();
+    });
     resize(1024, 720);
     updateMenus();
 }
@@ -91,6 +116,7 @@ MainFrame::MainFrame(QWidget *parent) : QMainWindow(parent) {
 MainFrame::~MainFrame() {
     // The document windows outlive this object's own part of the destruction: nothing of theirs
     // may call back into it.
+    reads_->disconnect(this);
     mdi_->disconnect(this);
     for (QMdiSubWindow *window : mdi_->subWindowList()) {
         window->disconnect(this);
@@ -98,54 +124,6 @@ MainFrame::~MainFrame() {
             child->doc()->disconnect(this);
             child->view()->disconnect(this);
         }
-    }
-}
-
-ChildFrame *MainFrame::activeChild() const {
-    QMdiSubWindow *window = mdi_->activeSubWindow();
-    if (window == nullptr && !mdi_->subWindowList().isEmpty()) window = mdi_->subWindowList().constLast();
-    return window != nullptr ? qobject_cast<ChildFrame *>(window->widget()) : nullptr;
-}
-
-DocHandle *MainFrame::activeDoc() const {
-    ChildFrame *child = activeChild();
-    return child != nullptr ? child->doc() : nullptr;
-}
-
-ChildFrame *MainFrame::newWindow(const std::shared_ptr<DocHandle> &doc) {
-    auto *child = new ChildFrame(doc);
-    QMdiSubWindow *window = mdi_->addSubWindow(child);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(child->view(), &ImageView::pixelReadout, panes_[0], &QLabel::setText);
-    connect(child->view(), &ImageView::selectionMade, this, &MainFrame::selectArea);
-    connect(doc.get(), &DocHandle::updated, this, [this] { updateStatusPanes(); });
-    // A closed window may still be listed while it is destroyed: it is left out by name.
-    connect(window, &QObject::destroyed, this, [this, doc](QObject *gone) {
-        retitle(doc.get(), gone);
-        updateMenus();
-    });
-    // A new window takes most of the document area, as much as the picture and report need.
-    const QSize area = mdi_->viewport()->size();
-    window->resize(std::min(area.width(), std::max(kMinWindowWidth, area.width() * 4 / 5)),
-                   std::min(area.height(), std::max(kMinWindowHeight, area.height() * 4 / 5)));
-    window->show();
-    mdi_->setActiveSubWindow(window);
-    retitle(doc.get());
-    updateMenus();
-    return child;
-}
-
-// The windows of one document are titled "name", or "name:1", "name:2", ... when there are several.
-void MainFrame::retitle(DocHandle *doc, const QObject *gone) {
-    QList<QMdiSubWindow *> windows;
-    for (QMdiSubWindow *window : mdi_->subWindowList()) {
-        if (window == gone) continue;
-        auto *child = qobject_cast<ChildFrame *>(window->widget());
-        if (child != nullptr && child->doc() == doc) windows << window;
-    }
-    for (int i = 0; i < windows.size(); ++i) {
-        windows[i]->setWindowTitle(windows.size() == 1 ? doc->title
-                                                       : QStringLiteral("%1:%2").arg(doc->title).arg(i + 1));
     }
 }
 
@@ -205,24 +183,37 @@ bool MainFrame::saveDocument(DocHandle *doc, const QString &path) {
     return true;
 }
 
-void MainFrame::read() {
-    readDocument(activeDoc());
+QString MainFrame::statusMessage() const {
+    return statusBar()->currentMessage();
 }
 
-void MainFrame::readDocument(DocHandle *doc) {
+void MainFrame::showStatus(const QString &text) {
+    statusBar()->showMessage(text, kStatusMessageTime);
+}
+
+void MainFrame::read() {
+    ChildFrame *child = activeChild();
+    if (child != nullptr) readDocument(child->sharedDoc());
+}
+
+bool MainFrame::readRunning() const {
+    return reads_->running();
+}
+
+void MainFrame::waitForRead() {
+    reads_->waitForFinished();
+}
+
+void MainFrame::readDocument(const std::shared_ptr<DocHandle> &doc) {
     if (doc == nullptr) return;
-    uint16_t status;
-    {
-        const WaitCursor wait;
-        status = ReadSymbols(doc->document, settings_);
-    }
     if (!IsReaderBuilt(settings_.readerKind)) {
         // The document is unchanged: nothing to refresh.
-        statusBar()->showMessage(
-            QStringLiteral("This reader is not built into ZrDemo (return code %1)").arg(status), 5000);
+        showStatus(
+            QStringLiteral("This reader is not built into ZrDemo (return code %1)").arg(ZR_ERR_UNSUPPORTED));
         return;
     }
-    doc->UpdateAllViews(RefreshHintFor(settings_.readerKind));
+    if (!reads_->start(doc, settings_))
+        showStatus(QStringLiteral("A read is still running: wait until it ends"));
 }
 
 void MainFrame::setZoom(double zoom) {
@@ -239,24 +230,47 @@ void MainFrame::fitWindow() {
 
 void MainFrame::applySettings(const ReadSettings &settings) {
     settings_ = settings;
+    if (RestoreLinearTypes(settings_))
+        showStatus(QStringLiteral("No linear type was checked: the types used before are restored"));
+    settingsChanged();
+}
+
+void MainFrame::settingsChanged() {
     updateSymbolChecks();
     for (QMdiSubWindow *window : mdi_->subWindowList()) {
-        if (auto *child = qobject_cast<ChildFrame *>(window->widget()))
+        if (auto *child = qobject_cast<ChildFrame *>(window->widget())) {
+            child->view()->setSearchArea(settings_);
             child->doc()->UpdateAllViews(kHintRedraw);
+        }
     }
 }
 
 void MainFrame::selectArea(const QRect &rect, QPoint scroll) {
     auto *view = qobject_cast<ImageView *>(sender());
-    DocHandle *doc = view != nullptr ? view->doc() : activeDoc();
+    std::shared_ptr<DocHandle> doc = view != nullptr ? sharedDocOf(view) : nullptr;
+    if (doc == nullptr && activeChild() != nullptr) doc = activeChild()->sharedDoc();
     if (doc == nullptr || doc->document.image.dib == nullptr) return;
+    if (reads_->running()) {  // the area would change under a read that cannot follow it
+        showStatus(QStringLiteral("A read is still running: wait until it ends"));
+        return;
+    }
     ReadSettings chosen = settings_;
-    ApplySelection(chosen, rect.left(), rect.top(), rect.right(), rect.bottom(), scroll.x(), scroll.y(),
-                   doc->document.zoom);
-    // At a large zoom a small drag may cover no whole pixel, which would mean "to the edge".
-    if (chosen.searchSize[0] < 1.0 || chosen.searchSize[1] < 1.0) return;
+    const ZrImage &image = doc->document.image;
+    if (!ApplySelection(chosen, rect.left(), rect.top(), rect.right(), rect.bottom(), scroll.x(), scroll.y(),
+                        doc->document.zoom, image.width, image.height)) {
+        showStatus(QStringLiteral("The selection holds no pixel of the picture: nothing was read"));
+        return;
+    }
     settings_ = chosen;
+    settingsChanged();
     readDocument(doc);
+}
+
+void MainFrame::wholePicture() {
+    settings_.searchStart = {0.0, 0.0};
+    settings_.searchSize = {0.0, 0.0};
+    settingsChanged();
+    showStatus(QStringLiteral("Reads search the whole picture"));
 }
 
 void MainFrame::onNew() {
@@ -294,9 +308,13 @@ void MainFrame::onSave() {
 void MainFrame::onSaveAs() {
     DocHandle *doc = activeDoc();
     if (doc == nullptr) return;
-    const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), doc->path, DialogFilters(kSaveFilters),
-                                     nullptr, QFileDialog::HideNameFilterDetails);
+    // The dialog starts on the filter of the document's own format.
+    const QStringList filters = DialogFilters(kSaveFilters).split(QStringLiteral(";;"));
+    QString chosen =
+        filters.value(static_cast<int>(SaveFilterIndex(QFile::encodeName(doc->path).toStdString())));
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), doc->path,
+                                                      filters.join(QStringLiteral(";;")), &chosen,
+                                                      QFileDialog::HideNameFilterDetails);
     if (!path.isEmpty()) saveDocument(doc, path);
 }
 
@@ -336,22 +354,6 @@ void MainFrame::onSettings() {
     if (dialog.exec() == QDialog::Accepted) applySettings(dialog.settings());
 }
 
-void MainFrame::onNewWindow() {
-    ChildFrame *child = activeChild();
-    if (child != nullptr) newWindow(child->sharedDoc());
-}
-
-void MainFrame::onArrangeIcons() {
-    // Minimised windows in a row along the bottom of the document area.
-    int x = 0;
-    for (QMdiSubWindow *window : mdi_->subWindowList()) {
-        if (!window->isMinimized()) continue;
-        const QSize size = window->size();
-        window->move(x, mdi_->viewport()->height() - size.height());
-        x += size.width();
-    }
-}
-
 void MainFrame::onHelpTopics() {
     QMessageBox::information(this, QStringLiteral("ZrDemo Help"), kHelpText);
 }
@@ -378,6 +380,7 @@ void MainFrame::dropEvent(QDropEvent *event) {
 }
 
 void MainFrame::closeEvent(QCloseEvent *event) {
+    reads_->waitForFinished();
     mdi_->closeAllSubWindows();
     QMainWindow::closeEvent(event);
 }

@@ -25,6 +25,11 @@ namespace zr::demo::app {
 
 class ChildFrame;
 class DocHandle;
+class ImageView;
+class ReadRunner;
+
+// The status bar's panes, left to right.
+enum StatusPane : int { kPaneReadout = 0, kPaneKind, kPaneZoom, kPaneSize, kPaneArea, kPaneCount };
 
 class MainFrame : public QMainWindow {
     Q_OBJECT
@@ -37,6 +42,8 @@ class MainFrame : public QMainWindow {
     ChildFrame *activeChild() const;
     DocHandle *activeDoc() const;
     QLabel *statusPane(int i) const { return panes_[static_cast<size_t>(i)]; }
+    // The message now shown over the first pane (menu prompts, refusals, restored settings).
+    QString statusMessage() const;
     QToolBar *toolBar() const { return toolBar_; }
     QAction *action(const QString &text) const;  // a menu item by its text, e.g. "&Read"
     QMenu *recentFilesAnchorMenu() const { return fileMenu_; }
@@ -50,13 +57,20 @@ class MainFrame : public QMainWindow {
     // Creates a document with a new blank image; false (and no window) when it cannot be made.
     bool newImage(const NewImageRequest &request);
     bool saveDocument(DocHandle *doc, const QString &path);
-    // Runs the reader of the settings over the active document.
+    // Starts the reader of the settings over the active document on a worker thread; refused
+    // (with a status-bar message) while another read runs.
     void read();
+    bool readRunning() const;
+    // Blocks until a running read is done and shown.
+    void waitForRead();
     void setZoom(double zoom);
     void fitWindow();
     void applySettings(const ReadSettings &settings);
-    // A rubber-band selection in the active view: becomes the search area, then a read runs.
+    // A rubber-band selection in the active view: kept to the picture, it becomes the search area
+    // and a read runs. A selection with no picture pixel in it reads nothing and says so.
     void selectArea(const QRect &rect, QPoint scroll);
+    // Barcode > Whole Picture: reads search the whole picture again.
+    void wholePicture();
     ChildFrame *newWindow(const std::shared_ptr<DocHandle> &doc);
     // Prints the active document's picture, as large as the page allows, with its outlines.
     void paintForPrinter(QPrinter *printer);
@@ -75,6 +89,13 @@ class MainFrame : public QMainWindow {
     void updateSymbolChecks();
     void updateRecentMenu();
     void updateStatusPanes();
+    void updateWindowMenu(const QObject *gone = nullptr);
+    // The settings changed: menus, panes and every view's search-area frame follow.
+    void settingsChanged();
+
+    // main_windows.cpp
+    void placeNewWindow(QMdiSubWindow *window);
+    void onCascade();
 
     // main_frame.cpp commands
     void onNew();
@@ -92,12 +113,14 @@ class MainFrame : public QMainWindow {
     void onAbout();
     void onSplit();
 
-    void readDocument(DocHandle *doc);
+    void readDocument(const std::shared_ptr<DocHandle> &doc);
+    std::shared_ptr<DocHandle> sharedDocOf(const ImageView *view) const;
+    void showStatus(const QString &text);
     void retitle(DocHandle *doc, const QObject *gone = nullptr);
 
     QMdiArea *mdi_ = nullptr;
     QToolBar *toolBar_ = nullptr;
-    std::array<QLabel *, 4> panes_{};
+    std::array<QLabel *, kPaneCount> panes_{};
     QMenu *fileMenu_ = nullptr;
     QMenu *viewMenu_ = nullptr;
     QMenu *barcodeMenu_ = nullptr;
@@ -109,8 +132,11 @@ class MainFrame : public QMainWindow {
     QAction *recentSeparator_ = nullptr;  // before the recent files
     QAction *recentEnd_ = nullptr;        // after them, before Exit
     QList<QAction *> recentActions_;
-    QList<QAction *> documentActions_;  // shown only while a document is open
-    QList<QAction *> symbolActions_;    // 18 linear types, then the other four readers
+    QList<QAction *> documentActions_;    // shown only while a document is open
+    QList<QAction *> symbolActions_;      // 18 linear types, then the other four readers
+    QAction *windowListStart_ = nullptr;  // the separator before the open windows
+    QList<QAction *> windowActions_;      // one per open window
+    ReadRunner *reads_ = nullptr;
     ReadSettings settings_;
     RecentFiles recent_;
     int untitled_ = 0;

@@ -33,21 +33,6 @@ constexpr ZoomItem kZoomItems[] = {
     {"&50 %", 0.5},  {"33 %", 1.0 / 3.0}, {"&25 %", 0.25},
 };
 
-struct KindItem {
-    const char *text;
-    ReaderKind kind;
-};
-
-constexpr KindItem kKindItems[] = {
-    {"&PDF417", ReaderKind::Pdf417},
-    {"&Data Matrix", ReaderKind::DataMatrix},
-    {"&QR Code", ReaderKind::Qr},
-    {"Micro QR Code", ReaderKind::MicroQr},
-};
-
-constexpr const char *kKindNames[kReaderKindCount] = {"Linear", "PDF417", "Data Matrix", "QR Code",
-                                                      "Micro QR Code"};
-
 // "&New\tCtrl+N": the item text, then its accelerator.
 template <typename Receiver, typename Slot>
 QAction *AddItem(QMenu *menu, const char *item, const char *prompt, Receiver *receiver, Slot slot) {
@@ -108,25 +93,29 @@ void MainFrame::createMenus() {
     barcodeMenu_ = menuBar()->addMenu(QStringLiteral("&Barcode"));
     AddItem(barcodeMenu_, "&Settings...", "Change the reading settings", this, &MainFrame::onSettings);
     AddItem(barcodeMenu_, "&Read", "Read the symbols in the image", this, &MainFrame::read);
+    AddItem(barcodeMenu_, "&Whole Picture", "Search the whole picture again after a dragged area", this,
+            &MainFrame::wholePicture);
     symbolsMenu_ = barcodeMenu_->addMenu(QStringLiteral("&Symbols"));
     for (const LinearType &type : kLinearTypes) {
         const uint32_t bit = type.bit;
         QAction *item = AddItem(symbolsMenu_, type.name,
                                 "Look for this linear symbology or stop looking for it", this, [this, bit] {
                                     ToggleLinearType(settings_, bit);
-                                    updateSymbolChecks();
+                                    settingsChanged();
                                 });
         item->setCheckable(true);
         symbolActions_ << item;
     }
     symbolsMenu_->addSeparator();
-    for (const KindItem &entry : kKindItems) {
+    for (const ReaderKindInfo &entry : kReaderKinds) {
+        if (entry.menuText == nullptr) continue;  // linear: chosen through its types
         const ReaderKind kind = entry.kind;
-        QAction *item = AddItem(symbolsMenu_, entry.text, "Read this kind of symbol", this, [this, kind] {
+        QAction *item = AddItem(symbolsMenu_, entry.menuText, "Read this kind of symbol", this, [this, kind] {
             ChooseReaderKind(settings_, kind);
-            updateSymbolChecks();
+            settingsChanged();
         });
         item->setCheckable(true);
+        item->setData(static_cast<int>(kind));
         // A reader that is not built into the program cannot be chosen.
         item->setEnabled(IsReaderBuilt(kind));
         symbolActions_ << item;
@@ -143,11 +132,11 @@ void MainFrame::createMenus() {
     windowMenu_ = menuBar()->addMenu(QStringLiteral("&Window"));
     AddItem(windowMenu_, "&New Window", "Open another window for the active image", this,
             &MainFrame::onNewWindow);
-    AddItem(windowMenu_, "&Cascade", "Arrange the windows so they overlap", mdi_,
-            &QMdiArea::cascadeSubWindows);
+    AddItem(windowMenu_, "&Cascade", "Arrange the windows so they overlap", this, &MainFrame::onCascade);
     AddItem(windowMenu_, "&Tile", "Arrange the windows side by side", mdi_, &QMdiArea::tileSubWindows);
     AddItem(windowMenu_, "&Arrange Icons", "Arrange the minimised windows along the bottom", this,
             &MainFrame::onArrangeIcons);
+    windowListStart_ = windowMenu_->addSeparator();
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("&Help"));
     AddItem(helpMenu_, "&Help Topics", "How to use ZrDemo", this, &MainFrame::onHelpTopics);
@@ -194,7 +183,7 @@ void MainFrame::createStatusBar() {
             statusBar()->addPermanentWidget(panes_[i]);
         }
     }
-    panes_[0]->setText(QStringLiteral("Ready"));
+    panes_[kPaneReadout]->setText(QStringLiteral("Ready"));
 }
 
 void MainFrame::updateMenus() {
@@ -213,8 +202,9 @@ void MainFrame::updateMenus() {
 void MainFrame::updateSymbolChecks() {
     for (int i = 0; i < symbolActions_.size(); ++i) {
         const bool linear = i < static_cast<int>(std::size(kLinearTypes));
-        const bool checked = linear ? IsLinearTypeChecked(settings_, kLinearTypes[i].bit)
-                                    : settings_.readerKind == kKindItems[i - std::size(kLinearTypes)].kind;
+        const bool checked =
+            linear ? IsLinearTypeChecked(settings_, kLinearTypes[i].bit)
+                   : static_cast<int>(settings_.readerKind) == symbolActions_[i]->data().toInt();
         symbolActions_[i]->setChecked(checked);
     }
     updateStatusPanes();
@@ -247,20 +237,20 @@ void MainFrame::updateRecentMenu() {
 }
 
 void MainFrame::updateStatusPanes() {
-    panes_[1]->setText(
-        QString::fromLatin1(kKindNames[static_cast<size_t>(settings_.readerKind) % kReaderKindCount]));
+    panes_[kPaneKind]->setText(QString::fromLatin1(ReaderKindInfoFor(settings_.readerKind).title));
+    panes_[kPaneArea]->setText(QString::fromStdString(SearchAreaText(settings_)));
     const DocHandle *doc = activeDoc();
     if (doc == nullptr || doc->document.image.dib == nullptr) {
-        panes_[2]->clear();
-        panes_[3]->clear();
+        panes_[kPaneZoom]->clear();
+        panes_[kPaneSize]->clear();
         return;
     }
     const Document &document = doc->document;
-    panes_[2]->setText(QStringLiteral("%1 %").arg(qRound(document.zoom * 100.0)));
-    panes_[3]->setText(QStringLiteral("%1 x %2 x %3")
-                           .arg(document.image.width)
-                           .arg(document.image.height)
-                           .arg(document.image.bitsPerPixel));
+    panes_[kPaneZoom]->setText(QStringLiteral("%1 %").arg(qRound(document.zoom * 100.0)));
+    panes_[kPaneSize]->setText(QStringLiteral("%1 x %2 x %3")
+                                   .arg(document.image.width)
+                                   .arg(document.image.height)
+                                   .arg(document.image.bitsPerPixel));
 }
 
 QAction *MainFrame::action(const QString &text) const {

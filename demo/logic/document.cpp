@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "read.hpp"
 #include "zr/ZrImgRW.h"
 
 namespace zr::demo {
@@ -77,9 +78,7 @@ FileOutcome OpenImage(Document &document, const char *path) {
     ZrDestroyImage(&document.image);
     document.image = loaded;
     // Results belong to the previous picture.
-    document.linearResults.clear();
-    document.microQrResults.clear();
-    document.pdf417Results.clear();
+    ClearResultCopies(document);
     document.state = ReadState{};
     document.state.lastOperation = Operation::OpenFile;
     document.state.returnCode = ZR_OK;

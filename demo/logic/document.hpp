@@ -26,6 +26,7 @@ enum class Operation : uint8_t {
     ReadDataMatrix = 5,
     ReadQr = 6,
     ReadMicroQr = 7,
+    NewImage = 8,
 };
 
 struct ReadState {
@@ -36,7 +37,8 @@ struct ReadState {
     int selectedIndex = 0;
 };
 
-// Owns its image (released through the image library) and one result copy per reader kind.
+// Owns its image (released through the image library) and one list of result copies per reader
+// kind; each list has its row in kReaderKinds (read.hpp), which reaches, shows and clears it.
 struct Document {
     Document() = default;
     ~Document();
@@ -51,7 +53,6 @@ struct Document {
     std::vector<MicroQRResult> microQrResults;
     std::vector<ZrPDF417Result> pdf417Results;
     std::vector<DMResult> dataMatrixResults;
-    // Result copies of the other reader kinds join here as their readers are built.
 };
 
 // Texts shown to the user when a file operation fails.

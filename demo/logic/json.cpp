@@ -1,14 +1,9 @@
 #include "json.hpp"
 
 #include <cmath>
-#include <cstring>
 
 #include "format.hpp"
-#include "read_common.hpp"
-#include "read_dm.hpp"
-#include "read_microqr.hpp"
-#include "read_pdf417.hpp"
-#include "read_qr.hpp"
+#include "read.hpp"
 
 namespace zr::demo {
 namespace {
@@ -92,48 +87,35 @@ std::string JsonNumber(double value) {
     return Format("%.10g", value);
 }
 
-std::string LinearResultJson(const ZrBarResult &result) {
-    std::string out = CornersJson(result.corners);
-    out += Format(",\"type\":%u,\"angle\":", result.type);
-    out += JsonNumber(result.angle);
-    out += Format(",\"barColor\":%d,\"checksum\":%d,\"text\":", result.barColor, result.checksum);
-    out += JsonByteString(std::string_view(result.text, strnlen(result.text, sizeof result.text)));
-    out.push_back('}');
-    return out;
-}
-
 std::string ResultsJson(const Document &document) {
     std::string out = "[";
-    if (document.state.lastOperation == Operation::ReadLinear) {
-        for (size_t i = 0; i < document.linearResults.size(); ++i) {
+    if (const ReaderKindInfo *kind = ReaderKindOf(document.state.lastOperation)) {
+        const size_t count = kind->copyCount(document);
+        for (size_t i = 0; i < count; ++i) {
             if (i != 0) out.push_back(',');
-            out += LinearResultJson(document.linearResults[i]);
-        }
-    } else if (document.state.lastOperation == Operation::ReadMicroQr) {
-        for (size_t i = 0; i < document.microQrResults.size(); ++i) {
-            if (i != 0) out.push_back(',');
-            out += MicroQrResultJson(document.microQrResults[i]);
-        }
-    }
-    if (document.state.lastOperation == Operation::ReadQr) {
-        for (size_t i = 0; i < document.qrResults.size(); ++i) {
-            if (i != 0) out.push_back(',');
-            out += QrResultJson(document.qrResults[i]);
-        }
-    } else if (document.state.lastOperation == Operation::ReadPdf417) {
-        for (size_t i = 0; i < document.pdf417Results.size(); ++i) {
-            if (i != 0) out.push_back(',');
-            out += Pdf417ResultJson(document.pdf417Results[i]);
-        }
-    }
-    if (document.state.lastOperation == Operation::ReadDataMatrix) {
-        for (size_t i = 0; i < document.dataMatrixResults.size(); ++i) {
-            if (i != 0) out.push_back(',');
-            out += DataMatrixResultJson(document.dataMatrixResults[i]);
+            out += kind->resultJson(document, i);
         }
     }
     out.push_back(']');
     return out;
+}
+
+std::string ImageJson(const ZrImage &image) {
+    return "{\"width\":" + std::to_string(image.width) + ",\"height\":" + std::to_string(image.height) +
+           ",\"pitch\":" + std::to_string(image.pitch) +
+           ",\"bitsPerPixel\":" + std::to_string(image.bitsPerPixel) +
+           ",\"xDpi\":" + std::to_string(image.xDpi) + ",\"yDpi\":" + std::to_string(image.yDpi) + "}";
+}
+
+std::string ReadJsonLine(std::string_view file, ReaderKind kind, const Document &document, bool withImage) {
+    const ReadState &state = document.state;
+    std::string line =
+        "{\"file\":" + JsonTextString(file) + ",\"kind\":\"" + ReaderKindInfoFor(kind).name + "\"";
+    if (withImage) line += ",\"image\":" + ImageJson(document.image);
+    line += ",\"returnCode\":" + std::to_string(state.returnCode) +
+            ",\"runTime\":" + JsonNumber(state.runTime) + ",\"count\":" + std::to_string(state.symbolCount) +
+            ",\"results\":" + ResultsJson(document) + "}";
+    return line;
 }
 
 }  // namespace zr::demo

@@ -6,7 +6,8 @@
 #include <string_view>
 
 #include "document.hpp"
-#include "zr/ZrBar.h"
+#include "settings.hpp"
+#include "zr/ZrImage.h"
 
 namespace zr::demo {
 
@@ -21,11 +22,15 @@ std::string JsonTextString(std::string_view text);
 // A finite number with up to 10 significant digits; null for NaN and infinities.
 std::string JsonNumber(double value);
 
-// {"corners":[...],"type":N,"angle":x,"barColor":N,"checksum":N,"text":"..."}
-std::string LinearResultJson(const ZrBarResult &result);
-
 // The results of the document's last read as a JSON array; [] when it was no read.
 std::string ResultsJson(const Document &document);
+
+// {"width":N,"height":N,"pitch":N,"bitsPerPixel":N,"xDpi":N,"yDpi":N}
+std::string ImageJson(const ZrImage &image);
+
+// zrread's line for one read of one file:
+// {"file":"...","kind":"qr"[,"image":{...}],"returnCode":N,"runTime":x,"count":N,"results":[...]}
+std::string ReadJsonLine(std::string_view file, ReaderKind kind, const Document &document, bool withImage);
 
 }  // namespace zr::demo
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "format.hpp"
+#include "read.hpp"
 #include "zr/ZrImgRW.h"
 
 namespace zr::demo {
@@ -74,11 +75,11 @@ uint16_t CreateNewImage(Document &document, const NewImageRequest &request) {
     }
     ZrDestroyImage(&document.image);
     document.image = created;
-    document.linearResults.clear();
-    document.microQrResults.clear();
-    document.pdf417Results.clear();
-    document.state.symbolCount = 0;
-    document.state.selectedIndex = 0;
+    ClearResultCopies(document);
+    document.state = ReadState{};
+    document.state.lastOperation = Operation::NewImage;
+    document.state.returnCode = ZR_OK;
+    document.state.runTime = ElapsedSeconds(start, end);
     return ZR_OK;
 }
 

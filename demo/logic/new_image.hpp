@@ -32,8 +32,10 @@ struct NewImageGeometry {
 
 NewImageGeometry NewImageSize(const NewImageRequest &request);
 
-// Creates the image between two clock readings and stores return code and run time. On failure the
-// document's image is left as it was (the caller closes a document made for the request).
+// Creates the image between two clock readings and stores return code and run time; on success the
+// result copies go and the state records the new-image operation, which the report shows as it
+// shows the others. On failure the document's image is left as it was (the caller closes a
+// document made for the request).
 uint16_t CreateNewImage(Document &document, const NewImageRequest &request);
 
 // Unit changes while the dialog is open. `dpi` is the resolution in dots per inch.

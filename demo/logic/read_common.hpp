@@ -12,14 +12,12 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/call_frame.hpp"
 #include "document.hpp"
 #include "format.hpp"
 #include "settings.hpp"
 
 namespace zr::demo {
-
-// An unset capacity means the readers' default list of 20.
-constexpr uint8_t kDefaultMaxResults = 20;
 
 // The record zeroed, then image, rectangle and maxResults set; reader options stay 0 (the
 // readers' defaults) unless the caller sets them afterwards.
@@ -35,8 +33,8 @@ void FillScannerHead(Scanner &scanner, const Document &document, const ReadSetti
     scanner.maxResults = MaxResultsFor(settings.maxSymbols);
 }
 
-// Copies each result with `copyOne`. At most the array's capacity is copied whatever
-// resultCount says; a null array gives no copies.
+// Copies each result with `copyOne`. At most the array's capacity (the readers' default list
+// when maxResults is unset) is copied whatever resultCount says; a null array gives no copies.
 template <class Scanner, class CopyOne>
 auto CopyResults(const Scanner &scanner, CopyOne copyOne) {
     using Result = std::remove_cv_t<std::remove_pointer_t<decltype(scanner.results)>>;
@@ -61,19 +59,6 @@ size_t TextLength(const Char (&text)[N]) {
 }
 
 // One read: the scan, the document's read state and result copies, then the free call.
-// A bounded copy of a QR or Micro QR result: both records hold the corners,
-// version, confidence, length and text.
-template <class Result>
-Result CopyQrFamilyResult(const Result &from) {
-    Result to{};
-    std::copy(std::begin(from.corners), std::end(from.corners), std::begin(to.corners));
-    to.version = from.version;
-    to.confidence = from.confidence;
-    to.length = from.length;
-    CopyText(to.text, from.text);
-    return to;
-}
-
 template <class Scanner, class Result, class Scan, class Free, class CopyOne>
 uint16_t RunRead(Document &document, Operation operation, Scanner &scanner, Scan scan, Free freeResults,
                  CopyOne copyOne, std::vector<Result> &copies) {

@@ -1,14 +1,7 @@
 #include "report.hpp"
 
-#include <cstring>
-
 #include "format.hpp"
-#include "read_common.hpp"
-#include "read_dm.hpp"
-#include "read_microqr.hpp"
-#include "read_pdf417.hpp"
-#include "read_qr.hpp"
-#include "symbologies.hpp"
+#include "read.hpp"
 
 namespace zr::demo {
 
@@ -18,25 +11,17 @@ const char *OperationLabel(Operation operation) {
             return "Open file";
         case Operation::SaveFile:
             return "Save file";
-        case Operation::ReadLinear:
-            return "Read linear barcodes";
-        case Operation::ReadPdf417:
-            return "Read PDF417 barcode";
-        case Operation::ReadDataMatrix:
-            return "Read DataMatrix barcode";
-        case Operation::ReadQr:
-            return "Read QR code";
-        case Operation::ReadMicroQr:
-            return "Read Micro QR code";
-        case Operation::None:
-        default:
-            return "";
+        case Operation::NewImage:
+            return "New image";
+        default: {
+            const ReaderKindInfo *kind = ReaderKindOf(operation);
+            return kind != nullptr ? kind->operationLabel : "";
+        }
     }
 }
 
 bool ShowsSymbolCount(Operation operation) {
-    return operation != Operation::None && operation != Operation::OpenFile &&
-           operation != Operation::SaveFile;
+    return ReaderKindOf(operation) != nullptr;
 }
 
 std::vector<std::string> ReportHeadLines(const ReadState &state) {
@@ -50,41 +35,9 @@ std::vector<std::string> ReportHeadLines(const ReadState &state) {
     return lines;
 }
 
-std::vector<std::string> LinearDetailLines(const ZrBarResult &result) {
-    std::vector<std::string> lines;
-    lines.push_back(PositionLine(result.corners));
-    lines.push_back(Format("Bars color: %s", result.barColor == 1 ? "black" : "white"));
-    lines.push_back(Format("Skew angle: %.2f degrees", result.angle));
-    lines.push_back(Format("Checksum: %d", result.checksum));
-    lines.push_back(Format("Type: %s", LinearTypeName(result.type)));
-    lines.emplace_back(result.text, strnlen(result.text, sizeof result.text));
-    return lines;
-}
-
 std::vector<std::string> DetailLines(const Document &document, size_t index) {
-    switch (document.state.lastOperation) {
-        case Operation::ReadLinear:
-            if (index < document.linearResults.size())
-                return LinearDetailLines(document.linearResults[index]);
-            return {};
-        case Operation::ReadQr:
-            if (index < document.qrResults.size()) return QrDetailLines(document.qrResults[index]);
-            return {};
-        case Operation::ReadMicroQr:
-            if (index < document.microQrResults.size())
-                return MicroQrDetailLines(document.microQrResults[index]);
-            return {};
-        case Operation::ReadPdf417:
-            if (index < document.pdf417Results.size())
-                return Pdf417DetailLines(document.pdf417Results[index]);
-            return {};
-        case Operation::ReadDataMatrix:
-            if (index < document.dataMatrixResults.size())
-                return DataMatrixDetailLines(document.dataMatrixResults[index]);
-            return {};
-        default:
-            return {};
-    }
+    const ReaderKindInfo *kind = ReaderKindOf(document.state.lastOperation);
+    return kind != nullptr ? kind->detailLines(document, index) : std::vector<std::string>{};
 }
 
 std::vector<std::string> ImageInfoLines(const ZrImage &image) {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "document.hpp"
-#include "zr/ZrBar.h"
 #include "zr/ZrImage.h"
 
 namespace zr::demo {
@@ -19,9 +18,6 @@ bool ShowsSymbolCount(Operation operation);
 // The operation label, "Run time: ...", "Return code: ..." and, after a read, "Barcodes found: ...".
 // Nothing before the first operation.
 std::vector<std::string> ReportHeadLines(const ReadState &state);
-
-// Position, bar colour, skew angle, checksum, type name, then the text.
-std::vector<std::string> LinearDetailLines(const ZrBarResult &result);
 
 // The detail lines of result `index` of the last read; empty when there is no such result.
 std::vector<std::string> DetailLines(const Document &document, size_t index);

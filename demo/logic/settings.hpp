@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace zr::demo {
 
@@ -28,6 +29,9 @@ struct ReadSettings {
     uint8_t bestRecognition = 0;  // linear only: thorough search when 1
     uint8_t showUndecoded = 0;    // linear only: report undecoded symbols when not 0
     uint32_t linearTypes = kAllLinearTypes;
+    // The linear types in use when a two-dimensional kind cleared them, given back when the linear
+    // kind is chosen again with none checked.
+    uint32_t keptLinearTypes = kAllLinearTypes;
     uint8_t barsColourMask = 3;  // bit 0 dark bars, bit 1 light bars
     uint8_t orientation = 15;    // bits 0..3: left-right, right-left, top-bottom, bottom-top
 };
@@ -58,15 +62,27 @@ uint8_t MaxResultsFor(uint16_t maxSymbols);
 LinearOptions LinearOptionsFrom(const ReadSettings &settings);
 
 // Symbols menu: a linear type item switches to the linear reader and toggles its bit; the other
-// reader items switch kind and clear the linear types.
+// reader items switch kind and clear the linear types (kept in keptLinearTypes). Choosing the
+// linear kind with no type checked gives the kept types back.
 void ToggleLinearType(ReadSettings &settings, uint32_t typeBit);
 void ChooseReaderKind(ReadSettings &settings, ReaderKind kind);
 bool IsLinearTypeChecked(const ReadSettings &settings, uint32_t typeBit);
 
+// The linear kind with no type checked reads nothing: the kept types come back. True when they did.
+bool RestoreLinearTypes(ReadSettings &settings);
+
 // Rubber-band selection on the image view: the dragged rectangle in view coordinates becomes the
-// search area in image pixels (scroll added, divided by the zoom, truncated).
-void ApplySelection(ReadSettings &settings, int x0, int y0, int x1, int y1, int scrollX, int scrollY,
-                    double zoom);
+// search area in image pixels (scroll added, divided by the zoom, truncated), clamped to the
+// picture of imageWidth x imageHeight pixels. A rectangle that covers no whole pixel of the picture
+// (wholly outside it, or too small at a large zoom) leaves the settings and returns false.
+bool ApplySelection(ReadSettings &settings, int x0, int y0, int x1, int y1, int scrollX, int scrollY,
+                    double zoom, uint32_t imageWidth, uint32_t imageHeight);
+
+// True when the reads search part of the picture only.
+bool HasSearchArea(const ReadSettings &settings);
+// The search area as the status bar shows it: "Whole picture", or its start and size in its unit,
+// e.g. "Area: (20, 250), 698 x 250 px" or "Area: (0.50, 1.00), edge x 2.00 in" (0 = to the edge).
+std::string SearchAreaText(const ReadSettings &settings);
 
 }  // namespace zr::demo
 

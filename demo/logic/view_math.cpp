@@ -104,4 +104,38 @@ OutlineBox OutlineFor(const int32_t (&corners)[8], double zoom, bool selected) {
     return box;
 }
 
+std::optional<OutlineBox> SearchAreaBox(const PixelRect &rect, const ZrImage &image, double zoom) {
+    if (image.dib == nullptr) return std::nullopt;
+    const uint32_t left = std::min(rect.left, image.width);
+    const uint32_t top = std::min(rect.top, image.height);
+    // Widened so that a start and size near the 32-bit limit cannot wrap.
+    auto end = [](uint32_t start, uint32_t size, uint32_t limit) {
+        return size == 0 ? limit : static_cast<uint32_t>(std::min<uint64_t>(uint64_t{start} + size, limit));
+    };
+    const uint32_t right = end(left, rect.width, image.width);
+    const uint32_t bottom = end(top, rect.height, image.height);
+    if (right <= left || bottom <= top) return std::nullopt;
+    OutlineBox box;
+    box.left = Scaled(left, zoom);
+    box.top = Scaled(top, zoom);
+    box.right = Scaled(right, zoom);
+    box.bottom = Scaled(bottom, zoom);
+    box.colour = kSearchAreaColour;
+    return box;
+}
+
+LabelPlace LabelPlaceFor(const OutlineBox &box, int labelWidth, int labelHeight, int viewWidth,
+                         int viewHeight) {
+    LabelPlace place;
+    place.left = std::max(0, std::min(box.left, viewWidth - labelWidth));
+    if (box.top - labelHeight >= 0) {
+        place.top = box.top - labelHeight;
+    } else if (box.bottom + labelHeight <= viewHeight) {
+        place.top = box.bottom;
+    } else {
+        place.top = box.top;
+    }
+    return place;
+}
+
 }  // namespace zr::demo

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "settings.hpp"
 #include "zr/ZrImage.h"
 
 namespace zr::demo {
@@ -56,6 +57,21 @@ struct OutlineBox {
 };
 
 OutlineBox OutlineFor(const int32_t (&corners)[8], double zoom, bool selected);
+
+// The search area's frame at the zoom: the pixel rectangle (0 width or height = to the edge) kept
+// on the picture and scaled. Nothing without a picture or when no picture pixel lies inside.
+std::optional<OutlineBox> SearchAreaBox(const PixelRect &rect, const ZrImage &image, double zoom);
+constexpr Rgb kSearchAreaColour{230, 120, 0};
+
+// Where an outline's label goes, in view coordinates: above the outline when the view has room
+// there, else below it, else inside its top left corner; always from the outline's left edge,
+// moved left as far as needed to stay in the view.
+struct LabelPlace {
+    int left = 0;
+    int top = 0;
+};
+LabelPlace LabelPlaceFor(const OutlineBox &box, int labelWidth, int labelHeight, int viewWidth,
+                         int viewHeight);
 
 }  // namespace zr::demo
 

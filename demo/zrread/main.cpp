@@ -24,25 +24,6 @@ void PrintLines(const std::vector<std::string> &lines) {
     }
 }
 
-std::string ImageJson(const ZrImage &image) {
-    return "{\"width\":" + std::to_string(image.width) + ",\"height\":" + std::to_string(image.height) +
-           ",\"pitch\":" + std::to_string(image.pitch) +
-           ",\"bitsPerPixel\":" + std::to_string(image.bitsPerPixel) +
-           ",\"xDpi\":" + std::to_string(image.xDpi) + ",\"yDpi\":" + std::to_string(image.yDpi) + "}";
-}
-
-void PrintJson(const std::string &file, const demo::ReaderKindInfo &kind, const demo::Document &document,
-               bool withImage) {
-    const demo::ReadState &state = document.state;
-    std::string line = "{\"file\":" + demo::JsonTextString(file) + ",\"kind\":\"" + kind.name + "\"";
-    if (withImage) line += ",\"image\":" + ImageJson(document.image);
-    line += ",\"returnCode\":" + std::to_string(state.returnCode) +
-            ",\"runTime\":" + demo::JsonNumber(state.runTime) +
-            ",\"count\":" + std::to_string(state.symbolCount) +
-            ",\"results\":" + demo::ResultsJson(document) + "}";
-    PrintLines({line});
-}
-
 void PrintReport(const demo::Document &document) {
     PrintLines(demo::ReportHeadLines(document.state));
     const size_t shown = document.state.symbolCount;
@@ -72,7 +53,7 @@ bool ProcessFile(const std::string &file, const Arguments &args, bool withHeader
         demo::ReadSymbols(document, settings);
         if (document.state.symbolCount != 0) found = true;
         if (args.json) {
-            PrintJson(file, demo::ReaderKindInfoFor(kind), document, args.info);
+            PrintLines({demo::ReadJsonLine(file, kind, document, args.info)});
         } else {
             PrintReport(document);
         }

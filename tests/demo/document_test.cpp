@@ -62,7 +62,7 @@ TEST_F(FileTest, UnsupportedAndMissingFilesLeaveTheDocument) {
     EXPECT_STREQ(missing.message, "Error while reading file");
     EXPECT_EQ(document.image.dib, dib);
     EXPECT_EQ(document.image.width, 40u);
-    EXPECT_EQ(document.state.lastOperation, Operation::None);
+    EXPECT_EQ(document.state.lastOperation, Operation::NewImage);  // the state the new image left
 }
 
 TEST_F(FileTest, SaveAndOpenDispatchOnTheLowerCasedExtension) {
@@ -115,6 +115,39 @@ TEST_F(FileTest, SaveFailuresSetTheReturnCode) {
     EXPECT_NE(outcome.status, ZR_OK);
     EXPECT_EQ(document.state.returnCode, outcome.status);
     EXPECT_NE(document.state.lastOperation, Operation::SaveFile);
+}
+
+// Every reader kind's copies belong to the picture they were read from: opening a file or making a
+// new image drops all of them, not only those of the kind read last.
+void FillEveryKindsCopies(Document &document) {
+    document.linearResults.resize(1);
+    document.pdf417Results.resize(1);
+    document.dataMatrixResults.resize(1);
+    document.qrResults.resize(1);
+    document.microQrResults.resize(1);
+}
+
+void ExpectNoCopies(const Document &document) {
+    EXPECT_TRUE(document.linearResults.empty());
+    EXPECT_TRUE(document.pdf417Results.empty());
+    EXPECT_TRUE(document.dataMatrixResults.empty());
+    EXPECT_TRUE(document.qrResults.empty());
+    EXPECT_TRUE(document.microQrResults.empty());
+}
+
+TEST_F(FileTest, OpenAndNewImageDropTheCopiesOfEveryReaderKind) {
+    Document source;
+    MakeImage(source, 16, 16, 8);
+    ASSERT_TRUE(SaveImage(source, Path("picture.bmp").c_str()).ok);
+
+    Document document;
+    FillEveryKindsCopies(document);
+    ASSERT_TRUE(OpenImage(document, Path("picture.bmp").c_str()).ok);
+    ExpectNoCopies(document);
+
+    FillEveryKindsCopies(document);
+    MakeImage(document, 8, 8, 1);
+    ExpectNoCopies(document);
 }
 
 TEST(NewImage, SizesAndResolution) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "logic/json.hpp"
+#include "logic/read_linear.hpp"
 
 namespace zr::demo {
 namespace {

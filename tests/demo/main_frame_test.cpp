@@ -82,11 +82,12 @@ TEST_F(MainFrameTest, ShellHasItsTitleMenusPanesAndAccelerators) {
     EXPECT_EQ(file, (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...",
                                  "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "E&xit"}));
     EXPECT_EQ(ItemTexts(MenuNamed(bar, "&View")), (QStringList{"&Toolbar", "&Status Bar", "S&plit"}));
-    EXPECT_EQ(ItemTexts(MenuNamed(bar, "&Barcode")), (QStringList{"&Settings...", "&Read", "&Symbols"}));
+    EXPECT_EQ(ItemTexts(MenuNamed(bar, "&Barcode")),
+              (QStringList{"&Settings...", "&Read", "&Whole Picture", "&Symbols"}));
     EXPECT_EQ(ItemTexts(MenuNamed(bar, "&Zoom")),
               (QStringList{"&400 %", "&300 %", "&200 %", "&100 %", "&50 %", "33 %", "&25 %", "&Fit Window"}));
     EXPECT_EQ(ItemTexts(MenuNamed(bar, "&Window")),
-              (QStringList{"&New Window", "&Cascade", "&Tile", "&Arrange Icons"}));
+              (QStringList{"&New Window", "&Cascade", "&Tile", "&Arrange Icons", "&1 code39.png"}));
     EXPECT_EQ(ItemTexts(MenuNamed(bar, "&Help")), (QStringList{"&Help Topics", "&About ZrDemo..."}));
     const QStringList symbols = ItemTexts(frame.window.action("&Symbols")->menu());
     ASSERT_EQ(symbols.size(), 22);

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "logic/read.hpp"
+#include "logic/report.hpp"
+#include "logic/shapes.hpp"
 #include "test_image.hpp"
 
 namespace zr::demo {
@@ -86,6 +88,36 @@ TEST(Read, KindsNotBuiltLeaveTheDocument) {
     }
     EXPECT_EQ(document.state.lastOperation, Operation::ReadLinear);
     EXPECT_EQ(document.linearResults.size(), 1u);
+}
+
+// Each row of the table reaches its own kind's copies and no other: with one copy of every kind in
+// the document, the row of the last read shows, outlines and drops exactly its own.
+TEST(ReaderKinds, EachRowWorksOnItsOwnCopies) {
+    Document document;
+    document.linearResults.resize(1);
+    document.pdf417Results.resize(1);
+    document.dataMatrixResults.resize(1);
+    document.qrResults.resize(1);
+    document.microQrResults.resize(1);
+    for (const ReaderKindInfo &row : kReaderKinds) {
+        ASSERT_EQ(ReaderKindOf(row.operation), &row) << row.name;
+        document.state.lastOperation = row.operation;
+        EXPECT_STREQ(OperationLabel(row.operation), row.operationLabel);
+        EXPECT_EQ(ResultCopyCount(document), 1u) << row.name;
+        EXPECT_EQ(DetailLines(document, 0).front(), "Position: [(0,0), (0,0), (0,0), (0,0)]") << row.name;
+        EXPECT_TRUE(DetailLines(document, 1).empty()) << row.name;
+        EXPECT_EQ(row.resultJson(document, 0).rfind("{\"corners\":[0,0,0,0,0,0,0,0]", 0), 0u) << row.name;
+        EXPECT_TRUE(row.resultJson(document, 1).empty()) << row.name;
+        EXPECT_EQ(ResultShapes(document).size(), 1u) << row.name;
+    }
+    for (const ReaderKindInfo &row : kReaderKinds) {
+        row.clearCopies(document);
+        for (const ReaderKindInfo &other : kReaderKinds)
+            EXPECT_EQ(other.copyCount(document), other.kind > row.kind ? 1u : 0u)
+                << row.name << " " << other.name;
+    }
+    EXPECT_EQ(ReaderKindOf(Operation::OpenFile), nullptr);
+    EXPECT_EQ(ReaderKindOf(Operation::None), nullptr);
 }
 
 }  // namespace

@@ -149,7 +149,7 @@ TEST_F(ReadingTest, SettingsAtTheirLimitsGiveAReport) {
                 settings.searchSize = {1e7, 1e7};
                 frame.window.applySettings(settings);
                 frame.window.read();
-                QApplication::processEvents();
+                frame.settle();
                 const QStringList texts = frame.reportTexts();
                 EXPECT_EQ(texts.value(0), OperationLabel(ReaderKindInfoFor(settings.readerKind).operation));
                 EXPECT_TRUE(texts.value(2).startsWith("Return code: "));
@@ -257,6 +257,7 @@ TEST_F(ReadingTest, RubberBandSelectionReadsOnlyThatArea) {
         QMouseEvent release(QEvent::MouseButtonRelease, QPointF(349, 249), QPointF(349, 249), Qt::LeftButton,
                             Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(view->viewport(), &release);
+        frame.settle();
     }
     const ReadSettings &settings = frame.window.settings();
     EXPECT_EQ(settings.searchUnit, SearchUnit::Pixels);
@@ -272,10 +273,38 @@ TEST_F(ReadingTest, RubberBandSelectionReadsOnlyThatArea) {
     frame.window.selectArea(QRect(10, 10, 2, 2), QPoint(0, 0));
     EXPECT_EQ(frame.doc()->document.state.lastOperation, Operation::OpenFile);
     EXPECT_EQ(frame.window.settings().searchStart, kept.searchStart);
-    // A selection outside the picture runs the reader, which reports its return code.
+    // A selection wholly outside the picture reads nothing either, and the status bar says why.
     frame.window.selectArea(QRect(5000, 5000, 100, 100), QPoint(0, 0));
-    EXPECT_EQ(frame.doc()->document.state.lastOperation, Operation::ReadLinear);
-    EXPECT_TRUE(frame.reportTexts().contains("Barcodes found: 0"));
+    frame.settle();
+    EXPECT_EQ(frame.doc()->document.state.lastOperation, Operation::OpenFile);
+    EXPECT_EQ(frame.window.settings().searchSize, kept.searchSize);
+    EXPECT_TRUE(frame.window.statusMessage().contains("no pixel of the picture"))
+        << frame.window.statusMessage().toStdString();
+}
+
+// A drag that runs past the picture onto the grey beyond it is kept to the picture: the part
+// outside adds nothing, and a symbol beyond the drag's picture part is not read.
+TEST_F(ReadingTest, DragPastThePictureIsKeptToIt) {
+    Raster page = Canvas(700, 500);
+    Paste(page, Code39("LEFT"), 0, 10);
+    Paste(page, Code39("LOWER"), 0, 260);
+    ASSERT_TRUE(WriteRaster(page, Path("two.bmp")));
+    Frame frame;
+    ASSERT_TRUE(frame.window.openFile(QString::fromStdString(Path("two.bmp"))));
+    frame.window.setZoom(0.5);
+    frame.view()->setScrollPosition({0, 0});
+    // From the picture's lower half to well beyond its right and bottom edges (350 x 250 on screen).
+    frame.window.selectArea(QRect(QPoint(0, 125), QPoint(600, 400)), QPoint(0, 0));
+    frame.settle();
+    const ReadSettings &settings = frame.window.settings();
+    EXPECT_EQ(settings.searchStart, (std::array<double, 2>{0.0, 250.0}));
+    EXPECT_EQ(settings.searchSize, (std::array<double, 2>{700.0, 250.0}));
+    EXPECT_TRUE(frame.report()->detailTexts().contains("LOWER"));
+    // A drag wholly over the grey below the picture reads nothing and says so.
+    frame.window.selectArea(QRect(QPoint(0, 260), QPoint(300, 300)), QPoint(0, 0));
+    frame.settle();
+    EXPECT_EQ(frame.window.settings().searchStart, (std::array<double, 2>{0.0, 250.0}));
+    EXPECT_TRUE(frame.window.statusMessage().contains("no pixel of the picture"));
 }
 
 }  // namespace

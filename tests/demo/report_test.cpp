@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "logic/read_linear.hpp"
 #include "logic/report.hpp"
 
 namespace zr::demo {
@@ -45,6 +46,9 @@ TEST(Report, HeadLinesHideTheCountAfterFileOperations) {
     EXPECT_STREQ(OperationLabel(Operation::ReadPdf417), "Read PDF417 barcode");
     EXPECT_STREQ(OperationLabel(Operation::ReadDataMatrix), "Read DataMatrix barcode");
     EXPECT_STREQ(OperationLabel(Operation::ReadQr), "Read QR code");
+    state.lastOperation = Operation::NewImage;
+    EXPECT_EQ(ReportHeadLines(state).size(), 3u);  // no symbol count after a new image
+    EXPECT_EQ(ReportHeadLines(state)[0], "New image");
 }
 
 TEST(Report, LinearDetails) {

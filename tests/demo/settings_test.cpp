@@ -117,15 +117,61 @@ TEST(SymbolsMenu, LinearItemsToggleAndOtherKindsClear) {
     EXPECT_TRUE(IsLinearTypeChecked(settings, 0x1000));
 }
 
+// Back to linear with no type checked: the types in use before the two-dimensional kind return.
+TEST(SymbolsMenu, ChoosingLinearAgainRestoresItsTypes) {
+    ReadSettings settings;
+    settings.linearTypes = 0x1020;
+    ChooseReaderKind(settings, ReaderKind::DataMatrix);
+    ChooseReaderKind(settings, ReaderKind::Qr);  // a second 2-D kind keeps what linear had
+    EXPECT_EQ(settings.linearTypes, 0u);
+    ChooseReaderKind(settings, ReaderKind::Linear);
+    EXPECT_EQ(settings.linearTypes, 0x1020u);
+    // Types already checked stay as they are.
+    settings.linearTypes = 0x20;
+    EXPECT_FALSE(RestoreLinearTypes(settings));
+    EXPECT_EQ(settings.linearTypes, 0x20u);
+    settings.readerKind = ReaderKind::Pdf417;
+    settings.linearTypes = 0;
+    EXPECT_FALSE(RestoreLinearTypes(settings));  // not the linear kind
+}
+
 TEST(Selection, ViewRectangleBecomesImagePixels) {
     ReadSettings settings = Area(SearchUnit::Inches, 1, 1, 1, 1);
     // Dragged from bottom right to top left, scrolled by (10, 20), zoom 2.
-    ApplySelection(settings, 90, 60, 30, 20, 10, 20, 2.0);
+    EXPECT_TRUE(ApplySelection(settings, 90, 60, 30, 20, 10, 20, 2.0, 1000, 1000));
     EXPECT_EQ(settings.searchUnit, SearchUnit::Pixels);
     EXPECT_EQ(settings.searchStart[0], 20);
     EXPECT_EQ(settings.searchStart[1], 20);
     EXPECT_EQ(settings.searchSize[0], 30);
     EXPECT_EQ(settings.searchSize[1], 20);
+}
+
+TEST(Selection, KeptToThePicture) {
+    ReadSettings settings;
+    // Past the right and bottom edges of a 100 x 80 picture, and from left of and above it.
+    EXPECT_TRUE(ApplySelection(settings, -50, -10, 500, 400, 0, 0, 1.0, 100, 80));
+    EXPECT_EQ(settings.searchStart, (std::array<double, 2>{0.0, 0.0}));
+    EXPECT_EQ(settings.searchSize, (std::array<double, 2>{100.0, 80.0}));
+    // Wholly beyond the picture, or less than a pixel: nothing, and the settings stay.
+    const ReadSettings kept = settings;
+    EXPECT_FALSE(ApplySelection(settings, 120, 10, 300, 60, 0, 0, 1.0, 100, 80));
+    EXPECT_FALSE(ApplySelection(settings, 9, 9, 11, 11, 0, 0, 4.0, 100, 80));
+    EXPECT_FALSE(ApplySelection(settings, 10, 10, 50, 50, 0, 0, 0.0, 100, 80));
+    EXPECT_EQ(settings.searchStart, kept.searchStart);
+    EXPECT_EQ(settings.searchSize, kept.searchSize);
+}
+
+TEST(Selection, StatusBarText) {
+    ReadSettings settings;
+    EXPECT_FALSE(HasSearchArea(settings));
+    EXPECT_EQ(SearchAreaText(settings), "Whole picture");
+    settings.searchStart = {-3.0, 0.0};  // negative counts as 0
+    EXPECT_EQ(SearchAreaText(settings), "Whole picture");
+    settings.searchStart = {20.0, 250.0};
+    settings.searchSize = {698.0, 250.0};
+    EXPECT_EQ(SearchAreaText(settings), "Area: (20, 250), 698 x 250 px");
+    settings = Area(SearchUnit::Inches, 0.5, 1, 0, 2);
+    EXPECT_EQ(SearchAreaText(settings), "Area: (0.50, 1.00), edge x 2.00 in");
 }
 
 TEST(TypeNames, TableAndUnknown) {

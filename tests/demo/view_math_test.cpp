@@ -95,5 +95,46 @@ TEST(ViewGeometry, OutlineBoxes) {
     EXPECT_EQ(other.colour.blue, 255);
 }
 
+// Labels go outside their outline where the view has room, so that they hide no symbol.
+TEST(OutlineLabel, AboveElseBelowElseInside) {
+    OutlineBox box;
+    box.left = 50;
+    box.top = 40;
+    box.right = 150;
+    box.bottom = 140;
+    LabelPlace place = LabelPlaceFor(box, 80, 15, 400, 300);
+    EXPECT_EQ(place.left, 50);
+    EXPECT_EQ(place.top, 25);  // above
+    box.top = 10;
+    EXPECT_EQ(LabelPlaceFor(box, 80, 15, 400, 300).top, 140);  // no room above: below
+    EXPECT_EQ(LabelPlaceFor(box, 80, 15, 400, 150).top, 10);   // room neither side: inside
+    box.left = 380;
+    EXPECT_EQ(LabelPlaceFor(box, 80, 15, 400, 300).left, 320);  // kept in the view
+    EXPECT_EQ(LabelPlaceFor(box, 500, 15, 400, 300).left, 0);
+}
+
+TEST(SearchArea, FrameKeptOnThePictureAndScaled) {
+    ZrImage image{};
+    uint8_t dib = 0;
+    image.dib = &dib;
+    image.width = 200;
+    image.height = 100;
+    PixelRect rect{20, 10, 0, 30};  // width 0: to the right edge
+    std::optional<OutlineBox> box = SearchAreaBox(rect, image, 2.0);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->left, 40);
+    EXPECT_EQ(box->top, 20);
+    EXPECT_EQ(box->right, 400);
+    EXPECT_EQ(box->bottom, 80);
+    rect = {150, 90, 4000000000u, 4000000000u};  // past the edges, without wrapping
+    box = SearchAreaBox(rect, image, 1.0);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->right, 200);
+    EXPECT_EQ(box->bottom, 100);
+    EXPECT_FALSE(SearchAreaBox({300, 0, 10, 10}, image, 1.0));  // wholly outside
+    image.dib = nullptr;
+    EXPECT_FALSE(SearchAreaBox({0, 0, 10, 10}, image, 1.0));
+}
+
 }  // namespace
 }  // namespace zr::demo

@@ -6,7 +6,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "app/recent_files.hpp"
+#include "app/application.hpp"
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");  // no display needed, and the same pixels everywhere
@@ -15,7 +15,6 @@ int main(int argc, char **argv) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QString::fromLatin1(zr::demo::app::kOrganisation));
-    QApplication::setApplicationName(QString::fromLatin1(zr::demo::app::kApplication));
+    zr::demo::app::SetUpApplication();
     return RUN_ALL_TESTS();
 }

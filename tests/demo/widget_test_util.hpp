@@ -86,6 +86,11 @@ struct Frame {
         ChooseReaderKind(window.settings(), kind);
         if (kind == ReaderKind::Linear) window.settings().linearTypes = kAllLinearTypes;
         window.read();
+        settle();
+    }
+    // Waits for a read started on the worker thread to be shown.
+    void settle() {
+        window.waitForRead();
         QApplication::processEvents();
     }
 };
