@@ -29,12 +29,12 @@ std::size_t Digits(std::size_t n) {
 
 }  // namespace
 
-std::uint16_t BcdMatrixCheck(std::string_view classes) {
-    if (Digits(classes.size()) == 0) return kNoMatch;
-    return BeginsWith(classes, kStartStop) && EndsWith(classes, kStartStop) ? 0 : kNoMatch;
+bool BcdMatrixCheck(std::string_view classes) {
+    if (Digits(classes.size()) == 0) return false;
+    return BeginsWith(classes, kStartStop) && EndsWith(classes, kStartStop);
 }
 
-std::uint16_t BcdMatrixDecode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome BcdMatrixDecode(std::string_view classes, char (&text)[kTextSize]) {
     const std::size_t k = Digits(classes.size());
     TextWriter out(text);
     for (std::size_t i = 0; i < k; ++i) {
@@ -42,21 +42,21 @@ std::uint16_t BcdMatrixDecode(std::string_view classes, char (&text)[kTextSize])
             PatternLookup(kCodes, classes.substr(kFirstDigit + i * kDigitElements, kDigitElements));
         if (digit < 0 || !out.Put(static_cast<char>('0' + digit))) {
             out.Clear();
-            return kNoMatch;
+            return DecodeOutcome::NoMatch;
         }
     }
-    if (k == 0) return kNoMatch;
+    if (k == 0) return DecodeOutcome::NoMatch;
     return VerifyLastDigit(out.View(), kWeights[0], kWeights[1]);
 }
 
-std::uint16_t BcdMatrixRunCheck(const Widths &widths) {
+bool BcdMatrixRunCheck(const Widths &widths) {
     const std::size_t n = widths.size();
-    if (Digits(n) == 0) return kNoMatch;
+    if (Digits(n) == 0) return false;
     return MatchGroups(widths, {{0, kStartStopElements, kStartStopModules, kStartStop},
                                 {n - kStartStopElements, kStartStopElements, kStartStopModules, kStartStop}});
 }
 
-std::uint16_t BcdMatrixRunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome BcdMatrixRunDecode(const Widths &widths, char (&text)[kTextSize]) {
     const std::size_t k = Digits(widths.size());
     RunClasses classes(widths);
     classes.Group(kStartStopElements, kStartStopModules);

@@ -10,11 +10,11 @@
 
 namespace zr::bar {
 
-std::uint16_t BcdMatrixCheck(std::string_view classes);
+bool BcdMatrixCheck(std::string_view classes);
 // Digits with a check digit weighted 1, 3, 1, ... from the first.
-std::uint16_t BcdMatrixDecode(std::string_view classes, char (&text)[kTextSize]);
-std::uint16_t BcdMatrixRunCheck(const Widths &widths);
-std::uint16_t BcdMatrixRunDecode(const Widths &widths, char (&text)[kTextSize]);
+DecodeOutcome BcdMatrixDecode(std::string_view classes, char (&text)[kTextSize]);
+bool BcdMatrixRunCheck(const Widths &widths);
+DecodeOutcome BcdMatrixRunDecode(const Widths &widths, char (&text)[kTextSize]);
 
 constexpr StringRow kBcdMatrixRow = {ZR_BAR_BCD_MATRIX, BcdMatrixCheck, BcdMatrixDecode};
 constexpr RunRow kBcdMatrixRunRow = {ZR_BAR_BCD_MATRIX, BcdMatrixRunCheck, BcdMatrixRunDecode};

@@ -166,9 +166,9 @@ double WrapDegrees(double a) {
 
 // Reading angle from the bar edges; nothing when no angle can be fitted.
 std::optional<double> FitReadingAngle(const EdgePoints &edges, const Geometry &g) {
-    double angle = 0;
-    if (LineFitAngle(edges.Data(), edges.Count(), g.fitEdges, &angle) != lines::kRunOk) return std::nullopt;
-    angle += g.addedAngle;
+    const std::optional<double> fitted = LineFitAngle(edges.Data(), edges.Count(), g.fitEdges);
+    if (!fitted) return std::nullopt;
+    double angle = *fitted + g.addedAngle;
     if (angle >= 360.0) angle -= 360.0;
     if (!(angle >= 0.0 && angle < 360.0)) return std::nullopt;
     return angle;
@@ -224,10 +224,10 @@ std::optional<Candidate> NextCandidate(LineSearch &search) {
             Probe probe;
             probe.start = line.At(i);
             RunScan &first = PrepareScan(search.probeScan, area, g.collector, probe.start, kProbeElements);
-            const std::uint16_t status = RunCollect(first, search.picture.image, &search.darkMap);
-            if (status == lines::kRunLeftArea) break;
+            const lines::RunEnd ended = RunCollect(first, search.picture.image, &search.darkMap);
+            if (ended == lines::RunEnd::LeftArea) break;
             const Point stop = {first.stopX, first.stopY};
-            if (status != lines::kRunOk) {
+            if (ended != lines::RunEnd::Plausible) {
                 // A gap or implausible widths: walk on from where the probe stopped.
                 i = stop == probe.start ? i + 1 : line.IndexOf(stop);
                 if (i == end) break;

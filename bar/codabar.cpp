@@ -41,15 +41,13 @@ std::size_t Characters(std::size_t n) {
 
 }  // namespace
 
-std::uint16_t CodabarCheck(std::string_view classes) {
+bool CodabarCheck(std::string_view classes) {
     const std::size_t n = classes.size();
-    if (Characters(n) == 0) return kNoMatch;
-    return IsStartStop(classes.substr(0, kCharElements)) && IsStartStop(classes.substr(n - kCharElements))
-               ? 0
-               : kNoMatch;
+    if (Characters(n) == 0) return false;
+    return IsStartStop(classes.substr(0, kCharElements)) && IsStartStop(classes.substr(n - kCharElements));
 }
 
-std::uint16_t CodabarDecode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome CodabarDecode(std::string_view classes, char (&text)[kTextSize]) {
     const std::size_t k = Characters(classes.size());
     TextWriter out(text);
     for (std::size_t i = 0; i < k; ++i) {
@@ -59,15 +57,15 @@ std::uint16_t CodabarDecode(std::string_view classes, char (&text)[kTextSize]) {
         if (value < 0 || (end && value < kFirstLetter) ||
             !out.Put(kCharacters[static_cast<std::size_t>(value)])) {
             out.Clear();
-            return kNoMatch;
+            return DecodeOutcome::NoMatch;
         }
     }
-    return k == 0 ? kNoMatch : 0;
+    return k == 0 ? DecodeOutcome::NoMatch : DecodeOutcome::Ok;
 }
 
-std::uint16_t CodabarRunCheck(const Widths &widths) {
+bool CodabarRunCheck(const Widths &widths) {
     const std::size_t n = widths.size();
-    if (Characters(n) == 0) return kNoMatch;
+    if (Characters(n) == 0) return false;
     // Each of the four start/stop characters has three wide elements; the
     // classes of a group match one of them at most.
     double error = 0;
@@ -77,13 +75,13 @@ std::uint16_t CodabarRunCheck(const Widths &widths) {
             const double e = MatchGroup(widths, {first, kCharElements, kWideModules, pattern});
             if (e < best) best = e;
         }
-        if (best == kRejectedGroup) return kNoMatch;
+        if (best == kRejectedGroup) return false;
         error += best;
     }
-    return error / (2 * kCharElements) < kGroupErrorLimit ? 0 : kNoMatch;
+    return error / (2 * kCharElements) < kGroupErrorLimit;
 }
 
-std::uint16_t CodabarRunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome CodabarRunDecode(const Widths &widths, char (&text)[kTextSize]) {
     const std::size_t k = Characters(widths.size());
     RunClasses classes(widths);
     for (std::size_t i = 0; i < k; ++i) {

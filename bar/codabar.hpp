@@ -10,13 +10,13 @@
 
 namespace zr::bar {
 
-std::uint16_t CodabarCheck(std::string_view classes);
+bool CodabarCheck(std::string_view classes);
 // The text holds every character, start and stop letters included; there is
-// no check character (status 0).
-std::uint16_t CodabarDecode(std::string_view classes, char (&text)[kTextSize]);
-std::uint16_t CodabarRunCheck(const Widths &widths);
+// no check character (Ok).
+DecodeOutcome CodabarDecode(std::string_view classes, char (&text)[kTextSize]);
+bool CodabarRunCheck(const Widths &widths);
 // Each character spans 9 modules (two wide elements) or 10 (three).
-std::uint16_t CodabarRunDecode(const Widths &widths, char (&text)[kTextSize]);
+DecodeOutcome CodabarRunDecode(const Widths &widths, char (&text)[kTextSize]);
 
 constexpr StringRow kCodabarRow = {ZR_BAR_CODABAR, CodabarCheck, CodabarDecode};
 constexpr RunRow kCodabarRunRow = {ZR_BAR_CODABAR, CodabarRunCheck, CodabarRunDecode};

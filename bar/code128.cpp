@@ -66,9 +66,9 @@ std::size_t Characters(std::size_t n) {
     return (n - kFixed) / kCharElements;
 }
 
-std::uint16_t CheckStart(std::string_view classes, CodeSet set) {
-    if (Characters(classes.size()) == 0) return kNoMatch;
-    return BeginsWith(classes, kStarts[set]) && EndsWith(classes, kStop) ? 0 : kNoMatch;
+bool CheckStart(std::string_view classes, CodeSet set) {
+    if (Characters(classes.size()) == 0) return false;
+    return BeginsWith(classes, kStarts[set]) && EndsWith(classes, kStop);
 }
 
 // Appends the character of a value in a code set; false when it does not fit.
@@ -81,9 +81,9 @@ bool PutCharacter(TextWriter &out, CodeSet set, int value) {
 }
 
 // Decodes the values and the text; `ean` tells whether the first data
-// character is FNC1 (which gives no text). 0 or kCheckFailed, kNoMatch when
+// character is FNC1 (which gives no text). Ok or CheckFailed; NoMatch when
 // a pattern is unknown, there is no data or the text would not fit.
-std::uint16_t DecodeValues(std::string_view classes, char (&text)[kTextSize], bool &ean) {
+DecodeOutcome DecodeValues(std::string_view classes, char (&text)[kTextSize], bool &ean) {
     TextWriter out(text);
     ean = false;
     const std::size_t k = Characters(classes.size());
@@ -92,7 +92,7 @@ std::uint16_t DecodeValues(std::string_view classes, char (&text)[kTextSize], bo
         if (BeginsWith(classes, kStarts[static_cast<std::size_t>(set)])) start = set;
     }
     // A start, at least one data character and the check character.
-    if (start < 0 || k < 2) return kNoMatch;
+    if (start < 0 || k < 2) return DecodeOutcome::NoMatch;
 
     CodeSet set = static_cast<CodeSet>(start);
     bool shift = false;
@@ -101,9 +101,9 @@ std::uint16_t DecodeValues(std::string_view classes, char (&text)[kTextSize], bo
         const int value = PatternLookup(kCodes, classes.substr(i * kCharElements, kCharElements));
         if (value < 0) {
             out.Clear();
-            return kNoMatch;
+            return DecodeOutcome::NoMatch;
         }
-        if (i == k) return sum % kCheckModulus == value ? 0 : kCheckFailed;
+        if (i == k) return sum % kCheckModulus == value ? DecodeOutcome::Ok : DecodeOutcome::CheckFailed;
         sum += static_cast<int>(i) * value;
 
         // A shifted character is read in the other of sets A and B.
@@ -125,21 +125,21 @@ std::uint16_t DecodeValues(std::string_view classes, char (&text)[kTextSize], bo
         }
         if (!fits) {
             out.Clear();
-            return kNoMatch;
+            return DecodeOutcome::NoMatch;
         }
     }
-    return kNoMatch;
+    return DecodeOutcome::NoMatch;
 }
 
-std::uint16_t RunCheck(const Widths &widths, CodeSet set) {
+bool RunCheck(const Widths &widths, CodeSet set) {
     const std::size_t n = widths.size();
-    if (Characters(n) == 0) return kNoMatch;
+    if (Characters(n) == 0) return false;
     return MatchGroups(widths, {{0, kCharElements, kCharModules, kStarts[set]},
                                 {n - kStopElements, kStopElements, kStopModules, kStop}});
 }
 
-std::uint16_t RunDecode(const Widths &widths, char (&text)[kTextSize],
-                        std::uint16_t (*decoder)(std::string_view, char (&)[kTextSize])) {
+DecodeOutcome RunDecode(const Widths &widths, char (&text)[kTextSize],
+                        DecodeOutcome (*decoder)(std::string_view, char (&)[kTextSize])) {
     const std::size_t k = Characters(widths.size());
     RunClasses classes(widths);
     classes.Group(kCharElements, kCharModules);
@@ -150,50 +150,50 @@ std::uint16_t RunDecode(const Widths &widths, char (&text)[kTextSize],
 
 }  // namespace
 
-std::uint16_t Code128CheckA(std::string_view classes) {
+bool Code128CheckA(std::string_view classes) {
     return CheckStart(classes, kSetA);
 }
-std::uint16_t Code128CheckB(std::string_view classes) {
+bool Code128CheckB(std::string_view classes) {
     return CheckStart(classes, kSetB);
 }
-std::uint16_t Code128CheckC(std::string_view classes) {
+bool Code128CheckC(std::string_view classes) {
     return CheckStart(classes, kSetC);
 }
 
-std::uint16_t Code128Decode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome Code128Decode(std::string_view classes, char (&text)[kTextSize]) {
     bool ean = false;
-    const std::uint16_t status = DecodeValues(classes, text, ean);
+    const DecodeOutcome status = DecodeValues(classes, text, ean);
     if (!Decoded(status) || ean) {
         text[0] = '\0';
-        return kNoMatch;
+        return DecodeOutcome::NoMatch;
     }
     return status;
 }
 
-std::uint16_t Ean128Decode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome Ean128Decode(std::string_view classes, char (&text)[kTextSize]) {
     bool ean = false;
-    const std::uint16_t status = DecodeValues(classes, text, ean);
+    const DecodeOutcome status = DecodeValues(classes, text, ean);
     if (!Decoded(status) || !ean) {
         text[0] = '\0';
-        return kNoMatch;
+        return DecodeOutcome::NoMatch;
     }
     return status;
 }
 
-std::uint16_t Code128RunCheckA(const Widths &widths) {
+bool Code128RunCheckA(const Widths &widths) {
     return RunCheck(widths, kSetA);
 }
-std::uint16_t Code128RunCheckB(const Widths &widths) {
+bool Code128RunCheckB(const Widths &widths) {
     return RunCheck(widths, kSetB);
 }
-std::uint16_t Code128RunCheckC(const Widths &widths) {
+bool Code128RunCheckC(const Widths &widths) {
     return RunCheck(widths, kSetC);
 }
 
-std::uint16_t Code128RunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome Code128RunDecode(const Widths &widths, char (&text)[kTextSize]) {
     return RunDecode(widths, text, Code128Decode);
 }
-std::uint16_t Ean128RunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome Ean128RunDecode(const Widths &widths, char (&text)[kTextSize]) {
     return RunDecode(widths, text, Ean128Decode);
 }
 

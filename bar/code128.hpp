@@ -14,19 +14,19 @@ namespace zr::bar {
 
 // One checker per start character: the length of whole characters, the start
 // of its code set and the stop.
-std::uint16_t Code128CheckA(std::string_view classes);
-std::uint16_t Code128CheckB(std::string_view classes);
-std::uint16_t Code128CheckC(std::string_view classes);
-// Code 128 text, 0 or kCheckFailed; kNoMatch for an EAN 128 symbol.
-std::uint16_t Code128Decode(std::string_view classes, char (&text)[kTextSize]);
-// EAN 128 text without the leading FNC1; kNoMatch for a plain Code 128 symbol.
-std::uint16_t Ean128Decode(std::string_view classes, char (&text)[kTextSize]);
+bool Code128CheckA(std::string_view classes);
+bool Code128CheckB(std::string_view classes);
+bool Code128CheckC(std::string_view classes);
+// Code 128 text, Ok or CheckFailed; NoMatch for an EAN 128 symbol.
+DecodeOutcome Code128Decode(std::string_view classes, char (&text)[kTextSize]);
+// EAN 128 text without the leading FNC1; NoMatch for a plain Code 128 symbol.
+DecodeOutcome Ean128Decode(std::string_view classes, char (&text)[kTextSize]);
 
-std::uint16_t Code128RunCheckA(const Widths &widths);
-std::uint16_t Code128RunCheckB(const Widths &widths);
-std::uint16_t Code128RunCheckC(const Widths &widths);
-std::uint16_t Code128RunDecode(const Widths &widths, char (&text)[kTextSize]);
-std::uint16_t Ean128RunDecode(const Widths &widths, char (&text)[kTextSize]);
+bool Code128RunCheckA(const Widths &widths);
+bool Code128RunCheckB(const Widths &widths);
+bool Code128RunCheckC(const Widths &widths);
+DecodeOutcome Code128RunDecode(const Widths &widths, char (&text)[kTextSize]);
+DecodeOutcome Ean128RunDecode(const Widths &widths, char (&text)[kTextSize]);
 
 constexpr StringRow kCode128Rows[3] = {{ZR_BAR_CODE128, Code128CheckA, Code128Decode},
                                        {ZR_BAR_CODE128, Code128CheckB, Code128Decode},

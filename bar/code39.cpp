@@ -37,12 +37,12 @@ bool Code39LengthFits(std::size_t elements) {
     return (elements + 1) % kCharStride == 0 && elements + 1 >= 2 * kCharStride;
 }
 
-std::uint16_t Code39Check(std::string_view classes) {
-    if (!Code39LengthFits(classes.size())) return kNoMatch;
-    return classes.substr(0, kCharElements) == kStartStop ? 0 : kNoMatch;
+bool Code39Check(std::string_view classes) {
+    if (!Code39LengthFits(classes.size())) return false;
+    return classes.substr(0, kCharElements) == kStartStop;
 }
 
-std::uint16_t Code39Decode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome Code39Decode(std::string_view classes, char (&text)[kTextSize]) {
     TextWriter out(text);
     int sum = 0;    // values of every character but the last so far
     int last = -1;  // value of the last character
@@ -52,24 +52,24 @@ std::uint16_t Code39Decode(std::string_view classes, char (&text)[kTextSize]) {
         if (value == kStopValue) {
             // Start and stop alone carry nothing to check.
             if (last < 0) break;
-            return sum % kCheckModulus == last ? 0 : kCheckFailed;
+            return sum % kCheckModulus == last ? DecodeOutcome::Ok : DecodeOutcome::CheckFailed;
         }
         if (!out.Put(kCharacters[static_cast<std::size_t>(value)])) break;  // longer than the buffer holds
         if (last >= 0) sum += last;
         last = value;
     }
     out.Clear();
-    return kNoMatch;
+    return DecodeOutcome::NoMatch;
 }
 
-std::uint16_t Code39RunCheck(const Widths &widths) {
+bool Code39RunCheck(const Widths &widths) {
     return MatchGroups(widths, {{0, kCharElements, kCharModules, kStartStop}});
 }
 
-std::uint16_t Code39RunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome Code39RunDecode(const Widths &widths, char (&text)[kTextSize]) {
     text[0] = '\0';
     const std::size_t n = widths.size();
-    if (n < kCharElements) return kNoMatch;
+    if (n < kCharElements) return DecodeOutcome::NoMatch;
     // Every group after the start, the stop included, is a 12-module
     // character after its gap; the gaps carry nothing and are entered as "0".
     const std::size_t k = (n - kCharElements) / kCharStride;
@@ -83,25 +83,25 @@ std::uint16_t Code39RunDecode(const Widths &widths, char (&text)[kTextSize]) {
     return classes.Decode(Code39Decode, k, text);
 }
 
-std::uint16_t Code39Retry(ClassWork &classes, DecodeState &state) {
-    if ((state.symbologies & ZR_BAR_CODE39) == 0) return kSymbologyOff;
+DecodeOutcome Code39Retry(ClassWork &classes, DecodeState &state) {
+    if ((state.symbologies & ZR_BAR_CODE39) == 0) return DecodeOutcome::SymbologyOff;
     // Reclassifying keeps the length, and a length of no whole number of
     // characters fails the checker whatever the classes: the tables would
     // find nothing.
     if (!Code39LengthFits(classes.ReadingSize())) {
         state.text[0] = '\0';
-        return kNoDecoderMatched;
+        return DecodeOutcome::NoDecoderMatched;
     }
     const std::uint32_t saved = state.symbologies;
     state.symbologies = ZR_BAR_CODE39;
-    std::uint16_t status = DecodeStringTables(classes.Quarter(), state);
+    DecodeOutcome status = DecodeStringTables(classes.Quarter(), state);
     // Wide spaces spread over several classes: take every one as wide.
     if (!Decoded(status) && classes.CapOddClasses('1')) status = DecodeStringTables(classes.Classes(), state);
     state.symbologies = saved;
     return status;
 }
 
-std::uint16_t Code39Retry(const Widths &widths, DecodeState &state) {
+DecodeOutcome Code39Retry(const Widths &widths, DecodeState &state) {
     ClassWork classes;
     classes.Split(widths, state.barColor);
     return Code39Retry(classes, state);

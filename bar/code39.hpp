@@ -15,20 +15,20 @@ namespace zr::bar {
 // True when a reading of this many elements holds whole characters, at
 // least the start and the stop.
 bool Code39LengthFits(std::size_t elements);
-// 0 when the string has the length of whole characters (at least start and
-// stop) and begins with the start character, else kNoMatch.
-std::uint16_t Code39Check(std::string_view classes);
+// True when the string has the length of whole characters (at least start and
+// stop) and begins with the start character.
+bool Code39Check(std::string_view classes);
 // Decodes the characters after the start up to the stop character into text.
-// 0 when the last character is the mod-43 check of the others, kCheckFailed
-// when not, kNoMatch when a pattern is unknown, the stop is missing, there is
+// Ok when the last character is the mod-43 check of the others, CheckFailed
+// when not, NoMatch when a pattern is unknown, the stop is missing, there is
 // no character or the text would not fit.
-std::uint16_t Code39Decode(std::string_view classes, char (&text)[kTextSize]);
+DecodeOutcome Code39Decode(std::string_view classes, char (&text)[kTextSize]);
 
 // Width runs: the start character must classify as the start pattern.
-std::uint16_t Code39RunCheck(const Widths &widths);
+bool Code39RunCheck(const Widths &widths);
 // Classifies every character as 12 modules and decodes the built string with
-// Code39Decode; kNoMatch also when the mean rounding error is too large.
-std::uint16_t Code39RunDecode(const Widths &widths, char (&text)[kTextSize]);
+// Code39Decode; NoMatch also when the mean rounding error is too large.
+DecodeOutcome Code39RunDecode(const Widths &widths, char (&text)[kTextSize]);
 
 constexpr StringRow kCode39Row = {ZR_BAR_CODE39, Code39Check, Code39Decode};
 constexpr RunRow kCode39RunRow = {ZR_BAR_CODE39, Code39RunCheck, Code39RunDecode};

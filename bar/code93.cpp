@@ -54,25 +54,23 @@ int CheckValue(const std::array<int, kTextSize> &values, std::size_t count, int 
 
 }  // namespace
 
-std::uint16_t Code93Check(std::string_view classes) {
+bool Code93Check(std::string_view classes) {
     const std::size_t n = classes.size();
-    if (Characters(n) == 0) return kNoMatch;
+    if (Characters(n) == 0) return false;
     return NearlyMatches(classes.substr(0, kStart.size()), kStart) &&
-                   NearlyMatches(classes.substr(n - kStop.size()), kStop)
-               ? 0
-               : kNoMatch;
+           NearlyMatches(classes.substr(n - kStop.size()), kStop);
 }
 
-std::uint16_t Code93Decode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome Code93Decode(std::string_view classes, char (&text)[kTextSize]) {
     TextWriter out(text);
     const std::size_t k = Characters(classes.size());
-    if (k < kMinCharacters || k >= kTextSize) return kNoMatch;
+    if (k < kMinCharacters || k >= kTextSize) return DecodeOutcome::NoMatch;
     std::array<int, kTextSize> values = {};
     for (std::size_t i = 0; i < k; ++i) {
         const int value = PatternLookup(kCodes, classes.substr(kCharElements * (i + 1), kCharElements));
         if (value < 0 || !out.Put(kCharacters[static_cast<std::size_t>(value)])) {
             out.Clear();
-            return kNoMatch;
+            return DecodeOutcome::NoMatch;
         }
         values[i] = value;
     }
@@ -80,19 +78,19 @@ std::uint16_t Code93Decode(std::string_view classes, char (&text)[kTextSize]) {
     if (CheckValue(values, k - 2, kWeightC) != values[k - 2] ||
         CheckValue(values, k - 1, kWeightK) != values[k - 1]) {
         out.Clear();
-        return kNoMatch;
+        return DecodeOutcome::NoMatch;
     }
-    return 0;
+    return DecodeOutcome::Ok;
 }
 
-std::uint16_t Code93RunCheck(const Widths &widths) {
+bool Code93RunCheck(const Widths &widths) {
     const std::size_t n = widths.size();
-    if (Characters(n) == 0) return kNoMatch;
+    if (Characters(n) == 0) return false;
     return MatchGroups(widths, {{0, kCharElements, kCharModules, kStart},
                                 {n - kStopElements, kStopElements, kStopModules, kStop}});
 }
 
-std::uint16_t Code93RunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome Code93RunDecode(const Widths &widths, char (&text)[kTextSize]) {
     const std::size_t k = Characters(widths.size());
     RunClasses classes(widths);
     classes.Group(kCharElements, kCharModules);

@@ -12,12 +12,12 @@ namespace zr::bar {
 
 // Whole characters between start and stop, each of the two allowed one
 // class differing from its pattern.
-std::uint16_t Code93Check(std::string_view classes);
-// Every character, C and K included, shift characters as spaces. 0 when both
-// checks hold; a wrong check character rejects the symbol (kNoMatch).
-std::uint16_t Code93Decode(std::string_view classes, char (&text)[kTextSize]);
-std::uint16_t Code93RunCheck(const Widths &widths);
-std::uint16_t Code93RunDecode(const Widths &widths, char (&text)[kTextSize]);
+bool Code93Check(std::string_view classes);
+// Every character, C and K included, shift characters as spaces. Ok when both
+// checks hold; a wrong check character rejects the symbol (NoMatch).
+DecodeOutcome Code93Decode(std::string_view classes, char (&text)[kTextSize]);
+bool Code93RunCheck(const Widths &widths);
+DecodeOutcome Code93RunDecode(const Widths &widths, char (&text)[kTextSize]);
 
 constexpr StringRow kCode93Row = {ZR_BAR_CODE93, Code93Check, Code93Decode};
 constexpr RunRow kCode93RunRow = {ZR_BAR_CODE93, Code93RunCheck, Code93RunDecode};

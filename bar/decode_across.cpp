@@ -69,10 +69,10 @@ void CutProfile(const std::vector<int> &profile, int level, Widths &widths) {
 
 }  // namespace
 
-std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const QuadI &outline,
+DecodeOutcome DecodeAcross(const Picture &picture, const Candidate &cand, const QuadI &outline,
                            DecodeState &state, DecodeWork &work) {
     for (int i = 0; i < QuadI::kCorners; ++i)
-        if (!picture.area.Contains(outline[i])) return kNotDecodable;
+        if (!picture.area.Contains(outline[i])) return DecodeOutcome::NotDecodable;
 
     using geom::StepDistance;
     const int length =
@@ -83,7 +83,7 @@ std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const 
         static_cast<int>(std::lround((StepDistance(outline.bottomLeft, outline.topLeft) +
                                       StepDistance(outline.bottomRight, outline.topRight) + 1) *
                                      0.5));
-    if (length <= 0 || height <= 0) return kNotDecodable;
+    if (length <= 0 || height <= 0) return DecodeOutcome::NotDecodable;
 
     // The profile counts pixels of the bar colour, so its bars come first
     // whatever the colour: the decoders see dark bars.
@@ -92,7 +92,7 @@ std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const 
     std::vector<int> &profile = work.profile;
     Profile(picture, cand, outline, length, height, barColor == kDarkBars, profile, openEnded);
     state.openEnded = openEnded;
-    std::uint16_t status = kNotDecodable;
+    DecodeOutcome status = DecodeOutcome::NotDecodable;
     Widths &widths = work.levelWidths;
     ClassWork &classes = work.classes;
     for (int level = 1; level <= height - 2; ++level) {
@@ -104,13 +104,13 @@ std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const 
         status = DecodeStringTables(classes.Elements(), trial);
         if (!Decoded(status)) {
             status = DecodeStringTables(classes.Quarter(), trial);
-            if (status != status::kOk) continue;
+            if (status != DecodeOutcome::Ok) continue;
         }
         trial.barColor = barColor;
         state = trial;
         return status;
     }
-    return Decoded(status) ? std::uint16_t{kNotDecodable} : status;
+    return Decoded(status) ? DecodeOutcome::NotDecodable : status;
 }
 
 }  // namespace zr::bar

@@ -23,11 +23,11 @@ constexpr double kQuietZone = 3.5;  // a ground element this many ground means w
 
 // Class-string decoding of one line reading, with the Code 39 retry. The
 // reading stays split in `classes` for the caller.
-std::uint16_t DecodeLineReading(const Widths &widths, DecodeState &state, ClassWork &classes) {
+DecodeOutcome DecodeLineReading(const Widths &widths, DecodeState &state, ClassWork &classes) {
     classes.Split(widths, state.barColor);
-    std::uint16_t status = DecodeStringTables(classes.Elements(), state);
+    DecodeOutcome status = DecodeStringTables(classes.Elements(), state);
     if (!Decoded(status) && (state.symbologies & ZR_BAR_CODE39)) {
-        const std::uint16_t retry = Code39Retry(classes, state);
+        const DecodeOutcome retry = Code39Retry(classes, state);
         if (Decoded(retry)) status = retry;
     }
     return status;
@@ -147,7 +147,7 @@ bool CollectSymbolLine(const Picture &picture, const StepTables &steps, const li
     return line.widths.size() >= kMinElements;
 }
 
-std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, const Extent &extent,
+DecodeOutcome DecodeCandidate(const Picture &picture, const Candidate &cand, const Extent &extent,
                               DecodeState &state, DecodeWork &work) {
     work.ClearReadings();
 
@@ -172,7 +172,7 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
         if (!CollectSymbolLine(picture, cand.steps, alongAxis, extent.stats, base, state.barColor, line))
             continue;
         state.openEnded = line.openEnded;
-        const std::uint16_t status = DecodeLineReading(line.widths, state, work.classes);
+        const DecodeOutcome status = DecodeLineReading(line.widths, state, work.classes);
         if (Decoded(status)) return status;
         if (work.Readings() < DecodeWork::kMaxReadings) openEnded = openEnded || line.openEnded;
         work.KeepReading(line.widths);
@@ -181,21 +181,21 @@ std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, con
 
     // Averaged widths of the lines that failed.
     Widths &averaged = work.averaged;
-    if (!AverageReadings(work, averaged)) return kNotDecodable;
-    std::uint16_t status = DecodeLineReading(averaged, state, work.classes);
+    if (!AverageReadings(work, averaged)) return DecodeOutcome::NotDecodable;
+    DecodeOutcome status = DecodeLineReading(averaged, state, work.classes);
     if (Decoded(status)) return status;
     status = DecodeStringTables(work.classes.Averaged(), state);
-    if (status == status::kOk) return status;
+    if (status == DecodeOutcome::Ok) return status;
     // The width-run decoders have the last word, but a decode whose check did
     // not verify is kept when they find nothing.
     const DecodeState unverified = state;
-    const std::uint16_t runs = DecodeRunTables(averaged, state);
+    const DecodeOutcome runs = DecodeRunTables(averaged, state);
     if (Decoded(runs)) return runs;
-    if (status == kCheckFailed) {
+    if (status == DecodeOutcome::CheckFailed) {
         state = unverified;
-        return kCheckFailed;
+        return DecodeOutcome::CheckFailed;
     }
-    return kNotDecodable;
+    return DecodeOutcome::NotDecodable;
 }
 
 }  // namespace zr::bar

@@ -7,25 +7,20 @@
 #include <vector>
 
 #include "core/lines/run_scan.hpp"
-#include "core/status.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::bar {
 
-// Internal statuses of the line search and decoders; they never reach a
-// caller. 5009, 5011 and 5012 are the run collection's (lines::LineStatus).
-enum BarStatus : std::uint16_t {
-    kSymbologyOff = 11,        // a decoder was asked for a symbology that is not enabled
-    kSkip = 5001,              // the line search rejected a probe
-    kSkipAngle = 5002,         // no reading angle could be fitted
-    kPassDone = 5003,          // every line of the pass has been searched
-    kNotDecodable = 5004,      // no decoding strategy read the candidate
-    kDirectionDone = 5005,     // every line of one family has been searched
-    kRejected = 5006,          // a walk found no usable bar pattern
-    kTooSmall = 5007,          // the outline is too small for a symbol
-    kNoDecoderMatched = 5008,  // no decoder table row read the input
-    kNoMatch = 5013,           // a checker or decoder does not recognise the input
-    kCheckFailed = 5014,       // decoded, but the check character(s) did not verify
+// What a decoder, a decoder table or a decoding strategy made of its input.
+// These outcomes never leave the reader: a scan reports only the public
+// statuses of its result list (see ScanPass).
+enum class DecodeOutcome : std::uint8_t {
+    Ok,                // decoded; its check character(s), if any, verified
+    CheckFailed,       // decoded, but the check character(s) did not verify
+    NoMatch,           // a decoder does not recognise the input
+    NoDecoderMatched,  // no decoder table row read the input
+    NotDecodable,      // no decoding strategy read the candidate
+    SymbologyOff,      // a decoder was asked for a symbology that is not enabled
 };
 
 using lines::kBottomToTop;
@@ -45,9 +40,9 @@ constexpr std::uint8_t kDarkBars = ZR_BAR_DARK_BARS;
 constexpr std::uint8_t kLightBars = ZR_BAR_LIGHT_BARS;
 constexpr std::uint8_t kBothColours = kDarkBars | kLightBars;
 
-// A decoder's status says the symbol was read: its check verified (0) or not.
-constexpr bool Decoded(std::uint16_t code) {
-    return code == status::kOk || code == kCheckFailed;
+// The outcome says the symbol was read, whether its check verified or not.
+constexpr bool Decoded(DecodeOutcome outcome) {
+    return outcome == DecodeOutcome::Ok || outcome == DecodeOutcome::CheckFailed;
 }
 
 constexpr std::size_t kTextSize = 80;       // decoder text buffer, terminator included

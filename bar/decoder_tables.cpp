@@ -34,20 +34,20 @@ constexpr RunRow RunDecoders[] = {
 };
 
 // Tries the enabled rows, each forward and reversed as the reading sense
-// allows; 0 or kCheckFailed with the outcome in the state, else
-// kNoDecoderMatched and an empty text.
+// allows; Ok or CheckFailed with the outcome in the state, else
+// NoDecoderMatched and an empty text.
 template <typename Row, std::size_t N, typename Input>
-std::uint16_t RunTable(const Row (&rows)[N], Input forward, Input reversed, DecodeState &state) {
+DecodeOutcome RunTable(const Row (&rows)[N], Input forward, Input reversed, DecodeState &state) {
     for (const Row &row : rows) {
         if ((state.symbologies & row.bit) == 0 || (state.openEnded && row.needsQuietZones)) continue;
         for (const bool reverse : {false, true}) {
             if (reverse ? !AllowsReverse(state.direction) : !AllowsForward(state.direction)) continue;
             const Input input = reverse ? reversed : forward;
-            if (row.checker(input) != 0) continue;
-            const std::uint16_t status = row.decoder(input, state.text);
+            if (!row.checker(input)) continue;
+            const DecodeOutcome status = row.decoder(input, state.text);
             if (Decoded(status)) {
                 state.type = row.bit;
-                state.checksumOk = status == 0 ? 1 : 0;
+                state.checksumOk = status == DecodeOutcome::Ok ? 1 : 0;
                 state.reversed = reverse ? 1 : 0;
                 return status;
             }
@@ -55,7 +55,7 @@ std::uint16_t RunTable(const Row (&rows)[N], Input forward, Input reversed, Deco
         }
     }
     state.text[0] = '\0';
-    return kNoDecoderMatched;
+    return DecodeOutcome::NoDecoderMatched;
 }
 
 // Writes the string reversed, eight characters per byte swap.
@@ -73,7 +73,7 @@ void ReverseInto(std::string_view s, char *out) {
 
 }  // namespace
 
-std::uint16_t DecodeStringTables(std::string_view classes, DecodeState &state) {
+DecodeOutcome DecodeStringTables(std::string_view classes, DecodeState &state) {
     // Line readings hold at most kMaxElements classes: reversed on the stack.
     std::array<char, kMaxElements> buffer;
     if (classes.size() <= buffer.size()) {
@@ -84,7 +84,7 @@ std::uint16_t DecodeStringTables(std::string_view classes, DecodeState &state) {
     return RunTable(StringDecoders, classes, std::string_view(reversed), state);
 }
 
-std::uint16_t DecodeRunTables(const Widths &widths, DecodeState &state) {
+DecodeOutcome DecodeRunTables(const Widths &widths, DecodeState &state) {
     const Widths reversed(widths.rbegin(), widths.rend());
     return RunTable<RunRow, std::size(RunDecoders), const Widths &>(RunDecoders, widths, reversed, state);
 }

@@ -9,16 +9,16 @@
 namespace zr::bar {
 
 // Runs a class string through the class-string decoders, forward and
-// reversed as the reading sense allows. 0 or kCheckFailed: decoded (state.type,
-// checksumOk, reversed and text set); kNoDecoderMatched otherwise.
-std::uint16_t DecodeStringTables(std::string_view classes, DecodeState &state);
+// reversed as the reading sense allows. Ok or CheckFailed: decoded (state.type,
+// checksumOk, reversed and text set); NoDecoderMatched otherwise.
+DecodeOutcome DecodeStringTables(std::string_view classes, DecodeState &state);
 // The same over the width-run decoders.
-std::uint16_t DecodeRunTables(const Widths &widths, DecodeState &state);
+DecodeOutcome DecodeRunTables(const Widths &widths, DecodeState &state);
 class ClassWork;
 // Code 39 second chance on one line reading (code39.cpp): quarter classes,
-// then odd classes above "1" forced to "1". kSymbologyOff when Code 39 is not
+// then odd classes above "1" forced to "1". SymbologyOff when Code 39 is not
 // enabled. The first form takes the reading as split in `classes`.
-std::uint16_t Code39Retry(ClassWork &classes, DecodeState &state);
-std::uint16_t Code39Retry(const Widths &widths, DecodeState &state);
+DecodeOutcome Code39Retry(ClassWork &classes, DecodeState &state);
+DecodeOutcome Code39Retry(const Widths &widths, DecodeState &state);
 
 }  // namespace zr::bar

@@ -85,9 +85,9 @@ bool PutLDigits(std::string_view classes, std::size_t first, std::size_t count, 
     return true;
 }
 
-std::uint16_t Fail(TextWriter &out) {
+DecodeOutcome Fail(TextWriter &out) {
     out.Clear();
-    return kNoMatch;
+    return DecodeOutcome::NoMatch;
 }
 
 bool GuardsAt(std::string_view classes, std::size_t length, std::initializer_list<std::size_t> guards,
@@ -120,10 +120,10 @@ std::string_view AddOnParities(std::string_view digits) {
 // Add-on digits at 3 + 6i, either parity; the parities must encode the
 // digits' value (two digits) or check digit (five), else the line is no
 // add-on, often a longer add-on cut short.
-std::uint16_t DecodeAddOn(std::string_view classes, std::size_t length, std::size_t digits,
+DecodeOutcome DecodeAddOn(std::string_view classes, std::size_t length, std::size_t digits,
                           char (&text)[kTextSize]) {
     TextWriter out(text);
-    if (classes.size() != length) return kNoMatch;
+    if (classes.size() != length) return DecodeOutcome::NoMatch;
     char parities[5];
     for (std::size_t i = 0; i < digits; ++i) {
         int digit = 0;
@@ -132,7 +132,7 @@ std::uint16_t DecodeAddOn(std::string_view classes, std::size_t length, std::siz
         parities[i] = parity == kL ? '0' : '1';
         out.Put(static_cast<char>('0' + digit));
     }
-    return AddOnParities(out.View()) == std::string_view(parities, digits) ? 0 : Fail(out);
+    return AddOnParities(out.View()) == std::string_view(parities, digits) ? DecodeOutcome::Ok : Fail(out);
 }
 
 // Width runs: start guard, digits and the guards between them classified by
@@ -146,11 +146,11 @@ constexpr RunLayout kEan13Layout = {kEan13Length, 6, 6};
 constexpr RunLayout kEan8Layout = {kEan8Length, 4, 4};
 constexpr RunLayout kUpcELayout = {kUpcELength, 6, 0};
 
-std::uint16_t RunDecode(const Widths &widths, const RunLayout &layout,
-                        std::uint16_t (*decoder)(std::string_view, char (&)[kTextSize]),
+DecodeOutcome RunDecode(const Widths &widths, const RunLayout &layout,
+                        DecodeOutcome (*decoder)(std::string_view, char (&)[kTextSize]),
                         char (&text)[kTextSize]) {
     text[0] = '\0';
-    if (widths.size() != layout.length) return kNoMatch;
+    if (widths.size() != layout.length) return DecodeOutcome::NoMatch;
     RunClasses classes(widths);
     classes.Group(3, 3);
     for (std::size_t i = 0; i < layout.leftDigits; ++i) classes.Character(kDigitElements, kDigitModules);
@@ -168,37 +168,31 @@ std::uint16_t RunDecode(const Widths &widths, const RunLayout &layout,
 
 }  // namespace
 
-std::uint16_t Ean13Check(std::string_view classes) {
-    return GuardsAt(classes, kEan13Length, {0, kEan13Centre, kEan13End}, kGuard) ? 0 : kNoMatch;
+bool Ean13Check(std::string_view classes) {
+    return GuardsAt(classes, kEan13Length, {0, kEan13Centre, kEan13End}, kGuard);
 }
 
-std::uint16_t Ean8Check(std::string_view classes) {
-    return GuardsAt(classes, kEan8Length, {0, kEan8Centre, kEan8End}, kGuard) ? 0 : kNoMatch;
+bool Ean8Check(std::string_view classes) {
+    return GuardsAt(classes, kEan8Length, {0, kEan8Centre, kEan8End}, kGuard);
 }
 
-std::uint16_t UpcECheck(std::string_view classes) {
-    return GuardsAt(classes, kUpcELength, {0}, kGuard) && classes.substr(kUpcEEndGuard) == kUpcEEnd
-               ? 0
-               : kNoMatch;
+bool UpcECheck(std::string_view classes) {
+    return GuardsAt(classes, kUpcELength, {0}, kGuard) && classes.substr(kUpcEEndGuard) == kUpcEEnd;
 }
 
-std::uint16_t AddOn5Check(std::string_view classes) {
+bool AddOn5Check(std::string_view classes) {
     return GuardsAt(classes, kAddOn5Length, {0}, kAddOnStart) &&
-                   GuardsAt(classes, kAddOn5Length, {7, 13, 19, 25}, kAddOnSeparator)
-               ? 0
-               : kNoMatch;
+           GuardsAt(classes, kAddOn5Length, {7, 13, 19, 25}, kAddOnSeparator);
 }
 
-std::uint16_t AddOn2Check(std::string_view classes) {
+bool AddOn2Check(std::string_view classes) {
     return GuardsAt(classes, kAddOn2Length, {0}, kAddOnStart) &&
-                   GuardsAt(classes, kAddOn2Length, {7}, kAddOnSeparator)
-               ? 0
-               : kNoMatch;
+           GuardsAt(classes, kAddOn2Length, {7}, kAddOnSeparator);
 }
 
-std::uint16_t Ean13Decode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome Ean13Decode(std::string_view classes, char (&text)[kTextSize]) {
     TextWriter out(text);
-    if (classes.size() != kEan13Length) return kNoMatch;
+    if (classes.size() != kEan13Length) return DecodeOutcome::NoMatch;
     // The left digits and their parities; the first is always L.
     char left[6];
     char parities[6];
@@ -218,9 +212,9 @@ std::uint16_t Ean13Decode(std::string_view classes, char (&text)[kTextSize]) {
     return VerifyLastDigit(out.View(), kEan13Weights[0], kEan13Weights[1]);
 }
 
-std::uint16_t UpcADecode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome UpcADecode(std::string_view classes, char (&text)[kTextSize]) {
     TextWriter out(text);
-    if (classes.size() != kEan13Length) return kNoMatch;
+    if (classes.size() != kEan13Length) return DecodeOutcome::NoMatch;
     // Every digit is in L: a G digit on the left belongs to an EAN 13 symbol
     // whose leading digit this row would drop.
     if (!PutLDigits(classes, kLeftDigits, 6, out) || !PutLDigits(classes, kEan13Right, 6, out))
@@ -228,17 +222,17 @@ std::uint16_t UpcADecode(std::string_view classes, char (&text)[kTextSize]) {
     return VerifyLastDigit(out.View(), kUpcWeights[0], kUpcWeights[1]);
 }
 
-std::uint16_t Ean8Decode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome Ean8Decode(std::string_view classes, char (&text)[kTextSize]) {
     TextWriter out(text);
-    if (classes.size() != kEan8Length) return kNoMatch;
+    if (classes.size() != kEan8Length) return DecodeOutcome::NoMatch;
     if (!PutLDigits(classes, kLeftDigits, 4, out) || !PutLDigits(classes, kEan8Right, 4, out))
         return Fail(out);
     return VerifyLastDigit(out.View(), kUpcWeights[0], kUpcWeights[1]);
 }
 
-std::uint16_t UpcEDecode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome UpcEDecode(std::string_view classes, char (&text)[kTextSize]) {
     TextWriter out(text);
-    if (classes.size() != kUpcELength) return kNoMatch;
+    if (classes.size() != kUpcELength) return DecodeOutcome::NoMatch;
     char digits[6];
     char parities[6];
     for (std::size_t i = 0; i < 6; ++i) {
@@ -258,42 +252,42 @@ std::uint16_t UpcEDecode(std::string_view classes, char (&text)[kTextSize]) {
     out.Put(system);
     for (const char c : digits) out.Put(c);
     out.Put(static_cast<char>('0' + check));
-    return 0;
+    return DecodeOutcome::Ok;
 }
 
-std::uint16_t AddOn5Decode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome AddOn5Decode(std::string_view classes, char (&text)[kTextSize]) {
     return DecodeAddOn(classes, kAddOn5Length, 5, text);
 }
 
-std::uint16_t AddOn2Decode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome AddOn2Decode(std::string_view classes, char (&text)[kTextSize]) {
     return DecodeAddOn(classes, kAddOn2Length, 2, text);
 }
 
-std::uint16_t Ean13RunCheck(const Widths &widths) {
-    if (widths.size() != kEan13Length) return kNoMatch;
+bool Ean13RunCheck(const Widths &widths) {
+    if (widths.size() != kEan13Length) return false;
     return MatchGroups(widths, {{0, 3, 3, kGuard}, {kEan13Centre, 3, 3, kGuard}, {kEan13End, 3, 3, kGuard}});
 }
 
-std::uint16_t Ean8RunCheck(const Widths &widths) {
-    if (widths.size() != kEan8Length) return kNoMatch;
+bool Ean8RunCheck(const Widths &widths) {
+    if (widths.size() != kEan8Length) return false;
     return MatchGroups(widths, {{0, 3, 3, kGuard}, {kEan8Centre, 3, 3, kGuard}, {kEan8End, 3, 3, kGuard}});
 }
 
-std::uint16_t UpcERunCheck(const Widths &widths) {
-    if (widths.size() != kUpcELength) return kNoMatch;
+bool UpcERunCheck(const Widths &widths) {
+    if (widths.size() != kUpcELength) return false;
     return MatchGroups(widths, {{0, 3, 3, kGuard}, {kUpcEEndGuard, 5, 5, kUpcEEnd}});
 }
 
-std::uint16_t Ean13RunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome Ean13RunDecode(const Widths &widths, char (&text)[kTextSize]) {
     return RunDecode(widths, kEan13Layout, Ean13Decode, text);
 }
-std::uint16_t UpcARunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome UpcARunDecode(const Widths &widths, char (&text)[kTextSize]) {
     return RunDecode(widths, kEan13Layout, UpcADecode, text);
 }
-std::uint16_t Ean8RunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome Ean8RunDecode(const Widths &widths, char (&text)[kTextSize]) {
     return RunDecode(widths, kEan8Layout, Ean8Decode, text);
 }
-std::uint16_t UpcERunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome UpcERunDecode(const Widths &widths, char (&text)[kTextSize]) {
     return RunDecode(widths, kUpcELayout, UpcEDecode, text);
 }
 

@@ -12,32 +12,32 @@
 namespace zr::bar {
 
 // Exact lengths and guard patterns. EAN 13 and UPC Version A share theirs.
-std::uint16_t Ean13Check(std::string_view classes);
-std::uint16_t Ean8Check(std::string_view classes);
-std::uint16_t UpcECheck(std::string_view classes);
-std::uint16_t AddOn5Check(std::string_view classes);
-std::uint16_t AddOn2Check(std::string_view classes);
+bool Ean13Check(std::string_view classes);
+bool Ean8Check(std::string_view classes);
+bool UpcECheck(std::string_view classes);
+bool AddOn5Check(std::string_view classes);
+bool AddOn2Check(std::string_view classes);
 
 // Thirteen digits, the leading one from the parities of the left half;
-// symbols beginning with two zeros are left to UPC Version A (kNoMatch).
-std::uint16_t Ean13Decode(std::string_view classes, char (&text)[kTextSize]);
+// symbols beginning with two zeros are left to UPC Version A (NoMatch).
+DecodeOutcome Ean13Decode(std::string_view classes, char (&text)[kTextSize]);
 // Twelve digits in L parity with their check.
-std::uint16_t UpcADecode(std::string_view classes, char (&text)[kTextSize]);
-std::uint16_t Ean8Decode(std::string_view classes, char (&text)[kTextSize]);
+DecodeOutcome UpcADecode(std::string_view classes, char (&text)[kTextSize]);
+DecodeOutcome Ean8Decode(std::string_view classes, char (&text)[kTextSize]);
 // Number system, six digits and the check digit that their parities imply.
-std::uint16_t UpcEDecode(std::string_view classes, char (&text)[kTextSize]);
+DecodeOutcome UpcEDecode(std::string_view classes, char (&text)[kTextSize]);
 // The digits in either parity set; their parities must encode the value
 // modulo 4 (two digits) or the check digit (five).
-std::uint16_t AddOn5Decode(std::string_view classes, char (&text)[kTextSize]);
-std::uint16_t AddOn2Decode(std::string_view classes, char (&text)[kTextSize]);
+DecodeOutcome AddOn5Decode(std::string_view classes, char (&text)[kTextSize]);
+DecodeOutcome AddOn2Decode(std::string_view classes, char (&text)[kTextSize]);
 
-std::uint16_t Ean13RunCheck(const Widths &widths);
-std::uint16_t Ean8RunCheck(const Widths &widths);
-std::uint16_t UpcERunCheck(const Widths &widths);
-std::uint16_t Ean13RunDecode(const Widths &widths, char (&text)[kTextSize]);
-std::uint16_t UpcARunDecode(const Widths &widths, char (&text)[kTextSize]);
-std::uint16_t Ean8RunDecode(const Widths &widths, char (&text)[kTextSize]);
-std::uint16_t UpcERunDecode(const Widths &widths, char (&text)[kTextSize]);
+bool Ean13RunCheck(const Widths &widths);
+bool Ean8RunCheck(const Widths &widths);
+bool UpcERunCheck(const Widths &widths);
+DecodeOutcome Ean13RunDecode(const Widths &widths, char (&text)[kTextSize]);
+DecodeOutcome UpcARunDecode(const Widths &widths, char (&text)[kTextSize]);
+DecodeOutcome Ean8RunDecode(const Widths &widths, char (&text)[kTextSize]);
+DecodeOutcome UpcERunDecode(const Widths &widths, char (&text)[kTextSize]);
 
 constexpr StringRow kEan13Row = {ZR_BAR_EAN13, Ean13Check, Ean13Decode};
 constexpr StringRow kUpcARow = {ZR_BAR_UPCA, Ean13Check, UpcADecode};

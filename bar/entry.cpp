@@ -21,6 +21,19 @@ void ValidateBarOptions(ZrBarScanner &scanner) {
     if ((scanner.barColors & zr::bar::kBothColours) == 0) scanner.barColors = kDefaultBarColors;
 }
 
+// The one place a scan's outcome becomes the public status of ZrScanBar.
+// A picture that cannot be loaded and a failed allocation get theirs from
+// the scan frame.
+std::uint16_t PublicStatus(zr::bar::PassEnd end) {
+    switch (end) {
+        case zr::bar::PassEnd::Searched:
+            return ZR_OK;
+        case zr::bar::PassEnd::ListFull:
+            return ZR_ERR_LIST_FULL;
+    }
+    return ZR_OK;
+}
+
 }  // namespace
 
 extern "C" {
@@ -43,15 +56,15 @@ ZR_EXPORT uint16_t ZrInitBarScanner(ZrBarScanner *scanner) {
 ZR_EXPORT uint16_t ZrScanBar(ZrBarScanner *scanner) {
     return zr::RunScanFrame<zr::RectangleRule::ClampInPlace>(
         scanner, PrepareBarImage, [scanner](ZrImage &work) {
+            using zr::bar::PassEnd;
             ValidateBarOptions(*scanner);
-            std::uint16_t status = zr::bar::ScanPass(work, *scanner);
-            if ((scanner->extraFlags & ZR_BAR_THOROUGH) && status != ZR_ERR_NO_MEMORY) {
+            PassEnd end = zr::bar::ScanPass(work, *scanner);
+            if (scanner->extraFlags & ZR_BAR_THOROUGH) {
                 zr::bar::BarPrefilter(work);
-                const std::uint16_t second = zr::bar::ScanPass(work, *scanner);
                 // A list cut short in the first pass stays reported whatever the second finds.
-                if (second != ZR_OK || status != ZR_ERR_LIST_FULL) status = second;
+                if (zr::bar::ScanPass(work, *scanner) == PassEnd::ListFull) end = PassEnd::ListFull;
             }
-            return status;
+            return PublicStatus(end);
         });
 }
 

@@ -13,11 +13,11 @@
 namespace zr::bar {
 
 // One row of the class-string table: the symbology bit, a checker of the
-// string's start, stop and length, and the decoder proper.
+// string's start, stop and length (true when they fit), and the decoder proper.
 struct StringRow {
     std::uint32_t bit;
-    std::uint16_t (*checker)(std::string_view classes);
-    std::uint16_t (*decoder)(std::string_view classes, char (&text)[kTextSize]);
+    bool (*checker)(std::string_view classes);
+    DecodeOutcome (*decoder)(std::string_view classes, char (&text)[kTextSize]);
     // The start and stop are too plain to tell the symbol's ends from a
     // piece of it: a reading without both quiet zones is not tried.
     bool needsQuietZones = false;
@@ -26,8 +26,8 @@ struct StringRow {
 // One row of the width-run table: the same over element widths.
 struct RunRow {
     std::uint32_t bit;
-    std::uint16_t (*checker)(const Widths &widths);
-    std::uint16_t (*decoder)(const Widths &widths, char (&text)[kTextSize]);
+    bool (*checker)(const Widths &widths);
+    DecodeOutcome (*decoder)(const Widths &widths, char (&text)[kTextSize]);
     bool needsQuietZones = false;
 };
 
@@ -88,12 +88,12 @@ constexpr int WeightedCheckDigit(std::string_view digits, int first, int second)
     return (10 - sum % 10) % 10;
 }
 
-// 0 when the last digit of the text is the check digit of the others, else
-// kCheckFailed.
-constexpr std::uint16_t VerifyLastDigit(std::string_view digits, int first, int second) {
-    if (digits.empty()) return kCheckFailed;
+// Ok when the last digit of the text is the check digit of the others, else
+// CheckFailed.
+constexpr DecodeOutcome VerifyLastDigit(std::string_view digits, int first, int second) {
+    if (digits.empty()) return DecodeOutcome::CheckFailed;
     const int check = WeightedCheckDigit(digits.substr(0, digits.size() - 1), first, second);
-    return digits.back() - '0' == check ? 0 : kCheckFailed;
+    return digits.back() - '0' == check ? DecodeOutcome::Ok : DecodeOutcome::CheckFailed;
 }
 
 // Writes the decoded text, zero-terminated, never past the decoder's buffer.

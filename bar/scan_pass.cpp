@@ -5,16 +5,15 @@
 #include <cstring>
 
 #include "bar/stages.hpp"
-#include "core/status.hpp"
 
 namespace zr::bar {
 
 namespace {
 
-// Fills the next result record; ZR_ERR_LIST_FULL when the list is full.
-std::uint16_t StoreResult(ZrBarScanner &scanner, const Candidate &cand, const QuadI &outline,
-                          const DecodeState &decode) {
-    if (scanner.resultCount >= scanner.maxResults) return status::kListFull;
+// Fills the next result record; false when the list is full.
+bool StoreResult(ZrBarScanner &scanner, const Candidate &cand, const QuadI &outline,
+                 const DecodeState &decode) {
+    if (scanner.resultCount >= scanner.maxResults) return false;
     ZrBarResult &result = scanner.results[scanner.resultCount];
     std::memset(&result, 0, sizeof result);
     // A symbol read in reverse starts at the other end of its outline.
@@ -43,7 +42,7 @@ std::uint16_t StoreResult(ZrBarScanner &scanner, const Candidate &cand, const Qu
         result.text[length] = '\0';
     }
     ++scanner.resultCount;
-    return status::kOk;
+    return true;
 }
 
 std::uint8_t FirstColour(std::uint8_t colours) {
@@ -154,7 +153,7 @@ void BarPrefilter(ZrImage &image) {
     }
 }
 
-std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
+PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner) {
     const Picture picture{BitImageView(image),
                           {static_cast<int>(scanner.left), static_cast<int>(scanner.top),
                            static_cast<int>(scanner.left + scanner.rectWidth),
@@ -186,8 +185,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
         if (DecodeInColours(scanner, *cand, colours, decode, decodeLines)) {
             const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, decode.barColor);
             if (!outline) continue;
-            const std::uint16_t stored = StoreResult(scanner, *cand, *outline, decode);
-            if (stored != status::kOk) return stored;
+            if (!StoreResult(scanner, *cand, *outline, decode)) return PassEnd::ListFull;
             erase(*outline, decode.barColor);
             failures = 0;
             continue;
@@ -199,7 +197,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, decode.barColor);
             // A full list does not end the pass here, but the pass reports it.
             if (!outline) continue;
-            if (StoreResult(scanner, *cand, *outline, decode) != status::kOk) {
+            if (!StoreResult(scanner, *cand, *outline, decode)) {
                 dropped = true;
                 continue;
             }
@@ -210,8 +208,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
         if (reportUnread) {
             decode = DecodeState{};
             decode.barColor = FirstColour(colours);
-            const std::uint16_t stored = StoreResult(scanner, *cand, extent->outline, decode);
-            if (stored != status::kOk) return stored;
+            if (!StoreResult(scanner, *cand, extent->outline, decode)) return PassEnd::ListFull;
             erase(extent->outline, decode.barColor);
             failures = 0;
             continue;
@@ -223,7 +220,7 @@ std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             ++failures;
         }
     }
-    return dropped ? status::kListFull : status::kOk;
+    return dropped ? PassEnd::ListFull : PassEnd::Searched;
 }
 
 }  // namespace zr::bar

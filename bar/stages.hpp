@@ -176,11 +176,11 @@ std::optional<QuadI> LocateSymbol(const Picture &picture, const Candidate &cand,
                                   std::uint8_t barColor);
 
 // Decoding (decode_candidate.cpp, decode_across.cpp) in the bar colour of
-// `state`: 0 or kCheckFailed when decoded (state filled by the decoder),
-// another status when not.
-std::uint16_t DecodeCandidate(const Picture &picture, const Candidate &cand, const Extent &extent,
+// `state`: Ok or CheckFailed when decoded (state filled by the decoder),
+// another outcome when not.
+DecodeOutcome DecodeCandidate(const Picture &picture, const Candidate &cand, const Extent &extent,
                               DecodeState &state, DecodeWork &work);
-std::uint16_t DecodeAcross(const Picture &picture, const Candidate &cand, const QuadI &outline,
+DecodeOutcome DecodeAcross(const Picture &picture, const Candidate &cand, const QuadI &outline,
                            DecodeState &state, DecodeWork &work);
 
 // The symbol's line through `base`. False when no bar is found near the
@@ -202,8 +202,13 @@ inline Spans SpansOf(Point a, Point b, std::uint8_t direction) {
     return horizontal ? Spans{d.x, d.y} : Spans{d.y, d.x};
 }
 
-// Scan pass (scan_pass.cpp).
-std::uint16_t ScanPass(ZrImage &image, ZrBarScanner &scanner);
+// Scan pass (scan_pass.cpp): how it ended. The exported scan turns this into
+// its public status (entry.cpp).
+enum class PassEnd : std::uint8_t {
+    Searched,  // every line was searched
+    ListFull,  // a symbol was read but the result list had no room for it
+};
+PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner);
 void EraseSymbol(const QuadI &outline, std::uint8_t barColor, ZrImage &image);
 void BarPrefilter(ZrImage &image);
 

@@ -74,9 +74,9 @@ std::size_t DigitGroups(std::size_t n, std::size_t fixed, std::size_t stride) {
 
 // Reads k digits of `elements` classes each from `first`, `stride` apart,
 // through a code table into the text, and checks the last one with the
-// weights (none: status 0).
+// weights (none: Ok).
 template <std::size_t N>
-std::uint16_t DecodeDigits(std::string_view classes, std::size_t first, std::size_t stride,
+DecodeOutcome DecodeDigits(std::string_view classes, std::size_t first, std::size_t stride,
                            std::size_t elements, std::size_t k, const std::array<std::int32_t, N> &codes,
                            const int *weights, char (&text)[kTextSize]) {
     TextWriter out(text);
@@ -84,11 +84,11 @@ std::uint16_t DecodeDigits(std::string_view classes, std::size_t first, std::siz
         const int digit = PatternLookup(codes, classes.substr(first + i * stride, elements));
         if (digit < 0 || !out.Put(static_cast<char>('0' + digit))) {
             out.Clear();
-            return kNoMatch;
+            return DecodeOutcome::NoMatch;
         }
     }
-    if (k == 0) return kNoMatch;
-    return weights == nullptr ? 0 : VerifyLastDigit(out.View(), weights[0], weights[1]);
+    if (k == 0) return DecodeOutcome::NoMatch;
+    return weights == nullptr ? DecodeOutcome::Ok : VerifyLastDigit(out.View(), weights[0], weights[1]);
 }
 
 bool Framed(std::string_view classes, std::string_view start, std::string_view stop) {
@@ -99,26 +99,26 @@ bool Framed(std::string_view classes, std::string_view start, std::string_view s
 
 // ---- Industrial 2 of 5 ----
 
-std::uint16_t IndustrialCheck(std::string_view classes) {
+bool IndustrialCheck(std::string_view classes) {
     const std::size_t n = classes.size();
-    if (DigitGroups(n, kIndustrialFixed, kBarsStride) == 0) return kNoMatch;
-    return Framed(classes, kIndustrialStart, kIndustrialStop) ? 0 : kNoMatch;
+    if (DigitGroups(n, kIndustrialFixed, kBarsStride) == 0) return false;
+    return Framed(classes, kIndustrialStart, kIndustrialStop);
 }
 
-std::uint16_t IndustrialDecode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome IndustrialDecode(std::string_view classes, char (&text)[kTextSize]) {
     const std::size_t k = DigitGroups(classes.size(), kIndustrialFixed, kBarsStride);
     return DecodeDigits(classes, kIndustrialFirst, kBarsStride, kBarsStride, k, kBarCodes, kIndustrialWeights,
                         text);
 }
 
-std::uint16_t IndustrialRunCheck(const Widths &widths) {
+bool IndustrialRunCheck(const Widths &widths) {
     const std::size_t n = widths.size();
-    if (DigitGroups(n, kIndustrialFixed, kBarsStride) == 0) return kNoMatch;
+    if (DigitGroups(n, kIndustrialFixed, kBarsStride) == 0) return false;
     return MatchGroups(widths, {{0, 5, kTwoOfFiveModules, kIndustrialStart},
                                 {n - 5, 5, kTwoOfFiveModules, kIndustrialStop}});
 }
 
-std::uint16_t IndustrialRunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome IndustrialRunDecode(const Widths &widths, char (&text)[kTextSize]) {
     const std::size_t k = DigitGroups(widths.size(), kIndustrialFixed, kBarsStride);
     RunClasses classes(widths);
     classes.Group(5, kTwoOfFiveModules);
@@ -130,24 +130,24 @@ std::uint16_t IndustrialRunDecode(const Widths &widths, char (&text)[kTextSize])
 
 // ---- Inverted 2 of 5 ----
 
-std::uint16_t InvertedCheck(std::string_view classes) {
-    if (DigitGroups(classes.size(), kInvertedFixed, kBarsStride) == 0) return kNoMatch;
-    return Framed(classes, kInvertedStart, kInvertedStop) ? 0 : kNoMatch;
+bool InvertedCheck(std::string_view classes) {
+    if (DigitGroups(classes.size(), kInvertedFixed, kBarsStride) == 0) return false;
+    return Framed(classes, kInvertedStart, kInvertedStop);
 }
 
-std::uint16_t InvertedDecode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome InvertedDecode(std::string_view classes, char (&text)[kTextSize]) {
     const std::size_t k = DigitGroups(classes.size(), kInvertedFixed, kBarsStride);
     return DecodeDigits(classes, kInvertedFirst, kBarsStride, kBarsStride, k, kBarCodes, kInvertedWeights,
                         text);
 }
 
-std::uint16_t InvertedRunCheck(const Widths &widths) {
+bool InvertedRunCheck(const Widths &widths) {
     const std::size_t n = widths.size();
-    if (DigitGroups(n, kInvertedFixed, kBarsStride) == 0) return kNoMatch;
+    if (DigitGroups(n, kInvertedFixed, kBarsStride) == 0) return false;
     return MatchGroups(widths, {{0, 7, 9, kInvertedStart}, {n - 6, 6, 8, kInvertedStop}});
 }
 
-std::uint16_t InvertedRunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome InvertedRunDecode(const Widths &widths, char (&text)[kTextSize]) {
     const std::size_t k = DigitGroups(widths.size(), kInvertedFixed, kBarsStride);
     RunClasses classes(widths);
     classes.Group(7, 9);
@@ -158,12 +158,12 @@ std::uint16_t InvertedRunDecode(const Widths &widths, char (&text)[kTextSize]) {
 
 // ---- Interleaved and IATA 2 of 5 ----
 
-std::uint16_t InterleavedCheck(std::string_view classes) {
-    if (DigitGroups(classes.size(), kInterleavedFixed, kBarsStride) == 0) return kNoMatch;
-    return Framed(classes, kInterleavedStart, kInterleavedStop) ? 0 : kNoMatch;
+bool InterleavedCheck(std::string_view classes) {
+    if (DigitGroups(classes.size(), kInterleavedFixed, kBarsStride) == 0) return false;
+    return Framed(classes, kInterleavedStart, kInterleavedStop);
 }
 
-std::uint16_t InterleavedDecode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome InterleavedDecode(std::string_view classes, char (&text)[kTextSize]) {
     const std::size_t pairs = DigitGroups(classes.size(), kInterleavedFixed, kBarsStride);
     TextWriter out(text);
     for (std::size_t i = 0; i < pairs; ++i) {
@@ -175,21 +175,21 @@ std::uint16_t InterleavedDecode(std::string_view classes, char (&text)[kTextSize
             const int digit = PatternLookup(kPairCodes, {group, 5});
             if (digit < 0 || !out.Put(static_cast<char>('0' + digit))) {
                 out.Clear();
-                return kNoMatch;
+                return DecodeOutcome::NoMatch;
             }
         }
     }
-    if (pairs == 0) return kNoMatch;
+    if (pairs == 0) return DecodeOutcome::NoMatch;
     return VerifyLastDigit(out.View(), kInterleavedWeights[0], kInterleavedWeights[1]);
 }
 
-std::uint16_t InterleavedRunCheck(const Widths &widths) {
+bool InterleavedRunCheck(const Widths &widths) {
     const std::size_t n = widths.size();
-    if (DigitGroups(n, kInterleavedFixed, kBarsStride) == 0) return kNoMatch;
+    if (DigitGroups(n, kInterleavedFixed, kBarsStride) == 0) return false;
     return MatchGroups(widths, {{0, 3, 3, kInterleavedStart}, {n - 3, 3, 4, kInterleavedStop}});
 }
 
-std::uint16_t InterleavedRunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome InterleavedRunDecode(const Widths &widths, char (&text)[kTextSize]) {
     const std::size_t pairs = DigitGroups(widths.size(), kInterleavedFixed, kBarsStride);
     RunClasses classes(widths);
     classes.Group(3, 3);
@@ -199,7 +199,7 @@ std::uint16_t InterleavedRunDecode(const Widths &widths, char (&text)[kTextSize]
     return classes.Decode(InterleavedDecode, pairs, text);
 }
 
-std::uint16_t IataDecode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome IataDecode(std::string_view classes, char (&text)[kTextSize]) {
     const std::size_t k = DigitGroups(classes.size(), kInterleavedFixed, kBarsStride);
     return DecodeDigits(classes, kInterleavedFirst, kBarsStride, kBarsStride, k, kBarCodes, kIataWeights,
                         text);
@@ -207,23 +207,23 @@ std::uint16_t IataDecode(std::string_view classes, char (&text)[kTextSize]) {
 
 // ---- Matrix 2 of 5 ----
 
-std::uint16_t MatrixCheck(std::string_view classes) {
-    if (DigitGroups(classes.size(), kMatrixFixed, kMatrixStride) == 0) return kNoMatch;
-    return Framed(classes, kMatrixStartStop, kMatrixStartStop) ? 0 : kNoMatch;
+bool MatrixCheck(std::string_view classes) {
+    if (DigitGroups(classes.size(), kMatrixFixed, kMatrixStride) == 0) return false;
+    return Framed(classes, kMatrixStartStop, kMatrixStartStop);
 }
 
-std::uint16_t MatrixDecode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome MatrixDecode(std::string_view classes, char (&text)[kTextSize]) {
     const std::size_t k = DigitGroups(classes.size(), kMatrixFixed, kMatrixStride);
     return DecodeDigits(classes, kMatrixFirst, kMatrixStride, 5, k, kPairCodes, kMatrixWeights, text);
 }
 
-std::uint16_t MatrixRunCheck(const Widths &widths) {
+bool MatrixRunCheck(const Widths &widths) {
     const std::size_t n = widths.size();
-    if (DigitGroups(n, kMatrixFixed, kMatrixStride) == 0) return kNoMatch;
+    if (DigitGroups(n, kMatrixFixed, kMatrixStride) == 0) return false;
     return MatchGroups(widths, {{0, 5, 6, kMatrixStartStop}, {n - 5, 5, 6, kMatrixStartStop}});
 }
 
-std::uint16_t MatrixRunDecode(const Widths &widths, char (&text)[kTextSize]) {
+DecodeOutcome MatrixRunDecode(const Widths &widths, char (&text)[kTextSize]) {
     const std::size_t k = DigitGroups(widths.size(), kMatrixFixed, kMatrixStride);
     RunClasses classes(widths);
     classes.Group(5, 6);
@@ -238,12 +238,12 @@ std::uint16_t MatrixRunDecode(const Widths &widths, char (&text)[kTextSize]) {
 
 // ---- Datalogic 2 of 5 ----
 
-std::uint16_t DatalogicCheck(std::string_view classes) {
-    if (DigitGroups(classes.size(), kDatalogicFixed, kMatrixStride) == 0) return kNoMatch;
-    return Framed(classes, kInterleavedStart, kInterleavedStop) ? 0 : kNoMatch;
+bool DatalogicCheck(std::string_view classes) {
+    if (DigitGroups(classes.size(), kDatalogicFixed, kMatrixStride) == 0) return false;
+    return Framed(classes, kInterleavedStart, kInterleavedStop);
 }
 
-std::uint16_t DatalogicDecode(std::string_view classes, char (&text)[kTextSize]) {
+DecodeOutcome DatalogicDecode(std::string_view classes, char (&text)[kTextSize]) {
     const std::size_t k = DigitGroups(classes.size(), kDatalogicFixed, kMatrixStride);
     return DecodeDigits(classes, kDatalogicFirst, kMatrixStride, kMatrixStride, k, kDatalogicCodes, nullptr,
                         text);

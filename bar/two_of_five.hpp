@@ -13,35 +13,35 @@
 namespace zr::bar {
 
 // Industrial: five bars per digit, each followed by a narrow space.
-std::uint16_t IndustrialCheck(std::string_view classes);
-std::uint16_t IndustrialDecode(std::string_view classes, char (&text)[kTextSize]);
-std::uint16_t IndustrialRunCheck(const Widths &widths);
-std::uint16_t IndustrialRunDecode(const Widths &widths, char (&text)[kTextSize]);
+bool IndustrialCheck(std::string_view classes);
+DecodeOutcome IndustrialDecode(std::string_view classes, char (&text)[kTextSize]);
+bool IndustrialRunCheck(const Widths &widths);
+DecodeOutcome IndustrialRunDecode(const Widths &widths, char (&text)[kTextSize]);
 
 // Inverted: the digits of Industrial carried by the spaces.
-std::uint16_t InvertedCheck(std::string_view classes);
-std::uint16_t InvertedDecode(std::string_view classes, char (&text)[kTextSize]);
-std::uint16_t InvertedRunCheck(const Widths &widths);
-std::uint16_t InvertedRunDecode(const Widths &widths, char (&text)[kTextSize]);
+bool InvertedCheck(std::string_view classes);
+DecodeOutcome InvertedDecode(std::string_view classes, char (&text)[kTextSize]);
+bool InvertedRunCheck(const Widths &widths);
+DecodeOutcome InvertedRunDecode(const Widths &widths, char (&text)[kTextSize]);
 
 // Interleaved: digit pairs, the bars giving the first digit and the spaces
 // the second. IATA: the Interleaved start, stop and checker around the
 // Industrial digits.
-std::uint16_t InterleavedCheck(std::string_view classes);
-std::uint16_t InterleavedDecode(std::string_view classes, char (&text)[kTextSize]);
-std::uint16_t InterleavedRunCheck(const Widths &widths);
-std::uint16_t InterleavedRunDecode(const Widths &widths, char (&text)[kTextSize]);
-std::uint16_t IataDecode(std::string_view classes, char (&text)[kTextSize]);
+bool InterleavedCheck(std::string_view classes);
+DecodeOutcome InterleavedDecode(std::string_view classes, char (&text)[kTextSize]);
+bool InterleavedRunCheck(const Widths &widths);
+DecodeOutcome InterleavedRunDecode(const Widths &widths, char (&text)[kTextSize]);
+DecodeOutcome IataDecode(std::string_view classes, char (&text)[kTextSize]);
 
 // Matrix: bar, space, bar, space, bar per digit, then a gap.
-std::uint16_t MatrixCheck(std::string_view classes);
-std::uint16_t MatrixDecode(std::string_view classes, char (&text)[kTextSize]);
-std::uint16_t MatrixRunCheck(const Widths &widths);
-std::uint16_t MatrixRunDecode(const Widths &widths, char (&text)[kTextSize]);
+bool MatrixCheck(std::string_view classes);
+DecodeOutcome MatrixDecode(std::string_view classes, char (&text)[kTextSize]);
+bool MatrixRunCheck(const Widths &widths);
+DecodeOutcome MatrixRunDecode(const Widths &widths, char (&text)[kTextSize]);
 
 // Datalogic: the Matrix digits between the Interleaved start and stop, no check.
-std::uint16_t DatalogicCheck(std::string_view classes);
-std::uint16_t DatalogicDecode(std::string_view classes, char (&text)[kTextSize]);
+bool DatalogicCheck(std::string_view classes);
+DecodeOutcome DatalogicDecode(std::string_view classes, char (&text)[kTextSize]);
 
 constexpr StringRow kIndustrialRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialCheck, IndustrialDecode};
 constexpr StringRow kInvertedRow = {ZR_BAR_INVERTED_2OF5, InvertedCheck, InvertedDecode};

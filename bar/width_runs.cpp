@@ -49,16 +49,16 @@ double MatchGroup(const Widths &widths, const GroupPattern &group) {
     return error;
 }
 
-std::uint16_t MatchGroups(const Widths &widths, std::initializer_list<GroupPattern> groups) {
+bool MatchGroups(const Widths &widths, std::initializer_list<GroupPattern> groups) {
     double error = 0;
     std::size_t elements = 0;
     for (const GroupPattern &group : groups) {
         const double e = MatchGroup(widths, group);
-        if (e == kRejectedGroup) return kNoMatch;
+        if (e == kRejectedGroup) return false;
         error += e;
         elements += group.count;
     }
-    return elements > 0 && error / static_cast<double>(elements) < kGroupErrorLimit ? 0 : kNoMatch;
+    return elements > 0 && error / static_cast<double>(elements) < kGroupErrorLimit;
 }
 
 double RunClasses::Classify(std::size_t count, int modules, char *out) const {
@@ -119,14 +119,14 @@ bool RunClasses::Gap() {
     return true;
 }
 
-std::uint16_t RunClasses::Decode(std::uint16_t (*decoder)(std::string_view, char (&)[kTextSize]),
+DecodeOutcome RunClasses::Decode(DecodeOutcome (*decoder)(std::string_view, char (&)[kTextSize]),
                                  std::size_t characters, char (&text)[kTextSize]) const {
     text[0] = '\0';
-    if (rejected_ || characters == 0) return kNoMatch;
-    const std::uint16_t status = decoder({classes_.data(), length_}, text);
+    if (rejected_ || characters == 0) return DecodeOutcome::NoMatch;
+    const DecodeOutcome status = decoder({classes_.data(), length_}, text);
     if (!Decoded(status) || total_ / static_cast<double>(characters) >= kCharacterErrorLimit) {
         text[0] = '\0';
-        return kNoMatch;
+        return DecodeOutcome::NoMatch;
     }
     return status;
 }

@@ -40,9 +40,9 @@ struct GroupPattern {
 // Rounding error of the group, or kRejectedGroup when it is rejected or its
 // classes differ from the pattern.
 double MatchGroup(const Widths &widths, const GroupPattern &group);
-// The checker rule: every group matches and their summed error divided by
-// their element count stays below kGroupErrorLimit. 0 or kNoMatch.
-std::uint16_t MatchGroups(const Widths &widths, std::initializer_list<GroupPattern> groups);
+// The checker rule: true when every group matches and their summed error divided by
+// their element count stays below kGroupErrorLimit.
+bool MatchGroups(const Widths &widths, std::initializer_list<GroupPattern> groups);
 
 // Builds a class string from the widths group by group, in reading order,
 // in a buffer of its own (no allocation).
@@ -62,9 +62,9 @@ class RunClasses {
     // The next element is a gap that carries nothing: appended as "0".
     bool Gap();
 
-    // Hands the string built so far to the decoder. Its status when it decoded and the mean error per
-    // character stays below kCharacterErrorLimit; otherwise kNoMatch and an empty text.
-    std::uint16_t Decode(std::uint16_t (*decoder)(std::string_view, char (&)[kTextSize]),
+    // Hands the string built so far to the decoder. Its outcome when it decoded and the mean error per
+    // character stays below kCharacterErrorLimit; otherwise NoMatch and an empty text.
+    DecodeOutcome Decode(DecodeOutcome (*decoder)(std::string_view, char (&)[kTextSize]),
                          std::size_t characters, char (&text)[kTextSize]) const;
 
   private:

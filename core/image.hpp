@@ -21,13 +21,16 @@ std::uint32_t DpiToPixelsPerMetre(std::uint32_t dpi);
 std::uint32_t PixelsPerMetreToDpi(std::int32_t ppm);
 
 // (Re)allocates a blank white picture for the record's width, height,
-// bitsPerPixel, resolutions and polarity. Codes 1, 3, 10.
+// bitsPerPixel, resolutions and polarity. ZR_OK, ZR_ERR_NULL_IMAGE,
+// ZR_ERR_BAD_FORMAT or ZR_ERR_NO_MEMORY.
 std::uint16_t ImageCreate(ZrImage *image);
 // Frees the block; null and empty records are accepted.
 std::uint16_t ImageDestroy(ZrImage *image);
-// Makes target an independent copy of source. Codes 1, 2, 3, 10.
+// Makes target an independent copy of source. ZR_OK, ZR_ERR_NULL_IMAGE,
+// ZR_ERR_EMPTY_IMAGE, ZR_ERR_BAD_FORMAT or ZR_ERR_NO_MEMORY.
 std::uint16_t ImageCopy(const ZrImage *source, ZrImage *target);
-// Loads a caller's packed DIB. Codes 1, 14, 3 (unreadable DIB), 10.
+// Loads a caller's packed DIB. ZR_OK, ZR_ERR_NULL_IMAGE, ZR_ERR_NULL_DIB,
+// ZR_ERR_BAD_FORMAT (unreadable DIB) or ZR_ERR_NO_MEMORY.
 std::uint16_t ImageFromDib(ZrImage *image, const void *dib);
 
 std::uint8_t *ImagePalette(const ZrImage *image);

@@ -11,7 +11,8 @@
 
 namespace zr {
 
-// Codes 1, 14, 3 (unreadable DIB), 10. A 1-bit DIB is copied as it is.
+// ZR_OK, ZR_ERR_NULL_IMAGE, ZR_ERR_NULL_DIB, ZR_ERR_BAD_FORMAT (unreadable
+// DIB) or ZR_ERR_NO_MEMORY. A 1-bit DIB is copied as it is.
 std::uint16_t DibToBiLevel(ZrImage *image, const void *dib);
 
 namespace prepare {

@@ -1,5 +1,7 @@
-// Names of the status codes every reader's exported calls return. Internal
-// codes that never leave a reader are named in that reader's own headers.
+// Names of the status codes every reader's exported calls return. A reader's
+// internal outcomes are a scoped enum in its own headers, turned into these
+// numbers in one function beside its exported entry; running out of memory is
+// a std::bad_alloc that the scan frame turns into kNoMemory.
 #pragma once
 
 #include <cstdint>

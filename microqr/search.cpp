@@ -4,10 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <new>
 #include <vector>
 
-#include "core/status.hpp"
 #include "microqr/candidate.hpp"
 #include "qr/finder.hpp"
 
@@ -125,8 +123,7 @@ Outcome SearchMicroQRCandidates(const ZrImage &image, const regions::RegionList 
     Outcome outcome = Outcome::kNothingTried;
     MicroQRCandidate candidate;
     FinderWork work;
-    // The run buffer is all RunBufferInit can fail on.
-    if (lines::RunBufferInit(work.profile, lines::kLeftToRight) != status::kOk) throw std::bad_alloc();
+    lines::RunBufferInit(work.profile, lines::kLeftToRight);
     for (const qr::FinderCandidate &finder : finders)
         outcome = TryFinder(view, *finder.region, candidate, results, work);
     return outcome;

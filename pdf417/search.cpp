@@ -81,11 +81,11 @@ class PassSearch {
                 probe_.startX = axes_.At(u, v).x;
                 probe_.startY = axes_.At(u, v).y;
                 probe_.pixelLimit = kPixelLimit;
-                const std::uint16_t status = lines::RunCollect(probe_, image_);
+                const lines::RunEnd status = lines::RunCollect(probe_, image_);
                 const int stopU = axes_.U({probe_.stopX, probe_.stopY});
-                if (status == lines::kRunLeftArea) {
+                if (status == lines::RunEnd::LeftArea) {
                     lineDone = true;
-                } else if (status == lines::kRunGap) {
+                } else if (status == lines::RunEnd::Gap) {
                     u = std::max(stopU, u + 1);
                 } else if (!CandidateRuns(probe_)) {
                     u += probe_.widths[0] + probe_.widths[1];
@@ -211,11 +211,11 @@ class PassSearch {
             last = u;
         }
         if (lines < 3) return std::nullopt;
-        double fit = 0;
         const std::uint8_t mode = axes_.vertical ? lines::kHorizontal : lines::kVertical;
-        if (lines::LineFitAngle(search_.edgePoints.data(), static_cast<int>(search_.edgePoints.size()), mode,
-                                &fit) != 0)
-            return std::nullopt;
+        const std::optional<double> fitted =
+            lines::LineFitAngle(search_.edgePoints.data(), static_cast<int>(search_.edgePoints.size()), mode);
+        if (!fitted) return std::nullopt;
+        const double fit = *fitted;
         StartCandidate candidate;
         candidate.start = axes_.At(window.u, v + kConfirmOffset);
         int darkSum = 0, lightSum = 0;

@@ -1,9 +1,7 @@
 // Finder-pattern tests on labelled regions.
 #include "qr/finder.hpp"
 
-#include <new>
 
-#include "core/status.hpp"
 
 namespace zr::qr {
 
@@ -103,8 +101,7 @@ void CollectFinderCandidates(const BitImageView &view, const regions::RegionList
                              std::vector<FinderCandidate> &candidates, FinderRatioTest test) {
     lines::RunScan scan;
     scan.area = view.Bounds();
-    // The run buffer is all RunBufferInit can fail on.
-    if (lines::RunBufferInit(scan, lines::kLeftToRight) != status::kOk) throw std::bad_alloc();
+    lines::RunBufferInit(scan, lines::kLeftToRight);
     for (const regions::Region &region : regionList) {
         if (!region.HasOutline()) continue;
         const double w = region.Width();

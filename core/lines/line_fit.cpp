@@ -1,12 +1,11 @@
 #include <cmath>
 
 #include "core/lines/run_scan.hpp"
-#include "core/status.hpp"
 
 namespace zr::lines {
 
-std::uint16_t LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode, double *angle) {
-    if (points == nullptr || angle == nullptr || count <= 0) return kDegenerateFit;
+std::optional<double> LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode) {
+    if (points == nullptr || count <= 0) return std::nullopt;
     // Edges near vertical: x as a function of y; otherwise y as a function of x.
     const bool nearVertical = (mode & kVertical) != 0;
     geom::LineSums sums;
@@ -17,13 +16,12 @@ std::uint16_t LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode
             sums.Add(points[i].x, points[i].y);
     }
     geom::FittedLine line;
-    if (!sums.Fit(line)) return kDegenerateFit;
+    if (!sums.Fit(line)) return std::nullopt;
     double result = nearVertical ? geom::RadToDeg(std::atan2(line.slope, 1.0)) - 90.0
                                  : -geom::RadToDeg(std::atan2(line.slope, 1.0));
     if (result < 0) result += 360.0;
     if (result >= 360.0) result -= 360.0;
-    *angle = result;
-    return status::kOk;
+    return result;
 }
 
 }  // namespace zr::lines

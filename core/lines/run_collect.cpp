@@ -1,31 +1,23 @@
-#include <new>
-
 #include <algorithm>
 
 #include "core/lines/bit_cursor.hpp"
 #include "core/lines/dark_map.hpp"
 #include "core/lines/line_chunks.hpp"
 #include "core/lines/run_scan.hpp"
-#include "core/status.hpp"
 
 namespace zr::lines {
 
-std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction) {
+void RunBufferInit(RunScan &scan, std::uint8_t direction) {
     scan.direction = direction;
     scan.pixelLimit = kPixelLimit;
     scan.elements = 0;
     if (scan.capacity == 0) scan.capacity = kDefaultCapacity;
     // A buffer already large enough is kept as it is: a collection writes
     // every element it reports, so refilling it with zeros would be wasted.
-    try {
-        if (scan.widths.size() < scan.capacity + 1u) scan.widths.assign(scan.capacity + 1u, 0);
-    } catch (const std::bad_alloc &) {
-        return status::kNoMemory;
-    }
+    if (scan.widths.size() < scan.capacity + 1u) scan.widths.assign(scan.capacity + 1u, 0);
     scan.startsLight = 0;
     scan.minLight = scan.minDark = 0xFFFF;
     scan.maxLight = scan.maxDark = 0;
-    return kRunOk;
 }
 
 namespace {
@@ -59,15 +51,15 @@ struct Closing {
 // colour's extremes without tests of the colour.
 // `count` is the number of pixels from the start to the area's edge.
 template <class Chunks>
-__attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, const BitImageView &image,
-                                                    const DarkMap *map, int count, int dy) {
+__attribute__((noinline)) RunEnd CollectRuns(RunScan &scan, const BitImageView &image, const DarkMap *map,
+                                             int count, int dy) {
     // The walk takes one pixel at a time: it widens the open element or
     // closes it, counts the pixel against the limit, then steps on. So it
     // ends at the last pixel inside the area, or at the pixel that exceeds
     // the limit, whichever comes first, unless an element closes it earlier.
     const int limit = scan.pixelLimit;
     const int last = std::min(count - 1, limit);
-    const std::uint16_t endStatus = last == limit ? kRunGap : kRunLeftArea;
+    const RunEnd atLast = last == limit ? RunEnd::Gap : RunEnd::LeftArea;
     const unsigned lightBit = image.SetBitIsDark() ? 0u : 1u;  // the stored bit of a light pixel
     Chunks chunks(image, PointI{scan.startX, scan.startY}, dy);
     int n = 0;
@@ -78,7 +70,7 @@ __attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, const BitImag
     std::uint16_t *at = widths;
     std::uint16_t *const full = widths + scan.capacity;
     unsigned minLight = 0xFFFF, maxLight = 0, minDark = 0xFFFF, maxDark = 0;
-    std::uint16_t status = endStatus;
+    RunEnd ended = atLast;
     int stop = last, pixels = last + 1;
     bool startsLight = false;
     {
@@ -140,7 +132,7 @@ __attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, const BitImag
         }
         if (kGap && maxLight > 8 * maxDark) {
             stop = pixels = base + 63 - bit;
-            status = kRunGap;
+            ended = RunEnd::Gap;
             return false;
         }
         return true;
@@ -158,17 +150,17 @@ __attribute__((noinline)) std::uint16_t CollectRuns(RunScan &scan, const BitImag
     const PointI stopAt = chunks.At(stop);
     scan.stopX = stopAt.x;
     scan.stopY = stopAt.y;
-    if (at == full) return Plausible(scan, Chunks::kRightward) ? kRunOk : kRunImplausible;
-    return status;
+    if (at == full) return Plausible(scan, Chunks::kRightward) ? RunEnd::Plausible : RunEnd::Implausible;
+    return ended;
 }
 
 }  // namespace
 
-std::uint16_t RunCollect(RunScan &scan, const ZrImage &image) {
+RunEnd RunCollect(RunScan &scan, const ZrImage &image) {
     return RunCollect(scan, BitImageView(image));
 }
 
-std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap *map) {
+RunEnd RunCollect(RunScan &scan, const BitImageView &image, const DarkMap *map) {
     if (scan.capacity == 0) scan.capacity = kDefaultCapacity;
     if (scan.widths.size() < scan.capacity + 1u) scan.widths.assign(scan.capacity + 1u, 0);
     const Rect &area = scan.area;
@@ -182,7 +174,7 @@ std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap
     if (!area.Contains(start)) {
         scan.stopX = start.x;
         scan.stopY = start.y;
-        return kRunLeftArea;
+        return RunEnd::LeftArea;
     }
 
     const std::uint8_t direction = scan.direction;

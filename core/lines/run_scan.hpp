@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/geom/geom.hpp"
@@ -30,14 +31,12 @@ constexpr std::uint16_t kPixelLimit = 4000;       // most pixels one collection 
 constexpr std::uint16_t kDefaultCapacity = 1000;  // elements collected when the capacity is 0
 using StepTable = std::array<std::uint8_t, kStepTableSize>;
 
-// Statuses of the run collection and the line fit (the linear reader's own
-// codes continue this numbering around them).
-enum LineStatus : std::uint16_t {
-    kRunOk = 0,
-    kRunGap = 5009,          // a light gap or the pixel limit ended the run
-    kRunLeftArea = 5011,     // the walk left the area
-    kRunImplausible = 5012,  // enough elements, implausible widths
-    kDegenerateFit = 32462,  // no line fits: too few points, or all on one column or row
+// What ended a run collection.
+enum class RunEnd : std::uint8_t {
+    Plausible,    // the capacity filled with plausible widths
+    Implausible,  // the capacity filled, but the widths are implausible
+    Gap,          // a light gap or the pixel limit ended the run
+    LeftArea,     // the walk left the area
 };
 
 // One run collection along a straight line.
@@ -55,20 +54,22 @@ struct RunScan {
     std::vector<std::uint16_t> widths;  // element 0 has the colour of the first pixel
 };
 
-// Sets the direction and limits and allocates the widths. 10 on allocation failure.
-std::uint16_t RunBufferInit(RunScan &scan, std::uint8_t direction);
+// Sets the direction and limits and allocates the widths (std::bad_alloc
+// when they cannot be allocated).
+void RunBufferInit(RunScan &scan, std::uint8_t direction);
 class DarkMap;
-// Walks from the start point and fills the widths; 0, 5009, 5011 or 5012.
+// Walks from the start point and fills the widths.
 // With a map of the picture's dark pixels, light stretches down columns and
 // diagonals are passed faster; the result is the same.
-std::uint16_t RunCollect(RunScan &scan, const BitImageView &image, const DarkMap *map = nullptr);
-std::uint16_t RunCollect(RunScan &scan, const ZrImage &image);
+RunEnd RunCollect(RunScan &scan, const BitImageView &image, const DarkMap *map = nullptr);
+RunEnd RunCollect(RunScan &scan, const ZrImage &image);
 // Fills a step table for the angle (degrees); returns the number of side steps.
 int DirectionSteps(double angle, int count, StepTable &table);
 
 using EdgePoint = geom::PointF;
 // Least-squares angle (degrees, [0, 360)) of the points. Mode with bit 2 or 3
 // set: edges near vertical (x fitted on y); otherwise near horizontal.
-std::uint16_t LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode, double *angle);
+// Nothing when no line fits: too few points, or all on one column or row.
+std::optional<double> LineFitAngle(const EdgePoint *points, int count, std::uint8_t mode);
 
 }  // namespace zr::lines

@@ -186,7 +186,7 @@ TEST(ElementsToClasses, NoisyCode39LinesDecode) {
                                           ? ScaleModules(modules, narrow, wide)
                                           : ScaleModules(modules, narrow, wide, noise);
                 DecodeState state = Code39State();
-                std::uint16_t status = DecodeStringTables(ElementsToClasses(widths, 1), state);
+                DecodeOutcome status = DecodeStringTables(ElementsToClasses(widths, 1), state);
                 if (!Decoded(status)) status = Code39Retry(widths, state);
                 if (Decoded(status) && std::string(state.text) == "CODE39 TEST-42") ++read;
             }

@@ -34,30 +34,33 @@ TEST(Code39, EveryCharacterMatchesZint) {
         ASSERT_EQ(plain.size(), 29u) << text;
         DecodeState state = Code39State();
         // Alone, the character is its own check only when its value is 0.
-        EXPECT_EQ(DecodeStringTables(Classes(plain), state), value == 0 ? 0 : kCheckFailed) << text;
+        EXPECT_EQ(DecodeStringTables(Classes(plain), state),
+                  value == 0 ? DecodeOutcome::Ok : DecodeOutcome::CheckFailed)
+            << text;
         EXPECT_STREQ(state.text, text.c_str());
         EXPECT_EQ(state.checksumOk, value == 0 ? 1 : 0);
         EXPECT_EQ(state.type, 0x20u);
 
         state = Code39State();
-        EXPECT_EQ(DecodeStringTables(Classes(Code39Modules(text, true)), state), 0) << text;
+        EXPECT_EQ(DecodeStringTables(Classes(Code39Modules(text, true)), state), DecodeOutcome::Ok) << text;
         // zint's check character for a single character is the character itself.
         EXPECT_EQ(std::string(state.text), text + text);
         EXPECT_EQ(state.checksumOk, 1);
     }
     DecodeState state = Code39State();
-    EXPECT_EQ(DecodeStringTables(Classes(Code39Modules(std::string(kCode39Data), true)), state), 0);
+    EXPECT_EQ(DecodeStringTables(Classes(Code39Modules(std::string(kCode39Data), true)), state),
+              DecodeOutcome::Ok);
     EXPECT_EQ(std::string(state.text).substr(0, kCode39Data.size()), kCode39Data);
 }
 
 TEST(Code39, CheckCharacterDecidesTheChecksum) {
     DecodeState state = Code39State();
-    EXPECT_EQ(DecodeStringTables(Classes(Code39Modules("ABC", true)), state), 0);
+    EXPECT_EQ(DecodeStringTables(Classes(Code39Modules("ABC", true)), state), DecodeOutcome::Ok);
     EXPECT_STREQ(state.text, "ABCX");  // 10 + 11 + 12 = 33: "X"
     EXPECT_EQ(state.checksumOk, 1);
 
     state = Code39State();
-    EXPECT_EQ(DecodeStringTables(Classes(Code39Modules("ABC")), state), kCheckFailed);
+    EXPECT_EQ(DecodeStringTables(Classes(Code39Modules("ABC")), state), DecodeOutcome::CheckFailed);
     EXPECT_STREQ(state.text, "ABC");
     EXPECT_EQ(state.checksumOk, 0);
 }
@@ -65,17 +68,17 @@ TEST(Code39, CheckCharacterDecidesTheChecksum) {
 TEST(Code39, RejectsMalformedClassStrings) {
     char text[kTextSize] = "junk";
     const std::string startStop = Classes(Code39Modules("A")).erase(10, 10);  // start, gap, stop
-    EXPECT_EQ(Code39Check(startStop), 0);
-    EXPECT_EQ(Code39Decode(startStop, text), kNoMatch);  // nothing between start and stop
+    EXPECT_TRUE(Code39Check(startStop));
+    EXPECT_EQ(Code39Decode(startStop, text), DecodeOutcome::NoMatch);  // nothing between start and stop
     EXPECT_STREQ(text, "");
 
     const std::string one = Classes(Code39Modules("A"));
-    EXPECT_EQ(Code39Check(one.substr(0, 28)), kNoMatch);         // not whole characters
-    EXPECT_EQ(Code39Check("1" + one.substr(1)), kNoMatch);       // no start character
-    EXPECT_EQ(Code39Decode(one.substr(0, 19), text), kNoMatch);  // no stop character
+    EXPECT_FALSE(Code39Check(one.substr(0, 28)));                              // not whole characters
+    EXPECT_FALSE(Code39Check("1" + one.substr(1)));                            // no start character
+    EXPECT_EQ(Code39Decode(one.substr(0, 19), text), DecodeOutcome::NoMatch);  // no stop character
     std::string unknown = one;
     unknown[10] = '2';
-    EXPECT_EQ(Code39Decode(unknown, text), kNoMatch);
+    EXPECT_EQ(Code39Decode(unknown, text), DecodeOutcome::NoMatch);
     EXPECT_STREQ(text, "");
 }
 
@@ -87,9 +90,9 @@ TEST(Code39, TextMustFitTheBuffer) {
     char text[kTextSize];
     std::string fits = start;
     for (std::size_t i = 0; i < kTextSize - 1; ++i) fits += zero;
-    EXPECT_EQ(Code39Decode(fits + stop, text), 0);
+    EXPECT_EQ(Code39Decode(fits + stop, text), DecodeOutcome::Ok);
     EXPECT_EQ(std::string(text), std::string(kTextSize - 1, '0'));
-    EXPECT_EQ(Code39Decode(fits + zero + stop, text), kNoMatch);
+    EXPECT_EQ(Code39Decode(fits + zero + stop, text), DecodeOutcome::NoMatch);
     EXPECT_STREQ(text, "");
 }
 
@@ -99,29 +102,29 @@ TEST(DecodeStringTables, ReverseReadingOnlyWhenTheSenseAllowsIt) {
 
     DecodeState state = Code39State(kLeftToRight);
     std::snprintf(state.text, kTextSize, "stale");
-    EXPECT_EQ(DecodeStringTables(reversed, state), kNoDecoderMatched);
+    EXPECT_EQ(DecodeStringTables(reversed, state), DecodeOutcome::NoDecoderMatched);
     EXPECT_STREQ(state.text, "");
 
     for (std::uint8_t direction : {kRightToLeft, kDiagonalUp, kDiagonalDown}) {
         state = Code39State(direction);
-        EXPECT_EQ(DecodeStringTables(reversed, state), 0) << int(direction);
+        EXPECT_EQ(DecodeStringTables(reversed, state), DecodeOutcome::Ok) << int(direction);
         EXPECT_EQ(state.reversed, 1);
         EXPECT_EQ(std::string(state.text).substr(0, 6), "REV-39");
     }
     state = Code39State(kLeftToRight | kRightToLeft);
-    EXPECT_EQ(DecodeStringTables(classes, state), 0);
+    EXPECT_EQ(DecodeStringTables(classes, state), DecodeOutcome::Ok);
     EXPECT_EQ(state.reversed, 0);
     state = Code39State(kRightToLeft);
-    EXPECT_EQ(DecodeStringTables(classes, state), kNoDecoderMatched);
+    EXPECT_EQ(DecodeStringTables(classes, state), DecodeOutcome::NoDecoderMatched);
 }
 
 TEST(DecodeTables, SymbologyMaskIsRespected) {
     const Widths modules = Code39Modules("MASK", true);
     DecodeState state = Code39State();
     state.symbologies = 0x1FF1FF & ~0x20u;
-    EXPECT_EQ(DecodeStringTables(Classes(modules), state), kNoDecoderMatched);
-    EXPECT_EQ(DecodeRunTables(ScaleModules(modules, 3, 6), state), kNoDecoderMatched);
-    EXPECT_EQ(Code39Retry(ScaleModules(modules, 3, 6), state), 11);
+    EXPECT_EQ(DecodeStringTables(Classes(modules), state), DecodeOutcome::NoDecoderMatched);
+    EXPECT_EQ(DecodeRunTables(ScaleModules(modules, 3, 6), state), DecodeOutcome::NoDecoderMatched);
+    EXPECT_EQ(Code39Retry(ScaleModules(modules, 3, 6), state), DecodeOutcome::SymbologyOff);
     EXPECT_EQ(state.type, 0u);
 }
 
@@ -129,10 +132,10 @@ TEST(DecodeTables, NineElementsNeverDecode) {
     const Widths modules = Code39Modules("A");
     const Widths line = ScaleModules(Widths(modules.begin(), modules.begin() + 9), 3, 6);
     DecodeState state = Code39State(kLeftToRight | kRightToLeft);
-    EXPECT_EQ(DecodeStringTables(ElementsToClasses(line, 1), state), kNoDecoderMatched);
-    EXPECT_EQ(DecodeRunTables(line, state), kNoDecoderMatched);
-    EXPECT_EQ(DecodeRunTables({}, state), kNoDecoderMatched);
-    EXPECT_NE(Code39Retry(line, state), 0);
+    EXPECT_EQ(DecodeStringTables(ElementsToClasses(line, 1), state), DecodeOutcome::NoDecoderMatched);
+    EXPECT_EQ(DecodeRunTables(line, state), DecodeOutcome::NoDecoderMatched);
+    EXPECT_EQ(DecodeRunTables({}, state), DecodeOutcome::NoDecoderMatched);
+    EXPECT_NE(Code39Retry(line, state), DecodeOutcome::Ok);
 }
 
 TEST(Code39Retry, QuarterClassesReadAFarWideCluster) {
@@ -144,8 +147,8 @@ TEST(Code39Retry, QuarterClassesReadAFarWideCluster) {
         ScaleModules(modules, 4, 12, [&](std::size_t i) { return modules[i] == 1 ? 0 : wide++ % 3 - 1; });
     DecodeState state = Code39State();
     state.symbologies = 0x1FF1FF;
-    ASSERT_EQ(DecodeStringTables(ElementsToClasses(widths, 1), state), kNoDecoderMatched);
-    EXPECT_EQ(Code39Retry(widths, state), kCheckFailed);
+    ASSERT_EQ(DecodeStringTables(ElementsToClasses(widths, 1), state), DecodeOutcome::NoDecoderMatched);
+    EXPECT_EQ(Code39Retry(widths, state), DecodeOutcome::CheckFailed);
     EXPECT_STREQ(state.text, "RETRY");
     EXPECT_EQ(state.type, 0x20u);
     EXPECT_EQ(state.symbologies, 0x1FF1FFu);  // restored
@@ -162,8 +165,8 @@ TEST(Code39Retry, WideSpacesForcedToOneClass) {
     });
     DecodeState state = Code39State();
     ASSERT_NE(QuarterClasses(widths, 1).find('2'), std::string::npos);
-    EXPECT_EQ(DecodeStringTables(QuarterClasses(widths, 1), state), kNoDecoderMatched);
-    EXPECT_EQ(Code39Retry(widths, state), kCheckFailed);
+    EXPECT_EQ(DecodeStringTables(QuarterClasses(widths, 1), state), DecodeOutcome::NoDecoderMatched);
+    EXPECT_EQ(Code39Retry(widths, state), DecodeOutcome::CheckFailed);
     EXPECT_STREQ(state.text, "SPREAD");
 }
 
@@ -210,11 +213,11 @@ TEST(DecodeRunTables, ReadsPixelAndQuarterPixelWidths) {
                 ScaleModules(modules, 3, 6, [&](std::size_t i) { return noisy && i % 3 == 0 ? 1 : 0; });
             for (std::uint16_t &w : widths) w = static_cast<std::uint16_t>(w * scale);
             DecodeState state = Code39State();
-            EXPECT_EQ(DecodeRunTables(widths, state), 0) << scale << " " << noisy;
+            EXPECT_EQ(DecodeRunTables(widths, state), DecodeOutcome::Ok) << scale << " " << noisy;
             EXPECT_STREQ(state.text, "RUNSM");
             std::reverse(widths.begin(), widths.end());
             state = Code39State(kRightToLeft);
-            EXPECT_EQ(DecodeRunTables(widths, state), 0);
+            EXPECT_EQ(DecodeRunTables(widths, state), DecodeOutcome::Ok);
             EXPECT_EQ(state.reversed, 1);
         }
     }
@@ -225,13 +228,13 @@ TEST(DecodeRunTables, RejectsRatiosFarFromTwelveModules) {
     // classes are right.
     const Widths widths = ScaleModules(Code39Modules("WIDE", true), 4, 12);
     char text[kTextSize];
-    EXPECT_EQ(Code39RunCheck(widths), 0);
-    EXPECT_EQ(Code39RunDecode(widths, text), kNoMatch);
+    EXPECT_TRUE(Code39RunCheck(widths));
+    EXPECT_EQ(Code39RunDecode(widths, text), DecodeOutcome::NoMatch);
     EXPECT_STREQ(text, "");
     // A five-module element in the start character fails the checker.
     Widths five = ScaleModules(Code39Modules("WIDE", true), 3, 6);
     five[1] = 15;
-    EXPECT_EQ(Code39RunCheck(five), kNoMatch);
+    EXPECT_FALSE(Code39RunCheck(five));
 }
 
 }  // namespace

@@ -209,7 +209,8 @@ TEST(ZrBarCode39, AveragedWidthsReadASymbolThatNoSingleLineReads) {
         state.symbologies = ZR_BAR_CODE39;
         state.direction = 1;
         state.barColor = 1;
-        std::uint16_t status = zr::bar::DecodeStringTables(zr::bar::ElementsToClasses(widths, 1), state);
+        zr::bar::DecodeOutcome status =
+            zr::bar::DecodeStringTables(zr::bar::ElementsToClasses(widths, 1), state);
         if (!zr::bar::Decoded(status)) status = zr::bar::Code39Retry(widths, state);
         if (zr::bar::Decoded(status)) ++rowsRead;
     }

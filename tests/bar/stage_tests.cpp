@@ -195,7 +195,7 @@ TEST(DecodeAcross, AnOutlineReachingOutOfTheSearchAreaIsNotDecodedAndLeavesTheSt
     outline.bottomLeft.y = a.picture.area.y1;  // one row below the picture
     DecodeState state = Code39Trial(*a.cand, kDarkBars);
     DecodeWork work;
-    EXPECT_EQ(DecodeAcross(a.picture, *a.cand, outline, state, work), kNotDecodable);
+    EXPECT_EQ(DecodeAcross(a.picture, *a.cand, outline, state, work), DecodeOutcome::NotDecodable);
     EXPECT_STREQ(state.text, "");
     EXPECT_EQ(state.type, 0u);
     // Nothing but Code 128 enabled: no level of the profile decodes.

@@ -34,12 +34,12 @@ std::string ZintClasses(int symbology, const std::string &data, bool twoWidths, 
 }
 
 struct Read {
-    std::uint16_t status;
+    DecodeOutcome status;
     DecodeState state;
 };
 
 Read Decode(const std::string &classes, std::uint32_t symbologies = ZR_BAR_ALL) {
-    Read r{0, {}};
+    Read r{DecodeOutcome::NoDecoderMatched, {}};
     r.state.symbologies = symbologies;
     r.state.direction = kLeftToRight | kRightToLeft;
     r.status = DecodeStringTables(classes, r.state);
@@ -48,21 +48,21 @@ Read Decode(const std::string &classes, std::uint32_t symbologies = ZR_BAR_ALL) 
 
 TEST(TwoOfFive, MatrixStartMustBeginWithAWideBar) {
     const std::string classes = ZintClasses(BARCODE_C25STANDARD, "1234", true);
-    ASSERT_EQ(MatrixCheck(classes), 0);
+    ASSERT_TRUE(MatrixCheck(classes));
     std::string narrowStart = classes;
     narrowStart[0] = '0';
-    EXPECT_EQ(MatrixCheck(narrowStart), kNoMatch);
+    EXPECT_FALSE(MatrixCheck(narrowStart));
     // The start bar may fall in any class above "0".
     std::string widest = classes;
     widest[0] = widest[classes.size() - 5] = '3';
-    EXPECT_EQ(MatrixCheck(widest), 0);
+    EXPECT_TRUE(MatrixCheck(widest));
     EXPECT_EQ(Decode(widest).state.type, ZR_BAR_MATRIX_2OF5);
 }
 
 TEST(TwoOfFive, DatalogicAlwaysVerifiesAndInterleavedHasEvenDigits) {
     for (const char *digits : {"1", "9876543", "0000000", "1234567890123"}) {
         const Read r = Decode(ZintClasses(BARCODE_C25LOGIC, digits, true));
-        EXPECT_EQ(r.status, 0) << digits;
+        EXPECT_EQ(r.status, DecodeOutcome::Ok) << digits;
         EXPECT_EQ(r.state.type, ZR_BAR_DATALOGIC_2OF5);
         EXPECT_EQ(r.state.checksumOk, 1);
     }
@@ -77,8 +77,8 @@ TEST(Codabar, StartAndStopMustBeLetters) {
     // "A123B" with its start replaced by the digit 1: no row reads it.
     const std::string classes = ZintClasses(BARCODE_CODABAR, "A123B", true);
     const std::string digitStart = classes.substr(8, 7) + classes.substr(7);
-    EXPECT_EQ(Decode(digitStart).status, kNoDecoderMatched);
-    EXPECT_EQ(Decode(classes).status, 0);
+    EXPECT_EQ(Decode(digitStart).status, DecodeOutcome::NoDecoderMatched);
+    EXPECT_EQ(Decode(classes).status, DecodeOutcome::Ok);
 }
 
 TEST(Code128, ValuesChecksumAndSets) {
@@ -87,7 +87,7 @@ TEST(Code128, ValuesChecksumAndSets) {
     ASSERT_EQ(classes.substr(0, 6), "100121");
     ASSERT_EQ(classes.size(), 6u * 4 + 7);
     Read r = Decode(classes);
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, DecodeOutcome::Ok);
     EXPECT_STREQ(r.state.text, "1234");
     EXPECT_EQ(r.state.type, ZR_BAR_CODE128);
 
@@ -95,7 +95,7 @@ TEST(Code128, ValuesChecksumAndSets) {
     std::string wrongCheck = classes;
     wrongCheck.replace(18, 6, classes.substr(6, 6));
     r = Decode(wrongCheck);
-    EXPECT_EQ(r.status, kCheckFailed);
+    EXPECT_EQ(r.status, DecodeOutcome::CheckFailed);
     EXPECT_STREQ(r.state.text, "1234");
     EXPECT_EQ(r.state.checksumOk, 0);
 }
@@ -103,26 +103,26 @@ TEST(Code128, ValuesChecksumAndSets) {
 TEST(Code128, LeadingFnc1MakesEan128) {
     const std::string classes = ZintClasses(BARCODE_GS1_128, "[01]09501101530003", false, 0, GS1_MODE);
     char text[kTextSize];
-    EXPECT_EQ(Code128Decode(classes, text), kNoMatch);
+    EXPECT_EQ(Code128Decode(classes, text), DecodeOutcome::NoMatch);
     EXPECT_STREQ(text, "");
-    EXPECT_EQ(Ean128Decode(classes, text), 0);
+    EXPECT_EQ(Ean128Decode(classes, text), DecodeOutcome::Ok);
     EXPECT_STREQ(text, "0109501101530003");
-    EXPECT_EQ(Decode(classes, ZR_BAR_CODE128).status, kNoDecoderMatched);
+    EXPECT_EQ(Decode(classes, ZR_BAR_CODE128).status, DecodeOutcome::NoDecoderMatched);
     EXPECT_EQ(Decode(classes).state.type, ZR_BAR_EAN128);
     // A plain Code 128 symbol is no EAN 128.
-    EXPECT_EQ(Ean128Decode(ZintClasses(BARCODE_CODE128, "0109", false), text), kNoMatch);
+    EXPECT_EQ(Ean128Decode(ZintClasses(BARCODE_CODE128, "0109", false), text), DecodeOutcome::NoMatch);
 }
 
 TEST(Code93, DamagedCheckCharacterRejectsTheSymbol) {
     const std::string classes = ZintClasses(BARCODE_CODE93, "TEST93", false);
     char text[kTextSize];
-    ASSERT_EQ(Code93Decode(classes, text), 0);
+    ASSERT_EQ(Code93Decode(classes, text), DecodeOutcome::Ok);
     const std::size_t k = classes.size() - 7 - 6;  // position of K
     for (const std::size_t at : {k, k - 6, std::size_t{6}}) {
         std::string damaged = classes;
         // Another valid character: the one after the start.
         damaged.replace(at, 6, classes.substr(at == 6 ? 12 : 6, 6));
-        EXPECT_EQ(Code93Decode(damaged, text), kNoMatch) << at;
+        EXPECT_EQ(Code93Decode(damaged, text), DecodeOutcome::NoMatch) << at;
         EXPECT_STREQ(text, "");
         EXPECT_NE(Decode(damaged).state.type, ZR_BAR_CODE93);
     }
@@ -130,16 +130,16 @@ TEST(Code93, DamagedCheckCharacterRejectsTheSymbol) {
     std::string worn = classes;
     worn[4] = '1';
     worn[worn.size() - 1] = '1';
-    EXPECT_EQ(Code93Check(worn), 0);
+    EXPECT_TRUE(Code93Check(worn));
     worn[0] = '1';
-    EXPECT_EQ(Code93Check(worn), kNoMatch);
+    EXPECT_FALSE(Code93Check(worn));
 }
 
 TEST(EanUpc, LengthsParitiesAndNumberSystems) {
     const std::string ean13 = ZintClasses(BARCODE_EANX, "5901234123457", false);
     ASSERT_EQ(ean13.size(), 59u);
     // One element short: never offered to the decoder.
-    EXPECT_EQ(Ean13Check(ean13.substr(0, 58)), kNoMatch);
+    EXPECT_FALSE(Ean13Check(ean13.substr(0, 58)));
     EXPECT_NE(Decode(ean13.substr(0, 58)).state.type, ZR_BAR_EAN13);
 
     // The first left digit in G parity (9 is "3112" in L, "2113" in G).
@@ -147,48 +147,48 @@ TEST(EanUpc, LengthsParitiesAndNumberSystems) {
     ASSERT_EQ(gFirst.substr(3, 4), "2001");
     gFirst.replace(3, 4, "1002");
     char text[kTextSize];
-    EXPECT_EQ(Ean13Decode(gFirst, text), kNoMatch);
+    EXPECT_EQ(Ean13Decode(gFirst, text), DecodeOutcome::NoMatch);
 
     // Leading 0 and first digit 0: left to UPC Version A, as twelve digits.
     const std::string upc = ZintClasses(BARCODE_UPCA, "00123456789", false);
-    EXPECT_EQ(Ean13Decode(upc, text), kNoMatch);
+    EXPECT_EQ(Ean13Decode(upc, text), DecodeOutcome::NoMatch);
     const Read r = Decode(upc);
     EXPECT_EQ(r.state.type, ZR_BAR_UPCA);
     EXPECT_STREQ(r.state.text, "001234567895");
-    EXPECT_EQ(Decode(upc, ZR_BAR_EAN13).status, kNoDecoderMatched);
+    EXPECT_EQ(Decode(upc, ZR_BAR_EAN13).status, DecodeOutcome::NoDecoderMatched);
 
     // UPC-E: number system 1 has every parity inverted; the check digit
     // follows from the parities.
-    EXPECT_EQ(UpcEDecode(ZintClasses(BARCODE_UPCE, "1123456", false), text), 0);
+    EXPECT_EQ(UpcEDecode(ZintClasses(BARCODE_UPCE, "1123456", false), text), DecodeOutcome::Ok);
     EXPECT_STREQ(text, "11234562");
-    EXPECT_EQ(UpcEDecode(ZintClasses(BARCODE_UPCE, "0123456", false), text), 0);
+    EXPECT_EQ(UpcEDecode(ZintClasses(BARCODE_UPCE, "0123456", false), text), DecodeOutcome::Ok);
     EXPECT_STREQ(text, "01234565");
 }
 
 TEST(EanUpc, AddOnParitiesEncodeValueOrCheck) {
     char text[kTextSize];
     const std::string two = ZintClasses(BARCODE_EANX, "05", false);
-    ASSERT_EQ(AddOn2Check(two), 0);
-    EXPECT_EQ(AddOn2Decode(two, text), 0);
+    ASSERT_TRUE(AddOn2Check(two));
+    EXPECT_EQ(AddOn2Decode(two, text), DecodeOutcome::Ok);
     EXPECT_STREQ(text, "05");
-    EXPECT_EQ(AddOn5Check(two), kNoMatch);
+    EXPECT_FALSE(AddOn5Check(two));
     // 5 mod 4 = 1: L then G. The first digit in G is no add-on of that value.
     std::string wrongParity = two;
     ASSERT_EQ(wrongParity.substr(3, 4), "2100");
     wrongParity.replace(3, 4, "0012");
-    EXPECT_EQ(AddOn2Decode(wrongParity, text), kNoMatch);
+    EXPECT_EQ(AddOn2Decode(wrongParity, text), DecodeOutcome::NoMatch);
     EXPECT_STREQ(text, "");
     const std::string five = ZintClasses(BARCODE_EANX, "52495", false);
-    EXPECT_EQ(AddOn5Decode(five, text), 0);
+    EXPECT_EQ(AddOn5Decode(five, text), DecodeOutcome::Ok);
     EXPECT_STREQ(text, "52495");
     // The parities encode the check digit (3 x 14 + 9 x 11) mod 10 = 1: G L G L L.
     std::string wrongCheck = five;
     ASSERT_EQ(wrongCheck.substr(3, 4), "0210");  // 5 in G
     wrongCheck.replace(3, 4, "0120");            // 5 in L
-    EXPECT_EQ(AddOn5Decode(wrongCheck, text), kNoMatch);
+    EXPECT_EQ(AddOn5Decode(wrongCheck, text), DecodeOutcome::NoMatch);
     std::string bad = five;
     bad.replace(3, 4, "3333");
-    EXPECT_EQ(AddOn5Decode(bad, text), kNoMatch);
+    EXPECT_EQ(AddOn5Decode(bad, text), DecodeOutcome::NoMatch);
     EXPECT_STREQ(text, "");
 }
 
@@ -229,14 +229,15 @@ TEST(DecoderText, LongestTextsFitAndLongerOnesAreRefused) {
         EXPECT_TRUE(Decoded(r.status));
         EXPECT_EQ(std::string(r.state.text).size(), kTextSize - 1);
         const Read refused = Decode(c.tooLong);
-        EXPECT_EQ(refused.status, kNoDecoderMatched);
+        EXPECT_EQ(refused.status, DecodeOutcome::NoDecoderMatched);
         EXPECT_STREQ(refused.state.text, "");
     }
     // Interleaved digits come in pairs: 78 fit, 80 do not.
     EXPECT_EQ(
         std::string(Decode(ZintClasses(BARCODE_C25INTER, std::string(78, '3'), true)).state.text).size(),
         78u);
-    EXPECT_EQ(Decode(ZintClasses(BARCODE_C25INTER, std::string(80, '3'), true)).status, kNoDecoderMatched);
+    EXPECT_EQ(Decode(ZintClasses(BARCODE_C25INTER, std::string(80, '3'), true)).status,
+              DecodeOutcome::NoDecoderMatched);
 }
 
 // A reading without both quiet zones (cut by the search rectangle) is not
@@ -261,7 +262,7 @@ TEST(DecoderTables, OpenEndedReadingsSkipSymbologiesWithPlainEnds) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.type);
         EXPECT_EQ(Decode(c.classes).state.type, c.type);
-        Read open{0, {}};
+        Read open{DecodeOutcome::NoDecoderMatched, {}};
         open.state.symbologies = ZR_BAR_ALL;
         open.state.direction = kLeftToRight | kRightToLeft;
         open.state.openEnded = true;
@@ -276,7 +277,7 @@ TEST(DecoderTables, OpenEndedReadingsSkipSymbologiesWithPlainEnds) {
     state.direction = kLeftToRight;
     EXPECT_TRUE(Decoded(DecodeRunTables(widths, state)));
     state.openEnded = true;
-    EXPECT_EQ(DecodeRunTables(widths, state), kNoDecoderMatched);
+    EXPECT_EQ(DecodeRunTables(widths, state), DecodeOutcome::NoDecoderMatched);
 }
 
 // Any class string and any widths, of any length up to past the 999-element
@@ -294,15 +295,15 @@ TEST(DecoderTables, MalformedInputGivesAStatus) {
         DecodeState state;
         state.symbologies = ZR_BAR_ALL;
         state.direction = static_cast<std::uint8_t>(1 + random() % 15);
-        const std::uint16_t status = DecodeStringTables(classes, state);
-        EXPECT_TRUE(Decoded(status) || status == kNoDecoderMatched);
+        const DecodeOutcome status = DecodeStringTables(classes, state);
+        EXPECT_TRUE(Decoded(status) || status == DecodeOutcome::NoDecoderMatched);
         EXPECT_LT(std::char_traits<char>::length(state.text), kTextSize);
 
         Widths widths(length);
         for (std::uint16_t &w : widths)
             w = static_cast<std::uint16_t>(trial % 7 == 0 ? random() : random() % 12);
-        const std::uint16_t runs = DecodeRunTables(widths, state);
-        EXPECT_TRUE(Decoded(runs) || runs == kNoDecoderMatched);
+        const DecodeOutcome runs = DecodeRunTables(widths, state);
+        EXPECT_TRUE(Decoded(runs) || runs == DecodeOutcome::NoDecoderMatched);
         EXPECT_LT(std::char_traits<char>::length(state.text), kTextSize);
     }
 }
@@ -328,7 +329,7 @@ TEST(DecoderTables, DecodersStandAloneOnMalformedInput) {
         for (const StringRow &row : strings) {
             std::fill(std::begin(text), std::end(text), 'x');
             row.checker(classes);
-            const std::uint16_t status = row.decoder(classes, text);
+            const DecodeOutcome status = row.decoder(classes, text);
             EXPECT_LT(std::char_traits<char>::length(text), kTextSize);
             if (!Decoded(status)) {
                 EXPECT_STREQ(text, "");
@@ -337,7 +338,7 @@ TEST(DecoderTables, DecodersStandAloneOnMalformedInput) {
         for (const RunRow &row : runs) {
             std::fill(std::begin(text), std::end(text), 'x');
             row.checker(widths);
-            const std::uint16_t status = row.decoder(widths, text);
+            const DecodeOutcome status = row.decoder(widths, text);
             EXPECT_LT(std::char_traits<char>::length(text), kTextSize);
             if (!Decoded(status)) {
                 EXPECT_STREQ(text, "");

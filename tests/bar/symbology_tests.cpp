@@ -35,7 +35,7 @@ Widths Multiply(const Widths &modules, int module) {
 }
 
 struct Outcome {
-    std::uint16_t status = 0;
+    DecodeOutcome status = DecodeOutcome::NoDecoderMatched;
     DecodeState state;
     std::string text() const { return state.text; }
 };
@@ -228,7 +228,7 @@ TEST(Symbologies, ClassStringsOfEveryZintSymbolReadBothWays) {
         EXPECT_EQ(WithoutChecks(backward), c.text);
         EXPECT_EQ(backward.state.reversed, 1);
         // Read one way only, the reversed line finds nothing.
-        EXPECT_EQ(ReadClasses(Reversed(pixels), kLeftToRight).status, kNoDecoderMatched);
+        EXPECT_EQ(ReadClasses(Reversed(pixels), kLeftToRight).status, DecodeOutcome::NoDecoderMatched);
     }
 }
 

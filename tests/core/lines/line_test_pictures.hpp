@@ -93,7 +93,7 @@ inline bool PlainPlausible(const RunScan &s, bool rightward) {
     return !(s.maxDark < small && s.maxLight < small);
 }
 
-inline std::uint16_t PlainRunCollect(RunScan &scan, const BitImageView &image) {
+inline RunEnd PlainRunCollect(RunScan &scan, const BitImageView &image) {
     const bool rightward = (scan.direction & kHorizontal) != 0;
     const std::uint8_t step = rightward                       ? kStepRight
                               : (scan.direction & kVertical)  ? kStepDown
@@ -107,14 +107,14 @@ inline std::uint16_t PlainRunCollect(RunScan &scan, const BitImageView &image) {
     if (!scan.area.Contains(scan.startX, scan.startY)) {
         scan.stopX = scan.startX;
         scan.stopY = scan.startY;
-        return kRunLeftArea;
+        return RunEnd::LeftArea;
     }
     BitCursor cursor(image);
     cursor.MoveTo(scan.startX, scan.startY);
     bool light = !cursor.Dark();
     scan.startsLight = light ? 1 : 0;
     int width = 0;
-    std::uint16_t status = kRunOk;
+    RunEnd ended = RunEnd::Plausible;
     bool full = false;
     for (;;) {
         const bool pixelLight = !cursor.Dark();
@@ -135,32 +135,32 @@ inline std::uint16_t PlainRunCollect(RunScan &scan, const BitImageView &image) {
             light = pixelLight;
             width = 1;
             if (closedLight && scan.maxDark > 0 && scan.maxLight > 8u * scan.maxDark) {
-                status = kRunGap;
+                ended = RunEnd::Gap;
                 break;
             }
         }
         if (++scan.pixels > scan.pixelLimit) {
-            status = kRunGap;
+            ended = RunEnd::Gap;
             break;
         }
         if (!cursor.StepInside(step, scan.area)) {
-            status = kRunLeftArea;
+            ended = RunEnd::LeftArea;
             break;
         }
     }
     scan.stopX = cursor.x();
     scan.stopY = cursor.y();
-    if (full) return PlainPlausible(scan, rightward) ? kRunOk : kRunImplausible;
-    return status;
+    if (full) return PlainPlausible(scan, rightward) ? RunEnd::Plausible : RunEnd::Implausible;
+    return ended;
 }
 
 // Whether two collections agree in status and every result field.
-inline ::testing::AssertionResult SameCollection(const RunScan &fast, std::uint16_t fastStatus,
-                                                 const RunScan &plain, std::uint16_t plainStatus) {
+inline ::testing::AssertionResult SameCollection(const RunScan &fast, RunEnd fastEnd, const RunScan &plain,
+                                                 RunEnd plainEnd) {
     auto differ = [](const char *what, long a, long b) {
         return ::testing::AssertionFailure() << what << " " << a << " != " << b;
     };
-    if (fastStatus != plainStatus) return differ("status", fastStatus, plainStatus);
+    if (fastEnd != plainEnd) return differ("end", static_cast<long>(fastEnd), static_cast<long>(plainEnd));
     if (fast.elements != plain.elements) return differ("elements", fast.elements, plain.elements);
     if (fast.pixels != plain.pixels) return differ("pixels", fast.pixels, plain.pixels);
     if (fast.stopX != plain.stopX || fast.stopY != plain.stopY)

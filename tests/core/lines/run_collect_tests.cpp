@@ -29,7 +29,7 @@ TEST(RunCollect, MatchesThePlainWalk) {
             fast.area = p.RandomArea(random);
             fast.capacity = static_cast<std::uint16_t>(Pick(random, 3) == 0 ? 1 + Pick(random, 1000)
                                                                             : 1 + Pick(random, 12));
-            ASSERT_EQ(RunBufferInit(fast, kCollectors[Pick(random, 6)]), kRunOk);
+            RunBufferInit(fast, kCollectors[Pick(random, 6)]);
             if (Pick(random, 2)) fast.pixelLimit = static_cast<std::uint16_t>(Pick(random, 300));
             const PointI start =
                 Pick(random, 20) == 0 ? PointI{fast.area.x1, fast.area.y0} : RandomPoint(random, fast.area);
@@ -37,9 +37,9 @@ TEST(RunCollect, MatchesThePlainWalk) {
             fast.startY = start.y;
             RunScan plain = fast;
 
-            const std::uint16_t fastStatus = RunCollect(fast, view, Pick(random, 2) != 0 ? &map : nullptr);
-            const std::uint16_t plainStatus = PlainRunCollect(plain, view);
-            ASSERT_TRUE(SameCollection(fast, fastStatus, plain, plainStatus))
+            const RunEnd fastEnd = RunCollect(fast, view, Pick(random, 2) != 0 ? &map : nullptr);
+            const RunEnd plainEnd = PlainRunCollect(plain, view);
+            ASSERT_TRUE(SameCollection(fast, fastEnd, plain, plainEnd))
                 << "picture " << picture << " trial " << trial;
         }
     }
@@ -76,7 +76,7 @@ TEST(RunCollect, EndsExactlyAtChunkAndByteEdges) {
             const PointI start = RandomPoint(random, view.Bounds());
             RunScan fast;
             fast.capacity = 1000;
-            ASSERT_EQ(RunBufferInit(fast, collector), kRunOk);
+            RunBufferInit(fast, collector);
             fast.area =
                 Pick(random, 2) ? AreaForLength(view, collector, start, PickEdge(random)) : view.Bounds();
             if (Pick(random, 2)) fast.pixelLimit = static_cast<std::uint16_t>(PickEdge(random) - 1);
@@ -100,9 +100,9 @@ TEST(RunCollect, EndsExactlyAtChunkAndByteEdges) {
                 fast.capacity = static_cast<std::uint16_t>(1 + Pick(random, 40));
             }
             RunScan plain = fast;
-            const std::uint16_t fastStatus = RunCollect(fast, view, Pick(random, 2) != 0 ? &map : nullptr);
-            const std::uint16_t plainStatus = PlainRunCollect(plain, view);
-            ASSERT_TRUE(SameCollection(fast, fastStatus, plain, plainStatus))
+            const RunEnd fastEnd = RunCollect(fast, view, Pick(random, 2) != 0 ? &map : nullptr);
+            const RunEnd plainEnd = PlainRunCollect(plain, view);
+            ASSERT_TRUE(SameCollection(fast, fastEnd, plain, plainEnd))
                 << "picture " << picture << " trial " << trial << " collector " << int{collector};
         }
     }
@@ -137,15 +137,15 @@ TEST(RunCollect, LongRunsThroughTheMapAsBoxesAreWritten) {
             for (int line = 0; line < 40; ++line) {
                 RunScan fast;
                 fast.capacity = static_cast<std::uint16_t>(1 + Pick(random, 30));
-                ASSERT_EQ(RunBufferInit(fast, kCollectors[Pick(random, 6)]), kRunOk);
+                RunBufferInit(fast, kCollectors[Pick(random, 6)]);
                 fast.area = view.Bounds();
                 const PointI start = RandomPoint(random, fast.area);
                 fast.startX = start.x;
                 fast.startY = start.y;
                 RunScan plain = fast;
-                const std::uint16_t fastStatus = RunCollect(fast, view, &map);
-                const std::uint16_t plainStatus = PlainRunCollect(plain, view);
-                ASSERT_TRUE(SameCollection(fast, fastStatus, plain, plainStatus))
+                const RunEnd fastEnd = RunCollect(fast, view, &map);
+                const RunEnd plainEnd = PlainRunCollect(plain, view);
+                ASSERT_TRUE(SameCollection(fast, fastEnd, plain, plainEnd))
                     << "trial " << trial << " box " << box << " line " << line;
             }
             const int x0 = static_cast<int>(Pick(random, static_cast<unsigned>(w)));

@@ -1,8 +1,11 @@
 // Run collection stop rules, step tables and the angle fit.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <optional>
 #include <vector>
 
+#include "alloc/alloc_injector.hpp"
 #include "core/image.hpp"
 #include "core/lines/run_scan.hpp"
 #include "support/render.hpp"
@@ -38,7 +41,7 @@ RunScan ScanOver(const ZrImage &image, std::uint8_t direction, int startX, int s
     RunScan scan;
     scan.area = {0, 0, static_cast<int>(image.width), static_cast<int>(image.height)};
     scan.capacity = capacity;
-    EXPECT_EQ(RunBufferInit(scan, direction), 0);
+    RunBufferInit(scan, direction);
     scan.startX = startX;
     scan.startY = startY;
     return scan;
@@ -47,7 +50,7 @@ RunScan ScanOver(const ZrImage &image, std::uint8_t direction, int startX, int s
 TEST(RunCollect, CollectsNineElementsOfAPlausiblePattern) {
     ElementPicture p({3, 3, 6, 3, 3, 6, 3, 3, 6, 3});
     RunScan scan = ScanOver(p.image, 1, 4, 2, 9);
-    EXPECT_EQ(RunCollect(scan, p.image), kRunOk);
+    EXPECT_EQ(RunCollect(scan, p.image), RunEnd::Plausible);
     ASSERT_EQ(scan.elements, 9);
     EXPECT_EQ(scan.startsLight, 0);
     EXPECT_EQ(scan.widths[0], 3);
@@ -60,7 +63,7 @@ TEST(RunCollect, CollectsNineElementsOfAPlausiblePattern) {
 TEST(RunCollect, StopsAtASpaceWiderThanEightTimesTheWidestBar) {
     ElementPicture p({2, 2, 2, 17, 2, 2, 2, 2, 2, 2});
     RunScan scan = ScanOver(p.image, 1, 4, 2, 9);
-    EXPECT_EQ(RunCollect(scan, p.image), kRunGap);
+    EXPECT_EQ(RunCollect(scan, p.image), RunEnd::Gap);
     EXPECT_EQ(scan.elements, 4);
     EXPECT_EQ(scan.stopX, 4 + 2 + 2 + 2 + 17);
 }
@@ -69,17 +72,17 @@ TEST(RunCollect, ThinElementsAreImplausibleHorizontallyBelowThreeAndElsewhereAtT
     {
         ElementPicture p(std::vector<int>(10, 2));
         RunScan scan = ScanOver(p.image, 1, 4, 2, 9);
-        EXPECT_EQ(RunCollect(scan, p.image), kRunImplausible);
+        EXPECT_EQ(RunCollect(scan, p.image), RunEnd::Implausible);
     }
     {
         ElementPicture p(std::vector<int>(10, 3));
         RunScan scan = ScanOver(p.image, 1, 4, 2, 9);
-        EXPECT_EQ(RunCollect(scan, p.image), kRunOk);
+        EXPECT_EQ(RunCollect(scan, p.image), RunEnd::Plausible);
     }
     {
         ElementPicture p(std::vector<int>(10, 3), true);
         RunScan scan = ScanOver(p.image, 4, 2, 4, 9);
-        EXPECT_EQ(RunCollect(scan, p.image), kRunImplausible);
+        EXPECT_EQ(RunCollect(scan, p.image), RunEnd::Implausible);
     }
 }
 
@@ -87,22 +90,47 @@ TEST(RunCollect, RejectsABarWiderThan200Pixels) {
     ElementPicture p({201, 100, 150, 100, 150, 100, 150, 100, 150, 100});
     RunScan scan = ScanOver(p.image, 1, 4, 2, 9);
     scan.pixelLimit = 4000;
-    EXPECT_EQ(RunCollect(scan, p.image), kRunImplausible);
+    EXPECT_EQ(RunCollect(scan, p.image), RunEnd::Implausible);
 }
 
 TEST(RunCollect, LeavingTheAreaAndThePixelLimit) {
     ElementPicture p({3, 3, 3, 3});
     RunScan scan = ScanOver(p.image, 1, 4, 2, 9);
-    EXPECT_EQ(RunCollect(scan, p.image), kRunLeftArea);
+    EXPECT_EQ(RunCollect(scan, p.image), RunEnd::LeftArea);
     EXPECT_EQ(scan.stopX, static_cast<int>(p.image.width) - 1);
 
     RunScan limited = ScanOver(p.image, 1, 4, 2, 9);
     limited.pixelLimit = 5;
-    EXPECT_EQ(RunCollect(limited, p.image), kRunGap);
+    EXPECT_EQ(RunCollect(limited, p.image), RunEnd::Gap);
     EXPECT_EQ(limited.pixels, 6);
 
     RunScan outside = ScanOver(p.image, 1, -1, 2, 9);
-    EXPECT_EQ(RunCollect(outside, p.image), kRunLeftArea);
+    EXPECT_EQ(RunCollect(outside, p.image), RunEnd::LeftArea);
+}
+
+// A width buffer that cannot be allocated is reported by std::bad_alloc, for
+// the scan frame to turn into "no memory"; the scan can be readied again.
+TEST(RunBufferInit, AFailedAllocationIsThrownAndLeavesTheScanReusable) {
+    using test::injector;
+    ElementPicture p({3, 3, 6, 3, 3, 6, 3, 3, 6, 3});
+    RunScan scan;
+    scan.area = {0, 0, static_cast<int>(p.image.width), static_cast<int>(p.image.height)};
+    scan.capacity = 9;
+    injector = test::Injector{};
+    injector.failAt = 1;
+    injector.armed = true;
+    EXPECT_THROW(RunBufferInit(scan, kLeftToRight), std::bad_alloc);
+    // A collection on a scan that was never readied allocates its buffer too.
+    injector.count = 0;
+    EXPECT_THROW(RunCollect(scan, p.image), std::bad_alloc);
+    injector.armed = false;
+    EXPECT_TRUE(injector.failed);
+
+    RunBufferInit(scan, kLeftToRight);
+    scan.startX = 4;
+    scan.startY = 2;
+    EXPECT_EQ(RunCollect(scan, p.image), RunEnd::Plausible);
+    EXPECT_EQ(scan.elements, 9);
 }
 
 TEST(DirectionSteps, AxisAndDiagonalAngles) {
@@ -140,30 +168,30 @@ TEST(DirectionSteps, SideStepsAreSpreadInProportionToTheSlope) {
 
 TEST(LineFitAngle, VerticalEdgesGiveZeroAfterTheQuarterTurn) {
     std::vector<EdgePoint> points = {{0, 0}, {0, 5}, {0, 10}, {0, 15}};
-    double angle = -1;
-    ASSERT_EQ(LineFitAngle(points.data(), 4, 12, &angle), 0);
-    EXPECT_DOUBLE_EQ(angle, 270.0);  // -90 wrapped; the line search adds 90
+    const std::optional<double> angle = LineFitAngle(points.data(), 4, 12);
+    ASSERT_TRUE(angle);
+    EXPECT_DOUBLE_EQ(*angle, 270.0);  // -90 wrapped; the line search adds 90
 }
 
 TEST(LineFitAngle, SlopesInBothModes) {
-    double angle = 0;
     // x grows by 1 for every 10 rows down: edges lean right.
     std::vector<EdgePoint> leaning = {{0, 0}, {1, 10}, {2, 20}, {3, 30}};
-    ASSERT_EQ(LineFitAngle(leaning.data(), 4, 12, &angle), 0);
-    EXPECT_NEAR(angle, 5.7106 + 270.0, 1e-3);
+    const std::optional<double> lean = LineFitAngle(leaning.data(), 4, 12);
+    ASSERT_TRUE(lean);
+    EXPECT_NEAR(*lean, 5.7106 + 270.0, 1e-3);
     // Near-horizontal edges: y as a function of x; rising to the right in the picture.
     std::vector<EdgePoint> rising = {{0, 0}, {10, -1}, {20, -2}};
-    ASSERT_EQ(LineFitAngle(rising.data(), 3, 3, &angle), 0);
-    EXPECT_NEAR(angle, 5.7106, 1e-3);
+    const std::optional<double> rise = LineFitAngle(rising.data(), 3, 3);
+    ASSERT_TRUE(rise);
+    EXPECT_NEAR(*rise, 5.7106, 1e-3);
 }
 
 TEST(LineFitAngle, DegenerateSetsAreRefused) {
     std::vector<EdgePoint> sameRow = {{0, 4}, {3, 4}, {7, 4}};
-    double angle = 0;
-    EXPECT_EQ(LineFitAngle(sameRow.data(), 3, 12, &angle), kDegenerateFit);
+    EXPECT_FALSE(LineFitAngle(sameRow.data(), 3, 12));
     std::vector<EdgePoint> sameColumn = {{2, 0}, {2, 3}};
-    EXPECT_EQ(LineFitAngle(sameColumn.data(), 2, 3, &angle), kDegenerateFit);
-    EXPECT_EQ(LineFitAngle(nullptr, 0, 3, &angle), kDegenerateFit);
+    EXPECT_FALSE(LineFitAngle(sameColumn.data(), 2, 3));
+    EXPECT_FALSE(LineFitAngle(nullptr, 0, 3));
 }
 
 }  // namespace
