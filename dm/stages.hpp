@@ -43,9 +43,6 @@ std::uint16_t FitRegionSides(const regions::Region &region, RegionSides &sides, 
 // chosen sides do not form a corner.
 std::uint16_t LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol);
 
-// Moves every corner coordinate into the picture.
-std::uint16_t ClampCorners(DMSymbol &symbol, int width, int height);
-
 // Walks the size table from its first entry: module-size gate, border test,
 // then sampling, correction and data decoding. 0 for the first size that
 // decodes (rows, columns, codewords and text set), else kFailed.

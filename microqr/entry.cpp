@@ -16,11 +16,7 @@ constexpr double kMaxFill = 0.8;
 
 // Labels the dark regions inside the search corners and tries every finder among them.
 std::uint16_t ScanPass(ZrImage &work, const zr::SearchCorners &corners, zr::microqr::ResultList &results) {
-    zr::regions::RegionSearch search;
-    search.left = static_cast<std::int32_t>(corners.x0);
-    search.top = static_cast<std::int32_t>(corners.y0);
-    search.right = static_cast<std::int32_t>(corners.x1);
-    search.bottom = static_cast<std::int32_t>(corners.y1);
+    zr::regions::RegionSearch search(corners);
     search.minWidth = search.minHeight = kMinRegionSide;
     search.minDensity = kMinFill;
     search.maxDensity = kMaxFill;
