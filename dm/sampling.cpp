@@ -60,10 +60,10 @@ std::uint16_t SampleRegion(const BitImageView &image, const QuadF &q, int column
     return dark < least || n - dark < least ? kFailed : 0;
 }
 
-double LineAngle(double x0, double y0, double x1, double y1) {
-    if (std::fabs(x0 - x1) < kSameCoordinate) return y0 < y1 ? 270 : 90;
-    if (std::fabs(y0 - y1) < kSameCoordinate) return x0 < x1 ? 0 : 180;
-    double angle = geom::RadToDegTwoPlaces(std::atan2(y0 - y1, x1 - x0));
+double LineAngle(PointF from, PointF to) {
+    if (std::fabs(from.x - to.x) < kSameCoordinate) return from.y < to.y ? 270 : 90;
+    if (std::fabs(from.y - to.y) < kSameCoordinate) return from.x < to.x ? 0 : 180;
+    double angle = geom::RadToDegTwoPlaces(std::atan2(from.y - to.y, to.x - from.x));
     if (angle < 0) angle += 360;
     return angle;
 }

@@ -20,13 +20,14 @@ constexpr double RadToDeg(double radians) {
     return radians * 180.0 / kPi;
 }
 
-// The DataMatrix reader measures the directions of its grid lines with pi
-// taken as 3.14, one multiplication by 180 / 3.14, and its step tables turn
-// them back into radians with kPi: each angle comes out 1.0005 times too
-// large (0.045 degrees at 90), which moves the octant a direction falls in
-// near the diagonals and the spread of side steps. The pixels its boundary
-// refinement visits, and so what it decodes, were established with this
-// value; it stays so that results stay the same.
+// The DataMatrix reader has measured the directions of its grid lines with
+// pi taken as 3.14 (one multiplication by 180 / 3.14) since it was written,
+// and its step tables turn them back into radians with kPi: each angle comes
+// out 1.0005 times too large (0.045 degrees at 90). That can move a
+// direction near a multiple of 45 degrees into the next octant and shifts
+// the spread of side steps, so the pixels the boundary refinement visits
+// depend on it. kPi in its place decodes the same over the scan digest, but
+// other pictures can come out differently, so the value stays.
 constexpr double kPiTwoPlaces = 3.14;
 constexpr double kDegreesPerRadianTwoPlaces = 180.0 / kPiTwoPlaces;
 constexpr double RadToDegTwoPlaces(double radians) {

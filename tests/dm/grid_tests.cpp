@@ -197,12 +197,12 @@ TEST(Grid, SamplingCountsDarkAndLightAndChecksTheBalance) {
 }
 
 TEST(Directions, LineAngleAndMeans) {
-    EXPECT_EQ(LineAngle(0, 0, 0, 10), 270);
-    EXPECT_EQ(LineAngle(0, 10, 0, 0), 90);
-    EXPECT_EQ(LineAngle(0, 0, 10, 0), 0);
-    EXPECT_EQ(LineAngle(10, 0, 0, 0), 180);
-    EXPECT_NEAR(LineAngle(0, 0, 10, -10), 45 * 3.14159265358979 / 3.14, 1e-9);  // degrees with pi as 3.14
-    const double a = LineAngle(0, 0, 10, 10);
+    EXPECT_EQ(LineAngle({0, 0}, {0, 10}), 270);
+    EXPECT_EQ(LineAngle({0, 10}, {0, 0}), 90);
+    EXPECT_EQ(LineAngle({0, 0}, {10, 0}), 0);
+    EXPECT_EQ(LineAngle({10, 0}, {0, 0}), 180);
+    EXPECT_NEAR(LineAngle({0, 0}, {10, -10}), 45 * 3.14159265358979 / 3.14, 1e-9);  // degrees with pi as 3.14
+    const double a = LineAngle({0, 0}, {10, 10});
     EXPECT_GT(a, 270);
     EXPECT_LT(a, 360);
     // The mean of directions either side of 0 is near 0, not 180.
