@@ -3,10 +3,10 @@
 // Each reader instantiates it with its scanner record, result record and search.
 #pragma once
 
+#include <time.h>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <type_traits>
 
 #include "core/geom/geom.hpp"
@@ -21,9 +21,14 @@ constexpr std::uint8_t kDefaultMaxResults = 20;
 // Search corners of the two-dimensional readers (inclusive ends).
 using SearchCorners = geom::SearchBounds;
 
-// Processor seconds between two clock() readings.
-inline double ClockSeconds(std::clock_t start, std::clock_t end) {
-    return static_cast<double>(end - start) / CLOCKS_PER_SEC;
+// Processor time of the calling thread, in seconds. A scan runs on the
+// caller's thread alone, so the difference of two readings is the scan's own
+// time, whatever other threads of the process do meanwhile (clock() would
+// add theirs).
+inline double ThreadSeconds() {
+    timespec now{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) != 0) return 0;
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // Common head defaults; the reader sets its own options afterwards.
@@ -129,7 +134,7 @@ std::uint16_t NoThrow(Body &&body) noexcept {
 // until then stay valid and counted.
 template <RectangleRule rule, class Scanner, class Prepare, class Search>
 std::uint16_t RunScanFrame(Scanner *scanner, Prepare &&prepare, Search &&search) noexcept {
-    const std::clock_t start = std::clock();
+    const double start = ThreadSeconds();
     if (scanner == nullptr) return ZR_ERR_BAD_ARGUMENT;
     const std::uint32_t saved[4] = {scanner->left, scanner->top, scanner->rectWidth, scanner->rectHeight};
     bool prepared = false;
@@ -143,7 +148,7 @@ std::uint16_t RunScanFrame(Scanner *scanner, Prepare &&prepare, Search &&search)
         if (result == ZR_OK) result = search(work.image);
         return result;
     });
-    const std::clock_t end = std::clock();
+    const double end = ThreadSeconds();
     if (rule == RectangleRule::ClampInPlace) {
         scanner->left = saved[0];
         scanner->top = saved[1];
@@ -151,7 +156,7 @@ std::uint16_t RunScanFrame(Scanner *scanner, Prepare &&prepare, Search &&search)
         scanner->rectHeight = saved[3];
     }
     // A picture that could not be loaded was not scanned: no run time.
-    scanner->runTime = prepared ? ClockSeconds(start, end) : 0;
+    scanner->runTime = prepared ? end - start : 0;
     return status;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/image.hpp"
+#include "core/prepare.hpp"
 
 namespace zr {
 
@@ -87,6 +88,17 @@ inline DibHeader DibHeaderOf(const ZrImage *image) {
     h.yPelsPerMeter = static_cast<std::int32_t>(DpiToPixelsPerMetre(image->yDpi));
     h.clrUsed = h.clrImportant = ImagePaletteSize(image) / 4;
     return h;
+}
+
+// Grey level of palette entry `i` (blue, green, red, reserved bytes), weighted
+// as a 24-bit pixel's is, so that an 8-bit picture reads as its 24-bit copy.
+inline std::uint8_t PaletteGrey(const std::uint8_t *palette, std::size_t i) {
+    return prepare::GreyOfBgr(palette[4 * i], palette[4 * i + 1], palette[4 * i + 2]);
+}
+
+// A 1-bit palette whose entry 0 is the darker of the two: bit value 0 is dark.
+inline bool FirstEntryDarker(const std::uint8_t *palette) {
+    return PaletteGrey(palette, 0) < PaletteGrey(palette, 1);
 }
 
 // True when the record holds a block laid out as ImageCreate makes it, so that

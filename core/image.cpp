@@ -158,12 +158,11 @@ std::uint16_t ImageFromDib(ZrImage *image, const void *dib) {
     std::memcpy(bits, palette + paletteBytes, loaded.size);
 
     if (loaded.bitsPerPixel == 1) {
-        // A first entry that is not white means bit value 0 is dark.
-        loaded.polarity = palette[0] != 255 ? 1 : 0;
+        loaded.polarity = FirstEntryDarker(palette) ? 1 : 0;
     } else if (loaded.bitsPerPixel == 8) {
-        // Hold grey levels directly: each index becomes its entry's blue byte.
+        // Hold grey levels directly: each index becomes its entry's grey.
         std::uint8_t grey[256];
-        for (std::size_t i = 0; i < 256; ++i) grey[i] = palette[4 * i];
+        for (std::size_t i = 0; i < 256; ++i) grey[i] = PaletteGrey(palette, i);
         for (std::uint32_t i = 0; i < loaded.size; ++i) bits[i] = grey[bits[i]];
     }
     *image = loaded;

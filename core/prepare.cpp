@@ -90,7 +90,7 @@ struct Source {
 };
 
 // Histogram of palette indices, mapped once through the palette's grey
-// levels (an 8-bit picture's grey level is its entry's blue byte).
+// levels (PaletteGrey: weighted as 24-bit pixels are).
 Histogram IndexedHistogram(const Source &source, std::uint32_t width, std::uint32_t height,
                            const std::array<std::uint8_t, 256> &levels) {
     std::array<Histogram, 4> part{};
@@ -118,7 +118,7 @@ std::uint16_t IndexedToBiLevel(const Source &source, ZrImage &target) {
     std::array<std::uint8_t, 256> levels{};
     bool identity = true;
     for (unsigned i = 0; i < 256; ++i) {
-        levels[i] = source.palette[std::size_t{4} * i];
+        levels[i] = PaletteGrey(source.palette, i);
         identity = identity && levels[i] == i;
     }
     const Histogram histogram = IndexedHistogram(source, target.width, target.height, levels);

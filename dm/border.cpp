@@ -63,38 +63,38 @@ int CountAlternatingAlong(const BitImageView &image, PointF from, PointF to, int
     return agree;
 }
 
-std::uint16_t CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows) {
+bool CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows) {
     const QuadF q = ModuleCentres(p, columns, rows);
     const int agree = CountDarkAlong(image, q.topLeft, q.bottomLeft, rows) +
                       CountDarkAlong(image, q.bottomLeft, q.bottomRight, columns) +
                       CountAlternatingAlong(image, q.topLeft, q.topRight, columns) +
                       CountAlternatingAlong(image, q.bottomRight, q.topRight, rows);
     const int needed = static_cast<int>(std::trunc(2.0 * (columns + rows) * kBorderAgreement + 0.5));
-    return agree > needed ? 0 : kFailed;
+    return agree > needed;
 }
 
-std::uint16_t CheckRegions2x2(const BitImageView &image, const QuadF &p, int n) {
+bool CheckRegions2x2(const BitImageView &image, const QuadF &p, int n) {
     for (int band = 0; band < 2; ++band)
         for (int cell = 0; cell < 2; ++cell)
-            if (CheckRegionBorder(image, Cell(p, 2, band, cell), n / 2, n / 2) != 0) return kFailed;
-    return 0;
+            if (!CheckRegionBorder(image, Cell(p, 2, band, cell), n / 2, n / 2)) return false;
+    return true;
 }
 
-std::uint16_t CheckRegions4x4(const BitImageView &image, const QuadF &p, int n) {
+bool CheckRegions4x4(const BitImageView &image, const QuadF &p, int n) {
     for (int band = 0; band < 2; ++band)
         for (int cell = 0; cell < 2; ++cell)
-            if (CheckRegions2x2(image, Cell(p, 2, band, cell), n / 2) != 0) return kFailed;
-    return 0;
+            if (!CheckRegions2x2(image, Cell(p, 2, band, cell), n / 2)) return false;
+    return true;
 }
 
-std::uint16_t CheckRegions6x6(const BitImageView &image, const QuadF &p, int n) {
+bool CheckRegions6x6(const BitImageView &image, const QuadF &p, int n) {
     for (int band = 0; band < 3; ++band)
         for (int cell = 0; cell < 3; ++cell)
-            if (CheckRegions2x2(image, Cell(p, 3, band, cell), n / 3) != 0) return kFailed;
-    return 0;
+            if (!CheckRegions2x2(image, Cell(p, 3, band, cell), n / 3)) return false;
+    return true;
 }
 
-std::uint16_t CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size) {
+bool CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size) {
     switch (size.layout) {
         case RegionLayout::k1x1:
         case RegionLayout::k1x2:
@@ -106,7 +106,7 @@ std::uint16_t CheckSizeBorder(const BitImageView &image, const QuadF &p, const D
         case RegionLayout::k6x6:
             return CheckRegions6x6(image, p, size.rows);
     }
-    return kFailed;
+    return false;
 }
 
 }  // namespace zr::dm

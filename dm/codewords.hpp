@@ -27,8 +27,9 @@ void ExtractCodewords(const std::uint8_t *matrix, std::int32_t *table, std::int3
 int DMCorrectBlock(std::int32_t *block, int blockLength, int ecCount);
 
 // Splits the symbol's codewords into the size's blocks, corrects each and
-// joins them; then marks the end of the data codewords with 0. 0 or kFailed.
-std::uint16_t CorrectSymbol(DMSymbol &symbol, const DMSize &size);
+// joins them; then marks the end of the data codewords with 0. False when a
+// block cannot be corrected.
+bool CorrectSymbol(DMSymbol &symbol, const DMSize &size);
 
 // The Base 256 unrandomising of the codeword at 1-based position `position`.
 std::uint8_t Unrandomize255(std::int32_t value, int position);
@@ -36,7 +37,7 @@ std::uint8_t Unrandomize255(std::int32_t value, int position);
 // Decodes the `count` data codewords into a zero-terminated text of at most
 // `capacity` bytes including the terminator. The count, not the 0 that
 // CorrectSymbol writes after the data, ends the data: C40, Text and X12 pairs
-// can begin with a codeword 0. Returns 0.
-std::uint16_t DecodeDMData(const std::int32_t *codewords, int count, char *text, int capacity);
+// can begin with a codeword 0.
+void DecodeDMData(const std::int32_t *codewords, int count, char *text, int capacity);
 
 }  // namespace zr::dm

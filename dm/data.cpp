@@ -317,11 +317,10 @@ std::uint8_t Unrandomize255(std::int32_t value, int position) {
     return static_cast<std::uint8_t>(byte);
 }
 
-std::uint16_t DecodeDMData(const std::int32_t *codewords, int count, char *text, int capacity) {
-    if (text == nullptr || capacity < 1) return 0;
+void DecodeDMData(const std::int32_t *codewords, int count, char *text, int capacity) {
+    if (text == nullptr || capacity < 1) return;
     if (codewords == nullptr || count < 0) count = 0;
     DataDecoder(codewords, count, text, capacity).Run();
-    return 0;
 }
 
 }  // namespace zr::dm

@@ -72,10 +72,10 @@ void RefineBoundaries(const BitImageView &image, const QuadF &p, const DMSize &s
 
 }  // namespace
 
-std::uint16_t SampleMappingMatrix(const BitImageView &image, const QuadF &p, const DMSize &size,
-                                  std::uint8_t *matrix, bool refine) {
+bool SampleMappingMatrix(const BitImageView &image, const QuadF &p, const DMSize &size, std::uint8_t *matrix,
+                         bool refine) {
     const int down = size.rows / size.regionRows, across = size.columns / size.regionColumns;
-    if (down < 1 || across < 1 || down > kMaxRegionsAcross || across > kMaxRegionsAcross) return kFailed;
+    if (down < 1 || across < 1 || down > kMaxRegionsAcross || across > kMaxRegionsAcross) return false;
     Lattice lattice(p, down, across);
     if (refine && down * across > 1) RefineBoundaries(image, p, size, lattice);
     const int dataRows = size.regionRows - 2, dataColumns = size.regionColumns - 2;
@@ -84,11 +84,11 @@ std::uint16_t SampleMappingMatrix(const BitImageView &image, const QuadF &p, con
             const QuadF q = ModuleCentres(lattice.Region(band, cell), size.regionColumns, size.regionRows);
             std::uint8_t *out = matrix + static_cast<std::ptrdiff_t>(band) * dataRows * size.mappingColumns +
                                 static_cast<std::ptrdiff_t>(cell) * dataColumns;
-            if (SampleRegion(image, q, size.regionColumns, size.regionRows, out, size.mappingColumns) != 0)
-                return kFailed;
+            if (!SampleRegion(image, q, size.regionColumns, size.regionRows, out, size.mappingColumns))
+                return false;
         }
     }
-    return 0;
+    return true;
 }
 
 }  // namespace zr::dm

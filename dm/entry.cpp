@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "core/call_frame.hpp"
+#include "core/polarity_passes.hpp"
 #include "core/status.hpp"
 #include "dm/scan_pass.hpp"
 #include "zr/ZrDM.h"
@@ -9,36 +10,20 @@
 namespace {
 
 constexpr std::uint32_t kDMVersion = 0x10018;  // 1.24
-constexpr std::uint8_t kAsGiven = 1;
-constexpr std::uint8_t kInverted = 2;
-constexpr std::uint8_t kBothPasses = 3;
+// barsColour tells the pass by its scanFlags bit.
+constexpr zr::PolarityScheme kPasses{ZR_DM_DARK_ON_LIGHT, ZR_DM_LIGHT_ON_DARK, ZR_DM_DARK_ON_LIGHT,
+                                     ZR_DM_LIGHT_ON_DARK, zr::PolarityScheme::Default::kZeroOrAboveBothBits};
+static_assert(kPasses.BothPasses() == ZR_DM_BOTH, "the default runs both passes");
 
-std::uint16_t PrepareDMImage(const void *dib, ZrImage *work) {
-    return zr::LoadBiLevel(dib, work);
-}
-
-// Marks the records stored from `first` on with the pass that found them.
-void MarkPass(ZrDMScanner &scanner, int first, std::uint8_t colour) {
-    for (int i = first; i < scanner.resultCount; ++i) scanner.results[i].barsColour = colour;
-}
-
+// Every pass stores what it decodes; only running out of memory ends a scan
+// early, as an exception. DataMatrix has no outcome of its own to report.
 std::uint16_t SearchDM(ZrDMScanner &scanner, ZrImage &image) {
-    if (scanner.scanFlags == 0 || scanner.scanFlags > kBothPasses) scanner.scanFlags = kBothPasses;
-    const zr::SearchCorners bounds = zr::SearchCornersOf(&scanner, image.width, image.height);
-    auto work = std::make_unique<zr::dm::ScanWork>();
-    std::uint16_t status = zr::status::kOk;
-    if (scanner.scanFlags & kAsGiven) {
-        status = zr::dm::ScanPass(image, bounds, scanner, *work);
-        MarkPass(scanner, 0, kAsGiven);
-        if (status != zr::status::kOk) return status;
-    }
-    if (scanner.scanFlags & kInverted) {
-        const int first = scanner.resultCount;
-        zr::ImageInvert(&image);
-        status = zr::dm::ScanPass(image, bounds, scanner, *work);
-        MarkPass(scanner, first, kInverted);
-    }
-    return status;
+    std::unique_ptr<zr::dm::ScanWork> work;  // made by the first pass, reused by the second
+    zr::RunPolarityPasses(scanner, image, kPasses, [&](ZrImage &picture, const zr::SearchCorners &bounds) {
+        if (!work) work = std::make_unique<zr::dm::ScanWork>();
+        zr::dm::ScanPass(picture, bounds, scanner, *work);
+    });
+    return zr::status::kOk;
 }
 
 }  // namespace
@@ -53,14 +38,14 @@ ZR_EXPORT uint16_t ZrInitDMScanner(ZrDMScanner *scanner) {
     const std::uint16_t status = zr::InitScannerHead(scanner);
     if (status != zr::status::kOk) return status;
     // Set here too, so that a record on the stack never scans by leftover bits.
-    scanner->scanFlags = kBothPasses;
+    scanner->scanFlags = kPasses.BothPasses();
     scanner->runTime = 0;
     return zr::status::kOk;
 }
 
 ZR_EXPORT uint16_t ZrScanDM(ZrDMScanner *scanner) {
     return zr::RunScanFrame<zr::RectangleRule::Corners>(
-        scanner, PrepareDMImage, [scanner](ZrImage &work) { return SearchDM(*scanner, work); });
+        scanner, zr::LoadBiLevel, [scanner](ZrImage &work) { return SearchDM(*scanner, work); });
 }
 
 ZR_EXPORT uint16_t GetDMAt(ZrDMScanner *scanner, int index, DMResult *result) {

@@ -29,22 +29,22 @@ int CountDarkAlong(const BitImageView &image, PointF from, PointF to, int count)
 int CountAlternatingAlong(const BitImageView &image, PointF from, PointF to, int count);
 
 // Finder on the left and bottom, timing on the top and right, more than 80 %
-// of the 2 (columns + rows) samples agreeing: 0, else kFailed.
-std::uint16_t CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows);
+// of the 2 (columns + rows) samples agreeing: true, else false.
+bool CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows);
 // Each quarter (each ninth for 6 x 6) of an n x n symbol passes the test of
 // its regions.
-std::uint16_t CheckRegions2x2(const BitImageView &image, const QuadF &p, int n);
-std::uint16_t CheckRegions4x4(const BitImageView &image, const QuadF &p, int n);
-std::uint16_t CheckRegions6x6(const BitImageView &image, const QuadF &p, int n);
+bool CheckRegions2x2(const BitImageView &image, const QuadF &p, int n);
+bool CheckRegions4x4(const BitImageView &image, const QuadF &p, int n);
+bool CheckRegions6x6(const BitImageView &image, const QuadF &p, int n);
 
 // Bilinear point of the quadrilateral at column fraction u and row fraction v.
 PointF QuadPoint(const QuadF &p, double u, double v);
 
 // Reads the data modules (rows 1 .. rows - 2, columns 1 .. columns - 2) of the
 // region whose corner module centres are q, writing row r of them at
-// out + r * stride. kFailed when fewer than a seventh are dark or light.
-std::uint16_t SampleRegion(const BitImageView &image, const QuadF &q, int columns, int rows,
-                           std::uint8_t *out, int stride);
+// out + r * stride. False when fewer than a seventh are dark or light.
+bool SampleRegion(const BitImageView &image, const QuadF &q, int columns, int rows, std::uint8_t *out,
+                  int stride);
 
 // Direction of the segment in degrees, counter-clockwise on screen, [0, 360).
 double LineAngle(PointF from, PointF to);
@@ -61,12 +61,12 @@ int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF f
 void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const Steps &pathSteps,
                         const Steps &moveSteps, int reach);
 
-// Border test of the size for the located corners: 0 or kFailed.
-std::uint16_t CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size);
+// Border test of the size for the located corners: true when it passes.
+bool CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size);
 // Samples the size's mapping matrix (mappingRows x mappingColumns) from the
 // located corners, with the boundaries between regions refined or on the
-// plain lattice: 0 or kFailed.
-std::uint16_t SampleMappingMatrix(const BitImageView &image, const QuadF &p, const DMSize &size,
-                                  std::uint8_t *matrix, bool refine = true);
+// plain lattice; false when a region's sampling fails.
+bool SampleMappingMatrix(const BitImageView &image, const QuadF &p, const DMSize &size, std::uint8_t *matrix,
+                         bool refine = true);
 
 }  // namespace zr::dm

@@ -3,7 +3,6 @@
 // reading frame from where they meet.
 #include <cmath>
 
-#include "core/status.hpp"
 #include "dm/stages.hpp"
 
 namespace zr::dm {
@@ -14,37 +13,35 @@ namespace {
 constexpr std::uint8_t kOrientation[4] = {0, 1, 3, 2};
 constexpr std::uint8_t kBottomLeft = 1;
 
-std::uint16_t FitSide(const std::vector<std::int32_t> &values, edges::EdgeFit &fit, edges::FitWork &work) {
+bool FitSide(const std::vector<std::int32_t> &values, edges::EdgeFit &fit, edges::FitWork &work) {
     return edges::FitEdgeLine(values.data(), static_cast<int>(values.size()) - 1, fit, work);
 }
 
 }  // namespace
 
-std::uint16_t FitRegionSides(const regions::Region &region, RegionSides &sides, edges::FitWork &work) {
+bool FitRegionSides(const regions::Region &region, RegionSides &sides, edges::FitWork &work) {
     if (!region.HasOutline() || region.rowRight.size() != region.rowLeft.size() || region.colTop.empty() ||
         region.colBottom.size() != region.colTop.size())
-        return kFailed;
+        return false;
     edges::EdgeFit left, right, top, bottom;
-    std::uint16_t result = FitSide(region.rowLeft, left, work);
-    if (result == status::kOk) result = FitSide(region.rowRight, right, work);
-    if (result == status::kOk) result = FitSide(region.colTop, top, work);
-    if (result == status::kOk) result = FitSide(region.colBottom, bottom, work);
-    if (result != status::kOk) return result;
+    if (!FitSide(region.rowLeft, left, work) || !FitSide(region.rowRight, right, work) ||
+        !FitSide(region.colTop, top, work) || !FitSide(region.colBottom, bottom, work))
+        return false;
     sides.left = edges::RowEdgeLine(left, region.box.y0);
     sides.right = edges::RowEdgeLine(right, region.box.y0);
     sides.top = edges::ColumnEdgeLine(top, region.box.x0);
     sides.bottom = edges::ColumnEdgeLine(bottom, region.box.x0);
-    return status::kOk;
+    return true;
 }
 
-std::uint16_t LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol) {
-    if (hypothesis < 0 || hypothesis >= kHypothesisCount) return kFailed;
+bool LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol) {
+    if (hypothesis < 0 || hypothesis >= kHypothesisCount) return false;
     const edges::EdgeLine &v = hypothesis < 2 ? sides.left : sides.right;
     const edges::EdgeLine &h = hypothesis % 2 == 0 ? sides.top : sides.bottom;
     symbol.vEdge = v;
     symbol.hEdge = h;
     const std::optional<geom::PointF> meet = edges::IntersectEdgeLines(v, h);
-    if (!meet) return kFailed;
+    if (!meet) return false;
     const geom::PointF corner = *meet;
     symbol.finderCorner = corner;
 
@@ -63,7 +60,7 @@ std::uint16_t LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &s
     p.bottomLeft = corner;
     p.topRight = p.topLeft + p.bottomRight - corner;
     if (symbol.orientation == kBottomLeft) p.topRight += geom::PointF{1, -1};
-    return 0;
+    return true;
 }
 
 }  // namespace zr::dm

@@ -23,9 +23,9 @@ std::uint8_t StepCode(const Steps &steps, int i) {
 
 }  // namespace
 
-std::uint16_t SampleRegion(const BitImageView &image, const QuadF &q, int columns, int rows,
-                           std::uint8_t *out, int stride) {
-    if (columns < 3 || rows < 3) return kFailed;
+bool SampleRegion(const BitImageView &image, const QuadF &q, int columns, int rows, std::uint8_t *out,
+                  int stride) {
+    if (columns < 3 || rows < 3) return false;
     // Module centres between the corner centres, each interpolated from the
     // nearer end so that rounding errors do not grow across the region.
     const double h = rows - 1, w = columns - 1;
@@ -57,7 +57,7 @@ std::uint16_t SampleRegion(const BitImageView &image, const QuadF &q, int column
     }
     const int n = (rows - 2) * (columns - 2);
     const int least = n / kBalanceDivisor;
-    return dark < least || n - dark < least ? kFailed : 0;
+    return dark >= least && n - dark >= least;
 }
 
 double LineAngle(PointF from, PointF to) {

@@ -16,8 +16,7 @@ constexpr double kMinRegionFill = 0.1;
 constexpr double kMaxRegionFill = 0.85;
 
 // Labels the dark regions inside `bounds` and stores a record for every
-// region that decodes, until the scanner's list is full. 0, or 10 when the
-// labelling runs out of memory.
-std::uint16_t ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work);
+// region that decodes, until the scanner's list is full.
+void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work);
 
 }  // namespace zr::dm

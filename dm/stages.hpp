@@ -34,18 +34,18 @@ struct ScanWork {
     ScanWork();
 };
 
-// Fits the four sides of a region with outline extents: 0, kFailed for a
-// region without them, 10 when a fit's work array cannot be had.
-std::uint16_t FitRegionSides(const regions::Region &region, RegionSides &sides, edges::FitWork &work);
+// Fits the four sides of a region with outline extents; false for a region
+// without them.
+bool FitRegionSides(const regions::Region &region, RegionSides &sides, edges::FitWork &work);
 
 // Builds the corners under hypothesis h from the fitted sides: fills hEdge,
-// vEdge, the finder corner, orientation and corners. 0, or kFailed when the
-// chosen sides do not form a corner.
-std::uint16_t LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol);
+// vEdge, the finder corner, orientation and corners; false when the chosen
+// sides do not form a corner.
+bool LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol);
 
 // Walks the size table from its first entry: module-size gate, border test,
-// then sampling, correction and data decoding. 0 for the first size that
-// decodes (rows, columns, codewords and text set), else kFailed.
-std::uint16_t TrySizes(const BitImageView &image, ScanWork &work);
+// then sampling, correction and data decoding. True for the first size that
+// decodes (rows, columns, codewords and text set), false when none does.
+bool TrySizes(const BitImageView &image, ScanWork &work);
 
 }  // namespace zr::dm

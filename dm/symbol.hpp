@@ -1,4 +1,4 @@
-// The working record of one finder hypothesis and the reader's internal codes.
+// The working record of one finder hypothesis.
 #pragma once
 
 #include <array>
@@ -9,9 +9,6 @@
 #include "dm/size_table.hpp"
 
 namespace zr::dm {
-
-// A hypothesis, border test, size or block that did not work out.
-constexpr std::uint16_t kFailed = 10001;
 
 // One more than the largest symbol's codewords, for the end mark, with room
 // to spare.

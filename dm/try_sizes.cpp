@@ -19,32 +19,33 @@ bool ModulesLargeEnough(const DMSymbol &symbol, const DMSize &size) {
     return shorter / size.rows >= kMinModulePixels && longer / size.columns >= kMinModulePixels;
 }
 
-std::uint16_t DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size, bool refine) {
+bool DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size, bool refine) {
     DMSymbol &symbol = work.symbol;
     symbol.rows = size.rows;
     symbol.columns = size.columns;
-    if (SampleMappingMatrix(image, symbol.corners, size, work.matrix.data(), refine) != 0) return kFailed;
+    if (!SampleMappingMatrix(image, symbol.corners, size, work.matrix.data(), refine)) return false;
     ExtractCodewords(work.matrix.data(), work.placement.data(), symbol.codewords.data(), size.mappingColumns,
                      size.mappingRows);
-    if (CorrectSymbol(symbol, size) != 0) return kFailed;
+    if (!CorrectSymbol(symbol, size)) return false;
     symbol.text.fill('\0');
-    return DecodeDMData(symbol.codewords.data(), size.dataCodewords, symbol.text.data(), kTextCapacity);
+    DecodeDMData(symbol.codewords.data(), size.dataCodewords, symbol.text.data(), kTextCapacity);
+    return true;
 }
 
 }  // namespace
 
 ScanWork::ScanWork() : matrix(kMaxMappingModules), placement(kMaxMappingModules) {}
 
-std::uint16_t TrySizes(const BitImageView &image, ScanWork &work) {
+bool TrySizes(const BitImageView &image, ScanWork &work) {
     for (const DMSize &size : kDMSizeTable) {
         if (!ModulesLargeEnough(work.symbol, size)) continue;
-        if (CheckSizeBorder(image, work.symbol.corners, size) != 0) continue;
-        if (DecodeSize(image, work, size, true) == 0) return 0;
+        if (!CheckSizeBorder(image, work.symbol.corners, size)) continue;
+        if (DecodeSize(image, work, size, true)) return true;
         // Where the refined boundaries between regions miss (turned symbols),
         // the plain lattice may still read.
-        if (size.layout != RegionLayout::k1x1 && DecodeSize(image, work, size, false) == 0) return 0;
+        if (size.layout != RegionLayout::k1x1 && DecodeSize(image, work, size, false)) return true;
     }
-    return kFailed;
+    return false;
 }
 
 }  // namespace zr::dm

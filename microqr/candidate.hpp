@@ -14,23 +14,12 @@
 #include "core/image_view.hpp"
 #include "core/lines/run_scan.hpp"
 #include "core/regions/regions.hpp"
+#include "microqr/status.hpp"
 #include "microqr/symbol_tables.hpp"
-#include "qr/qr_status.hpp"
 #include "qr/segments.hpp"
 #include "zr/ZrMicroQR.h"
 
 namespace zr::microqr {
-
-// Statuses of one attempt; the last attempt's may end a scan (the public
-// names are in ZrMicroQR.h).
-constexpr std::uint16_t kNoCorners = ZR_MICROQR_NO_CORNERS;
-constexpr std::uint16_t kModeNotDecoded = ZR_MICROQR_MODE_NOT_DECODED;
-constexpr std::uint16_t kCorrectionFailed = ZR_MICROQR_CORRECTION_FAILED;
-constexpr std::uint16_t kDataEnded = ZR_MICROQR_DATA_ENDED;
-constexpr std::uint16_t kNoFormat = ZR_MICROQR_NO_FORMAT;
-static_assert(kCorrectionFailed == qr::kCorrectionFailed && kDataEnded == qr::kDataEnded,
-              "the QR family's decoders report the same codes");
-constexpr std::uint8_t kRatioFailed = 255;  // finder run profile out of its bands
 
 // Codewords of one symbol: data codewords first, then error correction. A
 // 4-bit last data codeword (M1, M3) holds its bits in the high nibble.
@@ -52,8 +41,8 @@ struct ModuleMap {
 // Modules the finder spans along each side.
 constexpr double kFinderModules = 7.0;
 // A symbol seen at a slant is sampled through the perspective that takes the
-// unit square to the finder's corners: module coordinates are divided by the
-// finder's side first, so that the finder's corners map exactly onto it.
+// unit square to the finder's corners; module coordinates are divided by the
+// finder's side before the map (the grid's numbers depend on that order).
 inline geom::PointF WarpModule(const geom::Perspective &warp, double column, double row) {
     return warp.Map({column / kFinderModules, row / kFinderModules});
 }
@@ -88,21 +77,24 @@ struct ResultList {
     void Store(const MicroQRCandidate &candidate);
 };
 // Tries every finder candidate among the regions alone in its four
-// rotations and stores each decoded symbol. Returns the status of the last
-// attempt (0 when there was none), or 10 as soon as memory runs out.
-std::uint16_t SearchMicroQRCandidates(const ZrImage &image, const regions::RegionList &regions,
-                                      ResultList &results);
+// rotations and stores each decoded symbol. Returns the outcome of the last
+// attempt (kNothingTried when there was none).
+Outcome SearchMicroQRCandidates(const ZrImage &image, const regions::RegionList &regions,
+                                ResultList &results);
+// One pass over the picture: labels the dark regions inside the search
+// corners and searches the finder candidates among them.
+Outcome ScanPass(ZrImage &image, const geom::SearchBounds &corners, ResultList &results);
 
 // ---- Finder (finder.cpp) ----
-// 0 when all five runs of a finder profile lie inside their bands, else kRatioFailed.
-std::uint8_t CheckFinderRatioStrict(const lines::RunScan &scan);
+// True when all five runs of a finder profile lie inside their bands.
+bool CheckFinderRatioStrict(const lines::RunScan &scan);
 // Fits the four sides of the region's outline and sets the candidate's finder
-// corners; kNoCorners when two sides do not meet, 10 when a fit's work space
-// cannot be had. The corners are those of
-// the outline's pixel coordinates, or with `outerEdges` those of the finder's
-// outer pixel edges, which a turned finder needs. `work` is scratch space.
-std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate,
-                                  edges::FitWork &work, bool outerEdges = false);
+// corners; false when a side cannot be fitted or two sides do not meet. The
+// corners are those of the outline's pixel coordinates, or with `outerEdges`
+// those of the finder's outer pixel edges, which a turned finder needs.
+// `work` is scratch space.
+bool LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate, edges::FitWork &work,
+                         bool outerEdges = false);
 
 // The corners of a finder turned well away from the axes as the outline's
 // extreme points (on the outer pixel edges); false, nothing changed, for a
@@ -138,10 +130,10 @@ constexpr int kRotationCount = 4;
 RotationFrame FrameOf(MicroQRCandidate &candidate, int rotation);
 // The nearest valid word within 3 bits (the earlier one on a tie).
 std::optional<std::uint16_t> MatchFormatWord(std::uint16_t bits);
-// 0 with version, level and mask set; kNoCorners or kNoFormat.
-std::uint16_t ReadMicroFormat(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
+// kDecoded with version, level and mask set; kNoCorners or kNoFormat.
+Outcome ReadMicroFormat(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
 // Symbol corners (clamped into the picture) and module steps from them.
-std::uint16_t SetMicroGrid(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
+void SetMicroGrid(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
 // Turns and scales the grid's step along each axis a little until row 0 and
 // column 0 (finder edge, separator, timing pattern) read best (timing.cpp);
 // corners 1 to 3 follow the new steps (clamped into the picture).
@@ -159,19 +151,18 @@ void PlaceMicroCodewordBits(ModuleMap &map, int size, int dataBits);
 bool MicroMaskBit(int mask, int column, int row);
 
 // ---- Data (segments.cpp) ----
-// Decodes the first dataBits bits of the codewords into `out`: 0, kDataEnded
-// (a field runs past the data bits), kNoCorners (version not 1..4) or
-// kModeNotDecoded.
-std::uint16_t DecodeMicroSegments(const Codewords &codewords, int dataBits, int version,
-                                  qr::DecodedText &out);
+// Decodes the first dataBits bits of the codewords into `out`: kDecoded,
+// kDataEnded (a field runs past the data bits), kNoCorners (version not
+// 1..4) or kModeNotDecoded.
+Outcome DecodeMicroSegments(const Codewords &codewords, int dataBits, int version, qr::DecodedText &out);
 
 // ---- Sampling (sample.cpp) and correction (decode_symbol.cpp) ----
 // Reads every data module of the map through the candidate's grid, unmasks
-// it and sets its codeword bit; kNoFormat when a module centre lies outside.
-std::uint16_t SampleMicroCodewords(const BitImageView &image, const MicroQRCandidate &candidate,
-                                   const ModuleMap &map, Codewords &codewords);
+// it and sets its codeword bit; false when a module centre lies outside.
+bool SampleMicroCodewords(const BitImageView &image, const MicroQRCandidate &candidate, const ModuleMap &map,
+                          Codewords &codewords);
 // Decodes the rotation that SetMicroGrid prepared into candidate.decoded:
-// 0, kNoFormat, kCorrectionFailed, kDataEnded or kModeNotDecoded.
-std::uint16_t DecodeMicroQRSymbol(const BitImageView &image, MicroQRCandidate &candidate);
+// kDecoded, kNoFormat, kCorrectionFailed, kDataEnded or kModeNotDecoded.
+Outcome DecodeMicroQRSymbol(const BitImageView &image, MicroQRCandidate &candidate);
 
 }  // namespace zr::microqr

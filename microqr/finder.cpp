@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/edges/edges.hpp"
-#include "core/status.hpp"
 #include "microqr/candidate.hpp"
 #include "qr/finder.hpp"
 
@@ -28,37 +27,33 @@ bool Within(double width, double unit, double low, double high) {
 
 }  // namespace
 
-std::uint8_t CheckFinderRatioStrict(const lines::RunScan &scan) {
+bool CheckFinderRatioStrict(const lines::RunScan &scan) {
     if (scan.elements != kFinderRuns || scan.widths.size() < static_cast<std::size_t>(kFinderRuns))
-        return kRatioFailed;
+        return false;
     double total = 0;
     for (int i = 0; i < kFinderRuns; ++i) total += scan.widths[static_cast<std::size_t>(i)];
     const double unit = total / kFinderModules;
     for (int i = 0; i < kFinderRuns; ++i) {
         const double width = scan.widths[static_cast<std::size_t>(i)];
         const bool core = i == 2;
-        if (!Within(width, unit, core ? kCoreLow : kThinLow, core ? kCoreHigh : kThinHigh))
-            return kRatioFailed;
+        if (!Within(width, unit, core ? kCoreLow : kThinLow, core ? kCoreHigh : kThinHigh)) return false;
     }
-    return 0;
+    return true;
 }
 
-std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate,
-                                  edges::FitWork &work, bool outerEdges) {
+bool LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate, edges::FitWork &work,
+                         bool outerEdges) {
     // One extent entry per row and per column of the bounding box.
     const int height = static_cast<int>(region.rowLeft.size());
     const int width = static_cast<int>(region.colTop.size());
     if (height < 1 || width < 1 || region.rowRight.size() != region.rowLeft.size() ||
         region.colBottom.size() != region.colTop.size())
-        return kNoCorners;
+        return false;
     edges::EdgeFit left, right, top, bottom;
     for (const auto &[extent, last, fit] :
          {std::tuple{&region.rowLeft, height - 1, &left}, std::tuple{&region.rowRight, height - 1, &right},
           std::tuple{&region.colTop, width - 1, &top}, std::tuple{&region.colBottom, width - 1, &bottom}}) {
-        const std::uint16_t fitted = edges::FitEdgeLine(extent->data(), last, *fit, work);
-        // Memory running out ends the search; any other failure only this finder.
-        if (fitted == status::kNoMemory) return fitted;
-        if (fitted != 0) return kNoCorners;
+        if (!edges::FitEdgeLine(extent->data(), last, *fit, work)) return false;
     }
     edges::EdgeLine leftSide = edges::RowEdgeLine(left, region.box.y0);
     edges::EdgeLine rightSide = edges::RowEdgeLine(right, region.box.y0);
@@ -77,9 +72,9 @@ std::uint16_t LocateFinderCorners(const regions::Region &region, MicroQRCandidat
     const std::optional<geom::PointF> topRight = edges::IntersectEdgeLines(rightSide, topSide);
     const std::optional<geom::PointF> bottomRight = edges::IntersectEdgeLines(rightSide, bottomSide);
     const std::optional<geom::PointF> bottomLeft = edges::IntersectEdgeLines(leftSide, bottomSide);
-    if (!topLeft || !topRight || !bottomRight || !bottomLeft) return kNoCorners;
+    if (!topLeft || !topRight || !bottomRight || !bottomLeft) return false;
     candidate.finder = {*topLeft, *topRight, *bottomRight, *bottomLeft};
-    return 0;
+    return true;
 }
 
 bool DiamondFinderCorners(const regions::Region &region, MicroQRCandidate &candidate) {

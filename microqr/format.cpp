@@ -82,12 +82,12 @@ std::optional<std::uint16_t> MatchFormatWord(std::uint16_t bits) {
     return best;
 }
 
-std::uint16_t ReadMicroFormat(const BitImageView &image, MicroQRCandidate &c, int rotation) {
+Outcome ReadMicroFormat(const BitImageView &image, MicroQRCandidate &c, int rotation) {
     const RotationFrame frame = FrameOf(c, rotation);
     if (!Inside(image, frame.At(0, 0)) || !Inside(image, frame.At(kCornerModules, 0)) ||
         !Inside(image, frame.At(0, kCornerModules)) ||
         !Inside(image, frame.At(kCornerModules, kCornerModules)))
-        return kNoCorners;
+        return Outcome::kNoCorners;
 
     std::uint16_t bits = 0;
     for (int k = 0; k < kFormatBits; ++k) {
@@ -97,16 +97,16 @@ std::uint16_t ReadMicroFormat(const BitImageView &image, MicroQRCandidate &c, in
             bits |= static_cast<std::uint16_t>(1u << k);
     }
     const std::optional<std::uint16_t> word = MatchFormatWord(bits);
-    if (!word) return kNoFormat;
+    if (!word) return Outcome::kNoFormat;
     const unsigned k = static_cast<unsigned>(*word ^ kFormatXorMask) >> 10;
     const SymbolNumber &number = kSymbolNumbers[k >> 2];
     c.version = number.version;
     c.level = number.level;
     c.mask = static_cast<std::uint8_t>(k & 3);
-    return 0;
+    return Outcome::kDecoded;
 }
 
-std::uint16_t SetMicroGrid(const BitImageView &image, MicroQRCandidate &c, int rotation) {
+void SetMicroGrid(const BitImageView &image, MicroQRCandidate &c, int rotation) {
     const RotationFrame frame = FrameOf(c, rotation);
     const int size = SymbolSize(c.version);
     c.rows = c.columns = static_cast<std::uint16_t>(size);
@@ -119,7 +119,6 @@ std::uint16_t SetMicroGrid(const BitImageView &image, MicroQRCandidate &c, int r
     const double across = 2.0 * size;
     c.u = ((q.bottomRight - q.bottomLeft) + (q.topRight - q.topLeft)) * (1.0 / across);
     c.v = ((q.bottomLeft - q.topLeft) + (q.bottomRight - q.topRight)) * (1.0 / across);
-    return 0;
 }
 
 }  // namespace zr::microqr

@@ -4,15 +4,15 @@
 
 namespace zr::microqr {
 
-std::uint16_t SampleMicroCodewords(const BitImageView &image, const MicroQRCandidate &c, const ModuleMap &map,
-                                   Codewords &codewords) {
+bool SampleMicroCodewords(const BitImageView &image, const MicroQRCandidate &c, const ModuleMap &map,
+                          Codewords &codewords) {
     codewords.fill(0);
     for (int column = map.size - 1; column >= 0; --column) {
         for (int row = map.size - 1; row >= 0; --row) {
             const std::int32_t code = map.At(column, row);
             if (code < 1) continue;
             const geom::PointF p = ModuleCentre(c, column, row);
-            if (!(p.x >= 0 && p.y >= 0 && p.x < image.Width() && p.y < image.Height())) return kNoFormat;
+            if (!(p.x >= 0 && p.y >= 0 && p.x < image.Width() && p.y < image.Height())) return false;
             const bool dark = image.Dark(static_cast<int>(p.x), static_cast<int>(p.y));
             if (dark != MicroMaskBit(c.mask, column, row)) {
                 const std::size_t index = static_cast<std::size_t>(code / 10 - 1);
@@ -21,7 +21,7 @@ std::uint16_t SampleMicroCodewords(const BitImageView &image, const MicroQRCandi
             }
         }
     }
-    return 0;
+    return true;
 }
 
 }  // namespace zr::microqr

@@ -1,9 +1,10 @@
-// The Micro QR search over the labelled regions: every finder candidate is
-// tried alone, in the four rotations a symbol can extend from it, and each
-// rotation that decodes is stored.
+// The Micro QR search: the dark regions of one pass are labelled, every
+// finder candidate among them is tried alone, in the four rotations a symbol
+// can extend from it, and each rotation that decodes is stored.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "core/status.hpp"
@@ -16,11 +17,7 @@ void ResultList::Store(const MicroQRCandidate &c) {
     if (Full()) return;
     MicroQRResult &r = records[count];
     r = MicroQRResult{};
-    for (int i = 0; i < geom::QuadF::kCorners; ++i) {
-        const geom::PointI p = geom::RoundHalfUp(c.corners[i]);
-        r.corners[2 * i] = p.x;
-        r.corners[2 * i + 1] = p.y;
-    }
+    geom::StoreCorners(c.corners, r.corners);
     r.version = c.version;
     r.confidence = c.confidence;
     // A symbol holds at most 35 bytes; the record always ends in a zero byte.
@@ -41,28 +38,32 @@ constexpr double kNotableBloat = 0.5;
 // so that a picture crowded with finder-like shapes stays quick.
 constexpr int kMinRetrySide = 14;
 constexpr int kMaxRetries = 400;
+// Region limits of the finder search: at least 7 x 7 pixels, fill 0.2 to 0.8.
+constexpr std::uint16_t kMinRegionSide = 7;
+constexpr double kMinFill = 0.2;
+constexpr double kMaxFill = 0.8;
 
 // Tries the four rotations of one located finder; stores the first that
-// decodes while there is room. Returns the status of the last attempt.
+// decodes while there is room. Returns the outcome of the last attempt.
 // With `refine` each grid is first fitted to the timing patterns.
-std::uint16_t TryRotations(const BitImageView &view, MicroQRCandidate &candidate, ResultList &results,
-                           bool refine, bool &decoded) {
-    std::uint16_t status = 0;
+Outcome TryRotations(const BitImageView &view, MicroQRCandidate &candidate, ResultList &results, bool refine,
+                     bool &decoded) {
+    Outcome outcome = Outcome::kNothingTried;
     decoded = false;
     for (int rotation = 1; rotation <= kRotationCount; ++rotation) {
-        status = ReadMicroFormat(view, candidate, rotation);
-        if (status != 0) continue;
+        outcome = ReadMicroFormat(view, candidate, rotation);
+        if (outcome != Outcome::kDecoded) continue;
         SetMicroGrid(view, candidate, rotation);
         if (refine) RefineGridByTiming(view, candidate);
-        status = DecodeMicroQRSymbol(view, candidate);
-        if (status != 0) continue;
+        outcome = DecodeMicroQRSymbol(view, candidate);
+        if (outcome != Outcome::kDecoded) continue;
         decoded = true;
         if (!results.Full()) {
             results.Store(candidate);
             break;
         }
     }
-    return status;
+    return outcome;
 }
 
 // Work space of the finder stages, kept for a whole pass.
@@ -78,63 +79,67 @@ struct FinderWork {
 // threshold's widening (or narrowing) of dark modules when that is notable,
 // and each grid fitted to the timing patterns: small modules, a turned
 // symbol or a blurred print leave the finder's outline a pixel or so off.
-std::uint16_t TryFinder(const BitImageView &view, const regions::Region &region, MicroQRCandidate &candidate,
-                        ResultList &results, FinderWork &work) {
+Outcome TryFinder(const BitImageView &view, const regions::Region &region, MicroQRCandidate &candidate,
+                  ResultList &results, FinderWork &work) {
     candidate = MicroQRCandidate{};
     bool decoded = false;
-    std::uint16_t status = LocateFinderCorners(region, candidate, work.fit);
-    if (status == zr::status::kNoMemory) return status;
-    if (status == 0) {
-        status = TryRotations(view, candidate, results, false, decoded);
-        if (decoded) return status;
+    Outcome outcome = Outcome::kNoCorners;
+    if (LocateFinderCorners(region, candidate, work.fit)) {
+        outcome = TryRotations(view, candidate, results, false, decoded);
+        if (decoded) return outcome;
     }
     if (std::max(region.Width(), region.Height()) < kMinRetrySide || work.retries >= kMaxRetries)
-        return status;
+        return outcome;
     ++work.retries;
     const double bloat = MeasureFinderBloat(view, region, work.profile);
     const auto retry = [&] {
         if (std::fabs(bloat) >= kNotableBloat) ShrinkFinder(candidate, bloat);
-        status = TryRotations(view, candidate, results, true, decoded);
+        outcome = TryRotations(view, candidate, results, true, decoded);
     };
-    const std::uint16_t located = LocateFinderCorners(region, candidate, work.fit, true);
-    if (located == zr::status::kNoMemory) return located;
-    if (located == 0) {
+    if (LocateFinderCorners(region, candidate, work.fit, true)) {
         retry();
-        if (decoded) return status;
+        if (decoded) return outcome;
         // A symbol seen at a slant: the grid through the projective map that
         // the finder's four corners fix.
         candidate.projective = true;
-        status = TryRotations(view, candidate, results, false, decoded);
+        outcome = TryRotations(view, candidate, results, false, decoded);
         candidate.projective = false;
-        if (decoded) return status;
+        if (decoded) return outcome;
     }
     // When the sides' fits meet in the wrong places or not at all (near 45
     // degrees, or along a ragged outline), the outline's extreme points of a
     // turned finder, or the median sides of an upright one, are its corners.
     if (DiamondFinderCorners(region, candidate) || BoxFinderCorners(region, candidate, work.extent)) retry();
-    return status;
+    return outcome;
 }
 
 }  // namespace
 
-std::uint16_t SearchMicroQRCandidates(const ZrImage &image, const regions::RegionList &regionList,
-                                      ResultList &results) {
+Outcome SearchMicroQRCandidates(const ZrImage &image, const regions::RegionList &regionList,
+                                ResultList &results) {
     const BitImageView view(image);
     std::vector<qr::FinderCandidate> finders;
     finders.reserve(regionList.size());
-    const std::uint16_t collected =
-        qr::CollectFinderCandidates(view, regionList, finders, CheckFinderRatioStrict);
-    if (collected != 0) return collected;
+    qr::CollectFinderCandidates(view, regionList, finders, CheckFinderRatioStrict);
 
-    std::uint16_t status = 0;
+    Outcome outcome = Outcome::kNothingTried;
     MicroQRCandidate candidate;
     FinderWork work;
-    if (lines::RunBufferInit(work.profile, lines::kLeftToRight) != 0) return zr::status::kNoMemory;
-    for (const qr::FinderCandidate &finder : finders) {
-        status = TryFinder(view, *finder.region, candidate, results, work);
-        if (status == zr::status::kNoMemory) break;
-    }
-    return status;
+    // The run buffer is all RunBufferInit can fail on.
+    if (lines::RunBufferInit(work.profile, lines::kLeftToRight) != status::kOk) throw std::bad_alloc();
+    for (const qr::FinderCandidate &finder : finders)
+        outcome = TryFinder(view, *finder.region, candidate, results, work);
+    return outcome;
+}
+
+Outcome ScanPass(ZrImage &image, const geom::SearchBounds &corners, ResultList &results) {
+    regions::RegionSearch search(corners);
+    search.minWidth = search.minHeight = kMinRegionSide;
+    search.minDensity = kMinFill;
+    search.maxDensity = kMaxFill;
+    search.traceOutlines = true;
+    regions::LabelRegions(image, search);
+    return SearchMicroQRCandidates(image, search.regions, results);
 }
 
 }  // namespace zr::microqr

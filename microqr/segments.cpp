@@ -20,46 +20,49 @@ bool ZeroAhead(const qr::BitReader &reader, int n) {
     return ahead.Read(n, v) && v == 0;
 }
 
-std::uint16_t DecodeSegment(qr::BitReader &reader, Mode mode, int countBits, qr::DecodedText &out) {
+// The outcome of a segment whose character groups decoded or ran out of data.
+Outcome GroupsRead(bool decoded) {
+    return decoded ? Outcome::kDecoded : Outcome::kDataEnded;
+}
+
+Outcome DecodeSegment(qr::BitReader &reader, Mode mode, int countBits, qr::DecodedText &out) {
     std::uint32_t count = 0;
-    if (!reader.Read(countBits, count)) return kDataEnded;
+    if (!reader.Read(countBits, count)) return Outcome::kDataEnded;
     switch (mode) {
         case Mode::Numeric:
-            return qr::DecodeNumeric(reader, count, out);
+            return GroupsRead(qr::DecodeNumeric(reader, count, out));
         case Mode::Alphanumeric:
-            return qr::DecodeAlphanumeric(reader, count, out);
+            return GroupsRead(qr::DecodeAlphanumeric(reader, count, out));
         case Mode::Byte:
-            return qr::DecodeBytes(reader, count, kNoEarlyEnd, out);
+            return GroupsRead(qr::DecodeBytes(reader, count, kNoEarlyEnd, out));
         case Mode::Kanji:
-            return qr::DecodeKanji(reader, count, kNoEarlyEnd, out);
+            return GroupsRead(qr::DecodeKanji(reader, count, kNoEarlyEnd, out));
     }
-    return kModeNotDecoded;
+    return Outcome::kModeNotDecoded;
 }
 
 }  // namespace
 
-std::uint16_t DecodeMicroSegments(const Codewords &codewords, int dataBits, int version,
-                                  qr::DecodedText &out) {
+Outcome DecodeMicroSegments(const Codewords &codewords, int dataBits, int version, qr::DecodedText &out) {
     out.length = 0;
-    if (version < kMinVersion || version > kMaxVersion) return kNoCorners;
-    if (dataBits < 0 || dataBits > kMaxCodewords * 8) return kDataEnded;
+    if (version < kMinVersion || version > kMaxVersion) return Outcome::kNoCorners;
+    if (dataBits < 0 || dataBits > kMaxCodewords * 8) return Outcome::kDataEnded;
     const SegmentParameters &params = kSegmentParameters[version - 1];
     qr::BitReader reader(codewords.data(), static_cast<std::size_t>(dataBits));
     if (version == 1) {
         // One numeric segment; a zero count is an empty symbol.
         if (params.shortestSegment < dataBits && !ZeroAhead(reader, params.countBits[0]))
             return DecodeSegment(reader, Mode::Numeric, params.countBits[0], out);
-        return 0;
+        return Outcome::kDecoded;
     }
     for (;;) {
-        if (reader.Remaining() <= static_cast<std::size_t>(params.shortestSegment)) return 0;
-        if (ZeroAhead(reader, params.terminatorBits)) return 0;
+        if (reader.Remaining() <= static_cast<std::size_t>(params.shortestSegment)) return Outcome::kDecoded;
+        if (ZeroAhead(reader, params.terminatorBits)) return Outcome::kDecoded;
         std::uint32_t mode = 0;
-        if (!reader.Read(params.modeBits, mode)) return kDataEnded;
-        if (mode >= kModeCount || params.countBits[mode] == 0) return kModeNotDecoded;
-        const std::uint16_t status =
-            DecodeSegment(reader, static_cast<Mode>(mode), params.countBits[mode], out);
-        if (status != 0) return status;
+        if (!reader.Read(params.modeBits, mode)) return Outcome::kDataEnded;
+        if (mode >= kModeCount || params.countBits[mode] == 0) return Outcome::kModeNotDecoded;
+        const Outcome outcome = DecodeSegment(reader, static_cast<Mode>(mode), params.countBits[mode], out);
+        if (outcome != Outcome::kDecoded) return outcome;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pdf417/stages.hpp"
 #include "pdf417/walk.hpp"
 
 namespace zr::pdf417 {
@@ -16,16 +17,16 @@ constexpr int kGapSteps = 3;
 
 class CornerTrace {
   public:
-    CornerTrace(const ZrImage &image, const ReaderState &state)
-        : image_(image),
-          state_(state),
-          walker_(image, state.steps[kAlong], state.area, state.barColor == kDarkBars),
-          m_(std::max(1, static_cast<int>(std::max(state.meanDark, state.meanLight)))) {}
+    CornerTrace(const ZrImage &image, const Rect &area, const MeasuredRow &row)
+        : area_(area),
+          steps_(row.direction.steps),
+          walker_(image, steps_[kAlong], area, row.metrics.barColor == kDarkBars),
+          m_(std::max(1, static_cast<int>(std::max(row.metrics.meanDark, row.metrics.meanLight)))) {}
 
     // The last point, going along `heading` from p, where the pattern is still present.
     // A gap of up to kGapSteps blank lines between printed rows does not end it.
     PointI Part(PointI p, Heading heading) {
-        const StepTable &table = state_.steps[heading];
+        const StepTable &table = steps_[heading];
         int index = 0, gap = 0;
         PointI firstAbsent = p;
         for (int guard = 0; guard < kTraceLimit; ++guard) {
@@ -37,7 +38,7 @@ class CornerTrace {
             }
             const PointI next = p + lines::StepVector(table[index]);
             index = (index + 1) % lines::kStepTableSize;
-            if (!state_.area.Contains(next)) return gap > 0 ? firstAbsent : p;
+            if (!area_.Contains(next)) return gap > 0 ? firstAbsent : p;
             p = Align(next);
         }
         return p;
@@ -47,7 +48,7 @@ class CornerTrace {
     // Walks along the rows from p counting bar and background pixels: the
     // pattern is present when both exceed m before the background exceeds 3m.
     bool PatternAt(PointI p) {
-        walker_.Use(state_.steps[kAlong]);
+        walker_.Use(steps_[kAlong]);
         walker_.MoveTo(p);
         int bars = 0, background = 0;
         for (;;) {
@@ -62,7 +63,7 @@ class CornerTrace {
     PointI Align(PointI p) {
         walker_.MoveTo(p);
         const bool onBar = walker_.Bar();
-        walker_.Use(state_.steps[onBar ? kBack : kAlong]);
+        walker_.Use(steps_[onBar ? kBack : kAlong]);
         walker_.MoveTo(p);
         for (int k = 0; k <= kAlignSteps; ++k) {
             const bool nextBar = walker_.NextIsBar();
@@ -76,8 +77,8 @@ class CornerTrace {
         return walker_.At();
     }
 
-    const ZrImage &image_;
-    const ReaderState &state_;
+    const Rect &area_;
+    const StepTables &steps_;
     TableWalker walker_;
     int m_;
 };
@@ -88,30 +89,32 @@ PointF Mean(PointI a, PointI b, PointI c, PointI d) {
 
 }  // namespace
 
-std::uint16_t TraceCorners(const ZrImage &image, ReaderState &state, PointI startOuter, PointI startInner,
-                           PointI stopFirst, PointI rowEnd) {
-    CornerTrace trace(image, state);
-    const PointI s1 = trace.Part(startOuter, kUp);
-    const PointI s4 = trace.Part(startOuter, kDown);
-    const PointI t1 = trace.Part(stopFirst, kUp);
-    const PointI t4 = trace.Part(stopFirst, kDown);
-    const PointI startWidth = startInner - startOuter;
-    const PointI stopWidth = rowEnd - stopFirst;
-    state.corners = {s1, t1 + stopWidth, t4 + stopWidth, s4};
+MeasuredSymbol TraceCorners(const ZrImage &image, const ScanSettings &settings, const MeasuredRow &row) {
+    CornerTrace trace(image, settings.area, row);
+    const PatternEdges &e = row.edges;
+    const PointI s1 = trace.Part(e.startOuter, kUp);
+    const PointI s4 = trace.Part(e.startOuter, kDown);
+    const PointI t1 = trace.Part(e.stopFirst, kUp);
+    const PointI t4 = trace.Part(e.stopFirst, kDown);
+    const PointI startWidth = e.startInner - e.startOuter;
+    const PointI stopWidth = e.rowEnd - e.stopFirst;
+    MeasuredSymbol symbol;
+    symbol.metrics = row.metrics;
+    symbol.corners = {s1, t1 + stopWidth, t4 + stopWidth, s4};
 
     const PointF p = Mean(s1, s1 + startWidth, s4 + startWidth, s4);
     const PointF q = Mean(t1, t1 + stopWidth, t4 + stopWidth, t4);
     double angle;
-    if (!state.vertical) {
+    if (!settings.vertical) {
         angle = q.x == p.x ? 90.0 : geom::RadToDeg(std::atan((p.y - q.y) / (q.x - p.x)));
-        if (state.reversed) angle += 180;
+        if (row.reversed) angle += 180;
     } else {
         angle = q.y == p.y ? 90.0 : geom::RadToDeg(std::atan((q.x - p.x) / (q.y - p.y)));
         angle += 90;
-        if (!state.reversed) angle += 180;
+        if (!row.reversed) angle += 180;
     }
-    state.BuildSteps(NormalizeAngle(angle));
-    return kFound;
+    symbol.direction = DirectionAt(NormalizeAngle(angle));
+    return symbol;
 }
 
 }  // namespace zr::pdf417

@@ -197,26 +197,26 @@ class Decoder {
 
 }  // namespace
 
-std::uint16_t DecodeData(const std::vector<int> &codewords, int dataCapacity, DecodedData &out) {
+bool DecodeData(const std::vector<int> &codewords, int dataCapacity, DecodedData &out) {
     out = DecodedData{};
-    if (codewords.empty()) return kDataFailed;
+    if (codewords.empty()) return false;
     const int descriptor = codewords[0];
     if (descriptor < 1 || descriptor > dataCapacity || descriptor > static_cast<int>(codewords.size()))
-        return kDataFailed;
+        return false;
     Decoder decoder(out);
     for (int i = 1; i < descriptor; ++i) {
         const int codeword = codewords[i];
         if (codeword < 0 || codeword > 928 || !decoder.Feed(codeword)) {
             out = DecodedData{};
-            return kDataFailed;
+            return false;
         }
     }
     if (!decoder.Flush()) {
         out = DecodedData{};
-        return kDataFailed;
+        return false;
     }
     out.bytes[out.length] = '\0';
-    return kDataOk;
+    return true;
 }
 
 }  // namespace zr::pdf417

@@ -12,10 +12,6 @@ namespace zr::pdf417 {
 
 constexpr std::size_t kDecodeBufferSize = 3072;  // output bytes, NUL included
 
-// Internal statuses of the data decoding.
-constexpr std::uint16_t kDataOk = 0;
-constexpr std::uint16_t kDataFailed = 13;  // bad length descriptor or byte group
-
 struct DecodedData {
     std::array<char, kDecodeBufferSize> bytes{};  // NUL-terminated
     std::size_t length = 0;                       // bytes before the NUL
@@ -24,7 +20,8 @@ struct DecodedData {
 
 // Decodes codewords[1 .. descriptor-1]; codewords[0] is the length
 // descriptor, which must lie in 1 .. dataCapacity (the codewords before the
-// error-correction codewords).
-std::uint16_t DecodeData(const std::vector<int> &codewords, int dataCapacity, DecodedData &out);
+// error-correction codewords). False, with `out` empty, for a bad length
+// descriptor, a value above 928 or a byte group that does not fit.
+bool DecodeData(const std::vector<int> &codewords, int dataCapacity, DecodedData &out);
 
 }  // namespace zr::pdf417

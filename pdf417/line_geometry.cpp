@@ -8,16 +8,16 @@ namespace zr::pdf417 {
 bool LineGeometry::Line(int k, PointI &start, StepTable &along, StepTable &back) {
     if (!interpolate_) {
         if (k == 0) {
-            start_ = state_.corners[0];
+            start_ = symbol_.corners.topLeft;
         } else {
-            start_ += lines::StepVector(state_.steps[kDown][(k - 1) % lines::kStepTableSize]);
+            start_ += lines::StepVector(symbol_.direction.steps[kDown][(k - 1) % lines::kStepTableSize]);
         }
         start = start_;
-        along = state_.steps[kAlong];
-        back = state_.steps[kBack];
+        along = symbol_.direction.steps[kAlong];
+        back = symbol_.direction.steps[kBack];
         return true;
     }
-    const auto &c = state_.corners;
+    const QuadI &c = symbol_.corners;
     const double t = k / height_;
     const PointF p = geom::Lerp(geom::ToPointF(c[0]), geom::ToPointF(c[3]), t);
     const PointF q = geom::Lerp(geom::ToPointF(c[1]), geom::ToPointF(c[2]), t);

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "core/lines/bit_cursor.hpp"
-#include "pdf417/reader_state.hpp"
+#include "pdf417/stages.hpp"
 
 namespace zr::pdf417 {
 
@@ -15,8 +15,8 @@ namespace zr::pdf417 {
 // apart across the rows.
 class LineGeometry {
   public:
-    explicit LineGeometry(const ReaderState &state) : state_(state) {
-        const auto &c = state.corners;
+    explicit LineGeometry(const MeasuredSymbol &symbol) : symbol_(symbol) {
+        const QuadI &c = symbol.corners;
         left_ = geom::Distance(geom::ToPointF(c[0]), geom::ToPointF(c[3]));
         right_ = geom::Distance(geom::ToPointF(c[1]), geom::ToPointF(c[2]));
         height_ = std::max(left_, right_);
@@ -29,7 +29,7 @@ class LineGeometry {
 
   private:
     static constexpr double kMinEdge = 4.0;
-    const ReaderState &state_;
+    const MeasuredSymbol &symbol_;
     double left_ = 0, right_ = 0, height_ = 0;
     bool interpolate_ = false;
     PointI start_;

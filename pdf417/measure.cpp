@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "pdf417/stages.hpp"
 #include "pdf417/walk.hpp"
 
 namespace zr::pdf417 {
@@ -17,6 +18,9 @@ constexpr int kStartRuns = 8;
 constexpr int kStopRuns = 9;
 constexpr int kMinCodewordWidth = 10;  // pixels: narrower rows cannot be segmented
 constexpr int kStop[kStopRuns] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
+constexpr int kMinRowRuns = 16;   // shorter rows are not looked at
+constexpr int kPatternSlack = 6;  // runs a pattern may lie inside the row's ends
+constexpr int kSeedRuns = 4;      // runs of each colour the candidate's means stand for
 
 // Running means of dark and light runs.
 struct RunMeans {
@@ -107,16 +111,16 @@ bool StopAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
 
 // Collects the row's runs (bar first) from the near end until a background
 // run longer than 5 times its mean; run starts are recorded. False on failure.
-bool CollectRow(TableWalker &walker, ReaderState &state, RunMeans &means) {
-    auto &runs = state.runs;
-    auto &starts = state.runStarts;
+bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, RowWork &work) {
+    auto &runs = work.runs;
+    auto &starts = work.runStarts;
     runs.clear();
     starts.clear();
     for (int k = 0; k < 2 && !walker.Bar(); ++k) {
         if (!walker.Step()) return false;
     }
     if (!walker.Bar()) return false;
-    const bool barLight = state.barColor == kLightBars;
+    const bool barLight = barColor == kLightBars;
     bool light = barLight;
     int width = 1;
     starts.push_back(walker.At());
@@ -155,7 +159,80 @@ bool CollectRow(TableWalker &walker, ReaderState &state, RunMeans &means) {
     return maxBar <= 200 && maxSpace <= 200 && maxBar >= 5 * minBar;
 }
 
+// The row's runs from its near end in the row's bar colour, its patterns and
+// column count.
+std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &settings, MeasuredRow row,
+                                      RunMeans &means, PointI nearEdge, bool nearQuiet, RowWork &work) {
+    SymbolMetrics &metrics = row.metrics;
+    // The row begins one step inside the quiet zone, or at the picture's edge.
+    TableWalker walker(image, row.direction.steps[kAlong], settings.area, metrics.barColor == kDarkBars);
+    walker.MoveTo(nearEdge);
+    if (nearQuiet && !walker.Step()) return std::nullopt;
+    if (!CollectRow(walker, metrics.barColor, means, work)) return std::nullopt;
+    metrics.meanDark = means.Mean(false);
+    metrics.meanLight = means.Mean(true);
+
+    const auto &r = work.runs;
+    const int n = static_cast<int>(r.size());
+    if (n < kMinRowRuns) return std::nullopt;
+    int startIndex = -1, stopIndex = -1;
+    for (int i = 0; i <= kPatternSlack && startIndex < 0; i += 2) {
+        if (i + kStartRuns <= n && StartAt(r, i, false)) startIndex = i;
+    }
+    for (int j = 0; j <= kPatternSlack && stopIndex < 0; j += 2) {
+        const int s = n - kStopRuns - j;
+        if (s >= 0 && StopAt(r, s, false)) stopIndex = s;
+    }
+    bool reversed = false;
+    if (startIndex < 0 || stopIndex < 0 || stopIndex < startIndex + kStartRuns) {
+        startIndex = stopIndex = -1;
+        for (int i = 0; i <= kPatternSlack && stopIndex < 0; i += 2) {
+            if (i + kStopRuns <= n && StopAt(r, i, true)) stopIndex = i;
+        }
+        for (int j = 0; j <= kPatternSlack && startIndex < 0; j += 2) {
+            const int s = n - kStartRuns - j;
+            if (s >= 0 && StartAt(r, s, true)) startIndex = s;
+        }
+        if (startIndex < 0 || stopIndex < 0 || startIndex < stopIndex + kStopRuns) return std::nullopt;
+        reversed = true;
+    }
+
+    const double t = SumRuns(r, startIndex, kStartRuns);
+    const double s = SumRuns(r, stopIndex, kStopRuns);
+    const int between = reversed ? SumRuns(r, stopIndex + kStopRuns, startIndex - stopIndex - kStopRuns)
+                                 : SumRuns(r, startIndex + kStartRuns, stopIndex - startIndex - kStartRuns);
+    metrics.columns = geom::RoundHalfUp(between / ((s / 18.0 + t / 17.0) * 8.5));
+    if (metrics.columns < kMinColumns || metrics.columns > kMaxColumns) return std::nullopt;
+    metrics.codewordWidth = SumRuns(r, 0, n) / (metrics.columns + 2);
+    if (metrics.codewordWidth < kMinCodewordWidth) return std::nullopt;
+
+    const auto &at = work.runStarts;
+    PatternEdges &edges = row.edges;
+    if (!reversed) {
+        edges.startOuter = at[startIndex];
+        edges.startInner = at[startIndex + 7];
+        edges.stopFirst = at[stopIndex];
+        edges.rowEnd = at[n];
+    } else {
+        edges.startOuter = at[startIndex + kStartRuns];
+        edges.startInner = at[startIndex + 1];
+        edges.stopFirst = at[stopIndex + kStopRuns];
+        edges.rowEnd = at[stopIndex];
+        StepTables &steps = row.direction.steps;
+        std::swap(steps[kAlong], steps[kBack]);
+        std::swap(steps[kUp], steps[kDown]);
+        row.direction.angle = NormalizeAngle(row.direction.angle + 180);
+    }
+    row.reversed = reversed;
+    return row;
+}
+
 }  // namespace
+
+RowWork::RowWork() {
+    runs.reserve(kMaxRowRuns);
+    runStarts.reserve(kMaxRowRuns + 1);
+}
 
 double NormalizeAngle(double degrees) {
     if (!std::isfinite(degrees)) return 0;
@@ -165,45 +242,37 @@ double NormalizeAngle(double degrees) {
     return degrees;
 }
 
-void ReaderState::BuildSteps(double readingAngle) {
-    angle = readingAngle;
+RowDirection DirectionAt(double readingAngle) {
+    RowDirection direction;
+    direction.angle = readingAngle;
+    StepTables &steps = direction.steps;
     lines::DirectionSteps(readingAngle, lines::kStepTableSize, steps[kAlong]);
     lines::DirectionSteps(NormalizeAngle(readingAngle - 180), lines::kStepTableSize, steps[kBack]);
     lines::DirectionSteps(NormalizeAngle(readingAngle + 90), lines::kStepTableSize, steps[kUp]);
     lines::DirectionSteps(NormalizeAngle(readingAngle - 90), lines::kStepTableSize, steps[kDown]);
+    return direction;
 }
 
-void ReaderState::ClearSymbol() {
-    reversed = false;
-    barColor = kDarkBars;
-    columns = codewordWidth = rows = level = checkWords = 0;
-    corners = {};
-    votes = {};
-    codewords.clear();
-}
-
-namespace {
-std::uint16_t MeasureRow(const ZrImage &image, ReaderState &state, RunMeans &means, PointI nearEdge,
-                         bool nearQuiet);
-}  // namespace
-
-std::uint16_t MeasureSymbol(const ZrImage &image, ReaderState &state) {
+std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSettings &settings,
+                                         const StartCandidate &candidate, RowWork &work) {
+    MeasuredRow row;
+    row.direction = DirectionAt(candidate.angle);
     RunMeans means;
-    means.sum[0] = state.meanDark * 4;
-    means.sum[1] = state.meanLight * 4;
-    means.count[0] = means.count[1] = 4;
+    means.sum[0] = candidate.meanDark * kSeedRuns;
+    means.sum[1] = candidate.meanLight * kSeedRuns;
+    means.count[0] = means.count[1] = kSeedRuns;
 
     // The quiet zones at both ends of the row decide the bar colour.
-    TableWalker walker(image, state.steps[kAlong], state.area, true);
-    walker.MoveTo(state.start);
+    TableWalker walker(image, row.direction.steps[kAlong], settings.area, true);
+    walker.MoveTo(candidate.start);
     PointI farEdge, nearEdge;
     bool farLight = false, nearLight = false;
     const RowEnd far = FindRowEnd(walker, means, true, farEdge, farLight);
     RunMeans back = means;
-    walker.Use(state.steps[kBack]);
-    walker.MoveTo(state.start);
+    walker.Use(row.direction.steps[kBack]);
+    walker.MoveTo(candidate.start);
     const RowEnd near = FindRowEnd(walker, back, false, nearEdge, nearLight);
-    if (far == RowEnd::kNone || near == RowEnd::kNone) return kNoSymbol;
+    if (far == RowEnd::kNone || near == RowEnd::kNone) return std::nullopt;
     // Both ends quiet but of different colours: the wide start or stop bar,
     // met after many narrow bars, can pass for a quiet zone, so both colours
     // are tried, the near end's first. A row between two picture edges is
@@ -219,88 +288,17 @@ std::uint16_t MeasureSymbol(const ZrImage &image, ReaderState &state) {
     } else if (near == RowEnd::kQuietZone) {
         colours[0] = nearLight;
     }
-    const double meanDark = state.meanDark, meanLight = state.meanLight;
     for (int k = 0; k < count; ++k) {
         const bool quietLight = colours[k];
-        if (quietLight && !(state.barColors & kDarkBars)) continue;
-        if (!quietLight && !(state.barColors & kLightBars)) continue;
-        state.barColor = quietLight ? kDarkBars : kLightBars;
-        state.meanDark = meanDark;
-        state.meanLight = meanLight;
+        if (quietLight && !(settings.barColors & kDarkBars)) continue;
+        if (!quietLight && !(settings.barColors & kLightBars)) continue;
+        row.metrics.barColor = quietLight ? kDarkBars : kLightBars;
         RunMeans rowMeans = means;
-        if (MeasureRow(image, state, rowMeans, nearEdge, near == RowEnd::kQuietZone) == kFound) return kFound;
+        if (auto measured =
+                MeasureRow(image, settings, row, rowMeans, nearEdge, near == RowEnd::kQuietZone, work))
+            return measured;
     }
-    return kNoSymbol;
+    return std::nullopt;
 }
-
-namespace {
-
-// The row's runs from its near end in the decided bar colour, its patterns and
-// column count, then the corners.
-std::uint16_t MeasureRow(const ZrImage &image, ReaderState &state, RunMeans &means, PointI nearEdge,
-                         bool nearQuiet) {
-    // The row begins one step inside the quiet zone, or at the picture's edge.
-    TableWalker row(image, state.steps[kAlong], state.area, state.barColor == kDarkBars);
-    row.MoveTo(nearEdge);
-    if (nearQuiet && !row.Step()) return kNoSymbol;
-    if (!CollectRow(row, state, means)) return kNoSymbol;
-    state.meanDark = means.Mean(false);
-    state.meanLight = means.Mean(true);
-
-    const auto &r = state.runs;
-    const int n = static_cast<int>(r.size());
-    if (n < 16) return kNoSymbol;
-    int startIndex = -1, stopIndex = -1;
-    for (int i = 0; i <= 6 && startIndex < 0; i += 2) {
-        if (i + kStartRuns <= n && StartAt(r, i, false)) startIndex = i;
-    }
-    for (int j = 0; j <= 6 && stopIndex < 0; j += 2) {
-        const int s = n - kStopRuns - j;
-        if (s >= 0 && StopAt(r, s, false)) stopIndex = s;
-    }
-    bool reversed = false;
-    if (startIndex < 0 || stopIndex < 0 || stopIndex < startIndex + kStartRuns) {
-        startIndex = stopIndex = -1;
-        for (int i = 0; i <= 6 && stopIndex < 0; i += 2) {
-            if (i + kStopRuns <= n && StopAt(r, i, true)) stopIndex = i;
-        }
-        for (int j = 0; j <= 6 && startIndex < 0; j += 2) {
-            const int s = n - kStartRuns - j;
-            if (s >= 0 && StartAt(r, s, true)) startIndex = s;
-        }
-        if (startIndex < 0 || stopIndex < 0 || startIndex < stopIndex + kStopRuns) return kNoSymbol;
-        reversed = true;
-    }
-
-    const double t = SumRuns(r, startIndex, kStartRuns);
-    const double s = SumRuns(r, stopIndex, kStopRuns);
-    const int between = reversed ? SumRuns(r, stopIndex + kStopRuns, startIndex - stopIndex - kStopRuns)
-                                 : SumRuns(r, startIndex + kStartRuns, stopIndex - startIndex - kStartRuns);
-    state.columns = geom::RoundHalfUp(between / ((s / 18.0 + t / 17.0) * 8.5));
-    if (state.columns < kMinColumns || state.columns > kMaxColumns) return kNoSymbol;
-    state.codewordWidth = SumRuns(r, 0, n) / (state.columns + 2);
-    if (state.codewordWidth < kMinCodewordWidth) return kNoSymbol;
-
-    const auto &at = state.runStarts;
-    PointI startOuter, startInner, stopFirst, rowEnd;
-    if (!reversed) {
-        startOuter = at[startIndex];
-        startInner = at[startIndex + 7];
-        stopFirst = at[stopIndex];
-        rowEnd = at[n];
-    } else {
-        startOuter = at[startIndex + kStartRuns];
-        startInner = at[startIndex + 1];
-        stopFirst = at[stopIndex + kStopRuns];
-        rowEnd = at[stopIndex];
-        std::swap(state.steps[kAlong], state.steps[kBack]);
-        std::swap(state.steps[kUp], state.steps[kDown]);
-        state.angle = NormalizeAngle(state.angle + 180);
-    }
-    state.reversed = reversed;
-    return TraceCorners(image, state, startOuter, startInner, stopFirst, rowEnd);
-}
-
-}  // namespace
 
 }  // namespace zr::pdf417

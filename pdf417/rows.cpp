@@ -29,24 +29,29 @@ class RowReader {
         std::array<int, 3> remainder{};
     };
 
-    RowReader(const ZrImage &image, ReaderState &state)
-        : state_(state), walker_(image, state.steps[kAlong], state.area, state.barColor == kDarkBars) {
-        const double full = (state.columns + 2.0) * state.codewordWidth;
+    RowReader(const ZrImage &image, const Rect &area, const MeasuredSymbol &symbol, RowWork &work,
+              SymbolRows &out)
+        : area_(area),
+          symbol_(symbol),
+          metrics_(symbol.metrics),
+          runs_(work.runs),
+          out_(out),
+          walker_(image, symbol.direction.steps[kAlong], area, symbol.metrics.barColor == kDarkBars) {
+        const double full = (metrics_.columns + 2.0) * metrics_.codewordWidth;
         minWidth_ = full * 0.85;
         maxWidth_ = full * 1.1;
-        state.codewords.assign(kCodewordStore, kEmptyCodeword);
-        state.rows = 0;
-        state.votes = {};
+        out.codewords.assign(kCodewordStore, kEmptyCodeword);
+        out.rows = 0;
         ClearRow();
     }
 
     void Run() {
-        LineGeometry geometry(state_);
+        LineGeometry geometry(symbol_);
         int failures = 0, line = 0, k = 0;
         bool started = false;
         PointI start;
-        while (failures < kMaxFailures && state_.rows < kMaxRows &&
-               geometry.Line(k++, start, lineAlong_, lineBack_) && state_.area.Contains(start)) {
+        while (failures < kMaxFailures && out_.rows < kMaxRows &&
+               geometry.Line(k++, start, lineAlong_, lineBack_) && area_.Contains(start)) {
             const int width = ReadLine(start);
             const bool usable = width >= minWidth_;
             if (!started) {
@@ -59,15 +64,15 @@ class RowReader {
             }
             if (started && usable) UseLine(width);
         }
-        if (started && rowLines_ > 0 && state_.rows < kMaxRows) EndRow();
+        if (started && rowLines_ > 0 && out_.rows < kMaxRows) EndRow();
     }
 
   private:
-    int DataColumns() const { return state_.columns - 2; }
+    int DataColumns() const { return metrics_.columns - 2; }
 
     // Runs of one line from the symbol's first bar; the line's width, or -1.
     int ReadLine(PointI start) {
-        auto &runs = state_.runs;
+        auto &runs = runs_;
         runs.clear();
         walker_.Use(lineAlong_);
         walker_.MoveTo(start);
@@ -84,7 +89,7 @@ class RowReader {
                 if (!walker_.Step() || ++pixels > kLinePixelLimit) return -1;
             }
         }
-        const double limit = (state_.barColor == kDarkBars ? 4.5 : 3.5) * state_.MeanBackground();
+        const double limit = (metrics_.barColor == kDarkBars ? 4.5 : 3.5) * metrics_.MeanBackground();
         bool bar = true;
         int width = 1, total = 0;
         for (;;) {
@@ -117,7 +122,7 @@ class RowReader {
     // The cluster section of the line, or kNoCluster when undecided.
     int ClusterOf(std::array<int, kClusterCount> &exact) {
         exact = {};
-        for (int j = 1; j <= state_.columns; ++j) {
+        for (int j = 1; j <= metrics_.columns; ++j) {
             for (int k = 0; k < kClusterCount; ++k)
                 exact[k] += ExactIn(k, cutter_.Result()[j]) != kNoCodeword;
         }
@@ -126,9 +131,9 @@ class RowReader {
             double bestSum = 0;
             for (int k = kClusterCount - 1; k >= 0; --k) {  // equal sums prefer 6, then 3
                 // A sum that reaches the limit cannot decide the cluster: it is left there.
-                const double limit = 1.5 * state_.columns;
+                const double limit = 1.5 * metrics_.columns;
                 double sum = 0;
-                for (int j = 1; j <= state_.columns && sum < limit; ++j) {
+                for (int j = 1; j <= metrics_.columns && sum < limit; ++j) {
                     const auto &s = cutter_.Result()[j];
                     sum += s.good ? DecodeNearest(k, cutter_.WidthsOf(s, widths_)).distance : 2.0;
                 }
@@ -137,7 +142,7 @@ class RowReader {
                     bestSum = sum;
                 }
             }
-            if (bestSum < 1.5 * state_.columns) exact[best] = state_.columns / 2 + 1;
+            if (bestSum < 1.5 * metrics_.columns) exact[best] = metrics_.columns / 2 + 1;
         }
         int section = 0;
         if (exact[1] < exact[2]) {
@@ -145,13 +150,13 @@ class RowReader {
         } else if (exact[0] < exact[1]) {
             section = 1;
         }
-        return exact[section] < state_.columns / 2 ? kNoCluster : section;
+        return exact[section] < metrics_.columns / 2 ? kNoCluster : section;
     }
 
     void UseLine(int width) {
         const double w = std::min<double>(width, maxWidth_);
-        const double a = std::floor(w / (state_.columns + 2) + 0.5);
-        if (!cutter_.Cut(state_.runs, state_.columns, a)) return;
+        const double a = std::floor(w / (metrics_.columns + 2) + 0.5);
+        if (!cutter_.Cut(runs_, metrics_.columns, a)) return;
         std::array<int, kClusterCount> exact;
         int section = ClusterOf(exact);
         const int next = (cluster_ + 1) % kClusterCount;
@@ -161,7 +166,7 @@ class RowReader {
         if (section == kNoCluster) return;
         if (section == next) {
             if (rowLines_ > 0) EndRow();
-            if (state_.rows >= kMaxRows) return;
+            if (out_.rows >= kMaxRows) return;
             cluster_ = next;
         } else if (section != cluster_) {
             return;
@@ -171,7 +176,7 @@ class RowReader {
 
     void AddLine() {
         ++rowLines_;
-        for (int j = 1; j <= state_.columns; ++j) {
+        for (int j = 1; j <= metrics_.columns; ++j) {
             const auto &s = cutter_.Result()[j];
             if (done_[j] || !s.good) continue;
             const int value = ExactIn(cluster_, s);
@@ -180,7 +185,7 @@ class RowReader {
                 Store(j, value);
                 continue;
             }
-            for (int i = 0; i < kElementsPerCodeword; ++i) sums_[j][i] += state_.runs[s.first + i];
+            for (int i = 0; i < kElementsPerCodeword; ++i) sums_[j][i] += runs_[s.first + i];
         }
     }
 
@@ -188,19 +193,19 @@ class RowReader {
     // their summed widths. The row goes where its exactly read row indicators
     // put it (rows missing before it keep 900), else after the last row.
     void EndRow() {
-        for (int j = 1; j <= state_.columns; ++j) {
+        for (int j = 1; j <= metrics_.columns; ++j) {
             if (!done_[j]) Store(j, DecodeNearest(cluster_, sums_[j].data()).value);
         }
-        int row = state_.rows;
+        int row = out_.rows;
         const int left = done_[1] ? 3 * (values_[1] / 30) + cluster_ : -1;
-        const int right = done_[state_.columns] ? 3 * (values_[state_.columns] / 30) + cluster_ : -1;
+        const int right = done_[metrics_.columns] ? 3 * (values_[metrics_.columns] / 30) + cluster_ : -1;
         const int indicated = left >= 0 && right >= 0 ? (left == right ? left : -1) : std::max(left, right);
         if (indicated > row && indicated < kMaxRows) row = indicated;
-        for (int j = 2; j < state_.columns; ++j) {
+        for (int j = 2; j < metrics_.columns; ++j) {
             const int at = row * DataColumns() + (j - 2);
-            if (at < kCodewordStore) state_.codewords[at] = values_[j];
+            if (at < kCodewordStore) out_.codewords[at] = values_[j];
         }
-        state_.rows = row + 1;
+        out_.rows = row + 1;
         ClearRow();
     }
 
@@ -214,11 +219,11 @@ class RowReader {
     // Row indicators vote for the level and for the symbol's row count.
     void Store(int column, int value) {
         values_[column] = value;
-        if (column != 1 && column != state_.columns) return;
+        if (column != 1 && column != metrics_.columns) return;
         const bool left = column == 1;
         const int low = value % 30;
         if ((left && cluster_ == 1) || (!left && cluster_ == 2)) {
-            if (low / 3 < kLevels) ++state_.votes[low / 3];
+            if (low / 3 < kLevels) ++levelVotes_[low / 3];
             if (done_[column]) ++rowVotes_.remainder[low % 3];
         } else if (done_[column] && ((left && cluster_ == 0) || (!left && cluster_ == 1))) {
             ++rowVotes_.thirds[low];
@@ -226,6 +231,15 @@ class RowReader {
     }
 
   public:
+    // The error-correction level most row indicators gave.
+    int VotedLevel() const {
+        int best = 0;
+        for (int level = 1; level < kLevels; ++level) {
+            if (levelVotes_[level] > levelVotes_[best]) best = level;
+        }
+        return best;
+    }
+
     // The row count the indicators agree on (each part read at least twice), or 0.
     int IndicatedRows() const {
         const auto thirds = std::max_element(rowVotes_.thirds.begin(), rowVotes_.thirds.end());
@@ -236,8 +250,13 @@ class RowReader {
     }
 
   private:
-    ReaderState &state_;
+    const Rect &area_;
+    const MeasuredSymbol &symbol_;
+    const SymbolMetrics &metrics_;
+    std::vector<std::uint16_t> &runs_;
+    SymbolRows &out_;
     RowCountVotes rowVotes_;
+    std::array<int, kLevels> levelVotes_{};
     TableWalker walker_;
     StepTable lineAlong_{}, lineBack_{};
     double minWidth_ = 0, maxWidth_ = 0;
@@ -252,26 +271,25 @@ class RowReader {
 
 }  // namespace
 
-std::uint16_t ReadRows(const ZrImage &image, ReaderState &state) {
-    if (state.columns < kMinColumns || state.columns > kMaxColumns || state.codewordWidth <= 0)
-        return kUnreadable;
-    RowReader reader(image, state);
+SymbolOutcome ReadRows(const ZrImage &image, const ScanSettings &settings, const MeasuredSymbol &symbol,
+                       RowWork &work, SymbolRows &out) {
+    const SymbolMetrics &metrics = symbol.metrics;
+    if (metrics.columns < kMinColumns || metrics.columns > kMaxColumns || metrics.codewordWidth <= 0)
+        return SymbolOutcome::kUnreadable;
+    RowReader reader(image, settings.area, symbol, work, out);
     reader.Run();
     // Rows missing at the end count as rows of unread (900) codewords.
+    const int dataColumns = metrics.columns - 2;
     const int indicated = reader.IndicatedRows();
-    if (state.rows > 0 && indicated > state.rows && indicated <= kMaxRows &&
-        indicated * (state.columns - 2) <= kCodewordStore)
-        state.rows = indicated;
-    int best = 0;
-    for (int level = 1; level < kLevels; ++level) {
-        if (state.votes[level] > state.votes[best]) best = level;
-    }
-    state.level = best;
-    state.checkWords = 2 << best;
-    const int count = state.rows * (state.columns - 2);
-    if (state.rows == 0 || count <= state.checkWords) return kUnreadable;
-    state.codewords.resize(count);
-    return kFound;
+    if (out.rows > 0 && indicated > out.rows && indicated <= kMaxRows &&
+        indicated * dataColumns <= kCodewordStore)
+        out.rows = indicated;
+    out.level = reader.VotedLevel();
+    out.checkWords = 2 << out.level;
+    const int count = out.rows * dataColumns;
+    if (out.rows == 0 || count <= out.checkWords) return SymbolOutcome::kUnreadable;
+    out.codewords.resize(count);
+    return SymbolOutcome::kRead;
 }
 
 }  // namespace zr::pdf417

@@ -1,13 +1,11 @@
 // Start-pattern search of one pass: probe runs along the scan line, confirm
 // them on a second line, track the bar edges down further lines and fit the
-// bar direction; each confirmed candidate is measured.
+// bar direction; each confirmed candidate is handed on for measuring.
 #include <algorithm>
 #include <cstdlib>
-#include <new>
 
 #include "core/lines/bit_cursor.hpp"
-#include "core/status.hpp"
-#include "pdf417/reader_state.hpp"
+#include "pdf417/stages.hpp"
 
 namespace zr::pdf417 {
 
@@ -20,6 +18,8 @@ constexpr int kTrackRuns = 9;
 constexpr int kTrackLines = 7;
 constexpr int kMaxShift = 8;
 constexpr int kResumeAfter = 15;
+constexpr int kPixelLimit = 4000;  // pixels one collection may walk
+constexpr int kLineCapacity = 1000;
 
 // Coordinates of a pass: u along the scan line, v across the lines.
 struct PassAxes {
@@ -51,36 +51,36 @@ bool CandidateRuns(const lines::RunScan &probe) {
            maxDark <= 200 && maxLight >= 3 && maxLight <= 200;
 }
 
+// One call of NextStart: walks the pass's lines from `resume` with the
+// search's buffers.
 class PassSearch {
   public:
-    PassSearch(const ZrImage &image, ReaderState &state)
-        : image_(image), state_(state), axes_{state.vertical}, cursor_(image) {
-        const Rect &a = state.area;
+    explicit PassSearch(StartSearch &search)
+        : image_(search.image),
+          search_(search),
+          axes_{search.settings.vertical},
+          cursor_(search.image),
+          probe_(search.probe),
+          line_(search.line) {
+        const Rect &a = search.settings.area;
         uEnd_ = axes_.vertical ? a.y1 : a.x1;
         uBegin_ = axes_.vertical ? a.y0 : a.x0;
         vEnd_ = axes_.vertical ? a.x1 : a.y1;
-        probe_.area = line_.area = a;
-        probe_.capacity = kProbeRuns;
-        line_.capacity = 1000;
-        // Without its run buffers the pass cannot look at a line: the scan ends with 10.
-        if (lines::RunBufferInit(probe_, Direction()) != status::kOk ||
-            lines::RunBufferInit(line_, Direction()) != status::kOk)
-            throw std::bad_alloc();
     }
 
-    std::uint16_t Next() {
-        PointI &scan = state_.scan;
+    std::optional<StartCandidate> Next() {
+        PointI &scan = search_.resume;
         for (;;) {
             int u = axes_.U(scan);
             const int v = axes_.V(scan);
-            if (v >= vEnd_) return kPassDone;
+            if (v >= vEnd_) return std::nullopt;
             bool lineDone = false;
             while (!lineDone) {
                 u = NextDark(u, v);
                 if (u >= uEnd_) break;
                 probe_.startX = axes_.At(u, v).x;
                 probe_.startY = axes_.At(u, v).y;
-                probe_.pixelLimit = 4000;
+                probe_.pixelLimit = kPixelLimit;
                 const std::uint16_t status = lines::RunCollect(probe_, image_);
                 const int stopU = axes_.U({probe_.stopX, probe_.stopY});
                 if (status == lines::kRunLeftArea) {
@@ -90,12 +90,12 @@ class PassSearch {
                 } else if (!CandidateRuns(probe_)) {
                     u += probe_.widths[0] + probe_.widths[1];
                 } else {
-                    const std::uint16_t result = Candidate(u, v);
+                    const std::optional<StartCandidate> candidate = Candidate(u, v);
                     // The horizontal pass resumes 15 pixels after the candidate, the vertical one where its
-                    // runs ended.
+                    // runs ended, whether or not the candidate turns out to be a symbol.
                     const int resume = axes_.vertical ? std::max(stopU, u + 1) : stopU + kResumeAfter;
                     scan = axes_.At(resume, v);
-                    if (result == kFound) return kFound;
+                    if (candidate) return candidate;
                     u = resume;
                 }
             }
@@ -104,8 +104,6 @@ class PassSearch {
     }
 
   private:
-    std::uint8_t Direction() const { return axes_.vertical ? lines::kTopToBottom : lines::kLeftToRight; }
-
     // First dark pixel of the line from u on, or uEnd_.
     int NextDark(int u, int v) {
         if (u >= uEnd_) return uEnd_;
@@ -121,7 +119,7 @@ class PassSearch {
     int Collect(int u, int v, int pixelLimit, int capacity) {
         line_.startX = axes_.At(u, v).x;
         line_.startY = axes_.At(u, v).y;
-        line_.pixelLimit = static_cast<std::uint16_t>(std::min(pixelLimit, 4000));
+        line_.pixelLimit = static_cast<std::uint16_t>(std::min(pixelLimit, kPixelLimit));
         line_.capacity = static_cast<std::uint16_t>(capacity);
         lines::RunCollect(line_, image_);
         return line_.elements;
@@ -164,18 +162,18 @@ class PassSearch {
                 reference += window.runs[2 * m - 2] + window.runs[2 * m - 1];
             }
             const int pu = u + line - reference;
-            state_.edgePoints.push_back(axes_.vertical ? PointF{double(v), double(pu)}
-                                                       : PointF{double(pu), double(v)});
+            search_.edgePoints.push_back(axes_.vertical ? PointF{double(v), double(pu)}
+                                                        : PointF{double(pu), double(v)});
         }
     }
 
-    std::uint16_t Candidate(int u0, int v) {
+    std::optional<StartCandidate> Candidate(int u0, int v) {
         int length = 0;
         for (int i = 0; i < kProbeRuns; ++i) length += probe_.widths[i];
         Window window;
-        if (!Confirm(u0, v, length, window)) return kNoSymbol;
+        if (!Confirm(u0, v, length, window)) return std::nullopt;
 
-        state_.edgePoints.clear();
+        search_.edgePoints.clear();
         AddPoints(u0, v, probe_.widths.data(), window);
         AddPoints(window.u, v + kConfirmOffset, window.runs.data(), window);
         int lines = 2;
@@ -191,7 +189,7 @@ class PassSearch {
                 last += shift;
                 continue;
             }
-            if (Collect(u, vk, 4000, kTrackRuns) < kProbeRuns) {
+            if (Collect(u, vk, kPixelLimit, kTrackRuns) < kProbeRuns) {
                 last += shift;
                 continue;
             }
@@ -212,20 +210,21 @@ class PassSearch {
             shift = u - last;
             last = u;
         }
-        if (lines < 3) return kNoSymbol;
+        if (lines < 3) return std::nullopt;
         double fit = 0;
         const std::uint8_t mode = axes_.vertical ? lines::kHorizontal : lines::kVertical;
-        if (lines::LineFitAngle(state_.edgePoints.data(), static_cast<int>(state_.edgePoints.size()), mode,
+        if (lines::LineFitAngle(search_.edgePoints.data(), static_cast<int>(search_.edgePoints.size()), mode,
                                 &fit) != 0)
-            return kNoSymbol;
-        state_.start = axes_.At(window.u, v + kConfirmOffset);
+            return std::nullopt;
+        StartCandidate candidate;
+        candidate.start = axes_.At(window.u, v + kConfirmOffset);
         int darkSum = 0, lightSum = 0;
         for (int i = 0; i < kProbeRuns; ++i) (i % 2 == 0 ? darkSum : lightSum) += window.runs[i];
         // The window starts on a run of the candidate's (dark) phase.
-        state_.meanDark = darkSum / 4.0;
-        state_.meanLight = lightSum / 4.0;
-        state_.BuildSteps(NormalizeAngle(axes_.vertical ? fit - 90 : fit + 90));
-        return MeasureSymbol(image_, state_);
+        candidate.meanDark = darkSum / 4.0;
+        candidate.meanLight = lightSum / 4.0;
+        candidate.angle = NormalizeAngle(axes_.vertical ? fit - 90 : fit + 90);
+        return candidate;
     }
 
     // The start of the dark run at or near u on line v: back over dark pixels,
@@ -252,19 +251,32 @@ class PassSearch {
     }
 
     const ZrImage &image_;
-    ReaderState &state_;
+    StartSearch &search_;
     PassAxes axes_;
     lines::BitCursor cursor_;
+    lines::RunScan &probe_;
+    lines::RunScan &line_;
     int uBegin_ = 0, uEnd_ = 0, vEnd_ = 0;
-    lines::RunScan probe_;
-    lines::RunScan line_;
 };
 
 }  // namespace
 
-std::uint16_t FindSymbol(const ZrImage &image, ReaderState &state) {
-    PassSearch search(image, state);
-    return search.Next();
+StartSearch::StartSearch(const ZrImage &searched, const ScanSettings &passSettings)
+    : image(searched), settings(passSettings), resume{passSettings.area.x0, passSettings.area.y0} {
+    const std::uint8_t direction = settings.vertical ? lines::kTopToBottom : lines::kLeftToRight;
+    for (lines::RunScan *scan : {&probe, &line}) {
+        scan->area = settings.area;
+        scan->direction = direction;
+    }
+    probe.capacity = kProbeRuns;
+    line.capacity = kLineCapacity;
+    // The widths buffers are sized once here for the whole pass.
+    probe.widths.assign(probe.capacity + 1u, 0);
+    line.widths.assign(line.capacity + 1u, 0);
+}
+
+std::optional<StartCandidate> NextStart(StartSearch &search) {
+    return PassSearch(search).Next();
 }
 
 }  // namespace zr::pdf417

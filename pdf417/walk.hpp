@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/lines/bit_cursor.hpp"
-#include "pdf417/reader_state.hpp"
+#include "pdf417/stages.hpp"
 
 namespace zr::pdf417 {
 

@@ -33,9 +33,10 @@ struct QRCandidate {
 };
 
 // Tests A, X, Y as the three finders of one symbol (A at the right angle) and
-// sets the grid, corners and version: 0, or kTripleRejected.
-std::uint16_t LocateQRSymbol(const FinderCandidate &a, const FinderCandidate &x, const FinderCandidate &y,
-                             QRCandidate &candidate);
+// sets the grid, corners and version; false when the triangle, the finders'
+// module sizes or the version estimate rule the triple out.
+bool LocateQRSymbol(const FinderCandidate &a, const FinderCandidate &x, const FinderCandidate &y,
+                    QRCandidate &candidate);
 
 // Module sizes and step vectors along A->B and A->D from the finders' outlines.
 void MeasureFinderEdges(QRCandidate &candidate, const regions::Region &a, const regions::Region &b,

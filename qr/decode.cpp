@@ -1,12 +1,8 @@
 // One symbol from grid to text.
 #include "qr/decode.hpp"
 
-#include <new>
-
-#include "core/status.hpp"
 #include "qr/blocks.hpp"
 #include "qr/format.hpp"
-#include "qr/qr_status.hpp"
 #include "qr/reed_solomon.hpp"
 #include "qr/segments.hpp"
 
@@ -19,20 +15,15 @@ int SampleModule(const BitImageView &view, const QRCandidate &c, int j, int i, i
     return (DarkAt(view, p.x, p.y) ? 1 : 0) ^ MaskBit(mask, j, i);
 }
 
-std::uint16_t DecodeQRSymbol(const BitImageView &view, QRCandidate &c, DecodeWork &work) {
+Outcome DecodeQRSymbol(const BitImageView &view, QRCandidate &c, DecodeWork &work) {
     c.text.Clear();
     BlockLayout layout;
-    if (!LookUpBlocks(c.version, c.level, layout)) return kCorrectionFailed;
+    if (!LookUpBlocks(c.version, c.level, layout)) return Outcome::kCorrectionFailed;
     c.dataCodewords = layout.data;
     c.ecCodewords = layout.ec;
-    try {
-        work.codewords.assign(static_cast<std::size_t>(layout.Total()), 0);
-        work.PathFor(c.version);
-    } catch (const std::bad_alloc &) {
-        return status::kNoMemory;
-    }
-    const std::vector<ModulePosition> &path = work.paths[static_cast<std::size_t>(c.version)];
-    if (path.size() < static_cast<std::size_t>(layout.Total()) * 8) return kCorrectionFailed;
+    work.codewords.assign(static_cast<std::size_t>(layout.Total()), 0);
+    const std::vector<ModulePosition> &path = work.PathFor(c.version);
+    if (path.size() < static_cast<std::size_t>(layout.Total()) * 8) return Outcome::kCorrectionFailed;
 
     // Codeword k of the symbol's sequence lies on path modules 8k .. 8k + 7.
     // Blocks are sampled and corrected one after another, so the first block
@@ -53,7 +44,7 @@ std::uint16_t DecodeQRSymbol(const BitImageView &view, QRCandidate &c, DecodeWor
         const int result = RSCorrectBlock(work.codewords.data(),
                                           static_cast<std::size_t>(layout.DataStart(j)), layout.DataCount(j),
                                           static_cast<std::size_t>(layout.EcStart(j)), layout.EcPerBlock());
-        if (result < 0) return kCorrectionFailed;
+        if (result < 0) return Outcome::kCorrectionFailed;
         corrected += result;
     }
     c.confidence = Confidence(corrected, layout.Total());

@@ -9,6 +9,7 @@
 #include "core/image_view.hpp"
 #include "qr/candidate.hpp"
 #include "qr/module_map.hpp"
+#include "qr/qr_status.hpp"
 
 namespace zr::qr {
 
@@ -30,8 +31,8 @@ struct DecodeWork {
 int SampleModule(const BitImageView &view, const QRCandidate &candidate, int j, int i, int mask,
                  bool &outside);
 
-// 0, 10 (no memory), kCorrectionFailed, kDataEnded or kModeNotDecoded; the
-// decoded bytes, counts and confidence are stored in the candidate.
-std::uint16_t DecodeQRSymbol(const BitImageView &view, QRCandidate &candidate, DecodeWork &work);
+// kDecoded, kCorrectionFailed, kDataEnded or kModeNotDecoded; the decoded
+// bytes, counts and confidence are stored in the candidate.
+Outcome DecodeQRSymbol(const BitImageView &view, QRCandidate &candidate, DecodeWork &work);
 
 }  // namespace zr::qr

@@ -1,13 +1,14 @@
 // Finder-pattern tests on labelled regions.
 #include "qr/finder.hpp"
 
+#include <new>
+
 #include "core/status.hpp"
-#include "qr/qr_status.hpp"
 
 namespace zr::qr {
 
-std::uint8_t CheckFinderRatio(const lines::RunScan &scan) {
-    if (scan.elements != 5) return kNotFinderProfile;
+bool CheckFinderRatio(const lines::RunScan &scan) {
+    if (scan.elements != 5) return false;
     double sum = 0;
     for (int i = 0; i < 5; ++i) sum += scan.widths[static_cast<std::size_t>(i)];
     const double unit = sum / 7.0;
@@ -19,7 +20,7 @@ std::uint8_t CheckFinderRatio(const lines::RunScan &scan) {
         const double high = (centre ? 4.8 : 1.6) * unit;
         if (w < low || w > high) ++outside;
     }
-    return outside > 1 ? kNotFinderProfile : 0;
+    return outside <= 1;
 }
 
 namespace {
@@ -50,20 +51,20 @@ void CollectProfile(lines::RunScan &scan, const BitImageView &view, int x, int y
 
 }  // namespace
 
-std::uint16_t ProfileRow(lines::RunScan &scan, const BitImageView &view) {
+bool ProfileRow(lines::RunScan &scan, const BitImageView &view) {
     scan.elements = 0;
-    if (scan.startY < 0 || scan.startY >= view.Height() || scan.startX < 0) return kProfileAtEdge;
-    if (scan.stopX > view.Width()) return kProfileAtEdge;
+    if (scan.startY < 0 || scan.startY >= view.Height() || scan.startX < 0) return false;
+    if (scan.stopX > view.Width()) return false;
     CollectProfile(scan, view, scan.startX, scan.startY, 1, 0, scan.stopX - scan.startX);
-    return 0;
+    return true;
 }
 
-std::uint16_t ProfileColumn(lines::RunScan &scan, const BitImageView &view) {
+bool ProfileColumn(lines::RunScan &scan, const BitImageView &view) {
     scan.elements = 0;
-    if (scan.startX < 0 || scan.startX >= view.Width() || scan.startY < 0) return kProfileAtEdge;
-    if (scan.stopY > view.Height()) return kProfileAtEdge;
+    if (scan.startX < 0 || scan.startX >= view.Width() || scan.startY < 0) return false;
+    if (scan.stopY > view.Height()) return false;
     CollectProfile(scan, view, scan.startX, scan.startY, 0, 1, scan.stopY - scan.startY);
-    return 0;
+    return true;
 }
 
 bool CheckFinderRow(lines::RunScan &scan, const BitImageView &view, const regions::Region &region,
@@ -76,8 +77,8 @@ bool CheckFinderRow(lines::RunScan &scan, const BitImageView &view, const region
         scan.startX = region.rowLeft[row];
         scan.startY = y;
         scan.stopX = region.rowRight[row] + 1;
-        if (ProfileRow(scan, view) != 0) return false;
-        if (test(scan) == 0) return true;
+        if (!ProfileRow(scan, view)) return false;
+        if (test(scan)) return true;
     }
     return false;
 }
@@ -92,17 +93,18 @@ bool CheckFinderColumn(lines::RunScan &scan, const BitImageView &view, const reg
         scan.startX = x;
         scan.startY = region.colTop[column];
         scan.stopY = region.colBottom[column] + 1;
-        if (ProfileColumn(scan, view) != 0) return false;
-        if (test(scan) == 0) return true;
+        if (!ProfileColumn(scan, view)) return false;
+        if (test(scan)) return true;
     }
     return false;
 }
 
-std::uint16_t CollectFinderCandidates(const BitImageView &view, const regions::RegionList &regionList,
-                                      std::vector<FinderCandidate> &candidates, FinderRatioTest test) {
+void CollectFinderCandidates(const BitImageView &view, const regions::RegionList &regionList,
+                             std::vector<FinderCandidate> &candidates, FinderRatioTest test) {
     lines::RunScan scan;
     scan.area = view.Bounds();
-    if (lines::RunBufferInit(scan, lines::kLeftToRight) != 0) return status::kNoMemory;
+    // The run buffer is all RunBufferInit can fail on.
+    if (lines::RunBufferInit(scan, lines::kLeftToRight) != status::kOk) throw std::bad_alloc();
     for (const regions::Region &region : regionList) {
         if (!region.HasOutline()) continue;
         const double w = region.Width();
@@ -115,7 +117,6 @@ std::uint16_t CollectFinderCandidates(const BitImageView &view, const regions::R
         c.centre = {(region.box.x0 + region.box.x1) / 2.0, (region.box.y0 + region.box.y1) / 2.0};
         candidates.push_back(c);
     }
-    return status::kOk;
 }
 
 }  // namespace zr::qr

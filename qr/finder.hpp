@@ -18,18 +18,18 @@ struct FinderCandidate {
     bool used = false;  // belongs to a decoded symbol
 };
 
-// 0 for a finder profile, kNotFinderProfile otherwise.
-using FinderRatioTest = std::uint8_t (*)(const lines::RunScan &scan);
+// True for a finder profile.
+using FinderRatioTest = bool (*)(const lines::RunScan &scan);
 
 // Five runs a:b:c:d:e near 1:1:3:1:1 of their mean module; at most one run
 // may lie outside its band.
-std::uint8_t CheckFinderRatio(const lines::RunScan &scan);
+bool CheckFinderRatio(const lines::RunScan &scan);
 
 // Runs along row startY from startX to stopX (exclusive), or down column
-// startX from startY to stopY: 0, or kProfileAtEdge when the line leaves the
+// startX from startY to stopY; false, with no runs, when the line leaves the
 // picture before its stop. A line longer than the run buffer fills it and stops.
-std::uint16_t ProfileRow(lines::RunScan &scan, const BitImageView &view);
-std::uint16_t ProfileColumn(lines::RunScan &scan, const BitImageView &view);
+bool ProfileRow(lines::RunScan &scan, const BitImageView &view);
+bool ProfileColumn(lines::RunScan &scan, const BitImageView &view);
 
 // The finder profile across the region's middle row (then the rows above and
 // below), or down its middle column: true when one of the three passes.
@@ -40,9 +40,8 @@ bool CheckFinderColumn(lines::RunScan &scan, const BitImageView &view, const reg
 
 // Appends a candidate for every region with a traced outline that is square
 // within 0.8 and passes the row and then the column test, in list order.
-// 10 when the run buffer cannot be allocated.
-std::uint16_t CollectFinderCandidates(const BitImageView &view, const regions::RegionList &regionList,
-                                      std::vector<FinderCandidate> &candidates,
-                                      FinderRatioTest test = CheckFinderRatio);
+void CollectFinderCandidates(const BitImageView &view, const regions::RegionList &regionList,
+                             std::vector<FinderCandidate> &candidates,
+                             FinderRatioTest test = CheckFinderRatio);
 
 }  // namespace zr::qr

@@ -5,7 +5,6 @@
 
 #include "qr/candidate.hpp"
 #include "qr/capacity_table.hpp"
-#include "qr/qr_status.hpp"
 
 namespace zr::qr {
 
@@ -89,15 +88,15 @@ void MeasureFinderEdges(QRCandidate &c, const regions::Region &a, const regions:
     if (!MeasureAxis(a, c.a, d, c.d, c.moduleAD, c.v)) c.moduleAD = 0;
 }
 
-std::uint16_t LocateQRSymbol(const FinderCandidate &a, const FinderCandidate &x, const FinderCandidate &y,
-                             QRCandidate &c) {
+bool LocateQRSymbol(const FinderCandidate &a, const FinderCandidate &x, const FinderCandidate &y,
+                    QRCandidate &c) {
     const PointF pa = a.centre, px = x.centre, py = y.centre;
     // Squared lengths first: this test runs for every triple the search tries.
     const double ax2 = geom::Dot(px - pa, px - pa), ay2 = geom::Dot(py - pa, py - pa);
     const double xy2 = geom::Dot(py - px, py - px);
     const double ax = std::sqrt(ax2), ay = std::sqrt(ay2);
-    if (0.1 * ax < std::fabs(ax - ay)) return kTripleRejected;
-    if (0.04 * xy2 < std::fabs(ax2 + ay2 - xy2)) return kTripleRejected;
+    if (0.1 * ax < std::fabs(ax - ay)) return false;
+    if (0.04 * xy2 < std::fabs(ax2 + ay2 - xy2)) return false;
 
     // Orientation (y grows downward): B follows A along the first row, D down the first column.
     bool xIsB;
@@ -116,7 +115,7 @@ std::uint16_t LocateQRSymbol(const FinderCandidate &a, const FinderCandidate &x,
     c.distanceAD = Span(c.a, c.d);
 
     MeasureFinderEdges(c, *a.region, *fb.region, *fd.region);
-    if (!(c.moduleAB > 0) || !(c.moduleAD > 0)) return kTripleRejected;
+    if (!(c.moduleAB > 0) || !(c.moduleAD > 0)) return false;
     const PointF u = c.u, v = c.v;
     c.corners.topLeft = c.a - 3.5 * u - 3.5 * v;
     c.corners.topRight = c.b + 3.5 * u - 3.5 * v;
@@ -125,13 +124,13 @@ std::uint16_t LocateQRSymbol(const FinderCandidate &a, const FinderCandidate &x,
 
     const double estimate =
         std::trunc(((c.distanceAD / c.moduleAD - 10) + (c.distanceAB / c.moduleAB - 10)) * 0.125 + 0.5);
-    if (!(estimate >= kMinVersion && estimate <= kMaxVersion)) return kTripleRejected;
+    if (!(estimate >= kMinVersion && estimate <= kMaxVersion)) return false;
     c.version = static_cast<int>(estimate);
     c.size = 4 * c.version + 17;
     const double n = c.size;
     c.u = (c.corners.topRight - c.corners.topLeft) * (1.0 / n);
     c.v = (c.corners.bottomLeft - c.corners.topLeft) * (1.0 / n);
-    return 0;
+    return true;
 }
 
 }  // namespace zr::qr

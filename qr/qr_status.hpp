@@ -1,16 +1,39 @@
-// Internal status codes of the QR-family readers. Some reach the caller:
-// ZrScanQR returns the status of the last finder triple it tried.
+// Outcomes of the QR Code reader's stages, and the one place where they
+// become the numbers ZrScanQR returns: the outcome of the last finder triple
+// the scan tried.
 #pragma once
 
 #include <cstdint>
 
+#include "core/status.hpp"
+#include "zr/ZrQR.h"
+
 namespace zr::qr {
 
-constexpr std::uint16_t kCorrectionFailed = 5008;  // a codeword block could not be corrected
-constexpr std::uint16_t kProfileAtEdge = 5011;     // a finder profile reached the picture's edge
-constexpr std::uint16_t kDataEnded = 5015;         // the data stream ended inside a field
-constexpr std::uint16_t kModeNotDecoded = 5016;    // a mode indicator that is not decoded
-constexpr std::uint16_t kTripleRejected = 65535;   // triangle, version or format test failed
-constexpr std::uint8_t kNotFinderProfile = 255;    // CheckFinderRatio: not 1:1:3:1:1
+enum class Outcome : std::uint8_t {
+    kNothingTried,      // fewer than three finder candidates, or no triple left to try
+    kDecoded,           // the symbol was read
+    kTripleRejected,    // triangle, version or format test failed
+    kCorrectionFailed,  // a codeword block could not be corrected
+    kDataEnded,         // the data stream ended inside a field
+    kModeNotDecoded,    // a mode indicator that is not decoded
+};
+
+constexpr std::uint16_t PublicStatus(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::kNothingTried:
+        case Outcome::kDecoded:
+            return status::kOk;
+        case Outcome::kTripleRejected:
+            return ZR_QR_TRIPLE_REJECTED;
+        case Outcome::kCorrectionFailed:
+            return ZR_QR_CORRECTION_FAILED;
+        case Outcome::kDataEnded:
+            return ZR_QR_DATA_ENDED;
+        case Outcome::kModeNotDecoded:
+            return ZR_QR_MODE_NOT_DECODED;
+    }
+    return status::kOk;
+}
 
 }  // namespace zr::qr

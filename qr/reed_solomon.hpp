@@ -1,5 +1,5 @@
-// Reed-Solomon error correction over GF(256) (0x11D) for QR Code and Micro QR
-// codeword blocks: Berlekamp-Massey, Chien search and Forney.
+// Reed-Solomon correction of QR Code and Micro QR codeword blocks: GF(256)
+// over 0x11D, check roots alpha^0 .. alpha^(ecCount - 1), by core/rs.
 #pragma once
 
 #include <cstddef>
@@ -13,8 +13,9 @@ constexpr int kRsPositionsNotFound = -2;
 
 // Corrects a block of n codewords in place (first codeword = coefficient of
 // the highest power; the last ecCount are check codewords). Returns 0 when
-// the block is clean, the number of corrected codewords, kRsTooManyErrors or
-// kRsPositionsNotFound. On failure the block is unchanged.
+// the block is clean, the number of corrected codewords, kRsTooManyErrors
+// (also for an impossible shape) or kRsPositionsNotFound (the located errors
+// do not give a codeword). On failure the block is unchanged.
 int RSDecode(std::uint8_t *block, int n, int ecCount);
 
 // Corrects one block of a de-interleaved codeword array: its data codewords

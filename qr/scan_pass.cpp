@@ -4,12 +4,10 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <new>
+#include <optional>
 
 #include "core/regions/regions.hpp"
-#include "core/status.hpp"
 #include "qr/format.hpp"
-#include "qr/qr_status.hpp"
 
 namespace zr::qr {
 
@@ -74,26 +72,33 @@ class DistanceBands {
     std::vector<std::uint64_t> members_;
 };
 
-// The status of a located triple: primary format and decoding, then the
+// The outcome of a located triple: primary format and decoding, then the
 // secondary format copy when that failed.
-std::uint16_t DecodeTriple(const BitImageView &view, QRCandidate &c, DecodeWork &work, long &attempts) {
-    std::uint16_t status = ReadFormatPrimary(view, c);
+Outcome DecodeTriple(const BitImageView &view, QRCandidate &c, DecodeWork &work, long &attempts) {
+    Outcome outcome = Outcome::kTripleRejected;
+    const bool formatRead = ReadFormatPrimary(view, c);
     const std::uint8_t level = c.level, mask = c.mask;
-    bool tried = false;
-    if (status != kTripleRejected) {
-        status = DecodeQRSymbol(view, c, work);
+    if (formatRead) {
+        outcome = DecodeQRSymbol(view, c, work);
         ++attempts;
-        tried = true;
     }
-    if (status != 0 && status != status::kNoMemory) {
+    if (outcome != Outcome::kDecoded) {
+        // A failed decoding of the secondary copy is used as read.
         ReadFormatSecondary(view, c);
         // The same level and mask decode the same way again.
-        if (!(tried && c.level == level && c.mask == mask)) {
-            status = DecodeQRSymbol(view, c, work);
+        if (!(formatRead && c.level == level && c.mask == mask)) {
+            outcome = DecodeQRSymbol(view, c, work);
             ++attempts;
         }
     }
-    return status;
+    return outcome;
+}
+
+// The outcome of the triple (A, X, Y): located, then decoded.
+Outcome TryTriple(const BitImageView &view, const FinderCandidate &a, const FinderCandidate &x,
+                  const FinderCandidate &y, QRCandidate &located, DecodeWork &work, long &attempts) {
+    if (!LocateQRSymbol(a, x, y, located)) return Outcome::kTripleRejected;
+    return DecodeTriple(view, located, work, attempts);
 }
 
 // Both orders (A, X, Y) and (A, Y, X) of a right-angled triple that pass the
@@ -102,22 +107,23 @@ std::uint16_t DecodeTriple(const BitImageView &view, QRCandidate &c, DecodeWork 
 class FailedOrders {
   public:
     void Clear() { failed_.clear(); }
-    // A located triple (A, x, y) with x < y that failed with `status`.
-    void Add(std::size_t x, std::size_t y, geom::PointF b, std::uint16_t status) {
-        failed_.push_back({x, y, b, status});
+    // A located triple (A, x, y) with x < y that failed with `outcome`.
+    void Add(std::size_t x, std::size_t y, geom::PointF b, Outcome outcome) {
+        failed_.push_back({x, y, b, outcome});
     }
-    // The status of (A, y, x) when that order failed on the same grid; 0 otherwise.
-    std::uint16_t Find(std::size_t x, std::size_t y, geom::PointF b) const {
-        const Entry key{y, x, {}, 0};
+    // The outcome of (A, y, x) when that order failed on the same grid.
+    std::optional<Outcome> Find(std::size_t x, std::size_t y, geom::PointF b) const {
+        const Entry key{y, x, {}, Outcome::kNothingTried};
         const auto it = std::lower_bound(failed_.begin(), failed_.end(), key);
-        return it != failed_.end() && it->first == y && it->second == x && it->b == b ? it->status : 0;
+        if (it != failed_.end() && it->first == y && it->second == x && it->b == b) return it->outcome;
+        return std::nullopt;
     }
 
   private:
     struct Entry {
         std::size_t first, second;
         geom::PointF b;
-        std::uint16_t status;
+        Outcome outcome;
         bool operator<(const Entry &o) const {
             return first != o.first ? first < o.first : second < o.second;
         }
@@ -153,12 +159,12 @@ bool LastUnusedTriple(const std::vector<FinderCandidate> &candidates, Triple &t)
 // The search of a crowded picture once the full search has spent its budget:
 // each unused candidate is tried as the corner finder with pairs of its
 // nearest unused neighbours only, under a budget of its own. Returns the
-// status of the last triple it tried.
-std::uint16_t SearchNearbyTriples(const BitImageView &view, std::vector<FinderCandidate> &candidates,
-                                  SymbolSink &sink, DecodeWork &work, QRCandidate &located) {
+// outcome of the last triple it tried.
+Outcome SearchNearbyTriples(const BitImageView &view, std::vector<FinderCandidate> &candidates,
+                            SymbolSink &sink, DecodeWork &work, QRCandidate &located) {
     constexpr std::size_t kNeighbours = 8;
     SearchBudget budget;
-    std::uint16_t status = 0;
+    Outcome outcome = Outcome::kNothingTried;
     std::vector<std::pair<double, std::size_t>> nearby;
     nearby.reserve(candidates.size());
     for (std::size_t a = 0; a < candidates.size() && !budget.Spent(); ++a) {
@@ -178,21 +184,20 @@ std::uint16_t SearchNearbyTriples(const BitImageView &view, std::vector<FinderCa
             for (std::size_t y = 0; y < count && !candidates[a].used; ++y) {
                 const std::size_t i = nearby[x].second, k = nearby[y].second;
                 if (i == k || candidates[i].used || candidates[k].used) continue;
-                status = LocateQRSymbol(candidates[a], candidates[i], candidates[k], located);
-                if (status == 0) status = DecodeTriple(view, located, work, budget.decodes);
-                if (status == status::kNoMemory) return status;
-                if (status == 0 && sink.Store(located))
+                outcome = TryTriple(view, candidates[a], candidates[i], candidates[k], located, work,
+                                    budget.decodes);
+                if (outcome == Outcome::kDecoded && sink.Store(located))
                     candidates[a].used = candidates[i].used = candidates[k].used = true;
             }
     }
-    return status;
+    return outcome;
 }
 
 }  // namespace
 
-std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCandidate> &candidates,
-                                  SymbolSink &sink) {
-    if (candidates.size() < 3) return 0;
+Outcome SearchFinderTriples(const BitImageView &view, std::vector<FinderCandidate> &candidates,
+                            SymbolSink &sink) {
+    if (candidates.size() < 3) return Outcome::kNothingTried;
     DecodeWork work;
     auto located = std::make_unique<QRCandidate>();
     DistanceBands bands(candidates);
@@ -200,7 +205,7 @@ std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCa
     band.reserve(candidates.size());
     SearchBudget budget;
     bool stopped = false;
-    std::uint16_t lastStatus = 0;
+    Outcome lastOutcome = Outcome::kNothingTried;
     Triple lastTried, lastDecoded;
     bool anyTried = false, anyDecoded = false;
     FailedOrders failedOrders;
@@ -218,17 +223,17 @@ std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCa
             }
             for (std::size_t k : band) {
                 if (k == i || candidates[k].used || candidates[i].used || candidates[a].used) continue;
-                std::uint16_t status = LocateQRSymbol(candidates[a], candidates[i], candidates[k], *located);
-                if (status == 0) {
-                    const std::uint16_t earlier = k < i ? failedOrders.Find(i, k, located->b) : 0;
-                    status = earlier != 0 ? earlier : DecodeTriple(view, *located, work, budget.decodes);
-                    if (status == status::kNoMemory) return status;
-                    if (i < k && status != 0) failedOrders.Add(i, k, located->b, status);
+                Outcome outcome = Outcome::kTripleRejected;
+                if (LocateQRSymbol(candidates[a], candidates[i], candidates[k], *located)) {
+                    const std::optional<Outcome> earlier =
+                        k < i ? failedOrders.Find(i, k, located->b) : std::nullopt;
+                    outcome = earlier ? *earlier : DecodeTriple(view, *located, work, budget.decodes);
+                    if (i < k && outcome != Outcome::kDecoded) failedOrders.Add(i, k, located->b, outcome);
                 }
-                lastStatus = status;
+                lastOutcome = outcome;
                 lastTried = {a, i, k};
                 anyTried = true;
-                if (status == 0 && sink.Store(*located)) {
+                if (outcome == Outcome::kDecoded && sink.Store(*located)) {
                     candidates[a].used = candidates[i].used = candidates[k].used = true;
                     lastDecoded = lastTried;
                     anyDecoded = true;
@@ -242,12 +247,12 @@ std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCa
     }
     if (stopped) return SearchNearbyTriples(view, candidates, sink, work, *located);
     // Triples outside the distance bands fail the leg test: when the last
-    // triple of the full search order was one of them, the search ends on 65535.
+    // triple of the full search order was one of them, the search ends on its rejection.
     Triple last;
     const bool haveUnused = LastUnusedTriple(candidates, last);
-    if (anyDecoded && (!haveUnused || last < lastDecoded)) return 0;
-    if (!haveUnused) return anyTried ? lastStatus : 0;
-    return anyTried && lastTried == last ? lastStatus : kTripleRejected;
+    if (anyDecoded && (!haveUnused || last < lastDecoded)) return Outcome::kDecoded;
+    if (!haveUnused) return anyTried ? lastOutcome : Outcome::kNothingTried;
+    return anyTried && lastTried == last ? lastOutcome : Outcome::kTripleRejected;
 }
 
 namespace {
@@ -269,12 +274,7 @@ class ResultSink : public SymbolSink {
 }  // namespace
 
 void CopyResult(const QRCandidate &c, QRResult &r) {
-    for (int p = 0; p < geom::QuadF::kCorners; ++p) {
-        const geom::PointI q = geom::RoundHalfUp(c.corners[p]);
-        const auto at = static_cast<std::size_t>(p) * 2;
-        r.corners[at] = q.x;
-        r.corners[at + 1] = q.y;
-    }
+    geom::StoreCorners(c.corners, r.corners);
     r.version = static_cast<std::uint8_t>(c.version);
     r.confidence = c.confidence;
     const std::size_t length = std::min(c.text.length, sizeof(r.text));
@@ -283,25 +283,19 @@ void CopyResult(const QRCandidate &c, QRResult &r) {
     std::memset(r.text + length, 0, sizeof(r.text) - length);
 }
 
-std::uint16_t ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner) {
-    try {
-        regions::RegionSearch search(corners);
-        search.minWidth = search.minHeight = 7;
-        search.minDensity = 0.2;
-        search.maxDensity = 0.8;
-        search.traceOutlines = true;
-        const std::uint16_t labelled = regions::LabelRegions(work, search);
-        if (labelled != status::kOk) return labelled;
-        const BitImageView view(work);
-        std::vector<FinderCandidate> candidates;
-        candidates.reserve(search.regions.size());
-        const std::uint16_t collected = CollectFinderCandidates(view, search.regions, candidates);
-        if (collected != status::kOk) return collected;
-        ResultSink sink(scanner);
-        return SearchFinderTriples(view, candidates, sink);
-    } catch (const std::bad_alloc &) {
-        return status::kNoMemory;
-    }
+Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner) {
+    regions::RegionSearch search(corners);
+    search.minWidth = search.minHeight = 7;
+    search.minDensity = 0.2;
+    search.maxDensity = 0.8;
+    search.traceOutlines = true;
+    regions::LabelRegions(work, search);
+    const BitImageView view(work);
+    std::vector<FinderCandidate> candidates;
+    candidates.reserve(search.regions.size());
+    CollectFinderCandidates(view, search.regions, candidates);
+    ResultSink sink(scanner);
+    return SearchFinderTriples(view, candidates, sink);
 }
 
 }  // namespace zr::qr

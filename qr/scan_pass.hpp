@@ -8,6 +8,7 @@
 #include "core/call_frame.hpp"
 #include "qr/decode.hpp"
 #include "qr/finder.hpp"
+#include "qr/qr_status.hpp"
 #include "zr/ZrQR.h"
 
 namespace zr::qr {
@@ -29,15 +30,15 @@ constexpr long kMaxSearchSteps = 20000000;  // candidates sorted by distance or 
 
 // Tries the triples of finder candidates (indices a, i, k, nested in that
 // order, none used) and hands every decoded symbol to the sink. Returns the
-// status of the last triple tried, 0 when there was none. Only triples whose
-// legs from a differ by at most a tenth are tried: the others fail the
-// triangle test, and the status accounts for them.
-std::uint16_t SearchFinderTriples(const BitImageView &view, std::vector<FinderCandidate> &candidates,
-                                  SymbolSink &sink);
+// outcome of the last triple tried, kNothingTried when there was none. Only
+// triples whose legs from a differ by at most a tenth are tried: the others
+// fail the triangle test, and the outcome accounts for them.
+Outcome SearchFinderTriples(const BitImageView &view, std::vector<FinderCandidate> &candidates,
+                            SymbolSink &sink);
 
 // Labels the rectangle, collects the finder candidates and searches the
 // triples, appending decoded symbols to the scanner's results.
-std::uint16_t ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner);
+Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner);
 
 // Copies a decoded symbol into a result record.
 void CopyResult(const QRCandidate &candidate, QRResult &result);

@@ -3,8 +3,6 @@
 // passed over (the bytes that follow are reported as they stand).
 #include "qr/segments.hpp"
 
-#include "qr/qr_status.hpp"
-
 namespace zr::qr {
 
 namespace {
@@ -51,101 +49,101 @@ bool BitReader::Read(int n, std::uint32_t &value) {
     return true;
 }
 
-std::uint16_t DecodeNumeric(BitReader &reader, std::uint32_t count, DecodedText &text) {
+bool DecodeNumeric(BitReader &reader, std::uint32_t count, DecodedText &text) {
     std::uint32_t v = 0;
     for (; count >= 3; count -= 3)
-        if (!reader.Read(10, v) || !AppendDigits(v, 3, 1000, text)) return kDataEnded;
-    if (count == 2 && (!reader.Read(7, v) || !AppendDigits(v, 2, 100, text))) return kDataEnded;
-    if (count == 1 && (!reader.Read(4, v) || !AppendDigits(v, 1, 10, text))) return kDataEnded;
-    return 0;
+        if (!reader.Read(10, v) || !AppendDigits(v, 3, 1000, text)) return false;
+    if (count == 2 && (!reader.Read(7, v) || !AppendDigits(v, 2, 100, text))) return false;
+    if (count == 1 && (!reader.Read(4, v) || !AppendDigits(v, 1, 10, text))) return false;
+    return true;
 }
 
-std::uint16_t DecodeAlphanumeric(BitReader &reader, std::uint32_t count, DecodedText &text) {
+bool DecodeAlphanumeric(BitReader &reader, std::uint32_t count, DecodedText &text) {
     std::uint32_t v = 0;
     for (; count >= 2; count -= 2) {
-        if (!reader.Read(11, v) || v >= kAlphanumericCount * kAlphanumericCount) return kDataEnded;
+        if (!reader.Read(11, v) || v >= kAlphanumericCount * kAlphanumericCount) return false;
         if (!text.Append(static_cast<std::uint8_t>(kAlphanumeric[v / kAlphanumericCount])) ||
             !text.Append(static_cast<std::uint8_t>(kAlphanumeric[v % kAlphanumericCount])))
-            return kDataEnded;
+            return false;
     }
     if (count == 1) {
-        if (!reader.Read(6, v) || v >= kAlphanumericCount) return kDataEnded;
-        if (!text.Append(static_cast<std::uint8_t>(kAlphanumeric[v]))) return kDataEnded;
+        if (!reader.Read(6, v) || v >= kAlphanumericCount) return false;
+        if (!text.Append(static_cast<std::uint8_t>(kAlphanumeric[v]))) return false;
     }
-    return 0;
+    return true;
 }
 
-std::uint16_t DecodeBytes(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text) {
+bool DecodeBytes(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text) {
     std::uint32_t v = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (reader.Codeword() >= dataCount) return 0;
-        if (!reader.Read(8, v) || !text.Append(static_cast<std::uint8_t>(v))) return kDataEnded;
+        if (reader.Codeword() >= dataCount) return true;
+        if (!reader.Read(8, v) || !text.Append(static_cast<std::uint8_t>(v))) return false;
     }
-    return 0;
+    return true;
 }
 
-std::uint16_t DecodeKanji(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text) {
+bool DecodeKanji(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text) {
     std::uint32_t v = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (reader.Codeword() >= dataCount) return 0;
-        if (!reader.Read(13, v)) return kDataEnded;
+        if (reader.Codeword() >= dataCount) return true;
+        if (!reader.Read(13, v)) return false;
         std::uint32_t code = (v / 0xC0) * 256 + v % 0xC0;
         code += code > 0x1EFF ? 0xC140 : 0x8140;
         if (!text.Append(static_cast<std::uint8_t>(code >> 8)) ||
             !text.Append(static_cast<std::uint8_t>(code & 0xFF)))
-            return kDataEnded;
+            return false;
     }
-    return 0;
+    return true;
 }
 
 // Skips an ECI designator: one, two or three bytes, told apart by their
-// leading bits 0, 10 and 110.
-std::uint16_t SkipEciDesignator(BitReader &reader) {
+// leading bits 0, 10 and 110; false when the data ends inside it or its first
+// byte starts none.
+bool SkipEciDesignator(BitReader &reader) {
     std::uint32_t first = 0, rest = 0;
-    if (!reader.Read(8, first)) return kDataEnded;
-    if ((first & 0x80) == 0) return 0;
-    if ((first & 0xC0) == 0x80) return reader.Read(8, rest) ? 0 : kDataEnded;
-    if ((first & 0xE0) == 0xC0) return reader.Read(16, rest) ? 0 : kDataEnded;
-    return kDataEnded;
+    if (!reader.Read(8, first)) return false;
+    if ((first & 0x80) == 0) return true;
+    if ((first & 0xC0) == 0x80) return reader.Read(8, rest);
+    if ((first & 0xE0) == 0xC0) return reader.Read(16, rest);
+    return false;
 }
 
-std::uint16_t DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version,
-                             DecodedText &text) {
+Outcome DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version, DecodedText &text) {
     text.length = 0;
     BitReader reader(codewords, dataCount * 8);
     std::uint32_t mode = 0, count = 0;
     while (reader.Remaining() >= 4) {
         reader.Read(4, mode);
-        std::uint16_t status = 0;
+        bool decoded = true;
         switch (mode) {
             case kModeTerminator:
-                return 0;
+                return Outcome::kDecoded;
             case kModeEci:
                 // Ending the text here would report a symbol without its data.
-                status = SkipEciDesignator(reader);
+                decoded = SkipEciDesignator(reader);
                 break;
             case kModeNumeric:
-                if (!reader.Read(CountBits(0, version), count)) return kDataEnded;
-                status = DecodeNumeric(reader, count, text);
+                if (!reader.Read(CountBits(0, version), count)) return Outcome::kDataEnded;
+                decoded = DecodeNumeric(reader, count, text);
                 break;
             case kModeAlphanumeric:
-                if (!reader.Read(CountBits(1, version), count)) return kDataEnded;
-                status = DecodeAlphanumeric(reader, count, text);
+                if (!reader.Read(CountBits(1, version), count)) return Outcome::kDataEnded;
+                decoded = DecodeAlphanumeric(reader, count, text);
                 break;
             case kModeByte:
-                if (!reader.Read(CountBits(2, version), count)) return kDataEnded;
-                status = DecodeBytes(reader, count, dataCount, text);
+                if (!reader.Read(CountBits(2, version), count)) return Outcome::kDataEnded;
+                decoded = DecodeBytes(reader, count, dataCount, text);
                 break;
             case kModeKanji:
-                if (!reader.Read(CountBits(3, version), count)) return kDataEnded;
-                status = DecodeKanji(reader, count, dataCount, text);
+                if (!reader.Read(CountBits(3, version), count)) return Outcome::kDataEnded;
+                decoded = DecodeKanji(reader, count, dataCount, text);
                 break;
             default:
-                return kModeNotDecoded;
+                return Outcome::kModeNotDecoded;
         }
-        if (status != 0) return status;
+        if (!decoded) return Outcome::kDataEnded;
     }
-    return 0;
+    return Outcome::kDecoded;
 }
 
 }  // namespace zr::qr

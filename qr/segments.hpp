@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "qr/qr_status.hpp"
+
 namespace zr::qr {
 
 constexpr std::size_t kMaxText = 7090;
@@ -44,17 +46,16 @@ class BitReader {
     std::size_t position_ = 0;
 };
 
-// Character groups of one segment of `count` characters. Each returns 0 or
-// kDataEnded (the stream ended inside a group, a group value that no
-// character has, or the text is full).
-std::uint16_t DecodeNumeric(BitReader &reader, std::uint32_t count, DecodedText &text);
-std::uint16_t DecodeAlphanumeric(BitReader &reader, std::uint32_t count, DecodedText &text);
-// Byte and Kanji segments end quietly (0) when the count runs past the data codewords.
-std::uint16_t DecodeBytes(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text);
-std::uint16_t DecodeKanji(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text);
+// Character groups of one segment of `count` characters. Each returns true,
+// or false when the data ended (the stream ended inside a group, a group
+// value that no character has, or the text is full).
+bool DecodeNumeric(BitReader &reader, std::uint32_t count, DecodedText &text);
+bool DecodeAlphanumeric(BitReader &reader, std::uint32_t count, DecodedText &text);
+// Byte and Kanji segments end quietly (true) when the count runs past the data codewords.
+bool DecodeBytes(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text);
+bool DecodeKanji(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text);
 
-// The segments of a QR Code symbol's data codewords: 0, kDataEnded or kModeNotDecoded.
-std::uint16_t DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version,
-                             DecodedText &text);
+// The segments of a QR Code symbol's data codewords: kDecoded, kDataEnded or kModeNotDecoded.
+Outcome DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version, DecodedText &text);
 
 }  // namespace zr::qr

@@ -1,9 +1,7 @@
 // Split-and-extend fit of the longest straight stretch of an outline side.
 #include <cmath>
-#include <new>
 
 #include "core/edges/edges.hpp"
-#include "core/status.hpp"
 
 namespace zr::edges {
 namespace {
@@ -99,14 +97,10 @@ bool LeastSquares(const T *values, int first, int last, double &slope, double &i
 }
 
 template <class T>
-std::uint16_t Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
+bool Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
     fit = EdgeFit{};
-    if (values == nullptr || last < 0) return status::kBadArgument;
-    try {
-        work.isSet.assign(last + 1, 0);
-    } catch (const std::bad_alloc &) {
-        return status::kNoMemory;
-    }
+    if (values == nullptr || last < 0) return false;
+    work.isSet.assign(last + 1, 0);
     std::vector<std::uint8_t> &isSet = work.isSet;
     isSet.front() = 1;
     isSet.back() = 1;
@@ -168,7 +162,7 @@ std::uint16_t Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
     fit.endIndex = end;
     fit.endValue = slope * end + intercept;
     fit.length = length;
-    return status::kOk;
+    return true;
 }
 
 }  // namespace
@@ -193,20 +187,20 @@ bool LeastSquaresLine(const std::int32_t *values, int first, int last, double &s
     return LeastSquares(values, first, last, slope, intercept);
 }
 
-std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work) {
+bool FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work) {
     return Fit(values, last, fit, work);
 }
 
-std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit, FitWork &work) {
+bool FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit, FitWork &work) {
     return Fit(values, last, fit, work);
 }
 
-std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit) {
+bool FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit) {
     FitWork work;
     return Fit(values, last, fit, work);
 }
 
-std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit) {
+bool FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit) {
     FitWork work;
     return FitEdgeLine(values, last, fit, work);
 }

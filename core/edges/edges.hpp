@@ -56,13 +56,13 @@ double PointSegmentDistance(geom::PointF a, geom::PointF b, geom::PointF p);
 bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &slope, double &intercept);
 bool LeastSquaresLine(const std::int32_t *values, int first, int last, double &slope, double &intercept);
 
-// Fits the longest nearly straight stretch of values[0 .. last]. Returns 0,
-// 15 for a null array or negative last, 10 when the work array cannot be had.
-std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work);
-std::uint16_t FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit);
+// Fits the longest nearly straight stretch of values[0 .. last]; false, with
+// an empty fit, for a null array or negative last.
+bool FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work);
+bool FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit);
 // The same over signed extents (the region labelling's arrays).
-std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit, FitWork &work);
-std::uint16_t FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit);
+bool FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit, FitWork &work);
+bool FitEdgeLine(const std::int32_t *values, int last, EdgeFit &fit);
 
 // A fit over a row extent array (rowLeft, rowRight) of a region whose top row
 // is `top`: the side runs across the rows.

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 namespace zr::geom {
@@ -187,8 +188,9 @@ template <class Corners>
 void StoreCorners(const Corners &corners, std::int32_t (&out)[8]) {
     for (int i = 0; i < 4; ++i) {
         const PointI p = ToPixel(corners[i]);
-        out[2 * i] = p.x;
-        out[2 * i + 1] = p.y;
+        const auto at = static_cast<std::size_t>(2 * i);
+        out[at] = p.x;
+        out[at + 1] = p.y;
     }
 }
 

@@ -2,12 +2,10 @@
 // 8-connected regions, a region is closed as soon as no run of the next row
 // continues it, and the closed regions within the limits are kept.
 #include <algorithm>
-#include <new>
 #include <utility>
 
 #include "core/grey.hpp"
 #include "core/regions/regions.hpp"
-#include "core/status.hpp"
 
 namespace zr::regions {
 
@@ -40,10 +38,10 @@ void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::v
     runs.push_back({right + 2, right + 2, -1});
 }
 
-std::uint16_t RegionPoolGrow(RegionList &list, int n) {
-    if (n <= 0) return status::kNoMemory;
+bool RegionPoolGrow(RegionList &list, int n) {
+    if (n <= 0) return false;
     list.resize(list.size() + static_cast<std::size_t>(n));
-    return status::kOk;
+    return true;
 }
 
 void RegionUnlink(RegionList &list, std::size_t index) {
@@ -71,7 +69,8 @@ class RegionPool {
     int Take() {
         if (free_.empty()) {
             const std::size_t first = records_.size();
-            if (RegionPoolGrow(records_, kPoolBlock) != status::kOk) throw std::bad_alloc();
+            static_assert(kPoolBlock > 0, "the pool grows by whole blocks");
+            RegionPoolGrow(records_, kPoolBlock);
             previousRuns_.resize(records_.size(), 0);
             currentRuns_.resize(records_.size(), 0);
             for (std::size_t i = records_.size(); i > first; --i) free_.push_back(static_cast<int>(i - 1));
@@ -212,10 +211,7 @@ class Labeller {
         r.fill /= static_cast<double>(r.Height()) * static_cast<double>(r.Width());
         if (WithinLimits(r, search_)) {
             search_.regions.push_back(std::move(r));
-            // A region without its outline would be skipped silently: out of
-            // memory ends the labelling instead.
-            if (search_.traceOutlines && RegionOutline(view_, search_.regions.back(), chain_) != status::kOk)
-                throw std::bad_alloc();
+            if (search_.traceOutlines) RegionOutline(view_, search_.regions.back(), chain_);
         }
         pool_.Release(index);
     }
@@ -230,27 +226,20 @@ class Labeller {
 
 }  // namespace
 
-std::uint16_t LabelRegions(ZrImage &image, RegionSearch &search) {
+void LabelRegions(ZrImage &image, RegionSearch &search) {
     RegionListFree(search.regions);
-    if (image.bitsPerPixel != 1 || image.bits == nullptr || image.width == 0 || image.height == 0)
-        return status::kOk;
+    if (image.bitsPerPixel != 1 || image.bits == nullptr || image.width == 0 || image.height == 0) return;
     const BitImageView view(image);
     const int left = std::max(0, static_cast<int>(search.bounds.x0));
     const int top = std::max(0, static_cast<int>(search.bounds.y0));
     const int right = std::min(static_cast<int>(search.bounds.x1), view.Width() - 1);
     const int bottom = std::min(static_cast<int>(search.bounds.y1), view.Height() - 1);
     ImageClearBorder(&image);
-    if (left > right || top > bottom) return status::kOk;
-    try {
-        Labeller labeller(view, search, left, right);
-        for (int y = top; y <= bottom; ++y) labeller.Row(y, y == bottom);
-    } catch (const std::bad_alloc &) {
-        RegionListFree(search.regions);
-        return status::kNoMemory;
-    }
+    if (left > right || top > bottom) return;
+    Labeller labeller(view, search, left, right);
+    for (int y = top; y <= bottom; ++y) labeller.Row(y, y == bottom);
     // Kept regions were appended as they closed; the answer lists the last closed first.
     std::reverse(search.regions.begin(), search.regions.end());
-    return status::kOk;
 }
 
 }  // namespace zr::regions

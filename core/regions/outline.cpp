@@ -2,10 +2,8 @@
 // start pixel, and the outline's extent on every row and column of the box.
 #include <algorithm>
 #include <array>
-#include <new>
 
 #include "core/regions/regions.hpp"
-#include "core/status.hpp"
 
 namespace zr::regions {
 
@@ -82,21 +80,15 @@ void OutlineExtents(Region &region, const std::vector<std::uint8_t> &chain) {
     } while (i < chain.size() && chain[i] != 0);
 }
 
-std::uint16_t RegionOutline(const BitImageView &view, Region &region, std::vector<std::uint8_t> &chain) {
-    try {
-        const auto height = static_cast<std::size_t>(std::max(region.Height(), 0));
-        const auto width = static_cast<std::size_t>(std::max(region.Width(), 0));
-        region.rowLeft.assign(height, kNoOutline);
-        region.rowRight.assign(height, 0);
-        region.colTop.assign(width, kNoOutline);
-        region.colBottom.assign(width, 0);
-        TraceOutline(view, region, chain);
-    } catch (const std::bad_alloc &) {
-        RegionFreeBuffers(region);
-        return status::kNoMemory;
-    }
+void RegionOutline(const BitImageView &view, Region &region, std::vector<std::uint8_t> &chain) {
+    const auto height = static_cast<std::size_t>(std::max(region.Height(), 0));
+    const auto width = static_cast<std::size_t>(std::max(region.Width(), 0));
+    region.rowLeft.assign(height, kNoOutline);
+    region.rowRight.assign(height, 0);
+    region.colTop.assign(width, kNoOutline);
+    region.colBottom.assign(width, 0);
+    TraceOutline(view, region, chain);
     OutlineExtents(region, chain);
-    return status::kOk;
 }
 
 }  // namespace zr::regions

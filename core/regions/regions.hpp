@@ -63,17 +63,17 @@ struct RowRun {
 
 // Labels the dark regions of `search`'s rectangle of a 1-bit image. The
 // image's one-pixel frame is painted light first. The last row of the
-// rectangle closes every open region and belongs to none. 0, or 10 when a
-// working buffer cannot be allocated (nothing kept).
-std::uint16_t LabelRegions(ZrImage &image, RegionSearch &search);
+// rectangle closes every open region and belongs to none. Running out of
+// memory throws std::bad_alloc and leaves the answer incomplete.
+void LabelRegions(ZrImage &image, RegionSearch &search);
 
 // Dark runs of row y between columns left and right (inclusive), followed by
 // the sentinel run at right + 2. Uniform bytes are skipped whole.
 void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::vector<RowRun> &runs);
 
-// Traces the region's outline and fills its four extent arrays; 0, or 10 when
-// they cannot be allocated (they are then left empty). `chain` is scratch space.
-std::uint16_t RegionOutline(const BitImageView &view, Region &region, std::vector<std::uint8_t> &chain);
+// Traces the region's outline and fills its four extent arrays. `chain` is
+// scratch space.
+void RegionOutline(const BitImageView &view, Region &region, std::vector<std::uint8_t> &chain);
 
 // Direction codes of the chain: 1 up, 2 up-right, 3 right, 4 down-right,
 // 5 down, 6 down-left, 7 left, 8 up-left (clockwise on the picture).
@@ -85,8 +85,9 @@ std::size_t TraceOutline(const BitImageView &view, const Region &region, std::ve
 // (which must already hold Height() and Width() entries).
 void OutlineExtents(Region &region, const std::vector<std::uint8_t> &chain);
 
-// List helpers. RegionPoolGrow appends n zeroed regions (n <= 0: 10).
-std::uint16_t RegionPoolGrow(RegionList &list, int n);
+// List helpers. RegionPoolGrow appends n zeroed regions; false, with nothing
+// appended, for n <= 0.
+bool RegionPoolGrow(RegionList &list, int n);
 // Removes the region at `index` if there is one, keeping the order of the rest.
 void RegionUnlink(RegionList &list, std::size_t index);
 // Frees the four extent arrays.

@@ -2,5 +2,5 @@
 #include "scan_fuzzer.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    return zr_fuzz::FuzzScan<zr::hardening::PDF417Reader>(data, size);
+    return zr_fuzz::FuzzScan<zr::test::PDF417Reader>(data, size);
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "picture_input.hpp"
-#include "readers.hpp"
+#include "support/readers.hpp"
 
 namespace zr_fuzz {
 

@@ -63,14 +63,20 @@ typedef struct ZrBarScanner {
     uint32_t rectHeight;
     uint8_t resultCount;  /* records found by the last scan */
     ZrBarResult *results; /* owned by the library until ZrFreeBarScanner */
-    uint8_t maxResults;   /* capacity of results; 0 means 20 */
-    uint8_t barColors;    /* default 3 */
-    uint8_t directions;   /* default 15 (also searches the diagonals) */
+    uint8_t maxResults;   /* capacity of results; 0 means 20 (written back) */
+    uint8_t barColors;    /* default 3; neither bit set means 3 (written back) */
+    uint8_t directions;   /* default 15 (also searches the diagonals); no bit set means 15
+                             (written back) */
     uint8_t extraFlags;   /* default 0 */
-    uint32_t symbologies; /* default ZR_BAR_ALL */
-    double runTime;       /* seconds taken by the last scan */
+    uint32_t symbologies; /* default ZR_BAR_ALL; 0 means ZR_BAR_ALL (written back) */
+    double runTime;       /* processor seconds the calling thread spent in the last scan
+                             (0 when the picture could not be loaded) */
 } ZrBarScanner;
 
+/* A null scanner record gets ZR_ERR_BAD_ARGUMENT (15) from every call, Free included, and so
+ * does Get...At for an index outside 0 .. resultCount - 1. A scan writes back resultCount,
+ * results and the defaults it applied (maxResults 0 becomes 20; barColors, directions and symbologies
+ * without a meaningful bit become 3, 15 and ZR_BAR_ALL; the search rectangle is left as given). */
 ZR_EXPORT uint32_t ZrBarGetVersion(void);
 ZR_EXPORT uint16_t ZrInitBarScanner(ZrBarScanner *scanner);
 ZR_EXPORT uint16_t ZrScanBar(ZrBarScanner *scanner);

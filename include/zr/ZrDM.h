@@ -34,11 +34,15 @@ typedef struct ZrDMScanner {
     uint32_t rectHeight;
     uint8_t resultCount; /* records found by the last scan */
     DMResult *results;   /* owned by the library until ZrFreeDMScanner */
-    uint8_t maxResults;  /* capacity of results; 0 means 20 */
+    uint8_t maxResults;  /* capacity of results; 0 means 20 (written back) */
     uint8_t scanFlags;   /* ZR_DM_*; 0 or above 3 means 3 (written back by the scan) */
-    double runTime;      /* seconds taken by the last scan */
+    double runTime;      /* processor seconds the calling thread spent in the last scan
+                            (0 when the picture could not be loaded) */
 } ZrDMScanner;
 
+/* A null scanner record gets ZR_ERR_BAD_ARGUMENT (15) from every call, Free included, and so
+ * does Get...At for an index outside 0 .. resultCount - 1. A scan writes back resultCount,
+ * results and the defaults it applied (maxResults 0 becomes 20; scanFlags 0 or above 3 becomes 3). */
 ZR_EXPORT uint32_t ZrDMGetVersion(void);
 ZR_EXPORT uint16_t ZrInitDMScanner(ZrDMScanner *scanner);
 ZR_EXPORT uint16_t ZrScanDM(ZrDMScanner *scanner);

@@ -39,12 +39,17 @@ typedef struct ZrPDF417Scanner {
     uint32_t rectHeight;
     uint8_t resultCount;     /* records found by the last scan */
     ZrPDF417Result *results; /* owned by the library until ZrFreePDF417Scanner */
-    uint8_t maxResults;      /* capacity of results; 0 means 20 */
-    uint8_t barColors;       /* default 3 */
-    uint8_t directions;      /* default 15 */
-    double runTime;          /* seconds taken by the last scan */
+    uint8_t maxResults;      /* capacity of results; 0 means 20 (written back) */
+    uint8_t barColors;       /* default 3; neither bit set means 3 (written back) */
+    uint8_t directions;      /* default 15; no bit set means 15 (written back) */
+    double runTime;          /* processor seconds the calling thread spent in the last scan
+                                (0 when the picture could not be loaded) */
 } ZrPDF417Scanner;
 
+/* A null scanner record gets ZR_ERR_BAD_ARGUMENT (15) from every call, Free included, and so
+ * does Get...At for an index outside 0 .. resultCount - 1. A scan writes back resultCount,
+ * results and the defaults it applied (maxResults 0 becomes 20; barColors and directions without a
+ * meaningful bit become 3 and 15; the search rectangle is left as given). */
 ZR_EXPORT uint32_t ZrPDF417GetVersion(void);
 ZR_EXPORT uint16_t ZrInitPDF417Scanner(ZrPDF417Scanner *scanner);
 ZR_EXPORT uint16_t ZrScanPDF417(ZrPDF417Scanner *scanner);

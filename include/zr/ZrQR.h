@@ -40,11 +40,16 @@ typedef struct ZrQRScanner {
     uint32_t rectHeight;
     uint8_t resultCount; /* records found by the last scan */
     QRResult *results;   /* owned by the library until ZrFreeQRScanner */
-    uint8_t maxResults;  /* capacity of results; 0 means 20 */
-    uint8_t scanFlags;   /* ZR_QR_DARK_ON_LIGHT | ZR_QR_LIGHT_ON_DARK; default 3, 0 means 3 */
-    double runTime;      /* seconds taken by the last scan */
+    uint8_t maxResults;  /* capacity of results; 0 means 20 (written back) */
+    uint8_t scanFlags;   /* ZR_QR_DARK_ON_LIGHT | ZR_QR_LIGHT_ON_DARK; default 3; neither bit
+                            set means 3 (written back) */
+    double runTime;      /* processor seconds the calling thread spent in the last scan
+                            (0 when the picture could not be loaded) */
 } ZrQRScanner;
 
+/* A null scanner record gets ZR_ERR_BAD_ARGUMENT (15) from every call, Free included, and so
+ * does Get...At for an index outside 0 .. resultCount - 1. A scan writes back resultCount,
+ * results and the defaults it applied (maxResults 0 becomes 20; scanFlags with neither bit set becomes 3). */
 ZR_EXPORT uint32_t ZrQRGetVersion(void);
 ZR_EXPORT uint16_t ZrInitQRScanner(ZrQRScanner *scanner);
 ZR_EXPORT uint16_t ZrScanQR(ZrQRScanner *scanner);

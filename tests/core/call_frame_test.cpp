@@ -2,7 +2,10 @@
 // of the two-dimensional readers' shape.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "core/call_frame.hpp"
@@ -135,6 +138,30 @@ TEST(CallFrame, TheResultListIsReplacedAndZeroFilled) {
     EXPECT_EQ(scanner.maxResults, 20);
     // A second scan without freeing frees the first list itself (no leak under the sanitizers).
     ASSERT_EQ(zr::RunScanFrame<zr::RectangleRule::Corners>(&scanner, zr::LoadBiLevel, fill), 0);
+    zr::FreeResults(&scanner);
+}
+
+// A scan's run time is its own thread's: a busy thread beside a scan that
+// only waits adds nothing to it.
+TEST(CallFrame, RunTimeLeavesOutOtherThreadsWork) {
+    std::atomic<bool> stop{false};
+    std::thread busy([&stop] {
+        volatile unsigned long spins = 0;
+        while (!stop.load(std::memory_order_relaxed)) spins = spins + 1;
+    });
+    const std::vector<std::uint8_t> dib = GreyDib(8, 8);
+    FakeScanner scanner{};
+    scanner.image = dib.data();
+    const std::uint16_t status = zr::RunScanFrame<zr::RectangleRule::Corners>(
+        &scanner, zr::LoadBiLevel, [](ZrImage &) -> std::uint16_t {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            return ZR_OK;
+        });
+    stop = true;
+    busy.join();
+    EXPECT_EQ(status, ZR_OK);
+    EXPECT_GE(scanner.runTime, 0.0);
+    EXPECT_LT(scanner.runTime, 0.1);
     zr::FreeResults(&scanner);
 }
 

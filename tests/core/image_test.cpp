@@ -91,13 +91,14 @@ TEST(Resolution, ConvertsBothWays) {
 }
 
 TEST(ImageFromDib, BilevelPaletteSetsPolarity) {
-    // Entry 0 white: bit 1 is dark. Entry 0 black or any colour with blue != 255: bit 0 is dark.
+    // Entry 1 is white. Entry 0 white: bit 1 is dark. Entry 0 darker than white by weighted grey
+    // (black, pale yellow, pure blue): bit 0 is dark.
     struct Case {
         std::uint8_t blue, green, red;
         std::uint16_t polarity;
     };
     for (const Case c :
-         {Case{255, 255, 255, 0}, Case{0, 0, 0, 1}, Case{200, 255, 255, 1}, Case{255, 0, 0, 0}}) {
+         {Case{255, 255, 255, 0}, Case{0, 0, 0, 1}, Case{200, 255, 255, 1}, Case{255, 0, 0, 1}}) {
         std::vector<std::uint8_t> dib = MakeDib(9, 2, 1, 0x00);
         dib[40] = c.blue, dib[41] = c.green, dib[42] = c.red;
         dib[48 + 4] = 0x40;  // stored row 1 = top row: pixel 1 set

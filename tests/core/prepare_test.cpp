@@ -131,6 +131,60 @@ TEST(PrepareTest, DirectLoadingGivesTheStepwiseWorkingImage) {
     }
 }
 
+// An 8-bit picture with a colour palette takes each entry's weighted grey, so
+// it gives the working image of the same picture at 24 bits: black on yellow
+// paper and blue ink on white are read, not lost to the blue byte alone.
+TEST(PrepareTest, ColourPalettesGiveTheWorkingImageOfTheTwentyFourBitCopy) {
+    struct Colours {
+        std::uint8_t ink[3];  // blue, green, red
+        std::uint8_t paper[3];
+    };
+    const Colours cases[] = {{{0, 0, 0}, {0, 230, 250}}, {{170, 60, 20}, {255, 255, 255}}};
+    std::mt19937 random(5);
+    for (const Colours &c : cases) {
+        const std::int32_t width = 45, height = 7;
+        std::vector<std::uint8_t> indexed = MakeDib(width, height, 8);
+        std::vector<std::uint8_t> colour = MakeDib(width, height, 24);
+        std::memcpy(&indexed[40], c.ink, 3);
+        std::memcpy(&indexed[44], c.paper, 3);
+        const std::uint32_t indexedPitch = zr_test::Pitch(width, 8), colourPitch = zr_test::Pitch(width, 24);
+        for (std::int32_t y = 0; y < height; ++y)
+            for (std::int32_t x = 0; x < width; ++x) {
+                const bool ink = random() % 3 == 0;
+                indexed[40 + 1024 + y * indexedPitch + x] = ink ? 0 : 1;
+                std::memcpy(&colour[40 + y * colourPitch + 3 * x], ink ? c.ink : c.paper, 3);
+            }
+        ZrImage fromIndexed{}, fromColour{};
+        ASSERT_EQ(zr::DibToBiLevel(&fromIndexed, indexed.data()), ZR_OK);
+        ASSERT_EQ(zr::DibToBiLevel(&fromColour, colour.data()), ZR_OK);
+        EXPECT_EQ(zr_test::Pixels(fromIndexed), zr_test::Pixels(fromColour));
+        EXPECT_NE(zr_test::Pixels(fromIndexed), zr_test::Pixels(zr_test::Blank(width, height, 1)));
+        zr::ImageDestroy(&fromIndexed);
+        zr::ImageDestroy(&fromColour);
+    }
+}
+
+// A 1-bit picture's dark bit value is that of the darker palette entry, by
+// weighted grey: black on yellow paper stays dark on light either way round.
+TEST(PrepareTest, OneBitPolarityFollowsTheDarkerPaletteEntry) {
+    const std::uint8_t yellow[3] = {0, 230, 250}, navy[3] = {90, 20, 10};
+    struct Case {
+        const std::uint8_t *entry0;
+        const std::uint8_t *entry1;
+        std::uint16_t polarity;  // 1: bit value 0 is dark
+    };
+    const Case cases[] = {{yellow, navy, 0}, {navy, yellow, 1}};
+    for (const Case &c : cases) {
+        std::vector<std::uint8_t> dib = MakeDib(16, 2, 1);
+        std::memcpy(&dib[40], c.entry0, 3);
+        std::memcpy(&dib[44], c.entry1, 3);
+        ZrImage image{};
+        ASSERT_EQ(zr::DibToBiLevel(&image, dib.data()), ZR_OK);
+        EXPECT_EQ(image.polarity, c.polarity);
+        zr::ImageDestroy(&image);
+    }
+}
+
 TEST(PrepareTest, BadHeadersAreRefusedAndLeaveTheRecordEmpty) {
     std::vector<std::uint8_t> dib = MakeDib(10, 10, 8);
     zr_test::PutAt<std::uint32_t>(dib, 16, 1);  // compressed

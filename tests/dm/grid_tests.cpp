@@ -37,7 +37,7 @@ regions::RegionList Regions(WorkPicture &picture) {
     search.minDensity = 0.1;
     search.maxDensity = 0.85;
     search.traceOutlines = true;
-    EXPECT_EQ(regions::LabelRegions(picture.image, search), 0);
+    regions::LabelRegions(picture.image, search);
     return search.regions;
 }
 
@@ -70,12 +70,12 @@ TEST(Location, OrientationAndCornersUnderTheFourQuarterTurns) {
         const regions::RegionList regions = Regions(picture);
         ASSERT_EQ(regions.size(), 1u);
         ScanWork work;
-        ASSERT_EQ(FitRegionSides(regions[0], work.sides, work.fit), 0);
+        ASSERT_TRUE(FitRegionSides(regions[0], work.sides, work.fit));
         int located = 0;
         for (int h = 0; h < kHypothesisCount; ++h) {
             work.symbol = DMSymbol{};
-            if (LocateSymbol(work.sides, h, work.symbol) != 0) continue;
-            if (TrySizes(picture.View(), work) != 0) continue;
+            if (!LocateSymbol(work.sides, h, work.symbol)) continue;
+            if (!TrySizes(picture.View(), work)) continue;
             ++located;
             EXPECT_EQ(work.symbol.orientation, c.orientation) << c.turns;
             EXPECT_NEAR(work.symbol.corners.bottomLeft.x, c.cornerX, 1) << c.turns;
@@ -94,8 +94,8 @@ TEST(Location, UprightP1IsMovedOnePixelUpAndRight) {
     const regions::RegionList regions = Regions(picture);
     ASSERT_EQ(regions.size(), 1u);
     ScanWork work;
-    ASSERT_EQ(FitRegionSides(regions[0], work.sides, work.fit), 0);
-    ASSERT_EQ(LocateSymbol(work.sides, kLeftBottom, work.symbol), 0);
+    ASSERT_TRUE(FitRegionSides(regions[0], work.sides, work.fit));
+    ASSERT_TRUE(LocateSymbol(work.sides, kLeftBottom, work.symbol));
     const QuadF &p = work.symbol.corners;
     EXPECT_EQ(work.symbol.orientation, 1);
     EXPECT_DOUBLE_EQ(p.topRight.x, p.topLeft.x + p.bottomRight.x - p.bottomLeft.x + 1);
@@ -113,12 +113,12 @@ TEST(Location, ASquareFrameGivesCornersUnderEveryHypothesisButNoSize) {
     const regions::RegionList regions = Regions(picture);
     ASSERT_EQ(regions.size(), 1u);
     ScanWork work;
-    ASSERT_EQ(FitRegionSides(regions[0], work.sides, work.fit), 0);
+    ASSERT_TRUE(FitRegionSides(regions[0], work.sides, work.fit));
     for (int h = 0; h < kHypothesisCount; ++h) {
         work.symbol = DMSymbol{};
-        EXPECT_EQ(LocateSymbol(work.sides, h, work.symbol), 0) << h;
+        EXPECT_TRUE(LocateSymbol(work.sides, h, work.symbol)) << h;
         geom::ClampCorners(work.symbol.corners, 120, 120);
-        EXPECT_EQ(TrySizes(picture.View(), work), kFailed) << h;
+        EXPECT_FALSE(TrySizes(picture.View(), work)) << h;
     }
 }
 
@@ -126,14 +126,14 @@ TEST(Location, RegionsWithoutOutlinesOrWithOddExtentsAreRefused) {
     regions::Region region;
     RegionSides sides;
     edges::FitWork work;
-    EXPECT_EQ(FitRegionSides(region, sides, work), kFailed);
+    EXPECT_FALSE(FitRegionSides(region, sides, work));
     region.rowLeft = {5, 5, 5};
     region.rowRight = {9, 9};
     region.colTop = {1};
     region.colBottom = {3};
-    EXPECT_EQ(FitRegionSides(region, sides, work), kFailed);
+    EXPECT_FALSE(FitRegionSides(region, sides, work));
     DMSymbol symbol;
-    EXPECT_EQ(LocateSymbol(sides, 7, symbol), kFailed);
+    EXPECT_FALSE(LocateSymbol(sides, 7, symbol));
 }
 
 TEST(Grid, ModuleCentresOfAnUprightSquare) {
@@ -154,12 +154,12 @@ TEST(Grid, TheModuleSizeGateRefusesLargerSizes) {
     ScanWork work;
     work.symbol.corners = UprightCorners(size, 4, 20, 20);
     work.symbol.hEdge.length = work.symbol.vEdge.length = 40;
-    ASSERT_EQ(TrySizes(picture.View(), work), 0);
+    ASSERT_TRUE(TrySizes(picture.View(), work));
     EXPECT_EQ(work.symbol.rows, 10);
     EXPECT_STREQ(work.symbol.text.data(), "123456");
     // Sides of 19 pixels are too short for every size.
     work.symbol.hEdge.length = work.symbol.vEdge.length = 19;
-    EXPECT_EQ(TrySizes(picture.View(), work), kFailed);
+    EXPECT_FALSE(TrySizes(picture.View(), work));
 }
 
 TEST(Grid, BorderTestsFollowTheRegionLayout) {
@@ -168,10 +168,10 @@ TEST(Grid, BorderTestsFollowTheRegionLayout) {
         const int m = 3;
         WorkPicture picture(test::RenderDm(test::FillerFor(size), size, m, 5));
         const QuadF p = UprightCorners(size, m, 5 * m, 5 * m);
-        EXPECT_EQ(CheckSizeBorder(picture.View(), p, size), 0) << n;
+        EXPECT_TRUE(CheckSizeBorder(picture.View(), p, size)) << n;
         // A quarter turn of the corners puts the finder where the timing is.
         const QuadF turned{p.topRight, p.bottomRight, p.bottomLeft, p.topLeft};
-        EXPECT_EQ(CheckSizeBorder(picture.View(), turned, size), kFailed) << n;
+        EXPECT_FALSE(CheckSizeBorder(picture.View(), turned, size)) << n;
     }
 }
 
@@ -180,18 +180,18 @@ TEST(Grid, SamplingCountsDarkAndLightAndChecksTheBalance) {
     WorkPicture light(r);
     std::vector<std::uint8_t> out(100, 7);
     const QuadF q{{5, 5}, {50, 5}, {50, 50}, {5, 50}};
-    EXPECT_EQ(SampleRegion(light.View(), q, 12, 12, out.data(), 10), kFailed);
+    EXPECT_FALSE(SampleRegion(light.View(), q, 12, 12, out.data(), 10));
     EXPECT_EQ(out[0], 0);
     // Half dark: the left half of the picture.
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 28; ++x) r.at(x, y) = 0;
     WorkPicture half(r);
-    EXPECT_EQ(SampleRegion(half.View(), q, 12, 12, out.data(), 10), 0);
+    EXPECT_TRUE(SampleRegion(half.View(), q, 12, 12, out.data(), 10));
     EXPECT_EQ(out[0], 1);
     EXPECT_EQ(out[9], 0);
     // Samples outside the picture are light, never read.
     const QuadF outside{{-500, -500}, {500, -500}, {500, 500}, {-500, 500}};
-    EXPECT_EQ(SampleRegion(half.View(), outside, 12, 12, out.data(), 10), kFailed);
+    EXPECT_FALSE(SampleRegion(half.View(), outside, 12, 12, out.data(), 10));
     EXPECT_EQ(CountDarkAlong(half.View(), {-50, 10}, {-10, 10}, 5), 0);
     EXPECT_EQ(CountAlternatingAlong(half.View(), {-50, 10}, {-10, 10}, 5), 0);
 }

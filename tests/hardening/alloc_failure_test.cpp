@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "alloc/alloc_injector.hpp"
-#include "readers.hpp"
+#include "support/readers.hpp"
 #include "support/render.hpp"
 
 namespace zr::hardening {
+
+using namespace zr::test;  // the reader traits
 namespace {
 
 using zr::test::Injector;

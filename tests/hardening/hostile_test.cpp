@@ -7,10 +7,12 @@
 #include <random>
 #include <vector>
 
-#include "readers.hpp"
+#include "support/readers.hpp"
 #include "support/render.hpp"
 
 namespace zr::hardening {
+
+using namespace zr::test;  // the reader traits
 namespace {
 
 template <class Reader>

@@ -8,10 +8,12 @@
 #include <tuple>
 #include <vector>
 
-#include "readers.hpp"
+#include "support/readers.hpp"
 #include "support/render.hpp"
 
 namespace zr::hardening {
+
+using namespace zr::test;  // the reader traits
 namespace {
 
 // One picture per reader, with a symbol of its kind, at 8 and 24 bits, turned.

@@ -22,17 +22,17 @@ zr::lines::RunScan Profile(std::vector<std::uint16_t> widths) {
 }
 
 TEST(FinderRatio, EveryRunMustLieInItsBand) {
-    EXPECT_EQ(CheckFinderRatioStrict(Profile({1, 1, 3, 1, 1})), 0);
-    EXPECT_EQ(CheckFinderRatioStrict(Profile({4, 5, 12, 4, 3})), 0);
+    EXPECT_TRUE(CheckFinderRatioStrict(Profile({1, 1, 3, 1, 1})));
+    EXPECT_TRUE(CheckFinderRatioStrict(Profile({4, 5, 12, 4, 3})));
     // The QR reader tolerates one run outside its band; this test does not.
-    EXPECT_EQ(CheckFinderRatioStrict(Profile({1, 1, 3, 1, 3})), kRatioFailed);
-    EXPECT_EQ(CheckFinderRatioStrict(Profile({2, 2, 1, 2, 2})), kRatioFailed);
-    EXPECT_EQ(CheckFinderRatioStrict(Profile({1, 1, 3, 1})), kRatioFailed);
-    EXPECT_EQ(CheckFinderRatioStrict(Profile({1, 1, 3, 1, 1, 1})), kRatioFailed);
+    EXPECT_FALSE(CheckFinderRatioStrict(Profile({1, 1, 3, 1, 3})));
+    EXPECT_FALSE(CheckFinderRatioStrict(Profile({2, 2, 1, 2, 2})));
+    EXPECT_FALSE(CheckFinderRatioStrict(Profile({1, 1, 3, 1})));
+    EXPECT_FALSE(CheckFinderRatioStrict(Profile({1, 1, 3, 1, 1, 1})));
     // An element count that disagrees with the widths is refused, not read past.
     zr::lines::RunScan bad = Profile({1, 1, 3});
     bad.elements = 5;
-    EXPECT_EQ(CheckFinderRatioStrict(bad), kRatioFailed);
+    EXPECT_FALSE(CheckFinderRatioStrict(bad));
 }
 
 // Labels the picture as the reader does and returns the regions.
@@ -42,7 +42,7 @@ zr::regions::RegionList Label(Picture &picture) {
     search.minDensity = 0.2;
     search.maxDensity = 0.8;
     search.traceOutlines = true;
-    EXPECT_EQ(zr::regions::LabelRegions(picture.Image(), search), 0);
+    zr::regions::LabelRegions(picture.Image(), search);
     return search.regions;
 }
 
@@ -62,7 +62,7 @@ TEST(FinderCorners, UprightFinderGivesItsOutlineCorners) {
     ASSERT_NE(region, nullptr);
     MicroQRCandidate c;
     zr::edges::FitWork work;
-    ASSERT_EQ(LocateFinderCorners(*region, c, work), 0);
+    ASSERT_TRUE(LocateFinderCorners(*region, c, work));
     const auto expected = zr::test::FinderAt(q, q, 5);
     for (int i = 0; i < 4; ++i) {
         EXPECT_NEAR(c.finder[i].x, expected[i].x, 0.5) << i;
@@ -79,14 +79,14 @@ TEST(FinderCorners, TurnedFinderIsASquareOfSevenModules) {
         for (const auto &region : regions) {
             MicroQRCandidate c;
             zr::edges::FitWork work;
-            if (region.Width() < 30 || LocateFinderCorners(region, c, work) != 0) continue;
+            if (region.Width() < 30 || !LocateFinderCorners(region, c, work)) continue;
             ++located;
             const auto &f = c.finder;
             for (int i = 0; i < 4; ++i) EXPECT_NEAR(Distance(f[i], f[(i + 1) % 4]), 42.0, 3.0) << degrees;
             EXPECT_NEAR(Distance(f.topLeft, f.bottomRight), Distance(f.topRight, f.bottomLeft), 3.0);
             // On the outer pixel edges every side measures the whole seven modules.
             MicroQRCandidate outer;
-            ASSERT_EQ(LocateFinderCorners(region, outer, work, true), 0);
+            ASSERT_TRUE(LocateFinderCorners(region, outer, work, true));
             const auto &g = outer.finder;
             for (int i = 0; i < 4; ++i) EXPECT_NEAR(Distance(g[i], g[(i + 1) % 4]), 42.0, 1.0) << degrees;
             EXPECT_TRUE(outer.outerEdges);
@@ -107,7 +107,7 @@ TEST(FinderBloat, WidenedDarkModulesAreMeasuredAndTakenOff) {
     EXPECT_NEAR(MeasureFinderBloat(picture.View(), *region, scan), 1.0, 0.2);
     MicroQRCandidate c;
     zr::edges::FitWork work;
-    ASSERT_EQ(LocateFinderCorners(*region, c, work), 0);
+    ASSERT_TRUE(LocateFinderCorners(*region, c, work));
     ShrinkFinder(c, 1.0);
     const auto expected = zr::test::FinderAt(q, q, 6);
     for (int i = 0; i < 4; ++i) {
@@ -170,7 +170,7 @@ TEST(FinderCorners, RegionWithoutOutlineHasNoCorners) {
     region.box = {0, 0, 21, 21};
     MicroQRCandidate c;
     zr::edges::FitWork work;
-    EXPECT_EQ(LocateFinderCorners(region, c, work), kNoCorners);
+    EXPECT_FALSE(LocateFinderCorners(region, c, work));
 }
 
 }  // namespace

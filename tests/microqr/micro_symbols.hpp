@@ -7,36 +7,22 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/rs/reed_solomon.hpp"
 #include "micro_render.hpp"
 #include "microqr/candidate.hpp"
-#include "qr/gf256.hpp"
 
 namespace zr::test {
 
 // Appends the Reed-Solomon check codewords of the data codewords (generator
 // roots alpha^0 .. alpha^(ecCount - 1)).
 inline void AppendCheckCodewords(microqr::Codewords &codewords, int dataCount, int ecCount) {
-    namespace gf = qr::gf256;
-    std::vector<std::uint8_t> generator{1};
-    for (int i = 0; i < ecCount; ++i) {
-        std::vector<std::uint8_t> next(generator.size() + 1, 0);
-        for (std::size_t j = 0; j < generator.size(); ++j) {
-            next[j] ^= generator[j];
-            next[j + 1] ^= gf::Mul(generator[j], gf::Exp(i));
-        }
-        generator = next;
-    }
-    std::vector<std::uint8_t> remainder(static_cast<std::size_t>(ecCount), 0);
-    for (int i = 0; i < dataCount; ++i) {
-        const std::uint8_t factor = codewords[static_cast<std::size_t>(i)] ^ remainder[0];
-        remainder.erase(remainder.begin());
-        remainder.push_back(0);
-        for (int j = 0; j < ecCount; ++j)
-            remainder[static_cast<std::size_t>(j)] ^=
-                gf::Mul(generator[static_cast<std::size_t>(j + 1)], factor);
-    }
+    using Field = rs::Gf256Qr;
+    const std::vector<Field::Element> data(codewords.begin(), codewords.begin() + dataCount);
+    std::vector<Field::Element> check(static_cast<std::size_t>(ecCount));
+    rs::ComputeCheckSymbols<Field>(data.data(), dataCount, ecCount, 0, check.data());
     for (int j = 0; j < ecCount; ++j)
-        codewords[static_cast<std::size_t>(dataCount + j)] = remainder[static_cast<std::size_t>(j)];
+        codewords[static_cast<std::size_t>(dataCount + j)] =
+            static_cast<std::uint8_t>(check[static_cast<std::size_t>(j)]);
 }
 
 // One pixel per module: the symbol holding exactly these codewords (check

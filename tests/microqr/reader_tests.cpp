@@ -236,7 +236,7 @@ TEST(ZrMicroQR, DamagedM1CodewordsCorrectedOnceThenRefused) {
     two[4] ^= 0x81;
     scan = Read(zr::test::RotateQuarter(Painted(two, 1, 0), 1), [](ZrMicroQRScanner &s) { s.scanFlags = 1; });
     EXPECT_TRUE(scan.results.empty());
-    EXPECT_EQ(scan.status, zr::microqr::kCorrectionFailed);
+    EXPECT_EQ(scan.status, ZR_MICROQR_CORRECTION_FAILED);
 }
 
 TEST(ZrMicroQR, M1WithAnEmptyTextIsStored) {
@@ -253,7 +253,7 @@ TEST(ZrMicroQR, UndefinedM4ModeIsNotReported) {
     const Scan scan = Read(zr::test::RotateQuarter(Painted(codewords, 4, 0), 1),
                            [](ZrMicroQRScanner &s) { s.scanFlags = 1; });
     EXPECT_TRUE(scan.results.empty());
-    EXPECT_EQ(scan.status, zr::microqr::kModeNotDecoded);
+    EXPECT_EQ(scan.status, ZR_MICROQR_MODE_NOT_DECODED);
 }
 
 TEST(ZrMicroQR, FormatWithThreeWrongBitsStillReads) {
@@ -299,7 +299,7 @@ TEST(ZrMicroQR, SymbolsAtThePictureBorder) {
         for (int x = 0; x < cropped.width; ++x) cropped.at(x, y) = corner.at(x, y);
     const Scan finderOnly = Read(cropped, [](ZrMicroQRScanner &s) { s.scanFlags = 1; });
     EXPECT_TRUE(finderOnly.results.empty());
-    EXPECT_EQ(finderOnly.status, zr::microqr::kNoCorners);
+    EXPECT_EQ(finderOnly.status, ZR_MICROQR_NO_CORNERS);
     // A symbol cut off by the bottom border.
     Raster cut = Render({"CUT", 3, 0, 0, 4, 2});
     cut.height = 40;

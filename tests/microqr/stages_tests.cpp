@@ -17,32 +17,34 @@ using zr::test::MicroSymbol;
 using zr::test::Picture;
 using zr::test::Raster;
 
-struct Outcome {
-    std::uint16_t status = 0;
+struct RotationRead {
+    Outcome status = Outcome::kNothingTried;
     MicroQRCandidate candidate;
     std::string text;
 };
 
 // Format, grid, sampling and segments of one rotation, without correction.
-Outcome ReadRotation(const zr::BitImageView &view, const zr::geom::QuadF &finder, int rotation) {
-    Outcome out;
+RotationRead ReadRotation(const zr::BitImageView &view, const zr::geom::QuadF &finder, int rotation) {
+    RotationRead out;
     MicroQRCandidate &c = out.candidate;
     c.finder = finder;
     out.status = ReadMicroFormat(view, c, rotation);
-    if (out.status != 0) return out;
+    if (out.status != Outcome::kDecoded) return out;
     SetMicroGrid(view, c, rotation);
     const int dataBits = MicroDataBits(c.version, c.level);
     ModuleMap map;
     PlaceMicroCodewordBits(map, c.rows, dataBits);
     Codewords codewords;
-    out.status = SampleMicroCodewords(view, c, map, codewords);
-    if (out.status != 0) return out;
+    if (!SampleMicroCodewords(view, c, map, codewords)) {
+        out.status = Outcome::kNoFormat;
+        return out;
+    }
     out.status = DecodeMicroSegments(codewords, dataBits, c.version, c.decoded);
     out.text.assign(reinterpret_cast<const char *>(c.decoded.bytes.data()), c.decoded.length);
     return out;
 }
 
-Outcome ReadUpright(const MicroSymbol &symbol) {
+RotationRead ReadUpright(const MicroSymbol &symbol) {
     std::string error;
     const Raster r = zr::test::RenderMicro(symbol, &error);
     EXPECT_FALSE(r.empty()) << error << " for " << symbol.data;
@@ -53,8 +55,9 @@ Outcome ReadUpright(const MicroSymbol &symbol) {
 }
 
 void ExpectReads(const MicroSymbol &symbol, const std::string &expected) {
-    const Outcome out = ReadUpright(symbol);
-    EXPECT_EQ(out.status, 0) << "M" << symbol.version << " level " << symbol.level << ": " << symbol.data;
+    const RotationRead out = ReadUpright(symbol);
+    EXPECT_EQ(out.status, Outcome::kDecoded)
+        << "M" << symbol.version << " level " << symbol.level << ": " << symbol.data;
     EXPECT_EQ(out.text, expected) << "M" << symbol.version << " level " << symbol.level;
     EXPECT_EQ(out.candidate.version, symbol.version);
     EXPECT_EQ(out.candidate.level, symbol.level);
@@ -70,8 +73,8 @@ TEST(Stages, EveryVersionLevelAndMask) {
     for (const Case &k : cases)
         for (int mask = 0; mask < 4; ++mask) {
             MicroSymbol s{k.data, k.version, k.level, mask};
-            const Outcome out = ReadUpright(s);
-            EXPECT_EQ(out.status, 0) << k.data << " mask " << mask;
+            const RotationRead out = ReadUpright(s);
+            EXPECT_EQ(out.status, Outcome::kDecoded) << k.data << " mask " << mask;
             EXPECT_EQ(out.text, k.data) << "mask " << mask;
             EXPECT_EQ(out.candidate.mask, mask);
             EXPECT_EQ(out.candidate.version, k.version);
@@ -139,8 +142,8 @@ TEST(Stages, EachQuarterTurnReadsInItsRotation) {
     for (int turn = 0; turn < 4; ++turn) {
         Picture picture(zr::test::RotateQuarter(upright, -turn));
         const auto finder = FinderAt(corners[turn][0], corners[turn][1], s.module);
-        const Outcome out = ReadRotation(picture.View(), finder, turn + 1);
-        EXPECT_EQ(out.status, 0) << "turn " << turn;
+        const RotationRead out = ReadRotation(picture.View(), finder, turn + 1);
+        EXPECT_EQ(out.status, Outcome::kDecoded) << "turn " << turn;
         EXPECT_EQ(out.text, "ROT8") << "turn " << turn;
         EXPECT_EQ(out.candidate.mask, 1);
         // Corner 0 lies at the finder, corner 2 diagonally opposite at 13 modules.
@@ -154,7 +157,7 @@ TEST(Stages, TimingPatternsCorrectAGridThatIsOffInScaleAndTurn) {
     Picture picture(zr::test::RenderMicro(s));
     MicroQRCandidate c;
     c.finder = FinderAt(10, 10, 5);
-    ASSERT_EQ(ReadMicroFormat(picture.View(), c, 1), 0);
+    ASSERT_EQ(ReadMicroFormat(picture.View(), c, 1), Outcome::kDecoded);
     SetMicroGrid(picture.View(), c, 1);
     EXPECT_NEAR(c.u.x, 5.0, 0.01);
     // Steps 5 % long across the rows and turned by 2 degrees down the columns.
@@ -199,9 +202,9 @@ TEST(Stages, CornerAreaOutsideThePictureIsRefused) {
     // 4 from the finder reach past the top or left edge.
     MicroQRCandidate c;
     c.finder = FinderAt(0, 0, 3);
-    EXPECT_EQ(ReadMicroFormat(picture.View(), c, 3), kNoCorners);
-    EXPECT_EQ(ReadMicroFormat(picture.View(), c, 2), kNoCorners);
-    EXPECT_EQ(ReadMicroFormat(picture.View(), c, 1), 0);
+    EXPECT_EQ(ReadMicroFormat(picture.View(), c, 3), Outcome::kNoCorners);
+    EXPECT_EQ(ReadMicroFormat(picture.View(), c, 2), Outcome::kNoCorners);
+    EXPECT_EQ(ReadMicroFormat(picture.View(), c, 1), Outcome::kDecoded);
 }
 
 TEST(Stages, DataModuleOutsideThePictureFailsTheRotation) {
@@ -209,14 +212,14 @@ TEST(Stages, DataModuleOutsideThePictureFailsTheRotation) {
     Picture picture(zr::test::RenderMicro(s));
     MicroQRCandidate c;
     c.finder = FinderAt(6, 6, 3);
-    ASSERT_EQ(ReadMicroFormat(picture.View(), c, 1), 0);
+    ASSERT_EQ(ReadMicroFormat(picture.View(), c, 1), Outcome::kDecoded);
     SetMicroGrid(picture.View(), c, 1);
     // Stretch the grid so the far modules land past the picture.
     c.u = 3.0 * c.u;
     ModuleMap map;
     PlaceMicroCodewordBits(map, c.rows, MicroDataBits(c.version, c.level));
     Codewords codewords;
-    EXPECT_EQ(SampleMicroCodewords(picture.View(), c, map, codewords), kNoFormat);
+    EXPECT_FALSE(SampleMicroCodewords(picture.View(), c, map, codewords));
 }
 
 }  // namespace

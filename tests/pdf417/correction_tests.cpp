@@ -96,6 +96,28 @@ TEST(Pdf417Correction, LevelZeroOnlyChecks) {
     EXPECT_EQ(CorrectCodewords(c, 2), kCorrectionFailed);
 }
 
+TEST(Pdf417Correction, ErasuresCountHalfAnError) {
+    // Level 2: 2e + f <= 7.
+    const std::vector<int> original = Sequence(20, 2, 8);
+    std::vector<int> c = original;
+    for (int i : {1, 4, 9, 12, 26}) c[i] = (c[i] + 50) % 929;
+    EXPECT_EQ(CorrectCodewords(c, 8), kCorrectionFailed);
+    std::vector<int> erased = c;
+    // Five erasures (one of them on a right codeword, one listed twice) and one error.
+    EXPECT_EQ(CorrectCodewords(erased, 8, {1, 4, 9, 12, 17, 4}), 5);
+    EXPECT_EQ(erased, original);
+    erased = c;
+    erased[26] = original[26];
+    for (int i : {0, 2, 3}) erased[i] = (erased[i] + 1) % 929;
+    EXPECT_EQ(CorrectCodewords(erased, 8, {0, 1, 2, 3, 4, 9, 12}), 7);  // seven erasures, every one wrong
+    EXPECT_EQ(erased, original);
+    erased = c;
+    EXPECT_EQ(CorrectCodewords(erased, 8, {0, 1, 2, 3, 4, 9, 12, 26}), kCorrectionFailed);
+    EXPECT_EQ(erased, c);
+    EXPECT_EQ(CorrectCodewords(erased, 8, {1, 28}), kCorrectionFailed);  // not an index of the sequence
+    EXPECT_EQ(CorrectCodewords(erased, 8, {-1}), kCorrectionFailed);
+}
+
 TEST(Pdf417Correction, RefusesImpossibleInput) {
     std::vector<int> c = Sequence(10, 1, 6);
     std::vector<int> bad = c;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/call_frame.hpp"
-#include "pdf417/reader_state.hpp"
+#include "pdf417/stages.hpp"
 #include "support/render.hpp"
 
 namespace zr::pdf417 {
@@ -20,8 +20,8 @@ const std::string kStart = "81111113", kStop = "711311121";
 const std::string kCodewords = "111115161111161511112326";
 
 struct Measured {
-    std::uint16_t status = kNoSymbol;
-    ReaderState state;
+    std::optional<MeasuredRow> row;
+    MeasuredSymbol symbol;  // traced when the row was measured
 };
 
 // Measures the row of `elements` (modules, bar first) from its first bar, reading rightwards.
@@ -32,54 +32,57 @@ Measured Measure(const std::string &elements, bool invert = false, std::uint8_t 
     WorkingImage work;
     Measured m;
     EXPECT_EQ(LoadBiLevel(dib.data(), &work.image), 0);
-    ReaderState &state = m.state;
-    state.area = {0, 0, picture.width, picture.height};
-    state.barColors = barColors;
-    state.start = {kMargin, picture.height / 2};
-    state.meanDark = state.meanLight = 2.0 * kModule;
-    state.BuildSteps(0);
-    m.status = MeasureSymbol(work.image, state);
+    ScanSettings settings;
+    settings.area = {0, 0, picture.width, picture.height};
+    settings.barColors = barColors;
+    StartCandidate candidate;
+    candidate.start = {kMargin, picture.height / 2};
+    candidate.meanDark = candidate.meanLight = 2.0 * kModule;
+    RowWork rowWork;
+    m.row = MeasureSymbol(work.image, settings, candidate, rowWork);
+    if (m.row) m.symbol = TraceCorners(work.image, settings, *m.row);
     return m;
 }
 
 TEST(Pdf417Measure, StartAndStopPatternsGiveTheColumns) {
     const Measured m = Measure(kStart + kCodewords + kStop);
-    ASSERT_EQ(m.status, kFound);
-    EXPECT_EQ(m.state.columns, 3);
-    EXPECT_NEAR(m.state.codewordWidth, 17 * kModule, 1);
-    EXPECT_FALSE(m.state.reversed);
-    EXPECT_EQ(m.state.barColor, kDarkBars);
-    EXPECT_NEAR(m.state.angle, 0, 0.5);
-    EXPECT_EQ(m.state.corners[0].x, kMargin);
+    ASSERT_TRUE(m.row);
+    EXPECT_EQ(m.row->metrics.columns, 3);
+    EXPECT_NEAR(m.row->metrics.codewordWidth, 17 * kModule, 1);
+    EXPECT_FALSE(m.row->reversed);
+    EXPECT_EQ(m.row->metrics.barColor, kDarkBars);
+    EXPECT_NEAR(m.symbol.direction.angle, 0, 0.5);
+    EXPECT_EQ(m.symbol.corners.topLeft.x, kMargin);
 }
 
 TEST(Pdf417Measure, ReversedRowExchangesTheDirections) {
     // The row of a symbol turned half round: stop pattern first, every element in reverse order.
     const std::string row = kStart + kCodewords + kStop;
     const Measured m = Measure(std::string(row.rbegin(), row.rend()));
-    ASSERT_EQ(m.status, kFound);
-    EXPECT_TRUE(m.state.reversed);
-    EXPECT_EQ(m.state.columns, 3);
-    EXPECT_NEAR(m.state.angle, 180, 0.5);
+    ASSERT_TRUE(m.row);
+    EXPECT_TRUE(m.row->reversed);
+    EXPECT_EQ(m.row->metrics.columns, 3);
+    EXPECT_NEAR(m.row->direction.angle, 180, 0.5);
+    EXPECT_NEAR(m.symbol.direction.angle, 180, 0.5);
     // Corner 1 is on the start pattern's side, now at the right.
-    EXPECT_GT(m.state.corners[0].x, m.state.corners[1].x);
+    EXPECT_GT(m.symbol.corners.topLeft.x, m.symbol.corners.topRight.x);
 }
 
 TEST(Pdf417Measure, BarColourFromTheQuietZone) {
     const Measured light = Measure(kStart + kCodewords + kStop, true);
-    ASSERT_EQ(light.status, kFound);
-    EXPECT_EQ(light.state.barColor, kLightBars);
-    EXPECT_EQ(Measure(kStart + kCodewords + kStop, true, kDarkBars).status, kNoSymbol);
-    EXPECT_EQ(Measure(kStart + kCodewords + kStop, false, kLightBars).status, kNoSymbol);
+    ASSERT_TRUE(light.row);
+    EXPECT_EQ(light.row->metrics.barColor, kLightBars);
+    EXPECT_FALSE(Measure(kStart + kCodewords + kStop, true, kDarkBars).row);
+    EXPECT_FALSE(Measure(kStart + kCodewords + kStop, false, kLightBars).row);
 }
 
 TEST(Pdf417Measure, RowsThatAreNoSymbol) {
     // A start bar under six times the module measured over the first seven runs is no start pattern.
-    EXPECT_EQ(Measure("31111113" + kCodewords + kStop).status, kNoSymbol);
+    EXPECT_FALSE(Measure("31111113" + kCodewords + kStop).row);
     // 15 runs between the quiet zones.
-    EXPECT_EQ(Measure("811111131111113").status, kNoSymbol);
+    EXPECT_FALSE(Measure("811111131111113").row);
     // No stop pattern.
-    EXPECT_EQ(Measure(kStart + kCodewords + "11111516").status, kNoSymbol);
+    EXPECT_FALSE(Measure(kStart + kCodewords + "11111516").row);
 }
 
 }  // namespace

@@ -28,12 +28,12 @@ lines::RunScan Runs(std::vector<std::uint16_t> widths) {
 }
 
 TEST(CheckFinderRatio, AtMostOneRunOutsideItsBand) {
-    EXPECT_EQ(CheckFinderRatio(Runs({1, 1, 3, 1, 1})), 0);
-    EXPECT_EQ(CheckFinderRatio(Runs({5, 4, 16, 5, 5})), 0);
-    EXPECT_EQ(CheckFinderRatio(Runs({1, 1, 3, 1, 3})), 0);  // unit 9/7: only the last run is out
-    EXPECT_EQ(CheckFinderRatio(Runs({1, 3, 3, 1, 3})), kNotFinderProfile);
-    EXPECT_EQ(CheckFinderRatio(Runs({1, 1, 3, 1})), kNotFinderProfile);
-    EXPECT_EQ(CheckFinderRatio(Runs({1, 1, 3, 1, 1, 1})), kNotFinderProfile);
+    EXPECT_TRUE(CheckFinderRatio(Runs({1, 1, 3, 1, 1})));
+    EXPECT_TRUE(CheckFinderRatio(Runs({5, 4, 16, 5, 5})));
+    EXPECT_TRUE(CheckFinderRatio(Runs({1, 1, 3, 1, 3})));  // unit 9/7: only the last run is out
+    EXPECT_FALSE(CheckFinderRatio(Runs({1, 3, 3, 1, 3})));
+    EXPECT_FALSE(CheckFinderRatio(Runs({1, 1, 3, 1})));
+    EXPECT_FALSE(CheckFinderRatio(Runs({1, 1, 3, 1, 1, 1})));
 }
 
 // A finder pattern of 7 x 7 modules: each module moduleW x moduleH pixels,
@@ -62,8 +62,8 @@ struct Labelled {
         search.minDensity = 0.2;
         search.maxDensity = 0.8;
         search.traceOutlines = true;
-        EXPECT_EQ(regions::LabelRegions(image, search), 0);
-        EXPECT_EQ(CollectFinderCandidates(BitImageView(image), search.regions, candidates), 0);
+        regions::LabelRegions(image, search);
+        CollectFinderCandidates(BitImageView(image), search.regions, candidates);
     }
     ~Labelled() { ImageDestroy(&image); }
     Labelled(const Labelled &) = delete;
@@ -105,8 +105,8 @@ TEST(LocateQRSymbol, LegTestDependsOnWhichLegIsAX) {
     const FinderCandidate &a = l.At(100, 100), &x = l.At(200, 100), &y = l.At(100, 211);
     EXPECT_DOUBLE_EQ(a.centre.x, 100);
     QRCandidate c;
-    EXPECT_EQ(LocateQRSymbol(a, x, y, c), kTripleRejected);
-    EXPECT_EQ(LocateQRSymbol(a, y, x, c), 0);
+    EXPECT_FALSE(LocateQRSymbol(a, x, y, c));
+    EXPECT_TRUE(LocateQRSymbol(a, y, x, c));
     EXPECT_EQ(c.b, (geom::PointF{200, 100}));
     EXPECT_EQ(c.d, (geom::PointF{100, 211}));
 }
@@ -122,9 +122,9 @@ TEST(LocateQRSymbol, LegsTooUnequalOrNotAtARightAngle) {
     const FinderCandidate &a = l.At(100, 100), &x = l.At(200, 100), &y = l.At(100, 225),
                           &far = l.At(271, 271);
     QRCandidate c;
-    EXPECT_EQ(LocateQRSymbol(a, x, y, c), kTripleRejected);
-    EXPECT_EQ(LocateQRSymbol(a, y, x, c), kTripleRejected);
-    EXPECT_EQ(LocateQRSymbol(x, a, far, c), kTripleRejected);  // a fourth finder far away
+    EXPECT_FALSE(LocateQRSymbol(a, x, y, c));
+    EXPECT_FALSE(LocateQRSymbol(a, y, x, c));
+    EXPECT_FALSE(LocateQRSymbol(x, a, far, c));  // a fourth finder far away
 }
 
 TEST(LocateQRSymbol, GridCornersAndVersionFromTheFinderSpacing) {
@@ -137,7 +137,7 @@ TEST(LocateQRSymbol, GridCornersAndVersionFromTheFinderSpacing) {
     ASSERT_EQ(l.candidates.size(), 3u);
     QRCandidate c;
     const FinderCandidate &a = l.At(100, 100), &b = l.At(272, 100), &d = l.At(100, 272);
-    ASSERT_EQ(LocateQRSymbol(a, d, b, c), 0);
+    ASSERT_TRUE(LocateQRSymbol(a, d, b, c));
     EXPECT_EQ(c.version, 4);
     EXPECT_EQ(c.size, 33);
     EXPECT_NEAR(c.moduleAB, 7, 1e-9);
@@ -160,7 +160,7 @@ TEST(LocateQRSymbol, VersionEstimatesOfZeroOrAboveFortyAreRejected) {
     Labelled near(close);
     ASSERT_EQ(near.candidates.size(), 3u);
     QRCandidate c;
-    EXPECT_EQ(LocateQRSymbol(near.At(100, 100), near.At(160, 100), near.At(100, 160), c), kTripleRejected);
+    EXPECT_FALSE(LocateQRSymbol(near.At(100, 100), near.At(160, 100), near.At(100, 160), c));
 
     Raster wide = zr::test::Canvas(420, 420);
     DrawFinder(wide, 20, 20, 2, 2);
@@ -168,7 +168,7 @@ TEST(LocateQRSymbol, VersionEstimatesOfZeroOrAboveFortyAreRejected) {
     DrawFinder(wide, 20, 20 + 2 * 178, 2, 2);
     Labelled far(wide);
     ASSERT_EQ(far.candidates.size(), 3u);
-    EXPECT_EQ(LocateQRSymbol(far.At(27, 27), far.At(383, 27), far.At(27, 383), c), kTripleRejected);
+    EXPECT_FALSE(LocateQRSymbol(far.At(27, 27), far.At(383, 27), far.At(27, 383), c));
 }
 
 // The 15-bit format word of a 5-bit value (level and mask), BCH(15,5) with generator 0x537.

@@ -34,30 +34,28 @@ class TextSink : public SymbolSink {
 };
 
 // Every ordered triple in nested index order, as the search is defined.
-std::uint16_t PlainSearch(const BitImageView &view, std::vector<FinderCandidate> candidates,
-                          SymbolSink &sink) {
+Outcome PlainSearch(const BitImageView &view, std::vector<FinderCandidate> candidates, SymbolSink &sink) {
     DecodeWork work;
     QRCandidate c;
-    std::uint16_t status = 0;
+    Outcome outcome = Outcome::kNothingTried;
     const std::size_t n = candidates.size();
     for (std::size_t a = 0; a < n; ++a)
         for (std::size_t i = 0; i < n; ++i)
             for (std::size_t k = 0; k < n; ++k) {
                 if (a == i || a == k || i == k) continue;
                 if (candidates[a].used || candidates[i].used || candidates[k].used) continue;
-                status = LocateQRSymbol(candidates[a], candidates[i], candidates[k], c);
-                if (status == 0) {
-                    status = ReadFormatPrimary(view, c);
-                    if (status != kTripleRejected) status = DecodeQRSymbol(view, c, work);
-                    if (status != 0) {
+                outcome = Outcome::kTripleRejected;
+                if (LocateQRSymbol(candidates[a], candidates[i], candidates[k], c)) {
+                    if (ReadFormatPrimary(view, c)) outcome = DecodeQRSymbol(view, c, work);
+                    if (outcome != Outcome::kDecoded) {
                         ReadFormatSecondary(view, c);
-                        status = DecodeQRSymbol(view, c, work);
+                        outcome = DecodeQRSymbol(view, c, work);
                     }
                 }
-                if (status == 0 && sink.Store(c))
+                if (outcome == Outcome::kDecoded && sink.Store(c))
                     candidates[a].used = candidates[i].used = candidates[k].used = true;
             }
-    return status;
+    return outcome;
 }
 
 // Symbols and stray finder rings at random places of a grid of cells.
@@ -102,15 +100,15 @@ TEST(SearchFinderTriples, SameSymbolsAndStatusAsThePlainSearch) {
         search.minDensity = 0.2;
         search.maxDensity = 0.8;
         search.traceOutlines = true;
-        ASSERT_EQ(regions::LabelRegions(image, search), 0);
+        regions::LabelRegions(image, search);
         const BitImageView view(image);
         std::vector<FinderCandidate> candidates;
-        ASSERT_EQ(CollectFinderCandidates(view, search.regions, candidates), 0);
+        CollectFinderCandidates(view, search.regions, candidates);
         for (std::size_t capacity : {std::size_t{20}, std::size_t{1}}) {
             TextSink banded(capacity), plain(capacity);
             std::vector<FinderCandidate> copy = candidates;
-            const std::uint16_t bandedStatus = SearchFinderTriples(view, copy, banded);
-            const std::uint16_t plainStatus = PlainSearch(view, candidates, plain);
+            const std::uint16_t bandedStatus = PublicStatus(SearchFinderTriples(view, copy, banded));
+            const std::uint16_t plainStatus = PublicStatus(PlainSearch(view, candidates, plain));
             EXPECT_EQ(bandedStatus, plainStatus) << scene << " capacity " << capacity;
             EXPECT_EQ(banded.texts, plain.texts) << scene;
             if (capacity == 20) {

@@ -31,13 +31,13 @@ class Stream {
 };
 
 struct Decoded {
-    std::uint16_t status;
+    Outcome status;
     std::string text;
 };
 
 Decoded DecodeOf(const std::vector<std::uint8_t> &codewords, int version = 1) {
     DecodedText text;
-    const std::uint16_t status = DecodeSegments(codewords.data(), codewords.size(), version, text);
+    const Outcome status = DecodeSegments(codewords.data(), codewords.size(), version, text);
     return {status, std::string(reinterpret_cast<const char *>(text.bytes.data()), text.length)};
 }
 
@@ -46,7 +46,7 @@ TEST(DecodeSegments, NumericGroupsOfThreeTwoAndOne) {
     Stream s;
     s.Put(1, 4).Put(8, 10).Put(12, 10).Put(345, 10).Put(67, 7).Put(0, 4);
     Decoded d = DecodeOf(s.Codewords(9));
-    EXPECT_EQ(d.status, 0);
+    EXPECT_EQ(d.status, Outcome::kDecoded);
     EXPECT_EQ(d.text, "01234567");
     Stream one;
     one.Put(1, 4).Put(1, 10).Put(7, 4);
@@ -62,7 +62,7 @@ TEST(DecodeSegments, AlphanumericPairsAndSingles) {
     s.Put(2, 4).Put(5, 9).Put(10 * 45 + 12, 11).Put(41 * 45 + 4, 11).Put(2, 6);
     EXPECT_EQ(10 * 45 + 12, 462);
     Decoded d = DecodeOf(s.Codewords(6));
-    EXPECT_EQ(d.status, 0);
+    EXPECT_EQ(d.status, Outcome::kDecoded);
     EXPECT_EQ(d.text, "AC-42");
 }
 
@@ -71,7 +71,7 @@ TEST(DecodeSegments, BytesIncludingZeroAndHighValuesAndMixedModes) {
     s.Put(4, 4).Put(3, 8).Put(0x00, 8).Put(0xFF, 8).Put('a', 8);
     s.Put(1, 4).Put(2, 10).Put(99, 7);
     const Decoded d = DecodeOf(s.Codewords(10));
-    EXPECT_EQ(d.status, 0);
+    EXPECT_EQ(d.status, Outcome::kDecoded);
     EXPECT_EQ(d.text, std::string("\0\xff"
                                   "a99",
                                   5));
@@ -85,7 +85,7 @@ TEST(DecodeSegments, KanjiToShiftJis) {
     Stream s;
     s.Put(8, 4).Put(2, 8).Put(6826, 13).Put(0x0DA1, 13);  // above and below 0x1EFF after unpacking
     const Decoded d = DecodeOf(s.Codewords(6));
-    EXPECT_EQ(d.status, 0);
+    EXPECT_EQ(d.status, Outcome::kDecoded);
     EXPECT_EQ(d.text, "\xE4\xAA\x93\x61");
 }
 
@@ -93,14 +93,14 @@ TEST(DecodeSegments, EndsWithoutTerminatorOrWithFewBitsLeft) {
     // Exactly full: two codewords of byte data after the header, no terminator.
     Stream full;
     full.Put(4, 4).Put(2, 8).Put('o', 8).Put('k', 8).Put(0, 4);
-    EXPECT_EQ(DecodeOf(full.Codewords(4)).status, 0);
+    EXPECT_EQ(DecodeOf(full.Codewords(4)).status, Outcome::kDecoded);
     for (int spare = 1; spare <= 3; ++spare) {
         Stream s;
         s.Put(1, 4).Put(1, 10).Put(5, 4);  // 18 bits
         s.Put(0, 6 + spare);
         std::vector<std::uint8_t> cw = s.Codewords();
         const Decoded d = DecodeOf(cw);
-        EXPECT_EQ(d.status, 0) << spare;
+        EXPECT_EQ(d.status, Outcome::kDecoded) << spare;
         EXPECT_EQ(d.text, "5");
     }
 }
@@ -112,12 +112,12 @@ TEST(DecodeSegments, ByteCountPastTheDataEndsQuietly) {
     s.Put(4, 4).Put(200, 8).Put('a', 8).Put('b', 8);
     ASSERT_EQ(s.Size(), 64u);
     const Decoded d = DecodeOf(s.Codewords());
-    EXPECT_EQ(d.status, 0);
+    EXPECT_EQ(d.status, Outcome::kDecoded);
     EXPECT_EQ(d.text, "12ab");
     // Unaligned, the next byte is cut short: the stream ended inside a field.
     Stream cut;
     cut.Put(4, 4).Put(200, 8).Put('a', 8).Put('b', 8).Put(0, 4);
-    EXPECT_EQ(DecodeOf(cut.Codewords()).status, kDataEnded);
+    EXPECT_EQ(DecodeOf(cut.Codewords()).status, Outcome::kDataEnded);
 }
 
 TEST(DecodeSegments, EciStructuredAppendAndUnknownModes) {
@@ -127,36 +127,36 @@ TEST(DecodeSegments, EciStructuredAppendAndUnknownModes) {
     eci.Put(7, 4).Put(0x80 | 1, 8).Put(0x23, 8).Put(7, 4).Put(0xC0 | 2, 8).Put(0x3456, 16);
     eci.Put(4, 4).Put(1, 8).Put('z', 8);
     const Decoded e = DecodeOf(eci.Codewords(20));
-    EXPECT_EQ(e.status, 0);
+    EXPECT_EQ(e.status, Outcome::kDecoded);
     EXPECT_EQ(e.text, "xyz");
     Stream cutEci;
     cutEci.Put(7, 4).Put(0xC0, 8).Put(1, 4);  // a three-byte designator cut short
-    EXPECT_EQ(DecodeOf(cutEci.Codewords()).status, kDataEnded);
+    EXPECT_EQ(DecodeOf(cutEci.Codewords()).status, Outcome::kDataEnded);
     Stream badEci;
     badEci.Put(7, 4).Put(0xE0, 8).Put(0, 20);  // no designator begins 111
-    EXPECT_EQ(DecodeOf(badEci.Codewords()).status, kDataEnded);
+    EXPECT_EQ(DecodeOf(badEci.Codewords()).status, Outcome::kDataEnded);
     for (std::uint32_t mode : {3u, 5u, 6u, 9u, 10u, 15u}) {
         Stream s;
         s.Put(mode, 4).Put(0, 20);
-        EXPECT_EQ(DecodeOf(s.Codewords()).status, kModeNotDecoded) << mode;
+        EXPECT_EQ(DecodeOf(s.Codewords()).status, Outcome::kModeNotDecoded) << mode;
     }
 }
 
 TEST(DecodeSegments, StreamsEndingInsideAFieldOrHoldingImpossibleValues) {
     std::vector<std::uint8_t> cw = Stream().Put(1, 4).Put(3, 4).Codewords();  // count cut short
-    EXPECT_EQ(DecodeOf(cw).status, kDataEnded);
+    EXPECT_EQ(DecodeOf(cw).status, Outcome::kDataEnded);
     Stream digits;
     digits.Put(1, 4).Put(6, 10).Put(123, 10);  // six digits, only three present
-    EXPECT_EQ(DecodeOf(digits.Codewords()).status, kDataEnded);
+    EXPECT_EQ(DecodeOf(digits.Codewords()).status, Outcome::kDataEnded);
     Stream kanji;
     kanji.Put(8, 4).Put(1, 8).Put(1, 4);  // a Kanji character cut short
-    EXPECT_EQ(DecodeOf(kanji.Codewords()).status, kDataEnded);
+    EXPECT_EQ(DecodeOf(kanji.Codewords()).status, Outcome::kDataEnded);
     Stream big;
     big.Put(1, 4).Put(3, 10).Put(1000, 10);  // no three digits make 1000
-    EXPECT_EQ(DecodeOf(big.Codewords(5)).status, kDataEnded);
+    EXPECT_EQ(DecodeOf(big.Codewords(5)).status, Outcome::kDataEnded);
     Stream alpha;
     alpha.Put(2, 4).Put(1, 9).Put(45, 6);  // index 45 has no character
-    EXPECT_EQ(DecodeOf(alpha.Codewords(3)).status, kDataEnded);
+    EXPECT_EQ(DecodeOf(alpha.Codewords(3)).status, Outcome::kDataEnded);
 }
 
 TEST(DecodeSegments, CountsBeyondTheTextCapacityStop) {
@@ -167,7 +167,7 @@ TEST(DecodeSegments, CountsBeyondTheTextCapacityStop) {
         for (int g = 0; g < 800; ++g) s.Put(999, 10);
     }
     const Decoded d = DecodeOf(s.Codewords(), 40);
-    EXPECT_EQ(d.status, kDataEnded);
+    EXPECT_EQ(d.status, Outcome::kDataEnded);
     EXPECT_EQ(d.text.size(), kMaxText);
 }
 

@@ -19,7 +19,7 @@ std::vector<std::uint32_t> Flat(int count, std::uint32_t value) {
 
 EdgeFit Fit(const std::vector<std::uint32_t> &values) {
     EdgeFit fit;
-    EXPECT_EQ(FitEdgeLine(values.data(), static_cast<int>(values.size()) - 1, fit), status::kOk);
+    EXPECT_TRUE(FitEdgeLine(values.data(), static_cast<int>(values.size()) - 1, fit));
     return fit;
 }
 
@@ -105,13 +105,13 @@ TEST(FitEdgeLine, TinyAndBadArrays) {
     const std::vector<std::uint32_t> one = {42};
     EdgeFit fit;
     fit.length = 99;
-    EXPECT_EQ(FitEdgeLine(one.data(), 0, fit), status::kOk);
+    EXPECT_TRUE(FitEdgeLine(one.data(), 0, fit));
     EXPECT_EQ(fit.length, 0);
-    EXPECT_EQ(FitEdgeLine(static_cast<const std::uint32_t *>(nullptr), 5, fit), status::kBadArgument);
-    EXPECT_EQ(FitEdgeLine(one.data(), -1, fit), status::kBadArgument);
+    EXPECT_FALSE(FitEdgeLine(static_cast<const std::uint32_t *>(nullptr), 5, fit));
+    EXPECT_FALSE(FitEdgeLine(one.data(), -1, fit));
     // Untouched extent entries (all bits set) are values like any other.
     const std::vector<std::uint32_t> wild = {0xFFFFFFFFu, 5, 5, 5, 0xFFFFFFFFu, 5};
-    EXPECT_EQ(FitEdgeLine(wild.data(), 5, fit), status::kOk);
+    EXPECT_TRUE(FitEdgeLine(wild.data(), 5, fit));
     EXPECT_TRUE(std::isfinite(fit.startValue) && std::isfinite(fit.endValue));
 }
 
@@ -124,7 +124,7 @@ TEST(FitEdgeLine, SignedExtentsFitLikeUnsignedOnes) {
     }
     const EdgeFit a = Fit(unsignedValues);
     EdgeFit b;
-    ASSERT_EQ(FitEdgeLine(signedValues.data(), 59, b), status::kOk);
+    ASSERT_TRUE(FitEdgeLine(signedValues.data(), 59, b));
     EXPECT_EQ(a.startIndex, b.startIndex);
     EXPECT_EQ(a.endIndex, b.endIndex);
     EXPECT_EQ(a.length, b.length);

@@ -1,6 +1,6 @@
-// One face for the five readers, so that the same hostile inputs and
-// thread checks run against each: its scanner and result records and its
-// five exported calls. A reader joins when its library is built.
+// One face for the five readers, so that the same tests run against each:
+// its scanner and result records and its five exported calls. A reader joins
+// EveryReader when its library is built (ZR_HAVE_QR ...).
 #pragma once
 
 #include <cstdint>
@@ -9,20 +9,12 @@
 #include <zint.h>
 
 #include "zr/ZrBar.h"
-#if defined(ZR_HAVE_QR)
-#include "zr/ZrQR.h"
-#endif
-#if defined(ZR_HAVE_DM)
 #include "zr/ZrDM.h"
-#endif
-#if defined(ZR_HAVE_MICROQR)
 #include "zr/ZrMicroQR.h"
-#endif
-#if defined(ZR_HAVE_PDF417)
 #include "zr/ZrPDF417.h"
-#endif
+#include "zr/ZrQR.h"
 
-namespace zr::hardening {
+namespace zr::test {
 
 struct BarReader {
     using Scanner = ZrBarScanner;
@@ -39,7 +31,6 @@ struct BarReader {
     static constexpr const char *kData = "THREADS-1";
 };
 
-#if defined(ZR_HAVE_QR)
 struct QRReader {
     using Scanner = ZrQRScanner;
     using Result = QRResult;
@@ -57,9 +48,7 @@ struct QRReader {
     static constexpr int kSymbology = BARCODE_QRCODE;
     static constexpr const char *kData = "THREADS-QR";
 };
-#endif
 
-#if defined(ZR_HAVE_MICROQR)
 struct MicroQRReader {
     using Scanner = ZrMicroQRScanner;
     using Result = MicroQRResult;
@@ -80,9 +69,7 @@ struct MicroQRReader {
     static constexpr int kSymbology = BARCODE_MICROQR;
     static constexpr const char *kData = "THREADS-MQR";
 };
-#endif
 
-#if defined(ZR_HAVE_PDF417)
 struct PDF417Reader {
     using Scanner = ZrPDF417Scanner;
     using Result = ZrPDF417Result;
@@ -96,9 +83,7 @@ struct PDF417Reader {
     static constexpr int kSymbology = BARCODE_PDF417;
     static constexpr const char *kData = "THREADS-PDF417";
 };
-#endif
 
-#if defined(ZR_HAVE_DM)
 struct DMReader {
     using Scanner = ZrDMScanner;
     using Result = DMResult;
@@ -113,7 +98,6 @@ struct DMReader {
     // 16 x 16 at 3 pixels a module: regions under 33 pixels (8-row rectangles) are not looked at.
     static constexpr const char *kData = "THREADS-DM-1234";
 };
-#endif
 
 // Every reader built, as the arguments of a type-list template, so that
 // each typed test lists them once: EveryReader<::testing::Types>.
@@ -137,4 +121,4 @@ using EveryReader = List<BarReader
 #endif
                          >;
 
-}  // namespace zr::hardening
+}  // namespace zr::test

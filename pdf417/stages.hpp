@@ -1,0 +1,171 @@
+// The stages of the PDF417 reader and the values they hand each other. One
+// scan runs a horizontal and a vertical pass over the search area; in each,
+//   NextStart -> MeasureSymbol -> TraceCorners -> ReadRows
+//   -> CorrectCodewords (correction.hpp) -> DecodeData (data.hpp)
+// turn a start pattern into a decoded symbol (ScanSymbols, scan_pass.cpp).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/geom/geom.hpp"
+#include "core/lines/run_scan.hpp"
+#include "zr/ZrImage.h"
+#include "zr/ZrPDF417.h"
+
+namespace zr::pdf417 {
+
+using geom::PointF;
+using geom::PointI;
+using geom::QuadI;
+using geom::Rect;
+using lines::StepTable;
+
+constexpr int kMaxColumns = 32;  // codeword columns with both row indicators: 1 to 30 data columns
+constexpr int kMinColumns = 3;
+constexpr int kMaxRows = 90;
+constexpr int kCodewordStore = 2700;  // 90 rows x 30 data columns
+constexpr int kMaxRowRuns = 3000;     // runs of one measured row or read line
+constexpr int kLevels = 9;
+
+enum BarColor : std::uint8_t { kDarkBars = ZR_PDF417_DARK_BARS, kLightBars = ZR_PDF417_LIGHT_BARS };
+constexpr std::uint8_t kBothBarColors = kDarkBars | kLightBars;
+
+// What became of one symbol after its measurement.
+enum class SymbolOutcome : std::uint8_t {
+    kRead,           // decoded
+    kUnreadable,     // too few rows or codewords
+    kUncorrectable,  // correction or data decoding failed
+};
+
+// How a whole scan ended; PublicStatus (entry.cpp) gives its public number.
+enum class ScanOutcome : std::uint8_t {
+    kScanned,   // both passes reached the end of the search area
+    kListFull,  // a decoded symbol found the result list full
+};
+
+// What one pass searches: the area, the bar colours allowed and whether the
+// symbol's rows run along y.
+struct ScanSettings {
+    Rect area;
+    std::uint8_t barColors = kBothBarColors;
+    bool vertical = false;
+};
+
+// Buffers a scan reuses from candidate to candidate and line to line.
+struct RowWork {
+    std::vector<std::uint16_t> runs;  // runs of the measured row, then of each reading line
+    std::vector<PointI> runStarts;    // pixel where each run of the measured row begins
+    RowWork();
+};
+
+// The four walking directions of a symbol, by index into StepTables.
+enum Heading : int { kAlong = 0, kBack = 1, kUp = 2, kDown = 3 };
+using StepTables = std::array<StepTable, 4>;
+
+// A reading direction (degrees, start side towards stop side) with its step
+// tables along, back and across the rows.
+struct RowDirection {
+    double angle = 0;
+    StepTables steps{};
+};
+RowDirection DirectionAt(double readingAngle);
+
+// Brings an angle into [0, 360).
+double NormalizeAngle(double degrees);
+
+// ---- Search (search.cpp) ----
+
+// A start pattern confirmed on several scan lines.
+struct StartCandidate {
+    PointI start;                        // first bar of the pattern on the confirmation line
+    double angle = 0;                    // reading direction fitted to the bar edges, degrees
+    double meanDark = 0, meanLight = 0;  // mean widths of the pattern's dark and light runs
+};
+
+// Where the start-pattern search of one pass stands, with the run buffers it
+// reuses from line to line.
+struct StartSearch {
+    StartSearch(const ZrImage &searched, const ScanSettings &passSettings);
+
+    const ZrImage &image;
+    ScanSettings settings;
+    PointI resume;  // where the search goes on
+    lines::RunScan probe, line;
+    std::vector<PointF> edgePoints;  // bar edges of the tracked lines
+};
+
+// The next start pattern of the pass from `resume` on; nothing when the pass is done.
+std::optional<StartCandidate> NextStart(StartSearch &search);
+
+// ---- Measurement (measure.cpp, corners.cpp) ----
+
+// What the measured row tells about the whole symbol.
+struct SymbolMetrics {
+    std::uint8_t barColor = kDarkBars;
+    double meanDark = 0, meanLight = 0;  // mean run widths of the row
+    int columns = 0;                     // codeword columns including both row indicators
+    int codewordWidth = 0;               // mean codeword width in whole pixels
+
+    // Mean width of background runs.
+    double MeanBackground() const { return barColor == kDarkBars ? meanLight : meanDark; }
+};
+
+// Pattern edges on the measured row, in the row's reading direction.
+struct PatternEdges {
+    PointI startOuter;  // outer edge of the start pattern's wide bar
+    PointI startInner;  // where the start pattern's last space begins
+    PointI stopFirst;   // first pixel of the stop pattern
+    PointI rowEnd;      // just past the stop pattern's last bar
+};
+
+// One row measured across the symbol from a start candidate.
+struct MeasuredRow {
+    RowDirection direction;  // turned half round when the row was read stop pattern first
+    SymbolMetrics metrics;
+    bool reversed = false;  // the stop pattern came first along the candidate's direction
+    PatternEdges edges;
+};
+
+// The symbol the row reading works on.
+struct MeasuredSymbol {
+    RowDirection direction;  // the skew angle from both traced sides
+    SymbolMetrics metrics;
+    QuadI corners;  // 1 and 4 on the start side, 2 and 3 on the stop side (ZrPDF417Result order)
+};
+
+// Measures the row through the candidate along its angle: bar colour, the
+// start and stop patterns in either order and the column count. Nothing when
+// the row is no symbol's.
+std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSettings &settings,
+                                         const StartCandidate &candidate, RowWork &work);
+
+// Traces the symbol's start and stop sides across the rows from the measured
+// row: its four corners and the skew angle.
+MeasuredSymbol TraceCorners(const ZrImage &image, const ScanSettings &settings, const MeasuredRow &row);
+
+// ---- Rows (rows.cpp) ----
+
+// The codewords read from a symbol, with what its row indicators said.
+struct SymbolRows {
+    std::vector<int> codewords;  // rows x data columns, row after row
+    int rows = 0;
+    int level = 0;  // error-correction level
+    int checkWords = 0;
+};
+
+// Reads the rows and codewords of the measured symbol into `out` (whose
+// buffer is reused): kRead, or kUnreadable when too few rows or codewords.
+SymbolOutcome ReadRows(const ZrImage &image, const ScanSettings &settings, const MeasuredSymbol &symbol,
+                       RowWork &work, SymbolRows &out);
+
+// ---- The scan (scan_pass.cpp) ----
+
+// Both passes over the scanner's search area: every symbol decoded is stored
+// in the scanner's result list and blanked in `image`, so that the search
+// does not meet it again.
+ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner);
+
+}  // namespace zr::pdf417
