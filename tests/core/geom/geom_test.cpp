@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "core/geom/geom.hpp"
 
@@ -56,7 +57,8 @@ TEST(Geom, ClampCornersMovesEveryCoordinateIntoThePicture) {
     EXPECT_EQ(edges.bottomLeft, (PointF{0, 79.999}));
 
     // A one-pixel picture holds every corner at (0, 0).
-    QuadF far{{5, 5}, {-5, -5}, {INFINITY, -INFINITY}, {std::nan(""), std::nan("")}};
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    QuadF far{{5, 5}, {-5, -5}, {kInfinity, -kInfinity}, {std::nan(""), std::nan("")}};
     ClampCorners(far, 1, 1);
     for (int i = 0; i < QuadF::kCorners; ++i) EXPECT_EQ(far[i], (PointF{0, 0})) << i;
 }
