@@ -43,11 +43,9 @@ int Reach(PointF a, PointF b, int modules) {
 // of a 2 x 2 layout, which becomes the mean of the four refined ends.
 void RefineBoundaries(const BitImageView &image, const QuadF &p, const DMSize &size, Lattice &lattice) {
     const double columnAngle =
-        MeanAngle(LineAngle(p.topLeft.x, p.topLeft.y, p.topRight.x, p.topRight.y),
-                  LineAngle(p.bottomLeft.x, p.bottomLeft.y, p.bottomRight.x, p.bottomRight.y));
+        MeanAngle(LineAngle(p.topLeft, p.topRight), LineAngle(p.bottomLeft, p.bottomRight));
     const double rowAngle =
-        MeanAngle(LineAngle(p.topLeft.x, p.topLeft.y, p.bottomLeft.x, p.bottomLeft.y),
-                  LineAngle(p.topRight.x, p.topRight.y, p.bottomRight.x, p.bottomRight.y));
+        MeanAngle(LineAngle(p.topLeft, p.bottomLeft), LineAngle(p.topRight, p.bottomRight));
     const double reversedRowAngle = std::fmod(rowAngle + 180, 360.0);
     Steps columnSteps{}, rowSteps{}, reversedRowSteps{};
     StepPattern(columnAngle, columnSteps);

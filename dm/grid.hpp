@@ -47,7 +47,7 @@ bool SampleRegion(const BitImageView &image, const QuadF &q, int columns, int ro
                   int stride);
 
 // Direction of the segment in degrees, counter-clockwise on screen, [0, 360).
-double LineAngle(double x0, double y0, double x1, double y1);
+double LineAngle(PointF from, PointF to);
 // Mean of two directions along the shorter arc between them.
 double MeanAngle(double a, double b);
 // 200 direction codes of a digital line at `angle` degrees.

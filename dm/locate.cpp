@@ -27,10 +27,10 @@ bool FitRegionSides(const regions::Region &region, RegionSides &sides, edges::Fi
     if (!FitSide(region.rowLeft, left, work) || !FitSide(region.rowRight, right, work) ||
         !FitSide(region.colTop, top, work) || !FitSide(region.colBottom, bottom, work))
         return false;
-    sides.left = edges::RowEdgeLine(left, region.top);
-    sides.right = edges::RowEdgeLine(right, region.top);
-    sides.top = edges::ColumnEdgeLine(top, region.left);
-    sides.bottom = edges::ColumnEdgeLine(bottom, region.left);
+    sides.left = edges::RowEdgeLine(left, region.box.y0);
+    sides.right = edges::RowEdgeLine(right, region.box.y0);
+    sides.top = edges::ColumnEdgeLine(top, region.box.x0);
+    sides.bottom = edges::ColumnEdgeLine(bottom, region.box.x0);
     return true;
 }
 
@@ -40,17 +40,16 @@ bool LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol) {
     const edges::EdgeLine &h = hypothesis % 2 == 0 ? sides.top : sides.bottom;
     symbol.vEdge = v;
     symbol.hEdge = h;
-    double x = 0, y = 0;
-    if (!edges::IntersectEdgeLines(v, h, x, y)) return false;
-    symbol.cornerX = x;
-    symbol.cornerY = y;
+    const std::optional<geom::PointF> meet = edges::IntersectEdgeLines(v, h);
+    if (!meet) return false;
+    const geom::PointF corner = *meet;
+    symbol.finderCorner = corner;
 
-    const bool hRunsRight = std::fabs(h.x1 - x) > std::fabs(h.x0 - x);
-    const bool vRunsDown = std::fabs(v.y1 - y) > std::fabs(v.y0 - y);
+    const bool hRunsRight = std::fabs(h.end.x - corner.x) > std::fabs(h.start.x - corner.x);
+    const bool vRunsDown = std::fabs(v.end.y - corner.y) > std::fabs(v.start.y - corner.y);
     symbol.orientation = kOrientation[(hRunsRight ? 1 : 0) + (vRunsDown ? 2 : 0)];
-    const geom::PointF corner{x, y};
-    const geom::PointF hFar = hRunsRight ? h.End() : h.Start();
-    const geom::PointF vFar = vRunsDown ? v.End() : v.Start();
+    const geom::PointF hFar = hRunsRight ? h.end : h.start;
+    const geom::PointF vFar = vRunsDown ? v.end : v.start;
 
     // The side along the bottom of the reading frame is the horizontal one
     // when the finder corner is on the left or right of the upright frame.
@@ -62,16 +61,6 @@ bool LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol) {
     p.topRight = p.topLeft + p.bottomRight - corner;
     if (symbol.orientation == kBottomLeft) p.topRight += geom::PointF{1, -1};
     return true;
-}
-
-void ClampCorners(DMSymbol &symbol, int width, int height) {
-    for (int i = 0; i < geom::QuadF::kCorners; ++i) {
-        geom::PointF &c = symbol.corners[i];
-        if (!(c.x >= 0)) c.x = 0;
-        if (!(c.y >= 0)) c.y = 0;
-        if (!(c.x < width)) c.x = width - 1;
-        if (!(c.y < height)) c.y = height - 1;
-    }
 }
 
 }  // namespace zr::dm

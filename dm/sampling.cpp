@@ -2,6 +2,7 @@
 // boundary between two regions onto the pixels where it lies.
 #include <cmath>
 
+#include "core/lines/bit_cursor.hpp"
 #include "dm/grid.hpp"
 
 namespace zr::dm {
@@ -9,19 +10,13 @@ namespace {
 
 // Share of a region's data modules that must be dark, and light.
 constexpr int kBalanceDivisor = 7;
-// Degrees per radian with pi taken as 3.14.
-constexpr double kDegreesPerRadian = 57.324840764331206;
 constexpr double kSameCoordinate = 0.001;
 
-// Pixel offsets of the direction codes 0 .. 7 (y downwards).
-constexpr int kStepX[8] = {1, 1, 0, -1, -1, -1, 0, 1};
-constexpr int kStepY[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-
-PointF Step(PointF p, int code, int sign) {
-    return {p.x + sign * kStepX[code & 7], p.y + sign * kStepY[code & 7]};
+PointF Step(PointF p, std::uint8_t code, int sign) {
+    return p + geom::ToPointF(sign * lines::StepVector(code));
 }
 
-int StepCode(const Steps &steps, int i) {
+std::uint8_t StepCode(const Steps &steps, int i) {
     const int n = lines::kStepTableSize;
     return steps[static_cast<std::size_t>(((i % n) + n) % n)];
 }
@@ -65,10 +60,10 @@ bool SampleRegion(const BitImageView &image, const QuadF &q, int columns, int ro
     return dark >= least && n - dark >= least;
 }
 
-double LineAngle(double x0, double y0, double x1, double y1) {
-    if (std::fabs(x0 - x1) < kSameCoordinate) return y0 < y1 ? 270 : 90;
-    if (std::fabs(y0 - y1) < kSameCoordinate) return x0 < x1 ? 0 : 180;
-    double angle = std::atan2(y0 - y1, x1 - x0) * kDegreesPerRadian;
+double LineAngle(PointF from, PointF to) {
+    if (std::fabs(from.x - to.x) < kSameCoordinate) return from.y < to.y ? 270 : 90;
+    if (std::fabs(from.y - to.y) < kSameCoordinate) return from.x < to.x ? 0 : 180;
+    double angle = geom::RadToDegTwoPlaces(std::atan2(from.y - to.y, to.x - from.x));
     if (angle < 0) angle += 360;
     return angle;
 }
@@ -93,9 +88,7 @@ int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF f
     bool previous = image.DarkOrOutside(p.x, p.y);
     int transitions = 0;
     for (int k = 1; k < n; ++k) {
-        const int code = StepCode(pathSteps, k - 1);
-        p.x += kStepX[code & 7];
-        p.y += kStepY[code & 7];
+        p += lines::StepVector(StepCode(pathSteps, k - 1));
         const bool current = image.DarkOrOutside(p.x, p.y);
         if (current != previous) ++transitions;
         previous = current;
@@ -108,7 +101,7 @@ void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const S
     if (reach <= 0) return;
     PointF ma = a, mb = b;
     for (int i = 0; i < reach; ++i) {
-        const int code = StepCode(moveSteps, 199 - i);
+        const std::uint8_t code = StepCode(moveSteps, 199 - i);
         ma = Step(ma, code, -1);
         mb = Step(mb, code, -1);
     }
@@ -124,7 +117,7 @@ void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const S
         previous = t;
         previousA = ma;
         previousB = mb;
-        const int code = StepCode(moveSteps, reach + i);
+        const std::uint8_t code = StepCode(moveSteps, reach + i);
         ma = Step(ma, code, 1);
         mb = Step(mb, code, 1);
     }

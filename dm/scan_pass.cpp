@@ -23,7 +23,7 @@ bool DecodeRegion(const BitImageView &view, const regions::Region &region, ScanW
     for (int h = 0; h < kHypothesisCount; ++h) {
         work.symbol = DMSymbol{};
         if (!LocateSymbol(work.sides, h, work.symbol)) continue;
-        ClampCorners(work.symbol, view.Width(), view.Height());
+        geom::ClampCorners(work.symbol.corners, view.Width(), view.Height());
         if (TrySizes(view, work)) return true;
     }
     return false;
@@ -33,11 +33,7 @@ bool DecodeRegion(const BitImageView &view, const regions::Region &region, ScanW
 
 void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work) {
     if (scanner.resultCount >= scanner.maxResults) return;
-    regions::RegionSearch search;
-    search.left = static_cast<std::int32_t>(bounds.x0);
-    search.top = static_cast<std::int32_t>(bounds.y0);
-    search.right = static_cast<std::int32_t>(bounds.x1);
-    search.bottom = static_cast<std::int32_t>(bounds.y1);
+    regions::RegionSearch search(bounds);
     search.minWidth = kMinRegionSide;
     search.minHeight = kMinRegionSide;
     search.minDensity = kMinRegionFill;

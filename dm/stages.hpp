@@ -43,9 +43,6 @@ bool FitRegionSides(const regions::Region &region, RegionSides &sides, edges::Fi
 // sides do not form a corner.
 bool LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol);
 
-// Moves every corner coordinate into the picture.
-void ClampCorners(DMSymbol &symbol, int width, int height);
-
 // Walks the size table from its first entry: module-size gate, border test,
 // then sampling, correction and data decoding. True for the first size that
 // decodes (rows, columns, codewords and text set), false when none does.

@@ -20,8 +20,7 @@ constexpr int kTextCapacity = 3124;
 struct DMSymbol {
     edges::EdgeLine hEdge;  // finder side fitted across the columns
     edges::EdgeLine vEdge;  // finder side fitted across the rows
-    double cornerX = 0;     // where the two finder sides meet
-    double cornerY = 0;
+    geom::PointF finderCorner;     // where the two finder sides meet
     std::uint8_t orientation = 0;  // which picture corner the finder corner is
     geom::QuadF corners;           // P0..P3 in the symbol's reading frame
     std::array<std::int32_t, kCodewordCapacity> codewords{};

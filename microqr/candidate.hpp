@@ -10,6 +10,7 @@
 
 #include "core/edges/edges.hpp"
 #include "core/geom/geom.hpp"
+#include "core/geom/perspective.hpp"
 #include "core/image_view.hpp"
 #include "core/lines/run_scan.hpp"
 #include "core/regions/regions.hpp"
@@ -37,22 +38,21 @@ struct ModuleMap {
     }
 };
 
-// Plane projective map of module coordinates (0..side on both axes for the
-// unit square's corners) to picture coordinates (projective.cpp).
-struct Homography {
-    double a = 1, b = 0, c = 0, d = 0, e = 1, f = 0, g = 0, h = 0, side = 1;
-    geom::PointF At(double column, double row) const;
-};
-// The map taking (0, 0), (side, 0), (side, side), (0, side) to the quad's
-// corners in its order; false for a degenerate quad.
-bool SquareToQuad(const geom::QuadF &quad, double side, Homography &map);
+// Modules the finder spans along each side.
+constexpr double kFinderModules = 7.0;
+// A symbol seen at a slant is sampled through the perspective that takes the
+// unit square to the finder's corners; module coordinates are divided by the
+// finder's side before the map (the grid's numbers depend on that order).
+inline geom::PointF WarpModule(const geom::Perspective &warp, double column, double row) {
+    return warp.Map({column / kFinderModules, row / kFinderModules});
+}
 
 // Working record of one finder candidate, reused for each rotation.
 struct MicroQRCandidate {
     geom::QuadF finder;       // F0 left/top, F1 right/top, F2 right/bottom, F3 left/bottom (image frame)
     bool outerEdges = false;  // finder corners on the pixels' outer edges, not on the outline pixels
     bool projective = false;  // grid through `warp` (from the finder's corners), not u and v
-    Homography warp;
+    geom::Perspective warp;
     geom::QuadF corners;  // 0 at the finder, 1 end of the first row, 2 opposite, 3 end of the first column
     std::uint16_t rows = 0, columns = 0;
     qr::DecodedText decoded;
@@ -117,10 +117,11 @@ void ShrinkFinder(MicroQRCandidate &candidate, double bloat);
 // of one module along its first row (columns) and down its first column (rows).
 struct RotationFrame {
     geom::PointF origin, columnStep, rowStep;
-    const Homography *warp = nullptr;  // a projective candidate's map for this rotation
+    const geom::Perspective *warp = nullptr;  // a projective candidate's map for this rotation
 
     geom::PointF At(double column, double row) const {
-        return warp != nullptr ? warp->At(column, row) : origin + column * columnStep + row * rowStep;
+        return warp != nullptr ? WarpModule(*warp, column, row)
+                               : origin + column * columnStep + row * rowStep;
     }
 };
 constexpr int kRotationCount = 4;
@@ -131,9 +132,6 @@ RotationFrame FrameOf(MicroQRCandidate &candidate, int rotation);
 std::optional<std::uint16_t> MatchFormatWord(std::uint16_t bits);
 // kDecoded with version, level and mask set; kNoCorners or kNoFormat.
 Outcome ReadMicroFormat(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
-// Moves every corner coordinate into the picture: below 0 (or not a number)
-// to 0, past the last column or row to it.
-void ClampCorners(const BitImageView &image, geom::QuadF &corners);
 // Symbol corners (clamped into the picture) and module steps from them.
 void SetMicroGrid(const BitImageView &image, MicroQRCandidate &candidate, int rotation);
 // Turns and scales the grid's step along each axis a little until row 0 and
@@ -142,7 +140,7 @@ void SetMicroGrid(const BitImageView &image, MicroQRCandidate &candidate, int ro
 void RefineGridByTiming(const BitImageView &image, MicroQRCandidate &candidate);
 // Centre of a module through the grid that SetMicroGrid left.
 inline geom::PointF ModuleCentre(const MicroQRCandidate &candidate, int column, int row) {
-    if (candidate.projective) return candidate.warp.At(column + 0.5, row + 0.5);
+    if (candidate.projective) return WarpModule(candidate.warp, column + 0.5, row + 0.5);
     return candidate.corners.topLeft + (column + 0.5) * candidate.u + (row + 0.5) * candidate.v;
 }
 

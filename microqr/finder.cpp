@@ -12,7 +12,6 @@ namespace zr::microqr {
 namespace {
 
 constexpr int kFinderRuns = 5;
-constexpr double kFinderModules = 7.0;
 constexpr double kThinLow = 0.4, kThinHigh = 1.6;  // runs a, b, d, e in units
 constexpr double kCoreLow = 1.2, kCoreHigh = 4.8;  // run c in units
 // How far out a turned finder's corner lay per pixel of the run that is left
@@ -42,17 +41,6 @@ bool CheckFinderRatioStrict(const lines::RunScan &scan) {
     return true;
 }
 
-namespace {
-
-void Move(edges::EdgeLine &side, double dx, double dy) {
-    side.x0 += dx;
-    side.x1 += dx;
-    side.y0 += dy;
-    side.y1 += dy;
-}
-
-}  // namespace
-
 bool LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candidate, edges::FitWork &work,
                          bool outerEdges) {
     // One extent entry per row and per column of the bounding box.
@@ -67,25 +55,25 @@ bool LocateFinderCorners(const regions::Region &region, MicroQRCandidate &candid
           std::tuple{&region.colTop, width - 1, &top}, std::tuple{&region.colBottom, width - 1, &bottom}}) {
         if (!edges::FitEdgeLine(extent->data(), last, *fit, work)) return false;
     }
-    edges::EdgeLine leftSide = edges::RowEdgeLine(left, region.top);
-    edges::EdgeLine rightSide = edges::RowEdgeLine(right, region.top);
-    edges::EdgeLine topSide = edges::ColumnEdgeLine(top, region.left);
-    edges::EdgeLine bottomSide = edges::ColumnEdgeLine(bottom, region.left);
+    edges::EdgeLine leftSide = edges::RowEdgeLine(left, region.box.y0);
+    edges::EdgeLine rightSide = edges::RowEdgeLine(right, region.box.y0);
+    edges::EdgeLine topSide = edges::ColumnEdgeLine(top, region.box.x0);
+    edges::EdgeLine bottomSide = edges::ColumnEdgeLine(bottom, region.box.x0);
     if (outerEdges) {
         // Extents name the outline's pixels: each side runs through the middle
         // of its rows (columns), the right and bottom ones a pixel further out.
-        Move(leftSide, 0, 0.5);
-        Move(rightSide, 1, 0.5);
-        Move(topSide, 0.5, 0);
-        Move(bottomSide, 0.5, 1);
+        leftSide = leftSide.Moved({0, 0.5});
+        rightSide = rightSide.Moved({1, 0.5});
+        topSide = topSide.Moved({0.5, 0});
+        bottomSide = bottomSide.Moved({0.5, 1});
     }
     candidate.outerEdges = outerEdges;
-    geom::QuadF &f = candidate.finder;
-    if (!edges::IntersectEdgeLines(leftSide, topSide, f.topLeft.x, f.topLeft.y) ||
-        !edges::IntersectEdgeLines(rightSide, topSide, f.topRight.x, f.topRight.y) ||
-        !edges::IntersectEdgeLines(rightSide, bottomSide, f.bottomRight.x, f.bottomRight.y) ||
-        !edges::IntersectEdgeLines(leftSide, bottomSide, f.bottomLeft.x, f.bottomLeft.y))
-        return false;
+    const std::optional<geom::PointF> topLeft = edges::IntersectEdgeLines(leftSide, topSide);
+    const std::optional<geom::PointF> topRight = edges::IntersectEdgeLines(rightSide, topSide);
+    const std::optional<geom::PointF> bottomRight = edges::IntersectEdgeLines(rightSide, bottomSide);
+    const std::optional<geom::PointF> bottomLeft = edges::IntersectEdgeLines(leftSide, bottomSide);
+    if (!topLeft || !topRight || !bottomRight || !bottomLeft) return false;
+    candidate.finder = {*topLeft, *topRight, *bottomRight, *bottomLeft};
     return true;
 }
 
@@ -107,12 +95,12 @@ bool DiamondFinderCorners(const regions::Region &region, MicroQRCandidate &candi
     const auto cut = [](std::int32_t run) { return double(run) * kCornerCut; };
     geom::QuadF &f = candidate.finder;
     // Corners on the outer pixel edges, in clockwise order from the left one.
-    f.topLeft = {double(region.left) - cut(columnRun(0)), middle(region.colTop[0], region.colBottom[0])};
-    f.topRight = {middle(region.rowLeft[0], region.rowRight[0]), double(region.top) - cut(rowRun(0))};
-    f.bottomRight = {double(region.right) + 1 + cut(columnRun(width - 1)),
+    f.topLeft = {double(region.box.x0) - cut(columnRun(0)), middle(region.colTop[0], region.colBottom[0])};
+    f.topRight = {middle(region.rowLeft[0], region.rowRight[0]), double(region.box.y0) - cut(rowRun(0))};
+    f.bottomRight = {double(region.box.x1) + cut(columnRun(width - 1)),
                      middle(region.colTop[width - 1], region.colBottom[width - 1])};
     f.bottomLeft = {middle(region.rowLeft[height - 1], region.rowRight[height - 1]),
-                    double(region.bottom) + 1 + cut(rowRun(height - 1))};
+                    double(region.box.y1) + cut(rowRun(height - 1))};
     candidate.outerEdges = true;
     return true;
 }

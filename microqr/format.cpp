@@ -8,8 +8,6 @@
 namespace zr::microqr {
 namespace {
 
-// Modules the finder spans along each side.
-constexpr double kFinderModules = 7.0;
 // Finder, separator and format area in modules.
 constexpr double kCornerModules = 9.0;
 constexpr int kMaxFormatErrors = 3;
@@ -25,12 +23,6 @@ constexpr Module kFormatModules[kFormatBits] = {
 
 bool Inside(const BitImageView &image, geom::PointF p) {
     return p.x >= 0 && p.y >= 0 && p.x < image.Width() && p.y < image.Height();
-}
-
-double ClampCoordinate(double value, int limit) {
-    if (!(value >= 0)) return 0;
-    if (value >= limit) return limit - 1;
-    return value;
 }
 
 }  // namespace
@@ -67,7 +59,8 @@ RotationFrame FrameOf(MicroQRCandidate &c, int rotation) {
         geom::QuadF turned;
         for (int i = 0; i < geom::QuadF::kCorners; ++i)
             turned[i] = f[(i + rotation - 1) % geom::QuadF::kCorners];
-        if (SquareToQuad(turned, kFinderModules, c.warp)) {
+        if (const std::optional<geom::Perspective> warp = geom::Perspective::SquareToQuad(turned)) {
+            c.warp = *warp;
             frame.warp = &c.warp;
         } else {
             c.projective = false;  // a degenerate finder has no map: the grid stays affine
@@ -113,13 +106,6 @@ Outcome ReadMicroFormat(const BitImageView &image, MicroQRCandidate &c, int rota
     return Outcome::kDecoded;
 }
 
-void ClampCorners(const BitImageView &image, geom::QuadF &corners) {
-    for (int i = 0; i < geom::QuadF::kCorners; ++i) {
-        corners[i].x = ClampCoordinate(corners[i].x, image.Width());
-        corners[i].y = ClampCoordinate(corners[i].y, image.Height());
-    }
-}
-
 void SetMicroGrid(const BitImageView &image, MicroQRCandidate &c, int rotation) {
     const RotationFrame frame = FrameOf(c, rotation);
     const int size = SymbolSize(c.version);
@@ -129,7 +115,7 @@ void SetMicroGrid(const BitImageView &image, MicroQRCandidate &c, int rotation) 
     q.topRight = frame.At(size, 0);
     q.bottomLeft = frame.At(0, size);
     q.bottomRight = frame.warp != nullptr ? frame.At(size, size) : q.topRight + q.bottomLeft - q.topLeft;
-    ClampCorners(image, q);
+    geom::ClampCorners(q, image.Width(), image.Height());
     const double across = 2.0 * size;
     c.u = ((q.bottomRight - q.bottomLeft) + (q.topRight - q.topLeft)) * (1.0 / across);
     c.v = ((q.bottomLeft - q.topLeft) + (q.bottomRight - q.topRight)) * (1.0 / across);

@@ -130,11 +130,7 @@ Outcome SearchMicroQRCandidates(const ZrImage &image, const regions::RegionList 
 }
 
 Outcome ScanPass(ZrImage &image, const geom::SearchBounds &corners, ResultList &results) {
-    regions::RegionSearch search;
-    search.left = static_cast<std::int32_t>(corners.x0);
-    search.top = static_cast<std::int32_t>(corners.y0);
-    search.right = static_cast<std::int32_t>(corners.x1);
-    search.bottom = static_cast<std::int32_t>(corners.y1);
+    regions::RegionSearch search(corners);
     search.minWidth = search.minHeight = kMinRegionSide;
     search.minDensity = kMinFill;
     search.maxDensity = kMaxFill;

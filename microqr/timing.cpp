@@ -91,7 +91,7 @@ void RefineGridByTiming(const BitImageView &image, MicroQRCandidate &c) {
     q.topRight = origin + size * c.u;
     q.bottomLeft = origin + size * c.v;
     q.bottomRight = q.topRight + q.bottomLeft - origin;
-    ClampCorners(image, q);
+    geom::ClampCorners(q, image.Width(), image.Height());
 }
 
 }  // namespace zr::microqr

@@ -67,10 +67,10 @@ bool ProfileColumn(lines::RunScan &scan, const BitImageView &view) {
 
 bool CheckFinderRow(lines::RunScan &scan, const BitImageView &view, const regions::Region &region,
                     FinderRatioTest test) {
-    const int middle = (region.top + region.bottom + 1) >> 1;
+    const int middle = (region.box.y0 + region.box.y1) >> 1;
     for (const int y : {middle, middle - 1, middle + 1}) {
-        if (y < region.top || y > region.bottom) continue;
-        const auto row = static_cast<std::size_t>(y - region.top);
+        if (y < region.box.y0 || y >= region.box.y1) continue;
+        const auto row = static_cast<std::size_t>(y - region.box.y0);
         if (region.rowLeft[row] == regions::kNoOutline) continue;
         scan.startX = region.rowLeft[row];
         scan.startY = y;
@@ -83,10 +83,10 @@ bool CheckFinderRow(lines::RunScan &scan, const BitImageView &view, const region
 
 bool CheckFinderColumn(lines::RunScan &scan, const BitImageView &view, const regions::Region &region,
                        FinderRatioTest test) {
-    const int middle = (region.left + region.right + 1) >> 1;
+    const int middle = (region.box.x0 + region.box.x1) >> 1;
     for (const int x : {middle, middle - 1, middle + 1}) {
-        if (x < region.left || x > region.right) continue;
-        const auto column = static_cast<std::size_t>(x - region.left);
+        if (x < region.box.x0 || x >= region.box.x1) continue;
+        const auto column = static_cast<std::size_t>(x - region.box.x0);
         if (region.colTop[column] == regions::kNoOutline) continue;
         scan.startX = x;
         scan.startY = region.colTop[column];
@@ -111,8 +111,7 @@ void CollectFinderCandidates(const BitImageView &view, const regions::RegionList
             continue;
         FinderCandidate c;
         c.region = &region;
-        c.centreX = (region.left + region.right + 1) / 2.0;
-        c.centreY = (region.top + region.bottom + 1) / 2.0;
+        c.centre = {(region.box.x0 + region.box.x1) / 2.0, (region.box.y0 + region.box.y1) / 2.0};
         candidates.push_back(c);
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/geom/geom.hpp"
 #include "core/image_view.hpp"
 #include "core/lines/run_scan.hpp"
 #include "core/regions/regions.hpp"
@@ -13,7 +14,7 @@ namespace zr::qr {
 
 struct FinderCandidate {
     const regions::Region *region = nullptr;
-    double centreX = 0, centreY = 0;
+    geom::PointF centre;  // middle of the region's bounding box
     bool used = false;  // belongs to a decoded symbol
 };
 

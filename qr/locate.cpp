@@ -55,7 +55,7 @@ bool FinderEdge(const regions::Region &finder, PointF own, PointF other, bool st
         if (low == regions::kNoOutline) continue;
         const double entry = forward ? low : high;
         const double exit = forward ? high + 1 : low - 1;
-        const double at = (steep ? finder.left : finder.top) + i;
+        const double at = (steep ? finder.box.x0 : finder.box.y0) + i;
         const double outerAt = first ? entry : exit;
         const double innerAt = first ? exit : entry;
         const PointF o = steep ? PointF{at, outerAt} : PointF{outerAt, at};
@@ -90,7 +90,7 @@ void MeasureFinderEdges(QRCandidate &c, const regions::Region &a, const regions:
 
 bool LocateQRSymbol(const FinderCandidate &a, const FinderCandidate &x, const FinderCandidate &y,
                     QRCandidate &c) {
-    const PointF pa{a.centreX, a.centreY}, px{x.centreX, x.centreY}, py{y.centreX, y.centreY};
+    const PointF pa = a.centre, px = x.centre, py = y.centre;
     // Squared lengths first: this test runs for every triple the search tries.
     const double ax2 = geom::Dot(px - pa, px - pa), ay2 = geom::Dot(py - pa, py - pa);
     const double xy2 = geom::Dot(py - px, py - px);
@@ -109,8 +109,8 @@ bool LocateQRSymbol(const FinderCandidate &a, const FinderCandidate &x, const Fi
     const FinderCandidate &fb = xIsB ? x : y;
     const FinderCandidate &fd = xIsB ? y : x;
     c.a = pa;
-    c.b = {fb.centreX, fb.centreY};
-    c.d = {fd.centreX, fd.centreY};
+    c.b = fb.centre;
+    c.d = fd.centre;
     c.distanceAB = Span(c.a, c.b);
     c.distanceAD = Span(c.a, c.d);
 

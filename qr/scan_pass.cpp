@@ -55,9 +55,8 @@ class DistanceBands {
     }
 
     double SquaredDistance(std::size_t p, std::size_t q) const {
-        const double dx = candidates_[p].centreX - candidates_[q].centreX;
-        const double dy = candidates_[p].centreY - candidates_[q].centreY;
-        return dx * dx + dy * dy;
+        const geom::PointF d = candidates_[p].centre - candidates_[q].centre;
+        return geom::Dot(d, d);
     }
 
   private:
@@ -169,9 +168,8 @@ Outcome SearchNearbyTriples(const BitImageView &view, std::vector<FinderCandidat
         nearby.clear();
         for (std::size_t k = 0; k < candidates.size(); ++k) {
             if (k == a || candidates[k].used) continue;
-            const double dx = candidates[a].centreX - candidates[k].centreX;
-            const double dy = candidates[a].centreY - candidates[k].centreY;
-            nearby.emplace_back(dx * dx + dy * dy, k);
+            const geom::PointF d = candidates[a].centre - candidates[k].centre;
+            nearby.emplace_back(geom::Dot(d, d), k);
         }
         budget.steps += static_cast<long>(candidates.size());
         const std::size_t count = std::min(kNeighbours, nearby.size());
@@ -282,11 +280,7 @@ void CopyResult(const QRCandidate &c, QRResult &r) {
 }
 
 Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner) {
-    regions::RegionSearch search;
-    search.left = static_cast<std::int32_t>(corners.x0);
-    search.top = static_cast<std::int32_t>(corners.y0);
-    search.right = static_cast<std::int32_t>(corners.x1);
-    search.bottom = static_cast<std::int32_t>(corners.y1);
+    regions::RegionSearch search(corners);
     search.minWidth = search.minHeight = 7;
     search.minDensity = 0.2;
     search.maxDensity = 0.8;

@@ -34,8 +34,8 @@ double SplitPass(const T *values, int last, std::vector<std::uint8_t> &isSet) {
         double farthest = -1;
         int at = -1;
         for (int i = a + 1; i < b; ++i) {
-            const double d =
-                PointSegmentDistance(a, Value(values, a), b, Value(values, b), i, Value(values, i));
+            const double d = PointSegmentDistance(
+                {double(a), Value(values, a)}, {double(b), Value(values, b)}, {double(i), Value(values, i)});
             if (d > farthest) {
                 farthest = d;
                 at = i;
@@ -167,18 +167,16 @@ bool Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
 
 }  // namespace
 
-double PointSegmentDistance(double ax, double ay, double bx, double by, double px, double py) {
-    const double dx = bx - ax, dy = by - ay;
-    const double t = (dy * (py - ay) + dx * (px - ax)) / (dy * dy + dx * dx);
-    double nx = ax, ny = ay;
+double PointSegmentDistance(geom::PointF a, geom::PointF b, geom::PointF p) {
+    const geom::PointF d = b - a;
+    const double t = geom::Dot(d, p - a) / geom::Dot(d, d);
+    geom::PointF nearest = a;
     if (t > 1) {
-        nx = bx;
-        ny = by;
+        nearest = b;
     } else if (t >= 0) {  // false for NaN: the nearest point stays a
-        nx = ax + t * dx;
-        ny = ay + t * dy;
+        nearest = a + t * d;
     }
-    return std::hypot(px - nx, py - ny);
+    return geom::Distance(p, nearest);
 }
 
 bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &slope, double &intercept) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/geom/geom.hpp"
@@ -29,17 +30,15 @@ struct EdgeFit {
     double length = 0;
 };
 
-// One fitted side in picture coordinates: (x0, y0) is the end at the smaller
-// index, (x1, y1) the end at the larger index.
+// One fitted side in picture coordinates: `start` is the end at the smaller
+// index, `end` the end at the larger index.
 struct EdgeLine {
-    double x0 = 0;
-    double y0 = 0;
-    double x1 = 0;
-    double y1 = 0;
+    geom::PointF start;
+    geom::PointF end;
     double length = 0;
 
-    geom::PointF Start() const { return {x0, y0}; }
-    geom::PointF End() const { return {x1, y1}; }
+    // The same side moved by `offset`.
+    EdgeLine Moved(geom::PointF offset) const { return {start + offset, end + offset, length}; }
 };
 
 // Break points of the split phase, reused between fits so that a reader
@@ -49,7 +48,7 @@ struct FitWork {
 };
 
 // Distance of point p from the segment a-b (from a when a and b coincide).
-double PointSegmentDistance(double ax, double ay, double bx, double by, double px, double py);
+double PointSegmentDistance(geom::PointF a, geom::PointF b, geom::PointF p);
 
 // Least-squares line value = slope * index + intercept over the entries
 // first .. last. false, with slope and intercept untouched, when the fit is
@@ -73,9 +72,9 @@ EdgeLine RowEdgeLine(const EdgeFit &fit, double top);
 EdgeLine ColumnEdgeLine(const EdgeFit &fit, double left);
 
 // Intersection of the side v (across the rows) with the side h (across the
-// columns). false for parallel or degenerate sides, and when the point lies
-// farther than the tolerance from both ends of either side. A coordinate
-// below 0 comes back as 0.
-bool IntersectEdgeLines(const EdgeLine &v, const EdgeLine &h, double &x, double &y);
+// columns). Nothing for parallel or degenerate sides, and when the point
+// lies farther than the tolerance from both ends of either side. A
+// coordinate below 0 comes back as 0.
+std::optional<geom::PointF> IntersectEdgeLines(const EdgeLine &v, const EdgeLine &h);
 
 }  // namespace zr::edges

@@ -11,13 +11,28 @@
 namespace zr::geom {
 
 // Degrees and radians are converted with pi truncated to 3.1415926: every
-// published angle and rounded corner is defined with this value.
+// published angle and rounded corner is defined with this value, and so is
+// every step table drawn from an angle (lines::DirectionSteps).
 constexpr double kPi = 3.1415926;
 constexpr double DegToRad(double degrees) {
     return degrees * kPi / 180.0;
 }
 constexpr double RadToDeg(double radians) {
     return radians * 180.0 / kPi;
+}
+
+// The DataMatrix reader has measured the directions of its grid lines with
+// pi taken as 3.14 (one multiplication by 180 / 3.14) since it was written,
+// and its step tables turn them back into radians with kPi: each angle comes
+// out 1.0005 times too large (0.045 degrees at 90). That can move a
+// direction near a multiple of 45 degrees into the next octant and shifts
+// the spread of side steps, so the pixels the boundary refinement visits
+// depend on it. kPi in its place decodes the same over the scan digest, but
+// other pictures can come out differently, so the value stays.
+constexpr double kPiTwoPlaces = 3.14;
+constexpr double kDegreesPerRadianTwoPlaces = 180.0 / kPiTwoPlaces;
+constexpr double RadToDegTwoPlaces(double radians) {
+    return radians * kDegreesPerRadianTwoPlaces;
 }
 
 template <class T>
@@ -146,6 +161,19 @@ using QuadF = Quad<double>;
 inline QuadI RoundHalfUp(const QuadF &q) {
     return {RoundHalfUp(q.topLeft), RoundHalfUp(q.topRight), RoundHalfUp(q.bottomRight),
             RoundHalfUp(q.bottomLeft)};
+}
+
+// Moves every corner into a width x height picture (both at least 1): a
+// coordinate below 0 or not a number becomes 0, one at or past the last
+// column (row) becomes that column (row).
+inline void ClampCorners(QuadF &corners, int width, int height) {
+    for (int i = 0; i < QuadF::kCorners; ++i) {
+        PointF &c = corners[i];
+        if (!(c.x >= 0)) c.x = 0;
+        if (!(c.y >= 0)) c.y = 0;
+        if (!(c.x < width)) c.x = width - 1;
+        if (!(c.y < height)) c.y = height - 1;
+    }
 }
 
 // Writes four corners (a Quad, or an array of four points) into a result

@@ -167,9 +167,10 @@ class Labeller {
     void Open(RowRun &run, int y) {
         const int index = pool_.Take();
         Region &r = pool_[index];
-        r.top = r.startY = y;
-        r.left = r.startX = run.start;
-        r.right = run.end;
+        r.box.y0 = y;
+        r.box.x0 = run.start;
+        r.box.x1 = run.end + 1;
+        r.start = {run.start, y};
         r.fill = run.end - run.start + 1;
         run.region = index;
         pool_.CurrentRuns(index) = 1;
@@ -179,8 +180,8 @@ class Labeller {
     void Continue(RowRun &run, int index, bool extendRight) {
         Region &r = pool_[index];
         run.region = index;
-        r.left = std::min(r.left, run.start);
-        if (extendRight) r.right = std::max(r.right, run.end);
+        r.box.x0 = std::min(r.box.x0, run.start);
+        if (extendRight) r.box.x1 = std::max(r.box.x1, run.end + 1);
         r.fill += run.end - run.start + 1;
         ++pool_.CurrentRuns(index);
     }
@@ -190,13 +191,10 @@ class Labeller {
         if (from == into || from < 0 || into < 0) return;
         Region &a = pool_[from];
         Region &r = pool_[into];
-        r.top = std::min(r.top, a.top);
-        r.left = std::min(r.left, a.left);
-        r.right = std::max(r.right, a.right);
-        if (a.startY < r.startY) {
-            r.startX = a.startX;
-            r.startY = a.startY;
-        }
+        r.box.y0 = std::min(r.box.y0, a.box.y0);
+        r.box.x0 = std::min(r.box.x0, a.box.x0);
+        r.box.x1 = std::max(r.box.x1, a.box.x1);
+        if (a.start.y < r.start.y) r.start = a.start;
         r.fill += a.fill;
         for (RowRun &run : previous_)
             if (run.region == from) run.region = into;
@@ -209,8 +207,8 @@ class Labeller {
 
     void Close(int index, int y) {
         Region &r = pool_[index];
-        r.bottom = y - 1;
-        r.fill /= static_cast<double>(y - r.top) * static_cast<double>(r.right - r.left + 1);
+        r.box.y1 = y;
+        r.fill /= static_cast<double>(r.Height()) * static_cast<double>(r.Width());
         if (WithinLimits(r, search_)) {
             search_.regions.push_back(std::move(r));
             if (search_.traceOutlines) RegionOutline(view_, search_.regions.back(), chain_);
@@ -232,10 +230,10 @@ void LabelRegions(ZrImage &image, RegionSearch &search) {
     RegionListFree(search.regions);
     if (image.bitsPerPixel != 1 || image.bits == nullptr || image.width == 0 || image.height == 0) return;
     const BitImageView view(image);
-    const int left = std::max(0, search.left);
-    const int top = std::max(0, search.top);
-    const int right = std::min(search.right, view.Width() - 1);
-    const int bottom = std::min(search.bottom, view.Height() - 1);
+    const int left = std::max(0, static_cast<int>(search.bounds.x0));
+    const int top = std::max(0, static_cast<int>(search.bounds.y0));
+    const int right = std::min(static_cast<int>(search.bounds.x1), view.Width() - 1);
+    const int bottom = std::min(static_cast<int>(search.bounds.y1), view.Height() - 1);
     ImageClearBorder(&image);
     if (left > right || top > bottom) return;
     Labeller labeller(view, search, left, right);

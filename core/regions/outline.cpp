@@ -40,7 +40,7 @@ std::size_t TraceOutline(const BitImageView &view, const Region &region, std::ve
     const std::size_t capacity =
         2 * static_cast<std::size_t>(region.Width()) * static_cast<std::size_t>(std::max(region.Height(), 1));
     if (chain.size() < capacity + 1) chain.resize(capacity + 1);
-    const geom::PointI start{region.startX, region.startY};
+    const geom::PointI start = region.start;
     const int first = FirstDarkNeighbour(view, start, 1);
     std::size_t length = 0;
     if (first != 0) {
@@ -61,11 +61,11 @@ std::size_t TraceOutline(const BitImageView &view, const Region &region, std::ve
 }
 
 void OutlineExtents(Region &region, const std::vector<std::uint8_t> &chain) {
-    geom::PointI at{region.startX, region.startY};
+    geom::PointI at = region.start;
     std::size_t i = 0;
     do {
-        const int row = at.y - region.top;
-        const int column = at.x - region.left;
+        const int row = at.y - region.box.y0;
+        const int column = at.x - region.box.x0;
         if (row >= 0 && row < region.Height() && column >= 0 && column < region.Width()) {
             const auto r = static_cast<std::size_t>(row);
             const auto c = static_cast<std::size_t>(column);

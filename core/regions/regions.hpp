@@ -8,6 +8,7 @@
 #include <limits>
 #include <vector>
 
+#include "core/geom/geom.hpp"
 #include "core/image_view.hpp"
 #include "zr/ZrImage.h"
 
@@ -21,18 +22,19 @@ constexpr std::int32_t kNoOutline = std::numeric_limits<std::int32_t>::max();
 constexpr int kPoolBlock = 1000;
 
 struct Region {
-    // Bounding box, inclusive, y counted from the top of the picture.
-    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+    // Bounding box (half-open: its last column is box.x1 - 1), y counted from
+    // the top of the picture.
+    geom::Rect box;
     // Start pixel of the outline trace: the first pixel of the region's topmost run.
-    std::int32_t startX = 0, startY = 0;
-    // Outline extents, empty unless traced: rowLeft[y - top], rowRight[y - top],
-    // colTop[x - left], colBottom[x - left].
+    geom::PointI start;
+    // Outline extents, empty unless traced: rowLeft[y - box.y0], rowRight[y - box.y0],
+    // colTop[x - box.x0], colBottom[x - box.x0].
     std::vector<std::int32_t> rowLeft, colTop, rowRight, colBottom;
     // Open: number of dark pixels. Closed: dark pixels / bounding-box area.
     double fill = 0;
 
-    std::int32_t Width() const { return right - left + 1; }
-    std::int32_t Height() const { return bottom - top + 1; }
+    std::int32_t Width() const { return box.Width(); }
+    std::int32_t Height() const { return box.Height(); }
     bool HasOutline() const { return !rowLeft.empty(); }
 };
 
@@ -40,8 +42,12 @@ using RegionList = std::vector<Region>;
 
 // Request and answer of one labelling.
 struct RegionSearch {
+    RegionSearch() = default;
+    // A search within the readers' search corners.
+    explicit RegionSearch(const geom::SearchBounds &searchBounds) : bounds(searchBounds) {}
+
     RegionList regions;  // answer: kept regions, the most recently closed first
-    std::int32_t left = 0, top = 0, right = 0, bottom = 0;                   // rectangle, inclusive
+    geom::SearchBounds bounds;  // rectangle, both corners inclusive
     std::uint16_t minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;  // 0: no limit
     double minDensity = 0, maxDensity = 0;                                   // 0: no limit
     bool traceOutlines = false;

@@ -32,9 +32,7 @@ struct WorkPicture {
 
 // The labelled regions of a picture, with the reader's limits.
 regions::RegionList Regions(WorkPicture &picture) {
-    regions::RegionSearch search;
-    search.right = static_cast<std::int32_t>(picture.image.width) - 1;
-    search.bottom = static_cast<std::int32_t>(picture.image.height) - 1;
+    regions::RegionSearch search({0, 0, picture.image.width - 1, picture.image.height - 1});
     search.minWidth = search.minHeight = 33;
     search.minDensity = 0.1;
     search.maxDensity = 0.85;
@@ -119,22 +117,9 @@ TEST(Location, ASquareFrameGivesCornersUnderEveryHypothesisButNoSize) {
     for (int h = 0; h < kHypothesisCount; ++h) {
         work.symbol = DMSymbol{};
         EXPECT_TRUE(LocateSymbol(work.sides, h, work.symbol)) << h;
-        ClampCorners(work.symbol, 120, 120);
+        geom::ClampCorners(work.symbol.corners, 120, 120);
         EXPECT_FALSE(TrySizes(picture.View(), work)) << h;
     }
-}
-
-TEST(Location, CornersAreClampedIntoThePicture) {
-    DMSymbol symbol;
-    symbol.corners = {{-3.5, 10}, {250, -1}, {99.5, 1e9}, {std::nan(""), 40}};
-    ClampCorners(symbol, 100, 80);
-    const QuadF &p = symbol.corners;
-    EXPECT_EQ(p.topLeft.x, 0);
-    EXPECT_EQ(p.topRight.x, 99);
-    EXPECT_EQ(p.topRight.y, 0);
-    EXPECT_EQ(p.bottomRight.x, 99.5);
-    EXPECT_EQ(p.bottomRight.y, 79);
-    EXPECT_EQ(p.bottomLeft.x, 0);
 }
 
 TEST(Location, RegionsWithoutOutlinesOrWithOddExtentsAreRefused) {
@@ -212,12 +197,12 @@ TEST(Grid, SamplingCountsDarkAndLightAndChecksTheBalance) {
 }
 
 TEST(Directions, LineAngleAndMeans) {
-    EXPECT_EQ(LineAngle(0, 0, 0, 10), 270);
-    EXPECT_EQ(LineAngle(0, 10, 0, 0), 90);
-    EXPECT_EQ(LineAngle(0, 0, 10, 0), 0);
-    EXPECT_EQ(LineAngle(10, 0, 0, 0), 180);
-    EXPECT_NEAR(LineAngle(0, 0, 10, -10), 45 * 3.14159265358979 / 3.14, 1e-9);  // degrees with pi as 3.14
-    const double a = LineAngle(0, 0, 10, 10);
+    EXPECT_EQ(LineAngle({0, 0}, {0, 10}), 270);
+    EXPECT_EQ(LineAngle({0, 10}, {0, 0}), 90);
+    EXPECT_EQ(LineAngle({0, 0}, {10, 0}), 0);
+    EXPECT_EQ(LineAngle({10, 0}, {0, 0}), 180);
+    EXPECT_NEAR(LineAngle({0, 0}, {10, -10}), 45 * 3.14159265358979 / 3.14, 1e-9);  // degrees with pi as 3.14
+    const double a = LineAngle({0, 0}, {10, 10});
     EXPECT_GT(a, 270);
     EXPECT_LT(a, 360);
     // The mean of directions either side of 0 is near 0, not 180.

@@ -37,9 +37,7 @@ TEST(FinderRatio, EveryRunMustLieInItsBand) {
 
 // Labels the picture as the reader does and returns the regions.
 zr::regions::RegionList Label(Picture &picture) {
-    zr::regions::RegionSearch search;
-    search.right = static_cast<std::int32_t>(picture.Image().width) - 1;
-    search.bottom = static_cast<std::int32_t>(picture.Image().height) - 1;
+    zr::regions::RegionSearch search({0, 0, picture.Image().width - 1, picture.Image().height - 1});
     search.minWidth = search.minHeight = 7;
     search.minDensity = 0.2;
     search.maxDensity = 0.8;
@@ -51,7 +49,7 @@ zr::regions::RegionList Label(Picture &picture) {
 // The region whose bounding box holds the point.
 const zr::regions::Region *RegionAt(const zr::regions::RegionList &regions, PointF p) {
     for (const auto &r : regions)
-        if (p.x >= r.left && p.x <= r.right && p.y >= r.top && p.y <= r.bottom) return &r;
+        if (p.x >= r.box.x0 && p.x < r.box.x1 && p.y >= r.box.y0 && p.y < r.box.y1) return &r;
     return nullptr;
 }
 
@@ -169,7 +167,7 @@ TEST(FinderCorners, BoxCornersOfAnUprightFinderIgnoreSpecksOnItsSides) {
 
 TEST(FinderCorners, RegionWithoutOutlineHasNoCorners) {
     zr::regions::Region region;
-    region.right = region.bottom = 20;
+    region.box = {0, 0, 21, 21};
     MicroQRCandidate c;
     zr::edges::FitWork work;
     EXPECT_FALSE(LocateFinderCorners(region, c, work));

@@ -56,17 +56,14 @@ inline microqr::Codewords WithChecks(std::vector<std::uint8_t> data, int version
 // to `bottomWidth` of the width about the middle (nearest-neighbour).
 inline Raster Keystone(const Raster &r, double bottomWidth) {
     const double w = r.width, h = r.height, inset = w * (1 - bottomWidth) / 2;
-    microqr::Homography m;  // unit square -> picture quad, then inverted
-    microqr::SquareToQuad({{0, 0}, {w, 0}, {w - inset, h}, {inset, h}}, 1.0, m);
-    // Adjugate of [a b c; d e f; g h 1].
-    const double A = m.e - m.f * m.h, B = m.c * m.h - m.b, C = m.b * m.f - m.c * m.e;
-    const double D = m.f * m.g - m.d, E = m.a - m.c * m.g, F = m.c * m.d - m.a * m.f;
-    const double G = m.d * m.h - m.e * m.g, H = m.b * m.g - m.a * m.h, I = m.a * m.e - m.b * m.d;
+    // Each picture pixel of the slanted quad, back in the unit square.
+    const geom::Perspective back =
+        *geom::Perspective::QuadToSquare({{0, 0}, {w, 0}, {w - inset, h}, {inset, h}});
     Raster out = Canvas(r.width, r.height, 255);
     for (int y = 0; y < r.height; ++y)
         for (int x = 0; x < r.width; ++x) {
-            const double z = G * x + H * y + I;
-            const double sx = (A * x + B * y + C) / z * w, sy = (D * x + E * y + F) / z * h;
+            const geom::PointF unit = back.Map({double(x), double(y)});
+            const double sx = unit.x * w, sy = unit.y * h;
             if (sx >= 0 && sy >= 0 && sx < w && sy < h) out.at(x, y) = r.at(int(sx), int(sy));
         }
     return out;

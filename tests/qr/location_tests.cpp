@@ -57,8 +57,7 @@ struct Labelled {
     explicit Labelled(const Raster &r) {
         const std::vector<std::uint8_t> dib = zr::test::ToDib(r, 1);
         EXPECT_EQ(ImageFromDib(&image, dib.data()), 0);
-        search.right = r.width;
-        search.bottom = r.height;
+        search.bounds = {0, 0, std::uint32_t(r.width), std::uint32_t(r.height)};
         search.minWidth = search.minHeight = 7;
         search.minDensity = 0.2;
         search.maxDensity = 0.8;
@@ -74,9 +73,7 @@ struct Labelled {
     const FinderCandidate &At(double x, double y) const {
         const FinderCandidate *best = &candidates.front();
         for (const FinderCandidate &c : candidates)
-            if (geom::Distance({c.centreX, c.centreY}, {x, y}) <
-                geom::Distance({best->centreX, best->centreY}, {x, y}))
-                best = &c;
+            if (geom::Distance(c.centre, {x, y}) < geom::Distance(best->centre, {x, y})) best = &c;
         return *best;
     }
 };
@@ -94,8 +91,7 @@ TEST(CollectFinderCandidates, SquareWithinFourFifths) {
         }
     Labelled l(r);
     ASSERT_EQ(l.candidates.size(), 1u);
-    EXPECT_DOUBLE_EQ(l.candidates[0].centreX, 27);
-    EXPECT_DOUBLE_EQ(l.candidates[0].centreY, 27);
+    EXPECT_EQ(l.candidates[0].centre, (geom::PointF{27, 27}));
 }
 
 TEST(LocateQRSymbol, LegTestDependsOnWhichLegIsAX) {
@@ -107,7 +103,7 @@ TEST(LocateQRSymbol, LegTestDependsOnWhichLegIsAX) {
     Labelled l(r);
     ASSERT_EQ(l.candidates.size(), 3u);
     const FinderCandidate &a = l.At(100, 100), &x = l.At(200, 100), &y = l.At(100, 211);
-    EXPECT_DOUBLE_EQ(a.centreX, 100);
+    EXPECT_DOUBLE_EQ(a.centre.x, 100);
     QRCandidate c;
     EXPECT_FALSE(LocateQRSymbol(a, x, y, c));
     EXPECT_TRUE(LocateQRSymbol(a, y, x, c));

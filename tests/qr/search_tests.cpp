@@ -96,8 +96,7 @@ TEST(SearchFinderTriples, SameSymbolsAndStatusAsThePlainSearch) {
         ZrImage image{};
         ASSERT_EQ(ImageFromDib(&image, dib.data()), 0);
         regions::RegionSearch search;
-        search.right = picture.width;
-        search.bottom = picture.height;
+        search.bounds = {0, 0, std::uint32_t(picture.width), std::uint32_t(picture.height)};
         search.minWidth = search.minHeight = 7;
         search.minDensity = 0.2;
         search.maxDensity = 0.8;

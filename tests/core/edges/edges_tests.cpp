@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/edges/edges.hpp"
@@ -23,10 +24,14 @@ EdgeFit Fit(const std::vector<std::uint32_t> &values) {
 }
 
 TEST(PointSegmentDistance, NearestPointInsideAtOrBeyondTheEnds) {
-    EXPECT_DOUBLE_EQ(PointSegmentDistance(0, 0, 10, 0, 5, 3), 3.0);
-    EXPECT_DOUBLE_EQ(PointSegmentDistance(0, 0, 10, 0, -3, 4), 5.0);  // before a
-    EXPECT_DOUBLE_EQ(PointSegmentDistance(0, 0, 10, 0, 13, 4), 5.0);  // past b
-    EXPECT_DOUBLE_EQ(PointSegmentDistance(2, 2, 2, 2, 5, 6), 5.0);    // a = b: distance from a
+    const geom::PointF a{0, 0}, b{10, 0};
+    EXPECT_DOUBLE_EQ(PointSegmentDistance(a, b, {5, 3}), 3.0);
+    EXPECT_DOUBLE_EQ(PointSegmentDistance(a, b, {-3, 4}), 5.0);           // before a
+    EXPECT_DOUBLE_EQ(PointSegmentDistance(a, b, {13, 4}), 5.0);           // past b
+    EXPECT_DOUBLE_EQ(PointSegmentDistance(b, a, {13, 4}), 5.0);           // either direction
+    EXPECT_DOUBLE_EQ(PointSegmentDistance({2, 2}, {2, 2}, {5, 6}), 5.0);  // a = b: distance from a
+    // A slanted segment: the foot of the perpendicular lies inside it.
+    EXPECT_NEAR(PointSegmentDistance({0, 0}, {10, 10}, {0, 10}), std::sqrt(50.0), 1e-12);
 }
 
 TEST(LeastSquaresLine, FitsALineAndLeavesAnUndeterminedFitAlone) {
@@ -129,57 +134,64 @@ TEST(FitEdgeLine, SignedExtentsFitLikeUnsignedOnes) {
 TEST(EdgeLines, RowAndColumnFitsInPictureCoordinates) {
     const EdgeFit fit{2, 30.5, 40, 31.5, 39};
     const EdgeLine v = RowEdgeLine(fit, 100);
-    EXPECT_EQ(v.x0, 30.5);
-    EXPECT_EQ(v.y0, 102);
-    EXPECT_EQ(v.x1, 31.5);
-    EXPECT_EQ(v.y1, 140);
+    EXPECT_EQ(v.start, (geom::PointF{30.5, 102}));
+    EXPECT_EQ(v.end, (geom::PointF{31.5, 140}));
     const EdgeLine h = ColumnEdgeLine(fit, 7);
-    EXPECT_EQ(h.x0, 9);
-    EXPECT_EQ(h.y0, 30.5);
-    EXPECT_EQ(h.x1, 47);
+    EXPECT_EQ(h.start, (geom::PointF{9, 30.5}));
+    EXPECT_EQ(h.end, (geom::PointF{47, 31.5}));
     EXPECT_EQ(h.length, 39);
+
+    const EdgeLine moved = h.Moved({0.5, 1});
+    EXPECT_EQ(moved.start, (geom::PointF{9.5, 31.5}));
+    EXPECT_EQ(moved.end, (geom::PointF{47.5, 32.5}));
+    EXPECT_EQ(moved.length, 39);
 }
 
 TEST(IntersectEdgeLines, CornerOfTwoSides) {
-    const EdgeLine v{10, 10, 10, 110, 100};
-    const EdgeLine h{10, 110, 110, 110, 100};
-    double x = -1, y = -1;
-    ASSERT_TRUE(IntersectEdgeLines(v, h, x, y));
-    EXPECT_NEAR(x, 10, 1e-9);
-    EXPECT_NEAR(y, 110, 1e-9);
+    const EdgeLine v{{10, 10}, {10, 110}, 100};
+    const EdgeLine h{{10, 110}, {110, 110}, 100};
+    std::optional<geom::PointF> corner = IntersectEdgeLines(v, h);
+    ASSERT_TRUE(corner);
+    EXPECT_NEAR(corner->x, 10, 1e-9);
+    EXPECT_NEAR(corner->y, 110, 1e-9);
 
-    const EdgeLine tilted{20, 0, 10, 100, 100};        // x = 20 - y / 10
-    const EdgeLine slope{12, 100.2, 112, 110.2, 100};  // y = 99 + x / 10
-    ASSERT_TRUE(IntersectEdgeLines(tilted, slope, x, y));
-    EXPECT_NEAR(x, 10, 1e-9);
-    EXPECT_NEAR(y, 100, 1e-9);
+    const EdgeLine tilted{{20, 0}, {10, 100}, 100};        // x = 20 - y / 10
+    const EdgeLine slope{{12, 100.2}, {112, 110.2}, 100};  // y = 99 + x / 10
+    corner = IntersectEdgeLines(tilted, slope);
+    ASSERT_TRUE(corner);
+    EXPECT_NEAR(corner->x, 10, 1e-9);
+    EXPECT_NEAR(corner->y, 100, 1e-9);
 }
 
 TEST(IntersectEdgeLines, ToleranceIsATenthOfTheSummedLengths) {
-    const EdgeLine v{10, 10, 10, 110, 100};
-    double x = 0, y = 0;
+    const EdgeLine v{{10, 10}, {10, 110}, 100};
     // The corner (10, 110) is 19 pixels from h's nearer end: within 20.
-    EXPECT_TRUE(IntersectEdgeLines(v, EdgeLine{29, 110, 129, 110, 100}, x, y));
+    EXPECT_TRUE(IntersectEdgeLines(v, EdgeLine{{29, 110}, {129, 110}, 100}));
     // 21 pixels: too far.
-    x = y = -5;
-    EXPECT_FALSE(IntersectEdgeLines(v, EdgeLine{31, 110, 131, 110, 100}, x, y));
-    EXPECT_EQ(x, -5);
+    EXPECT_FALSE(IntersectEdgeLines(v, EdgeLine{{31, 110}, {131, 110}, 100}));
     // Far from v's ends although on h.
-    EXPECT_FALSE(IntersectEdgeLines(v, EdgeLine{0, 60, 100, 60, 100}, x, y));
+    EXPECT_FALSE(IntersectEdgeLines(v, EdgeLine{{0, 60}, {100, 60}, 100}));
 }
 
 TEST(IntersectEdgeLines, ParallelAndDegenerateSidesGiveNoCorner) {
-    double x = 0, y = 0;
     // Both sides vertical: parallel.
-    EXPECT_FALSE(IntersectEdgeLines(EdgeLine{10, 0, 10, 100, 100}, EdgeLine{20, 0, 20, 100, 100}, x, y));
+    EXPECT_EQ(IntersectEdgeLines(EdgeLine{{10, 0}, {10, 100}, 100}, EdgeLine{{20, 0}, {20, 100}, 100}),
+              std::nullopt);
+    // Parallel along a slant, and the same line twice.
+    const EdgeLine slant{{0, 0}, {10, 100}, 100};
+    EXPECT_EQ(IntersectEdgeLines(slant, EdgeLine{{5, 0}, {15, 100}, 100}), std::nullopt);
+    EXPECT_EQ(IntersectEdgeLines(slant, slant), std::nullopt);
     // A side of one point.
-    EXPECT_FALSE(IntersectEdgeLines(EdgeLine{10, 5, 10, 5, 1}, EdgeLine{10, 5, 10, 5, 1}, x, y));
+    EXPECT_EQ(IntersectEdgeLines(EdgeLine{{10, 5}, {10, 5}, 1}, EdgeLine{{10, 5}, {10, 5}, 1}), std::nullopt);
     // Sides crossing left of the picture: the corner is moved to x = 0, then
     // lies too far from the ends.
-    EXPECT_FALSE(IntersectEdgeLines(EdgeLine{-50, 0, -50, 100, 100}, EdgeLine{-50, 100, 50, 100, 100}, x, y));
-    EXPECT_TRUE(IntersectEdgeLines(EdgeLine{-5, 0, -5, 100, 100}, EdgeLine{-5, 100, 95, 100, 100}, x, y));
-    EXPECT_EQ(x, 0);
-    EXPECT_NEAR(y, 100, 1e-9);
+    EXPECT_FALSE(
+        IntersectEdgeLines(EdgeLine{{-50, 0}, {-50, 100}, 100}, EdgeLine{{-50, 100}, {50, 100}, 100}));
+    const std::optional<geom::PointF> moved =
+        IntersectEdgeLines(EdgeLine{{-5, 0}, {-5, 100}, 100}, EdgeLine{{-5, 100}, {95, 100}, 100});
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->x, 0);
+    EXPECT_NEAR(moved->y, 100, 1e-9);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
-// The geometry value types: rounding, pi, rectangles and search bounds,
-// quadrilateral corners and the least-squares line.
+// The geometry value types: rounding, both values of pi, rectangles and
+// search bounds, quadrilateral corners and their clamping, and the
+// least-squares line.
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 #include "core/geom/geom.hpp"
 
@@ -22,6 +26,41 @@ TEST(Geom, PiIsTheTruncatedValueInBothConversions) {
     EXPECT_EQ(DegToRad(180.0), 3.1415926);
     EXPECT_EQ(RadToDeg(3.1415926), 180.0);
     EXPECT_NE(RadToDeg(3.14159265358979), 180.0);
+}
+
+TEST(Geom, TheDataMatrixPiIsTwoPlacesInOneMultiplication) {
+    // The constant the DataMatrix reader has always multiplied by.
+    EXPECT_EQ(kDegreesPerRadianTwoPlaces, 57.324840764331206);
+    EXPECT_EQ(RadToDegTwoPlaces(3.14), 180.0);
+    // A quarter turn measured this way and turned back with kPi comes out
+    // larger by 3.1415926 / 3.14.
+    const double measured = RadToDegTwoPlaces(std::atan2(1.0, 0.0));
+    EXPECT_GT(measured, 90.04);
+    EXPECT_LT(measured, 90.05);
+    EXPECT_NEAR(DegToRad(measured) / std::atan2(1.0, 0.0), kPi / kPiTwoPlaces, 1e-9);
+}
+
+TEST(Geom, ClampCornersMovesEveryCoordinateIntoThePicture) {
+    QuadF q{{-3.5, 10}, {250, -1}, {99.5, 1e9}, {std::nan(""), 40}};
+    ClampCorners(q, 100, 80);
+    EXPECT_EQ(q.topLeft, (PointF{0, 10}));
+    EXPECT_EQ(q.topRight, (PointF{99, 0}));
+    EXPECT_EQ(q.bottomRight, (PointF{99.5, 79}));  // inside the last column: kept
+    EXPECT_EQ(q.bottomLeft, (PointF{0, 40}));      // not a number: 0
+
+    // On the edges: 0 and the last column stay, the width itself is outside.
+    QuadF edges{{0, 0}, {99, 79}, {100, 80}, {-0.0, 79.999}};
+    ClampCorners(edges, 100, 80);
+    EXPECT_EQ(edges.topLeft, (PointF{0, 0}));
+    EXPECT_EQ(edges.topRight, (PointF{99, 79}));
+    EXPECT_EQ(edges.bottomRight, (PointF{99, 79}));
+    EXPECT_EQ(edges.bottomLeft, (PointF{0, 79.999}));
+
+    // A one-pixel picture holds every corner at (0, 0).
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    QuadF far{{5, 5}, {-5, -5}, {kInfinity, -kInfinity}, {std::nan(""), std::nan("")}};
+    ClampCorners(far, 1, 1);
+    for (int i = 0; i < QuadF::kCorners; ++i) EXPECT_EQ(far[i], (PointF{0, 0})) << i;
 }
 
 TEST(Geom, PointArithmeticAndDistances) {

@@ -38,11 +38,7 @@ struct Picture {
 };
 
 RegionSearch WholePicture(const ZrImage &image, bool trace = true) {
-    RegionSearch s;
-    s.left = 0;
-    s.top = 0;
-    s.right = static_cast<std::int32_t>(image.width);
-    s.bottom = static_cast<std::int32_t>(image.height);
+    RegionSearch s({0, 0, image.width, image.height});
     s.traceOutlines = trace;
     return s;
 }
@@ -55,12 +51,14 @@ TEST(LabelRegions, UShapeMergesAndKeepsTheHigherArmsStart) {
     LabelRegions(p.image, s);
     ASSERT_EQ(s.Count(), 1u);
     const Region &r = s.regions[0];
-    EXPECT_EQ(r.left, 2);
-    EXPECT_EQ(r.right, 8);
-    EXPECT_EQ(r.top, 2);
-    EXPECT_EQ(r.bottom, 5);
-    EXPECT_EQ(r.startX, 8);
-    EXPECT_EQ(r.startY, 2);
+    // Columns 2..8 and rows 2..5: the box is half-open.
+    EXPECT_EQ(r.box.x0, 2);
+    EXPECT_EQ(r.box.x1, 9);
+    EXPECT_EQ(r.box.y0, 2);
+    EXPECT_EQ(r.box.y1, 6);
+    EXPECT_EQ(r.Width(), 7);
+    EXPECT_EQ(r.Height(), 4);
+    EXPECT_EQ(r.start, (geom::PointI{8, 2}));
     EXPECT_DOUBLE_EQ(r.fill, 12.0 / 28.0);
 
     Picture q({"#.....#", "#.....#", "#######"}, 20, 12);
@@ -68,8 +66,7 @@ TEST(LabelRegions, UShapeMergesAndKeepsTheHigherArmsStart) {
     LabelRegions(q.image, t);
     ASSERT_EQ(t.Count(), 1u);
     // Arms starting on the same row: the right arm's region keeps its own start.
-    EXPECT_EQ(t.regions[0].startX, 8);
-    EXPECT_EQ(t.regions[0].startY, 2);
+    EXPECT_EQ(t.regions[0].start, (geom::PointI{8, 2}));
 }
 
 TEST(LabelRegions, DiagonalContactJoinsAndSeparateShapesStaySeparate) {
@@ -78,9 +75,9 @@ TEST(LabelRegions, DiagonalContactJoinsAndSeparateShapesStaySeparate) {
     LabelRegions(p.image, s);
     ASSERT_EQ(s.Count(), 3u);
     // The V closes two rows before the dots, so it comes last in the answer.
-    EXPECT_EQ(s.regions[2].left, 2);
-    EXPECT_EQ(s.regions[2].right, 9);
-    EXPECT_EQ(s.regions[2].bottom, 5);
+    EXPECT_EQ(s.regions[2].box.x0, 2);
+    EXPECT_EQ(s.regions[2].box.x1, 10);
+    EXPECT_EQ(s.regions[2].box.y1, 6);
     EXPECT_EQ(s.regions[0].Width(), 1);
 }
 
@@ -113,11 +110,11 @@ TEST(LabelRegions, RingFillAndSolidSquareAgainstTheDensityLimits) {
 TEST(LabelRegions, TheRectanglesLastRowBelongsToNoRegion) {
     Picture p(std::vector<std::string>(6, "####"), 20, 12, 4, 4);
     RegionSearch s = WholePicture(p.image, false);
-    s.bottom = 7;  // rows 4..7 of the square lie inside, row 7 is the last
+    s.bounds.y1 = 7;  // rows 4..7 of the square lie inside, row 7 is the last
     LabelRegions(p.image, s);
     ASSERT_EQ(s.Count(), 1u);
-    EXPECT_EQ(s.regions[0].top, 4);
-    EXPECT_EQ(s.regions[0].bottom, 6);
+    EXPECT_EQ(s.regions[0].box.y0, 4);
+    EXPECT_EQ(s.regions[0].box.y1, 7);  // rows 4..6
 }
 
 TEST(LabelRegions, FrameIsClearedAndOutOfRangeRectanglesAreClamped) {
@@ -125,18 +122,18 @@ TEST(LabelRegions, FrameIsClearedAndOutOfRangeRectanglesAreClamped) {
     test::Raster r = test::Canvas(16, 16, 0);
     Picture p(r, false);
     RegionSearch s = WholePicture(p.image);
-    s.right = 5000;
-    s.bottom = 5000;
+    s.bounds.x1 = 5000;
+    s.bounds.y1 = 5000;
     LabelRegions(p.image, s);
     ASSERT_EQ(s.Count(), 1u);
-    EXPECT_EQ(s.regions[0].left, 1);
-    EXPECT_EQ(s.regions[0].right, 14);
-    EXPECT_EQ(s.regions[0].top, 1);
-    EXPECT_EQ(s.regions[0].bottom, 14);  // row 15, the cleared frame, is the last row
+    EXPECT_EQ(s.regions[0].box.x0, 1);
+    EXPECT_EQ(s.regions[0].box.x1, 15);
+    EXPECT_EQ(s.regions[0].box.y0, 1);
+    EXPECT_EQ(s.regions[0].box.y1, 15);  // row 15, the cleared frame, is the last row
 
     RegionSearch empty = WholePicture(p.image);
-    empty.left = 10;
-    empty.right = 4;
+    empty.bounds.x0 = 10;
+    empty.bounds.x1 = 4;
     LabelRegions(p.image, empty);
     EXPECT_EQ(empty.Count(), 0u);
 
@@ -155,7 +152,7 @@ TEST(LabelRegions, ManyOpenRegionsGrowThePoolAndAnEarlierAnswerIsReplaced) {
     RegionSearch s = WholePicture(p.image, false);
     LabelRegions(p.image, s);
     ASSERT_EQ(s.Count(), 1201u);
-    EXPECT_EQ(s.regions[0].left, 2402);  // closed last, listed first
+    EXPECT_EQ(s.regions[0].box.x0, 2402);  // closed last, listed first
     EXPECT_EQ(s.regions[1200].Height(), 5);
     s.minHeight = 6;
     LabelRegions(p.image, s);
@@ -172,8 +169,8 @@ TEST(LabelRegions, BothPolaritiesLabelTheSame) {
     LabelRegions(b.image, t);
     ASSERT_EQ(s.Count(), t.Count());
     for (std::size_t i = 0; i < s.Count(); ++i) {
-        EXPECT_EQ(s.regions[i].left, t.regions[i].left);
-        EXPECT_EQ(s.regions[i].bottom, t.regions[i].bottom);
+        EXPECT_EQ(s.regions[i].box.x0, t.regions[i].box.x0);
+        EXPECT_EQ(s.regions[i].box.y1, t.regions[i].box.y1);
         EXPECT_EQ(s.regions[i].colBottom, t.regions[i].colBottom);
     }
 }
@@ -227,8 +224,7 @@ TEST(RegionOutline, RingExtentsFollowItsOuterBoundary) {
     LabelRegions(p.image, s);
     ASSERT_EQ(s.Count(), 1u);
     const Region &r = s.regions[0];
-    EXPECT_EQ(r.startX, 5);
-    EXPECT_EQ(r.startY, 3);
+    EXPECT_EQ(r.start, (geom::PointI{5, 3}));
     ASSERT_TRUE(r.HasOutline());
     EXPECT_EQ(r.rowLeft, (std::vector<std::int32_t>{5, 4, 3, 3, 4, 5}));
     EXPECT_EQ(r.rowRight, (std::vector<std::int32_t>{7, 8, 9, 9, 8, 7}));
@@ -255,10 +251,10 @@ TEST(RegionOutline, ASinglePixelAndARegionCutByTheRectangle) {
     // positions outside it are ignored.
     Picture bar({"##########"}, 20, 10, 4, 4);
     RegionSearch t = WholePicture(bar.image);
-    t.right = 8;
+    t.bounds.x1 = 8;
     LabelRegions(bar.image, t);
     ASSERT_EQ(t.Count(), 1u);
-    EXPECT_EQ(t.regions[0].right, 8);
+    EXPECT_EQ(t.regions[0].box.x1, 9);  // last column 8
     EXPECT_EQ(t.regions[0].rowRight[0], 8);
     EXPECT_EQ(t.regions[0].colTop[4], 4);
 }
@@ -268,12 +264,12 @@ TEST(RegionListHelpers, GrowUnlinkAndFree) {
     EXPECT_FALSE(RegionPoolGrow(list, 0));
     EXPECT_TRUE(RegionPoolGrow(list, 3));
     ASSERT_EQ(list.size(), 3u);
-    list[1].left = 7;
+    list[1].box.x0 = 7;
     list[2].rowLeft.assign(4, 1);
     RegionUnlink(list, 0);
     RegionUnlink(list, 9);
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].left, 7);
+    EXPECT_EQ(list[0].box.x0, 7);
     RegionFreeBuffers(list[1]);
     EXPECT_FALSE(list[1].HasOutline());
     RegionListFree(list);
