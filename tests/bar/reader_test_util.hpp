@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/render.hpp"
+#include "support/scan_with.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::bar::test {
@@ -59,26 +60,11 @@ inline Raster OnCanvas(const Raster &symbol, int margin = 40) {
     return canvas;
 }
 
-struct Scan {
-    std::uint16_t status = 0;
-    std::vector<ZrBarResult> results;
-};
+using Scan = zr::test::ScanOutcome<zr::test::BarReader>;
 
 inline Scan Read(const std::vector<std::uint8_t> &dib,
                  const std::function<void(ZrBarScanner &)> &configure = {}) {
-    ZrBarScanner scanner;
-    ZrInitBarScanner(&scanner);
-    scanner.image = dib.data();
-    if (configure) configure(scanner);
-    Scan scan;
-    scan.status = ZrScanBar(&scanner);
-    for (int i = 0; i < scanner.resultCount; ++i) {
-        ZrBarResult r;
-        EXPECT_EQ(GetBarcodeAt(&scanner, i, &r), 0);
-        scan.results.push_back(r);
-    }
-    ZrFreeBarScanner(&scanner);
-    return scan;
+    return zr::test::ScanWith<zr::test::BarReader>(dib, configure);
 }
 
 inline Scan Read(const Raster &picture, int bits = 8,

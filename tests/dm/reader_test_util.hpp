@@ -5,35 +5,21 @@
 #include <vector>
 
 #include "dm_test_util.hpp"
+#include "support/scan_with.hpp"
 #include "zr/ZrDM.h"
 
 namespace zr::dm::test {
 
-struct ScanOutcome {
-    std::uint16_t status = 0;
-    std::vector<DMResult> results;
-    std::string FirstText() const {
-        return results.empty() ? std::string("<none>") : std::string(results[0].text);
-    }
+struct ScanOutcome : zr::test::ScanOutcome<zr::test::DMReader> {
+    std::string FirstText() const { return Text(0); }
 };
 
 inline ScanOutcome Scan(const Raster &picture, std::uint8_t scanFlags = 0, std::uint8_t maxResults = 0,
                         int bitsPerPixel = 8) {
-    const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, bitsPerPixel);
-    ZrDMScanner scanner;
-    ZrInitDMScanner(&scanner);
-    scanner.image = dib.data();
-    scanner.scanFlags = scanFlags;
-    scanner.maxResults = maxResults;
-    ScanOutcome outcome;
-    outcome.status = ZrScanDM(&scanner);
-    for (int i = 0; i < scanner.resultCount; ++i) {
-        DMResult r;
-        EXPECT_EQ(GetDMAt(&scanner, i, &r), 0);
-        outcome.results.push_back(r);
-    }
-    ZrFreeDMScanner(&scanner);
-    return outcome;
+    return {zr::test::ScanWith<zr::test::DMReader>(picture, bitsPerPixel, [&](ZrDMScanner &scanner) {
+        scanner.scanFlags = scanFlags;
+        scanner.maxResults = maxResults;
+    })};
 }
 
 // A symbol of the given size drawn at `moduleSize` pixels, with a quiet zone.

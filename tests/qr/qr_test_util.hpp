@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/render.hpp"
+#include "support/scan_with.hpp"
 #include "zr/ZrQR.h"
 
 namespace zr::qr::test {
@@ -70,7 +71,7 @@ inline Raster QrModulesWithHeader(const std::string &data, int eci, int appendCo
     return r;
 }
 
-// One scan with the given options; the results are copied out and freed.
+// One scan with the given options (ScanWith): the status, the results and the record as left.
 struct Scan {
     std::uint16_t status = 0;
     std::vector<QRResult> results;
@@ -78,18 +79,14 @@ struct Scan {
 
     explicit Scan(const Raster &picture, int bits = 8, std::uint8_t scanFlags = 3,
                   std::uint8_t maxResults = 20) {
-        const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, bits);
-        ZrInitQRScanner(&scanner);
-        scanner.image = dib.data();
-        scanner.scanFlags = scanFlags;
-        scanner.maxResults = maxResults;
-        status = ZrScanQR(&scanner);
-        for (int i = 0; i < scanner.resultCount; ++i) {
-            QRResult r;
-            EXPECT_EQ(GetQRAt(&scanner, i, &r), 0);
-            results.push_back(r);
-        }
-        ZrFreeQRScanner(&scanner);
+        zr::test::ScanOutcome<zr::test::QRReader> outcome =
+            zr::test::ScanWith<zr::test::QRReader>(picture, bits, [&](ZrQRScanner &s) {
+                s.scanFlags = scanFlags;
+                s.maxResults = maxResults;
+            });
+        status = outcome.status;
+        results = std::move(outcome.results);
+        scanner = outcome.after;
     }
     std::string Text(std::size_t i = 0) const {
         return i < results.size() ? std::string(results[i].text, results[i].length) : std::string("<none>");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "micro_symbols.hpp"
+#include "support/scan_with.hpp"
 #include "zr/ZrMicroQR.h"
 
 namespace {
@@ -16,33 +17,10 @@ namespace {
 using zr::test::MicroSymbol;
 using zr::test::Raster;
 
-struct Scan {
-    std::uint16_t status = 0;
-    std::vector<MicroQRResult> results;
-    ZrMicroQRScanner after{};
-    std::string Text(std::size_t i = 0) const {
-        return i < results.size()
-                   ? std::string(reinterpret_cast<const char *>(results[i].text), results[i].length)
-                   : std::string("<none>");
-    }
-};
+using Scan = zr::test::ScanOutcome<zr::test::MicroQRReader>;
 
 Scan Read(const Raster &picture, const std::function<void(ZrMicroQRScanner &)> &configure = {}) {
-    const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 8);
-    ZrMicroQRScanner scanner;
-    EXPECT_EQ(ZrInitMicroQRScanner(&scanner), 0);
-    scanner.image = dib.data();
-    if (configure) configure(scanner);
-    Scan scan;
-    scan.status = ZrScanMicroQR(&scanner);
-    for (int i = 0; i < scanner.resultCount; ++i) {
-        MicroQRResult r;
-        EXPECT_EQ(GetMicroQRAt(&scanner, i, &r), 0);
-        scan.results.push_back(r);
-    }
-    scan.after = scanner;
-    EXPECT_EQ(ZrFreeMicroQRScanner(&scanner), 0);
-    return scan;
+    return zr::test::ScanWith<zr::test::MicroQRReader>(picture, 8, configure);
 }
 
 Raster Render(const MicroSymbol &s) {
