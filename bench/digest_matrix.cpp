@@ -184,10 +184,10 @@ void DigestQr() {
             ZrQRScanner scanner;
             ZrInitQRScanner(&scanner);
             SetCommon(scanner, picture, setting.rectangle, setting.maxResults);
-            scanner.scanFlags = setting.flags;
+            scanner.scanFlags = setting.flags | ZR_QR_FIRST_LOOK_ONLY;
             const std::uint16_t status = ZrScanQR(&scanner);
             std::printf("QR %s / %s: status %u count %u max %u flags %u\n", picture.label.c_str(), setting.name,
-                        status, scanner.resultCount, scanner.maxResults, scanner.scanFlags);
+                        status, scanner.resultCount, scanner.maxResults, scanner.scanFlags & ~ZR_QR_FIRST_LOOK_ONLY);
             for (int i = 0; i < scanner.resultCount; ++i) {
                 const QRResult &r = scanner.results[i];
                 std::printf("  version %u colour %u confidence %u length %u", r.version, r.barsColour, r.confidence,
@@ -235,10 +235,11 @@ void DigestMicroQr() {
             ZrMicroQRScanner scanner;
             ZrInitMicroQRScanner(&scanner);
             SetCommon(scanner, picture, setting.rectangle, setting.maxResults);
-            scanner.scanFlags = setting.flags;
+            scanner.scanFlags = setting.flags | ZR_MICROQR_FIRST_LOOK_ONLY;
             const std::uint16_t status = ZrScanMicroQR(&scanner);
             std::printf("MicroQR %s / %s: status %u count %u max %u flags %u\n", picture.label.c_str(),
-                        setting.name, status, scanner.resultCount, scanner.maxResults, scanner.scanFlags);
+                        setting.name, status, scanner.resultCount, scanner.maxResults,
+                        scanner.scanFlags & ~ZR_MICROQR_FIRST_LOOK_ONLY);
             for (int i = 0; i < scanner.resultCount; ++i) {
                 const MicroQRResult &r = scanner.results[i];
                 std::printf("  version %u colour %u confidence %u length %u", r.version, r.barsColour, r.confidence,
@@ -286,10 +287,10 @@ void DigestDm() {
             ZrDMScanner scanner;
             ZrInitDMScanner(&scanner);
             SetCommon(scanner, picture, setting.rectangle, setting.maxResults);
-            scanner.scanFlags = setting.flags;
+            scanner.scanFlags = setting.flags | ZR_DM_FIRST_LOOK_ONLY;
             const std::uint16_t status = ZrScanDM(&scanner);
             std::printf("DM %s / %s: status %u count %u max %u flags %u\n", picture.label.c_str(), setting.name,
-                        status, scanner.resultCount, scanner.maxResults, scanner.scanFlags);
+                        status, scanner.resultCount, scanner.maxResults, scanner.scanFlags & ~ZR_DM_FIRST_LOOK_ONLY);
             for (int i = 0; i < scanner.resultCount; ++i) {
                 const DMResult &r = scanner.results[i];
                 std::printf("  rows %d columns %d colour %u", r.rows, r.columns, r.barsColour);
@@ -350,10 +351,11 @@ void DigestPdf417() {
             SetCommon(scanner, picture, setting.rectangle, setting.maxResults);
             if (setting.colours != 0) scanner.barColors = setting.colours;
             if (setting.directions != 0) scanner.directions = setting.directions;
+            scanner.directions |= ZR_PDF417_FIRST_LOOK_ONLY;
             const std::uint16_t status = ZrScanPDF417(&scanner);
             std::printf("PDF417 %s / %s: status %u count %u max %u colours %u directions %u\n",
                         picture.label.c_str(), setting.name, status, scanner.resultCount, scanner.maxResults,
-                        scanner.barColors, scanner.directions);
+                        scanner.barColors, scanner.directions & ~ZR_PDF417_FIRST_LOOK_ONLY);
             for (int i = 0; i < scanner.resultCount; ++i) {
                 const ZrPDF417Result &r = scanner.results[i];
                 std::printf("  angle %.6f colour %u level %u confidence %d rows %d columns %d", r.angle, r.barColor,

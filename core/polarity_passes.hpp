@@ -8,6 +8,7 @@
 
 #include "core/call_frame.hpp"
 #include "core/grey.hpp"
+#include "core/second_look.hpp"
 
 namespace zr {
 
@@ -28,13 +29,16 @@ struct PolarityScheme {
 };
 
 // The flags a scan runs with: the caller's, or both passes where the
-// reader's rule reads them so.
+// reader's rule reads them so. The first-look-only bit is kept apart from
+// the rule and kept as given.
 constexpr std::uint8_t DefaultedScanFlags(std::uint8_t flags, const PolarityScheme &scheme) {
+    const auto firstLookOnly = static_cast<std::uint8_t>(flags & kFirstLookOnly);
+    const auto passes = static_cast<std::uint8_t>(flags & ~kFirstLookOnly);
     const std::uint8_t both = scheme.BothPasses();
     const bool useDefault = scheme.defaultRule == PolarityScheme::Default::kNeitherPassBit
-                                ? (flags & both) == 0
-                                : flags == 0 || flags > both;
-    return useDefault ? both : flags;
+                                ? (passes & both) == 0
+                                : passes == 0 || passes > both;
+    return static_cast<std::uint8_t>((useDefault ? both : passes) | firstLookOnly);
 }
 
 // Marks the records a pass stores with its colour when the pass ends, also

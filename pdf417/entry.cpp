@@ -1,6 +1,7 @@
 // Exported calls of the PDF417 reader, and the one place where the scan's
 // outcome becomes its public status.
 #include "core/call_frame.hpp"
+#include "core/second_look.hpp"
 #include "pdf417/stages.hpp"
 #include "zr/ZrPDF417.h"
 
@@ -13,7 +14,8 @@ constexpr std::uint8_t kDefaultBarColors = kBothBarColors;
 constexpr std::uint8_t kDefaultDirections = ZR_PDF417_ALL_DIRECTIONS;
 
 void ApplyDefaults(ZrPDF417Scanner &scanner) {
-    if ((scanner.directions & ZR_PDF417_ALL_DIRECTIONS) == 0) scanner.directions = kDefaultDirections;
+    if ((scanner.directions & ZR_PDF417_ALL_DIRECTIONS) == 0)
+        scanner.directions = static_cast<std::uint8_t>(kDefaultDirections | (scanner.directions & kFirstLookOnly));
     if ((scanner.barColors & kBothBarColors) == 0) scanner.barColors = kDefaultBarColors;
 }
 

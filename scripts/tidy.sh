@@ -17,7 +17,8 @@ files="$(sed -n 's/^ *"file": "\(.*\)",*$/\1/p' "$BUILD/compile_commands.json" |
 log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
 # shellcheck disable=SC2086
-run-clang-tidy -quiet -p "$BUILD" -j "$JOBS" $files >"$log" 2>&1 || true
+run-clang-tidy -quiet -p "$BUILD" -j "$JOBS" $files 2>&1 |
+    sed 's/\x1b\[[0-9;]*m//g' >"$log" || true
 if grep -E ': (warning|error): ' "$log" >/dev/null; then
     grep -E ': (warning|error): ' "$log" | sort -u
     echo "tidy: $(grep -cE ': (warning|error): ' "$log") findings" >&2

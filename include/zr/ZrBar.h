@@ -45,6 +45,7 @@ extern "C" {
 /* extraFlags */
 #define ZR_BAR_THOROUGH 1u
 #define ZR_BAR_REPORT_UNREAD 2u
+#define ZR_BAR_FIRST_LOOK_ONLY 0x80u /* only the first look: no second look on grey levels */
 
 typedef struct ZrBarResult {
     int32_t corners[8]; /* x0, y0 .. x3, y3: start edge, then end edge, y from the top */

@@ -14,6 +14,7 @@ extern "C" {
 #define ZR_DM_DARK_ON_LIGHT 1u /* search the picture as given */
 #define ZR_DM_LIGHT_ON_DARK 2u /* search the inverted picture */
 #define ZR_DM_BOTH 3u
+#define ZR_DM_FIRST_LOOK_ONLY 0x80u /* only the first look: no second look */
 
 #define ZR_DM_TEXT_SIZE 3119
 
@@ -35,7 +36,8 @@ typedef struct ZrDMScanner {
     uint8_t resultCount; /* records found by the last scan */
     DMResult *results;   /* owned by the library until ZrFreeDMScanner */
     uint8_t maxResults;  /* capacity of results; 0 means 20 (written back) */
-    uint8_t scanFlags;   /* ZR_DM_*; 0 or above 3 means 3 (written back by the scan) */
+    uint8_t scanFlags;   /* ZR_DM_*; 0 or above 3 means 3, ZR_DM_FIRST_LOOK_ONLY aside (written
+                            back by the scan) */
     double runTime;      /* processor seconds the calling thread spent in the last scan
                             (0 when the picture could not be loaded) */
 } ZrDMScanner;

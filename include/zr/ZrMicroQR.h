@@ -14,6 +14,7 @@ extern "C" {
 /* scanFlags */
 #define ZR_MICROQR_DARK_ON_LIGHT 1u /* search the picture as given */
 #define ZR_MICROQR_LIGHT_ON_DARK 2u /* search the inverted picture as well */
+#define ZR_MICROQR_FIRST_LOOK_ONLY 0x80u /* only the first look: no second look */
 
 /* Statuses of the last attempt that ZrScanMicroQR may return besides the
  * common codes; resultCount, not the status, tells whether symbols were read. */

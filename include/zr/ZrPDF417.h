@@ -18,6 +18,7 @@ extern "C" {
 #define ZR_PDF417_HORIZONTAL 3u /* rows lie roughly along x */
 #define ZR_PDF417_VERTICAL 12u  /* rows lie roughly along y */
 #define ZR_PDF417_ALL_DIRECTIONS 15u
+#define ZR_PDF417_FIRST_LOOK_ONLY 0x80u /* in directions: only the first look, no second look */
 
 typedef struct ZrPDF417Result {
     int32_t corners[8]; /* x, y pairs, y from the top: 1 and 4 on the start side, 2 and 3 on the stop

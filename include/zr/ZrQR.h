@@ -14,6 +14,7 @@ extern "C" {
 /* scanFlags */
 #define ZR_QR_DARK_ON_LIGHT 1 /* search the picture as given */
 #define ZR_QR_LIGHT_ON_DARK 2 /* search the inverted picture */
+#define ZR_QR_FIRST_LOOK_ONLY 0x80 /* only the first look: no second look */
 
 /* Internal statuses that ZrScanQR can return: the status of the last finder
  * triple it tried. resultCount, not the status, tells whether symbols were read. */

@@ -77,7 +77,13 @@ TEST(PolarityPasses, EachRuleReadsItsOwnFlagValuesAsBothPasses) {
     EXPECT_EQ(zr::DefaultedScanFlags(0, kOutOfRange), 3);
     EXPECT_EQ(zr::DefaultedScanFlags(4, kOutOfRange), 3);
     EXPECT_EQ(zr::DefaultedScanFlags(5, kOutOfRange), 3);
-    EXPECT_EQ(zr::DefaultedScanFlags(255, kOutOfRange), 3);
+    EXPECT_EQ(zr::DefaultedScanFlags(127, kOutOfRange), 3);
+    // The first-look-only bit stands apart from either rule and is kept.
+    EXPECT_EQ(zr::DefaultedScanFlags(255, kOutOfRange), 3 | zr::kFirstLookOnly);
+    EXPECT_EQ(zr::DefaultedScanFlags(zr::kFirstLookOnly, kOutOfRange), 3 | zr::kFirstLookOnly);
+    EXPECT_EQ(zr::DefaultedScanFlags(zr::kFirstLookOnly | 2, kOutOfRange), 2 | zr::kFirstLookOnly);
+    EXPECT_EQ(zr::DefaultedScanFlags(zr::kFirstLookOnly, kNeitherBit), 3 | zr::kFirstLookOnly);
+    EXPECT_EQ(zr::DefaultedScanFlags(zr::kFirstLookOnly | 1, kNeitherBit), 1 | zr::kFirstLookOnly);
     for (const std::uint8_t flags : {std::uint8_t{1}, std::uint8_t{2}, std::uint8_t{3}}) {
         EXPECT_EQ(zr::DefaultedScanFlags(flags, kOutOfRange), flags);
         EXPECT_EQ(zr::DefaultedScanFlags(flags, kNeitherBit), flags);
