@@ -71,12 +71,14 @@ class BlockGrid {
     bool Allocate() {
         const std::size_t blocks = std::size_t{across_} * down_;
         const std::size_t limitBytes = std::size_t{across_} * kBlockSide;
-        storage_.reset(new (std::nothrow) std::uint8_t[blocks * 8 + limitBytes]);
+        const std::size_t wideBytes = (2 * blocks + across_) * sizeof(std::uint16_t);
+        storage_.reset(new (std::nothrow) std::uint8_t[wideBytes + 4 * blocks + limitBytes]);
         if (!storage_) return false;
         // The 16-bit arrays first, so that they stay aligned.
         sum_ = reinterpret_cast<std::uint16_t *>(storage_.get());
         rowWindow_ = sum_ + blocks;
-        min_ = reinterpret_cast<std::uint8_t *>(rowWindow_ + blocks);
+        windowSum_ = rowWindow_ + blocks;
+        min_ = reinterpret_cast<std::uint8_t *>(windowSum_ + across_);
         max_ = min_ + blocks;
         level_ = max_ + blocks;
         threshold_ = level_ + blocks;
@@ -103,6 +105,7 @@ class BlockGrid {
     std::unique_ptr<std::uint8_t[]> storage_;
     std::uint16_t *sum_ = nullptr;
     std::uint16_t *rowWindow_ = nullptr;  // a level's sum over its window's columns
+    std::uint16_t *windowSum_ = nullptr;  // one block row's sums over whole windows
     std::uint8_t *min_ = nullptr;
     std::uint8_t *max_ = nullptr;
     std::uint8_t *level_ = nullptr;
@@ -135,13 +138,15 @@ void BlockGrid::CollectStatistics(const GreyRows &grey) {
         // Two blocks side by side per vector: the rows' minimum, maximum and
         // sum (psadbw adds each half's eight bytes) gathered down the block
         // row, then each half's minimum and maximum folded to its low byte.
-        const std::uint32_t y0 = by << kBlockShift, yEnd = std::min(y0 + kBlockSide, height_);
+        const std::uint32_t y0 = by << kBlockShift, rows = std::min(kBlockSide, height_ - y0);
+        std::array<const std::uint8_t *, kBlockSide> row{};
+        for (std::uint32_t k = 0; k < rows; ++k) row[k] = grey.Row(y0 + k);
         const __m128i zero = _mm_setzero_si128();
         for (; (bx << kBlockShift) + kVectorPixels <= width_; bx += 2) {
             const std::uint32_t x = bx << kBlockShift;
             __m128i low = _mm_set1_epi8(static_cast<char>(0xFF)), high = zero, sum = zero;
-            for (std::uint32_t y = y0; y < yEnd; ++y) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(grey.Row(y) + x));
+            for (std::uint32_t k = 0; k < rows; ++k) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(row[k] + x));
                 low = _mm_min_epu8(low, v);
                 high = _mm_max_epu8(high, v);
                 sum = _mm_add_epi64(sum, _mm_sad_epu8(v, zero));
@@ -202,24 +207,43 @@ void BlockGrid::ComputeLevels() {
         }
 }
 
+// Window sums along one row of `count` values: each entry's window is its
+// five neighbours, moved inward at the ends (the whole row when shorter).
+template <typename In, typename Out>
+void WindowSums(const In *values, std::uint32_t count, Out *sums) {
+    if (count <= kWindowSide) {
+        unsigned total = 0;
+        for (std::uint32_t i = 0; i < count; ++i) total += values[i];
+        for (std::uint32_t i = 0; i < count; ++i) sums[i] = static_cast<Out>(total);
+        return;
+    }
+    for (std::uint32_t i = kWindowRadius; i + kWindowRadius < count; ++i)
+        sums[i] = static_cast<Out>(values[i - 2] + values[i - 1] + values[i] + values[i + 1] + values[i + 2]);
+    for (std::uint32_t i = 0; i < kWindowRadius; ++i) {
+        sums[i] = sums[kWindowRadius];
+        sums[count - 1 - i] = sums[count - 1 - kWindowRadius];
+    }
+}
+
 void BlockGrid::ComputeThresholds() {
     for (std::uint32_t by = 0; by < down_; ++by)
-        for (std::uint32_t bx = 0; bx < across_; ++bx) {
-            const std::uint32_t start = WindowStart(bx, across_), end = WindowEnd(start, across_);
-            unsigned sum = 0;
-            for (std::uint32_t c = start; c < end; ++c) sum += level_[Index(c, by)];
-            rowWindow_[Index(bx, by)] = static_cast<std::uint16_t>(sum);
-        }
+        WindowSums(level_ + Index(0, by), across_, rowWindow_ + Index(0, by));
+    // Every window holds the same number of blocks; the usual 25 divides as a constant.
+    const std::uint32_t cells = std::min(across_, kWindowSide) * std::min(down_, kWindowSide);
     for (std::uint32_t by = 0; by < down_; ++by) {
         const std::uint32_t start = WindowStart(by, down_), end = WindowEnd(start, down_);
-        for (std::uint32_t bx = 0; bx < across_; ++bx) {
-            const std::uint32_t columns = WindowEnd(WindowStart(bx, across_), across_) - WindowStart(bx, across_);
-            const std::uint32_t cells = columns * (end - start);
-            unsigned sum = 0;
-            for (std::uint32_t r = start; r < end; ++r) sum += rowWindow_[Index(bx, r)];
-            threshold_[Index(bx, by)] =
-                static_cast<std::uint8_t>(cells == kFullWindow ? sum / kFullWindow : sum / cells);
+        std::uint16_t *const sum = windowSum_;
+        std::memcpy(sum, rowWindow_ + Index(0, start), across_ * sizeof(std::uint16_t));
+        for (std::uint32_t r = start + 1; r < end; ++r) {
+            const std::uint16_t *row = rowWindow_ + Index(0, r);
+            for (std::uint32_t bx = 0; bx < across_; ++bx) sum[bx] = static_cast<std::uint16_t>(sum[bx] + row[bx]);
         }
+        std::uint8_t *const threshold = threshold_ + Index(0, by);
+        if (cells == kFullWindow)
+            for (std::uint32_t bx = 0; bx < across_; ++bx)
+                threshold[bx] = static_cast<std::uint8_t>(sum[bx] / kFullWindow);
+        else
+            for (std::uint32_t bx = 0; bx < across_; ++bx) threshold[bx] = static_cast<std::uint8_t>(sum[bx] / cells);
     }
 }
 
