@@ -1,6 +1,6 @@
 // The scan's passes and symbol loop: each start pattern the search finds is
 // measured, its corners traced, its rows read, corrected and decoded; a
-// decoded symbol is stored and its box blanked so that the search does not
+// decoded symbol is stored and its outline blanked so that the search does not
 // meet it again.
 #include <algorithm>
 #include <cstring>
@@ -47,24 +47,14 @@ SymbolOutcome DecodeSymbol(const ZrImage &image, const ScanSettings &settings, c
     return SymbolOutcome::kRead;
 }
 
-// Paints the symbol's bounding box (whole bytes) with the background colour.
-void BlankSymbol(ZrImage &image, const QuadI &corners, std::uint8_t barColor) {
-    const BitImageView view(image);
-    PointI low = corners.topLeft, high = corners.topLeft;
-    for (int i = 1; i < QuadI::kCorners; ++i) {
-        low = {std::min(low.x, corners[i].x), std::min(low.y, corners[i].y)};
-        high = {std::max(high.x, corners[i].x), std::max(high.y, corners[i].y)};
-    }
-    low = {std::max(0, low.x), std::max(0, low.y)};
-    high = {std::min(view.Width() - 1, high.x), std::min(view.Height() - 1, high.y)};
-    if (high.x < low.x) return;
-    const int firstByte = low.x / 8;
-    const int bytes = std::min((high.x - low.x + 16) / 8, static_cast<int>(view.Pitch()) - firstByte);
-    const bool backgroundDark = barColor == kLightBars;
-    const std::uint8_t fill = backgroundDark == view.SetBitIsDark() ? 0xFF : 0x00;
-    // The box's last row is left as it is.
-    for (int y = low.y; y < high.y; ++y)
-        std::memset(view.MutableRow(y) + firstByte, fill, static_cast<std::size_t>(bytes));
+// Blanks the decoded symbol's outline grown by a margin of modules, so that
+// the search does not meet its patterns again.
+void BlankSymbol(ZrImage &image, const MeasuredSymbol &symbol) {
+    constexpr double kCodewordModules = 17;
+    constexpr double kMarginModules = 2;
+    constexpr double kMarginPixels = 1;
+    const double module = symbol.metrics.codewordWidth / kCodewordModules;
+    BlankOutline(image, symbol.corners, symbol.metrics.barColor, kMarginModules * module + kMarginPixels);
 }
 
 // One pass: symbols in the order the search meets their start patterns.
@@ -79,7 +69,7 @@ ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &w
         if (DecodeSymbol(image, settings, symbol, work, result) != SymbolOutcome::kRead) continue;
         if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
         scanner.results[scanner.resultCount++] = result;
-        BlankSymbol(image, symbol.corners, symbol.metrics.barColor);
+        BlankSymbol(image, symbol);
     }
     return ScanOutcome::kScanned;
 }

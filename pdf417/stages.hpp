@@ -161,6 +161,15 @@ struct SymbolRows {
 SymbolOutcome ReadRows(const ZrImage &image, const ScanSettings &settings, const MeasuredSymbol &symbol,
                        RowWork &work, SymbolRows &out);
 
+// ---- Blanking (blank.cpp) ----
+
+// The outline with every side moved out by `grow` pixels.
+geom::QuadF GrownOutline(const QuadI &corners, double grow);
+
+// Paints the symbol's outline, grown by `grow` pixels, with the background
+// colour of a symbol with these bars.
+void BlankOutline(ZrImage &image, const QuadI &corners, std::uint8_t barColor, double grow);
+
 // ---- The scan (scan_pass.cpp) ----
 
 // Both passes over the scanner's search area: every symbol decoded is stored
