@@ -1,11 +1,14 @@
 // The scan's passes and symbol loop: each start pattern the search finds is
 // measured, its corners traced, its rows read, corrected and decoded; a
 // decoded symbol is stored and its outline blanked so that the search does not
-// meet it again.
+// meet it again. The second look measures again, with a wider rule, the
+// candidates whose rows the first look dropped for their lead at the area's
+// edge (a quiet zone narrower than the first look's, as ISO/IEC 15438 allows).
 #include <algorithm>
 #include <cstring>
 
 #include "core/image_view.hpp"
+#include "core/second_look.hpp"
 #include "pdf417/correction.hpp"
 #include "pdf417/data.hpp"
 #include "pdf417/stages.hpp"
@@ -14,11 +17,21 @@ namespace zr::pdf417 {
 
 namespace {
 
+constexpr std::size_t kMaxRetries = 32;  // candidates the second look measures again
+
+// A candidate the first look dropped, with the pass it came from.
+struct Retry {
+    StartCandidate candidate;
+    bool vertical = false;
+};
+
 // Buffers the scan reuses from symbol to symbol.
 struct SymbolWork {
     RowWork rows;
     SymbolRows read;
     DecodedData data;
+    std::vector<Retry> retries;
+    SymbolWork() { retries.reserve(kMaxRetries); }
 };
 
 // Rows, correction and data of the measured symbol into `result`.
@@ -63,10 +76,56 @@ ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &w
     StartSearch search(image, settings);
     while (const std::optional<StartCandidate> candidate = NextStart(search)) {
         const std::optional<MeasuredRow> row = MeasureSymbol(image, settings, *candidate, work.rows);
+        if (!row) {
+            if (work.rows.leadCut && work.retries.size() < kMaxRetries)
+                work.retries.push_back({*candidate, settings.vertical});
+            continue;
+        }
+        const MeasuredSymbol symbol = TraceCorners(image, settings, *row);
+        ZrPDF417Result result;
+        if (DecodeSymbol(image, settings, symbol, work, result) != SymbolOutcome::kRead) continue;
+        if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
+        scanner.results[scanner.resultCount++] = result;
+        BlankSymbol(image, symbol);
+    }
+    return ScanOutcome::kScanned;
+}
+
+// The corners' bounding box.
+Rect BoxOf(const std::int32_t (&corners)[8]) {
+    Rect box{corners[0], corners[1], corners[0] + 1, corners[1] + 1};
+    for (int i = 1; i < QuadI::kCorners; ++i) {
+        box.x0 = std::min(box.x0, corners[2 * i]);
+        box.y0 = std::min(box.y0, corners[2 * i + 1]);
+        box.x1 = std::max(box.x1, corners[2 * i] + 1);
+        box.y1 = std::max(box.y1, corners[2 * i + 1] + 1);
+    }
+    return box;
+}
+
+// A stored result with the same text whose box overlaps this one's.
+bool AlreadyStored(const ZrPDF417Scanner &scanner, const ZrPDF417Result &result) {
+    const Rect box = BoxOf(result.corners);
+    for (int i = 0; i < scanner.resultCount; ++i) {
+        const ZrPDF417Result &stored = scanner.results[i];
+        const Rect other = BoxOf(stored.corners);
+        const bool overlap = box.x0 < other.x1 && other.x0 < box.x1 && box.y0 < other.y1 && other.y0 < box.y1;
+        if (overlap && std::strcmp(stored.text, result.text) == 0) return true;
+    }
+    return false;
+}
+
+// The second look: the retries measured with any background before the row.
+ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, ZrPDF417Scanner &scanner) {
+    for (const Retry &retry : work.retries) {
+        settings.vertical = retry.vertical;
+        const std::optional<MeasuredRow> row =
+            MeasureSymbol(image, settings, retry.candidate, work.rows, RowLead::kAnyBackground);
         if (!row) continue;
         const MeasuredSymbol symbol = TraceCorners(image, settings, *row);
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result) != SymbolOutcome::kRead) continue;
+        if (AlreadyStored(scanner, result)) continue;
         if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
         scanner.results[scanner.resultCount++] = result;
         BlankSymbol(image, symbol);
@@ -89,7 +148,8 @@ ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner) {
         settings.vertical = vertical;
         if (ScanPass(image, settings, work, scanner) == ScanOutcome::kListFull) return ScanOutcome::kListFull;
     }
-    return ScanOutcome::kScanned;
+    if (!SecondLookWanted(scanner.directions) || work.retries.empty()) return ScanOutcome::kScanned;
+    return SecondLook(image, settings, work, scanner);
 }
 
 }  // namespace zr::pdf417

@@ -58,6 +58,7 @@ struct ScanSettings {
 struct RowWork {
     std::vector<std::uint16_t> runs;  // runs of the measured row, then of each reading line
     std::vector<PointI> runStarts;    // pixel where each run of the measured row begins
+    bool leadCut = false;             // the last measured row began on more background than allowed
     RowWork();
 };
 
@@ -136,11 +137,19 @@ struct MeasuredSymbol {
     QuadI corners;  // 1 and 4 on the start side, 2 and 3 on the stop side (ZrPDF417Result order)
 };
 
+// How much background a row cut by the area's edge may begin with.
+enum class RowLead : std::uint8_t {
+    kShortSkip,      // the first look: up to two pixels
+    kAnyBackground,  // the second look: any run narrower than a quiet zone
+};
+
 // Measures the row through the candidate along its angle: bar colour, the
 // start and stop patterns in either order and the column count. Nothing when
-// the row is no symbol's.
+// the row is no symbol's; then `work.leadCut` tells whether the row's lead
+// was the cause.
 std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSettings &settings,
-                                         const StartCandidate &candidate, RowWork &work);
+                                         const StartCandidate &candidate, RowWork &work,
+                                         RowLead lead = RowLead::kShortSkip);
 
 // Traces the symbol's start and stop sides across the rows from the measured
 // row: its four corners and the skew angle.
