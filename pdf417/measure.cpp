@@ -112,7 +112,7 @@ bool StopAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
 
 // Collects the row's runs (bar first) from the near end until a background
 // run longer than 5 times its mean; run starts are recorded. False on failure;
-// `work.leadCut` tells when the row began on more background than `lead` passes over.
+// `work.quietZoneInDoubt` is set when the row began on more background than `lead` passes over.
 bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, RowLead lead, RowWork &work) {
     auto &runs = work.runs;
     auto &starts = work.runStarts;
@@ -124,7 +124,7 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
         if (!walker.Step()) return false;
     }
     if (!walker.Bar()) {
-        work.leadCut = true;
+        work.quietZoneInDoubt = true;
         return false;
     }
     const bool barLight = barColor == kLightBars;
@@ -211,7 +211,12 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
                                  : SumRuns(r, startIndex + kStartRuns, stopIndex - startIndex - kStartRuns);
     metrics.columns = geom::RoundHalfUp(between / ((s / 18.0 + t / 17.0) * 8.5));
     if (metrics.columns < kMinColumns || metrics.columns > kMaxColumns) return std::nullopt;
-    metrics.codewordWidth = SumRuns(r, 0, n) / (metrics.columns + 2);
+    // The first look divides the whole row; the second only the runs from
+    // pattern to pattern, which leaves out print met beside a narrow quiet zone.
+    const int first = reversed ? stopIndex : startIndex;
+    const int end = reversed ? startIndex + kStartRuns : stopIndex + kStopRuns;
+    metrics.codewordWidth = (lead == RowLead::kAnyBackground ? SumRuns(r, first, end - first) : SumRuns(r, 0, n)) /
+                            (metrics.columns + 2);
     if (metrics.codewordWidth < kMinCodewordWidth) return std::nullopt;
 
     const auto &at = work.runStarts;
@@ -220,7 +225,7 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
         edges.startOuter = at[startIndex];
         edges.startInner = at[startIndex + 7];
         edges.stopFirst = at[stopIndex];
-        edges.rowEnd = at[n];
+        edges.rowEnd = at[lead == RowLead::kAnyBackground ? stopIndex + kStopRuns : n];
     } else {
         edges.startOuter = at[startIndex + kStartRuns];
         edges.startInner = at[startIndex + 1];
@@ -263,7 +268,7 @@ RowDirection DirectionAt(double readingAngle) {
 
 std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSettings &settings,
                                          const StartCandidate &candidate, RowWork &work, RowLead lead) {
-    work.leadCut = false;
+    work.quietZoneInDoubt = false;
     MeasuredRow row;
     row.direction = DirectionAt(candidate.angle);
     RunMeans means;
@@ -297,6 +302,13 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
     } else if (near == RowEnd::kQuietZone) {
         colours[0] = nearLight;
     }
+    // The second look also tries the other colour when the ends agreed on one:
+    // dark print closer than the first look's quiet zone passes for one.
+    if (count == 1 && lead == RowLead::kAnyBackground) {
+        colours[1] = !colours[0];
+        count = 2;
+    }
+    const bool oneColour = count == 1;
     for (int k = 0; k < count; ++k) {
         const bool quietLight = colours[k];
         if (quietLight && !(settings.barColors & kDarkBars)) continue;
@@ -307,6 +319,7 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
                 MeasureRow(image, settings, row, rowMeans, nearEdge, near == RowEnd::kQuietZone, lead, work))
             return measured;
     }
+    if (oneColour) work.quietZoneInDoubt = true;
     return std::nullopt;
 }
 

@@ -1,9 +1,10 @@
 // The scan's passes and symbol loop: each start pattern the search finds is
 // measured, its corners traced, its rows read, corrected and decoded; a
 // decoded symbol is stored and its outline blanked so that the search does not
-// meet it again. The second look measures again, with a wider rule, the
-// candidates whose rows the first look dropped for their lead at the area's
-// edge (a quiet zone narrower than the first look's, as ISO/IEC 15438 allows).
+// meet it again. The second look measures again, with wider rules, the
+// candidates whose rows the first look dropped where a quiet zone narrower
+// than its own (2 modules, as ISO/IEC 15438 allows) may be the cause: a row
+// beginning on background at the area's edge, or dark print beside the symbol.
 #include <algorithm>
 #include <cstring>
 
@@ -77,7 +78,7 @@ ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &w
     while (const std::optional<StartCandidate> candidate = NextStart(search)) {
         const std::optional<MeasuredRow> row = MeasureSymbol(image, settings, *candidate, work.rows);
         if (!row) {
-            if (work.rows.leadCut && work.retries.size() < kMaxRetries)
+            if (work.rows.quietZoneInDoubt && work.retries.size() < kMaxRetries)
                 work.retries.push_back({*candidate, settings.vertical});
             continue;
         }
@@ -115,7 +116,8 @@ bool AlreadyStored(const ZrPDF417Scanner &scanner, const ZrPDF417Result &result)
     return false;
 }
 
-// The second look: the retries measured with any background before the row.
+// The second look: the retries measured with any background before the row
+// and both bar colours.
 ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, ZrPDF417Scanner &scanner) {
     for (const Retry &retry : work.retries) {
         settings.vertical = retry.vertical;

@@ -58,7 +58,7 @@ struct ScanSettings {
 struct RowWork {
     std::vector<std::uint16_t> runs;  // runs of the measured row, then of each reading line
     std::vector<PointI> runStarts;    // pixel where each run of the measured row begins
-    bool leadCut = false;             // the last measured row began on more background than allowed
+    bool quietZoneInDoubt = false;    // the last row failed where a narrower quiet zone may be the cause
     RowWork();
 };
 
@@ -140,13 +140,14 @@ struct MeasuredSymbol {
 // How much background a row cut by the area's edge may begin with.
 enum class RowLead : std::uint8_t {
     kShortSkip,      // the first look: up to two pixels
-    kAnyBackground,  // the second look: any run narrower than a quiet zone
+    kAnyBackground,  // the second look: any run narrower than a quiet zone, and both bar colours
 };
 
 // Measures the row through the candidate along its angle: bar colour, the
 // start and stop patterns in either order and the column count. Nothing when
-// the row is no symbol's; then `work.leadCut` tells whether the row's lead
-// was the cause.
+// the row is no symbol's; then `work.quietZoneInDoubt` tells whether a quiet
+// zone narrower than the first look's may be the cause: the row began on
+// more background than allowed, or its ends allowed one bar colour only.
 std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSettings &settings,
                                          const StartCandidate &candidate, RowWork &work,
                                          RowLead lead = RowLead::kShortSkip);

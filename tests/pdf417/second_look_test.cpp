@@ -71,6 +71,31 @@ TEST(Pdf417SecondLook, ResultsComeAfterTheFirstLooksWithinTheList) {
     EXPECT_EQ(TextOf(one.results[0]), "Wide quiet zone");
 }
 
+// Dark blocks a few modules beside the start and stop patterns: the first
+// look takes them for the quiet zones and the symbol for light bars; the
+// second look tries dark bars too and measures the symbol between its
+// patterns, so its corners leave the blocks out.
+TEST(Pdf417SecondLook, DarkPrintCloserThanTheFirstLooksQuietZone) {
+    const std::string data = "Hello PDF417 world 12345";
+    constexpr int kScale = 2, kBlock = 30, kBelow = 20;
+    const Raster symbol = Symbol(data, kScale, 0);
+    for (const int gapModules : {2, 4, 8}) {
+        const int gap = gapModules * kScale;
+        Raster canvas = Canvas(symbol.width + 2 * (gap + kBlock), symbol.height + 2 * kBelow, 255);
+        Paste(canvas, symbol, kBlock + gap, kBelow);
+        for (int y = 0; y < canvas.height; ++y) {
+            for (int x = 0; x < kBlock; ++x) canvas.at(x, y) = canvas.at(canvas.width - 1 - x, y) = 0;
+        }
+        EXPECT_TRUE(ScanPdf417(canvas, kFirstLookOnly).results.empty()) << gapModules;
+        const Pdf417Scan scan = ScanPdf417(canvas);
+        ASSERT_EQ(scan.results.size(), 1u) << gapModules;
+        EXPECT_EQ(TextOf(scan.results[0]), data);
+        const std::int32_t *c = scan.results[0].corners;
+        EXPECT_EQ(c[0], kBlock + gap) << gapModules;                 // start side
+        EXPECT_EQ(c[2], kBlock + gap + symbol.width) << gapModules;  // stop side, just past the last bar
+    }
+}
+
 // Noise and stripes up to the picture's edge give the second look candidates
 // but never a read.
 TEST(Pdf417SecondLook, NothingFromNoiseOrStripesAtTheEdge) {
