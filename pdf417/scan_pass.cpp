@@ -7,6 +7,8 @@
 // beginning on background at the area's edge, or dark print beside the symbol.
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "core/image_view.hpp"
 #include "core/second_look.hpp"
@@ -18,7 +20,8 @@ namespace zr::pdf417 {
 
 namespace {
 
-constexpr std::size_t kMaxRetries = 32;  // candidates the second look measures again
+constexpr std::size_t kMaxRetries = 32;      // candidates the second look measures again
+constexpr std::size_t kMaxUncorrected = 8;   // symbols the second look corrects again
 
 // A candidate the first look dropped, with the pass it came from.
 struct Retry {
@@ -32,17 +35,38 @@ struct SymbolWork {
     SymbolRows read;
     DecodedData data;
     std::vector<Retry> retries;
-    SymbolWork() { retries.reserve(kMaxRetries); }
+    std::vector<std::pair<MeasuredSymbol, bool>> uncorrected;  // with the pass: vertical or not
+    std::vector<int> erasures;
+    SymbolWork() {
+        retries.reserve(kMaxRetries);
+        uncorrected.reserve(kMaxUncorrected);
+        erasures.reserve(kCodewordStore);
+    }
 };
 
-// Rows, correction and data of the measured symbol into `result`.
+// The codewords of the rows not read, as erasures; false when there are none
+// or more than the correction can take.
+bool MissingRowErasures(const SymbolRows &read, std::vector<int> &erasures) {
+    erasures.clear();
+    const int dataColumns = static_cast<int>(read.codewords.size()) / std::max(1, read.rows);
+    for (int row = 0; row < read.rows; ++row) {
+        if (read.rowSeen[row]) continue;
+        for (int j = 0; j < dataColumns; ++j) erasures.push_back(row * dataColumns + j);
+    }
+    return !erasures.empty() && static_cast<int>(erasures.size()) <= read.checkWords - 1;
+}
+
+// Rows, correction and data of the measured symbol into `result`. With
+// `rowErasures` (the second look) the codewords of rows not read are erasures.
 SymbolOutcome DecodeSymbol(const ZrImage &image, const ScanSettings &settings, const MeasuredSymbol &symbol,
-                           SymbolWork &work, ZrPDF417Result &result) {
+                           SymbolWork &work, ZrPDF417Result &result, bool rowErasures = false) {
     SymbolRows &read = work.read;
     if (ReadRows(image, settings, symbol, work.rows, read) != SymbolOutcome::kRead)
         return SymbolOutcome::kUnreadable;
     const int count = static_cast<int>(read.codewords.size());
-    const int corrected = CorrectCodewords(read.codewords, read.checkWords);
+    if (rowErasures && !MissingRowErasures(read, work.erasures)) return SymbolOutcome::kUncorrectable;
+    const int corrected = rowErasures ? CorrectCodewords(read.codewords, read.checkWords, work.erasures)
+                                      : CorrectCodewords(read.codewords, read.checkWords);
     if (corrected == kCorrectionFailed) return SymbolOutcome::kUncorrectable;
     if (!DecodeData(read.codewords, count - read.checkWords, work.data)) return SymbolOutcome::kUncorrectable;
 
@@ -84,7 +108,11 @@ ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &w
         }
         const MeasuredSymbol symbol = TraceCorners(image, settings, *row);
         ZrPDF417Result result;
-        if (DecodeSymbol(image, settings, symbol, work, result) != SymbolOutcome::kRead) continue;
+        const SymbolOutcome outcome = DecodeSymbol(image, settings, symbol, work, result);
+        if (outcome == SymbolOutcome::kUncorrectable && work.uncorrected.size() < kMaxUncorrected &&
+            MissingRowErasures(work.read, work.erasures))
+            work.uncorrected.emplace_back(symbol, settings.vertical);
+        if (outcome != SymbolOutcome::kRead) continue;
         if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
         scanner.results[scanner.resultCount++] = result;
         BlankSymbol(image, symbol);
@@ -116,9 +144,26 @@ bool AlreadyStored(const ZrPDF417Scanner &scanner, const ZrPDF417Result &result)
     return false;
 }
 
-// The second look: the retries measured with any background before the row
-// and both bar colours.
+// Stores a second-look result unless the list has it; kListFull when there is no room.
+ScanOutcome AddResult(ZrImage &image, const MeasuredSymbol &symbol, const ZrPDF417Result &result,
+                      ZrPDF417Scanner &scanner) {
+    if (AlreadyStored(scanner, result)) return ScanOutcome::kScanned;
+    if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
+    scanner.results[scanner.resultCount++] = result;
+    BlankSymbol(image, symbol);
+    return ScanOutcome::kScanned;
+}
+
+// The second look: symbols that failed correction with rows missing are
+// corrected again with those rows' codewords as erasures; then the retries
+// are measured with any background before the row and both bar colours.
 ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, ZrPDF417Scanner &scanner) {
+    for (const auto &[symbol, vertical] : work.uncorrected) {
+        settings.vertical = vertical;
+        ZrPDF417Result result;
+        if (DecodeSymbol(image, settings, symbol, work, result, true) != SymbolOutcome::kRead) continue;
+        if (AddResult(image, symbol, result, scanner) == ScanOutcome::kListFull) return ScanOutcome::kListFull;
+    }
     for (const Retry &retry : work.retries) {
         settings.vertical = retry.vertical;
         const std::optional<MeasuredRow> row =
@@ -127,10 +172,7 @@ ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, 
         const MeasuredSymbol symbol = TraceCorners(image, settings, *row);
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result) != SymbolOutcome::kRead) continue;
-        if (AlreadyStored(scanner, result)) continue;
-        if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
-        scanner.results[scanner.resultCount++] = result;
-        BlankSymbol(image, symbol);
+        if (AddResult(image, symbol, result, scanner) == ScanOutcome::kListFull) return ScanOutcome::kListFull;
     }
     return ScanOutcome::kScanned;
 }
@@ -150,7 +192,8 @@ ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner) {
         settings.vertical = vertical;
         if (ScanPass(image, settings, work, scanner) == ScanOutcome::kListFull) return ScanOutcome::kListFull;
     }
-    if (!SecondLookWanted(scanner.directions) || work.retries.empty()) return ScanOutcome::kScanned;
+    if (!SecondLookWanted(scanner.directions) || (work.retries.empty() && work.uncorrected.empty()))
+        return ScanOutcome::kScanned;
     return SecondLook(image, settings, work, scanner);
 }
 

@@ -161,6 +161,7 @@ MeasuredSymbol TraceCorners(const ZrImage &image, const ScanSettings &settings, 
 // The codewords read from a symbol, with what its row indicators said.
 struct SymbolRows {
     std::vector<int> codewords;  // rows x data columns, row after row
+    std::array<bool, kMaxRows> rowSeen{};  // rows read; the others hold placeholders (900)
     int rows = 0;
     int level = 0;  // error-correction level
     int checkWords = 0;

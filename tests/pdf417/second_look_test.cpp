@@ -96,6 +96,39 @@ TEST(Pdf417SecondLook, DarkPrintCloserThanTheFirstLooksQuietZone) {
     }
 }
 
+// Symbol rows blanked out (module 2, row height 4, quiet zone 10).
+Raster WithRowsBlanked(const Raster &picture, int first, int end) {
+    Raster out = picture;
+    constexpr int kMargin = 20, kRowPixels = 8;
+    for (int y = kMargin + first * kRowPixels; y < kMargin + end * kRowPixels; ++y) {
+        for (int x = 0; x < out.width; ++x) out.at(x, y) = 255;
+    }
+    return out;
+}
+
+// Level 2 has 8 check words: 3 errors, or 7 erasures. Two rows of three data
+// codewords lost at the bottom are 6 errors for the first look and 6 erasures
+// for the second. (Rows lost in the middle end the corner trace there; rows
+// lost at the top are not yet read this way.)
+TEST(Pdf417SecondLook, RowsLostAreErasures) {
+    const std::string data = "Rows lost at the bottom of the symbol";
+    Pdf417Options o;
+    o.data = data;
+    o.columns = 3;
+    o.level = 2;
+    o.rowHeight = 4;
+    const Pdf417Symbol s = RenderPdf417(o);
+    ASSERT_GE(s.rows, 10);
+    const Raster picture = WithRowsBlanked(s.picture, s.rows - 2, s.rows);
+    EXPECT_TRUE(ScanPdf417(picture, kFirstLookOnly).results.empty());
+    const Pdf417Scan scan = ScanPdf417(picture);
+    ASSERT_EQ(scan.results.size(), 1u);
+    EXPECT_EQ(TextOf(scan.results[0]), data);
+    EXPECT_LT(scan.results[0].confidence, 100);
+    // Three rows are nine erasures: beyond the correction, nothing is reported.
+    EXPECT_TRUE(ScanPdf417(WithRowsBlanked(s.picture, s.rows - 3, s.rows)).results.empty());
+}
+
 // Noise and stripes up to the picture's edge give the second look candidates
 // but never a read.
 TEST(Pdf417SecondLook, NothingFromNoiseOrStripesAtTheEdge) {
