@@ -1,41 +1,56 @@
-// The Micro QR second look over the local-threshold picture, and how its
-// results join the list.
+// The Micro QR second look over the local-threshold picture.
 #include "microqr/second_look.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "core/grey.hpp"
 #include "core/local_threshold.hpp"
+#include "core/prepare.hpp"
+#include "core/second_look.hpp"
 #include "core/status.hpp"
 #include "microqr/candidate.hpp"
 
 namespace zr::microqr {
 namespace {
 
-constexpr int kCorners = 4;
+// A side list holds at most this many (its count is one byte).
 constexpr int kMaxSideResults = 255;
+// A picture whose rows change between dark and light more often than
+// every 2.5 pixels on average is speckle (noise made bi-level), not print:
+// searching it costs much and finds nothing, so the second look leaves it.
+// Measured on every fourth row.
+constexpr double kMaxChangeDensity = 0.4;
+constexpr int kDensityRowStep = 4;
 
-geom::PointF Centroid(const MicroQRResult &r) {
-    geom::PointF c{0, 0};
-    for (int k = 0; k < kCorners; ++k) {
-        c.x += r.corners[2 * k] / double(kCorners);
-        c.y += r.corners[2 * k + 1] / double(kCorners);
+// Changes between dark and light per pixel along the rows of a bi-level
+// picture, from every fourth row.
+double RowChangeDensity(const ZrImage &image) {
+    const BitImageView view(image);
+    const int bytes = (view.Width() + 7) / 8;
+    std::uint64_t changes = 0, pixels = 0;
+    for (int y = 0; y < view.Height(); y += kDensityRowStep) {
+        const std::uint8_t *row = view.Row(y);
+        unsigned previous = row[0] >> 7;
+        for (int i = 0; i < bytes; ++i) {
+            const unsigned b = row[i];
+            changes += static_cast<unsigned>(__builtin_popcount((b ^ ((b >> 1) | (previous << 7))) & 0xFFu));
+            previous = b & 1u;
+        }
+        pixels += static_cast<std::uint64_t>(view.Width());
     }
-    return c;
+    return pixels == 0 ? 0 : double(changes) / double(pixels);
 }
 
-double LongestSide(const MicroQRResult &r) {
-    double longest = 0;
-    for (int k = 0; k < kCorners; ++k) {
-        const int next = (k + 1) % kCorners;
-        const double dx = double(r.corners[2 * next]) - r.corners[2 * k];
-        const double dy = double(r.corners[2 * next + 1]) - r.corners[2 * k + 1];
-        longest = std::max(longest, std::hypot(dx, dy));
-    }
-    return longest;
+// True when the local thresholds gave the very picture the first look
+// searched (despeckled, as given): the same search would find nothing new.
+bool SameAsFirstLook(const ZrImage &local, const void *dib) {
+    WorkingImage global;
+    if (DibToBiLevel(&global.image, dib) != status::kOk) return false;
+    ImageDespeckle(&global.image);
+    return global.image.size == local.size && global.image.polarity == local.polarity &&
+           std::memcmp(global.image.bits, local.bits, local.size) == 0;
 }
 
 // One polarity of the second look: the picture searched into `found`, each
@@ -51,29 +66,14 @@ void SearchPolarity(ZrImage &picture, const SearchCorners &corners, std::uint8_t
 
 }  // namespace
 
-bool SameSymbol(const MicroQRResult &p, const MicroQRResult &q) {
-    const std::size_t length = std::min<std::size_t>(p.length, sizeof p.text);
-    if (length != std::min<std::size_t>(q.length, sizeof q.text) || std::memcmp(p.text, q.text, length) != 0)
-        return false;
-    const geom::PointF a = Centroid(p), b = Centroid(q);
-    const double reach = std::max(LongestSide(p), LongestSide(q));
-    return std::hypot(a.x - b.x, a.y - b.y) < reach;
-}
-
-SecondLookStore AddSecondLookResult(ZrMicroQRScanner &scanner, const MicroQRResult &found) {
-    for (int i = 0; i < scanner.resultCount; ++i)
-        if (SameSymbol(scanner.results[i], found)) return SecondLookStore::kDuplicate;
-    if (scanner.resultCount >= scanner.maxResults) return SecondLookStore::kListFull;
-    scanner.results[scanner.resultCount++] = found;
-    return SecondLookStore::kAdded;
-}
-
 std::uint16_t RunSecondLook(ZrMicroQRScanner &scanner, const PolarityScheme &passes,
                             std::uint16_t firstLookStatus) {
     if (!SecondLookWanted(scanner.scanFlags) || scanner.resultCount > 0) return firstLookStatus;
     WorkingImage local;
     if (DibToLocalBiLevel(&local.image, scanner.image) != status::kOk) return firstLookStatus;
     ImageDespeckle(&local.image);
+    if (RowChangeDensity(local.image) > kMaxChangeDensity || SameAsFirstLook(local.image, scanner.image))
+        return firstLookStatus;
     const SearchCorners corners = SearchCornersOf(&scanner, local.image.width, local.image.height);
     std::uint16_t result = firstLookStatus;
     std::vector<MicroQRResult> found;

@@ -11,6 +11,7 @@
 #include "core/local_threshold.hpp"
 #include "core/prepare.hpp"
 #include "micro_symbols.hpp"
+#include "core/second_look.hpp"
 #include "microqr/second_look.hpp"
 #include "support/scan_with.hpp"
 
@@ -97,24 +98,32 @@ Raster TwoSymbols() {
 }
 
 TEST(MicroQRSecondLook, AddsWhatItReadsInThePolaritiesAskedFor) {
-    const Raster light = zr::test::Invert(zr::test::RenderMicro({"INV", 2, 0, 0, 4, 4}));
-    // The first look's status stays; the symbol found inverted is marked so.
-    const DirectLook both(light, kBothPasses, 4, ZR_MICROQR_NO_FORMAT);
+    const Raster shaded = LightGradient(zr::test::RenderMicro({"SHADED", 4, 0, 1, 6, 4}), 0.2, 0.9);
+    if (LocalSameAsGlobal(shaded)) GTEST_SKIP() << "local thresholds are still the global one";
+    // The first look's status stays; the symbol is marked with its pass.
+    const DirectLook both(shaded, kBothPasses, 4, ZR_MICROQR_NO_FORMAT);
     EXPECT_EQ(both.status, ZR_MICROQR_NO_FORMAT);
     ASSERT_EQ(both.scanner.resultCount, 1);
-    EXPECT_EQ(TextOf(both.results[0]), "INV");
-    EXPECT_EQ(both.results[0].barsColour, ZR_MICROQR_FOUND_INVERTED);
-    EXPECT_EQ(DirectLook(light, ZR_MICROQR_DARK_ON_LIGHT, 4, 0).scanner.resultCount, 0);
-    EXPECT_EQ(DirectLook(light, kFirstLookOnly, 4, 0).scanner.resultCount, 0);
+    EXPECT_EQ(TextOf(both.results[0]), "SHADED");
+    EXPECT_EQ(both.results[0].barsColour, ZR_MICROQR_FOUND_AS_GIVEN);
+    EXPECT_EQ(DirectLook(shaded, ZR_MICROQR_DARK_ON_LIGHT, 4, 0).scanner.resultCount, 1);
+    EXPECT_EQ(DirectLook(shaded, ZR_MICROQR_LIGHT_ON_DARK, 4, 0).scanner.resultCount, 0);
+    EXPECT_EQ(DirectLook(shaded, kFirstLookOnly, 4, 0).scanner.resultCount, 0);
+    // Where the local thresholds give the picture the first look searched,
+    // the second look does not search it again.
+    const DirectLook clean(zr::test::RenderMicro({"CLEAN", 2, 0, 0, 5, 4}), kBothPasses, 4, 0);
+    EXPECT_EQ(clean.scanner.resultCount, 0);
 }
 
 TEST(MicroQRSecondLook, ListFullWhenASymbolFoundNoRoom) {
-    const DirectLook one(TwoSymbols(), kBothPasses, 1, 0);
+    const Raster two = LightGradient(TwoSymbols(), 0.2, 0.9);
+    if (LocalSameAsGlobal(two)) GTEST_SKIP() << "local thresholds are still the global one";
+    const DirectLook one(two, kBothPasses, 1, 0);
     EXPECT_EQ(one.scanner.resultCount, 1);
     EXPECT_EQ(one.status, ZR_ERR_LIST_FULL);
-    const DirectLook two(TwoSymbols(), kBothPasses, 2, 0);
-    EXPECT_EQ(two.scanner.resultCount, 2);
-    EXPECT_EQ(two.status, 0);
+    const DirectLook room(two, kBothPasses, 2, 0);
+    EXPECT_EQ(room.scanner.resultCount, 2);
+    EXPECT_EQ(room.status, 0);
 }
 
 TEST(MicroQRSecondLook, OneResultPerSymbol) {
@@ -131,14 +140,14 @@ TEST(MicroQRSecondLook, OneResultPerSymbol) {
 
     MicroQRResult moved = stored;  // the same symbol a few pixels off
     for (int &c : moved.corners) c += 7;
-    EXPECT_EQ(zr::microqr::AddSecondLookResult(scanner, moved), zr::microqr::SecondLookStore::kDuplicate);
+    EXPECT_EQ(zr::AddSecondLookResult(scanner, moved), zr::SecondLookStore::kDuplicate);
     MicroQRResult other = moved;  // another text at the same place
     other.text[0] = 'N';
-    EXPECT_EQ(zr::microqr::AddSecondLookResult(scanner, other), zr::microqr::SecondLookStore::kAdded);
+    EXPECT_EQ(zr::AddSecondLookResult(scanner, other), zr::SecondLookStore::kAdded);
     EXPECT_EQ(scanner.resultCount, 2);
     MicroQRResult far = stored;  // the same text elsewhere: another symbol
     for (int &c : far.corners) c += 200;
-    EXPECT_EQ(zr::microqr::AddSecondLookResult(scanner, far), zr::microqr::SecondLookStore::kListFull);
+    EXPECT_EQ(zr::AddSecondLookResult(scanner, far), zr::SecondLookStore::kListFull);
     EXPECT_EQ(scanner.resultCount, 2);
     EXPECT_EQ(TextOf(results[1]), "NAME");
 }
