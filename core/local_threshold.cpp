@@ -199,8 +199,8 @@ void BlockGrid::ComputeLevels() {
             if (max_[i] - min_[i] > kMinContrast) {
                 const std::uint32_t pixels = PixelsIn(bx, by);
                 // Whole blocks divide by a constant, which the compiler turns into a shift.
-                level_[i] = static_cast<std::uint8_t>(pixels == kFullBlock ? sum_[i] / kFullBlock
-                                                                            : sum_[i] / pixels);
+                level_[i] =
+                    static_cast<std::uint8_t>(pixels == kFullBlock ? sum_[i] / kFullBlock : sum_[i] / pixels);
             } else {
                 level_[i] = FlatLevel(bx, by);
             }
@@ -236,14 +236,16 @@ void BlockGrid::ComputeThresholds() {
         std::memcpy(sum, rowWindow_ + Index(0, start), across_ * sizeof(std::uint16_t));
         for (std::uint32_t r = start + 1; r < end; ++r) {
             const std::uint16_t *row = rowWindow_ + Index(0, r);
-            for (std::uint32_t bx = 0; bx < across_; ++bx) sum[bx] = static_cast<std::uint16_t>(sum[bx] + row[bx]);
+            for (std::uint32_t bx = 0; bx < across_; ++bx)
+                sum[bx] = static_cast<std::uint16_t>(sum[bx] + row[bx]);
         }
         std::uint8_t *const threshold = threshold_ + Index(0, by);
         if (cells == kFullWindow)
             for (std::uint32_t bx = 0; bx < across_; ++bx)
                 threshold[bx] = static_cast<std::uint8_t>(sum[bx] / kFullWindow);
         else
-            for (std::uint32_t bx = 0; bx < across_; ++bx) threshold[bx] = static_cast<std::uint8_t>(sum[bx] / cells);
+            for (std::uint32_t bx = 0; bx < across_; ++bx)
+                threshold[bx] = static_cast<std::uint8_t>(sum[bx] / cells);
     }
 }
 
@@ -252,9 +254,9 @@ void BlockGrid::ComputeThresholds() {
 // the blank picture's value.
 void PackRow(const std::uint8_t *grey, const std::uint8_t *limits, std::uint32_t width, std::uint8_t flip,
              std::uint8_t *out) {
-    const std::uint32_t whole = width / kBlockSide;
     std::uint32_t done = 0;
 #if defined(__SSE2__)
+    const std::uint32_t whole = width / kBlockSide;
     // SSE2 compares signed bytes: both sides are shifted by 128. movemask
     // puts pixel i in bit i; the row wants the first pixel in the top bit.
     const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
@@ -270,7 +272,8 @@ void PackRow(const std::uint8_t *grey, const std::uint8_t *limits, std::uint32_t
     for (; done < width; done += kBlockSide) {
         const std::uint32_t count = std::min(kBlockSide, width - done);
         unsigned dark = 0;
-        for (std::uint32_t j = 0; j < count; ++j) dark = (dark << 1) | (grey[done + j] < limits[done + j] ? 1u : 0u);
+        for (std::uint32_t j = 0; j < count; ++j)
+            dark = (dark << 1) | (grey[done + j] < limits[done + j] ? 1u : 0u);
         dark = (dark << (kBlockSide - count)) ^ flip;
         const unsigned padding = 0xFFu >> count;
         std::uint8_t &byte = out[done / kBlockSide];
@@ -308,7 +311,9 @@ GreyRows StoredRows(const std::uint8_t *first, std::int32_t pitch, std::uint32_t
 }
 
 std::uint16_t IndexedToLocal(const std::uint8_t *palette, std::int32_t pitch, ZrImage &target) {
-    const std::uint8_t *pixels = palette + 256 * 4;
+    constexpr std::ptrdiff_t kPaletteBytes =
+        std::ptrdiff_t{256} * 4;  // 256 entries of blue, green, red, reserved
+    const std::uint8_t *pixels = palette + kPaletteBytes;
     std::array<std::uint8_t, 256> levels{};
     bool identity = true;
     for (unsigned i = 0; i < 256; ++i) {

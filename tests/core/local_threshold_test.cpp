@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -26,7 +27,8 @@ std::vector<int> GreyLevels(const std::vector<std::uint8_t> &dib, int width, int
     const std::uint32_t pitch = zr_test::Pitch(width, depth);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const std::uint8_t *p = &dib[pixelsAt + (height - 1 - y) * pitch + x * (depth / 8)];
+            const std::uint8_t *p = &dib[pixelsAt + std::size_t{pitch} * (height - 1 - y) +
+                                         static_cast<std::size_t>(x) * (depth / 8)];
             const std::uint8_t *bgr = depth == 8 ? &dib[40 + 4 * p[0]] : p;
             grey[y * width + x] = zr::prepare::GreyOfBgr(bgr[0], bgr[1], bgr[2]);
         }
@@ -49,7 +51,7 @@ void Window(int b, int n, int *first, int *last) {
 // The rule written out plainly: which pixels (top row first) are dark.
 std::vector<bool> ReferenceDark(const std::vector<int> &grey, int width, int height) {
     const int across = (width + 7) / 8, down = (height + 7) / 8;
-    std::vector<int> level(across * down);
+    std::vector<int> level(static_cast<std::size_t>(across) * down);
     for (int by = 0; by < down; ++by)
         for (int bx = 0; bx < across; ++bx) {
             int low = 255, high = 0, sum = 0, count = 0;
@@ -90,10 +92,14 @@ std::vector<bool> ReferenceDark(const std::vector<int> &grey, int width, int hei
 // of the rule (contrast, flat below or above its neighbours) is taken.
 std::uint8_t PatchLevel(int x, int y, std::mt19937 &random) {
     switch ((x / 11 * 7 + y / 13 * 3) % 4) {
-        case 0: return static_cast<std::uint8_t>(190 + random() % 12);
-        case 1: return static_cast<std::uint8_t>(35 + random() % 12);
-        case 2: return static_cast<std::uint8_t>(random());
-        default: return static_cast<std::uint8_t>((x * 9 + y * 5) % 256);
+        case 0:
+            return static_cast<std::uint8_t>(190 + random() % 12);
+        case 1:
+            return static_cast<std::uint8_t>(35 + random() % 12);
+        case 2:
+            return static_cast<std::uint8_t>(random());
+        default:
+            return static_cast<std::uint8_t>((x * 9 + y * 5) % 256);
     }
 }
 
@@ -108,15 +114,19 @@ std::vector<std::uint8_t> RandomDib(int width, int height, Kind kind, std::mt199
     if (kind == Kind::kColourPalette)
         for (int i = 0; i < 256; ++i)
             for (int c = 0; c < 3; ++c)
-                dib[40 + 4 * i + c] = static_cast<std::uint8_t>(std::clamp<int>(i + static_cast<int>(random() % 61) - 30, 0, 255));
+                dib[40 + 4 * i + c] = static_cast<std::uint8_t>(
+                    std::clamp<int>(i + static_cast<int>(random() % 61) - 30, 0, 255));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const std::uint8_t level = PatchLevel(x, y, random);
-            std::uint8_t *p = &dib[pixelsAt + y * pitch + x * (depth / 8)];
-            if (depth == 8) p[0] = level;
+            std::uint8_t *p =
+                &dib[pixelsAt + std::size_t{pitch} * y + static_cast<std::size_t>(x) * (depth / 8)];
+            if (depth == 8)
+                p[0] = level;
             else
                 for (int c = 0; c < 3; ++c)
-                    p[c] = static_cast<std::uint8_t>(std::clamp<int>(level + static_cast<int>(random() % 41) - 20, 0, 255));
+                    p[c] = static_cast<std::uint8_t>(
+                        std::clamp<int>(level + static_cast<int>(random() % 41) - 20, 0, 255));
         }
     return dib;
 }
@@ -199,7 +209,7 @@ TEST(LocalThresholdTest, KeepsEveryModuleUnderALightingGradient) {
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x) {
             const double light = 0.2 + 0.7 * x / (picture.width - 1);
-            picture.at(x, y) = static_cast<std::uint8_t>(picture.at(x, y) * light + 0.5);
+            picture.at(x, y) = static_cast<std::uint8_t>(std::lround(picture.at(x, y) * light));
         }
     for (const int depth : {8, 24}) {
         const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, depth);
