@@ -2,6 +2,8 @@
 #include "microqr/second_look.hpp"
 
 #include <algorithm>
+#include <bitset>
+#include <new>
 #include <cstring>
 #include <vector>
 
@@ -35,7 +37,7 @@ double RowChangeDensity(const ZrImage &image) {
         unsigned previous = row[0] >> 7;
         for (int i = 0; i < bytes; ++i) {
             const unsigned b = row[i];
-            changes += static_cast<unsigned>(__builtin_popcount((b ^ ((b >> 1) | (previous << 7))) & 0xFFu));
+            changes += std::bitset<8>((b ^ ((b >> 1) | (previous << 7))) & 0xFFu).count();
             previous = b & 1u;
         }
         pixels += static_cast<std::uint64_t>(view.Width());
@@ -47,7 +49,9 @@ double RowChangeDensity(const ZrImage &image) {
 // searched (despeckled, as given): the same search would find nothing new.
 bool SameAsFirstLook(const ZrImage &local, const void *dib) {
     WorkingImage global;
-    if (DibToBiLevel(&global.image, dib) != status::kOk) return false;
+    const std::uint16_t loaded = DibToBiLevel(&global.image, dib);
+    if (loaded == status::kNoMemory) throw std::bad_alloc();
+    if (loaded != status::kOk) return false;
     ImageDespeckle(&global.image);
     return global.image.size == local.size && global.image.polarity == local.polarity &&
            std::memcmp(global.image.bits, local.bits, local.size) == 0;
@@ -70,7 +74,10 @@ std::uint16_t RunSecondLook(ZrMicroQRScanner &scanner, const PolarityScheme &pas
                             std::uint16_t firstLookStatus) {
     if (!SecondLookWanted(scanner.scanFlags) || scanner.resultCount > 0) return firstLookStatus;
     WorkingImage local;
-    if (DibToLocalBiLevel(&local.image, scanner.image) != status::kOk) return firstLookStatus;
+    // Out of memory ends the scan as the frame rules, with the first look's results kept.
+    const std::uint16_t loaded = DibToLocalBiLevel(&local.image, scanner.image);
+    if (loaded == status::kNoMemory) throw std::bad_alloc();
+    if (loaded != status::kOk) return firstLookStatus;
     ImageDespeckle(&local.image);
     if (RowChangeDensity(local.image) > kMaxChangeDensity || SameAsFirstLook(local.image, scanner.image))
         return firstLookStatus;
