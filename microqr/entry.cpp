@@ -2,6 +2,7 @@
 #include "core/call_frame.hpp"
 #include "core/polarity_passes.hpp"
 #include "microqr/candidate.hpp"
+#include "microqr/second_look.hpp"
 #include "zr/ZrMicroQR.h"
 
 namespace {
@@ -37,7 +38,8 @@ ZR_EXPORT uint16_t ZrScanMicroQR(ZrMicroQRScanner *scanner) {
                                   [&](ZrImage &picture, const zr::SearchCorners &corners) {
                                       last = zr::microqr::ScanPass(picture, corners, results);
                                   });
-            return zr::microqr::PublicStatus(last);
+            // Nothing read: the second look, when the flags want it.
+            return zr::microqr::RunSecondLook(*scanner, kPasses, zr::microqr::PublicStatus(last));
         });
 }
 
