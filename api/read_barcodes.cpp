@@ -7,6 +7,7 @@
 #include "api/formats.hpp"
 #include "api/text.hpp"
 #include "dm/scan_pass.hpp"
+#include "pdf417/stages.hpp"
 #include "qr/scan_pass.hpp"
 #include "zr/ZrBar.h"
 #include "zr/ZrDM.h"
@@ -261,12 +262,15 @@ void ReadDM(const void *dib, const ReadOptions &options, std::vector<Barcode> &o
     }
 }
 
+// The PDF417 reader's own scan, which also decodes every result again with
+// its ECI designators honoured and without the record's length limit.
 void ReadPDF417(const void *dib, const ReadOptions &options, std::vector<Barcode> &out) {
     PDF417Record scanner(dib, options);
     scanner->barColors = options.linearColours;
     scanner->directions = options.firstLookOnly ? ZR_PDF417_FIRST_LOOK_ONLY | ZR_PDF417_ALL_DIRECTIONS
                                                 : ZR_PDF417_ALL_DIRECTIONS;
-    CheckScanStatus(ZrScanPDF417(scanner.get()));
+    std::vector<pdf417::DecodedData> details;
+    CheckScanStatus(pdf417::Scan(scanner.get(), &details));
     for (int i = 0; i < scanner->resultCount; ++i) {
         const ZrPDF417Result &result = scanner->results[i];
         Barcode barcode;
@@ -275,7 +279,15 @@ void ReadPDF417(const void *dib, const ReadOptions &options, std::vector<Barcode
         barcode.orientation = Normalised(result.angle);
         barcode.ecLevel = std::to_string(result.ecLevel);
         barcode.inverted = result.barColor == kFoundInverted;
-        SetData(barcode, result.text, TerminatedLength(result.text), api::DefaultCharset::kLatin1);
+        if (static_cast<std::size_t>(i) >= details.size()) {
+            SetData(barcode, result.text, TerminatedLength(result.text), api::DefaultCharset::kLatin1);
+        } else {
+            const pdf417::DecodedData &data = details[static_cast<std::size_t>(i)];
+            std::vector<api::EciSpan> ecis;
+            for (std::size_t k = 0; k < data.eciCount; ++k)
+                ecis.push_back(api::EciSpan{data.ecis[k].position, data.ecis[k].eci});
+            SetData(barcode, data.bytes.data(), data.length, api::DefaultCharset::kLatin1, ecis);
+        }
         out.push_back(std::move(barcode));
     }
 }

@@ -13,16 +13,26 @@ constexpr int kLatchByte = 901;
 constexpr int kLatchNumeric = 902;
 constexpr int kShiftByte = 913;
 constexpr int kLatchByteSix = 924;
+constexpr int kEciUserDefined = 925;    // one number codeword follows
+constexpr int kEciGeneralPurpose = 926;  // two number codewords follow
+constexpr int kEciCharacterSet = 927;    // one number codeword follows: the character set
 constexpr int kGroupMax = 15;
 
 enum class Mode { kText, kByte, kByteSix, kNumeric };
 
 class Decoder {
   public:
-    explicit Decoder(DecodedData &out) : out_(out) {}
+    Decoder(DecodedData &out, EciHandling eciHandling) : out_(out), eciHandling_(eciHandling) {}
 
     // Feeds one codeword; false on a fault that drops the symbol.
     bool Feed(int codeword) {
+        if (eciNumbersLeft_ > 0) {
+            --eciNumbersLeft_;
+            if (noteEci_ && out_.eciCount < DecodedData::kMaxEcis)
+                out_.ecis[out_.eciCount++] = DecodedData::Eci{static_cast<std::uint32_t>(codeword), out_.length};
+            noteEci_ = false;
+            return true;
+        }
         if (codeword < kLatchText) {
             // A full 901 group followed by more byte data stands for six bytes.
             if (heldFive_) {
@@ -62,7 +72,15 @@ class Decoder {
                     mode_ = Mode::kByte;
                 }
                 break;
-            default:  // ECI, macro and other control codewords are not interpreted
+            case kEciCharacterSet:
+            case kEciUserDefined:
+            case kEciGeneralPurpose:
+                if (eciHandling_ == EciHandling::kHonour) {
+                    eciNumbersLeft_ = codeword == kEciGeneralPurpose ? 2 : 1;
+                    noteEci_ = codeword == kEciCharacterSet;
+                }
+                break;
+            default:  // macro and other control codewords are not interpreted
                 break;
         }
         return true;
@@ -193,17 +211,20 @@ class Decoder {
     std::uint8_t returnSubMode_ = kUpper;
     std::array<int, kGroupMax> group_{};
     int groupSize_ = 0;
+    EciHandling eciHandling_;
+    int eciNumbersLeft_ = 0;  // ECI number codewords still to come
+    bool noteEci_ = false;    // the coming number is a character set's
 };
 
 }  // namespace
 
-bool DecodeData(const std::vector<int> &codewords, int dataCapacity, DecodedData &out) {
+bool DecodeData(const std::vector<int> &codewords, int dataCapacity, DecodedData &out, EciHandling eciHandling) {
     out = DecodedData{};
     if (codewords.empty()) return false;
     const int descriptor = codewords[0];
     if (descriptor < 1 || descriptor > dataCapacity || descriptor > static_cast<int>(codewords.size()))
         return false;
-    Decoder decoder(out);
+    Decoder decoder(out, eciHandling);
     for (int i = 1; i < descriptor; ++i) {
         const int codeword = codewords[i];
         if (codeword < 0 || codeword > 928 || !decoder.Feed(codeword)) {

@@ -69,7 +69,7 @@ void BlankSymbol(ZrImage &image, const QuadI &corners, std::uint8_t barColor) {
 
 // One pass: symbols in the order the search meets their start patterns.
 ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &work,
-                     ZrPDF417Scanner &scanner) {
+                     ZrPDF417Scanner &scanner, std::vector<DecodedData> *details) {
     StartSearch search(image, settings);
     while (const std::optional<StartCandidate> candidate = NextStart(search)) {
         const std::optional<MeasuredRow> row = MeasureSymbol(image, settings, *candidate, work.rows);
@@ -78,6 +78,12 @@ ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &w
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result) != SymbolOutcome::kRead) continue;
         if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
+        if (details) {
+            details->resize(scanner.resultCount + 1u);
+            const SymbolRows &read = work.read;
+            DecodeData(read.codewords, static_cast<int>(read.codewords.size()) - read.checkWords, details->back(),
+                       EciHandling::kHonour);
+        }
         scanner.results[scanner.resultCount++] = result;
         BlankSymbol(image, symbol.corners, symbol.metrics.barColor);
     }
@@ -86,7 +92,7 @@ ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &w
 
 }  // namespace
 
-ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner) {
+ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner, std::vector<DecodedData> *details) {
     ScanSettings settings;
     settings.area = {static_cast<int>(scanner.left), static_cast<int>(scanner.top),
                      static_cast<int>(scanner.left + scanner.rectWidth),
@@ -97,7 +103,8 @@ ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner) {
     for (const bool vertical : {false, true}) {
         if ((scanner.directions & (vertical ? ZR_PDF417_VERTICAL : ZR_PDF417_HORIZONTAL)) == 0) continue;
         settings.vertical = vertical;
-        if (ScanPass(image, settings, work, scanner) == ScanOutcome::kListFull) return ScanOutcome::kListFull;
+        if (ScanPass(image, settings, work, scanner, details) == ScanOutcome::kListFull)
+            return ScanOutcome::kListFull;
     }
     return ScanOutcome::kScanned;
 }

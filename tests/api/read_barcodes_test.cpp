@@ -25,7 +25,10 @@ Raster Render(int symbology, const std::string &data, int inputMode = DATA_MODE,
     options.data = data;
     options.inputMode = inputMode;
     options.moduleSize = moduleSize;
-    return zr::test::RenderSymbol(options);
+    std::string error;
+    Raster raster = zr::test::RenderSymbol(options, &error);
+    EXPECT_FALSE(raster.empty()) << error;
+    return raster;
 }
 
 // A symbol whose data follows an ECI designator, drawn four pixels per module.
@@ -191,13 +194,22 @@ TEST(ReadBarcodes, GS1SymbolsCarryTheirIdentifier) {
     EXPECT_FALSE(plain[0].isGS1);
 }
 
-TEST(ReadBarcodes, DataMatrixBytesGoPastZeroBytes) {
+TEST(ReadBarcodes, BytesGoPastZeroBytesAndTheRecordsLength) {
     const std::string data("A\0B\0", 4);
-    const std::vector<zr::Barcode> read =
-        ReadOne(GreyView(Render(BARCODE_DATAMATRIX, data)), zr::BarcodeFormat::DataMatrix);
+    for (const int symbology : {BARCODE_DATAMATRIX, BARCODE_PDF417}) {
+        const std::vector<zr::Barcode> read =
+            ReadOne(GreyView(Render(symbology, data)), zr::BarcodeFormat::DataMatrix | zr::BarcodeFormat::PDF417);
+        ASSERT_EQ(read.size(), 1u) << symbology;
+        EXPECT_EQ(std::string(read[0].bytes.begin(), read[0].bytes.end()), data) << symbology;
+        EXPECT_EQ(read[0].text, data) << symbology;
+    }
+    // PDF417 data past the C record's 1023 bytes.
+    std::string longText;
+    while (longText.size() < 1200) longText += "PDF ABCDEFGHIJKLMNOPQRSTUVWXYZ ";
+    const Raster pdf417 = Render(BARCODE_PDF417, longText, DATA_MODE, 2);
+    const std::vector<zr::Barcode> read = ReadOne(GreyView(pdf417), zr::BarcodeFormat::PDF417);
     ASSERT_EQ(read.size(), 1u);
-    EXPECT_EQ(std::string(read[0].bytes.begin(), read[0].bytes.end()), data);
-    EXPECT_EQ(read[0].text, data);
+    EXPECT_EQ(read[0].text, longText);
 }
 
 TEST(ReadBarcodes, EciAndCharacterSetsGiveUtf8) {
@@ -236,6 +248,10 @@ TEST(ReadBarcodes, EciAndCharacterSetsGiveUtf8) {
         EXPECT_EQ(read[0].text, text) << eciCase.eci;
         EXPECT_EQ(std::string(read[0].bytes.begin(), read[0].bytes.end()), bytes) << eciCase.eci;
         EXPECT_EQ(read[0].symbologyIdentifier, "]d4");
+        read = ReadOne(GreyView(RenderWithEci(bytes, eciCase.eci, BARCODE_PDF417)), zr::BarcodeFormat::PDF417);
+        ASSERT_EQ(read.size(), 1u) << eciCase.eci;
+        EXPECT_EQ(read[0].text, text) << eciCase.eci;
+        EXPECT_EQ(std::string(read[0].bytes.begin(), read[0].bytes.end()), bytes) << eciCase.eci;
     }
     read = ReadOne(GreyView(Render(BARCODE_QRCODE, "caf\xE9")), zr::BarcodeFormat::QRCode);
     ASSERT_EQ(read.size(), 1u);
