@@ -38,6 +38,8 @@ std::uint8_t Unrandomize255(std::int32_t value, int position);
 // `capacity` bytes including the terminator. The count, not the 0 that
 // CorrectSymbol writes after the data, ends the data: C40, Text and X12 pairs
 // can begin with a codeword 0.
-void DecodeDMData(const std::int32_t *codewords, int count, char *text, int capacity);
+// `details`, when given, receives what the text cannot tell.
+void DecodeDMData(const std::int32_t *codewords, int count, char *text, int capacity,
+                  DataDetails *details = nullptr);
 
 }  // namespace zr::dm

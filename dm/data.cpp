@@ -94,8 +94,8 @@ constexpr CharSet kX12 = MakeX12();
 
 class DataDecoder {
   public:
-    DataDecoder(const std::int32_t *codewords, int count, char *text, int capacity)
-        : cw_(codewords), end_(count), text_(text), capacity_(capacity) {}
+    DataDecoder(const std::int32_t *codewords, int count, char *text, int capacity, DataDetails *details)
+        : cw_(codewords), end_(count), text_(text), capacity_(capacity), details_(details) {}
 
     void Run() {
         while (!stopped_ && pos_ < end_) {
@@ -118,6 +118,7 @@ class DataDecoder {
         }
         if (macroTrailer_) AppendText("\x1e\x04");
         Terminate();
+        if (details_) details_->length = out_;
     }
 
   private:
@@ -131,6 +132,18 @@ class DataDecoder {
     }
 
     void Stop() { stopped_ = true; }
+
+    // Notes the ECI number of the `length` codewords at the read position
+    // (ISO/IEC 16022: 1..127 one codeword, then 254-based pairs and triples).
+    void NoteEci(int length) {
+        if (!details_ || pos_ + length > end_ || details_->eciCount >= DataDetails::kMaxEcis) return;
+        const int c1 = cw_[pos_];
+        int eci = c1 - 1;
+        if (length == 2) eci = (c1 - 128) * 254 + (cw_[pos_ + 1] - 1) + 127;
+        if (length == 3) eci = (c1 - 192) * 64516 + (cw_[pos_ + 1] - 1) * 254 + (cw_[pos_ + 2] - 1) + 16383;
+        if (eci < 0) return;
+        details_->ecis[details_->eciCount++] = DataDetails::Eci{static_cast<std::uint32_t>(eci), out_};
+    }
 
     // Data characters take the pending upper shift.
     void AppendData(int byte) {
@@ -171,11 +184,14 @@ class DataDecoder {
         } else if (c == kFnc1) {
             // First: the GS1 marker; later: a field separator.
             if (!first) Append(kGroupSeparator);
+            if (first && details_) details_->gs1 = true;
         } else if (c == kEci) {
             // The ECI number (one to three codewords) selects a character
             // set; the bytes that follow are passed on as they are.
             const int next = pos_ < end_ ? cw_[pos_] : 0;
-            Skip(next <= 127 ? 1 : next <= 191 ? 2 : 3);
+            const int length = next <= 127 ? 1 : next <= 191 ? 2 : 3;
+            NoteEci(length);
+            Skip(length);
         } else if (first && (c == kMacro05 || c == kMacro06)) {
             AppendText(c == kMacro05 ? "[)>\x1e"
                                        "05\x1d"
@@ -299,6 +315,7 @@ class DataDecoder {
     int end_;  // number of data codewords
     char *text_;
     int capacity_;
+    DataDetails *details_;
     int pos_ = 0;  // next codeword
     int out_ = 0;  // next output byte
     Scheme scheme_ = Scheme::kAscii;
@@ -317,10 +334,11 @@ std::uint8_t Unrandomize255(std::int32_t value, int position) {
     return static_cast<std::uint8_t>(byte);
 }
 
-void DecodeDMData(const std::int32_t *codewords, int count, char *text, int capacity) {
+void DecodeDMData(const std::int32_t *codewords, int count, char *text, int capacity, DataDetails *details) {
+    if (details) *details = DataDetails{};
     if (text == nullptr || capacity < 1) return;
     if (codewords == nullptr || count < 0) count = 0;
-    DataDecoder(codewords, count, text, capacity).Run();
+    DataDecoder(codewords, count, text, capacity, details).Run();
 }
 
 }  // namespace zr::dm

@@ -31,7 +31,8 @@ bool DecodeRegion(const BitImageView &view, const regions::Region &region, ScanW
 
 }  // namespace
 
-void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work) {
+void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work,
+              std::vector<ResultDetails> *details) {
     if (scanner.resultCount >= scanner.maxResults) return;
     regions::RegionSearch search(bounds);
     search.minWidth = kMinRegionSide;
@@ -45,6 +46,11 @@ void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner,
     for (const regions::Region &region : search.regions) {
         if (!DecodeRegion(view, region, work)) continue;
         StoreResult(work.symbol, scanner.results[scanner.resultCount]);
+        if (details) {
+            details->resize(scanner.resultCount + 1u);
+            const DataDetails &data = work.symbol.details;
+            details->back() = ResultDetails{std::string(work.symbol.text.data(), static_cast<std::size_t>(data.length)), data};
+        }
         if (++scanner.resultCount >= scanner.maxResults) break;
     }
 }

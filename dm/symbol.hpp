@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "core/edges/edges.hpp"
@@ -17,6 +18,21 @@ constexpr int kCodewordCapacity = 2200;
 // its terminating zero, with room to spare.
 constexpr int kTextCapacity = 3124;
 
+// What the zero-terminated text cannot tell: the decoded length (zero bytes
+// included), FNC1 in first position (GS1 data), and the ECI designators with
+// the text length at which each takes effect.
+struct DataDetails {
+    static constexpr std::size_t kMaxEcis = 8;  // more designators than these are not recorded
+    struct Eci {
+        std::uint32_t eci = 0;
+        int position = 0;
+    };
+    int length = 0;
+    bool gs1 = false;
+    std::array<Eci, kMaxEcis> ecis{};
+    std::size_t eciCount = 0;
+};
+
 struct DMSymbol {
     edges::EdgeLine hEdge;  // finder side fitted across the columns
     edges::EdgeLine vEdge;  // finder side fitted across the rows
@@ -27,6 +43,7 @@ struct DMSymbol {
     std::int16_t rows = 0;
     std::int16_t columns = 0;
     std::array<char, kTextCapacity> text{};
+    DataDetails details;
 };
 
 }  // namespace zr::dm

@@ -28,7 +28,7 @@ bool DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size, b
                      size.mappingRows);
     if (!CorrectSymbol(symbol, size)) return false;
     symbol.text.fill('\0');
-    DecodeDMData(symbol.codewords.data(), size.dataCodewords, symbol.text.data(), kTextCapacity);
+    DecodeDMData(symbol.codewords.data(), size.dataCodewords, symbol.text.data(), kTextCapacity, &symbol.details);
     return true;
 }
 

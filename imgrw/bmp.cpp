@@ -136,11 +136,18 @@ void CopyRows(const std::uint8_t *pixels, const BmpInfo &info, const std::array<
     }
 }
 
+std::uint16_t DecodeBmp(ZrImage *image, const std::vector<std::uint8_t> &file);
+
 std::uint16_t ReadBmp(ZrImage *image, const char *path) {
     std::uint16_t code = CheckReadArgs(image, path);
     if (code != ZR_OK) return code;
     std::vector<std::uint8_t> file;
     if ((code = ReadWholeFile(path, &file)) != ZR_OK) return code;
+    return DecodeBmp(image, file);
+}
+
+std::uint16_t DecodeBmp(ZrImage *image, const std::vector<std::uint8_t> &file) {
+    std::uint16_t code = ZR_OK;
 
     BmpInfo info;
     std::size_t paletteOffset = 0;
@@ -208,6 +215,11 @@ std::uint16_t WriteBmp(const ZrImage *image, const char *path) {
 }
 
 }  // namespace
+
+std::uint16_t DecodeBmpBytes(ZrImage *image, const std::vector<std::uint8_t> &bytes) {
+    return DecodeBmp(image, bytes);
+}
+
 }  // namespace zr::imgrw
 
 extern "C" {

@@ -109,4 +109,10 @@ std::uint16_t Guarded(Body &&body) noexcept {
     }
 }
 
+// The readers' decoding steps on a file already in memory (TIFF: its first page).
+std::uint16_t DecodeBmpBytes(ZrImage *image, const std::vector<std::uint8_t> &bytes);
+std::uint16_t DecodePngBytes(ZrImage *image, const std::vector<std::uint8_t> &bytes);
+std::uint16_t DecodeJpegBytes(ZrImage *image, const std::vector<std::uint8_t> &bytes);
+std::uint16_t DecodeTiffBytes(ZrImage *image, const std::vector<std::uint8_t> &bytes);
+
 }  // namespace zr::imgrw

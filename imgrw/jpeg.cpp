@@ -222,11 +222,18 @@ std::uint16_t ReadRows(JpegDecoder *decoder, const JpegLayout *layout, ZrImage *
     return ZR_OK;
 }
 
+std::uint16_t DecodeJpeg(ZrImage *image, const std::vector<std::uint8_t> &file);
+
 std::uint16_t ReadJpeg(ZrImage *image, const char *path) {
     std::uint16_t code = CheckReadArgs(image, path);
     if (code != ZR_OK) return code;
     std::vector<std::uint8_t> file;
     if ((code = ReadWholeFile(path, &file)) != ZR_OK) return code;
+    return DecodeJpeg(image, file);
+}
+
+std::uint16_t DecodeJpeg(ZrImage *image, const std::vector<std::uint8_t> &file) {
+    std::uint16_t code = ZR_OK;
 
     JpegDecoder decoder;
     JpegLayout layout;
@@ -326,6 +333,11 @@ std::uint16_t WriteJpeg(const ZrImage *image, const char *path) {
 }
 
 }  // namespace
+
+std::uint16_t DecodeJpegBytes(ZrImage *image, const std::vector<std::uint8_t> &bytes) {
+    return DecodeJpeg(image, bytes);
+}
+
 }  // namespace zr::imgrw
 
 extern "C" {

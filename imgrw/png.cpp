@@ -253,11 +253,18 @@ void ConvertRow(const std::uint8_t *src, int channels, std::uint32_t width, std:
     }
 }
 
+std::uint16_t DecodePng(ZrImage *image, const std::vector<std::uint8_t> &file);
+
 std::uint16_t ReadPng(ZrImage *image, const char *path) {
     std::uint16_t code = CheckReadArgs(image, path);
     if (code != ZR_OK) return code;
     std::vector<std::uint8_t> file;
     if ((code = ReadWholeFile(path, &file)) != ZR_OK) return code;
+    return DecodePng(image, file);
+}
+
+std::uint16_t DecodePng(ZrImage *image, const std::vector<std::uint8_t> &file) {
+    std::uint16_t code = ZR_OK;
     if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) return ZR_ERR_CORRUPT;
     PngChunks chunks;
     if ((code = WalkChunks(file, &chunks)) != ZR_OK || (code = CheckStoredBytes(chunks)) != ZR_OK)
@@ -326,6 +333,11 @@ std::uint16_t WritePng(const ZrImage *image, const char *path) {
 }
 
 }  // namespace
+
+std::uint16_t DecodePngBytes(ZrImage *image, const std::vector<std::uint8_t> &bytes) {
+    return DecodePng(image, bytes);
+}
+
 }  // namespace zr::imgrw
 
 extern "C" {

@@ -265,12 +265,19 @@ std::uint16_t ReadThroughRgba(TIFF *tif, const TiffInfo &info, PendingImage *out
     return ZR_OK;
 }
 
+std::uint16_t DecodeTiff(ZrImage *image, const std::vector<std::uint8_t> &bytes, int page, const char *path);
+
 std::uint16_t ReadTiff(ZrImage *image, const char *path, int page) {
     std::uint16_t code = CheckReadArgs(image, path);
     if (code != ZR_OK) return code;
     if (page < 0) return ZR_ERR_BAD_ARGUMENT;
     std::vector<std::uint8_t> bytes;
     if ((code = ReadWholeFile(path, &bytes)) != ZR_OK) return code;
+    return DecodeTiff(image, bytes, page, path);
+}
+
+std::uint16_t DecodeTiff(ZrImage *image, const std::vector<std::uint8_t> &bytes, int page, const char *path) {
+    std::uint16_t code = ZR_OK;
 
     TiffOptions options(TiffMaxSingleAlloc(bytes.size()));
     if (!options.get()) return ZR_ERR_NO_MEMORY;
@@ -375,6 +382,11 @@ std::uint16_t WriteTiff(const ZrImage *image, const char *path, int page) {
 }
 
 }  // namespace
+
+std::uint16_t DecodeTiffBytes(ZrImage *image, const std::vector<std::uint8_t> &bytes) {
+    return DecodeTiff(image, bytes, 0, "memory");
+}
+
 }  // namespace zr::imgrw
 
 extern "C" {

@@ -149,6 +149,8 @@ class Decoder {
         if (eciCodeword_ == kEciGeneralPurpose) designator += kLatchText;  // (first + 1) * 900 + second
         if (eciCodeword_ == kEciUserDefined) designator += kUserDefinedEciBase;
         if (out_.eci == kNoEci) out_.eci = designator;
+        if (out_.eciCount < DecodedData::kMaxEcis)
+            out_.ecis[out_.eciCount++] = DecodedData::Eci{static_cast<std::uint32_t>(designator), out_.length};
         return true;
     }
 

@@ -32,6 +32,14 @@ struct DecodedData {
     std::size_t length = 0;                       // bytes before the NUL
     bool truncated = false;                       // output reached the buffer's end and was cut
     int eci = kNoEci;                             // the first ECI designator met; bytes stay as they are
+    // Every ECI designator with the length of the text at which it takes effect.
+    static constexpr std::size_t kMaxEcis = 8;  // more designators than these are not recorded
+    struct Eci {
+        std::uint32_t eci = 0;
+        std::size_t position = 0;
+    };
+    std::array<Eci, kMaxEcis> ecis{};
+    std::size_t eciCount = 0;
     MacroBlock macro;
 };
 

@@ -95,9 +95,20 @@ void BlankSymbol(ZrImage &image, const MeasuredSymbol &symbol) {
     BlankOutline(image, symbol.corners, symbol.metrics.barColor, kMarginModules * module + kMarginPixels);
 }
 
+// Stores a decoded symbol and blanks it; `details`, when given, gets its data
+// as decoded (every byte, the ECI designators). kListFull when there is no room.
+ScanOutcome StoreResult(ZrImage &image, const MeasuredSymbol &symbol, const ZrPDF417Result &result,
+                        const SymbolWork &work, ZrPDF417Scanner &scanner, std::vector<DecodedData> *details) {
+    if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
+    if (details) details->push_back(work.data);
+    scanner.results[scanner.resultCount++] = result;
+    BlankSymbol(image, symbol);
+    return ScanOutcome::kScanned;
+}
+
 // One pass: symbols in the order the search meets their start patterns.
 ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &work,
-                     ZrPDF417Scanner &scanner) {
+                     ZrPDF417Scanner &scanner, std::vector<DecodedData> *details) {
     StartSearch search(image, settings);
     while (const std::optional<StartCandidate> candidate = NextStart(search)) {
         const std::optional<MeasuredRow> row = MeasureSymbol(image, settings, *candidate, work.rows);
@@ -113,9 +124,8 @@ ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &w
             MissingRowErasures(work.read, work.erasures))
             work.uncorrected.emplace_back(symbol, settings.vertical);
         if (outcome != SymbolOutcome::kRead) continue;
-        if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
-        scanner.results[scanner.resultCount++] = result;
-        BlankSymbol(image, symbol);
+        if (StoreResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
+            return ScanOutcome::kListFull;
     }
     return ScanOutcome::kScanned;
 }
@@ -146,23 +156,22 @@ bool AlreadyStored(const ZrPDF417Scanner &scanner, const ZrPDF417Result &result)
 
 // Stores a second-look result unless the list has it; kListFull when there is no room.
 ScanOutcome AddResult(ZrImage &image, const MeasuredSymbol &symbol, const ZrPDF417Result &result,
-                      ZrPDF417Scanner &scanner) {
+                      const SymbolWork &work, ZrPDF417Scanner &scanner, std::vector<DecodedData> *details) {
     if (AlreadyStored(scanner, result)) return ScanOutcome::kScanned;
-    if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
-    scanner.results[scanner.resultCount++] = result;
-    BlankSymbol(image, symbol);
-    return ScanOutcome::kScanned;
+    return StoreResult(image, symbol, result, work, scanner, details);
 }
 
 // The second look: symbols that failed correction with rows missing are
 // corrected again with those rows' codewords as erasures; then the retries
 // are measured with any background before the row and both bar colours.
-ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, ZrPDF417Scanner &scanner) {
+ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, ZrPDF417Scanner &scanner,
+                       std::vector<DecodedData> *details) {
     for (const auto &[symbol, vertical] : work.uncorrected) {
         settings.vertical = vertical;
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result, true) != SymbolOutcome::kRead) continue;
-        if (AddResult(image, symbol, result, scanner) == ScanOutcome::kListFull) return ScanOutcome::kListFull;
+        if (AddResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
+            return ScanOutcome::kListFull;
     }
     for (const Retry &retry : work.retries) {
         settings.vertical = retry.vertical;
@@ -172,14 +181,15 @@ ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, 
         const MeasuredSymbol symbol = TraceCorners(image, settings, *row);
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result) != SymbolOutcome::kRead) continue;
-        if (AddResult(image, symbol, result, scanner) == ScanOutcome::kListFull) return ScanOutcome::kListFull;
+        if (AddResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
+            return ScanOutcome::kListFull;
     }
     return ScanOutcome::kScanned;
 }
 
 }  // namespace
 
-ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner) {
+ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner, std::vector<DecodedData> *details) {
     ScanSettings settings;
     settings.area = {static_cast<int>(scanner.left), static_cast<int>(scanner.top),
                      static_cast<int>(scanner.left + scanner.rectWidth),
@@ -190,11 +200,12 @@ ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner) {
     for (const bool vertical : {false, true}) {
         if ((scanner.directions & (vertical ? ZR_PDF417_VERTICAL : ZR_PDF417_HORIZONTAL)) == 0) continue;
         settings.vertical = vertical;
-        if (ScanPass(image, settings, work, scanner) == ScanOutcome::kListFull) return ScanOutcome::kListFull;
+        if (ScanPass(image, settings, work, scanner, details) == ScanOutcome::kListFull)
+            return ScanOutcome::kListFull;
     }
     if (!SecondLookWanted(scanner.directions) || (work.retries.empty() && work.uncorrected.empty()))
         return ScanOutcome::kScanned;
-    return SecondLook(image, settings, work, scanner);
+    return SecondLook(image, settings, work, scanner, details);
 }
 
 }  // namespace zr::pdf417

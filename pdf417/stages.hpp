@@ -13,6 +13,7 @@
 #include "core/geom/geom.hpp"
 #include "core/lines/run_scan.hpp"
 #include "zr/ZrImage.h"
+#include "pdf417/data.hpp"
 #include "zr/ZrPDF417.h"
 
 namespace zr::pdf417 {
@@ -186,6 +187,16 @@ void BlankOutline(ZrImage &image, const QuadI &corners, std::uint8_t barColor, d
 // Both passes over the scanner's search area: every symbol decoded is stored
 // in the scanner's result list and blanked in `image`, so that the search
 // does not meet it again.
-ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner);
+// `details`, when given, gets each stored result's data as decoded: every
+// byte, past the record's 1023, and its ECI designators.
+ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner, std::vector<DecodedData> *details = nullptr);
+
+// The options a scan takes when the record's leave them open.
+constexpr std::uint8_t kDefaultBarColors = kBothBarColors;
+constexpr std::uint8_t kDefaultDirections = ZR_PDF417_ALL_DIRECTIONS;
+
+// The whole scan behind ZrScanPDF417 (`details` as for ScanSymbols): the entry
+// of the C interface, and of the C++ interface (scan.cpp, with the public status).
+std::uint16_t Scan(ZrPDF417Scanner *scanner, std::vector<DecodedData> *details);
 
 }  // namespace zr::pdf417

@@ -1,18 +1,10 @@
 // Exported calls of the QR Code reader.
-#include "core/call_frame.hpp"
-#include "core/grey.hpp"
-#include "core/polarity_passes.hpp"
 #include "qr/scan_pass.hpp"
 #include "zr/ZrQR.h"
 
 namespace {
 
 constexpr std::uint32_t kQRVersion = 0x1000A;  // 1.10
-// barsColour of a result: the pass that found it.
-constexpr std::uint8_t kFoundAsGiven = 1;
-constexpr std::uint8_t kFoundInverted = 2;
-constexpr zr::PolarityScheme kPasses{ZR_QR_DARK_ON_LIGHT, ZR_QR_LIGHT_ON_DARK, kFoundAsGiven, kFoundInverted,
-                                     zr::PolarityScheme::Default::kNeitherPassBit};
 
 }  // namespace
 
@@ -25,21 +17,12 @@ ZR_EXPORT uint32_t ZrQRGetVersion(void) {
 ZR_EXPORT uint16_t ZrInitQRScanner(ZrQRScanner *scanner) {
     const std::uint16_t status = zr::InitScannerHead(scanner);
     if (status != ZR_OK) return status;
-    scanner->scanFlags = kPasses.BothPasses();
+    scanner->scanFlags = zr::qr::kPasses.BothPasses();
     return ZR_OK;
 }
 
 ZR_EXPORT uint16_t ZrScanQR(ZrQRScanner *scanner) {
-    return zr::RunScanFrame<zr::RectangleRule::Corners>(scanner, zr::LoadBiLevel, [scanner](ZrImage &work) {
-        zr::ImageDespeckle(&work);
-        // The scan answers with the last triple of its last pass.
-        zr::qr::Outcome last = zr::qr::Outcome::kNothingTried;
-        zr::RunPolarityPasses(*scanner, work, kPasses,
-                              [&](ZrImage &picture, const zr::SearchCorners &corners) {
-                                  last = zr::qr::ScanPass(picture, corners, *scanner);
-                              });
-        return zr::qr::PublicStatus(last);
-    });
+    return zr::qr::Scan(scanner, nullptr);
 }
 
 ZR_EXPORT uint16_t GetQRAt(ZrQRScanner *scanner, int index, QRResult *result) {

@@ -255,16 +255,21 @@ namespace {
 
 class ResultSink : public SymbolSink {
   public:
-    explicit ResultSink(ZrQRScanner &scanner) : scanner_(scanner) {}
+    ResultSink(ZrQRScanner &scanner, std::vector<EciMarks> *eciMarks) : scanner_(scanner), eciMarks_(eciMarks) {}
     bool Store(const QRCandidate &candidate) override {
         if (scanner_.resultCount >= scanner_.maxResults) return false;
         CopyResult(candidate, scanner_.results[scanner_.resultCount]);
+        if (eciMarks_) {
+            eciMarks_->resize(scanner_.resultCount + 1u);
+            eciMarks_->back() = candidate.text.eci;
+        }
         ++scanner_.resultCount;
         return true;
     }
 
   private:
     ZrQRScanner &scanner_;
+    std::vector<EciMarks> *eciMarks_;
 };
 
 }  // namespace
@@ -279,7 +284,8 @@ void CopyResult(const QRCandidate &c, QRResult &r) {
     std::memset(r.text + length, 0, sizeof(r.text) - length);
 }
 
-Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner) {
+Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner,
+                 std::vector<EciMarks> *eciMarks) {
     regions::RegionSearch search(corners);
     search.minWidth = search.minHeight = 7;
     search.minDensity = 0.2;
@@ -290,7 +296,7 @@ Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scann
     std::vector<FinderCandidate> candidates;
     candidates.reserve(search.regions.size());
     CollectFinderCandidates(view, search.regions, candidates);
-    ResultSink sink(scanner);
+    ResultSink sink(scanner, eciMarks);
     return SearchFinderTriples(view, candidates, sink);
 }
 

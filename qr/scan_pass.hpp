@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/call_frame.hpp"
+#include "core/polarity_passes.hpp"
 #include "qr/decode.hpp"
 #include "qr/finder.hpp"
 #include "qr/qr_status.hpp"
@@ -37,8 +38,20 @@ Outcome SearchFinderTriples(const BitImageView &view, std::vector<FinderCandidat
                             SymbolSink &sink);
 
 // Labels the rectangle, collects the finder candidates and searches the
-// triples, appending decoded symbols to the scanner's results.
-Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner);
+// triples, appending decoded symbols to the scanner's results; `eciMarks`,
+// when given, gets each stored result's ECI designators at its index.
+Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner,
+                 std::vector<EciMarks> *eciMarks = nullptr);
+
+// The whole scan behind ZrScanQR (`eciMarks` as for ScanPass): the entry of
+// the C interface, and of the C++ interface, which reads the texts by their ECIs.
+std::uint16_t Scan(ZrQRScanner *scanner, std::vector<EciMarks> *eciMarks);
+
+// The scan's two passes: the picture as given and inverted.
+constexpr std::uint8_t kFoundAsGiven = 1;
+constexpr std::uint8_t kFoundInverted = 2;
+constexpr PolarityScheme kPasses{ZR_QR_DARK_ON_LIGHT, ZR_QR_LIGHT_ON_DARK, kFoundAsGiven, kFoundInverted,
+                                 PolarityScheme::Default::kNeitherPassBit};
 
 // Copies a decoded symbol into a result record.
 void CopyResult(const QRCandidate &candidate, QRResult &result);

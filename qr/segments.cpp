@@ -1,6 +1,6 @@
 // Mode segments of QR Code data: numeric, alphanumeric, byte and Kanji
 // (Shift JIS bytes); the terminator ends the text, an ECI designator is
-// passed over (the bytes that follow are reported as they stand).
+// noted beside the text (the bytes that follow are reported as they stand).
 #include "qr/segments.hpp"
 
 namespace zr::qr {
@@ -96,20 +96,31 @@ bool DecodeKanji(BitReader &reader, std::uint32_t count, std::size_t dataCount, 
     return true;
 }
 
-// Skips an ECI designator: one, two or three bytes, told apart by their
-// leading bits 0, 10 and 110; false when the data ends inside it or its first
-// byte starts none.
-bool SkipEciDesignator(BitReader &reader) {
+// Reads an ECI designator: one, two or three bytes, told apart by their
+// leading bits 0, 10 and 110, and notes its assignment number beside the
+// text; false when the data ends inside it or its first byte starts none.
+bool ReadEciDesignator(BitReader &reader, DecodedText &text) {
     std::uint32_t first = 0, rest = 0;
     if (!reader.Read(8, first)) return false;
-    if ((first & 0x80) == 0) return true;
-    if ((first & 0xC0) == 0x80) return reader.Read(8, rest);
-    if ((first & 0xE0) == 0xC0) return reader.Read(16, rest);
-    return false;
+    std::uint32_t eci = 0;
+    if ((first & 0x80) == 0) {
+        eci = first;
+    } else if ((first & 0xC0) == 0x80) {
+        if (!reader.Read(8, rest)) return false;
+        eci = ((first & 0x3Fu) << 8) | rest;
+    } else if ((first & 0xE0) == 0xC0) {
+        if (!reader.Read(16, rest)) return false;
+        eci = ((first & 0x1Fu) << 16) | rest;
+    } else {
+        return false;
+    }
+    text.eci.Add(eci, text.length);
+    return true;
 }
 
 Outcome DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version, DecodedText &text) {
     text.length = 0;
+    text.eci = EciMarks{};
     BitReader reader(codewords, dataCount * 8);
     std::uint32_t mode = 0, count = 0;
     while (reader.Remaining() >= 4) {
@@ -120,7 +131,7 @@ Outcome DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int
                 return Outcome::kDecoded;
             case kModeEci:
                 // Ending the text here would report a symbol without its data.
-                decoded = SkipEciDesignator(reader);
+                decoded = ReadEciDesignator(reader, text);
                 break;
             case kModeNumeric:
                 if (!reader.Read(CountBits(0, version), count)) return Outcome::kDataEnded;

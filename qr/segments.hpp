@@ -12,14 +12,33 @@ namespace zr::qr {
 
 constexpr std::size_t kMaxText = 7090;
 
+// The ECI designators met in the data: each assignment number with the text
+// length at which it takes effect. They do not change the bytes; the C
+// record reports the bytes only, the C++ interface reads them with these.
+struct EciMarks {
+    static constexpr std::size_t kCapacity = 8;  // more designators than these are not recorded
+    struct Mark {
+        std::uint32_t eci = 0;
+        std::size_t position = 0;
+    };
+    std::array<Mark, kCapacity> marks{};
+    std::size_t count = 0;
+
+    void Add(std::uint32_t eci, std::size_t position) {
+        if (count < kCapacity) marks[count++] = Mark{eci, position};
+    }
+};
+
 // Decoded bytes with their count; appending past the capacity fails.
 struct DecodedText {
     std::array<std::uint8_t, kMaxText> bytes{};
     std::size_t length = 0;
+    EciMarks eci;
 
     void Clear() {
         bytes.fill(0);
         length = 0;
+        eci = EciMarks{};
     }
     bool Append(std::uint8_t b) {
         if (length >= bytes.size()) return false;

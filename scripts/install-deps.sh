@@ -19,6 +19,11 @@ libzxing-dev
 valgrind
 clang-tidy
 python3
+python3-dev
+python3-numpy
+python3-pil
+python3-pytest
+pybind11-dev
 qt6-base-dev
 "
 # `install-deps.sh fuzz` adds what the fuzz targets are built with.

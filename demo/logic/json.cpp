@@ -1,9 +1,14 @@
 #include "json.hpp"
 
 #include <cmath>
+#include <cstdlib>
+#include <optional>
 
+#include "api/formats.hpp"
+#include "api/text.hpp"
 #include "format.hpp"
 #include "read.hpp"
+#include "zr/ZrBar.h"
 
 namespace zr::demo {
 namespace {
@@ -58,6 +63,67 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
+// The bytes of a string JsonByteString wrote (every code point below U+0100),
+// from its opening quote at `start`; nothing when it is not one.
+std::optional<std::string> BytesOfByteString(std::string_view json, size_t start) {
+    std::string bytes;
+    for (size_t i = start + 1; i < json.size(); ++i) {
+        const auto c = static_cast<unsigned char>(json[i]);
+        if (c == '"') return bytes;
+        if (c == '\\' && i + 1 < json.size()) {
+            const char escaped = json[++i];
+            if (escaped != 'u') {
+                bytes.push_back(escaped);
+            } else if (i + 4 < json.size()) {
+                bytes.push_back(static_cast<char>(std::stoi(std::string(json.substr(i + 1, 4)), nullptr, 16)));
+                i += 4;
+            }
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < json.size()) {
+            bytes.push_back(static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(json[++i]) & 0x3F)));
+        } else {
+            bytes.push_back(static_cast<char>(c));
+        }
+    }
+    return std::nullopt;
+}
+
+// The ISO/IEC 15424 identifier of a result read through the C records (no ECI, no FNC1 first).
+std::string IdentifierOf(std::string_view resultJson, ReaderKind kind) {
+    switch (kind) {
+        case ReaderKind::Qr:
+        case ReaderKind::MicroQr:
+            return api::SymbologyIdentifier(BarcodeFormat::QRCode, false);
+        case ReaderKind::DataMatrix:
+            return api::SymbologyIdentifier(BarcodeFormat::DataMatrix, false);
+        case ReaderKind::Pdf417:
+            return api::SymbologyIdentifier(BarcodeFormat::PDF417, false);
+        case ReaderKind::Linear:
+            break;
+    }
+    const size_t type = resultJson.find("\"type\":");
+    if (type == std::string_view::npos) return "";
+    const auto bit = static_cast<uint32_t>(std::strtoul(std::string(resultJson.substr(type + 7, 12)).c_str(), nullptr, 10));
+    return api::SymbologyIdentifier(api::FormatOfLinearType(bit), bit == ZR_BAR_EAN128);
+}
+
+// A result object with "bytes" (hex), "symbologyIdentifier" and its "text" (the last field,
+// as JsonByteString wrote it) read as UTF-8 the way the C++ interface reads it.
+std::string WithDecodedText(const std::string &resultJson, ReaderKind kind) {
+    static constexpr std::string_view kTextField = ",\"text\":";
+    const size_t field = resultJson.rfind(kTextField);
+    if (field == std::string::npos) return resultJson;
+    const std::optional<std::string> bytes = BytesOfByteString(resultJson, field + kTextField.size());
+    if (!bytes) return resultJson;
+    std::string hex;
+    for (const char c : *bytes) hex += Format("%02x", static_cast<unsigned char>(c));
+    const api::DefaultCharset charset = kind == ReaderKind::Qr || kind == ReaderKind::MicroQr
+                                            ? api::DefaultCharset::kLatin1OrShiftJis
+                                            : api::DefaultCharset::kLatin1;
+    return resultJson.substr(0, field) + ",\"bytes\":\"" + hex + "\",\"symbologyIdentifier\":\"" +
+           IdentifierOf(resultJson, kind) + "\"" + std::string(kTextField) +
+           JsonTextString(api::TextOf(*bytes, charset)) + "}";
+}
+
 }  // namespace
 
 std::string JsonByteString(std::string_view bytes) {
@@ -93,7 +159,7 @@ std::string ResultsJson(const Document &document) {
         const size_t count = kind->copyCount(document);
         for (size_t i = 0; i < count; ++i) {
             if (i != 0) out.push_back(',');
-            out += kind->resultJson(document, i);
+            out += WithDecodedText(kind->resultJson(document, i), kind->kind);
         }
     }
     out.push_back(']');

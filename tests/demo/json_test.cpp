@@ -84,7 +84,19 @@ TEST(Json, ResultObject) {
     document.linearResults = {result, result};
     EXPECT_EQ(ResultsJson(document), "[]");  // not a read
     document.state.lastOperation = Operation::ReadLinear;
-    EXPECT_EQ(ResultsJson(document), "[" + json + "," + json + "]");
+    // Each listed result gains its bytes in hex and its identifier; its text is read as UTF-8.
+    std::string listed = json;
+    listed.insert(json.rfind(",\"text\":"), ",\"bytes\":\"" + std::string() + [] {
+        std::string hex;
+        for (int i = 0; i < 86; ++i) hex += "5a";
+        return hex;
+    }() + "\",\"symbologyIdentifier\":\"]E0\"");
+    EXPECT_EQ(ResultsJson(document), "[" + listed + "," + listed + "]");
+    std::strcpy(result.text, "\xC3\xA9\x1D");
+    document.linearResults = {result};
+    EXPECT_NE(ResultsJson(document).find("\"bytes\":\"c3a91d\",\"symbologyIdentifier\":\"]E0\",\"text\":\"\xC3\xA9\\u001d\"}"),
+              std::string::npos)
+        << ResultsJson(document);
 }
 
 }  // namespace

@@ -26,9 +26,28 @@ if(NOT last_output MATCHES "ZR-READERS 39\nversions 20046 1000a 10018 10001 2002
   message(FATAL_ERROR "unexpected output: ${last_output}")
 endif()
 
+run(${WORK_DIR}/consumer/read_sample_cpp ${SAMPLE})
+if(NOT last_output MATCHES "Code 39: ZR-READERS 39\n")
+  message(FATAL_ERROR "unexpected output of the C++ consumer: ${last_output}")
+endif()
+
+# The Python package, found in the prefix alone.
+if(PYTHON AND PYTHON_DIR)
+  set(ENV{PYTHONPATH} ${prefix}/${PYTHON_DIR})
+  run(${PYTHON} ${CONSUMER_DIR}/read_sample.py ${SAMPLE})
+  if(NOT last_output MATCHES "'ZR-READERS 39'")
+    message(FATAL_ERROR "unexpected output of the Python package: ${last_output}")
+  endif()
+endif()
+
 # pkg-config.
 set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
 find_program(PKG_CONFIG pkg-config REQUIRED)
+run(${PKG_CONFIG} --cflags --libs ZrReaders)
+string(STRIP "${last_output}" flags)
+separate_arguments(flags UNIX_COMMAND "${flags}")
+run(${CXX_COMPILER} -std=c++17 ${extra_flags} ${CONSUMER_DIR}/read_sample_cpp.cpp ${flags} -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/read_sample_cpp_pc)
+run(${WORK_DIR}/read_sample_cpp_pc ${SAMPLE})
 run(${PKG_CONFIG} --cflags --libs ZrBar ZrQR ZrDM ZrMicroQR ZrPDF417 ZrImgRW)
 string(STRIP "${last_output}" flags)
 separate_arguments(flags UNIX_COMMAND "${flags}")
