@@ -3,6 +3,7 @@
 #include "core/grey.hpp"
 #include "core/polarity_passes.hpp"
 #include "qr/scan_pass.hpp"
+#include "qr/second_look.hpp"
 #include "zr/ZrQR.h"
 
 namespace {
@@ -34,10 +35,14 @@ ZR_EXPORT uint16_t ZrScanQR(ZrQRScanner *scanner) {
         zr::ImageDespeckle(&work);
         // The scan answers with the last triple of its last pass.
         zr::qr::Outcome last = zr::qr::Outcome::kNothingTried;
+        std::size_t finders = 0;
         zr::RunPolarityPasses(*scanner, work, kPasses,
                               [&](ZrImage &picture, const zr::SearchCorners &corners) {
-                                  last = zr::qr::ScanPass(picture, corners, *scanner);
+                                  last = zr::qr::ScanPass(picture, corners, *scanner, &finders);
                               });
+        // The second look keeps the first look's status unless it found the list full.
+        if (zr::qr::SecondLookDue(*scanner, finders) && zr::qr::RunSecondLook(*scanner, kPasses))
+            return static_cast<std::uint16_t>(ZR_ERR_LIST_FULL);
         return zr::qr::PublicStatus(last);
     });
 }

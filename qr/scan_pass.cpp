@@ -279,7 +279,7 @@ void CopyResult(const QRCandidate &c, QRResult &r) {
     std::memset(r.text + length, 0, sizeof(r.text) - length);
 }
 
-Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner) {
+Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner, std::size_t *finders) {
     regions::RegionSearch search(corners);
     search.minWidth = search.minHeight = 7;
     search.minDensity = 0.2;
@@ -290,6 +290,7 @@ Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scann
     std::vector<FinderCandidate> candidates;
     candidates.reserve(search.regions.size());
     CollectFinderCandidates(view, search.regions, candidates);
+    if (finders != nullptr) *finders += candidates.size();
     ResultSink sink(scanner);
     return SearchFinderTriples(view, candidates, sink);
 }

@@ -37,8 +37,10 @@ Outcome SearchFinderTriples(const BitImageView &view, std::vector<FinderCandidat
                             SymbolSink &sink);
 
 // Labels the rectangle, collects the finder candidates and searches the
-// triples, appending decoded symbols to the scanner's results.
-Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner);
+// triples, appending decoded symbols to the scanner's results. Adds the
+// number of finder candidates to `finders` when given.
+Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner,
+                 std::size_t *finders = nullptr);
 
 // Copies a decoded symbol into a result record.
 void CopyResult(const QRCandidate &candidate, QRResult &result);
