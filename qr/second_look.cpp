@@ -24,14 +24,14 @@ using geom::PointF;
 // squareness bound relaxed for finders seen at a slant.
 constexpr double kMinFinderAspect = 0.5;
 // Triple test.
-constexpr double kMaxSizeRatio = 2;      // finder sizes
-constexpr double kMaxLegRatio = 1.7;     // the two legs from A
+constexpr double kMaxSizeRatio = 2.5;    // finder sizes
+constexpr double kMaxLegRatio = 2.0;     // the two legs from A
 constexpr double kMaxCosine = 0.5;       // angle at A within 60..120 degrees
 constexpr double kMinLegInSizes = 1.5;   // finders 14 modules apart at least, 7 modules wide
 constexpr double kMaxLegInSizes = 30;    // 170 modules apart at most
 // Work bounds of one pass.
 constexpr std::size_t kMaxTriples = 256;     // best-scored triples kept
-constexpr long kMaxTripleTests = 2000000;    // triples examined
+constexpr long kMaxTripleTests = 300000;     // pairs and triples examined
 constexpr int kMaxLocatedTriples = 48;       // triples fitted and sampled
 // Version choice.
 constexpr int kVersionSpread = 2;            // versions tried each side of the estimate
@@ -41,6 +41,16 @@ constexpr int kMinVersion = 1, kMaxVersion = 40;
 
 double FinderSize(const FinderCandidate &c) {
     return 0.5 * (c.region->Width() + c.region->Height());
+}
+
+// Two finders of one symbol have similar sizes and lie no farther apart than
+// the longest leg and its diagonal allow.
+bool MayShareSymbol(const FinderCandidate &p, const FinderCandidate &q) {
+    const double sp = FinderSize(p), sq = FinderSize(q);
+    if (!(std::max(sp, sq) <= kMaxSizeRatio * std::min(sp, sq))) return false;
+    const double reach = std::sqrt(2.0) * kMaxLegInSizes * std::max(sp, sq);
+    const PointF d = p.centre - q.centre;
+    return geom::Dot(d, d) <= reach * reach;
 }
 
 void CollectSlantedFinders(const BitImageView &view, const regions::RegionList &regionList,
@@ -124,12 +134,14 @@ class SecondLookSearch {
         long tests = 0;
         const std::size_t n = candidates_.size();
         for (std::size_t p = 0; p < n && tests < kMaxTripleTests; ++p)
-            for (std::size_t q = p + 1; q < n && tests < kMaxTripleTests; ++q)
+            for (std::size_t q = p + 1; q < n && tests < kMaxTripleTests; ++q, ++tests) {
+                if (!MayShareSymbol(candidates_[p], candidates_[q])) continue;
                 for (std::size_t r = q + 1; r < n; ++r, ++tests) {
                     Ranked entry{0, p, q, r, {}};
                     if (SlantedTriple(candidates_[p], candidates_[q], candidates_[r], entry.triple, entry.score))
                         ranked_.push_back(entry);
                 }
+            }
         const auto byScore = [](const Ranked &x, const Ranked &y) { return x.score < y.score; };
         if (ranked_.size() > kMaxTriples) {
             std::nth_element(ranked_.begin(), ranked_.begin() + kMaxTriples, ranked_.end(), byScore);

@@ -157,8 +157,8 @@ TEST(QRSecondLook, SlantedTripleOrdersTheFinders) {
     EXPECT_EQ(triple.ca, a.centre);
     EXPECT_EQ(triple.cb, b.centre);
     EXPECT_EQ(triple.cd, d.centre);
-    // A straight line of finders, or one leg twice the other, is no triple.
-    FinderCandidate inLine{&region, {300, 120}}, far{&region, {100, 300}};
+    // A straight line of finders, or one leg more than twice the other, is no triple.
+    FinderCandidate inLine{&region, {300, 120}}, far{&region, {100, 330}};
     EXPECT_FALSE(SlantedTriple(a, b, inLine, triple, score));
     EXPECT_FALSE(SlantedTriple(a, b, far, triple, score));
 }
