@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/render.hpp"
+#include "support/warp.hpp"
 #include "zr/ZrQR.h"
 
 #if defined(ZR_BENCH_ZXING)
@@ -71,10 +72,20 @@ Raster Rings(int count, int module = 4) {
     return canvas;
 }
 
-void ScanQR(benchmark::State &state, const Raster &picture, int expected) {
+// A version-5 symbol on the page at a slant (its right side pulled in by a
+// tenth of the side at both corners), which only the second look reads.
+Raster SlantedPage() {
+    const Raster slanted = zr::test::Slant(Symbol("ZrQR bench slanted symbol", 5, 6), {0, 0, -0.1, 0.1, -0.1, -0.1, 0, 0});
+    Raster canvas = zr::test::Canvas(2000, 1500, 225);
+    zr::test::Paste(canvas, slanted, 800, 600);
+    return zr::test::AddNoise(canvas, 20, 1);
+}
+
+void ScanQR(benchmark::State &state, const Raster &picture, int expected, std::uint8_t scanFlags = 0) {
     const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 8);
     ZrQRScanner scanner;
     ZrInitQRScanner(&scanner);
+    if (scanFlags != 0) scanner.scanFlags = scanFlags;
     scanner.image = dib.data();
     scanner.maxResults = 255;
     for (auto _ : state) {
@@ -95,6 +106,16 @@ void BM_ZrQR_TenSymbols(benchmark::State &state) {
 void BM_ZrQR_NoSymbol(benchmark::State &state) {
     ScanQR(state, Page(0), 0);
 }
+// The same pictures with the second look off, for comparison.
+void BM_ZrQR_NoSymbolFirstLookOnly(benchmark::State &state) {
+    ScanQR(state, Page(0), 0, ZR_QR_DARK_ON_LIGHT | ZR_QR_LIGHT_ON_DARK | ZR_QR_FIRST_LOOK_ONLY);
+}
+void BM_ZrQR_SlantedSymbol(benchmark::State &state) {
+    ScanQR(state, SlantedPage(), 1);
+}
+void BM_ZrQR_SlantedSymbolFirstLookOnly(benchmark::State &state) {
+    ScanQR(state, SlantedPage(), 0, ZR_QR_DARK_ON_LIGHT | ZR_QR_LIGHT_ON_DARK | ZR_QR_FIRST_LOOK_ONLY);
+}
 void BM_ZrQR_SheetOfSymbols(benchmark::State &state) {
     // A crowded sheet may end its search before every symbol is read: see "read".
     ScanQR(state, Sheet(static_cast<int>(state.range(0))), -1);
@@ -107,6 +128,9 @@ void BM_ZrQR_FinderRings(benchmark::State &state) {
 BENCHMARK(BM_ZrQR_OneSymbol)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_TenSymbols)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_NoSymbol)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZrQR_NoSymbolFirstLookOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZrQR_SlantedSymbol)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZrQR_SlantedSymbolFirstLookOnly)->Unit(benchmark::kMillisecond);
 // The whole page covered with rings of one-pixel modules: some 29000 candidates.
 void BM_ZrQR_PageOfTinyRings(benchmark::State &state) {
     ScanQR(state, Rings(1 << 20, 1), 0);

@@ -17,9 +17,9 @@ constexpr int kLatchByte = 901;
 constexpr int kLatchNumeric = 902;
 constexpr int kShiftByte = 913;
 constexpr int kLatchByteSix = 924;
-constexpr int kEciUserDefined = 925;    // one argument: 810900 + argument
-constexpr int kEciGeneralPurpose = 926; // two arguments: 900 * (first + 1) + second
-constexpr int kEciCharacterSet = 927;   // one argument: the designator itself
+constexpr int kEciUserDefined = 925;     // one argument: 810900 + argument
+constexpr int kEciGeneralPurpose = 926;  // two arguments: 900 * (first + 1) + second
+constexpr int kEciCharacterSet = 927;    // one argument: the designator itself
 constexpr int kMacroControlBlock = 928;
 constexpr int kMacroOptionalField = 923;
 constexpr int kMacroTerminator = 922;
@@ -150,7 +150,8 @@ class Decoder {
         if (eciCodeword_ == kEciUserDefined) designator += kUserDefinedEciBase;
         if (out_.eci == kNoEci) out_.eci = designator;
         if (out_.eciCount < DecodedData::kMaxEcis)
-            out_.ecis[out_.eciCount++] = DecodedData::Eci{static_cast<std::uint32_t>(designator), out_.length};
+            out_.ecis[out_.eciCount++] =
+                DecodedData::Eci{static_cast<std::uint32_t>(designator), out_.length};
         return true;
     }
 
@@ -290,7 +291,8 @@ void ReadMacroBlock(const std::vector<int> &codewords, int first, int end, Macro
         int fieldEnd = i;
         while (fieldEnd < end && codewords[fieldEnd] < kLatchText) ++fieldEnd;
         if (designator == kSegmentCountField) {
-            if (const std::optional<int> count = NumericField(codewords, i, fieldEnd)) macro.segmentCount = *count;
+            if (const std::optional<int> count = NumericField(codewords, i, fieldEnd))
+                macro.segmentCount = *count;
         }
         i = fieldEnd;
     }

@@ -20,8 +20,8 @@ namespace zr::pdf417 {
 
 namespace {
 
-constexpr std::size_t kMaxRetries = 32;      // candidates the second look measures again
-constexpr std::size_t kMaxUncorrected = 8;   // symbols the second look corrects again
+constexpr std::size_t kMaxRetries = 32;     // candidates the second look measures again
+constexpr std::size_t kMaxUncorrected = 8;  // symbols the second look corrects again
 
 // A candidate the first look dropped, with the pass it came from.
 struct Retry {
@@ -107,8 +107,8 @@ ScanOutcome StoreResult(ZrImage &image, const MeasuredSymbol &symbol, const ZrPD
 }
 
 // One pass: symbols in the order the search meets their start patterns.
-ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &work,
-                     ZrPDF417Scanner &scanner, std::vector<DecodedData> *details) {
+ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &work, ZrPDF417Scanner &scanner,
+                     std::vector<DecodedData> *details) {
     StartSearch search(image, settings);
     while (const std::optional<StartCandidate> candidate = NextStart(search)) {
         const std::optional<MeasuredRow> row = MeasureSymbol(image, settings, *candidate, work.rows);

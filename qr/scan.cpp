@@ -1,6 +1,8 @@
-// The QR Code reader's scan: the call frame, despeckling and both polarity passes.
+// The QR Code reader's scan: the call frame, despeckling, both polarity passes
+// (the first look) and the second look.
 #include "core/grey.hpp"
 #include "qr/scan_pass.hpp"
+#include "qr/second_look.hpp"
 
 namespace zr::qr {
 
@@ -10,9 +12,13 @@ std::uint16_t Scan(ZrQRScanner *scanner, std::vector<EciMarks> *eciMarks) {
         ImageDespeckle(&work);
         // The scan answers with the last triple of its last pass.
         Outcome last = Outcome::kNothingTried;
+        std::size_t finders = 0;
         RunPolarityPasses(*scanner, work, kPasses, [&](ZrImage &picture, const SearchCorners &corners) {
-            last = ScanPass(picture, corners, *scanner, eciMarks);
+            last = ScanPass(picture, corners, *scanner, eciMarks, &finders);
         });
+        // The second look keeps the first look's status unless it found the list full.
+        if (SecondLookDue(*scanner, finders) && RunSecondLook(*scanner, kPasses, eciMarks))
+            return static_cast<std::uint16_t>(ZR_ERR_LIST_FULL);
         return PublicStatus(last);
     });
 }

@@ -255,7 +255,8 @@ namespace {
 
 class ResultSink : public SymbolSink {
   public:
-    ResultSink(ZrQRScanner &scanner, std::vector<EciMarks> *eciMarks) : scanner_(scanner), eciMarks_(eciMarks) {}
+    ResultSink(ZrQRScanner &scanner, std::vector<EciMarks> *eciMarks)
+        : scanner_(scanner), eciMarks_(eciMarks) {}
     bool Store(const QRCandidate &candidate) override {
         if (scanner_.resultCount >= scanner_.maxResults) return false;
         CopyResult(candidate, scanner_.results[scanner_.resultCount]);
@@ -285,7 +286,7 @@ void CopyResult(const QRCandidate &c, QRResult &r) {
 }
 
 Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner,
-                 std::vector<EciMarks> *eciMarks) {
+                 std::vector<EciMarks> *eciMarks, std::size_t *finders) {
     regions::RegionSearch search(corners);
     search.minWidth = search.minHeight = 7;
     search.minDensity = 0.2;
@@ -296,6 +297,7 @@ Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scann
     std::vector<FinderCandidate> candidates;
     candidates.reserve(search.regions.size());
     CollectFinderCandidates(view, search.regions, candidates);
+    if (finders != nullptr) *finders += candidates.size();
     ResultSink sink(scanner, eciMarks);
     return SearchFinderTriples(view, candidates, sink);
 }

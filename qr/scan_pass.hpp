@@ -39,9 +39,10 @@ Outcome SearchFinderTriples(const BitImageView &view, std::vector<FinderCandidat
 
 // Labels the rectangle, collects the finder candidates and searches the
 // triples, appending decoded symbols to the scanner's results; `eciMarks`,
-// when given, gets each stored result's ECI designators at its index.
+// when given, gets each stored result's ECI designators at its index. Adds
+// the number of finder candidates to `finders` when given.
 Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner,
-                 std::vector<EciMarks> *eciMarks = nullptr);
+                 std::vector<EciMarks> *eciMarks = nullptr, std::size_t *finders = nullptr);
 
 // The whole scan behind ZrScanQR (`eciMarks` as for ScanPass): the entry of
 // the C interface, and of the C++ interface, which reads the texts by their ECIs.

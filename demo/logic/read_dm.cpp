@@ -21,6 +21,7 @@ DMResult CopyDataMatrixResult(const DMResult &from) {
 
 void FillDataMatrixScanner(ZrDMScanner &scanner, const Document &document, const ReadSettings &settings) {
     FillScannerHead(scanner, document, settings);
+    if (settings.firstLookOnly) scanner.scanFlags = ZR_DM_FIRST_LOOK_ONLY;
 }
 
 std::vector<DMResult> CopyDataMatrixResults(const ZrDMScanner &scanner) {

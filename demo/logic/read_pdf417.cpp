@@ -28,7 +28,8 @@ ZrPDF417Result CopyPdf417Result(const ZrPDF417Result &from) {
 void FillPdf417Scanner(ZrPDF417Scanner &scanner, const Document &document, const ReadSettings &settings) {
     FillScannerHead(scanner, document, settings);
     scanner.barColors = settings.barsColourMask;
-    scanner.directions = settings.orientation;
+    scanner.directions = static_cast<uint8_t>(settings.orientation |
+                                              (settings.firstLookOnly ? ZR_PDF417_FIRST_LOOK_ONLY : 0));
 }
 
 std::vector<ZrPDF417Result> CopyPdf417Results(const ZrPDF417Scanner &scanner) {

@@ -40,6 +40,8 @@ uint16_t ReadQrFamily(Document &document, const ReadSettings &settings, Operatio
 template <class Scanner>
 void FillQrFamilyScanner(Scanner &scanner, const Document &document, const ReadSettings &settings) {
     FillScannerHead(scanner, document, settings);
+    static_assert(ZR_QR_FIRST_LOOK_ONLY == ZR_MICROQR_FIRST_LOOK_ONLY, "one bit for both records");
+    if (settings.firstLookOnly) scanner.scanFlags = ZR_QR_FIRST_LOOK_ONLY;
 }
 
 template <class Scanner>

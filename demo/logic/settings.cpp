@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "format.hpp"
+#include "zr/ZrBar.h"
 
 namespace zr::demo {
 namespace {
@@ -57,7 +58,8 @@ LinearOptions LinearOptionsFrom(const ReadSettings &settings) {
     options.barColors = settings.barsColourMask;
     options.directions = settings.orientation;
     options.extraFlags =
-        static_cast<uint8_t>((settings.bestRecognition == 1 ? 1 : 0) | (settings.showUndecoded != 0 ? 2 : 0));
+        static_cast<uint8_t>((settings.bestRecognition == 1 ? 1 : 0) | (settings.showUndecoded != 0 ? 2 : 0) |
+                             (settings.firstLookOnly ? ZR_BAR_FIRST_LOOK_ONLY : 0));
     options.symbologies = settings.linearTypes;
     return options;
 }

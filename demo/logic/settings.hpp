@@ -34,6 +34,7 @@ struct ReadSettings {
     uint32_t keptLinearTypes = kAllLinearTypes;
     uint8_t barsColourMask = 3;  // bit 0 dark bars, bit 1 light bars
     uint8_t orientation = 15;    // bits 0..3: left-right, right-left, top-bottom, bottom-top
+    bool firstLookOnly = false;  // every reader: the first look only, no second look
 };
 
 // Search rectangle in image pixels (0 width or height = to the edge).

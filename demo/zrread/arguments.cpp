@@ -32,6 +32,7 @@ const char kHelpText[] =
     "                    4 top to bottom, 8 bottom to top; 15 adds the diagonals (default 15)\n"
     "  --thorough        linear reader: slower, more thorough search\n"
     "  --report-unread   linear reader: list symbols that cannot be decoded, as \"???\"\n"
+    "  --first-look-only every reader: only the first look, no second look at unread pictures\n"
     "  --info            print the image information (size, pitch, resolution)\n"
     "  --json            one JSON object per line for each file and reader\n"
     "  --help            show this text\n"
@@ -152,13 +153,14 @@ ParseOutcome ParseArguments(int argc, const char *const *argv) {
             inlineValue = arg.substr(equals + 1);
         }
         if (name == "--help" || name == "--info" || name == "--json" || name == "--thorough" ||
-            name == "--report-unread") {
+            name == "--report-unread" || name == "--first-look-only") {
             if (inlineValue) return fail("option takes no value: " + std::string(name));
             if (name == "--help") args.help = true;
             if (name == "--info") args.info = true;
             if (name == "--json") args.json = true;
             if (name == "--thorough") args.settings.bestRecognition = 1;
             if (name == "--report-unread") args.settings.showUndecoded = 1;
+            if (name == "--first-look-only") args.settings.firstLookOnly = true;
             continue;
         }
 

@@ -8,6 +8,10 @@
 
 #include "logic/json.hpp"
 #include "logic/read.hpp"
+#include "logic/read_dm.hpp"
+#include "logic/read_pdf417.hpp"
+#include "logic/read_qr_family.hpp"
+#include "logic/settings.hpp"
 #include "logic/report.hpp"
 #include "support/render.hpp"
 #include "test_image.hpp"
@@ -94,6 +98,25 @@ TEST(ReadQr, MaxSymbolsBecomesTheResultCapacity) {
     EXPECT_EQ(scanner.scanFlags, 0);
     EXPECT_EQ(scanner.image, document.image.dib);
     document.image = ZrImage{};
+}
+
+TEST(ReadSettingsBits, FirstLookOnlySetsEveryReadersBit) {
+    Document document;
+    ReadSettings settings = QrSettings();
+    settings.firstLookOnly = true;
+    ZrQRScanner qr;
+    FillQrFamilyScanner(qr, document, settings);
+    EXPECT_EQ(qr.scanFlags, ZR_QR_FIRST_LOOK_ONLY);  // both passes by default, the second look off
+    ZrMicroQRScanner microQr;
+    FillQrFamilyScanner(microQr, document, settings);
+    EXPECT_EQ(microQr.scanFlags, ZR_MICROQR_FIRST_LOOK_ONLY);
+    ZrDMScanner dm;
+    FillDataMatrixScanner(dm, document, settings);
+    EXPECT_EQ(dm.scanFlags, ZR_DM_FIRST_LOOK_ONLY);
+    ZrPDF417Scanner pdf417;
+    FillPdf417Scanner(pdf417, document, settings);
+    EXPECT_EQ(pdf417.directions, settings.orientation | ZR_PDF417_FIRST_LOOK_ONLY);
+    EXPECT_EQ(LinearOptionsFrom(settings).extraFlags & ZR_BAR_FIRST_LOOK_ONLY, ZR_BAR_FIRST_LOOK_ONLY);
 }
 
 // ---- Micro QR ----

@@ -1,0 +1,277 @@
+// The QR second look, from the picture down to the stored results.
+#include "qr/second_look.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+
+#include "core/grey.hpp"
+#include "core/local_threshold.hpp"
+#include "core/regions/regions.hpp"
+#include "core/second_look.hpp"
+#include "qr/candidate.hpp"
+#include "qr/sampled_decode.hpp"
+#include "qr/scan_pass.hpp"
+
+namespace zr::qr {
+
+namespace {
+
+using geom::PointF;
+
+// Finder candidates: the first look's labelling and profile tests, with the
+// squareness bound relaxed for finders seen at a slant.
+constexpr double kMinFinderAspect = 0.5;
+// Triple test.
+constexpr double kMaxSizeRatio = 2.5;   // finder sizes
+constexpr double kMaxLegRatio = 2.0;    // the two legs from A
+constexpr double kMaxCosine = 0.5;      // angle at A within 60..120 degrees
+constexpr double kMinLegInSizes = 1.5;  // finders 14 modules apart at least, 7 modules wide
+constexpr double kMaxLegInSizes = 30;   // 170 modules apart at most
+// Work bounds of one pass.
+constexpr std::size_t kMaxTriples = 256;  // best-scored triples kept
+constexpr long kMaxTripleTests = 300000;  // pairs and triples examined
+constexpr int kMaxLocatedTriples = 48;    // triples fitted and sampled
+// Version choice.
+constexpr int kVersionSpread = 2;  // versions tried each side of the estimate
+constexpr int kMaxVersionsTried = 3;
+constexpr double kMinTimingAgreement = 0.65;
+constexpr int kMinVersion = 1, kMaxVersion = 40;
+
+double FinderSize(const FinderCandidate &c) {
+    return 0.5 * (c.region->Width() + c.region->Height());
+}
+
+// Two finders of one symbol have similar sizes and lie no farther apart than
+// the longest leg and its diagonal allow.
+bool MayShareSymbol(const FinderCandidate &p, const FinderCandidate &q) {
+    const double sp = FinderSize(p), sq = FinderSize(q);
+    if (!(std::max(sp, sq) <= kMaxSizeRatio * std::min(sp, sq))) return false;
+    const double reach = std::sqrt(2.0) * kMaxLegInSizes * std::max(sp, sq);
+    const PointF d = p.centre - q.centre;
+    return geom::Dot(d, d) <= reach * reach;
+}
+
+void CollectSlantedFinders(const BitImageView &view, const regions::RegionList &regionList,
+                           std::vector<FinderCandidate> &candidates) {
+    lines::RunScan scan;
+    scan.area = view.Bounds();
+    lines::RunBufferInit(scan, lines::kLeftToRight);
+    for (const regions::Region &region : regionList) {
+        if (!region.HasOutline()) continue;
+        const double w = region.Width(), h = region.Height();
+        if (w / h < kMinFinderAspect || h / w < kMinFinderAspect) continue;
+        if (!CheckFinderRow(scan, view, region) || !CheckFinderColumn(scan, view, region)) continue;
+        FinderCandidate c;
+        c.region = &region;
+        c.centre = {(region.box.x0 + region.box.x1) / 2.0, (region.box.y0 + region.box.y1) / 2.0};
+        candidates.push_back(c);
+    }
+}
+
+// Module size along a side from the finders' corners at both of its ends.
+double ModuleAlong(PointF p0, PointF p1, PointF q0, PointF q1) {
+    return (geom::Distance(p0, p1) + geom::Distance(q0, q1)) / 14.0;
+}
+
+// The version the finder spacing suggests, as a real number.
+double EstimateVersion(const FinderTriple &t, const FinderCorners &k) {
+    const double moduleAB = ModuleAlong(k.a.topLeft, k.a.topRight, k.b.topLeft, k.b.topRight);
+    const double moduleAD = ModuleAlong(k.a.topLeft, k.a.bottomLeft, k.d.topLeft, k.d.bottomLeft);
+    if (!(moduleAB > 0) || !(moduleAD > 0)) return 0;
+    // Centres are 7 modules less than the size apart: size = distance / module + 7.
+    return ((geom::Distance(t.ca, t.cb) / moduleAB - 10) + (geom::Distance(t.ca, t.cd) / moduleAD - 10)) / 8;
+}
+
+struct VersionTrial {
+    int version = 0;
+    geom::Perspective grid;
+    double timing = 0;
+    bool fromVersionBlocks = false;
+};
+
+// One pass's search: candidates, triples, fitting, decoding and storing.
+class SecondLookSearch {
+  public:
+    SecondLookSearch(ZrQRScanner &scanner, std::vector<EciMarks> *eciMarks)
+        : scanner_(scanner), eciMarks_(eciMarks), result_(std::make_unique<QRResult>()) {}
+
+    // True when a symbol found the list full.
+    bool Pass(ZrImage &picture, const SearchCorners &corners) {
+        regions::RegionSearch search(corners);
+        search.minWidth = search.minHeight = 7;
+        search.minDensity = 0.2;
+        search.maxDensity = 0.8;
+        search.traceOutlines = true;
+        regions::LabelRegions(picture, search);
+        const BitImageView view(picture);
+        candidates_.clear();
+        CollectSlantedFinders(view, search.regions, candidates_);
+        RankTriples();
+        int located = 0;
+        for (const Ranked &r : ranked_) {
+            if (located >= kMaxLocatedTriples) break;
+            if (candidates_[r.p].used || candidates_[r.q].used || candidates_[r.r].used) continue;
+            ++located;
+            if (!ReadTriple(view, r.triple)) continue;
+            CopyResult(located_, *result_);
+            const SecondLookStore stored = AddSecondLookResult(scanner_, *result_);
+            if (stored == SecondLookStore::kListFull) return true;
+            if (stored == SecondLookStore::kAdded && eciMarks_) {
+                eciMarks_->resize(static_cast<std::size_t>(scanner_.resultCount));
+                eciMarks_->back() = located_.text.eci;
+            }
+            candidates_[r.p].used = candidates_[r.q].used = candidates_[r.r].used = true;
+        }
+        return false;
+    }
+
+  private:
+    struct Ranked {
+        double score;
+        std::size_t p, q, r;
+        FinderTriple triple;
+    };
+
+    void RankTriples() {
+        ranked_.clear();
+        long tests = 0;
+        const std::size_t n = candidates_.size();
+        for (std::size_t p = 0; p < n && tests < kMaxTripleTests; ++p)
+            for (std::size_t q = p + 1; q < n && tests < kMaxTripleTests; ++q, ++tests) {
+                if (!MayShareSymbol(candidates_[p], candidates_[q])) continue;
+                for (std::size_t r = q + 1; r < n; ++r, ++tests) {
+                    Ranked entry{0, p, q, r, {}};
+                    if (SlantedTriple(candidates_[p], candidates_[q], candidates_[r], entry.triple,
+                                      entry.score))
+                        ranked_.push_back(entry);
+                }
+            }
+        const auto byScore = [](const Ranked &x, const Ranked &y) { return x.score < y.score; };
+        if (ranked_.size() > kMaxTriples) {
+            std::nth_element(ranked_.begin(), ranked_.begin() + kMaxTriples, ranked_.end(), byScore);
+            ranked_.resize(kMaxTriples);
+        }
+        std::stable_sort(ranked_.begin(), ranked_.end(), byScore);
+    }
+
+    // Fits, samples and decodes one triple; true with located_ filled when it read.
+    bool ReadTriple(const BitImageView &view, const FinderTriple &triple) {
+        FinderCorners corners;
+        if (!MeasureFinderCorners(triple, corners)) return false;
+        const double estimate = EstimateVersion(triple, corners);
+        if (!(estimate > kMinVersion - 1 - kVersionSpread) || !(estimate < kMaxVersion + 1 + kVersionSpread))
+            return false;
+        ChooseVersions(view, corners, static_cast<int>(std::lround(estimate)));
+        int tried = 0;
+        for (const VersionTrial &trial : trials_) {
+            if (tried >= kMaxVersionsTried) break;
+            if (trial.timing < kMinTimingAgreement && !trial.fromVersionBlocks) continue;
+            ++tried;
+            const int size = 4 * trial.version + 17;
+            if (trial.version >= 2) {
+                const std::optional<PointF> alignment = FindAlignment(view, trial.grid, size);
+                const std::optional<geom::Perspective> refined =
+                    alignment ? FitGrid(corners, size, alignment) : std::nullopt;
+                if (refined && Decode(view, *refined, size)) return true;
+            }
+            if (Decode(view, trial.grid, size)) return true;
+        }
+        return false;
+    }
+
+    // Versions around the estimate, best timing agreement first; the
+    // version read from the version blocks, when there is one, before them all.
+    void ChooseVersions(const BitImageView &view, const FinderCorners &corners, int estimate) {
+        trials_.clear();
+        for (int v = estimate - kVersionSpread; v <= estimate + kVersionSpread; ++v) {
+            if (v < kMinVersion || v > kMaxVersion) continue;
+            const int size = 4 * v + 17;
+            const std::optional<geom::Perspective> grid = FitGrid(corners, size);
+            if (grid) trials_.push_back({v, *grid, TimingAgreement(view, *grid, size), false});
+        }
+        std::stable_sort(trials_.begin(), trials_.end(),
+                         [](const VersionTrial &x, const VersionTrial &y) { return x.timing > y.timing; });
+        if (trials_.empty()) return;
+        const int size = 4 * trials_.front().version + 17;
+        const int read = ReadVersionBlocks(view, trials_.front().grid, size);
+        if (read == 0 || std::abs(read - estimate) > kVersionSpread) return;
+        const int readSize = 4 * read + 17;
+        const std::optional<geom::Perspective> grid = FitGrid(corners, readSize);
+        if (!grid) return;
+        trials_.erase(std::remove_if(trials_.begin(), trials_.end(),
+                                     [read](const VersionTrial &t) { return t.version == read; }),
+                      trials_.end());
+        trials_.insert(trials_.begin(), {read, *grid, TimingAgreement(view, *grid, readSize), true});
+    }
+
+    bool Decode(const BitImageView &view, const geom::Perspective &grid, int size) {
+        if (!sampled_.Sample(view, grid, size)) return false;
+        if (DecodeSampledGrid(sampled_, located_, work_) != Outcome::kDecoded) return false;
+        const double n = size;
+        located_.corners = {grid.Map({0, 0}), grid.Map({n, 0}), grid.Map({n, n}), grid.Map({0, n})};
+        return true;
+    }
+
+    ZrQRScanner &scanner_;
+    std::vector<EciMarks> *eciMarks_;
+    std::unique_ptr<QRResult> result_;  // a large record: one per search
+    std::vector<FinderCandidate> candidates_;
+    std::vector<Ranked> ranked_;
+    std::vector<VersionTrial> trials_;
+    SampledGrid sampled_;
+    QRCandidate located_;
+    DecodeWork work_;
+};
+
+}  // namespace
+
+bool SlantedTriple(const FinderCandidate &p, const FinderCandidate &q, const FinderCandidate &r,
+                   FinderTriple &triple, double &score) {
+    const double sp = FinderSize(p), sq = FinderSize(q), sr = FinderSize(r);
+    const double smallest = std::min({sp, sq, sr}), largest = std::max({sp, sq, sr});
+    if (!(largest <= kMaxSizeRatio * smallest)) return false;
+    // A faces the longest side.
+    const double dpq = geom::Distance(p.centre, q.centre), dqr = geom::Distance(q.centre, r.centre),
+                 drp = geom::Distance(r.centre, p.centre);
+    const FinderCandidate *a = &p, *x = &q, *y = &r;
+    if (dpq >= dqr && dpq >= drp) {
+        a = &r, x = &p, y = &q;
+    } else if (drp >= dqr && drp >= dpq) {
+        a = &q, x = &r, y = &p;
+    }
+    const PointF legX = x->centre - a->centre, legY = y->centre - a->centre;
+    const double lx = geom::Length(legX), ly = geom::Length(legY);
+    const double shorter = std::min(lx, ly), longer = std::max(lx, ly);
+    const double size = (sp + sq + sr) / 3;
+    if (!(shorter >= kMinLegInSizes * size) || !(longer <= kMaxLegInSizes * size)) return false;
+    if (!(longer <= kMaxLegRatio * shorter)) return false;
+    if (!(std::fabs(geom::Dot(legX, legY)) <= kMaxCosine * lx * ly)) return false;
+    // y grows downwards: D lies clockwise from B around A.
+    const bool xIsB = geom::Cross(legX, legY) > 0;
+    const FinderCandidate &b = xIsB ? *x : *y, &d = xIsB ? *y : *x;
+    triple = {a->region, b.region, d.region, a->centre, b.centre, d.centre};
+    score = (lx + ly + std::fabs(lx - ly)) / size;
+    return true;
+}
+
+bool SecondLookDue(const ZrQRScanner &scanner, std::size_t firstLookFinders) {
+    return SecondLookWanted(scanner.scanFlags) && scanner.resultCount == 0 && firstLookFinders > 0;
+}
+
+bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::vector<EciMarks> *eciMarks) {
+    WorkingImage local;
+    const std::uint16_t status = DibToLocalBiLevel(&local.image, scanner.image);
+    if (status == ZR_ERR_NO_MEMORY) throw std::bad_alloc();
+    if (status != ZR_OK) return false;
+    ImageDespeckle(&local.image);
+    SecondLookSearch search(scanner, eciMarks);
+    bool full = false;
+    RunPolarityPasses(scanner, local.image, passes, [&](ZrImage &picture, const SearchCorners &corners) {
+        if (!full) full = search.Pass(picture, corners);
+    });
+    return full;
+}
+
+}  // namespace zr::qr

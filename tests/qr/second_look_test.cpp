@@ -1,0 +1,166 @@
+// The QR second look: symbols at a slant, on a curved surface or blurred,
+// which the first look leaves unread, read by the default scan; nothing
+// read from noise or the false-positive samples; first-look results kept
+// as they are.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+#include "qr/info_words.hpp"
+#include "qr/qr_test_util.hpp"
+#include "qr/second_look.hpp"
+#include "support/warp.hpp"
+
+namespace zr::qr::test {
+namespace {
+
+constexpr std::uint8_t kBothPasses = 3;
+constexpr std::uint8_t kFirstLookOnly = kBothPasses | ZR_QR_FIRST_LOOK_ONLY;
+
+using zr::test::Cylinder;
+using zr::test::Slant;
+
+QrSymbol Symbol(const std::string &data, int version, int moduleSize = 5) {
+    QrSymbol s;
+    s.data = data;
+    s.version = version;
+    s.level = kM;
+    s.moduleSize = moduleSize;
+    return s;
+}
+
+void ExpectSecondLookOnly(const Raster &picture, const std::string &text) {
+    const Scan first(picture, 8, kFirstLookOnly);
+    EXPECT_EQ(first.results.size(), 0u) << "the first look reads it: " << first.Text();
+    const Scan both(picture, 8, kBothPasses);
+    ASSERT_EQ(both.results.size(), 1u);
+    EXPECT_EQ(both.Text(), text);
+    EXPECT_EQ(both.results[0].barsColour, 1);
+    EXPECT_EQ(both.status, first.status);
+}
+
+}  // namespace
+
+Raster TwoSymbols(const Raster &left, const Raster &right) {
+    Raster canvas = zr::test::Canvas(left.width + right.width, std::max(left.height, right.height));
+    zr::test::Paste(canvas, left, 0, 0);
+    zr::test::Paste(canvas, right, left.width, 0);
+    return canvas;
+}
+
+TEST(QRSecondLook, ReadsSymbolsUnderPerspectiveThatTheFirstLookMisses) {
+    for (int version : {1, 2, 4, 7, 10}) {
+        const std::string text = "SLANTED " + std::to_string(version);
+        const Raster flat = QrPicture(Symbol(text, version));
+        for (double k : {0.05, 0.2}) {
+            SCOPED_TRACE("version " + std::to_string(version) + " shift " + std::to_string(k));
+            // The top-right corner pulled in and down, then the bottom edge narrowed.
+            ExpectSecondLookOnly(Slant(flat, {k, 0, -k, k / 2, 0, 0, 0, 0}), text);
+            ExpectSecondLookOnly(Slant(flat, {k, k, 0, 0, -k / 2, 0, k / 2, -k}), text);
+        }
+    }
+}
+
+TEST(QRSecondLook, ReadsACurvedSymbol) {
+    const std::string text = "ON A BOTTLE";
+    ExpectSecondLookOnly(Cylinder(QrPicture(Symbol(text, 10)), 1.2), text);
+}
+
+TEST(QRSecondLook, ReadsABlurredSlantedSymbol) {
+    const std::string text = "BLURRED";
+    const Raster slanted = Slant(QrPicture(Symbol(text, 4)), {0.04, 0, -0.04, 0.02, 0, 0, 0, 0});
+    ExpectSecondLookOnly(zr::test::Blur(slanted, 1.5), text);
+}
+
+TEST(QRSecondLook, MarksSymbolsFoundInTheInvertedPicture) {
+    const Raster picture = zr::test::Invert(Slant(QrPicture(Symbol("LIGHT ON DARK", 3)), {0.1, 0, -0.1, 0.05, 0, 0, 0, 0}));
+    EXPECT_TRUE(Scan(picture, 8, kFirstLookOnly).results.empty());
+    const Scan scan(picture, 8, kBothPasses);
+    ASSERT_EQ(scan.results.size(), 1u);
+    EXPECT_EQ(scan.Text(), "LIGHT ON DARK");
+    EXPECT_EQ(scan.results[0].barsColour, 2);
+    // Only the pass over the picture as given: nothing.
+    EXPECT_TRUE(Scan(picture, 8, ZR_QR_DARK_ON_LIGHT).results.empty());
+}
+
+TEST(QRSecondLook, ReportsAFullListAndStoresWithinIt) {
+    const Raster one = Slant(QrPicture(Symbol("FIRST", 2)), {0.1, 0, -0.1, 0.05, 0, 0, 0, 0});
+    const Raster two = Slant(QrPicture(Symbol("SECOND", 2)), {0.1, 0, -0.1, 0.05, 0, 0, 0, 0});
+    const Raster picture = TwoSymbols(one, two);
+    const Scan all(picture, 8, kBothPasses);
+    EXPECT_EQ(all.results.size(), 2u);
+    EXPECT_EQ(all.status, ZR_OK);
+    const Scan limited(picture, 8, kBothPasses, 1);
+    ASSERT_EQ(limited.results.size(), 1u);
+    EXPECT_EQ(limited.status, ZR_ERR_LIST_FULL);
+}
+
+TEST(QRSecondLook, LeavesFirstLookResultsAsTheyAre) {
+    // The first look reads the flat symbol; the slanted one beside it is left
+    // to a second look that does not run, so both scans agree record for record.
+    const Raster picture = TwoSymbols(QrPicture(Symbol("FLAT", 2)),
+                                      Slant(QrPicture(Symbol("SLANTED", 2)), {0.1, 0, -0.1, 0.05, 0, 0, 0, 0}));
+    const Scan first(picture, 8, kFirstLookOnly), both(picture, 8, kBothPasses);
+    ASSERT_EQ(first.results.size(), 1u);
+    ASSERT_EQ(both.results.size(), first.results.size());
+    EXPECT_EQ(std::memcmp(&both.results[0], &first.results[0], sizeof(QRResult)), 0);
+    EXPECT_EQ(both.status, first.status);
+}
+
+TEST(QRSecondLook, ReadsNothingFromNoise) {
+    std::mt19937 random(20261208);
+    for (int picture = 0; picture < 12; ++picture) {
+        Raster noise = zr::test::Canvas(320, 240);
+        // Blocks of 3 to 8 pixels: finder-like shapes turn up now and then.
+        const int block = 3 + picture % 6;
+        for (int y = 0; y < noise.height; y += block)
+            for (int x = 0; x < noise.width; x += block) {
+                const std::uint8_t grey = (random() & 1) ? 0 : 255;
+                for (int v = y; v < std::min(y + block, noise.height); ++v)
+                    for (int u = x; u < std::min(x + block, noise.width); ++u) noise.at(u, v) = grey;
+            }
+        EXPECT_TRUE(Scan(noise, 8, kBothPasses).results.empty()) << "picture " << picture;
+    }
+}
+
+TEST(QRInfoWords, NearestCodewordsWithinThreeWrongBits) {
+    // ISO/IEC 18004: level M (00) with mask 0 is the format mask itself; version 7's word.
+    EXPECT_EQ(FormatWord(0, 0), 0x5412u);
+    EXPECT_EQ(VersionWord(7), 0x07C94u);
+    for (int level = 0; level < 4; ++level)
+        for (int mask = 0; mask < 8; ++mask) {
+            const FormatMatch m = NearestFormat(FormatWord(level, mask) ^ 0x4101u);  // three bits wrong
+            EXPECT_EQ(m.level, level);
+            EXPECT_EQ(m.mask, mask);
+            EXPECT_EQ(m.distance, 3);
+        }
+    for (int version = 7; version <= 40; ++version) {
+        const VersionMatch m = NearestVersion(VersionWord(version) ^ 0x20401u);
+        EXPECT_EQ(m.version, version);
+        EXPECT_EQ(m.distance, 3);
+    }
+}
+
+TEST(QRSecondLook, SlantedTripleOrdersTheFinders) {
+    regions::Region region;
+    region.box = {0, 0, 14, 14};
+    FinderCandidate a{&region, {100, 100}}, b{&region, {200, 110}}, d{&region, {95, 190}};
+    FinderTriple triple;
+    double score = 0;
+    // Any order of the three gives A at the corner, B along the row, D down the column.
+    ASSERT_TRUE(SlantedTriple(d, b, a, triple, score));
+    EXPECT_EQ(triple.ca, a.centre);
+    EXPECT_EQ(triple.cb, b.centre);
+    EXPECT_EQ(triple.cd, d.centre);
+    // A straight line of finders, or one leg more than twice the other, is no triple.
+    FinderCandidate inLine{&region, {300, 120}}, far{&region, {100, 330}};
+    EXPECT_FALSE(SlantedTriple(a, b, inLine, triple, score));
+    EXPECT_FALSE(SlantedTriple(a, b, far, triple, score));
+}
+
+}  // namespace zr::qr::test
