@@ -4,7 +4,9 @@
 #include "core/call_frame.hpp"
 #include "core/polarity_passes.hpp"
 #include "core/status.hpp"
+#include "core/second_look.hpp"
 #include "dm/scan_pass.hpp"
+#include "dm/second_look.hpp"
 #include "zr/ZrDM.h"
 
 namespace {
@@ -15,15 +17,41 @@ constexpr zr::PolarityScheme kPasses{ZR_DM_DARK_ON_LIGHT, ZR_DM_LIGHT_ON_DARK, Z
                                      ZR_DM_LIGHT_ON_DARK, zr::PolarityScheme::Default::kZeroOrAboveBothBits};
 static_assert(kPasses.BothPasses() == ZR_DM_BOTH, "the default runs both passes");
 
+// The second look's passes, in the first look's order, over the picture the
+// first look leaves behind (inverted when its second pass ran).
+void SecondLook(ZrDMScanner &scanner, ZrImage &picture, zr::dm::ScanWork &work) {
+    const zr::SearchCorners corners = zr::SearchCornersOf(&scanner, picture.width, picture.height);
+    bool inverted = (scanner.scanFlags & kPasses.invertedBit) != 0;
+    if (scanner.scanFlags & kPasses.asGivenBit) {
+        if (inverted) zr::ImageInvert(&picture);
+        inverted = false;
+        const zr::PassColourMark<ZrDMScanner> mark(scanner, kPasses.asGivenColour);
+        zr::dm::SecondLookPass(picture, corners, scanner, work);
+    }
+    if (scanner.scanFlags & kPasses.invertedBit) {
+        if (!inverted) zr::ImageInvert(&picture);
+        const zr::PassColourMark<ZrDMScanner> mark(scanner, kPasses.invertedColour);
+        zr::dm::SecondLookPass(picture, corners, scanner, work);
+    }
+}
+
 // Every pass stores what it decodes; only running out of memory ends a scan
-// early, as an exception. DataMatrix has no outcome of its own to report.
+// early, as an exception. The second look runs when the first decoded
+// nothing or met a region it could not decode; the status is the first
+// look's, except a full list when the second look filled it.
 std::uint16_t SearchDM(ZrDMScanner &scanner, ZrImage &image) {
     std::unique_ptr<zr::dm::ScanWork> work;  // made by the first pass, reused by the second
     zr::RunPolarityPasses(scanner, image, kPasses, [&](ZrImage &picture, const zr::SearchCorners &bounds) {
         if (!work) work = std::make_unique<zr::dm::ScanWork>();
         zr::dm::ScanPass(picture, bounds, scanner, *work);
     });
-    return zr::status::kOk;
+    if (!work || !zr::SecondLookWanted(scanner.scanFlags)) return zr::status::kOk;
+    const int firstLookCount = scanner.resultCount;
+    if (firstLookCount >= scanner.maxResults || (firstLookCount > 0 && !work->regionLeftUnread))
+        return zr::status::kOk;
+    SecondLook(scanner, image, *work);
+    const bool filled = scanner.resultCount > firstLookCount && scanner.resultCount >= scanner.maxResults;
+    return filled ? zr::status::kListFull : zr::status::kOk;
 }
 
 }  // namespace

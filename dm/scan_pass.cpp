@@ -6,7 +6,6 @@
 #include "dm/scan_pass.hpp"
 
 namespace zr::dm {
-namespace {
 
 void StoreResult(const DMSymbol &symbol, DMResult &result) {
     geom::StoreCorners(symbol.corners, result.corners);
@@ -16,6 +15,8 @@ void StoreResult(const DMSymbol &symbol, DMResult &result) {
     std::memcpy(result.text, symbol.text.data(), length);
     result.text[length] = '\0';
 }
+
+namespace {
 
 // The first hypothesis whose corners give a decodable size; false if none.
 bool DecodeRegion(const BitImageView &view, const regions::Region &region, ScanWork &work) {
@@ -43,7 +44,10 @@ void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner,
 
     const BitImageView view(image);
     for (const regions::Region &region : search.regions) {
-        if (!DecodeRegion(view, region, work)) continue;
+        if (!DecodeRegion(view, region, work)) {
+            work.regionLeftUnread = true;
+            continue;
+        }
         StoreResult(work.symbol, scanner.results[scanner.resultCount]);
         if (++scanner.resultCount >= scanner.maxResults) break;
     }

@@ -15,8 +15,12 @@ constexpr std::uint16_t kMinRegionSide = 33;
 constexpr double kMinRegionFill = 0.1;
 constexpr double kMaxRegionFill = 0.85;
 
+// Writes the decoded symbol's corners, size and text into a result record.
+void StoreResult(const DMSymbol &symbol, DMResult &result);
+
 // Labels the dark regions inside `bounds` and stores a record for every
-// region that decodes, until the scanner's list is full.
+// region that decodes, until the scanner's list is full. Marks the work when
+// a region it looked at does not decode.
 void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work);
 
 }  // namespace zr::dm

@@ -31,6 +31,7 @@ struct ScanWork {
     RegionSides sides;
     std::vector<std::uint8_t> matrix;     // mapping matrix of the size being decoded
     std::vector<std::int32_t> placement;  // placement table of that size
+    bool regionLeftUnread = false;        // the first look met a region it could not decode
     ScanWork();
 };
 
@@ -47,5 +48,7 @@ bool LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol);
 // then sampling, correction and data decoding. True for the first size that
 // decodes (rows, columns, codewords and text set), false when none does.
 bool TrySizes(const BitImageView &image, ScanWork &work);
+// The same walk over the sizes [first, last) of any table.
+bool TrySizes(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last);
 
 }  // namespace zr::dm
