@@ -1,7 +1,10 @@
 // Exported calls of the DataMatrix reader.
+#include <cstddef>
 #include <memory>
 
 #include "core/call_frame.hpp"
+#include "core/grey.hpp"
+#include "core/image_view.hpp"
 #include "core/polarity_passes.hpp"
 #include "core/status.hpp"
 #include "core/second_look.hpp"
@@ -17,21 +20,24 @@ constexpr zr::PolarityScheme kPasses{ZR_DM_DARK_ON_LIGHT, ZR_DM_LIGHT_ON_DARK, Z
                                      ZR_DM_LIGHT_ON_DARK, zr::PolarityScheme::Default::kZeroOrAboveBothBits};
 static_assert(kPasses.BothPasses() == ZR_DM_BOTH, "the default runs both passes");
 
-// The second look's passes, in the first look's order, over the picture the
-// first look leaves behind (inverted when its second pass ran).
-void SecondLook(ZrDMScanner &scanner, ZrImage &picture, zr::dm::ScanWork &work) {
-    const zr::SearchCorners corners = zr::SearchCornersOf(&scanner, picture.width, picture.height);
-    bool inverted = (scanner.scanFlags & kPasses.invertedBit) != 0;
-    if (scanner.scanFlags & kPasses.asGivenBit) {
-        if (inverted) zr::ImageInvert(&picture);
-        inverted = false;
-        const zr::PassColourMark<ZrDMScanner> mark(scanner, kPasses.asGivenColour);
-        zr::dm::SecondLookPass(picture, corners, scanner, work);
-    }
-    if (scanner.scanFlags & kPasses.invertedBit) {
-        if (!inverted) zr::ImageInvert(&picture);
-        const zr::PassColourMark<ZrDMScanner> mark(scanner, kPasses.invertedColour);
-        zr::dm::SecondLookPass(picture, corners, scanner, work);
+// The second look over the regions each first-look pass kept, in the same
+// order, with the picture turned back to the polarity of that pass (the first
+// look leaves it inverted when its second pass ran) and its frame light again
+// as the labelling left it.
+void SecondLook(ZrDMScanner &scanner, ZrImage &picture, zr::dm::ScanWork &work, bool pictureInverted) {
+    const bool ran[] = {(scanner.scanFlags & kPasses.asGivenBit) != 0,
+                        (scanner.scanFlags & kPasses.invertedBit) != 0};
+    const std::uint8_t colours[] = {kPasses.asGivenColour, kPasses.invertedColour};
+    for (std::size_t pass = 0; pass < work.passRegions.size(); ++pass) {
+        if (!ran[pass]) continue;
+        const bool inverted = pass == 1;
+        if (inverted != pictureInverted) {
+            zr::ImageInvert(&picture);
+            zr::ImageClearBorder(&picture);
+            pictureInverted = inverted;
+        }
+        const zr::PassColourMark<ZrDMScanner> mark(scanner, colours[pass]);
+        zr::dm::SecondLookPass(zr::BitImageView(picture), work.passRegions[pass], scanner, work);
     }
 }
 
@@ -41,15 +47,21 @@ void SecondLook(ZrDMScanner &scanner, ZrImage &picture, zr::dm::ScanWork &work) 
 // look's, except a full list when the second look filled it.
 std::uint16_t SearchDM(ZrDMScanner &scanner, ZrImage &image) {
     std::unique_ptr<zr::dm::ScanWork> work;  // made by the first pass, reused by the second
+    const bool secondLook = zr::SecondLookWanted(scanner.scanFlags);
+    int passes = 0;
+    bool pictureInverted = false;
     zr::RunPolarityPasses(scanner, image, kPasses, [&](ZrImage &picture, const zr::SearchCorners &bounds) {
         if (!work) work = std::make_unique<zr::dm::ScanWork>();
-        zr::dm::ScanPass(picture, bounds, scanner, *work);
+        // The as-given pass comes first when it runs at all.
+        pictureInverted = passes++ > 0 || (scanner.scanFlags & kPasses.asGivenBit) == 0;
+        zr::regions::RegionList *keep = secondLook ? &work->passRegions[pictureInverted ? 1 : 0] : nullptr;
+        zr::dm::ScanPass(picture, bounds, scanner, *work, keep);
     });
-    if (!work || !zr::SecondLookWanted(scanner.scanFlags)) return zr::status::kOk;
+    if (!work || !secondLook) return zr::status::kOk;
     const int firstLookCount = scanner.resultCount;
     if (firstLookCount >= scanner.maxResults || (firstLookCount > 0 && !work->regionLeftUnread))
         return zr::status::kOk;
-    SecondLook(scanner, image, *work);
+    SecondLook(scanner, image, *work, pictureInverted);
     const bool filled = scanner.resultCount > firstLookCount && scanner.resultCount >= scanner.maxResults;
     return filled ? zr::status::kListFull : zr::status::kOk;
 }

@@ -2,6 +2,7 @@
 // a region yields at most one symbol.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "dm/scan_pass.hpp"
 
@@ -32,18 +33,25 @@ bool DecodeRegion(const BitImageView &view, const regions::Region &region, ScanW
 
 }  // namespace
 
-void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work) {
+bool FirstLookTriedRegion(const regions::Region &region) {
+    return region.Width() >= kMinRegionSide && region.Height() >= kMinRegionSide &&
+           region.fill >= kMinRegionFill && region.fill <= kMaxRegionFill;
+}
+
+void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work,
+              regions::RegionList *keep) {
     if (scanner.resultCount >= scanner.maxResults) return;
     regions::RegionSearch search(bounds);
-    search.minWidth = kMinRegionSide;
-    search.minHeight = kMinRegionSide;
-    search.minDensity = kMinRegionFill;
+    search.minWidth = keep ? kSecondLookMinRegionSide : kMinRegionSide;
+    search.minHeight = search.minWidth;
+    search.minDensity = keep ? kSecondLookMinRegionFill : kMinRegionFill;
     search.maxDensity = kMaxRegionFill;
     search.traceOutlines = true;
     regions::LabelRegions(image, search);
 
     const BitImageView view(image);
     for (const regions::Region &region : search.regions) {
+        if (keep && !FirstLookTriedRegion(region)) continue;
         if (!DecodeRegion(view, region, work)) {
             work.regionLeftUnread = true;
             continue;
@@ -51,6 +59,7 @@ void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner,
         StoreResult(work.symbol, scanner.results[scanner.resultCount]);
         if (++scanner.resultCount >= scanner.maxResults) break;
     }
+    if (keep) *keep = std::move(search.regions);
 }
 
 }  // namespace zr::dm

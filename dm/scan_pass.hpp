@@ -15,12 +15,25 @@ constexpr std::uint16_t kMinRegionSide = 33;
 constexpr double kMinRegionFill = 0.1;
 constexpr double kMaxRegionFill = 0.85;
 
+// Region limits of the second look: an 8-row symbol at 2 pixels a module
+// with a pixel lost to the threshold on either side, and a long rectangle
+// turned near 45 degrees, which fills little of its bounding box.
+constexpr std::uint16_t kSecondLookMinRegionSide = 14;
+constexpr double kSecondLookMinRegionFill = 0.03;
+
+// Whether the region is within the first look's limits: the first look has
+// then tried every ECC 200 size on it.
+bool FirstLookTriedRegion(const regions::Region &region);
+
 // Writes the decoded symbol's corners, size and text into a result record.
 void StoreResult(const DMSymbol &symbol, DMResult &result);
 
 // Labels the dark regions inside `bounds` and stores a record for every
 // region that decodes, until the scanner's list is full. Marks the work when
-// a region it looked at does not decode.
-void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work);
+// a region it looked at does not decode. With `keep`, labels with the second
+// look's looser limits, looks only at the regions within its own, and leaves
+// the whole list in *keep for the second look: labelling once serves both.
+void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work,
+              regions::RegionList *keep = nullptr);
 
 }  // namespace zr::dm

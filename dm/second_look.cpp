@@ -56,11 +56,6 @@ bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, 
 
 }  // namespace
 
-bool FirstLookTriedRegion(const regions::Region &region) {
-    return region.Width() >= kMinRegionSide && region.Height() >= kMinRegionSide &&
-           region.fill >= kMinRegionFill && region.fill <= kMaxRegionFill;
-}
-
 bool StoreUnlessKnown(ZrDMScanner &scanner, const DMResult &candidate) {
     if (scanner.resultCount >= scanner.maxResults) return false;
     const geom::Rect box = CornerBox(candidate);
@@ -72,25 +67,16 @@ bool StoreUnlessKnown(ZrDMScanner &scanner, const DMResult &candidate) {
     return true;
 }
 
-void SecondLookPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work) {
-    if (scanner.resultCount >= scanner.maxResults) return;
-    regions::RegionSearch search(bounds);
-    search.minWidth = kSecondLookMinRegionSide;
-    search.minHeight = kSecondLookMinRegionSide;
-    search.minDensity = kSecondLookMinRegionFill;
-    search.maxDensity = kMaxRegionFill;
-    search.traceOutlines = true;
-    regions::LabelRegions(image, search);
-
-    const BitImageView view(image);
+void SecondLookPass(const BitImageView &view, const regions::RegionList &regions, ZrDMScanner &scanner,
+                    ScanWork &work) {
     const auto candidate = std::make_unique<DMResult>();  // one record of some 3 kB, not on the stack
-    for (const regions::Region &region : search.regions) {
+    for (const regions::Region &region : regions) {
+        if (scanner.resultCount >= scanner.maxResults) break;
         if (InsideStoredSymbol(region, scanner)) continue;
         if (!DecodeRegionAgain(view, region, work)) continue;
         *candidate = DMResult{};
         StoreResult(work.symbol, *candidate);
         StoreUnlessKnown(scanner, *candidate);
-        if (scanner.resultCount >= scanner.maxResults) break;
     }
 }
 

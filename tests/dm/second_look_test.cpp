@@ -111,13 +111,15 @@ TEST(DmreSizes, TableMatchesZintAndEverySizeReads) {
     }
 }
 
-// The six ECC 200 rectangles at 2 pixels a module make regions under the
-// first look's 33-pixel limit; the second look reads them, upright and turned.
-TEST(SecondLook, RectanglesAtTwoPixelsAModule) {
+// At 2 pixels a module the six rectangles and the squares up to 16 x 16 make
+// regions under the first look's 33-pixel limit; the second look reads them,
+// upright and turned.
+TEST(SecondLook, SmallSizesAtTwoPixelsAModule) {
+    constexpr int kModule = 2, kFirstLookSide = 33;
     for (const DMSize &size : kDMSizeTable) {
-        if (size.Square()) continue;
+        if (size.rows * kModule >= kFirstLookSide) continue;
         const std::string data = test::FillerFor(size);
-        const Raster upright = test::RenderDm(data, size, 2);
+        const Raster upright = test::RenderDm(data, size, kModule);
         ASSERT_FALSE(upright.empty()) << SizeName(size);
         EXPECT_TRUE(test::Scan(upright, kFirstLookOnly).results.empty()) << SizeName(size);
         for (int turns = 0; turns < 4; ++turns) {
