@@ -1,10 +1,12 @@
 // Exported calls of the DataMatrix reader.
 #include <cstddef>
+#include <cstring>
 #include <memory>
 
 #include "core/call_frame.hpp"
 #include "core/grey.hpp"
 #include "core/image_view.hpp"
+#include "core/local_threshold.hpp"
 #include "core/polarity_passes.hpp"
 #include "core/status.hpp"
 #include "core/second_look.hpp"
@@ -23,8 +25,8 @@ static_assert(kPasses.BothPasses() == ZR_DM_BOTH, "the default runs both passes"
 // The second look over the regions each first-look pass kept, in the same
 // order, with the picture turned back to the polarity of that pass (the first
 // look leaves it inverted when its second pass ran) and its frame light again
-// as the labelling left it.
-void SecondLook(ZrDMScanner &scanner, ZrImage &picture, zr::dm::ScanWork &work, bool pictureInverted) {
+// as the labelling left it. Returns whether the picture is left inverted.
+bool SecondLook(ZrDMScanner &scanner, ZrImage &picture, zr::dm::ScanWork &work, bool pictureInverted) {
     const bool ran[] = {(scanner.scanFlags & kPasses.asGivenBit) != 0,
                         (scanner.scanFlags & kPasses.invertedBit) != 0};
     const std::uint8_t colours[] = {kPasses.asGivenColour, kPasses.invertedColour};
@@ -39,6 +41,28 @@ void SecondLook(ZrDMScanner &scanner, ZrImage &picture, zr::dm::ScanWork &work, 
         const zr::PassColourMark<ZrDMScanner> mark(scanner, colours[pass]);
         zr::dm::SecondLookPass(zr::BitImageView(picture), work.passRegions[pass], scanner, work);
     }
+    return pictureInverted;
+}
+
+bool SameBits(const ZrImage &a, const ZrImage &b) {
+    return a.width == b.width && a.height == b.height && a.pitch == b.pitch && a.size == b.size &&
+           a.polarity == b.polarity && std::memcmp(a.bits, b.bits, a.size) == 0;
+}
+
+// The second look on the local-threshold picture, where it differs from the
+// global one (the picture the first look saw, turned back as given): every
+// size on every region of looser limits, both passes as the flags ask.
+void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInverted, zr::dm::ScanWork &work) {
+    if (scanner.resultCount >= scanner.maxResults) return;
+    zr::WorkingImage local;
+    if (zr::DibToLocalBiLevel(&local.image, scanner.image) != zr::status::kOk) return;
+    if (globalInverted) zr::ImageInvert(&global);
+    zr::ImageClearBorder(&global);
+    zr::ImageClearBorder(&local.image);
+    if (SameBits(global, local.image)) return;
+    zr::RunPolarityPasses(scanner, local.image, kPasses, [&](ZrImage &picture, const zr::SearchCorners &bounds) {
+        zr::dm::LocalThresholdPass(picture, bounds, scanner, work);
+    });
 }
 
 // Every pass stores what it decodes; only running out of memory ends a scan
@@ -61,7 +85,12 @@ std::uint16_t SearchDM(ZrDMScanner &scanner, ZrImage &image) {
     const int firstLookCount = scanner.resultCount;
     if (firstLookCount >= scanner.maxResults || (firstLookCount > 0 && !work->regionLeftUnread))
         return zr::status::kOk;
-    SecondLook(scanner, image, *work, pictureInverted);
+    pictureInverted = SecondLook(scanner, image, *work, pictureInverted);
+    // Thresholded again only while nothing reads and the first look met a
+    // candidate it could not decode: a blank page or a picture that already
+    // gave a symbol is not worth a second labelling.
+    if (scanner.resultCount == 0 && work->regionLeftUnread)
+        LocalThresholdLook(scanner, image, pictureInverted, *work);
     const bool filled = scanner.resultCount > firstLookCount && scanner.resultCount >= scanner.maxResults;
     return filled ? zr::status::kListFull : zr::status::kOk;
 }

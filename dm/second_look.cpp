@@ -40,9 +40,9 @@ bool InsideStoredSymbol(const regions::Region &region, const ZrDMScanner &scanne
 
 // The first hypothesis and size that decode: the ECC 200 sizes when the first
 // look has not tried them on this region, then the extension sizes.
-bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, ScanWork &work) {
+bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, bool ecc200Tried,
+                       ScanWork &work) {
     if (!FitRegionSides(region, work.sides, work.fit)) return false;
-    const bool ecc200Tried = FirstLookTriedRegion(region);
     for (int h = 0; h < kHypothesisCount; ++h) {
         work.symbol = DMSymbol{};
         if (!LocateSymbol(work.sides, h, work.symbol)) continue;
@@ -67,17 +67,39 @@ bool StoreUnlessKnown(ZrDMScanner &scanner, const DMResult &candidate) {
     return true;
 }
 
-void SecondLookPass(const BitImageView &view, const regions::RegionList &regions, ZrDMScanner &scanner,
-                    ScanWork &work) {
+namespace {
+
+// Every region not inside a stored symbol, until the list is full.
+void LookAtRegions(const BitImageView &view, const regions::RegionList &regions, bool firstLookRan,
+                   ZrDMScanner &scanner, ScanWork &work) {
     const auto candidate = std::make_unique<DMResult>();  // one record of some 3 kB, not on the stack
     for (const regions::Region &region : regions) {
         if (scanner.resultCount >= scanner.maxResults) break;
         if (InsideStoredSymbol(region, scanner)) continue;
-        if (!DecodeRegionAgain(view, region, work)) continue;
+        if (!DecodeRegionAgain(view, region, firstLookRan && FirstLookTriedRegion(region), work)) continue;
         *candidate = DMResult{};
         StoreResult(work.symbol, *candidate);
         StoreUnlessKnown(scanner, *candidate);
     }
+}
+
+}  // namespace
+
+void SecondLookPass(const BitImageView &view, const regions::RegionList &regions, ZrDMScanner &scanner,
+                    ScanWork &work) {
+    LookAtRegions(view, regions, true, scanner, work);
+}
+
+void LocalThresholdPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work) {
+    if (scanner.resultCount >= scanner.maxResults) return;
+    regions::RegionSearch search(bounds);
+    search.minWidth = kSecondLookMinRegionSide;
+    search.minHeight = kSecondLookMinRegionSide;
+    search.minDensity = kSecondLookMinRegionFill;
+    search.maxDensity = kMaxRegionFill;
+    search.traceOutlines = true;
+    regions::LabelRegions(image, search);
+    LookAtRegions(BitImageView(image), search.regions, false, scanner, work);
 }
 
 }  // namespace zr::dm

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "core/call_frame.hpp"
 #include "dm/stages.hpp"
 #include "zr/ZrDM.h"
 
@@ -22,5 +23,11 @@ bool StoreUnlessKnown(ZrDMScanner &scanner, const DMResult &candidate);
 // symbol, under the four finder hypotheses, until the list is full.
 void SecondLookPass(const BitImageView &view, const regions::RegionList &regions, ZrDMScanner &scanner,
                     ScanWork &work);
+
+// One pass of the second look over a picture of its own (the local-threshold
+// one, as given or inverted): labels with the second look's limits and tries
+// every size, ECC 200 and extension, on each region not inside a stored
+// symbol, until the list is full.
+void LocalThresholdPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work);
 
 }  // namespace zr::dm

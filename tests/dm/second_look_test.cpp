@@ -3,9 +3,13 @@
 // and no reads from noise.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/image.hpp"
+#include "core/local_threshold.hpp"
+#include "core/prepare.hpp"
 #include "reader_test_util.hpp"
 
 namespace zr::dm {
@@ -155,6 +159,41 @@ TEST(SecondLook, AddsAfterTheFirstLookWithinMaxResults) {
     const test::ScanOutcome one = test::Scan(both, 0, 1);
     EXPECT_EQ(one.status, 0);  // the first look filled the list; the second look did not run
     EXPECT_EQ(Texts(one), std::vector<std::string>{squareData});
+}
+
+// Light falling off from right to left: the left of the picture keeps less
+// than a third of its contrast and sinks under any one global level.
+Raster LightFalloff(const Raster &picture) {
+    Raster out = picture;
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x) {
+            const double light = 0.2 + 0.8 * x / (out.width - 1);
+            out.at(x, y) = static_cast<std::uint8_t>(out.at(x, y) * light);
+        }
+    return out;
+}
+
+bool LocalThresholdDiffers(const Raster &picture) {
+    const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 8);
+    ZrImage global{}, local{};
+    const bool loaded = DibToBiLevel(&global, dib.data()) == 0 && DibToLocalBiLevel(&local, dib.data()) == 0;
+    const bool differs = loaded && (global.size != local.size || std::memcmp(global.bits, local.bits, global.size) != 0);
+    ImageDestroy(&global);
+    ImageDestroy(&local);
+    return differs;
+}
+
+// The second look reads on the local-threshold picture what the global
+// threshold loses under uneven light.
+TEST(SecondLook, LightFalloffReadOnTheLocalThresholdPicture) {
+    const DMSize &size = *test::FindSize(20, 20);
+    const std::string data = test::FillerFor(size);
+    const Raster picture = LightFalloff(test::RenderDm(data, size, 4, 8));
+    if (!LocalThresholdDiffers(picture)) GTEST_SKIP() << "enabled once local thresholds land";
+    EXPECT_TRUE(test::Scan(picture, kFirstLookOnly).results.empty());
+    const test::ScanOutcome outcome = test::Scan(picture);
+    ASSERT_EQ(outcome.results.size(), 1u);
+    EXPECT_EQ(outcome.FirstText(), data);
 }
 
 TEST(SecondLook, NoReadsFromNoiseOrStripes) {
