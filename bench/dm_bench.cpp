@@ -41,7 +41,8 @@ std::vector<std::uint8_t> Picture(int zintSize, int letters, int moduleSize) {
     return zr::test::ToDib(zr::test::AddNoise(canvas, 20, 1), 8);
 }
 
-void ScanDib(benchmark::State &state, const std::vector<std::uint8_t> &dib, int expected, std::uint8_t flags) {
+void ScanDib(benchmark::State &state, const std::vector<std::uint8_t> &dib, int expected,
+             std::uint8_t flags) {
     ZrDMScanner scanner;
     ZrInitDMScanner(&scanner);
     scanner.scanFlags = flags;

@@ -8,8 +8,8 @@
 #include "core/image_view.hpp"
 #include "core/local_threshold.hpp"
 #include "core/polarity_passes.hpp"
-#include "core/status.hpp"
 #include "core/second_look.hpp"
+#include "core/status.hpp"
 #include "dm/scan_pass.hpp"
 #include "dm/second_look.hpp"
 #include "zr/ZrDM.h"
@@ -60,9 +60,10 @@ void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInvert
     zr::ImageClearBorder(&global);
     zr::ImageClearBorder(&local.image);
     if (SameBits(global, local.image)) return;
-    zr::RunPolarityPasses(scanner, local.image, kPasses, [&](ZrImage &picture, const zr::SearchCorners &bounds) {
-        zr::dm::LocalThresholdPass(picture, bounds, scanner, work);
-    });
+    zr::RunPolarityPasses(scanner, local.image, kPasses,
+                          [&](ZrImage &picture, const zr::SearchCorners &bounds) {
+                              zr::dm::LocalThresholdPass(picture, bounds, scanner, work);
+                          });
 }
 
 // Every pass stores what it decodes; only running out of memory ends a scan

@@ -1,8 +1,10 @@
 // The DataMatrix second look: what runs after the first look has left the
-// picture unread. It looks at the regions of looser limits (smaller and
-// thinner regions, labelled together with the first look's, so 2-pixel modules of the 8- to 16-row rectangles and
-// long turned rectangles are looked at) and tries the rectangular extension
-// sizes of ISO/IEC 21471 besides the sizes the first look did not try.
+// picture unread. It looks at regions within looser limits (smaller and
+// thinner ones, labelled together with the first look's), so that 2-pixel
+// modules of the small sizes and long turned rectangles are seen, and tries
+// the rectangular extension sizes of ISO/IEC 21471 besides the ECC 200 sizes
+// the first look did not try; then, where the local-threshold picture
+// differs from the global one, every size on that picture.
 #pragma once
 
 #include <cstdint>

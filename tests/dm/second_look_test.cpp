@@ -58,7 +58,8 @@ TEST(DmreSizes, PlacementCoversEveryCodewordBitOnce) {
         PlaceModules(table.data(), size->mappingRows, size->mappingColumns);
         std::vector<int> seen(static_cast<std::size_t>(size->codewords + 1) * 10);
         for (const std::int32_t entry : table)
-            if (entry >= 10 && entry < static_cast<std::int32_t>(seen.size())) ++seen[static_cast<std::size_t>(entry)];
+            if (entry >= 10 && entry < static_cast<std::int32_t>(seen.size()))
+                ++seen[static_cast<std::size_t>(entry)];
         for (int codeword = 1; codeword <= size->codewords; ++codeword)
             for (int bit = 1; bit <= 8; ++bit)
                 ASSERT_EQ(seen[static_cast<std::size_t>(codeword * 10 + bit)], 1)
@@ -91,9 +92,11 @@ TEST(DmreSizes, TableMatchesZintAndEverySizeReads) {
 
         DMSymbol symbol;
         std::copy(codewords.begin(), codewords.end(), symbol.codewords.begin());
-        for (int k = 0; k < size.ecPerBlock / 2; ++k) symbol.codewords[static_cast<std::size_t>(k * 3)] ^= 0x5A;
+        for (int k = 0; k < size.ecPerBlock / 2; ++k)
+            symbol.codewords[static_cast<std::size_t>(k * 3)] ^= 0x5A;
         ASSERT_TRUE(CorrectSymbol(symbol, size)) << name;
-        EXPECT_TRUE(std::equal(codewords.begin(), codewords.begin() + size.dataCodewords, symbol.codewords.begin()))
+        EXPECT_TRUE(
+            std::equal(codewords.begin(), codewords.begin() + size.dataCodewords, symbol.codewords.begin()))
             << name;
 
         const Raster upright = zr::test::ExpandModules(modules, 3, 0, 4);
@@ -101,7 +104,8 @@ TEST(DmreSizes, TableMatchesZintAndEverySizeReads) {
         for (int turns = 0; turns < 4; ++turns) {
             const Raster turned = zr::test::RotateQuarter(upright, turns);
             for (const bool inverted : {false, true}) {
-                const std::string what = name + " turns " + std::to_string(turns) + (inverted ? " inverted" : "");
+                const std::string what =
+                    name + " turns " + std::to_string(turns) + (inverted ? " inverted" : "");
                 const test::ScanOutcome outcome = test::Scan(inverted ? zr::test::Invert(turned) : turned);
                 EXPECT_EQ(outcome.status, 0) << what;
                 ASSERT_EQ(outcome.results.size(), 1u) << what;
@@ -177,7 +181,8 @@ bool LocalThresholdDiffers(const Raster &picture) {
     const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 8);
     ZrImage global{}, local{};
     const bool loaded = DibToBiLevel(&global, dib.data()) == 0 && DibToLocalBiLevel(&local, dib.data()) == 0;
-    const bool differs = loaded && (global.size != local.size || std::memcmp(global.bits, local.bits, global.size) != 0);
+    const bool differs =
+        loaded && (global.size != local.size || std::memcmp(global.bits, local.bits, global.size) != 0);
     ImageDestroy(&global);
     ImageDestroy(&local);
     return differs;
@@ -200,8 +205,8 @@ TEST(SecondLook, NoReadsFromNoiseOrStripes) {
     for (std::uint32_t seed = 1; seed <= 4; ++seed) {
         const Raster noise = zr::test::AddNoise(zr::test::Canvas(320, 240, 128), 127, seed);
         EXPECT_TRUE(test::Scan(noise).results.empty()) << "seed " << seed;
-        const Raster coarse = zr::test::Scale(zr::test::AddNoise(zr::test::Canvas(80, 60, 128), 127, seed), 4, 4,
-                                              false);
+        const Raster coarse =
+            zr::test::Scale(zr::test::AddNoise(zr::test::Canvas(80, 60, 128), 127, seed), 4, 4, false);
         EXPECT_TRUE(test::Scan(coarse).results.empty()) << "coarse seed " << seed;
     }
     Raster stripes = zr::test::Canvas(300, 120);
