@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: run demo test sanitize memcheck deps configure build clean fuzz
+.PHONY: run demo test sanitize memcheck tidy deps configure build clean fuzz
 
 run: build
 	$(BUILD)/demo/zrread samples/*.png
@@ -23,6 +23,10 @@ sanitize: deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DZR_SANITIZE=ON -DZR_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	ctest --test-dir $(BUILD)-asan --output-on-failure -j $(JOBS)
+
+# clang-tidy's bugprone and performance checks over every file the build compiles.
+tidy: build
+	sh scripts/tidy.sh $(BUILD) $(JOBS)
 
 # The whole suite under valgrind's memcheck.
 memcheck: build

@@ -1,11 +1,13 @@
 // The preparation every reader runs: the caller's DIB to the bi-level working
-// image, at 8 and 24 bits, beside a plain copy of the same pixel bytes.
+// image, at 8 and 24 bits, by the global threshold and by local thresholds,
+// beside a plain copy of the same pixel bytes.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <vector>
 
 #include "core/image.hpp"
+#include "core/local_threshold.hpp"
 #include "core/prepare.hpp"
 #include "support/render.hpp"
 
@@ -24,6 +26,15 @@ void BM_DibToBiLevel(benchmark::State &state) {
     }
 }
 
+void BM_DibToLocalBiLevel(benchmark::State &state) {
+    const std::vector<std::uint8_t> dib = Picture(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        ZrImage work{};
+        benchmark::DoNotOptimize(zr::DibToLocalBiLevel(&work, dib.data()));
+        zr::ImageDestroy(&work);
+    }
+}
+
 void BM_CopyPixels(benchmark::State &state) {
     const std::vector<std::uint8_t> dib = Picture(static_cast<int>(state.range(0)));
     std::vector<std::uint8_t> copy(dib.size());
@@ -34,6 +45,12 @@ void BM_CopyPixels(benchmark::State &state) {
 }
 
 BENCHMARK(BM_DibToBiLevel)
+    ->Arg(8)
+    ->Arg(24)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_DibToLocalBiLevel)
     ->Arg(8)
     ->Arg(24)
     ->Unit(benchmark::kMillisecond)

@@ -2,6 +2,24 @@
 // pixel is compared with the statistics of the area around it rather than
 // with one level for the whole picture, so that uneven light, shadows and
 // gradients keep their symbols. The second looks of the readers sample it.
+//
+// The rule, on grey levels (8-bit pixels through their palette entries'
+// weighted grey, 24-bit pixels as DibToBiLevel converts them), with blocks
+// of 8 x 8 pixels counted from the picture's top-left corner (the last block
+// of a row or column holds what is left, possibly fewer pixels):
+//   1. Each block's minimum, maximum and integer mean.
+//   2. Each block's level, in raster order (left to right, top to bottom):
+//      - a block with contrast (maximum - minimum > 24) takes its mean;
+//      - a flat block takes its neighbours' level: the mean of the levels of
+//        the blocks above, to the left (counted twice) and above-left, of
+//        those that exist, when its minimum lies below that; otherwise (or
+//        with no such neighbour) it counts as light, level minimum / 2.
+//   3. Each block's threshold: the integer mean of the levels in the 5 x 5
+//      blocks around it, the window moved inward at the picture's edges so
+//      that it stays whole (a picture fewer than 5 blocks across or down
+//      uses all its blocks on that axis).
+//   4. A pixel is dark when its grey level is below its block's threshold.
+// A 1-bit DIB is copied as it is.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +28,9 @@
 
 namespace zr {
 
-// Same record layout as DibToBiLevel (1 bit, polarity 0, the DIB's size and
-// resolution); codes as DibToBiLevel.
+// Same record layout as DibToBiLevel (1 bit, the record's polarity, the
+// DIB's size and resolution); codes as DibToBiLevel: ZR_OK,
+// ZR_ERR_NULL_IMAGE, ZR_ERR_NULL_DIB, ZR_ERR_BAD_FORMAT or ZR_ERR_NO_MEMORY.
 std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib);
 
 }  // namespace zr

@@ -161,6 +161,14 @@ Outcome DecodeMicroSegments(const Codewords &codewords, int dataBits, int versio
 // it and sets its codeword bit; false when a module centre lies outside.
 bool SampleMicroCodewords(const BitImageView &image, const MicroQRCandidate &candidate, const ModuleMap &map,
                           Codewords &codewords);
+// Codewords one symbol of this version and level may have wrong and still
+// be read: half its check codewords less those kept back to catch a wrong
+// correction (none for M1, whose check codewords only detect errors).
+int CorrectableCodewords(int version, int level);
+// Corrects the symbol's codewords in place within that reach: the number of
+// codewords changed, or -1 (nothing changed) when they are not a codeword
+// within reach or the version and level do not exist.
+int CorrectMicroCodewords(Codewords &codewords, int version, int level);
 // Decodes the rotation that SetMicroGrid prepared into candidate.decoded:
 // kDecoded, kNoFormat, kCorrectionFailed, kDataEnded or kModeNotDecoded.
 Outcome DecodeMicroQRSymbol(const BitImageView &image, MicroQRCandidate &candidate);

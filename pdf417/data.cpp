@@ -1,6 +1,10 @@
 // Codeword-by-codeword decoding of the data: codewords below 900 collect in
 // the pending group of the current mode, mode codewords flush it and switch.
+// ECI designators take their arguments and leave the mode as it was; the
+// Macro PDF417 control block (928) closes the data.
 #include "pdf417/data.hpp"
+
+#include <optional>
 
 #include "pdf417/text_tables.hpp"
 
@@ -13,7 +17,31 @@ constexpr int kLatchByte = 901;
 constexpr int kLatchNumeric = 902;
 constexpr int kShiftByte = 913;
 constexpr int kLatchByteSix = 924;
+constexpr int kEciUserDefined = 925;    // one argument: 810900 + argument
+constexpr int kEciGeneralPurpose = 926; // two arguments: 900 * (first + 1) + second
+constexpr int kEciCharacterSet = 927;   // one argument: the designator itself
+constexpr int kMacroControlBlock = 928;
+constexpr int kMacroOptionalField = 923;
+constexpr int kMacroTerminator = 922;
+constexpr int kLastCodeword = 928;
 constexpr int kGroupMax = 15;
+constexpr int kUserDefinedEciBase = 810900;
+constexpr int kSegmentIndexCodewords = 2;
+constexpr int kSegmentIndexLimit = 99999;
+constexpr int kSegmentCountField = 1;  // optional field designator
+
+// Arguments an ECI codeword takes; 0 for any other codeword.
+int EciArguments(int codeword) {
+    switch (codeword) {
+        case kEciUserDefined:
+        case kEciCharacterSet:
+            return 1;
+        case kEciGeneralPurpose:
+            return 2;
+        default:
+            return 0;
+    }
+}
 
 enum class Mode { kText, kByte, kByteSix, kNumeric };
 
@@ -23,6 +51,7 @@ class Decoder {
 
     // Feeds one codeword; false on a fault that drops the symbol.
     bool Feed(int codeword) {
+        if (eciArgumentsLeft_ > 0) return TakeEciArgument(codeword);
         if (codeword < kLatchText) {
             // A full 901 group followed by more byte data stands for six bytes.
             if (heldFive_) {
@@ -62,11 +91,21 @@ class Decoder {
                     mode_ = Mode::kByte;
                 }
                 break;
-            default:  // ECI, macro and other control codewords are not interpreted
+            case kEciUserDefined:
+            case kEciGeneralPurpose:
+            case kEciCharacterSet:
+                eciCodeword_ = codeword;
+                eciArgumentsLeft_ = EciArguments(codeword);
+                eciValue_ = 0;
+                break;
+            default:  // 921, 922, 923 outside a control block and reserved values carry no data
                 break;
         }
         return true;
     }
+
+    // True when an ECI designator still waits for its arguments.
+    bool EciPending() const { return eciArgumentsLeft_ > 0; }
 
     // Flushes the pending group with the current mode.
     bool Flush() {
@@ -100,6 +139,19 @@ class Decoder {
     }
 
   private:
+    // One argument of the pending ECI designator; the first designator of the
+    // data is recorded.
+    bool TakeEciArgument(int codeword) {
+        if (codeword >= kLatchText) return false;
+        eciValue_ = eciValue_ * kLatchText + codeword;
+        if (--eciArgumentsLeft_ > 0) return true;
+        int designator = eciValue_;
+        if (eciCodeword_ == kEciGeneralPurpose) designator += kLatchText;  // (first + 1) * 900 + second
+        if (eciCodeword_ == kEciUserDefined) designator += kUserDefinedEciBase;
+        if (out_.eci == kNoEci) out_.eci = designator;
+        return true;
+    }
+
     int GroupLimit() const {
         if (shifted_) return 1;
         return mode_ == Mode::kByte || mode_ == Mode::kByteSix ? 5 : kGroupMax;
@@ -193,7 +245,54 @@ class Decoder {
     std::uint8_t returnSubMode_ = kUpper;
     std::array<int, kGroupMax> group_{};
     int groupSize_ = 0;
+    int eciCodeword_ = 0;
+    int eciArgumentsLeft_ = 0;
+    int eciValue_ = 0;
 };
+
+// Codewords [first, end) read as numeric compaction without its latch: the
+// decimal number after the leading 1 the encoder put in front. Nothing for
+// an empty range or a value too long for the fields it fills.
+std::optional<int> NumericField(const std::vector<int> &codewords, int first, int end) {
+    constexpr int kMaxFieldCodewords = 3;  // up to 8 decimal digits
+    if (end <= first || end - first > kMaxFieldCodewords) return std::nullopt;
+    std::int64_t value = 0;
+    for (int i = first; i < end; ++i) value = value * kLatchText + codewords[i];
+    std::int64_t leading = 1;
+    while (leading * 10 <= value) leading *= 10;
+    if (value < 1) return std::nullopt;
+    return static_cast<int>(value - leading);
+}
+
+// The control block after 928 up to `end`: segment index, file ID up to the
+// first 923 or 922, then optional fields, of which the segment count is kept.
+void ReadMacroBlock(const std::vector<int> &codewords, int first, int end, MacroBlock &macro) {
+    macro = MacroBlock{};
+    macro.present = true;
+    int i = first;
+    if (end - i >= kSegmentIndexCodewords) {
+        const std::optional<int> index = NumericField(codewords, i, i + kSegmentIndexCodewords);
+        if (index && *index < kSegmentIndexLimit) macro.segmentIndex = *index;
+        i += kSegmentIndexCodewords;
+    }
+    for (; i < end && codewords[i] < kLatchText; ++i)
+        if (macro.fileIdLength < kFileIdStore) macro.fileId[macro.fileIdLength++] = codewords[i];
+    while (i < end) {
+        const int codeword = codewords[i++];
+        if (codeword == kMacroTerminator) {
+            macro.lastSegment = true;
+            continue;
+        }
+        if (codeword != kMacroOptionalField || i >= end) continue;
+        const int designator = codewords[i++];
+        int fieldEnd = i;
+        while (fieldEnd < end && codewords[fieldEnd] < kLatchText) ++fieldEnd;
+        if (designator == kSegmentCountField) {
+            if (const std::optional<int> count = NumericField(codewords, i, fieldEnd)) macro.segmentCount = *count;
+        }
+        i = fieldEnd;
+    }
+}
 
 }  // namespace
 
@@ -203,15 +302,22 @@ bool DecodeData(const std::vector<int> &codewords, int dataCapacity, DecodedData
     const int descriptor = codewords[0];
     if (descriptor < 1 || descriptor > dataCapacity || descriptor > static_cast<int>(codewords.size()))
         return false;
+    for (int i = 1; i < descriptor; ++i) {
+        if (codewords[i] < 0 || codewords[i] > kLastCodeword) return false;
+    }
     Decoder decoder(out);
     for (int i = 1; i < descriptor; ++i) {
         const int codeword = codewords[i];
-        if (codeword < 0 || codeword > 928 || !decoder.Feed(codeword)) {
+        if (codeword == kMacroControlBlock && !decoder.EciPending()) {
+            ReadMacroBlock(codewords, i + 1, descriptor, out.macro);
+            break;
+        }
+        if (!decoder.Feed(codeword)) {
             out = DecodedData{};
             return false;
         }
     }
-    if (!decoder.Flush()) {
+    if (decoder.EciPending() || !decoder.Flush()) {
         out = DecodedData{};
         return false;
     }

@@ -1,6 +1,7 @@
 // Turns corrected data codewords into bytes: text compaction with its four
 // sub-modes, byte compaction (901, 924 and the 913 shift) and numeric
-// compaction.
+// compaction. ECI designators and the Macro PDF417 control block are read
+// into their own fields, never into the text.
 #pragma once
 
 #include <array>
@@ -11,17 +12,34 @@
 namespace zr::pdf417 {
 
 constexpr std::size_t kDecodeBufferSize = 3072;  // output bytes, NUL included
+constexpr int kNoEci = -1;
+constexpr int kNoSegmentField = -1;
+constexpr std::size_t kFileIdStore = 32;  // file ID codewords kept; longer IDs are cut
+
+// What a Macro PDF417 control block (ISO/IEC 15438, 928 ... [923 fields] [922])
+// says about the symbol's place in a structured append.
+struct MacroBlock {
+    bool present = false;
+    int segmentIndex = kNoSegmentField;  // 0 .. 99998
+    int segmentCount = kNoSegmentField;  // from the optional segment count field
+    bool lastSegment = false;            // the block ended with the terminator 922
+    std::array<int, kFileIdStore> fileId{};
+    std::size_t fileIdLength = 0;
+};
 
 struct DecodedData {
     std::array<char, kDecodeBufferSize> bytes{};  // NUL-terminated
     std::size_t length = 0;                       // bytes before the NUL
     bool truncated = false;                       // output reached the buffer's end and was cut
+    int eci = kNoEci;                             // the first ECI designator met; bytes stay as they are
+    MacroBlock macro;
 };
 
 // Decodes codewords[1 .. descriptor-1]; codewords[0] is the length
 // descriptor, which must lie in 1 .. dataCapacity (the codewords before the
 // error-correction codewords). False, with `out` empty, for a bad length
-// descriptor, a value above 928 or a byte group that does not fit.
+// descriptor, a value above 928, a byte group that does not fit or an ECI
+// designator without its arguments.
 bool DecodeData(const std::vector<int> &codewords, int dataCapacity, DecodedData &out);
 
 }  // namespace zr::pdf417

@@ -21,6 +21,7 @@ constexpr int kStop[kStopRuns] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
 constexpr int kMinRowRuns = 16;   // shorter rows are not looked at
 constexpr int kPatternSlack = 6;  // runs a pattern may lie inside the row's ends
 constexpr int kSeedRuns = 4;      // runs of each colour the candidate's means stand for
+constexpr int kShortLead = 2;     // background pixels the first look passes over before the first bar
 
 // Running means of dark and light runs.
 struct RunMeans {
@@ -110,16 +111,22 @@ bool StopAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
 }
 
 // Collects the row's runs (bar first) from the near end until a background
-// run longer than 5 times its mean; run starts are recorded. False on failure.
-bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, RowWork &work) {
+// run longer than 5 times its mean; run starts are recorded. False on failure;
+// `work.quietZoneInDoubt` is set when the row began on more background than `lead` passes over.
+bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, RowLead lead, RowWork &work) {
     auto &runs = work.runs;
     auto &starts = work.runStarts;
     runs.clear();
     starts.clear();
-    for (int k = 0; k < 2 && !walker.Bar(); ++k) {
+    // A row cut by the area's edge may begin on background narrower than a
+    // quiet zone (the row-end search said so); the second look passes over all of it.
+    for (int k = 0; (lead == RowLead::kAnyBackground || k < kShortLead) && !walker.Bar(); ++k) {
         if (!walker.Step()) return false;
     }
-    if (!walker.Bar()) return false;
+    if (!walker.Bar()) {
+        work.quietZoneInDoubt = true;
+        return false;
+    }
     const bool barLight = barColor == kLightBars;
     bool light = barLight;
     int width = 1;
@@ -162,13 +169,14 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
 // The row's runs from its near end in the row's bar colour, its patterns and
 // column count.
 std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &settings, MeasuredRow row,
-                                      RunMeans &means, PointI nearEdge, bool nearQuiet, RowWork &work) {
+                                      RunMeans &means, PointI nearEdge, bool nearQuiet, RowLead lead,
+                                      RowWork &work) {
     SymbolMetrics &metrics = row.metrics;
     // The row begins one step inside the quiet zone, or at the picture's edge.
     TableWalker walker(image, row.direction.steps[kAlong], settings.area, metrics.barColor == kDarkBars);
     walker.MoveTo(nearEdge);
     if (nearQuiet && !walker.Step()) return std::nullopt;
-    if (!CollectRow(walker, metrics.barColor, means, work)) return std::nullopt;
+    if (!CollectRow(walker, metrics.barColor, means, lead, work)) return std::nullopt;
     metrics.meanDark = means.Mean(false);
     metrics.meanLight = means.Mean(true);
 
@@ -203,7 +211,12 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
                                  : SumRuns(r, startIndex + kStartRuns, stopIndex - startIndex - kStartRuns);
     metrics.columns = geom::RoundHalfUp(between / ((s / 18.0 + t / 17.0) * 8.5));
     if (metrics.columns < kMinColumns || metrics.columns > kMaxColumns) return std::nullopt;
-    metrics.codewordWidth = SumRuns(r, 0, n) / (metrics.columns + 2);
+    // The first look divides the whole row; the second only the runs from
+    // pattern to pattern, which leaves out print met beside a narrow quiet zone.
+    const int first = reversed ? stopIndex : startIndex;
+    const int end = reversed ? startIndex + kStartRuns : stopIndex + kStopRuns;
+    metrics.codewordWidth = (lead == RowLead::kAnyBackground ? SumRuns(r, first, end - first) : SumRuns(r, 0, n)) /
+                            (metrics.columns + 2);
     if (metrics.codewordWidth < kMinCodewordWidth) return std::nullopt;
 
     const auto &at = work.runStarts;
@@ -212,7 +225,7 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
         edges.startOuter = at[startIndex];
         edges.startInner = at[startIndex + 7];
         edges.stopFirst = at[stopIndex];
-        edges.rowEnd = at[n];
+        edges.rowEnd = at[lead == RowLead::kAnyBackground ? stopIndex + kStopRuns : n];
     } else {
         edges.startOuter = at[startIndex + kStartRuns];
         edges.startInner = at[startIndex + 1];
@@ -254,7 +267,8 @@ RowDirection DirectionAt(double readingAngle) {
 }
 
 std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSettings &settings,
-                                         const StartCandidate &candidate, RowWork &work) {
+                                         const StartCandidate &candidate, RowWork &work, RowLead lead) {
+    work.quietZoneInDoubt = false;
     MeasuredRow row;
     row.direction = DirectionAt(candidate.angle);
     RunMeans means;
@@ -288,6 +302,13 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
     } else if (near == RowEnd::kQuietZone) {
         colours[0] = nearLight;
     }
+    // The second look also tries the other colour when the ends agreed on one:
+    // dark print closer than the first look's quiet zone passes for one.
+    if (count == 1 && lead == RowLead::kAnyBackground) {
+        colours[1] = !colours[0];
+        count = 2;
+    }
+    const bool oneColour = count == 1;
     for (int k = 0; k < count; ++k) {
         const bool quietLight = colours[k];
         if (quietLight && !(settings.barColors & kDarkBars)) continue;
@@ -295,9 +316,10 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
         row.metrics.barColor = quietLight ? kDarkBars : kLightBars;
         RunMeans rowMeans = means;
         if (auto measured =
-                MeasureRow(image, settings, row, rowMeans, nearEdge, near == RowEnd::kQuietZone, work))
+                MeasureRow(image, settings, row, rowMeans, nearEdge, near == RowEnd::kQuietZone, lead, work))
             return measured;
     }
+    if (oneColour) work.quietZoneInDoubt = true;
     return std::nullopt;
 }
 

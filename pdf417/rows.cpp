@@ -41,6 +41,7 @@ class RowReader {
         minWidth_ = full * 0.85;
         maxWidth_ = full * 1.1;
         out.codewords.assign(kCodewordStore, kEmptyCodeword);
+        out.rowSeen.fill(false);
         out.rows = 0;
         ClearRow();
     }
@@ -206,6 +207,7 @@ class RowReader {
             if (at < kCodewordStore) out_.codewords[at] = values_[j];
         }
         out_.rows = row + 1;
+        out_.rowSeen[row] = true;
         ClearRow();
     }
 

@@ -1,11 +1,17 @@
 // The scan's passes and symbol loop: each start pattern the search finds is
 // measured, its corners traced, its rows read, corrected and decoded; a
-// decoded symbol is stored and its box blanked so that the search does not
-// meet it again.
+// decoded symbol is stored and its outline blanked so that the search does not
+// meet it again. The second look measures again, with wider rules, the
+// candidates whose rows the first look dropped where a quiet zone narrower
+// than its own (2 modules, as ISO/IEC 15438 allows) may be the cause: a row
+// beginning on background at the area's edge, or dark print beside the symbol.
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "core/image_view.hpp"
+#include "core/second_look.hpp"
 #include "pdf417/correction.hpp"
 #include "pdf417/data.hpp"
 #include "pdf417/stages.hpp"
@@ -14,21 +20,53 @@ namespace zr::pdf417 {
 
 namespace {
 
+constexpr std::size_t kMaxRetries = 32;      // candidates the second look measures again
+constexpr std::size_t kMaxUncorrected = 8;   // symbols the second look corrects again
+
+// A candidate the first look dropped, with the pass it came from.
+struct Retry {
+    StartCandidate candidate;
+    bool vertical = false;
+};
+
 // Buffers the scan reuses from symbol to symbol.
 struct SymbolWork {
     RowWork rows;
     SymbolRows read;
     DecodedData data;
+    std::vector<Retry> retries;
+    std::vector<std::pair<MeasuredSymbol, bool>> uncorrected;  // with the pass: vertical or not
+    std::vector<int> erasures;
+    SymbolWork() {
+        retries.reserve(kMaxRetries);
+        uncorrected.reserve(kMaxUncorrected);
+        erasures.reserve(kCodewordStore);
+    }
 };
 
-// Rows, correction and data of the measured symbol into `result`.
+// The codewords of the rows not read, as erasures; false when there are none
+// or more than the correction can take.
+bool MissingRowErasures(const SymbolRows &read, std::vector<int> &erasures) {
+    erasures.clear();
+    const int dataColumns = static_cast<int>(read.codewords.size()) / std::max(1, read.rows);
+    for (int row = 0; row < read.rows; ++row) {
+        if (read.rowSeen[row]) continue;
+        for (int j = 0; j < dataColumns; ++j) erasures.push_back(row * dataColumns + j);
+    }
+    return !erasures.empty() && static_cast<int>(erasures.size()) <= read.checkWords - 1;
+}
+
+// Rows, correction and data of the measured symbol into `result`. With
+// `rowErasures` (the second look) the codewords of rows not read are erasures.
 SymbolOutcome DecodeSymbol(const ZrImage &image, const ScanSettings &settings, const MeasuredSymbol &symbol,
-                           SymbolWork &work, ZrPDF417Result &result) {
+                           SymbolWork &work, ZrPDF417Result &result, bool rowErasures = false) {
     SymbolRows &read = work.read;
     if (ReadRows(image, settings, symbol, work.rows, read) != SymbolOutcome::kRead)
         return SymbolOutcome::kUnreadable;
     const int count = static_cast<int>(read.codewords.size());
-    const int corrected = CorrectCodewords(read.codewords, read.checkWords);
+    if (rowErasures && !MissingRowErasures(read, work.erasures)) return SymbolOutcome::kUncorrectable;
+    const int corrected = rowErasures ? CorrectCodewords(read.codewords, read.checkWords, work.erasures)
+                                      : CorrectCodewords(read.codewords, read.checkWords);
     if (corrected == kCorrectionFailed) return SymbolOutcome::kUncorrectable;
     if (!DecodeData(read.codewords, count - read.checkWords, work.data)) return SymbolOutcome::kUncorrectable;
 
@@ -47,24 +85,14 @@ SymbolOutcome DecodeSymbol(const ZrImage &image, const ScanSettings &settings, c
     return SymbolOutcome::kRead;
 }
 
-// Paints the symbol's bounding box (whole bytes) with the background colour.
-void BlankSymbol(ZrImage &image, const QuadI &corners, std::uint8_t barColor) {
-    const BitImageView view(image);
-    PointI low = corners.topLeft, high = corners.topLeft;
-    for (int i = 1; i < QuadI::kCorners; ++i) {
-        low = {std::min(low.x, corners[i].x), std::min(low.y, corners[i].y)};
-        high = {std::max(high.x, corners[i].x), std::max(high.y, corners[i].y)};
-    }
-    low = {std::max(0, low.x), std::max(0, low.y)};
-    high = {std::min(view.Width() - 1, high.x), std::min(view.Height() - 1, high.y)};
-    if (high.x < low.x) return;
-    const int firstByte = low.x / 8;
-    const int bytes = std::min((high.x - low.x + 16) / 8, static_cast<int>(view.Pitch()) - firstByte);
-    const bool backgroundDark = barColor == kLightBars;
-    const std::uint8_t fill = backgroundDark == view.SetBitIsDark() ? 0xFF : 0x00;
-    // The box's last row is left as it is.
-    for (int y = low.y; y < high.y; ++y)
-        std::memset(view.MutableRow(y) + firstByte, fill, static_cast<std::size_t>(bytes));
+// Blanks the decoded symbol's outline grown by a margin of modules, so that
+// the search does not meet its patterns again.
+void BlankSymbol(ZrImage &image, const MeasuredSymbol &symbol) {
+    constexpr double kCodewordModules = 17;
+    constexpr double kMarginModules = 2;
+    constexpr double kMarginPixels = 1;
+    const double module = symbol.metrics.codewordWidth / kCodewordModules;
+    BlankOutline(image, symbol.corners, symbol.metrics.barColor, kMarginModules * module + kMarginPixels);
 }
 
 // One pass: symbols in the order the search meets their start patterns.
@@ -73,13 +101,78 @@ ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &w
     StartSearch search(image, settings);
     while (const std::optional<StartCandidate> candidate = NextStart(search)) {
         const std::optional<MeasuredRow> row = MeasureSymbol(image, settings, *candidate, work.rows);
+        if (!row) {
+            if (work.rows.quietZoneInDoubt && work.retries.size() < kMaxRetries)
+                work.retries.push_back({*candidate, settings.vertical});
+            continue;
+        }
+        const MeasuredSymbol symbol = TraceCorners(image, settings, *row);
+        ZrPDF417Result result;
+        const SymbolOutcome outcome = DecodeSymbol(image, settings, symbol, work, result);
+        if (outcome == SymbolOutcome::kUncorrectable && work.uncorrected.size() < kMaxUncorrected &&
+            MissingRowErasures(work.read, work.erasures))
+            work.uncorrected.emplace_back(symbol, settings.vertical);
+        if (outcome != SymbolOutcome::kRead) continue;
+        if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
+        scanner.results[scanner.resultCount++] = result;
+        BlankSymbol(image, symbol);
+    }
+    return ScanOutcome::kScanned;
+}
+
+// The corners' bounding box.
+Rect BoxOf(const std::int32_t (&corners)[8]) {
+    Rect box{corners[0], corners[1], corners[0] + 1, corners[1] + 1};
+    for (int i = 1; i < QuadI::kCorners; ++i) {
+        box.x0 = std::min(box.x0, corners[2 * i]);
+        box.y0 = std::min(box.y0, corners[2 * i + 1]);
+        box.x1 = std::max(box.x1, corners[2 * i] + 1);
+        box.y1 = std::max(box.y1, corners[2 * i + 1] + 1);
+    }
+    return box;
+}
+
+// A stored result with the same text whose box overlaps this one's.
+bool AlreadyStored(const ZrPDF417Scanner &scanner, const ZrPDF417Result &result) {
+    const Rect box = BoxOf(result.corners);
+    for (int i = 0; i < scanner.resultCount; ++i) {
+        const ZrPDF417Result &stored = scanner.results[i];
+        const Rect other = BoxOf(stored.corners);
+        const bool overlap = box.x0 < other.x1 && other.x0 < box.x1 && box.y0 < other.y1 && other.y0 < box.y1;
+        if (overlap && std::strcmp(stored.text, result.text) == 0) return true;
+    }
+    return false;
+}
+
+// Stores a second-look result unless the list has it; kListFull when there is no room.
+ScanOutcome AddResult(ZrImage &image, const MeasuredSymbol &symbol, const ZrPDF417Result &result,
+                      ZrPDF417Scanner &scanner) {
+    if (AlreadyStored(scanner, result)) return ScanOutcome::kScanned;
+    if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
+    scanner.results[scanner.resultCount++] = result;
+    BlankSymbol(image, symbol);
+    return ScanOutcome::kScanned;
+}
+
+// The second look: symbols that failed correction with rows missing are
+// corrected again with those rows' codewords as erasures; then the retries
+// are measured with any background before the row and both bar colours.
+ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, ZrPDF417Scanner &scanner) {
+    for (const auto &[symbol, vertical] : work.uncorrected) {
+        settings.vertical = vertical;
+        ZrPDF417Result result;
+        if (DecodeSymbol(image, settings, symbol, work, result, true) != SymbolOutcome::kRead) continue;
+        if (AddResult(image, symbol, result, scanner) == ScanOutcome::kListFull) return ScanOutcome::kListFull;
+    }
+    for (const Retry &retry : work.retries) {
+        settings.vertical = retry.vertical;
+        const std::optional<MeasuredRow> row =
+            MeasureSymbol(image, settings, retry.candidate, work.rows, RowLead::kAnyBackground);
         if (!row) continue;
         const MeasuredSymbol symbol = TraceCorners(image, settings, *row);
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result) != SymbolOutcome::kRead) continue;
-        if (scanner.resultCount >= scanner.maxResults) return ScanOutcome::kListFull;
-        scanner.results[scanner.resultCount++] = result;
-        BlankSymbol(image, symbol.corners, symbol.metrics.barColor);
+        if (AddResult(image, symbol, result, scanner) == ScanOutcome::kListFull) return ScanOutcome::kListFull;
     }
     return ScanOutcome::kScanned;
 }
@@ -99,7 +192,9 @@ ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner) {
         settings.vertical = vertical;
         if (ScanPass(image, settings, work, scanner) == ScanOutcome::kListFull) return ScanOutcome::kListFull;
     }
-    return ScanOutcome::kScanned;
+    if (!SecondLookWanted(scanner.directions) || (work.retries.empty() && work.uncorrected.empty()))
+        return ScanOutcome::kScanned;
+    return SecondLook(image, settings, work, scanner);
 }
 
 }  // namespace zr::pdf417

@@ -58,6 +58,7 @@ struct ScanSettings {
 struct RowWork {
     std::vector<std::uint16_t> runs;  // runs of the measured row, then of each reading line
     std::vector<PointI> runStarts;    // pixel where each run of the measured row begins
+    bool quietZoneInDoubt = false;    // the last row failed where a narrower quiet zone may be the cause
     RowWork();
 };
 
@@ -136,11 +137,20 @@ struct MeasuredSymbol {
     QuadI corners;  // 1 and 4 on the start side, 2 and 3 on the stop side (ZrPDF417Result order)
 };
 
+// How much background a row cut by the area's edge may begin with.
+enum class RowLead : std::uint8_t {
+    kShortSkip,      // the first look: up to two pixels
+    kAnyBackground,  // the second look: any run narrower than a quiet zone, and both bar colours
+};
+
 // Measures the row through the candidate along its angle: bar colour, the
 // start and stop patterns in either order and the column count. Nothing when
-// the row is no symbol's.
+// the row is no symbol's; then `work.quietZoneInDoubt` tells whether a quiet
+// zone narrower than the first look's may be the cause: the row began on
+// more background than allowed, or its ends allowed one bar colour only.
 std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSettings &settings,
-                                         const StartCandidate &candidate, RowWork &work);
+                                         const StartCandidate &candidate, RowWork &work,
+                                         RowLead lead = RowLead::kShortSkip);
 
 // Traces the symbol's start and stop sides across the rows from the measured
 // row: its four corners and the skew angle.
@@ -151,6 +161,7 @@ MeasuredSymbol TraceCorners(const ZrImage &image, const ScanSettings &settings, 
 // The codewords read from a symbol, with what its row indicators said.
 struct SymbolRows {
     std::vector<int> codewords;  // rows x data columns, row after row
+    std::array<bool, kMaxRows> rowSeen{};  // rows read; the others hold placeholders (900)
     int rows = 0;
     int level = 0;  // error-correction level
     int checkWords = 0;
@@ -160,6 +171,15 @@ struct SymbolRows {
 // buffer is reused): kRead, or kUnreadable when too few rows or codewords.
 SymbolOutcome ReadRows(const ZrImage &image, const ScanSettings &settings, const MeasuredSymbol &symbol,
                        RowWork &work, SymbolRows &out);
+
+// ---- Blanking (blank.cpp) ----
+
+// The outline with every side moved out by `grow` pixels.
+geom::QuadF GrownOutline(const QuadI &corners, double grow);
+
+// Paints the symbol's outline, grown by `grow` pixels, with the background
+// colour of a symbol with these bars.
+void BlankOutline(ZrImage &image, const QuadI &corners, std::uint8_t barColor, double grow);
 
 // ---- The scan (scan_pass.cpp) ----
 

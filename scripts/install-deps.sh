@@ -17,6 +17,7 @@ libgmock-dev
 libbenchmark-dev
 libzxing-dev
 valgrind
+clang-tidy
 python3
 qt6-base-dev
 "

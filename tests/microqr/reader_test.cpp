@@ -194,7 +194,7 @@ Raster Painted(const zr::microqr::Codewords &codewords, int version, int level, 
     return zr::test::ExpandModules(zr::test::PaintCodewords(codewords, version, level, mask), 4, 0, 4);
 }
 
-TEST(ZrMicroQR, DamagedM1CodewordsCorrectedOnceThenRefused) {
+TEST(ZrMicroQR, M1ReadsOnlyUndamagedAndM2CorrectsOne) {
     // "12345": count 5, groups 123 and 45, filling all 20 data bits.
     const auto clean = zr::test::WithChecks({0xA3, 0xDA, 0xD0}, 1, 0);
     Scan scan = Read(Painted(clean, 1, 0));
@@ -202,19 +202,28 @@ TEST(ZrMicroQR, DamagedM1CodewordsCorrectedOnceThenRefused) {
     EXPECT_EQ(scan.Text(), "12345");
     EXPECT_EQ(scan.results[0].confidence, 100);
 
+    // M1's check codewords detect errors only: one wrong codeword is refused.
+    // Turned so that the symbol's own rotation (4) is the last one tried.
     auto one = clean;
     one[1] ^= 0xFF;
-    scan = Read(Painted(one, 1, 0));
-    ASSERT_EQ(scan.results.size(), 1u);
-    EXPECT_EQ(scan.Text(), "12345");
-    EXPECT_EQ(scan.results[0].confidence, 80);
-
-    // Turned so that the symbol's own rotation (4) is the last one tried.
-    auto two = one;
-    two[4] ^= 0x81;
-    scan = Read(zr::test::RotateQuarter(Painted(two, 1, 0), 1), [](ZrMicroQRScanner &s) { s.scanFlags = 1; });
+    scan = Read(zr::test::RotateQuarter(Painted(one, 1, 0), 1), [](ZrMicroQRScanner &s) { s.scanFlags = 1; });
     EXPECT_TRUE(scan.results.empty());
     EXPECT_EQ(scan.status, ZR_MICROQR_CORRECTION_FAILED);
+
+    // M2-L corrects one codeword of ten (three of its five check codewords
+    // guard against a wrong correction), and not two.
+    // Numeric "0123": mode 0, count 4, groups 012 and 3.
+    const auto m2 = zr::test::WithChecks({0x20, 0x18, 0x60, 0x00, 0x00}, 2, 0);
+    auto m2One = m2;
+    m2One[2] ^= 0x5A;
+    scan = Read(Painted(m2One, 2, 0));
+    ASSERT_EQ(scan.results.size(), 1u);
+    EXPECT_EQ(scan.Text(), "0123");
+    EXPECT_EQ(scan.results[0].confidence, 90);
+    auto m2Two = m2One;
+    m2Two[7] ^= 0x81;
+    scan = Read(Painted(m2Two, 2, 0), [](ZrMicroQRScanner &s) { s.scanFlags = 1; });
+    EXPECT_TRUE(scan.results.empty());
 }
 
 TEST(ZrMicroQR, M1WithAnEmptyTextIsStored) {

@@ -48,9 +48,66 @@ TEST(Pdf417Data, NumericCompaction) {
     EXPECT_EQ(Decode({902, 11, 900, 0}), "1AA");  // a short group, then text
 }
 
+// Decodes and hands back the whole record.
+DecodedData DecodeAll(std::vector<int> data) {
+    data.insert(data.begin(), static_cast<int>(data.size()) + 1);
+    DecodedData out;
+    EXPECT_TRUE(DecodeData(data, static_cast<int>(data.size()), out));
+    return out;
+}
+
 TEST(Pdf417Data, ControlCodewordsAreSkipped) {
-    EXPECT_EQ(Decode({1, 922, 2 * 30 + 3}), "ABCD");
-    EXPECT_EQ(Decode({927, 3, 1}), "ADAB");  // ECI and its argument
+    EXPECT_EQ(Decode({1, 922, 2 * 30 + 3}), "ABCD");  // a terminator outside a control block
+    EXPECT_EQ(Decode({1, 921, 2 * 30 + 3}), "ABCD");  // reader initialisation
+}
+
+TEST(Pdf417Data, EciDesignatorsTakeTheirArgumentsOutOfTheText) {
+    DecodedData out = DecodeAll({927, 3, 1});
+    EXPECT_EQ(std::string(out.bytes.data(), out.length), "AB");
+    EXPECT_EQ(out.eci, 3);
+    out = DecodeAll({926, 0, 5, 1});  // (0 + 1) * 900 + 5
+    EXPECT_EQ(std::string(out.bytes.data(), out.length), "AB");
+    EXPECT_EQ(out.eci, 905);
+    out = DecodeAll({925, 7, 1});
+    EXPECT_EQ(out.eci, 810907);
+    EXPECT_EQ(std::string(out.bytes.data(), out.length), "AB");
+    // The mode and text sub-mode go on across the designator; only the first is recorded.
+    out = DecodeAll({27 * 30 + 0, 927, 26, 1 * 30 + 2, 901, 65, 927, 3, 66});
+    EXPECT_EQ(std::string(out.bytes.data(), out.length), "abcAB");
+    EXPECT_EQ(out.eci, 26);
+    EXPECT_EQ(DecodeAll({1}).eci, kNoEci);
+    // A designator cut short or followed by a control codeword drops the symbol.
+    bool decoded = true;
+    Decode({1, 926, 3}, &decoded);
+    EXPECT_FALSE(decoded);
+    decoded = true;
+    Decode({927, 900, 1}, &decoded);
+    EXPECT_FALSE(decoded);
+}
+
+TEST(Pdf417Data, MacroControlBlockEndsTheText) {
+    // Segment index 2 ("100002" = 111 * 900 + 102), file ID 17 53, segment count 3, last segment.
+    DecodedData out = DecodeAll({1, 928, 111, 102, 17, 53, 923, 1, 111, 103, 922});
+    EXPECT_EQ(std::string(out.bytes.data(), out.length), "AB");
+    EXPECT_TRUE(out.macro.present);
+    EXPECT_EQ(out.macro.segmentIndex, 2);
+    EXPECT_EQ(out.macro.segmentCount, 3);
+    EXPECT_TRUE(out.macro.lastSegment);
+    ASSERT_EQ(out.macro.fileIdLength, 2u);
+    EXPECT_EQ(out.macro.fileId[0], 17);
+    EXPECT_EQ(out.macro.fileId[1], 53);
+    // Without optional fields or terminator; other optional fields are passed over.
+    out = DecodeAll({1, 928, 111, 100, 5, 923, 0, 1, 2, 923, 1, 111, 104});
+    EXPECT_EQ(std::string(out.bytes.data(), out.length), "AB");
+    EXPECT_EQ(out.macro.segmentIndex, 0);
+    EXPECT_EQ(out.macro.segmentCount, 4);
+    EXPECT_FALSE(out.macro.lastSegment);
+    EXPECT_EQ(out.macro.fileIdLength, 1u);
+    // A pending text group is written before the block; a cut block leaves the fields unknown.
+    out = DecodeAll({902, 11, 928, 111});
+    EXPECT_EQ(std::string(out.bytes.data(), out.length), "1");
+    EXPECT_EQ(out.macro.segmentIndex, kNoSegmentField);
+    EXPECT_FALSE(DecodeAll({1}).macro.present);
 }
 
 TEST(Pdf417Data, FaultsDropTheSymbol) {

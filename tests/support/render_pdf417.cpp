@@ -64,11 +64,15 @@ Pdf417Symbol RenderPdf417(const Pdf417Options &options, bool withCodewords) {
     std::unique_ptr<zint_symbol, SymbolDeleter> symbol(ZBarcode_Create());
     zint_symbol *s = symbol.get();
     if (s == nullptr || options.moduleSize < 1 || options.rowHeight < 1) return out;
-    s->symbology = BARCODE_PDF417;
+    s->symbology = options.compact ? BARCODE_PDF417COMP : BARCODE_PDF417;
     s->option_1 = options.level;
     s->option_2 = options.columns;
     s->option_3 = options.rows;
     s->input_mode = DATA_MODE;
+    s->eci = options.eci;
+    s->structapp.index = options.appendIndex;
+    s->structapp.count = options.appendCount;
+    std::strncpy(s->structapp.id, options.appendId.c_str(), sizeof s->structapp.id - 1);
     int status = 0;
     std::string listing;
     if (withCodewords) {
@@ -89,7 +93,8 @@ Pdf417Symbol RenderPdf417(const Pdf417Options &options, bool withCodewords) {
     }
     out.picture = ExpandModules(modules, options.moduleSize, 0, options.quietZone);
     out.rows = s->rows;
-    out.columns = (s->width - 69) / 17;
+    constexpr int kCompactOverhead = 35, kFullOverhead = 69, kCodewordModules = 17;
+    out.columns = (s->width - (options.compact ? kCompactOverhead : kFullOverhead)) / kCodewordModules;
     if (withCodewords) out.codewords = CodewordsFromListing(listing);
     return out;
 }

@@ -18,6 +18,11 @@ struct Pdf417Options {
     int moduleSize = 2;  // pixels per module
     int rowHeight = 3;   // modules per row
     int quietZone = 10;  // modules of margin on every side
+    bool compact = false;  // compact (truncated) PDF417: no right row indicator, one-module stop
+    int eci = 0;           // ECI designator zint puts in front; 0 none
+    int appendIndex = 0;   // structured append: 1-based position among appendCount symbols
+    int appendCount = 0;   // 0: no Macro PDF417 control block
+    std::string appendId;  // structured append file ID (digits); empty lets zint choose
 };
 
 struct Pdf417Symbol {
