@@ -2,9 +2,9 @@
 #include "dm/second_look.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
+#include "core/second_look.hpp"
 #include "dm/scan_pass.hpp"
 
 namespace zr::dm {
@@ -23,10 +23,6 @@ geom::Rect CornerBox(const DMResult &result) {
     ++box.x1;  // half-open, as region boxes are
     ++box.y1;
     return box;
-}
-
-bool Overlap(const geom::Rect &a, const geom::Rect &b) {
-    return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
 }
 
 // A region whose centre lies in the box of a stored symbol is part of it (or
@@ -54,20 +50,6 @@ bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, 
     return false;
 }
 
-}  // namespace
-
-bool StoreUnlessKnown(ZrDMScanner &scanner, const DMResult &candidate) {
-    if (scanner.resultCount >= scanner.maxResults) return false;
-    const geom::Rect box = CornerBox(candidate);
-    for (int i = 0; i < scanner.resultCount; ++i) {
-        const DMResult &stored = scanner.results[i];
-        if (std::strcmp(stored.text, candidate.text) == 0 && Overlap(CornerBox(stored), box)) return false;
-    }
-    scanner.results[scanner.resultCount++] = candidate;
-    return true;
-}
-
-namespace {
 
 // Every region not inside a stored symbol, until the list is full.
 void LookAtRegions(const BitImageView &view, const regions::RegionList &regions, bool firstLookRan,
@@ -79,7 +61,7 @@ void LookAtRegions(const BitImageView &view, const regions::RegionList &regions,
         if (!DecodeRegionAgain(view, region, firstLookRan && FirstLookTriedRegion(region), work)) continue;
         *candidate = DMResult{};
         StoreResult(work.symbol, *candidate);
-        StoreUnlessKnown(scanner, *candidate);
+        AddSecondLookResult(scanner, *candidate);  // a symbol seen twice is stored once
     }
 }
 

@@ -15,11 +15,6 @@
 
 namespace zr::dm {
 
-// Stores `candidate` after the scanner's records unless the list is full or
-// a stored record has the same text where their corners' boxes overlap.
-// True when stored.
-bool StoreUnlessKnown(ZrDMScanner &scanner, const DMResult &candidate);
-
 // One pass of the second look over the regions a first-look pass kept, in
 // the working image as that pass saw it: every region not inside a stored
 // symbol, under the four finder hypotheses, until the list is full.
