@@ -1,4 +1,5 @@
 // Exported calls of the DataMatrix reader.
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -49,9 +50,30 @@ bool SameBits(const ZrImage &a, const ZrImage &b) {
            a.polarity == b.polarity && std::memcmp(a.bits, b.bits, a.size) == 0;
 }
 
+// Share of the unread area's larger side added around it, for symbols whose
+// outline the global threshold cut short.
+constexpr int kUnreadMarginDivisor = 4;
+
+// The search corners narrowed to the area of the regions the first look
+// could not decode, with a margin: the local-threshold look labels only
+// there, so that a busy picture is not labelled twice over.
+zr::SearchCorners AroundUnread(const zr::SearchCorners &bounds, const zr::geom::Rect &area) {
+    const int margin = std::max(area.Width(), area.Height()) / kUnreadMarginDivisor;
+    const auto clamp = [](int value, std::uint32_t low, std::uint32_t high) {
+        return static_cast<std::uint32_t>(std::clamp<std::int64_t>(value, low, high));
+    };
+    zr::SearchCorners c = bounds;
+    c.x0 = clamp(area.x0 - margin, bounds.x0, bounds.x1);
+    c.y0 = clamp(area.y0 - margin, bounds.y0, bounds.y1);
+    c.x1 = clamp(area.x1 - 1 + margin, bounds.x0, bounds.x1);
+    c.y1 = clamp(area.y1 - 1 + margin, bounds.y0, bounds.y1);
+    return c;
+}
+
 // The second look on the local-threshold picture, where it differs from the
 // global one (the picture the first look saw, turned back as given): every
-// size on every region of looser limits, both passes as the flags ask.
+// size on every region of looser limits around the unread area, both passes
+// as the flags ask.
 void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInverted, zr::dm::ScanWork &work) {
     if (scanner.resultCount >= scanner.maxResults) return;
     zr::WorkingImage local;
@@ -60,10 +82,10 @@ void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInvert
     zr::ImageClearBorder(&global);
     zr::ImageClearBorder(&local.image);
     if (SameBits(global, local.image)) return;
-    zr::RunPolarityPasses(scanner, local.image, kPasses,
-                          [&](ZrImage &picture, const zr::SearchCorners &bounds) {
-                              zr::dm::LocalThresholdPass(picture, bounds, scanner, work);
-                          });
+    zr::RunPolarityPasses(
+        scanner, local.image, kPasses, [&](ZrImage &picture, const zr::SearchCorners &bounds) {
+            zr::dm::LocalThresholdPass(picture, AroundUnread(bounds, work.unreadArea), scanner, work);
+        });
 }
 
 // Every pass stores what it decodes; only running out of memory ends a scan

@@ -19,6 +19,10 @@ void StoreResult(const DMSymbol &symbol, DMResult &result) {
 
 namespace {
 
+geom::Rect Union(const geom::Rect &a, const geom::Rect &b) {
+    return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
 // The first hypothesis whose corners give a decodable size; false if none.
 bool DecodeRegion(const BitImageView &view, const regions::Region &region, ScanWork &work) {
     if (!FitRegionSides(region, work.sides, work.fit)) return false;
@@ -53,6 +57,7 @@ void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner,
     for (const regions::Region &region : search.regions) {
         if (keep && !FirstLookTriedRegion(region)) continue;
         if (!DecodeRegion(view, region, work)) {
+            work.unreadArea = work.regionLeftUnread ? Union(work.unreadArea, region.box) : region.box;
             work.regionLeftUnread = true;
             continue;
         }

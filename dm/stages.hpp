@@ -33,6 +33,7 @@ struct ScanWork {
     std::vector<std::uint8_t> matrix;     // mapping matrix of the size being decoded
     std::vector<std::int32_t> placement;  // placement table of that size
     bool regionLeftUnread = false;        // the first look met a region it could not decode
+    geom::Rect unreadArea;                // bounding box of all such regions
     // The regions each first-look pass labelled (as given, inverted), kept
     // for the second look.
     std::array<regions::RegionList, 2> passRegions;
