@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "core/call_frame.hpp"
 #include "core/grey.hpp"
@@ -77,7 +78,11 @@ zr::SearchCorners AroundUnread(const zr::SearchCorners &bounds, const zr::geom::
 void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInverted, zr::dm::ScanWork &work) {
     if (scanner.resultCount >= scanner.maxResults) return;
     zr::WorkingImage local;
-    if (zr::DibToLocalBiLevel(&local.image, scanner.image) != zr::status::kOk) return;
+    const std::uint16_t loaded = zr::DibToLocalBiLevel(&local.image, scanner.image);
+    // Out of memory takes the scan's one path for it: the exception that
+    // ends the scan with the results stored so far.
+    if (loaded == zr::status::kNoMemory) throw std::bad_alloc();
+    if (loaded != zr::status::kOk) return;
     if (globalInverted) zr::ImageInvert(&global);
     zr::ImageClearBorder(&global);
     zr::ImageClearBorder(&local.image);
