@@ -98,6 +98,10 @@ bool CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &si
     switch (size.layout) {
         case RegionLayout::k1x1:
         case RegionLayout::k1x2:
+        case RegionLayout::k1x4:
+        case RegionLayout::k1x6:
+            // One band of regions: the finder and timing of the whole band
+            // line up as those of one region.
             return CheckRegionBorder(image, p, size.columns, size.rows);
         case RegionLayout::k2x2:
             return CheckRegions2x2(image, p, size.rows);

@@ -55,6 +55,10 @@ class Placement {
             column += columns_;
             row += 4 - ((columns_ + 4) % 8);
         }
+        // A shape wrapped from the left edge can land below the last row in
+        // some extension sizes (26 x 40, 26 x 48); it continues at the top, as
+        // ISO/IEC 21471 places it. No ECC 200 size reaches this.
+        if (row >= rows_) row -= rows_;
         if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return;
         At(row, column) = 10 * codeword + bit;
     }

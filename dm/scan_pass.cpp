@@ -2,11 +2,11 @@
 // a region yields at most one symbol.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "dm/scan_pass.hpp"
 
 namespace zr::dm {
-namespace {
 
 void StoreResult(const DMSymbol &symbol, DMResult &result) {
     geom::StoreCorners(symbol.corners, result.corners);
@@ -15,6 +15,12 @@ void StoreResult(const DMSymbol &symbol, DMResult &result) {
     const std::size_t length = strnlen(symbol.text.data(), sizeof result.text - 1);
     std::memcpy(result.text, symbol.text.data(), length);
     result.text[length] = '\0';
+}
+
+namespace {
+
+geom::Rect Union(const geom::Rect &a, const geom::Rect &b) {
+    return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
 }
 
 // The first hypothesis whose corners give a decodable size; false if none.
@@ -31,20 +37,30 @@ bool DecodeRegion(const BitImageView &view, const regions::Region &region, ScanW
 
 }  // namespace
 
+bool FirstLookTriedRegion(const regions::Region &region) {
+    return region.Width() >= kMinRegionSide && region.Height() >= kMinRegionSide &&
+           region.fill >= kMinRegionFill && region.fill <= kMaxRegionFill;
+}
+
 void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work,
-              std::vector<ResultDetails> *details) {
+              regions::RegionList *keep, std::vector<ResultDetails> *details) {
     if (scanner.resultCount >= scanner.maxResults) return;
     regions::RegionSearch search(bounds);
-    search.minWidth = kMinRegionSide;
-    search.minHeight = kMinRegionSide;
-    search.minDensity = kMinRegionFill;
+    search.minWidth = keep ? kSecondLookMinRegionSide : kMinRegionSide;
+    search.minHeight = search.minWidth;
+    search.minDensity = keep ? kSecondLookMinRegionFill : kMinRegionFill;
     search.maxDensity = kMaxRegionFill;
     search.traceOutlines = true;
     regions::LabelRegions(image, search);
 
     const BitImageView view(image);
     for (const regions::Region &region : search.regions) {
-        if (!DecodeRegion(view, region, work)) continue;
+        if (keep && !FirstLookTriedRegion(region)) continue;
+        if (!DecodeRegion(view, region, work)) {
+            work.unreadArea = work.regionLeftUnread ? Union(work.unreadArea, region.box) : region.box;
+            work.regionLeftUnread = true;
+            continue;
+        }
         StoreResult(work.symbol, scanner.results[scanner.resultCount]);
         if (details) {
             details->resize(scanner.resultCount + 1u);
@@ -53,6 +69,7 @@ void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner,
         }
         if (++scanner.resultCount >= scanner.maxResults) break;
     }
+    if (keep) *keep = std::move(search.regions);
 }
 
 }  // namespace zr::dm

@@ -2,6 +2,7 @@
 // corners under a finder hypothesis, then walk the sizes until one decodes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -31,6 +32,11 @@ struct ScanWork {
     RegionSides sides;
     std::vector<std::uint8_t> matrix;     // mapping matrix of the size being decoded
     std::vector<std::int32_t> placement;  // placement table of that size
+    bool regionLeftUnread = false;        // the first look met a region it could not decode
+    geom::Rect unreadArea;                // bounding box of all such regions
+    // The regions each first-look pass labelled (as given, inverted), kept
+    // for the second look.
+    std::array<regions::RegionList, 2> passRegions;
     ScanWork();
 };
 
@@ -47,5 +53,7 @@ bool LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol);
 // then sampling, correction and data decoding. True for the first size that
 // decodes (rows, columns, codewords and text set), false when none does.
 bool TrySizes(const BitImageView &image, ScanWork &work);
+// The same walk over the sizes [first, last) of any table.
+bool TrySizes(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last);
 
 }  // namespace zr::dm

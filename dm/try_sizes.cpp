@@ -37,7 +37,12 @@ bool DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size, b
 ScanWork::ScanWork() : matrix(kMaxMappingModules), placement(kMaxMappingModules) {}
 
 bool TrySizes(const BitImageView &image, ScanWork &work) {
-    for (const DMSize &size : kDMSizeTable) {
+    return TrySizes(image, work, kDMSizeTable.data(), kDMSizeTable.data() + kDMSizeTable.size());
+}
+
+bool TrySizes(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last) {
+    for (const DMSize *entry = first; entry != last; ++entry) {
+        const DMSize &size = *entry;
         if (!ModulesLargeEnough(work.symbol, size)) continue;
         if (!CheckSizeBorder(image, work.symbol.corners, size)) continue;
         if (DecodeSize(image, work, size, true)) return true;
