@@ -13,7 +13,7 @@ constexpr std::size_t kConversionFailed = static_cast<std::size_t>(-1);
 
 // iconv_open's failure value.
 inline iconv_t NoConverter() {
-    return reinterpret_cast<iconv_t>(-1);
+    return reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr): iconv's documented value
 }
 
 // One iconv descriptor, closed when it goes out of scope.
@@ -48,15 +48,13 @@ struct EciName {
 
 // ECI assignment numbers of the character sets iconv converts.
 constexpr EciName kEciNames[] = {
-    {0, "CP437"},        {1, "ISO-8859-1"},   {2, "CP437"},        {3, "ISO-8859-1"},
-    {4, "ISO-8859-2"},   {5, "ISO-8859-3"},   {6, "ISO-8859-4"},   {7, "ISO-8859-5"},
-    {8, "ISO-8859-6"},   {9, "ISO-8859-7"},   {10, "ISO-8859-8"},  {11, "ISO-8859-9"},
-    {12, "ISO-8859-10"}, {13, "ISO-8859-11"}, {15, "ISO-8859-13"}, {16, "ISO-8859-14"},
-    {17, "ISO-8859-15"}, {18, "ISO-8859-16"}, {20, "SHIFT_JIS"},   {21, "CP1250"},
-    {22, "CP1251"},      {23, "CP1252"},      {24, "CP1256"},      {25, "UTF-16BE"},
-    {26, "UTF-8"},       {27, "US-ASCII"},    {28, "BIG5"},        {29, "GB18030"},
-    {30, "EUC-KR"},      {31, "GBK"},         {32, "GB18030"},     {33, "UTF-16LE"},
-    {34, "UTF-32BE"},    {35, "UTF-32LE"},    {170, "US-ASCII"},
+    {0, "CP437"},        {1, "ISO-8859-1"},   {2, "CP437"},        {3, "ISO-8859-1"},   {4, "ISO-8859-2"},
+    {5, "ISO-8859-3"},   {6, "ISO-8859-4"},   {7, "ISO-8859-5"},   {8, "ISO-8859-6"},   {9, "ISO-8859-7"},
+    {10, "ISO-8859-8"},  {11, "ISO-8859-9"},  {12, "ISO-8859-10"}, {13, "ISO-8859-11"}, {15, "ISO-8859-13"},
+    {16, "ISO-8859-14"}, {17, "ISO-8859-15"}, {18, "ISO-8859-16"}, {20, "SHIFT_JIS"},   {21, "CP1250"},
+    {22, "CP1251"},      {23, "CP1252"},      {24, "CP1256"},      {25, "UTF-16BE"},    {26, "UTF-8"},
+    {27, "US-ASCII"},    {28, "BIG5"},        {29, "GB18030"},     {30, "EUC-KR"},      {31, "GBK"},
+    {32, "GB18030"},     {33, "UTF-16LE"},    {34, "UTF-32BE"},    {35, "UTF-32LE"},    {170, "US-ASCII"},
 };
 
 }  // namespace
@@ -105,7 +103,8 @@ std::optional<std::string> ConvertToUtf8(std::string_view bytes, const char *cha
     std::size_t inLeft = in.size();
     char *outPointer = out.data();
     std::size_t outLeft = out.size();
-    if (iconv(converter.get(), &inPointer, &inLeft, &outPointer, &outLeft) == kConversionFailed || inLeft != 0)
+    if (iconv(converter.get(), &inPointer, &inLeft, &outPointer, &outLeft) == kConversionFailed ||
+        inLeft != 0)
         return std::nullopt;
     return std::string(out.data(), out.size() - outLeft);
 }
@@ -138,7 +137,8 @@ std::string TextOf(std::string_view bytes, const std::vector<EciSpan> &ecis, Def
     std::string text = TextOf(bytes.substr(0, std::min(ecis.front().position, bytes.size())), charset);
     for (std::size_t i = 0; i < ecis.size(); ++i) {
         const std::size_t begin = std::min(ecis[i].position, bytes.size());
-        const std::size_t end = i + 1 < ecis.size() ? std::min(ecis[i + 1].position, bytes.size()) : bytes.size();
+        const std::size_t end =
+            i + 1 < ecis.size() ? std::min(ecis[i + 1].position, bytes.size()) : bytes.size();
         if (end <= begin) continue;
         const std::string_view part = bytes.substr(begin, end - begin);
         const char *name = EciCharset(ecis[i].eci);

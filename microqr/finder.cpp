@@ -117,13 +117,13 @@ bool BoxFinderCorners(const regions::Region &region, MicroQRCandidate &candidate
                                                   &region.colBottom};
     for (int i = 0; i < 4; ++i) {
         extent = *arrays[i];
-        const std::size_t n = extent.size();
+        const auto n = static_cast<std::ptrdiff_t>(extent.size());
         std::nth_element(extent.begin(), extent.begin() + n / 4, extent.end());
-        const double low = extent[n / 4];
+        const double low = extent[static_cast<std::size_t>(n / 4)];
         std::nth_element(extent.begin(), extent.begin() + n / 2, extent.end());
-        const double median = extent[n / 2];
+        const double median = extent[static_cast<std::size_t>(n / 2)];
         std::nth_element(extent.begin(), extent.begin() + 3 * n / 4, extent.end());
-        const double high = extent[3 * n / 4];
+        const double high = extent[static_cast<std::size_t>(3 * n / 4)];
         if ((high - low) * kUprightSpread > double(i % 2 == 0 ? width : height)) return false;
         sides[i] = median;
     }

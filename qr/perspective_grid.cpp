@@ -16,15 +16,15 @@ namespace {
 using geom::Perspective;
 using geom::PointF;
 
-constexpr double kFinderSide = 7;          // modules across a finder
-constexpr double kAlignmentInset = 6.5;    // alignment centre from the far sides, in modules
-constexpr int kTimingLine = 6;             // row and column of the timing patterns
-constexpr int kTimingStart = 8;            // first timing module past the finder and separator
-constexpr int kFirstSizeWithVersion = 45;  // version 7
-constexpr int kVersionBlockOffset = 11;    // version blocks start 11 modules before the far side
-constexpr double kAlignmentReach = 4;      // modules searched each way around the predicted centre
-constexpr double kAlignmentStep = 1.0 / 3; // search step, in modules
-constexpr int kAlignmentMinMatches = 23;   // of the pattern's 25 modules
+constexpr double kFinderSide = 7;           // modules across a finder
+constexpr double kAlignmentInset = 6.5;     // alignment centre from the far sides, in modules
+constexpr int kTimingLine = 6;              // row and column of the timing patterns
+constexpr int kTimingStart = 8;             // first timing module past the finder and separator
+constexpr int kFirstSizeWithVersion = 45;   // version 7
+constexpr int kVersionBlockOffset = 11;     // version blocks start 11 modules before the far side
+constexpr double kAlignmentReach = 4;       // modules searched each way around the predicted centre
+constexpr double kAlignmentStep = 1.0 / 3;  // search step, in modules
+constexpr int kAlignmentMinMatches = 23;    // of the pattern's 25 modules
 constexpr int kUnknowns = 8;
 
 PointF Unit(PointF p) {
@@ -121,7 +121,8 @@ std::optional<Perspective> FitGrid(const FinderCorners &corners, int size,
     addFinder(corners.a, 0, 0);
     addFinder(corners.b, far, 0);
     addFinder(corners.d, 0, far);
-    if (alignment) points[count++] = {{n - kAlignmentInset, n - kAlignmentInset}, *alignment, kAlignmentWeight};
+    if (alignment)
+        points[count++] = {{n - kAlignmentInset, n - kAlignmentInset}, *alignment, kAlignmentWeight};
 
     // Pixels centred and scaled to a unit spread, modules to 0..1, for a well-conditioned system.
     PointF centre{};
@@ -139,7 +140,8 @@ std::optional<Perspective> FitGrid(const FinderCorners &corners, int size,
         const std::array<double, kUnknowns> rowX{x, y, 1, 0, 0, 0, -x * p.x, -y * p.x};
         const std::array<double, kUnknowns> rowY{0, 0, 0, x, y, 1, -x * p.y, -y * p.y};
         for (std::size_t r = 0; r < kUnknowns; ++r) {
-            for (std::size_t c = 0; c < kUnknowns; ++c) system[r][c] += w2 * (rowX[r] * rowX[c] + rowY[r] * rowY[c]);
+            for (std::size_t c = 0; c < kUnknowns; ++c)
+                system[r][c] += w2 * (rowX[r] * rowX[c] + rowY[r] * rowY[c]);
             system[r][kUnknowns] += w2 * (rowX[r] * p.x + rowY[r] * p.y);
         }
     }
@@ -164,7 +166,8 @@ std::optional<PointF> FindAlignment(const BitImageView &view, const Perspective 
             for (int i = -2; i <= 2; ++i)
                 for (int j = -2; j <= 2; ++j) {
                     const bool ring = std::max(std::abs(i), std::abs(j)) == 1;
-                    if (DarkSample(view, q + static_cast<double>(j) * du + static_cast<double>(i) * dv) != ring)
+                    if (DarkSample(view, q + static_cast<double>(j) * du + static_cast<double>(i) * dv) !=
+                        ring)
                         ++matches;
                 }
             const double distance = a * a + b * b;
@@ -202,7 +205,9 @@ int ReadVersionBlocks(const BitImageView &view, const Perspective &grid, int siz
     if (size < kFirstSizeWithVersion) return 0;
     std::uint32_t upperRight = 0, lowerLeft = 0;
     for (int bit = 0; bit < 18; ++bit) {
-        const double along = size - kVersionBlockOffset + bit % 3 + 0.5, across = bit / 3 + 0.5;
+        // Bit k of a version block sits in row k / 3 (whole rows) and column k % 3.
+        const int row = bit / 3;
+        const double along = size - kVersionBlockOffset + bit % 3 + 0.5, across = row + 0.5;
         if (DarkSample(view, grid.Map({along, across}))) upperRight |= std::uint32_t{1} << bit;
         if (DarkSample(view, grid.Map({across, along}))) lowerLeft |= std::uint32_t{1} << bit;
     }

@@ -29,6 +29,7 @@ struct Outcome {
 // consistent record; the allocations of the scan are counted into `count`.
 Outcome ScanFailingAt(const std::vector<std::uint8_t> &dib, std::uint8_t extraFlags, long failAt,
                       long &count) {
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): compared after the scan
     const std::vector<std::uint8_t> original = dib;
     ZrBarScanner scanner;
     ZrInitBarScanner(&scanner);

@@ -36,7 +36,7 @@ std::string WriteBmp(const test::Raster &picture, const std::string &name) {
     for (std::uint32_t v : {size, 0u, offset})
         for (int k = 0; k < 4; ++k) file.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
     file.insert(file.end(), dib.begin(), dib.end());
-    const std::string path = ::testing::TempDir() + name;
+    std::string path = ::testing::TempDir() + name;
     std::FILE *f = std::fopen(path.c_str(), "wb");
     EXPECT_NE(f, nullptr);
     if (f != nullptr) {

@@ -43,6 +43,7 @@ struct Outcome {
 
 template <class Reader>
 Outcome ScanFailingAt(const std::vector<std::uint8_t> &dib, long failAt) {
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): compared after the scan
     const std::vector<std::uint8_t> original = dib;
     typename Reader::Scanner scanner;
     Reader::Init(&scanner);

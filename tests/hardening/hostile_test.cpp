@@ -30,6 +30,7 @@ class HostileInput : public ::testing::Test {
         scanner.image = dib.data();
         adjust(scanner);
         const Scanner before = scanner;
+        // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): compared after the scan
         const std::vector<std::uint8_t> original = dib;
         const std::uint16_t status = Reader::Scan(&scanner);
         EXPECT_TRUE(Reader::Public(status)) << Reader::kName << " returned " << status;

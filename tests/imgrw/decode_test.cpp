@@ -379,7 +379,8 @@ std::vector<std::uint8_t> Bmp(std::int32_t width, std::int32_t height, std::uint
     for (std::size_t i = 0; i < rows.size(); ++i) {
         // Stored bottom-up unless the height is negative.
         const std::size_t stored = height < 0 ? i : rows.size() - 1 - i;
-        std::copy(rows[i].begin(), rows[i].end(), b.begin() + offset + stored * stride);
+        std::copy(rows[i].begin(), rows[i].end(),
+                  b.begin() + static_cast<std::ptrdiff_t>(offset + stored * stride));
     }
     return b;
 }

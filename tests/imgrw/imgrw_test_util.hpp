@@ -157,6 +157,7 @@ struct Snapshot {
         }
     }
     bool Same(const ZrImage &image) const {
+        // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): every byte unchanged
         if (std::memcmp(&record, &image, sizeof image) != 0) return false;
         return block.empty() || std::memcmp(block.data(), image.dib, block.size()) == 0;
     }

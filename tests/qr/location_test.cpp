@@ -20,7 +20,7 @@ namespace {
 
 using zr::test::Raster;
 
-lines::RunScan Runs(std::vector<std::uint16_t> widths) {
+lines::RunScan Runs(const std::vector<std::uint16_t> &widths) {
     lines::RunScan scan;
     scan.elements = static_cast<std::int16_t>(widths.size());
     scan.widths = widths;

@@ -166,7 +166,7 @@ Raster AddNoise(const Raster &r, double amplitude, std::uint32_t seed) {
     std::mt19937 generator(seed);
     Raster out = r;
     for (std::uint8_t &p : out.pixels) {
-        const double unit = generator() / 4294967296.0 * 2.0 - 1.0;
+        const double unit = static_cast<double>(generator()) / 4294967296.0 * 2.0 - 1.0;
         p = ClampGrey(p + unit * amplitude);
     }
     return out;
