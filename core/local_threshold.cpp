@@ -13,6 +13,7 @@
 #include "core/dib_header.hpp"
 #include "core/image.hpp"
 #include "core/prepare.hpp"
+#include "core/prepare_frame.hpp"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -347,36 +348,12 @@ std::uint16_t ColourToLocal(const std::uint8_t *pixels, std::int32_t pitch, ZrIm
 }  // namespace
 
 std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib) {
-    if (!image) return ZR_ERR_NULL_IMAGE;
-    if (!dib) {
-        ImageDestroy(image);
-        return ZR_ERR_NULL_DIB;
-    }
-    const DibHeader h = ReadDibHeader(dib);
-    if (h.bitCount == 1) return ImageFromDib(image, dib);
-    ImageDestroy(image);
-    std::int32_t pitch = 0;
-    std::uint32_t size = 0;
-    if (!AcceptableDibHeader(h, &pitch, &size)) return ZR_ERR_BAD_FORMAT;
-
-    ZrImage target = *image;
-    target.width = static_cast<std::uint32_t>(h.width);
-    target.height = static_cast<std::uint32_t>(h.height);
-    target.bitsPerPixel = 1;
-    target.xDpi = PixelsPerMetreToDpi(h.xPelsPerMeter);
-    target.yDpi = PixelsPerMetreToDpi(h.yPelsPerMeter);
-    const std::uint16_t code = ImageCreate(&target);
-    if (code != ZR_OK) return code;
-
-    const auto *palette = static_cast<const std::uint8_t *>(dib) + kDibHeaderSize;
-    const std::uint16_t status =
-        h.bitCount == 8 ? IndexedToLocal(palette, pitch, target) : ColourToLocal(palette, pitch, target);
-    if (status != ZR_OK) {
-        ImageDestroy(&target);
-        return status;
-    }
-    *image = target;
-    return ZR_OK;
+    return PrepareBiLevel(
+        image, dib,
+        [](const std::uint8_t *palette, std::int32_t pitch, std::uint16_t bitCount, ZrImage &target) {
+            return bitCount == 8 ? IndexedToLocal(palette, pitch, target)
+                                 : ColourToLocal(palette, pitch, target);
+        });
 }
 
 }  // namespace zr
