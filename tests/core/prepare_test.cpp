@@ -158,7 +158,7 @@ TEST(PrepareTest, ColourPalettesGiveTheWorkingImageOfTheTwentyFourBitCopy) {
         ASSERT_EQ(zr::DibToBiLevel(&fromIndexed, indexed.data()), ZR_OK);
         ASSERT_EQ(zr::DibToBiLevel(&fromColour, colour.data()), ZR_OK);
         EXPECT_EQ(zr_test::Pixels(fromIndexed), zr_test::Pixels(fromColour));
-        EXPECT_NE(zr_test::Pixels(fromIndexed), zr_test::Pixels(zr_test::Blank(width, height, 1)));
+        EXPECT_NE(zr_test::Pixels(fromIndexed), zr_test::BlankPixels(width, height));
         zr::ImageDestroy(&fromIndexed);
         zr::ImageDestroy(&fromColour);
     }

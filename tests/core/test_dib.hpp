@@ -85,4 +85,12 @@ inline std::vector<std::uint8_t> Pixels(const ZrImage &image) {
     return std::vector<std::uint8_t>(bits, bits + image.size);
 }
 
+// The pixels of a blank bi-level picture of the given size.
+inline std::vector<std::uint8_t> BlankPixels(std::uint32_t width, std::uint32_t height) {
+    ZrImage blank = Blank(width, height, 1);
+    std::vector<std::uint8_t> pixels = Pixels(blank);
+    zr::ImageDestroy(&blank);
+    return pixels;
+}
+
 }  // namespace zr_test

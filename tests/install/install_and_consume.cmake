@@ -19,7 +19,7 @@ endif()
 
 # CMake package.
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer -DCMAKE_PREFIX_PATH=${prefix}
-    "-DCMAKE_C_FLAGS=${extra_flags}")
+    "-DCMAKE_C_FLAGS=${extra_flags}" "-DCMAKE_CXX_FLAGS=${extra_flags}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
 run(${WORK_DIR}/consumer/read_sample ${SAMPLE})
 if(NOT last_output MATCHES "ZR-READERS 39\nversions 20046 1000a 10018 10001 2002c")
