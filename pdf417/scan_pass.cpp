@@ -130,35 +130,22 @@ ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &w
     return ScanOutcome::kScanned;
 }
 
-// The corners' bounding box.
-Rect BoxOf(const std::int32_t (&corners)[8]) {
-    Rect box{corners[0], corners[1], corners[0] + 1, corners[1] + 1};
-    for (int i = 1; i < QuadI::kCorners; ++i) {
-        box.x0 = std::min(box.x0, corners[2 * i]);
-        box.y0 = std::min(box.y0, corners[2 * i + 1]);
-        box.x1 = std::max(box.x1, corners[2 * i] + 1);
-        box.y1 = std::max(box.y1, corners[2 * i + 1] + 1);
-    }
-    return box;
-}
-
-// A stored result with the same text whose box overlaps this one's.
-bool AlreadyStored(const ZrPDF417Scanner &scanner, const ZrPDF417Result &result) {
-    const Rect box = BoxOf(result.corners);
-    for (int i = 0; i < scanner.resultCount; ++i) {
-        const ZrPDF417Result &stored = scanner.results[i];
-        const Rect other = BoxOf(stored.corners);
-        const bool overlap = box.x0 < other.x1 && other.x0 < box.x1 && box.y0 < other.y1 && other.y0 < box.y1;
-        if (overlap && std::strcmp(stored.text, result.text) == 0) return true;
-    }
-    return false;
-}
-
-// Stores a second-look result unless the list has it; kListFull when there is no room.
+// Stores a second-look result through the shared rule (not when the list
+// holds the same text at the same place), then blanks it and keeps its
+// details as StoreResult does; kListFull when there is no room.
 ScanOutcome AddResult(ZrImage &image, const MeasuredSymbol &symbol, const ZrPDF417Result &result,
                       const SymbolWork &work, ZrPDF417Scanner &scanner, std::vector<DecodedData> *details) {
-    if (AlreadyStored(scanner, result)) return ScanOutcome::kScanned;
-    return StoreResult(image, symbol, result, work, scanner, details);
+    switch (AddSecondLookResult(scanner, result)) {
+        case SecondLookStore::kListFull:
+            return ScanOutcome::kListFull;
+        case SecondLookStore::kDuplicate:
+            return ScanOutcome::kScanned;
+        case SecondLookStore::kAdded:
+            break;
+    }
+    if (details) details->push_back(work.data);
+    BlankSymbol(image, symbol);
+    return ScanOutcome::kScanned;
 }
 
 // The second look: symbols that failed correction with rows missing are
