@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/readers.hpp"
 #include "support/render.hpp"
 #include "support/render_pdf417.hpp"
 #include "zr/ZrDM.h"
@@ -35,9 +36,11 @@ Raster Blotch(Raster r, int count, int size, std::uint32_t seed) {
     const int margin = r.width / 5;
     for (int i = 0; i < count; ++i) {
         seed = seed * 1103515245u + 12345u;
-        const int x = margin + static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(r.width - 2 * margin));
+        const int x =
+            margin + static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(r.width - 2 * margin));
         seed = seed * 1103515245u + 12345u;
-        const int y = margin + static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(r.height - 2 * margin));
+        const int y =
+            margin + static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(r.height - 2 * margin));
         const std::uint8_t grey = ((seed >> 20) & 1) ? 0 : 255;
         for (int dy = 0; dy < size; ++dy)
             for (int dx = 0; dx < size; ++dx)
@@ -63,7 +66,8 @@ void AddVariants(std::vector<Scene> &scenes, const std::string &name, const Rast
         const Raster turned = Rotate(symbol, degrees, true, 255);
         Raster canvas = Canvas(turned.width + 40, turned.height + 40, 240);
         Paste(canvas, turned, 19, 21);
-        scenes.push_back({name + " " + std::to_string(static_cast<int>(degrees)) + " deg", AddNoise(canvas, 8, 9)});
+        scenes.push_back(
+            {name + " " + std::to_string(static_cast<int>(degrees)) + " deg", AddNoise(canvas, 8, 9)});
     }
     for (int count : {3, 8, 20}) {
         scenes.push_back({name + " blotched " + std::to_string(count),
@@ -75,8 +79,9 @@ void AddVariants(std::vector<Scene> &scenes, const std::string &name, const Rast
 
 void AddNoiseScenes(std::vector<Scene> &scenes) {
     for (int amplitude : {60, 127}) {
-        scenes.push_back({"noise " + std::to_string(amplitude),
-                          AddNoise(Canvas(360, 280, 128), amplitude, static_cast<std::uint32_t>(amplitude + 1))});
+        scenes.push_back(
+            {"noise " + std::to_string(amplitude),
+             AddNoise(Canvas(360, 280, 128), amplitude, static_cast<std::uint32_t>(amplitude + 1))});
     }
 }
 
@@ -114,9 +119,10 @@ void ForEachPicture(const std::vector<Scene> &scenes, Visit visit) {
         for (int depth : {1, 8, 24}) {
             for (int inverted = 0; inverted < 2; ++inverted) {
                 const Raster &raster = scene.raster;
-                Picture picture{scene.name + " / " + std::to_string(depth) + " bit" + (inverted ? " inverted" : ""),
-                                ToDib(inverted ? Invert(raster) : raster, depth, 0, depth == 1 && inverted),
-                                raster.width, raster.height};
+                Picture picture{
+                    scene.name + " / " + std::to_string(depth) + " bit" + (inverted ? " inverted" : ""),
+                    ToDib(inverted ? Invert(raster) : raster, depth, 0, depth == 1 && inverted), raster.width,
+                    raster.height};
                 visit(picture);
             }
         }
@@ -144,9 +150,30 @@ struct FlagSetting {
 };
 
 constexpr FlagSetting kFlagSettings[] = {
-    {"default", 0, false, 0}, {"as given", 1, false, 0}, {"inverted", 2, false, 0},
+    {"default", 0, false, 0},          {"as given", 1, false, 0}, {"inverted", 2, false, 0},
     {"both, one result", 3, false, 1}, {"rectangle", 0, true, 0}, {"flags 7", 7, false, 0},
 };
+
+// Every picture with every flag setting through one of the readers that take
+// scanFlags, the first-look-only bit set; `print` writes one result.
+template <class Reader, class PrintResult>
+void DigestFlagged(const char *name, const std::vector<Scene> &scenes, std::uint8_t firstLookOnly,
+                   PrintResult print) {
+    ForEachPicture(scenes, [&](const Picture &picture) {
+        for (const FlagSetting &setting : kFlagSettings) {
+            typename Reader::Scanner scanner;
+            Reader::Init(&scanner);
+            SetCommon(scanner, picture, setting.rectangle, setting.maxResults);
+            scanner.scanFlags = static_cast<std::uint8_t>(setting.flags | firstLookOnly);
+            const std::uint16_t status = Reader::Scan(&scanner);
+            std::printf("%s %s / %s: status %u count %u max %u flags %u\n", name, picture.label.c_str(),
+                        setting.name, status, scanner.resultCount, scanner.maxResults,
+                        static_cast<unsigned>(scanner.scanFlags & ~firstLookOnly));
+            for (int i = 0; i < scanner.resultCount; ++i) print(scanner.results[i]);
+            Reader::Free(&scanner);
+        }
+    });
+}
 
 std::vector<Scene> QrScenes() {
     std::vector<Scene> scenes;
@@ -179,24 +206,11 @@ std::vector<Scene> QrScenes() {
 }
 
 void DigestQr() {
-    ForEachPicture(QrScenes(), [](const Picture &picture) {
-        for (const FlagSetting &setting : kFlagSettings) {
-            ZrQRScanner scanner;
-            ZrInitQRScanner(&scanner);
-            SetCommon(scanner, picture, setting.rectangle, setting.maxResults);
-            scanner.scanFlags = setting.flags | ZR_QR_FIRST_LOOK_ONLY;
-            const std::uint16_t status = ZrScanQR(&scanner);
-            std::printf("QR %s / %s: status %u count %u max %u flags %u\n", picture.label.c_str(), setting.name,
-                        status, scanner.resultCount, scanner.maxResults, scanner.scanFlags & ~ZR_QR_FIRST_LOOK_ONLY);
-            for (int i = 0; i < scanner.resultCount; ++i) {
-                const QRResult &r = scanner.results[i];
-                std::printf("  version %u colour %u confidence %u length %u", r.version, r.barsColour, r.confidence,
-                            r.length);
-                PrintCorners(r.corners);
-                std::printf(" text \"%s\"\n", Escaped(r.text, r.length).c_str());
-            }
-            ZrFreeQRScanner(&scanner);
-        }
+    DigestFlagged<test::QRReader>("QR", QrScenes(), ZR_QR_FIRST_LOOK_ONLY, [](const QRResult &r) {
+        std::printf("  version %u colour %u confidence %u length %u", r.version, r.barsColour, r.confidence,
+                    r.length);
+        PrintCorners(r.corners);
+        std::printf(" text \"%s\"\n", Escaped(r.text, r.length).c_str());
     });
 }
 
@@ -230,26 +244,13 @@ std::vector<Scene> MicroQrScenes() {
 }
 
 void DigestMicroQr() {
-    ForEachPicture(MicroQrScenes(), [](const Picture &picture) {
-        for (const FlagSetting &setting : kFlagSettings) {
-            ZrMicroQRScanner scanner;
-            ZrInitMicroQRScanner(&scanner);
-            SetCommon(scanner, picture, setting.rectangle, setting.maxResults);
-            scanner.scanFlags = setting.flags | ZR_MICROQR_FIRST_LOOK_ONLY;
-            const std::uint16_t status = ZrScanMicroQR(&scanner);
-            std::printf("MicroQR %s / %s: status %u count %u max %u flags %u\n", picture.label.c_str(),
-                        setting.name, status, scanner.resultCount, scanner.maxResults,
-                        scanner.scanFlags & ~ZR_MICROQR_FIRST_LOOK_ONLY);
-            for (int i = 0; i < scanner.resultCount; ++i) {
-                const MicroQRResult &r = scanner.results[i];
-                std::printf("  version %u colour %u confidence %u length %u", r.version, r.barsColour, r.confidence,
-                            r.length);
-                PrintCorners(r.corners);
-                std::printf(" text \"%s\"\n", Escaped(reinterpret_cast<const char *>(r.text), r.length).c_str());
-            }
-            ZrFreeMicroQRScanner(&scanner);
-        }
-    });
+    DigestFlagged<test::MicroQRReader>(
+        "MicroQR", MicroQrScenes(), ZR_MICROQR_FIRST_LOOK_ONLY, [](const MicroQRResult &r) {
+            std::printf("  version %u colour %u confidence %u length %u", r.version, r.barsColour,
+                        r.confidence, r.length);
+            PrintCorners(r.corners);
+            std::printf(" text \"%s\"\n", Escaped(reinterpret_cast<const char *>(r.text), r.length).c_str());
+        });
 }
 
 std::vector<Scene> DmScenes() {
@@ -282,23 +283,10 @@ std::vector<Scene> DmScenes() {
 }
 
 void DigestDm() {
-    ForEachPicture(DmScenes(), [](const Picture &picture) {
-        for (const FlagSetting &setting : kFlagSettings) {
-            ZrDMScanner scanner;
-            ZrInitDMScanner(&scanner);
-            SetCommon(scanner, picture, setting.rectangle, setting.maxResults);
-            scanner.scanFlags = setting.flags | ZR_DM_FIRST_LOOK_ONLY;
-            const std::uint16_t status = ZrScanDM(&scanner);
-            std::printf("DM %s / %s: status %u count %u max %u flags %u\n", picture.label.c_str(), setting.name,
-                        status, scanner.resultCount, scanner.maxResults, scanner.scanFlags & ~ZR_DM_FIRST_LOOK_ONLY);
-            for (int i = 0; i < scanner.resultCount; ++i) {
-                const DMResult &r = scanner.results[i];
-                std::printf("  rows %d columns %d colour %u", r.rows, r.columns, r.barsColour);
-                PrintCorners(r.corners);
-                std::printf(" text \"%s\"\n", Escaped(r.text, std::string(r.text).size()).c_str());
-            }
-            ZrFreeDMScanner(&scanner);
-        }
+    DigestFlagged<test::DMReader>("DM", DmScenes(), ZR_DM_FIRST_LOOK_ONLY, [](const DMResult &r) {
+        std::printf("  rows %d columns %d colour %u", r.rows, r.columns, r.barsColour);
+        PrintCorners(r.corners);
+        std::printf(" text \"%s\"\n", Escaped(r.text, std::string(r.text).size()).c_str());
     });
 }
 
@@ -314,8 +302,8 @@ std::vector<Scene> Pdf417Scenes() {
     const Kind kinds[] = {
         {"pdf417 1 column", "PDF1", 1, 2, 3},
         {"pdf417 3 columns", "Digest PDF417 three columns 12345", 3, 3, 2},
-        {"pdf417 8 columns", "Digest PDF417 with eight data columns and a longer text: 0123456789 abcdef", 8, 5,
-         2},
+        {"pdf417 8 columns", "Digest PDF417 with eight data columns and a longer text: 0123456789 abcdef", 8,
+         5, 2},
     };
     for (const Kind &kind : kinds) {
         Pdf417Options o;
@@ -340,8 +328,8 @@ struct Pdf417Setting {
 
 void DigestPdf417() {
     const Pdf417Setting settings[] = {
-        {"default", 0, 0, false, 0},      {"dark bars", 1, 15, false, 0}, {"light bars", 2, 15, false, 0},
-        {"horizontal", 3, 3, false, 0},   {"vertical", 3, 12, false, 0},  {"one result", 3, 15, false, 1},
+        {"default", 0, 0, false, 0},    {"dark bars", 1, 15, false, 0}, {"light bars", 2, 15, false, 0},
+        {"horizontal", 3, 3, false, 0}, {"vertical", 3, 12, false, 0},  {"one result", 3, 15, false, 1},
         {"rectangle", 3, 15, true, 0},
     };
     ForEachPicture(Pdf417Scenes(), [&](const Picture &picture) {
@@ -358,8 +346,8 @@ void DigestPdf417() {
                         scanner.barColors, scanner.directions & ~ZR_PDF417_FIRST_LOOK_ONLY);
             for (int i = 0; i < scanner.resultCount; ++i) {
                 const ZrPDF417Result &r = scanner.results[i];
-                std::printf("  angle %.6f colour %u level %u confidence %d rows %d columns %d", r.angle, r.barColor,
-                            r.ecLevel, r.confidence, r.rows, r.columns);
+                std::printf("  angle %.6f colour %u level %u confidence %d rows %d columns %d", r.angle,
+                            r.barColor, r.ecLevel, r.confidence, r.rows, r.columns);
                 PrintCorners(r.corners);
                 std::printf(" text \"%s\"\n", Escaped(r.text, std::string(r.text).size()).c_str());
             }
