@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -355,5 +356,36 @@ std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib) {
                                  : ColourToLocal(palette, pitch, target);
         });
 }
+
+}  // namespace zr
+
+namespace zr {
+namespace {
+
+// Above this many changes per pixel a row is speckle (one change every 2.5
+// pixels); every fourth row is counted.
+constexpr double kMaxPrintChangeDensity = 0.4;
+constexpr int kDensityRowStep = 4;
+
+}  // namespace
+
+double RowChangeDensity(const ZrImage &image) {
+    const BitImageView view(image);
+    const int bytes = (view.Width() + 7) / 8;
+    std::uint64_t changes = 0, pixels = 0;
+    for (int y = 0; y < view.Height(); y += kDensityRowStep) {
+        const std::uint8_t *row = view.Row(y);
+        unsigned previous = row[0] >> 7;
+        for (int i = 0; i < bytes; ++i) {
+            const unsigned b = row[i];
+            changes += std::bitset<8>((b ^ ((b >> 1) | (previous << 7))) & 0xFFu).count();
+            previous = b & 1u;
+        }
+        pixels += static_cast<std::uint64_t>(view.Width());
+    }
+    return pixels == 0 ? 0 : double(changes) / double(pixels);
+}
+
+bool LooksLikeSpeckle(const ZrImage &image) { return RowChangeDensity(image) > kMaxPrintChangeDensity; }
 
 }  // namespace zr

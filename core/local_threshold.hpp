@@ -33,4 +33,14 @@ namespace zr {
 // ZR_ERR_NULL_IMAGE, ZR_ERR_NULL_DIB, ZR_ERR_BAD_FORMAT or ZR_ERR_NO_MEMORY.
 std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib);
 
+// True when a bi-level picture's rows change between dark and light more
+// often than every 2.5 pixels on average (measured on every fourth row):
+// speckle, noise made bi-level, not print. Local thresholds turn a picture of
+// noise into such speckle, and searching it costs much and finds nothing, so
+// the second looks leave it.
+bool LooksLikeSpeckle(const ZrImage &image);
+
+// Changes between dark and light per pixel along every fourth row.
+double RowChangeDensity(const ZrImage &image);
+
 }  // namespace zr

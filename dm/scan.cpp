@@ -68,7 +68,8 @@ SearchCorners AroundUnread(const SearchCorners &bounds, const geom::Rect &area) 
 // The second look on the local-threshold picture, where it differs from the
 // global one (the picture the first look saw, turned back as given): every
 // size on every region of looser limits around the unread area, both passes
-// as the flags ask.
+// as the flags ask. A picture the local thresholds turn into speckle (noise)
+// is left: labelling it costs much and finds nothing.
 void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInverted, ScanWork &work) {
     if (scanner.resultCount >= scanner.maxResults) return;
     WorkingImage local;
@@ -76,7 +77,7 @@ void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInvert
     // Out of memory takes the scan's one path for it: the exception that
     // ends the scan with the results stored so far.
     if (loaded == status::kNoMemory) throw std::bad_alloc();
-    if (loaded != status::kOk) return;
+    if (loaded != status::kOk || LooksLikeSpeckle(local.image)) return;
     if (globalInverted) ImageInvert(&global);
     ImageClearBorder(&global);
     ImageClearBorder(&local.image);

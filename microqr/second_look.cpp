@@ -2,7 +2,6 @@
 #include "microqr/second_look.hpp"
 
 #include <algorithm>
-#include <bitset>
 #include <new>
 #include <cstring>
 #include <vector>
@@ -19,32 +18,6 @@ namespace {
 
 // A side list holds at most this many (its count is one byte).
 constexpr int kMaxSideResults = 255;
-// A picture whose rows change between dark and light more often than
-// every 2.5 pixels on average is speckle (noise made bi-level), not print:
-// searching it costs much and finds nothing, so the second look leaves it.
-// Measured on every fourth row.
-constexpr double kMaxChangeDensity = 0.4;
-constexpr int kDensityRowStep = 4;
-
-// Changes between dark and light per pixel along the rows of a bi-level
-// picture, from every fourth row.
-double RowChangeDensity(const ZrImage &image) {
-    const BitImageView view(image);
-    const int bytes = (view.Width() + 7) / 8;
-    std::uint64_t changes = 0, pixels = 0;
-    for (int y = 0; y < view.Height(); y += kDensityRowStep) {
-        const std::uint8_t *row = view.Row(y);
-        unsigned previous = row[0] >> 7;
-        for (int i = 0; i < bytes; ++i) {
-            const unsigned b = row[i];
-            changes += std::bitset<8>((b ^ ((b >> 1) | (previous << 7))) & 0xFFu).count();
-            previous = b & 1u;
-        }
-        pixels += static_cast<std::uint64_t>(view.Width());
-    }
-    return pixels == 0 ? 0 : double(changes) / double(pixels);
-}
-
 // True when the local thresholds gave the very picture the first look
 // searched (despeckled, as given): the same search would find nothing new.
 bool SameAsFirstLook(const ZrImage &local, const void *dib) {
@@ -79,7 +52,7 @@ std::uint16_t RunSecondLook(ZrMicroQRScanner &scanner, const PolarityScheme &pas
     if (loaded == status::kNoMemory) throw std::bad_alloc();
     if (loaded != status::kOk) return firstLookStatus;
     ImageDespeckle(&local.image);
-    if (RowChangeDensity(local.image) > kMaxChangeDensity || SameAsFirstLook(local.image, scanner.image))
+    if (LooksLikeSpeckle(local.image) || SameAsFirstLook(local.image, scanner.image))
         return firstLookStatus;
     const SearchCorners corners = SearchCornersOf(&scanner, local.image.width, local.image.height);
     std::uint16_t result = firstLookStatus;

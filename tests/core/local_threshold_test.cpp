@@ -232,6 +232,34 @@ TEST(LocalThresholdTest, KeepsEveryModuleUnderALightingGradient) {
     }
 }
 
+// Noise made bi-level by local thresholds is speckle the second looks skip;
+// a symbol at 2 pixels a module filling the picture, and a blank page, are not.
+TEST(LocalThresholdTest, TellsSpeckleFromPrint) {
+    const auto speckle = [](const zr::test::Raster &picture) {
+        const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 8);
+        ZrImage image{};
+        EXPECT_EQ(zr::DibToLocalBiLevel(&image, dib.data()), ZR_OK);
+        const bool result = zr::LooksLikeSpeckle(image);
+        zr::ImageDestroy(&image);
+        return result;
+    };
+    std::mt19937 random(7);
+    zr::test::Raster noise = zr::test::Canvas(300, 200, 0);
+    for (int y = 0; y < noise.height; ++y)
+        for (int x = 0; x < noise.width; ++x) noise.at(x, y) = static_cast<std::uint8_t>(random());
+    EXPECT_TRUE(speckle(noise));
+
+    zr::test::SymbolOptions options;
+    options.symbology = BARCODE_DATAMATRIX;
+    options.data = "SPECKLE OR PRINT: A SYMBOL OF SMALL MODULES IS PRINT";
+    options.moduleSize = 2;
+    options.quietZone = 1;
+    const zr::test::Raster symbol = zr::test::RenderSymbol(options);
+    ASSERT_FALSE(symbol.empty());
+    EXPECT_FALSE(speckle(symbol));
+    EXPECT_FALSE(speckle(zr::test::Canvas(300, 200, 200)));
+}
+
 TEST(LocalThresholdTest, BadInputGetsTheCodesOfTheGlobalPreparation) {
     std::vector<std::uint8_t> dib = MakeDib(10, 10, 8);
     ZrImage image{};
