@@ -22,7 +22,8 @@ namespace {
 // order, with the picture turned back to the polarity of that pass (the first
 // look leaves it inverted when its second pass ran) and its frame light again
 // as the labelling left it. Returns whether the picture is left inverted.
-bool SecondLook(ZrDMScanner &scanner, ZrImage &picture, ScanWork &work, bool pictureInverted) {
+bool SecondLook(ZrDMScanner &scanner, ZrImage &picture, ScanWork &work, bool pictureInverted,
+                std::vector<ResultDetails> *details) {
     const bool ran[] = {(scanner.scanFlags & kPasses.asGivenBit) != 0,
                         (scanner.scanFlags & kPasses.invertedBit) != 0};
     const std::uint8_t colours[] = {kPasses.asGivenColour, kPasses.invertedColour};
@@ -35,7 +36,7 @@ bool SecondLook(ZrDMScanner &scanner, ZrImage &picture, ScanWork &work, bool pic
             pictureInverted = inverted;
         }
         const PassColourMark<ZrDMScanner> mark(scanner, colours[pass]);
-        SecondLookPass(BitImageView(picture), work.passRegions[pass], scanner, work);
+        SecondLookPass(BitImageView(picture), work.passRegions[pass], scanner, work, details);
     }
     return pictureInverted;
 }
@@ -70,7 +71,8 @@ SearchCorners AroundUnread(const SearchCorners &bounds, const geom::Rect &area) 
 // size on every region of looser limits around the unread area, both passes
 // as the flags ask. A picture the local thresholds turn into speckle (noise)
 // is left: labelling it costs much and finds nothing.
-void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInverted, ScanWork &work) {
+void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInverted, ScanWork &work,
+                        std::vector<ResultDetails> *details) {
     if (scanner.resultCount >= scanner.maxResults) return;
     WorkingImage local;
     const std::uint16_t loaded = DibToLocalBiLevel(&local.image, scanner.image);
@@ -84,7 +86,7 @@ void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInvert
     if (SameBits(global, local.image)) return;
     RunPolarityPasses(
         scanner, local.image, kPasses, [&](ZrImage &picture, const SearchCorners &bounds) {
-            LocalThresholdPass(picture, AroundUnread(bounds, work.unreadArea), scanner, work);
+            LocalThresholdPass(picture, AroundUnread(bounds, work.unreadArea), scanner, work, details);
         });
 }
 
@@ -113,12 +115,12 @@ std::uint16_t Scan(ZrDMScanner *scanner, std::vector<ResultDetails> *details) {
         const int firstLookCount = scanner->resultCount;
         if (firstLookCount >= scanner->maxResults || (firstLookCount > 0 && !work->regionLeftUnread))
             return status::kOk;
-        pictureInverted = SecondLook(*scanner, image, *work, pictureInverted);
+        pictureInverted = SecondLook(*scanner, image, *work, pictureInverted, details);
         // Thresholded again only while nothing reads and the first look met a
         // candidate it could not decode: a blank page or a picture that already
         // gave a symbol is not worth a second labelling.
         if (scanner->resultCount == 0 && work->regionLeftUnread)
-            LocalThresholdLook(*scanner, image, pictureInverted, *work);
+            LocalThresholdLook(*scanner, image, pictureInverted, *work, details);
         const bool filled = scanner->resultCount > firstLookCount && scanner->resultCount >= scanner->maxResults;
         return filled ? status::kListFull : status::kOk;
     });

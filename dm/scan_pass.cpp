@@ -8,6 +8,12 @@
 
 namespace zr::dm {
 
+void StoreDetails(const DMSymbol &symbol, int index, std::vector<ResultDetails> &details) {
+    details.resize(static_cast<std::size_t>(index) + 1u);
+    details.back() = ResultDetails{std::string(symbol.text.data(), static_cast<std::size_t>(symbol.details.length)),
+                                   symbol.details};
+}
+
 void StoreResult(const DMSymbol &symbol, DMResult &result) {
     geom::StoreCorners(symbol.corners, result.corners);
     result.rows = symbol.rows;
@@ -62,11 +68,7 @@ void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner,
             continue;
         }
         StoreResult(work.symbol, scanner.results[scanner.resultCount]);
-        if (details) {
-            details->resize(scanner.resultCount + 1u);
-            const DataDetails &data = work.symbol.details;
-            details->back() = ResultDetails{std::string(work.symbol.text.data(), static_cast<std::size_t>(data.length)), data};
-        }
+        if (details) StoreDetails(work.symbol, scanner.resultCount, *details);
         if (++scanner.resultCount >= scanner.maxResults) break;
     }
     if (keep) *keep = std::move(search.regions);

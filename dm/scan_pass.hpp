@@ -46,6 +46,8 @@ bool FirstLookTriedRegion(const regions::Region &region);
 
 // Writes the decoded symbol's corners, size and text into a result record.
 void StoreResult(const DMSymbol &symbol, DMResult &result);
+// The symbol's whole bytes and data details as the details of result `index`.
+void StoreDetails(const DMSymbol &symbol, int index, std::vector<ResultDetails> &details);
 
 // Labels the dark regions inside `bounds` and stores a record for every
 // region that decodes, until the scanner's list is full. Marks the work when

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "core/second_look.hpp"
 #include "dm/scan_pass.hpp"
@@ -53,7 +54,7 @@ bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, 
 
 // Every region not inside a stored symbol, until the list is full.
 void LookAtRegions(const BitImageView &view, const regions::RegionList &regions, bool firstLookRan,
-                   ZrDMScanner &scanner, ScanWork &work) {
+                   ZrDMScanner &scanner, ScanWork &work, std::vector<ResultDetails> *details) {
     const auto candidate = std::make_unique<DMResult>();  // one record of some 3 kB, not on the stack
     for (const regions::Region &region : regions) {
         if (scanner.resultCount >= scanner.maxResults) break;
@@ -61,18 +62,21 @@ void LookAtRegions(const BitImageView &view, const regions::RegionList &regions,
         if (!DecodeRegionAgain(view, region, firstLookRan && FirstLookTriedRegion(region), work)) continue;
         *candidate = DMResult{};
         StoreResult(work.symbol, *candidate);
-        AddSecondLookResult(scanner, *candidate);  // a symbol seen twice is stored once
+        // A symbol seen twice is stored once.
+        if (AddSecondLookResult(scanner, *candidate) == SecondLookStore::kAdded && details)
+            StoreDetails(work.symbol, scanner.resultCount - 1, *details);
     }
 }
 
 }  // namespace
 
 void SecondLookPass(const BitImageView &view, const regions::RegionList &regions, ZrDMScanner &scanner,
-                    ScanWork &work) {
-    LookAtRegions(view, regions, true, scanner, work);
+                    ScanWork &work, std::vector<ResultDetails> *details) {
+    LookAtRegions(view, regions, true, scanner, work, details);
 }
 
-void LocalThresholdPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work) {
+void LocalThresholdPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work,
+                        std::vector<ResultDetails> *details) {
     if (scanner.resultCount >= scanner.maxResults) return;
     regions::RegionSearch search(bounds);
     search.minWidth = kSecondLookMinRegionSide;
@@ -81,7 +85,7 @@ void LocalThresholdPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner
     search.maxDensity = kMaxRegionFill;
     search.traceOutlines = true;
     regions::LabelRegions(image, search);
-    LookAtRegions(BitImageView(image), search.regions, false, scanner, work);
+    LookAtRegions(BitImageView(image), search.regions, false, scanner, work, details);
 }
 
 }  // namespace zr::dm

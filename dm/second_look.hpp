@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/call_frame.hpp"
 #include "dm/stages.hpp"
@@ -15,16 +16,19 @@
 
 namespace zr::dm {
 
+struct ResultDetails;
+
 // One pass of the second look over the regions a first-look pass kept, in
 // the working image as that pass saw it: every region not inside a stored
 // symbol, under the four finder hypotheses, until the list is full.
 void SecondLookPass(const BitImageView &view, const regions::RegionList &regions, ZrDMScanner &scanner,
-                    ScanWork &work);
+                    ScanWork &work, std::vector<ResultDetails> *details);
 
 // One pass of the second look over a picture of its own (the local-threshold
 // one, as given or inverted): labels with the second look's limits and tries
 // every size, ECC 200 and extension, on each region not inside a stored
 // symbol, until the list is full.
-void LocalThresholdPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work);
+void LocalThresholdPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work,
+                        std::vector<ResultDetails> *details);
 
 }  // namespace zr::dm

@@ -31,11 +31,13 @@ Raster Render(int symbology, const std::string &data, int inputMode = DATA_MODE,
     return raster;
 }
 
-// A symbol whose data follows an ECI designator, drawn four pixels per module.
-Raster RenderWithEci(const std::string &data, int eci, int symbology = BARCODE_QRCODE) {
+// A symbol whose data follows an ECI designator, drawn four pixels per
+// module; `size` picks zint's size (0: the smallest that holds the data).
+Raster RenderWithEci(const std::string &data, int eci, int symbology = BARCODE_QRCODE, int size = 0) {
     zint_symbol *symbol = ZBarcode_Create();
     symbol->symbology = symbology;
     symbol->eci = eci;
+    symbol->option_2 = size;
     symbol->input_mode = DATA_MODE;
     symbol->scale = 0.5f;  // one pixel per module
     symbol->output_options = BARCODE_NO_QUIET_ZONES;
@@ -253,6 +255,13 @@ TEST(ReadBarcodes, EciAndCharacterSetsGiveUtf8) {
         EXPECT_EQ(read[0].text, text) << eciCase.eci;
         EXPECT_EQ(std::string(read[0].bytes.begin(), read[0].bytes.end()), bytes) << eciCase.eci;
     }
+    // A DMRE symbol, which only the second look reads, keeps its ECI too (zint's size 37 is 12 x 64).
+    read = ReadOne(GreyView(RenderWithEci(cases[0].bytes, cases[0].eci, BARCODE_DATAMATRIX, 37)),
+                   zr::BarcodeFormat::DataMatrix);
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].version, "12x64");
+    EXPECT_EQ(read[0].text, cases[0].text);
+    EXPECT_EQ(read[0].symbologyIdentifier, "]d4");
     read = ReadOne(GreyView(Render(BARCODE_QRCODE, "caf\xE9")), zr::BarcodeFormat::QRCode);
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].text, "caf\xC3\xA9");
