@@ -178,20 +178,29 @@ std::uint8_t TwoDimensionalFlags(const ReadOptions &options, std::uint8_t firstL
     return static_cast<std::uint8_t>(options.linearColours | (options.firstLookOnly ? firstLookOnlyBit : 0u));
 }
 
-std::vector<api::EciSpan> EciSpansOf(const std::vector<qr::EciMarks> &marks, std::size_t index) {
+std::vector<api::EciSpan> EciSpansOf(const qr::EciMarks &marks) {
     std::vector<api::EciSpan> spans;
-    if (index >= marks.size()) return spans;
-    for (std::size_t i = 0; i < marks[index].count; ++i)
-        spans.push_back(api::EciSpan{marks[index].marks[i].position, marks[index].marks[i].eci});
+    for (std::size_t i = 0; i < marks.count; ++i) spans.push_back(api::EciSpan{marks.marks[i].position, marks.marks[i].eci});
     return spans;
 }
 
-// The QR reader's own scan, which also gives the ECI designators of each result.
+// QR Code identifiers (ISO/IEC 18004 Annex F): plain, ECI, FNC1 first (GS1),
+// both, FNC1 second, FNC1 second with ECI.
+const char *QRIdentifier(qr::Fnc1 fnc1, bool eci) {
+    switch (fnc1) {
+        case qr::Fnc1::kFirst: return eci ? "]Q4" : "]Q3";
+        case qr::Fnc1::kSecond: return eci ? "]Q6" : "]Q5";
+        case qr::Fnc1::kNone: break;
+    }
+    return eci ? "]Q2" : "]Q1";
+}
+
+// The QR reader's own scan, which also gives the ECI designators and FNC1 mode of each result.
 void ReadQR(const void *dib, const ReadOptions &options, std::vector<Barcode> &out) {
     QRRecord scanner(dib, options);
     scanner->scanFlags = TwoDimensionalFlags(options, ZR_QR_FIRST_LOOK_ONLY);
-    std::vector<qr::EciMarks> eciMarks;
-    CheckScanStatus(qr::Scan(scanner.get(), &eciMarks));
+    std::vector<qr::TextDetails> details;
+    CheckScanStatus(qr::Scan(scanner.get(), &details));
     for (int i = 0; i < scanner->resultCount; ++i) {
         const QRResult &result = scanner->results[i];
         Barcode barcode;
@@ -200,9 +209,12 @@ void ReadQR(const void *dib, const ReadOptions &options, std::vector<Barcode> &o
         barcode.orientation = EdgeAngle(barcode.position);
         barcode.version = std::to_string(result.version);
         barcode.inverted = result.barsColour == kFoundInverted;
-        const std::vector<api::EciSpan> ecis = EciSpansOf(eciMarks, static_cast<std::size_t>(i));
+        const qr::TextDetails detail =
+            static_cast<std::size_t>(i) < details.size() ? details[static_cast<std::size_t>(i)] : qr::TextDetails{};
+        const std::vector<api::EciSpan> ecis = EciSpansOf(detail.eci);
         SetData(barcode, result.text, result.length, api::DefaultCharset::kLatin1OrShiftJis, ecis);
-        if (!ecis.empty()) barcode.symbologyIdentifier = "]Q2";
+        barcode.isGS1 = detail.fnc1 == qr::Fnc1::kFirst;
+        barcode.symbologyIdentifier = QRIdentifier(detail.fnc1, !ecis.empty());
         out.push_back(std::move(barcode));
     }
 }

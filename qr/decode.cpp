@@ -48,7 +48,8 @@ Outcome DecodeQRSymbol(const BitImageView &view, QRCandidate &c, DecodeWork &wor
         corrected += result;
     }
     c.confidence = Confidence(corrected, layout.Total());
-    return DecodeSegments(work.codewords.data(), static_cast<std::size_t>(layout.data), c.version, c.text);
+    return DecodeSegments(work.codewords.data(), static_cast<std::size_t>(layout.data), c.version, c.text,
+                          work.modes);
 }
 
 }  // namespace zr::qr

@@ -10,12 +10,14 @@
 #include "qr/candidate.hpp"
 #include "qr/module_map.hpp"
 #include "qr/qr_status.hpp"
+#include "qr/segments.hpp"
 
 namespace zr::qr {
 
 // Buffers reused by every symbol decoded in one scan: the codewords, and the
 // placement path of each version met so far.
 struct DecodeWork {
+    SegmentModes modes = SegmentModes::kDataAndEci;  // the mode indicators the data may hold
     std::vector<std::uint8_t> codewords;
     std::array<std::vector<ModulePosition>, 41> paths;
 

@@ -255,14 +255,14 @@ namespace {
 
 class ResultSink : public SymbolSink {
   public:
-    ResultSink(ZrQRScanner &scanner, std::vector<EciMarks> *eciMarks)
-        : scanner_(scanner), eciMarks_(eciMarks) {}
+    ResultSink(ZrQRScanner &scanner, std::vector<TextDetails> *textDetails)
+        : scanner_(scanner), textDetails_(textDetails) {}
     bool Store(const QRCandidate &candidate) override {
         if (scanner_.resultCount >= scanner_.maxResults) return false;
         CopyResult(candidate, scanner_.results[scanner_.resultCount]);
-        if (eciMarks_) {
-            eciMarks_->resize(scanner_.resultCount + 1u);
-            eciMarks_->back() = candidate.text.eci;
+        if (textDetails_) {
+            textDetails_->resize(scanner_.resultCount + 1u);
+            textDetails_->back() = candidate.text.details;
         }
         ++scanner_.resultCount;
         return true;
@@ -270,7 +270,7 @@ class ResultSink : public SymbolSink {
 
   private:
     ZrQRScanner &scanner_;
-    std::vector<EciMarks> *eciMarks_;
+    std::vector<TextDetails> *textDetails_;
 };
 
 }  // namespace
@@ -286,7 +286,7 @@ void CopyResult(const QRCandidate &c, QRResult &r) {
 }
 
 Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner,
-                 std::vector<EciMarks> *eciMarks, std::size_t *finders) {
+                 std::vector<TextDetails> *textDetails, std::size_t *finders) {
     regions::RegionSearch search(corners);
     search.minWidth = search.minHeight = 7;
     search.minDensity = 0.2;
@@ -298,7 +298,7 @@ Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scann
     candidates.reserve(search.regions.size());
     CollectFinderCandidates(view, search.regions, candidates);
     if (finders != nullptr) *finders += candidates.size();
-    ResultSink sink(scanner, eciMarks);
+    ResultSink sink(scanner, textDetails);
     return SearchFinderTriples(view, candidates, sink);
 }
 

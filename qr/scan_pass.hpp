@@ -38,15 +38,15 @@ Outcome SearchFinderTriples(const BitImageView &view, std::vector<FinderCandidat
                             SymbolSink &sink);
 
 // Labels the rectangle, collects the finder candidates and searches the
-// triples, appending decoded symbols to the scanner's results; `eciMarks`,
-// when given, gets each stored result's ECI designators at its index. Adds
+// triples, appending decoded symbols to the scanner's results; `textDetails`,
+// when given, gets each stored result's ECI designators and FNC1 mode at its index. Adds
 // the number of finder candidates to `finders` when given.
 Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scanner,
-                 std::vector<EciMarks> *eciMarks = nullptr, std::size_t *finders = nullptr);
+                 std::vector<TextDetails> *textDetails = nullptr, std::size_t *finders = nullptr);
 
-// The whole scan behind ZrScanQR (`eciMarks` as for ScanPass): the entry of
+// The whole scan behind ZrScanQR (`textDetails` as for ScanPass): the entry of
 // the C interface, and of the C++ interface, which reads the texts by their ECIs.
-std::uint16_t Scan(ZrQRScanner *scanner, std::vector<EciMarks> *eciMarks);
+std::uint16_t Scan(ZrQRScanner *scanner, std::vector<TextDetails> *textDetails);
 
 // The scan's two passes: the picture as given and inverted.
 constexpr std::uint8_t kFoundAsGiven = 1;

@@ -94,8 +94,8 @@ struct VersionTrial {
 // One pass's search: candidates, triples, fitting, decoding and storing.
 class SecondLookSearch {
   public:
-    SecondLookSearch(ZrQRScanner &scanner, std::vector<EciMarks> *eciMarks)
-        : scanner_(scanner), eciMarks_(eciMarks), result_(std::make_unique<QRResult>()) {}
+    SecondLookSearch(ZrQRScanner &scanner, std::vector<TextDetails> *textDetails)
+        : scanner_(scanner), textDetails_(textDetails), result_(std::make_unique<QRResult>()) {}
 
     // True when a symbol found the list full.
     bool Pass(ZrImage &picture, const SearchCorners &corners) {
@@ -118,9 +118,9 @@ class SecondLookSearch {
             CopyResult(located_, *result_);
             const SecondLookStore stored = AddSecondLookResult(scanner_, *result_);
             if (stored == SecondLookStore::kListFull) return true;
-            if (stored == SecondLookStore::kAdded && eciMarks_) {
-                eciMarks_->resize(static_cast<std::size_t>(scanner_.resultCount));
-                eciMarks_->back() = located_.text.eci;
+            if (stored == SecondLookStore::kAdded && textDetails_) {
+                textDetails_->resize(static_cast<std::size_t>(scanner_.resultCount));
+                textDetails_->back() = located_.text.details;
             }
             candidates_[r.p].used = candidates_[r.q].used = candidates_[r.r].used = true;
         }
@@ -215,14 +215,14 @@ class SecondLookSearch {
     }
 
     ZrQRScanner &scanner_;
-    std::vector<EciMarks> *eciMarks_;
+    std::vector<TextDetails> *textDetails_;
     std::unique_ptr<QRResult> result_;  // a large record: one per search
     std::vector<FinderCandidate> candidates_;
     std::vector<Ranked> ranked_;
     std::vector<VersionTrial> trials_;
     SampledGrid sampled_;
     QRCandidate located_;
-    DecodeWork work_;
+    DecodeWork work_{SegmentModes::kAll};  // GS1, industry and structured-append data read here
 };
 
 }  // namespace
@@ -260,13 +260,13 @@ bool SecondLookDue(const ZrQRScanner &scanner, std::size_t firstLookFinders) {
     return SecondLookWanted(scanner.scanFlags) && scanner.resultCount == 0 && firstLookFinders > 0;
 }
 
-bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::vector<EciMarks> *eciMarks) {
+bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::vector<TextDetails> *textDetails) {
     WorkingImage local;
     const std::uint16_t status = DibToLocalBiLevel(&local.image, scanner.image);
     if (status == ZR_ERR_NO_MEMORY) throw std::bad_alloc();
     if (status != ZR_OK) return false;
     ImageDespeckle(&local.image);
-    SecondLookSearch search(scanner, eciMarks);
+    SecondLookSearch search(scanner, textDetails);
     bool full = false;
     RunPolarityPasses(scanner, local.image, passes, [&](ZrImage &picture, const SearchCorners &corners) {
         if (!full) full = search.Pass(picture, corners);

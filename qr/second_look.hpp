@@ -22,10 +22,10 @@ bool SecondLookDue(const ZrQRScanner &scanner, std::size_t firstLookFinders);
 
 // The second look over the scanner's picture, both polarities as its flags
 // ask; symbols are added through AddSecondLookResult and marked with the
-// colour of their pass, and `eciMarks`, when given, gets each added result's
-// ECI designators at its index. True when a symbol found the result list full.
+// colour of their pass, and `textDetails`, when given, gets each added result's
+// ECI designators and FNC1 mode at its index. True when a symbol found the result list full.
 bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes,
-                   std::vector<EciMarks> *eciMarks = nullptr);
+                   std::vector<TextDetails> *textDetails = nullptr);
 
 // The slant-tolerant triple test: three finder candidates of similar size
 // forming a triangle whose angle at one of them lies between 60 and 120

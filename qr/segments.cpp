@@ -1,7 +1,11 @@
 // Mode segments of QR Code data: numeric, alphanumeric, byte and Kanji
 // (Shift JIS bytes); the terminator ends the text, an ECI designator is
-// noted beside the text (the bytes that follow are reported as they stand).
+// noted beside the text (the bytes that follow are reported as they stand),
+// and so, where the caller asks for them, is an FNC1 mode.
 #include "qr/segments.hpp"
+
+#include <algorithm>
+#include <cstddef>
 
 namespace zr::qr {
 
@@ -13,9 +17,16 @@ constexpr std::uint32_t kAlphanumericCount = 45;
 constexpr std::uint32_t kModeTerminator = 0;
 constexpr std::uint32_t kModeNumeric = 1;
 constexpr std::uint32_t kModeAlphanumeric = 2;
+constexpr std::uint32_t kModeStructuredAppend = 3;
 constexpr std::uint32_t kModeByte = 4;
+constexpr std::uint32_t kModeFnc1First = 5;
 constexpr std::uint32_t kModeEci = 7;
 constexpr std::uint32_t kModeKanji = 8;
+constexpr std::uint32_t kModeFnc1Second = 9;
+// The structured-append header: symbol position, symbol count, parity byte.
+constexpr int kStructuredAppendBits = 16;
+constexpr int kApplicationIndicatorBits = 8;
+constexpr std::uint8_t kGroupSeparator = 0x1D;
 
 // Character-count field widths for versions 1-9, 10-26 and 27-40.
 constexpr int kCountBits[4][3] = {{10, 12, 14}, {9, 11, 13}, {8, 16, 16}, {8, 10, 12}};
@@ -114,13 +125,34 @@ bool ReadEciDesignator(BitReader &reader, DecodedText &text) {
     } else {
         return false;
     }
-    text.eci.Add(eci, text.length);
+    text.details.eci.Add(eci, text.length);
     return true;
 }
 
-Outcome DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version, DecodedText &text) {
+// In FNC1 mode an alphanumeric segment's '%' stands for FNC1 (the group
+// separator) and "%%" for '%': rewrites the segment's bytes from `start`.
+void MapFnc1Percent(std::size_t start, DecodedText &text) {
+    std::size_t out = start;
+    for (std::size_t i = start; i < text.length; ++i, ++out) {
+        if (text.bytes[i] != '%') {
+            text.bytes[out] = text.bytes[i];
+        } else if (i + 1 < text.length && text.bytes[i + 1] == '%') {
+            text.bytes[out] = '%';
+            ++i;
+        } else {
+            text.bytes[out] = kGroupSeparator;
+        }
+    }
+    std::fill(text.bytes.begin() + static_cast<std::ptrdiff_t>(out),
+              text.bytes.begin() + static_cast<std::ptrdiff_t>(text.length), 0);
+    text.length = out;
+}
+
+Outcome DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version, DecodedText &text,
+                       SegmentModes modes) {
     text.length = 0;
-    text.eci = EciMarks{};
+    text.details = TextDetails{};
+    const bool allModes = modes == SegmentModes::kAll;
     BitReader reader(codewords, dataCount * 8);
     std::uint32_t mode = 0, count = 0;
     while (reader.Remaining() >= 4) {
@@ -137,9 +169,26 @@ Outcome DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int
                 if (!reader.Read(CountBits(0, version), count)) return Outcome::kDataEnded;
                 decoded = DecodeNumeric(reader, count, text);
                 break;
-            case kModeAlphanumeric:
+            case kModeAlphanumeric: {
                 if (!reader.Read(CountBits(1, version), count)) return Outcome::kDataEnded;
+                const std::size_t start = text.length;
                 decoded = DecodeAlphanumeric(reader, count, text);
+                if (decoded && text.details.fnc1 != Fnc1::kNone) MapFnc1Percent(start, text);
+                break;
+            }
+            case kModeFnc1First:
+                if (!allModes) return Outcome::kModeNotDecoded;
+                text.details.fnc1 = Fnc1::kFirst;
+                break;
+            case kModeFnc1Second:
+                if (!allModes) return Outcome::kModeNotDecoded;
+                if (!reader.Read(kApplicationIndicatorBits, count)) return Outcome::kDataEnded;
+                text.details.fnc1 = Fnc1::kSecond;
+                text.details.applicationIndicator = static_cast<std::uint8_t>(count);
+                break;
+            case kModeStructuredAppend:
+                if (!allModes) return Outcome::kModeNotDecoded;
+                if (!reader.Read(kStructuredAppendBits, count)) return Outcome::kDataEnded;
                 break;
             case kModeByte:
                 if (!reader.Read(CountBits(2, version), count)) return Outcome::kDataEnded;

@@ -29,16 +29,28 @@ struct EciMarks {
     }
 };
 
+// Where a symbol's FNC1 mode indicator marks its data (ISO/IEC 18004 7.4.8):
+// first position, GS1 data; second position, an industry's format named by
+// its application indicator.
+enum class Fnc1 : std::uint8_t { kNone, kFirst, kSecond };
+
+// What the bytes alone do not tell: the ECI designators and the FNC1 mode.
+struct TextDetails {
+    EciMarks eci;
+    Fnc1 fnc1 = Fnc1::kNone;
+    std::uint8_t applicationIndicator = 0;  // with Fnc1::kSecond
+};
+
 // Decoded bytes with their count; appending past the capacity fails.
 struct DecodedText {
     std::array<std::uint8_t, kMaxText> bytes{};
     std::size_t length = 0;
-    EciMarks eci;
+    TextDetails details;
 
     void Clear() {
         bytes.fill(0);
         length = 0;
-        eci = EciMarks{};
+        details = TextDetails{};
     }
     bool Append(std::uint8_t b) {
         if (length >= bytes.size()) return false;
@@ -74,7 +86,15 @@ bool DecodeAlphanumeric(BitReader &reader, std::uint32_t count, DecodedText &tex
 bool DecodeBytes(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text);
 bool DecodeKanji(BitReader &reader, std::uint32_t count, std::size_t dataCount, DecodedText &text);
 
+// The mode indicators the segment decoder takes. The first look takes the
+// data modes and ECI; the second also takes FNC1 in first and second
+// position (GS1 and industry data: '%' in alphanumeric segments stands for
+// FNC1, the group separator 0x1D, and "%%" for '%') and the structured-append
+// header, which it passes over.
+enum class SegmentModes : std::uint8_t { kDataAndEci, kAll };
+
 // The segments of a QR Code symbol's data codewords: kDecoded, kDataEnded or kModeNotDecoded.
-Outcome DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version, DecodedText &text);
+Outcome DecodeSegments(const std::uint8_t *codewords, std::size_t dataCount, int version, DecodedText &text,
+                       SegmentModes modes = SegmentModes::kDataAndEci);
 
 }  // namespace zr::qr

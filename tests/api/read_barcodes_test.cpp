@@ -191,6 +191,13 @@ TEST(ReadBarcodes, GS1SymbolsCarryTheirIdentifier) {
     EXPECT_TRUE(dm[0].isGS1);
     EXPECT_EQ(dm[0].symbologyIdentifier, "]d2");
     EXPECT_EQ(dm[0].text, "10ABC\x1D" "0109521234543213");
+    // QR Code: the second look reads FNC1 first, where '%' in alphanumeric data stands for the separator.
+    const std::vector<zr::Barcode> qr = ReadOne(GreyView(Render(BARCODE_QRCODE, "[10]AB%C[21]12", GS1_MODE)),
+                                                zr::BarcodeFormat::QRCode);
+    ASSERT_EQ(qr.size(), 1u);
+    EXPECT_TRUE(qr[0].isGS1);
+    EXPECT_EQ(qr[0].symbologyIdentifier, "]Q3");
+    EXPECT_EQ(qr[0].text, "10AB%C\x1D" "2112");
     const std::vector<zr::Barcode> plain = ReadOne(GreyView(Render(BARCODE_DATAMATRIX, "10ABC")), zr::BarcodeFormat::DataMatrix);
     ASSERT_EQ(plain.size(), 1u);
     EXPECT_FALSE(plain[0].isGS1);

@@ -138,15 +138,22 @@ TEST(QREntry, StatusIsThatOfTheLastTripleTried) {
     EXPECT_NE(broken.status, 0);
 }
 
-TEST(QREntry, EciIsPassedOverAndStructuredAppendIsNotDecoded) {
+TEST(QREntry, EciIsPassedOverAndStructuredAppendIsLeftToTheSecondLook) {
     // An ECI header at the start of the data: the text after it is read.
     const Scan eci(zr::test::ExpandModules(QrModulesWithHeader("after eci", 26, 0), 4, 0, 4), 8, 1);
     ASSERT_EQ(eci.results.size(), 1u);
     EXPECT_EQ(std::string(eci.results[0].text, eci.results[0].length), "after eci");
     EXPECT_EQ(eci.status, 0);
-    const Scan append(zr::test::ExpandModules(QrModulesWithHeader("part one", 0, 2), 4, 0, 4), 8, 1);
-    EXPECT_TRUE(append.results.empty());
-    EXPECT_EQ(append.status, ZR_QR_MODE_NOT_DECODED);
+    // The first look refuses a structured-append header; the second reads
+    // past it and keeps the first look's status.
+    const Raster append = zr::test::ExpandModules(QrModulesWithHeader("part one", 0, 2), 4, 0, 4);
+    const Scan firstLook(append, 8, 1 | ZR_QR_FIRST_LOOK_ONLY);
+    EXPECT_TRUE(firstLook.results.empty());
+    EXPECT_EQ(firstLook.status, ZR_QR_MODE_NOT_DECODED);
+    const Scan secondLook(append, 8, 1);
+    ASSERT_EQ(secondLook.results.size(), 1u);
+    EXPECT_EQ(std::string(secondLook.results[0].text, secondLook.results[0].length), "part one");
+    EXPECT_EQ(secondLook.status, ZR_QR_MODE_NOT_DECODED);
 }
 
 TEST(QREntry, RectangleAtThePicturesEdge) {

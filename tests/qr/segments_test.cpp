@@ -142,6 +142,40 @@ TEST(DecodeSegments, EciStructuredAppendAndUnknownModes) {
     }
 }
 
+// The second look's modes: FNC1 first marks GS1 data whose alphanumeric
+// '%' is the group separator and "%%" a percent sign (byte segments keep
+// '%'); FNC1 second carries its application indicator; a structured-append
+// header is passed over. The first look's modes refuse all three.
+TEST(DecodeSegments, Fnc1AndStructuredAppendInTheSecondLook) {
+    const auto alphanumeric = [](Stream &s) {  // "1%A%%%B": pairs "1%" "A%" "%%" and "B"
+        s.Put(2, 4).Put(7, 9).Put(1 * 45 + 38, 11).Put(10 * 45 + 38, 11).Put(38 * 45 + 38, 11).Put(11, 6);
+    };
+    Stream gs1;
+    gs1.Put(5, 4);
+    alphanumeric(gs1);
+    gs1.Put(4, 4).Put(1, 8).Put('%', 8).Put(0, 4);
+    std::vector<std::uint8_t> codewords = gs1.Codewords(26);
+    DecodedText text;
+    ASSERT_EQ(DecodeSegments(codewords.data(), codewords.size(), 1, text, SegmentModes::kAll), Outcome::kDecoded);
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(text.bytes.data()), text.length), "1\x1D" "A%\x1D" "B%");
+    EXPECT_EQ(text.details.fnc1, Fnc1::kFirst);
+    EXPECT_EQ(text.bytes[text.length], 0);  // the bytes the mapping freed are cleared
+    EXPECT_EQ(DecodeOf(codewords).status, Outcome::kModeNotDecoded);
+
+    Stream industry;
+    industry.Put(9, 4).Put(37, 8).Put(3, 4).Put(0x21, 8).Put(0x5A, 8);  // FNC1 second, then structured append
+    alphanumeric(industry);
+    codewords = industry.Codewords(26);
+    ASSERT_EQ(DecodeSegments(codewords.data(), codewords.size(), 1, text, SegmentModes::kAll), Outcome::kDecoded);
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(text.bytes.data()), text.length), "1\x1D" "A%\x1D" "B");
+    EXPECT_EQ(text.details.fnc1, Fnc1::kSecond);
+    EXPECT_EQ(text.details.applicationIndicator, 37);
+    Stream cut;
+    cut.Put(9, 4).Put(1, 3);  // the application indicator cut short
+    codewords = cut.Codewords();
+    EXPECT_EQ(DecodeSegments(codewords.data(), codewords.size(), 1, text, SegmentModes::kAll), Outcome::kDataEnded);
+}
+
 TEST(DecodeSegments, StreamsEndingInsideAFieldOrHoldingImpossibleValues) {
     std::vector<std::uint8_t> cw = Stream().Put(1, 4).Put(3, 4).Codewords();  // count cut short
     EXPECT_EQ(DecodeOf(cw).status, Outcome::kDataEnded);
