@@ -266,6 +266,8 @@ bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::vect
     if (status == ZR_ERR_NO_MEMORY) throw std::bad_alloc();
     if (status != ZR_OK) return false;
     ImageDespeckle(&local.image);
+    // Speckle (noise under local thresholds) holds no symbol worth its cost.
+    if (LooksLikeSpeckle(local.image)) return false;
     SecondLookSearch search(scanner, textDetails);
     bool full = false;
     RunPolarityPasses(scanner, local.image, passes, [&](ZrImage &picture, const SearchCorners &corners) {

@@ -9,30 +9,35 @@
 
 namespace zr::regions {
 
+// A byte at a time: the changes between light and dark within a byte are the
+// set bits of the byte against itself shifted by one column, found from the
+// left by their leading zeros. Columns outside [left, right] count as light,
+// so that a run reaching the rectangle's edge ends at `right`.
 void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::vector<RowRun> &runs) {
     runs.clear();
     const std::uint8_t *row = view.Row(y);
-    const std::uint8_t darkBits = view.SetBitIsDark() ? 0xFF : 0x00;  // a byte of eight dark pixels
-    const auto lightBits = static_cast<std::uint8_t>(~darkBits);
-    const int width = view.Width();
+    const unsigned darkFlip = view.SetBitIsDark() ? 0x00u : 0xFFu;  // makes a dark pixel a set bit
+    constexpr int kLeadingBitsAboveAByte = 24;
+    const int firstByte = left >> 3, lastByte = right >> 3;
+    unsigned previousDark = 0;  // the column before the byte, as its lowest bit
     bool inRun = false;
     int start = 0;
-    int x = left;
-    while (x <= right) {
-        if ((x & 7) == 0 && row[x >> 3] == (inRun ? darkBits : lightBits)) {
-            x = std::min(x + 8, width);
-            continue;
+    for (int byte = firstByte; byte <= lastByte; ++byte) {
+        unsigned dark = (row[byte] ^ darkFlip) & 0xFFu;
+        if (byte == firstByte) dark &= 0xFFu >> (left & 7);
+        if (byte == lastByte) dark &= (0xFF00u >> ((right & 7) + 1)) & 0xFFu;
+        unsigned changes = (dark ^ ((dark >> 1) | (previousDark << 7))) & 0xFFu;
+        previousDark = dark & 1u;
+        while (changes != 0) {
+            const int bit = __builtin_clz(changes) - kLeadingBitsAboveAByte;
+            const int column = byte * 8 + bit;
+            if (inRun)
+                runs.push_back({start, column - 1, -1});
+            else
+                start = column;
+            inRun = !inRun;
+            changes &= ~(0x80u >> bit);
         }
-        const bool dark = ((((row[x >> 3] ^ lightBits) >> (7 - (x & 7))) & 1) != 0);
-        if (dark != inRun) {
-            if (dark) {
-                start = x;
-            } else {
-                runs.push_back({start, x - 1, -1});
-            }
-            inRun = dark;
-        }
-        ++x;
     }
     if (inRun) runs.push_back({start, right, -1});
     runs.push_back({right + 2, right + 2, -1});
@@ -63,36 +68,71 @@ namespace {
 
 // Open regions of one labelling. Records are reused through a free list;
 // each carries the number of runs of the previous and of the current row
-// that point at it, so that closing needs no count over the row.
+// that point at it, so that closing needs no count over the row. A region
+// absorbed into another forwards to it until the row ends, so that a merge
+// need not relabel the runs that point at it: runs name their region
+// through Find.
+// What an open region holds: the fields of a Region that the labelling
+// fills, without its outline arrays, so that the records a picture of
+// speckle opens and closes by the million stay small.
+struct OpenRegion {
+    geom::Rect box;
+    geom::PointI start;
+    double fill = 0;  // dark pixels while open
+};
+
 class RegionPool {
   public:
     int Take() {
         if (free_.empty()) {
             const std::size_t first = records_.size();
             static_assert(kPoolBlock > 0, "the pool grows by whole blocks");
-            RegionPoolGrow(records_, kPoolBlock);
+            records_.resize(records_.size() + static_cast<std::size_t>(kPoolBlock));
             previousRuns_.resize(records_.size(), 0);
             currentRuns_.resize(records_.size(), 0);
+            forward_.resize(records_.size(), 0);
             for (std::size_t i = records_.size(); i > first; --i) free_.push_back(static_cast<int>(i - 1));
         }
         const int index = free_.back();
         free_.pop_back();
         previousRuns_[Slot(index)] = currentRuns_[Slot(index)] = 0;
+        forward_[Slot(index)] = index;
         return index;
     }
     void Release(int index) {
-        records_[Slot(index)] = Region{};
+        records_[Slot(index)] = OpenRegion{};
         free_.push_back(index);
     }
-    Region &operator[](int index) { return records_[Slot(index)]; }
+    // `from` now forwards to `into`; it is released by ReleaseForwarded.
+    void Forward(int from, int into) {
+        forward_[Slot(from)] = into;
+        forwarded_.push_back(from);
+    }
+    // The open region a run's index stands for (-1 stays -1).
+    int Find(int index) {
+        if (index < 0) return index;
+        while (forward_[Slot(index)] != index) {
+            const int next = forward_[Slot(index)];
+            forward_[Slot(index)] = forward_[Slot(next)];  // halves the path
+            index = next;
+        }
+        return index;
+    }
+    // Once no run names a forwarding region any more.
+    void ReleaseForwarded() {
+        for (const int index : forwarded_) Release(index);
+        forwarded_.clear();
+    }
+    OpenRegion &operator[](int index) { return records_[Slot(index)]; }
     int &PreviousRuns(int index) { return previousRuns_[Slot(index)]; }
     int &CurrentRuns(int index) { return currentRuns_[Slot(index)]; }
 
   private:
     static std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
-    RegionList records_;
+    std::vector<OpenRegion> records_;
     std::vector<int> previousRuns_, currentRuns_;
-    std::vector<int> free_;
+    std::vector<int> forward_;    // itself for an open region, else the region it was absorbed into
+    std::vector<int> free_, forwarded_;
 };
 
 bool WithinLimits(const Region &r, const RegionSearch &search) {
@@ -128,6 +168,7 @@ class Labeller {
         while (!(IsSentinel(previous_[p]) && IsSentinel(current_[q]))) {
             RowRun &pr = previous_[p];
             RowRun &qr = current_[q];
+            pr.region = pool_.Find(pr.region);
             if (qr.end + 1 < pr.start) {
                 Open(qr, y);
                 ++q;
@@ -141,7 +182,7 @@ class Labeller {
                 ++p;
             } else if (pr.end + 1 < current_[q + 1].start) {
                 if (qr.end + 1 >= previous_[p + 1].start) {
-                    Merge(pr.region, previous_[p + 1].region, q);
+                    Merge(pr.region, pool_.Find(previous_[p + 1].region));
                     ++p;
                 } else {
                     Continue(qr, pr.region, true);
@@ -153,6 +194,8 @@ class Labeller {
                 ++q;
             }
         }
+        for (RowRun &run : current_) run.region = pool_.Find(run.region);
+        pool_.ReleaseForwarded();
         for (const RowRun &run : current_)
             if (run.region >= 0) pool_.PreviousRuns(run.region) = pool_.CurrentRuns(run.region);
         for (const RowRun &run : current_)
@@ -166,7 +209,7 @@ class Labeller {
 
     void Open(RowRun &run, int y) {
         const int index = pool_.Take();
-        Region &r = pool_[index];
+        OpenRegion &r = pool_[index];
         r.box.y0 = y;
         r.box.x0 = run.start;
         r.box.x1 = run.end + 1;
@@ -178,7 +221,7 @@ class Labeller {
 
     // The run continues a region; `extendRight` when it is the last run touching it.
     void Continue(RowRun &run, int index, bool extendRight) {
-        Region &r = pool_[index];
+        OpenRegion &r = pool_[index];
         run.region = index;
         r.box.x0 = std::min(r.box.x0, run.start);
         if (extendRight) r.box.x1 = std::max(r.box.x1, run.end + 1);
@@ -186,31 +229,38 @@ class Labeller {
         ++pool_.CurrentRuns(index);
     }
 
-    // Two regions meet below: `from` is absorbed into `into`.
-    void Merge(int from, int into, std::size_t currentDone) {
+    // Two regions meet below: `from` is joined to `into` (the start pixel is
+    // `into`'s unless `from` starts higher). The record that more runs name
+    // keeps the union and the other forwards to it, so that a large region
+    // meeting many small ones is not forwarded again and again.
+    void Merge(int from, int into) {
         if (from == into || from < 0 || into < 0) return;
-        Region &a = pool_[from];
-        Region &r = pool_[into];
-        r.box.y0 = std::min(r.box.y0, a.box.y0);
-        r.box.x0 = std::min(r.box.x0, a.box.x0);
-        r.box.x1 = std::max(r.box.x1, a.box.x1);
-        if (a.start.y < r.start.y) r.start = a.start;
-        r.fill += a.fill;
-        for (RowRun &run : previous_)
-            if (run.region == from) run.region = into;
-        for (std::size_t i = 0; i < currentDone; ++i)
-            if (current_[i].region == from) current_[i].region = into;
-        pool_.PreviousRuns(into) += pool_.PreviousRuns(from);
-        pool_.CurrentRuns(into) += pool_.CurrentRuns(from);
-        pool_.Release(from);
+        const OpenRegion &a = pool_[from];
+        const OpenRegion &b = pool_[into];
+        OpenRegion joined = b;
+        joined.box.y0 = std::min(b.box.y0, a.box.y0);
+        joined.box.x0 = std::min(b.box.x0, a.box.x0);
+        joined.box.x1 = std::max(b.box.x1, a.box.x1);
+        if (a.start.y < b.start.y) joined.start = a.start;
+        joined.fill = b.fill + a.fill;
+        const int fromRuns = pool_.PreviousRuns(from) + pool_.CurrentRuns(from);
+        const int intoRuns = pool_.PreviousRuns(into) + pool_.CurrentRuns(into);
+        const int kept = fromRuns > intoRuns ? from : into;
+        const int gone = kept == from ? into : from;
+        pool_[kept] = joined;
+        pool_.PreviousRuns(kept) += pool_.PreviousRuns(gone);
+        pool_.CurrentRuns(kept) += pool_.CurrentRuns(gone);
+        pool_.Forward(gone, kept);
     }
 
     void Close(int index, int y) {
-        Region &r = pool_[index];
-        r.box.y1 = y;
-        r.fill /= static_cast<double>(r.Height()) * static_cast<double>(r.Width());
-        if (WithinLimits(r, search_)) {
-            search_.regions.push_back(std::move(r));
+        OpenRegion &open = pool_[index];
+        closing_.box = open.box;
+        closing_.box.y1 = y;
+        closing_.start = open.start;
+        closing_.fill = open.fill / (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
+        if (WithinLimits(closing_, search_)) {
+            search_.regions.push_back(closing_);
             if (search_.traceOutlines) RegionOutline(view_, search_.regions.back(), chain_);
         }
         pool_.Release(index);
@@ -221,6 +271,7 @@ class Labeller {
     int left_, right_;
     RegionPool pool_;
     std::vector<RowRun> previous_, current_;
+    Region closing_;  // a closed region while it is tested against the limits (its arrays stay empty)
     std::vector<std::uint8_t> chain_;
 };
 
