@@ -131,12 +131,18 @@ NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
             return result;
         }
     }
-    // Per-element distance: the difference, doubled above one module, squared.
-    auto elementDistance = [&d](int i, char digit) {
-        double diff = std::fabs(d[i] - (digit - '0'));
-        if (diff > 1) diff *= 2;
-        return diff * diff;
-    };
+    // Per-element distance: the difference, doubled above one module,
+    // squared; taken from a table of every element and digit, made once per
+    // call, since the search below asks for it up to 929 times per element.
+    constexpr int kDigits = 10;
+    double distanceOf[kElements][kDigits];
+    for (int i = 0; i < kElements; ++i)
+        for (int digit = 0; digit < kDigits; ++digit) {
+            double diff = std::fabs(d[i] - digit);
+            if (diff > 1) diff *= 2;
+            distanceOf[i][digit] = diff * diff;
+        }
+    auto elementDistance = [&distanceOf](int i, char digit) { return distanceOf[i][digit - '0']; };
     const PatternEntry *entries = Pdf417PatternTable[section];
     int best = -1;
     double bestDistance = 0;
