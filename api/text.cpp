@@ -31,12 +31,20 @@ class Converter {
     iconv_t cd_;
 };
 
-// A Shift JIS text holds at least one double-byte character; without one the
-// high bytes are more likely ISO-8859-1 letters than half-width katakana.
-bool HasShiftJisPair(std::string_view bytes) {
+// Half-width katakana in a row that mark a text as Shift JIS: one or two
+// such bytes are more likely ISO-8859-1 letters (0xA1-0xDF are accented
+// capitals and signs there), three and more a katakana word.
+constexpr int kKatakanaWord = 3;
+
+// Whether the high bytes look like Shift JIS: a double-byte character's
+// lead byte, or a word of half-width katakana.
+bool LooksLikeShiftJis(std::string_view bytes) {
+    int katakana = 0;
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC)) return true;
+        katakana = byte >= 0xA1 && byte <= 0xDF ? katakana + 1 : 0;
+        if (katakana >= kKatakanaWord) return true;
     }
     return false;
 }
@@ -126,7 +134,7 @@ std::string Latin1ToUtf8(std::string_view bytes) {
 
 std::string TextOf(std::string_view bytes, DefaultCharset charset) {
     if (IsValidUtf8(bytes)) return std::string(bytes);
-    if (charset == DefaultCharset::kLatin1OrShiftJis && HasShiftJisPair(bytes)) {
+    if (charset == DefaultCharset::kLatin1OrShiftJis && LooksLikeShiftJis(bytes)) {
         if (std::optional<std::string> text = ConvertToUtf8(bytes, "SHIFT_JIS")) return *text;
     }
     return Latin1ToUtf8(bytes);

@@ -18,6 +18,10 @@ TEST(Text, Utf8ShiftJisAndLatin1) {
     // "日本" in Shift JIS: taken as such only where Shift JIS is a default.
     EXPECT_EQ(TextOf("\x93\xFA\x96\x7B", DefaultCharset::kLatin1OrShiftJis), "\xE6\x97\xA5\xE6\x9C\xAC");
     EXPECT_EQ(TextOf("\x93\xFA\x96\x7B", DefaultCharset::kLatin1), "\xC2\x93\xC3\xBA\xC2\x96{");
+    // A word of half-width katakana ("ﾃﾞｻﾞ") is Shift JIS; two such bytes alone stay ISO-8859-1 ("ÀÉ").
+    EXPECT_EQ(TextOf("*\xC3\xDE\xBB\xDE*", DefaultCharset::kLatin1OrShiftJis),
+              "*\xEF\xBE\x83\xEF\xBE\x9E\xEF\xBD\xBB\xEF\xBE\x9E*");
+    EXPECT_EQ(TextOf("\xC0\xC9 x", DefaultCharset::kLatin1OrShiftJis), "\xC3\x80\xC3\x89 x");
     // A lead byte without its trail byte is not Shift JIS.
     EXPECT_EQ(TextOf("caf\xE9", DefaultCharset::kLatin1OrShiftJis), "caf\xC3\xA9");
 }
