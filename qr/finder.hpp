@@ -16,6 +16,7 @@ struct FinderCandidate {
     const regions::Region *region = nullptr;
     geom::PointF centre;  // middle of the region's bounding box
     bool used = false;  // belongs to a decoded symbol
+    double regionScale = 1;  // the finder's side over its region's (above 1 when the region is its centre stone)
 };
 
 // True for a finder profile.

@@ -60,8 +60,15 @@ PointF Extreme(const regions::Region &region, PointF direction) {
     return point;
 }
 
-geom::QuadF CornersOf(const regions::Region &region, PointF u, PointF v) {
-    return {Extreme(region, -u - v), Extreme(region, u - v), Extreme(region, u + v), Extreme(region, v - u)};
+// The finder's corners from its region's: the region's own, or, for a
+// centre stone, the stone's grown by `scale` about their middle.
+geom::QuadF CornersOf(const regions::Region &region, PointF u, PointF v, double scale) {
+    geom::QuadF q{Extreme(region, -u - v), Extreme(region, u - v), Extreme(region, u + v), Extreme(region, v - u)};
+    if (scale == 1) return q;
+    const PointF middle = (q.topLeft + q.topRight + q.bottomRight + q.bottomLeft) * 0.25;
+    for (PointF *corner : {&q.topLeft, &q.topRight, &q.bottomRight, &q.bottomLeft})
+        *corner = middle + (*corner - middle) * scale;
+    return q;
 }
 
 // Uniform scale then shift.
@@ -102,7 +109,7 @@ bool DarkSample(const BitImageView &view, PointF p) {
 bool MeasureFinderCorners(const FinderTriple &t, FinderCorners &corners) {
     if (!t.a->HasOutline() || !t.b->HasOutline() || !t.d->HasOutline()) return false;
     const PointF u = Unit(t.cb - t.ca), v = Unit(t.cd - t.ca);
-    corners = {CornersOf(*t.a, u, v), CornersOf(*t.b, u, v), CornersOf(*t.d, u, v)};
+    corners = {CornersOf(*t.a, u, v, t.scaleA), CornersOf(*t.b, u, v, t.scaleB), CornersOf(*t.d, u, v, t.scaleD)};
     return true;
 }
 

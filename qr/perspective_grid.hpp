@@ -20,6 +20,7 @@ namespace zr::qr {
 struct FinderTriple {
     const regions::Region *a = nullptr, *b = nullptr, *d = nullptr;
     geom::PointF ca, cb, cd;  // centres
+    double scaleA = 1, scaleB = 1, scaleD = 1;  // each finder's side over its region's
 };
 
 // The outer corners of the three finders, each in the order top-left,

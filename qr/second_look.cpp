@@ -2,6 +2,7 @@
 #include "qr/second_look.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -11,6 +12,7 @@
 #include "core/regions/regions.hpp"
 #include "core/second_look.hpp"
 #include "qr/candidate.hpp"
+#include "qr/finder_stones.hpp"
 #include "qr/sampled_decode.hpp"
 #include "qr/scan_pass.hpp"
 
@@ -38,9 +40,19 @@ constexpr int kVersionSpread = 2;  // versions tried each side of the estimate
 constexpr int kMaxVersionsTried = 3;
 constexpr double kMinTimingAgreement = 0.65;
 constexpr int kMinVersion = 1, kMaxVersion = 40;
+// Module-space shifts of the grid, in thirds of a module, tried in turn when
+// a sampled symbol's format or codewords fail: a grid fitted through the
+// finders' corners can sit a third of a module off across the symbol where
+// perspective, blur or a bent page move the modules, and the BCH and
+// Reed-Solomon checks tell which shift reads. Shifted samplings are bounded
+// per pass, so that a picture of many false triples stays cheap.
+constexpr double kShiftStep = 1.0 / 3;
+constexpr std::array<std::array<int, 2>, 9> kGridShifts{
+    {{0, 0}, {-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}}};
+constexpr int kMaxShiftedSamplings = 96;
 
 double FinderSize(const FinderCandidate &c) {
-    return 0.5 * (c.region->Width() + c.region->Height());
+    return 0.5 * (c.region->Width() + c.region->Height()) * c.regionScale;
 }
 
 // Two finders of one symbol have similar sizes and lie no farther apart than
@@ -101,13 +113,14 @@ class SecondLookSearch {
     bool Pass(ZrImage &picture, const SearchCorners &corners) {
         regions::RegionSearch search(corners);
         search.minWidth = search.minHeight = 7;
-        search.minDensity = 0.2;
-        search.maxDensity = 0.8;
+        search.minDensity = 0.2;  // no upper limit: centre stones are solid
         search.traceOutlines = true;
         regions::LabelRegions(picture, search);
+        shiftedSamplings_ = 0;
         const BitImageView view(picture);
         candidates_.clear();
         CollectSlantedFinders(view, search.regions, candidates_);
+        CollectFinderStones(view, search.regions, candidates_);
         RankTriples();
         int located = 0;
         for (const Ranked &r : ranked_) {
@@ -206,9 +219,21 @@ class SecondLookSearch {
         trials_.insert(trials_.begin(), {read, *grid, TimingAgreement(view, *grid, readSize), true});
     }
 
-    bool Decode(const BitImageView &view, const geom::Perspective &grid, int size) {
-        if (!sampled_.Sample(view, grid, size)) return false;
-        if (DecodeSampledGrid(sampled_, located_, work_) != Outcome::kDecoded) return false;
+    bool Decode(const BitImageView &view, const geom::Perspective &fitted, int size) {
+        geom::Perspective grid = fitted;
+        Outcome outcome = Outcome::kNothingTried;
+        for (const auto &[sx, sy] : kGridShifts) {
+            const bool shifted = sx != 0 || sy != 0;
+            if (shifted && shiftedSamplings_ >= kMaxShiftedSamplings) break;
+            shiftedSamplings_ += shifted ? 1 : 0;
+            const geom::PointF shift{sx * kShiftStep, sy * kShiftStep};
+            grid = geom::Perspective(geom::Perspective::Matrix{{{1, 0, 0}, {0, 1, 0}, {shift.x, shift.y, 1}}})
+                       .Then(fitted);
+            if (!sampled_.Sample(view, grid, size)) return false;
+            outcome = DecodeSampledGrid(sampled_, located_, work_);
+            if (outcome != Outcome::kCorrectionFailed && outcome != Outcome::kTripleRejected) break;
+        }
+        if (outcome != Outcome::kDecoded) return false;
         const double n = size;
         located_.corners = {grid.Map({0, 0}), grid.Map({n, 0}), grid.Map({n, n}), grid.Map({0, n})};
         return true;
@@ -222,6 +247,7 @@ class SecondLookSearch {
     std::vector<VersionTrial> trials_;
     SampledGrid sampled_;
     QRCandidate located_;
+    int shiftedSamplings_ = 0;  // in this pass
     DecodeWork work_{SegmentModes::kAll};  // GS1, industry and structured-append data read here
 };
 
@@ -251,7 +277,7 @@ bool SlantedTriple(const FinderCandidate &p, const FinderCandidate &q, const Fin
     // y grows downwards: D lies clockwise from B around A.
     const bool xIsB = geom::Cross(legX, legY) > 0;
     const FinderCandidate &b = xIsB ? *x : *y, &d = xIsB ? *y : *x;
-    triple = {a->region, b.region, d.region, a->centre, b.centre, d.centre};
+    triple = {a->region, b.region, d.region, a->centre, b.centre, d.centre, a->regionScale, b.regionScale, d.regionScale};
     score = (lx + ly + std::fabs(lx - ly)) / size;
     return true;
 }

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <random>
 
+#include "qr/finder_stones.hpp"
 #include "qr/info_words.hpp"
 #include "qr/qr_test_util.hpp"
 #include "qr/second_look.hpp"
@@ -75,6 +76,76 @@ TEST(QRSecondLook, ReadsABlurredSlantedSymbol) {
     const std::string text = "BLURRED";
     const Raster slanted = Slant(QrPicture(Symbol(text, 4)), {0.04, 0, -0.04, 0.02, 0, 0, 0, 0});
     ExpectSecondLookOnly(zr::test::Blur(slanted, 1.5), text);
+}
+
+// A finder whose outer ring runs into other print is no region of its own:
+// its centre stone stands in for it.
+TEST(QRSecondLook, ReadsASymbolWhoseFinderTouchesOtherPrint) {
+    const std::string text = "A SHADOW ON THE FINDER";
+    const int module = 5;
+    Raster picture = QrPicture(Symbol(text, 3, module));
+    // A dark band from the left edge over the quiet zone, touching the lower-left finder's ring.
+    const int quiet = (picture.width - 29 * module) / 2;
+    for (int y = picture.height - quiet - 7 * module; y < picture.height; ++y)
+        for (int x = 0; x < quiet; ++x) picture.at(x, y) = 0;
+    ExpectSecondLookOnly(picture, text);
+}
+
+TEST(QRSecondLook, TellsFinderStonesFromSolidSquares) {
+    const int module = 6;
+    Raster picture = zr::test::Canvas(200, 100);
+    const auto square = [&](int x0, int y0, int side, std::uint8_t grey) {
+        for (int y = y0; y < y0 + side; ++y)
+            for (int x = x0; x < x0 + side; ++x) picture.at(x, y) = grey;
+    };
+    // A finder at (10, 10) whose ring is joined to a bar above it, and a lone solid square.
+    square(10, 10, 7 * module, 0);
+    square(10 + module, 10 + module, 5 * module, 255);
+    square(10 + 2 * module, 10 + 2 * module, 3 * module, 0);
+    for (int x = 0; x < 200; ++x) picture.at(x, 10) = 0;
+    square(120, 30, 3 * module, 0);
+    const Raster turned = Slant(picture, {0.02, 0.03, -0.02, 0.01, 0, 0, 0, 0});
+    for (const Raster *r : {static_cast<const Raster *>(&picture), &turned}) {
+        const std::vector<std::uint8_t> dib = zr::test::ToDib(*r, 1);
+        WorkingImage image;
+        ASSERT_EQ(ImageFromDib(&image.image, dib.data()), ZR_OK);
+        regions::RegionSearch search({0, 0, image.image.width - 1, image.image.height - 1});
+        search.traceOutlines = true;
+        regions::LabelRegions(image.image, search);
+        const BitImageView view(image.image);
+        int stones = 0, solid = 0;
+        for (const regions::Region &region : search.regions) {
+            const bool stone = IsFinderStone(view, region);
+            if (region.box.x0 > 100) solid += stone ? 1 : 0;
+            else stones += stone ? 1 : 0;
+        }
+        EXPECT_EQ(stones, 1);
+        EXPECT_EQ(solid, 0);
+    }
+}
+
+// A wavy page moves the modules up to half a module off any one projective
+// grid: the grid shifted by a third of a module reads where it does not.
+TEST(QRSecondLook, ReadsASymbolOnAWavyPage) {
+    struct Wave {
+        int version;
+        double amplitude;  // pixels, at 4 pixels a module
+        double period;     // share of the picture's side
+    };
+    for (const Wave wave : {Wave{4, 2.0, 1.5}, Wave{7, 1.0, 0.7}}) {
+        const std::string text = "WAVY PAGE " + std::to_string(wave.version);
+        const Raster flat = QrPicture(Symbol(text, wave.version, 4));
+        Raster wavy = zr::test::Canvas(flat.width, flat.height);
+        for (int y = 0; y < wavy.height; ++y)
+            for (int x = 0; x < wavy.width; ++x) {
+                const double sx = x + wave.amplitude * std::sin(2 * M_PI * y / (wave.period * flat.height));
+                const double sy = y + wave.amplitude * std::sin(2 * M_PI * x / (wave.period * flat.width));
+                const int ix = static_cast<int>(std::lround(sx)), iy = static_cast<int>(std::lround(sy));
+                if (ix >= 0 && iy >= 0 && ix < flat.width && iy < flat.height) wavy.at(x, y) = flat.at(ix, iy);
+            }
+        SCOPED_TRACE(text);
+        ExpectSecondLookOnly(Slant(wavy, {0.1, 0, -0.1, 0.05, 0, 0, 0, 0}), text);
+    }
 }
 
 TEST(QRSecondLook, MarksSymbolsFoundInTheInvertedPicture) {
