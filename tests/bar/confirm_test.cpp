@@ -55,25 +55,6 @@ TEST(OutlineFitsReading, SkewedOrUnevenOutlinesAreRefused) {
     EXPECT_FALSE(OutlineFitsReading(noise, 60));
 }
 
-TEST(ReadConfirmed, OnlyWeaklyCheckedSymbologiesNeedTheOutline) {
-    DecodeState state;
-    state.readingLength = 20;  // far shorter than the outline
-    const QuadI outline = Outline(200, 60, 0);
-    for (const std::uint32_t type :
-         {ZR_BAR_CODE39, ZR_BAR_CODE128, ZR_BAR_EAN128, ZR_BAR_CODE93, ZR_BAR_EAN13, ZR_BAR_UPCA}) {
-        state.type = type;
-        EXPECT_TRUE(ReadConfirmed(state, outline)) << type;
-    }
-    for (std::uint32_t bit = 1; bit != 0; bit <<= 1) {
-        if ((kWeaklyChecked & bit) == 0) continue;
-        state.type = bit;
-        EXPECT_FALSE(ReadConfirmed(state, outline)) << bit;
-        state.readingLength = 201;
-        EXPECT_TRUE(ReadConfirmed(state, outline)) << bit;
-        state.readingLength = 20;
-    }
-}
-
 ZrBarResult Result(std::uint32_t type, const char *text, const QuadI &q) {
     ZrBarResult r;
     std::memset(&r, 0, sizeof r);

@@ -273,38 +273,6 @@ TEST(ZrBarSymbologies, AddOnsAreSymbolsOfTheirOwn) {
     }
 }
 
-// A main symbol with its add-on, cut by rectangles ending or starting at
-// every tenth of its length: whatever is read is the main symbol or the
-// add-on whole, and the add-on only with its main symbol.
-TEST(ZrBarSymbologies, MainSymbolAndAddOnCutGiveNoWrongText) {
-    zr::test::SymbolOptions options;
-    options.symbology = BARCODE_EANX;
-    options.data = "9780201379624+54495";
-    options.barHeight = 40;
-    const Raster picture = OnCanvas(zr::test::RenderSymbol(options));
-    for (int tenth = 1; tenth < 10; ++tenth) {
-        for (const bool keepStart : {true, false}) {
-            SCOPED_TRACE(std::to_string(tenth) + (keepStart ? " start" : " end"));
-            const int cut = picture.width * tenth / 10;
-            const std::vector<ZrBarResult> results = Scan(picture, [&](ZrBarScanner &scanner) {
-                scanner.left = keepStart ? 0 : cut;
-                scanner.rectWidth = keepStart ? cut : picture.width - cut;
-            });
-            bool main = false;
-            for (const ZrBarResult &r : results) main = main || r.type == ZR_BAR_EAN13;
-            for (const ZrBarResult &r : results) {
-                if (r.type == ZR_BAR_EAN13) {
-                    EXPECT_STREQ(r.text, "9780201379624");
-                } else {
-                    EXPECT_EQ(r.type, ZR_BAR_ADDON5) << Texts(results);
-                    EXPECT_STREQ(r.text, "54495");
-                    EXPECT_TRUE(main) << Texts(results);
-                }
-            }
-        }
-    }
-}
-
 // Weakly checked symbols cut by the picture's edge have no quiet zone on
 // that side: two lines that read the same confirm them.
 TEST(ZrBarSymbologies, WeakSymbolsAtThePictureEdgeReadOnAgreeingLines) {
