@@ -106,7 +106,12 @@ DecodeOutcome DecodeAcross(const Picture &picture, const Candidate &cand, const 
             status = DecodeStringTables(classes.Quarter(), trial);
             if (status != DecodeOutcome::Ok) continue;
         }
+        // A weakly checked symbology is not read from a profile the
+        // rectangle's edge cuts.
+        if (openEnded && WeaklyChecked(trial.type)) continue;
         trial.barColor = barColor;
+        trial.readingLength = 0;
+        for (const std::uint16_t w : widths) trial.readingLength += w;
         state = trial;
         return status;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "bar/classes.hpp"
 #include "bar/decoder_tables.hpp"
@@ -31,6 +32,18 @@ DecodeOutcome DecodeLineReading(const Widths &widths, DecodeState &state, ClassW
         if (Decoded(retry)) status = retry;
     }
     return status;
+}
+
+double ReadingLength(const Widths &widths, double unit) {
+    double sum = 0;
+    for (const std::uint16_t w : widths) sum += w;
+    return sum / unit;
+}
+
+// A decode stands unless its symbology is weakly checked and its reading
+// lacks a quiet zone.
+bool Stands(DecodeOutcome status, const DecodeState &state) {
+    return Decoded(status) && (!WeaklyChecked(state.type) || !state.openEnded);
 }
 
 // Widths of the most frequent element count, averaged in quarter pixels.
@@ -167,13 +180,29 @@ DecodeOutcome DecodeCandidate(const Picture &picture, const Candidate &cand, con
     SymbolLine &line = work.line;
     const lines::AxisWalk alongAxis(cand.steps[kAlong]);
     bool openEnded = false;  // a kept reading lacks a quiet zone
+    // A weakly checked line reading without both quiet zones waits for a
+    // second line that reads the same.
+    DecodeState pending;
+    DecodeOutcome pendingStatus = DecodeOutcome::NoDecoderMatched;
     for (int i = 0; i < kLineCount && acrossSteps <= acrossLimit && picture.area.Contains(base);
          ++i, moveAcross(kLineSpacing)) {
         if (!CollectSymbolLine(picture, cand.steps, alongAxis, extent.stats, base, state.barColor, line))
             continue;
         state.openEnded = line.openEnded;
         const DecodeOutcome status = DecodeLineReading(line.widths, state, work.classes);
-        if (Decoded(status)) return status;
+        if (Decoded(status)) {
+            state.readingLength = ReadingLength(line.widths, 1);
+            if (Stands(status, state)) return status;
+            if (Decoded(pendingStatus) && pending.type == state.type &&
+                std::strcmp(pending.text, state.text) == 0) {
+                state = pending;
+                return pendingStatus;
+            }
+            if (!Decoded(pendingStatus)) {
+                pending = state;
+                pendingStatus = status;
+            }
+        }
         if (work.Readings() < DecodeWork::kMaxReadings) openEnded = openEnded || line.openEnded;
         work.KeepReading(line.widths);
     }
@@ -182,15 +211,17 @@ DecodeOutcome DecodeCandidate(const Picture &picture, const Candidate &cand, con
     // Averaged widths of the lines that failed.
     Widths &averaged = work.averaged;
     if (!AverageReadings(work, averaged)) return DecodeOutcome::NotDecodable;
+    state.readingLength = ReadingLength(averaged, 4);  // quarter pixels
     DecodeOutcome status = DecodeLineReading(averaged, state, work.classes);
-    if (Decoded(status)) return status;
+    if (Stands(status, state)) return status;
     status = DecodeStringTables(work.classes.Averaged(), state);
+    if (!Stands(status, state)) status = DecodeOutcome::NoDecoderMatched;
     if (status == DecodeOutcome::Ok) return status;
     // The width-run decoders have the last word, but a decode whose check did
     // not verify is kept when they find nothing.
     const DecodeState unverified = state;
     const DecodeOutcome runs = DecodeRunTables(averaged, state);
-    if (Decoded(runs)) return runs;
+    if (Stands(runs, state)) return runs;
     if (status == DecodeOutcome::CheckFailed) {
         state = unverified;
         return DecodeOutcome::CheckFailed;

@@ -59,8 +59,22 @@ struct DecodeState {
     // short, or another bar stands too close before it): symbologies without
     // a distinctive start and stop are not read from it.
     bool openEnded = false;
+    // Pixels from the first to the last bar of the reading that decoded
+    // (set by the decoding strategies, not by the decoders).
+    double readingLength = 0;
     char text[kTextSize] = {};
 };
+
+// Symbologies whose decoders a random bar pattern passes now and then: no
+// check character, an optional one, or a check only in the parities. Their
+// reads need the confirmation of the decoding strategies and of the outline.
+constexpr std::uint32_t kWeaklyChecked = ZR_BAR_INDUSTRIAL_2OF5 | ZR_BAR_INVERTED_2OF5 |
+                                         ZR_BAR_INTERLEAVED_2OF5 | ZR_BAR_IATA_2OF5 | ZR_BAR_MATRIX_2OF5 |
+                                         ZR_BAR_DATALOGIC_2OF5 | ZR_BAR_BCD_MATRIX | ZR_BAR_CODABAR |
+                                         ZR_BAR_EAN8 | ZR_BAR_UPCE | ZR_BAR_ADDON5 | ZR_BAR_ADDON2;
+constexpr bool WeaklyChecked(std::uint32_t type) {
+    return (type & kWeaklyChecked) != 0;
+}
 
 // Element widths along one line: pixels, or quarter pixels after averaging.
 // Element 0 is the first bar.

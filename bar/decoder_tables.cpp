@@ -19,18 +19,22 @@
 namespace zr::bar {
 namespace {
 
+// UPC Version A comes before EAN 13: an EAN 13 symbol whose leading digit
+// is 0 is a UPC-A symbol (its left digits all in L parity, which no other
+// leading digit gives) and is reported as one, with twelve digits, whenever
+// UPC-A is enabled; EAN 13 reads it, with thirteen, when only EAN 13 is.
 constexpr StringRow StringDecoders[] = {
     kIndustrialRow, kInvertedRow,   kInterleavedRow, kIataRow,        kMatrixRow,      kCode39Row,
     kCodabarRow,    kBcdMatrixRow,  kDatalogicRow,   kCode128Rows[0], kCode128Rows[1], kCode128Rows[2],
-    kEan128Rows[0], kEan128Rows[1], kEan128Rows[2],  kCode93Row,      kEan13Row,       kUpcARow,
+    kEan128Rows[0], kEan128Rows[1], kEan128Rows[2],  kCode93Row,      kUpcARow,        kEan13Row,
     kEan8Row,       kUpcERow,       kAddOn5Row,      kAddOn2Row,
 };
 
 constexpr RunRow RunDecoders[] = {
     kIndustrialRunRow, kInvertedRunRow,   kInterleavedRunRow, kMatrixRunRow,      kCode39RunRow,
     kCodabarRunRow,    kBcdMatrixRunRow,  kCode128RunRows[0], kCode128RunRows[1], kCode128RunRows[2],
-    kEan128RunRows[0], kEan128RunRows[1], kEan128RunRows[2],  kCode93RunRow,      kEan13RunRow,
-    kUpcARunRow,       kEan8RunRow,       kUpcERunRow,
+    kEan128RunRows[0], kEan128RunRows[1], kEan128RunRows[2],  kCode93RunRow,      kUpcARunRow,
+    kEan13RunRow,      kEan8RunRow,       kUpcERunRow,
 };
 
 // Tries the enabled rows, each forward and reversed as the reading sense

@@ -204,7 +204,7 @@ DecodeOutcome Ean13Decode(std::string_view classes, char (&text)[kTextSize]) {
         parities[i] = parity == kG ? '1' : '0';
     }
     const int leading = IndexOf(kLeadingParities, std::string_view(parities, 6));
-    if (leading < 0 || (leading == 0 && left[0] == '0')) return Fail(out);
+    if (leading < 0) return Fail(out);
     out.Put(static_cast<char>('0' + leading));
     for (const char c : left) out.Put(c);
     if (!PutLDigits(classes, kEan13Right, 6, out)) return Fail(out);

@@ -18,8 +18,9 @@ bool UpcECheck(std::string_view classes);
 bool AddOn5Check(std::string_view classes);
 bool AddOn2Check(std::string_view classes);
 
-// Thirteen digits, the leading one from the parities of the left half;
-// symbols beginning with two zeros are left to UPC Version A (NoMatch).
+// Thirteen digits, the leading one from the parities of the left half. The
+// decoder tables offer a symbol to UPC Version A first: a leading 0 reaches
+// this decoder only when UPC-A is not enabled.
 DecodeOutcome Ean13Decode(std::string_view classes, char (&text)[kTextSize]);
 // Twelve digits in L parity with their check.
 DecodeOutcome UpcADecode(std::string_view classes, char (&text)[kTextSize]);

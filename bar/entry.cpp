@@ -64,6 +64,7 @@ ZR_EXPORT uint16_t ZrScanBar(ZrBarScanner *scanner) {
                 // A list cut short in the first pass stays reported whatever the second finds.
                 if (zr::bar::ScanPass(work, *scanner) == PassEnd::ListFull) end = PassEnd::ListFull;
             }
+            zr::bar::DropLoneAddOns(*scanner);
             return PublicStatus(end);
         });
 }

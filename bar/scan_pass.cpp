@@ -182,13 +182,16 @@ PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner) {
         const auto decodeLines = [&](DecodeState &state) {
             return DecodeCandidate(picture, *cand, *extent, state, work);
         };
+        // A read whose outline does not confirm it counts as no read.
         if (DecodeInColours(scanner, *cand, colours, decode, decodeLines)) {
             const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, decode.barColor);
             if (!outline) continue;
-            if (!StoreResult(scanner, *cand, *outline, decode)) return PassEnd::ListFull;
-            erase(*outline, decode.barColor);
-            failures = 0;
-            continue;
+            if (ReadConfirmed(decode, *outline)) {
+                if (!StoreResult(scanner, *cand, *outline, decode)) return PassEnd::ListFull;
+                erase(*outline, decode.barColor);
+                failures = 0;
+                continue;
+            }
         }
         const auto decodeAcross = [&](DecodeState &state) {
             return DecodeAcross(picture, *cand, extent->outline, state, work);
@@ -197,13 +200,15 @@ PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner) {
             const std::optional<QuadI> outline = LocateSymbol(picture, *cand, *extent, decode.barColor);
             // A full list does not end the pass here, but the pass reports it.
             if (!outline) continue;
-            if (!StoreResult(scanner, *cand, *outline, decode)) {
-                dropped = true;
+            if (ReadConfirmed(decode, *outline)) {
+                if (!StoreResult(scanner, *cand, *outline, decode)) {
+                    dropped = true;
+                    continue;
+                }
+                erase(*outline, decode.barColor);
+                failures = 0;
                 continue;
             }
-            erase(*outline, decode.barColor);
-            failures = 0;
-            continue;
         }
         if (reportUnread) {
             decode = DecodeState{};

@@ -1,7 +1,8 @@
 // The values the linear reader's search stages hand each other: the picture
 // they read, a candidate found by the line search, its extent after analysis
 // and the outline of a located symbol. ScanPass drives them in order:
-//   NextCandidate -> AnalyseCandidate -> DecodeCandidate / DecodeAcross -> LocateSymbol.
+//   NextCandidate -> AnalyseCandidate -> DecodeCandidate / DecodeAcross -> LocateSymbol
+//   -> ReadConfirmed; DropLoneAddOns after the passes.
 #pragma once
 
 #include <array>
@@ -13,10 +14,10 @@
 #include "bar/decode_state.hpp"
 #include "core/geom/geom.hpp"
 #include "core/image_view.hpp"
+#include "core/lines/axis_walk.hpp"
 #include "core/lines/bit_cursor.hpp"
 #include "core/lines/dark_map.hpp"
 #include "core/lines/run_scan.hpp"
-#include "core/lines/axis_walk.hpp"
 #include "zr/ZrBar.h"
 
 namespace zr::bar {
@@ -201,6 +202,14 @@ inline Spans SpansOf(Point a, Point b, std::uint8_t direction) {
     const bool horizontal = (direction & kHorizontal) != 0;
     return horizontal ? Spans{d.x, d.y} : Spans{d.y, d.x};
 }
+
+// Confirmation (confirm.cpp). A weakly checked read stands when its
+// outline is a rectangle about as long as the decoded reading; other reads
+// always stand. Add-ons without an EAN or UPC symbol beside them are taken
+// out of the result list, the others keeping their order.
+bool OutlineFitsReading(const QuadI &outline, double readingLength);
+bool ReadConfirmed(const DecodeState &decode, const QuadI &outline);
+void DropLoneAddOns(ZrBarScanner &scanner);
 
 // Scan pass (scan_pass.cpp): how it ended. The exported scan turns this into
 // its public status (entry.cpp).

@@ -149,13 +149,17 @@ TEST(EanUpc, LengthsParitiesAndNumberSystems) {
     char text[kTextSize];
     EXPECT_EQ(Ean13Decode(gFirst, text), DecodeOutcome::NoMatch);
 
-    // Leading 0 and first digit 0: left to UPC Version A, as twelve digits.
+    // Leading 0 and first digit 0: UPC Version A with twelve digits when it
+    // is enabled; the EAN 13 decoder itself reads all thirteen.
     const std::string upc = ZintClasses(BARCODE_UPCA, "00123456789", false);
-    EXPECT_EQ(Ean13Decode(upc, text), DecodeOutcome::NoMatch);
+    EXPECT_EQ(Ean13Decode(upc, text), DecodeOutcome::Ok);
+    EXPECT_STREQ(text, "0001234567895");
     const Read r = Decode(upc);
     EXPECT_EQ(r.state.type, ZR_BAR_UPCA);
     EXPECT_STREQ(r.state.text, "001234567895");
-    EXPECT_EQ(Decode(upc, ZR_BAR_EAN13).status, DecodeOutcome::NoDecoderMatched);
+    const Read ean = Decode(upc, ZR_BAR_EAN13);
+    EXPECT_EQ(ean.state.type, ZR_BAR_EAN13);
+    EXPECT_STREQ(ean.state.text, "0001234567895");
 
     // UPC-E: number system 1 has every parity inverted; the check digit
     // follows from the parities.

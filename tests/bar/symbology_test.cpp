@@ -151,10 +151,10 @@ std::vector<ZintCase> ZintCases() {
          "10ABC",
          1, false, true},
         {"EAN 13", BARCODE_EANX, ean13, 0, DATA_MODE, ZR_BAR_EAN13, ean13, 1, false, true},
-        {"EAN 13 leading 0", BARCODE_EANX, "0712345678911", 0, DATA_MODE, ZR_BAR_EAN13, "0712345678911", 1,
+        // A leading 0 makes an EAN 13 symbol a UPC-A one, whatever digit follows.
+        {"EAN 13 leading 0", BARCODE_EANX, "0712345678911", 0, DATA_MODE, ZR_BAR_UPCA, "712345678911", 1,
          false, true},
-        {"UPC-A as EAN 13 00", BARCODE_UPCA, upcA0, 0, DATA_MODE, ZR_BAR_UPCA, "012345678905", 1, false,
-         true},
+        {"UPC-A 00", BARCODE_UPCA, upcA0, 0, DATA_MODE, ZR_BAR_UPCA, "012345678905", 1, false, true},
         {"EAN 8", BARCODE_EANX, "1234567", 0, DATA_MODE, ZR_BAR_EAN8, "12345670", 1, false, true},
         {"UPC-E 0", BARCODE_UPCE, upcE0, 0, DATA_MODE, ZR_BAR_UPCE, upcE(upcE0), 1, false, true},
         {"UPC-E 1", BARCODE_UPCE, upcE1, 0, DATA_MODE, ZR_BAR_UPCE, upcE(upcE1), 1, false, true},
@@ -162,9 +162,7 @@ std::vector<ZintCase> ZintCases() {
          true},
         {"Add-on 5", BARCODE_EANX, "90000", 0, DATA_MODE, ZR_BAR_ADDON5, "90000", 1, false, false},
         {"Add-on 2", BARCODE_EANX, "47", 0, DATA_MODE, ZR_BAR_ADDON2, "47", 1, false, false},
-        // A UPC-A symbol not beginning with 0 reads as EAN 13 with a leading 0.
-        {"UPC-A as EAN 13", BARCODE_UPCA, "12345678901", 0, DATA_MODE, ZR_BAR_EAN13, "0123456789012", 1,
-         false, true},
+        {"UPC-A 1", BARCODE_UPCA, "12345678901", 0, DATA_MODE, ZR_BAR_UPCA, "123456789012", 1, false, true},
         // Code 93 with every character and the four shifts (as spaces), C and K after the text.
         {"Code 93", BARCODE_CODE93, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%", 0, DATA_MODE,
          ZR_BAR_CODE93, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%", 1, false, true},
@@ -284,6 +282,53 @@ TEST(Symbologies, PaintedInvertedTwoOfFiveAndBcdMatrix) {
             EXPECT_EQ(backward.state.reversed, 1);
         }
     }
+}
+
+// A UPC-A symbol (EAN 13 with the leading digit 0) is UPC-A whenever that
+// bit is enabled, whatever its second digit, and EAN 13 with thirteen digits
+// only when EAN 13 alone is; both tables, both reading senses.
+TEST(Symbologies, LeadingZeroIsUpcAUnlessOnlyEan13IsEnabled) {
+    for (const std::string data : {"72527273070", "03600029145", "90000000001", "12345678901"}) {
+        const std::string upcA = data + WeightedCheckDigit(data, 3, 1);
+        const Widths pixels = Multiply(ZintModules(BARCODE_UPCA, data, 0, DATA_MODE), 3);
+        struct Expected {
+            std::uint32_t enabled;
+            std::uint32_t type;
+            std::string text;
+        };
+        const Expected expected[] = {
+            {ZR_BAR_ALL, ZR_BAR_UPCA, upcA},
+            {ZR_BAR_UPCA | ZR_BAR_EAN13, ZR_BAR_UPCA, upcA},
+            {ZR_BAR_UPCA, ZR_BAR_UPCA, upcA},
+            {ZR_BAR_EAN13, ZR_BAR_EAN13, "0" + upcA},
+            {ZR_BAR_ALL & ~ZR_BAR_UPCA, ZR_BAR_EAN13, "0" + upcA},
+        };
+        for (const Expected &e : expected) {
+            for (const bool reversed : {false, true}) {
+                for (const bool runs : {false, true}) {
+                    SCOPED_TRACE(upcA + " enabled " + std::to_string(e.enabled) +
+                                 (reversed ? " reversed" : "") + (runs ? " runs" : " classes"));
+                    DecodeState state = AllEnabled(kLeftToRight | kRightToLeft);
+                    state.symbologies = e.enabled;
+                    const Widths line = reversed ? Reversed(pixels) : pixels;
+                    const DecodeOutcome status = runs ? DecodeRunTables(line, state)
+                                                      : DecodeStringTables(ElementsToClasses(line, 1), state);
+                    EXPECT_EQ(status, DecodeOutcome::Ok);
+                    EXPECT_EQ(state.type, e.type);
+                    EXPECT_EQ(std::string(state.text), e.text);
+                    EXPECT_EQ(state.reversed, reversed ? 1 : 0);
+                }
+            }
+        }
+    }
+    // A leading digit other than 0 stays EAN 13 with UPC-A enabled.
+    DecodeState state = AllEnabled(kLeftToRight);
+    ASSERT_EQ(DecodeStringTables(
+                  ElementsToClasses(Multiply(ZintModules(BARCODE_EANX, "590123412345", 0, DATA_MODE), 3), 1),
+                  state),
+              DecodeOutcome::Ok);
+    EXPECT_EQ(state.type, ZR_BAR_EAN13);
+    EXPECT_STREQ(state.text, "5901234123457");
 }
 
 }  // namespace
