@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/second_look.hpp"
+#include "dm/far_corner.hpp"
 #include "dm/scan_pass.hpp"
 
 namespace zr::dm {
@@ -36,7 +37,8 @@ bool InsideStoredSymbol(const regions::Region &region, const ZrDMScanner &scanne
 }
 
 // The first hypothesis and size that decode: the ECC 200 sizes when the first
-// look has not tried them on this region, then the extension sizes.
+// look has not tried them on this region, then the extension sizes; then
+// every size with the far corner moved.
 bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, bool ecc200Tried,
                        ScanWork &work) {
     if (!FitRegionSides(region, work.sides, work.fit)) return false;
@@ -47,6 +49,7 @@ bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, 
         if (!ecc200Tried && TrySizes(view, work)) return true;
         if (TrySizes(view, work, kDmreSizeTable.data(), kDmreSizeTable.data() + kDmreSizeTable.size()))
             return true;
+        if (TrySizesMovingFarCorner(view, work)) return true;
     }
     return false;
 }

@@ -34,6 +34,7 @@ struct ScanWork {
     std::vector<std::int32_t> placement;  // placement table of that size
     bool regionLeftUnread = false;        // the first look met a region it could not decode
     geom::Rect unreadArea;                // bounding box of all such regions
+    int farCornerSearches = 0;            // hypotheses the second look moved the far corner for
     // The regions each first-look pass labelled (as given, inverted), kept
     // for the second look.
     std::array<regions::RegionList, 2> passRegions;

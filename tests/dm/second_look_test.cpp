@@ -10,7 +10,9 @@
 #include "core/image.hpp"
 #include "core/local_threshold.hpp"
 #include "core/prepare.hpp"
+#include "dm/far_corner.hpp"
 #include "reader_test_util.hpp"
+#include "support/warp.hpp"
 
 namespace zr::dm {
 namespace {
@@ -199,6 +201,42 @@ TEST(SecondLook, LightFalloffReadOnTheLocalThresholdPicture) {
     const test::ScanOutcome outcome = test::Scan(picture);
     ASSERT_EQ(outcome.results.size(), 1u);
     EXPECT_EQ(outcome.FirstText(), data);
+}
+
+// Under perspective the symbol is no parallelogram: the far corner, moved
+// until the timing pattern matches, reads what the first look's misses.
+TEST(SecondLook, ReadsSymbolsUnderPerspective) {
+    struct Case {
+        int rows, columns;
+        double pull;  // of the top-right corner, as a share of the picture
+    };
+    for (const Case c : {Case{40, 40, 0.06}, Case{26, 26, 0.08}, Case{16, 36, 0.08}, Case{20, 20, 0.12}}) {
+        const DMSize &size = *test::FindSize(c.rows, c.columns);
+        const std::string data = test::FillerFor(size);
+        SCOPED_TRACE(SizeName(size));
+        // The top-right corner pulled in and down, the bottom-right one up.
+        const Raster picture = zr::test::Slant(test::RenderDm(data, size, 4, 8),
+                                               {0, 0, -c.pull, 0.8 * c.pull, 0, c.pull / 3, 0, 0});
+        EXPECT_TRUE(test::Scan(picture, kFirstLookOnly).results.empty());
+        const test::ScanOutcome outcome = test::Scan(picture);
+        ASSERT_EQ(outcome.results.size(), 1u);
+        EXPECT_EQ(outcome.FirstText(), data);
+    }
+}
+
+// Colour changes along a segment, as the module count of a dotted side is
+// estimated from them.
+TEST(SecondLook, CountsTransitionsAlongADottedSide) {
+    Raster stripes = zr::test::Canvas(41, 5);
+    for (int x = 0; x < 40; ++x)
+        for (int y = 0; y < 5; ++y) stripes.at(x, y) = (x / 4) % 2 == 0 ? 0 : 255;  // ten modules of 4 pixels
+    const std::vector<std::uint8_t> dib = zr::test::ToDib(stripes, 1);
+    ZrImage image{};
+    ASSERT_EQ(ImageFromDib(&image, dib.data()), ZR_OK);
+    const BitImageView view(image);
+    EXPECT_EQ(TransitionsAlong(view, {0.5, 2}, {39.5, 2}), 9);
+    EXPECT_EQ(TransitionsAlong(view, {0.5, 2}, {0.5, 4}), 0);
+    ImageDestroy(&image);
 }
 
 TEST(SecondLook, NoReadsFromNoiseOrStripes) {

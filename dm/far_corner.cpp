@@ -1,0 +1,107 @@
+// The far corner of a symbol under perspective, found through its timing pattern.
+#include "dm/far_corner.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+#include "dm/grid.hpp"
+#include "dm/size_table.hpp"
+
+namespace zr::dm {
+namespace {
+
+// Half-module steps, each way along both sides, that the far corner is
+// moved from where the parallelogram puts it.
+constexpr int kFarCornerSteps = 3;
+constexpr std::size_t kStepCount = (2 * kFarCornerSteps + 1) * (2 * kFarCornerSteps + 1) - 1;
+// Share of the finder's samples that must be dark for the search to run.
+constexpr double kMinSolidFinder = 0.85;
+// Module counts within this share of the dotted sides' transitions.
+constexpr double kModuleCountTolerance = 0.3;
+// Inward offsets, as shares of the other side, of the lines along a dotted
+// side whose transitions are counted (the most of them counts): the timing
+// row of a small symbol is wide, that of a large one narrow.
+constexpr std::array<double, 3> kDottedLineInsets{0.01, 0.025, 0.04};
+
+bool Dark(const BitImageView &view, geom::PointF p) {
+    const geom::PointI q = geom::RoundHalfUp(p);
+    return view.DarkOrOutside(q.x, q.y);
+}
+
+double DarkShare(const BitImageView &view, geom::PointF from, geom::PointF to) {
+    const int samples = std::max(2, static_cast<int>(2 * geom::Distance(from, to)));
+    int dark = 0;
+    for (int k = 0; k < samples; ++k) dark += Dark(view, geom::Lerp(from, to, (k + 0.5) / samples)) ? 1 : 0;
+    return static_cast<double>(dark) / samples;
+}
+
+// The most transitions along the side from `from` to `to` on lines moved
+// inward by shares of `inward`.
+int DottedSideTransitions(const BitImageView &view, geom::PointF from, geom::PointF to, geom::PointF inward) {
+    int most = 0;
+    for (const double inset : kDottedLineInsets)
+        most = std::max(most, TransitionsAlong(view, from + inward * inset, to + inward * inset));
+    return most;
+}
+
+bool CountFits(int modules, int transitions) {
+    return std::abs(modules - (transitions + 1)) <= kModuleCountTolerance * modules;
+}
+
+bool TryTable(const BitImageView &view, ScanWork &work, const DMSize *first, const DMSize *last, int topTransitions,
+              int rightTransitions) {
+    static constexpr std::array<std::array<int, 2>, kStepCount> kSteps = [] {
+        std::array<std::array<int, 2>, kStepCount> steps{};
+        std::size_t count = 0;
+        for (int d = 1; d <= 2 * kFarCornerSteps * kFarCornerSteps; ++d)
+            for (int i = -kFarCornerSteps; i <= kFarCornerSteps; ++i)
+                for (int j = -kFarCornerSteps; j <= kFarCornerSteps; ++j)
+                    if (i * i + j * j == d) steps[count++] = {i, j};
+        return steps;
+    }();
+    const geom::QuadF located = work.symbol.corners;
+    for (const DMSize *size = first; size != last; ++size) {
+        if (!CountFits(size->columns, topTransitions) || !CountFits(size->rows, rightTransitions)) continue;
+        const geom::PointF alongTop = (located.topRight - located.topLeft) * (0.5 / size->columns);
+        const geom::PointF alongRight = (located.topRight - located.bottomRight) * (0.5 / size->rows);
+        for (const auto &[i, j] : kSteps) {
+            work.symbol.corners = located;
+            work.symbol.corners.topRight = located.topRight + alongTop * i + alongRight * j;
+            if (!CheckSizeBorder(view, work.symbol.corners, *size)) continue;
+            if (TrySizes(view, work, size, size + 1)) return true;
+        }
+    }
+    work.symbol.corners = located;
+    return false;
+}
+
+}  // namespace
+
+int TransitionsAlong(const BitImageView &view, geom::PointF from, geom::PointF to) {
+    const int samples = std::max(2, static_cast<int>(2 * geom::Distance(from, to)));
+    int changes = 0;
+    bool previous = Dark(view, from);
+    for (int k = 1; k <= samples; ++k) {
+        const bool dark = Dark(view, geom::Lerp(from, to, static_cast<double>(k) / samples));
+        changes += dark != previous ? 1 : 0;
+        previous = dark;
+    }
+    return changes;
+}
+
+bool TrySizesMovingFarCorner(const BitImageView &view, ScanWork &work) {
+    const geom::QuadF &p = work.symbol.corners;
+    if (work.farCornerSearches >= kMaxFarCornerSearches) return false;
+    if (DarkShare(view, p.bottomLeft, p.topLeft) < kMinSolidFinder ||
+        DarkShare(view, p.bottomLeft, p.bottomRight) < kMinSolidFinder)
+        return false;
+    ++work.farCornerSearches;
+    const int top = DottedSideTransitions(view, p.topLeft, p.topRight, p.bottomLeft - p.topLeft);
+    const int right = DottedSideTransitions(view, p.bottomRight, p.topRight, p.bottomLeft - p.bottomRight);
+    return TryTable(view, work, kDMSizeTable.data(), kDMSizeTable.data() + kDMSizeTable.size(), top, right) ||
+           TryTable(view, work, kDmreSizeTable.data(), kDmreSizeTable.data() + kDmreSizeTable.size(), top, right);
+}
+
+}  // namespace zr::dm

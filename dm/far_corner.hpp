@@ -1,0 +1,27 @@
+// The second look's search for the corner opposite the finder's. The first
+// look completes the finder's two sides to a parallelogram; under
+// perspective the symbol is none, and the far corner lies some modules off.
+// The dotted sides' transitions tell how many modules the symbol has, and
+// its timing pattern where the corner lies.
+#pragma once
+
+#include "core/image_view.hpp"
+#include "dm/stages.hpp"
+
+namespace zr::dm {
+
+// Hypotheses per scan whose far corner is searched: the search tries many
+// corners for each size, so a busy picture gets it for its first few only.
+constexpr int kMaxFarCornerSearches = 24;
+
+// For the located symbol in work.symbol (its finder's sides solid), every
+// size of both tables whose module counts the dotted sides' transitions
+// allow, with the far corner moved in half-module steps around the
+// parallelogram's, nearest first, until the border matches and the size
+// decodes. The corner the first look places is not tried again.
+bool TrySizesMovingFarCorner(const BitImageView &view, ScanWork &work);
+
+// Colour changes along the segment, sampled every half pixel.
+int TransitionsAlong(const BitImageView &view, geom::PointF from, geom::PointF to);
+
+}  // namespace zr::dm
