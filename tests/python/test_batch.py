@@ -133,3 +133,9 @@ def test_failing_pictures_are_records_not_failed_jobs(client, folder):
     assert records[0]["status"] == "ok" and records[0]["barcodes"][0]["text"] == "4006381333931"
     assert records[1]["status"].startswith("cut: ") and not records[1]["barcodes"]
     assert "not supported" in records[2]["status"]
+
+
+def test_without_a_client_a_local_cluster_is_started_and_closed(folder):
+    pytest.importorskip("distributed", reason="Dask's distributed scheduler is not installed")
+    records = list(batch.read_paths([str(folder / "a.png"), str(folder / "sub" / "b.png")], formats="code128"))
+    assert [[b["text"] for b in r["barcodes"]] for r in records] == [["ZrReaders 128"], []]
