@@ -33,7 +33,7 @@ class ZrreadBatchTest : public zr::demo::test::ZrreadTest {
         return Copy(fs::path(ZR_SAMPLES_DIR) / sample, name);
     }
     std::string List(const std::vector<std::string> &paths) const {
-        const std::string list = Path("list.txt");
+        std::string list = Path("list.txt");
         std::ofstream out(list);
         for (const std::string &path : paths) out << path << '\n';
         return list;
