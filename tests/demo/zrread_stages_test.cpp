@@ -14,6 +14,7 @@
 
 #include "inputs.hpp"
 #include "pool.hpp"
+#include "progress.hpp"
 #include "records.hpp"
 #include "scratch_dir.hpp"
 
@@ -115,6 +116,15 @@ TEST(Records, NumbersReadBackExactly) {
         EXPECT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
     }
     EXPECT_EQ(ShortestNumber(270.0), "270");
+}
+
+TEST(Progress, RateTimeLeftAndSummary) {
+    EXPECT_EQ(ProgressText(0, 10, true, 0.0), "0/10 pictures");
+    EXPECT_EQ(ProgressText(50, 800, true, 10.0), "50/800 pictures, 5.0 per second, 2:30 left");
+    EXPECT_EQ(ProgressText(5, 7, false, 1.0), "5/7+ pictures, 5.0 per second");  // the total is not known yet
+    Tally tally;
+    for (const Outcome outcome : {Outcome::Found, Outcome::Failed, Outcome::Empty, Outcome::Found}) tally.Count(outcome);
+    EXPECT_EQ(SummaryText(tally, 2.0), "4 pictures: 2 with symbols, 1 without, 1 failed; 2.00 s (2.0 per second)");
 }
 
 // Paths that do not exist, read by a stand-in that sleeps a varying while.
