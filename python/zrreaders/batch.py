@@ -176,8 +176,11 @@ def read_paths(paths: Iterable[str], client=None, formats=None, chunk: int = 64,
 
 def read_folder(folder: str, client=None, formats=None, chunk: int = 64, max_symbols: int = 20,
                 first_look_only: bool = False) -> Iterator[Record]:
-    """The records of every picture below `folder`, in the order `zrread -r` reads them."""
-    return _run(_read_chunk, walk_pictures(os.fspath(folder)), client, chunk,
+    """The records of every picture below `folder`, in the order `zrread -r` reads them (a
+    path that is no folder is read as a picture, as zrread does)."""
+    folder = os.fspath(folder)
+    items = walk_pictures(folder) if os.path.isdir(folder) else iter([(folder, None)])
+    return _run(_read_chunk, items, client, chunk,
                 (_format_bits(formats), max_symbols, first_look_only), lambda item: item[0])
 
 
