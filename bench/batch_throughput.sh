@@ -24,12 +24,12 @@ PICTURES=$(wc -l <"$WORK/rounds")
 now() { date +%s.%N; }
 rate() { awk -v n="$1" -v a="$2" -v b="$3" 'BEGIN { printf "%.1f", n / (b - a) }'; }
 
-# The better of two runs, as pictures per second, and the processor seconds (user + system)
+# The best of three runs, as pictures per second, and the processor seconds (user + system)
 # that run took: equal on one and two threads when the threads add no work of their own.
 zrread_rate() {
     best=0
     cpu=0
-    for _ in 1 2; do
+    for _ in 1 2 3; do
         /usr/bin/time -f "%e %U %S" -o "$WORK/cpu" "$ZRREAD" -j "$1" --format jsonl --quiet - \
             <"$WORK/rounds" >/dev/null || true
         r=$(awk -v n="$PICTURES" '{ printf "%.1f", n / $1 }' "$WORK/cpu")
