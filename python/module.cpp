@@ -4,6 +4,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "zr/ZrImgRW.h"
 #include "zr/ZrReaders.hpp"
 
 namespace py = pybind11;
@@ -112,6 +113,14 @@ PYBIND11_MODULE(_zrreaders, module) {
                py::arg("first_look_only"));
     module.def("read_bytes", &ReadBytes, py::arg("data"), py::arg("formats"), py::arg("max_symbols"),
                py::arg("first_look_only"));
+    // The picture type a file's first bytes show (0: none the image library reads).
+    module.def(
+        "image_type",
+        [](const py::bytes &head) {
+            const std::string_view data = head;
+            return ZrDetectImageType(data.data(), data.size());
+        },
+        py::arg("head"));
     module.def("read_file", &ReadFile, py::arg("path"), py::arg("formats"), py::arg("max_symbols"),
                py::arg("first_look_only"));
 }

@@ -23,6 +23,7 @@ python3-dev
 python3-numpy
 python3-pil
 python3-pytest
+python3-distributed
 pybind11-dev
 qt6-base-dev
 "

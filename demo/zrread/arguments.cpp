@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <string_view>
 
@@ -14,10 +15,26 @@
 namespace zr::zrread {
 
 const char kHelpText[] =
-    "Usage: zrread [options] FILE...\n"
-    "Reads barcodes from BMP, PNG, TIFF (.tif) and JPEG (.jpg) images and reports them.\n"
+    "Usage: zrread [options] FILE|FOLDER|-...\n"
+    "Reads barcodes from BMP, PNG, TIFF and JPEG pictures, one or many at once.\n"
+    "A FOLDER is walked with -r for the pictures in it and its subfolders (told by content);\n"
+    "- reads the paths from standard input, one a line.\n"
     "\n"
-    "Options:\n"
+    "Batch options:\n"
+    "  -r, --recursive   walk the folders given\n"
+    "  -j, --jobs N      read N pictures at once, 1 to 1024 (default: one per core)\n"
+    "  --format F        text (default): one line per symbol, \"file: format: text\";\n"
+    "                    jsonl: one JSON object per picture; csv: one row per symbol and\n"
+    "                    per picture that could not be read, after a header\n"
+    "  --report          every reader's report of every picture\n"
+    "  --json            one JSON object per line for each file and reader\n"
+    "  --unordered       print each picture as it is done, not in input order\n"
+    "  --timeout S       a picture that took longer than S seconds is reported as failed\n"
+    "                    (its reading runs to its end: the limit is checked when it is done)\n"
+    "  --progress        progress line on standard error even when it is not a terminal\n"
+    "  --quiet           no progress line and no summary\n"
+    "\n"
+    "Reading options:\n"
     "  --kind K          reader to run: linear, pdf417, dm, qr, microqr or all (default: all\n"
     "                    readers built in); several kinds may be given, comma-separated\n"
     "  --rect L,T,W,H    search area: left, top, width, height (0 width or height: to the edge)\n"
@@ -31,13 +48,14 @@ const char kHelpText[] =
     "  --directions M    scan directions mask 1 to 15: 1 left to right, 2 right to left,\n"
     "                    4 top to bottom, 8 bottom to top; 15 adds the diagonals (default 15)\n"
     "  --thorough        linear reader: slower, more thorough search\n"
-    "  --report-unread   linear reader: list symbols that cannot be decoded, as \"???\"\n"
+    "  --report-unread   linear reader (--report, --json): list symbols that cannot be decoded\n"
     "  --first-look-only every reader: only the first look, no second look at unread pictures\n"
-    "  --info            print the image information (size, pitch, resolution)\n"
-    "  --json            one JSON object per line for each file and reader\n"
+    "  --info            with --report or --json: the image information (size, pitch, resolution)\n"
     "  --help            show this text\n"
     "\n"
-    "Exit status: 0 when some symbol was found, 1 when none, 2 on a usage or file error.\n";
+    "A summary goes to standard error after more than one picture.\n"
+    "Exit status: 0 when some symbol was found, 1 when none, 2 when no picture could be read\n"
+    "or on a usage error.\n";
 
 namespace {
 
@@ -122,6 +140,29 @@ std::string AddKinds(std::string_view list, std::vector<demo::ReaderKind> &kinds
     }
 }
 
+bool IsFlag(std::string_view name) {
+    static constexpr std::string_view kFlags[] = {
+        "--help",      "--info",          "--json",      "--report",    "--thorough", "--report-unread",
+        "--first-look-only", "--recursive", "--unordered", "--progress", "--quiet"};
+    return std::find(std::begin(kFlags), std::end(kFlags), name) != std::end(kFlags);
+}
+
+std::optional<OutputFormat> ParseFormat(std::string_view text) {
+    if (text == "text") return OutputFormat::Text;
+    if (text == "jsonl") return OutputFormat::Jsonl;
+    if (text == "csv") return OutputFormat::Csv;
+    return std::nullopt;
+}
+
+constexpr unsigned long kMostThreads = 1024;
+
+bool ParseThreads(std::string_view text, unsigned &threads) {
+    const std::optional<unsigned long> count = ParseUnsigned(text);
+    if (!count || *count < 1 || *count > kMostThreads) return false;
+    threads = static_cast<unsigned>(*count);
+    return true;
+}
+
 }  // namespace
 
 ParseOutcome ParseArguments(int argc, const char *const *argv) {
@@ -134,10 +175,16 @@ ParseOutcome ParseArguments(int argc, const char *const *argv) {
     };
 
     bool optionsEnded = false;
+    std::optional<OutputFormat> chosen;
+    auto choose = [&chosen](OutputFormat format) {
+        if (chosen && *chosen != format) return false;
+        chosen = format;
+        return true;
+    };
+    const std::string twoOutputs = "give one of --format, --report and --json";
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (optionsEnded || arg.size() < 2 || arg.substr(0, 2) != "--") {
-            if (arg == "-") return fail("standard input is not supported, give a file name");
+        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
             args.files.emplace_back(arg);
             continue;
         }
@@ -145,6 +192,21 @@ ParseOutcome ParseArguments(int argc, const char *const *argv) {
             optionsEnded = true;
             continue;
         }
+        // Short options: -r, -j N, -jN.
+        if (arg == "-r") {
+            args.recursive = true;
+            continue;
+        }
+        if (arg.substr(0, 2) == "-j") {
+            std::string_view count = arg.substr(2);
+            if (count.empty()) {
+                if (i + 1 >= argc) return fail("option needs a value: -j");
+                count = argv[++i];
+            }
+            if (!ParseThreads(count, args.threads)) return fail("invalid value for -j: " + std::string(count));
+            continue;
+        }
+        if (arg.substr(0, 2) != "--") return fail("unknown option: " + std::string(arg));
         // --name=value or --name value
         std::string_view name = arg;
         std::optional<std::string_view> inlineValue;
@@ -152,15 +214,19 @@ ParseOutcome ParseArguments(int argc, const char *const *argv) {
             name = arg.substr(0, equals);
             inlineValue = arg.substr(equals + 1);
         }
-        if (name == "--help" || name == "--info" || name == "--json" || name == "--thorough" ||
-            name == "--report-unread" || name == "--first-look-only") {
+        if (IsFlag(name)) {
             if (inlineValue) return fail("option takes no value: " + std::string(name));
             if (name == "--help") args.help = true;
             if (name == "--info") args.info = true;
-            if (name == "--json") args.json = true;
+            if (name == "--json" && !choose(OutputFormat::Json)) return fail(twoOutputs);
+            if (name == "--report" && !choose(OutputFormat::Report)) return fail(twoOutputs);
             if (name == "--thorough") args.settings.bestRecognition = 1;
             if (name == "--report-unread") args.settings.showUndecoded = 1;
             if (name == "--first-look-only") args.settings.firstLookOnly = true;
+            if (name == "--recursive") args.recursive = true;
+            if (name == "--unordered") args.unordered = true;
+            if (name == "--progress") args.progress = ProgressMode::On;
+            if (name == "--quiet") args.quiet = true;
             continue;
         }
 
@@ -174,7 +240,17 @@ ParseOutcome ParseArguments(int argc, const char *const *argv) {
         }
         const std::string bad = "invalid value for " + std::string(name) + ": " + std::string(value);
 
-        if (name == "--kind") {
+        if (name == "--format") {
+            const std::optional<OutputFormat> format = ParseFormat(value);
+            if (!format) return fail(bad);
+            if (!choose(*format)) return fail(twoOutputs);
+        } else if (name == "--jobs") {
+            if (!ParseThreads(value, args.threads)) return fail(bad);
+        } else if (name == "--timeout") {
+            const std::optional<double> seconds = ParseDouble(value);
+            if (!seconds || *seconds <= 0.0) return fail(bad);
+            args.timeout = *seconds;
+        } else if (name == "--kind") {
             if (std::string error = AddKinds(value, args.kinds); !error.empty()) return fail(error);
         } else if (name == "--rect") {
             if (!ParseRect(value, args.settings)) return fail(bad);
@@ -208,6 +284,11 @@ ParseOutcome ParseArguments(int argc, const char *const *argv) {
         return outcome;
     }
     if (args.files.empty()) return fail("no image file given");
+    if (chosen) args.format = *chosen;
+    if (args.info && args.format != OutputFormat::Report && args.format != OutputFormat::Json) {
+        return fail("--info needs --report or --json");
+    }
+    if (args.quiet) args.progress = ProgressMode::Off;
     if (args.kinds.empty()) AddKinds("all", args.kinds);
     outcome.ok = true;
     return outcome;

@@ -10,60 +10,16 @@
 #include <string>
 
 #include "logic/read.hpp"
-#include "scratch_dir.hpp"
-#include "zr/ZrImgRW.h"
+#include "zrread_process.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class ZrreadTest : public zr::demo::test::ScratchDirTest {
-  protected:
-    void SetUp() override {
-        ScratchDirTest::SetUp();
-        blank_ = Path("blank.bmp");
-        ZrImage image{};
-        image.width = 200;
-        image.height = 100;
-        image.bitsPerPixel = 8;
-        image.xDpi = image.yDpi = 300;
-        ASSERT_EQ(ZrCreateImage(&image), ZR_OK);
-        ASSERT_EQ(ZrWriteBMP(&image, blank_.c_str()), ZR_OK);
-        ZrDestroyImage(&image);
-    }
-    static std::string Slurp(const fs::path &path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    // Runs zrread with the arguments (already quoted where needed).
-    Outcome Zrread(const std::string &arguments) const {
-        const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-        const std::string command = std::string("'") + ZRREAD_PATH + "' " + arguments + " >'" + out.string() +
-                                    "' 2>'" + err.string() + "'";
-        const int raw = std::system(command.c_str());
-        Outcome run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = Slurp(out);
-        run.err = Slurp(err);
-        return run;
-    }
-
-    std::string Quoted(const std::string &path) const { return "'" + path + "'"; }
-
-    std::string blank_;
-};
+using zr::demo::test::Outcome;
+using zr::demo::test::ZrreadTest;
 
 TEST_F(ZrreadTest, BlankImageFindsNothing) {
-    const Outcome run = Zrread("--kind linear " + Quoted(blank_));
+    const Outcome run = Zrread("--report --kind linear " + Quoted(blank_));
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.out.rfind("Read linear barcodes\nRun time: ", 0), 0u) << run.out;
     EXPECT_NE(run.out.find("\nReturn code: 0\nBarcodes found: 0\n"), std::string::npos) << run.out;
@@ -72,7 +28,7 @@ TEST_F(ZrreadTest, BlankImageFindsNothing) {
 }
 
 TEST_F(ZrreadTest, InfoLines) {
-    const Outcome run = Zrread("--info " + Quoted(blank_));
+    const Outcome run = Zrread("--report --info " + Quoted(blank_));
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.out.rfind("Width: 200\nHeight: 100\nPitch: 200\nBitsPerPixel: 8\n"
                             "Resolution: 300 x 300 dpi\n0.67 x 0.33 inch\n1.69 x 0.85 centimeters\n"
@@ -101,20 +57,28 @@ TEST_F(ZrreadTest, JsonIsOneLinePerFileAndKind) {
     EXPECT_EQ(std::count(two.out.begin(), two.out.end(), '\n'), 2 * kinds);
 }
 
-TEST_F(ZrreadTest, FileErrorsExitTwoButOtherFilesAreRead) {
+TEST_F(ZrreadTest, FileErrorsAreReportedAndOtherFilesRead) {
     const std::string missing = (dir_ / "missing.bmp").string();
     const std::string pdf = (dir_ / "page.pdf").string();
-    const Outcome run = Zrread(Quoted(missing) + " " + Quoted(pdf) + " " + Quoted(blank_));
-    EXPECT_EQ(run.status, 2);
+    const Outcome run = Zrread("--report -j 2 " + Quoted(missing) + " " + Quoted(pdf) + " " + Quoted(blank_));
+    EXPECT_EQ(run.status, 1);  // one picture was read, with nothing in it
     EXPECT_NE(run.err.find(missing + ": Error while reading file\n"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(pdf + ": Image type not supported!\n"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("File: " + blank_ + "\nRead linear barcodes\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("3 pictures: 0 with symbols, 1 without, 2 failed"), std::string::npos) << run.err;
+
+    // No picture read at all: exit 2.
+    const Outcome none = Zrread("--quiet " + Quoted(missing) + " " + Quoted(pdf));
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.err.find("pictures:"), std::string::npos) << none.err;
 }
 
 TEST_F(ZrreadTest, UsageErrorsExitTwo) {
     for (const char *arguments :
          {"--bogus", "--kind", "--kind foo", "--max 0", "--max 1001", "--rect 1,2,3", "--rect 1,2,3,-4",
-          "--unit mm", "--types code39,nonsense", "--colors 4", "--directions 16", "--json=1"}) {
+          "--unit mm", "--types code39,nonsense", "--colors 4", "--directions 16", "--json=1", "-j 0", "-j",
+          "--jobs 1025", "-x", "--format xml", "--format", "--timeout 0", "--timeout -1", "--report --json",
+          "--format csv --json", "--info", "--info --format jsonl", "--quiet=1"}) {
         const Outcome run = Zrread(std::string(arguments) + " " + Quoted(blank_));
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_TRUE(run.out.empty()) << arguments;
@@ -140,7 +104,7 @@ TEST_F(ZrreadTest, OptionsAreAccepted) {
     EXPECT_EQ(run.status, 1) << run.err;
     const Outcome help = Zrread("--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: zrread [options] FILE...\n", 0), 0u);
+    EXPECT_EQ(help.out.rfind("Usage: zrread [options] FILE|FOLDER|-...\n", 0), 0u);
 }
 
 }  // namespace
