@@ -160,8 +160,14 @@ std::optional<Perspective> FitGrid(const FinderCorners &corners, int size,
 
 std::optional<PointF> FindAlignment(const BitImageView &view, const Perspective &grid, int size) {
     const double c = size - kAlignmentInset;
-    const PointF predicted = grid.Map({c, c});
-    const PointF du = grid.Map({c + 1, c}) - predicted, dv = grid.Map({c, c + 1}) - predicted;
+    return FindAlignmentNear(view, grid, {c, c}, {});
+}
+
+std::optional<PointF> FindAlignmentNear(const BitImageView &view, const Perspective &grid, PointF centre,
+                                        PointF moved) {
+    const PointF predicted = grid.Map(centre) + moved;
+    const PointF du = grid.Map({centre.x + 1, centre.y}) - grid.Map(centre);
+    const PointF dv = grid.Map({centre.x, centre.y + 1}) - grid.Map(centre);
     const auto steps = static_cast<int>(kAlignmentReach / kAlignmentStep);
     int bestMatches = kAlignmentMinMatches - 1;
     double bestDistance = 0;
@@ -224,6 +230,15 @@ int ReadVersionBlocks(const BitImageView &view, const Perspective &grid, int siz
 }
 
 bool SampledGrid::Sample(const BitImageView &view, const Perspective &grid, int size) {
+    return SampleThrough(view, [&grid](PointF module) { return grid.Map(module); }, size);
+}
+
+bool SampledGrid::Sample(const BitImageView &view, const AlignmentMesh &mesh, int size) {
+    return SampleThrough(view, [&mesh](PointF module) { return mesh.Map(module); }, size);
+}
+
+template <class MapModule>
+bool SampledGrid::SampleThrough(const BitImageView &view, const MapModule &map, int size) {
     if (size != size_) {
         ZrImage &image = modules_.image;
         image.width = image.height = static_cast<std::uint32_t>(size);
@@ -238,7 +253,7 @@ bool SampledGrid::Sample(const BitImageView &view, const Perspective &grid, int 
         std::uint8_t *row = modules.MutableRow(i);
         for (int j = 0; j < size; j += 8) row[j >> 3] = 0;
         for (int j = 0; j < size; ++j) {
-            const PointF p = grid.Map({j + 0.5, i + 0.5});
+            const PointF p = map(PointF{j + 0.5, i + 0.5});
             if (!(p.x >= 0 && p.y >= 0 && p.x < view.Width() && p.y < view.Height())) {
                 ++outside;
                 continue;

@@ -11,6 +11,7 @@
 #include "core/call_frame.hpp"
 #include "core/geom/perspective.hpp"
 #include "core/image_view.hpp"
+#include "qr/alignment_mesh.hpp"
 #include "core/regions/regions.hpp"
 
 namespace zr::qr {
@@ -44,6 +45,11 @@ std::optional<geom::Perspective> FitGrid(const FinderCorners &corners, int size,
 // place there shows its 5 x 5 pattern well enough.
 std::optional<geom::PointF> FindAlignment(const BitImageView &view, const geom::Perspective &grid, int size);
 
+// The centre of an alignment pattern searched within a few modules of where
+// `grid` puts module point `centre`, that place first moved by `moved` pixels.
+std::optional<geom::PointF> FindAlignmentNear(const BitImageView &view, const geom::Perspective &grid,
+                                              geom::PointF centre, geom::PointF moved);
+
 // Share (0..1) of the timing modules between the finders, row 6 and column
 // 6, that show the alternating pattern through `grid`.
 double TimingAgreement(const BitImageView &view, const geom::Perspective &grid, int size);
@@ -61,10 +67,15 @@ class SampledGrid {
     // Samples every module centre through `grid`; false when more than one
     // row's worth of modules falls outside the picture.
     bool Sample(const BitImageView &view, const geom::Perspective &grid, int size);
+    // The same through a mesh of cells.
+    bool Sample(const BitImageView &view, const AlignmentMesh &mesh, int size);
     int Size() const { return size_; }
     BitImageView View() const { return BitImageView(modules_.image); }
 
   private:
+    template <class MapModule>
+    bool SampleThrough(const BitImageView &view, const MapModule &map, int size);
+
     WorkingImage modules_;
     int size_ = 0;
 };

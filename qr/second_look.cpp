@@ -183,13 +183,15 @@ class SecondLookSearch {
             if (trial.timing < kMinTimingAgreement && !trial.fromVersionBlocks) continue;
             ++tried;
             const int size = 4 * trial.version + 17;
+            std::optional<geom::Perspective> refined;
             if (trial.version >= 2) {
                 const std::optional<PointF> alignment = FindAlignment(view, trial.grid, size);
-                const std::optional<geom::Perspective> refined =
-                    alignment ? FitGrid(corners, size, alignment) : std::nullopt;
+                refined = alignment ? FitGrid(corners, size, alignment) : std::nullopt;
                 if (refined && Decode(view, *refined, size)) return true;
             }
             if (Decode(view, trial.grid, size)) return true;
+            if (mesh_.Build(view, refined ? *refined : trial.grid, trial.version) && DecodeMesh(view, size))
+                return true;
         }
         return false;
     }
@@ -239,6 +241,15 @@ class SecondLookSearch {
         return true;
     }
 
+    // Samples through the alignment mesh; true with located_ filled when it read.
+    bool DecodeMesh(const BitImageView &view, int size) {
+        if (!sampled_.Sample(view, mesh_, size)) return false;
+        if (DecodeSampledGrid(sampled_, located_, work_) != Outcome::kDecoded) return false;
+        const double n = size;
+        located_.corners = {mesh_.Map({0, 0}), mesh_.Map({n, 0}), mesh_.Map({n, n}), mesh_.Map({0, n})};
+        return true;
+    }
+
     ZrQRScanner &scanner_;
     std::vector<TextDetails> *textDetails_;
     std::unique_ptr<QRResult> result_;  // a large record: one per search
@@ -246,6 +257,7 @@ class SecondLookSearch {
     std::vector<Ranked> ranked_;
     std::vector<VersionTrial> trials_;
     SampledGrid sampled_;
+    AlignmentMesh mesh_;
     QRCandidate located_;
     int shiftedSamplings_ = 0;  // in this pass
     DecodeWork work_{SegmentModes::kAll};  // GS1, industry and structured-append data read here

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <random>
 
+#include "qr/alignment_mesh.hpp"
 #include "qr/finder_stones.hpp"
 #include "qr/info_words.hpp"
 #include "qr/qr_test_util.hpp"
@@ -124,28 +125,60 @@ TEST(QRSecondLook, TellsFinderStonesFromSolidSquares) {
     }
 }
 
+// The picture moved by sine waves across both axes: a page that is not flat.
+Raster Wavy(const Raster &flat, double amplitude, double period) {
+    Raster wavy = zr::test::Canvas(flat.width, flat.height);
+    for (int y = 0; y < wavy.height; ++y)
+        for (int x = 0; x < wavy.width; ++x) {
+            const double sx = x + amplitude * std::sin(2 * M_PI * y / (period * flat.height));
+            const double sy = y + amplitude * std::sin(2 * M_PI * x / (period * flat.width));
+            const int ix = static_cast<int>(std::lround(sx)), iy = static_cast<int>(std::lround(sy));
+            if (ix >= 0 && iy >= 0 && ix < flat.width && iy < flat.height) wavy.at(x, y) = flat.at(ix, iy);
+        }
+    return Slant(wavy, {0.1, 0, -0.1, 0.05, 0, 0, 0, 0});
+}
+
 // A wavy page moves the modules up to half a module off any one projective
-// grid: the grid shifted by a third of a module reads where it does not.
-TEST(QRSecondLook, ReadsASymbolOnAWavyPage) {
+// grid. A small symbol reads through the grid shifted by a third of a
+// module; a large one through one map per cell between its alignment patterns.
+TEST(QRSecondLook, ReadsSymbolsOnAWavyPage) {
     struct Wave {
         int version;
         double amplitude;  // pixels, at 4 pixels a module
         double period;     // share of the picture's side
     };
-    for (const Wave wave : {Wave{4, 2.0, 1.5}, Wave{7, 1.0, 0.7}}) {
+    for (const Wave wave : {Wave{4, 2.0, 1.5}, Wave{7, 1.0, 0.7}, Wave{16, 2.0, 0.8}, Wave{22, 3.0, 1.2}}) {
         const std::string text = "WAVY PAGE " + std::to_string(wave.version);
-        const Raster flat = QrPicture(Symbol(text, wave.version, 4));
-        Raster wavy = zr::test::Canvas(flat.width, flat.height);
-        for (int y = 0; y < wavy.height; ++y)
-            for (int x = 0; x < wavy.width; ++x) {
-                const double sx = x + wave.amplitude * std::sin(2 * M_PI * y / (wave.period * flat.height));
-                const double sy = y + wave.amplitude * std::sin(2 * M_PI * x / (wave.period * flat.width));
-                const int ix = static_cast<int>(std::lround(sx)), iy = static_cast<int>(std::lround(sy));
-                if (ix >= 0 && iy >= 0 && ix < flat.width && iy < flat.height) wavy.at(x, y) = flat.at(ix, iy);
-            }
         SCOPED_TRACE(text);
-        ExpectSecondLookOnly(Slant(wavy, {0.1, 0, -0.1, 0.05, 0, 0, 0, 0}), text);
+        ExpectSecondLookOnly(Wavy(QrPicture(Symbol(text, wave.version, 4)), wave.amplitude, wave.period), text);
     }
+}
+
+// On a flat symbol the mesh finds every alignment pattern off the finders
+// and maps each module where the symbol's own grid does.
+TEST(QRAlignmentMesh, FindsEveryPatternOfAFlatSymbol) {
+    for (const int version : {7, 14, 28}) {
+        QrSymbol symbol = Symbol("MESH", version, 3);
+        symbol.quietZone = 4;
+        const Raster picture = QrPicture(symbol);
+        const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 1);
+        WorkingImage image;
+        ASSERT_EQ(ImageFromDib(&image.image, dib.data()), ZR_OK);
+        const double m = symbol.moduleSize, margin = symbol.quietZone * m;
+        const geom::Perspective grid(geom::Perspective::Matrix{{{m, 0, 0}, {0, m, 0}, {margin, margin, 1}}});
+        AlignmentMesh mesh;
+        ASSERT_TRUE(mesh.Build(BitImageView(image.image), grid, version)) << version;
+        const int perSide = version < 14 ? 3 : version < 28 ? 4 : 6;
+        EXPECT_EQ(mesh.Found(), perSide * perSide - 3) << version;
+        const double size = 4 * version + 17;
+        for (const geom::PointF module : {geom::PointF{0.5, 0.5}, geom::PointF{size / 2, 10.5}, geom::PointF{size - 0.5, size - 0.5}}) {
+            EXPECT_NEAR(mesh.Map(module).x, grid.Map(module).x, 0.5 * m) << version;
+            EXPECT_NEAR(mesh.Map(module).y, grid.Map(module).y, 0.5 * m) << version;
+        }
+    }
+    const WorkingImage none;
+    AlignmentMesh small;
+    EXPECT_FALSE(small.Build(BitImageView(none.image), geom::Perspective(), 6));  // no mesh below version 7
 }
 
 TEST(QRSecondLook, MarksSymbolsFoundInTheInvertedPicture) {
