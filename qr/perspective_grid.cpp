@@ -175,14 +175,18 @@ std::optional<PointF> FindAlignmentNear(const BitImageView &view, const Perspect
     for (int a = -steps; a <= steps; ++a)
         for (int b = -steps; b <= steps; ++b) {
             const PointF q = predicted + (a * kAlignmentStep) * du + (b * kAlignmentStep) * dv;
-            int matches = 0;
-            for (int i = -2; i <= 2; ++i)
-                for (int j = -2; j <= 2; ++j) {
+            // A place that can no longer reach the best count is left early:
+            // most places fail within a few modules.
+            constexpr int kPatternModules = 25;
+            int matches = 0, left = kPatternModules;
+            for (int i = -2; i <= 2 && matches + left >= bestMatches; ++i)
+                for (int j = -2; j <= 2; ++j, --left) {
                     const bool ring = std::max(std::abs(i), std::abs(j)) == 1;
                     if (DarkSample(view, q + static_cast<double>(j) * du + static_cast<double>(i) * dv) !=
                         ring)
                         ++matches;
                 }
+            if (matches + left < bestMatches) continue;
             const double distance = a * a + b * b;
             if (matches > bestMatches || (matches == bestMatches && best && distance < bestDistance)) {
                 bestMatches = matches;
