@@ -1,4 +1,5 @@
 // Exported calls of the linear reader.
+#include "bar/grey_look.hpp"
 #include "bar/stages.hpp"
 #include "core/call_frame.hpp"
 #include "zr/ZrBar.h"
@@ -64,6 +65,7 @@ ZR_EXPORT uint16_t ZrScanBar(ZrBarScanner *scanner) {
                 // A list cut short in the first pass stays reported whatever the second finds.
                 if (zr::bar::ScanPass(work, *scanner) == PassEnd::ListFull) end = PassEnd::ListFull;
             }
+            end = zr::bar::RunGreyLook(*scanner, end);
             return PublicStatus(end);
         });
 }

@@ -1,0 +1,177 @@
+// The linear reader's second look: when the first look read nothing, or
+// read an EAN/UPC symbol whose add-on it may have walked past, scan lines
+// cross the grey picture, their edges are read as symbols, and the symbols
+// seen often enough become results after the first look's.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "bar/grey_look.hpp"
+#include "core/second_look.hpp"
+#include "core/status.hpp"
+
+namespace zr::bar {
+namespace {
+
+constexpr std::uint32_t kAddOns = ZR_BAR_ADDON2 | ZR_BAR_ADDON5;
+constexpr std::uint32_t kMainEanUpc = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_EAN8 | ZR_BAR_UPCE;
+// Symbologies whose check characters make one line enough; every other
+// symbol must be read alike on two lines.
+constexpr std::uint32_t kStronglyChecked = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_CODE128 | ZR_BAR_EAN128 |
+                                           ZR_BAR_CODE93 | kAddOns;
+// Fewer edges than a 2-digit add-on has: nothing to read on the line.
+constexpr std::size_t kFewestEdges = 14;
+// Two sightings are one symbol when their ends lie within this share of
+// the symbol's length of each other.
+constexpr double kSameEnds = 0.25;
+
+struct Point2 {
+    double x = 0, y = 0;
+};
+
+// A symbol read on one line, placed in the picture.
+struct Sighting {
+    LineReading reading;
+    GreyFamily family = GreyFamily::Rows;
+    int across = 0;
+    Point2 start, end;  // the symbol's first and last edge in its reading sense
+    double angle = 0;
+    int group = -1;
+};
+
+Point2 PointOn(const GreyLine &line, double position) {
+    return {line.x0 + position * line.dx, line.y0 + position * line.dy};
+}
+
+double Length(Point2 a, Point2 b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+Sighting Place(const LineReading &r, const GreyLine &line) {
+    Sighting s;
+    s.reading = r;
+    s.family = line.family;
+    s.across = line.across;
+    const Point2 first = PointOn(line, r.first), last = PointOn(line, r.last);
+    s.start = r.reversed ? last : first;
+    s.end = r.reversed ? first : last;
+    s.angle = r.reversed ? std::fmod(line.angle + 180.0, 360.0) : line.angle;
+    return s;
+}
+
+bool SameSymbol(const Sighting &a, const Sighting &b) {
+    if (a.family != b.family || a.reading.type != b.reading.type || a.reading.barColor != b.reading.barColor ||
+        a.reading.reversed != b.reading.reversed || std::strcmp(a.reading.text, b.reading.text) != 0)
+        return false;
+    const double reach = kSameEnds * Length(a.start, a.end);
+    return Length(a.start, b.start) <= reach && Length(a.end, b.end) <= reach;
+}
+
+// Unit vector across the lines of a family, and the spacing of its lines in pixels along it.
+Point2 Across(GreyFamily family) {
+    constexpr double kHalfRoot2 = 0.70710678118654752;
+    switch (family) {
+        case GreyFamily::Rows:
+            return {0, 1};
+        case GreyFamily::Columns:
+            return {1, 0};
+        case GreyFamily::DiagonalDown:  // x - y grows
+            return {kHalfRoot2, -kHalfRoot2};
+        case GreyFamily::DiagonalUp:  // x + y grows
+            return {kHalfRoot2, kHalfRoot2};
+    }
+    return {0, 1};
+}
+
+// The result of a group of sightings: its outline runs along the start edge
+// from the group's first line to its last, then back along the end edge,
+// widened by half the line spacing on either side.
+ZrBarResult GroupResult(const std::vector<Sighting> &sightings, int group, double halfSpacing) {
+    const Sighting *low = nullptr, *high = nullptr;
+    for (const Sighting &s : sightings) {
+        if (s.group != group) continue;
+        if (low == nullptr || s.across < low->across) low = &s;
+        if (high == nullptr || s.across > high->across) high = &s;
+    }
+    const Point2 n = Across(low->family);
+    const auto shift = [&](Point2 p, double by) { return Point2{p.x + n.x * by, p.y + n.y * by}; };
+    const Point2 corners[4] = {shift(low->start, -halfSpacing), shift(high->start, halfSpacing),
+                               shift(high->end, halfSpacing), shift(low->end, -halfSpacing)};
+    ZrBarResult result;
+    std::memset(&result, 0, sizeof result);
+    for (int i = 0; i < 4; ++i) {
+        result.corners[2 * i] = static_cast<std::int32_t>(std::lround(corners[i].x));
+        result.corners[2 * i + 1] = static_cast<std::int32_t>(std::lround(corners[i].y));
+    }
+    result.type = low->reading.type;
+    result.angle = low->angle;
+    result.barColor = low->reading.barColor;
+    result.checksum = low->reading.checksumOk;
+    std::strncpy(result.text, low->reading.text, sizeof result.text - 1);
+    return result;
+}
+
+// True when the first look's results leave something for the second look.
+bool SecondLookNeeded(const ZrBarScanner &scanner) {
+    if (scanner.resultCount == 0) return true;
+    if ((scanner.symbologies & kAddOns) == 0) return false;
+    bool main = false;
+    for (int i = 0; i < scanner.resultCount; ++i) {
+        if (scanner.results[i].type & kAddOns) return false;
+        main = main || (scanner.results[i].type & kMainEanUpc) != 0;
+    }
+    return main;
+}
+
+}  // namespace
+
+PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook) {
+    if (!SecondLookWanted(scanner.extraFlags) || firstLook == PassEnd::ListFull || !SecondLookNeeded(scanner))
+        return firstLook;
+    GreyPlane plane;
+    const std::uint16_t loaded = DibToGreyPlane(scanner.image, plane);
+    if (loaded == status::kNoMemory) throw std::bad_alloc();
+    if (loaded != status::kOk) return firstLook;
+
+    const Rect area{static_cast<int>(scanner.left), static_cast<int>(scanner.top),
+                    static_cast<int>(scanner.left + scanner.rectWidth),
+                    static_cast<int>(scanner.top + scanner.rectHeight)};
+    LinePlan plan(area, scanner.directions);
+    edges::GreyEdgeFinder finder;
+    LineDecoder decoder;
+    std::vector<std::uint8_t> buffer;
+    std::vector<LineReading> readings;
+    std::vector<Sighting> sightings;
+    GreyLine line;
+    while (plan.Next(line)) {
+        const std::uint8_t *levels = SampleLine(plane, line, buffer);
+        const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
+        if (found.size() < kFewestEdges) continue;
+        readings.clear();
+        decoder.Read(found, line.length, scanner.symbologies, line.direction, scanner.barColors, readings);
+        for (const LineReading &r : readings) sightings.push_back(Place(r, line));
+    }
+
+    // Sightings of one symbol form a group; a group seen often enough is stored.
+    PassEnd end = firstLook;
+    int groups = 0;
+    for (std::size_t i = 0; i < sightings.size(); ++i) {
+        if (sightings[i].group >= 0) continue;
+        const int group = groups++;
+        sightings[i].group = group;
+        int seen = 1;
+        for (std::size_t j = i + 1; j < sightings.size(); ++j) {
+            if (sightings[j].group < 0 && SameSymbol(sightings[i], sightings[j])) {
+                sightings[j].group = group;
+                ++seen;
+            }
+        }
+        const bool strong = (sightings[i].reading.type & kStronglyChecked) != 0 && sightings[i].reading.checksumOk;
+        if (seen < (strong ? 1 : 2)) continue;
+        const double halfSpacing = 0.5 * plan.Spacing(sightings[i].family);
+        if (AddSecondLookResult(scanner, GroupResult(sightings, group, halfSpacing)) == SecondLookStore::kListFull)
+            end = PassEnd::ListFull;
+    }
+    return end;
+}
+
+}  // namespace zr::bar

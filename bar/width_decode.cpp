@@ -1,0 +1,202 @@
+// Symbols read from the grey edges of one line: the elements between two
+// quiet zones are measured in sixteenths of a pixel and handed to the
+// width-run decoders, which classify each character by its own module
+// count, so that the module size may change along the line (a curved label)
+// and only the width ratios within a character count. Blur and ink spread
+// widen the bars at the expense of the spaces: a segment that does not read
+// as measured is tried again with a few corrections of that bias.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "bar/decoder_tables.hpp"
+#include "bar/ean_upc.hpp"
+#include "bar/grey_look.hpp"
+#include "bar/width_runs.hpp"
+
+namespace zr::bar {
+namespace {
+
+using edges::GreyEdge;
+
+// A quiet zone: a space at least this many times the mean width of the
+// kQuietReach elements beside it (about four modules or more).
+constexpr double kQuietRatio = 2.5;
+constexpr int kQuietReach = 8;
+// Ends tried for each start: quiet-looking spaces inside a symbol (a wide
+// space of Code 128) must not hide its real end.
+constexpr int kEndsTried = 3;
+constexpr int kShortestSymbol = 13;  // elements of a 2-digit add-on
+constexpr int kLongestSymbol = static_cast<int>(kMaxElements) - 1;
+constexpr double kFixedPoint = 16;  // width units per pixel
+constexpr std::uint16_t kWidestElement = 0xFFFF;
+// Mean element width in modules, for a first module estimate.
+constexpr double kModulesPerElement = 1.6;
+// Bar-width corrections tried, in modules: bars narrowed (ink spread, blur)
+// or widened (light print) by this much, spaces the other way.
+constexpr double kSpreads[] = {0, 0.15, -0.15, 0.3, -0.3};
+
+constexpr std::uint32_t kAddOns = ZR_BAR_ADDON2 | ZR_BAR_ADDON5;
+constexpr std::uint32_t kMainEanUpc = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_EAN8 | ZR_BAR_UPCE;
+
+// Add-on layout: a gap of 7 to 12 modules after the main symbol (some
+// tolerance either way), start 1-1-2, digits of 7 modules parted by 1-1.
+constexpr double kAddOnGapLow = 5, kAddOnGapHigh = 16;
+constexpr int kAddOnStartElements = 3, kAddOnStartModules = 4;
+constexpr int kDigitElements = 4, kDigitModules = 7;
+constexpr int kSeparatorElements = 2, kSeparatorModules = 2;
+constexpr int kAddOn5Elements = 31, kAddOn2Elements = 13;
+
+// Modules of a main EAN/UPC symbol from its first bar to its last.
+double MainModules(std::uint32_t type) {
+    switch (type) {
+        case ZR_BAR_EAN8:
+            return 67;
+        case ZR_BAR_UPCE:
+            return 51;
+        default:
+            return 95;
+    }
+}
+
+double Distance(const std::vector<GreyEdge> &e, int from, int to) {
+    return e[static_cast<std::size_t>(to)].position - e[static_cast<std::size_t>(from)].position;
+}
+
+// The classes of an add-on read from `widths` (reading order), its text
+// in `text`; false unless it is one of the given length.
+bool ReadAddOn(const Widths &widths, int digits, std::string &classes, char (&text)[kTextSize]) {
+    classes.clear();
+    double error = ModuleClasses(widths, 0, kAddOnStartElements, kAddOnStartModules, classes);
+    std::size_t at = kAddOnStartElements;
+    for (int i = 0; i < digits && error < kRejectedGroup; ++i) {
+        if (i > 0) {
+            error += ModuleClasses(widths, at, kSeparatorElements, kSeparatorModules, classes);
+            at += kSeparatorElements;
+        }
+        error += ModuleClasses(widths, at, kDigitElements, kDigitModules, classes);
+        at += kDigitElements;
+    }
+    if (error >= kRejectedGroup || at != widths.size()) return false;
+    if (digits == 5) return AddOn5Check(classes) && AddOn5Decode(classes, text) == DecodeOutcome::Ok;
+    return AddOn2Check(classes) && AddOn2Decode(classes, text) == DecodeOutcome::Ok;
+}
+
+}  // namespace
+
+// Element widths from edge `first` to edge `last`, bars narrowed by `spread`
+// pixels and spaces widened by as much, in both orders.
+void LineDecoder::FillWidths(int first, int last, double spread) {
+    const std::vector<GreyEdge> &e = *edges_;
+    const auto count = static_cast<std::size_t>(last - first);
+    forward_.resize(count);
+    reversed_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const double width = Distance(e, first + static_cast<int>(i), first + static_cast<int>(i) + 1);
+        const double corrected = (width + (i % 2 == 0 ? -spread : spread)) * kFixedPoint;
+        const auto units = static_cast<std::uint16_t>(std::clamp(std::lround(corrected), 1L, long{kWidestElement}));
+        forward_[i] = units;
+        reversed_[count - 1 - i] = units;
+    }
+}
+
+bool LineDecoder::TrySegment(int first, int last, const DecodeState &base, LineReading &reading) {
+    const double module = Distance(*edges_, first, last) / (last - first) / kModulesPerElement;
+    for (const double spread : kSpreads) {
+        FillWidths(first, last, spread * module);
+        DecodeState state = base;
+        if (DecodeRunTables(forward_, reversed_, state) != DecodeOutcome::Ok) continue;
+        reading.type = state.type;
+        reading.barColor = state.barColor;
+        reading.checksumOk = state.checksumOk;
+        reading.reversed = state.reversed != 0;
+        reading.first = (*edges_)[static_cast<std::size_t>(first)].position;
+        reading.last = (*edges_)[static_cast<std::size_t>(last)].position;
+        std::copy(std::begin(state.text), std::end(state.text), std::begin(reading.text));
+        return true;
+    }
+    return false;
+}
+
+// An add-on after the main symbol read between edges first and last (in
+// its reading sense), 5 digits tried before 2.
+void LineDecoder::TryAddOn(int first, int last, const LineReading &main, const DecodeState &base,
+                           std::vector<LineReading> &out) {
+    const std::vector<GreyEdge> &e = *edges_;
+    const int m = static_cast<int>(e.size());
+    const double module = Distance(e, first, last) / MainModules(main.type);
+    for (const int elements : {kAddOn5Elements, kAddOn2Elements}) {
+        const std::uint32_t bit = elements == kAddOn5Elements ? ZR_BAR_ADDON5 : ZR_BAR_ADDON2;
+        if ((base.symbologies & bit) == 0) continue;
+        // The add-on's edges a..b along the line.
+        const int a = main.reversed ? first - 1 - elements : last + 1;
+        const int b = a + elements;
+        if (a < 0 || b >= m) continue;
+        const double gap = main.reversed ? Distance(e, b, first) : Distance(e, last, a);
+        if (gap < kAddOnGapLow * module || gap > kAddOnGapHigh * module) continue;
+        // A quiet zone beyond the add-on.
+        const int beyond = main.reversed ? a - 1 : b + 1;
+        const double quiet = beyond < 0 ? e[static_cast<std::size_t>(a)].position
+                             : beyond >= m ? length_ - 1 - e[static_cast<std::size_t>(b)].position
+                             : std::fabs(Distance(e, main.reversed ? beyond : b, main.reversed ? a : beyond));
+        if (quiet < kQuietRatio * Distance(e, a, b) / elements) continue;
+        const double addOnModule = Distance(e, a, b) / (elements == kAddOn5Elements ? 47 : 20);
+        LineReading reading;
+        for (const double spread : kSpreads) {
+            FillWidths(a, b, spread * addOnModule);
+            if (!ReadAddOn(main.reversed ? reversed_ : forward_, elements == kAddOn5Elements ? 5 : 2, classes_,
+                           reading.text))
+                continue;
+            reading.type = bit;
+            reading.barColor = main.barColor;
+            reading.checksumOk = 1;
+            reading.reversed = main.reversed;
+            reading.first = e[static_cast<std::size_t>(a)].position;
+            reading.last = e[static_cast<std::size_t>(b)].position;
+            out.push_back(reading);
+            return;
+        }
+    }
+}
+
+void LineDecoder::Read(const std::vector<GreyEdge> &edges, int length, std::uint32_t symbologies,
+                       std::uint8_t direction, std::uint8_t barColors, std::vector<LineReading> &out) {
+    edges_ = &edges;
+    length_ = length;
+    const std::vector<GreyEdge> &e = edges;
+    const int m = static_cast<int>(e.size());
+    for (const std::uint8_t colour : {kDarkBars, kLightBars}) {
+        if ((barColors & colour) == 0) continue;
+        // Dark bars begin where light turns dark: a falling edge.
+        const bool startRises = colour == kLightBars;
+        DecodeState base;
+        base.symbologies = symbologies;
+        base.direction = direction;
+        base.barColor = colour;
+        DecodeState mainState = base;
+        mainState.symbologies = symbologies & ~kAddOns;
+        for (int j = 0; j + kQuietReach < m; ++j) {
+            if ((e[static_cast<std::size_t>(j)].change > 0) != startRises) continue;
+            const double before = j == 0 ? e[0].position : Distance(e, j - 1, j);
+            if (before < kQuietRatio * Distance(e, j, j + kQuietReach) / kQuietReach) continue;
+            int ends = 0;
+            for (int k = j + 1; k < m && k - j <= kLongestSymbol; k += 2) {
+                const double after = k == m - 1 ? length - 1 - e[static_cast<std::size_t>(k)].position
+                                                : Distance(e, k, k + 1);
+                const int reach = std::min(kQuietReach, k - j);
+                if (after < kQuietRatio * Distance(e, k - reach, k) / reach) continue;
+                LineReading reading;
+                if (k - j >= kShortestSymbol && TrySegment(j, k, mainState, reading)) {
+                    out.push_back(reading);
+                    if ((reading.type & kMainEanUpc) != 0 && (symbologies & kAddOns) != 0)
+                        TryAddOn(j, k, reading, base, out);
+                    j = k;
+                    break;
+                }
+                if (++ends == kEndsTried) break;
+            }
+        }
+    }
+}
+
+}  // namespace zr::bar

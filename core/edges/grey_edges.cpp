@@ -1,0 +1,88 @@
+// Edges of grey-level profiles.
+#include "core/edges/grey_edges.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace zr::edges {
+
+// Per block: the threshold of the edges whose peak lies in it, from the
+// range of levels over the block and kReach blocks either side.
+void GreyEdgeFinder::LocalThresholds(const std::uint8_t *profile, int n) {
+    constexpr int kBlock = GreyEdgeSettings::kBlock;
+    const int blocks = (n + kBlock - 1) / kBlock;
+    blockMin_.resize(static_cast<std::size_t>(blocks));
+    blockMax_.resize(static_cast<std::size_t>(blocks));
+    threshold_.resize(static_cast<std::size_t>(blocks));
+    for (int b = 0; b < blocks; ++b) {
+        const std::uint8_t *p = profile + b * kBlock;
+        const int count = std::min(kBlock, n - b * kBlock);
+        int low = 255, high = 0;
+        for (int i = 0; i < count; ++i) {
+            low = std::min<int>(low, p[i]);
+            high = std::max<int>(high, p[i]);
+        }
+        blockMin_[static_cast<std::size_t>(b)] = low;
+        blockMax_[static_cast<std::size_t>(b)] = high;
+    }
+    for (int b = 0; b < blocks; ++b) {
+        int low = 255, high = 0;
+        for (int k = std::max(0, b - GreyEdgeSettings::kReach);
+             k <= std::min(blocks - 1, b + GreyEdgeSettings::kReach); ++k) {
+            low = std::min(low, blockMin_[static_cast<std::size_t>(k)]);
+            high = std::max(high, blockMax_[static_cast<std::size_t>(k)]);
+        }
+        const int relative = static_cast<int>(std::ceil(settings_.rangeShare * (high - low)));
+        threshold_[static_cast<std::size_t>(b)] = std::max(settings_.minContrast, relative);
+    }
+}
+
+// Appends an edge, merging it into the last one when both have one sense.
+void GreyEdgeFinder::Emit(double position, int change) {
+    if (!edges_.empty() && (edges_.back().change > 0) == (change > 0)) {
+        GreyEdge &last = edges_.back();
+        const double a = std::abs(last.change), b = std::abs(change);
+        last.position = (last.position * a + position * b) / (a + b);
+        last.change += change;
+        return;
+    }
+    edges_.push_back({position, change});
+}
+
+const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, int n) {
+    edges_.clear();
+    if (n < 2) return edges_;
+    LocalThresholds(profile, n);
+    const auto diff = [profile, n](int i) { return i < 0 || i >= n - 1 ? 0 : profile[i + 1] - profile[i]; };
+    int i = 0;
+    while (i < n - 1) {
+        const int first = diff(i);
+        if (first == 0) {
+            ++i;
+            continue;
+        }
+        // One slope: differences of first's sense, with flat steps inside it.
+        const int sense = first > 0 ? 1 : -1;
+        int change = 0, peak = 0, peakAt = i;
+        for (; i < n - 1; ++i) {
+            const int d = diff(i) * sense;
+            if (d < 0) break;
+            change += d;
+            if (d > peak) {
+                peak = d;
+                peakAt = i;
+            }
+        }
+        if (change < threshold_[static_cast<std::size_t>(peakAt / GreyEdgeSettings::kBlock)]) continue;
+        // The parabola through the peak and its neighbours, kept within half a sample.
+        const double before = diff(peakAt - 1) * sense, after = diff(peakAt + 1) * sense;
+        const double curvature = before - 2.0 * peak + after;
+        double offset = curvature < 0 ? 0.5 * (before - after) / curvature : 0.0;
+        offset = std::clamp(offset, -0.5, 0.5);
+        Emit(peakAt + 0.5 + offset, change * sense);
+    }
+    return edges_;
+}
+
+}  // namespace zr::edges

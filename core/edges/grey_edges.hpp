@@ -1,0 +1,48 @@
+// Edges of a grey-level profile (the levels met along one scan line) with
+// sub-pixel positions, as a laser scanner's edge detector finds them: each
+// run of the first difference in one sense (a slope) whose total change
+// reaches a contrast threshold is one edge, placed at the difference's peak
+// refined by a parabola through the peak and its neighbours. The threshold
+// follows the local range of levels, so that faint print next to strong
+// print and lighting gradients keep their edges while noise in flat ground
+// does not make any. Consecutive edges of one sense (a weak slope between
+// them fell below the threshold) merge into one, placed at the mean of their
+// positions weighted by their changes; edges therefore alternate.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace zr::edges {
+
+struct GreyEdge {
+    double position = 0;  // samples from the profile's first sample (sample i lies at i)
+    int change = 0;       // total change of level across the edge: > 0 dark to light
+};
+
+struct GreyEdgeSettings {
+    int minContrast = 10;                // smallest change of an edge, in grey levels
+    double rangeShare = 0.14;            // and at least this share of the local range
+    static constexpr int kBlock = 16;    // samples per block of the local range
+    static constexpr int kReach = 2;     // blocks either side that the local range spans
+};
+
+// Finds the edges of profiles one after another, reusing its buffers: no
+// allocation once the longest profile has been seen.
+class GreyEdgeFinder {
+  public:
+    explicit GreyEdgeFinder(GreyEdgeSettings settings = {}) : settings_(settings) {}
+
+    // Edges of the n levels in order of position; valid until the next call.
+    const std::vector<GreyEdge> &Find(const std::uint8_t *profile, int n);
+
+  private:
+    void LocalThresholds(const std::uint8_t *profile, int n);
+    void Emit(double position, int change);
+
+    GreyEdgeSettings settings_;
+    std::vector<int> blockMin_, blockMax_, threshold_;  // per block
+    std::vector<GreyEdge> edges_;
+};
+
+}  // namespace zr::edges
