@@ -137,6 +137,7 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook) {
                     static_cast<int>(scanner.top + scanner.rectHeight)};
     LinePlan plan(area, scanner.directions);
     edges::GreyEdgeFinder finder;
+    finder.SetNoiseFloor(edges::NoiseFloor(plane.levels.data(), plane.width, plane.height));
     LineDecoder decoder;
     std::vector<std::uint8_t> buffer;
     std::vector<LineReading> readings;

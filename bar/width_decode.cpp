@@ -93,8 +93,8 @@ void LineDecoder::FillWidths(int first, int last, double spread) {
     reversed_.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const double width = Distance(e, first + static_cast<int>(i), first + static_cast<int>(i) + 1);
-        const double corrected = (width + (i % 2 == 0 ? -spread : spread)) * kFixedPoint;
-        const auto units = static_cast<std::uint16_t>(std::clamp(std::lround(corrected), 1L, long{kWidestElement}));
+        const double corrected = (width + (i % 2 == 0 ? -spread : spread)) * kFixedPoint + 0.5;
+        const auto units = static_cast<std::uint16_t>(std::clamp(corrected, 1.0, double{kWidestElement}));
         forward_[i] = units;
         reversed_[count - 1 - i] = units;
     }

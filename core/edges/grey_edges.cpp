@@ -2,6 +2,7 @@
 #include "core/edges/grey_edges.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -34,7 +35,7 @@ void GreyEdgeFinder::LocalThresholds(const std::uint8_t *profile, int n) {
             high = std::max(high, blockMax_[static_cast<std::size_t>(k)]);
         }
         const int relative = static_cast<int>(std::ceil(settings_.rangeShare * (high - low)));
-        threshold_[static_cast<std::size_t>(b)] = std::max(settings_.minContrast, relative);
+        threshold_[static_cast<std::size_t>(b)] = std::max({settings_.minContrast, noiseFloor_, relative});
     }
 }
 
@@ -83,6 +84,31 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
         Emit(peakAt + 0.5 + offset, change * sense);
     }
     return edges_;
+}
+
+int NoiseFloor(const std::uint8_t *levels, int width, int height) {
+    constexpr int kRowStep = 8;
+    constexpr int kBlock = GreyEdgeSettings::kBlock;
+    constexpr double kPercentile = 0.2;
+    constexpr double kMultiple = 3.5;
+    std::array<std::uint32_t, 256> blocks{};  // blocks by their mean difference
+    std::uint32_t count = 0;
+    for (int y = kRowStep / 2; y < height; y += kRowStep) {
+        const std::uint8_t *row = levels + static_cast<std::ptrdiff_t>(y) * width;
+        for (int x = 0; x + kBlock < width; x += kBlock) {
+            int sum = 0;
+            for (int i = x; i < x + kBlock; ++i) sum += std::abs(row[i + 1] - row[i]);
+            ++blocks[static_cast<std::size_t>(sum / kBlock)];
+            ++count;
+        }
+    }
+    const auto wanted = static_cast<std::uint32_t>(kPercentile * count);
+    std::uint32_t seen = 0;
+    for (std::size_t mean = 0; mean < blocks.size(); ++mean) {
+        seen += blocks[mean];
+        if (seen > wanted) return static_cast<int>(kMultiple * static_cast<double>(mean));
+    }
+    return 0;
 }
 
 }  // namespace zr::edges

@@ -35,14 +35,25 @@ class GreyEdgeFinder {
 
     // Edges of the n levels in order of position; valid until the next call.
     const std::vector<GreyEdge> &Find(const std::uint8_t *profile, int n);
+    // The smallest change of an edge from now on, when above the settings'
+    // (the picture's noise, see NoiseFloor).
+    void SetNoiseFloor(int floor) { noiseFloor_ = floor; }
 
   private:
     void LocalThresholds(const std::uint8_t *profile, int n);
     void Emit(double position, int change);
 
     GreyEdgeSettings settings_;
+    int noiseFloor_ = 0;
     std::vector<int> blockMin_, blockMax_, threshold_;  // per block
     std::vector<GreyEdge> edges_;
 };
+
+// The change an edge needs to stand out of the picture's noise: a multiple
+// of the mean level difference between neighbouring pixels in the picture's
+// quieter blocks (a low percentile over blocks of every eighth row), so that
+// a picture of noise yields few edges, whatever its amplitude, while the
+// flat ground around a symbol keeps the floor low for the symbol's edges.
+int NoiseFloor(const std::uint8_t *levels, int width, int height);
 
 }  // namespace zr::edges
