@@ -110,6 +110,40 @@ ZrBarResult GroupResult(const std::vector<Sighting> &sightings, int group, doubl
     return result;
 }
 
+// True when point (x, y) lies inside the result's outline (a convex quadrilateral, either turn).
+bool Inside(const ZrBarResult &r, double x, double y) {
+    int positive = 0, negative = 0;
+    for (int k = 0; k < 4; ++k) {
+        const int next = (k + 1) % 4;
+        const double ax = r.corners[2 * k], ay = r.corners[2 * k + 1];
+        const double cross = (r.corners[2 * next] - ax) * (y - ay) - (r.corners[2 * next + 1] - ay) * (x - ax);
+        positive += cross > 0 ? 1 : 0;
+        negative += cross < 0 ? 1 : 0;
+    }
+    return positive == 0 || negative == 0;
+}
+
+// True when the result's centre lies within a stored result or a stored
+// result's centre within it: a piece of a symbol already read (a shorter
+// symbology read from part of its bars) is not another symbol.
+bool OverlapsStored(const ZrBarScanner &scanner, const ZrBarResult &found) {
+    const auto centre = [](const ZrBarResult &r) {
+        double x = 0, y = 0;
+        for (int k = 0; k < 4; ++k) {
+            x += 0.25 * r.corners[2 * k];
+            y += 0.25 * r.corners[2 * k + 1];
+        }
+        return Point2{x, y};
+    };
+    const Point2 c = centre(found);
+    for (int i = 0; i < scanner.resultCount; ++i) {
+        const ZrBarResult &stored = scanner.results[i];
+        const Point2 s = centre(stored);
+        if (Inside(stored, c.x, c.y) || Inside(found, s.x, s.y)) return true;
+    }
+    return false;
+}
+
 // True when the first look's results leave something for the second look.
 bool SecondLookNeeded(const ZrBarScanner &scanner) {
     if (scanner.resultCount == 0) return true;
@@ -152,25 +186,35 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook) {
         for (const LineReading &r : readings) sightings.push_back(Place(r, line));
     }
 
-    // Sightings of one symbol form a group; a group seen often enough is stored.
-    PassEnd end = firstLook;
+    // Sightings of one symbol form a group; a group seen often enough is
+    // stored, the strongly checked symbologies first, so that a piece of a
+    // symbol read as a weaker one finds the whole already stored.
     int groups = 0;
+    std::vector<int> seen;
     for (std::size_t i = 0; i < sightings.size(); ++i) {
         if (sightings[i].group >= 0) continue;
         const int group = groups++;
         sightings[i].group = group;
-        int seen = 1;
+        seen.push_back(1);
         for (std::size_t j = i + 1; j < sightings.size(); ++j) {
             if (sightings[j].group < 0 && SameSymbol(sightings[i], sightings[j])) {
                 sightings[j].group = group;
-                ++seen;
+                ++seen.back();
             }
         }
-        const bool strong = (sightings[i].reading.type & kStronglyChecked) != 0 && sightings[i].reading.checksumOk;
-        if (seen < (strong ? 1 : 2)) continue;
-        const double halfSpacing = 0.5 * plan.Spacing(sightings[i].family);
-        if (AddSecondLookResult(scanner, GroupResult(sightings, group, halfSpacing)) == SecondLookStore::kListFull)
-            end = PassEnd::ListFull;
+    }
+    PassEnd end = firstLook;
+    for (const bool strongPass : {true, false}) {
+        int group = -1;
+        for (const Sighting &s : sightings) {
+            if (s.group <= group) continue;  // the group's first sighting stands for it
+            group = s.group;
+            const bool strong = (s.reading.type & kStronglyChecked) != 0 && s.reading.checksumOk;
+            if (strong != strongPass || seen[static_cast<std::size_t>(group)] < (strong ? 1 : 2)) continue;
+            const ZrBarResult result = GroupResult(sightings, group, 0.5 * plan.Spacing(s.family));
+            if ((result.type & kAddOns) == 0 && OverlapsStored(scanner, result)) continue;
+            if (AddSecondLookResult(scanner, result) == SecondLookStore::kListFull) end = PassEnd::ListFull;
+        }
     }
     return end;
 }

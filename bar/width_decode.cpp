@@ -23,6 +23,10 @@ using edges::GreyEdge;
 // kQuietReach elements beside it (about four modules or more).
 constexpr double kQuietRatio = 2.5;
 constexpr int kQuietReach = 8;
+// And at least this many times the mean element width of the whole symbol:
+// wider than any space inside a symbol (four modules at most, against a
+// mean of 1.4 to 1.9 modules).
+constexpr double kSymbolQuietRatio = 2.8;
 // Ends tried for each start: quiet-looking spaces inside a symbol (a wide
 // space of Code 128) must not hide its real end.
 constexpr int kEndsTried = 3;
@@ -185,8 +189,10 @@ void LineDecoder::Read(const std::vector<GreyEdge> &edges, int length, std::uint
                                                 : Distance(e, k, k + 1);
                 const int reach = std::min(kQuietReach, k - j);
                 if (after < kQuietRatio * Distance(e, k - reach, k) / reach) continue;
+                const double mean = Distance(e, j, k) / (k - j);
+                const bool quiet = before >= kSymbolQuietRatio * mean && after >= kSymbolQuietRatio * mean;
                 LineReading reading;
-                if (k - j >= kShortestSymbol && TrySegment(j, k, mainState, reading)) {
+                if (k - j >= kShortestSymbol && quiet && TrySegment(j, k, mainState, reading)) {
                     out.push_back(reading);
                     if ((reading.type & kMainEanUpc) != 0 && (symbologies & kAddOns) != 0)
                         TryAddOn(j, k, reading, base, out);

@@ -7,6 +7,12 @@
 #include <cstdlib>
 
 namespace zr::edges {
+namespace {
+
+// Differences either side of a slope's peak that place its edge.
+constexpr int kCentroidReach = 1;
+
+}  // namespace
 
 // Per block: the threshold of the edges whose peak lies in it, from the
 // range of levels over the block and kReach blocks either side.
@@ -55,19 +61,19 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
     edges_.clear();
     if (n < 2) return edges_;
     LocalThresholds(profile, n);
-    const auto diff = [profile, n](int i) { return i < 0 || i >= n - 1 ? 0 : profile[i + 1] - profile[i]; };
     int i = 0;
     while (i < n - 1) {
-        const int first = diff(i);
+        const int first = profile[i + 1] - profile[i];
         if (first == 0) {
             ++i;
             continue;
         }
         // One slope: differences of first's sense, with flat steps inside it.
         const int sense = first > 0 ? 1 : -1;
+        const int start = i;
         int change = 0, peak = 0, peakAt = i;
         for (; i < n - 1; ++i) {
-            const int d = diff(i) * sense;
+            const int d = (profile[i + 1] - profile[i]) * sense;
             if (d < 0) break;
             change += d;
             if (d > peak) {
@@ -76,12 +82,14 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
             }
         }
         if (change < threshold_[static_cast<std::size_t>(peakAt / GreyEdgeSettings::kBlock)]) continue;
-        // The parabola through the peak and its neighbours, kept within half a sample.
-        const double before = diff(peakAt - 1) * sense, after = diff(peakAt + 1) * sense;
-        const double curvature = before - 2.0 * peak + after;
-        double offset = curvature < 0 ? 0.5 * (before - after) / curvature : 0.0;
-        offset = std::clamp(offset, -0.5, 0.5);
-        Emit(peakAt + 0.5 + offset, change * sense);
+        // The centroid of the differences within kCentroidReach of the peak, within the slope.
+        long moment = 0, weight = 0;
+        for (int k = std::max(start, peakAt - kCentroidReach); k <= std::min(i - 1, peakAt + kCentroidReach); ++k) {
+            const int d = (profile[k + 1] - profile[k]) * sense;
+            moment += static_cast<long>(k - peakAt) * d;
+            weight += d;
+        }
+        Emit(peakAt + 0.5 + static_cast<double>(moment) / static_cast<double>(weight), change * sense);
     }
     return edges_;
 }

@@ -1,8 +1,10 @@
 // Edges of a grey-level profile (the levels met along one scan line) with
 // sub-pixel positions, as a laser scanner's edge detector finds them: each
 // run of the first difference in one sense (a slope) whose total change
-// reaches a contrast threshold is one edge, placed at the difference's peak
-// refined by a parabola through the peak and its neighbours. The threshold
+// reaches a contrast threshold is one edge, placed at the centroid of the
+// differences within one sample of its peak (exact for a sharp edge sampled
+// by area, close for a blurred one, and little pulled by a long tail of the
+// slope such as a lighting gradient leaves). The threshold
 // follows the local range of levels, so that faint print next to strong
 // print and lighting gradients keep their edges while noise in flat ground
 // does not make any. Consecutive edges of one sense (a weak slope between

@@ -1,0 +1,189 @@
+// The linear reader's second look on grey levels: the edge finder against a
+// plain version of its rule, and symbols the first look cannot read (small,
+// blurred, low, shaded, curved) read end to end through the exported calls.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include "core/edges/grey_edges.hpp"
+#include "reader_test_util.hpp"
+#include "support/warp.hpp"
+
+namespace zr::bar::test {
+namespace {
+
+using edges::GreyEdge;
+using edges::GreyEdgeFinder;
+using edges::GreyEdgeSettings;
+
+// ---- The edge finder ----
+
+// The rule step by step over whole arrays: differences, slopes, local
+// thresholds by direct search, centroids, then merging.
+std::vector<GreyEdge> ReferenceEdges(const std::vector<std::uint8_t> &p, int floor, GreyEdgeSettings s = {}) {
+    const int n = static_cast<int>(p.size());
+    std::vector<int> d(static_cast<std::size_t>(std::max(0, n - 1)));
+    for (int i = 0; i + 1 < n; ++i) d[i] = p[i + 1] - p[i];
+    const auto threshold = [&](int i) {
+        const int b = i / GreyEdgeSettings::kBlock;
+        const int from = std::max(0, (b - GreyEdgeSettings::kReach) * GreyEdgeSettings::kBlock);
+        const int to = std::min(n, (b + GreyEdgeSettings::kReach + 1) * GreyEdgeSettings::kBlock);
+        const auto [low, high] = std::minmax_element(p.begin() + from, p.begin() + to);
+        return std::max({s.minContrast, floor, static_cast<int>(std::ceil(s.rangeShare * (*high - *low)))});
+    };
+    std::vector<GreyEdge> raw;
+    int i = 0;
+    while (i < n - 1) {
+        if (d[i] == 0) {
+            ++i;
+            continue;
+        }
+        const int sense = d[i] > 0 ? 1 : -1;
+        int end = i;
+        while (end < n - 1 && d[end] * sense >= 0) ++end;
+        int peakAt = i, change = 0;
+        for (int k = i; k < end; ++k) {
+            change += d[k] * sense;
+            if (d[k] * sense > d[peakAt] * sense) peakAt = k;
+        }
+        double weighted = 0, weights = 0;
+        for (int k = std::max(i, peakAt - 1); k <= std::min(end - 1, peakAt + 1); ++k) {
+            weighted += (k + 0.5) * d[k] * sense;
+            weights += d[k] * sense;
+        }
+        i = end;
+        if (change < threshold(peakAt)) continue;
+        raw.push_back({weighted / weights, change * sense});
+    }
+    std::vector<GreyEdge> merged;
+    for (const GreyEdge &e : raw) {
+        if (!merged.empty() && (merged.back().change > 0) == (e.change > 0)) {
+            GreyEdge &m = merged.back();
+            const double wa = std::abs(m.change), wb = std::abs(e.change);
+            m.position = (m.position * wa + e.position * wb) / (wa + wb);
+            m.change += e.change;
+        } else {
+            merged.push_back(e);
+        }
+    }
+    return merged;
+}
+
+// A profile of bars of random widths, blurred, shaded and noisy, or pure noise.
+std::vector<std::uint8_t> RandomProfile(std::mt19937 &rng, bool bars) {
+    std::uniform_int_distribution<int> length(1, 400), level(0, 255), noise(-12, 12);
+    std::uniform_real_distribution<double> width(0.8, 8.0), blur(0.0, 2.0);
+    const int n = length(rng);
+    std::vector<double> ideal(static_cast<std::size_t>(n));
+    if (bars) {
+        const double dark = level(rng) / 3.0, light = 255 - level(rng) / 3.0;
+        double next = width(rng) * 4;
+        bool isDark = false;
+        for (int i = 0; i < n; ++i) {
+            if (i >= next) {
+                isDark = !isDark;
+                next += width(rng);
+            }
+            ideal[i] = (isDark ? dark : light) * (0.6 + 0.4 * i / n);
+        }
+        const double sigma = blur(rng);
+        std::vector<double> smooth = ideal;
+        if (sigma > 0.2) {
+            for (int i = 0; i < n; ++i) {
+                double sum = 0, weight = 0;
+                for (int k = -6; k <= 6; ++k) {
+                    const int j = std::clamp(i + k, 0, n - 1);
+                    const double w = std::exp(-k * k / (2 * sigma * sigma));
+                    sum += w * ideal[j];
+                    weight += w;
+                }
+                smooth[i] = sum / weight;
+            }
+        }
+        ideal = smooth;
+    }
+    std::vector<std::uint8_t> p(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        p[i] = static_cast<std::uint8_t>(std::clamp(bars ? ideal[i] + noise(rng) : level(rng), 0.0, 255.0));
+    return p;
+}
+
+TEST(GreyEdges, MatchesThePlainRuleOnRandomProfiles) {
+    std::mt19937 rng(22);
+    GreyEdgeFinder finder;  // one finder for all: its reused buffers must not leak between profiles
+    for (int trial = 0; trial < 3000; ++trial) {
+        const std::vector<std::uint8_t> p = RandomProfile(rng, trial % 3 != 0);
+        const int floor = trial % 4 == 0 ? 40 : 0;
+        finder.SetNoiseFloor(floor);
+        const std::vector<GreyEdge> &found = finder.Find(p.data(), static_cast<int>(p.size()));
+        const std::vector<GreyEdge> expected = ReferenceEdges(p, floor);
+        ASSERT_EQ(found.size(), expected.size()) << "trial " << trial;
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            ASSERT_NEAR(found[i].position, expected[i].position, 1e-9) << "trial " << trial << " edge " << i;
+            ASSERT_EQ(found[i].change, expected[i].change) << "trial " << trial << " edge " << i;
+        }
+        for (std::size_t i = 1; i < found.size(); ++i)
+            ASSERT_NE(found[i].change > 0, found[i - 1].change > 0) << "edges alternate";
+    }
+}
+
+TEST(GreyEdges, PlaceSharpEdgesExactlyAndBlurredOnesWithinAFifthOfTheBlur) {
+    // Light ground, one dark bar from 20.3 to 27.8 (area sampling), blurred.
+    for (const auto &[sigma, tolerance] : {std::pair{0.0, 0.02}, {0.7, 0.15}, {1.5, 0.3}}) {
+        std::vector<double> ideal(60);
+        for (int i = 0; i < 60; ++i) {
+            const double covered = std::clamp(std::min(i + 0.5, 27.8) - std::max(i - 0.5, 20.3), 0.0, 1.0);
+            ideal[i] = 230 - 200 * covered;
+        }
+        std::vector<std::uint8_t> p(60);
+        for (int i = 0; i < 60; ++i) {
+            double sum = 0, weight = 0;
+            for (int k = -6; k <= 6; ++k) {
+                const double w = sigma > 0 ? std::exp(-k * k / (2 * sigma * sigma)) : (k == 0 ? 1 : 0);
+                sum += w * ideal[std::clamp(i + k, 0, 59)];
+                weight += w;
+            }
+            p[i] = static_cast<std::uint8_t>(std::lround(sum / weight));
+        }
+        GreyEdgeFinder finder;
+        const std::vector<GreyEdge> &e = finder.Find(p.data(), 60);
+        SCOPED_TRACE("sigma " + std::to_string(sigma));
+        ASSERT_EQ(e.size(), 2u);
+        EXPECT_LT(e[0].change, 0);
+        EXPECT_GT(e[1].change, 0);
+        // Sample i covers i - 0.5 .. i + 0.5: the bar's edges lie at 20.3 and 27.8.
+        EXPECT_NEAR(e[0].position, 20.3, tolerance);
+        EXPECT_NEAR(e[1].position, 27.8, tolerance);
+    }
+}
+
+TEST(GreyEdges, FlatGroundGivesNoEdgesAndNoiseFewAboveItsFloor) {
+    GreyEdgeFinder finder;
+    const std::vector<std::uint8_t> flat(100, 128);
+    EXPECT_TRUE(finder.Find(flat.data(), 100).empty());
+    EXPECT_TRUE(finder.Find(flat.data(), 1).empty());
+    EXPECT_TRUE(finder.Find(flat.data(), 0).empty());
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> noise(100, 140);
+    std::vector<std::uint8_t> plane(500 * 16);
+    for (std::uint8_t &v : plane) v = static_cast<std::uint8_t>(noise(rng));
+    finder.SetNoiseFloor(edges::NoiseFloor(plane.data(), 500, 16));
+    // Only the rare run of the noise that climbs through its whole range passes.
+    std::size_t found = 0;
+    for (int row = 0; row < 16; ++row) found += finder.Find(plane.data() + row * 500, 500).size();
+    EXPECT_LT(found, 16u * 500 / 20);
+    finder.SetNoiseFloor(0);
+    std::size_t unfloored = 0;
+    for (int row = 0; row < 16; ++row) unfloored += finder.Find(plane.data() + row * 500, 500).size();
+    EXPECT_GT(unfloored, 5 * found);
+    // A bar of the same amplitude as the noise still stands out of flat ground.
+    std::vector<std::uint8_t> bar(100, 140);
+    std::fill(bar.begin() + 40, bar.begin() + 50, 100);
+    finder.SetNoiseFloor(edges::NoiseFloor(bar.data(), 100, 1));
+    EXPECT_EQ(finder.Find(bar.data(), 100).size(), 2u);
+}
+
+}  // namespace
+}  // namespace zr::bar::test
