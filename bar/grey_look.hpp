@@ -71,18 +71,29 @@ struct LineReading {
 // EAN/UPC add-ons beside a read main symbol.
 class LineDecoder {
   public:
-    // Appends the readings of the line (`length` samples) to `out`.
-    void Read(const std::vector<edges::GreyEdge> &edges, int length, std::uint32_t symbologies,
-              std::uint8_t direction, std::uint8_t barColors, std::vector<LineReading> &out);
+    // Appends the readings of the line (`length` levels, their edges found) to `out`.
+    void Read(const std::uint8_t *levels, int length, const std::vector<edges::GreyEdge> &edges,
+              std::uint32_t symbologies, std::uint8_t direction, std::uint8_t barColors,
+              std::vector<LineReading> &out);
 
   private:
     bool TrySegment(int first, int last, const DecodeState &base, LineReading &reading);
     void TryAddOn(int first, int last, const LineReading &main, const DecodeState &base,
                   std::vector<LineReading> &out);
-    void FillWidths(int first, int last, double spread);
+    // Element widths from edge `first` to edge `last`: the distances between
+    // edges, or the elements' share of light and dark (see width_decode.cpp).
+    void EdgeWidths(int first, int last);
+    void AreaWidths(int first, int last);
+    // The measured widths in fixed point, bars narrowed by `spread` pixels.
+    void FillWidths(double spread);
+    double LevelSum(double from, double to) const;
 
+    const std::uint8_t *levels_ = nullptr;
     const std::vector<edges::GreyEdge> *edges_ = nullptr;
     int length_ = 0;
+    bool darkBars_ = true;  // the bar colour under trial
+    std::vector<double> measured_;
+    std::vector<std::int64_t> prefix_;  // sums of the levels before each sample; empty until needed
     Widths forward_, reversed_;
     std::string classes_;  // an add-on's classes
 };

@@ -182,7 +182,7 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook) {
         const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
         if (found.size() < kFewestEdges) continue;
         readings.clear();
-        decoder.Read(found, line.length, scanner.symbologies, line.direction, scanner.barColors, readings);
+        decoder.Read(levels, line.length, found, scanner.symbologies, line.direction, scanner.barColors, readings);
         for (const LineReading &r : readings) sightings.push_back(Place(r, line));
     }
 

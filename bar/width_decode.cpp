@@ -39,9 +39,16 @@ constexpr double kModulesPerElement = 1.6;
 // Bar-width corrections tried, in modules: bars narrowed (ink spread, blur)
 // or widened (light print) by this much, spaces the other way.
 constexpr double kSpreads[] = {0, 0.15, -0.15, 0.3, -0.3};
+// Area widths: how far the first and last element's share reaches into the
+// quiet zones, and the narrowest width an element is given (pixels).
+constexpr double kAreaMargin = 2.0;
+constexpr double kNarrowest = 0.1;
+constexpr int kReferenceReach = 6;
 
 constexpr std::uint32_t kAddOns = ZR_BAR_ADDON2 | ZR_BAR_ADDON5;
 constexpr std::uint32_t kMainEanUpc = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_EAN8 | ZR_BAR_UPCE;
+// Symbologies whose check characters are part of every symbol.
+constexpr std::uint32_t kCheckRequired = kMainEanUpc | ZR_BAR_CODE128 | ZR_BAR_EAN128 | ZR_BAR_CODE93;
 
 // Add-on layout: a gap of 7 to 12 modules after the main symbol (some
 // tolerance either way), start 1-1-2, digits of 7 modules parted by 1-1.
@@ -88,16 +95,64 @@ bool ReadAddOn(const Widths &widths, int digits, std::string &classes, char (&te
 
 }  // namespace
 
-// Element widths from edge `first` to edge `last`, bars narrowed by `spread`
-// pixels and spaces widened by as much, in both orders.
-void LineDecoder::FillWidths(int first, int last, double spread) {
+void LineDecoder::EdgeWidths(int first, int last) {
+    measured_.resize(static_cast<std::size_t>(last - first));
+    for (int i = first; i < last; ++i) measured_[static_cast<std::size_t>(i - first)] = Distance(*edges_, i, i + 1);
+}
+
+// Sum of the levels from position `from` to `to`, each sample covering half
+// a sample either side of its place.
+double LineDecoder::LevelSum(double from, double to) const {
+    const auto at = [this](double t) {
+        t = std::clamp(t + 0.5, 0.0, static_cast<double>(length_));
+        const auto whole = static_cast<int>(t);
+        const double part = whole < length_ ? (t - whole) * levels_[whole] : 0.0;
+        return static_cast<double>(prefix_[static_cast<std::size_t>(whole)]) + part;
+    };
+    return at(to) - at(from);
+}
+
+// Blur spreads a narrow element's light or dark over its neighbours and
+// keeps it from its full level, but keeps its amount: an element's width is
+// the light (space) or dark (bar) it adds between the centres of its
+// neighbours, as a share of the local contrast.
+void LineDecoder::AreaWidths(int first, int last) {
     const std::vector<GreyEdge> &e = *edges_;
-    const auto count = static_cast<std::size_t>(last - first);
+    if (prefix_.empty()) {
+        prefix_.resize(static_cast<std::size_t>(length_) + 1);
+        prefix_[0] = 0;
+        for (int i = 0; i < length_; ++i) prefix_[static_cast<std::size_t>(i) + 1] = prefix_[static_cast<std::size_t>(i)] + levels_[i];
+    }
+    const int m = static_cast<int>(e.size());
+    const auto pos = [&](int k) { return e[static_cast<std::size_t>(std::clamp(k, 0, m - 1))].position; };
+    measured_.resize(static_cast<std::size_t>(last - first));
+    for (int i = first; i < last; ++i) {
+        // From the centre of the element before to the centre of the one after
+        // (no further than two pixels into a quiet zone).
+        const double from = i == first ? pos(i) - kAreaMargin : 0.5 * (pos(i - 1) + pos(i));
+        const double to = i + 1 == last ? pos(i + 1) + kAreaMargin : 0.5 * (pos(i + 1) + pos(i + 2));
+        // Local dark and light: the extremes over the element and kReferenceReach
+        // either side, far enough to meet wide elements that reach their full level.
+        const int low = std::max(0, static_cast<int>(pos(i - kReferenceReach)));
+        const int high = std::min(length_ - 1, static_cast<int>(pos(i + 1 + kReferenceReach)) + 1);
+        const auto [dark, light] = std::minmax_element(levels_ + low, levels_ + high + 1);
+        const double contrast = std::max(1, *light - *dark);
+        const double span = to - from;
+        const double lightness = (LevelSum(from, to) - *dark * span) / contrast;
+        const bool space = (e[static_cast<std::size_t>(i)].change > 0) == darkBars_;
+        measured_[static_cast<std::size_t>(i - first)] =
+            std::clamp(space ? lightness : span - lightness, kNarrowest, span);
+    }
+}
+
+// The measured widths, bars narrowed by `spread` pixels and spaces widened
+// by as much, in fixed point and in both orders.
+void LineDecoder::FillWidths(double spread) {
+    const std::size_t count = measured_.size();
     forward_.resize(count);
     reversed_.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const double width = Distance(e, first + static_cast<int>(i), first + static_cast<int>(i) + 1);
-        const double corrected = (width + (i % 2 == 0 ? -spread : spread)) * kFixedPoint + 0.5;
+        const double corrected = (measured_[i] + (i % 2 == 0 ? -spread : spread)) * kFixedPoint + 0.5;
         const auto units = static_cast<std::uint16_t>(std::clamp(corrected, 1.0, double{kWidestElement}));
         forward_[i] = units;
         reversed_[count - 1 - i] = units;
@@ -106,18 +161,30 @@ void LineDecoder::FillWidths(int first, int last, double spread) {
 
 bool LineDecoder::TrySegment(int first, int last, const DecodeState &base, LineReading &reading) {
     const double module = Distance(*edges_, first, last) / (last - first) / kModulesPerElement;
-    for (const double spread : kSpreads) {
-        FillWidths(first, last, spread * module);
-        DecodeState state = base;
-        if (DecodeRunTables(forward_, reversed_, state) != DecodeOutcome::Ok) continue;
-        reading.type = state.type;
-        reading.barColor = state.barColor;
-        reading.checksumOk = state.checksumOk;
-        reading.reversed = state.reversed != 0;
-        reading.first = (*edges_)[static_cast<std::size_t>(first)].position;
-        reading.last = (*edges_)[static_cast<std::size_t>(last)].position;
-        std::copy(std::begin(state.text), std::end(state.text), std::begin(reading.text));
-        return true;
+    for (const bool area : {false, true}) {
+        if (area) {
+            AreaWidths(first, last);
+        } else {
+            EdgeWidths(first, last);
+        }
+        for (const double spread : kSpreads) {
+            FillWidths(spread * module);
+            DecodeState state = base;
+            const DecodeOutcome outcome = DecodeRunTables(forward_, reversed_, state);
+            // A failed check is a misreading where the symbology requires its
+            // check; elsewhere the text may simply carry none.
+            if (!(outcome == DecodeOutcome::Ok ||
+                  (outcome == DecodeOutcome::CheckFailed && (state.type & kCheckRequired) == 0)))
+                continue;
+            reading.type = state.type;
+            reading.barColor = state.barColor;
+            reading.checksumOk = state.checksumOk;
+            reading.reversed = state.reversed != 0;
+            reading.first = (*edges_)[static_cast<std::size_t>(first)].position;
+            reading.last = (*edges_)[static_cast<std::size_t>(last)].position;
+            std::copy(std::begin(state.text), std::end(state.text), std::begin(reading.text));
+            return true;
+        }
     }
     return false;
 }
@@ -146,8 +213,14 @@ void LineDecoder::TryAddOn(int first, int last, const LineReading &main, const D
         if (quiet < kQuietRatio * Distance(e, a, b) / elements) continue;
         const double addOnModule = Distance(e, a, b) / (elements == kAddOn5Elements ? 47 : 20);
         LineReading reading;
+        for (const bool area : {false, true}) {
+        if (area) {
+            AreaWidths(a, b);
+        } else {
+            EdgeWidths(a, b);
+        }
         for (const double spread : kSpreads) {
-            FillWidths(a, b, spread * addOnModule);
+            FillWidths(spread * addOnModule);
             if (!ReadAddOn(main.reversed ? reversed_ : forward_, elements == kAddOn5Elements ? 5 : 2, classes_,
                            reading.text))
                 continue;
@@ -160,19 +233,24 @@ void LineDecoder::TryAddOn(int first, int last, const LineReading &main, const D
             out.push_back(reading);
             return;
         }
+        }
     }
 }
 
-void LineDecoder::Read(const std::vector<GreyEdge> &edges, int length, std::uint32_t symbologies,
-                       std::uint8_t direction, std::uint8_t barColors, std::vector<LineReading> &out) {
+void LineDecoder::Read(const std::uint8_t *levels, int length, const std::vector<GreyEdge> &edges,
+                       std::uint32_t symbologies, std::uint8_t direction, std::uint8_t barColors,
+                       std::vector<LineReading> &out) {
+    levels_ = levels;
     edges_ = &edges;
     length_ = length;
+    prefix_.clear();
     const std::vector<GreyEdge> &e = edges;
     const int m = static_cast<int>(e.size());
     for (const std::uint8_t colour : {kDarkBars, kLightBars}) {
         if ((barColors & colour) == 0) continue;
         // Dark bars begin where light turns dark: a falling edge.
         const bool startRises = colour == kLightBars;
+        darkBars_ = colour == kDarkBars;
         DecodeState base;
         base.symbologies = symbologies;
         base.direction = direction;

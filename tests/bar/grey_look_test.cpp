@@ -7,6 +7,7 @@
 #include <cmath>
 #include <random>
 
+#include "bar/grey_look.hpp"
 #include "core/edges/grey_edges.hpp"
 #include "reader_test_util.hpp"
 #include "support/warp.hpp"
@@ -185,5 +186,117 @@ TEST(GreyEdges, FlatGroundGivesNoEdgesAndNoiseFewAboveItsFloor) {
     EXPECT_EQ(finder.Find(bar.data(), 100).size(), 2u);
 }
 
+// ---- Symbols read end to end ----
+
+struct Family {
+    const char *name;
+    int symbology;
+    const char *data;
+    std::uint32_t type;
+    const char *text;
+};
+
+// Families of strong and of weak checks; UPC-A with a number system 0 and a
+// first digit 0, which both the EAN 13 and UPC-A rows give as UPC-A.
+const Family kFamilies[] = {
+    {"EAN 13", BARCODE_EANX, "400638133393", ZR_BAR_EAN13, "4006381333931"},
+    {"UPC-A", BARCODE_UPCA, "01234567890", ZR_BAR_UPCA, "012345678905"},
+    {"EAN 8", BARCODE_EANX, "9638507", ZR_BAR_EAN8, "96385074"},
+    {"UPC-E", BARCODE_UPCE, "0425261", ZR_BAR_UPCE, "04252614"},
+    {"Code 128", BARCODE_CODE128, "Zr-128 abc", ZR_BAR_CODE128, "Zr-128 abc"},
+    {"Code 93", BARCODE_CODE93, "ZR-93", ZR_BAR_CODE93, "ZR-93-+"},  // both check characters kept
+    {"Code 39", BARCODE_CODE39, "CODE-39", ZR_BAR_CODE39, "CODE-39"},
+    {"Interleaved", BARCODE_C25INTER, "00123456", ZR_BAR_INTERLEAVED_2OF5, "00123456"},
+};
+
+// What a picture does to a symbol drawn at one pixel per module.
+struct Condition {
+    const char *name;
+    double pixelsPerModule = 1.3;
+    int heightPixels = 10;
+    double blurModules = 0;  // Gaussian sigma in modules
+    bool gradient = false;   // light falling to a third across the picture
+    double cylinderArc = 0;  // radians of a cylinder the label is wrapped round
+};
+
+// Drawn at ten pixels per module, blurred there (at least as much as a
+// camera's pixels integrate) and sampled down to the size asked for.
+Raster Draw(const Family &f, const Condition &c) {
+    constexpr int kFine = 10;
+    constexpr double kPixelBlur = 0.4;  // sigma of a pixel's own integration, in pixels
+    zr::test::SymbolOptions options;
+    options.symbology = f.symbology;
+    options.data = f.data;
+    options.moduleSize = kFine;
+    options.barHeight = std::max(1, static_cast<int>(std::lround(c.heightPixels / c.pixelsPerModule)));
+    Raster r = zr::test::RenderSymbol(options);
+    EXPECT_FALSE(r.empty());
+    if (c.cylinderArc > 0) r = zr::test::Cylinder(r, c.cylinderArc);
+    const double sigma = std::hypot(c.blurModules, kPixelBlur / c.pixelsPerModule) * kFine;
+    r = zr::test::Blur(r, sigma);
+    r = zr::test::Scale(r, c.pixelsPerModule / kFine, c.pixelsPerModule / kFine, true);
+    Raster canvas = OnCanvas(r, 24);
+    if (c.gradient) {
+        for (int y = 0; y < canvas.height; ++y)
+            for (int x = 0; x < canvas.width; ++x)
+                canvas.at(x, y) = static_cast<std::uint8_t>(canvas.at(x, y) * (1.0 - 0.65 * x / canvas.width));
+    }
+    return zr::test::AddNoise(canvas, 4, 7);
+}
+
+void FirstLookOnly(ZrBarScanner &scanner) { scanner.extraFlags |= ZR_BAR_FIRST_LOOK_ONLY; }
+
+bool Holds(const Scan &scan, const Family &f) {
+    return std::any_of(scan.results.begin(), scan.results.end(),
+                       [&](const ZrBarResult &r) { return r.type == f.type && std::string(r.text) == f.text; });
+}
+
+TEST(ZrBarGreyLook, ReadsSmallBlurredShadedAndCurvedSymbolsTheFirstLookCannot) {
+    const Condition conditions[] = {
+        {"1.3 px per module, 10 px high"},
+        {"blurred half a module", 1.5, 10, 0.5},
+        {"blurred a module", 2.0, 12, 1.0},
+        {"lighting gradient", 1.3, 10, 0.3, true},
+        {"cylinder", 2.0, 12, 0.3, false, 2.0},
+    };
+    for (const Condition &c : conditions) {
+        for (const Family &f : kFamilies) {
+            SCOPED_TRACE(std::string(f.name) + ", " + c.name);
+            const Raster picture = Draw(f, c);
+            const Scan first = Read(picture, 8, FirstLookOnly);
+            const Scan both = Read(picture);
+            EXPECT_FALSE(Holds(first, f)) << Texts(first);
+            EXPECT_EQ(both.results.size(), 1u) << Texts(both);
+            if (both.results.empty()) continue;
+            EXPECT_TRUE(Holds(both, f)) << Texts(both);
+            EXPECT_EQ(both.results[0].checksum, f.type == ZR_BAR_CODE39 || f.type == ZR_BAR_INTERLEAVED_2OF5 ? 0 : 1);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zr::bar::test
+namespace zr::bar::test {
+TEST(Debug, Dump) {
+    const Family &f = kFamilies[std::atoi(getenv("FAM") ? getenv("FAM") : "0")];
+    Condition c{"x"};
+    c.pixelsPerModule = std::atof(getenv("PPM") ? getenv("PPM") : "1.3");
+    c.blurModules = std::atof(getenv("BLUR") ? getenv("BLUR") : "0");
+    const Raster p = Draw(f, c);
+    zr::test::SaveRasterPgm(p, "/tmp/bargrey_dbg.pgm");
+    const int y = p.height / 2;
+    std::vector<std::uint8_t> row(p.pixels.begin() + y * p.width, p.pixels.begin() + (y + 1) * p.width);
+    GreyEdgeFinder finder;
+    const auto &e = finder.Find(row.data(), p.width);
+    for (std::size_t i = 0; i < e.size(); ++i) printf("%.2f(%d) ", e[i].position, e[i].change);
+    printf("\n");
+    for (std::size_t i = 1; i < e.size(); ++i) printf("%.2f ", e[i].position - e[i-1].position);
+    printf("\n");
+    for (int x = 0; x < p.width; ++x) printf("%d ", row[x]);
+    printf("\n");
+    LineDecoder decoder;
+    std::vector<LineReading> out;
+    decoder.Read(row.data(), p.width, e, ZR_BAR_ALL, 3, 3, out);
+    for (auto &r : out) printf("READ %x %s\n", r.type, r.text);
+}
+}
