@@ -87,6 +87,8 @@ class LineDecoder {
     // The measured widths in fixed point, bars narrowed by `spread` pixels.
     void FillWidths(double spread);
     double LevelSum(double from, double to) const;
+    void TwoWidthClasses();
+    bool Accept(DecodeOutcome outcome, const DecodeState &state, int first, int last, LineReading &reading) const;
 
     const std::uint8_t *levels_ = nullptr;
     const std::vector<edges::GreyEdge> *edges_ = nullptr;
@@ -95,7 +97,7 @@ class LineDecoder {
     std::vector<double> measured_;
     std::vector<std::int64_t> prefix_;  // sums of the levels before each sample; empty until needed
     Widths forward_, reversed_;
-    std::string classes_;  // an add-on's classes
+    std::string classes_;  // class strings built here
 };
 
 // The second look of one scan after the first look stored its results:

@@ -44,6 +44,13 @@ constexpr double kSpreads[] = {0, 0.15, -0.15, 0.3, -0.3};
 constexpr double kAreaMargin = 2.0;
 constexpr double kNarrowest = 0.1;
 constexpr int kReferenceReach = 6;
+// Two-width classes: neighbours of one colour either side that the narrow
+// and wide widths are taken from, and the least ratio of wide to narrow.
+constexpr int kClassReach = 10;
+constexpr double kWideRatio = 1.6;
+constexpr std::uint32_t kTwoWidths = ZR_BAR_INDUSTRIAL_2OF5 | ZR_BAR_INVERTED_2OF5 | ZR_BAR_INTERLEAVED_2OF5 |
+                                     ZR_BAR_IATA_2OF5 | ZR_BAR_MATRIX_2OF5 | ZR_BAR_CODE39 | ZR_BAR_CODABAR |
+                                     ZR_BAR_BCD_MATRIX | ZR_BAR_DATALOGIC_2OF5;
 
 constexpr std::uint32_t kAddOns = ZR_BAR_ADDON2 | ZR_BAR_ADDON5;
 constexpr std::uint32_t kMainEanUpc = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_EAN8 | ZR_BAR_UPCE;
@@ -159,6 +166,42 @@ void LineDecoder::FillWidths(double spread) {
     }
 }
 
+// Narrow ("0") and wide ("1") classes of the measured widths, for the
+// symbologies of two widths: each element against the narrowest and widest
+// of its colour among its neighbours, so that the module size may change
+// along the line and bars may spread into the spaces.
+void LineDecoder::TwoWidthClasses() {
+    const auto count = static_cast<int>(measured_.size());
+    classes_.resize(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        double narrow = measured_[static_cast<std::size_t>(i)], wide = narrow;
+        for (int k = std::max(i % 2, i - kClassReach); k <= std::min(count - 1, i + kClassReach); k += 2) {
+            narrow = std::min(narrow, measured_[static_cast<std::size_t>(k)]);
+            wide = std::max(wide, measured_[static_cast<std::size_t>(k)]);
+        }
+        // Neighbours all of one width are narrow: a wide element stands out of them.
+        const double split = wide >= kWideRatio * narrow ? std::sqrt(narrow * wide) : wide * kWideRatio;
+        classes_[static_cast<std::size_t>(i)] = measured_[static_cast<std::size_t>(i)] > split ? '1' : '0';
+    }
+}
+
+// A decoder's outcome taken as a reading: a failed check is a misreading
+// where the symbology requires its check; elsewhere the text may carry none.
+bool LineDecoder::Accept(DecodeOutcome outcome, const DecodeState &state, int first, int last,
+                         LineReading &reading) const {
+    if (!(outcome == DecodeOutcome::Ok ||
+          (outcome == DecodeOutcome::CheckFailed && (state.type & kCheckRequired) == 0)))
+        return false;
+    reading.type = state.type;
+    reading.barColor = state.barColor;
+    reading.checksumOk = state.checksumOk;
+    reading.reversed = state.reversed != 0;
+    reading.first = (*edges_)[static_cast<std::size_t>(first)].position;
+    reading.last = (*edges_)[static_cast<std::size_t>(last)].position;
+    std::copy(std::begin(state.text), std::end(state.text), std::begin(reading.text));
+    return true;
+}
+
 bool LineDecoder::TrySegment(int first, int last, const DecodeState &base, LineReading &reading) {
     const double module = Distance(*edges_, first, last) / (last - first) / kModulesPerElement;
     for (const bool area : {false, true}) {
@@ -170,21 +213,13 @@ bool LineDecoder::TrySegment(int first, int last, const DecodeState &base, LineR
         for (const double spread : kSpreads) {
             FillWidths(spread * module);
             DecodeState state = base;
-            const DecodeOutcome outcome = DecodeRunTables(forward_, reversed_, state);
-            // A failed check is a misreading where the symbology requires its
-            // check; elsewhere the text may simply carry none.
-            if (!(outcome == DecodeOutcome::Ok ||
-                  (outcome == DecodeOutcome::CheckFailed && (state.type & kCheckRequired) == 0)))
-                continue;
-            reading.type = state.type;
-            reading.barColor = state.barColor;
-            reading.checksumOk = state.checksumOk;
-            reading.reversed = state.reversed != 0;
-            reading.first = (*edges_)[static_cast<std::size_t>(first)].position;
-            reading.last = (*edges_)[static_cast<std::size_t>(last)].position;
-            std::copy(std::begin(state.text), std::end(state.text), std::begin(reading.text));
-            return true;
+            if (Accept(DecodeRunTables(forward_, reversed_, state), state, first, last, reading)) return true;
         }
+        if ((base.symbologies & kTwoWidths) == 0) continue;
+        TwoWidthClasses();
+        DecodeState state = base;
+        state.symbologies &= kTwoWidths;
+        if (Accept(DecodeStringTables(classes_, state), state, first, last, reading)) return true;
     }
     return false;
 }
