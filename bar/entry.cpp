@@ -59,13 +59,14 @@ ZR_EXPORT uint16_t ZrScanBar(ZrBarScanner *scanner) {
         scanner, PrepareBarImage, [scanner](ZrImage &work) {
             using zr::bar::PassEnd;
             ValidateBarOptions(*scanner);
-            PassEnd end = zr::bar::ScanPass(work, *scanner);
+            int unread = 0;  // candidates the first look could not decode
+            PassEnd end = zr::bar::ScanPass(work, *scanner, &unread);
             if (scanner->extraFlags & ZR_BAR_THOROUGH) {
                 zr::bar::BarPrefilter(work);
                 // A list cut short in the first pass stays reported whatever the second finds.
-                if (zr::bar::ScanPass(work, *scanner) == PassEnd::ListFull) end = PassEnd::ListFull;
+                if (zr::bar::ScanPass(work, *scanner, &unread) == PassEnd::ListFull) end = PassEnd::ListFull;
             }
-            end = zr::bar::RunGreyLook(*scanner, end);
+            end = zr::bar::RunGreyLook(*scanner, end, unread);
             return PublicStatus(end);
         });
 }

@@ -14,7 +14,9 @@ constexpr int kMaxLines = 400;
 // Lines shorter than this hold no symbol.
 constexpr int kShortestLine = 24;
 
-constexpr double kRowAngle = 0, kColumnAngle = 90, kDownAngle = 45, kUpAngle = 315;
+// Reading angles of the forward senses, counter-clockwise as the picture is
+// seen: down the columns is 270 degrees.
+constexpr double kRowAngle = 0, kColumnAngle = 270, kDownAngle = 315, kUpAngle = 45;
 
 }  // namespace
 

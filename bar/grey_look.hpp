@@ -100,9 +100,9 @@ class LineDecoder {
     std::string classes_;  // class strings built here
 };
 
-// The second look of one scan after the first look stored its results:
-// adds what it reads, within the result list. ListFull when a symbol found
-// no room.
-PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook);
+// The second look of one scan after the first look stored its results and
+// left `unread` candidates undecoded: adds what it reads, within the result
+// list. ListFull when a symbol found no room.
+PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread);
 
 }  // namespace zr::bar

@@ -17,7 +17,7 @@ namespace {
 constexpr std::uint32_t kAddOns = ZR_BAR_ADDON2 | ZR_BAR_ADDON5;
 constexpr std::uint32_t kMainEanUpc = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_EAN8 | ZR_BAR_UPCE;
 // Symbologies whose check characters make one line enough; every other
-// symbol must be read alike on two lines.
+// symbol must be read alike on lines apart (kWeakSpread).
 constexpr std::uint32_t kStronglyChecked = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_CODE128 | ZR_BAR_EAN128 |
                                            ZR_BAR_CODE93 | kAddOns;
 // Fewer edges than a 2-digit add-on has: nothing to read on the line.
@@ -25,6 +25,8 @@ constexpr std::size_t kFewestEdges = 14;
 // Two sightings are one symbol when their ends lie within this share of
 // the symbol's length of each other.
 constexpr double kSameEnds = 0.25;
+// Line spacings between the farthest sightings of a weakly checked symbol.
+constexpr int kWeakSpread = 2;
 
 struct Point2 {
     double x = 0, y = 0;
@@ -144,9 +146,11 @@ bool OverlapsStored(const ZrBarScanner &scanner, const ZrBarResult &found) {
     return false;
 }
 
-// True when the first look's results leave something for the second look.
-bool SecondLookNeeded(const ZrBarScanner &scanner) {
-    if (scanner.resultCount == 0) return true;
+// True when the first look's results leave something for the second look:
+// nothing read, a candidate left undecoded, or an EAN/UPC symbol whose
+// add-on may have been walked past.
+bool SecondLookNeeded(const ZrBarScanner &scanner, int unread) {
+    if (scanner.resultCount == 0 || unread > 0) return true;
     if ((scanner.symbologies & kAddOns) == 0) return false;
     bool main = false;
     for (int i = 0; i < scanner.resultCount; ++i) {
@@ -158,8 +162,9 @@ bool SecondLookNeeded(const ZrBarScanner &scanner) {
 
 }  // namespace
 
-PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook) {
-    if (!SecondLookWanted(scanner.extraFlags) || firstLook == PassEnd::ListFull || !SecondLookNeeded(scanner))
+PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread) {
+    if (!SecondLookWanted(scanner.extraFlags) || firstLook == PassEnd::ListFull ||
+        !SecondLookNeeded(scanner, unread))
         return firstLook;
     GreyPlane plane;
     const std::uint16_t loaded = DibToGreyPlane(scanner.image, plane);
@@ -189,19 +194,22 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook) {
     // Sightings of one symbol form a group; a group seen often enough is
     // stored, the strongly checked symbologies first, so that a piece of a
     // symbol read as a weaker one finds the whole already stored.
+    // `spread`: how far apart across the lines the group's sightings lie.
     int groups = 0;
-    std::vector<int> seen;
+    std::vector<int> spread;
     for (std::size_t i = 0; i < sightings.size(); ++i) {
         if (sightings[i].group >= 0) continue;
         const int group = groups++;
         sightings[i].group = group;
-        seen.push_back(1);
+        int low = sightings[i].across, high = low;
         for (std::size_t j = i + 1; j < sightings.size(); ++j) {
             if (sightings[j].group < 0 && SameSymbol(sightings[i], sightings[j])) {
                 sightings[j].group = group;
-                ++seen.back();
+                low = std::min(low, sightings[j].across);
+                high = std::max(high, sightings[j].across);
             }
         }
+        spread.push_back(high - low);
     }
     PassEnd end = firstLook;
     for (const bool strongPass : {true, false}) {
@@ -210,7 +218,11 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook) {
             if (s.group <= group) continue;  // the group's first sighting stands for it
             group = s.group;
             const bool strong = (s.reading.type & kStronglyChecked) != 0 && s.reading.checksumOk;
-            if (strong != strongPass || seen[static_cast<std::size_t>(group)] < (strong ? 1 : 2)) continue;
+            // A weakly checked symbol must be read alike on lines apart by
+            // more than the next line's distance: neighbouring lines can
+            // cross one grain of coarse noise alike.
+            if (strong != strongPass) continue;
+            if (!strong && spread[static_cast<std::size_t>(group)] < kWeakSpread * plan.Spacing(s.family)) continue;
             const ZrBarResult result = GroupResult(sightings, group, 0.5 * plan.Spacing(s.family));
             if ((result.type & kAddOns) == 0 && OverlapsStored(scanner, result)) continue;
             if (AddSecondLookResult(scanner, result) == SecondLookStore::kListFull) end = PassEnd::ListFull;

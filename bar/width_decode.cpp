@@ -303,9 +303,10 @@ void LineDecoder::Read(const std::uint8_t *levels, int length, const std::vector
                 const int reach = std::min(kQuietReach, k - j);
                 if (after < kQuietRatio * Distance(e, k - reach, k) / reach) continue;
                 const double mean = Distance(e, j, k) / (k - j);
-                const bool quiet = before >= kSymbolQuietRatio * mean && after >= kSymbolQuietRatio * mean;
+                if (after < kSymbolQuietRatio * mean) continue;
+                if (before < kSymbolQuietRatio * mean) break;  // the mean only grows from here
                 LineReading reading;
-                if (k - j >= kShortestSymbol && quiet && TrySegment(j, k, mainState, reading)) {
+                if (k - j >= kShortestSymbol && TrySegment(j, k, mainState, reading)) {
                     out.push_back(reading);
                     if ((reading.type & kMainEanUpc) != 0 && (symbologies & kAddOns) != 0)
                         TryAddOn(j, k, reading, base, out);

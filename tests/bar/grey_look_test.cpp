@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 
-#include "bar/grey_look.hpp"
 #include "core/edges/grey_edges.hpp"
 #include "reader_test_util.hpp"
 #include "support/warp.hpp"
@@ -274,29 +274,109 @@ TEST(ZrBarGreyLook, ReadsSmallBlurredShadedAndCurvedSymbolsTheFirstLookCannot) {
     }
 }
 
+TEST(ZrBarGreyLook, TheFirstLookOnlyBitGivesExactlyTheFirstLooksResults) {
+    // One symbol each look reads (a large EAN 13, after which the second look
+    // seeks add-ons) and one only the second reads (a small Code 128).
+    zr::test::SymbolOptions large;
+    large.symbology = BARCODE_EANX;
+    large.data = "978020137962";
+    large.barHeight = 40;
+    Raster picture = zr::test::Canvas(700, 260);
+    zr::test::Paste(picture, zr::test::RenderSymbol(large), 20, 10);
+    const Family &code128 = kFamilies[4];
+    Raster small = Draw(code128, {"small"});
+    zr::test::Paste(picture, small, 20, 200);
+    const Scan first = Read(picture, 8, FirstLookOnly);
+    const Scan both = Read(picture);
+    ASSERT_EQ(first.results.size(), 1u) << Texts(first);
+    ASSERT_EQ(both.results.size(), 2u) << Texts(both);
+    EXPECT_EQ(std::memcmp(&first.results[0], &both.results[0], sizeof(ZrBarResult)), 0);
+    EXPECT_STREQ(both.results[0].text, "9780201379624");
+    EXPECT_STREQ(both.results[1].text, code128.text);
+    EXPECT_EQ(first.after.extraFlags, ZR_BAR_FIRST_LOOK_ONLY);  // the bit stays as given
+    // The second look's result lies where the small symbol was pasted, read left to right.
+    const ZrBarResult &r = both.results[1];
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_GE(r.corners[2 * k], 20);
+        EXPECT_LE(r.corners[2 * k], 20 + small.width);
+        EXPECT_GE(r.corners[2 * k + 1], 200 - 3);
+        EXPECT_LE(r.corners[2 * k + 1], 200 + small.height + 3);
+    }
+    EXPECT_LT(r.corners[0], r.corners[4]);
+    EXPECT_EQ(r.angle, 0.0);
+}
+
+TEST(ZrBarGreyLook, ReadsTurnedSymbolsOnColumnsAndDiagonalsWithTheirReadingAngle) {
+    const Raster symbol = Draw(kFamilies[4], {"small"});  // Code 128
+    for (const int quarter : {1, 2, 3}) {
+        SCOPED_TRACE("quarter turns " + std::to_string(quarter));
+        const Scan scan = Read(zr::test::RotateQuarter(symbol, quarter));
+        ASSERT_EQ(scan.results.size(), 1u) << Texts(scan);
+        EXPECT_STREQ(scan.results[0].text, kFamilies[4].text);
+        EXPECT_EQ(scan.results[0].angle, 90.0 * quarter);
+    }
+    const Scan diagonal = Read(zr::test::Rotate(Draw(kFamilies[4], {"small", 1.6, 14}), 45, true));
+    ASSERT_EQ(diagonal.results.size(), 1u) << Texts(diagonal);
+    EXPECT_STREQ(diagonal.results[0].text, kFamilies[4].text);
+    EXPECT_EQ(diagonal.results[0].angle, 45.0);
+}
+
+TEST(ZrBarGreyLook, ReadsAddOnsBesideTheMainSymbol) {
+    struct AddOn {
+        int symbology;
+        const char *data;
+        const char *main;
+        std::uint32_t type;
+        const char *text;
+    };
+    const AddOn cases[] = {
+        {BARCODE_EANX, "400638133393+12", "4006381333931", ZR_BAR_ADDON2, "12"},
+        {BARCODE_EANX, "400638133393+54495", "4006381333931", ZR_BAR_ADDON5, "54495"},
+        {BARCODE_UPCA, "01234567890+07", "012345678905", ZR_BAR_ADDON2, "07"},
+    };
+    for (const AddOn &c : cases) {
+        SCOPED_TRACE(c.data);
+        const Family f{"with add-on", c.symbology, c.data, 0, ""};
+        const Scan scan = Read(Draw(f, {"small", 1.5, 12}));
+        const bool main = std::any_of(scan.results.begin(), scan.results.end(),
+                                      [&](const ZrBarResult &r) { return std::string(r.text) == c.main; });
+        const bool addOn = std::any_of(scan.results.begin(), scan.results.end(), [&](const ZrBarResult &r) {
+            return r.type == c.type && std::string(r.text) == c.text;
+        });
+        EXPECT_TRUE(main) << Texts(scan);
+        EXPECT_TRUE(addOn) << Texts(scan);
+        EXPECT_EQ(scan.results.size(), 2u) << Texts(scan);
+    }
+    // An add-on alone is no symbol.
+    const Family alone{"add-on alone", BARCODE_EANX, "12", 0, ""};
+    EXPECT_TRUE(Read(Draw(alone, {"small", 1.5, 12})).results.empty());
+}
+
+// Pictures of noise of several kinds, where nothing may be read.
+TEST(ZrBarGreyLook, NoiseGivesNothing) {
+    constexpr int kWidth = 640, kHeight = 480;
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> level(0, 255);
+    for (int seed = 0; seed < 3; ++seed) {
+        Raster uniform = zr::test::Canvas(kWidth, kHeight), binary = uniform, blocky = uniform;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                uniform.at(x, y) = static_cast<std::uint8_t>(level(rng));
+                binary.at(x, y) = level(rng) < 128 ? 0 : 255;
+            }
+        for (int y = 0; y < kHeight; y += 4)
+            for (int x = 0; x < kWidth; x += 4) {
+                const auto v = static_cast<std::uint8_t>(level(rng));
+                for (int k = 0; k < 16; ++k) blocky.at(x + k % 4, y + k / 4) = v;
+            }
+        const Raster kinds[] = {uniform, binary, blocky, zr::test::Blur(uniform, 1.0), zr::test::Blur(binary, 2.0),
+                                zr::test::AddNoise(zr::test::Canvas(kWidth, kHeight, 200), 30, seed)};
+        for (const Raster &picture : kinds) {
+            const Scan scan = Read(picture);
+            EXPECT_TRUE(scan.results.empty()) << "seed " << seed << ": " << Texts(scan);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zr::bar::test
-namespace zr::bar::test {
-TEST(Debug, Dump) {
-    const Family &f = kFamilies[std::atoi(getenv("FAM") ? getenv("FAM") : "0")];
-    Condition c{"x"};
-    c.pixelsPerModule = std::atof(getenv("PPM") ? getenv("PPM") : "1.3");
-    c.blurModules = std::atof(getenv("BLUR") ? getenv("BLUR") : "0");
-    const Raster p = Draw(f, c);
-    zr::test::SaveRasterPgm(p, "/tmp/bargrey_dbg.pgm");
-    const int y = p.height / 2;
-    std::vector<std::uint8_t> row(p.pixels.begin() + y * p.width, p.pixels.begin() + (y + 1) * p.width);
-    GreyEdgeFinder finder;
-    const auto &e = finder.Find(row.data(), p.width);
-    for (std::size_t i = 0; i < e.size(); ++i) printf("%.2f(%d) ", e[i].position, e[i].change);
-    printf("\n");
-    for (std::size_t i = 1; i < e.size(); ++i) printf("%.2f ", e[i].position - e[i-1].position);
-    printf("\n");
-    for (int x = 0; x < p.width; ++x) printf("%d ", row[x]);
-    printf("\n");
-    LineDecoder decoder;
-    std::vector<LineReading> out;
-    decoder.Read(row.data(), p.width, e, ZR_BAR_ALL, 3, 3, out);
-    for (auto &r : out) printf("READ %x %s\n", r.type, r.text);
-}
-}
