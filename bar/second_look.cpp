@@ -27,6 +27,10 @@ constexpr std::size_t kFewestEdges = 14;
 constexpr double kSameEnds = 0.25;
 // Line spacings between the farthest sightings of a weakly checked symbol.
 constexpr int kWeakSpread = 2;
+// How far a group's start and end edges may move differently from its first
+// line to its last: this share of the larger move and some pixels.
+constexpr double kParallelShare = 0.5;
+constexpr double kParallelSlack = 1.5;
 
 struct Point2 {
     double x = 0, y = 0;
@@ -146,6 +150,23 @@ bool OverlapsStored(const ZrBarScanner &scanner, const ZrBarResult &found) {
     return false;
 }
 
+// True when the group's start and end edges moved alike from its first line
+// to its last, as the parallel edges of one symbol do: a line that enters a
+// symbol through the ends of its bars reads a piece of it, whose start moves
+// along the bars' ends from line to line while its end stays on the last bar.
+bool EdgesParallel(const std::vector<Sighting> &sightings, int group) {
+    const Sighting *low = nullptr, *high = nullptr;
+    for (const Sighting &s : sightings) {
+        if (s.group != group) continue;
+        if (low == nullptr || s.across < low->across) low = &s;
+        if (high == nullptr || s.across > high->across) high = &s;
+    }
+    const Point2 starts{high->start.x - low->start.x, high->start.y - low->start.y};
+    const Point2 ends{high->end.x - low->end.x, high->end.y - low->end.y};
+    const double moved = std::max(Length({0, 0}, starts), Length({0, 0}, ends));
+    return Length(starts, ends) <= kParallelShare * moved + kParallelSlack;
+}
+
 // True when the first look's results leave something for the second look:
 // nothing read, a candidate left undecoded, or an EAN/UPC symbol whose
 // add-on may have been walked past.
@@ -222,7 +243,13 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread) {
             // more than the next line's distance: neighbouring lines can
             // cross one grain of coarse noise alike.
             if (strong != strongPass) continue;
-            if (!strong && spread[static_cast<std::size_t>(group)] < kWeakSpread * plan.Spacing(s.family)) continue;
+            // And on rows or columns: a diagonal line also crosses a
+            // symbol standing straight from the top of its bars to their
+            // bottom, and such a piece of it may read as a weak symbol.
+            if (!strong && (spread[static_cast<std::size_t>(group)] < kWeakSpread * plan.Spacing(s.family) ||
+                            !EdgesParallel(sightings, group) || s.family == GreyFamily::DiagonalDown ||
+                            s.family == GreyFamily::DiagonalUp))
+                continue;
             const ZrBarResult result = GroupResult(sightings, group, 0.5 * plan.Spacing(s.family));
             if ((result.type & kAddOns) == 0 && OverlapsStored(scanner, result)) continue;
             if (AddSecondLookResult(scanner, result) == SecondLookStore::kListFull) end = PassEnd::ListFull;
