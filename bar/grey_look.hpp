@@ -88,6 +88,7 @@ class LineDecoder {
     void FillWidths(double spread);
     double LevelSum(double from, double to) const;
     void TwoWidthClasses();
+    void Stretch(double factor);
     bool Accept(DecodeOutcome outcome, const DecodeState &state, int first, int last, LineReading &reading) const;
 
     const std::uint8_t *levels_ = nullptr;

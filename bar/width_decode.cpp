@@ -39,6 +39,9 @@ constexpr double kModulesPerElement = 1.6;
 // Bar-width corrections tried, in modules: bars narrowed (ink spread, blur)
 // or widened (light print) by this much, spaces the other way.
 constexpr double kSpreads[] = {0, 0.15, -0.15, 0.3, -0.3};
+// Stretches of the widths about their mean tried against blur, each applied
+// to the widths as the previous one left them (1.3, then 1.3 x 1.3).
+constexpr double kStretches[] = {1, 1.3, 1.3};
 // Area widths: how far the first and last element's share reaches into the
 // quiet zones, and the narrowest width an element is given (pixels).
 constexpr double kAreaMargin = 2.0;
@@ -185,6 +188,15 @@ void LineDecoder::TwoWidthClasses() {
     }
 }
 
+// Blur narrows wide elements and widens narrow ones: their differences from
+// the mean width grow by `factor` (applied to the widths measured last).
+void LineDecoder::Stretch(double factor) {
+    double mean = 0;
+    for (const double w : measured_) mean += w;
+    mean /= static_cast<double>(measured_.size());
+    for (double &w : measured_) w = std::max(kNarrowest, mean + (w - mean) * factor);
+}
+
 // A decoder's outcome taken as a reading: a failed check is a misreading
 // where the symbology requires its check; elsewhere the text may carry none.
 bool LineDecoder::Accept(DecodeOutcome outcome, const DecodeState &state, int first, int last,
@@ -210,10 +222,18 @@ bool LineDecoder::TrySegment(int first, int last, const DecodeState &base, LineR
         } else {
             EdgeWidths(first, last);
         }
-        for (const double spread : kSpreads) {
-            FillWidths(spread * module);
-            DecodeState state = base;
-            if (Accept(DecodeRunTables(forward_, reversed_, state), state, first, last, reading)) return true;
+        for (const double stretch : kStretches) {
+            if (stretch != 1) Stretch(stretch);
+            for (const double spread : kSpreads) {
+                FillWidths(spread * module);
+                DecodeState state = base;
+                if (Accept(DecodeRunTables(forward_, reversed_, state), state, first, last, reading)) return true;
+            }
+        }
+        if (area) {
+            AreaWidths(first, last);
+        } else {
+            EdgeWidths(first, last);
         }
         if ((base.symbologies & kTwoWidths) == 0) continue;
         TwoWidthClasses();
