@@ -87,6 +87,7 @@ class LineDecoder {
     // The measured widths in fixed point, bars narrowed by `spread` pixels.
     void FillWidths(double spread);
     double LevelSum(double from, double to) const;
+    void MeasureVariant(int first, int last, bool area, double stretch, double spread);
     void TwoWidthClasses();
     void Stretch(double factor);
     bool Accept(DecodeOutcome outcome, const DecodeState &state, int first, int last, LineReading &reading) const;
@@ -96,6 +97,11 @@ class LineDecoder {
     int length_ = 0;
     bool darkBars_ = true;  // the bar colour under trial
     std::vector<double> measured_;
+    struct Measured {
+        int first = -1, last = -1;  // the segment measured
+        std::vector<double> widths;
+    };
+    Measured edgeWidths_, areaWidths_;  // the measurements of the last segment tried
     std::vector<std::int64_t> prefix_;  // sums of the levels before each sample; empty until needed
     Widths forward_, reversed_;
     std::string classes_;  // class strings built here

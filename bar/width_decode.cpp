@@ -36,12 +36,21 @@ constexpr double kFixedPoint = 16;  // width units per pixel
 constexpr std::uint16_t kWidestElement = 0xFFFF;
 // Mean element width in modules, for a first module estimate.
 constexpr double kModulesPerElement = 1.6;
-// Bar-width corrections tried, in modules: bars narrowed (ink spread, blur)
-// or widened (light print) by this much, spaces the other way.
-constexpr double kSpreads[] = {0, 0.15, -0.15, 0.3, -0.3};
-// Stretches of the widths about their mean tried against blur, each applied
-// to the widths as the previous one left them (1.3, then 1.3 x 1.3).
-constexpr double kStretches[] = {1, 1.3, 1.3};
+// The width measurements tried on a segment, in order: edge distances as
+// they are, then with bars narrowed (ink spread, blur) or widened (light
+// print) by `spread` modules and spaces the other way, then stretched about
+// their mean by `stretch` (blur narrows wide elements and widens narrow
+// ones); then the elements' shares of light and dark, plain and stretched.
+struct Variant {
+    bool area;
+    double stretch;
+    double spread;
+};
+constexpr Variant kVariants[] = {
+    {false, 1, 0},   {false, 1, 0.15},   {false, 1, -0.15},   {false, 1, 0.3}, {false, 1, -0.3},
+    {false, 1.3, 0}, {false, 1.3, 0.15}, {false, 1.3, -0.15}, {true, 1, 0},    {true, 1, 0.15},
+    {true, 1, -0.15}, {true, 1.3, 0},    {true, 1.7, 0},      {false, 1.7, 0},
+};
 // Area widths: how far the first and last element's share reaches into the
 // quiet zones, and the narrowest width an element is given (pixels).
 constexpr double kAreaMargin = 2.0;
@@ -214,28 +223,37 @@ bool LineDecoder::Accept(DecodeOutcome outcome, const DecodeState &state, int fi
     return true;
 }
 
+// Widths from edge `first` to edge `last` as one variant measures them, in
+// fixed point (forward_, reversed_); `module` is the segment's module estimate.
+void LineDecoder::MeasureVariant(int first, int last, bool area, double stretch, double spread) {
+    // Each measurement is taken once per segment and kept.
+    Measured &kept = area ? areaWidths_ : edgeWidths_;
+    if (kept.first != first || kept.last != last) {
+        if (area) {
+            AreaWidths(first, last);
+        } else {
+            EdgeWidths(first, last);
+        }
+        kept.widths.assign(measured_.begin(), measured_.end());
+        kept.first = first;
+        kept.last = last;
+    } else {
+        measured_.assign(kept.widths.begin(), kept.widths.end());
+    }
+    if (stretch != 1) Stretch(stretch);
+    FillWidths(spread);
+}
+
 bool LineDecoder::TrySegment(int first, int last, const DecodeState &base, LineReading &reading) {
     const double module = Distance(*edges_, first, last) / (last - first) / kModulesPerElement;
+    for (const Variant &v : kVariants) {
+        MeasureVariant(first, last, v.area, v.stretch, v.spread * module);
+        DecodeState state = base;
+        if (Accept(DecodeRunTables(forward_, reversed_, state), state, first, last, reading)) return true;
+    }
+    if ((base.symbologies & kTwoWidths) == 0) return false;
     for (const bool area : {false, true}) {
-        if (area) {
-            AreaWidths(first, last);
-        } else {
-            EdgeWidths(first, last);
-        }
-        for (const double stretch : kStretches) {
-            if (stretch != 1) Stretch(stretch);
-            for (const double spread : kSpreads) {
-                FillWidths(spread * module);
-                DecodeState state = base;
-                if (Accept(DecodeRunTables(forward_, reversed_, state), state, first, last, reading)) return true;
-            }
-        }
-        if (area) {
-            AreaWidths(first, last);
-        } else {
-            EdgeWidths(first, last);
-        }
-        if ((base.symbologies & kTwoWidths) == 0) continue;
+        MeasureVariant(first, last, area, 1, 0);
         TwoWidthClasses();
         DecodeState state = base;
         state.symbologies &= kTwoWidths;
@@ -268,14 +286,8 @@ void LineDecoder::TryAddOn(int first, int last, const LineReading &main, const D
         if (quiet < kQuietRatio * Distance(e, a, b) / elements) continue;
         const double addOnModule = Distance(e, a, b) / (elements == kAddOn5Elements ? 47 : 20);
         LineReading reading;
-        for (const bool area : {false, true}) {
-        if (area) {
-            AreaWidths(a, b);
-        } else {
-            EdgeWidths(a, b);
-        }
-        for (const double spread : kSpreads) {
-            FillWidths(spread * addOnModule);
+        for (const Variant &v : kVariants) {
+            MeasureVariant(a, b, v.area, v.stretch, v.spread * addOnModule);
             if (!ReadAddOn(main.reversed ? reversed_ : forward_, elements == kAddOn5Elements ? 5 : 2, classes_,
                            reading.text))
                 continue;
@@ -287,7 +299,6 @@ void LineDecoder::TryAddOn(int first, int last, const LineReading &main, const D
             reading.last = e[static_cast<std::size_t>(b)].position;
             out.push_back(reading);
             return;
-        }
         }
     }
 }
@@ -306,6 +317,7 @@ void LineDecoder::Read(const std::uint8_t *levels, int length, const std::vector
         // Dark bars begin where light turns dark: a falling edge.
         const bool startRises = colour == kLightBars;
         darkBars_ = colour == kDarkBars;
+        edgeWidths_.first = areaWidths_.first = -1;
         DecodeState base;
         base.symbologies = symbologies;
         base.direction = direction;
