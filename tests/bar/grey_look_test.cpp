@@ -254,7 +254,7 @@ bool Holds(const Scan &scan, const Family &f) {
 TEST(ZrBarGreyLook, ReadsSmallBlurredShadedAndCurvedSymbolsTheFirstLookCannot) {
     const Condition conditions[] = {
         {"1.3 px per module, 10 px high"},
-        {"blurred half a module", 1.5, 10, 0.5},
+        {"blurred 0.45 module", 1.5, 10, 0.45},
         {"blurred half a module, 2 px per module", 2.0, 12, 0.5},
         {"lighting gradient", 1.3, 10, 0.3, true},
         {"cylinder", 2.0, 12, 0.3, false, 2.0},
