@@ -70,11 +70,17 @@ bool LinePlan::Place(GreyFamily family, int k, GreyLine &line) const {
     line.across = k;
     switch (family) {
         case GreyFamily::Rows:
-            line = {family, area_.x0, k, 1, 0, area_.x1 - area_.x0, k, static_cast<std::uint8_t>(directions_ & kHorizontal),
+            line = {family,   area_.x0,
+                    k,        1,
+                    0,        area_.x1 - area_.x0,
+                    k,        static_cast<std::uint8_t>(directions_ & kHorizontal),
                     kRowAngle};
             break;
         case GreyFamily::Columns:
-            line = {family, k, area_.y0, 0, 1, area_.y1 - area_.y0, k, static_cast<std::uint8_t>(directions_ & kVertical),
+            line = {family,      k,
+                    area_.y0,    0,
+                    1,           area_.y1 - area_.y0,
+                    k,           static_cast<std::uint8_t>(directions_ & kVertical),
                     kColumnAngle};
             break;
         case GreyFamily::DiagonalDown: {
@@ -100,7 +106,8 @@ bool LinePlan::Next(GreyLine &line) {
         const int reach = (n + 1) / 2 * step_;
         const int k = n % 2 == 0 ? centre_ + reach : centre_ - reach;
         if (centre_ + reach > high_ && centre_ - reach < low_) {
-            if (family_ == GreyFamily::DiagonalUp || !StartFamily(static_cast<GreyFamily>(static_cast<int>(family_) + 1)))
+            if (family_ == GreyFamily::DiagonalUp ||
+                !StartFamily(static_cast<GreyFamily>(static_cast<int>(family_) + 1)))
                 done_ = true;
             continue;
         }
@@ -110,7 +117,8 @@ bool LinePlan::Next(GreyLine &line) {
     return false;
 }
 
-const std::uint8_t *SampleLine(const GreyPlane &plane, const GreyLine &line, std::vector<std::uint8_t> &buffer) {
+const std::uint8_t *SampleLine(const GreyPlane &plane, const GreyLine &line,
+                               std::vector<std::uint8_t> &buffer) {
     if (line.dy == 0) return plane.Row(line.y0) + line.x0;
     buffer.resize(static_cast<std::size_t>(line.length));
     const std::uint8_t *p = plane.Row(line.y0) + line.x0;

@@ -48,20 +48,21 @@ class LinePlan {
     GreyFamily family_ = GreyFamily::Rows;
     bool done_ = false;
     int centre_ = 0, low_ = 0, high_ = 0, step_ = 1;  // the family's line places
-    int index_ = 0;                                    // lines handed out in the family
+    int index_ = 0;                                   // lines handed out in the family
 };
 
 // The levels along a line: a pointer into the plane for rows, else the
 // line gathered into `buffer`.
-const std::uint8_t *SampleLine(const GreyPlane &plane, const GreyLine &line, std::vector<std::uint8_t> &buffer);
+const std::uint8_t *SampleLine(const GreyPlane &plane, const GreyLine &line,
+                               std::vector<std::uint8_t> &buffer);
 
 // One symbol read on one line.
 struct LineReading {
     std::uint32_t type = 0;
     std::uint8_t barColor = kDarkBars;
     std::uint8_t checksumOk = 0;
-    bool reversed = false;   // read against the line's forward sense
-    double first = 0;        // profile positions of the symbol's first and last edges
+    bool reversed = false;  // read against the line's forward sense
+    double first = 0;       // profile positions of the symbol's first and last edges
     double last = 0;
     char text[kTextSize] = {};
 };
@@ -90,7 +91,8 @@ class LineDecoder {
     void MeasureVariant(int first, int last, bool area, double stretch, double spread);
     void TwoWidthClasses();
     void Stretch(double factor);
-    bool Accept(DecodeOutcome outcome, const DecodeState &state, int first, int last, LineReading &reading) const;
+    bool Accept(DecodeOutcome outcome, const DecodeState &state, int first, int last,
+                LineReading &reading) const;
 
     const std::uint8_t *levels_ = nullptr;
     const std::vector<edges::GreyEdge> *edges_ = nullptr;

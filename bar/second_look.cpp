@@ -18,8 +18,8 @@ constexpr std::uint32_t kAddOns = ZR_BAR_ADDON2 | ZR_BAR_ADDON5;
 constexpr std::uint32_t kMainEanUpc = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_EAN8 | ZR_BAR_UPCE;
 // Symbologies whose check characters make one line enough; every other
 // symbol must be read alike on lines apart (kWeakSpread).
-constexpr std::uint32_t kStronglyChecked = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_CODE128 | ZR_BAR_EAN128 |
-                                           ZR_BAR_CODE93 | kAddOns;
+constexpr std::uint32_t kStronglyChecked =
+    ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_CODE128 | ZR_BAR_EAN128 | ZR_BAR_CODE93 | kAddOns;
 // Fewer edges than a 2-digit add-on has: nothing to read on the line.
 constexpr std::size_t kFewestEdges = 14;
 // Two sightings are one symbol when their ends lie within this share of
@@ -50,7 +50,9 @@ Point2 PointOn(const GreyLine &line, double position) {
     return {line.x0 + position * line.dx, line.y0 + position * line.dy};
 }
 
-double Length(Point2 a, Point2 b) { return std::hypot(a.x - b.x, a.y - b.y); }
+double Length(Point2 a, Point2 b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
 
 Sighting Place(const LineReading &r, const GreyLine &line) {
     Sighting s;
@@ -65,8 +67,9 @@ Sighting Place(const LineReading &r, const GreyLine &line) {
 }
 
 bool SameSymbol(const Sighting &a, const Sighting &b) {
-    if (a.family != b.family || a.reading.type != b.reading.type || a.reading.barColor != b.reading.barColor ||
-        a.reading.reversed != b.reading.reversed || std::strcmp(a.reading.text, b.reading.text) != 0)
+    if (a.family != b.family || a.reading.type != b.reading.type ||
+        a.reading.barColor != b.reading.barColor || a.reading.reversed != b.reading.reversed ||
+        std::strcmp(a.reading.text, b.reading.text) != 0)
         return false;
     const double reach = kSameEnds * Length(a.start, a.end);
     return Length(a.start, b.start) <= reach && Length(a.end, b.end) <= reach;
@@ -122,7 +125,8 @@ bool Inside(const ZrBarResult &r, double x, double y) {
     for (int k = 0; k < 4; ++k) {
         const int next = (k + 1) % 4;
         const double ax = r.corners[2 * k], ay = r.corners[2 * k + 1];
-        const double cross = (r.corners[2 * next] - ax) * (y - ay) - (r.corners[2 * next + 1] - ay) * (x - ax);
+        const double cross =
+            (r.corners[2 * next] - ax) * (y - ay) - (r.corners[2 * next + 1] - ay) * (x - ax);
         positive += cross > 0 ? 1 : 0;
         negative += cross < 0 ? 1 : 0;
     }
@@ -208,7 +212,8 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread) {
         const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
         if (found.size() < kFewestEdges) continue;
         readings.clear();
-        decoder.Read(levels, line.length, found, scanner.symbologies, line.direction, scanner.barColors, readings);
+        decoder.Read(levels, line.length, found, scanner.symbologies, line.direction, scanner.barColors,
+                     readings);
         for (const LineReading &r : readings) sightings.push_back(Place(r, line));
     }
 

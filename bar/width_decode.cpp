@@ -47,9 +47,9 @@ struct Variant {
     double spread;
 };
 constexpr Variant kVariants[] = {
-    {false, 1, 0},   {false, 1, 0.15},   {false, 1, -0.15},   {false, 1, 0.3}, {false, 1, -0.3},
-    {false, 1.3, 0}, {false, 1.3, 0.15}, {false, 1.3, -0.15}, {true, 1, 0},    {true, 1, 0.15},
-    {true, 1, -0.15}, {true, 1.3, 0},    {true, 1.7, 0},      {false, 1.7, 0},
+    {false, 1, 0},    {false, 1, 0.15},   {false, 1, -0.15},   {false, 1, 0.3}, {false, 1, -0.3},
+    {false, 1.3, 0},  {false, 1.3, 0.15}, {false, 1.3, -0.15}, {true, 1, 0},    {true, 1, 0.15},
+    {true, 1, -0.15}, {true, 1.3, 0},     {true, 1.7, 0},      {false, 1.7, 0},
 };
 // Area widths: how far the first and last element's share reaches into the
 // quiet zones, and the narrowest width an element is given (pixels).
@@ -116,7 +116,8 @@ bool ReadAddOn(const Widths &widths, int digits, std::string &classes, char (&te
 
 void LineDecoder::EdgeWidths(int first, int last) {
     measured_.resize(static_cast<std::size_t>(last - first));
-    for (int i = first; i < last; ++i) measured_[static_cast<std::size_t>(i - first)] = Distance(*edges_, i, i + 1);
+    for (int i = first; i < last; ++i)
+        measured_[static_cast<std::size_t>(i - first)] = Distance(*edges_, i, i + 1);
 }
 
 // Sum of the levels from position `from` to `to`, each sample covering half
@@ -140,7 +141,8 @@ void LineDecoder::AreaWidths(int first, int last) {
     if (prefix_.empty()) {
         prefix_.resize(static_cast<std::size_t>(length_) + 1);
         prefix_[0] = 0;
-        for (int i = 0; i < length_; ++i) prefix_[static_cast<std::size_t>(i) + 1] = prefix_[static_cast<std::size_t>(i)] + levels_[i];
+        for (int i = 0; i < length_; ++i)
+            prefix_[static_cast<std::size_t>(i) + 1] = prefix_[static_cast<std::size_t>(i)] + levels_[i];
     }
     const int m = static_cast<int>(e.size());
     const auto pos = [&](int k) { return e[static_cast<std::size_t>(std::clamp(k, 0, m - 1))].position; };
@@ -280,16 +282,17 @@ void LineDecoder::TryAddOn(int first, int last, const LineReading &main, const D
         if (gap < kAddOnGapLow * module || gap > kAddOnGapHigh * module) continue;
         // A quiet zone beyond the add-on.
         const int beyond = main.reversed ? a - 1 : b + 1;
-        const double quiet = beyond < 0 ? e[static_cast<std::size_t>(a)].position
-                             : beyond >= m ? length_ - 1 - e[static_cast<std::size_t>(b)].position
-                             : std::fabs(Distance(e, main.reversed ? beyond : b, main.reversed ? a : beyond));
+        const double quiet =
+            beyond < 0    ? e[static_cast<std::size_t>(a)].position
+            : beyond >= m ? length_ - 1 - e[static_cast<std::size_t>(b)].position
+                          : std::fabs(Distance(e, main.reversed ? beyond : b, main.reversed ? a : beyond));
         if (quiet < kQuietRatio * Distance(e, a, b) / elements) continue;
         const double addOnModule = Distance(e, a, b) / (elements == kAddOn5Elements ? 47 : 20);
         LineReading reading;
         for (const Variant &v : kVariants) {
             MeasureVariant(a, b, v.area, v.stretch, v.spread * addOnModule);
-            if (!ReadAddOn(main.reversed ? reversed_ : forward_, elements == kAddOn5Elements ? 5 : 2, classes_,
-                           reading.text))
+            if (!ReadAddOn(main.reversed ? reversed_ : forward_, elements == kAddOn5Elements ? 5 : 2,
+                           classes_, reading.text))
                 continue;
             reading.type = bit;
             reading.barColor = main.barColor;
@@ -330,8 +333,8 @@ void LineDecoder::Read(const std::uint8_t *levels, int length, const std::vector
             if (before < kQuietRatio * Distance(e, j, j + kQuietReach) / kQuietReach) continue;
             int ends = 0;
             for (int k = j + 1; k < m && k - j <= kLongestSymbol; k += 2) {
-                const double after = k == m - 1 ? length - 1 - e[static_cast<std::size_t>(k)].position
-                                                : Distance(e, k, k + 1);
+                const double after =
+                    k == m - 1 ? length - 1 - e[static_cast<std::size_t>(k)].position : Distance(e, k, k + 1);
                 const int reach = std::min(kQuietReach, k - j);
                 if (after < kQuietRatio * Distance(e, k - reach, k) / reach) continue;
                 const double mean = Distance(e, j, k) / (k - j);

@@ -84,7 +84,8 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
         if (change < threshold_[static_cast<std::size_t>(peakAt / GreyEdgeSettings::kBlock)]) continue;
         // The centroid of the differences within kCentroidReach of the peak, within the slope.
         long moment = 0, weight = 0;
-        for (int k = std::max(start, peakAt - kCentroidReach); k <= std::min(i - 1, peakAt + kCentroidReach); ++k) {
+        for (int k = std::max(start, peakAt - kCentroidReach); k <= std::min(i - 1, peakAt + kCentroidReach);
+             ++k) {
             const int d = (profile[k + 1] - profile[k]) * sense;
             moment += static_cast<long>(k - peakAt) * d;
             weight += d;

@@ -23,10 +23,10 @@ struct GreyEdge {
 };
 
 struct GreyEdgeSettings {
-    int minContrast = 10;                // smallest change of an edge, in grey levels
-    double rangeShare = 0.14;            // and at least this share of the local range
-    static constexpr int kBlock = 16;    // samples per block of the local range
-    static constexpr int kReach = 2;     // blocks either side that the local range spans
+    int minContrast = 10;              // smallest change of an edge, in grey levels
+    double rangeShare = 0.14;          // and at least this share of the local range
+    static constexpr int kBlock = 16;  // samples per block of the local range
+    static constexpr int kReach = 2;   // blocks either side that the local range spans
 };
 
 // Finds the edges of profiles one after another, reusing its buffers: no

@@ -239,16 +239,20 @@ Raster Draw(const Family &f, const Condition &c) {
     if (c.gradient) {
         for (int y = 0; y < canvas.height; ++y)
             for (int x = 0; x < canvas.width; ++x)
-                canvas.at(x, y) = static_cast<std::uint8_t>(canvas.at(x, y) * (1.0 - 0.65 * x / canvas.width));
+                canvas.at(x, y) =
+                    static_cast<std::uint8_t>(canvas.at(x, y) * (1.0 - 0.65 * x / canvas.width));
     }
     return zr::test::AddNoise(canvas, 4, 7);
 }
 
-void FirstLookOnly(ZrBarScanner &scanner) { scanner.extraFlags |= ZR_BAR_FIRST_LOOK_ONLY; }
+void FirstLookOnly(ZrBarScanner &scanner) {
+    scanner.extraFlags |= ZR_BAR_FIRST_LOOK_ONLY;
+}
 
 bool Holds(const Scan &scan, const Family &f) {
-    return std::any_of(scan.results.begin(), scan.results.end(),
-                       [&](const ZrBarResult &r) { return r.type == f.type && std::string(r.text) == f.text; });
+    return std::any_of(scan.results.begin(), scan.results.end(), [&](const ZrBarResult &r) {
+        return r.type == f.type && std::string(r.text) == f.text;
+    });
 }
 
 TEST(ZrBarGreyLook, ReadsSmallBlurredShadedAndCurvedSymbolsTheFirstLookCannot) {
@@ -269,7 +273,8 @@ TEST(ZrBarGreyLook, ReadsSmallBlurredShadedAndCurvedSymbolsTheFirstLookCannot) {
             EXPECT_EQ(both.results.size(), 1u) << Texts(both);
             if (both.results.empty()) continue;
             EXPECT_TRUE(Holds(both, f)) << Texts(both);
-            EXPECT_EQ(both.results[0].checksum, f.type == ZR_BAR_CODE39 || f.type == ZR_BAR_INTERLEAVED_2OF5 ? 0 : 1);
+            EXPECT_EQ(both.results[0].checksum,
+                      f.type == ZR_BAR_CODE39 || f.type == ZR_BAR_INTERLEAVED_2OF5 ? 0 : 1);
         }
     }
 }
@@ -369,7 +374,11 @@ TEST(ZrBarGreyLook, NoiseGivesNothing) {
                 const auto v = static_cast<std::uint8_t>(level(rng));
                 for (int k = 0; k < 16; ++k) blocky.at(x + k % 4, y + k / 4) = v;
             }
-        const Raster kinds[] = {uniform, binary, blocky, zr::test::Blur(uniform, 1.0), zr::test::Blur(binary, 2.0),
+        const Raster kinds[] = {uniform,
+                                binary,
+                                blocky,
+                                zr::test::Blur(uniform, 1.0),
+                                zr::test::Blur(binary, 2.0),
                                 zr::test::AddNoise(zr::test::Canvas(kWidth, kHeight, 200), 30, seed)};
         for (const Raster &picture : kinds) {
             const Scan scan = Read(picture);
