@@ -10,6 +10,7 @@ namespace {
 // Lines closer than this leave a symbol a few pixels high on two lines; a
 // large picture spreads at most kMaxLines lines of a family over its extent.
 constexpr int kSpacing = 3;
+constexpr int kDiagonalSpacing = 6;
 constexpr int kMaxLines = 400;
 // Lines shorter than this hold no symbol.
 constexpr int kShortestLine = 24;
@@ -28,8 +29,12 @@ LinePlan::LinePlan(const Rect &area, std::uint8_t directions) : area_(area), dir
 
 int LinePlan::Spacing(GreyFamily family) const {
     const int w = area_.x1 - area_.x0, h = area_.y1 - area_.y0;
-    const int extent = family == GreyFamily::Rows ? h : family == GreyFamily::Columns ? w : w + h;
-    return std::max(kSpacing, (extent + kMaxLines - 1) / kMaxLines);
+    if (family == GreyFamily::Rows) return std::max(kSpacing, (h + kMaxLines - 1) / kMaxLines);
+    if (family == GreyFamily::Columns) return std::max(kSpacing, (w + kMaxLines - 1) / kMaxLines);
+    // Diagonal places step along an axis: lines kDiagonalSpacing apart there
+    // lie 0.7 of that apart, and a symbol turned half way between the
+    // families is crossed by the rows and columns as well.
+    return std::max(kDiagonalSpacing, (w + h + kMaxLines - 1) / kMaxLines);
 }
 
 // Sets up the family's line places, or the next enabled family's; false when none is left.

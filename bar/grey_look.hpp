@@ -105,6 +105,7 @@ class LineDecoder {
     };
     Measured edgeWidths_, areaWidths_;  // the measurements of the last segment tried
     std::vector<std::int64_t> prefix_;  // sums of the levels before each sample; empty until needed
+    std::vector<int> elementDark_, elementLight_;  // extremes of each element's samples, with prefix_
     Widths forward_, reversed_;
     std::string classes_;  // class strings built here
 };

@@ -138,14 +138,24 @@ double LineDecoder::LevelSum(double from, double to) const {
 // neighbours, as a share of the local contrast.
 void LineDecoder::AreaWidths(int first, int last) {
     const std::vector<GreyEdge> &e = *edges_;
+    const int m = static_cast<int>(e.size());
+    const auto pos = [&](int k) { return e[static_cast<std::size_t>(std::clamp(k, 0, m - 1))].position; };
     if (prefix_.empty()) {
+        // Once per line: the sums of the levels, and the extremes of each element's samples.
         prefix_.resize(static_cast<std::size_t>(length_) + 1);
         prefix_[0] = 0;
         for (int i = 0; i < length_; ++i)
             prefix_[static_cast<std::size_t>(i) + 1] = prefix_[static_cast<std::size_t>(i)] + levels_[i];
+        elementDark_.resize(static_cast<std::size_t>(m - 1));
+        elementLight_.resize(static_cast<std::size_t>(m - 1));
+        for (int k = 0; k + 1 < m; ++k) {
+            const int from = static_cast<int>(pos(k)),
+                      to = std::min(length_ - 1, static_cast<int>(pos(k + 1)) + 1);
+            const auto [dark, light] = std::minmax_element(levels_ + from, levels_ + to + 1);
+            elementDark_[static_cast<std::size_t>(k)] = *dark;
+            elementLight_[static_cast<std::size_t>(k)] = *light;
+        }
     }
-    const int m = static_cast<int>(e.size());
-    const auto pos = [&](int k) { return e[static_cast<std::size_t>(std::clamp(k, 0, m - 1))].position; };
     measured_.resize(static_cast<std::size_t>(last - first));
     for (int i = first; i < last; ++i) {
         // From the centre of the element before to the centre of the one after
@@ -154,12 +164,14 @@ void LineDecoder::AreaWidths(int first, int last) {
         const double to = i + 1 == last ? pos(i + 1) + kAreaMargin : 0.5 * (pos(i + 1) + pos(i + 2));
         // Local dark and light: the extremes over the element and kReferenceReach
         // either side, far enough to meet wide elements that reach their full level.
-        const int low = std::max(0, static_cast<int>(pos(i - kReferenceReach)));
-        const int high = std::min(length_ - 1, static_cast<int>(pos(i + 1 + kReferenceReach)) + 1);
-        const auto [dark, light] = std::minmax_element(levels_ + low, levels_ + high + 1);
-        const double contrast = std::max(1, *light - *dark);
+        int dark = 255, light = 0;
+        for (int k = std::max(0, i - kReferenceReach); k <= std::min(m - 2, i + kReferenceReach); ++k) {
+            dark = std::min(dark, elementDark_[static_cast<std::size_t>(k)]);
+            light = std::max(light, elementLight_[static_cast<std::size_t>(k)]);
+        }
+        const double contrast = std::max(1, light - dark);
         const double span = to - from;
-        const double lightness = (LevelSum(from, to) - *dark * span) / contrast;
+        const double lightness = (LevelSum(from, to) - dark * span) / contrast;
         const bool space = (e[static_cast<std::size_t>(i)].change > 0) == darkBars_;
         measured_[static_cast<std::size_t>(i - first)] =
             std::clamp(space ? lightness : span - lightness, kNarrowest, span);
