@@ -21,14 +21,15 @@ constexpr double kRowAngle = 0, kColumnAngle = 270, kDownAngle = 315, kUpAngle =
 
 }  // namespace
 
-LinePlan::LinePlan(const Rect &area, std::uint8_t directions) : area_(area), directions_(directions) {
+LinePlan::LinePlan(const Rect &area, const Rect &searched, std::uint8_t directions)
+    : area_(area), searched_(searched), directions_(directions) {
     GreyFamily family = GreyFamily::Rows;
     if ((directions_ & kHorizontal) == 0) family = GreyFamily::Columns;
     done_ = !StartFamily(family);
 }
 
 int LinePlan::Spacing(GreyFamily family) const {
-    const int w = area_.x1 - area_.x0, h = area_.y1 - area_.y0;
+    const int w = searched_.Width(), h = searched_.Height();
     if (family == GreyFamily::Rows) return std::max(kSpacing, (h + kMaxLines - 1) / kMaxLines);
     if (family == GreyFamily::Columns) return std::max(kSpacing, (w + kMaxLines - 1) / kMaxLines);
     // Diagonal places step along an axis: lines kDiagonalSpacing apart there

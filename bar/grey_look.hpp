@@ -33,7 +33,8 @@ struct GreyLine {
 // family from the rectangle's centre outwards, a few pixels apart.
 class LinePlan {
   public:
-    LinePlan(const Rect &area, std::uint8_t directions);
+    // Lines within `area`, spaced as for the whole search rectangle `searched`.
+    LinePlan(const Rect &area, const Rect &searched, std::uint8_t directions);
     // The next line; false when every family is done.
     bool Next(GreyLine &line);
     // Spacing of the lines across their family, pixels along the axis.
@@ -44,6 +45,7 @@ class LinePlan {
     bool StartFamily(GreyFamily family);
 
     Rect area_;
+    Rect searched_;
     std::uint8_t directions_;
     GreyFamily family_ = GreyFamily::Rows;
     bool done_ = false;

@@ -27,6 +27,8 @@ constexpr std::size_t kFewestEdges = 14;
 constexpr double kSameEnds = 0.25;
 // Line spacings between the farthest sightings of a weakly checked symbol.
 constexpr int kWeakSpread = 2;
+// An add-on lies within this share of its main symbol's size beside it.
+constexpr double kAddOnReach = 0.6;
 // How far a group's start and end edges may move differently from its first
 // line to its last: this share of the larger move and some pixels.
 constexpr double kParallelShare = 0.5;
@@ -171,6 +173,21 @@ bool EdgesParallel(const std::vector<Sighting> &sightings, int group) {
     return Length(starts, ends) <= kParallelShare * moved + kParallelSlack;
 }
 
+// The part of the search rectangle where a symbol's add-on may lie: its
+// outline's bounding box widened on every side by kAddOnReach of its size.
+Rect AroundSymbol(const ZrBarResult &r, const Rect &area) {
+    int x0 = r.corners[0], x1 = x0, y0 = r.corners[1], y1 = y0;
+    for (int k = 1; k < 4; ++k) {
+        x0 = std::min(x0, r.corners[2 * k]);
+        x1 = std::max(x1, r.corners[2 * k]);
+        y0 = std::min(y0, r.corners[2 * k + 1]);
+        y1 = std::max(y1, r.corners[2 * k + 1]);
+    }
+    const int reach = static_cast<int>(kAddOnReach * std::max(x1 - x0, y1 - y0));
+    return {std::max(area.x0, x0 - reach), std::max(area.y0, y0 - reach), std::min(area.x1, x1 + reach + 1),
+            std::min(area.y1, y1 + reach + 1)};
+}
+
 // True when the first look's results leave something for the second look:
 // nothing read, a candidate left undecoded, or an EAN/UPC symbol whose
 // add-on may have been walked past.
@@ -199,22 +216,32 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread) {
     const Rect area{static_cast<int>(scanner.left), static_cast<int>(scanner.top),
                     static_cast<int>(scanner.left + scanner.rectWidth),
                     static_cast<int>(scanner.top + scanner.rectHeight)};
-    LinePlan plan(area, scanner.directions);
+    const LinePlan plan(area, area, scanner.directions);  // the spacing of every family's lines
     edges::GreyEdgeFinder finder;
     finder.SetNoiseFloor(edges::NoiseFloor(plane.levels.data(), plane.width, plane.height));
     LineDecoder decoder;
     std::vector<std::uint8_t> buffer;
     std::vector<LineReading> readings;
     std::vector<Sighting> sightings;
-    GreyLine line;
-    while (plan.Next(line)) {
-        const std::uint8_t *levels = SampleLine(plane, line, buffer);
-        const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
-        if (found.size() < kFewestEdges) continue;
-        readings.clear();
-        decoder.Read(levels, line.length, found, scanner.symbologies, line.direction, scanner.barColors,
-                     readings);
-        for (const LineReading &r : readings) sightings.push_back(Place(r, line));
+    const auto scan = [&](const Rect &part) {
+        LinePlan lines(part, area, scanner.directions);
+        GreyLine line;
+        while (lines.Next(line)) {
+            const std::uint8_t *levels = SampleLine(plane, line, buffer);
+            const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
+            if (found.size() < kFewestEdges) continue;
+            readings.clear();
+            decoder.Read(levels, line.length, found, scanner.symbologies, line.direction, scanner.barColors,
+                         readings);
+            for (const LineReading &r : readings) sightings.push_back(Place(r, line));
+        }
+    };
+    if (scanner.resultCount == 0 || unread > 0) {
+        scan(area);
+    } else {
+        // Only add-ons are sought: around each EAN/UPC symbol read.
+        for (int i = 0; i < scanner.resultCount; ++i)
+            if (scanner.results[i].type & kMainEanUpc) scan(AroundSymbol(scanner.results[i], area));
     }
 
     // Sightings of one symbol form a group; a group seen often enough is
