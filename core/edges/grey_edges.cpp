@@ -60,6 +60,11 @@ void GreyEdgeFinder::Emit(double position, int change) {
 const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, int n) {
     edges_.clear();
     if (n < 2) return edges_;
+    // No slope changes by more than the line's range: a line flatter than
+    // the smallest change an edge needs has none (most lines of an empty
+    // picture), found without walking its slopes.
+    const auto [lowest, highest] = std::minmax_element(profile, profile + n);
+    if (*highest - *lowest < std::max(settings_.minContrast, noiseFloor_)) return edges_;
     LocalThresholds(profile, n);
     int i = 0;
     while (i < n - 1) {
