@@ -29,6 +29,7 @@ constexpr double kSameEnds = 0.25;
 constexpr int kWeakSpread = 2;
 // An add-on lies within this share of its main symbol's size beside it.
 constexpr double kAddOnReach = 0.6;
+constexpr double kAddOnDistance = 1.5;
 // How far a group's start and end edges may move differently from its first
 // line to its last: this share of the larger move and some pixels.
 constexpr double kParallelShare = 0.5;
@@ -173,6 +174,22 @@ bool EdgesParallel(const std::vector<Sighting> &sightings, int group) {
     return Length(starts, ends) <= kParallelShare * moved + kParallelSlack;
 }
 
+// True when a stored EAN/UPC symbol lies beside the add-on: their centres
+// closer than kAddOnDistance times the symbol's size (a 5-digit add-on is
+// nearly as long as a UPC-E symbol). An add-on alone is no symbol.
+bool BesideMainSymbol(const ZrBarScanner &scanner, const ZrBarResult &addOn) {
+    using second_look_detail::CornerCentroid;
+    using second_look_detail::SymbolSize;
+    const auto a = CornerCentroid(addOn);
+    for (int i = 0; i < scanner.resultCount; ++i) {
+        const ZrBarResult &main = scanner.results[i];
+        if ((main.type & kMainEanUpc) == 0) continue;
+        const auto m = CornerCentroid(main);
+        if (std::hypot(a.x - m.x, a.y - m.y) < kAddOnDistance * SymbolSize(main)) return true;
+    }
+    return false;
+}
+
 // The part of the search rectangle where a symbol's add-on may lie: its
 // outline's bounding box widened on every side by kAddOnReach of its size.
 Rect AroundSymbol(const ZrBarResult &r, const Rect &area) {
@@ -264,26 +281,31 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread) {
         }
         spread.push_back(high - low);
     }
+    // Passes: the strongly checked main symbols, the weakly checked ones,
+    // then the add-ons, each beside a main symbol stored by then.
+    enum class Pass { kStrong, kWeak, kAddOn };
     PassEnd end = firstLook;
-    for (const bool strongPass : {true, false}) {
+    for (const Pass pass : {Pass::kStrong, Pass::kWeak, Pass::kAddOn}) {
         int group = -1;
         for (const Sighting &s : sightings) {
             if (s.group <= group) continue;  // the group's first sighting stands for it
             group = s.group;
+            const bool addOn = (s.reading.type & kAddOns) != 0;
             const bool strong = (s.reading.type & kStronglyChecked) != 0 && s.reading.checksumOk;
+            if (pass != (addOn ? Pass::kAddOn : strong ? Pass::kStrong : Pass::kWeak)) continue;
             // A weakly checked symbol must be read alike on lines apart by
-            // more than the next line's distance: neighbouring lines can
-            // cross one grain of coarse noise alike.
-            if (strong != strongPass) continue;
-            // And on rows or columns: a diagonal line also crosses a
-            // symbol standing straight from the top of its bars to their
-            // bottom, and such a piece of it may read as a weak symbol.
-            if (!strong && (spread[static_cast<std::size_t>(group)] < kWeakSpread * plan.Spacing(s.family) ||
-                            !EdgesParallel(sightings, group) || s.family == GreyFamily::DiagonalDown ||
-                            s.family == GreyFamily::DiagonalUp))
+            // more than the next line's distance (neighbouring lines can
+            // cross one grain of coarse noise alike), and on rows or
+            // columns: a diagonal line also crosses a symbol standing
+            // straight from the top of its bars to their bottom, and such a
+            // piece of it may read as a weak symbol.
+            if (pass == Pass::kWeak &&
+                (spread[static_cast<std::size_t>(group)] < kWeakSpread * plan.Spacing(s.family) ||
+                 !EdgesParallel(sightings, group) || s.family == GreyFamily::DiagonalDown ||
+                 s.family == GreyFamily::DiagonalUp))
                 continue;
             const ZrBarResult result = GroupResult(sightings, group, 0.5 * plan.Spacing(s.family));
-            if ((result.type & kAddOns) == 0 && OverlapsStored(scanner, result)) continue;
+            if (addOn ? !BesideMainSymbol(scanner, result) : OverlapsStored(scanner, result)) continue;
             if (AddSecondLookResult(scanner, result) == SecondLookStore::kListFull) end = PassEnd::ListFull;
         }
     }
