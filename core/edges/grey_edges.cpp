@@ -103,8 +103,8 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
 int NoiseFloor(const std::uint8_t *levels, int width, int height) {
     constexpr int kRowStep = 8;
     constexpr int kBlock = GreyEdgeSettings::kBlock;
-    constexpr double kPercentile = 0.2;
-    constexpr double kMultiple = 3.5;
+    constexpr double kPercentile = 0.05;
+    constexpr double kMultiple = 4.5;
     std::array<std::uint32_t, 256> blocks{};  // blocks by their mean difference
     std::uint32_t count = 0;
     for (int y = kRowStep / 2; y < height; y += kRowStep) {

@@ -53,7 +53,7 @@ class GreyEdgeFinder {
 
 // The change an edge needs to stand out of the picture's noise: a multiple
 // of the mean level difference between neighbouring pixels in the picture's
-// quieter blocks (a low percentile over blocks of every eighth row), so that
+// quietest blocks (the 5th percentile over blocks of every eighth row), so that
 // a picture of noise yields few edges, whatever its amplitude, while the
 // flat ground around a symbol keeps the floor low for the symbol's edges.
 int NoiseFloor(const std::uint8_t *levels, int width, int height);
