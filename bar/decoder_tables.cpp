@@ -93,4 +93,8 @@ DecodeOutcome DecodeRunTables(const Widths &widths, DecodeState &state) {
     return RunTable<RunRow, std::size(RunDecoders), const Widths &>(RunDecoders, widths, reversed, state);
 }
 
+DecodeOutcome DecodeRunTables(const Widths &widths, const Widths &reversed, DecodeState &state) {
+    return RunTable<RunRow, std::size(RunDecoders), const Widths &>(RunDecoders, widths, reversed, state);
+}
+
 }  // namespace zr::bar

@@ -14,6 +14,8 @@ namespace zr::bar {
 DecodeOutcome DecodeStringTables(std::string_view classes, DecodeState &state);
 // The same over the width-run decoders.
 DecodeOutcome DecodeRunTables(const Widths &widths, DecodeState &state);
+// The same with the reversed widths given by the caller (no allocation).
+DecodeOutcome DecodeRunTables(const Widths &widths, const Widths &reversed, DecodeState &state);
 class ClassWork;
 // Code 39 second chance on one line reading (code39.cpp): quarter classes,
 // then odd classes above "1" forced to "1". SymbologyOff when Code 39 is not

@@ -1,4 +1,5 @@
 // Exported calls of the linear reader.
+#include "bar/grey_look.hpp"
 #include "bar/stages.hpp"
 #include "core/call_frame.hpp"
 #include "zr/ZrBar.h"
@@ -58,13 +59,15 @@ ZR_EXPORT uint16_t ZrScanBar(ZrBarScanner *scanner) {
         scanner, PrepareBarImage, [scanner](ZrImage &work) {
             using zr::bar::PassEnd;
             ValidateBarOptions(*scanner);
-            PassEnd end = zr::bar::ScanPass(work, *scanner);
+            int unread = 0;  // candidates the first look could not decode
+            PassEnd end = zr::bar::ScanPass(work, *scanner, &unread);
             if (scanner->extraFlags & ZR_BAR_THOROUGH) {
                 zr::bar::BarPrefilter(work);
                 // A list cut short in the first pass stays reported whatever the second finds.
-                if (zr::bar::ScanPass(work, *scanner) == PassEnd::ListFull) end = PassEnd::ListFull;
+                if (zr::bar::ScanPass(work, *scanner, &unread) == PassEnd::ListFull) end = PassEnd::ListFull;
             }
             zr::bar::DropLoneAddOns(*scanner);
+            end = zr::bar::RunGreyLook(*scanner, end, unread);
             return PublicStatus(end);
         });
 }

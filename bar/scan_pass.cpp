@@ -153,7 +153,7 @@ void BarPrefilter(ZrImage &image) {
     }
 }
 
-PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner) {
+PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner, int *unread) {
     const Picture picture{BitImageView(image),
                           {static_cast<int>(scanner.left), static_cast<int>(scanner.top),
                            static_cast<int>(scanner.left + scanner.rectWidth),
@@ -210,6 +210,7 @@ PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner) {
                 continue;
             }
         }
+        if (unread != nullptr) ++*unread;
         if (reportUnread) {
             decode = DecodeState{};
             decode.barColor = FirstColour(colours);

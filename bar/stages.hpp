@@ -217,7 +217,9 @@ enum class PassEnd : std::uint8_t {
     Searched,  // every line was searched
     ListFull,  // a symbol was read but the result list had no room for it
 };
-PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner);
+// `unread`, when given, grows by the candidates analysed as bar patterns
+// but left undecoded.
+PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner, int *unread = nullptr);
 void EraseSymbol(const QuadI &outline, std::uint8_t barColor, ZrImage &image);
 void BarPrefilter(ZrImage &image);
 

@@ -39,10 +39,11 @@ std::vector<std::uint8_t> FiveSymbologies() {
 }
 
 void ScanPicture(benchmark::State &state, const std::vector<std::uint8_t> &dib, int expected,
-                 std::uint32_t symbologies = ZR_BAR_ALL) {
+                 std::uint32_t symbologies = ZR_BAR_ALL, std::uint8_t extraFlags = 0) {
     ZrBarScanner scanner;
     ZrInitBarScanner(&scanner);
     scanner.image = dib.data();
+    scanner.extraFlags = extraFlags;
     for (auto _ : state) {
         scanner.symbologies = symbologies;
         ZrScanBar(&scanner);
@@ -69,6 +70,15 @@ void BM_ScanBarEmpty24(benchmark::State &state) {
 void BM_ScanBarNoise(benchmark::State &state) {
     ScanScene(state, zr::bench::Scene::Noise, 8);
 }
+// The same pictures with the first look alone: what the second look on grey levels costs.
+void BM_ScanBarEmptyFirstLookOnly(benchmark::State &state) {
+    ScanPicture(state, zr::bench::SceneDib(zr::bench::Scene::Empty, 8),
+                zr::bench::ExpectedResults(zr::bench::Scene::Empty), ZR_BAR_ALL, ZR_BAR_FIRST_LOOK_ONLY);
+}
+void BM_ScanBarNoiseFirstLookOnly(benchmark::State &state) {
+    ScanPicture(state, zr::bench::SceneDib(zr::bench::Scene::Noise, 8),
+                zr::bench::ExpectedResults(zr::bench::Scene::Noise), ZR_BAR_ALL, ZR_BAR_FIRST_LOOK_ONLY);
+}
 void BM_ScanBarEmptyCode39Only(benchmark::State &state) {
     ScanScene(state, zr::bench::Scene::Empty, 8, ZR_BAR_CODE39);
 }
@@ -86,6 +96,14 @@ BENCHMARK(BM_ScanBarEmpty)->Unit(benchmark::kMillisecond)->Repetitions(5)->Repor
 BENCHMARK(BM_ScanBarCode39)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScanBarEmpty24)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScanBarNoise)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ScanBarEmptyFirstLookOnly)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ScanBarNoiseFirstLookOnly)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScanBarEmptyCode39Only)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)

@@ -1,0 +1,120 @@
+// The linear reader's second look, on grey levels: what its stages hand each
+// other. RunGreyLook drives them in order:
+//   LinePlan (grey_lines.cpp) -> GreyEdgeFinder (core/edges) ->
+//   LineDecoder (width_decode.cpp) -> sightings gathered into results (second_look.cpp).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bar/decode_state.hpp"
+#include "bar/stages.hpp"
+#include "core/edges/grey_edges.hpp"
+#include "core/grey_plane.hpp"
+
+namespace zr::bar {
+
+// The four families of grey scan lines, named by the way their lines run.
+enum class GreyFamily : std::uint8_t { Rows, Columns, DiagonalDown, DiagonalUp };
+
+// One scan line: `length` pixels from (x0, y0) in steps of (dx, dy).
+struct GreyLine {
+    GreyFamily family = GreyFamily::Rows;
+    int x0 = 0, y0 = 0;
+    int dx = 1, dy = 0;
+    int length = 0;
+    int across = 0;              // the line's place across its family (row, column, x - y or x + y)
+    std::uint8_t direction = 0;  // reading senses a decoder may use (DecodeState::direction)
+    double angle = 0;            // reading angle of the forward sense, degrees
+};
+
+// The lines of the enabled families within the search rectangle, each
+// family from the rectangle's centre outwards, a few pixels apart.
+class LinePlan {
+  public:
+    // Lines within `area`, spaced as for the whole search rectangle `searched`.
+    LinePlan(const Rect &area, const Rect &searched, std::uint8_t directions);
+    // The next line; false when every family is done.
+    bool Next(GreyLine &line);
+    // Spacing of the lines across their family, pixels along the axis.
+    int Spacing(GreyFamily family) const;
+
+  private:
+    bool Place(GreyFamily family, int k, GreyLine &line) const;
+    bool StartFamily(GreyFamily family);
+
+    Rect area_;
+    Rect searched_;
+    std::uint8_t directions_;
+    GreyFamily family_ = GreyFamily::Rows;
+    bool done_ = false;
+    int centre_ = 0, low_ = 0, high_ = 0, step_ = 1;  // the family's line places
+    int index_ = 0;                                   // lines handed out in the family
+};
+
+// The levels along a line: a pointer into the plane for rows, else the
+// line gathered into `buffer`.
+const std::uint8_t *SampleLine(const GreyPlane &plane, const GreyLine &line,
+                               std::vector<std::uint8_t> &buffer);
+
+// One symbol read on one line.
+struct LineReading {
+    std::uint32_t type = 0;
+    std::uint8_t barColor = kDarkBars;
+    std::uint8_t checksumOk = 0;
+    bool reversed = false;  // read against the line's forward sense
+    double first = 0;       // profile positions of the symbol's first and last edges
+    double last = 0;
+    char text[kTextSize] = {};
+};
+
+// Reads the symbols of one line from its edges: elements between quiet
+// zones, classified by width ratios through the width-run decoders, and the
+// EAN/UPC add-ons beside a read main symbol.
+class LineDecoder {
+  public:
+    // Appends the readings of the line (`length` levels, their edges found) to `out`.
+    void Read(const std::uint8_t *levels, int length, const std::vector<edges::GreyEdge> &edges,
+              std::uint32_t symbologies, std::uint8_t direction, std::uint8_t barColors,
+              std::vector<LineReading> &out);
+
+  private:
+    bool TrySegment(int first, int last, const DecodeState &base, LineReading &reading);
+    void TryAddOn(int first, int last, const LineReading &main, const DecodeState &base,
+                  std::vector<LineReading> &out);
+    // Element widths from edge `first` to edge `last`: the distances between
+    // edges, or the elements' share of light and dark (see width_decode.cpp).
+    void EdgeWidths(int first, int last);
+    void AreaWidths(int first, int last);
+    // The measured widths in fixed point, bars narrowed by `spread` pixels.
+    void FillWidths(double spread);
+    double LevelSum(double from, double to) const;
+    void MeasureVariant(int first, int last, bool area, double stretch, double spread);
+    void TwoWidthClasses();
+    void Stretch(double factor);
+    bool Accept(DecodeOutcome outcome, const DecodeState &state, int first, int last,
+                LineReading &reading) const;
+
+    const std::uint8_t *levels_ = nullptr;
+    const std::vector<edges::GreyEdge> *edges_ = nullptr;
+    int length_ = 0;
+    bool darkBars_ = true;  // the bar colour under trial
+    std::vector<double> measured_;
+    struct Measured {
+        int first = -1, last = -1;  // the segment measured
+        std::vector<double> widths;
+    };
+    Measured edgeWidths_, areaWidths_;  // the measurements of the last segment tried
+    std::vector<std::int64_t> prefix_;  // sums of the levels before each sample; empty until needed
+    std::vector<int> elementDark_, elementLight_;  // extremes of each element's samples, with prefix_
+    Widths forward_, reversed_;
+    std::string classes_;  // class strings built here
+};
+
+// The second look of one scan after the first look stored its results and
+// left `unread` candidates undecoded: adds what it reads, within the result
+// list. ListFull when a symbol found no room.
+PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread);
+
+}  // namespace zr::bar

@@ -1,0 +1,320 @@
+// The linear reader's second look: when the first look read nothing, or
+// read an EAN/UPC symbol whose add-on it may have walked past, scan lines
+// cross the grey picture, their edges are read as symbols, and the symbols
+// seen often enough become results after the first look's.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "bar/grey_look.hpp"
+#include "core/second_look.hpp"
+#include "core/status.hpp"
+
+namespace zr::bar {
+namespace {
+
+constexpr std::uint32_t kAddOns = ZR_BAR_ADDON2 | ZR_BAR_ADDON5;
+constexpr std::uint32_t kMainEanUpc = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_EAN8 | ZR_BAR_UPCE;
+// Symbologies whose check characters make one line enough; every other
+// symbol must be read alike on lines apart (kWeakSpread).
+constexpr std::uint32_t kStronglyChecked =
+    ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_CODE128 | ZR_BAR_EAN128 | ZR_BAR_CODE93 | kAddOns;
+// Fewer edges than a 2-digit add-on has: nothing to read on the line.
+constexpr std::size_t kFewestEdges = 14;
+// Two sightings are one symbol when their ends lie within this share of
+// the symbol's length of each other.
+constexpr double kSameEnds = 0.25;
+// Line spacings between the farthest sightings of a weakly checked symbol.
+constexpr int kWeakSpread = 2;
+// Characters a weakly checked symbol reads at least: strokes of print (text,
+// rules, a fence) make short 2 of 5 readings of one to three digits, which
+// no check can refuse.
+constexpr std::size_t kMinWeakCharacters = 4;
+// An add-on lies within this share of its main symbol's size beside it.
+constexpr double kAddOnReach = 0.6;
+constexpr double kAddOnDistance = 1.5;
+// How far a group's start and end edges may move differently from its first
+// line to its last: this share of the larger move and some pixels.
+constexpr double kParallelShare = 0.5;
+constexpr double kParallelSlack = 1.5;
+
+struct Point2 {
+    double x = 0, y = 0;
+};
+
+// A symbol read on one line, placed in the picture.
+struct Sighting {
+    LineReading reading;
+    GreyFamily family = GreyFamily::Rows;
+    int across = 0;
+    Point2 start, end;  // the symbol's first and last edge in its reading sense
+    double angle = 0;
+    int group = -1;
+};
+
+Point2 PointOn(const GreyLine &line, double position) {
+    return {line.x0 + position * line.dx, line.y0 + position * line.dy};
+}
+
+double Length(Point2 a, Point2 b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+Sighting Place(const LineReading &r, const GreyLine &line) {
+    Sighting s;
+    s.reading = r;
+    s.family = line.family;
+    s.across = line.across;
+    const Point2 first = PointOn(line, r.first), last = PointOn(line, r.last);
+    s.start = r.reversed ? last : first;
+    s.end = r.reversed ? first : last;
+    s.angle = r.reversed ? std::fmod(line.angle + 180.0, 360.0) : line.angle;
+    return s;
+}
+
+bool SameSymbol(const Sighting &a, const Sighting &b) {
+    if (a.family != b.family || a.reading.type != b.reading.type ||
+        a.reading.barColor != b.reading.barColor || a.reading.reversed != b.reading.reversed ||
+        std::strcmp(a.reading.text, b.reading.text) != 0)
+        return false;
+    const double reach = kSameEnds * Length(a.start, a.end);
+    return Length(a.start, b.start) <= reach && Length(a.end, b.end) <= reach;
+}
+
+// Unit vector across the lines of a family, and the spacing of its lines in pixels along it.
+Point2 Across(GreyFamily family) {
+    constexpr double kHalfRoot2 = 0.70710678118654752;
+    switch (family) {
+        case GreyFamily::Rows:
+            return {0, 1};
+        case GreyFamily::Columns:
+            return {1, 0};
+        case GreyFamily::DiagonalDown:  // x - y grows
+            return {kHalfRoot2, -kHalfRoot2};
+        case GreyFamily::DiagonalUp:  // x + y grows
+            return {kHalfRoot2, kHalfRoot2};
+    }
+    return {0, 1};
+}
+
+// The result of a group of sightings: its outline runs along the start edge
+// from the group's first line to its last, then back along the end edge,
+// widened by half the line spacing on either side.
+ZrBarResult GroupResult(const std::vector<Sighting> &sightings, int group, double halfSpacing) {
+    const Sighting *low = nullptr, *high = nullptr;
+    for (const Sighting &s : sightings) {
+        if (s.group != group) continue;
+        if (low == nullptr || s.across < low->across) low = &s;
+        if (high == nullptr || s.across > high->across) high = &s;
+    }
+    const Point2 n = Across(low->family);
+    const auto shift = [&](Point2 p, double by) { return Point2{p.x + n.x * by, p.y + n.y * by}; };
+    const Point2 corners[4] = {shift(low->start, -halfSpacing), shift(high->start, halfSpacing),
+                               shift(high->end, halfSpacing), shift(low->end, -halfSpacing)};
+    ZrBarResult result;
+    std::memset(&result, 0, sizeof result);
+    for (int i = 0; i < 4; ++i) {
+        result.corners[2 * i] = static_cast<std::int32_t>(std::lround(corners[i].x));
+        result.corners[2 * i + 1] = static_cast<std::int32_t>(std::lround(corners[i].y));
+    }
+    result.type = low->reading.type;
+    result.angle = low->angle;
+    result.barColor = low->reading.barColor;
+    result.checksum = low->reading.checksumOk;
+    std::strncpy(result.text, low->reading.text, sizeof result.text - 1);
+    return result;
+}
+
+// True when point (x, y) lies inside the result's outline (a convex quadrilateral, either turn).
+bool Inside(const ZrBarResult &r, double x, double y) {
+    int positive = 0, negative = 0;
+    for (int k = 0; k < 4; ++k) {
+        const int next = (k + 1) % 4;
+        const double ax = r.corners[2 * k], ay = r.corners[2 * k + 1];
+        const double cross =
+            (r.corners[2 * next] - ax) * (y - ay) - (r.corners[2 * next + 1] - ay) * (x - ax);
+        positive += cross > 0 ? 1 : 0;
+        negative += cross < 0 ? 1 : 0;
+    }
+    return positive == 0 || negative == 0;
+}
+
+// True when the result's centre lies within a stored result or a stored
+// result's centre within it: a piece of a symbol already read (a shorter
+// symbology read from part of its bars) is not another symbol.
+bool OverlapsStored(const ZrBarScanner &scanner, const ZrBarResult &found) {
+    const auto centre = [](const ZrBarResult &r) {
+        double x = 0, y = 0;
+        for (int k = 0; k < 4; ++k) {
+            x += 0.25 * r.corners[2 * k];
+            y += 0.25 * r.corners[2 * k + 1];
+        }
+        return Point2{x, y};
+    };
+    const Point2 c = centre(found);
+    for (int i = 0; i < scanner.resultCount; ++i) {
+        const ZrBarResult &stored = scanner.results[i];
+        const Point2 s = centre(stored);
+        if (Inside(stored, c.x, c.y) || Inside(found, s.x, s.y)) return true;
+    }
+    return false;
+}
+
+// True when the group's start and end edges moved alike from its first line
+// to its last, as the parallel edges of one symbol do: a line that enters a
+// symbol through the ends of its bars reads a piece of it, whose start moves
+// along the bars' ends from line to line while its end stays on the last bar.
+bool EdgesParallel(const std::vector<Sighting> &sightings, int group) {
+    const Sighting *low = nullptr, *high = nullptr;
+    for (const Sighting &s : sightings) {
+        if (s.group != group) continue;
+        if (low == nullptr || s.across < low->across) low = &s;
+        if (high == nullptr || s.across > high->across) high = &s;
+    }
+    const Point2 starts{high->start.x - low->start.x, high->start.y - low->start.y};
+    const Point2 ends{high->end.x - low->end.x, high->end.y - low->end.y};
+    const double moved = std::max(Length({0, 0}, starts), Length({0, 0}, ends));
+    return Length(starts, ends) <= kParallelShare * moved + kParallelSlack;
+}
+
+// True when a stored EAN/UPC symbol lies beside the add-on: their centres
+// closer than kAddOnDistance times the symbol's size (a 5-digit add-on is
+// nearly as long as a UPC-E symbol). An add-on alone is no symbol.
+bool BesideMainSymbol(const ZrBarScanner &scanner, const ZrBarResult &addOn) {
+    using second_look_detail::CornerCentroid;
+    using second_look_detail::SymbolSize;
+    const auto a = CornerCentroid(addOn);
+    for (int i = 0; i < scanner.resultCount; ++i) {
+        const ZrBarResult &main = scanner.results[i];
+        if ((main.type & kMainEanUpc) == 0) continue;
+        const auto m = CornerCentroid(main);
+        if (std::hypot(a.x - m.x, a.y - m.y) < kAddOnDistance * SymbolSize(main)) return true;
+    }
+    return false;
+}
+
+// The part of the search rectangle where a symbol's add-on may lie: its
+// outline's bounding box widened on every side by kAddOnReach of its size.
+Rect AroundSymbol(const ZrBarResult &r, const Rect &area) {
+    int x0 = r.corners[0], x1 = x0, y0 = r.corners[1], y1 = y0;
+    for (int k = 1; k < 4; ++k) {
+        x0 = std::min(x0, r.corners[2 * k]);
+        x1 = std::max(x1, r.corners[2 * k]);
+        y0 = std::min(y0, r.corners[2 * k + 1]);
+        y1 = std::max(y1, r.corners[2 * k + 1]);
+    }
+    const int reach = static_cast<int>(kAddOnReach * std::max(x1 - x0, y1 - y0));
+    return {std::max(area.x0, x0 - reach), std::max(area.y0, y0 - reach), std::min(area.x1, x1 + reach + 1),
+            std::min(area.y1, y1 + reach + 1)};
+}
+
+// True when the first look's results leave something for the second look:
+// nothing read, a candidate left undecoded, or an EAN/UPC symbol whose
+// add-on may have been walked past.
+bool SecondLookNeeded(const ZrBarScanner &scanner, int unread) {
+    if (scanner.resultCount == 0 || unread > 0) return true;
+    if ((scanner.symbologies & kAddOns) == 0) return false;
+    bool main = false;
+    for (int i = 0; i < scanner.resultCount; ++i) {
+        if (scanner.results[i].type & kAddOns) return false;
+        main = main || (scanner.results[i].type & kMainEanUpc) != 0;
+    }
+    return main;
+}
+
+}  // namespace
+
+PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread) {
+    if (!SecondLookWanted(scanner.extraFlags) || firstLook == PassEnd::ListFull ||
+        !SecondLookNeeded(scanner, unread))
+        return firstLook;
+    GreyPlane plane;
+    const std::uint16_t loaded = DibToGreyPlane(scanner.image, plane);
+    if (loaded == status::kNoMemory) throw std::bad_alloc();
+    if (loaded != status::kOk) return firstLook;
+
+    const Rect area{static_cast<int>(scanner.left), static_cast<int>(scanner.top),
+                    static_cast<int>(scanner.left + scanner.rectWidth),
+                    static_cast<int>(scanner.top + scanner.rectHeight)};
+    const LinePlan plan(area, area, scanner.directions);  // the spacing of every family's lines
+    edges::GreyEdgeFinder finder;
+    finder.SetNoiseFloor(edges::NoiseFloor(plane.levels.data(), plane.width, plane.height));
+    LineDecoder decoder;
+    std::vector<std::uint8_t> buffer;
+    std::vector<LineReading> readings;
+    std::vector<Sighting> sightings;
+    const auto scan = [&](const Rect &part) {
+        LinePlan lines(part, area, scanner.directions);
+        GreyLine line;
+        while (lines.Next(line)) {
+            const std::uint8_t *levels = SampleLine(plane, line, buffer);
+            const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
+            if (found.size() < kFewestEdges) continue;
+            readings.clear();
+            decoder.Read(levels, line.length, found, scanner.symbologies, line.direction, scanner.barColors,
+                         readings);
+            for (const LineReading &r : readings) sightings.push_back(Place(r, line));
+        }
+    };
+    if (scanner.resultCount == 0 || unread > 0) {
+        scan(area);
+    } else {
+        // Only add-ons are sought: around each EAN/UPC symbol read.
+        for (int i = 0; i < scanner.resultCount; ++i)
+            if (scanner.results[i].type & kMainEanUpc) scan(AroundSymbol(scanner.results[i], area));
+    }
+
+    // Sightings of one symbol form a group; a group seen often enough is
+    // stored, the strongly checked symbologies first, so that a piece of a
+    // symbol read as a weaker one finds the whole already stored.
+    // `spread`: how far apart across the lines the group's sightings lie.
+    int groups = 0;
+    std::vector<int> spread;
+    for (std::size_t i = 0; i < sightings.size(); ++i) {
+        if (sightings[i].group >= 0) continue;
+        const int group = groups++;
+        sightings[i].group = group;
+        int low = sightings[i].across, high = low;
+        for (std::size_t j = i + 1; j < sightings.size(); ++j) {
+            if (sightings[j].group < 0 && SameSymbol(sightings[i], sightings[j])) {
+                sightings[j].group = group;
+                low = std::min(low, sightings[j].across);
+                high = std::max(high, sightings[j].across);
+            }
+        }
+        spread.push_back(high - low);
+    }
+    // Passes: the strongly checked main symbols, the weakly checked ones,
+    // then the add-ons, each beside a main symbol stored by then.
+    enum class Pass { kStrong, kWeak, kAddOn };
+    PassEnd end = firstLook;
+    for (const Pass pass : {Pass::kStrong, Pass::kWeak, Pass::kAddOn}) {
+        int group = -1;
+        for (const Sighting &s : sightings) {
+            if (s.group <= group) continue;  // the group's first sighting stands for it
+            group = s.group;
+            const bool addOn = (s.reading.type & kAddOns) != 0;
+            const bool strong = (s.reading.type & kStronglyChecked) != 0 && s.reading.checksumOk;
+            if (pass != (addOn ? Pass::kAddOn : strong ? Pass::kStrong : Pass::kWeak)) continue;
+            // A weakly checked symbol must be read alike on lines apart by
+            // more than the next line's distance (neighbouring lines can
+            // cross one grain of coarse noise alike), and on rows or
+            // columns: a diagonal line also crosses a symbol standing
+            // straight from the top of its bars to their bottom, and such a
+            // piece of it may read as a weak symbol.
+            if (pass == Pass::kWeak &&
+                (std::strlen(s.reading.text) < kMinWeakCharacters ||
+                 spread[static_cast<std::size_t>(group)] < kWeakSpread * plan.Spacing(s.family) ||
+                 !EdgesParallel(sightings, group) || s.family == GreyFamily::DiagonalDown ||
+                 s.family == GreyFamily::DiagonalUp))
+                continue;
+            const ZrBarResult result = GroupResult(sightings, group, 0.5 * plan.Spacing(s.family));
+            if (addOn ? !BesideMainSymbol(scanner, result) : OverlapsStored(scanner, result)) continue;
+            if (AddSecondLookResult(scanner, result) == SecondLookStore::kListFull) end = PassEnd::ListFull;
+        }
+    }
+    return end;
+}
+
+}  // namespace zr::bar

@@ -1,0 +1,128 @@
+// Edges of grey-level profiles.
+#include "core/edges/grey_edges.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+namespace zr::edges {
+namespace {
+
+// Differences either side of a slope's peak that place its edge.
+constexpr int kCentroidReach = 1;
+
+}  // namespace
+
+// Per block: the threshold of the edges whose peak lies in it, from the
+// range of levels over the block and kReach blocks either side.
+void GreyEdgeFinder::LocalThresholds(const std::uint8_t *profile, int n) {
+    constexpr int kBlock = GreyEdgeSettings::kBlock;
+    const int blocks = (n + kBlock - 1) / kBlock;
+    blockMin_.resize(static_cast<std::size_t>(blocks));
+    blockMax_.resize(static_cast<std::size_t>(blocks));
+    threshold_.resize(static_cast<std::size_t>(blocks));
+    for (int b = 0; b < blocks; ++b) {
+        const std::uint8_t *p = profile + b * kBlock;
+        const int count = std::min(kBlock, n - b * kBlock);
+        int low = 255, high = 0;
+        for (int i = 0; i < count; ++i) {
+            low = std::min<int>(low, p[i]);
+            high = std::max<int>(high, p[i]);
+        }
+        blockMin_[static_cast<std::size_t>(b)] = low;
+        blockMax_[static_cast<std::size_t>(b)] = high;
+    }
+    for (int b = 0; b < blocks; ++b) {
+        int low = 255, high = 0;
+        for (int k = std::max(0, b - GreyEdgeSettings::kReach);
+             k <= std::min(blocks - 1, b + GreyEdgeSettings::kReach); ++k) {
+            low = std::min(low, blockMin_[static_cast<std::size_t>(k)]);
+            high = std::max(high, blockMax_[static_cast<std::size_t>(k)]);
+        }
+        const int relative = static_cast<int>(std::ceil(settings_.rangeShare * (high - low)));
+        threshold_[static_cast<std::size_t>(b)] = std::max({settings_.minContrast, noiseFloor_, relative});
+    }
+}
+
+// Appends an edge, merging it into the last one when both have one sense.
+void GreyEdgeFinder::Emit(double position, int change) {
+    if (!edges_.empty() && (edges_.back().change > 0) == (change > 0)) {
+        GreyEdge &last = edges_.back();
+        const double a = std::abs(last.change), b = std::abs(change);
+        last.position = (last.position * a + position * b) / (a + b);
+        last.change += change;
+        return;
+    }
+    edges_.push_back({position, change});
+}
+
+const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, int n) {
+    edges_.clear();
+    if (n < 2) return edges_;
+    // No slope changes by more than the line's range: a line flatter than
+    // the smallest change an edge needs has none (most lines of an empty
+    // picture), found without walking its slopes.
+    const auto [lowest, highest] = std::minmax_element(profile, profile + n);
+    if (*highest - *lowest < std::max(settings_.minContrast, noiseFloor_)) return edges_;
+    LocalThresholds(profile, n);
+    int i = 0;
+    while (i < n - 1) {
+        const int first = profile[i + 1] - profile[i];
+        if (first == 0) {
+            ++i;
+            continue;
+        }
+        // One slope: differences of first's sense, with flat steps inside it.
+        const int sense = first > 0 ? 1 : -1;
+        const int start = i;
+        int change = 0, peak = 0, peakAt = i;
+        for (; i < n - 1; ++i) {
+            const int d = (profile[i + 1] - profile[i]) * sense;
+            if (d < 0) break;
+            change += d;
+            if (d > peak) {
+                peak = d;
+                peakAt = i;
+            }
+        }
+        if (change < threshold_[static_cast<std::size_t>(peakAt / GreyEdgeSettings::kBlock)]) continue;
+        // The centroid of the differences within kCentroidReach of the peak, within the slope.
+        long moment = 0, weight = 0;
+        for (int k = std::max(start, peakAt - kCentroidReach); k <= std::min(i - 1, peakAt + kCentroidReach);
+             ++k) {
+            const int d = (profile[k + 1] - profile[k]) * sense;
+            moment += static_cast<long>(k - peakAt) * d;
+            weight += d;
+        }
+        Emit(peakAt + 0.5 + static_cast<double>(moment) / static_cast<double>(weight), change * sense);
+    }
+    return edges_;
+}
+
+int NoiseFloor(const std::uint8_t *levels, int width, int height) {
+    constexpr int kRowStep = 8;
+    constexpr int kBlock = GreyEdgeSettings::kBlock;
+    constexpr double kPercentile = 0.05;
+    constexpr double kMultiple = 4.5;
+    std::array<std::uint32_t, 256> blocks{};  // blocks by their mean difference
+    std::uint32_t count = 0;
+    for (int y = kRowStep / 2; y < height; y += kRowStep) {
+        const std::uint8_t *row = levels + static_cast<std::ptrdiff_t>(y) * width;
+        for (int x = 0; x + kBlock < width; x += kBlock) {
+            int sum = 0;
+            for (int i = x; i < x + kBlock; ++i) sum += std::abs(row[i + 1] - row[i]);
+            ++blocks[static_cast<std::size_t>(sum / kBlock)];
+            ++count;
+        }
+    }
+    const auto wanted = static_cast<std::uint32_t>(kPercentile * count);
+    std::uint32_t seen = 0;
+    for (std::size_t mean = 0; mean < blocks.size(); ++mean) {
+        seen += blocks[mean];
+        if (seen > wanted) return static_cast<int>(kMultiple * static_cast<double>(mean));
+    }
+    return 0;
+}
+
+}  // namespace zr::edges
