@@ -31,6 +31,11 @@ class Converter {
     iconv_t cd_;
 };
 
+// Shift JIS as symbols carry it: Windows' variant, which keeps the ASCII
+// range (0x5C a backslash, 0x7E a tilde, where JIS X 0201 has the yen sign
+// and the overline) and adds NEC and IBM characters.
+constexpr const char *kShiftJis = "CP932";
+
 // Half-width katakana in a row that mark a text as Shift JIS: one or two
 // such bytes are more likely ISO-8859-1 letters (0xA1-0xDF are accented
 // capitals and signs there), three and more a katakana word.
@@ -59,7 +64,7 @@ constexpr EciName kEciNames[] = {
     {0, "CP437"},        {1, "ISO-8859-1"},   {2, "CP437"},        {3, "ISO-8859-1"},   {4, "ISO-8859-2"},
     {5, "ISO-8859-3"},   {6, "ISO-8859-4"},   {7, "ISO-8859-5"},   {8, "ISO-8859-6"},   {9, "ISO-8859-7"},
     {10, "ISO-8859-8"},  {11, "ISO-8859-9"},  {12, "ISO-8859-10"}, {13, "ISO-8859-11"}, {15, "ISO-8859-13"},
-    {16, "ISO-8859-14"}, {17, "ISO-8859-15"}, {18, "ISO-8859-16"}, {20, "SHIFT_JIS"},   {21, "CP1250"},
+    {16, "ISO-8859-14"}, {17, "ISO-8859-15"}, {18, "ISO-8859-16"}, {20, "CP932"},       {21, "CP1250"},
     {22, "CP1251"},      {23, "CP1252"},      {24, "CP1256"},      {25, "UTF-16BE"},    {26, "UTF-8"},
     {27, "US-ASCII"},    {28, "BIG5"},        {29, "GB18030"},     {30, "EUC-KR"},      {31, "GBK"},
     {32, "GB18030"},     {33, "UTF-16LE"},    {34, "UTF-32BE"},    {35, "UTF-32LE"},    {170, "US-ASCII"},
@@ -135,7 +140,7 @@ std::string Latin1ToUtf8(std::string_view bytes) {
 std::string TextOf(std::string_view bytes, DefaultCharset charset) {
     if (IsValidUtf8(bytes)) return std::string(bytes);
     if (charset == DefaultCharset::kLatin1OrShiftJis && LooksLikeShiftJis(bytes)) {
-        if (std::optional<std::string> text = ConvertToUtf8(bytes, "SHIFT_JIS")) return *text;
+        if (std::optional<std::string> text = ConvertToUtf8(bytes, kShiftJis)) return *text;
     }
     return Latin1ToUtf8(bytes);
 }

@@ -22,6 +22,8 @@ TEST(Text, Utf8ShiftJisAndLatin1) {
     EXPECT_EQ(TextOf("*\xC3\xDE\xBB\xDE*", DefaultCharset::kLatin1OrShiftJis),
               "*\xEF\xBE\x83\xEF\xBE\x9E\xEF\xBD\xBB\xEF\xBE\x9E*");
     EXPECT_EQ(TextOf("\xC0\xC9 x", DefaultCharset::kLatin1OrShiftJis), "\xC3\x80\xC3\x89 x");
+    // The ASCII range stays ASCII in Shift JIS text: a backslash in a URL, not a yen sign.
+    EXPECT_EQ(TextOf("http\\://\x93\xFA~", DefaultCharset::kLatin1OrShiftJis), "http\\://\xE6\x97\xA5~");
     // A lead byte without its trail byte is not Shift JIS.
     EXPECT_EQ(TextOf("caf\xE9", DefaultCharset::kLatin1OrShiftJis), "caf\xC3\xA9");
 }
