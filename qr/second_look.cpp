@@ -107,7 +107,9 @@ struct VersionTrial {
 class SecondLookSearch {
   public:
     SecondLookSearch(ZrQRScanner &scanner, std::vector<TextDetails> *textDetails)
-        : scanner_(scanner), textDetails_(textDetails), result_(std::make_unique<QRResult>()) {}
+        : scanner_(scanner), textDetails_(textDetails), result_(std::make_unique<QRResult>()) {
+        work_.modes = SegmentModes::kAll;
+    }
 
     // True when a symbol found the list full.
     bool Pass(ZrImage &picture, const SearchCorners &corners) {
@@ -260,7 +262,7 @@ class SecondLookSearch {
     AlignmentMesh mesh_;
     QRCandidate located_;
     int shiftedSamplings_ = 0;  // in this pass
-    DecodeWork work_{SegmentModes::kAll};  // GS1, industry and structured-append data read here
+    DecodeWork work_;  // takes GS1, industry and structured-append data (set in the constructor)
 };
 
 }  // namespace

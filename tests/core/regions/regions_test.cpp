@@ -249,7 +249,9 @@ TEST(LabelRegions, MatchesAFloodFillOnRandomPictures) {
                 EXPECT_EQ(region.start.y, region.box.y0);
                 EXPECT_TRUE(view.Dark(region.start.x, region.start.y));
                 EXPECT_TRUE(region.start.x == left || !view.Dark(region.start.x - 1, region.start.y));
-                if (i > 0) EXPECT_LE(region.box.y1, search.regions[i - 1].box.y1);
+                if (i > 0) {
+                    EXPECT_LE(region.box.y1, search.regions[i - 1].box.y1);
+                }
             }
             std::sort(got.begin(), got.end());
             ASSERT_EQ(got.size(), expected.size()) << darkPercent << "% dark, left " << left;
