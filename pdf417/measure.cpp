@@ -16,7 +16,8 @@ namespace {
 constexpr int kPixelLimit = 4000;
 constexpr int kStartRuns = 8;
 constexpr int kStopRuns = 9;
-constexpr int kMinCodewordWidth = 10;  // pixels: narrower rows cannot be segmented
+constexpr int kElementsPerCodewordRuns = 8;  // bars and spaces of one codeword
+constexpr int kMinCodewordWidth = 10;        // pixels: narrower rows cannot be segmented
 constexpr int kStop[kStopRuns] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
 constexpr int kMinRowRuns = 16;   // shorter rows are not looked at
 constexpr int kPatternSlack = 6;  // runs a pattern may lie inside the row's ends
@@ -120,7 +121,7 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
     starts.clear();
     // A row cut by the area's edge may begin on background narrower than a
     // quiet zone (the row-end search said so); the second look passes over all of it.
-    for (int k = 0; (lead == RowLead::kAnyBackground || k < kShortLead) && !walker.Bar(); ++k) {
+    for (int k = 0; (lead != RowLead::kShortSkip || k < kShortLead) && !walker.Bar(); ++k) {
         if (!walker.Step()) return false;
     }
     if (!walker.Bar()) {
@@ -166,6 +167,64 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
     return maxBar <= 200 && maxSpace <= 200 && maxBar >= 5 * minBar;
 }
 
+// A row without a stop pattern (a compact symbol's, or one cut by the
+// picture's edge) measured from its start pattern alone, at the row's near end
+// or, read backwards, at its far end: the codeword width is the start
+// pattern's (17 modules), the columns the picture holds are the whole
+// codeword widths after it. False when neither end holds a start pattern.
+bool StartSideRow(MeasuredRow &row, const RowWork &work) {
+    const auto &r = work.runs;
+    const auto &at = work.runStarts;
+    const int n = static_cast<int>(r.size());
+    int start = -1;
+    bool reversed = false;
+    for (int i = 0; i <= kPatternSlack && start < 0; i += 2) {
+        if (i + kStartRuns <= n && StartAt(r, i, false)) start = i;
+    }
+    for (int j = 0; j <= kPatternSlack && start < 0; j += 2) {
+        const int s = n - kStartRuns - j;
+        if (s >= 0 && StartAt(r, s, true)) {
+            start = s;
+            reversed = true;
+        }
+    }
+    if (start < 0) return false;
+    // The codeword runs: after the pattern, or before it when read backwards.
+    const int first = reversed ? 0 : start + kStartRuns;
+    const int count = reversed ? start : n - first;
+    const double pattern = SumRuns(r, start, kStartRuns);
+    constexpr double kPartLeft = 0.1;  // a last codeword cut this close to its end still counts
+    const int present =
+        std::min(kMaxColumns - 1, static_cast<int>(SumRuns(r, first, count) / pattern + kPartLeft));
+    if (present < 2) return false;  // the left row indicator and at least one data column
+    SymbolMetrics &metrics = row.metrics;
+    metrics.codewordWidth = geom::RoundHalfUp(pattern);
+    if (metrics.codewordWidth < kMinCodewordWidth) return false;
+    metrics.startSideColumns = present;
+    metrics.columns = present + 1;
+    // One run past the whole codewords, a bar of about one module: the
+    // one-module stop of a compact symbol.
+    const int lone = reversed ? r[0] : r[n - 1];
+    metrics.oneModuleStop = count - kElementsPerCodewordRuns * present == 1 && lone <= 2 * pattern / 17 + 1;
+    PatternEdges &edges = row.edges;
+    if (!reversed) {
+        edges.startOuter = at[start];
+        edges.startInner = at[start + 7];
+        edges.rowEnd = at[std::min(n, first + kElementsPerCodewordRuns * present)];
+    } else {
+        edges.startOuter = at[start + kStartRuns];
+        edges.startInner = at[start + 1];
+        edges.rowEnd = at[std::max(0, start - kElementsPerCodewordRuns * present)];
+        StepTables &steps = row.direction.steps;
+        std::swap(steps[kAlong], steps[kBack]);
+        std::swap(steps[kUp], steps[kDown]);
+        row.direction.angle = NormalizeAngle(row.direction.angle + 180);
+    }
+    edges.stopFirst = edges.rowEnd;
+    row.reversed = reversed;
+    return true;
+}
+
 // The row's runs from its near end in the row's bar colour, its patterns and
 // column count.
 std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &settings, MeasuredRow row,
@@ -183,6 +242,8 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
     const auto &r = work.runs;
     const int n = static_cast<int>(r.size());
     if (n < kMinRowRuns) return std::nullopt;
+    if (lead == RowLead::kStartSide)
+        return StartSideRow(row, work) ? std::optional<MeasuredRow>(row) : std::nullopt;
     int startIndex = -1, stopIndex = -1;
     for (int i = 0; i <= kPatternSlack && startIndex < 0; i += 2) {
         if (i + kStartRuns <= n && StartAt(r, i, false)) startIndex = i;
@@ -215,8 +276,9 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
     // pattern to pattern, which leaves out print met beside a narrow quiet zone.
     const int first = reversed ? stopIndex : startIndex;
     const int end = reversed ? startIndex + kStartRuns : stopIndex + kStopRuns;
-    metrics.codewordWidth = (lead == RowLead::kAnyBackground ? SumRuns(r, first, end - first) : SumRuns(r, 0, n)) /
-                            (metrics.columns + 2);
+    metrics.codewordWidth =
+        (lead == RowLead::kAnyBackground ? SumRuns(r, first, end - first) : SumRuns(r, 0, n)) /
+        (metrics.columns + 2);
     if (metrics.codewordWidth < kMinCodewordWidth) return std::nullopt;
 
     const auto &at = work.runStarts;
@@ -304,7 +366,7 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
     }
     // The second look also tries the other colour when the ends agreed on one:
     // dark print closer than the first look's quiet zone passes for one.
-    if (count == 1 && lead == RowLead::kAnyBackground) {
+    if (count == 1 && lead != RowLead::kShortSkip) {
         colours[1] = !colours[0];
         count = 2;
     }
