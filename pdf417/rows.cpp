@@ -109,6 +109,7 @@ class RowReader {
                     runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
                     total += width;
                 }
+                if (right_ == 0) return ClosingSpace(bar ? 0 : width, total);
                 break;
             }
             if (walker_.Bar() == bar) {
@@ -126,6 +127,24 @@ class RowReader {
             runs.pop_back();
         }
         return static_cast<int>(runs.size()) < kMinLineRuns ? -1 : total;
+    }
+
+    // A line without a stop side cut by the area's edge where its last
+    // codeword's closing space begins: the space (`width` pixels of it seen)
+    // is given the width the codeword column lacks, so that the column still
+    // reads. The line's width, or -1.
+    int ClosingSpace(int width, int total) {
+        constexpr int kMaxSpaceModules = 6;
+        constexpr double kCodewordModules = 17;
+        const int lack = static_cast<int>(lineCodewords_) * metrics_.codewordWidth - total;
+        const bool fits = lack >= std::max(1, width) &&
+                          lack <= kMaxSpaceModules * metrics_.codewordWidth / kCodewordModules + 1 &&
+                          runs_.size() % 2 == 1 && static_cast<int>(runs_.size()) < kMaxRowRuns;
+        if (fits) {
+            runs_.push_back(static_cast<std::uint16_t>(lack));
+            total += lack;
+        }
+        return static_cast<int>(runs_.size()) < kMinLineRuns ? -1 : total;
     }
 
     // The cluster section of the line, or kNoCluster when undecided.
