@@ -17,6 +17,7 @@ constexpr int kPixelLimit = 4000;
 constexpr int kStartRuns = 8;
 constexpr int kStopRuns = 9;
 constexpr int kElementsPerCodewordRuns = 8;  // bars and spaces of one codeword
+constexpr int kCheckedColumns = 2;           // codewords next to a lone start pattern checked for their width
 constexpr int kMinCodewordWidth = 10;        // pixels: narrower rows cannot be segmented
 constexpr int kStop[kStopRuns] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
 constexpr int kMinRowRuns = 16;   // shorter rows are not looked at
@@ -167,6 +168,23 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
     return maxBar <= 200 && maxSpace <= 200 && maxBar >= 5 * minBar;
 }
 
+// The first `columns` codewords next to the start pattern (runs from
+// `from` on, or before `from` when read backwards) are eight runs about as
+// wide as the pattern each: print after a start-like pattern is let go
+// before its rows are read.
+bool CodewordWidths(const std::vector<std::uint16_t> &r, int from, bool reversed, int columns, double width) {
+    constexpr double kWidthTolerance = 0.15;
+    const int n = static_cast<int>(r.size());
+    for (int k = 0; k < columns; ++k) {
+        const int first =
+            reversed ? from - kElementsPerCodewordRuns * (k + 1) : from + kElementsPerCodewordRuns * k;
+        if (first < 0 || first + kElementsPerCodewordRuns > n) return false;
+        if (std::abs(SumRuns(r, first, kElementsPerCodewordRuns) - width) > kWidthTolerance * width)
+            return false;
+    }
+    return true;
+}
+
 // A row without a stop pattern (a compact symbol's, or one cut by the
 // picture's edge) measured from its start pattern alone, at the row's near end
 // or, read backwards, at its far end: the codeword width is the start
@@ -197,6 +215,8 @@ bool StartSideRow(MeasuredRow &row, const RowWork &work) {
     const int present =
         std::min(kMaxColumns - 1, static_cast<int>(SumRuns(r, first, count) / pattern + kPartLeft));
     if (present < 2) return false;  // the left row indicator and at least one data column
+    if (!CodewordWidths(r, reversed ? start : first, reversed, std::min(present, kCheckedColumns), pattern))
+        return false;
     SymbolMetrics &metrics = row.metrics;
     metrics.codewordWidth = geom::RoundHalfUp(pattern);
     if (metrics.codewordWidth < kMinCodewordWidth) return false;
