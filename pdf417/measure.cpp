@@ -6,24 +6,45 @@
 #include <cstdlib>
 #include <utility>
 
+#include "pdf417/row_runs.hpp"
 #include "pdf417/stages.hpp"
 #include "pdf417/walk.hpp"
 
 namespace zr::pdf417 {
 
 namespace {
+bool Within(int width, int expected, int tolerance) {
+    return std::abs(width - expected) <= tolerance;
+}
+}  // namespace
+
+int SumRuns(const std::vector<std::uint16_t> &r, int from, int count) {
+    int sum = 0;
+    for (int i = from; i < from + count; ++i) sum += r[i];
+    return sum;
+}
+
+// Start pattern 8 1 1 1 1 1 1 3 at index i; `reversed` reads it backwards.
+bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
+    const int firstSmall = i + 1;
+    const int wide = reversed ? i + 7 : i;
+    const int m = geom::RoundHalfUp((reversed ? SumRuns(r, i + 1, 7) : SumRuns(r, i, 7)) / 14.0);
+    if (m < 1 || r[wide] < 6 * m) return false;
+    const int tolerance = std::max(m - 1, reversed ? 1 : 2);
+    for (int k = 0; k < 6; ++k) {
+        if (!Within(r[firstSmall + k], m, tolerance)) return false;
+    }
+    return true;
+}
+
+namespace {
 
 constexpr int kPixelLimit = 4000;
-constexpr int kStartRuns = 8;
 constexpr int kStopRuns = 9;
-constexpr int kElementsPerCodewordRuns = 8;  // bars and spaces of one codeword
-constexpr int kCheckedColumns = 2;           // codewords next to a lone start pattern checked for their width
-constexpr int kMinCodewordWidth = 10;        // pixels: narrower rows cannot be segmented
 constexpr int kStop[kStopRuns] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
-constexpr int kMinRowRuns = 16;   // shorter rows are not looked at
-constexpr int kPatternSlack = 6;  // runs a pattern may lie inside the row's ends
-constexpr int kSeedRuns = 4;      // runs of each colour the candidate's means stand for
-constexpr int kShortLead = 2;     // background pixels the first look passes over before the first bar
+constexpr int kMinRowRuns = 16;  // shorter rows are not looked at
+constexpr int kSeedRuns = 4;     // runs of each colour the candidate's means stand for
+constexpr int kShortLead = 2;    // background pixels the first look passes over before the first bar
 
 // Running means of dark and light runs.
 struct RunMeans {
@@ -72,29 +93,6 @@ RowEnd FindRowEnd(TableWalker &walker, RunMeans &means, bool forward, PointI &ed
             runStart = walker.At();
         }
     }
-}
-
-int SumRuns(const std::vector<std::uint16_t> &r, int from, int count) {
-    int sum = 0;
-    for (int i = from; i < from + count; ++i) sum += r[i];
-    return sum;
-}
-
-bool Within(int width, int expected, int tolerance) {
-    return std::abs(width - expected) <= tolerance;
-}
-
-// Start pattern 8 1 1 1 1 1 1 3 at index i; `reversed` reads it backwards.
-bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
-    const int firstSmall = i + 1;
-    const int wide = reversed ? i + 7 : i;
-    const int m = geom::RoundHalfUp((reversed ? SumRuns(r, i + 1, 7) : SumRuns(r, i, 7)) / 14.0);
-    if (m < 1 || r[wide] < 6 * m) return false;
-    const int tolerance = std::max(m - 1, reversed ? 1 : 2);
-    for (int k = 0; k < 6; ++k) {
-        if (!Within(r[firstSmall + k], m, tolerance)) return false;
-    }
-    return true;
 }
 
 // Stop pattern 7 1 1 3 1 1 1 2 1 at index i (at least 7 of 9 agree), or
@@ -166,83 +164,6 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
         }
     }
     return maxBar <= 200 && maxSpace <= 200 && maxBar >= 5 * minBar;
-}
-
-// The first `columns` codewords next to the start pattern (runs from
-// `from` on, or before `from` when read backwards) are eight runs about as
-// wide as the pattern each: print after a start-like pattern is let go
-// before its rows are read.
-bool CodewordWidths(const std::vector<std::uint16_t> &r, int from, bool reversed, int columns, double width) {
-    constexpr double kWidthTolerance = 0.15;
-    const int n = static_cast<int>(r.size());
-    for (int k = 0; k < columns; ++k) {
-        const int first =
-            reversed ? from - kElementsPerCodewordRuns * (k + 1) : from + kElementsPerCodewordRuns * k;
-        if (first < 0 || first + kElementsPerCodewordRuns > n) return false;
-        if (std::abs(SumRuns(r, first, kElementsPerCodewordRuns) - width) > kWidthTolerance * width)
-            return false;
-    }
-    return true;
-}
-
-// A row without a stop pattern (a compact symbol's, or one cut by the
-// picture's edge) measured from its start pattern alone, at the row's near end
-// or, read backwards, at its far end: the codeword width is the start
-// pattern's (17 modules), the columns the picture holds are the whole
-// codeword widths after it. False when neither end holds a start pattern.
-bool StartSideRow(MeasuredRow &row, const RowWork &work) {
-    const auto &r = work.runs;
-    const auto &at = work.runStarts;
-    const int n = static_cast<int>(r.size());
-    int start = -1;
-    bool reversed = false;
-    for (int i = 0; i <= kPatternSlack && start < 0; i += 2) {
-        if (i + kStartRuns <= n && StartAt(r, i, false)) start = i;
-    }
-    for (int j = 0; j <= kPatternSlack && start < 0; j += 2) {
-        const int s = n - kStartRuns - j;
-        if (s >= 0 && StartAt(r, s, true)) {
-            start = s;
-            reversed = true;
-        }
-    }
-    if (start < 0) return false;
-    // The codeword runs: after the pattern, or before it when read backwards.
-    const int first = reversed ? 0 : start + kStartRuns;
-    const int count = reversed ? start : n - first;
-    const double pattern = SumRuns(r, start, kStartRuns);
-    constexpr double kPartLeft = 0.1;  // a last codeword cut this close to its end still counts
-    const int present =
-        std::min(kMaxColumns - 1, static_cast<int>(SumRuns(r, first, count) / pattern + kPartLeft));
-    if (present < 2) return false;  // the left row indicator and at least one data column
-    if (!CodewordWidths(r, reversed ? start : first, reversed, std::min(present, kCheckedColumns), pattern))
-        return false;
-    SymbolMetrics &metrics = row.metrics;
-    metrics.codewordWidth = geom::RoundHalfUp(pattern);
-    if (metrics.codewordWidth < kMinCodewordWidth) return false;
-    metrics.startSideColumns = present;
-    metrics.columns = present + 1;
-    // One run past the whole codewords, a bar of about one module: the
-    // one-module stop of a compact symbol.
-    const int lone = reversed ? r[0] : r[n - 1];
-    metrics.oneModuleStop = count - kElementsPerCodewordRuns * present == 1 && lone <= 2 * pattern / 17 + 1;
-    PatternEdges &edges = row.edges;
-    if (!reversed) {
-        edges.startOuter = at[start];
-        edges.startInner = at[start + 7];
-        edges.rowEnd = at[std::min(n, first + kElementsPerCodewordRuns * present)];
-    } else {
-        edges.startOuter = at[start + kStartRuns];
-        edges.startInner = at[start + 1];
-        edges.rowEnd = at[std::max(0, start - kElementsPerCodewordRuns * present)];
-        StepTables &steps = row.direction.steps;
-        std::swap(steps[kAlong], steps[kBack]);
-        std::swap(steps[kUp], steps[kDown]);
-        row.direction.angle = NormalizeAngle(row.direction.angle + 180);
-    }
-    edges.stopFirst = edges.rowEnd;
-    row.reversed = reversed;
-    return true;
 }
 
 // The row's runs from its near end in the row's bar colour, its patterns and

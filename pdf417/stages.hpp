@@ -102,7 +102,7 @@ struct StartSearch {
 // The next start pattern of the pass from `resume` on; nothing when the pass is done.
 std::optional<StartCandidate> NextStart(StartSearch &search);
 
-// ---- Measurement (measure.cpp, corners.cpp) ----
+// ---- Measurement (measure.cpp, start_side.cpp, corners.cpp) ----
 
 // What the measured row tells about the whole symbol.
 struct SymbolMetrics {
