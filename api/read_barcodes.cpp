@@ -26,6 +26,7 @@ constexpr std::uint16_t kBitsColour = 24;
 constexpr std::uint8_t kFoundInverted = 2;
 constexpr double kFullTurn = 360.0;
 constexpr double kDegreesPerRadian = 57.29577951308232;
+constexpr const char *kCompactPdf417 = "compact";  // Barcode::version of a compact PDF417 symbol
 
 // The view copied into a bottom-up packed DIB: 8-bit grey for grey views,
 // 24-bit blue-green-red for colour ones (alpha dropped).
@@ -299,6 +300,7 @@ void ReadPDF417(const void *dib, const ReadOptions &options, std::vector<Barcode
             for (std::size_t k = 0; k < data.eciCount; ++k)
                 ecis.push_back(api::EciSpan{data.ecis[k].position, data.ecis[k].eci});
             SetData(barcode, data.bytes.data(), data.length, api::DefaultCharset::kLatin1, ecis);
+            if (data.compact) barcode.version = kCompactPdf417;
         }
         out.push_back(std::move(barcode));
     }

@@ -94,12 +94,20 @@ MeasuredSymbol TraceCorners(const ZrImage &image, const ScanSettings &settings, 
     const PatternEdges &e = row.edges;
     const PointI s1 = trace.Part(e.startOuter, kUp);
     const PointI s4 = trace.Part(e.startOuter, kDown);
+    MeasuredSymbol symbol;
+    symbol.metrics = row.metrics;
+    if (row.metrics.startSideColumns > 0) {
+        // No stop side to trace: the stop-side corners lie the measured row's
+        // length along from the start side's, and the rows run as measured.
+        const PointI length = e.rowEnd - e.startOuter;
+        symbol.corners = {s1, s1 + length, s4 + length, s4};
+        symbol.direction = row.direction;
+        return symbol;
+    }
     const PointI t1 = trace.Part(e.stopFirst, kUp);
     const PointI t4 = trace.Part(e.stopFirst, kDown);
     const PointI startWidth = e.startInner - e.startOuter;
     const PointI stopWidth = e.rowEnd - e.stopFirst;
-    MeasuredSymbol symbol;
-    symbol.metrics = row.metrics;
     symbol.corners = {s1, t1 + stopWidth, t4 + stopWidth, s4};
 
     const PointF p = Mean(s1, s1 + startWidth, s4 + startWidth, s4);

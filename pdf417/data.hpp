@@ -41,6 +41,7 @@ struct DecodedData {
     std::array<Eci, kMaxEcis> ecis{};
     std::size_t eciCount = 0;
     MacroBlock macro;
+    bool compact = false;  // a compact symbol: no right row indicator, a one-module stop (set by the scan)
 };
 
 // Decodes codewords[1 .. descriptor-1]; codewords[0] is the length

@@ -15,7 +15,7 @@ constexpr int kStopRuns = 9;
 }  // namespace
 
 // Cuts the line into segments of eight runs of about one codeword width.
-bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double nominal) {
+bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double nominal, bool stopPattern) {
     runs_ = &runs;
     columns_ = columns;
     const auto &r = runs;
@@ -23,7 +23,7 @@ bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double
     // A symbol seen in perspective has wider codewords at one end: the
     // codeword width runs from the start pattern's to the stop pattern's.
     double first = nominal, last = nominal;
-    if (n >= kStartRuns + kStopRuns) {
+    if (stopPattern && n >= kStartRuns + kStopRuns) {
         first = 0;
         last = 0;
         for (int i = 0; i < kStartRuns; ++i) first += r[i];
@@ -34,7 +34,8 @@ bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double
     }
     segmentCount_ = 0;
     int index = 0;
-    while (index + 6 < n - kStopRuns) {
+    const int tail = stopPattern ? kStopRuns : 0;
+    while (index + 6 < n - tail && (stopPattern || segmentCount_ <= columns_)) {
         if (segmentCount_ >= kMaxSegments) return false;
         const double a = first + (last - first) * segmentCount_ / (columns_ + 1);
         int count = 2;

@@ -28,8 +28,9 @@ class LineCutter {
   public:
     // Cuts `runs` (bar first) into columns + 1 segments, segment 0 being the
     // start pattern; `nominal` is the line's mean codeword width. False when
-    // the line cannot be used.
-    bool Cut(const std::vector<std::uint16_t> &runs, int columns, double nominal);
+    // the line cannot be used. Without `stopPattern` the line ends after its
+    // last codeword column (a one-module stop bar or a cut part may follow).
+    bool Cut(const std::vector<std::uint16_t> &runs, int columns, double nominal, bool stopPattern = true);
     const Segments &Result() const { return segments_; }
     // The eight widths of a segment.
     const double *WidthsOf(const Segment &s, double *out) const;

@@ -6,22 +6,45 @@
 #include <cstdlib>
 #include <utility>
 
+#include "pdf417/row_runs.hpp"
 #include "pdf417/stages.hpp"
 #include "pdf417/walk.hpp"
 
 namespace zr::pdf417 {
 
 namespace {
+bool Within(int width, int expected, int tolerance) {
+    return std::abs(width - expected) <= tolerance;
+}
+}  // namespace
+
+int SumRuns(const std::vector<std::uint16_t> &r, int from, int count) {
+    int sum = 0;
+    for (int i = from; i < from + count; ++i) sum += r[i];
+    return sum;
+}
+
+// Start pattern 8 1 1 1 1 1 1 3 at index i; `reversed` reads it backwards.
+bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
+    const int firstSmall = i + 1;
+    const int wide = reversed ? i + 7 : i;
+    const int m = geom::RoundHalfUp((reversed ? SumRuns(r, i + 1, 7) : SumRuns(r, i, 7)) / 14.0);
+    if (m < 1 || r[wide] < 6 * m) return false;
+    const int tolerance = std::max(m - 1, reversed ? 1 : 2);
+    for (int k = 0; k < 6; ++k) {
+        if (!Within(r[firstSmall + k], m, tolerance)) return false;
+    }
+    return true;
+}
+
+namespace {
 
 constexpr int kPixelLimit = 4000;
-constexpr int kStartRuns = 8;
 constexpr int kStopRuns = 9;
-constexpr int kMinCodewordWidth = 10;  // pixels: narrower rows cannot be segmented
 constexpr int kStop[kStopRuns] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
-constexpr int kMinRowRuns = 16;   // shorter rows are not looked at
-constexpr int kPatternSlack = 6;  // runs a pattern may lie inside the row's ends
-constexpr int kSeedRuns = 4;      // runs of each colour the candidate's means stand for
-constexpr int kShortLead = 2;     // background pixels the first look passes over before the first bar
+constexpr int kMinRowRuns = 16;  // shorter rows are not looked at
+constexpr int kSeedRuns = 4;     // runs of each colour the candidate's means stand for
+constexpr int kShortLead = 2;    // background pixels the first look passes over before the first bar
 
 // Running means of dark and light runs.
 struct RunMeans {
@@ -72,29 +95,6 @@ RowEnd FindRowEnd(TableWalker &walker, RunMeans &means, bool forward, PointI &ed
     }
 }
 
-int SumRuns(const std::vector<std::uint16_t> &r, int from, int count) {
-    int sum = 0;
-    for (int i = from; i < from + count; ++i) sum += r[i];
-    return sum;
-}
-
-bool Within(int width, int expected, int tolerance) {
-    return std::abs(width - expected) <= tolerance;
-}
-
-// Start pattern 8 1 1 1 1 1 1 3 at index i; `reversed` reads it backwards.
-bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
-    const int firstSmall = i + 1;
-    const int wide = reversed ? i + 7 : i;
-    const int m = geom::RoundHalfUp((reversed ? SumRuns(r, i + 1, 7) : SumRuns(r, i, 7)) / 14.0);
-    if (m < 1 || r[wide] < 6 * m) return false;
-    const int tolerance = std::max(m - 1, reversed ? 1 : 2);
-    for (int k = 0; k < 6; ++k) {
-        if (!Within(r[firstSmall + k], m, tolerance)) return false;
-    }
-    return true;
-}
-
 // Stop pattern 7 1 1 3 1 1 1 2 1 at index i (at least 7 of 9 agree), or
 // reversed (at least 8 of 9 agree, with the tighter tolerance: the wide bar of
 // a blurred, turned symbol may miss by more than a module).
@@ -120,7 +120,7 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
     starts.clear();
     // A row cut by the area's edge may begin on background narrower than a
     // quiet zone (the row-end search said so); the second look passes over all of it.
-    for (int k = 0; (lead == RowLead::kAnyBackground || k < kShortLead) && !walker.Bar(); ++k) {
+    for (int k = 0; (lead != RowLead::kShortSkip || k < kShortLead) && !walker.Bar(); ++k) {
         if (!walker.Step()) return false;
     }
     if (!walker.Bar()) {
@@ -183,6 +183,8 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
     const auto &r = work.runs;
     const int n = static_cast<int>(r.size());
     if (n < kMinRowRuns) return std::nullopt;
+    if (lead == RowLead::kStartSide)
+        return StartSideRow(row, work) ? std::optional<MeasuredRow>(row) : std::nullopt;
     int startIndex = -1, stopIndex = -1;
     for (int i = 0; i <= kPatternSlack && startIndex < 0; i += 2) {
         if (i + kStartRuns <= n && StartAt(r, i, false)) startIndex = i;
@@ -215,8 +217,9 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
     // pattern to pattern, which leaves out print met beside a narrow quiet zone.
     const int first = reversed ? stopIndex : startIndex;
     const int end = reversed ? startIndex + kStartRuns : stopIndex + kStopRuns;
-    metrics.codewordWidth = (lead == RowLead::kAnyBackground ? SumRuns(r, first, end - first) : SumRuns(r, 0, n)) /
-                            (metrics.columns + 2);
+    metrics.codewordWidth =
+        (lead == RowLead::kAnyBackground ? SumRuns(r, first, end - first) : SumRuns(r, 0, n)) /
+        (metrics.columns + 2);
     if (metrics.codewordWidth < kMinCodewordWidth) return std::nullopt;
 
     const auto &at = work.runStarts;
@@ -304,7 +307,7 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
     }
     // The second look also tries the other colour when the ends agreed on one:
     // dark print closer than the first look's quiet zone passes for one.
-    if (count == 1 && lead == RowLead::kAnyBackground) {
+    if (count == 1 && lead != RowLead::kShortSkip) {
         colours[1] = !colours[0];
         count = 2;
     }

@@ -37,10 +37,20 @@ class RowReader {
           runs_(work.runs),
           out_(out),
           walker_(image, symbol.direction.steps[kAlong], area, symbol.metrics.barColor == kDarkBars) {
-        const double full = (metrics_.columns + 2.0) * metrics_.codewordWidth;
+        // Rows without a stop pattern hold the start pattern and the columns
+        // the picture shows: their data go to rows of the widest symbol's
+        // stride until the row indicators have told the column count.
+        const bool startSide = metrics_.startSideColumns > 0;
+        cols_ = startSide ? metrics_.startSideColumns : metrics_.columns;
+        right_ = startSide ? 0 : metrics_.columns;
+        lastData_ = startSide ? cols_ : metrics_.columns - 1;
+        stride_ = startSide ? kMaxColumns - 2 : metrics_.columns - 2;
+        lineCodewords_ = startSide ? cols_ + 1 : metrics_.columns + 2;
+        const double full = static_cast<double>(lineCodewords_) * metrics_.codewordWidth;
         minWidth_ = full * 0.85;
         maxWidth_ = full * 1.1;
         out.codewords.assign(kCodewordStore, kEmptyCodeword);
+        out.guessed.assign(kCodewordStore, 0);
         out.rowSeen.fill(false);
         out.rows = 0;
         ClearRow();
@@ -69,8 +79,6 @@ class RowReader {
     }
 
   private:
-    int DataColumns() const { return metrics_.columns - 2; }
-
     // Runs of one line from the symbol's first bar; the line's width, or -1.
     int ReadLine(PointI start) {
         auto &runs = runs_;
@@ -101,6 +109,7 @@ class RowReader {
                     runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
                     total += width;
                 }
+                if (right_ == 0) return ClosingSpace(bar ? 0 : width, total);
                 break;
             }
             if (walker_.Bar() == bar) {
@@ -120,10 +129,28 @@ class RowReader {
         return static_cast<int>(runs.size()) < kMinLineRuns ? -1 : total;
     }
 
+    // A line without a stop side cut by the area's edge where its last
+    // codeword's closing space begins: the space (`width` pixels of it seen)
+    // is given the width the codeword column lacks, so that the column still
+    // reads. The line's width, or -1.
+    int ClosingSpace(int width, int total) {
+        constexpr int kMaxSpaceModules = 6;
+        constexpr double kCodewordModules = 17;
+        const int lack = static_cast<int>(lineCodewords_) * metrics_.codewordWidth - total;
+        const bool fits = lack >= std::max(1, width) &&
+                          lack <= kMaxSpaceModules * metrics_.codewordWidth / kCodewordModules + 1 &&
+                          runs_.size() % 2 == 1 && static_cast<int>(runs_.size()) < kMaxRowRuns;
+        if (fits) {
+            runs_.push_back(static_cast<std::uint16_t>(lack));
+            total += lack;
+        }
+        return static_cast<int>(runs_.size()) < kMinLineRuns ? -1 : total;
+    }
+
     // The cluster section of the line, or kNoCluster when undecided.
     int ClusterOf(std::array<int, kClusterCount> &exact) {
         exact = {};
-        for (int j = 1; j <= metrics_.columns; ++j) {
+        for (int j = 1; j <= cols_; ++j) {
             for (int k = 0; k < kClusterCount; ++k)
                 exact[k] += ExactIn(k, cutter_.Result()[j]) != kNoCodeword;
         }
@@ -132,9 +159,9 @@ class RowReader {
             double bestSum = 0;
             for (int k = kClusterCount - 1; k >= 0; --k) {  // equal sums prefer 6, then 3
                 // A sum that reaches the limit cannot decide the cluster: it is left there.
-                const double limit = 1.5 * metrics_.columns;
+                const double limit = 1.5 * cols_;
                 double sum = 0;
-                for (int j = 1; j <= metrics_.columns && sum < limit; ++j) {
+                for (int j = 1; j <= cols_ && sum < limit; ++j) {
                     const auto &s = cutter_.Result()[j];
                     sum += s.good ? DecodeNearest(k, cutter_.WidthsOf(s, widths_)).distance : 2.0;
                 }
@@ -143,7 +170,7 @@ class RowReader {
                     bestSum = sum;
                 }
             }
-            if (bestSum < 1.5 * metrics_.columns) exact[best] = metrics_.columns / 2 + 1;
+            if (bestSum < 1.5 * cols_) exact[best] = cols_ / 2 + 1;
         }
         int section = 0;
         if (exact[1] < exact[2]) {
@@ -151,13 +178,13 @@ class RowReader {
         } else if (exact[0] < exact[1]) {
             section = 1;
         }
-        return exact[section] < metrics_.columns / 2 ? kNoCluster : section;
+        return exact[section] < cols_ / 2 ? kNoCluster : section;
     }
 
     void UseLine(int width) {
         const double w = std::min<double>(width, maxWidth_);
-        const double a = std::floor(w / (metrics_.columns + 2) + 0.5);
-        if (!cutter_.Cut(runs_, metrics_.columns, a)) return;
+        const double a = std::floor(w / lineCodewords_ + 0.5);
+        if (!cutter_.Cut(runs_, cols_, a, right_ > 0)) return;
         std::array<int, kClusterCount> exact;
         int section = ClusterOf(exact);
         const int next = (cluster_ + 1) % kClusterCount;
@@ -177,7 +204,7 @@ class RowReader {
 
     void AddLine() {
         ++rowLines_;
-        for (int j = 1; j <= metrics_.columns; ++j) {
+        for (int j = 1; j <= cols_; ++j) {
             const auto &s = cutter_.Result()[j];
             if (done_[j] || !s.good) continue;
             const int value = ExactIn(cluster_, s);
@@ -194,17 +221,19 @@ class RowReader {
     // their summed widths. The row goes where its exactly read row indicators
     // put it (rows missing before it keep 900), else after the last row.
     void EndRow() {
-        for (int j = 1; j <= metrics_.columns; ++j) {
+        for (int j = 1; j <= cols_; ++j) {
             if (!done_[j]) Store(j, DecodeNearest(cluster_, sums_[j].data()).value);
         }
         int row = out_.rows;
         const int left = done_[1] ? 3 * (values_[1] / 30) + cluster_ : -1;
-        const int right = done_[metrics_.columns] ? 3 * (values_[metrics_.columns] / 30) + cluster_ : -1;
+        const int right = right_ > 0 && done_[right_] ? 3 * (values_[right_] / 30) + cluster_ : -1;
         const int indicated = left >= 0 && right >= 0 ? (left == right ? left : -1) : std::max(left, right);
         if (indicated > row && indicated < kMaxRows) row = indicated;
-        for (int j = 2; j < metrics_.columns; ++j) {
-            const int at = row * DataColumns() + (j - 2);
-            if (at < kCodewordStore) out_.codewords[at] = values_[j];
+        for (int j = 2; j <= lastData_; ++j) {
+            const int at = row * stride_ + (j - 2);
+            if (at >= kCodewordStore) continue;
+            out_.codewords[at] = values_[j];
+            out_.guessed[at] = done_[j] ? 0 : 1;
         }
         out_.rows = row + 1;
         out_.rowSeen[row] = true;
@@ -221,7 +250,7 @@ class RowReader {
     // Row indicators vote for the level and for the symbol's row count.
     void Store(int column, int value) {
         values_[column] = value;
-        if (column != 1 && column != metrics_.columns) return;
+        if (column != 1 && column != right_) return;
         const bool left = column == 1;
         const int low = value % 30;
         if ((left && cluster_ == 1) || (!left && cluster_ == 2)) {
@@ -229,6 +258,8 @@ class RowReader {
             if (done_[column]) ++rowVotes_.remainder[low % 3];
         } else if (done_[column] && ((left && cluster_ == 0) || (!left && cluster_ == 1))) {
             ++rowVotes_.thirds[low];
+        } else if (done_[column] && ((left && cluster_ == 2) || (!left && cluster_ == 0))) {
+            ++columnVotes_[low];
         }
     }
 
@@ -251,6 +282,22 @@ class RowReader {
                static_cast<int>(remainder - rowVotes_.remainder.begin()) + 1;
     }
 
+    // The data column count the exactly read indicators give, when one count
+    // has more votes than every other; else 0.
+    int IndicatedColumns() const {
+        int best = 0, second = 0, count = 0;
+        for (int k = 0; k < static_cast<int>(columnVotes_.size()); ++k) {
+            if (columnVotes_[k] > best) {
+                second = best;
+                best = columnVotes_[k];
+                count = k + 1;
+            } else if (columnVotes_[k] > second) {
+                second = columnVotes_[k];
+            }
+        }
+        return best > second ? count : 0;
+    }
+
   private:
     const Rect &area_;
     const MeasuredSymbol &symbol_;
@@ -258,11 +305,17 @@ class RowReader {
     std::vector<std::uint16_t> &runs_;
     SymbolRows &out_;
     RowCountVotes rowVotes_;
+    std::array<int, 30> columnVotes_{};  // for data columns - 1
     std::array<int, kLevels> levelVotes_{};
     TableWalker walker_;
     StepTable lineAlong_{}, lineBack_{};
     double minWidth_ = 0, maxWidth_ = 0;
-    int cluster_ = 0;  // section of the current row
+    int cols_ = 0;           // codeword columns the lines are cut into, the left row indicator first
+    int right_ = 0;          // the right row indicator's column; 0 when the rows have none
+    int lastData_ = 0;       // the last data column of the lines
+    int stride_ = 0;         // codewords stored per row
+    int lineCodewords_ = 0;  // codeword widths a line spans, patterns included
+    int cluster_ = 0;        // section of the current row
     int rowLines_ = 0;
     LineCutter cutter_;
     std::array<bool, kMaxColumns + 1> done_{};
@@ -270,6 +323,23 @@ class RowReader {
     std::array<std::array<double, kElementsPerCodeword>, kMaxColumns + 1> sums_{};
     double widths_[kElementsPerCodeword] = {};
 };
+
+// Moves the rows stored `stride` codewords apart to rows of the symbol's data
+// columns, the columns past those read left empty. Each codeword moves to a
+// lower or the same index, so the move works forward in place; the
+// rest of the old extent is emptied for rows added after the last read.
+void Restride(SymbolRows &out, int stride) {
+    for (int row = 0; row < out.rows; ++row) {
+        for (int j = 0; j < out.dataColumns; ++j) {
+            const bool read = j < out.readColumns;
+            const int from = row * stride + j, to = row * out.dataColumns + j;
+            out.codewords[to] = read ? out.codewords[from] : kEmptyCodeword;
+            out.guessed[to] = read ? out.guessed[from] : 0;
+        }
+    }
+    std::fill(out.codewords.begin() + out.rows * out.dataColumns, out.codewords.begin() + out.rows * stride,
+              kEmptyCodeword);
+}
 
 }  // namespace
 
@@ -280,8 +350,18 @@ SymbolOutcome ReadRows(const ZrImage &image, const ScanSettings &settings, const
         return SymbolOutcome::kUnreadable;
     RowReader reader(image, settings.area, symbol, work, out);
     reader.Run();
+    int dataColumns = metrics.columns - 2;
+    out.dataColumns = out.readColumns = dataColumns;
+    if (metrics.startSideColumns > 0) {
+        // The left row indicators give the column count; columns the picture
+        // does not hold stay empty.
+        dataColumns = reader.IndicatedColumns();
+        if (dataColumns == 0) return SymbolOutcome::kUnreadable;
+        out.dataColumns = dataColumns;
+        out.readColumns = std::min(dataColumns, metrics.startSideColumns - 1);
+        Restride(out, kMaxColumns - 2);
+    }
     // Rows missing at the end count as rows of unread (900) codewords.
-    const int dataColumns = metrics.columns - 2;
     const int indicated = reader.IndicatedRows();
     if (out.rows > 0 && indicated > out.rows && indicated <= kMaxRows &&
         indicated * dataColumns <= kCodewordStore)

@@ -22,6 +22,10 @@ namespace {
 
 constexpr std::size_t kMaxRetries = 32;     // candidates the second look measures again
 constexpr std::size_t kMaxUncorrected = 8;  // symbols the second look corrects again
+// Check words a symbol read without its stop side keeps beyond its erasures:
+// they are what still tells a symbol from print that happens to follow a
+// start pattern.
+constexpr int kSpareCheckWords = 3;
 
 // A candidate the first look dropped, with the pass it came from.
 struct Retry {
@@ -56,19 +60,57 @@ bool MissingRowErasures(const SymbolRows &read, std::vector<int> &erasures) {
     return !erasures.empty() && static_cast<int>(erasures.size()) <= read.checkWords - 1;
 }
 
-// Rows, correction and data of the measured symbol into `result`. With
-// `rowErasures` (the second look) the codewords of rows not read are erasures.
+// A symbol read from its start side: the codewords of rows not read and of
+// the columns the picture does not hold, as erasures, and with `guessed` also
+// those no line matched exactly; false when more than the correction can take
+// with kSpareCheckWords left over.
+bool StartSideErasures(const SymbolRows &read, bool guessed, std::vector<int> &erasures) {
+    erasures.clear();
+    for (int row = 0; row < read.rows; ++row) {
+        for (int j = 0; j < read.dataColumns; ++j) {
+            const int at = row * read.dataColumns + j;
+            if (!read.rowSeen[row] || j >= read.readColumns || (guessed && read.guessed[at] != 0))
+                erasures.push_back(at);
+        }
+    }
+    return static_cast<int>(erasures.size()) + kSpareCheckWords <= read.checkWords - 1;
+}
+
+// Which erasures the correction of a symbol takes.
+enum class Erasures : std::uint8_t {
+    kNone,         // the first look
+    kMissingRows,  // the codewords of rows not read
+    kStartSide,    // those and the columns past the picture's edge (StartSideErasures)
+};
+
+// Rows, correction and data of the measured symbol into `result`, with the
+// erasures `erasures` names (the second look's).
 SymbolOutcome DecodeSymbol(const ZrImage &image, const ScanSettings &settings, const MeasuredSymbol &symbol,
-                           SymbolWork &work, ZrPDF417Result &result, bool rowErasures = false) {
+                           SymbolWork &work, ZrPDF417Result &result, Erasures erasures = Erasures::kNone) {
     SymbolRows &read = work.read;
     if (ReadRows(image, settings, symbol, work.rows, read) != SymbolOutcome::kRead)
         return SymbolOutcome::kUnreadable;
     const int count = static_cast<int>(read.codewords.size());
-    if (rowErasures && !MissingRowErasures(read, work.erasures)) return SymbolOutcome::kUncorrectable;
-    const int corrected = rowErasures ? CorrectCodewords(read.codewords, read.checkWords, work.erasures)
-                                      : CorrectCodewords(read.codewords, read.checkWords);
+    if (erasures == Erasures::kMissingRows && !MissingRowErasures(read, work.erasures))
+        return SymbolOutcome::kUncorrectable;
+    int corrected = kCorrectionFailed;
+    if (erasures == Erasures::kStartSide) {
+        // Codewords not matched exactly are erasures too while they fit: a
+        // cut last column reads as such.
+        for (const bool guessed : {true, false}) {
+            if (StartSideErasures(read, guessed, work.erasures))
+                corrected = CorrectCodewords(read.codewords, read.checkWords, work.erasures);
+            if (corrected != kCorrectionFailed) break;
+        }
+    } else {
+        corrected = erasures != Erasures::kNone ? CorrectCodewords(read.codewords, read.checkWords, work.erasures)
+                                                : CorrectCodewords(read.codewords, read.checkWords);
+    }
     if (corrected == kCorrectionFailed) return SymbolOutcome::kUncorrectable;
     if (!DecodeData(read.codewords, count - read.checkWords, work.data)) return SymbolOutcome::kUncorrectable;
+    // Compact: the one-module stop right after the columns the indicators give.
+    const SymbolMetrics &metrics = symbol.metrics;
+    work.data.compact = metrics.oneModuleStop && metrics.startSideColumns == read.dataColumns + 1;
 
     result = ZrPDF417Result{};
     geom::StoreCorners(symbol.corners, result.corners);
@@ -77,7 +119,7 @@ SymbolOutcome DecodeSymbol(const ZrImage &image, const ScanSettings &settings, c
     result.ecLevel = static_cast<std::uint8_t>(read.level);
     result.confidence = static_cast<std::int16_t>(ConfidenceOf(count, corrected));
     result.rows = static_cast<std::int16_t>(read.rows);
-    result.columns = static_cast<std::int16_t>(symbol.metrics.columns);
+    result.columns = static_cast<std::int16_t>(read.dataColumns + 2);
     // Longer data is cut to the field: 1023 bytes and the NUL.
     const std::size_t length = std::min(work.data.length, sizeof result.text - 1);
     std::memcpy(result.text, work.data.bytes.data(), length);
@@ -150,24 +192,34 @@ ScanOutcome AddResult(ZrImage &image, const MeasuredSymbol &symbol, const ZrPDF4
 
 // The second look: symbols that failed correction with rows missing are
 // corrected again with those rows' codewords as erasures; then the retries
-// are measured with any background before the row and both bar colours.
+// are measured with any background before the row and both bar colours, and
+// rows without a stop pattern from their start pattern, the codewords the
+// picture does not hold taken as erasures.
 ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, ZrPDF417Scanner &scanner,
                        std::vector<DecodedData> *details) {
     for (const auto &[symbol, vertical] : work.uncorrected) {
         settings.vertical = vertical;
         ZrPDF417Result result;
-        if (DecodeSymbol(image, settings, symbol, work, result, true) != SymbolOutcome::kRead) continue;
+        if (DecodeSymbol(image, settings, symbol, work, result, Erasures::kMissingRows) !=
+            SymbolOutcome::kRead)
+            continue;
         if (AddResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
             return ScanOutcome::kListFull;
     }
     for (const Retry &retry : work.retries) {
         settings.vertical = retry.vertical;
-        const std::optional<MeasuredRow> row =
+        std::optional<MeasuredRow> row =
             MeasureSymbol(image, settings, retry.candidate, work.rows, RowLead::kAnyBackground);
+        // Without a stop pattern (compact symbols, symbols cut by the
+        // picture's edge) the row is measured from the start pattern alone.
+        const bool startSide = !row;
+        if (startSide) row = MeasureSymbol(image, settings, retry.candidate, work.rows, RowLead::kStartSide);
         if (!row) continue;
         const MeasuredSymbol symbol = TraceCorners(image, settings, *row);
         ZrPDF417Result result;
-        if (DecodeSymbol(image, settings, symbol, work, result) != SymbolOutcome::kRead) continue;
+        if (DecodeSymbol(image, settings, symbol, work, result,
+                         startSide ? Erasures::kStartSide : Erasures::kNone) != SymbolOutcome::kRead)
+            continue;
         if (AddResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
             return ScanOutcome::kListFull;
     }

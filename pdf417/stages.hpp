@@ -12,8 +12,8 @@
 
 #include "core/geom/geom.hpp"
 #include "core/lines/run_scan.hpp"
-#include "zr/ZrImage.h"
 #include "pdf417/data.hpp"
+#include "zr/ZrImage.h"
 #include "zr/ZrPDF417.h"
 
 namespace zr::pdf417 {
@@ -102,7 +102,7 @@ struct StartSearch {
 // The next start pattern of the pass from `resume` on; nothing when the pass is done.
 std::optional<StartCandidate> NextStart(StartSearch &search);
 
-// ---- Measurement (measure.cpp, corners.cpp) ----
+// ---- Measurement (measure.cpp, start_side.cpp, corners.cpp) ----
 
 // What the measured row tells about the whole symbol.
 struct SymbolMetrics {
@@ -110,6 +110,12 @@ struct SymbolMetrics {
     double meanDark = 0, meanLight = 0;  // mean run widths of the row
     int columns = 0;                     // codeword columns including both row indicators
     int codewordWidth = 0;               // mean codeword width in whole pixels
+    // Rows measured from the start pattern alone (no stop pattern: compact or
+    // cut symbols): the codeword columns the picture holds from the left row
+    // indicator on; `columns` is then only an estimate until the row
+    // indicators are read. 0 for rows that end in the stop pattern.
+    int startSideColumns = 0;
+    bool oneModuleStop = false;  // such a row ended in a lone narrow bar (a compact symbol's stop)
 
     // Mean width of background runs.
     double MeanBackground() const { return barColor == kDarkBars ? meanLight : meanDark; }
@@ -142,6 +148,7 @@ struct MeasuredSymbol {
 enum class RowLead : std::uint8_t {
     kShortSkip,      // the first look: up to two pixels
     kAnyBackground,  // the second look: any run narrower than a quiet zone, and both bar colours
+    kStartSide,  // the second look as above, for rows without a stop pattern: measured from the start pattern
 };
 
 // Measures the row through the candidate along its angle: bar colour, the
@@ -161,11 +168,14 @@ MeasuredSymbol TraceCorners(const ZrImage &image, const ScanSettings &settings, 
 
 // The codewords read from a symbol, with what its row indicators said.
 struct SymbolRows {
-    std::vector<int> codewords;  // rows x data columns, row after row
+    std::vector<int> codewords;            // rows x data columns, row after row
     std::array<bool, kMaxRows> rowSeen{};  // rows read; the others hold placeholders (900)
+    std::vector<std::uint8_t> guessed;     // per codeword: no line matched it exactly (nearest by summed widths)
     int rows = 0;
     int level = 0;  // error-correction level
     int checkWords = 0;
+    int dataColumns = 0;  // data columns of the symbol
+    int readColumns = 0;  // data columns the picture holds from the start side; the others are empty (900)
 };
 
 // Reads the rows and codewords of the measured symbol into `out` (whose
@@ -189,7 +199,8 @@ void BlankOutline(ZrImage &image, const QuadI &corners, std::uint8_t barColor, d
 // does not meet it again.
 // `details`, when given, gets each stored result's data as decoded: every
 // byte, past the record's 1023, and its ECI designators.
-ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner, std::vector<DecodedData> *details = nullptr);
+ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner,
+                        std::vector<DecodedData> *details = nullptr);
 
 // The options a scan takes when the record's leave them open.
 constexpr std::uint8_t kDefaultBarColors = kBothBarColors;

@@ -157,7 +157,7 @@ struct Barcode {
     std::array<Corner, 4> position;   // the reader's four corners, in its order
     double orientation = 0;           // degrees, 0 <= orientation < 360
     std::string ecLevel;              // empty when the reader does not report it
-    std::string version;              // "7", "M2", "16x16"; empty for linear symbols
+    std::string version;              // "7", "M2", "16x16", "compact" (PDF417); empty for linear symbols
     bool inverted = false;            // light on dark
     bool isGS1 = false;
 };

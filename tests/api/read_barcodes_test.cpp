@@ -221,6 +221,19 @@ TEST(ReadBarcodes, BytesGoPastZeroBytesAndTheRecordsLength) {
     EXPECT_EQ(read[0].text, longText);
 }
 
+// Compact PDF417 says so in `version`, and only there: full symbols leave it empty.
+TEST(ReadBarcodes, CompactPdf417IsTold) {
+    const std::vector<zr::Barcode> compact =
+        ReadOne(GreyView(Render(BARCODE_PDF417COMP, "Compact symbol")), zr::BarcodeFormat::PDF417);
+    ASSERT_EQ(compact.size(), 1u);
+    EXPECT_EQ(compact[0].text, "Compact symbol");
+    EXPECT_EQ(compact[0].version, "compact");
+    const std::vector<zr::Barcode> full =
+        ReadOne(GreyView(Render(BARCODE_PDF417, "Full symbol")), zr::BarcodeFormat::PDF417);
+    ASSERT_EQ(full.size(), 1u);
+    EXPECT_EQ(full[0].version, "");
+}
+
 TEST(ReadBarcodes, EciAndCharacterSetsGiveUtf8) {
     // Byte data that is valid UTF-8 stays UTF-8; other bytes read as ISO-8859-1.
     const std::string utf8 = "Gr\xC3\xBC\xC3\x9F" "e \xD0\x96";

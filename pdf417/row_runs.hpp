@@ -1,0 +1,28 @@
+// The runs of one measured row: the start-pattern test and run sums shared
+// by the row measurement (measure.cpp) and the measurement of rows without a
+// stop pattern (start_side.cpp).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "pdf417/stages.hpp"
+
+namespace zr::pdf417 {
+
+constexpr int kStartRuns = 8;
+constexpr int kPatternSlack = 6;       // runs a pattern may lie inside the row's ends
+constexpr int kMinCodewordWidth = 10;  // pixels: narrower rows cannot be segmented
+
+// Sum of `count` runs from `from` on.
+int SumRuns(const std::vector<std::uint16_t> &r, int from, int count);
+
+// Start pattern 8 1 1 1 1 1 1 3 at index i; `reversed` reads it backwards.
+bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed);
+
+// The measured row's runs (`work`) from its start pattern alone, when it has
+// no stop pattern: the metrics and edges of `row`. False when neither end of
+// the row holds a start pattern followed by codewords.
+bool StartSideRow(MeasuredRow &row, const RowWork &work);
+
+}  // namespace zr::pdf417
