@@ -14,7 +14,7 @@ namespace {
 
 // Half-module steps, each way along both sides, that the far corner is
 // moved from where the parallelogram puts it.
-constexpr int kFarCornerSteps = 3;
+constexpr int kFarCornerSteps = 5;
 constexpr std::size_t kStepCount = (2 * kFarCornerSteps + 1) * (2 * kFarCornerSteps + 1) - 1;
 // Share of the finder's samples that must be dark for the search to run.
 constexpr double kMinSolidFinder = 0.85;
