@@ -259,17 +259,22 @@ void LineDecoder::MeasureVariant(int first, int last, bool area, double stretch,
 }
 
 bool LineDecoder::TrySegment(int first, int last, const DecodeState &base, LineReading &reading) {
+    // Only the symbologies with a row for this many elements are tried; a
+    // segment that none can take is left before any measuring.
+    DecodeState fitted = base;
+    fitted.symbologies = SymbologiesFittingLength(static_cast<std::size_t>(last - first), base.symbologies);
+    if (fitted.symbologies == 0) return false;
     const double module = Distance(*edges_, first, last) / (last - first) / kModulesPerElement;
     for (const Variant &v : kVariants) {
         MeasureVariant(first, last, v.area, v.stretch, v.spread * module);
-        DecodeState state = base;
+        DecodeState state = fitted;
         if (Accept(DecodeRunTables(forward_, reversed_, state), state, first, last, reading)) return true;
     }
-    if ((base.symbologies & kTwoWidths) == 0) return false;
+    if ((fitted.symbologies & kTwoWidths) == 0) return false;
     for (const bool area : {false, true}) {
         MeasureVariant(first, last, area, 1, 0);
         TwoWidthClasses();
-        DecodeState state = base;
+        DecodeState state = fitted;
         state.symbologies &= kTwoWidths;
         if (Accept(DecodeStringTables(classes_, state), state, first, last, reading)) return true;
     }
