@@ -20,7 +20,9 @@ DecodeOutcome BcdMatrixRunDecode(const Widths &widths, char (&text)[kTextSize]);
 // True when `elements` is start, whole digits and stop.
 bool BcdMatrixLengthFits(std::size_t elements);
 
-constexpr StringRow kBcdMatrixRow = {ZR_BAR_BCD_MATRIX, BcdMatrixCheck, BcdMatrixDecode, false, BcdMatrixLengthFits};
-constexpr RunRow kBcdMatrixRunRow = {ZR_BAR_BCD_MATRIX, BcdMatrixRunCheck, BcdMatrixRunDecode, false, BcdMatrixLengthFits};
+constexpr StringRow kBcdMatrixRow = {ZR_BAR_BCD_MATRIX, BcdMatrixCheck, BcdMatrixDecode, false,
+                                     BcdMatrixLengthFits};
+constexpr RunRow kBcdMatrixRunRow = {ZR_BAR_BCD_MATRIX, BcdMatrixRunCheck, BcdMatrixRunDecode, false,
+                                     BcdMatrixLengthFits};
 
 }  // namespace zr::bar

@@ -23,6 +23,7 @@ DecodeOutcome CodabarRunDecode(const Widths &widths, char (&text)[kTextSize]);
 bool CodabarLengthFits(std::size_t elements);
 
 constexpr StringRow kCodabarRow = {ZR_BAR_CODABAR, CodabarCheck, CodabarDecode, false, CodabarLengthFits};
-constexpr RunRow kCodabarRunRow = {ZR_BAR_CODABAR, CodabarRunCheck, CodabarRunDecode, false, CodabarLengthFits};
+constexpr RunRow kCodabarRunRow = {ZR_BAR_CODABAR, CodabarRunCheck, CodabarRunDecode, false,
+                                   CodabarLengthFits};
 
 }  // namespace zr::bar

@@ -177,6 +177,12 @@ bool Ean8LengthFits(std::size_t elements) {
 bool UpcELengthFits(std::size_t elements) {
     return elements == kUpcELength;
 }
+bool AddOn5LengthFits(std::size_t elements) {
+    return elements == kAddOn5Length;
+}
+bool AddOn2LengthFits(std::size_t elements) {
+    return elements == kAddOn2Length;
+}
 
 bool Ean13Check(std::string_view classes) {
     return GuardsAt(classes, kEan13Length, {0, kEan13Centre, kEan13End}, kGuard);

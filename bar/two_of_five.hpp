@@ -51,19 +51,26 @@ bool InterleavedLengthFits(std::size_t elements);
 bool MatrixLengthFits(std::size_t elements);
 bool DatalogicLengthFits(std::size_t elements);
 
-constexpr StringRow kIndustrialRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialCheck, IndustrialDecode, false, IndustrialLengthFits};
-constexpr StringRow kInvertedRow = {ZR_BAR_INVERTED_2OF5, InvertedCheck, InvertedDecode, false, InvertedLengthFits};
+constexpr StringRow kIndustrialRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialCheck, IndustrialDecode, false,
+                                      IndustrialLengthFits};
+constexpr StringRow kInvertedRow = {ZR_BAR_INVERTED_2OF5, InvertedCheck, InvertedDecode, false,
+                                    InvertedLengthFits};
 // Interleaved, IATA and Datalogic begin "000" and end "100", which many a
 // piece of a symbol does too: they are read only between quiet zones.
-constexpr StringRow kInterleavedRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedCheck, InterleavedDecode, true, InterleavedLengthFits};
+constexpr StringRow kInterleavedRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedCheck, InterleavedDecode, true,
+                                       InterleavedLengthFits};
 constexpr StringRow kIataRow = {ZR_BAR_IATA_2OF5, InterleavedCheck, IataDecode, true, InterleavedLengthFits};
 constexpr StringRow kMatrixRow = {ZR_BAR_MATRIX_2OF5, MatrixCheck, MatrixDecode, false, MatrixLengthFits};
-constexpr StringRow kDatalogicRow = {ZR_BAR_DATALOGIC_2OF5, DatalogicCheck, DatalogicDecode, true, DatalogicLengthFits};
+constexpr StringRow kDatalogicRow = {ZR_BAR_DATALOGIC_2OF5, DatalogicCheck, DatalogicDecode, true,
+                                     DatalogicLengthFits};
 
-constexpr RunRow kIndustrialRunRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialRunCheck, IndustrialRunDecode, false, IndustrialLengthFits};
-constexpr RunRow kInvertedRunRow = {ZR_BAR_INVERTED_2OF5, InvertedRunCheck, InvertedRunDecode, false, InvertedLengthFits};
+constexpr RunRow kIndustrialRunRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialRunCheck, IndustrialRunDecode, false,
+                                      IndustrialLengthFits};
+constexpr RunRow kInvertedRunRow = {ZR_BAR_INVERTED_2OF5, InvertedRunCheck, InvertedRunDecode, false,
+                                    InvertedLengthFits};
 constexpr RunRow kInterleavedRunRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedRunCheck, InterleavedRunDecode,
                                        true, InterleavedLengthFits};
-constexpr RunRow kMatrixRunRow = {ZR_BAR_MATRIX_2OF5, MatrixRunCheck, MatrixRunDecode, false, MatrixLengthFits};
+constexpr RunRow kMatrixRunRow = {ZR_BAR_MATRIX_2OF5, MatrixRunCheck, MatrixRunDecode, false,
+                                  MatrixLengthFits};
 
 }  // namespace zr::bar

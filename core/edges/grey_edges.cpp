@@ -14,14 +14,12 @@ constexpr int kCentroidReach = 1;
 
 }  // namespace
 
-// Per block: the threshold of the edges whose peak lies in it, from the
-// range of levels over the block and kReach blocks either side.
-void GreyEdgeFinder::LocalThresholds(const std::uint8_t *profile, int n) {
+// Per block: the lowest and highest level of its samples.
+void GreyEdgeFinder::BlockExtremes(const std::uint8_t *profile, int n) {
     constexpr int kBlock = GreyEdgeSettings::kBlock;
     const int blocks = (n + kBlock - 1) / kBlock;
     blockMin_.resize(static_cast<std::size_t>(blocks));
     blockMax_.resize(static_cast<std::size_t>(blocks));
-    threshold_.resize(static_cast<std::size_t>(blocks));
     for (int b = 0; b < blocks; ++b) {
         const std::uint8_t *p = profile + b * kBlock;
         const int count = std::min(kBlock, n - b * kBlock);
@@ -33,6 +31,13 @@ void GreyEdgeFinder::LocalThresholds(const std::uint8_t *profile, int n) {
         blockMin_[static_cast<std::size_t>(b)] = low;
         blockMax_[static_cast<std::size_t>(b)] = high;
     }
+}
+
+// Per block: the threshold of the edges whose peak lies in it, from the
+// range of levels over the block and kReach blocks either side.
+void GreyEdgeFinder::LocalThresholds() {
+    const auto blocks = static_cast<int>(blockMin_.size());
+    threshold_.resize(static_cast<std::size_t>(blocks));
     for (int b = 0; b < blocks; ++b) {
         int low = 255, high = 0;
         for (int k = std::max(0, b - GreyEdgeSettings::kReach);
@@ -63,9 +68,11 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
     // No slope changes by more than the line's range: a line flatter than
     // the smallest change an edge needs has none (most lines of an empty
     // picture), found without walking its slopes.
-    const auto [lowest, highest] = std::minmax_element(profile, profile + n);
-    if (*highest - *lowest < std::max(settings_.minContrast, noiseFloor_)) return edges_;
-    LocalThresholds(profile, n);
+    BlockExtremes(profile, n);
+    const int lowest = *std::min_element(blockMin_.begin(), blockMin_.end());
+    const int highest = *std::max_element(blockMax_.begin(), blockMax_.end());
+    if (highest - lowest < std::max(settings_.minContrast, noiseFloor_)) return edges_;
+    LocalThresholds();
     int i = 0;
     while (i < n - 1) {
         const int first = profile[i + 1] - profile[i];
