@@ -73,24 +73,35 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
     const int highest = *std::max_element(blockMax_.begin(), blockMax_.end());
     if (highest - lowest < std::max(settings_.minContrast, noiseFloor_)) return edges_;
     LocalThresholds();
+    // Every threshold is at least this: a slope changing less is no edge,
+    // told from its ends alone (most slopes of noise).
+    const int least = std::max(settings_.minContrast, noiseFloor_);
+    const std::uint8_t *p = profile;
+    const int last = n - 1;
     int i = 0;
-    while (i < n - 1) {
-        const int first = profile[i + 1] - profile[i];
-        if (first == 0) {
+    while (i < last) {
+        if (p[i + 1] == p[i]) {
             ++i;
             continue;
         }
-        // One slope: differences of first's sense, with flat steps inside it.
-        const int sense = first > 0 ? 1 : -1;
+        // One slope: differences of one sense, with flat steps inside it.
         const int start = i;
-        int change = 0, peak = 0, peakAt = i;
-        for (; i < n - 1; ++i) {
-            const int d = (profile[i + 1] - profile[i]) * sense;
-            if (d < 0) break;
-            change += d;
+        const int sense = p[i + 1] > p[i] ? 1 : -1;
+        if (sense > 0) {
+            while (i < last && p[i + 1] >= p[i]) ++i;
+        } else {
+            while (i < last && p[i + 1] <= p[i]) ++i;
+        }
+        // The slope's differences add up to the change between its ends.
+        const int change = (p[i] - p[start]) * sense;
+        if (change < least) continue;
+        // Its steepest difference, the first of equals.
+        int peak = 0, peakAt = start;
+        for (int k = start; k < i; ++k) {
+            const int d = (p[k + 1] - p[k]) * sense;
             if (d > peak) {
                 peak = d;
-                peakAt = i;
+                peakAt = k;
             }
         }
         if (change < threshold_[static_cast<std::size_t>(peakAt / GreyEdgeSettings::kBlock)]) continue;
@@ -98,7 +109,7 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
         long moment = 0, weight = 0;
         for (int k = std::max(start, peakAt - kCentroidReach); k <= std::min(i - 1, peakAt + kCentroidReach);
              ++k) {
-            const int d = (profile[k + 1] - profile[k]) * sense;
+            const int d = (p[k + 1] - p[k]) * sense;
             moment += static_cast<long>(k - peakAt) * d;
             weight += d;
         }
