@@ -252,11 +252,6 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread) {
     std::vector<std::uint8_t> buffer;
     std::vector<LineReading> readings;
     std::vector<Sighting> sightings;
-    // Seeking add-ons alone, the lines need only read the EAN/UPC symbols
-    // that anchor them: the other symbologies' decoders are left out.
-    const bool addOnsOnly = scanner.resultCount > 0 && unread == 0;
-    const std::uint32_t symbologies =
-        addOnsOnly ? scanner.symbologies & (kMainEanUpc | kAddOns) : scanner.symbologies;
     const auto scan = [&](const Rect &part) {
         LinePlan lines(part, area, scanner.directions);
         GreyLine line;
@@ -265,13 +260,14 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread) {
             const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
             if (found.size() < kFewestEdges) continue;
             readings.clear();
-            decoder.Read(levels, line.length, found,
-                         Diagonal(line.family) ? symbologies & kDiagonalSymbologies : symbologies,
-                         line.direction, scanner.barColors, readings);
+            decoder.Read(
+                levels, line.length, found,
+                Diagonal(line.family) ? scanner.symbologies & kDiagonalSymbologies : scanner.symbologies,
+                line.direction, scanner.barColors, readings);
             for (const LineReading &r : readings) sightings.push_back(Place(r, line));
         }
     };
-    if (!addOnsOnly) {
+    if (scanner.resultCount == 0 || unread > 0) {
         scan(area);
     } else {
         // Only add-ons are sought: around each EAN/UPC symbol read.
