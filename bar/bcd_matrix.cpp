@@ -29,6 +29,10 @@ std::size_t Digits(std::size_t n) {
 
 }  // namespace
 
+bool BcdMatrixLengthFits(std::size_t elements) {
+    return Digits(elements) != 0;
+}
+
 bool BcdMatrixCheck(std::string_view classes) {
     if (Digits(classes.size()) == 0) return false;
     return BeginsWith(classes, kStartStop) && EndsWith(classes, kStartStop);

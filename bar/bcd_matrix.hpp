@@ -2,6 +2,7 @@
 // of them wide, between the start and stop "00110".
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -16,7 +17,12 @@ DecodeOutcome BcdMatrixDecode(std::string_view classes, char (&text)[kTextSize])
 bool BcdMatrixRunCheck(const Widths &widths);
 DecodeOutcome BcdMatrixRunDecode(const Widths &widths, char (&text)[kTextSize]);
 
-constexpr StringRow kBcdMatrixRow = {ZR_BAR_BCD_MATRIX, BcdMatrixCheck, BcdMatrixDecode};
-constexpr RunRow kBcdMatrixRunRow = {ZR_BAR_BCD_MATRIX, BcdMatrixRunCheck, BcdMatrixRunDecode};
+// True when `elements` is start, whole digits and stop.
+bool BcdMatrixLengthFits(std::size_t elements);
+
+constexpr StringRow kBcdMatrixRow = {ZR_BAR_BCD_MATRIX, BcdMatrixCheck, BcdMatrixDecode, false,
+                                     BcdMatrixLengthFits};
+constexpr RunRow kBcdMatrixRunRow = {ZR_BAR_BCD_MATRIX, BcdMatrixRunCheck, BcdMatrixRunDecode, false,
+                                     BcdMatrixLengthFits};
 
 }  // namespace zr::bar

@@ -41,6 +41,10 @@ std::size_t Characters(std::size_t n) {
 
 }  // namespace
 
+bool CodabarLengthFits(std::size_t elements) {
+    return Characters(elements) != 0;
+}
+
 bool CodabarCheck(std::string_view classes) {
     const std::size_t n = classes.size();
     if (Characters(n) == 0) return false;

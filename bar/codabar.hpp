@@ -2,6 +2,7 @@
 // the first and last characters are the start and stop letters A to D.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -18,7 +19,11 @@ bool CodabarRunCheck(const Widths &widths);
 // Each character spans 9 modules (two wide elements) or 10 (three).
 DecodeOutcome CodabarRunDecode(const Widths &widths, char (&text)[kTextSize]);
 
-constexpr StringRow kCodabarRow = {ZR_BAR_CODABAR, CodabarCheck, CodabarDecode};
-constexpr RunRow kCodabarRunRow = {ZR_BAR_CODABAR, CodabarRunCheck, CodabarRunDecode};
+// True when `elements` is a whole number of characters (start and stop among them).
+bool CodabarLengthFits(std::size_t elements);
+
+constexpr StringRow kCodabarRow = {ZR_BAR_CODABAR, CodabarCheck, CodabarDecode, false, CodabarLengthFits};
+constexpr RunRow kCodabarRunRow = {ZR_BAR_CODABAR, CodabarRunCheck, CodabarRunDecode, false,
+                                   CodabarLengthFits};
 
 }  // namespace zr::bar

@@ -150,6 +150,10 @@ DecodeOutcome RunDecode(const Widths &widths, char (&text)[kTextSize],
 
 }  // namespace
 
+bool Code128LengthFits(std::size_t elements) {
+    return Characters(elements) != 0;
+}
+
 bool Code128CheckA(std::string_view classes) {
     return CheckStart(classes, kSetA);
 }

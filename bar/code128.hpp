@@ -4,6 +4,7 @@
 // symbol whose first data character is FNC1.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -28,17 +29,23 @@ bool Code128RunCheckC(const Widths &widths);
 DecodeOutcome Code128RunDecode(const Widths &widths, char (&text)[kTextSize]);
 DecodeOutcome Ean128RunDecode(const Widths &widths, char (&text)[kTextSize]);
 
-constexpr StringRow kCode128Rows[3] = {{ZR_BAR_CODE128, Code128CheckA, Code128Decode},
-                                       {ZR_BAR_CODE128, Code128CheckB, Code128Decode},
-                                       {ZR_BAR_CODE128, Code128CheckC, Code128Decode}};
-constexpr StringRow kEan128Rows[3] = {{ZR_BAR_EAN128, Code128CheckA, Ean128Decode},
-                                      {ZR_BAR_EAN128, Code128CheckB, Ean128Decode},
-                                      {ZR_BAR_EAN128, Code128CheckC, Ean128Decode}};
-constexpr RunRow kCode128RunRows[3] = {{ZR_BAR_CODE128, Code128RunCheckA, Code128RunDecode},
-                                       {ZR_BAR_CODE128, Code128RunCheckB, Code128RunDecode},
-                                       {ZR_BAR_CODE128, Code128RunCheckC, Code128RunDecode}};
-constexpr RunRow kEan128RunRows[3] = {{ZR_BAR_EAN128, Code128RunCheckA, Ean128RunDecode},
-                                      {ZR_BAR_EAN128, Code128RunCheckB, Ean128RunDecode},
-                                      {ZR_BAR_EAN128, Code128RunCheckC, Ean128RunDecode}};
+// True when `elements` is start, whole characters and stop.
+bool Code128LengthFits(std::size_t elements);
+
+constexpr StringRow kCode128Rows[3] = {
+    {ZR_BAR_CODE128, Code128CheckA, Code128Decode, false, Code128LengthFits},
+    {ZR_BAR_CODE128, Code128CheckB, Code128Decode, false, Code128LengthFits},
+    {ZR_BAR_CODE128, Code128CheckC, Code128Decode, false, Code128LengthFits}};
+constexpr StringRow kEan128Rows[3] = {{ZR_BAR_EAN128, Code128CheckA, Ean128Decode, false, Code128LengthFits},
+                                      {ZR_BAR_EAN128, Code128CheckB, Ean128Decode, false, Code128LengthFits},
+                                      {ZR_BAR_EAN128, Code128CheckC, Ean128Decode, false, Code128LengthFits}};
+constexpr RunRow kCode128RunRows[3] = {
+    {ZR_BAR_CODE128, Code128RunCheckA, Code128RunDecode, false, Code128LengthFits},
+    {ZR_BAR_CODE128, Code128RunCheckB, Code128RunDecode, false, Code128LengthFits},
+    {ZR_BAR_CODE128, Code128RunCheckC, Code128RunDecode, false, Code128LengthFits}};
+constexpr RunRow kEan128RunRows[3] = {
+    {ZR_BAR_EAN128, Code128RunCheckA, Ean128RunDecode, false, Code128LengthFits},
+    {ZR_BAR_EAN128, Code128RunCheckB, Ean128RunDecode, false, Code128LengthFits},
+    {ZR_BAR_EAN128, Code128RunCheckC, Ean128RunDecode, false, Code128LengthFits}};
 
 }  // namespace zr::bar

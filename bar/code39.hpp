@@ -30,7 +30,7 @@ bool Code39RunCheck(const Widths &widths);
 // Code39Decode; NoMatch also when the mean rounding error is too large.
 DecodeOutcome Code39RunDecode(const Widths &widths, char (&text)[kTextSize]);
 
-constexpr StringRow kCode39Row = {ZR_BAR_CODE39, Code39Check, Code39Decode};
-constexpr RunRow kCode39RunRow = {ZR_BAR_CODE39, Code39RunCheck, Code39RunDecode};
+constexpr StringRow kCode39Row = {ZR_BAR_CODE39, Code39Check, Code39Decode, false, Code39LengthFits};
+constexpr RunRow kCode39RunRow = {ZR_BAR_CODE39, Code39RunCheck, Code39RunDecode, false, Code39LengthFits};
 
 }  // namespace zr::bar

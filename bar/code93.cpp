@@ -54,6 +54,10 @@ int CheckValue(const std::array<int, kTextSize> &values, std::size_t count, int 
 
 }  // namespace
 
+bool Code93LengthFits(std::size_t elements) {
+    return Characters(elements) != 0;
+}
+
 bool Code93Check(std::string_view classes) {
     const std::size_t n = classes.size();
     if (Characters(n) == 0) return false;

@@ -2,6 +2,7 @@
 // modules), two check characters C and K before the stop.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -19,7 +20,10 @@ DecodeOutcome Code93Decode(std::string_view classes, char (&text)[kTextSize]);
 bool Code93RunCheck(const Widths &widths);
 DecodeOutcome Code93RunDecode(const Widths &widths, char (&text)[kTextSize]);
 
-constexpr StringRow kCode93Row = {ZR_BAR_CODE93, Code93Check, Code93Decode};
-constexpr RunRow kCode93RunRow = {ZR_BAR_CODE93, Code93RunCheck, Code93RunDecode};
+// True when `elements` is start, whole characters and stop.
+bool Code93LengthFits(std::size_t elements);
+
+constexpr StringRow kCode93Row = {ZR_BAR_CODE93, Code93Check, Code93Decode, false, Code93LengthFits};
+constexpr RunRow kCode93RunRow = {ZR_BAR_CODE93, Code93RunCheck, Code93RunDecode, false, Code93LengthFits};
 
 }  // namespace zr::bar

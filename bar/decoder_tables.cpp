@@ -39,15 +39,28 @@ constexpr RunRow RunDecoders[] = {
 
 // Tries the enabled rows, each forward and reversed as the reading sense
 // allows; Ok or CheckFailed with the outcome in the state, else
-// NoDecoderMatched and an empty text.
+// NoDecoderMatched and an empty text. Rows sharing a checker (Code 128 and
+// EAN 128, EAN 13 and UPC-A) run it once per sense: the checkers are pure.
 template <typename Row, std::size_t N, typename Input>
 DecodeOutcome RunTable(const Row (&rows)[N], Input forward, Input reversed, DecodeState &state) {
+    // The checkers run so far and their outcome by sense (forward, reversed).
+    std::array<decltype(Row::checker), N> checkers{};
+    std::array<std::array<bool, 2>, N> passed{};
+    std::size_t run = 0;
     for (const Row &row : rows) {
         if ((state.symbologies & row.bit) == 0 || (state.openEnded && row.needsQuietZones)) continue;
+        std::size_t known = 0;
+        while (known < run && checkers[known] != row.checker) ++known;
+        if (known == run) {
+            // Each sense the reading allows, through the row's checker.
+            checkers[run] = row.checker;
+            passed[run] = {AllowsForward(state.direction) && row.checker(forward),
+                           AllowsReverse(state.direction) && row.checker(reversed)};
+            ++run;
+        }
         for (const bool reverse : {false, true}) {
-            if (reverse ? !AllowsReverse(state.direction) : !AllowsForward(state.direction)) continue;
+            if (!passed[known][reverse ? 1 : 0]) continue;
             const Input input = reverse ? reversed : forward;
-            if (!row.checker(input)) continue;
             const DecodeOutcome status = row.decoder(input, state.text);
             if (Decoded(status)) {
                 state.type = row.bit;
@@ -95,6 +108,18 @@ DecodeOutcome DecodeRunTables(const Widths &widths, DecodeState &state) {
 
 DecodeOutcome DecodeRunTables(const Widths &widths, const Widths &reversed, DecodeState &state) {
     return RunTable<RunRow, std::size(RunDecoders), const Widths &>(RunDecoders, widths, reversed, state);
+}
+
+std::uint32_t SymbologiesFittingLength(std::size_t elements, std::uint32_t symbologies) {
+    std::uint32_t fitting = 0;
+    const auto take = [&](const auto &rows) {
+        for (const auto &row : rows) {
+            if (row.lengthFits == nullptr || row.lengthFits(elements)) fitting |= row.bit;
+        }
+    };
+    take(StringDecoders);
+    take(RunDecoders);
+    return fitting & symbologies;
 }
 
 }  // namespace zr::bar

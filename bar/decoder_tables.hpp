@@ -1,6 +1,7 @@
 // The two decoder tables and the runs through them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -16,6 +17,10 @@ DecodeOutcome DecodeStringTables(std::string_view classes, DecodeState &state);
 DecodeOutcome DecodeRunTables(const Widths &widths, DecodeState &state);
 // The same with the reversed widths given by the caller (no allocation).
 DecodeOutcome DecodeRunTables(const Widths &widths, const Widths &reversed, DecodeState &state);
+// The symbologies among `symbologies` that some row of either table can
+// accept at this element count: a reading of any other count goes to no
+// decoder, whatever its widths.
+std::uint32_t SymbologiesFittingLength(std::size_t elements, std::uint32_t symbologies);
 class ClassWork;
 // Code 39 second chance on one line reading (code39.cpp): quarter classes,
 // then odd classes above "1" forced to "1". SymbologyOff when Code 39 is not

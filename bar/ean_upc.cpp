@@ -168,6 +168,22 @@ DecodeOutcome RunDecode(const Widths &widths, const RunLayout &layout,
 
 }  // namespace
 
+bool Ean13LengthFits(std::size_t elements) {
+    return elements == kEan13Length;
+}
+bool Ean8LengthFits(std::size_t elements) {
+    return elements == kEan8Length;
+}
+bool UpcELengthFits(std::size_t elements) {
+    return elements == kUpcELength;
+}
+bool AddOn5LengthFits(std::size_t elements) {
+    return elements == kAddOn5Length;
+}
+bool AddOn2LengthFits(std::size_t elements) {
+    return elements == kAddOn2Length;
+}
+
 bool Ean13Check(std::string_view classes) {
     return GuardsAt(classes, kEan13Length, {0, kEan13Centre, kEan13End}, kGuard);
 }

@@ -3,6 +3,7 @@
 // in the L (odd) or G (even) parity sets, between guard patterns.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -40,18 +41,25 @@ DecodeOutcome UpcARunDecode(const Widths &widths, char (&text)[kTextSize]);
 DecodeOutcome Ean8RunDecode(const Widths &widths, char (&text)[kTextSize]);
 DecodeOutcome UpcERunDecode(const Widths &widths, char (&text)[kTextSize]);
 
-constexpr StringRow kEan13Row = {ZR_BAR_EAN13, Ean13Check, Ean13Decode};
-constexpr StringRow kUpcARow = {ZR_BAR_UPCA, Ean13Check, UpcADecode};
-constexpr StringRow kEan8Row = {ZR_BAR_EAN8, Ean8Check, Ean8Decode};
-constexpr StringRow kUpcERow = {ZR_BAR_UPCE, UpcECheck, UpcEDecode};
+// True when `elements` is the symbol's fixed element count.
+bool Ean13LengthFits(std::size_t elements);
+bool Ean8LengthFits(std::size_t elements);
+bool UpcELengthFits(std::size_t elements);
+bool AddOn5LengthFits(std::size_t elements);
+bool AddOn2LengthFits(std::size_t elements);
+
+constexpr StringRow kEan13Row = {ZR_BAR_EAN13, Ean13Check, Ean13Decode, false, Ean13LengthFits};
+constexpr StringRow kUpcARow = {ZR_BAR_UPCA, Ean13Check, UpcADecode, false, Ean13LengthFits};
+constexpr StringRow kEan8Row = {ZR_BAR_EAN8, Ean8Check, Ean8Decode, false, Ean8LengthFits};
+constexpr StringRow kUpcERow = {ZR_BAR_UPCE, UpcECheck, UpcEDecode, false, UpcELengthFits};
 // The add-ons have no stop pattern: a 5-digit add-on cut after two digits
 // has the layout of a 2-digit one. They are read only between quiet zones.
-constexpr StringRow kAddOn5Row = {ZR_BAR_ADDON5, AddOn5Check, AddOn5Decode, true};
-constexpr StringRow kAddOn2Row = {ZR_BAR_ADDON2, AddOn2Check, AddOn2Decode, true};
+constexpr StringRow kAddOn5Row = {ZR_BAR_ADDON5, AddOn5Check, AddOn5Decode, true, AddOn5LengthFits};
+constexpr StringRow kAddOn2Row = {ZR_BAR_ADDON2, AddOn2Check, AddOn2Decode, true, AddOn2LengthFits};
 
-constexpr RunRow kEan13RunRow = {ZR_BAR_EAN13, Ean13RunCheck, Ean13RunDecode};
-constexpr RunRow kUpcARunRow = {ZR_BAR_UPCA, Ean13RunCheck, UpcARunDecode};
-constexpr RunRow kEan8RunRow = {ZR_BAR_EAN8, Ean8RunCheck, Ean8RunDecode};
-constexpr RunRow kUpcERunRow = {ZR_BAR_UPCE, UpcERunCheck, UpcERunDecode};
+constexpr RunRow kEan13RunRow = {ZR_BAR_EAN13, Ean13RunCheck, Ean13RunDecode, false, Ean13LengthFits};
+constexpr RunRow kUpcARunRow = {ZR_BAR_UPCA, Ean13RunCheck, UpcARunDecode, false, Ean13LengthFits};
+constexpr RunRow kEan8RunRow = {ZR_BAR_EAN8, Ean8RunCheck, Ean8RunDecode, false, Ean8LengthFits};
+constexpr RunRow kUpcERunRow = {ZR_BAR_UPCE, UpcERunCheck, UpcERunDecode, false, UpcELengthFits};
 
 }  // namespace zr::bar

@@ -107,7 +107,8 @@ class LineDecoder {
     };
     Measured edgeWidths_, areaWidths_;  // the measurements of the last segment tried
     std::vector<std::int64_t> prefix_;  // sums of the levels before each sample; empty until needed
-    std::vector<int> elementDark_, elementLight_;  // extremes of each element's samples, with prefix_
+    std::vector<int> elementDark_, elementLight_;      // extremes of each element's samples, with prefix_
+    std::vector<int> referenceDark_, referenceLight_;  // and of its neighbours' (AreaWidths)
     Widths forward_, reversed_;
     std::string classes_;  // class strings built here
 };

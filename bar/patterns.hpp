@@ -21,6 +21,8 @@ struct StringRow {
     // The start and stop are too plain to tell the symbol's ends from a
     // piece of it: a reading without both quiet zones is not tried.
     bool needsQuietZones = false;
+    // The element counts the checker can accept; none: any count.
+    bool (*lengthFits)(std::size_t elements) = nullptr;
 };
 
 // One row of the width-run table: the same over element widths.
@@ -29,6 +31,9 @@ struct RunRow {
     bool (*checker)(const Widths &widths);
     DecodeOutcome (*decoder)(const Widths &widths, char (&text)[kTextSize]);
     bool needsQuietZones = false;
+    // The element counts the checker can accept (for Code 39: whole
+    // characters up to a quiet zone); none: any count.
+    bool (*lengthFits)(std::size_t elements) = nullptr;
 };
 
 // The classes of one character read as a base-4 number, first element most

@@ -20,6 +20,10 @@ constexpr std::uint32_t kMainEanUpc = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_EAN8 |
 // symbol must be read alike on lines apart (kWeakSpread).
 constexpr std::uint32_t kStronglyChecked =
     ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_CODE128 | ZR_BAR_EAN128 | ZR_BAR_CODE93 | kAddOns;
+// What a diagonal line reads: a weakly checked symbol read on one is never
+// reported (see the weak pass below), so only the strongly checked
+// symbologies and the EAN/UPC symbols that add-ons stand beside are tried.
+constexpr std::uint32_t kDiagonalSymbologies = kStronglyChecked | kMainEanUpc;
 // Fewer edges than a 2-digit add-on has: nothing to read on the line.
 constexpr std::size_t kFewestEdges = 14;
 // Two sightings are one symbol when their ends lie within this share of
@@ -52,6 +56,10 @@ struct Sighting {
     double angle = 0;
     int group = -1;
 };
+
+bool Diagonal(GreyFamily family) {
+    return family == GreyFamily::DiagonalDown || family == GreyFamily::DiagonalUp;
+}
 
 Point2 PointOn(const GreyLine &line, double position) {
     return {line.x0 + position * line.dx, line.y0 + position * line.dy};
@@ -252,8 +260,10 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread) {
             const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
             if (found.size() < kFewestEdges) continue;
             readings.clear();
-            decoder.Read(levels, line.length, found, scanner.symbologies, line.direction, scanner.barColors,
-                         readings);
+            decoder.Read(
+                levels, line.length, found,
+                Diagonal(line.family) ? scanner.symbologies & kDiagonalSymbologies : scanner.symbologies,
+                line.direction, scanner.barColors, readings);
             for (const LineReading &r : readings) sightings.push_back(Place(r, line));
         }
     };
@@ -306,8 +316,7 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread) {
             if (pass == Pass::kWeak &&
                 (std::strlen(s.reading.text) < kMinWeakCharacters ||
                  spread[static_cast<std::size_t>(group)] < kWeakSpread * plan.Spacing(s.family) ||
-                 !EdgesParallel(sightings, group) || s.family == GreyFamily::DiagonalDown ||
-                 s.family == GreyFamily::DiagonalUp))
+                 !EdgesParallel(sightings, group) || Diagonal(s.family)))
                 continue;
             const ZrBarResult result = GroupResult(sightings, group, 0.5 * plan.Spacing(s.family));
             if (addOn ? !BesideMainSymbol(scanner, result) : OverlapsStored(scanner, result)) continue;

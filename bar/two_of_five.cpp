@@ -99,6 +99,10 @@ bool Framed(std::string_view classes, std::string_view start, std::string_view s
 
 // ---- Industrial 2 of 5 ----
 
+bool IndustrialLengthFits(std::size_t elements) {
+    return DigitGroups(elements, kIndustrialFixed, kBarsStride) != 0;
+}
+
 bool IndustrialCheck(std::string_view classes) {
     const std::size_t n = classes.size();
     if (DigitGroups(n, kIndustrialFixed, kBarsStride) == 0) return false;
@@ -130,6 +134,10 @@ DecodeOutcome IndustrialRunDecode(const Widths &widths, char (&text)[kTextSize])
 
 // ---- Inverted 2 of 5 ----
 
+bool InvertedLengthFits(std::size_t elements) {
+    return DigitGroups(elements, kInvertedFixed, kBarsStride) != 0;
+}
+
 bool InvertedCheck(std::string_view classes) {
     if (DigitGroups(classes.size(), kInvertedFixed, kBarsStride) == 0) return false;
     return Framed(classes, kInvertedStart, kInvertedStop);
@@ -157,6 +165,10 @@ DecodeOutcome InvertedRunDecode(const Widths &widths, char (&text)[kTextSize]) {
 }
 
 // ---- Interleaved and IATA 2 of 5 ----
+
+bool InterleavedLengthFits(std::size_t elements) {
+    return DigitGroups(elements, kInterleavedFixed, kBarsStride) != 0;
+}
 
 bool InterleavedCheck(std::string_view classes) {
     if (DigitGroups(classes.size(), kInterleavedFixed, kBarsStride) == 0) return false;
@@ -207,6 +219,10 @@ DecodeOutcome IataDecode(std::string_view classes, char (&text)[kTextSize]) {
 
 // ---- Matrix 2 of 5 ----
 
+bool MatrixLengthFits(std::size_t elements) {
+    return DigitGroups(elements, kMatrixFixed, kMatrixStride) != 0;
+}
+
 bool MatrixCheck(std::string_view classes) {
     if (DigitGroups(classes.size(), kMatrixFixed, kMatrixStride) == 0) return false;
     return Framed(classes, kMatrixStartStop, kMatrixStartStop);
@@ -237,6 +253,10 @@ DecodeOutcome MatrixRunDecode(const Widths &widths, char (&text)[kTextSize]) {
 }
 
 // ---- Datalogic 2 of 5 ----
+
+bool DatalogicLengthFits(std::size_t elements) {
+    return DigitGroups(elements, kDatalogicFixed, kMatrixStride) != 0;
+}
 
 bool DatalogicCheck(std::string_view classes) {
     if (DigitGroups(classes.size(), kDatalogicFixed, kMatrixStride) == 0) return false;

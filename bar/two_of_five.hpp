@@ -4,6 +4,7 @@
 // width runs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -43,19 +44,33 @@ DecodeOutcome MatrixRunDecode(const Widths &widths, char (&text)[kTextSize]);
 bool DatalogicCheck(std::string_view classes);
 DecodeOutcome DatalogicDecode(std::string_view classes, char (&text)[kTextSize]);
 
-constexpr StringRow kIndustrialRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialCheck, IndustrialDecode};
-constexpr StringRow kInvertedRow = {ZR_BAR_INVERTED_2OF5, InvertedCheck, InvertedDecode};
+// True when `elements` is start, whole digit groups and stop.
+bool IndustrialLengthFits(std::size_t elements);
+bool InvertedLengthFits(std::size_t elements);
+bool InterleavedLengthFits(std::size_t elements);
+bool MatrixLengthFits(std::size_t elements);
+bool DatalogicLengthFits(std::size_t elements);
+
+constexpr StringRow kIndustrialRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialCheck, IndustrialDecode, false,
+                                      IndustrialLengthFits};
+constexpr StringRow kInvertedRow = {ZR_BAR_INVERTED_2OF5, InvertedCheck, InvertedDecode, false,
+                                    InvertedLengthFits};
 // Interleaved, IATA and Datalogic begin "000" and end "100", which many a
 // piece of a symbol does too: they are read only between quiet zones.
-constexpr StringRow kInterleavedRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedCheck, InterleavedDecode, true};
-constexpr StringRow kIataRow = {ZR_BAR_IATA_2OF5, InterleavedCheck, IataDecode, true};
-constexpr StringRow kMatrixRow = {ZR_BAR_MATRIX_2OF5, MatrixCheck, MatrixDecode};
-constexpr StringRow kDatalogicRow = {ZR_BAR_DATALOGIC_2OF5, DatalogicCheck, DatalogicDecode, true};
+constexpr StringRow kInterleavedRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedCheck, InterleavedDecode, true,
+                                       InterleavedLengthFits};
+constexpr StringRow kIataRow = {ZR_BAR_IATA_2OF5, InterleavedCheck, IataDecode, true, InterleavedLengthFits};
+constexpr StringRow kMatrixRow = {ZR_BAR_MATRIX_2OF5, MatrixCheck, MatrixDecode, false, MatrixLengthFits};
+constexpr StringRow kDatalogicRow = {ZR_BAR_DATALOGIC_2OF5, DatalogicCheck, DatalogicDecode, true,
+                                     DatalogicLengthFits};
 
-constexpr RunRow kIndustrialRunRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialRunCheck, IndustrialRunDecode};
-constexpr RunRow kInvertedRunRow = {ZR_BAR_INVERTED_2OF5, InvertedRunCheck, InvertedRunDecode};
+constexpr RunRow kIndustrialRunRow = {ZR_BAR_INDUSTRIAL_2OF5, IndustrialRunCheck, IndustrialRunDecode, false,
+                                      IndustrialLengthFits};
+constexpr RunRow kInvertedRunRow = {ZR_BAR_INVERTED_2OF5, InvertedRunCheck, InvertedRunDecode, false,
+                                    InvertedLengthFits};
 constexpr RunRow kInterleavedRunRow = {ZR_BAR_INTERLEAVED_2OF5, InterleavedRunCheck, InterleavedRunDecode,
-                                       true};
-constexpr RunRow kMatrixRunRow = {ZR_BAR_MATRIX_2OF5, MatrixRunCheck, MatrixRunDecode};
+                                       true, InterleavedLengthFits};
+constexpr RunRow kMatrixRunRow = {ZR_BAR_MATRIX_2OF5, MatrixRunCheck, MatrixRunDecode, false,
+                                  MatrixLengthFits};
 
 }  // namespace zr::bar

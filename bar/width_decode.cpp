@@ -141,7 +141,8 @@ void LineDecoder::AreaWidths(int first, int last) {
     const int m = static_cast<int>(e.size());
     const auto pos = [&](int k) { return e[static_cast<std::size_t>(std::clamp(k, 0, m - 1))].position; };
     if (prefix_.empty()) {
-        // Once per line: the sums of the levels, and the extremes of each element's samples.
+        // Once per line: the sums of the levels, the extremes of each element's
+        // samples and of its neighbourhood.
         prefix_.resize(static_cast<std::size_t>(length_) + 1);
         prefix_[0] = 0;
         for (int i = 0; i < length_; ++i)
@@ -155,6 +156,20 @@ void LineDecoder::AreaWidths(int first, int last) {
             elementDark_[static_cast<std::size_t>(k)] = *dark;
             elementLight_[static_cast<std::size_t>(k)] = *light;
         }
+        // Local dark and light of each element: the extremes over the element
+        // and kReferenceReach either side, far enough to meet wide elements
+        // that reach their full level.
+        referenceDark_.resize(static_cast<std::size_t>(m - 1));
+        referenceLight_.resize(static_cast<std::size_t>(m - 1));
+        for (int i = 0; i + 1 < m; ++i) {
+            int dark = 255, light = 0;
+            for (int k = std::max(0, i - kReferenceReach); k <= std::min(m - 2, i + kReferenceReach); ++k) {
+                dark = std::min(dark, elementDark_[static_cast<std::size_t>(k)]);
+                light = std::max(light, elementLight_[static_cast<std::size_t>(k)]);
+            }
+            referenceDark_[static_cast<std::size_t>(i)] = dark;
+            referenceLight_[static_cast<std::size_t>(i)] = light;
+        }
     }
     measured_.resize(static_cast<std::size_t>(last - first));
     for (int i = first; i < last; ++i) {
@@ -162,13 +177,8 @@ void LineDecoder::AreaWidths(int first, int last) {
         // (no further than two pixels into a quiet zone).
         const double from = i == first ? pos(i) - kAreaMargin : 0.5 * (pos(i - 1) + pos(i));
         const double to = i + 1 == last ? pos(i + 1) + kAreaMargin : 0.5 * (pos(i + 1) + pos(i + 2));
-        // Local dark and light: the extremes over the element and kReferenceReach
-        // either side, far enough to meet wide elements that reach their full level.
-        int dark = 255, light = 0;
-        for (int k = std::max(0, i - kReferenceReach); k <= std::min(m - 2, i + kReferenceReach); ++k) {
-            dark = std::min(dark, elementDark_[static_cast<std::size_t>(k)]);
-            light = std::max(light, elementLight_[static_cast<std::size_t>(k)]);
-        }
+        const int dark = referenceDark_[static_cast<std::size_t>(i)];
+        const int light = referenceLight_[static_cast<std::size_t>(i)];
         const double contrast = std::max(1, light - dark);
         const double span = to - from;
         const double lightness = (LevelSum(from, to) - dark * span) / contrast;
@@ -259,17 +269,22 @@ void LineDecoder::MeasureVariant(int first, int last, bool area, double stretch,
 }
 
 bool LineDecoder::TrySegment(int first, int last, const DecodeState &base, LineReading &reading) {
+    // Only the symbologies with a row for this many elements are tried; a
+    // segment that none can take is left before any measuring.
+    DecodeState fitted = base;
+    fitted.symbologies = SymbologiesFittingLength(static_cast<std::size_t>(last - first), base.symbologies);
+    if (fitted.symbologies == 0) return false;
     const double module = Distance(*edges_, first, last) / (last - first) / kModulesPerElement;
     for (const Variant &v : kVariants) {
         MeasureVariant(first, last, v.area, v.stretch, v.spread * module);
-        DecodeState state = base;
+        DecodeState state = fitted;
         if (Accept(DecodeRunTables(forward_, reversed_, state), state, first, last, reading)) return true;
     }
-    if ((base.symbologies & kTwoWidths) == 0) return false;
+    if ((fitted.symbologies & kTwoWidths) == 0) return false;
     for (const bool area : {false, true}) {
         MeasureVariant(first, last, area, 1, 0);
         TwoWidthClasses();
-        DecodeState state = base;
+        DecodeState state = fitted;
         state.symbologies &= kTwoWidths;
         if (Accept(DecodeStringTables(classes_, state), state, first, last, reading)) return true;
     }

@@ -14,14 +14,12 @@ constexpr int kCentroidReach = 1;
 
 }  // namespace
 
-// Per block: the threshold of the edges whose peak lies in it, from the
-// range of levels over the block and kReach blocks either side.
-void GreyEdgeFinder::LocalThresholds(const std::uint8_t *profile, int n) {
+// Per block: the lowest and highest level of its samples.
+void GreyEdgeFinder::BlockExtremes(const std::uint8_t *profile, int n) {
     constexpr int kBlock = GreyEdgeSettings::kBlock;
     const int blocks = (n + kBlock - 1) / kBlock;
     blockMin_.resize(static_cast<std::size_t>(blocks));
     blockMax_.resize(static_cast<std::size_t>(blocks));
-    threshold_.resize(static_cast<std::size_t>(blocks));
     for (int b = 0; b < blocks; ++b) {
         const std::uint8_t *p = profile + b * kBlock;
         const int count = std::min(kBlock, n - b * kBlock);
@@ -33,6 +31,13 @@ void GreyEdgeFinder::LocalThresholds(const std::uint8_t *profile, int n) {
         blockMin_[static_cast<std::size_t>(b)] = low;
         blockMax_[static_cast<std::size_t>(b)] = high;
     }
+}
+
+// Per block: the threshold of the edges whose peak lies in it, from the
+// range of levels over the block and kReach blocks either side.
+void GreyEdgeFinder::LocalThresholds() {
+    const auto blocks = static_cast<int>(blockMin_.size());
+    threshold_.resize(static_cast<std::size_t>(blocks));
     for (int b = 0; b < blocks; ++b) {
         int low = 255, high = 0;
         for (int k = std::max(0, b - GreyEdgeSettings::kReach);
@@ -63,27 +68,40 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
     // No slope changes by more than the line's range: a line flatter than
     // the smallest change an edge needs has none (most lines of an empty
     // picture), found without walking its slopes.
-    const auto [lowest, highest] = std::minmax_element(profile, profile + n);
-    if (*highest - *lowest < std::max(settings_.minContrast, noiseFloor_)) return edges_;
-    LocalThresholds(profile, n);
+    BlockExtremes(profile, n);
+    const int lowest = *std::min_element(blockMin_.begin(), blockMin_.end());
+    const int highest = *std::max_element(blockMax_.begin(), blockMax_.end());
+    if (highest - lowest < std::max(settings_.minContrast, noiseFloor_)) return edges_;
+    LocalThresholds();
+    // Every threshold is at least this: a slope changing less is no edge,
+    // told from its ends alone (most slopes of noise).
+    const int least = std::max(settings_.minContrast, noiseFloor_);
+    const std::uint8_t *p = profile;
+    const int last = n - 1;
     int i = 0;
-    while (i < n - 1) {
-        const int first = profile[i + 1] - profile[i];
-        if (first == 0) {
+    while (i < last) {
+        if (p[i + 1] == p[i]) {
             ++i;
             continue;
         }
-        // One slope: differences of first's sense, with flat steps inside it.
-        const int sense = first > 0 ? 1 : -1;
+        // One slope: differences of one sense, with flat steps inside it.
         const int start = i;
-        int change = 0, peak = 0, peakAt = i;
-        for (; i < n - 1; ++i) {
-            const int d = (profile[i + 1] - profile[i]) * sense;
-            if (d < 0) break;
-            change += d;
+        const int sense = p[i + 1] > p[i] ? 1 : -1;
+        if (sense > 0) {
+            while (i < last && p[i + 1] >= p[i]) ++i;
+        } else {
+            while (i < last && p[i + 1] <= p[i]) ++i;
+        }
+        // The slope's differences add up to the change between its ends.
+        const int change = (p[i] - p[start]) * sense;
+        if (change < least) continue;
+        // Its steepest difference, the first of equals.
+        int peak = 0, peakAt = start;
+        for (int k = start; k < i; ++k) {
+            const int d = (p[k + 1] - p[k]) * sense;
             if (d > peak) {
                 peak = d;
-                peakAt = i;
+                peakAt = k;
             }
         }
         if (change < threshold_[static_cast<std::size_t>(peakAt / GreyEdgeSettings::kBlock)]) continue;
@@ -91,7 +109,7 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
         long moment = 0, weight = 0;
         for (int k = std::max(start, peakAt - kCentroidReach); k <= std::min(i - 1, peakAt + kCentroidReach);
              ++k) {
-            const int d = (profile[k + 1] - profile[k]) * sense;
+            const int d = (p[k + 1] - p[k]) * sense;
             moment += static_cast<long>(k - peakAt) * d;
             weight += d;
         }

@@ -42,7 +42,8 @@ class GreyEdgeFinder {
     void SetNoiseFloor(int floor) { noiseFloor_ = floor; }
 
   private:
-    void LocalThresholds(const std::uint8_t *profile, int n);
+    void BlockExtremes(const std::uint8_t *profile, int n);
+    void LocalThresholds();
     void Emit(double position, int change);
 
     GreyEdgeSettings settings_;

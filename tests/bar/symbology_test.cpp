@@ -252,6 +252,64 @@ TEST(Symbologies, WidthRunsReadQuarterPixelsExactlyAsPixels) {
     }
 }
 
+// The element-count gate in front of the tables keeps every symbol's own
+// symbology (in both tables' terms) and refuses it a few elements off, where
+// the symbology's checker would refuse any widths.
+TEST(Symbologies, LengthGateKeepsEverySymbolAndRefusesCountsNoRowTakes) {
+    for (const ZintCase &c : ZintCases()) {
+        SCOPED_TRACE(c.name);
+        const std::size_t n = CasePixels(c, 7).size();
+        EXPECT_NE(SymbologiesFittingLength(n, ZR_BAR_ALL) & c.type, 0U);
+        EXPECT_EQ(SymbologiesFittingLength(n, ZR_BAR_ALL & ~c.type) & c.type, 0U);
+        for (const std::size_t other : {n - 2, n - 1, n + 1, n + 2}) {
+            EXPECT_EQ(SymbologiesFittingLength(other, c.type), 0U) << other << " elements";
+        }
+    }
+    // Fewer elements than any start and stop: nothing fits.
+    for (std::size_t n = 0; n < 9; ++n) EXPECT_EQ(SymbologiesFittingLength(n, ZR_BAR_ALL), 0U) << n;
+}
+
+// Rows sharing a checker (Code 128 and EAN 128, UPC-A and EAN 13) take its
+// outcome from the first of them: every symbol reads alike with all rows
+// enabled, with its own alone, and with every other row but its own.
+TEST(Symbologies, SharedCheckersGiveEachRowItsOwnOutcome) {
+    for (const ZintCase &c : ZintCases()) {
+        if (!c.runDecoder) continue;
+        SCOPED_TRACE(c.name);
+        const Widths pixels = CasePixels(c, 6);
+        const Outcome all = ReadRuns(pixels);
+        DecodeState alone = AllEnabled(kLeftToRight | kRightToLeft);
+        alone.symbologies = c.type;
+        ASSERT_EQ(DecodeRunTables(pixels, alone), all.status);
+        EXPECT_EQ(alone.type, all.state.type);
+        EXPECT_EQ(std::string(alone.text), all.text());
+        DecodeState others = AllEnabled(kLeftToRight | kRightToLeft);
+        others.symbologies = ZR_BAR_ALL & ~c.type;
+        const DecodeOutcome status = DecodeRunTables(pixels, others);
+        EXPECT_TRUE(status == DecodeOutcome::NoDecoderMatched || others.type != c.type);
+    }
+    // Code 128 and EAN 128 run one checker and tell their symbols apart in
+    // their decoders: each symbol is read by its own row only, whichever of
+    // the two rows runs the checker first.
+    const Widths ean128 = Multiply(ZintModules(BARCODE_GS1_128, "[01]09501101530003", 0, GS1_MODE), 3);
+    const Widths code128 = Multiply(ZintModules(BARCODE_CODE128, "Shared checker", 0, DATA_MODE), 3);
+    for (const std::uint32_t enabled : {ZR_BAR_CODE128 | ZR_BAR_EAN128, ZR_BAR_CODE128, ZR_BAR_EAN128}) {
+        for (const bool isEan : {false, true}) {
+            SCOPED_TRACE(std::to_string(enabled) + (isEan ? " EAN 128" : " Code 128"));
+            DecodeState state = AllEnabled(kLeftToRight | kRightToLeft);
+            state.symbologies = enabled;
+            const std::uint32_t own = isEan ? ZR_BAR_EAN128 : ZR_BAR_CODE128;
+            const DecodeOutcome status = DecodeRunTables(isEan ? ean128 : code128, state);
+            if ((enabled & own) == 0) {
+                EXPECT_EQ(status, DecodeOutcome::NoDecoderMatched);
+            } else {
+                ASSERT_EQ(status, DecodeOutcome::Ok);
+                EXPECT_EQ(state.type, own);
+            }
+        }
+    }
+}
+
 TEST(Symbologies, PaintedInvertedTwoOfFiveAndBcdMatrix) {
     struct Painted {
         std::string elements;
