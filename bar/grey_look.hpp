@@ -81,6 +81,9 @@ class LineDecoder {
 
   private:
     bool TrySegment(int first, int last, const DecodeState &base, LineReading &reading);
+    // EAN 13 and UPC-A segments whose quiet zones hold their printed digits.
+    void ReadNarrowQuietEan13(int length, const DecodeState &mainState, const DecodeState &base,
+                              std::vector<LineReading> &out);
     void TryAddOn(int first, int last, const LineReading &main, const DecodeState &base,
                   std::vector<LineReading> &out);
     // Element widths from edge `first` to edge `last`: the distances between

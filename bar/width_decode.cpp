@@ -6,6 +6,7 @@
 // widen the bars at the expense of the spaces: a segment that does not read
 // as measured is tried again with a few corrections of that bias.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -31,6 +32,16 @@ constexpr double kSymbolQuietRatio = 2.8;
 // space of Code 128) must not hide its real end.
 constexpr int kEndsTried = 3;
 constexpr int kShortestSymbol = 13;  // elements of a 2-digit add-on
+// EAN 13 and UPC-A print their first and last digits inside their quiet
+// zones, often closer to the guards than the rule above allows: a segment of
+// exactly their 59 elements (95 modules) whose three guard patterns show
+// single modules is also tried with this much space (in modules) at each end.
+constexpr int kEan13Elements = 59;
+constexpr double kEan13Modules = 95;
+constexpr double kDigitQuietModules = 1.5;
+constexpr std::array<int, 3> kEan13Guards{0, 27, 56};  // first element of each guard
+constexpr std::array<int, 3> kEan13GuardElements{3, 5, 3};
+constexpr double kGuardLow = 0.5, kGuardHigh = 1.7;  // a guard element's width, in modules
 constexpr int kLongestSymbol = static_cast<int>(kMaxElements) - 1;
 constexpr double kFixedPoint = 16;  // width units per pixel
 constexpr std::uint16_t kWidestElement = 0xFFFF;
@@ -91,6 +102,18 @@ double MainModules(std::uint32_t type) {
 
 double Distance(const std::vector<GreyEdge> &e, int from, int to) {
     return e[static_cast<std::size_t>(to)].position - e[static_cast<std::size_t>(from)].position;
+}
+
+// Whether the 59 elements from edge j show the three guard patterns of an
+// EAN 13 or UPC-A symbol: elements of about one module each.
+bool Ean13Guards(const std::vector<GreyEdge> &e, int j, double module) {
+    for (std::size_t g = 0; g < kEan13Guards.size(); ++g)
+        for (int i = 0; i < kEan13GuardElements[g]; ++i) {
+            const int at = j + kEan13Guards[g] + i;
+            const double width = Distance(e, at, at + 1);
+            if (width < kGuardLow * module || width > kGuardHigh * module) return false;
+        }
+    return true;
 }
 
 // The classes of an add-on read from `widths` (reading order), its text
@@ -378,6 +401,35 @@ void LineDecoder::Read(const std::uint8_t *levels, int length, const std::vector
                 if (++ends == kEndsTried) break;
             }
         }
+        ReadNarrowQuietEan13(length, mainState, base, out);
+    }
+}
+
+void LineDecoder::ReadNarrowQuietEan13(int length, const DecodeState &mainState, const DecodeState &base,
+                                       std::vector<LineReading> &out) {
+    constexpr std::uint32_t kEan13OrUpcA = ZR_BAR_EAN13 | ZR_BAR_UPCA;
+    if ((mainState.symbologies & kEan13OrUpcA) == 0) return;
+    const std::vector<GreyEdge> &e = *edges_;
+    const int m = static_cast<int>(e.size());
+    const bool startRises = mainState.barColor == kLightBars;
+    DecodeState state = mainState;
+    state.symbologies = mainState.symbologies & kEan13OrUpcA;
+    for (int j = 0; j + kEan13Elements < m; ++j) {
+        if ((e[static_cast<std::size_t>(j)].change > 0) != startRises) continue;
+        const int k = j + kEan13Elements;
+        const double module = Distance(e, j, k) / kEan13Modules;
+        const double before = j == 0 ? e[0].position : Distance(e, j - 1, j);
+        const double after = k == m - 1 ? length - 1 - e[static_cast<std::size_t>(k)].position : Distance(e, k, k + 1);
+        if (before < kDigitQuietModules * module || after < kDigitQuietModules * module) continue;
+        // Segments whose quiet zones pass the common rule were tried already.
+        const double mean = Distance(e, j, k) / kEan13Elements;
+        if (before >= kSymbolQuietRatio * mean && after >= kSymbolQuietRatio * mean) continue;
+        if (!Ean13Guards(e, j, module)) continue;
+        LineReading reading;
+        if (!TrySegment(j, k, state, reading)) continue;
+        out.push_back(reading);
+        if ((base.symbologies & kAddOns) != 0) TryAddOn(j, k, reading, base, out);
+        j = k;
     }
 }
 

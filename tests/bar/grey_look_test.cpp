@@ -365,6 +365,38 @@ TEST(ZrBarGreyLook, ReadsAddOnsBesideTheMainSymbol) {
 }
 
 // Pictures of noise of several kinds, where nothing may be read.
+// EAN 13 and UPC-A print their outer digits inside the quiet zones; where
+// they stand closer to the guards than the common rule allows (two modules
+// here), the guards and the check digit still let the symbol read.
+TEST(ZrBarGreyLook, ReadsEan13WithDigitsCloseToTheGuards) {
+    constexpr int kFine = 10;  // pixels per module while drawing
+    for (const Family *f : {&kFamilies[0], &kFamilies[1]}) {
+        SCOPED_TRACE(f->name);
+        zr::test::SymbolOptions options;
+        options.symbology = f->symbology;
+        options.data = f->data;
+        options.moduleSize = kFine;
+        options.quietZone = 0;
+        options.barHeight = 12;
+        const Raster symbol = zr::test::RenderSymbol(options);
+        ASSERT_FALSE(symbol.empty());
+        const int margin = 20 * kFine;
+        Raster picture = zr::test::Canvas(symbol.width + 2 * margin, symbol.height + 2 * kFine);
+        zr::test::Paste(picture, symbol, margin, kFine);
+        // Digit-like print two modules before the start guard and two after the end guard.
+        for (int y = kFine; y < kFine + symbol.height; ++y)
+            for (int x = 0; x < 4 * kFine; ++x) {
+                picture.at(margin - 2 * kFine - 1 - x, y) = 0;
+                picture.at(margin + symbol.width + 2 * kFine + x, y) = 0;
+            }
+        const double pixelsPerModule = 2.5;
+        picture = zr::test::Blur(picture, 0.3 * kFine);
+        picture = zr::test::Scale(picture, pixelsPerModule / kFine, pixelsPerModule / kFine, true);
+        EXPECT_FALSE(Holds(Read(picture, 8, FirstLookOnly), *f));
+        EXPECT_TRUE(Holds(Read(picture), *f));
+    }
+}
+
 TEST(ZrBarGreyLook, NoiseGivesNothing) {
     constexpr int kWidth = 640, kHeight = 480;
     std::mt19937 rng(7);
@@ -396,3 +428,4 @@ TEST(ZrBarGreyLook, NoiseGivesNothing) {
 
 }  // namespace
 }  // namespace zr::bar::test
+
