@@ -78,7 +78,9 @@ constexpr Alias kAliases[] = {
     {"dm", BarcodeFormat::DataMatrix},
 };
 
-std::string Normalise(std::string_view name) {
+}  // namespace
+
+std::string NormaliseName(std::string_view name) {
     std::string key;
     for (const char c : name) {
         if (c == ' ' || c == '-' || c == '_' || c == '\t') continue;
@@ -86,6 +88,8 @@ std::string Normalise(std::string_view name) {
     }
     return key;
 }
+
+namespace {
 
 const FormatInfo *InfoOf(BarcodeFormat format) {
     for (const FormatInfo &info : kFormats)
@@ -113,6 +117,16 @@ std::uint32_t LinearTypeBits(BarcodeFormats formats) {
     return bits;
 }
 
+std::optional<BarcodeFormat> FindFormat(std::string_view name) {
+    const std::string key = NormaliseName(name);
+    if (key.empty()) return std::nullopt;
+    for (const FormatInfo &info : kFormats)
+        if (NormaliseName(info.name) == key) return info.format;
+    for (const Alias &alias : kAliases)
+        if (key == alias.key) return alias.format;
+    return std::nullopt;
+}
+
 const char *SymbologyIdentifier(BarcodeFormat format, bool gs1) {
     const FormatInfo *info = InfoOf(format);
     if (!info) return "";
@@ -129,11 +143,7 @@ std::string ToString(BarcodeFormat format) {
 }
 
 BarcodeFormat BarcodeFormatFromString(std::string_view name) {
-    const std::string key = api::Normalise(name);
-    for (const api::FormatInfo &info : api::kFormats)
-        if (!key.empty() && api::Normalise(info.name) == key) return info.format;
-    for (const api::Alias &alias : api::kAliases)
-        if (key == alias.key) return alias.format;
+    if (const std::optional<BarcodeFormat> format = api::FindFormat(name)) return *format;
     throw std::invalid_argument("unknown barcode format: " + std::string(name));
 }
 
@@ -142,7 +152,7 @@ BarcodeFormats BarcodeFormatsFromString(std::string_view names) {
     while (true) {
         const std::size_t comma = names.find(',');
         const std::string_view item = names.substr(0, comma);
-        formats |= api::Normalise(item) == "all" ? BarcodeFormats::All() : BarcodeFormatFromString(item);
+        formats |= api::NormaliseName(item) == "all" ? BarcodeFormats::All() : BarcodeFormatFromString(item);
         if (comma == std::string_view::npos) break;
         names.remove_prefix(comma + 1);
     }

@@ -72,6 +72,10 @@ constexpr std::uint32_t kWeaklyChecked = ZR_BAR_INDUSTRIAL_2OF5 | ZR_BAR_INVERTE
                                          ZR_BAR_INTERLEAVED_2OF5 | ZR_BAR_IATA_2OF5 | ZR_BAR_MATRIX_2OF5 |
                                          ZR_BAR_DATALOGIC_2OF5 | ZR_BAR_BCD_MATRIX | ZR_BAR_CODABAR |
                                          ZR_BAR_EAN8 | ZR_BAR_UPCE | ZR_BAR_ADDON5 | ZR_BAR_ADDON2;
+// The main EAN/UPC symbols, and the add-ons read only beside one of them.
+constexpr std::uint32_t kMainEanUpc = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_EAN8 | ZR_BAR_UPCE;
+constexpr std::uint32_t kAddOns = ZR_BAR_ADDON2 | ZR_BAR_ADDON5;
+
 constexpr bool WeaklyChecked(std::uint32_t type) {
     return (type & kWeaklyChecked) != 0;
 }

@@ -14,8 +14,6 @@
 namespace zr::bar {
 namespace {
 
-constexpr std::uint32_t kAddOns = ZR_BAR_ADDON2 | ZR_BAR_ADDON5;
-constexpr std::uint32_t kMainEanUpc = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_EAN8 | ZR_BAR_UPCE;
 // Symbologies whose check characters make one line enough; every other
 // symbol must be read alike on lines apart (kWeakSpread).
 constexpr std::uint32_t kStronglyChecked =

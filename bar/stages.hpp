@@ -210,6 +210,10 @@ inline Spans SpansOf(Point a, Point b, std::uint8_t direction) {
 bool OutlineFitsReading(const QuadI &outline, double readingLength);
 bool ReadConfirmed(const DecodeState &decode, const QuadI &outline);
 void DropLoneAddOns(ZrBarScanner &scanner);
+// True when `main` is an EAN/UPC symbol and the add-on stands beside it:
+// half to one and a half of its lengths away along its reading direction,
+// within its height across.
+bool AddOnBeside(const ZrBarResult &addOn, const ZrBarResult &main);
 
 // Scan pass (scan_pass.cpp): how it ended. The exported scan turns this into
 // its public status (entry.cpp).

@@ -75,8 +75,6 @@ constexpr std::uint32_t kTwoWidths = ZR_BAR_INDUSTRIAL_2OF5 | ZR_BAR_INVERTED_2O
                                      ZR_BAR_IATA_2OF5 | ZR_BAR_MATRIX_2OF5 | ZR_BAR_CODE39 | ZR_BAR_CODABAR |
                                      ZR_BAR_BCD_MATRIX | ZR_BAR_DATALOGIC_2OF5;
 
-constexpr std::uint32_t kAddOns = ZR_BAR_ADDON2 | ZR_BAR_ADDON5;
-constexpr std::uint32_t kMainEanUpc = ZR_BAR_EAN13 | ZR_BAR_UPCA | ZR_BAR_EAN8 | ZR_BAR_UPCE;
 // Symbologies whose check characters are part of every symbol.
 constexpr std::uint32_t kCheckRequired = kMainEanUpc | ZR_BAR_CODE128 | ZR_BAR_EAN128 | ZR_BAR_CODE93;
 

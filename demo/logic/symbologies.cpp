@@ -4,52 +4,10 @@
 #include <string>
 
 #include "settings.hpp"
+#include "api/formats.hpp"
 
 namespace zr::demo {
 namespace {
-
-struct Alias {
-    const char *key;  // normalised: lower case, no spaces, '-' or '_'
-    uint32_t bits;
-};
-
-// Short forms besides the normalised display names, which already give code39, code128, ean13,
-// ean8, codabar, code93, ean128, ...
-constexpr Alias kAliases[] = {
-    {"all", kAllLinearTypes},
-    {"industrial", 0x1},
-    {"i25industrial", 0x1},
-    {"inverted", 0x2},
-    {"interleaved", 0x4},
-    {"i2of5", 0x4},
-    {"itf", 0x4},
-    {"iata", 0x8},
-    {"matrix", 0x10},
-    {"matrix25", 0x10},
-    {"code3of9", 0x20},
-    {"bcd", 0x80},
-    {"datalogic", 0x100},
-    {"gs1128", 0x2000},
-    {"ucc128", 0x2000},
-    {"upc", 0x10000},
-    {"upca", 0x10000},
-    {"upce", 0x40000},
-    {"additional5digits", 0x80000},
-    {"additional2digits", 0x100000},
-    {"addon5", 0x80000},
-    {"addon2", 0x100000},
-    {"ean5", 0x80000},
-    {"ean2", 0x100000},
-};
-
-std::string Normalise(std::string_view name) {
-    std::string key;
-    for (const char c : name) {
-        if (c == ' ' || c == '-' || c == '_' || c == '\t') continue;
-        key.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-    }
-    return key;
-}
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
@@ -91,15 +49,15 @@ const char *LinearTypeName(uint32_t type) {
     return "Unknown";
 }
 
+// The names are the C++ interface's (zr::BarcodeFormatFromString); "all"
+// stands for every linear type.
 std::optional<uint32_t> LinearTypeFromName(std::string_view name) {
-    const std::string key = Normalise(name);
-    if (key.empty()) return std::nullopt;
-    for (const LinearType &entry : kLinearTypes) {
-        if (Normalise(entry.name) == key) return entry.bit;
+    const std::optional<BarcodeFormat> format = api::FindFormat(name);
+    if (format) {
+        const uint32_t bit = api::LinearTypeBit(*format);
+        return bit != 0 ? std::optional<uint32_t>(bit) : std::nullopt;
     }
-    for (const Alias &alias : kAliases) {
-        if (key == alias.key) return alias.bits;
-    }
+    if (api::NormaliseName(name) == "all") return kAllLinearTypes;
     return std::nullopt;
 }
 

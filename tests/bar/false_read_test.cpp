@@ -9,25 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "support/readers.hpp"
 #include "support/render.hpp"
+#include "support/scan_with.hpp"
 #include "zr/ZrBar.h"
 
 namespace {
 
 using zr::test::Raster;
 
+// The results of a scan with these extra flags; the scan must succeed.
 std::vector<ZrBarResult> Scan(const Raster &picture, std::uint8_t extraFlags) {
-    const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 8);
-    ZrBarScanner scanner;
-    ZrInitBarScanner(&scanner);
-    scanner.image = dib.data();
-    scanner.extraFlags = extraFlags;
-    EXPECT_EQ(ZrScanBar(&scanner), ZR_OK);
-    std::vector<ZrBarResult> results(static_cast<std::size_t>(scanner.resultCount));
-    for (int i = 0; i < scanner.resultCount; ++i)
-        GetBarcodeAt(&scanner, i, &results[static_cast<std::size_t>(i)]);
-    ZrFreeBarScanner(&scanner);
-    return results;
+    const auto outcome = zr::test::ScanWith<zr::test::BarReader>(
+        zr::test::ToDib(picture, 8), [extraFlags](ZrBarScanner &scanner) { scanner.extraFlags = extraFlags; });
+    EXPECT_EQ(outcome.status, ZR_OK);
+    return outcome.results;
 }
 
 std::string Texts(const std::vector<ZrBarResult> &results) {
