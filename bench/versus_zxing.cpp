@@ -150,6 +150,7 @@ std::vector<Picture> Pictures(int argc, char **argv) {
     Paste(small, DataMatrixSymbol(12, 30, 6), 700, 500);    // 24 x 24
     Paste(large, DataMatrixSymbol(24, 1500, 3), 700, 500);  // 144 x 144
     pictures.push_back({"2000x1500 empty DataMatrix", ToDib(empty, 8), {}, Family::DataMatrix});
+    pictures.push_back({"2000x1500 noise DataMatrix", ToDib(noise, 8), {}, Family::DataMatrix});
     pictures.push_back({"2000x1500 one DM 24x24", ToDib(AddNoise(small, 20, 1), 8), {}, Family::DataMatrix});
     pictures.push_back(
         {"2000x1500 one DM 144x144", ToDib(AddNoise(large, 20, 1), 8), {}, Family::DataMatrix});
@@ -164,6 +165,7 @@ std::vector<Picture> Pictures(int argc, char **argv) {
     Paste(vertical, RotateQuarter(rows, 1), 500, 400);
     pictures.push_back(
         {"2000x1500 empty PDF417", ToDib(AddNoise(Canvas(2000, 1500, 225), 6, 1), 8), {}, Family::Pdf417});
+    pictures.push_back({"2000x1500 noise PDF417", ToDib(noise, 8), {}, Family::Pdf417});
     pictures.push_back(
         {"2000x1500 PDF417 10 cols", ToDib(AddNoise(horizontal, 6, 1), 8), {}, Family::Pdf417});
     pictures.push_back(
@@ -172,6 +174,7 @@ std::vector<Picture> Pictures(int argc, char **argv) {
     Paste(oneQr, QrSymbol(0, 4), 800, 600);
     for (int i = 0; i < 10; ++i) Paste(tenQr, QrSymbol(i, 4), 60 + (i % 5) * 380, 200 + (i / 5) * 600);
     pictures.push_back({"2000x1500 empty QR", ToDib(empty, 8), {}, Family::Qr});
+    pictures.push_back({"2000x1500 noise QR", ToDib(noise, 8), {}, Family::Qr});
     pictures.push_back({"2000x1500 one QR version 5", ToDib(AddNoise(oneQr, 20, 1), 8), {}, Family::Qr});
     pictures.push_back({"2000x1500 ten QR version 5", ToDib(AddNoise(tenQr, 20, 1), 8), {}, Family::Qr});
     for (int i = 2; i < argc; ++i) {
@@ -182,13 +185,16 @@ std::vector<Picture> Pictures(int argc, char **argv) {
         }
         const std::size_t palette = image.bitsPerPixel == 8 ? 1024 : image.bitsPerPixel == 1 ? 8 : 0;
         const auto *block = static_cast<const std::uint8_t *>(image.dib);
-        std::string name = argv[i];
-        name = name.substr(name.find_last_of('/') + 1);
-        Picture picture{name, std::vector<std::uint8_t>(block, block + 40 + palette + image.size), {}};
-        if (name.rfind("dm", 0) == 0 || name.find("datamatrix") != std::string::npos)
+        // The family comes from the file or folder name (the sample sets are named by symbology).
+        const std::string path = argv[i];
+        const std::size_t slash = path.find_last_of('/');
+        const std::size_t folder = slash == std::string::npos ? 0 : path.find_last_of('/', slash - 1) + 1;
+        const std::string name = path.substr(slash + 1), where = path.substr(folder);
+        Picture picture{where, std::vector<std::uint8_t>(block, block + 40 + palette + image.size), {}};
+        if (name.rfind("dm", 0) == 0 || where.find("datamatrix") != std::string::npos)
             picture.family = Family::DataMatrix;
-        if (name.find("pdf417") != std::string::npos) picture.family = Family::Pdf417;
-        if (name.rfind("qr", 0) == 0 || name.find("qrcode") != std::string::npos) picture.family = Family::Qr;
+        if (where.find("pdf417") != std::string::npos) picture.family = Family::Pdf417;
+        if (name.rfind("qr", 0) == 0 || where.find("qrcode") != std::string::npos) picture.family = Family::Qr;
         if (image.bitsPerPixel == 1) {
             // Expanded outside the timing: zxing-cpp has no 1-bit input.
             const std::uint8_t zeroLevel = block[40];
