@@ -175,52 +175,74 @@ std::uint16_t ImageToMono(ZrImage *image) {
     return ZR_OK;
 }
 
+namespace {
+
+// Up to eight stored bytes from byte `first` as one word, the leftmost pixel in
+// the top bit; bytes past the row's end read as zero (light for the filter's
+// purposes, as the byte-wise neighbourhood always treated them).
+std::uint64_t RowWord(const std::uint8_t *row, std::uint32_t first, std::uint32_t bytes) {
+    std::uint64_t word = 0;
+    const std::uint32_t count = std::min<std::uint32_t>(8, bytes - first);
+    for (std::uint32_t i = 0; i < count; ++i) word |= static_cast<std::uint64_t>(row[first + i]) << (56 - 8 * i);
+    return word;
+}
+
+void StoreRowWord(std::uint8_t *row, std::uint32_t first, std::uint32_t bytes, std::uint64_t word) {
+    const std::uint32_t count = std::min<std::uint32_t>(8, bytes - first);
+    for (std::uint32_t i = 0; i < count; ++i) row[first + i] = static_cast<std::uint8_t>(word >> (56 - 8 * i));
+}
+
+// Three neighbouring rows, a word at a time, with the words on either side so
+// that the pixels left and right of every pixel can be shifted in.
+struct RowWords {
+    std::uint64_t previous = 0, current = 0, next = 0;
+
+    std::uint64_t Left() const { return current >> 1 | previous << 63; }    // pixel x - 1 at x
+    std::uint64_t Right() const { return current << 1 | next >> 63; }       // pixel x + 1 at x
+};
+
+}  // namespace
+
 void ImageDespeckle(ZrImage *image) {
     if (!IsBilevel(image) || image->height < 4) return;
-
-    // The 3 x 3 block lives in one word: each row has a 10-bit lane holding the
-    // last pixel of the byte before, the byte itself and the first pixel of the
-    // byte after. Shifting the word left by one moves the block one pixel right;
-    // bits that spill in from the lane below stay outside the mask.
-    constexpr std::uint32_t kLane = 0x380;  // pixels x - 1, x, x + 1 of a lane
-    constexpr std::uint32_t kMask = kLane << 20 | kLane << 10 | kLane;
-    constexpr std::uint32_t kCentre = 1u << 18;
-    constexpr std::uint32_t kAllSet = 0x3FFFFFFF;
+    // A pixel whose eight neighbours all differ from it takes their value.
+    // Rows are filtered in storage order; each row's decisions see the row
+    // below as already filtered and this row and the one above unfiltered.
+    // Pixels 1 .. 8 * (bytes - 1) of stored rows 1 .. height - 3 are visited.
     const std::uint32_t bytes = (image->width + 7) / 8;
     if (bytes < 2) return;
-    const std::uint32_t lastByte = bytes - 1;  // only its first pixel is visited
-
-    // Lane of byte k; `before` is the byte left of it as it was before filtering.
-    auto lane = [bytes](const std::uint8_t *row, std::uint32_t k, std::uint8_t before) {
-        const std::uint32_t after = k + 1 < bytes ? row[k + 1] >> 7 : 0u;
-        return (before & 1u) << 9 | static_cast<std::uint32_t>(row[k]) << 1 | after;
-    };
+    const std::uint32_t lastVisited = 8 * (bytes - 1);
+    const std::uint32_t words = (bytes + 7) / 8;
 
     for (std::uint32_t r = 1; r + 3 <= image->height; ++r) {
         const std::uint8_t *below = StoredRow(image, r - 1);
         std::uint8_t *row = StoredRow(image, r);
         const std::uint8_t *above = StoredRow(image, r + 1);
-        std::uint8_t unfiltered = 0;  // byte k - 1 of this row before it changed
-        for (std::uint32_t k = 0; k <= lastByte; ++k) {
-            // The word is taken before this byte changes, so decisions within
-            // the row see its unfiltered values.
-            const std::uint8_t left = unfiltered;
-            unfiltered = row[k];
-            std::uint32_t block = lane(below, k, k > 0 ? below[k - 1] : 0) << 20 | lane(row, k, left) << 10 |
-                                  lane(above, k, k > 0 ? above[k - 1] : 0);
-            if (block == 0 || block == kAllSet) continue;
-            const int first = k == 0 ? 1 : 0;
-            const int last = k == lastByte ? 0 : 7;
-            block <<= first;
-            for (int j = first; j <= last; ++j, block <<= 1) {
-                const std::uint32_t seen = block & kMask;
-                const auto bit = static_cast<std::uint8_t>(0x80u >> j);
-                if (seen == (kMask & ~kCentre)) {
-                    row[k] |= bit;
-                } else if (seen == kCentre) {
-                    row[k] &= static_cast<std::uint8_t>(~bit);
-                }
+        RowWords b, c, a;
+        b.next = RowWord(below, 0, bytes);
+        c.next = RowWord(row, 0, bytes);
+        a.next = RowWord(above, 0, bytes);
+        for (std::uint32_t w = 0; w < words; ++w) {
+            for (RowWords *lane : {&b, &c, &a}) {
+                lane->previous = lane->current;
+                lane->current = lane->next;
             }
+            // Row r's next word is read before this word is stored, so it stays unfiltered.
+            const std::uint32_t following = 8 * (w + 1);
+            b.next = following < bytes ? RowWord(below, following, bytes) : 0;
+            c.next = following < bytes ? RowWord(row, following, bytes) : 0;
+            a.next = following < bytes ? RowWord(above, following, bytes) : 0;
+            const std::uint64_t allSet = b.Left() & b.current & b.Right() & c.Left() & c.Right() & a.Left() &
+                                         a.current & a.Right();
+            const std::uint64_t anySet = b.Left() | b.current | b.Right() | c.Left() | c.Right() | a.Left() |
+                                         a.current | a.Right();
+            std::uint64_t flips = (allSet & ~c.current) | (~anySet & c.current);
+            if (flips == 0) continue;
+            // Keep the flips to the visited pixels of this word.
+            const std::uint32_t x0 = 64 * w;
+            if (x0 == 0) flips &= ~(std::uint64_t{1} << 63);
+            if (lastVisited < x0 + 63) flips &= ~(~std::uint64_t{0} >> (lastVisited - x0 + 1));
+            StoreRowWord(row, 8 * w, bytes, c.current ^ flips);
         }
     }
 }

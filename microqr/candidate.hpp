@@ -79,7 +79,7 @@ struct ResultList {
 // Tries every finder candidate among the regions alone in its four
 // rotations and stores each decoded symbol. Returns the outcome of the last
 // attempt (kNothingTried when there was none).
-Outcome SearchMicroQRCandidates(const ZrImage &image, const regions::RegionList &regions,
+Outcome SearchMicroQRCandidates(const ZrImage &image, regions::RegionList &regions,
                                 ResultList &results);
 // One pass over the picture: labels the dark regions inside the search
 // corners and searches the finder candidates among them.

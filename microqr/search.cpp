@@ -113,7 +113,7 @@ Outcome TryFinder(const BitImageView &view, const regions::Region &region, Micro
 
 }  // namespace
 
-Outcome SearchMicroQRCandidates(const ZrImage &image, const regions::RegionList &regionList,
+Outcome SearchMicroQRCandidates(const ZrImage &image, regions::RegionList &regionList,
                                 ResultList &results) {
     const BitImageView view(image);
     std::vector<qr::FinderCandidate> finders;
@@ -134,7 +134,6 @@ Outcome ScanPass(ZrImage &image, const geom::SearchBounds &corners, ResultList &
     search.minWidth = search.minHeight = kMinRegionSide;
     search.minDensity = kMinFill;
     search.maxDensity = kMaxFill;
-    search.traceOutlines = true;
     regions::LabelRegions(image, search);
     return SearchMicroQRCandidates(image, search.regions, results);
 }

@@ -97,16 +97,18 @@ bool CheckFinderColumn(lines::RunScan &scan, const BitImageView &view, const reg
     return false;
 }
 
-void CollectFinderCandidates(const BitImageView &view, const regions::RegionList &regionList,
+void CollectFinderCandidates(const BitImageView &view, regions::RegionList &regionList,
                              std::vector<FinderCandidate> &candidates, FinderRatioTest test) {
     lines::RunScan scan;
     scan.area = view.Bounds();
     lines::RunBufferInit(scan, lines::kLeftToRight);
-    for (const regions::Region &region : regionList) {
-        if (!region.HasOutline()) continue;
+    std::vector<std::uint8_t> chain;
+    for (regions::Region &region : regionList) {
         const double w = region.Width();
         const double h = region.Height();
-        if (w / h < 0.8 || h / w < 0.8) continue;
+        if (!(w / h >= 0.8) || !(h / w >= 0.8)) continue;
+        regions::EnsureOutline(view, region, chain);
+        if (!region.HasOutline()) continue;
         if (!CheckFinderRow(scan, view, region, test) || !CheckFinderColumn(scan, view, region, test))
             continue;
         FinderCandidate c;

@@ -39,9 +39,10 @@ bool CheckFinderRow(lines::RunScan &scan, const BitImageView &view, const region
 bool CheckFinderColumn(lines::RunScan &scan, const BitImageView &view, const regions::Region &region,
                        FinderRatioTest test = CheckFinderRatio);
 
-// Appends a candidate for every region with a traced outline that is square
-// within 0.8 and passes the row and then the column test, in list order.
-void CollectFinderCandidates(const BitImageView &view, const regions::RegionList &regionList,
+// Appends a candidate for every region that is square within 0.8 and passes
+// the row and then the column test, in list order. Regions labelled without
+// outlines get them traced once they pass the squareness test.
+void CollectFinderCandidates(const BitImageView &view, regions::RegionList &regionList,
                              std::vector<FinderCandidate> &candidates,
                              FinderRatioTest test = CheckFinderRatio);
 

@@ -70,11 +70,10 @@ bool IsFinderStone(const BitImageView &view, const regions::Region &region) {
     return true;
 }
 
-void CollectFinderStones(const BitImageView &view, const regions::RegionList &regionList,
-                         std::vector<FinderCandidate> &candidates) {
+void CollectFinderStones(const BitImageView &view, regions::RegionList &regionList,
+                         std::vector<FinderCandidate> &candidates, std::vector<std::uint8_t> &chain) {
     const std::size_t wholeFinders = candidates.size();
-    for (const regions::Region &region : regionList) {
-        if (!region.HasOutline()) continue;
+    for (regions::Region &region : regionList) {
         const geom::PointF centre{(region.box.x0 + region.box.x1) / 2.0, (region.box.y0 + region.box.y1) / 2.0};
         const bool insideFinder =
             std::any_of(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(wholeFinders),
@@ -82,6 +81,8 @@ void CollectFinderStones(const BitImageView &view, const regions::RegionList &re
                             return c.region->box.Contains({static_cast<int>(centre.x), static_cast<int>(centre.y)});
                         });
         if (insideFinder || !IsFinderStone(view, region)) continue;
+        regions::EnsureOutline(view, region, chain);
+        if (!region.HasOutline()) continue;
         FinderCandidate c;
         c.region = &region;
         c.centre = centre;

@@ -26,8 +26,9 @@ bool IsFinderStone(const BitImageView &view, const regions::Region &region);
 
 // Appends a candidate, with its region scale set, for every region of the
 // list that is a finder stone and lies inside none of the finders already
-// in `candidates` (whose rings were found whole).
-void CollectFinderStones(const BitImageView &view, const regions::RegionList &regionList,
-                         std::vector<FinderCandidate> &candidates);
+// in `candidates` (whose rings were found whole); the stones' outlines are
+// traced if they were not.
+void CollectFinderStones(const BitImageView &view, regions::RegionList &regionList,
+                         std::vector<FinderCandidate> &candidates, std::vector<std::uint8_t> &chain);
 
 }  // namespace zr::qr

@@ -291,7 +291,6 @@ Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scann
     search.minWidth = search.minHeight = 7;
     search.minDensity = 0.2;
     search.maxDensity = 0.8;
-    search.traceOutlines = true;
     regions::LabelRegions(work, search);
     const BitImageView view(work);
     std::vector<FinderCandidate> candidates;

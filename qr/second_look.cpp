@@ -65,15 +65,16 @@ bool MayShareSymbol(const FinderCandidate &p, const FinderCandidate &q) {
     return geom::Dot(d, d) <= reach * reach;
 }
 
-void CollectSlantedFinders(const BitImageView &view, const regions::RegionList &regionList,
-                           std::vector<FinderCandidate> &candidates) {
+void CollectSlantedFinders(const BitImageView &view, regions::RegionList &regionList,
+                           std::vector<FinderCandidate> &candidates, std::vector<std::uint8_t> &chain) {
     lines::RunScan scan;
     scan.area = view.Bounds();
     lines::RunBufferInit(scan, lines::kLeftToRight);
-    for (const regions::Region &region : regionList) {
-        if (!region.HasOutline()) continue;
+    for (regions::Region &region : regionList) {
         const double w = region.Width(), h = region.Height();
-        if (w / h < kMinFinderAspect || h / w < kMinFinderAspect) continue;
+        if (!(w / h >= kMinFinderAspect) || !(h / w >= kMinFinderAspect)) continue;
+        regions::EnsureOutline(view, region, chain);
+        if (!region.HasOutline()) continue;
         if (!CheckFinderRow(scan, view, region) || !CheckFinderColumn(scan, view, region)) continue;
         FinderCandidate c;
         c.region = &region;
@@ -116,13 +117,12 @@ class SecondLookSearch {
         regions::RegionSearch search(corners);
         search.minWidth = search.minHeight = 7;
         search.minDensity = 0.2;  // no upper limit: centre stones are solid
-        search.traceOutlines = true;
         regions::LabelRegions(picture, search);
         shiftedSamplings_ = 0;
         const BitImageView view(picture);
         candidates_.clear();
-        CollectSlantedFinders(view, search.regions, candidates_);
-        CollectFinderStones(view, search.regions, candidates_);
+        CollectSlantedFinders(view, search.regions, candidates_, chain_);
+        CollectFinderStones(view, search.regions, candidates_, chain_);
         RankTriples();
         int located = 0;
         for (const Ranked &r : ranked_) {
@@ -256,6 +256,7 @@ class SecondLookSearch {
     std::vector<TextDetails> *textDetails_;
     std::unique_ptr<QRResult> result_;  // a large record: one per search
     std::vector<FinderCandidate> candidates_;
+    std::vector<std::uint8_t> chain_;  // outline traces, kept between passes
     std::vector<Ranked> ranked_;
     std::vector<VersionTrial> trials_;
     SampledGrid sampled_;

@@ -22,14 +22,56 @@ constexpr std::array<geom::PointI, 9> kDirectionSteps = {{
     {-1, -1},
 }};
 
+// Dark neighbours of a pixel as eight bits, bit d - 1 for direction d.
+using NeighbourMask = std::uint8_t;
+
+// For every starting direction and neighbour mask, the first direction
+// clockwise from the start whose neighbour is dark; 0 when none is.
+constexpr std::array<std::array<std::uint8_t, 256>, 9> FirstDarkTable() {
+    std::array<std::array<std::uint8_t, 256>, 9> table{};
+    for (int from = 1; from <= 8; ++from) {
+        for (int mask = 0; mask < 256; ++mask) {
+            for (int k = 0; k < 8; ++k) {
+                const int d = (from - 1 + k) % 8 + 1;
+                if ((mask >> (d - 1)) & 1) {
+                    table[static_cast<std::size_t>(from)][static_cast<std::size_t>(mask)] = static_cast<std::uint8_t>(d);
+                    break;
+                }
+            }
+        }
+    }
+    return table;
+}
+constexpr auto kFirstDark = FirstDarkTable();
+
+// Dark pixels x - 1, x, x + 1 of row y as bits 2, 1, 0; outside the picture is light.
+unsigned DarkTriple(const BitImageView &view, int x, int y) {
+    if (y < 0 || y >= view.Height()) return 0;
+    if (x < 1 || x + 1 >= view.Width())
+        return (view.DarkOrOutside(x - 1, y) ? 4u : 0u) | (view.DarkOrOutside(x, y) ? 2u : 0u) |
+               (view.DarkOrOutside(x + 1, y) ? 1u : 0u);
+    const std::uint8_t *row = view.Row(y);
+    const int left = x - 1;
+    const int offset = left & 7;
+    unsigned pair = static_cast<unsigned>(row[left >> 3]) << 8;
+    if (offset > 5) pair |= row[(left >> 3) + 1];  // the three pixels cross into the next byte
+    const unsigned bits = (pair >> (13 - offset)) & 7u;
+    return view.SetBitIsDark() ? bits : ~bits & 7u;
+}
+
+NeighbourMask DarkNeighbours(const BitImageView &view, geom::PointI at) {
+    const unsigned up = DarkTriple(view, at.x, at.y - 1);
+    const unsigned middle = DarkTriple(view, at.x, at.y);
+    const unsigned down = DarkTriple(view, at.x, at.y + 1);
+    // Directions 1 up, 2 up-right, 3 right, 4 down-right, 5 down, 6 down-left, 7 left, 8 up-left.
+    return static_cast<NeighbourMask>((up >> 1 & 1u) | (up & 1u) << 1 | (middle & 1u) << 2 | (down & 1u) << 3 |
+                                      (down >> 1 & 1u) << 4 | (down >> 2 & 1u) << 5 | (middle >> 2 & 1u) << 6 |
+                                      (up >> 2 & 1u) << 7);
+}
+
 // First dark neighbour of `at` in clockwise order from direction `from`; 0 when none.
 int FirstDarkNeighbour(const BitImageView &view, geom::PointI at, int from) {
-    for (int k = 0; k < 8; ++k) {
-        const int d = (from - 1 + k) % 8 + 1;
-        const geom::PointI n = at + kDirectionSteps[static_cast<std::size_t>(d)];
-        if (view.DarkOrOutside(n.x, n.y)) return d;
-    }
-    return 0;
+    return kFirstDark[static_cast<std::size_t>(from)][DarkNeighbours(view, at)];
 }
 
 }  // namespace
@@ -89,6 +131,10 @@ void RegionOutline(const BitImageView &view, Region &region, std::vector<std::ui
     region.colBottom.assign(width, 0);
     TraceOutline(view, region, chain);
     OutlineExtents(region, chain);
+}
+
+void EnsureOutline(const BitImageView &view, Region &region, std::vector<std::uint8_t> &chain) {
+    if (!region.HasOutline() && region.Height() > 0 && region.Width() > 0) RegionOutline(view, region, chain);
 }
 
 }  // namespace zr::regions

@@ -74,6 +74,9 @@ void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::v
 // Traces the region's outline and fills its four extent arrays. `chain` is
 // scratch space.
 void RegionOutline(const BitImageView &view, Region &region, std::vector<std::uint8_t> &chain);
+// Traces the outline of a region labelled without one, so that a reader can
+// test every region cheaply first and trace only those that pass.
+void EnsureOutline(const BitImageView &view, Region &region, std::vector<std::uint8_t> &chain);
 
 // Direction codes of the chain: 1 up, 2 up-right, 3 right, 4 down-right,
 // 5 down, 6 down-left, 7 left, 8 up-left (clockwise on the picture).

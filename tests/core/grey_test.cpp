@@ -197,7 +197,7 @@ TEST(ImageDespeckle, FlipsLonePixelsOnlyInsideTheVisitedArea) {
 TEST(ImageDespeckle, MatchesPerPixelReferenceOnNoise) {
     std::mt19937 random(7);
     int changedImages = 0;
-    for (std::uint32_t width : {9u, 16u, 17u, 31u, 40u}) {
+    for (std::uint32_t width : {9u, 16u, 17u, 31u, 40u, 64u, 65u, 72u, 130u, 200u}) {
         ZrImage image = Blank(width, 9, 1, 0);
         auto *bits = static_cast<std::uint8_t *>(image.bits);
         // Sparse noise on one half, dense on the other, so both flips occur.

@@ -328,6 +328,52 @@ TEST(RegionOutline, RingExtentsFollowItsOuterBoundary) {
     EXPECT_EQ(chain[n], 0);
 }
 
+// Chain of the clockwise outline trace, one neighbour tested at a time.
+std::vector<std::uint8_t> ReferenceChain(const BitImageView &view, const Region &region) {
+    static constexpr int kStepX[9] = {0, 0, 1, 1, 1, 0, -1, -1, -1};
+    static constexpr int kStepY[9] = {0, -1, -1, 0, 1, 1, 1, 0, -1};
+    const auto firstDark = [&](geom::PointI at, int from) {
+        for (int k = 0; k < 8; ++k) {
+            const int d = (from - 1 + k) % 8 + 1;
+            if (view.DarkOrOutside(at.x + kStepX[d], at.y + kStepY[d])) return d;
+        }
+        return 0;
+    };
+    const std::size_t capacity = 2 * static_cast<std::size_t>(region.Width()) * static_cast<std::size_t>(region.Height());
+    std::vector<std::uint8_t> chain;
+    const int first = firstDark(region.start, 1);
+    geom::PointI at = region.start;
+    for (int move = first; move != 0 && chain.size() < capacity;) {
+        chain.push_back(static_cast<std::uint8_t>(move));
+        at = {at.x + kStepX[move], at.y + kStepY[move]};
+        const int next = firstDark(at, (move + 4) % 8 + 1);
+        if (next == 0 || (at == region.start && next == first)) break;
+        move = next;
+    }
+    return chain;
+}
+
+// Random blobs in both polarities, across byte boundaries and up to the
+// picture's frame: the table-driven trace makes the reference's moves.
+TEST(RegionOutline, TraceMatchesANeighbourByNeighbourReference) {
+    std::mt19937 gen(5);
+    test::Raster r = test::Canvas(203, 61);
+    for (auto &px : r.pixels) px = gen() % 100 < 45 ? 0 : 255;
+    for (const bool darkIsZero : {true, false}) {
+        Picture p(r, darkIsZero);
+        RegionSearch s = WholePicture(p.image);
+        LabelRegions(p.image, s);
+        ASSERT_GT(s.Count(), 20u);
+        const BitImageView view(p.image);
+        std::vector<std::uint8_t> chain;
+        for (const Region &region : s.regions) {
+            const std::size_t n = TraceOutline(view, region, chain);
+            EXPECT_EQ(std::vector<std::uint8_t>(chain.begin(), chain.begin() + static_cast<std::ptrdiff_t>(n)),
+                      ReferenceChain(view, region));
+        }
+    }
+}
+
 TEST(RegionOutline, ASinglePixelAndARegionCutByTheRectangle) {
     // A single pixel alone: empty chain, only the start pixel recorded.
     Picture dot({"#"}, 10, 10, 4, 4);
