@@ -102,12 +102,11 @@ void CollectFinderCandidates(const BitImageView &view, regions::RegionList &regi
     lines::RunScan scan;
     scan.area = view.Bounds();
     lines::RunBufferInit(scan, lines::kLeftToRight);
-    std::vector<std::uint8_t> chain;
     for (regions::Region &region : regionList) {
         const double w = region.Width();
         const double h = region.Height();
         if (!(w / h >= 0.8) || !(h / w >= 0.8)) continue;
-        regions::EnsureOutline(view, region, chain);
+        regions::EnsureOutline(view, region);
         if (!region.HasOutline()) continue;
         if (!CheckFinderRow(scan, view, region, test) || !CheckFinderColumn(scan, view, region, test))
             continue;

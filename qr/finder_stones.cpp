@@ -71,7 +71,7 @@ bool IsFinderStone(const BitImageView &view, const regions::Region &region) {
 }
 
 void CollectFinderStones(const BitImageView &view, regions::RegionList &regionList,
-                         std::vector<FinderCandidate> &candidates, std::vector<std::uint8_t> &chain) {
+                         std::vector<FinderCandidate> &candidates) {
     const std::size_t wholeFinders = candidates.size();
     for (regions::Region &region : regionList) {
         const geom::PointF centre{(region.box.x0 + region.box.x1) / 2.0, (region.box.y0 + region.box.y1) / 2.0};
@@ -81,7 +81,7 @@ void CollectFinderStones(const BitImageView &view, regions::RegionList &regionLi
                             return c.region->box.Contains({static_cast<int>(centre.x), static_cast<int>(centre.y)});
                         });
         if (insideFinder || !IsFinderStone(view, region)) continue;
-        regions::EnsureOutline(view, region, chain);
+        regions::EnsureOutline(view, region);
         if (!region.HasOutline()) continue;
         FinderCandidate c;
         c.region = &region;

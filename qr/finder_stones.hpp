@@ -29,6 +29,6 @@ bool IsFinderStone(const BitImageView &view, const regions::Region &region);
 // in `candidates` (whose rings were found whole); the stones' outlines are
 // traced if they were not.
 void CollectFinderStones(const BitImageView &view, regions::RegionList &regionList,
-                         std::vector<FinderCandidate> &candidates, std::vector<std::uint8_t> &chain);
+                         std::vector<FinderCandidate> &candidates);
 
 }  // namespace zr::qr

@@ -66,14 +66,14 @@ bool MayShareSymbol(const FinderCandidate &p, const FinderCandidate &q) {
 }
 
 void CollectSlantedFinders(const BitImageView &view, regions::RegionList &regionList,
-                           std::vector<FinderCandidate> &candidates, std::vector<std::uint8_t> &chain) {
+                           std::vector<FinderCandidate> &candidates) {
     lines::RunScan scan;
     scan.area = view.Bounds();
     lines::RunBufferInit(scan, lines::kLeftToRight);
     for (regions::Region &region : regionList) {
         const double w = region.Width(), h = region.Height();
         if (!(w / h >= kMinFinderAspect) || !(h / w >= kMinFinderAspect)) continue;
-        regions::EnsureOutline(view, region, chain);
+        regions::EnsureOutline(view, region);
         if (!region.HasOutline()) continue;
         if (!CheckFinderRow(scan, view, region) || !CheckFinderColumn(scan, view, region)) continue;
         FinderCandidate c;
@@ -121,8 +121,8 @@ class SecondLookSearch {
         shiftedSamplings_ = 0;
         const BitImageView view(picture);
         candidates_.clear();
-        CollectSlantedFinders(view, search.regions, candidates_, chain_);
-        CollectFinderStones(view, search.regions, candidates_, chain_);
+        CollectSlantedFinders(view, search.regions, candidates_);
+        CollectFinderStones(view, search.regions, candidates_);
         RankTriples();
         int located = 0;
         for (const Ranked &r : ranked_) {
@@ -256,7 +256,6 @@ class SecondLookSearch {
     std::vector<TextDetails> *textDetails_;
     std::unique_ptr<QRResult> result_;  // a large record: one per search
     std::vector<FinderCandidate> candidates_;
-    std::vector<std::uint8_t> chain_;  // outline traces, kept between passes
     std::vector<Ranked> ranked_;
     std::vector<VersionTrial> trials_;
     SampledGrid sampled_;

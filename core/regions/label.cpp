@@ -261,7 +261,7 @@ class Labeller {
         closing_.fill = open.fill / (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
         if (WithinLimits(closing_, search_)) {
             search_.regions.push_back(closing_);
-            if (search_.traceOutlines) RegionOutline(view_, search_.regions.back(), chain_);
+            if (search_.traceOutlines) RegionOutline(view_, search_.regions.back());
         }
         pool_.Release(index);
     }
@@ -272,7 +272,6 @@ class Labeller {
     RegionPool pool_;
     std::vector<RowRun> previous_, current_;
     Region closing_;  // a closed region while it is tested against the limits (its arrays stay empty)
-    std::vector<std::uint8_t> chain_;
 };
 
 }  // namespace

@@ -71,12 +71,11 @@ void LabelRegions(ZrImage &image, RegionSearch &search);
 // the sentinel run at right + 2. Uniform bytes are skipped whole.
 void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::vector<RowRun> &runs);
 
-// Traces the region's outline and fills its four extent arrays. `chain` is
-// scratch space.
-void RegionOutline(const BitImageView &view, Region &region, std::vector<std::uint8_t> &chain);
+// Traces the region's outline and fills its four extent arrays.
+void RegionOutline(const BitImageView &view, Region &region);
 // Traces the outline of a region labelled without one, so that a reader can
 // test every region cheaply first and trace only those that pass.
-void EnsureOutline(const BitImageView &view, Region &region, std::vector<std::uint8_t> &chain);
+void EnsureOutline(const BitImageView &view, Region &region);
 
 // Direction codes of the chain: 1 up, 2 up-right, 3 right, 4 down-right,
 // 5 down, 6 down-left, 7 left, 8 up-left (clockwise on the picture).
@@ -84,9 +83,6 @@ void EnsureOutline(const BitImageView &view, Region &region, std::vector<std::ui
 // and returns its length; the chain holds at most 2 x width x height moves.
 std::size_t TraceOutline(const BitImageView &view, const Region &region, std::vector<std::uint8_t> &chain);
 
-// Walks the chain from the start pixel and fills the four extent arrays
-// (which must already hold Height() and Width() entries).
-void OutlineExtents(Region &region, const std::vector<std::uint8_t> &chain);
 
 // List helpers. RegionPoolGrow appends n zeroed regions; false, with nothing
 // appended, for n <= 0.

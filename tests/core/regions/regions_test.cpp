@@ -354,7 +354,8 @@ std::vector<std::uint8_t> ReferenceChain(const BitImageView &view, const Region 
 }
 
 // Random blobs in both polarities, across byte boundaries and up to the
-// picture's frame: the table-driven trace makes the reference's moves.
+// picture's frame: the table-driven trace makes the reference's moves, and
+// the extents are those of the pixels it passes.
 TEST(RegionOutline, TraceMatchesANeighbourByNeighbourReference) {
     std::mt19937 gen(5);
     test::Raster r = test::Canvas(203, 61);
@@ -368,8 +369,32 @@ TEST(RegionOutline, TraceMatchesANeighbourByNeighbourReference) {
         std::vector<std::uint8_t> chain;
         for (const Region &region : s.regions) {
             const std::size_t n = TraceOutline(view, region, chain);
-            EXPECT_EQ(std::vector<std::uint8_t>(chain.begin(), chain.begin() + static_cast<std::ptrdiff_t>(n)),
-                      ReferenceChain(view, region));
+            const std::vector<std::uint8_t> expected = ReferenceChain(view, region);
+            EXPECT_EQ(std::vector<std::uint8_t>(chain.begin(), chain.begin() + static_cast<std::ptrdiff_t>(n)), expected);
+            // The extents hold the chain's pixels inside the box (the one the last move reaches aside).
+            Region walked = region;
+            walked.rowLeft.assign(static_cast<std::size_t>(region.Height()), kNoOutline);
+            walked.rowRight.assign(static_cast<std::size_t>(region.Height()), 0);
+            walked.colTop.assign(static_cast<std::size_t>(region.Width()), kNoOutline);
+            walked.colBottom.assign(static_cast<std::size_t>(region.Width()), 0);
+            geom::PointI at = region.start;
+            for (std::size_t i = 0; i <= expected.size(); ++i) {
+                if (region.box.Contains(at)) {
+                    const auto r = static_cast<std::size_t>(at.y - region.box.y0), c = static_cast<std::size_t>(at.x - region.box.x0);
+                    walked.rowLeft[r] = std::min(walked.rowLeft[r], at.x);
+                    walked.rowRight[r] = std::max(walked.rowRight[r], at.x);
+                    walked.colTop[c] = std::min(walked.colTop[c], at.y);
+                    walked.colBottom[c] = std::max(walked.colBottom[c], at.y);
+                }
+                if (i + 1 >= expected.size()) break;
+                static constexpr int kStepX[9] = {0, 0, 1, 1, 1, 0, -1, -1, -1};
+                static constexpr int kStepY[9] = {0, -1, -1, 0, 1, 1, 1, 0, -1};
+                at = {at.x + kStepX[expected[i]], at.y + kStepY[expected[i]]};
+            }
+            EXPECT_EQ(region.rowLeft, walked.rowLeft);
+            EXPECT_EQ(region.rowRight, walked.rowRight);
+            EXPECT_EQ(region.colTop, walked.colTop);
+            EXPECT_EQ(region.colBottom, walked.colBottom);
         }
     }
 }
