@@ -114,6 +114,13 @@ inline std::uint16_t LoadBiLevel(const void *dib, ZrImage *work) {
     return DibToBiLevel(work, dib);
 }
 
+// Loads as LoadBiLevel does and, with `grey` given, keeps a colour picture's
+// grey levels there for a second look's preparation.
+inline std::uint16_t LoadBiLevelKeepingGrey(const void *dib, ZrImage *work, std::vector<std::uint8_t> *grey) {
+    if (dib == nullptr) return ZR_ERR_NULL_DIB;
+    return DibToBiLevel(work, dib, grey);
+}
+
 enum class RectangleRule { ClampInPlace, Corners };
 
 // Runs `body` and turns any exception into 10 (no memory): nothing may be

@@ -349,11 +349,18 @@ std::uint16_t ColourToLocal(const std::uint8_t *pixels, std::int32_t pitch, ZrIm
 }  // namespace
 
 std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib) {
+    return DibToLocalBiLevel(image, dib, std::vector<std::uint8_t>{});
+}
+
+std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib, const std::vector<std::uint8_t> &storedGrey) {
     return PrepareBiLevel(
         image, dib,
-        [](const std::uint8_t *palette, std::int32_t pitch, std::uint16_t bitCount, ZrImage &target) {
-            return bitCount == 8 ? IndexedToLocal(palette, pitch, target)
-                                 : ColourToLocal(palette, pitch, target);
+        [&storedGrey](const std::uint8_t *palette, std::int32_t pitch, std::uint16_t bitCount, ZrImage &target) {
+            if (bitCount == 8) return IndexedToLocal(palette, pitch, target);
+            const std::size_t width = target.width;
+            if (storedGrey.size() == width * target.height)
+                return Threshold(StoredRows(storedGrey.data(), static_cast<std::int32_t>(width), target.height), target);
+            return ColourToLocal(palette, pitch, target);
         });
 }
 

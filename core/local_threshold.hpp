@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "zr/ZrImage.h"
 
@@ -32,6 +33,10 @@ namespace zr {
 // DIB's size and resolution); codes as DibToBiLevel: ZR_OK,
 // ZR_ERR_NULL_IMAGE, ZR_ERR_NULL_DIB, ZR_ERR_BAD_FORMAT or ZR_ERR_NO_MEMORY.
 std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib);
+// As above, taking a 24-bit DIB's grey levels from `storedGrey` when it holds
+// one for every pixel (DibToBiLevel's `keepGrey` of the same DIB) instead of
+// converting the colours again.
+std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib, const std::vector<std::uint8_t> &storedGrey);
 
 // True when a bi-level picture's rows change between dark and light more
 // often than every 2.5 pixels on average (measured on every fourth row):

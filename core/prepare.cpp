@@ -142,20 +142,34 @@ std::uint16_t IndexedToBiLevel(const Source &source, ZrImage &target) {
     return ZR_OK;
 }
 
-std::uint16_t ColourToBiLevel(const Source &source, ZrImage &target) {
+std::uint16_t ColourToBiLevel(const Source &source, ZrImage &target, std::vector<std::uint8_t> *keepGrey) {
     const std::size_t pixels = static_cast<std::size_t>(target.width) * target.height;
-    std::unique_ptr<std::uint8_t[]> grey(new (std::nothrow) std::uint8_t[pixels]);
-    if (!grey) return ZR_ERR_NO_MEMORY;
+    // The levels go straight into the caller's vector when it wants them kept.
+    std::uint8_t *grey = nullptr;
+    if (keepGrey != nullptr) {
+        try {
+            keepGrey->resize(pixels);
+            grey = keepGrey->data();
+        } catch (const std::bad_alloc &) {
+            keepGrey->clear();  // only the saving is lost
+        }
+    }
+    std::unique_ptr<std::uint8_t[]> owned;
+    if (grey == nullptr) {
+        owned.reset(new (std::nothrow) std::uint8_t[pixels]);
+        if (!owned) return ZR_ERR_NO_MEMORY;
+        grey = owned.get();
+    }
     prepare::HistogramPair counts{};
     for (std::uint32_t r = 0; r < target.height; ++r)
-        prepare::BgrRowToGrey(source.Row(r), target.width, grey.get() + std::size_t{r} * target.width,
+        prepare::BgrRowToGrey(source.Row(r), target.width, grey + std::size_t{r} * target.width,
                               counts);
     Histogram histogram{};
     for (std::size_t i = 0; i < histogram.size(); ++i) histogram[i] = counts[0][i] + counts[1][i];
     const std::uint8_t threshold = IterativeThreshold(histogram);
     const std::uint8_t flip = target.polarity != 0 ? 0xFF : 0x00;
     for (std::uint32_t r = 0; r < target.height; ++r)
-        BinariseRow(grey.get() + std::size_t{r} * target.width, target.width, threshold, flip,
+        BinariseRow(grey + std::size_t{r} * target.width, target.width, threshold, flip,
                     StoredRow(target, r));
     return ZR_OK;
 }
@@ -163,12 +177,17 @@ std::uint16_t ColourToBiLevel(const Source &source, ZrImage &target) {
 }  // namespace
 
 std::uint16_t DibToBiLevel(ZrImage *image, const void *dib) {
+    return DibToBiLevel(image, dib, nullptr);
+}
+
+std::uint16_t DibToBiLevel(ZrImage *image, const void *dib, std::vector<std::uint8_t> *keepGrey) {
+    if (keepGrey != nullptr) keepGrey->clear();
     return PrepareBiLevel(
         image, dib,
-        [](const std::uint8_t *palette, std::int32_t pitch, std::uint16_t bitCount, ZrImage &target) {
+        [keepGrey](const std::uint8_t *palette, std::int32_t pitch, std::uint16_t bitCount, ZrImage &target) {
             const std::uint32_t paletteBytes = bitCount == 8 ? 256 * 4 : 0;
             const Source source{palette, palette + paletteBytes, pitch};
-            return bitCount == 8 ? IndexedToBiLevel(source, target) : ColourToBiLevel(source, target);
+            return bitCount == 8 ? IndexedToBiLevel(source, target) : ColourToBiLevel(source, target, keepGrey);
         });
 }
 

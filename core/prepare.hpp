@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "core/grey.hpp"
 #include "zr/ZrImage.h"
@@ -14,6 +15,10 @@ namespace zr {
 // ZR_OK, ZR_ERR_NULL_IMAGE, ZR_ERR_NULL_DIB, ZR_ERR_BAD_FORMAT (unreadable
 // DIB) or ZR_ERR_NO_MEMORY. A 1-bit DIB is copied as it is.
 std::uint16_t DibToBiLevel(ZrImage *image, const void *dib);
+// As above; a 24-bit DIB's grey levels (one byte a pixel, rows in storage
+// order) are also left in `keepGrey`, so that a second preparation of the
+// same picture need not convert its colours again. Other depths leave it empty.
+std::uint16_t DibToBiLevel(ZrImage *image, const void *dib, std::vector<std::uint8_t> *keepGrey);
 
 namespace prepare {
 

@@ -1,6 +1,7 @@
 // Exported calls of the Micro QR reader.
 #include "core/call_frame.hpp"
 #include "core/polarity_passes.hpp"
+#include "core/second_look.hpp"
 #include "microqr/candidate.hpp"
 #include "microqr/second_look.hpp"
 #include "zr/ZrMicroQR.h"
@@ -28,8 +29,13 @@ ZR_EXPORT uint16_t ZrInitMicroQRScanner(ZrMicroQRScanner *scanner) {
 }
 
 ZR_EXPORT uint16_t ZrScanMicroQR(ZrMicroQRScanner *scanner) {
+    // A colour picture's grey levels, kept from the first look for the second.
+    std::vector<std::uint8_t> grey;
+    const auto load = [&grey, scanner](const void *dib, ZrImage *work) {
+        return zr::LoadBiLevelKeepingGrey(dib, work, zr::SecondLookWanted(scanner->scanFlags) ? &grey : nullptr);
+    };
     return zr::RunScanFrame<zr::RectangleRule::Corners>(
-        scanner, zr::LoadBiLevel, [scanner](ZrImage &work) -> std::uint16_t {
+        scanner, load, [scanner, &grey](ZrImage &work) -> std::uint16_t {
             zr::microqr::ResultList results{scanner->results, scanner->maxResults, scanner->resultCount};
             zr::ImageDespeckle(&work);
             // The scan answers with the last attempt of its last pass.
@@ -39,7 +45,7 @@ ZR_EXPORT uint16_t ZrScanMicroQR(ZrMicroQRScanner *scanner) {
                                       last = zr::microqr::ScanPass(picture, corners, results);
                                   });
             // Nothing read: the second look, when the flags want it.
-            return zr::microqr::RunSecondLook(*scanner, kPasses, zr::microqr::PublicStatus(last));
+            return zr::microqr::RunSecondLook(*scanner, kPasses, zr::microqr::PublicStatus(last), grey);
         });
 }
 

@@ -44,11 +44,11 @@ void SearchPolarity(ZrImage &picture, const SearchCorners &corners, std::uint8_t
 }  // namespace
 
 std::uint16_t RunSecondLook(ZrMicroQRScanner &scanner, const PolarityScheme &passes,
-                            std::uint16_t firstLookStatus) {
+                            std::uint16_t firstLookStatus, const std::vector<std::uint8_t> &storedGrey) {
     if (!SecondLookWanted(scanner.scanFlags) || scanner.resultCount > 0) return firstLookStatus;
     WorkingImage local;
     // Out of memory ends the scan as the frame rules, with the first look's results kept.
-    const std::uint16_t loaded = DibToLocalBiLevel(&local.image, scanner.image);
+    const std::uint16_t loaded = DibToLocalBiLevel(&local.image, scanner.image, storedGrey);
     if (loaded == status::kNoMemory) throw std::bad_alloc();
     if (loaded != status::kOk) return firstLookStatus;
     ImageDespeckle(&local.image);

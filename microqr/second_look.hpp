@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/polarity_passes.hpp"
 #include "zr/ZrMicroQR.h"
@@ -15,7 +16,9 @@ namespace zr::microqr {
 // Runs the second look when the scan flags want it and the first look
 // stored nothing; returns the scan's status: the first look's, or
 // ZR_ERR_LIST_FULL when a symbol the second look read found the list full.
+// `storedGrey` may hold the picture's grey levels from the first look's
+// preparation (see DibToBiLevel).
 std::uint16_t RunSecondLook(ZrMicroQRScanner &scanner, const PolarityScheme &passes,
-                            std::uint16_t firstLookStatus);
+                            std::uint16_t firstLookStatus, const std::vector<std::uint8_t> &storedGrey = {});
 
 }  // namespace zr::microqr

@@ -1,6 +1,7 @@
 // The QR Code reader's scan: the call frame, despeckling, both polarity passes
 // (the first look) and the second look.
 #include "core/grey.hpp"
+#include "core/second_look.hpp"
 #include "qr/scan_pass.hpp"
 #include "qr/second_look.hpp"
 
@@ -8,7 +9,12 @@ namespace zr::qr {
 
 std::uint16_t Scan(ZrQRScanner *scanner, std::vector<TextDetails> *textDetails) {
     if (textDetails) textDetails->clear();
-    return RunScanFrame<RectangleRule::Corners>(scanner, LoadBiLevel, [scanner, textDetails](ZrImage &work) {
+    // A colour picture's grey levels, kept from the first look for the second.
+    std::vector<std::uint8_t> grey;
+    const auto load = [&grey, scanner](const void *dib, ZrImage *work) {
+        return LoadBiLevelKeepingGrey(dib, work, SecondLookWanted(scanner->scanFlags) ? &grey : nullptr);
+    };
+    return RunScanFrame<RectangleRule::Corners>(scanner, load, [scanner, textDetails, &grey](ZrImage &work) {
         ImageDespeckle(&work);
         // The scan answers with the last triple of its last pass.
         Outcome last = Outcome::kNothingTried;
@@ -17,7 +23,7 @@ std::uint16_t Scan(ZrQRScanner *scanner, std::vector<TextDetails> *textDetails) 
             last = ScanPass(picture, corners, *scanner, textDetails, &finders);
         });
         // The second look keeps the first look's status unless it found the list full.
-        if (SecondLookDue(*scanner, finders) && RunSecondLook(*scanner, kPasses, textDetails))
+        if (SecondLookDue(*scanner, finders) && RunSecondLook(*scanner, kPasses, textDetails, grey))
             return static_cast<std::uint16_t>(ZR_ERR_LIST_FULL);
         return PublicStatus(last);
     });

@@ -300,9 +300,10 @@ bool SecondLookDue(const ZrQRScanner &scanner, std::size_t firstLookFinders) {
     return SecondLookWanted(scanner.scanFlags) && scanner.resultCount == 0 && firstLookFinders > 0;
 }
 
-bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::vector<TextDetails> *textDetails) {
+bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::vector<TextDetails> *textDetails,
+                   const std::vector<std::uint8_t> &storedGrey) {
     WorkingImage local;
-    const std::uint16_t status = DibToLocalBiLevel(&local.image, scanner.image);
+    const std::uint16_t status = DibToLocalBiLevel(&local.image, scanner.image, storedGrey);
     if (status == ZR_ERR_NO_MEMORY) throw std::bad_alloc();
     if (status != ZR_OK) return false;
     ImageDespeckle(&local.image);

@@ -23,9 +23,12 @@ bool SecondLookDue(const ZrQRScanner &scanner, std::size_t firstLookFinders);
 // The second look over the scanner's picture, both polarities as its flags
 // ask; symbols are added through AddSecondLookResult and marked with the
 // colour of their pass, and `textDetails`, when given, gets each added result's
-// ECI designators and FNC1 mode at its index. True when a symbol found the result list full.
+// ECI designators and FNC1 mode at its index. `storedGrey` may hold the
+// picture's grey levels from the first look's preparation (see DibToBiLevel).
+// True when a symbol found the result list full.
 bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes,
-                   std::vector<TextDetails> *textDetails = nullptr);
+                   std::vector<TextDetails> *textDetails = nullptr,
+                   const std::vector<std::uint8_t> &storedGrey = {});
 
 // The slant-tolerant triple test: three finder candidates of similar size
 // forming a triangle whose angle at one of them lies between 60 and 120

@@ -158,6 +158,18 @@ void ExpectReferenceImage(const std::vector<std::uint8_t> &dib, int width, int h
             zr_test::SetBit(expected, height - 1 - y, x, dark[y * width + x] != (polarity != 0));
     EXPECT_EQ(std::memcmp(local.bits, expected.bits, local.size), 0);
     zr::ImageDestroy(&expected);
+
+    // Kept by the global preparation (colour only), the grey levels give the local one the same bits.
+    std::vector<std::uint8_t> grey{1, 2, 3};
+    ZrImage keptGlobal{}, keptLocal{};
+    keptGlobal.polarity = keptLocal.polarity = polarity;
+    ASSERT_EQ(zr::DibToBiLevel(&keptGlobal, dib.data(), &grey), ZR_OK);
+    EXPECT_EQ(grey.size(), depth == 24 ? static_cast<std::size_t>(width) * height : 0u);
+    ASSERT_EQ(zr::DibToLocalBiLevel(&keptLocal, dib.data(), grey), ZR_OK);
+    EXPECT_EQ(std::memcmp(keptGlobal.dib, global.dib, zr::ImageDibSize(&global)), 0);
+    EXPECT_EQ(std::memcmp(keptLocal.dib, local.dib, zr::ImageDibSize(&local)), 0);
+    zr::ImageDestroy(&keptGlobal);
+    zr::ImageDestroy(&keptLocal);
     zr::ImageDestroy(&local);
     zr::ImageDestroy(&global);
 }
