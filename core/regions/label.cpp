@@ -2,12 +2,26 @@
 // 8-connected regions, a region is closed as soon as no run of the next row
 // continues it, and the closed regions within the limits are kept.
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "core/grey.hpp"
 #include "core/regions/regions.hpp"
 
 namespace zr::regions {
+
+namespace {
+
+// Eight bytes loaded in memory order, as a word whose top byte is the first.
+std::uint64_t BigEndianWord(std::uint64_t loaded) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return loaded;
+#else
+    return __builtin_bswap64(loaded);
+#endif
+}
+
+}  // namespace
 
 // A byte at a time: the changes between light and dark within a byte are the
 // set bits of the byte against itself shifted by one column, found from the
@@ -16,27 +30,38 @@ namespace zr::regions {
 void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::vector<RowRun> &runs) {
     runs.clear();
     const std::uint8_t *row = view.Row(y);
-    const unsigned darkFlip = view.SetBitIsDark() ? 0x00u : 0xFFu;  // makes a dark pixel a set bit
-    constexpr int kLeadingBitsAboveAByte = 24;
+    const std::uint64_t darkFlip = view.SetBitIsDark() ? 0 : ~std::uint64_t{0};  // makes a dark pixel a set bit
+    constexpr int kChunkBytes = 8;
     const int firstByte = left >> 3, lastByte = right >> 3;
-    unsigned previousDark = 0;  // the column before the byte, as its lowest bit
+    std::uint64_t previousDark = 0;  // the column before the chunk, as its lowest bit
     bool inRun = false;
     int start = 0;
-    for (int byte = firstByte; byte <= lastByte; ++byte) {
-        unsigned dark = (row[byte] ^ darkFlip) & 0xFFu;
-        if (byte == firstByte) dark &= 0xFFu >> (left & 7);
-        if (byte == lastByte) dark &= (0xFF00u >> ((right & 7) + 1)) & 0xFFu;
-        unsigned changes = (dark ^ ((dark >> 1) | (previousDark << 7))) & 0xFFu;
+    // Eight bytes at a time, the leftmost pixel in the top bit: a chunk
+    // without a change between dark and light costs a few operations.
+    for (int byte = firstByte; byte <= lastByte; byte += kChunkBytes) {
+        const int count = std::min(kChunkBytes, lastByte - byte + 1);
+        std::uint64_t dark = 0;
+        if (count == kChunkBytes) {
+            std::memcpy(&dark, row + byte, kChunkBytes);
+            dark = BigEndianWord(dark);
+        } else {
+            for (int i = 0; i < count; ++i) dark |= std::uint64_t{row[byte + i]} << (56 - 8 * i);
+        }
+        dark ^= darkFlip;
+        if (byte == firstByte) dark &= ~std::uint64_t{0} >> (left & 7);
+        const int lastBit = right - 8 * byte;  // pixels after it (right's, or the chunk's padding) stay light
+        if (lastBit < 63) dark &= ~(~std::uint64_t{0} >> (lastBit + 1));
+        std::uint64_t changes = dark ^ (dark >> 1 | previousDark << 63);
         previousDark = dark & 1u;
         while (changes != 0) {
-            const int bit = __builtin_clz(changes) - kLeadingBitsAboveAByte;
+            const int bit = __builtin_clzll(changes);
             const int column = byte * 8 + bit;
             if (inRun)
                 runs.push_back({start, column - 1, -1});
             else
                 start = column;
             inRun = !inRun;
-            changes &= ~(0x80u >> bit);
+            changes &= ~(std::uint64_t{1} << (63 - bit));
         }
     }
     if (inRun) runs.push_back({start, right, -1});
