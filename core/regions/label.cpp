@@ -103,7 +103,7 @@ namespace {
 struct OpenRegion {
     geom::Rect box;
     geom::PointI start;
-    double fill = 0;  // dark pixels while open
+    std::int64_t darkPixels = 0;
 };
 
 class RegionPool {
@@ -219,12 +219,17 @@ class Labeller {
                 ++q;
             }
         }
-        for (RowRun &run : current_) run.region = pool_.Find(run.region);
+        // This row's counts become the previous row's: moved once per region
+        // (a region's count is never 0 while a run of this row names it).
+        for (RowRun &run : current_) {
+            run.region = pool_.Find(run.region);
+            if (run.region < 0) continue;
+            int &current = pool_.CurrentRuns(run.region);
+            if (current == 0) continue;
+            pool_.PreviousRuns(run.region) = current;
+            current = 0;
+        }
         pool_.ReleaseForwarded();
-        for (const RowRun &run : current_)
-            if (run.region >= 0) pool_.PreviousRuns(run.region) = pool_.CurrentRuns(run.region);
-        for (const RowRun &run : current_)
-            if (run.region >= 0) pool_.CurrentRuns(run.region) = 0;
         std::swap(previous_, current_);
     }
 
@@ -239,7 +244,7 @@ class Labeller {
         r.box.x0 = run.start;
         r.box.x1 = run.end + 1;
         r.start = {run.start, y};
-        r.fill = run.end - run.start + 1;
+        r.darkPixels = run.end - run.start + 1;
         run.region = index;
         pool_.CurrentRuns(index) = 1;
     }
@@ -250,7 +255,7 @@ class Labeller {
         run.region = index;
         r.box.x0 = std::min(r.box.x0, run.start);
         if (extendRight) r.box.x1 = std::max(r.box.x1, run.end + 1);
-        r.fill += run.end - run.start + 1;
+        r.darkPixels += run.end - run.start + 1;
         ++pool_.CurrentRuns(index);
     }
 
@@ -267,7 +272,7 @@ class Labeller {
         joined.box.x0 = std::min(b.box.x0, a.box.x0);
         joined.box.x1 = std::max(b.box.x1, a.box.x1);
         if (a.start.y < b.start.y) joined.start = a.start;
-        joined.fill = b.fill + a.fill;
+        joined.darkPixels = b.darkPixels + a.darkPixels;
         const int fromRuns = pool_.PreviousRuns(from) + pool_.CurrentRuns(from);
         const int intoRuns = pool_.PreviousRuns(into) + pool_.CurrentRuns(into);
         const int kept = fromRuns > intoRuns ? from : into;
@@ -283,7 +288,7 @@ class Labeller {
         closing_.box = open.box;
         closing_.box.y1 = y;
         closing_.start = open.start;
-        closing_.fill = open.fill / (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
+        closing_.fill = static_cast<double>(open.darkPixels) / (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
         if (WithinLimits(closing_, search_)) {
             search_.regions.push_back(closing_);
             if (search_.traceOutlines) RegionOutline(view_, search_.regions.back());
