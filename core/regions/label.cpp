@@ -9,34 +9,45 @@
 
 namespace zr::regions {
 
-// A byte at a time: the changes between light and dark within a byte are the
-// set bits of the byte against itself shifted by one column, found from the
-// left by their leading zeros. Columns outside [left, right] count as light,
-// so that a run reaching the rectangle's edge ends at `right`.
+// Eight bytes at a time: the changes between light and dark within a word
+// are the set bits of the word against itself shifted by one column, found
+// from the left by their leading zeros. Columns outside [left, right] count
+// as light, so that a run reaching the rectangle's edge ends at `right`.
 void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::vector<RowRun> &runs) {
     runs.clear();
     const std::uint8_t *row = view.Row(y);
-    const unsigned darkFlip = view.SetBitIsDark() ? 0x00u : 0xFFu;  // makes a dark pixel a set bit
-    constexpr int kLeadingBitsAboveAByte = 24;
+    constexpr int kWordBytes = 8, kWordBits = 64;
+    const std::uint64_t darkFlip = view.SetBitIsDark() ? 0u : ~std::uint64_t{0};  // makes a dark pixel a set bit
     const int firstByte = left >> 3, lastByte = right >> 3;
-    unsigned previousDark = 0;  // the column before the byte, as its lowest bit
+    std::uint64_t previousDark = 0;  // the column before the word, as its lowest bit
     bool inRun = false;
     int start = 0;
-    for (int byte = firstByte; byte <= lastByte; ++byte) {
-        unsigned dark = (row[byte] ^ darkFlip) & 0xFFu;
-        if (byte == firstByte) dark &= 0xFFu >> (left & 7);
-        if (byte == lastByte) dark &= (0xFF00u >> ((right & 7) + 1)) & 0xFFu;
-        unsigned changes = (dark ^ ((dark >> 1) | (previousDark << 7))) & 0xFFu;
+    for (int byte = firstByte; byte <= lastByte; byte += kWordBytes) {
+        const int count = std::min(kWordBytes, lastByte - byte + 1);
+        std::uint64_t dark = 0;  // the first column in the highest bit
+        if (count == kWordBytes) {
+            for (int k = 0; k < kWordBytes; ++k) dark = dark << 8 | row[byte + k];
+        } else {
+            for (int k = 0; k < count; ++k)
+                dark |= std::uint64_t{row[byte + k]} << (kWordBits - kWordBytes * (k + 1));
+        }
+        dark ^= darkFlip;
+        // Only the columns of [left, right] within this word.
+        const int firstColumn = byte * 8;
+        const int from = std::max(left - firstColumn, 0);
+        const int to = std::min(right - firstColumn, kWordBits - 1);
+        dark &= (~std::uint64_t{0} >> from) & (~std::uint64_t{0} << (kWordBits - 1 - to));
+        std::uint64_t changes = dark ^ ((dark >> 1) | (previousDark << (kWordBits - 1)));
         previousDark = dark & 1u;
         while (changes != 0) {
-            const int bit = __builtin_clz(changes) - kLeadingBitsAboveAByte;
-            const int column = byte * 8 + bit;
+            const int bit = __builtin_clzll(changes);
+            const int column = firstColumn + bit;
             if (inRun)
                 runs.push_back({start, column - 1, -1});
             else
                 start = column;
             inRun = !inRun;
-            changes &= ~(0x80u >> bit);
+            changes &= ~(std::uint64_t{1} << (kWordBits - 1 - bit));
         }
     }
     if (inRun) runs.push_back({start, right, -1});
@@ -78,7 +89,7 @@ namespace {
 struct OpenRegion {
     geom::Rect box;
     geom::PointI start;
-    double fill = 0;  // dark pixels while open
+    std::int64_t fill = 0;  // dark pixels while open (whole numbers: adding them is cheap and exact)
 };
 
 class RegionPool {
@@ -194,12 +205,18 @@ class Labeller {
                 ++q;
             }
         }
-        for (RowRun &run : current_) run.region = pool_.Find(run.region);
+        // Every run names its open region, whose count of this row's runs
+        // becomes its count of the previous row's (once: the count is zero
+        // when a second run of the region comes).
+        for (RowRun &run : current_) {
+            run.region = pool_.Find(run.region);
+            if (run.region < 0) continue;
+            int &currentRuns = pool_.CurrentRuns(run.region);
+            if (currentRuns == 0) continue;
+            pool_.PreviousRuns(run.region) = currentRuns;
+            currentRuns = 0;
+        }
         pool_.ReleaseForwarded();
-        for (const RowRun &run : current_)
-            if (run.region >= 0) pool_.PreviousRuns(run.region) = pool_.CurrentRuns(run.region);
-        for (const RowRun &run : current_)
-            if (run.region >= 0) pool_.CurrentRuns(run.region) = 0;
         std::swap(previous_, current_);
     }
 
@@ -258,7 +275,7 @@ class Labeller {
         closing_.box = open.box;
         closing_.box.y1 = y;
         closing_.start = open.start;
-        closing_.fill = open.fill / (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
+        closing_.fill = static_cast<double>(open.fill) / (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
         if (WithinLimits(closing_, search_)) {
             search_.regions.push_back(closing_);
             if (search_.traceOutlines) RegionOutline(view_, search_.regions.back(), chain_);

@@ -39,7 +39,14 @@ std::size_t TraceOutline(const BitImageView &view, const Region &region, std::ve
     // wander far; the chain stops at its capacity.
     const std::size_t capacity =
         2 * static_cast<std::size_t>(region.Width()) * static_cast<std::size_t>(std::max(region.Height(), 1));
-    if (chain.size() < capacity + 1) chain.resize(capacity + 1);
+    // The chain grows as the trace needs it: a large region's outline is
+    // mostly far shorter than its capacity.
+    const auto reserve = [&chain, capacity](std::size_t length) {
+        if (chain.size() > length) return;
+        constexpr std::size_t kFirstSize = 4096;
+        chain.resize(std::min(capacity + 1, std::max({kFirstSize, 2 * chain.size(), length + 1})));
+    };
+    reserve(0);
     const geom::PointI start = region.start;
     const int first = FirstDarkNeighbour(view, start, 1);
     std::size_t length = 0;
@@ -47,6 +54,7 @@ std::size_t TraceOutline(const BitImageView &view, const Region &region, std::ve
         geom::PointI at = start;
         int move = first;
         while (length < capacity) {
+            reserve(length + 1);  // the move and the closing zero
             chain[length++] = static_cast<std::uint8_t>(move);
             at += kDirectionSteps[static_cast<std::size_t>(move)];
             // Search clockwise from the direction back towards where the move came from, plus one.
