@@ -24,40 +24,6 @@ int PreviousSet(const std::vector<std::uint8_t> &isSet, int i) {
     return i;
 }
 
-// Coordinates up to this size keep the error of a computed distance far
-// below kDistanceMargin.
-constexpr double kExactBelow = 16777216.0;  // 2^24
-constexpr double kDistanceMargin = 1e-6;
-
-// Tells a sample that certainly lies nearer the chord a-b than a given
-// distance from exact integer sums, without a square root: it projects well
-// inside the chord, where its distance is |cross| / |b - a|, and that falls
-// short of the given distance by more than any rounding of the computed
-// distance. False whenever in doubt; the caller then computes the distance.
-class ChordTest {
-  public:
-    template <class T>
-    ChordTest(const T *values, int a, int b)
-        : a_(a), va_(Value(values, a)), du_(b - a), dv_(Value(values, b) - va_), squaredLength_(du_ * du_ + dv_ * dv_),
-          usable_(std::fabs(va_) <= kExactBelow && std::fabs(Value(values, b)) <= kExactBelow) {}
-
-    bool SurelyNearer(int i, double v, double distance) const {
-        if (!usable_ || distance <= kDistanceMargin || std::fabs(v) > kExactBelow) return false;
-        const double pu = i - a_, pv = v - va_;
-        const double dot = du_ * pu + dv_ * pv;
-        if (dot < kInside * squaredLength_ || dot > (1 - kInside) * squaredLength_) return false;
-        const double cross = du_ * pv - dv_ * pu;
-        const double bound = distance - kDistanceMargin;
-        return cross * cross < bound * bound * squaredLength_;
-    }
-
-  private:
-    static constexpr double kInside = 1e-6;  // share of the chord kept clear of either end
-    int a_;
-    double va_, du_, dv_, squaredLength_;
-    bool usable_;
-};
-
 // One split pass: every piece is split at most once, at its sample farthest
 // from the chord. Returns the largest deviation seen. A sample surely nearer
 // than the farthest so far is passed over without its distance: the result
@@ -69,9 +35,9 @@ double SplitPass(const T *values, int last, std::vector<std::uint8_t> &isSet) {
         const int b = NextSet(isSet, a);
         double farthest = -1;
         int at = -1;
-        const ChordTest chord(values, a, b);
+        const ChordTest chord({double(a), Value(values, a)}, {double(b), Value(values, b)});
         for (int i = a + 1; i < b; ++i) {
-            if (chord.SurelyNearer(i, Value(values, i), farthest)) continue;
+            if (chord.SurelyNearer({double(i), Value(values, i)}, farthest)) continue;
             const double d = PointSegmentDistance(
                 {double(a), Value(values, a)}, {double(b), Value(values, b)}, {double(i), Value(values, i)});
             if (d > farthest) {
@@ -204,6 +170,33 @@ bool Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whole numbers up to this size make the sums below exact and keep the
+// error of a computed distance far below kDistanceMargin.
+constexpr double kExactBelow = 16777216.0;  // 2^24
+constexpr double kDistanceMargin = 1e-6;
+constexpr double kInside = 1e-6;  // share of the chord kept clear of either end
+
+bool Exact(geom::PointF p) {
+    return std::fabs(p.x) <= kExactBelow && std::fabs(p.y) <= kExactBelow;
+}
+
+}  // namespace
+
+ChordTest::ChordTest(geom::PointF a, geom::PointF b)
+    : a_(a), d_(b - a), squaredLength_(geom::Dot(d_, d_)), usable_(Exact(a) && Exact(b)) {}
+
+bool ChordTest::SurelyNearer(geom::PointF p, double distance) const {
+    if (!usable_ || distance <= kDistanceMargin || !Exact(p)) return false;
+    const geom::PointF offset = p - a_;
+    const double dot = geom::Dot(d_, offset);
+    if (dot < kInside * squaredLength_ || dot > (1 - kInside) * squaredLength_) return false;
+    const double cross = geom::Cross(d_, offset);
+    const double bound = distance - kDistanceMargin;
+    return cross * cross < bound * bound * squaredLength_;
+}
 
 double PointSegmentDistance(geom::PointF a, geom::PointF b, geom::PointF p) {
     const geom::PointF d = b - a;
