@@ -108,7 +108,7 @@ std::uint16_t Scan(ZrDMScanner *scanner, std::vector<ResultDetails> *details) {
             if (!work) work = std::make_unique<ScanWork>();
             // The as-given pass comes first when it runs at all.
             pictureInverted = passes++ > 0 || (scanner->scanFlags & kPasses.asGivenBit) == 0;
-            regions::RegionList *keep = secondLook ? &work->passRegions[pictureInverted ? 1 : 0] : nullptr;
+            KeptPass *keep = secondLook ? &work->passRegions[pictureInverted ? 1 : 0] : nullptr;
             ScanPass(picture, bounds, *scanner, *work, keep, details);
         });
         if (!work || !secondLook) return status::kOk;

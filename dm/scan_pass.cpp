@@ -29,9 +29,9 @@ geom::Rect Union(const geom::Rect &a, const geom::Rect &b) {
     return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
 }
 
-// The first hypothesis whose corners give a decodable size; false if none.
-bool DecodeRegion(const BitImageView &view, const regions::Region &region, ScanWork &work) {
-    if (!FitRegionSides(region, work.sides, work.fit)) return false;
+// The first hypothesis whose corners on the fitted sides give a decodable
+// size; false if none.
+bool DecodeSides(const BitImageView &view, ScanWork &work) {
     for (int h = 0; h < kHypothesisCount; ++h) {
         work.symbol = DMSymbol{};
         if (!LocateSymbol(work.sides, h, work.symbol)) continue;
@@ -49,7 +49,7 @@ bool FirstLookTriedRegion(const regions::Region &region) {
 }
 
 void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work,
-              regions::RegionList *keep, std::vector<ResultDetails> *details) {
+              KeptPass *keep, std::vector<ResultDetails> *details) {
     if (scanner.resultCount >= scanner.maxResults) return;
     regions::RegionSearch search(bounds);
     search.minWidth = keep ? kSecondLookMinRegionSide : kMinRegionSide;
@@ -60,9 +60,13 @@ void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner,
     regions::LabelRegions(image, search);
 
     const BitImageView view(image);
-    for (const regions::Region &region : search.regions) {
+    if (keep) keep->fits.clear();
+    for (std::size_t index = 0; index < search.regions.size(); ++index) {
+        const regions::Region &region = search.regions[index];
         if (keep && !FirstLookTriedRegion(region)) continue;
-        if (!DecodeRegion(view, region, work)) {
+        const bool fitted = FitRegionSides(region, work.sides, work.fit);
+        if (keep) keep->fits.push_back({index, fitted, work.sides});
+        if (!fitted || !DecodeSides(view, work)) {
             work.unreadArea = work.regionLeftUnread ? Union(work.unreadArea, region.box) : region.box;
             work.regionLeftUnread = true;
             continue;
@@ -71,7 +75,7 @@ void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner,
         if (details) StoreDetails(work.symbol, scanner.resultCount, *details);
         if (++scanner.resultCount >= scanner.maxResults) break;
     }
-    if (keep) *keep = std::move(search.regions);
+    if (keep) keep->regions = std::move(search.regions);
 }
 
 }  // namespace zr::dm

@@ -53,9 +53,10 @@ void StoreDetails(const DMSymbol &symbol, int index, std::vector<ResultDetails> 
 // region that decodes, until the scanner's list is full. Marks the work when
 // a region it looked at does not decode. With `keep`, labels with the second
 // look's looser limits, looks only at the regions within its own, and leaves
-// the whole list in *keep for the second look: labelling once serves both.
+// the whole list and the sides it fitted in *keep for the second look:
+// labelling and fitting once serve both.
 // `details`, when given, gets each stored result's ResultDetails at its index.
 void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work,
-              regions::RegionList *keep = nullptr, std::vector<ResultDetails> *details = nullptr);
+              KeptPass *keep = nullptr, std::vector<ResultDetails> *details = nullptr);
 
 }  // namespace zr::dm

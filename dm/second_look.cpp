@@ -2,6 +2,7 @@
 #include "dm/second_look.hpp"
 
 #include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -38,10 +39,16 @@ bool InsideStoredSymbol(const regions::Region &region, const ZrDMScanner &scanne
 
 // The first hypothesis and size that decode: the ECC 200 sizes when the first
 // look has not tried them on this region, then the extension sizes; then
-// every size with the far corner moved.
-bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, bool ecc200Tried,
-                       ScanWork &work) {
-    if (!FitRegionSides(region, work.sides, work.fit)) return false;
+// every size with the far corner moved. `fitted` holds the sides when the
+// first look fitted them.
+bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, const FittedRegion *fitted,
+                       bool ecc200Tried, ScanWork &work) {
+    if (fitted) {
+        if (!fitted->fitted) return false;
+        work.sides = fitted->sides;
+    } else if (!FitRegionSides(region, work.sides, work.fit)) {
+        return false;
+    }
     for (int h = 0; h < kHypothesisCount; ++h) {
         work.symbol = DMSymbol{};
         if (!LocateSymbol(work.sides, h, work.symbol)) continue;
@@ -55,14 +62,23 @@ bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, 
 }
 
 
-// Every region not inside a stored symbol, until the list is full.
-void LookAtRegions(const BitImageView &view, const regions::RegionList &regions, bool firstLookRan,
-                   ZrDMScanner &scanner, ScanWork &work, std::vector<ResultDetails> *details) {
+// Every region not inside a stored symbol, until the list is full. `fits`
+// (in list order) are the sides the first look fitted, if it ran.
+void LookAtRegions(const BitImageView &view, const regions::RegionList &regions,
+                   const std::vector<FittedRegion> *fits, ZrDMScanner &scanner, ScanWork &work,
+                   std::vector<ResultDetails> *details) {
     const auto candidate = std::make_unique<DMResult>();  // one record of some 3 kB, not on the stack
-    for (const regions::Region &region : regions) {
+    std::size_t nextFit = 0;
+    for (std::size_t index = 0; index < regions.size(); ++index) {
         if (scanner.resultCount >= scanner.maxResults) break;
+        const regions::Region &region = regions[index];
+        const FittedRegion *fitted = nullptr;
+        if (fits) {
+            while (nextFit < fits->size() && (*fits)[nextFit].index < index) ++nextFit;
+            if (nextFit < fits->size() && (*fits)[nextFit].index == index) fitted = &(*fits)[nextFit];
+        }
         if (InsideStoredSymbol(region, scanner)) continue;
-        if (!DecodeRegionAgain(view, region, firstLookRan && FirstLookTriedRegion(region), work)) continue;
+        if (!DecodeRegionAgain(view, region, fitted, fits && FirstLookTriedRegion(region), work)) continue;
         *candidate = DMResult{};
         StoreResult(work.symbol, *candidate);
         // A symbol seen twice is stored once.
@@ -73,9 +89,9 @@ void LookAtRegions(const BitImageView &view, const regions::RegionList &regions,
 
 }  // namespace
 
-void SecondLookPass(const BitImageView &view, const regions::RegionList &regions, ZrDMScanner &scanner,
-                    ScanWork &work, std::vector<ResultDetails> *details) {
-    LookAtRegions(view, regions, true, scanner, work, details);
+void SecondLookPass(const BitImageView &view, const KeptPass &pass, ZrDMScanner &scanner, ScanWork &work,
+                    std::vector<ResultDetails> *details) {
+    LookAtRegions(view, pass.regions, &pass.fits, scanner, work, details);
 }
 
 void LocalThresholdPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work,
@@ -88,7 +104,7 @@ void LocalThresholdPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner
     search.maxDensity = kMaxRegionFill;
     search.traceOutlines = true;
     regions::LabelRegions(image, search);
-    LookAtRegions(BitImageView(image), search.regions, false, scanner, work, details);
+    LookAtRegions(BitImageView(image), search.regions, nullptr, scanner, work, details);
 }
 
 }  // namespace zr::dm

@@ -18,11 +18,11 @@ namespace zr::dm {
 
 struct ResultDetails;
 
-// One pass of the second look over the regions a first-look pass kept, in
-// the working image as that pass saw it: every region not inside a stored
+// One pass of the second look over the regions (and fitted sides) a
+// first-look pass kept, in the working image as that pass saw it: every region not inside a stored
 // symbol, under the four finder hypotheses, until the list is full.
-void SecondLookPass(const BitImageView &view, const regions::RegionList &regions, ZrDMScanner &scanner,
-                    ScanWork &work, std::vector<ResultDetails> *details);
+void SecondLookPass(const BitImageView &view, const KeptPass &pass, ZrDMScanner &scanner, ScanWork &work,
+                    std::vector<ResultDetails> *details);
 
 // One pass of the second look over a picture of its own (the local-threshold
 // one, as given or inverted): labels with the second look's limits and tries

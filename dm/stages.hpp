@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -24,6 +25,22 @@ struct RegionSides {
     edges::EdgeLine top, bottom;  // over colTop and colBottom: across the columns
 };
 
+// The fitted sides of a region the first look tried, kept so that the
+// second look does not fit its outline again: `index` into the pass's
+// region list, `fitted` false when the region has no sides to fit.
+struct FittedRegion {
+    std::size_t index = 0;
+    bool fitted = false;
+    RegionSides sides;
+};
+
+// What a first-look pass leaves for the second look: every region it
+// labelled and, in list order, the sides of those it tried.
+struct KeptPass {
+    regions::RegionList regions;
+    std::vector<FittedRegion> fits;
+};
+
 // Work areas of one scan, allocated once and reused for every region,
 // hypothesis and size.
 struct ScanWork {
@@ -35,9 +52,8 @@ struct ScanWork {
     bool regionLeftUnread = false;        // the first look met a region it could not decode
     geom::Rect unreadArea;                // bounding box of all such regions
     int farCornerSearches = 0;            // hypotheses the second look moved the far corner for
-    // The regions each first-look pass labelled (as given, inverted), kept
-    // for the second look.
-    std::array<regions::RegionList, 2> passRegions;
+    // What each first-look pass (as given, inverted) kept for the second look.
+    std::array<KeptPass, 2> passRegions;
     ScanWork();
 };
 

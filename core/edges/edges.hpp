@@ -50,6 +50,23 @@ struct FitWork {
 // Distance of point p from the segment a-b (from a when a and b coincide).
 double PointSegmentDistance(geom::PointF a, geom::PointF b, geom::PointF p);
 
+// Tells, from exact sums of whole-number coordinates and without a square
+// root, a point that lies certainly nearer the segment a-b than a given
+// distance: it projects well inside the segment, where its distance is
+// |cross| / |b - a|, and that falls short of the given distance by more
+// than any rounding of PointSegmentDistance. False whenever in doubt (large
+// coordinates, a point near either end), where the distance must be computed.
+class ChordTest {
+  public:
+    ChordTest(geom::PointF a, geom::PointF b);
+    bool SurelyNearer(geom::PointF p, double distance) const;
+
+  private:
+    geom::PointF a_, d_;
+    double squaredLength_;
+    bool usable_;
+};
+
 // Least-squares line value = slope * index + intercept over the entries
 // first .. last. false, with slope and intercept untouched, when the fit is
 // undetermined (a single index).

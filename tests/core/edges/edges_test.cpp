@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <vector>
 
 #include "core/edges/edges.hpp"
@@ -32,6 +33,31 @@ TEST(PointSegmentDistance, NearestPointInsideAtOrBeyondTheEnds) {
     EXPECT_DOUBLE_EQ(PointSegmentDistance({2, 2}, {2, 2}, {5, 6}), 5.0);  // a = b: distance from a
     // A slanted segment: the foot of the perpendicular lies inside it.
     EXPECT_NEAR(PointSegmentDistance({0, 0}, {10, 10}, {0, 10}), std::sqrt(50.0), 1e-12);
+}
+
+// The split passes skip a sample the chord test calls surely nearer: it must
+// never say so of a point whose computed distance reaches the given one, not
+// even a hair's breadth from it, and must say so of a plainly nearer point.
+TEST(ChordTest, SurelyNearerNeverHoldsWhereTheComputedDistanceReaches) {
+    std::mt19937 gen(5);
+    const auto coordinate = [&gen](int range) { return static_cast<double>(static_cast<int>(gen() % (2 * range + 1)) - range); };
+    int said = 0;
+    for (int trial = 0; trial < 200000; ++trial) {
+        const int range = trial % 3 == 0 ? 3000 : trial % 3 == 1 ? 40 : 20000000;  // the last beyond exact sums
+        const geom::PointF a{coordinate(range), coordinate(range)}, b{coordinate(range), coordinate(range)};
+        const geom::PointF p{coordinate(range), coordinate(range)};
+        const double d = PointSegmentDistance(a, b, p);
+        const ChordTest chord(a, b);
+        for (const double given : {d, std::nextafter(d, 1e300), d * (1 + 1e-12), d + 1e-6, d + 0.5}) {
+            const bool nearer = chord.SurelyNearer(p, given);
+            said += nearer ? 1 : 0;
+            ASSERT_FALSE(nearer && d >= given) << trial;
+        }
+    }
+    EXPECT_GT(said, 10000);
+    EXPECT_TRUE(ChordTest({0, 0}, {100, 0}).SurelyNearer({50, 1}, 2.5));
+    EXPECT_FALSE(ChordTest({0, 0}, {100, 0}).SurelyNearer({50, 3}, 2.5));
+    EXPECT_FALSE(ChordTest({0, 0}, {100, 0}).SurelyNearer({100, 1}, 2.5));  // at the end: computed instead
 }
 
 TEST(LeastSquaresLine, FitsALineAndLeavesAnUndeterminedFitAlone) {

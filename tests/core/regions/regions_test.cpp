@@ -295,7 +295,8 @@ TEST(ExtractRowRuns, WholeByteSkippingMatchesPixelByPixel) {
         std::vector<RowRun> runs;
         for (int y = 0; y < 8; ++y) {
             for (auto [left, right] :
-                 {std::pair{0, 202}, std::pair{5, 100}, std::pair{16, 23}, std::pair{9, 9}}) {
+                 {std::pair{0, 202}, std::pair{5, 100}, std::pair{16, 23}, std::pair{9, 9}, std::pair{63, 64},
+                  std::pair{57, 136}, std::pair{64, 191}, std::pair{130, 202}}) {
                 ExtractRowRuns(view, y, left, right, runs);
                 const std::vector<RowRun> expected = ReferenceRuns(view, y, left, right);
                 ASSERT_EQ(runs.size(), expected.size()) << y << " " << left;
@@ -418,6 +419,29 @@ TEST(RegionOutline, ASinglePixelAndARegionCutByTheRectangle) {
     EXPECT_EQ(t.regions[0].box.x1, 9);  // last column 8
     EXPECT_EQ(t.regions[0].rowRight[0], 8);
     EXPECT_EQ(t.regions[0].colTop[4], 4);
+}
+
+// A comb of one-pixel teeth: its outline runs to tens of thousands of moves,
+// far past the chain's first size, and every dark pixel lies on it.
+TEST(RegionOutline, ALongOutlineIsTracedToItsEnd) {
+    constexpr int kWidth = 301, kHeight = 200;
+    test::Raster r = test::Canvas(kWidth + 8, kHeight + 8);
+    for (int x = 0; x < kWidth; ++x) r.at(4 + x, 4) = 0;
+    for (int x = 0; x < kWidth; x += 2)
+        for (int y = 1; y < kHeight; ++y) r.at(4 + x, 4 + y) = 0;
+    Picture p(r, true);
+    RegionSearch s = WholePicture(p.image);
+    LabelRegions(p.image, s);
+    ASSERT_EQ(s.Count(), 1u);
+    const Region &comb = s.regions[0];
+    for (int y = 0; y < kHeight; ++y) {
+        EXPECT_EQ(comb.rowLeft[static_cast<std::size_t>(y)], 4) << y;
+        EXPECT_EQ(comb.rowRight[static_cast<std::size_t>(y)], 4 + kWidth - 1) << y;
+    }
+    for (int x = 0; x < kWidth; ++x) {
+        EXPECT_EQ(comb.colTop[static_cast<std::size_t>(x)], 4) << x;
+        EXPECT_EQ(comb.colBottom[static_cast<std::size_t>(x)], x % 2 == 0 ? 4 + kHeight - 1 : 4) << x;
+    }
 }
 
 TEST(RegionListHelpers, GrowUnlinkAndFree) {
