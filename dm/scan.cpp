@@ -72,10 +72,10 @@ SearchCorners AroundUnread(const SearchCorners &bounds, const geom::Rect &area) 
 // as the flags ask. A picture the local thresholds turn into speckle (noise)
 // is left: labelling it costs much and finds nothing.
 void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInverted, ScanWork &work,
-                        std::vector<ResultDetails> *details) {
+                        const std::vector<std::uint8_t> &storedGrey, std::vector<ResultDetails> *details) {
     if (scanner.resultCount >= scanner.maxResults) return;
     WorkingImage local;
-    const std::uint16_t loaded = DibToLocalBiLevel(&local.image, scanner.image);
+    const std::uint16_t loaded = DibToLocalBiLevel(&local.image, scanner.image, storedGrey);
     // Out of memory takes the scan's one path for it: the exception that
     // ends the scan with the results stored so far.
     if (loaded == status::kNoMemory) throw std::bad_alloc();
@@ -99,7 +99,12 @@ void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInvert
 // list when the second look filled it.
 std::uint16_t Scan(ZrDMScanner *scanner, std::vector<ResultDetails> *details) {
     if (details) details->clear();
-    return RunScanFrame<RectangleRule::Corners>(scanner, LoadBiLevel, [scanner, details](ZrImage &image) {
+    // A colour picture's grey levels, kept from the first look for the local thresholds.
+    std::vector<std::uint8_t> grey;
+    const auto load = [&grey, scanner](const void *dib, ZrImage *work) {
+        return LoadBiLevelKeepingGrey(dib, work, SecondLookWanted(scanner->scanFlags) ? &grey : nullptr);
+    };
+    return RunScanFrame<RectangleRule::Corners>(scanner, load, [scanner, details, &grey](ZrImage &image) {
         std::unique_ptr<ScanWork> work;  // made by the first pass, reused by the second
         const bool secondLook = SecondLookWanted(scanner->scanFlags);
         int passes = 0;
@@ -120,7 +125,7 @@ std::uint16_t Scan(ZrDMScanner *scanner, std::vector<ResultDetails> *details) {
         // candidate it could not decode: a blank page or a picture that already
         // gave a symbol is not worth a second labelling.
         if (scanner->resultCount == 0 && work->regionLeftUnread)
-            LocalThresholdLook(*scanner, image, pictureInverted, *work, details);
+            LocalThresholdLook(*scanner, image, pictureInverted, *work, grey, details);
         const bool filled = scanner->resultCount > firstLookCount && scanner->resultCount >= scanner->maxResults;
         return filled ? status::kListFull : status::kOk;
     });
