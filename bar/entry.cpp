@@ -2,6 +2,7 @@
 #include "bar/grey_look.hpp"
 #include "bar/stages.hpp"
 #include "core/call_frame.hpp"
+#include "core/second_look.hpp"
 #include "zr/ZrBar.h"
 
 namespace {
@@ -9,11 +10,6 @@ namespace {
 constexpr std::uint32_t kBarVersion = 0x20046;  // 2.70
 constexpr std::uint8_t kDefaultBarColors = zr::bar::kBothColours;
 constexpr std::uint8_t kDefaultDirections = zr::bar::kAllDirections;
-
-// The caller's DIB as a bi-level working image.
-std::uint16_t PrepareBarImage(const void *dib, ZrImage *work) {
-    return zr::LoadBiLevel(dib, work);
-}
 
 // Option defaults for fields that hold none of their meaningful bits.
 void ValidateBarOptions(ZrBarScanner &scanner) {
@@ -55,8 +51,13 @@ ZR_EXPORT uint16_t ZrInitBarScanner(ZrBarScanner *scanner) {
 }
 
 ZR_EXPORT uint16_t ZrScanBar(ZrBarScanner *scanner) {
+    // A colour picture's grey levels, kept from the first look for the grey look.
+    std::vector<std::uint8_t> grey;
+    const auto load = [&grey, scanner](const void *dib, ZrImage *work) {
+        return zr::LoadBiLevelKeepingGrey(dib, work, zr::SecondLookWanted(scanner->extraFlags) ? &grey : nullptr);
+    };
     return zr::RunScanFrame<zr::RectangleRule::ClampInPlace>(
-        scanner, PrepareBarImage, [scanner](ZrImage &work) {
+        scanner, load, [scanner, &grey](ZrImage &work) {
             using zr::bar::PassEnd;
             ValidateBarOptions(*scanner);
             int unread = 0;  // candidates the first look could not decode
@@ -67,7 +68,7 @@ ZR_EXPORT uint16_t ZrScanBar(ZrBarScanner *scanner) {
                 if (zr::bar::ScanPass(work, *scanner, &unread) == PassEnd::ListFull) end = PassEnd::ListFull;
             }
             zr::bar::DropLoneAddOns(*scanner);
-            end = zr::bar::RunGreyLook(*scanner, end, unread);
+            end = zr::bar::RunGreyLook(*scanner, end, unread, grey);
             return PublicStatus(end);
         });
 }

@@ -118,7 +118,9 @@ class LineDecoder {
 
 // The second look of one scan after the first look stored its results and
 // left `unread` candidates undecoded: adds what it reads, within the result
-// list. ListFull when a symbol found no room.
-PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread);
+// list. ListFull when a symbol found no room. `storedGrey` may hold the
+// picture's grey levels from the first look's preparation (see DibToBiLevel).
+PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
+                    const std::vector<std::uint8_t> &storedGrey = {});
 
 }  // namespace zr::bar

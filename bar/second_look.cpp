@@ -231,12 +231,13 @@ bool SecondLookNeeded(const ZrBarScanner &scanner, int unread) {
 
 }  // namespace
 
-PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread) {
+PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
+                    const std::vector<std::uint8_t> &storedGrey) {
     if (!SecondLookWanted(scanner.extraFlags) || firstLook == PassEnd::ListFull ||
         !SecondLookNeeded(scanner, unread))
         return firstLook;
     GreyPlane plane;
-    const std::uint16_t loaded = DibToGreyPlane(scanner.image, plane);
+    const std::uint16_t loaded = DibToGreyPlane(scanner.image, plane, storedGrey);
     if (loaded == status::kNoMemory) throw std::bad_alloc();
     if (loaded != status::kOk) return firstLook;
 

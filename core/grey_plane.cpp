@@ -2,6 +2,7 @@
 #include "core/grey_plane.hpp"
 
 #include <array>
+#include <cstring>
 #include <new>
 
 #include "core/dib_header.hpp"
@@ -21,6 +22,10 @@ const std::uint8_t *StoredRow(const std::uint8_t *pixels, std::int32_t pitch, in
 }  // namespace
 
 std::uint16_t DibToGreyPlane(const void *dib, GreyPlane &plane) {
+    return DibToGreyPlane(dib, plane, std::vector<std::uint8_t>{});
+}
+
+std::uint16_t DibToGreyPlane(const void *dib, GreyPlane &plane, const std::vector<std::uint8_t> &storedGrey) {
     plane.width = plane.height = 0;
     plane.levels.clear();
     if (dib == nullptr) return ZR_ERR_NULL_DIB;
@@ -43,6 +48,13 @@ std::uint16_t DibToGreyPlane(const void *dib, GreyPlane &plane) {
     const std::uint8_t *pixels = palette + entries * kPaletteEntryBytes;
     std::array<std::uint8_t, 256> grey{};
     for (std::size_t i = 0; i < entries; ++i) grey[i] = PaletteGrey(palette, i);
+    const auto rowBytes = static_cast<std::size_t>(width);
+    if (h.bitCount == 24 && storedGrey.size() == plane.levels.size()) {
+        for (int y = 0; y < height; ++y)
+            std::memcpy(plane.levels.data() + static_cast<std::size_t>(y) * rowBytes,
+                        storedGrey.data() + static_cast<std::size_t>(height - 1 - y) * rowBytes, rowBytes);
+        return ZR_OK;
+    }
     prepare::HistogramPair unused{};  // the 24-bit converter counts levels as it goes
     for (int y = 0; y < height; ++y) {
         const std::uint8_t *from = StoredRow(pixels, pitch, height - 1 - y);

@@ -22,5 +22,9 @@ struct GreyPlane {
 // ZR_OK, ZR_ERR_NULL_DIB, ZR_ERR_BAD_FORMAT (unreadable DIB) or
 // ZR_ERR_NO_MEMORY; the plane is left empty unless ZR_OK.
 std::uint16_t DibToGreyPlane(const void *dib, GreyPlane &plane);
+// As above, taking a 24-bit DIB's levels from `storedGrey` when it holds one
+// for every pixel (DibToBiLevel's `keepGrey` of the same DIB, rows in storage
+// order) instead of converting the colours again.
+std::uint16_t DibToGreyPlane(const void *dib, GreyPlane &plane, const std::vector<std::uint8_t> &storedGrey);
 
 }  // namespace zr

@@ -151,7 +151,8 @@ std::uint16_t ColourToBiLevel(const Source &source, ZrImage &target, std::vector
             keepGrey->resize(pixels);
             grey = keepGrey->data();
         } catch (const std::bad_alloc &) {
-            keepGrey->clear();  // only the saving is lost
+            keepGrey->clear();
+            return ZR_ERR_NO_MEMORY;
         }
     }
     std::unique_ptr<std::uint8_t[]> owned;
