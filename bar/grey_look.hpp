@@ -72,6 +72,8 @@ struct LineReading {
 // Reads the symbols of one line from its edges: elements between quiet
 // zones, classified by width ratios through the width-run decoders, and the
 // EAN/UPC add-ons beside a read main symbol.
+struct GuardedLayout;  // an EAN/UPC layout whose guards are checked (width_decode.cpp)
+
 class LineDecoder {
   public:
     // Appends the readings of the line (`length` levels, their edges found) to `out`.
@@ -81,9 +83,9 @@ class LineDecoder {
 
   private:
     bool TrySegment(int first, int last, const DecodeState &base, LineReading &reading);
-    // EAN 13 and UPC-A segments whose quiet zones hold their printed digits.
-    void ReadNarrowQuietEan13(int length, const DecodeState &mainState, const DecodeState &base,
-                              std::vector<LineReading> &out);
+    // EAN/UPC segments of one layout with narrow quiet zones but clear guards.
+    void ReadNarrowQuiet(int length, const GuardedLayout &layout, const DecodeState &mainState,
+                         const DecodeState &base, std::vector<LineReading> &out);
     void TryAddOn(int first, int last, const LineReading &main, const DecodeState &base,
                   std::vector<LineReading> &out);
     // Element widths from edge `first` to edge `last`: the distances between

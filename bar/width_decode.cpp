@@ -16,6 +16,15 @@
 #include "bar/width_runs.hpp"
 
 namespace zr::bar {
+// An EAN/UPC layout whose guards can be checked element by element.
+struct GuardedLayout {
+    std::uint32_t symbologies;
+    int elements;
+    double modules;
+    std::array<int, 3> guards;         // first element of each guard
+    std::array<int, 3> guardElements;  // its elements
+};
+
 namespace {
 
 using edges::GreyEdge;
@@ -32,15 +41,16 @@ constexpr double kSymbolQuietRatio = 2.8;
 // space of Code 128) must not hide its real end.
 constexpr int kEndsTried = 3;
 constexpr int kShortestSymbol = 13;  // elements of a 2-digit add-on
-// EAN 13 and UPC-A print their first and last digits inside their quiet
-// zones, often closer to the guards than the rule above allows: a segment of
-// exactly their 59 elements (95 modules) whose three guard patterns show
-// single modules is also tried with this much space (in modules) at each end.
-constexpr int kEan13Elements = 59;
-constexpr double kEan13Modules = 95;
+// EAN 13, UPC-A and EAN 8 are often printed, cropped or photographed with
+// less space beside their guards than the rule above asks (EAN 13 and UPC-A
+// print their first and last digits there): a segment of exactly their
+// elements whose three guard patterns show single modules is also tried with
+// this much space (in modules) at each end.
 constexpr double kDigitQuietModules = 1.5;
-constexpr std::array<int, 3> kEan13Guards{0, 27, 56};  // first element of each guard
-constexpr std::array<int, 3> kEan13GuardElements{3, 5, 3};
+constexpr std::array<GuardedLayout, 2> kGuardedLayouts{{
+    {ZR_BAR_EAN13 | ZR_BAR_UPCA, 59, 95, {0, 27, 56}, {3, 5, 3}},
+    {ZR_BAR_EAN8, 43, 67, {0, 19, 40}, {3, 5, 3}},
+}};
 constexpr double kGuardLow = 0.5, kGuardHigh = 1.7;  // a guard element's width, in modules
 constexpr int kLongestSymbol = static_cast<int>(kMaxElements) - 1;
 constexpr double kFixedPoint = 16;  // width units per pixel
@@ -104,10 +114,10 @@ double Distance(const std::vector<GreyEdge> &e, int from, int to) {
 
 // Whether the 59 elements from edge j show the three guard patterns of an
 // EAN 13 or UPC-A symbol: elements of about one module each.
-bool Ean13Guards(const std::vector<GreyEdge> &e, int j, double module) {
-    for (std::size_t g = 0; g < kEan13Guards.size(); ++g)
-        for (int i = 0; i < kEan13GuardElements[g]; ++i) {
-            const int at = j + kEan13Guards[g] + i;
+bool GuardsOfSingleModules(const std::vector<GreyEdge> &e, int j, double module, const GuardedLayout &layout) {
+    for (std::size_t g = 0; g < layout.guards.size(); ++g)
+        for (int i = 0; i < layout.guardElements[g]; ++i) {
+            const int at = j + layout.guards[g] + i;
             const double width = Distance(e, at, at + 1);
             if (width < kGuardLow * module || width > kGuardHigh * module) return false;
         }
@@ -399,30 +409,29 @@ void LineDecoder::Read(const std::uint8_t *levels, int length, const std::vector
                 if (++ends == kEndsTried) break;
             }
         }
-        ReadNarrowQuietEan13(length, mainState, base, out);
+        for (const GuardedLayout &layout : kGuardedLayouts) ReadNarrowQuiet(length, layout, mainState, base, out);
     }
 }
 
-void LineDecoder::ReadNarrowQuietEan13(int length, const DecodeState &mainState, const DecodeState &base,
-                                       std::vector<LineReading> &out) {
-    constexpr std::uint32_t kEan13OrUpcA = ZR_BAR_EAN13 | ZR_BAR_UPCA;
-    if ((mainState.symbologies & kEan13OrUpcA) == 0) return;
+void LineDecoder::ReadNarrowQuiet(int length, const GuardedLayout &layout, const DecodeState &mainState,
+                                  const DecodeState &base, std::vector<LineReading> &out) {
+    if ((mainState.symbologies & layout.symbologies) == 0) return;
     const std::vector<GreyEdge> &e = *edges_;
     const int m = static_cast<int>(e.size());
     const bool startRises = mainState.barColor == kLightBars;
     DecodeState state = mainState;
-    state.symbologies = mainState.symbologies & kEan13OrUpcA;
-    for (int j = 0; j + kEan13Elements < m; ++j) {
+    state.symbologies = mainState.symbologies & layout.symbologies;
+    for (int j = 0; j + layout.elements < m; ++j) {
         if ((e[static_cast<std::size_t>(j)].change > 0) != startRises) continue;
-        const int k = j + kEan13Elements;
-        const double module = Distance(e, j, k) / kEan13Modules;
+        const int k = j + layout.elements;
+        const double module = Distance(e, j, k) / layout.modules;
         const double before = j == 0 ? e[0].position : Distance(e, j - 1, j);
         const double after = k == m - 1 ? length - 1 - e[static_cast<std::size_t>(k)].position : Distance(e, k, k + 1);
         if (before < kDigitQuietModules * module || after < kDigitQuietModules * module) continue;
         // Segments whose quiet zones pass the common rule were tried already.
-        const double mean = Distance(e, j, k) / kEan13Elements;
+        const double mean = Distance(e, j, k) / layout.elements;
         if (before >= kSymbolQuietRatio * mean && after >= kSymbolQuietRatio * mean) continue;
-        if (!Ean13Guards(e, j, module)) continue;
+        if (!GuardsOfSingleModules(e, j, module, layout)) continue;
         LineReading reading;
         if (!TrySegment(j, k, state, reading)) continue;
         out.push_back(reading);
