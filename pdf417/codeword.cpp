@@ -144,15 +144,41 @@ NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
         }
     auto elementDistance = [&distanceOf](int i, char digit) { return distanceOf[i][digit - '0']; };
     const PatternEntry *entries = Pdf417PatternTable[section];
+    const auto &next = Pdf417PrefixJumps.next[section];
+    // A first bound: the distance of the entry met going down the tree by
+    // the nearest digit at each step. Only entries at the least distance
+    // decide the answer, so leaving out those farther than any entry's
+    // distance changes nothing.
+    double dive = 0;
+    for (int i = 0, node = 0; i < kElements; ++i) {
+        int pick = node;
+        double step = kNearestLimit;
+        for (int child = node; child < next[node][i]; child = next[child][i + 1]) {
+            const double here = elementDistance(i, entries[child].widths[i]);
+            if (here < step) {
+                step = here;
+                pick = child;
+            }
+        }
+        dive += elementDistance(i, entries[pick].widths[i]);
+        node = pick;
+    }
+    const double limit = std::min(kNearestLimit, dive);
     int best = -1;
     double bestDistance = 0;
     for (int k = 0; k < kCodewordValues; ++k) {
-        // Entries already farther than the best one (or the limit) are left early.
-        const double bound = best < 0 ? kNearestLimit : std::min(kNearestLimit, bestDistance);
+        // Entries already farther than the best one (or the bound) are left early.
+        const double bound = best < 0 ? limit : std::min(limit, bestDistance);
         double distance = 0;
-        for (int i = 0; i < kElements && distance <= bound; ++i)
-            distance += elementDistance(i, entries[k].widths[i]);
-        if (distance >= kNearestLimit || distance > bound) continue;
+        int summed = 0;
+        for (; summed < kElements && distance <= bound; ++summed)
+            distance += elementDistance(summed, entries[k].widths[summed]);
+        if (distance >= kNearestLimit || distance > bound) {
+            // The entries after this one that share the digits summed are
+            // as far, and the bound only shrinks: they are passed over too.
+            k = next[k][summed] - 1;
+            continue;
+        }
         if (best < 0 || distance < bestDistance) {
             best = k;
             bestDistance = distance;
