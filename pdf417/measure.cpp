@@ -59,6 +59,23 @@ struct RunMeans {
     }
 };
 
+// The step tables along and back the row at its angle.
+RowDirection RowStepsAt(double readingAngle) {
+    RowDirection direction;
+    direction.angle = readingAngle;
+    StepTables &steps = direction.steps;
+    lines::DirectionSteps(readingAngle, lines::kStepTableSize, steps[kAlong]);
+    lines::DirectionSteps(NormalizeAngle(readingAngle - 180), lines::kStepTableSize, steps[kBack]);
+    return direction;
+}
+
+// Adds the step tables across the rows.
+void AddCrossSteps(RowDirection &direction) {
+    StepTables &steps = direction.steps;
+    lines::DirectionSteps(NormalizeAngle(direction.angle + 90), lines::kStepTableSize, steps[kUp]);
+    lines::DirectionSteps(NormalizeAngle(direction.angle - 90), lines::kStepTableSize, steps[kDown]);
+}
+
 enum class RowEnd { kQuietZone, kAreaEdge, kNone };
 
 // Walks runs along `table` from `start` until a run longer than its
@@ -191,8 +208,10 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
     const auto &r = work.runs;
     const int n = static_cast<int>(r.size());
     if (n < kMinRowRuns) return std::nullopt;
-    if (lead == RowLead::kStartSide)
+    if (lead == RowLead::kStartSide) {
+        AddCrossSteps(row.direction);
         return StartSideRow(row, work) ? std::optional<MeasuredRow>(row) : std::nullopt;
+    }
     int startIndex = -1, stopIndex = -1;
     for (int i = 0; i <= kPatternSlack && startIndex < 0; i += 2) {
         if (i + kStartRuns <= n && StartAt(r, i, false)) startIndex = i;
@@ -230,6 +249,7 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
         (metrics.columns + 2);
     if (metrics.codewordWidth < kMinCodewordWidth) return std::nullopt;
 
+    AddCrossSteps(row.direction);
     const auto &at = work.runStarts;
     PatternEdges &edges = row.edges;
     if (!reversed) {
@@ -267,13 +287,8 @@ double NormalizeAngle(double degrees) {
 }
 
 RowDirection DirectionAt(double readingAngle) {
-    RowDirection direction;
-    direction.angle = readingAngle;
-    StepTables &steps = direction.steps;
-    lines::DirectionSteps(readingAngle, lines::kStepTableSize, steps[kAlong]);
-    lines::DirectionSteps(NormalizeAngle(readingAngle - 180), lines::kStepTableSize, steps[kBack]);
-    lines::DirectionSteps(NormalizeAngle(readingAngle + 90), lines::kStepTableSize, steps[kUp]);
-    lines::DirectionSteps(NormalizeAngle(readingAngle - 90), lines::kStepTableSize, steps[kDown]);
+    RowDirection direction = RowStepsAt(readingAngle);
+    AddCrossSteps(direction);
     return direction;
 }
 
@@ -281,7 +296,8 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
                                          const StartCandidate &candidate, RowWork &work, RowLead lead) {
     work.quietZoneInDoubt = false;
     MeasuredRow row;
-    row.direction = DirectionAt(candidate.angle);
+    // The tables across the rows are added once a row is measured (MeasureRow).
+    row.direction = RowStepsAt(candidate.angle);
     RunMeans means;
     means.sum[0] = candidate.meanDark * kSeedRuns;
     means.sum[1] = candidate.meanLight * kSeedRuns;
