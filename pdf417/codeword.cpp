@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <cstdint>
 
 namespace zr::pdf417 {
 
@@ -53,15 +53,27 @@ double Total(const double widths[kElements]) {
 
 }  // namespace
 
+namespace {
+
+// Eight digits as one number whose order is theirs (the first digit in the top byte).
+std::uint64_t DigitKey(const char digits[kElementsPerCodeword]) {
+    std::uint64_t key = 0;
+    for (int i = 0; i < kElementsPerCodeword; ++i) key = key << 8 | static_cast<unsigned char>(digits[i]);
+    return key;
+}
+
+}  // namespace
+
 int FindPattern(int section, const char digits[kElementsPerCodeword]) {
     if (section < 0 || section >= kClusterCount) return kNoCodeword;
     const PatternEntry *entries = Pdf417PatternTable[section];
+    const std::uint64_t key = DigitKey(digits);
     int low = 0, high = kCodewordValues - 1;
     while (low <= high) {
         const int middle = (low + high) / 2;
-        const int order = std::memcmp(digits, entries[middle].widths, kElementsPerCodeword);
-        if (order == 0) return entries[middle].value;
-        if (order < 0) {
+        const std::uint64_t probe = DigitKey(entries[middle].widths);
+        if (probe == key) return entries[middle].value;
+        if (key < probe) {
             high = middle - 1;
         } else {
             low = middle + 1;
