@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <cstdint>
 
 namespace zr::pdf417 {
 
@@ -53,15 +53,27 @@ double Total(const double widths[kElements]) {
 
 }  // namespace
 
+namespace {
+
+// Eight digits as one number whose order is theirs (the first digit in the top byte).
+std::uint64_t DigitKey(const char digits[kElementsPerCodeword]) {
+    std::uint64_t key = 0;
+    for (int i = 0; i < kElementsPerCodeword; ++i) key = key << 8 | static_cast<unsigned char>(digits[i]);
+    return key;
+}
+
+}  // namespace
+
 int FindPattern(int section, const char digits[kElementsPerCodeword]) {
     if (section < 0 || section >= kClusterCount) return kNoCodeword;
     const PatternEntry *entries = Pdf417PatternTable[section];
+    const std::uint64_t key = DigitKey(digits);
     int low = 0, high = kCodewordValues - 1;
     while (low <= high) {
         const int middle = (low + high) / 2;
-        const int order = std::memcmp(digits, entries[middle].widths, kElementsPerCodeword);
-        if (order == 0) return entries[middle].value;
-        if (order < 0) {
+        const std::uint64_t probe = DigitKey(entries[middle].widths);
+        if (probe == key) return entries[middle].value;
+        if (key < probe) {
             high = middle - 1;
         } else {
             low = middle + 1;
@@ -144,15 +156,41 @@ NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
         }
     auto elementDistance = [&distanceOf](int i, char digit) { return distanceOf[i][digit - '0']; };
     const PatternEntry *entries = Pdf417PatternTable[section];
+    const auto &next = Pdf417PrefixJumps.next[section];
+    // A first bound: the distance of the entry met going down the tree by
+    // the nearest digit at each step. Only entries at the least distance
+    // decide the answer, so leaving out those farther than any entry's
+    // distance changes nothing.
+    double dive = 0;
+    for (int i = 0, node = 0; i < kElements; ++i) {
+        int pick = node;
+        double step = kNearestLimit;
+        for (int child = node; child < next[node][i]; child = next[child][i + 1]) {
+            const double here = elementDistance(i, entries[child].widths[i]);
+            if (here < step) {
+                step = here;
+                pick = child;
+            }
+        }
+        dive += elementDistance(i, entries[pick].widths[i]);
+        node = pick;
+    }
+    const double limit = std::min(kNearestLimit, dive);
     int best = -1;
     double bestDistance = 0;
     for (int k = 0; k < kCodewordValues; ++k) {
-        // Entries already farther than the best one (or the limit) are left early.
-        const double bound = best < 0 ? kNearestLimit : std::min(kNearestLimit, bestDistance);
+        // Entries already farther than the best one (or the bound) are left early.
+        const double bound = best < 0 ? limit : std::min(limit, bestDistance);
         double distance = 0;
-        for (int i = 0; i < kElements && distance <= bound; ++i)
-            distance += elementDistance(i, entries[k].widths[i]);
-        if (distance >= kNearestLimit || distance > bound) continue;
+        int summed = 0;
+        for (; summed < kElements && distance <= bound; ++summed)
+            distance += elementDistance(summed, entries[k].widths[summed]);
+        if (distance >= kNearestLimit || distance > bound) {
+            // The entries after this one that share the digits summed are
+            // as far, and the bound only shrinks: they are passed over too.
+            k = next[k][summed] - 1;
+            continue;
+        }
         if (best < 0 || distance < bestDistance) {
             best = k;
             bestDistance = distance;

@@ -55,11 +55,16 @@ bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double
         s.first = index;
         s.count = count;
         s.good = good;
-        s.rounded = good && ModulesOf(WidthsOf(s, widths_), s.digits);
         index += count;
     }
     const bool counted = segmentCount_ == columns_ + 1;
     if (counted) {
+        // Module counts only for a cut with the right count: the others are
+        // given up for the cut by position.
+        for (int j = 0; j < segmentCount_; ++j) {
+            Segment &s = segments_[j];
+            s.rounded = s.good && ModulesOf(WidthsOf(s, widths_), s.digits);
+        }
         bool clean = true;
         for (int j = 1; j <= columns_ && clean; ++j) clean = segments_[j].good;
         if (clean) return true;

@@ -25,8 +25,14 @@ bool LineGeometry::Line(int k, PointI &start, StepTable &along, StepTable &back)
     const double angle = NormalizeAngle(geom::RadToDeg(std::atan2(p.y - q.y, q.x - p.x)));
     if (k == 0 || std::fabs(angle - angle_) > 1e-9) {
         angle_ = angle;
-        lines::DirectionSteps(angle, lines::kStepTableSize, along);
-        lines::DirectionSteps(NormalizeAngle(angle - 180), lines::kStepTableSize, back);
+        // Lines of a symbol seen in perspective turn a little from one to
+        // the next; their tables change only when their spread does.
+        const lines::StepSpread alongSpread = lines::DirectionSpread(angle, lines::kStepTableSize);
+        const lines::StepSpread backSpread = lines::DirectionSpread(NormalizeAngle(angle - 180), lines::kStepTableSize);
+        if (k == 0 || alongSpread != alongSpread_) lines::FillSteps(alongSpread, lines::kStepTableSize, along);
+        if (k == 0 || backSpread != backSpread_) lines::FillSteps(backSpread, lines::kStepTableSize, back);
+        alongSpread_ = alongSpread;
+        backSpread_ = backSpread;
     }
     return k <= 4 * height_ + 8;
 }

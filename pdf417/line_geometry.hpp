@@ -34,6 +34,7 @@ class LineGeometry {
     bool interpolate_ = false;
     PointI start_;
     double angle_ = 0;
+    lines::StepSpread alongSpread_, backSpread_;  // of the tables last filled
 };
 
 }  // namespace zr::pdf417

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/lines/axis_walk.hpp"
+#include "core/lines/table_bits.hpp"
 #include "pdf417/row_runs.hpp"
 #include "pdf417/stages.hpp"
 #include "pdf417/walk.hpp"
@@ -57,41 +59,64 @@ struct RunMeans {
     }
 };
 
+// The step tables along and back the row at its angle.
+RowDirection RowStepsAt(double readingAngle) {
+    RowDirection direction;
+    direction.angle = readingAngle;
+    StepTables &steps = direction.steps;
+    lines::DirectionSteps(readingAngle, lines::kStepTableSize, steps[kAlong]);
+    lines::DirectionSteps(NormalizeAngle(readingAngle - 180), lines::kStepTableSize, steps[kBack]);
+    return direction;
+}
+
+// Adds the step tables across the rows.
+void AddCrossSteps(RowDirection &direction) {
+    StepTables &steps = direction.steps;
+    lines::DirectionSteps(NormalizeAngle(direction.angle + 90), lines::kStepTableSize, steps[kUp]);
+    lines::DirectionSteps(NormalizeAngle(direction.angle - 90), lines::kStepTableSize, steps[kDown]);
+}
+
 enum class RowEnd { kQuietZone, kAreaEdge, kNone };
 
-// Walks runs along the current table until a run longer than its colour's
-// limit (the quiet zone): `edge` is where that run begins and `quietLight`
-// its colour. A symbol printed up to the picture's edge ends there instead
-// (kAreaEdge, `edge` the last pixel inside). kNone when the pixel limit ends
-// the walk first.
-RowEnd FindRowEnd(TableWalker &walker, RunMeans &means, bool forward, PointI &edge, bool &quietLight) {
-    bool light = !walker.Dark();
-    int width = 1, runs = 0, pixels = 0;
-    PointI runStart = walker.At();
-    for (;;) {
+// Walks runs along `table` from `start` until a run longer than its
+// colour's limit (the quiet zone): `edge` is where that run begins and
+// `quietLight` its colour. A symbol printed up to the picture's edge ends
+// there instead (kAreaEdge, `edge` the last pixel inside). kNone when the
+// pixel limit ends the walk first. The pixels are taken a word at a time and
+// looked at run by run: a run ends the walk at the first of its pixels that
+// makes it too wide, passes the pixel limit or is the last inside the area.
+RowEnd FindRowEnd(const BitImageView &view, const Rect &area, PointI start, const StepTable &table,
+                  RunMeans &means, bool forward, PointI &edge, bool &quietLight) {
+    const lines::AxisWalk axis(table);
+    lines::TableBits pixels(view, area, start, table, axis);
+    bool light = pixels.NextChange(0, true) == 0;
+    int runs = 0;
+    for (int first = 0;;) {  // the run's first pixel
+        const int change = pixels.NextChange(first, !light);
+        const int width = change - first;
+        const bool lastInside = change >= pixels.Walked() && pixels.Ended();
+        const double mean = means.Mean(light);
         const double factor = forward && runs < 11 ? 9.0 : 5.0;
-        if (width > factor * means.Mean(light) && means.Mean(light) > 0) {
-            edge = runStart;
+        // The widths at which the run is too wide and at which its pixel passes the limit.
+        const double tooWide = factor * mean;
+        const int limitAt = kPixelLimit + 1 - first;
+        if (width > tooWide && mean > 0 && static_cast<int>(std::floor(tooWide)) + 1 <= limitAt) {
+            edge = pixels.At(first);
             quietLight = light;
             return RowEnd::kQuietZone;
         }
-        if (++pixels > kPixelLimit) return RowEnd::kNone;
-        if (!walker.Step()) {
+        if (limitAt <= width) return RowEnd::kNone;
+        if (lastInside) {
             // A wide run at the edge is a quiet zone cut by the picture.
-            const bool wide = width > 2.0 * means.Mean(light);
-            edge = wide ? runStart : walker.At();
+            const bool wide = width > 2.0 * mean;
+            edge = pixels.At(wide ? first : change - 1);
             quietLight = light;
             return wide ? RowEnd::kQuietZone : RowEnd::kAreaEdge;
         }
-        if (!walker.Dark() == light) {
-            ++width;
-        } else {
-            means.Add(light, width);
-            ++runs;
-            light = !light;
-            width = 1;
-            runStart = walker.At();
-        }
+        means.Add(light, width);
+        ++runs;
+        light = !light;
+        first = change;
     }
 }
 
@@ -183,8 +208,10 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
     const auto &r = work.runs;
     const int n = static_cast<int>(r.size());
     if (n < kMinRowRuns) return std::nullopt;
-    if (lead == RowLead::kStartSide)
+    if (lead == RowLead::kStartSide) {
+        AddCrossSteps(row.direction);
         return StartSideRow(row, work) ? std::optional<MeasuredRow>(row) : std::nullopt;
+    }
     int startIndex = -1, stopIndex = -1;
     for (int i = 0; i <= kPatternSlack && startIndex < 0; i += 2) {
         if (i + kStartRuns <= n && StartAt(r, i, false)) startIndex = i;
@@ -222,6 +249,7 @@ std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &
         (metrics.columns + 2);
     if (metrics.codewordWidth < kMinCodewordWidth) return std::nullopt;
 
+    AddCrossSteps(row.direction);
     const auto &at = work.runStarts;
     PatternEdges &edges = row.edges;
     if (!reversed) {
@@ -259,13 +287,8 @@ double NormalizeAngle(double degrees) {
 }
 
 RowDirection DirectionAt(double readingAngle) {
-    RowDirection direction;
-    direction.angle = readingAngle;
-    StepTables &steps = direction.steps;
-    lines::DirectionSteps(readingAngle, lines::kStepTableSize, steps[kAlong]);
-    lines::DirectionSteps(NormalizeAngle(readingAngle - 180), lines::kStepTableSize, steps[kBack]);
-    lines::DirectionSteps(NormalizeAngle(readingAngle + 90), lines::kStepTableSize, steps[kUp]);
-    lines::DirectionSteps(NormalizeAngle(readingAngle - 90), lines::kStepTableSize, steps[kDown]);
+    RowDirection direction = RowStepsAt(readingAngle);
+    AddCrossSteps(direction);
     return direction;
 }
 
@@ -273,22 +296,22 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
                                          const StartCandidate &candidate, RowWork &work, RowLead lead) {
     work.quietZoneInDoubt = false;
     MeasuredRow row;
-    row.direction = DirectionAt(candidate.angle);
+    // The tables across the rows are added once a row is measured (MeasureRow).
+    row.direction = RowStepsAt(candidate.angle);
     RunMeans means;
     means.sum[0] = candidate.meanDark * kSeedRuns;
     means.sum[1] = candidate.meanLight * kSeedRuns;
     means.count[0] = means.count[1] = kSeedRuns;
 
     // The quiet zones at both ends of the row decide the bar colour.
-    TableWalker walker(image, row.direction.steps[kAlong], settings.area, true);
-    walker.MoveTo(candidate.start);
+    const BitImageView view(image);
     PointI farEdge, nearEdge;
     bool farLight = false, nearLight = false;
-    const RowEnd far = FindRowEnd(walker, means, true, farEdge, farLight);
+    const RowEnd far = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kAlong], means, true,
+                                  farEdge, farLight);
     RunMeans back = means;
-    walker.Use(row.direction.steps[kBack]);
-    walker.MoveTo(candidate.start);
-    const RowEnd near = FindRowEnd(walker, back, false, nearEdge, nearLight);
+    const RowEnd near = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kBack], back, false,
+                                   nearEdge, nearLight);
     if (far == RowEnd::kNone || near == RowEnd::kNone) return std::nullopt;
     // Both ends quiet but of different colours: the wide start or stop bar,
     // met after many narrow bars, can pass for a quiet zone, so both colours

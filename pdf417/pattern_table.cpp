@@ -481,4 +481,27 @@ constexpr PatternEntry Pdf417PatternTable[kClusterCount][kCodewordValues] = {
 };
 // clang-format on
 
+namespace {
+
+constexpr PrefixJumps PrefixJumpTable() {
+    PrefixJumps jumps{};
+    for (int section = 0; section < kClusterCount; ++section) {
+        auto &next = jumps.next[section];
+        for (int n = 0; n <= kElementsPerCodeword; ++n) next[kCodewordValues - 1][n] = kCodewordValues;
+        for (int k = kCodewordValues - 2; k >= 0; --k) {
+            const PatternEntry &entry = Pdf417PatternTable[section][k];
+            const PatternEntry &after = Pdf417PatternTable[section][k + 1];
+            int shared = 0;
+            while (shared < kElementsPerCodeword && entry.widths[shared] == after.widths[shared]) ++shared;
+            for (int n = 0; n <= kElementsPerCodeword; ++n)
+                next[k][n] = n <= shared ? next[k + 1][n] : static_cast<std::uint16_t>(k + 1);
+        }
+    }
+    return jumps;
+}
+
+}  // namespace
+
+constexpr PrefixJumps Pdf417PrefixJumps = PrefixJumpTable();
+
 }  // namespace zr::pdf417

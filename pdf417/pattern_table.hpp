@@ -22,6 +22,16 @@ static_assert(sizeof(PatternEntry) == 16, "16-byte table entries");
 // Sections in the cluster order 0, 3, 6; each sorted by its digit strings.
 extern const PatternEntry Pdf417PatternTable[kClusterCount][kCodewordValues];
 
+// The section as a tree of shared leading digits: for entry k and a digit
+// count n, the first entry after k whose first n digits differ from k's
+// (kCodewordValues when none does). The nearest-pattern search steps from
+// digit to digit down this tree, and over the entries that share digits
+// already too far, in one go.
+struct PrefixJumps {
+    std::uint16_t next[kClusterCount][kCodewordValues][kElementsPerCodeword + 1];
+};
+extern const PrefixJumps Pdf417PrefixJumps;
+
 // Section index (0, 1, 2) of a pattern's cluster from its bar widths, or -1
 // when the pattern belongs to none of the three clusters.
 constexpr int SectionOfBars(int b1, int b2, int b3, int b4) {

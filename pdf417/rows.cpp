@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <utility>
 
+#include "core/lines/table_bits.hpp"
 #include "pdf417/codeword.hpp"
 #include "pdf417/line_cut.hpp"
 #include "pdf417/line_geometry.hpp"
@@ -36,7 +38,8 @@ class RowReader {
           metrics_(symbol.metrics),
           runs_(work.runs),
           out_(out),
-          walker_(image, symbol.direction.steps[kAlong], area, symbol.metrics.barColor == kDarkBars) {
+          walker_(image, symbol.direction.steps[kAlong], area, symbol.metrics.barColor == kDarkBars),
+          view_(image) {
         // Rows without a stop pattern hold the start pattern and the columns
         // the picture shows: their data go to rows of the widest symbol's
         // stride until the row indicators have told the column count.
@@ -80,30 +83,43 @@ class RowReader {
 
   private:
     // Runs of one line from the symbol's first bar; the line's width, or -1.
+    // The pixels along the line are taken a word at a time, and each run
+    // ends at the next change of colour.
     int ReadLine(PointI start) {
         auto &runs = runs_;
         runs.clear();
+        const bool barDark = metrics_.barColor == kDarkBars;
         walker_.Use(lineAlong_);
         walker_.MoveTo(start);
-        int pixels = 0;
-        if (walker_.Bar()) {
+        PointI from = start;
+        const bool onBar = walker_.Bar();
+        if (onBar) {
+            // Back to the first pixel of the bar the line starts in.
             walker_.Use(lineBack_);
             walker_.MoveTo(start);
+            int pixels = 0;
             while (walker_.NextIsBar() && ++pixels < kLinePixelLimit) walker_.Step();
-            const PointI first = walker_.At();
-            walker_.Use(lineAlong_);
-            walker_.MoveTo(first);
-        } else {
-            while (!walker_.Bar()) {
-                if (!walker_.Step() || ++pixels > kLinePixelLimit) return -1;
-            }
+            from = walker_.At();
         }
-        const double limit = (metrics_.barColor == kDarkBars ? 4.5 : 3.5) * metrics_.MeanBackground();
+        if (!axis_ || axisTable_ != lineAlong_) {
+            axisTable_ = lineAlong_;
+            axis_.emplace(lineAlong_);
+        }
+        lines::TableBits line(view_, area_, from, lineAlong_, *axis_);
+        // From a background pixel the line goes on to the first bar, if that is near.
+        int at = 0;
+        if (!onBar) {
+            at = line.NextChange(0, !barDark);
+            if ((at >= line.Walked() && line.Ended()) || at > kLinePixelLimit) return -1;
+        }
+        const double limit = (barDark ? 4.5 : 3.5) * metrics_.MeanBackground();
         bool bar = true;
-        int width = 1, total = 0;
+        int total = 0;
         for (;;) {
+            const int change = line.NextChange(at, bar == barDark);
+            const int width = change - at;
             if (!bar && width > limit) break;
-            if (!walker_.Step()) {
+            if (change >= line.Walked() && line.Ended()) {
                 // The area's edge: an unfinished bar ends the line, an unfinished space is dropped.
                 if (bar && static_cast<int>(runs.size()) < kMaxRowRuns) {
                     runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
@@ -112,15 +128,11 @@ class RowReader {
                 if (right_ == 0) return ClosingSpace(bar ? 0 : width, total);
                 break;
             }
-            if (walker_.Bar() == bar) {
-                ++width;
-                continue;
-            }
             if (static_cast<int>(runs.size()) >= kMaxRowRuns) return -1;
             runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
             total += width;
             bar = !bar;
-            width = 1;
+            at = change;
         }
         if (!runs.empty() && runs.size() % 2 == 0) {
             total -= runs.back();  // a trailing space is background, not part of the line
@@ -308,7 +320,10 @@ class RowReader {
     std::array<int, 30> columnVotes_{};  // for data columns - 1
     std::array<int, kLevels> levelVotes_{};
     TableWalker walker_;
+    BitImageView view_;
     StepTable lineAlong_{}, lineBack_{};
+    StepTable axisTable_{};                // the table axis_ was made for
+    std::optional<lines::AxisWalk> axis_;  // made again only when a line's table differs
     double minWidth_ = 0, maxWidth_ = 0;
     int cols_ = 0;           // codeword columns the lines are cut into, the left row indicator first
     int right_ = 0;          // the right row indicator's column; 0 when the rows have none

@@ -66,6 +66,20 @@ RunEnd RunCollect(RunScan &scan, const ZrImage &image);
 // Fills a step table for the angle (degrees); returns the number of side steps.
 int DirectionSteps(double angle, int count, StepTable &table);
 
+// What a step table of `count` steps depends on: the angle's octant and the
+// number of side steps. Angles with the same spread give the same table, so
+// a caller walking many lines of nearly one angle fills a table only when
+// the spread changes.
+struct StepSpread {
+    int octant = -1;
+    int sideSteps = 0;
+    bool operator==(const StepSpread &o) const { return octant == o.octant && sideSteps == o.sideSteps; }
+    bool operator!=(const StepSpread &o) const { return !(*this == o); }
+};
+StepSpread DirectionSpread(double angle, int count);
+// Fills `count` steps of a table from its spread (DirectionSteps is both).
+void FillSteps(StepSpread spread, int count, StepTable &table);
+
 using EdgePoint = geom::PointF;
 // Least-squares angle (degrees, [0, 360)) of the points. Mode with bit 2 or 3
 // set: edges near vertical (x fitted on y); otherwise near horizontal.

@@ -1,7 +1,9 @@
 // The symbol-character table and the decoding of one codeword from widths.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <random>
 #include <set>
 #include <string>
 
@@ -93,6 +95,62 @@ TEST(Pdf417Codeword, NearestPatternForDistortedWidths) {
     const NearestCodeword none = DecodeNearest(1, far);
     EXPECT_EQ(none.value, Pdf417PatternTable[1][0].value);
     EXPECT_GE(none.distance, kNearestLimit);
+}
+
+// The nearest pattern by summing every entry's whole distance, the way the
+// search defines it: the search's shortcuts must not change its answer.
+NearestCodeword NearestByFullSums(int section, const double widths[kElementsPerCodeword]) {
+    double total = 0;
+    for (int i = 0; i < kElementsPerCodeword; ++i) total += widths[i];
+    double d[kElementsPerCodeword];
+    for (int i = 0; i < kElementsPerCodeword; ++i) d[i] = std::max(1.0, widths[i] / (total / kModulesPerCodeword));
+    auto element = [&d](int i, char digit) {
+        double diff = std::fabs(d[i] - (digit - '0'));
+        if (diff > 1) diff *= 2;
+        return diff * diff;
+    };
+    const PatternEntry *entries = Pdf417PatternTable[section];
+    int best = -1;
+    double bestDistance = 0;
+    for (int k = 0; k < kCodewordValues; ++k) {
+        double distance = 0;
+        for (int i = 0; i < kElementsPerCodeword; ++i) distance += element(i, entries[k].widths[i]);
+        if (distance >= kNearestLimit || (best >= 0 && distance > bestDistance)) continue;
+        if (best >= 0 && distance == bestDistance) {
+            int first = 0;
+            while (first < kElementsPerCodeword && entries[k].widths[first] == entries[best].widths[first]) ++first;
+            double later = 0, earlier = 0;
+            for (int i = first; i < kElementsPerCodeword; ++i) {
+                later += element(i, entries[k].widths[i]);
+                earlier += element(i, entries[best].widths[i]);
+            }
+            if (later > earlier) continue;
+        }
+        best = k;
+        bestDistance = distance;
+    }
+    if (best < 0) return {entries[0].value, kNearestLimit};
+    return {entries[best].value, bestDistance};
+}
+
+TEST(Pdf417Codeword, NearestMatchesTheFullSearchOnDistortedAndRandomWidths) {
+    std::mt19937 generator(17);
+    std::uniform_int_distribution<int> pick(0, kCodewordValues - 1), pixels(1, 30), jitter(-3, 3);
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int section = trial % kClusterCount;
+        double w[kElementsPerCodeword];
+        if (trial % 2 == 0) {
+            for (double &x : w) x = pixels(generator);  // widths of noise
+        } else {
+            WidthsOf(Pdf417PatternTable[section][pick(generator)], 3.0, w);  // a pattern, pixels moved
+            for (double &x : w) x = std::max(1.0, x + jitter(generator));
+        }
+        const NearestCodeword expected = NearestByFullSums(section, w);
+        const NearestCodeword got = DecodeNearest(section, w);
+        if (got.distance == 0) continue;  // an exact match by rounding, before any search
+        ASSERT_EQ(got.value, expected.value) << "trial " << trial;
+        ASSERT_EQ(got.distance, expected.distance) << "trial " << trial;
+    }
 }
 
 }  // namespace
