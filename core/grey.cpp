@@ -273,4 +273,76 @@ void ImageInvert(ZrImage *image) {
     for (std::uint32_t i = 0; i < image->size; ++i) bits[i] = static_cast<std::uint8_t>(~bits[i]);
 }
 
+bool DarkTouchesEdge(const ZrImage &image) {
+    if (!IsBilevel(&image) || image.width == 0 || image.height == 0) return false;
+    const bool setIsDark = image.polarity == 0;
+    const std::uint32_t lastByte = (image.width - 1) / 8;
+    const auto lastBits = static_cast<std::uint8_t>(0xFF00u >> ((image.width - 1) % 8 + 1));  // the pixels of the last byte
+    const auto dark = [setIsDark](std::uint8_t byte, std::uint8_t mask) {
+        return ((setIsDark ? byte : static_cast<std::uint8_t>(~byte)) & mask) != 0;
+    };
+    for (const std::uint32_t r : {0u, image.height - 1}) {
+        const std::uint8_t *row = StoredRow(&image, r);
+        for (std::uint32_t k = 0; k < lastByte; ++k)
+            if (dark(row[k], 0xFF)) return true;
+        if (dark(row[lastByte], lastBits)) return true;
+    }
+    const auto lastPixel = static_cast<std::uint8_t>(0x80u >> ((image.width - 1) % 8));
+    for (std::uint32_t r = 0; r < image.height; ++r) {
+        const std::uint8_t *row = StoredRow(&image, r);
+        if (dark(row[0], 0x80) || dark(row[lastByte], lastPixel)) return true;
+    }
+    return false;
+}
+
+std::uint16_t ImageWithLightFrame(const ZrImage &source, std::uint32_t frameBytes, ZrImage *framed) {
+    if (!IsBilevel(&source) || framed == nullptr) return ZR_ERR_BAD_FORMAT;
+    const std::uint32_t frame = 8 * frameBytes;
+    ZrImage target{};
+    target.width = source.width + 2 * frame;
+    target.height = source.height + 2 * frame;
+    target.bitsPerPixel = 1;
+    target.polarity = source.polarity;
+    target.xDpi = source.xDpi;
+    target.yDpi = source.yDpi;
+    const std::uint16_t code = ImageCreate(&target);  // light all over
+    if (code != ZR_OK) return code;
+    const std::uint32_t wholeBytes = source.width / 8, rest = source.width % 8;
+    // The bits past the width in the last stored byte are taken light.
+    const std::uint8_t keep = static_cast<std::uint8_t>(0xFF00u >> rest);
+    const std::uint8_t light = source.polarity != 0 ? 0xFF : 0x00;
+    for (std::uint32_t r = 0; r < source.height; ++r) {
+        const std::uint8_t *from = StoredRow(&source, r);
+        std::uint8_t *to = StoredRow(&target, r + frame) + frameBytes;
+        std::memcpy(to, from, wholeBytes);
+        if (rest != 0)
+            to[wholeBytes] = static_cast<std::uint8_t>((from[wholeBytes] & keep) | (light & ~keep));
+    }
+    ImageDestroy(framed);
+    *framed = target;
+    return ZR_OK;
+}
+
+void PaintFrameLight(ZrImage *framed, std::uint32_t frameBytes, std::uint32_t innerWidth) {
+    if (!IsBilevel(framed) || frameBytes == 0) return;
+    const std::uint32_t frame = 8 * frameBytes;
+    if (framed->height < 2 * frame || framed->width < innerWidth + 2 * frame) return;
+    const std::uint8_t light = framed->polarity != 0 ? 0xFF : 0x00;
+    const auto pitch = static_cast<std::size_t>(framed->pitch);
+    for (std::uint32_t r = 0; r < frame; ++r) {
+        std::memset(StoredRow(framed, r), light, pitch);
+        std::memset(StoredRow(framed, framed->height - 1 - r), light, pitch);
+    }
+    // Within the picture's rows: the left frame, then from the first pixel right of the picture on.
+    const std::uint32_t right = frame + innerWidth;
+    const std::uint32_t rightByte = right / 8;
+    const auto lightFrom = static_cast<std::uint8_t>(0xFFu >> (right % 8));  // pixels right % 8 .. 7
+    for (std::uint32_t r = frame; r < framed->height - frame; ++r) {
+        std::uint8_t *row = StoredRow(framed, r);
+        std::memset(row, light, frameBytes);
+        row[rightByte] = static_cast<std::uint8_t>((row[rightByte] & ~lightFrom) | (light & lightFrom));
+        if (rightByte + 1 < pitch) std::memset(row + rightByte + 1, light, pitch - rightByte - 1);
+    }
+}
+
 }  // namespace zr

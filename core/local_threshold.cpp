@@ -373,6 +373,9 @@ namespace {
 // pixels); every fourth row is counted.
 constexpr double kMaxPrintChangeDensity = 0.4;
 constexpr int kDensityRowStep = 4;
+// Up to this many pixels a picture is searched whatever it holds: it costs
+// little, and a symbol of 1-pixel modules filling it changes as often as speckle.
+constexpr std::uint64_t kMaxAlwaysSearchedPixels = 512 * 512;
 
 }  // namespace
 
@@ -393,6 +396,9 @@ double RowChangeDensity(const ZrImage &image) {
     return pixels == 0 ? 0 : double(changes) / double(pixels);
 }
 
-bool LooksLikeSpeckle(const ZrImage &image) { return RowChangeDensity(image) > kMaxPrintChangeDensity; }
+bool LooksLikeSpeckle(const ZrImage &image) {
+    if (std::uint64_t{image.width} * image.height <= kMaxAlwaysSearchedPixels) return false;
+    return RowChangeDensity(image) > kMaxPrintChangeDensity;
+}
 
 }  // namespace zr

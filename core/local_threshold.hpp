@@ -42,7 +42,9 @@ std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib, const std::vect
 // often than every 2.5 pixels on average (measured on every fourth row):
 // speckle, noise made bi-level, not print. Local thresholds turn a picture of
 // noise into such speckle, and searching it costs much and finds nothing, so
-// the second looks leave it.
+// the second looks leave it. Pictures of up to 512 x 512 pixels never count
+// as speckle: they cost little, and a symbol of 1-pixel modules filling one
+// changes as often.
 bool LooksLikeSpeckle(const ZrImage &image);
 
 // Changes between dark and light per pixel along every fourth row.

@@ -16,6 +16,7 @@ std::uint16_t Scan(ZrQRScanner *scanner, std::vector<TextDetails> *textDetails) 
     };
     return RunScanFrame<RectangleRule::Corners>(scanner, load, [scanner, textDetails, &grey](ZrImage &work) {
         ImageDespeckle(&work);
+        const bool darkAtEdge = DarkTouchesEdge(work);  // before the passes clear the frame
         // The scan answers with the last triple of its last pass.
         Outcome last = Outcome::kNothingTried;
         std::size_t finders = 0;
@@ -23,7 +24,7 @@ std::uint16_t Scan(ZrQRScanner *scanner, std::vector<TextDetails> *textDetails) 
             last = ScanPass(picture, corners, *scanner, textDetails, &finders);
         });
         // The second look keeps the first look's status unless it found the list full.
-        if (SecondLookDue(*scanner, finders) && RunSecondLook(*scanner, kPasses, textDetails, grey))
+        if (SecondLookDue(*scanner, finders, darkAtEdge) && RunSecondLook(*scanner, kPasses, textDetails, grey))
             return static_cast<std::uint16_t>(ZR_ERR_LIST_FULL);
         return PublicStatus(last);
     });

@@ -36,7 +36,12 @@ constexpr std::size_t kMaxTriples = 256;  // best-scored triples kept
 constexpr long kMaxTripleTests = 300000;  // pairs and triples examined
 constexpr int kMaxLocatedTriples = 48;    // triples fitted and sampled
 // Version choice.
+// Light frame around the second look's picture, in bytes of 8 pixels.
+constexpr std::uint32_t kFrameBytes = 2;
 constexpr int kVersionSpread = 2;  // versions tried each side of the estimate
+// Estimates this far (relative) above the largest version are taken as it: a
+// finder 7 px wide measured a pixel short at 1 px a module puts it 1/6 over.
+constexpr double kEstimateSlack = 1.0 / 6;
 constexpr int kMaxVersionsTried = 3;
 constexpr double kMinTimingAgreement = 0.65;
 constexpr int kMinVersion = 1, kMaxVersion = 40;
@@ -107,8 +112,10 @@ struct VersionTrial {
 // One pass's search: candidates, triples, fitting, decoding and storing.
 class SecondLookSearch {
   public:
-    SecondLookSearch(ZrQRScanner &scanner, std::vector<TextDetails> *textDetails)
-        : scanner_(scanner), textDetails_(textDetails), result_(std::make_unique<QRResult>()) {
+    // `frame`: pixels of light frame around the picture the passes search,
+    // taken off the corners of what they find.
+    SecondLookSearch(ZrQRScanner &scanner, std::vector<TextDetails> *textDetails, double frame)
+        : scanner_(scanner), textDetails_(textDetails), result_(std::make_unique<QRResult>()), frame_(frame) {
         work_.modes = SegmentModes::kAll;
     }
 
@@ -130,6 +137,7 @@ class SecondLookSearch {
             if (candidates_[r.p].used || candidates_[r.q].used || candidates_[r.r].used) continue;
             ++located;
             if (!ReadTriple(view, r.triple)) continue;
+            for (int i = 0; i < geom::QuadF::kCorners; ++i) located_.corners[i] -= PointF{frame_, frame_};
             CopyResult(located_, *result_);
             const SecondLookStore stored = AddSecondLookResult(scanner_, *result_);
             if (stored == SecondLookStore::kListFull) return true;
@@ -176,9 +184,10 @@ class SecondLookSearch {
         FinderCorners corners;
         if (!MeasureFinderCorners(triple, corners)) return false;
         const double estimate = EstimateVersion(triple, corners);
-        if (!(estimate > kMinVersion - 1 - kVersionSpread) || !(estimate < kMaxVersion + 1 + kVersionSpread))
+        if (!(estimate > kMinVersion - 1 - kVersionSpread) ||
+            !(estimate < (kMaxVersion + 1 + kVersionSpread) * (1 + kEstimateSlack)))
             return false;
-        ChooseVersions(view, corners, static_cast<int>(std::lround(estimate)));
+        ChooseVersions(view, corners, std::min(static_cast<int>(std::lround(estimate)), kMaxVersion));
         int tried = 0;
         for (const VersionTrial &trial : trials_) {
             if (tried >= kMaxVersionsTried) break;
@@ -261,6 +270,7 @@ class SecondLookSearch {
     SampledGrid sampled_;
     AlignmentMesh mesh_;
     QRCandidate located_;
+    double frame_;  // pixels of frame around the searched picture
     int shiftedSamplings_ = 0;  // in this pass
     DecodeWork work_;  // takes GS1, industry and structured-append data (set in the constructor)
 };
@@ -296,8 +306,8 @@ bool SlantedTriple(const FinderCandidate &p, const FinderCandidate &q, const Fin
     return true;
 }
 
-bool SecondLookDue(const ZrQRScanner &scanner, std::size_t firstLookFinders) {
-    return SecondLookWanted(scanner.scanFlags) && scanner.resultCount == 0 && firstLookFinders > 0;
+bool SecondLookDue(const ZrQRScanner &scanner, std::size_t firstLookFinders, bool darkAtEdge) {
+    return SecondLookWanted(scanner.scanFlags) && scanner.resultCount == 0 && (firstLookFinders > 0 || darkAtEdge);
 }
 
 bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::vector<TextDetails> *textDetails,
@@ -309,9 +319,24 @@ bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::vect
     ImageDespeckle(&local.image);
     // Speckle (noise under local thresholds) holds no symbol worth its cost.
     if (LooksLikeSpeckle(local.image)) return false;
-    SecondLookSearch search(scanner, textDetails);
+    // Searched inside a light frame, so that a symbol printed or cropped to
+    // the picture's edge keeps its finders' outer rings.
+    WorkingImage framed;
+    const std::uint16_t copied = ImageWithLightFrame(local.image, kFrameBytes, &framed.image);
+    if (copied == ZR_ERR_NO_MEMORY) throw std::bad_alloc();
+    if (copied != ZR_OK) return false;
+    const std::uint32_t width = local.image.width, height = local.image.height;
+    const SearchCorners inner = SearchCornersOf(&scanner, width, height);
+    const std::uint32_t frame = 8 * kFrameBytes;
+    SearchCorners corners;  // the scanner's rectangle in the framed picture, with the frame where it meets an edge
+    corners.x0 = inner.x0 == 0 ? 0 : inner.x0 + frame;
+    corners.y0 = inner.y0 == 0 ? 0 : inner.y0 + frame;
+    corners.x1 = inner.x1 + 1 >= width ? framed.image.width - 1 : inner.x1 + frame;
+    corners.y1 = inner.y1 + 1 >= height ? framed.image.height - 1 : inner.y1 + frame;
+    SecondLookSearch search(scanner, textDetails, frame);
     bool full = false;
-    RunPolarityPasses(scanner, local.image, passes, [&](ZrImage &picture, const SearchCorners &corners) {
+    RunPolarityPasses(scanner, framed.image, passes, [&](ZrImage &picture, const SearchCorners &) {
+        PaintFrameLight(&picture, kFrameBytes, width);  // light again after the inversion
         if (!full) full = search.Pass(picture, corners);
     });
     return full;

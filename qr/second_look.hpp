@@ -16,9 +16,11 @@
 namespace zr::qr {
 
 // True when the second look is to run: the flags allow it, the first look
-// stored nothing, and its passes met at least one finder candidate (a
-// picture without any is not worth a second labelling).
-bool SecondLookDue(const ZrQRScanner &scanner, std::size_t firstLookFinders);
+// stored nothing, and its passes met at least one finder candidate or the
+// picture has print on its edge (where a symbol cropped close loses its
+// finders to the first look). A picture with neither is not worth a second
+// labelling.
+bool SecondLookDue(const ZrQRScanner &scanner, std::size_t firstLookFinders, bool darkAtEdge);
 
 // The second look over the scanner's picture, both polarities as its flags
 // ask; symbols are added through AddSecondLookResult and marked with the

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "core/grey.hpp"
@@ -233,6 +234,59 @@ TEST(ImageClearBorder, PaintsFrameLight) {
         EXPECT_EQ(Row(image, 1)[3], static_cast<std::uint8_t>(~light));  // middle-row padding kept
         ImageDestroy(&image);
     }
+}
+
+// The light frame the QR second look searches in: the copy, the repaint
+// after an inversion, and the test for print on the edge, pixel by pixel.
+TEST(LightFrame, FramesCopiesAndFindsPrintOnTheEdge) {
+    std::mt19937 random(11);
+    constexpr std::uint32_t kFrameBytes = 2, kFrame = 8 * kFrameBytes;
+    for (const std::uint16_t polarity : {std::uint16_t{0}, std::uint16_t{1}})
+        for (const std::uint32_t width : {1u, 7u, 8u, 13u, 64u, 70u}) {
+            SCOPED_TRACE(std::to_string(width) + " wide, polarity " + std::to_string(polarity));
+            const std::uint32_t height = 5;
+            ZrImage image = Blank(width, height, 1, polarity);
+            ImageInvert(&image);  // the padding past the width dark: the copy must not take it
+            for (std::uint32_t r = 0; r < height; ++r)
+                for (std::uint32_t x = 0; x < width; ++x) SetBit(image, r, x, random() & 1);
+            const auto dark = [&](std::int32_t x, std::int32_t y) { return ImageIsDark(&image, x, y); };
+            bool onEdge = false;
+            for (std::uint32_t y = 0; y < height; ++y)
+                for (std::uint32_t x = 0; x < width; ++x)
+                    onEdge |= (x == 0 || y == 0 || x + 1 == width || y + 1 == height) && dark(x, y);
+            EXPECT_EQ(DarkTouchesEdge(image), onEdge);
+
+            ZrImage framed{};
+            ASSERT_EQ(ImageWithLightFrame(image, kFrameBytes, &framed), ZR_OK);
+            ASSERT_EQ(framed.width, width + 2 * kFrame);
+            ASSERT_EQ(framed.height, height + 2 * kFrame);
+            EXPECT_FALSE(DarkTouchesEdge(framed));
+            const auto inside = [&](std::uint32_t x, std::uint32_t y) {
+                return x >= kFrame && x < kFrame + width && y >= kFrame && y < kFrame + height;
+            };
+            for (const bool inverted : {false, true}) {
+                int wrong = 0;
+                for (std::uint32_t y = 0; y < framed.height; ++y)
+                    for (std::uint32_t x = 0; x < framed.width; ++x) {
+                        const bool expected = inside(x, y) && (dark(x - kFrame, y - kFrame) != inverted);
+                        wrong += ImageIsDark(&framed, x, y) != expected;
+                    }
+                EXPECT_EQ(wrong, 0) << (inverted ? "repainted" : "copied");
+                ImageInvert(&framed);
+                PaintFrameLight(&framed, kFrameBytes, width);
+            }
+            ImageDestroy(&framed);
+            ImageDestroy(&image);
+        }
+    ZrImage interior = Blank(20, 6, 1, 0);
+    SetBit(interior, 2, 9, true);
+    EXPECT_FALSE(DarkTouchesEdge(interior));
+    ZrImage grey = Blank(8, 8, 8);
+    ZrImage framed{};
+    EXPECT_EQ(ImageWithLightFrame(grey, 1, &framed), ZR_ERR_BAD_FORMAT);
+    EXPECT_EQ(framed.dib, nullptr);
+    ImageDestroy(&grey);
+    ImageDestroy(&interior);
 }
 
 TEST(ImageInvert, ComplementsAndRestores) {

@@ -245,7 +245,8 @@ TEST(LocalThresholdTest, KeepsEveryModuleUnderALightingGradient) {
 }
 
 // Noise made bi-level by local thresholds is speckle the second looks skip;
-// a symbol at 2 pixels a module filling the picture, and a blank page, are not.
+// a symbol at 2 pixels a module filling the picture, and a blank page, are
+// not; nor is a small picture, whatever it holds.
 TEST(LocalThresholdTest, TellsSpeckleFromPrint) {
     const auto speckle = [](const zr::test::Raster &picture) {
         const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 8);
@@ -256,10 +257,14 @@ TEST(LocalThresholdTest, TellsSpeckleFromPrint) {
         return result;
     };
     std::mt19937 random(7);
-    zr::test::Raster noise = zr::test::Canvas(300, 200, 0);
+    zr::test::Raster noise = zr::test::Canvas(640, 480, 0);
     for (int y = 0; y < noise.height; ++y)
         for (int x = 0; x < noise.width; ++x) noise.at(x, y) = static_cast<std::uint8_t>(random());
     EXPECT_TRUE(speckle(noise));
+    noise = zr::test::Canvas(300, 200, 0);
+    for (int y = 0; y < noise.height; ++y)
+        for (int x = 0; x < noise.width; ++x) noise.at(x, y) = static_cast<std::uint8_t>(random());
+    EXPECT_FALSE(speckle(noise));
 
     zr::test::SymbolOptions options;
     options.symbology = BARCODE_DATAMATRIX;
