@@ -35,9 +35,9 @@ constexpr double kMaxLegInSizes = 30;   // 170 modules apart at most
 constexpr std::size_t kMaxTriples = 256;  // best-scored triples kept
 constexpr long kMaxTripleTests = 300000;  // pairs and triples examined
 constexpr int kMaxLocatedTriples = 48;    // triples fitted and sampled
-// Version choice.
 // Light frame around the second look's picture, in bytes of 8 pixels.
 constexpr std::uint32_t kFrameBytes = 2;
+// Version choice.
 constexpr int kVersionSpread = 2;  // versions tried each side of the estimate
 // Estimates this far (relative) above the largest version are taken as it: a
 // finder 7 px wide measured a pixel short at 1 px a module puts it 1/6 over.
