@@ -151,9 +151,15 @@ class SoftEanDecoder {
     struct Fit;
     bool TrySymbol(double from, double to, int layout, LineReading &reading);
     double OuterEnd(double edge, double quiet, int outwards, double module) const;
-    double Level(double position) const;
+    // The darkness at a position between samples, linearly interpolated.
+    double Level(double position) const {
+        const double t = position < 0 ? 0 : position > length_ - 1 ? length_ - 1 : position;
+        const int i = static_cast<int>(t) < length_ - 1 ? static_cast<int>(t) : length_ - 2;
+        if (i < 0) return darkSign_ * levels_[0];
+        return darkSign_ * (levels_[i] + (t - i) * (levels_[i + 1] - levels_[i]));
+    }
     double GuardFit(double from, double to, int layout) const;
-    void SampleModules(double from, double to, int modules);
+    void SampleModules(double from, double to, int layout, bool guardsOnly);
     bool Score(int layout, bool reversed, int blur, bool guardsOnly, Fit &fit) const;
 
     const std::uint8_t *levels_ = nullptr;

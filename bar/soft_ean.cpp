@@ -14,10 +14,6 @@
 #include <cmath>
 #include <iterator>
 #include <string_view>
-#ifdef ZR_SOFT_DEBUG
-#include <cstdio>
-#include <cstdlib>
-#endif
 
 #include "bar/decoder_tables.hpp"
 #include "bar/ean_upc.hpp"
@@ -116,6 +112,7 @@ constexpr DigitTemplates kTemplates = MakeTemplates();
 struct GridVariant {
     double inset, shift;
 };
+constexpr int kGridsRead = 2;
 constexpr GridVariant kGridVariants[] = {
     {0, 0}, {0.25, 0}, {0.5, 0}, {-0.25, 0}, {0, 0.25}, {0, -0.25}, {0.25, 0.25}, {0.25, -0.25},
 };
@@ -127,33 +124,61 @@ constexpr GridVariant kGridVariants[] = {
 constexpr double kFirstBarModulesLow = 0.4, kFirstBarModulesHigh = 6;
 constexpr double kLeastModule = 0.8;
 constexpr int kQuietReach = 8;
-// Far ends tried for each start (those where the guards fit best, at least
-// kQuickGuardMatch), and starts tried on one line.
-constexpr int kEndsTried = 2;
+// For each start and layout the far end where the guards fit best is tried,
+// when they fit at least kQuickGuardMatch; starts tried on one line.
 constexpr double kQuickGuardMatch = 0.3;
 constexpr int kStartsTried = 6;
 // The outer bar's darkest within this many modules of its edge.
 constexpr double kOuterReach = 1.5;
+// A symbol shows at least this share of its edges, however blurred.
+constexpr int kLeastEdgeShare = 3;
 // Acceptance: every guard window and every digit correlates at least this
 // well with its pattern, the digits on average at least kMeanDigitMatch.
-constexpr double kGuardMatch = 0.75;
-constexpr double kDigitMatch = 0.6;
-constexpr double kMeanDigitMatch = 0.8;
+constexpr double kGuardMatch = 0.5;
+constexpr double kDigitMatch = 0.7;
+constexpr double kMeanDigitMatch = 0.88;
+// And each digit's pattern leads the next best by at least this much.
+constexpr double kDigitLead = 0.015;
+// A grid on which a digit fits worse than this, or the guards worse than
+// kGuardMatch less kGuardSlack, is given up at once.
+constexpr double kDigitAbort = 0.3;
+constexpr double kGuardSlack = 0.2;
 
-// Normalised correlation of darkness values with a guard pattern (1 = bar)
-// smoothed by blur share `b`.
-double PatternMatch(const double *x, std::string_view pattern, double b) {
-    constexpr std::size_t kLongest = 8;
-    const std::size_t n = std::min(pattern.size(), kLongest);
-    double raw[kLongest], t[kLongest];
-    for (std::size_t i = 0; i < n; ++i) raw[i] = pattern[i] == '1' ? 1 : -1;
-    SmoothAndNormalise(raw, static_cast<int>(n), b, t);
+// The guard windows (1 = bar): a guard with the module either side. The
+// start guard after its quiet zone and before a space, or the end guard
+// after a space and before its quiet zone; the centre guard between two
+// bars; UPC-E's end guard after a bar and before its quiet zone, and the
+// same read backwards.
+enum GuardWindow : int { kOuterGuard, kCentreGuard, kUpcEEnd, kUpcEEndBackwards, kGuardWindows };
+constexpr std::string_view kGuardPatterns[kGuardWindows] = {"01010", "1010101", "10101010", "01010101"};
+constexpr int kLongestGuard = 8;
+struct GuardTemplates {
+    double t[kGuardWindows][kBlurLevels][kLongestGuard] = {};
+};
+constexpr GuardTemplates MakeGuardTemplates() {
+    GuardTemplates out;
+    for (int g = 0; g < kGuardWindows; ++g) {
+        double raw[kLongestGuard] = {};
+        const int n = static_cast<int>(kGuardPatterns[g].size());
+        for (int i = 0; i < n; ++i) raw[i] = kGuardPatterns[g][static_cast<std::size_t>(i)] == '1' ? 1 : -1;
+        for (int b = 0; b < kBlurLevels; ++b) SmoothAndNormalise(raw, n, kBlurShares[b], out.t[g][b]);
+    }
+    return out;
+}
+constexpr GuardTemplates kGuardTemplates = MakeGuardTemplates();
+
+// Normalised correlation of darkness values with a guard window at a blur level.
+double GuardMatch(const double *x, GuardWindow window, int blur) {
+    const auto n = static_cast<int>(kGuardPatterns[window].size());
+    const double *t = kGuardTemplates.t[window][blur];
     double mean = 0;
-    for (std::size_t i = 0; i < n; ++i) mean += x[i] / static_cast<double>(n);
+    for (int i = 0; i < n; ++i) mean += x[i];
+    mean /= n;
     double dot = 0, xx = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        dot += (x[i] - mean) * t[i];
-        xx += (x[i] - mean) * (x[i] - mean);
+    for (int i = 0; i < n; ++i) {
+        const double xc = x[i] - mean;
+        dot += xc * t[i];
+        xx += xc * xc;
     }
     return xx > 0 ? dot / std::sqrt(xx) : 0;
 }
@@ -165,28 +190,35 @@ struct SoftEanDecoder::Fit {
     double total = -1e9;  // sum of the guards' and digits' correlations
     double guards = 0;    // the worst guard's
     double worstDigit = 0;
+    double worstMargin = 0;  // the least lead of a digit's pattern over the next best
     double meanDigit = 0;
     std::array<std::int8_t, 12> digit{};
     std::array<std::int8_t, 12> set{};
 };
 
-double SoftEanDecoder::Level(double position) const {
-    const double t = std::clamp(position, 0.0, static_cast<double>(length_ - 1));
-    const int i = std::min(static_cast<int>(t), length_ - 2);
-    if (i < 0) return darkSign_ * levels_[0];
-    const double part = t - i;
-    return darkSign_ * (levels_[i] + part * (levels_[i + 1] - levels_[i]));
-}
 
 // The darkness of each module of a grid of `modules` from `from` to `to`
 // and of one quiet module either side: the mean of three samples across
 // the module's middle half.
-void SoftEanDecoder::SampleModules(double from, double to, int modules) {
+void SoftEanDecoder::SampleModules(double from, double to, int layoutIndex, bool guardsOnly) {
+    const SoftLayout &layout = kLayouts[static_cast<std::size_t>(layoutIndex)];
+    const int modules = layout.modules;
     const double step = (to - from) / modules;
-    for (int i = -1; i <= modules; ++i) {
-        const double centre = from + (i + 0.5) * step;
-        modules_[i + 1] = (Level(centre - 0.25 * step) + Level(centre) + Level(centre + 0.25 * step)) / 3;
+    const auto sample = [&](int first, int last) {
+        for (int i = first; i <= last; ++i) {
+            const double centre = from + (i + 0.5) * step;
+            modules_[i + 1] = (Level(centre - 0.25 * step) + Level(centre) + Level(centre + 0.25 * step)) / 3;
+        }
+    };
+    if (!guardsOnly) {
+        sample(-1, modules);
+        return;
     }
+    // The guard windows in either reading sense.
+    constexpr int kReach = kLongestGuard - 1;
+    sample(-1, kReach - 1);
+    sample(layout.centre - 1, layout.centre - 1 + kReach);
+    sample(modules - kReach, modules);
 }
 
 // The digits that fit the module darkness best, in the reading sense
@@ -199,18 +231,17 @@ bool SoftEanDecoder::Score(int layoutIndex, bool reversed, int blur, bool guards
     const auto at = [&](int module) { return x + module + 1; };  // module -1 is the quiet one
     // Guards with the modules beside them: quiet, 101, a space; the centre
     // guard between a bar either side; the end guard and the quiet module.
-    const double share = kBlurShares[blur];
-    double guards = PatternMatch(at(-1), "01010", share);
+    double guards = GuardMatch(at(-1), kOuterGuard, blur);
     if (layout.rightDigits > 0) {
-        guards = std::min(guards, PatternMatch(at(layout.centre - 1), "1010101", share));
-        guards = std::min(guards, PatternMatch(at(layout.modules - kGuardModules - 1), "01010", share));
+        guards = std::min(guards, GuardMatch(at(layout.centre - 1), kCentreGuard, blur));
+        guards = std::min(guards, GuardMatch(at(layout.modules - kGuardModules - 1), kOuterGuard, blur));
     } else {
-        guards = std::min(guards, PatternMatch(at(layout.centre - 1), "10101010", share));
+        guards = std::min(guards, GuardMatch(at(layout.centre - 1), kUpcEEnd, blur));
     }
     fit.guards = guards;
     fit.total = guards;
     if (guardsOnly) return true;
-    double total = guards, worst = 1, sum = 0;
+    double total = guards, worst = 1, sum = 0, margin = 2;
     const bool gParity = layout.rightDigits == 0 || (symbologies_ & layout.symbologies & ZR_BAR_EAN13) != 0;
     const int digits = layout.leftDigits + layout.rightDigits;
     for (int d = 0; d < digits; ++d) {
@@ -227,7 +258,7 @@ bool SoftEanDecoder::Score(int layoutIndex, bool reversed, int blur, bool guards
             norm += centred[i] * centred[i];
         }
         if (norm <= 0) return false;
-        double best = -2;
+        double best = -2, second = -2;
         for (const int set : {kSetL, kSetG, kSetR}) {
             if (left == (set == kSetR) || (set == kSetG && !gParity)) continue;
             for (int v = 0; v < 10; ++v) {
@@ -235,19 +266,25 @@ bool SoftEanDecoder::Score(int layoutIndex, bool reversed, int blur, bool guards
                 double dot = 0;
                 for (int i = 0; i < kWindow; ++i) dot += centred[i] * t[i];
                 if (dot > best) {
+                    second = best;
                     best = dot;
                     fit.digit[static_cast<std::size_t>(d)] = static_cast<std::int8_t>(v);
                     fit.set[static_cast<std::size_t>(d)] = static_cast<std::int8_t>(set);
+                } else {
+                    second = std::max(second, dot);
                 }
             }
         }
         best /= std::sqrt(norm);
+        margin = std::min(margin, best - second / std::sqrt(norm));
+        if (best < kDigitAbort) return false;  // this grid or sense is wrong
         worst = std::min(worst, best);
         sum += best;
         total += best;
     }
     fit.total = total;
     fit.worstDigit = worst;
+    fit.worstMargin = margin;
     fit.meanDigit = sum / digits;
     return true;
 }
@@ -256,36 +293,45 @@ bool SoftEanDecoder::Score(int layoutIndex, bool reversed, int blur, bool guards
 bool SoftEanDecoder::TrySymbol(double from, double to, int layoutIndex, LineReading &reading) {
     const SoftLayout &layout = kLayouts[static_cast<std::size_t>(layoutIndex)];
     const double module = (to - from) / layout.modules;
-    // The blur: the share with which the guards on the grid as found fit best.
-    SampleModules(from, to, layout.modules);
-    int blur = 0;
-    double blurFit = -2;
-    for (int b = 0; b < kBlurLevels; ++b)
-        for (const bool reversed : {false, true}) {
-            Fit fit;
-            Score(layoutIndex, reversed, b, true, fit);
-            if (fit.guards > blurFit) {
-                blurFit = fit.guards;
-                blur = b;
+    // Each grid's guards at each blur share: the grids where they fit best
+    // are read, each at its best share.
+    struct Grid {
+        double from = 0, to = 0, guards = -2;
+        int blur = 0;
+    };
+    std::array<Grid, kGridsRead> grids{};
+    for (const GridVariant &v : kGridVariants) {
+        Grid grid{from + (v.inset + v.shift) * module, to - (v.inset - v.shift) * module};
+        SampleModules(grid.from, grid.to, layoutIndex, true);
+        for (int b = 0; b < kBlurLevels; ++b)
+            for (const bool reversed : {false, true}) {
+                Fit fit;
+                Score(layoutIndex, reversed, b, true, fit);
+                if (fit.guards > grid.guards) {
+                    grid.guards = fit.guards;
+                    grid.blur = b;
+                }
             }
-        }
+        if (grid.guards < kGuardMatch - kGuardSlack || grid.guards <= grids.back().guards) continue;
+        grids.back() = grid;
+        std::sort(grids.begin(), grids.end(), [](const Grid &a, const Grid &b) { return a.guards > b.guards; });
+    }
     Fit best;
     bool bestReversed = false;
-    for (const GridVariant &v : kGridVariants) {
-        SampleModules(from + (v.inset + v.shift) * module, to - (v.inset - v.shift) * module, layout.modules);
+    for (const Grid &grid : grids) {
+        if (grid.guards < kGuardMatch - kGuardSlack) break;
+        SampleModules(grid.from, grid.to, layoutIndex, false);
         for (const bool reversed : {false, true}) {
             if (!(reversed ? AllowsReverse(direction_) : AllowsForward(direction_))) continue;
             Fit fit;
-            if (Score(layoutIndex, reversed, blur, false, fit) && fit.total > best.total) {
+            if (Score(layoutIndex, reversed, grid.blur, false, fit) && fit.total > best.total) {
                 best = fit;
                 bestReversed = reversed;
             }
         }
     }
-#ifdef ZR_SOFT_DEBUG
-    fprintf(stderr, "try %d %.1f-%.1f m %.2f: g %.2f worst %.2f mean %.2f rev %d blur %d\n", layoutIndex, from, to, module, best.guards, best.worstDigit, best.meanDigit, bestReversed, blur);
-#endif
-    if (best.guards < kGuardMatch || best.worstDigit < kDigitMatch || best.meanDigit < kMeanDigitMatch)
+    if (best.guards < kGuardMatch || best.worstDigit < kDigitMatch || best.meanDigit < kMeanDigitMatch ||
+        best.worstMargin < kDigitLead)
         return false;
     // The digits' classes between the guards', in reading order.
     std::array<char, 59> classes{};
@@ -318,20 +364,21 @@ bool SoftEanDecoder::TrySymbol(double from, double to, int layoutIndex, LineRead
 }
 
 // Where the symbol's outer bar meets the quiet zone, from the edge at
-// `edge` with the quiet zone of `quiet` pixels after it (`outwards` +1) or
-// before it (-1): blur merges a guard into a grey blob and may pull its
-// edge inwards, so the boundary is taken where the level crosses half way
-// from the blob's darkest (within a module and a half inside) to the quiet zone's light.
+// `edge` with the quiet zone of `quiet` pixels on its side `outwards` (+1
+// after, -1 before): blur merges a guard into one grey blob and may pull
+// its edge inwards, so the boundary is taken where the level crosses half
+// way from the blob's darkest (within kOuterReach modules inside) to the
+// quiet zone's light.
 double SoftEanDecoder::OuterEnd(double edge, double quiet, int outwards, double module) const {
-    const auto sample = [&](double t) { return std::clamp(static_cast<int>(std::lround(t)), 0, length_ - 1); };
+    const auto sample = [&](double t) { return std::clamp(static_cast<int>(t + 0.5), 0, length_ - 1); };
     const auto darkness = [&](int i) { return darkSign_ * levels_[i]; };
-    const double reach = std::max(kOuterReach * module, 1.0);
-    int darkest = sample(edge);
-    for (int i = sample(edge - outwards * reach); i != sample(edge) + outwards; i += outwards)
+    const int at = sample(edge);
+    int darkest = at;
+    for (int i = sample(edge - outwards * std::max(kOuterReach * module, 1.0)); i != at; i += outwards)
         if (darkness(i) > darkness(darkest)) darkest = i;
+    const int far = sample(edge + outwards * std::min(quiet, 2 * kOuterReach * module));
     double light = darkness(darkest);
-    const int far = sample(edge + outwards * std::min(quiet, kOuterReach * 2 * module));
-    for (int i = sample(edge); i != far + outwards; i += outwards) light = std::min(light, darkness(i));
+    for (int i = at; i != far + outwards; i += outwards) light = std::min(light, darkness(i));
     const double half = 0.5 * (darkness(darkest) + light);
     for (int i = darkest; i != far; i += outwards) {
         const int next = i + outwards;
@@ -348,19 +395,20 @@ double SoftEanDecoder::OuterEnd(double edge, double quiet, int outwards, double 
 double SoftEanDecoder::GuardFit(double from, double to, int layoutIndex) const {
     const SoftLayout &layout = kLayouts[static_cast<std::size_t>(layoutIndex)];
     const double step = (to - from) / layout.modules;
-    const auto window = [&](int first, std::string_view pattern) {
-        double x[8];
-        for (std::size_t i = 0; i < pattern.size(); ++i)
+    const auto window = [&](int first, GuardWindow guard) {
+        double x[kLongestGuard];
+        for (std::size_t i = 0; i < kGuardPatterns[guard].size(); ++i)
             x[i] = Level(from + (first + static_cast<int>(i) + 0.5) * step);
-        return PatternMatch(x, pattern, 0);
+        return GuardMatch(x, guard, 0);
     };
-    const double start = window(-1, "01010");
+    const double start = window(-1, kOuterGuard);
     if (layout.rightDigits > 0)
-        return std::min({start, window(layout.centre - 1, "1010101"),
-                         window(layout.modules - kGuardModules - 1, "01010")});
+        return std::min({start, window(layout.centre - 1, kCentreGuard),
+                         window(layout.modules - kGuardModules - 1, kOuterGuard)});
     // UPC-E: its start guard at either end.
-    const double end = window(layout.centre - 1, "10101010");
-    const double endFirst = window(-1, "01010101"), startLast = window(layout.modules - kGuardModules - 1, "01010");
+    const double end = window(layout.centre - 1, kUpcEEnd);
+    const double endFirst = window(-1, kUpcEEndBackwards);
+    const double startLast = window(layout.modules - kGuardModules - 1, kOuterGuard);
     return std::max(std::min(start, end), std::min(endFirst, startLast));
 }
 
@@ -379,9 +427,6 @@ void SoftEanDecoder::Read(const std::uint8_t *levels, int length, const std::vec
     const auto skipped = [&](double at) {
         return std::any_of(skip.begin(), skip.end(), [&](const LineSpan &s) { return at >= s.from && at <= s.to; });
     };
-#ifdef ZR_SOFT_DEBUG
-    if (getenv("SOFTDUMP")) { fprintf(stderr, "LEVELS"); for (int i = 20; i < std::min(length, 190); ++i) fprintf(stderr, " %d:%d", i, levels[i]); fprintf(stderr, "\n"); fprintf(stderr, "LINE %d:", length); for (auto &x : e) fprintf(stderr, " %.1f%c", x.position, x.change > 0 ? '+' : '-'); fprintf(stderr, "\n"); }
-#endif
     for (const std::uint8_t colour : {kDarkBars, kLightBars}) {
         if ((barColors & colour) == 0) continue;
         barColor_ = colour;
@@ -400,21 +445,24 @@ void SoftEanDecoder::Read(const std::uint8_t *levels, int length, const std::vec
             const double moduleLow = std::max(kLeastModule, firstBar / kFirstBarModulesHigh);
             const double moduleHigh = std::min(firstBar / kFirstBarModulesLow, before / kDigitQuietModules);
             if (moduleHigh < moduleLow) continue;
-            // Far ends with a quiet zone after them where the guards fit, the best kEndsTried kept.
+            // For each layout, the far end with a quiet zone after it where the guards fit best.
             struct End {
-                int edge = -1, layout = 0;
+                int edge = -1;
                 double from = 0, to = 0;  // the symbol's outer boundaries
                 double fit = -2;
             };
-            std::array<End, kEndsTried> ends{};
+            std::array<End, kLayouts.size()> ends{};
             for (int k = j + 1; k < m; k += 2) {
                 const double end = position(k);
                 if (end - start > kLayouts[0].modules * moduleHigh) break;
                 const double after = k == m - 1 ? length - 1 - end : position(k + 1) - end;
+                // As at the start: a light space wider than the elements before it.
+                if (k - j >= kQuietReach && after < (end - position(k - kQuietReach)) / kQuietReach) continue;
                 for (int l = 0; l < static_cast<int>(kLayouts.size()); ++l) {
                     const SoftLayout &layout = kLayouts[static_cast<std::size_t>(l)];
                     const double module = (end - start) / layout.modules;
-                    if ((symbologies & layout.symbologies) == 0 || k - j > layout.elements || module < moduleLow ||
+                    if ((symbologies & layout.symbologies) == 0 || k - j > layout.elements ||
+                        (k - j + 1) * kLeastEdgeShare < layout.elements || module < moduleLow ||
                         module > moduleHigh || after < layout.quietModules * module ||
                         before < layout.quietModules * module)
                         continue;
@@ -425,31 +473,19 @@ void SoftEanDecoder::Read(const std::uint8_t *levels, int length, const std::vec
                         end + after - to < layout.quietModules * module)
                         continue;
                     const double fit = GuardFit(from, to, l);
-#ifdef ZR_SOFT_DEBUG
-                    if (getenv("ENDS")) fprintf(stderr, "  end %d %.1f-%.1f (%.1f-%.1f) fit %.2f\n", l, start, end, from, to, fit);
-#endif
-                    const End &last = ends.back();
-                    if (fit < kQuickGuardMatch ||
-                        (last.edge >= 0 && (last.layout < l || (last.layout == l && fit <= last.fit))))
-                        continue;
-                    ends.back() = {k, l, from, to, fit};
-                    // The longer layouts first: the left half of EAN 13 or UPC-A
-                    // up to its centre guard looks like UPC-E.
-                    std::sort(ends.begin(), ends.end(), [](const End &a, const End &b) {
-                        return a.layout != b.layout ? a.layout < b.layout : a.fit > b.fit;
-                    });
+                    End &best = ends[static_cast<std::size_t>(l)];
+                    if (fit >= kQuickGuardMatch && fit > best.fit) best = {k, from, to, fit};
                 }
             }
-            if (ends[0].edge < 0) continue;
+            if (std::all_of(ends.begin(), ends.end(), [](const End &end) { return end.edge < 0; })) continue;
             ++starts;
-#ifdef ZR_SOFT_DEBUG
-            fprintf(stderr, "start %.1f bar %.2f before %.1f\n", start, firstBar, before);
-#endif
-            for (const End &end : ends) {
+            // The longer layouts first: the left half of EAN 13 or UPC-A up to
+            // its centre guard looks like UPC-E.
+            for (std::size_t l = 0; l < ends.size(); ++l) {
                 LineReading reading;
-                if (end.edge < 0 || !TrySymbol(end.from, end.to, end.layout, reading)) continue;
+                if (ends[l].edge < 0 || !TrySymbol(ends[l].from, ends[l].to, static_cast<int>(l), reading)) continue;
                 out.push_back(reading);
-                j = end.edge;
+                j = ends[l].edge;
                 break;
             }
         }
