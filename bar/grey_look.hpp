@@ -173,6 +173,7 @@ class SoftEanDecoder {
     // 95 modules and one quiet module either side at most.
     static constexpr int kMostModules = 97;
     double modules_[kMostModules] = {};
+    double backwards_[kMostModules] = {};  // the same from the last
 };
 
 // The second look of one scan after the first look stored its results and

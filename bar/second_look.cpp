@@ -223,10 +223,32 @@ Rect AroundSymbol(const ZrBarResult &r, const Rect &area) {
 constexpr double kDoneAcross = 0.6;
 using Region = std::array<Point2, 4>;
 
-Region Outline(const ZrBarResult &r) {
-    Region q;
-    for (int k = 0; k < 4; ++k) q[static_cast<std::size_t>(k)] = {double(r.corners[2 * k]), double(r.corners[2 * k + 1])};
-    return q;
+// A rectangle about `centre` along unit vector `u`: `along` either way
+// along it and `across` either way across it.
+Region Rectangle(Point2 centre, Point2 u, double along, double across) {
+    const Point2 n{-u.y, u.x};
+    const auto at = [&](double a, double b) {
+        return Point2{centre.x + u.x * a + n.x * b, centre.y + u.y * a + n.y * b};
+    };
+    return {at(-along, -across), at(along, -across), at(along, across), at(-along, across)};
+}
+
+// A stored result's region: its outline's longer sides taken as the
+// symbol's length, widened as a sighting's region is.
+Region AroundResult(const ZrBarResult &r) {
+    Point2 c[4];
+    Point2 centre;
+    for (int k = 0; k < 4; ++k) {
+        c[k] = {double(r.corners[2 * k]), double(r.corners[2 * k + 1])};
+        centre = {centre.x + 0.25 * c[k].x, centre.y + 0.25 * c[k].y};
+    }
+    const Point2 side1{c[1].x - c[0].x, c[1].y - c[0].y}, side2{c[3].x - c[0].x, c[3].y - c[0].y};
+    const double length1 = Length({0, 0}, side1), length2 = Length({0, 0}, side2);
+    const Point2 along = length1 >= length2 ? side1 : side2;
+    const double length = std::max(length1, length2), height = std::min(length1, length2);
+    if (length <= 0) return Rectangle(centre, {1, 0}, 0, 0);
+    return Rectangle(centre, {along.x / length, along.y / length}, (0.5 + kSameEnds) * length,
+                     std::max(0.5 * height, kDoneAcross * length));
 }
 
 Region AroundSighting(const Sighting &s) {
@@ -304,7 +326,7 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
     // the sightings confirmed), and the stretches of a line the soft decoder skips.
     std::vector<Region> done;
     std::vector<LineSpan> skip;
-    for (int i = 0; i < scanner.resultCount; ++i) done.push_back(Outline(scanner.results[i]));
+    for (int i = 0; i < scanner.resultCount; ++i) done.push_back(AroundResult(scanner.results[i]));
     const auto confirmed = [&](const Sighting &s) {
         if ((s.reading.type & kStronglyChecked) != 0 && s.reading.checksumOk) return true;
         return std::any_of(sightings.begin(), sightings.end(), [&](const Sighting &t) {

@@ -121,7 +121,7 @@ constexpr GridVariant kGridVariants[] = {
 // of this many modules at least and at most; modules of at least this many
 // pixels; a light space before wider than the mean of the kQuietReach
 // elements after it.
-constexpr double kFirstBarModulesLow = 0.4, kFirstBarModulesHigh = 6;
+constexpr double kFirstBarModulesLow = 0.6, kFirstBarModulesHigh = 6;
 constexpr double kLeastModule = 0.8;
 constexpr int kQuietReach = 8;
 // For each start and layout the far end where the guards fit best is tried,
@@ -139,10 +139,7 @@ constexpr double kDigitMatch = 0.7;
 constexpr double kMeanDigitMatch = 0.88;
 // And each digit's pattern leads the next best by at least this much.
 constexpr double kDigitLead = 0.015;
-// A grid on which a digit fits worse than this, or the guards worse than
-// kGuardMatch less kGuardSlack, is given up at once.
-constexpr double kDigitAbort = 0.3;
-constexpr double kGuardSlack = 0.2;
+
 
 // The guard windows (1 = bar): a guard with the module either side. The
 // start guard after its quiet zone and before a space, or the end guard
@@ -207,7 +204,9 @@ void SoftEanDecoder::SampleModules(double from, double to, int layoutIndex, bool
     const auto sample = [&](int first, int last) {
         for (int i = first; i <= last; ++i) {
             const double centre = from + (i + 0.5) * step;
-            modules_[i + 1] = (Level(centre - 0.25 * step) + Level(centre) + Level(centre + 0.25 * step)) / 3;
+            const double mean = (Level(centre - 0.25 * step) + Level(centre) + Level(centre + 0.25 * step)) / 3;
+            modules_[i + 1] = mean;
+            backwards_[modules - i] = mean;
         }
     };
     if (!guardsOnly) {
@@ -225,9 +224,7 @@ void SoftEanDecoder::SampleModules(double from, double to, int layoutIndex, bool
 // (`reversed`: from the line's last module back), and the fit's quality.
 bool SoftEanDecoder::Score(int layoutIndex, bool reversed, int blur, bool guardsOnly, Fit &fit) const {
     const SoftLayout &layout = kLayouts[static_cast<std::size_t>(layoutIndex)];
-    const int count = layout.modules + 2;  // with the quiet modules
-    double x[kMostModules];
-    for (int i = 0; i < count; ++i) x[i] = reversed ? modules_[count - 1 - i] : modules_[i];
+    const double *x = reversed ? backwards_ : modules_;
     const auto at = [&](int module) { return x + module + 1; };  // module -1 is the quiet one
     // Guards with the modules beside them: quiet, 101, a space; the centre
     // guard between a bar either side; the end guard and the quiet module.
@@ -277,7 +274,7 @@ bool SoftEanDecoder::Score(int layoutIndex, bool reversed, int blur, bool guards
         }
         best /= std::sqrt(norm);
         margin = std::min(margin, best - second / std::sqrt(norm));
-        if (best < kDigitAbort) return false;  // this grid or sense is wrong
+        if (best < kDigitMatch) return false;  // this grid or sense cannot be accepted
         worst = std::min(worst, best);
         sum += best;
         total += best;
@@ -312,14 +309,14 @@ bool SoftEanDecoder::TrySymbol(double from, double to, int layoutIndex, LineRead
                     grid.blur = b;
                 }
             }
-        if (grid.guards < kGuardMatch - kGuardSlack || grid.guards <= grids.back().guards) continue;
+        if (grid.guards < kGuardMatch || grid.guards <= grids.back().guards) continue;
         grids.back() = grid;
         std::sort(grids.begin(), grids.end(), [](const Grid &a, const Grid &b) { return a.guards > b.guards; });
     }
     Fit best;
     bool bestReversed = false;
     for (const Grid &grid : grids) {
-        if (grid.guards < kGuardMatch - kGuardSlack) break;
+        if (grid.guards < kGuardMatch) break;
         SampleModules(grid.from, grid.to, layoutIndex, false);
         for (const bool reversed : {false, true}) {
             if (!(reversed ? AllowsReverse(direction_) : AllowsForward(direction_))) continue;
@@ -401,15 +398,20 @@ double SoftEanDecoder::GuardFit(double from, double to, int layoutIndex) const {
             x[i] = Level(from + (first + static_cast<int>(i) + 0.5) * step);
         return GuardMatch(x, guard, 0);
     };
+    // The worst window decides; once one fails the rest need not be seen.
     const double start = window(-1, kOuterGuard);
-    if (layout.rightDigits > 0)
-        return std::min({start, window(layout.centre - 1, kCentreGuard),
-                         window(layout.modules - kGuardModules - 1, kOuterGuard)});
+    if (layout.rightDigits > 0) {
+        if (start < kQuickGuardMatch) return start;
+        const double end = window(layout.modules - kGuardModules - 1, kOuterGuard);
+        return end < kQuickGuardMatch ? end : std::min(end, window(layout.centre - 1, kCentreGuard));
+    }
     // UPC-E: its start guard at either end.
-    const double end = window(layout.centre - 1, kUpcEEnd);
+    const double forward = start < kQuickGuardMatch ? start : std::min(start, window(layout.centre - 1, kUpcEEnd));
     const double endFirst = window(-1, kUpcEEndBackwards);
-    const double startLast = window(layout.modules - kGuardModules - 1, kOuterGuard);
-    return std::max(std::min(start, end), std::min(endFirst, startLast));
+    const double backward = endFirst < kQuickGuardMatch
+                                ? endFirst
+                                : std::min(endFirst, window(layout.modules - kGuardModules - 1, kOuterGuard));
+    return std::max(forward, backward);
 }
 
 void SoftEanDecoder::Read(const std::uint8_t *levels, int length, const std::vector<GreyEdge> &edges,
@@ -481,9 +483,14 @@ void SoftEanDecoder::Read(const std::uint8_t *levels, int length, const std::vec
             ++starts;
             // The longer layouts first: the left half of EAN 13 or UPC-A up to
             // its centre guard looks like UPC-E.
+            // A shorter layout only where its guards fit better than those of
+            // the longer ones tried.
+            double tried = -2;
             for (std::size_t l = 0; l < ends.size(); ++l) {
+                if (ends[l].edge < 0 || ends[l].fit <= tried) continue;
+                tried = ends[l].fit;
                 LineReading reading;
-                if (ends[l].edge < 0 || !TrySymbol(ends[l].from, ends[l].to, static_cast<int>(l), reading)) continue;
+                if (!TrySymbol(ends[l].from, ends[l].to, static_cast<int>(l), reading)) continue;
                 out.push_back(reading);
                 j = ends[l].edge;
                 break;
