@@ -127,7 +127,7 @@ constexpr int kQuietReach = 8;
 // For each start and layout the far end where the guards fit best is tried,
 // when they fit at least kQuickGuardMatch; starts tried on one line.
 constexpr double kQuickGuardMatch = 0.3;
-constexpr int kStartsTried = 6;
+constexpr int kStartsTried = 4;
 // The outer bar's darkest within this many modules of its edge.
 constexpr double kOuterReach = 1.5;
 // A symbol shows at least this share of its edges, however blurred.
