@@ -123,6 +123,9 @@ constexpr GridVariant kGridVariants[] = {
 // elements after it.
 constexpr double kFirstBarModulesLow = 0.6, kFirstBarModulesHigh = 6;
 constexpr double kLeastModule = 0.8;
+// The mean of the kQuietReach elements after the start spans this many
+// modules at least and at most (1.6 on average, more where blur merges them).
+constexpr double kMeanElementModulesLow = 1.1, kMeanElementModulesHigh = 4;
 constexpr int kQuietReach = 8;
 // For each start and layout the far end where the guards fit best is tried,
 // when they fit at least kQuickGuardMatch; starts tried on one line.
@@ -442,10 +445,13 @@ void SoftEanDecoder::Read(const std::uint8_t *levels, int length, const std::vec
             // bounds the module.
             const double start = position(j);
             const double before = j == 0 ? start : start - position(j - 1);
-            if (before < (position(j + kQuietReach) - start) / kQuietReach || skipped(start)) continue;
+            const double meanElement = (position(j + kQuietReach) - start) / kQuietReach;
+            if (before < meanElement || skipped(start)) continue;
             const double firstBar = position(j + 1) - start;
-            const double moduleLow = std::max(kLeastModule, firstBar / kFirstBarModulesHigh);
-            const double moduleHigh = std::min(firstBar / kFirstBarModulesLow, before / kDigitQuietModules);
+            const double moduleLow =
+                std::max({kLeastModule, firstBar / kFirstBarModulesHigh, meanElement / kMeanElementModulesHigh});
+            const double moduleHigh = std::min({firstBar / kFirstBarModulesLow, meanElement / kMeanElementModulesLow,
+                                                before / kDigitQuietModules});
             if (moduleHigh < moduleLow) continue;
             // For each layout, the far end with a quiet zone after it where the guards fit best.
             struct End {
