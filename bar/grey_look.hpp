@@ -1,8 +1,9 @@
 // The linear reader's second look, on grey levels: what its stages hand each
 // other. RunGreyLook drives them in order:
 //   LinePlan (grey_lines.cpp) -> GreyEdgeFinder (core/edges) ->
-//   LineDecoder (width_decode.cpp), then SoftEanDecoder (soft_ean.cpp) where
-//   no EAN/UPC symbol read -> sightings gathered into results (second_look.cpp).
+//   LineDecoder (width_decode.cpp), then SoftEanDecoder (soft_ean.cpp,
+//   soft_ean_digits.cpp) where nothing was read ->
+//   sightings gathered into results (second_look.cpp).
 #pragma once
 
 #include <cstdint>
@@ -135,9 +136,9 @@ struct LineSpan {
 };
 
 // EAN/UPC symbols whose narrow elements blur together, so that their widths
-// are lost: from a start guard and the quiet zones either side the module
-// grid is laid over the line, and each digit is the pattern that the mean
-// levels of its modules match best (soft_ean.cpp). Its readings pass the
+// are lost: between the quiet zones either side the module grid is laid
+// over the line, and each digit is the pattern that the mean
+// levels of its modules match best (soft_ean*.cpp). Its readings pass the
 // same checks and confirmation as the width decoder's.
 class SoftEanDecoder {
   public:
