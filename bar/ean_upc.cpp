@@ -11,14 +11,8 @@ namespace {
 constexpr std::size_t kDigitElements = 4;
 constexpr int kDigitModules = 7;
 
-// L (odd parity) patterns; the right half's R patterns have the same classes.
-constexpr std::array<std::string_view, 10> kLPatterns = {
-    "2100", "1110", "1011", "0300", "0021", "0120", "0003", "0201", "0102", "2001",
-};
-// G (even parity) patterns: the L patterns reversed.
-constexpr std::array<std::string_view, 10> kGPatterns = {
-    "0012", "0111", "1101", "0030", "1200", "0210", "3000", "1020", "2010", "1002",
-};
+constexpr const auto &kLPatterns = kEanLPatterns;
+constexpr const auto &kGPatterns = kEanGPatterns;
 constexpr std::array<std::int32_t, 10> kLCodes = PatternCodes(kLPatterns);
 constexpr std::array<std::int32_t, 10> kGCodes = PatternCodes(kGPatterns);
 

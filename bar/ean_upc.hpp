@@ -3,6 +3,7 @@
 // in the L (odd) or G (even) parity sets, between guard patterns.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -11,6 +12,16 @@
 #include "zr/ZrBar.h"
 
 namespace zr::bar {
+
+// The digits' classes, space first: L (odd parity) patterns; the right
+// half's R patterns have the same classes, bar first.
+inline constexpr std::array<std::string_view, 10> kEanLPatterns = {
+    "2100", "1110", "1011", "0300", "0021", "0120", "0003", "0201", "0102", "2001",
+};
+// G (even parity) patterns: the L patterns reversed.
+inline constexpr std::array<std::string_view, 10> kEanGPatterns = {
+    "0012", "0111", "1101", "0030", "1200", "0210", "3000", "1020", "2010", "1002",
+};
 
 // Exact lengths and guard patterns. EAN 13 and UPC Version A share theirs.
 bool Ean13Check(std::string_view classes);

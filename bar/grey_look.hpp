@@ -1,7 +1,9 @@
 // The linear reader's second look, on grey levels: what its stages hand each
 // other. RunGreyLook drives them in order:
 //   LinePlan (grey_lines.cpp) -> GreyEdgeFinder (core/edges) ->
-//   LineDecoder (width_decode.cpp) -> sightings gathered into results (second_look.cpp).
+//   LineDecoder (width_decode.cpp), then SoftEanDecoder (soft_ean.cpp,
+//   soft_ean_digits.cpp) where nothing was read ->
+//   sightings gathered into results (second_look.cpp).
 #pragma once
 
 #include <cstdint>
@@ -57,6 +59,16 @@ class LinePlan {
 // line gathered into `buffer`.
 const std::uint8_t *SampleLine(const GreyPlane &plane, const GreyLine &line,
                                std::vector<std::uint8_t> &buffer);
+
+// A quiet zone is at least this many times the mean element width of the
+// symbol it borders: wider than any space inside a symbol (four modules at
+// most, against a mean of 1.4 to 1.9 modules).
+constexpr double kSymbolQuietRatio = 2.8;
+// EAN 13, UPC-A and EAN 8 are often printed, cropped or photographed with
+// less space beside their guards than that (EAN 13 and UPC-A print their
+// first and last digits there): where their guards show single modules,
+// this much space (in modules) at each end is enough.
+constexpr double kDigitQuietModules = 1.5;
 
 // One symbol read on one line.
 struct LineReading {
@@ -116,6 +128,53 @@ class LineDecoder {
     std::vector<int> referenceDark_, referenceLight_;  // and of its neighbours' (AreaWidths)
     Widths forward_, reversed_;
     std::string classes_;  // class strings built here
+};
+
+// A stretch of a line, in profile positions.
+struct LineSpan {
+    double from = 0, to = 0;
+};
+
+// EAN/UPC symbols whose narrow elements blur together, so that their widths
+// are lost: between the quiet zones either side the module grid is laid
+// over the line, and each digit is the pattern that the mean
+// levels of its modules match best (soft_ean*.cpp). Its readings pass the
+// same checks and confirmation as the width decoder's.
+class SoftEanDecoder {
+  public:
+    // Appends the readings of main EAN/UPC symbols whose first bar lies in
+    // none of the `skip` spans (read already) to `out`.
+    void Read(const std::uint8_t *levels, int length, const std::vector<edges::GreyEdge> &edges,
+              std::uint32_t symbologies, std::uint8_t direction, std::uint8_t barColors,
+              const std::vector<LineSpan> &skip, std::vector<LineReading> &out);
+
+  private:
+    struct Fit;
+    bool TrySymbol(double from, double to, int layout, LineReading &reading);
+    double OuterEnd(double edge, double quiet, int outwards, double module) const;
+    // The darkness at a position between samples, linearly interpolated.
+    double Level(double position) const {
+        const double t = position < 0 ? 0 : position > length_ - 1 ? length_ - 1 : position;
+        const int i = static_cast<int>(t) < length_ - 1 ? static_cast<int>(t) : length_ - 2;
+        if (i < 0) return darkSign_ * levels_[0];
+        return darkSign_ * (levels_[i] + (t - i) * (levels_[i + 1] - levels_[i]));
+    }
+    double GuardFit(double from, double to, int layout) const;
+    void SampleModules(double from, double to, int layout, bool guardsOnly);
+    bool Score(int layout, bool reversed, int blur, bool guardsOnly, Fit &fit) const;
+
+    const std::uint8_t *levels_ = nullptr;
+    const std::vector<edges::GreyEdge> *edges_ = nullptr;
+    int length_ = 0;
+    double darkSign_ = -1;  // darkness of a level: -level for dark bars, +level for light ones
+    std::uint32_t symbologies_ = 0;
+    std::uint8_t direction_ = 0;
+    std::uint8_t barColor_ = kDarkBars;
+    // The darkness of each module, the quiet module before the symbol first:
+    // 95 modules and one quiet module either side at most.
+    static constexpr int kMostModules = 97;
+    double modules_[kMostModules] = {};
+    double backwards_[kMostModules] = {};  // the same from the last
 };
 
 // The second look of one scan after the first look stored its results and

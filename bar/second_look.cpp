@@ -3,6 +3,7 @@
 // cross the grey picture, their edges are read as symbols, and the symbols
 // seen often enough become results after the first look's.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -215,6 +216,75 @@ Rect AroundSymbol(const ZrBarResult &r, const Rect &area) {
             std::min(area.y1, y1 + reach + 1)};
 }
 
+// Where a main EAN/UPC symbol has been read: the soft decoder tries no
+// start there again. A confirmed sighting's region reaches across the lines
+// by kDoneAcross of its length either side (a symbol's bars are rarely
+// longer) and along them a little beyond its ends.
+constexpr double kDoneAcross = 0.6;
+using Region = std::array<Point2, 4>;
+
+// A rectangle about `centre` along unit vector `u`: `along` either way
+// along it and `across` either way across it.
+Region Rectangle(Point2 centre, Point2 u, double along, double across) {
+    const Point2 n{-u.y, u.x};
+    const auto at = [&](double a, double b) {
+        return Point2{centre.x + u.x * a + n.x * b, centre.y + u.y * a + n.y * b};
+    };
+    return {at(-along, -across), at(along, -across), at(along, across), at(-along, across)};
+}
+
+// A stored result's region: its outline's longer sides taken as the
+// symbol's length, widened as a sighting's region is.
+Region AroundResult(const ZrBarResult &r) {
+    Point2 c[4];
+    Point2 centre;
+    for (int k = 0; k < 4; ++k) {
+        c[k] = {double(r.corners[2 * k]), double(r.corners[2 * k + 1])};
+        centre = {centre.x + 0.25 * c[k].x, centre.y + 0.25 * c[k].y};
+    }
+    const Point2 side1{c[1].x - c[0].x, c[1].y - c[0].y}, side2{c[3].x - c[0].x, c[3].y - c[0].y};
+    const double length1 = Length({0, 0}, side1), length2 = Length({0, 0}, side2);
+    const Point2 along = length1 >= length2 ? side1 : side2;
+    const double length = std::max(length1, length2), height = std::min(length1, length2);
+    if (length <= 0) return Rectangle(centre, {1, 0}, 0, 0);
+    return Rectangle(centre, {along.x / length, along.y / length}, (0.5 + kSameEnds) * length,
+                     std::max(0.5 * height, kDoneAcross * length));
+}
+
+Region AroundSighting(const Sighting &s) {
+    const double length = Length(s.start, s.end);
+    const Point2 n = Across(s.family);
+    const Point2 u{(s.end.x - s.start.x) / length, (s.end.y - s.start.y) / length};
+    const double along = kSameEnds * length, across = kDoneAcross * length;
+    const auto at = [&](Point2 p, double a, double b) { return Point2{p.x + u.x * a + n.x * b, p.y + u.y * a + n.y * b}; };
+    return {at(s.start, -along, -across), at(s.start, -along, across), at(s.end, along, across),
+            at(s.end, along, -across)};
+}
+
+// The stretch of the line inside a convex quadrilateral (either turn); false when it misses it.
+bool SpanInside(const GreyLine &line, const Region &q, LineSpan &span) {
+    const auto cross = [](Point2 a, Point2 b) { return a.x * b.y - a.y * b.x; };
+    double turn = 0;
+    for (std::size_t k = 0; k < 4; ++k) turn += cross(q[k], q[(k + 1) % 4]);
+    const double sense = turn >= 0 ? 1 : -1;
+    double low = 0, high = line.length - 1;
+    for (std::size_t k = 0; k < 4; ++k) {
+        const Point2 a = q[k], side{q[(k + 1) % 4].x - a.x, q[(k + 1) % 4].y - a.y};
+        // Inside where c0 + t c1 >= 0 for the point at t along the line.
+        const double c0 = sense * cross(side, {line.x0 - a.x, line.y0 - a.y});
+        const double c1 = sense * cross(side, {double(line.dx), double(line.dy)});
+        if (c1 == 0) {
+            if (c0 < 0) return false;
+        } else if (c1 > 0) {
+            low = std::max(low, -c0 / c1);
+        } else {
+            high = std::min(high, -c0 / c1);
+        }
+    }
+    span = {low, high};
+    return low <= high;
+}
+
 // True when the first look's results leave something for the second look:
 // nothing read, a candidate left undecoded, or an EAN/UPC symbol whose
 // add-on may have been walked past.
@@ -248,10 +318,22 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
     edges::GreyEdgeFinder finder;
     finder.SetNoiseFloor(edges::NoiseFloor(plane.levels.data(), plane.width, plane.height));
     LineDecoder decoder;
+    SoftEanDecoder softDecoder;
     std::vector<std::uint8_t> buffer;
     std::vector<LineReading> readings;
     std::vector<Sighting> sightings;
-    const auto scan = [&](const Rect &part) {
+    // Where main EAN/UPC symbols were read (the first look's results, then
+    // the sightings confirmed), and the stretches of a line the soft decoder skips.
+    std::vector<Region> done;
+    std::vector<LineSpan> skip;
+    for (int i = 0; i < scanner.resultCount; ++i) done.push_back(AroundResult(scanner.results[i]));
+    const auto confirmed = [&](const Sighting &s) {
+        if ((s.reading.type & kStronglyChecked) != 0 && s.reading.checksumOk) return true;
+        return std::any_of(sightings.begin(), sightings.end(), [&](const Sighting &t) {
+            return SameSymbol(s, t) && std::abs(s.across - t.across) >= kWeakSpread * plan.Spacing(s.family);
+        });
+    };
+    const auto scan = [&](const Rect &part, bool soft) {
         LinePlan lines(part, area, scanner.directions);
         GreyLine line;
         while (lines.Next(line)) {
@@ -259,19 +341,31 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
             if (found.size() < kFewestEdges) continue;
             readings.clear();
-            decoder.Read(
-                levels, line.length, found,
-                Diagonal(line.family) ? scanner.symbologies & kDiagonalSymbologies : scanner.symbologies,
-                line.direction, scanner.barColors, readings);
-            for (const LineReading &r : readings) sightings.push_back(Place(r, line));
+            const std::uint32_t symbologies =
+                Diagonal(line.family) ? scanner.symbologies & kDiagonalSymbologies : scanner.symbologies;
+            decoder.Read(levels, line.length, found, symbologies, line.direction, scanner.barColors, readings);
+            if (soft) {
+                skip.clear();
+                for (const LineReading &r : readings) skip.push_back({r.first, r.last});
+                LineSpan span;
+                for (const Region &q : done)
+                    if (SpanInside(line, q, span)) skip.push_back(span);
+                softDecoder.Read(levels, line.length, found, symbologies, line.direction, scanner.barColors,
+                                 skip, readings);
+            }
+            for (const LineReading &r : readings) {
+                const Sighting s = Place(r, line);
+                if (soft && (r.type & kMainEanUpc) != 0 && confirmed(s)) done.push_back(AroundSighting(s));
+                sightings.push_back(s);
+            }
         }
     };
     if (scanner.resultCount == 0 || unread > 0) {
-        scan(area);
+        scan(area, (scanner.symbologies & kMainEanUpc) != 0);
     } else {
         // Only add-ons are sought: around each EAN/UPC symbol read.
         for (int i = 0; i < scanner.resultCount; ++i)
-            if (scanner.results[i].type & kMainEanUpc) scan(AroundSymbol(scanner.results[i], area));
+            if (scanner.results[i].type & kMainEanUpc) scan(AroundSymbol(scanner.results[i], area), false);
     }
 
     // Sightings of one symbol form a group; a group seen often enough is

@@ -30,23 +30,17 @@ namespace {
 using edges::GreyEdge;
 
 // A quiet zone: a space at least this many times the mean width of the
-// kQuietReach elements beside it (about four modules or more).
+// kQuietReach elements beside it (about four modules or more), and at least
+// kSymbolQuietRatio times the mean element width of the whole symbol.
 constexpr double kQuietRatio = 2.5;
 constexpr int kQuietReach = 8;
-// And at least this many times the mean element width of the whole symbol:
-// wider than any space inside a symbol (four modules at most, against a
-// mean of 1.4 to 1.9 modules).
-constexpr double kSymbolQuietRatio = 2.8;
 // Ends tried for each start: quiet-looking spaces inside a symbol (a wide
 // space of Code 128) must not hide its real end.
 constexpr int kEndsTried = 3;
 constexpr int kShortestSymbol = 13;  // elements of a 2-digit add-on
-// EAN 13, UPC-A and EAN 8 are often printed, cropped or photographed with
-// less space beside their guards than the rule above asks (EAN 13 and UPC-A
-// print their first and last digits there): a segment of exactly their
-// elements whose three guard patterns show single modules is also tried with
-// this much space (in modules) at each end.
-constexpr double kDigitQuietModules = 1.5;
+// A segment of exactly the elements of EAN 13, UPC-A or EAN 8 whose three
+// guard patterns show single modules is also tried with kDigitQuietModules
+// of space at each end.
 constexpr std::array<GuardedLayout, 2> kGuardedLayouts{{
     {ZR_BAR_EAN13 | ZR_BAR_UPCA, 59, 95, {0, 27, 56}, {3, 5, 3}},
     {ZR_BAR_EAN8, 43, 67, {0, 19, 40}, {3, 5, 3}},
