@@ -32,7 +32,7 @@ constexpr std::array<double, 4> kSolidLineInsets{0, 0.005, 0.01, 0.02};
 // way as a share of it, and in how many steps each way, to meet the timing
 // pattern when the parallelogram's far corner misses it.
 constexpr double kDottedSwing = 0.25;
-constexpr int kSwingSteps = 6;
+constexpr int kSwingSteps = 4;
 
 bool Dark(const BitImageView &view, geom::PointF p) {
     const geom::PointI q = geom::RoundHalfUp(p);
@@ -65,14 +65,13 @@ double SolidSideShare(const BitImageView &view, geom::PointF from, geom::PointF 
 }
 
 // The most transitions along the dotted side from `from` to `to`, its far
-// end swung along `swing` (the other dotted side, towards the far corner), on
-// the line half a module of `modules` inside the side.
+// end swung along `swing` (the other dotted side, towards the far corner).
 int SwungSideTransitions(const BitImageView &view, geom::PointF from, geom::PointF to, geom::PointF inward,
-                         geom::PointF swing, int modules) {
-    const geom::PointF inset = inward * (0.5 / std::max(1, modules));
+                         geom::PointF swing) {
     int most = 0;
     for (int k = -kSwingSteps; k <= kSwingSteps; ++k)
-        most = std::max(most, TransitionsAlong(view, from + inset, to + swing * (kDottedSwing * k / kSwingSteps) + inset));
+        most = std::max(most,
+                        DottedSideTransitions(view, from, to + swing * (kDottedSwing * k / kSwingSteps), inward));
     return most;
 }
 
@@ -134,9 +133,9 @@ bool TrySizesMovingFarCorner(const BitImageView &view, ScanWork &work) {
            TryTable(view, work, kDmreSizeTable.data(), kDmreSizeTable.data() + kDmreSizeTable.size(), top, right) ||
            TrySizesProjective(view, work,
                               SwungSideTransitions(view, p.topLeft, p.topRight, p.bottomLeft - p.topLeft,
-                                                   p.topRight - p.bottomRight, top + 1),
+                                                   p.topRight - p.bottomRight),
                               SwungSideTransitions(view, p.bottomRight, p.topRight, p.bottomLeft - p.bottomRight,
-                                                   p.topRight - p.topLeft, right + 1));
+                                                   p.topRight - p.topLeft));
 }
 
 }  // namespace zr::dm
