@@ -50,6 +50,13 @@ constexpr std::size_t kMaxDecodedSizes = 3;
 // Smallest module, in pixels, a size is fitted with: 2-pixel modules whose
 // outline lost a pixel to the threshold at either end.
 constexpr double kMinModulePixels = 1.5;
+// Samples per module along a timing pattern that the grid follows.
+constexpr int kTimingSamplesPerModule = 8;
+// Most modules along a side (144 x 144, 8 x 144).
+constexpr int kMaxModulesAcross = 144;
+// The grids tried in turn on a fitted size.
+constexpr std::array<GridRefinement, 3> kRefinements{GridRefinement::kNone, GridRefinement::kPerRegion,
+                                                     GridRefinement::kTiming};
 // Share of the data modules that must be dark, and light.
 constexpr int kBalanceDivisor = 7;
 
@@ -136,17 +143,61 @@ DMSize RegionAsSize(const DMSize &size) {
     return region;
 }
 
-// Samples the data modules of region (band, cell) through `map`, which spans
-// `rows` x `columns` modules, into the mapping matrix; returns the dark count.
-int SampleRegionData(const BitImageView &view, const Perspective &map, const DMSize &size, int rows, int columns,
+// Module centres in the unit square of a map: column c at u[c], row r at v[r].
+struct GridLines {
+    std::array<double, kMaxModulesAcross> u{}, v{};
+
+    GridLines(int columns, int rows) {
+        for (int c = 0; c < columns; ++c) u[static_cast<std::size_t>(c)] = (c + 0.5) / columns;
+        for (int r = 0; r < rows; ++r) v[static_cast<std::size_t>(r)] = (r + 0.5) / rows;
+    }
+};
+
+// Moves each boundary between the modules along a dotted side of the map
+// (the top row with `alongTop`, else the right column) onto the nearest
+// colour change of the timing pattern within half a module, and the module
+// centres between them: a label bent round a cylinder, or a map that is only
+// nearly right, spaces its modules unevenly, and the timing pattern shows how.
+void FollowTiming(const BitImageView &view, const Perspective &map, const DMSize &size, bool alongTop,
+                  double *centres) {
+    const int modules = alongTop ? size.columns : size.rows;
+    const int samples = modules * kTimingSamplesPerModule;
+    const auto darkAt = [&](int k) {
+        const double t = static_cast<double>(k) / samples;
+        return alongTop ? DarkAt(view, map, t, 0.5 / size.rows) : DarkAt(view, map, (size.columns - 0.5) / size.columns, t);
+    };
+    // Module j of the top row is dark at even j; of the right column, at even rows - 1 - j.
+    const auto moduleDark = [&](int j) { return (alongTop ? j : size.rows - 1 - j) % 2 == 0; };
+    double previous = 0;
+    for (int j = 1; j <= modules; ++j) {
+        double boundary = static_cast<double>(j) / modules;
+        if (j < modules) {
+            const int nominal = j * kTimingSamplesPerModule, reach = kTimingSamplesPerModule / 2;
+            for (int d = 0; d <= reach; ++d) {
+                const int k = d % 2 == 0 ? nominal + d / 2 : nominal - (d + 1) / 2;
+                if (darkAt(k - 1) == moduleDark(j - 1) && darkAt(k) == moduleDark(j)) {
+                    boundary = (k - 0.5) / samples;
+                    break;
+                }
+            }
+        }
+        centres[j - 1] = 0.5 * (previous + boundary);
+        previous = boundary;
+    }
+}
+
+// Samples the data modules of region (band, cell) through `map` at the grid
+// lines `lines` (of the whole symbol, or of the region alone when the offsets
+// are 0) into the mapping matrix; returns the dark count.
+int SampleRegionData(const BitImageView &view, const Perspective &map, const GridLines &lines, const DMSize &size,
                      int rowOffset, int columnOffset, std::uint8_t *out) {
     int dark = 0;
     const int dataRows = size.regionRows - 2, dataColumns = size.regionColumns - 2;
     for (int r = 0; r < dataRows; ++r) {
-        const double v = (rowOffset + r + 1.5) / rows;
+        const double v = lines.v[static_cast<std::size_t>(rowOffset + r + 1)];
         std::uint8_t *row = out + static_cast<std::ptrdiff_t>(r) * size.mappingColumns;
         for (int c = 0; c < dataColumns; ++c) {
-            const bool isDark = DarkAt(view, map, (columnOffset + c + 1.5) / columns, v);
+            const bool isDark = DarkAt(view, map, lines.u[static_cast<std::size_t>(columnOffset + c + 1)], v);
             row[c] = isDark ? 1 : 0;
             dark += isDark ? 1 : 0;
         }
@@ -211,21 +262,27 @@ double FitCornersToBorder(const BitImageView &view, QuadF &outer, const DMSize &
     return BorderAgreement(view, outer, size);
 }
 
-bool SampleProjective(const BitImageView &view, const QuadF &outer, const DMSize &size, bool perRegion,
+bool SampleProjective(const BitImageView &view, const QuadF &outer, const DMSize &size, GridRefinement refinement,
                       std::uint8_t *matrix) {
     const std::optional<Perspective> map = Perspective::SquareToQuad(outer);
-    if (!map) return false;
+    if (!map || size.rows > kMaxModulesAcross || size.columns > kMaxModulesAcross) return false;
     const int down = size.rows / size.regionRows, across = size.columns / size.regionColumns;
     const int dataRows = size.regionRows - 2, dataColumns = size.regionColumns - 2;
     const DMSize region = RegionAsSize(size);
+    GridLines lines(size.columns, size.rows);
+    if (refinement == GridRefinement::kTiming) {
+        FollowTiming(view, *map, size, true, lines.u.data());
+        FollowTiming(view, *map, size, false, lines.v.data());
+    }
+    const GridLines regionLines(size.regionColumns, size.regionRows);
     int dark = 0;
     for (int band = 0; band < down; ++band) {
         for (int cell = 0; cell < across; ++cell) {
             std::uint8_t *out = matrix + static_cast<std::ptrdiff_t>(band) * dataRows * size.mappingColumns +
                                 static_cast<std::ptrdiff_t>(cell) * dataColumns;
             const int rowOffset = band * size.regionRows, columnOffset = cell * size.regionColumns;
-            if (!perRegion) {
-                dark += SampleRegionData(view, *map, size, size.rows, size.columns, rowOffset, columnOffset, out);
+            if (refinement != GridRefinement::kPerRegion) {
+                dark += SampleRegionData(view, *map, lines, size, rowOffset, columnOffset, out);
                 continue;
             }
             const double u0 = static_cast<double>(columnOffset) / size.columns;
@@ -236,7 +293,7 @@ bool SampleProjective(const BitImageView &view, const QuadF &outer, const DMSize
             FitCornersToBorder(view, corners, region, kFineSteps, kFitSteps.size());
             const std::optional<Perspective> own = Perspective::SquareToQuad(corners);
             if (!own) return false;
-            dark += SampleRegionData(view, *own, size, size.regionRows, size.regionColumns, 0, 0, out);
+            dark += SampleRegionData(view, *own, regionLines, size, 0, 0, out);
         }
     }
     const int modules = size.mappingRows * size.mappingColumns;
@@ -270,9 +327,9 @@ bool TrySizesProjective(const BitImageView &view, ScanWork &work, int topTransit
         candidate.agreement =
             FitCornersToBorder(view, candidate.corners, *candidate.size, kFineSteps, kFitSteps.size());
         if (candidate.agreement < kMinAgreement) return false;
-        for (const bool perRegion : {false, true}) {
-            if (perRegion && candidate.size->layout == RegionLayout::k1x1) break;
-            if (SampleProjective(view, candidate.corners, *candidate.size, perRegion, work.matrix.data()) &&
+        for (const GridRefinement refinement : kRefinements) {
+            if (refinement == GridRefinement::kPerRegion && candidate.size->layout == RegionLayout::k1x1) continue;
+            if (SampleProjective(view, candidate.corners, *candidate.size, refinement, work.matrix.data()) &&
                 DecodeMatrix(work, *candidate.size)) {
                 work.symbol.corners = candidate.corners;
                 return true;

@@ -31,12 +31,18 @@ double BorderAgreement(const BitImageView &view, const geom::QuadF &outer, const
 double FitCornersToBorder(const BitImageView &view, geom::QuadF &outer, const DMSize &size, std::size_t firstStep,
                           std::size_t lastStep);
 
-// Samples the size's mapping matrix through the perspective map of `outer`
-// (regions' data modules joined); with `perRegion`, each region's corners are
-// fitted to its own border first. False when the map is degenerate or the
-// data modules are nearly all one colour.
-bool SampleProjective(const BitImageView &view, const geom::QuadF &outer, const DMSize &size, bool perRegion,
-                      std::uint8_t *matrix);
+// How the grid of a fitted symbol is laid before its data are sampled.
+enum class GridRefinement : std::uint8_t {
+    kNone,       // every module through the one map
+    kPerRegion,  // each region's corners fitted to its own border, and its own map
+    kTiming,     // the module boundaries moved onto the top and right timing patterns
+};
+
+// Samples the size's mapping matrix (regions' data modules joined) through
+// the perspective map of `outer`, refined as asked. False when the map is
+// degenerate or the data modules are nearly all one colour.
+bool SampleProjective(const BitImageView &view, const geom::QuadF &outer, const DMSize &size,
+                      GridRefinement refinement, std::uint8_t *matrix);
 
 // For the located symbol in work.symbol: each size of both tables whose
 // module counts the dotted sides' transitions allow, its corners fitted to

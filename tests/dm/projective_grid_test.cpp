@@ -101,16 +101,18 @@ TEST(ProjectiveGrid, SamplesTheMappingMatrixAcrossAlignmentLines) {
         const Warped warped = WarpSymbol(data, *size, kSlanted);
         const View view(warped.picture);
         const std::vector<std::uint8_t> expected = test::MappingMatrixOf(test::DmModules(data, *size), *size);
-        for (const bool perRegion : {false, true}) {
+        for (const GridRefinement refinement :
+             {GridRefinement::kNone, GridRefinement::kPerRegion, GridRefinement::kTiming}) {
             std::vector<std::uint8_t> matrix(expected.size(), 2);
-            ASSERT_TRUE(SampleProjective(view.Get(), warped.corners, *size, perRegion, matrix.data()));
-            EXPECT_EQ(matrix, expected) << size->rows << "x" << size->columns << " per region " << perRegion;
+            ASSERT_TRUE(SampleProjective(view.Get(), warped.corners, *size, refinement, matrix.data()));
+            EXPECT_EQ(matrix, expected) << size->rows << "x" << size->columns << " refinement "
+                                        << static_cast<int>(refinement);
         }
     }
     // A blank picture has no balance of dark and light modules.
     const View blank(zr::test::Canvas(400, 400));
     std::vector<std::uint8_t> matrix(kMaxMappingModules);
-    EXPECT_FALSE(SampleProjective(blank.Get(), kSlanted, *test::FindSize(40, 40), false, matrix.data()));
+    EXPECT_FALSE(SampleProjective(blank.Get(), kSlanted, *test::FindSize(40, 40), GridRefinement::kNone, matrix.data()));
 }
 
 }  // namespace

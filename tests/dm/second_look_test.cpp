@@ -263,6 +263,29 @@ TEST(SecondLook, ReadsThroughOnePerspectiveMap) {
     }
 }
 
+// A label bent round a cylinder spaces its columns unevenly: the grid
+// follows the timing pattern (strong bends of one region) or each region's
+// own border, where the one map and the first look miss.
+TEST(SecondLook, ReadsSymbolsWrappedRoundACylinder) {
+    struct Case {
+        int rows, module;
+        double arc;  // radians of the cylinder across the picture
+        bool blurred;
+    };
+    for (const Case c : {Case{26, 3, 2.2, false}, Case{26, 3, 2.6, true}, Case{32, 4, 2.2, false},
+                         Case{40, 4, 1.8, false}, Case{44, 3, 1.4, true}}) {
+        const DMSize &size = *test::FindSize(c.rows, c.rows);
+        const std::string data = test::FillerFor(size);
+        SCOPED_TRACE(SizeName(size) + " arc " + std::to_string(c.arc) + (c.blurred ? " blurred" : ""));
+        Raster picture = zr::test::Cylinder(test::RenderDm(data, size, c.module, 6), c.arc);
+        if (c.blurred) picture = zr::test::Blur(picture, 0.8);
+        EXPECT_TRUE(test::Scan(picture, kFirstLookOnly).results.empty());
+        const test::ScanOutcome outcome = test::Scan(picture);
+        ASSERT_EQ(outcome.results.size(), 1u);
+        EXPECT_EQ(outcome.FirstText(), data);
+    }
+}
+
 // Symbols drawn with a true finder and timing pattern on every region but
 // random data fit their border perfectly; correction must still refuse them,
 // upright and under perspective.
