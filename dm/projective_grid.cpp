@@ -331,7 +331,9 @@ bool TrySizesProjective(const BitImageView &view, ScanWork &work, int topTransit
             if (refinement == GridRefinement::kPerRegion && candidate.size->layout == RegionLayout::k1x1) continue;
             if (SampleProjective(view, candidate.corners, *candidate.size, refinement, work.matrix.data()) &&
                 DecodeMatrix(work, *candidate.size)) {
+                // Fitted corners may have moved past the picture's edge; results keep inside it.
                 work.symbol.corners = candidate.corners;
+                geom::ClampCorners(work.symbol.corners, view.Width(), view.Height());
                 return true;
             }
         }
