@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "dm/grid.hpp"
+#include "dm/projective_grid.hpp"
 #include "dm/size_table.hpp"
 
 namespace zr::dm {
@@ -24,6 +25,14 @@ constexpr double kModuleCountTolerance = 0.3;
 // side whose transitions are counted (the most of them counts): the timing
 // row of a small symbol is wide, that of a large one narrow.
 constexpr std::array<double, 3> kDottedLineInsets{0.01, 0.025, 0.04};
+// The same for the solid finder sides, whose fitted lines run on the outline
+// and, under perspective or blur, partly beside it.
+constexpr std::array<double, 4> kSolidLineInsets{0, 0.005, 0.01, 0.02};
+// How far the far end of a dotted side is swung along the other side, each
+// way as a share of it, and in how many steps each way, to meet the timing
+// pattern when the parallelogram's far corner misses it.
+constexpr double kDottedSwing = 0.25;
+constexpr int kSwingSteps = 4;
 
 bool Dark(const BitImageView &view, geom::PointF p) {
     const geom::PointI q = geom::RoundHalfUp(p);
@@ -43,6 +52,26 @@ int DottedSideTransitions(const BitImageView &view, geom::PointF from, geom::Poi
     int most = 0;
     for (const double inset : kDottedLineInsets)
         most = std::max(most, TransitionsAlong(view, from + inward * inset, to + inward * inset));
+    return most;
+}
+
+// The largest dark share along the side from `from` to `to` on lines moved
+// inward by shares of `inward`.
+double SolidSideShare(const BitImageView &view, geom::PointF from, geom::PointF to, geom::PointF inward) {
+    double most = 0;
+    for (const double inset : kSolidLineInsets)
+        most = std::max(most, DarkShare(view, from + inward * inset, to + inward * inset));
+    return most;
+}
+
+// The most transitions along the dotted side from `from` to `to`, its far
+// end swung along `swing` (the other dotted side, towards the far corner).
+int SwungSideTransitions(const BitImageView &view, geom::PointF from, geom::PointF to, geom::PointF inward,
+                         geom::PointF swing) {
+    int most = 0;
+    for (int k = -kSwingSteps; k <= kSwingSteps; ++k)
+        most = std::max(most,
+                        DottedSideTransitions(view, from, to + swing * (kDottedSwing * k / kSwingSteps), inward));
     return most;
 }
 
@@ -94,14 +123,19 @@ int TransitionsAlong(const BitImageView &view, geom::PointF from, geom::PointF t
 bool TrySizesMovingFarCorner(const BitImageView &view, ScanWork &work) {
     const geom::QuadF &p = work.symbol.corners;
     if (work.farCornerSearches >= kMaxFarCornerSearches) return false;
-    if (DarkShare(view, p.bottomLeft, p.topLeft) < kMinSolidFinder ||
-        DarkShare(view, p.bottomLeft, p.bottomRight) < kMinSolidFinder)
+    if (SolidSideShare(view, p.bottomLeft, p.topLeft, p.bottomRight - p.bottomLeft) < kMinSolidFinder ||
+        SolidSideShare(view, p.bottomLeft, p.bottomRight, p.topLeft - p.bottomLeft) < kMinSolidFinder)
         return false;
     ++work.farCornerSearches;
     const int top = DottedSideTransitions(view, p.topLeft, p.topRight, p.bottomLeft - p.topLeft);
     const int right = DottedSideTransitions(view, p.bottomRight, p.topRight, p.bottomLeft - p.bottomRight);
     return TryTable(view, work, kDMSizeTable.data(), kDMSizeTable.data() + kDMSizeTable.size(), top, right) ||
-           TryTable(view, work, kDmreSizeTable.data(), kDmreSizeTable.data() + kDmreSizeTable.size(), top, right);
+           TryTable(view, work, kDmreSizeTable.data(), kDmreSizeTable.data() + kDmreSizeTable.size(), top, right) ||
+           TrySizesProjective(view, work,
+                              SwungSideTransitions(view, p.topLeft, p.topRight, p.bottomLeft - p.topLeft,
+                                                   p.topRight - p.bottomRight),
+                              SwungSideTransitions(view, p.bottomRight, p.topRight, p.bottomLeft - p.bottomRight,
+                                                   p.topRight - p.topLeft));
 }
 
 }  // namespace zr::dm

@@ -14,11 +14,14 @@ namespace zr::dm {
 // corners for each size, so a busy picture gets it for its first few only.
 constexpr int kMaxFarCornerSearches = 24;
 
-// For the located symbol in work.symbol (its finder's sides solid), every
-// size of both tables whose module counts the dotted sides' transitions
-// allow, with the far corner moved in half-module steps around the
-// parallelogram's, nearest first, until the border matches and the size
-// decodes. The corner the first look places is not tried again.
+// For the located symbol in work.symbol (its finder's sides solid, seen on
+// lines just inside the fitted sides), every size of both tables whose
+// module counts the dotted sides' transitions allow, with the far corner
+// moved in half-module steps around the parallelogram's, nearest first, until
+// the border matches and the size decodes; then, with the transitions counted
+// as the far end of each dotted side swings towards the true corner, the
+// sizes fitted and sampled through one perspective map (projective_grid).
+// The corner the first look places is not tried again.
 bool TrySizesMovingFarCorner(const BitImageView &view, ScanWork &work);
 
 // Colour changes along the segment, sampled every half pixel.

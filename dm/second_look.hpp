@@ -3,7 +3,9 @@
 // thinner ones, labelled together with the first look's), so that 2-pixel
 // modules of the small sizes and long turned rectangles are seen, and tries
 // the rectangular extension sizes of ISO/IEC 21471 besides the ECC 200 sizes
-// the first look did not try; then, where the local-threshold picture
+// the first look did not try, and under perspective the far corner moved
+// and the grid laid through one perspective map fitted to every region's
+// border; then, where the local-threshold picture
 // differs from the global one, every size on that picture.
 #pragma once
 

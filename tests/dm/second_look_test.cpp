@@ -3,6 +3,7 @@
 // and no reads from noise.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -221,6 +222,99 @@ TEST(SecondLook, ReadsSymbolsUnderPerspective) {
         const test::ScanOutcome outcome = test::Scan(picture);
         ASSERT_EQ(outcome.results.size(), 1u);
         EXPECT_EQ(outcome.FirstText(), data);
+    }
+}
+
+// The corners of a picture's symbol moved by shares of its side, three ways:
+// the top-right corner pulled in and down (as above), the right side
+// shortened towards its middle, and the top side shortened with the bottom
+// one widened.
+std::array<double, 8> Pull(double pull, int way) {
+    if (way == 1) return {0, 0, -pull, pull, -pull / 2, -pull / 2, 0, 0};
+    if (way == 2) return {pull / 2, 0, -pull / 2, 0, pull / 4, 0, -pull / 4, 0};
+    return {0, 0, -pull, 0.8 * pull, 0, pull / 3, 0, 0};
+}
+
+// Under perspective strong enough that the far corner lies modules off the
+// parallelogram's and the bilinear lattice drifts across the alignment
+// lines of multi-region layouts, the corners fitted to every region's border
+// and the one perspective map read what the first look (and the half-module
+// far-corner search) misses.
+TEST(SecondLook, ReadsThroughOnePerspectiveMap) {
+    struct Case {
+        int rows, columns, module;
+        double pull;
+        int way;
+    };
+    for (const Case c : {Case{32, 32, 3, 0.10, 1}, Case{40, 40, 4, 0.10, 0}, Case{44, 44, 3, 0.06, 2},
+                         Case{48, 48, 4, 0.12, 1}, Case{64, 64, 4, 0.06, 1}, Case{22, 22, 4, 0.16, 0},
+                         Case{18, 18, 3, 0.20, 2}, Case{16, 36, 4, 0.12, 2}}) {
+        const DMSize &size = *test::FindSize(c.rows, c.columns);
+        const std::string data = test::FillerFor(size);
+        SCOPED_TRACE(SizeName(size) + " pull " + std::to_string(c.pull) + " way " + std::to_string(c.way));
+        const Raster picture =
+            zr::test::Slant(test::RenderDm(data, size, c.module, 8), Pull(c.pull, c.way));
+        EXPECT_TRUE(test::Scan(picture, kFirstLookOnly).results.empty());
+        const test::ScanOutcome outcome = test::Scan(picture);
+        ASSERT_EQ(outcome.results.size(), 1u);
+        EXPECT_EQ(outcome.FirstText(), data);
+        EXPECT_EQ(outcome.results[0].rows, size.rows);
+        EXPECT_EQ(outcome.results[0].columns, size.columns);
+    }
+}
+
+// A label bent round a cylinder spaces its columns unevenly: the grid
+// follows the timing pattern (strong bends of one region) or each region's
+// own border, where the one map and the first look miss.
+TEST(SecondLook, ReadsSymbolsWrappedRoundACylinder) {
+    struct Case {
+        int rows, module;
+        double arc;  // radians of the cylinder across the picture
+        bool blurred;
+    };
+    for (const Case c : {Case{26, 3, 2.2, false}, Case{26, 3, 2.6, true}, Case{32, 4, 2.2, false},
+                         Case{40, 4, 1.8, false}, Case{44, 3, 1.4, true}}) {
+        const DMSize &size = *test::FindSize(c.rows, c.rows);
+        const std::string data = test::FillerFor(size);
+        SCOPED_TRACE(SizeName(size) + " arc " + std::to_string(c.arc) + (c.blurred ? " blurred" : ""));
+        Raster picture = zr::test::Cylinder(test::RenderDm(data, size, c.module, 6), c.arc);
+        if (c.blurred) picture = zr::test::Blur(picture, 0.8);
+        EXPECT_TRUE(test::Scan(picture, kFirstLookOnly).results.empty());
+        const test::ScanOutcome outcome = test::Scan(picture);
+        ASSERT_EQ(outcome.results.size(), 1u);
+        EXPECT_EQ(outcome.FirstText(), data);
+    }
+}
+
+// Symbols drawn with a true finder and timing pattern on every region but
+// random data fit their border perfectly; correction must still refuse them,
+// upright and under perspective.
+TEST(SecondLook, NoReadsFromRandomDataInsideATrueBorder) {
+    for (const DMSize *size : {test::FindSize(44, 44), test::FindSize(22, 22), test::FindSize(16, 36)}) {
+        for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+            Raster modules = zr::test::Canvas(size->columns, size->rows);
+            std::uint32_t state = seed * 2654435761u;
+            for (int y = 0; y < size->rows; ++y)
+                for (int x = 0; x < size->columns; ++x) {
+                    const int row = y % size->regionRows, column = x % size->regionColumns;
+                    bool dark;
+                    if (column == 0 || row == size->regionRows - 1) {
+                        dark = true;
+                    } else if (row == 0) {
+                        dark = column % 2 == 0;
+                    } else if (column == size->regionColumns - 1) {
+                        dark = (size->regionRows - 1 - row) % 2 == 0;
+                    } else {
+                        state = state * 1664525u + 1013904223u;
+                        dark = (state >> 16) & 1u;
+                    }
+                    if (dark) modules.at(x, y) = 0;
+                }
+            const Raster upright = zr::test::ExpandModules(modules, 4, 0, 8);
+            const std::string what = SizeName(*size) + " seed " + std::to_string(seed);
+            EXPECT_TRUE(test::Scan(upright).results.empty()) << what;
+            EXPECT_TRUE(test::Scan(zr::test::Slant(upright, Pull(0.1, 0))).results.empty()) << what;
+        }
     }
 }
 
