@@ -381,11 +381,12 @@ TEST(RegionOutline, TraceMatchesANeighbourByNeighbourReference) {
             geom::PointI at = region.start;
             for (std::size_t i = 0; i <= expected.size(); ++i) {
                 if (region.box.Contains(at)) {
-                    const auto r = static_cast<std::size_t>(at.y - region.box.y0), c = static_cast<std::size_t>(at.x - region.box.x0);
-                    walked.rowLeft[r] = std::min(walked.rowLeft[r], at.x);
-                    walked.rowRight[r] = std::max(walked.rowRight[r], at.x);
-                    walked.colTop[c] = std::min(walked.colTop[c], at.y);
-                    walked.colBottom[c] = std::max(walked.colBottom[c], at.y);
+                    const auto row = static_cast<std::size_t>(at.y - region.box.y0);
+                    const auto column = static_cast<std::size_t>(at.x - region.box.x0);
+                    walked.rowLeft[row] = std::min(walked.rowLeft[row], at.x);
+                    walked.rowRight[row] = std::max(walked.rowRight[row], at.x);
+                    walked.colTop[column] = std::min(walked.colTop[column], at.y);
+                    walked.colBottom[column] = std::max(walked.colBottom[column], at.y);
                 }
                 if (i + 1 >= expected.size()) break;
                 static constexpr int kStepX[9] = {0, 0, 1, 1, 1, 0, -1, -1, -1};
