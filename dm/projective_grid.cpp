@@ -205,18 +205,6 @@ int SampleRegionData(const BitImageView &view, const Perspective &map, const Gri
     return dark;
 }
 
-bool DecodeMatrix(ScanWork &work, const DMSize &size) {
-    DMSymbol &symbol = work.symbol;
-    symbol.rows = size.rows;
-    symbol.columns = size.columns;
-    ExtractCodewords(work.matrix.data(), work.placement.data(), symbol.codewords.data(), size.mappingColumns,
-                     size.mappingRows);
-    if (!CorrectSymbol(symbol, size)) return false;
-    symbol.text.fill('\0');
-    DecodeDMData(symbol.codewords.data(), size.dataCodewords, symbol.text.data(), kTextCapacity, &symbol.details);
-    return true;
-}
-
 struct Candidate {
     const DMSize *size = nullptr;
     QuadF corners;
@@ -330,7 +318,7 @@ bool TrySizesProjective(const BitImageView &view, ScanWork &work, int topTransit
         for (const GridRefinement refinement : kRefinements) {
             if (refinement == GridRefinement::kPerRegion && candidate.size->layout == RegionLayout::k1x1) continue;
             if (SampleProjective(view, candidate.corners, *candidate.size, refinement, work.matrix.data()) &&
-                DecodeMatrix(work, *candidate.size)) {
+                DecodeSampledMatrix(work, *candidate.size)) {
                 // Fitted corners may have moved past the picture's edge; results keep inside it.
                 work.symbol.corners = candidate.corners;
                 geom::ClampCorners(work.symbol.corners, view.Width(), view.Height());

@@ -72,5 +72,8 @@ bool LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol);
 bool TrySizes(const BitImageView &image, ScanWork &work);
 // The same walk over the sizes [first, last) of any table.
 bool TrySizes(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last);
+// Codewords from the sampled mapping matrix in work.matrix, corrected and
+// decoded for `size`: true with rows, columns, codewords and text set.
+bool DecodeSampledMatrix(ScanWork &work, const DMSize &size);
 
 }  // namespace zr::dm

@@ -20,10 +20,18 @@ bool ModulesLargeEnough(const DMSymbol &symbol, const DMSize &size) {
 }
 
 bool DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size, bool refine) {
+    work.symbol.rows = size.rows;  // the size under trial, also when its sampling fails
+    work.symbol.columns = size.columns;
+    return SampleMappingMatrix(image, work.symbol.corners, size, work.matrix.data(), refine) &&
+           DecodeSampledMatrix(work, size);
+}
+
+}  // namespace
+
+bool DecodeSampledMatrix(ScanWork &work, const DMSize &size) {
     DMSymbol &symbol = work.symbol;
     symbol.rows = size.rows;
     symbol.columns = size.columns;
-    if (!SampleMappingMatrix(image, symbol.corners, size, work.matrix.data(), refine)) return false;
     ExtractCodewords(work.matrix.data(), work.placement.data(), symbol.codewords.data(), size.mappingColumns,
                      size.mappingRows);
     if (!CorrectSymbol(symbol, size)) return false;
@@ -31,8 +39,6 @@ bool DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size, b
     DecodeDMData(symbol.codewords.data(), size.dataCodewords, symbol.text.data(), kTextCapacity, &symbol.details);
     return true;
 }
-
-}  // namespace
 
 ScanWork::ScanWork() : matrix(kMaxMappingModules), placement(kMaxMappingModules) {}
 
