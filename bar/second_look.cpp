@@ -326,6 +326,7 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
     // the sightings confirmed), and the stretches of a line the soft decoder skips.
     std::vector<Region> done;
     std::vector<LineSpan> skip;
+    done.reserve(scanner.resultCount);
     for (int i = 0; i < scanner.resultCount; ++i) done.push_back(AroundResult(scanner.results[i]));
     const auto confirmed = [&](const Sighting &s) {
         if ((s.reading.type & kStronglyChecked) != 0 && s.reading.checksumOk) return true;

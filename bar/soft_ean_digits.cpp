@@ -196,7 +196,7 @@ bool SoftEanDecoder::TrySymbol(double from, double to, int layoutIndex, LineRead
     for (int d = 0; d < digits; ++d) {
         if (d == layout.leftDigits) put("00000");
         const auto i = static_cast<std::size_t>(d);
-        const auto value = static_cast<std::size_t>(best.digit[i]);
+        const auto value = static_cast<std::size_t>(static_cast<unsigned char>(best.digit[i]));
         put(best.set[i] == kSetG ? kEanGPatterns[value] : kEanLPatterns[value]);
     }
     put(layout.rightDigits > 0 ? "000" : "000000");

@@ -249,7 +249,9 @@ TEST(LightFrame, FramesCopiesAndFindsPrintOnTheEdge) {
             ImageInvert(&image);  // the padding past the width dark: the copy must not take it
             for (std::uint32_t r = 0; r < height; ++r)
                 for (std::uint32_t x = 0; x < width; ++x) SetBit(image, r, x, random() & 1);
-            const auto dark = [&](std::int32_t x, std::int32_t y) { return ImageIsDark(&image, x, y); };
+            const auto dark = [&](std::uint32_t x, std::uint32_t y) {
+                return ImageIsDark(&image, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+            };
             bool onEdge = false;
             for (std::uint32_t y = 0; y < height; ++y)
                 for (std::uint32_t x = 0; x < width; ++x)
@@ -269,7 +271,7 @@ TEST(LightFrame, FramesCopiesAndFindsPrintOnTheEdge) {
                 for (std::uint32_t y = 0; y < framed.height; ++y)
                     for (std::uint32_t x = 0; x < framed.width; ++x) {
                         const bool expected = inside(x, y) && (dark(x - kFrame, y - kFrame) != inverted);
-                        wrong += ImageIsDark(&framed, x, y) != expected;
+                        wrong += ImageIsDark(&framed, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)) != expected;
                     }
                 EXPECT_EQ(wrong, 0) << (inverted ? "repainted" : "copied");
                 ImageInvert(&framed);
