@@ -42,16 +42,16 @@ constexpr double kAddOnDistance = 1.5;
 constexpr double kParallelShare = 0.5;
 constexpr double kParallelSlack = 1.5;
 
-struct Point2 {
-    double x = 0, y = 0;
-};
+using geom::PointF;
+using second_look_detail::CornerCentroid;
+using second_look_detail::SymbolSize;
 
 // A symbol read on one line, placed in the picture.
 struct Sighting {
     LineReading reading;
     GreyFamily family = GreyFamily::Rows;
     int across = 0;
-    Point2 start, end;  // the symbol's first and last edge in its reading sense
+    PointF start, end;  // the symbol's first and last edge in its reading sense
     double angle = 0;
     int group = -1;
 };
@@ -60,12 +60,8 @@ bool Diagonal(GreyFamily family) {
     return family == GreyFamily::DiagonalDown || family == GreyFamily::DiagonalUp;
 }
 
-Point2 PointOn(const GreyLine &line, double position) {
+PointF PointOn(const GreyLine &line, double position) {
     return {line.x0 + position * line.dx, line.y0 + position * line.dy};
-}
-
-double Length(Point2 a, Point2 b) {
-    return std::hypot(a.x - b.x, a.y - b.y);
 }
 
 Sighting Place(const LineReading &r, const GreyLine &line) {
@@ -73,7 +69,7 @@ Sighting Place(const LineReading &r, const GreyLine &line) {
     s.reading = r;
     s.family = line.family;
     s.across = line.across;
-    const Point2 first = PointOn(line, r.first), last = PointOn(line, r.last);
+    const PointF first = PointOn(line, r.first), last = PointOn(line, r.last);
     s.start = r.reversed ? last : first;
     s.end = r.reversed ? first : last;
     s.angle = r.reversed ? std::fmod(line.angle + 180.0, 360.0) : line.angle;
@@ -85,12 +81,12 @@ bool SameSymbol(const Sighting &a, const Sighting &b) {
         a.reading.barColor != b.reading.barColor || a.reading.reversed != b.reading.reversed ||
         std::strcmp(a.reading.text, b.reading.text) != 0)
         return false;
-    const double reach = kSameEnds * Length(a.start, a.end);
-    return Length(a.start, b.start) <= reach && Length(a.end, b.end) <= reach;
+    const double reach = kSameEnds * geom::Distance(a.start, a.end);
+    return geom::Distance(a.start, b.start) <= reach && geom::Distance(a.end, b.end) <= reach;
 }
 
 // Unit vector across the lines of a family, and the spacing of its lines in pixels along it.
-Point2 Across(GreyFamily family) {
+PointF Across(GreyFamily family) {
     constexpr double kHalfRoot2 = 0.70710678118654752;
     switch (family) {
         case GreyFamily::Rows:
@@ -115,9 +111,9 @@ ZrBarResult GroupResult(const std::vector<Sighting> &sightings, int group, doubl
         if (low == nullptr || s.across < low->across) low = &s;
         if (high == nullptr || s.across > high->across) high = &s;
     }
-    const Point2 n = Across(low->family);
-    const auto shift = [&](Point2 p, double by) { return Point2{p.x + n.x * by, p.y + n.y * by}; };
-    const Point2 corners[4] = {shift(low->start, -halfSpacing), shift(high->start, halfSpacing),
+    const PointF n = Across(low->family);
+    const auto shift = [&](PointF p, double by) { return p + by * n; };
+    const PointF corners[4] = {shift(low->start, -halfSpacing), shift(high->start, halfSpacing),
                                shift(high->end, halfSpacing), shift(low->end, -halfSpacing)};
     ZrBarResult result;
     std::memset(&result, 0, sizeof result);
@@ -151,18 +147,10 @@ bool Inside(const ZrBarResult &r, double x, double y) {
 // result's centre within it: a piece of a symbol already read (a shorter
 // symbology read from part of its bars) is not another symbol.
 bool OverlapsStored(const ZrBarScanner &scanner, const ZrBarResult &found) {
-    const auto centre = [](const ZrBarResult &r) {
-        double x = 0, y = 0;
-        for (int k = 0; k < 4; ++k) {
-            x += 0.25 * r.corners[2 * k];
-            y += 0.25 * r.corners[2 * k + 1];
-        }
-        return Point2{x, y};
-    };
-    const Point2 c = centre(found);
+    const auto c = CornerCentroid(found);
     for (int i = 0; i < scanner.resultCount; ++i) {
         const ZrBarResult &stored = scanner.results[i];
-        const Point2 s = centre(stored);
+        const auto s = CornerCentroid(stored);
         if (Inside(stored, c.x, c.y) || Inside(found, s.x, s.y)) return true;
     }
     return false;
@@ -179,24 +167,21 @@ bool EdgesParallel(const std::vector<Sighting> &sightings, int group) {
         if (low == nullptr || s.across < low->across) low = &s;
         if (high == nullptr || s.across > high->across) high = &s;
     }
-    const Point2 starts{high->start.x - low->start.x, high->start.y - low->start.y};
-    const Point2 ends{high->end.x - low->end.x, high->end.y - low->end.y};
-    const double moved = std::max(Length({0, 0}, starts), Length({0, 0}, ends));
-    return Length(starts, ends) <= kParallelShare * moved + kParallelSlack;
+    const PointF starts = high->start - low->start, ends = high->end - low->end;
+    const double moved = std::max(geom::Length(starts), geom::Length(ends));
+    return geom::Distance(starts, ends) <= kParallelShare * moved + kParallelSlack;
 }
 
 // True when a stored EAN/UPC symbol lies beside the add-on: their centres
 // closer than kAddOnDistance times the symbol's size (a 5-digit add-on is
 // nearly as long as a UPC-E symbol). An add-on alone is no symbol.
 bool BesideMainSymbol(const ZrBarScanner &scanner, const ZrBarResult &addOn) {
-    using second_look_detail::CornerCentroid;
-    using second_look_detail::SymbolSize;
     const auto a = CornerCentroid(addOn);
     for (int i = 0; i < scanner.resultCount; ++i) {
         const ZrBarResult &main = scanner.results[i];
         if ((main.type & kMainEanUpc) == 0) continue;
         const auto m = CornerCentroid(main);
-        if (std::hypot(a.x - m.x, a.y - m.y) < kAddOnDistance * SymbolSize(main)) return true;
+        if (geom::Distance(a, m) < kAddOnDistance * SymbolSize(main)) return true;
     }
     return false;
 }
@@ -221,58 +206,52 @@ Rect AroundSymbol(const ZrBarResult &r, const Rect &area) {
 // by kDoneAcross of its length either side (a symbol's bars are rarely
 // longer) and along them a little beyond its ends.
 constexpr double kDoneAcross = 0.6;
-using Region = std::array<Point2, 4>;
+using Region = std::array<PointF, 4>;
 
 // A rectangle about `centre` along unit vector `u`: `along` either way
 // along it and `across` either way across it.
-Region Rectangle(Point2 centre, Point2 u, double along, double across) {
-    const Point2 n{-u.y, u.x};
-    const auto at = [&](double a, double b) {
-        return Point2{centre.x + u.x * a + n.x * b, centre.y + u.y * a + n.y * b};
-    };
+Region Rectangle(PointF centre, PointF u, double along, double across) {
+    const PointF n{-u.y, u.x};
+    const auto at = [&](double a, double b) { return centre + a * u + b * n; };
     return {at(-along, -across), at(along, -across), at(along, across), at(-along, across)};
 }
 
 // A stored result's region: its outline's longer sides taken as the
 // symbol's length, widened as a sighting's region is.
 Region AroundResult(const ZrBarResult &r) {
-    Point2 c[4];
-    Point2 centre;
-    for (int k = 0; k < 4; ++k) {
-        c[k] = {double(r.corners[2 * k]), double(r.corners[2 * k + 1])};
-        centre = {centre.x + 0.25 * c[k].x, centre.y + 0.25 * c[k].y};
-    }
-    const Point2 side1{c[1].x - c[0].x, c[1].y - c[0].y}, side2{c[3].x - c[0].x, c[3].y - c[0].y};
-    const double length1 = Length({0, 0}, side1), length2 = Length({0, 0}, side2);
-    const Point2 along = length1 >= length2 ? side1 : side2;
+    const auto corner = [&](int k) { return PointF{double(r.corners[2 * k]), double(r.corners[2 * k + 1])}; };
+    const PointF centre = CornerCentroid(r);
+    const PointF side1 = corner(1) - corner(0), side2 = corner(3) - corner(0);
+    const double length1 = geom::Length(side1), length2 = geom::Length(side2);
+    const PointF along = length1 >= length2 ? side1 : side2;
     const double length = std::max(length1, length2), height = std::min(length1, length2);
     if (length <= 0) return Rectangle(centre, {1, 0}, 0, 0);
-    return Rectangle(centre, {along.x / length, along.y / length}, (0.5 + kSameEnds) * length,
+    return Rectangle(centre, PointF{along.x / length, along.y / length}, (0.5 + kSameEnds) * length,
                      std::max(0.5 * height, kDoneAcross * length));
 }
 
 Region AroundSighting(const Sighting &s) {
-    const double length = Length(s.start, s.end);
-    const Point2 n = Across(s.family);
-    const Point2 u{(s.end.x - s.start.x) / length, (s.end.y - s.start.y) / length};
+    const double length = geom::Distance(s.start, s.end);
+    const PointF n = Across(s.family);
+    const PointF step = s.end - s.start, u{step.x / length, step.y / length};
     const double along = kSameEnds * length, across = kDoneAcross * length;
-    const auto at = [&](Point2 p, double a, double b) { return Point2{p.x + u.x * a + n.x * b, p.y + u.y * a + n.y * b}; };
+    const auto at = [&](PointF p, double a, double b) { return p + a * u + b * n; };
     return {at(s.start, -along, -across), at(s.start, -along, across), at(s.end, along, across),
             at(s.end, along, -across)};
 }
 
 // The stretch of the line inside a convex quadrilateral (either turn); false when it misses it.
 bool SpanInside(const GreyLine &line, const Region &q, LineSpan &span) {
-    const auto cross = [](Point2 a, Point2 b) { return a.x * b.y - a.y * b.x; };
+    using geom::Cross;
     double turn = 0;
-    for (std::size_t k = 0; k < 4; ++k) turn += cross(q[k], q[(k + 1) % 4]);
+    for (std::size_t k = 0; k < 4; ++k) turn += Cross(q[k], q[(k + 1) % 4]);
     const double sense = turn >= 0 ? 1 : -1;
     double low = 0, high = line.length - 1;
     for (std::size_t k = 0; k < 4; ++k) {
-        const Point2 a = q[k], side{q[(k + 1) % 4].x - a.x, q[(k + 1) % 4].y - a.y};
+        const PointF a = q[k], side = q[(k + 1) % 4] - a;
         // Inside where c0 + t c1 >= 0 for the point at t along the line.
-        const double c0 = sense * cross(side, {line.x0 - a.x, line.y0 - a.y});
-        const double c1 = sense * cross(side, {double(line.dx), double(line.dy)});
+        const double c0 = sense * Cross(side, PointOn(line, 0) - a);
+        const double c1 = sense * Cross(side, PointF{double(line.dx), double(line.dy)});
         if (c1 == 0) {
             if (c0 < 0) return false;
         } else if (c1 > 0) {
@@ -344,7 +323,8 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             readings.clear();
             const std::uint32_t symbologies =
                 Diagonal(line.family) ? scanner.symbologies & kDiagonalSymbologies : scanner.symbologies;
-            decoder.Read(levels, line.length, found, symbologies, line.direction, scanner.barColors, readings);
+            decoder.Read(levels, line.length, found, symbologies, line.direction, scanner.barColors,
+                         readings);
             if (soft) {
                 skip.clear();
                 for (const LineReading &r : readings) skip.push_back({r.first, r.last});

@@ -41,6 +41,11 @@ class BitImageView {
     bool DarkOrOutside(int x, int y) const {
         return x >= 0 && y >= 0 && x < width_ && y < height_ && Dark(x, y);
     }
+    // The same for the pixel nearest a sampling point (rounded half up).
+    bool DarkOrOutside(geom::PointF p) const {
+        const geom::PointI q = geom::RoundHalfUp(p);
+        return DarkOrOutside(q.x, q.y);
+    }
 
   private:
     std::uint8_t *bits_;

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "core/geom/geom.hpp"
+
 namespace zr {
 
 // The option bit that turns a reader's second look off: ZR_BAR_FIRST_LOOK_ONLY
@@ -54,14 +56,10 @@ bool SameText(const Result &p, const Result &q) {
     return length == TextLength(q) && std::memcmp(p.text, q.text, length) == 0;
 }
 
-struct Centre {
-    double x = 0, y = 0;
-};
-
 // Centroid of the four corners (x0, y0 .. x3, y3).
 template <class Result>
-Centre CornerCentroid(const Result &r) {
-    Centre c;
+geom::PointF CornerCentroid(const Result &r) {
+    geom::PointF c;
     for (int k = 0; k < 4; ++k) {
         c.x += r.corners[2 * k] * 0.25;
         c.y += r.corners[2 * k + 1] * 0.25;
@@ -90,7 +88,7 @@ template <class Result>
 bool SameSymbol(const Result &p, const Result &q) {
     using namespace second_look_detail;
     if (!SameText(p, q)) return false;
-    const Centre cp = CornerCentroid(p), cq = CornerCentroid(q);
+    const geom::PointF cp = CornerCentroid(p), cq = CornerCentroid(q);
     const double reach = std::max(SymbolSize(p), SymbolSize(q));
     const double dx = cp.x - cq.x, dy = cp.y - cq.y;
     return dx * dx + dy * dy < reach * reach;

@@ -10,11 +10,6 @@ namespace {
 // Share of border samples that must agree with the finder and timing pattern.
 constexpr double kBorderAgreement = 0.8;
 
-bool DarkAt(const BitImageView &image, PointF p) {
-    const geom::PointI q = geom::RoundHalfUp(p);
-    return image.DarkOrOutside(q.x, q.y);
-}
-
 PointF AlongAt(PointF from, PointF to, int k, int count) {
     return count > 1 ? from + (static_cast<double>(k) / (count - 1)) * (to - from) : from;
 }
@@ -49,7 +44,7 @@ QuadF ModuleCentres(const QuadF &p, int columns, int rows) {
 
 int CountDarkAlong(const BitImageView &image, PointF from, PointF to, int count) {
     int dark = 0;
-    for (int k = 0; k < count; ++k) dark += DarkAt(image, AlongAt(from, to, k, count)) ? 1 : 0;
+    for (int k = 0; k < count; ++k) dark += image.DarkOrOutside(AlongAt(from, to, k, count)) ? 1 : 0;
     return dark;
 }
 

@@ -19,8 +19,6 @@ constexpr int kFarCornerSteps = 5;
 constexpr std::size_t kStepCount = (2 * kFarCornerSteps + 1) * (2 * kFarCornerSteps + 1) - 1;
 // Share of the finder's samples that must be dark for the search to run.
 constexpr double kMinSolidFinder = 0.85;
-// Module counts within this share of the dotted sides' transitions.
-constexpr double kModuleCountTolerance = 0.3;
 // Inward offsets, as shares of the other side, of the lines along a dotted
 // side whose transitions are counted (the most of them counts): the timing
 // row of a small symbol is wide, that of a large one narrow.
@@ -34,15 +32,11 @@ constexpr std::array<double, 4> kSolidLineInsets{0, 0.005, 0.01, 0.02};
 constexpr double kDottedSwing = 0.25;
 constexpr int kSwingSteps = 4;
 
-bool Dark(const BitImageView &view, geom::PointF p) {
-    const geom::PointI q = geom::RoundHalfUp(p);
-    return view.DarkOrOutside(q.x, q.y);
-}
-
 double DarkShare(const BitImageView &view, geom::PointF from, geom::PointF to) {
     const int samples = std::max(2, static_cast<int>(2 * geom::Distance(from, to)));
     int dark = 0;
-    for (int k = 0; k < samples; ++k) dark += Dark(view, geom::Lerp(from, to, (k + 0.5) / samples)) ? 1 : 0;
+    for (int k = 0; k < samples; ++k)
+        dark += view.DarkOrOutside(geom::Lerp(from, to, (k + 0.5) / samples)) ? 1 : 0;
     return static_cast<double>(dark) / samples;
 }
 
@@ -70,17 +64,13 @@ int SwungSideTransitions(const BitImageView &view, geom::PointF from, geom::Poin
                          geom::PointF swing) {
     int most = 0;
     for (int k = -kSwingSteps; k <= kSwingSteps; ++k)
-        most = std::max(most,
-                        DottedSideTransitions(view, from, to + swing * (kDottedSwing * k / kSwingSteps), inward));
+        most = std::max(
+            most, DottedSideTransitions(view, from, to + swing * (kDottedSwing * k / kSwingSteps), inward));
     return most;
 }
 
-bool CountFits(int modules, int transitions) {
-    return std::abs(modules - (transitions + 1)) <= kModuleCountTolerance * modules;
-}
-
-bool TryTable(const BitImageView &view, ScanWork &work, const DMSize *first, const DMSize *last, int topTransitions,
-              int rightTransitions) {
+bool TryTable(const BitImageView &view, ScanWork &work, const DMSize *first, const DMSize *last,
+              int topTransitions, int rightTransitions) {
     static constexpr std::array<std::array<int, 2>, kStepCount> kSteps = [] {
         std::array<std::array<int, 2>, kStepCount> steps{};
         std::size_t count = 0;
@@ -92,7 +82,8 @@ bool TryTable(const BitImageView &view, ScanWork &work, const DMSize *first, con
     }();
     const geom::QuadF located = work.symbol.corners;
     for (const DMSize *size = first; size != last; ++size) {
-        if (!CountFits(size->columns, topTransitions) || !CountFits(size->rows, rightTransitions)) continue;
+        if (!ModuleCountFits(size->columns, topTransitions) || !ModuleCountFits(size->rows, rightTransitions))
+            continue;
         const geom::PointF alongTop = (located.topRight - located.topLeft) * (0.5 / size->columns);
         const geom::PointF alongRight = (located.topRight - located.bottomRight) * (0.5 / size->rows);
         for (const auto &[i, j] : kSteps) {
@@ -111,9 +102,9 @@ bool TryTable(const BitImageView &view, ScanWork &work, const DMSize *first, con
 int TransitionsAlong(const BitImageView &view, geom::PointF from, geom::PointF to) {
     const int samples = std::max(2, static_cast<int>(2 * geom::Distance(from, to)));
     int changes = 0;
-    bool previous = Dark(view, from);
+    bool previous = view.DarkOrOutside(from);
     for (int k = 1; k <= samples; ++k) {
-        const bool dark = Dark(view, geom::Lerp(from, to, static_cast<double>(k) / samples));
+        const bool dark = view.DarkOrOutside(geom::Lerp(from, to, static_cast<double>(k) / samples));
         changes += dark != previous ? 1 : 0;
         previous = dark;
     }
@@ -130,12 +121,13 @@ bool TrySizesMovingFarCorner(const BitImageView &view, ScanWork &work) {
     const int top = DottedSideTransitions(view, p.topLeft, p.topRight, p.bottomLeft - p.topLeft);
     const int right = DottedSideTransitions(view, p.bottomRight, p.topRight, p.bottomLeft - p.bottomRight);
     return TryTable(view, work, kDMSizeTable.data(), kDMSizeTable.data() + kDMSizeTable.size(), top, right) ||
-           TryTable(view, work, kDmreSizeTable.data(), kDmreSizeTable.data() + kDmreSizeTable.size(), top, right) ||
+           TryTable(view, work, kDmreSizeTable.data(), kDmreSizeTable.data() + kDmreSizeTable.size(), top,
+                    right) ||
            TrySizesProjective(view, work,
                               SwungSideTransitions(view, p.topLeft, p.topRight, p.bottomLeft - p.topLeft,
                                                    p.topRight - p.bottomRight),
-                              SwungSideTransitions(view, p.bottomRight, p.topRight, p.bottomLeft - p.bottomRight,
-                                                   p.topRight - p.topLeft));
+                              SwungSideTransitions(view, p.bottomRight, p.topRight,
+                                                   p.bottomLeft - p.bottomRight, p.topRight - p.topLeft));
 }
 
 }  // namespace zr::dm

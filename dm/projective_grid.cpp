@@ -61,8 +61,7 @@ constexpr std::array<GridRefinement, 3> kRefinements{GridRefinement::kNone, Grid
 constexpr int kBalanceDivisor = 7;
 
 bool DarkAt(const BitImageView &view, const Perspective &map, double u, double v) {
-    const geom::PointI q = geom::RoundHalfUp(map.Map({u, v}));
-    return view.DarkOrOutside(q.x, q.y);
+    return view.DarkOrOutside(map.Map({u, v}));
 }
 
 // Whether the border module at (row, column) of a region of regionRows x
@@ -97,14 +96,15 @@ int BorderModuleCount(const DMSize &size) {
 // Border modules that are not as they must be at the corners `outer`,
 // counted until there are more than `budget` (every module when the corners
 // have no map). With `dottedOnly`, only the symbol's top row and right column.
-int BorderMisses(const BitImageView &view, const QuadF &outer, const DMSize &size, int budget, bool dottedOnly) {
+int BorderMisses(const BitImageView &view, const QuadF &outer, const DMSize &size, int budget,
+                 bool dottedOnly) {
     const std::optional<Perspective> map = Perspective::SquareToQuad(outer);
     if (!map) return BorderModuleCount(size);
     int misses = 0;
     const auto miss = [&](int row, int column) {
         bool dark = false;
-        if (!BorderModule(row % size.regionRows, column % size.regionColumns, size.regionRows, size.regionColumns,
-                          dark))
+        if (!BorderModule(row % size.regionRows, column % size.regionColumns, size.regionRows,
+                          size.regionColumns, dark))
             return false;
         return DarkAt(view, *map, (column + 0.5) / size.columns, (row + 0.5) / size.rows) != dark;
     };
@@ -129,10 +129,6 @@ int BorderMisses(const BitImageView &view, const QuadF &outer, const DMSize &siz
         }
     }
     return misses;
-}
-
-bool CountFits(int modules, int transitions) {
-    return std::abs(modules - (transitions + 1)) <= kModuleCountTolerance * modules;
 }
 
 // One region of a size as a size of its own, for fitting and sampling it alone.
@@ -164,7 +160,8 @@ void FollowTiming(const BitImageView &view, const Perspective &map, const DMSize
     const int samples = modules * kTimingSamplesPerModule;
     const auto darkAt = [&](int k) {
         const double t = static_cast<double>(k) / samples;
-        return alongTop ? DarkAt(view, map, t, 0.5 / size.rows) : DarkAt(view, map, (size.columns - 0.5) / size.columns, t);
+        return alongTop ? DarkAt(view, map, t, 0.5 / size.rows)
+                        : DarkAt(view, map, (size.columns - 0.5) / size.columns, t);
     };
     // Module j of the top row is dark at even j; of the right column, at even rows - 1 - j.
     const auto moduleDark = [&](int j) { return (alongTop ? j : size.rows - 1 - j) % 2 == 0; };
@@ -189,8 +186,8 @@ void FollowTiming(const BitImageView &view, const Perspective &map, const DMSize
 // Samples the data modules of region (band, cell) through `map` at the grid
 // lines `lines` (of the whole symbol, or of the region alone when the offsets
 // are 0) into the mapping matrix; returns the dark count.
-int SampleRegionData(const BitImageView &view, const Perspective &map, const GridLines &lines, const DMSize &size,
-                     int rowOffset, int columnOffset, std::uint8_t *out) {
+int SampleRegionData(const BitImageView &view, const Perspective &map, const GridLines &lines,
+                     const DMSize &size, int rowOffset, int columnOffset, std::uint8_t *out) {
     int dark = 0;
     const int dataRows = size.regionRows - 2, dataColumns = size.regionColumns - 2;
     for (int r = 0; r < dataRows; ++r) {
@@ -213,6 +210,10 @@ struct Candidate {
 
 }  // namespace
 
+bool ModuleCountFits(int modules, int transitions) {
+    return std::abs(modules - (transitions + 1)) <= kModuleCountTolerance * modules;
+}
+
 double BorderAgreement(const BitImageView &view, const QuadF &outer, const DMSize &size) {
     const int total = BorderModuleCount(size);
     return total > 0 ? 1.0 - static_cast<double>(BorderMisses(view, outer, size, total, false)) / total : 0;
@@ -226,7 +227,8 @@ double FitCornersToBorder(const BitImageView &view, QuadF &outer, const DMSize &
         // dotted sides it ends: the finder's fitted sides place the other
         // three corners within a module.
         const bool coarse = s == 0;
-        const int firstCorner = coarse ? kFarCorner : 0, lastCorner = coarse ? kFarCorner + 1 : QuadF::kCorners;
+        const int firstCorner = coarse ? kFarCorner : 0,
+                  lastCorner = coarse ? kFarCorner + 1 : QuadF::kCorners;
         const int total = coarse ? size.rows + size.columns - 1 : BorderModuleCount(size);
         int fewest = BorderMisses(view, outer, size, total, coarse);
         const double step = kFitSteps[s] * module;
@@ -250,8 +252,8 @@ double FitCornersToBorder(const BitImageView &view, QuadF &outer, const DMSize &
     return BorderAgreement(view, outer, size);
 }
 
-bool SampleProjective(const BitImageView &view, const QuadF &outer, const DMSize &size, GridRefinement refinement,
-                      std::uint8_t *matrix) {
+bool SampleProjective(const BitImageView &view, const QuadF &outer, const DMSize &size,
+                      GridRefinement refinement, std::uint8_t *matrix) {
     const std::optional<Perspective> map = Perspective::SquareToQuad(outer);
     if (!map || size.rows > kMaxModulesAcross || size.columns > kMaxModulesAcross) return false;
     const int down = size.rows / size.regionRows, across = size.columns / size.regionColumns;
@@ -295,7 +297,8 @@ bool TrySizesProjective(const BitImageView &view, ScanWork &work, int topTransit
     std::array<const DMSize *, kSizeCount + kDmreSizeCount> sizes{};
     std::size_t count = 0;
     const auto allowed = [&](const DMSize &size) {
-        return CountFits(size.columns, topTransitions) && CountFits(size.rows, rightTransitions) &&
+        return ModuleCountFits(size.columns, topTransitions) &&
+               ModuleCountFits(size.rows, rightTransitions) &&
                geom::Distance(located.topLeft, located.topRight) >= kMinModulePixels * size.columns &&
                geom::Distance(located.bottomLeft, located.topLeft) >= kMinModulePixels * size.rows;
     };
@@ -316,7 +319,8 @@ bool TrySizesProjective(const BitImageView &view, ScanWork &work, int topTransit
             FitCornersToBorder(view, candidate.corners, *candidate.size, kFineSteps, kFitSteps.size());
         if (candidate.agreement < kMinAgreement) return false;
         for (const GridRefinement refinement : kRefinements) {
-            if (refinement == GridRefinement::kPerRegion && candidate.size->layout == RegionLayout::k1x1) continue;
+            if (refinement == GridRefinement::kPerRegion && candidate.size->layout == RegionLayout::k1x1)
+                continue;
             if (SampleProjective(view, candidate.corners, *candidate.size, refinement, work.matrix.data()) &&
                 DecodeSampledMatrix(work, *candidate.size)) {
                 // Fitted corners may have moved past the picture's edge; results keep inside it.
@@ -337,7 +341,8 @@ bool TrySizesProjective(const BitImageView &view, ScanWork &work, int topTransit
             if (decode(candidate)) return true;
             continue;
         }
-        if (candidate.agreement < kMinCoarseAgreement || candidate.agreement <= waiting.back().agreement) continue;
+        if (candidate.agreement < kMinCoarseAgreement || candidate.agreement <= waiting.back().agreement)
+            continue;
         waiting.back() = candidate;
         std::sort(waiting.begin(), waiting.end(),
                   [](const Candidate &a, const Candidate &b) { return a.agreement > b.agreement; });

@@ -18,6 +18,10 @@
 
 namespace zr::dm {
 
+// Whether a side of `modules` modules fits the `transitions` counted along
+// its timing pattern (one fewer than its modules), within a share of them.
+bool ModuleCountFits(int modules, int transitions);
+
 // Share of a size's border modules (finder, timing and alignment lines of
 // every region) that are as they must be at the corners `outer`, in [0, 1];
 // 0 when the corners have no perspective map.
