@@ -16,15 +16,19 @@ std::uint16_t Scan(ZrQRScanner *scanner, std::vector<TextDetails> *textDetails) 
     };
     return RunScanFrame<RectangleRule::Corners>(scanner, load, [scanner, textDetails, &grey](ZrImage &work) {
         ImageDespeckle(&work);
-        const bool darkAtEdge = DarkTouchesEdge(work);  // before the passes clear the frame
+        FirstLookClues clues;
+        clues.darkAtEdge = DarkTouchesEdge(work);  // before the passes clear the frame
         // The scan answers with the last triple of its last pass.
         Outcome last = Outcome::kNothingTried;
-        std::size_t finders = 0;
+        int pass = 0;
         RunPolarityPasses(*scanner, work, kPasses, [&](ZrImage &picture, const SearchCorners &corners) {
-            last = ScanPass(picture, corners, *scanner, textDetails, &finders);
+            const bool inverted = pass++ > 0 || !(scanner->scanFlags & kPasses.asGivenBit);
+            last = ScanPass(picture, corners, *scanner, textDetails,
+                            inverted ? &clues.findersInverted : &clues.findersAsGiven);
         });
         // The second look keeps the first look's status unless it found the list full.
-        if (SecondLookDue(*scanner, finders, darkAtEdge) && RunSecondLook(*scanner, kPasses, textDetails, grey))
+        const std::uint8_t passes = SecondLookPasses(*scanner, kPasses, clues);
+        if (passes != 0 && RunSecondLook(*scanner, kPasses, passes, textDetails, grey))
             return static_cast<std::uint16_t>(ZR_ERR_LIST_FULL);
         return PublicStatus(last);
     });

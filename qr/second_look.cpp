@@ -270,9 +270,9 @@ class SecondLookSearch {
     SampledGrid sampled_;
     AlignmentMesh mesh_;
     QRCandidate located_;
-    double frame_;  // pixels of frame around the searched picture
+    double frame_;              // pixels of frame around the searched picture
     int shiftedSamplings_ = 0;  // in this pass
-    DecodeWork work_;  // takes GS1, industry and structured-append data (set in the constructor)
+    DecodeWork work_;           // takes GS1, industry and structured-append data (set in the constructor)
 };
 
 }  // namespace
@@ -301,17 +301,24 @@ bool SlantedTriple(const FinderCandidate &p, const FinderCandidate &q, const Fin
     // y grows downwards: D lies clockwise from B around A.
     const bool xIsB = geom::Cross(legX, legY) > 0;
     const FinderCandidate &b = xIsB ? *x : *y, &d = xIsB ? *y : *x;
-    triple = {a->region, b.region, d.region, a->centre, b.centre, d.centre, a->regionScale, b.regionScale, d.regionScale};
+    triple = {a->region, b.region,       d.region,      a->centre,    b.centre,
+              d.centre,  a->regionScale, b.regionScale, d.regionScale};
     score = (lx + ly + std::fabs(lx - ly)) / size;
     return true;
 }
 
-bool SecondLookDue(const ZrQRScanner &scanner, std::size_t firstLookFinders, bool darkAtEdge) {
-    return SecondLookWanted(scanner.scanFlags) && scanner.resultCount == 0 && (firstLookFinders > 0 || darkAtEdge);
+std::uint8_t SecondLookPasses(const ZrQRScanner &scanner, const PolarityScheme &passes,
+                              const FirstLookClues &clues) {
+    if (!SecondLookWanted(scanner.scanFlags) || scanner.resultCount != 0) return 0;
+    unsigned bits = 0;
+    if (clues.findersAsGiven > 0 || clues.darkAtEdge) bits |= passes.asGivenBit;
+    if (clues.findersInverted > 0) bits |= passes.invertedBit;
+    return static_cast<std::uint8_t>(bits & scanner.scanFlags);
 }
 
-bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::vector<TextDetails> *textDetails,
-                   const std::vector<std::uint8_t> &storedGrey) {
+bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::uint8_t passBits,
+                   std::vector<TextDetails> *textDetails, const std::vector<std::uint8_t> &storedGrey) {
+    if (passBits == 0) return false;
     WorkingImage local;
     const std::uint16_t status = DibToLocalBiLevel(&local.image, scanner.image, storedGrey);
     if (status == ZR_ERR_NO_MEMORY) throw std::bad_alloc();
@@ -328,16 +335,22 @@ bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::vect
     const std::uint32_t width = local.image.width, height = local.image.height;
     const SearchCorners inner = SearchCornersOf(&scanner, width, height);
     const std::uint32_t frame = 8 * kFrameBytes;
-    SearchCorners corners;  // the scanner's rectangle in the framed picture, with the frame where it meets an edge
+    SearchCorners
+        corners;  // the scanner's rectangle in the framed picture, with the frame where it meets an edge
     corners.x0 = inner.x0 == 0 ? 0 : inner.x0 + frame;
     corners.y0 = inner.y0 == 0 ? 0 : inner.y0 + frame;
     corners.x1 = inner.x1 + 1 >= width ? framed.image.width - 1 : inner.x1 + frame;
     corners.y1 = inner.y1 + 1 >= height ? framed.image.height - 1 : inner.y1 + frame;
     SecondLookSearch search(scanner, textDetails, frame);
     bool full = false;
+    bool inverted = false;  // the passes run as given first
     RunPolarityPasses(scanner, framed.image, passes, [&](ZrImage &picture, const SearchCorners &) {
+        const std::uint8_t bit =
+            inverted || !(scanner.scanFlags & passes.asGivenBit) ? passes.invertedBit : passes.asGivenBit;
+        inverted = true;
+        if (full || !(passBits & bit)) return;
         PaintFrameLight(&picture, kFrameBytes, width);  // light again after the inversion
-        if (!full) full = search.Pass(picture, corners);
+        full = search.Pass(picture, corners);
     });
     return full;
 }

@@ -15,20 +15,31 @@
 
 namespace zr::qr {
 
-// True when the second look is to run: the flags allow it, the first look
-// stored nothing, and its passes met at least one finder candidate or the
-// picture has print on its edge (where a symbol cropped close loses its
-// finders to the first look). A picture with neither is not worth a second
-// labelling.
-bool SecondLookDue(const ZrQRScanner &scanner, std::size_t firstLookFinders, bool darkAtEdge);
+// What the first look met: finder candidates in its pass over the picture as
+// given and in its pass over the inverted picture, and whether print touches
+// the picture's edge.
+struct FirstLookClues {
+    std::size_t findersAsGiven = 0, findersInverted = 0;
+    bool darkAtEdge = false;
+};
 
-// The second look over the scanner's picture, both polarities as its flags
-// ask; symbols are added through AddSecondLookResult and marked with the
+// The polarity passes (bits of `passes`) the second look is to run; 0 for
+// none. None when the flags forbid it or the first look stored a symbol.
+// A polarity is searched again where its first pass met a finder candidate;
+// the picture as given also where print touches its edge (a symbol cropped
+// close loses its finders to the first look). A pass that met no finder
+// rarely hides a symbol and is not worth a second labelling: on a picture of
+// dark print this skips the inverted pass, which costs as much as the other.
+std::uint8_t SecondLookPasses(const ZrQRScanner &scanner, const PolarityScheme &passes,
+                              const FirstLookClues &clues);
+
+// The second look over the scanner's picture, in the polarities of
+// `passBits` (from SecondLookPasses); symbols are added through AddSecondLookResult and marked with the
 // colour of their pass, and `textDetails`, when given, gets each added result's
 // ECI designators and FNC1 mode at its index. `storedGrey` may hold the
 // picture's grey levels from the first look's preparation (see DibToBiLevel).
 // True when a symbol found the result list full.
-bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes,
+bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::uint8_t passBits,
                    std::vector<TextDetails> *textDetails = nullptr,
                    const std::vector<std::uint8_t> &storedGrey = {});
 

@@ -15,6 +15,7 @@
 #include "qr/finder_stones.hpp"
 #include "qr/info_words.hpp"
 #include "qr/qr_test_util.hpp"
+#include "qr/scan_pass.hpp"
 #include "qr/second_look.hpp"
 #include "support/warp.hpp"
 
@@ -130,8 +131,10 @@ TEST(QRSecondLook, TellsFinderStonesFromSolidSquares) {
         int stones = 0, solid = 0;
         for (const regions::Region &region : search.regions) {
             const bool stone = IsFinderStone(view, region);
-            if (region.box.x0 > 100) solid += stone ? 1 : 0;
-            else stones += stone ? 1 : 0;
+            if (region.box.x0 > 100)
+                solid += stone ? 1 : 0;
+            else
+                stones += stone ? 1 : 0;
         }
         EXPECT_EQ(stones, 1);
         EXPECT_EQ(solid, 0);
@@ -163,7 +166,8 @@ TEST(QRSecondLook, ReadsSymbolsOnAWavyPage) {
     for (const Wave wave : {Wave{4, 2.0, 1.5}, Wave{7, 1.0, 0.7}, Wave{16, 2.0, 0.8}, Wave{22, 3.0, 1.2}}) {
         const std::string text = "WAVY PAGE " + std::to_string(wave.version);
         SCOPED_TRACE(text);
-        ExpectSecondLookOnly(Wavy(QrPicture(Symbol(text, wave.version, 4)), wave.amplitude, wave.period), text);
+        ExpectSecondLookOnly(Wavy(QrPicture(Symbol(text, wave.version, 4)), wave.amplitude, wave.period),
+                             text);
     }
 }
 
@@ -184,7 +188,8 @@ TEST(QRAlignmentMesh, FindsEveryPatternOfAFlatSymbol) {
         const int perSide = version < 14 ? 3 : version < 28 ? 4 : 6;
         EXPECT_EQ(mesh.Found(), perSide * perSide - 3) << version;
         const double size = 4 * version + 17;
-        for (const geom::PointF module : {geom::PointF{0.5, 0.5}, geom::PointF{size / 2, 10.5}, geom::PointF{size - 0.5, size - 0.5}}) {
+        for (const geom::PointF module :
+             {geom::PointF{0.5, 0.5}, geom::PointF{size / 2, 10.5}, geom::PointF{size - 0.5, size - 0.5}}) {
             EXPECT_NEAR(mesh.Map(module).x, grid.Map(module).x, 0.5 * m) << version;
             EXPECT_NEAR(mesh.Map(module).y, grid.Map(module).y, 0.5 * m) << version;
         }
@@ -195,7 +200,8 @@ TEST(QRAlignmentMesh, FindsEveryPatternOfAFlatSymbol) {
 }
 
 TEST(QRSecondLook, MarksSymbolsFoundInTheInvertedPicture) {
-    const Raster picture = zr::test::Invert(Slant(QrPicture(Symbol("LIGHT ON DARK", 3)), {0.1, 0, -0.1, 0.05, 0, 0, 0, 0}));
+    const Raster picture =
+        zr::test::Invert(Slant(QrPicture(Symbol("LIGHT ON DARK", 3)), {0.1, 0, -0.1, 0.05, 0, 0, 0, 0}));
     EXPECT_TRUE(Scan(picture, 8, kFirstLookOnly).results.empty());
     const Scan scan(picture, 8, kBothPasses);
     ASSERT_EQ(scan.results.size(), 1u);
@@ -203,6 +209,33 @@ TEST(QRSecondLook, MarksSymbolsFoundInTheInvertedPicture) {
     EXPECT_EQ(scan.results[0].barsColour, 2);
     // Only the pass over the picture as given: nothing.
     EXPECT_TRUE(Scan(picture, 8, ZR_QR_DARK_ON_LIGHT).results.empty());
+}
+
+TEST(QRSecondLook, SearchesAgainThePolaritiesWhereTheFirstLookMetFinders) {
+    ZrQRScanner scanner{};
+    scanner.scanFlags = kBothPasses;
+    const auto passes = [&scanner](std::size_t asGiven, std::size_t inverted, bool darkAtEdge) {
+        FirstLookClues clues;
+        clues.findersAsGiven = asGiven;
+        clues.findersInverted = inverted;
+        clues.darkAtEdge = darkAtEdge;
+        return SecondLookPasses(scanner, kPasses, clues);
+    };
+    EXPECT_EQ(passes(0, 0, false), 0);
+    EXPECT_EQ(passes(2, 0, false), ZR_QR_DARK_ON_LIGHT);
+    EXPECT_EQ(passes(0, 0, true), ZR_QR_DARK_ON_LIGHT);
+    EXPECT_EQ(passes(0, 1, false), ZR_QR_LIGHT_ON_DARK);
+    EXPECT_EQ(passes(1, 1, true), kBothPasses);
+    // Never a polarity the caller did not ask for, nothing after a first-look read
+    // or with the first look alone asked for.
+    scanner.scanFlags = ZR_QR_LIGHT_ON_DARK;
+    EXPECT_EQ(passes(3, 0, true), 0);
+    scanner.scanFlags = kBothPasses;
+    scanner.resultCount = 1;
+    EXPECT_EQ(passes(1, 1, true), 0);
+    scanner.resultCount = 0;
+    scanner.scanFlags = kFirstLookOnly;
+    EXPECT_EQ(passes(1, 1, true), 0);
 }
 
 TEST(QRSecondLook, ReportsAFullListAndStoresWithinIt) {
@@ -220,8 +253,8 @@ TEST(QRSecondLook, ReportsAFullListAndStoresWithinIt) {
 TEST(QRSecondLook, LeavesFirstLookResultsAsTheyAre) {
     // The first look reads the flat symbol; the slanted one beside it is left
     // to a second look that does not run, so both scans agree record for record.
-    const Raster picture = TwoSymbols(QrPicture(Symbol("FLAT", 2)),
-                                      Slant(QrPicture(Symbol("SLANTED", 2)), {0.1, 0, -0.1, 0.05, 0, 0, 0, 0}));
+    const Raster picture = TwoSymbols(QrPicture(Symbol("FLAT", 2)), Slant(QrPicture(Symbol("SLANTED", 2)),
+                                                                          {0.1, 0, -0.1, 0.05, 0, 0, 0, 0}));
     const Scan first(picture, 8, kFirstLookOnly), both(picture, 8, kBothPasses);
     ASSERT_EQ(first.results.size(), 1u);
     ASSERT_EQ(both.results.size(), first.results.size());
