@@ -15,8 +15,9 @@ namespace zr::qr {
 struct FinderCandidate {
     const regions::Region *region = nullptr;
     geom::PointF centre;  // middle of the region's bounding box
-    bool used = false;  // belongs to a decoded symbol
-    double regionScale = 1;  // the finder's side over its region's (above 1 when the region is its centre stone)
+    bool used = false;    // belongs to a decoded symbol
+    double regionScale =
+        1;  // the finder's side over its region's (above 1 when the region is its centre stone)
 };
 
 // True for a finder profile.
@@ -39,9 +40,18 @@ bool CheckFinderRow(lines::RunScan &scan, const BitImageView &view, const region
 bool CheckFinderColumn(lines::RunScan &scan, const BitImageView &view, const regions::Region &region,
                        FinderRatioTest test = CheckFinderRatio);
 
+// Changes of colour a finder row holds: five runs, dark to dark.
+constexpr int kFinderRowChanges = 4;
+
+// False when none of the rows the row test reads can hold five runs: the
+// outline's extent on a row lies inside the box, so a box row with fewer
+// than four changes of colour cannot. A cheap test before the outline trace.
+bool MayHoldFinderRow(const BitImageView &view, const regions::Region &region);
+
 // Appends a candidate for every region that is square within 0.8 and passes
 // the row and then the column test, in list order. Regions labelled without
-// outlines get them traced once they pass the squareness test.
+// outlines get them traced once they pass the squareness test and may hold a
+// finder row. Both ratio tests take five runs exactly.
 void CollectFinderCandidates(const BitImageView &view, regions::RegionList &regionList,
                              std::vector<FinderCandidate> &candidates,
                              FinderRatioTest test = CheckFinderRatio);

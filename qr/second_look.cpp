@@ -78,6 +78,7 @@ void CollectSlantedFinders(const BitImageView &view, regions::RegionList &region
     for (regions::Region &region : regionList) {
         const double w = region.Width(), h = region.Height();
         if (!(w / h >= kMinFinderAspect) || !(h / w >= kMinFinderAspect)) continue;
+        if (!MayHoldFinderRow(view, region)) continue;
         regions::EnsureOutline(view, region);
         if (!region.HasOutline()) continue;
         if (!CheckFinderRow(scan, view, region) || !CheckFinderColumn(scan, view, region)) continue;

@@ -2,6 +2,7 @@
 // crafted pictures and bit patterns.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "core/image.hpp"
@@ -92,6 +93,38 @@ TEST(CollectFinderCandidates, SquareWithinFourFifths) {
     Labelled l(r);
     ASSERT_EQ(l.candidates.size(), 1u);
     EXPECT_EQ(l.candidates[0].centre, (geom::PointF{27, 27}));
+}
+
+TEST(CollectFinderCandidates, RowPretestNeverDropsARegionTheRowTestPasses) {
+    // Random blocks and finders at odd offsets: the box-row test before the
+    // trace must keep every region whose traced rows hold a finder profile.
+    std::mt19937 random(9);
+    int passing = 0, skipped = 0;
+    for (int picture = 0; picture < 20; ++picture) {
+        Raster r = zr::test::Canvas(160, 120);
+        const int block = 1 + picture % 4;
+        for (int y = 0; y + block <= r.height; y += block)
+            for (int x = 0; x + block <= r.width; x += block)
+                if (random() % 3 == 0)
+                    for (int v = y; v < y + block; ++v)
+                        for (int u = x; u < x + block; ++u) r.at(u, v) = 0;
+        DrawFinder(r, 3 + picture % 9, 5 + picture % 7, 1 + picture % 3, 1 + picture % 2);
+        Labelled l(r);  // outlines traced for every region
+        const BitImageView view(l.image);
+        lines::RunScan scan;
+        scan.area = view.Bounds();
+        lines::RunBufferInit(scan, lines::kLeftToRight);
+        for (const regions::Region &region : l.search.regions) {
+            const bool may = MayHoldFinderRow(view, region);
+            skipped += may ? 0 : 1;
+            if (!CheckFinderRow(scan, view, region)) continue;
+            ++passing;
+            EXPECT_TRUE(may) << "picture " << picture << " region at " << region.box.x0 << ","
+                             << region.box.y0;
+        }
+    }
+    EXPECT_GT(passing, 20);
+    EXPECT_GT(skipped, 20);
 }
 
 TEST(LocateQRSymbol, LegTestDependsOnWhichLegIsAX) {
