@@ -183,12 +183,21 @@ namespace {
 std::uint64_t RowWord(const std::uint8_t *row, std::uint32_t first, std::uint32_t bytes) {
     std::uint64_t word = 0;
     const std::uint32_t count = std::min<std::uint32_t>(8, bytes - first);
+    if (count == 8) {  // a whole word: one load, bytes in reading order
+        std::memcpy(&word, row + first, sizeof word);
+        return __builtin_bswap64(word);
+    }
     for (std::uint32_t i = 0; i < count; ++i) word |= static_cast<std::uint64_t>(row[first + i]) << (56 - 8 * i);
     return word;
 }
 
 void StoreRowWord(std::uint8_t *row, std::uint32_t first, std::uint32_t bytes, std::uint64_t word) {
     const std::uint32_t count = std::min<std::uint32_t>(8, bytes - first);
+    if (count == 8) {
+        const std::uint64_t stored = __builtin_bswap64(word);
+        std::memcpy(row + first, &stored, sizeof stored);
+        return;
+    }
     for (std::uint32_t i = 0; i < count; ++i) row[first + i] = static_cast<std::uint8_t>(word >> (56 - 8 * i));
 }
 
