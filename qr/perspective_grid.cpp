@@ -25,6 +25,12 @@ constexpr int kVersionBlockOffset = 11;     // version blocks start 11 modules b
 constexpr double kAlignmentReach = 4;       // modules searched each way around the predicted centre
 constexpr double kAlignmentStep = 1.0 / 3;  // search step, in modules
 constexpr int kAlignmentMinMatches = 23;    // of the pattern's 25 modules
+// The alignment pattern's modules around its centre: the centre, the light ring, the dark ring.
+constexpr std::array<geom::PointI, 25> kAlignmentModules{{
+    {0, 0},   {-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0},   {-1, 1}, {0, 1},  {1, 1},
+    {-2, -2}, {-1, -2}, {0, -2}, {1, -2}, {2, -2}, {-2, -1}, {2, -1}, {-2, 0}, {2, 0},
+    {-2, 1},  {2, 1},   {-2, 2}, {-1, 2}, {0, 2},  {1, 2},   {2, 2},
+}};
 constexpr int kUnknowns = 8;
 
 PointF Unit(PointF p) {
@@ -63,7 +69,8 @@ PointF Extreme(const regions::Region &region, PointF direction) {
 // The finder's corners from its region's: the region's own, or, for a
 // centre stone, the stone's grown by `scale` about their middle.
 geom::QuadF CornersOf(const regions::Region &region, PointF u, PointF v, double scale) {
-    geom::QuadF q{Extreme(region, -u - v), Extreme(region, u - v), Extreme(region, u + v), Extreme(region, v - u)};
+    geom::QuadF q{Extreme(region, -u - v), Extreme(region, u - v), Extreme(region, u + v),
+                  Extreme(region, v - u)};
     if (scale == 1) return q;
     const PointF middle = (q.topLeft + q.topRight + q.bottomRight + q.bottomLeft) * 0.25;
     for (PointF *corner : {&q.topLeft, &q.topRight, &q.bottomRight, &q.bottomLeft})
@@ -109,7 +116,8 @@ bool DarkSample(const BitImageView &view, PointF p) {
 bool MeasureFinderCorners(const FinderTriple &t, FinderCorners &corners) {
     if (!t.a->HasOutline() || !t.b->HasOutline() || !t.d->HasOutline()) return false;
     const PointF u = Unit(t.cb - t.ca), v = Unit(t.cd - t.ca);
-    corners = {CornersOf(*t.a, u, v, t.scaleA), CornersOf(*t.b, u, v, t.scaleB), CornersOf(*t.d, u, v, t.scaleD)};
+    corners = {CornersOf(*t.a, u, v, t.scaleA), CornersOf(*t.b, u, v, t.scaleB),
+               CornersOf(*t.d, u, v, t.scaleD)};
     return true;
 }
 
@@ -175,17 +183,15 @@ std::optional<PointF> FindAlignmentNear(const BitImageView &view, const Perspect
     for (int a = -steps; a <= steps; ++a)
         for (int b = -steps; b <= steps; ++b) {
             const PointF q = predicted + (a * kAlignmentStep) * du + (b * kAlignmentStep) * dv;
-            // A place that can no longer reach the best count is left early:
-            // most places fail within a few modules.
-            constexpr int kPatternModules = 25;
-            int matches = 0, left = kPatternModules;
-            for (int i = -2; i <= 2 && matches + left >= bestMatches; ++i)
-                for (int j = -2; j <= 2; ++j, --left) {
-                    const bool ring = std::max(std::abs(i), std::abs(j)) == 1;
-                    if (DarkSample(view, q + static_cast<double>(j) * du + static_cast<double>(i) * dv) !=
-                        ring)
-                        ++matches;
-                }
+            // A place that can no longer reach the best count is left early.
+            // The centre and the light ring come first: most places fail there.
+            int matches = 0, left = static_cast<int>(kAlignmentModules.size());
+            for (const geom::PointI m : kAlignmentModules) {
+                const bool ring = std::max(std::abs(m.x), std::abs(m.y)) == 1;
+                matches += DarkSample(view, q + static_cast<double>(m.x) * du +
+                                                static_cast<double>(m.y) * dv) != ring;
+                if (matches + --left < bestMatches) break;
+            }
             if (matches + left < bestMatches) continue;
             const double distance = a * a + b * b;
             if (matches > bestMatches || (matches == bestMatches && best && distance < bestDistance)) {
@@ -234,11 +240,13 @@ int ReadVersionBlocks(const BitImageView &view, const Perspective &grid, int siz
 }
 
 bool SampledGrid::Sample(const BitImageView &view, const Perspective &grid, int size) {
-    return SampleThrough(view, [&grid](PointF module) { return grid.Map(module); }, size);
+    return SampleThrough(
+        view, [&grid](PointF module) { return grid.Map(module); }, size);
 }
 
 bool SampledGrid::Sample(const BitImageView &view, const AlignmentMesh &mesh, int size) {
-    return SampleThrough(view, [&mesh](PointF module) { return mesh.Map(module); }, size);
+    return SampleThrough(
+        view, [&mesh](PointF module) { return mesh.Map(module); }, size);
 }
 
 template <class MapModule>
