@@ -42,7 +42,6 @@ bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
 namespace {
 
 constexpr int kPixelLimit = 4000;
-constexpr int kStopRuns = 9;
 constexpr int kStop[kStopRuns] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
 constexpr int kMinRowRuns = 16;  // shorter rows are not looked at
 constexpr int kSeedRuns = 4;     // runs of each colour the candidate's means stand for
@@ -135,6 +134,18 @@ bool StopAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
     return agree >= (reversed ? kStopRuns - 1 : 7);
 }
 
+}  // namespace
+
+bool NearEndHoldsPattern(const std::vector<std::uint16_t> &r) {
+    if (static_cast<int>(r.size()) < kNearEndRuns) return false;
+    for (int i = 0; i <= kPatternSlack; i += 2) {
+        if (StartAt(r, i, false) || StopAt(r, i, true)) return true;
+    }
+    return false;
+}
+
+namespace {
+
 // Collects the row's runs (bar first) from the near end until a background
 // run longer than 5 times its mean; run starts are recorded. False on failure;
 // `work.quietZoneInDoubt` is set when the row began on more background than `lead` passes over.
@@ -173,6 +184,12 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
         }
         runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
         if (static_cast<int>(runs.size()) >= kMaxRowRuns) return false;
+        // MeasureRow looks for its near-end pattern in these runs only, and
+        // they are final once collected: a row without it is let go here
+        // rather than after walking to its far end (most rows in noise).
+        if (static_cast<int>(runs.size()) == kNearEndRuns && lead != RowLead::kStartSide &&
+            !NearEndHoldsPattern(runs))
+            return false;
         means.Add(light, width);
         light = !light;
         width = 1;
@@ -307,11 +324,11 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
     const BitImageView view(image);
     PointI farEdge, nearEdge;
     bool farLight = false, nearLight = false;
-    const RowEnd far = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kAlong], means, true,
-                                  farEdge, farLight);
+    const RowEnd far = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kAlong], means,
+                                  true, farEdge, farLight);
     RunMeans back = means;
-    const RowEnd near = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kBack], back, false,
-                                   nearEdge, nearLight);
+    const RowEnd near = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kBack], back,
+                                   false, nearEdge, nearLight);
     if (far == RowEnd::kNone || near == RowEnd::kNone) return std::nullopt;
     // Both ends quiet but of different colours: the wide start or stop bar,
     // met after many narrow bars, can pass for a quiet zone, so both colours

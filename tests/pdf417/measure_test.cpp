@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/call_frame.hpp"
+#include "pdf417/row_runs.hpp"
 #include "pdf417/stages.hpp"
 #include "support/render.hpp"
 
@@ -83,6 +84,36 @@ TEST(Pdf417Measure, RowsThatAreNoSymbol) {
     EXPECT_FALSE(Measure("811111131111113").row);
     // No stop pattern.
     EXPECT_FALSE(Measure(kStart + kCodewords + "11111516").row);
+}
+
+// Runs of `elements` (modules) at `module` pixels each.
+std::vector<std::uint16_t> Runs(const std::string &elements, int module = kModule) {
+    std::vector<std::uint16_t> runs;
+    for (const char c : elements) runs.push_back(static_cast<std::uint16_t>((c - '0') * module));
+    return runs;
+}
+
+TEST(Pdf417Measure, NearEndKeepsRowsBeginningWithAPattern) {
+    // Start first, or stop first (a row read from its stop side), with up to
+    // six runs of print or blur before the pattern.
+    const std::string reversedStop(kStop.rbegin(), kStop.rend());
+    for (const std::string &lead :
+         {std::string(), std::string("11"), std::string("1212"), std::string("111111")}) {
+        EXPECT_TRUE(NearEndHoldsPattern(Runs(lead + kStart + kCodewords))) << lead;
+        EXPECT_TRUE(NearEndHoldsPattern(Runs(lead + reversedStop + kCodewords))) << lead;
+    }
+    // At one pixel a module.
+    EXPECT_TRUE(NearEndHoldsPattern(Runs(kStart + kCodewords, 1)));
+}
+
+TEST(Pdf417Measure, NearEndLetsGoRowsWithoutOne) {
+    // The pattern beyond the slack, a stop pattern read forwards, a reversed
+    // start pattern, a row of narrow runs like noise's, and too few runs.
+    EXPECT_FALSE(NearEndHoldsPattern(Runs("11111111" + kStart + kCodewords)));
+    EXPECT_FALSE(NearEndHoldsPattern(Runs(kStop + kCodewords)));
+    EXPECT_FALSE(NearEndHoldsPattern(Runs(std::string(kStart.rbegin(), kStart.rend()) + kCodewords)));
+    EXPECT_FALSE(NearEndHoldsPattern(Runs("12211231221131221212", 1)));
+    EXPECT_FALSE(NearEndHoldsPattern(Runs(kStart + "111111")));
 }
 
 }  // namespace
