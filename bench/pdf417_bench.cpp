@@ -1,11 +1,13 @@
 // Times ZrScanPDF417 on a 2000 x 1500 grey picture with one 10-column symbol
-// (rows horizontal, and turned so that they run vertically) and on the same
-// picture without it; where zxing-cpp is installed, its PDF417 reader on the
-// same pictures as a yardstick.
+// (rows horizontal, and turned so that they run vertically), on the same
+// picture without it, and on full-range noise (the benchmarks' noise scene,
+// where many start-pattern candidates come to nothing); where zxing-cpp is
+// installed, its PDF417 reader on the same pictures as a yardstick.
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
+#include "bench_pictures.hpp"
 #include "support/render_pdf417.hpp"
 #include "zr/ZrPDF417.h"
 
@@ -15,7 +17,7 @@
 
 namespace {
 
-enum class Layout { kEmpty, kHorizontal, kVertical };
+enum class Layout { kEmpty, kHorizontal, kVertical, kNoise };
 
 struct Picture {
     zr::test::Raster grey;
@@ -23,6 +25,12 @@ struct Picture {
 };
 
 Picture Make(Layout layout) {
+    if (layout == Layout::kNoise) {
+        Picture p;
+        p.grey = zr::bench::SceneRaster(zr::bench::Scene::Noise);
+        p.dib = zr::test::ToDib(p.grey, 8);
+        return p;
+    }
     zr::test::Raster canvas = zr::test::Canvas(2000, 1500, 225);
     if (layout != Layout::kEmpty) {
         zr::test::Pdf417Options options;
@@ -42,12 +50,13 @@ Picture Make(Layout layout) {
     return p;
 }
 
-void ScanPicture(benchmark::State &state, Layout layout) {
+void ScanPicture(benchmark::State &state, Layout layout, std::uint8_t flags = 0) {
     const Picture picture = Make(layout);
     ZrPDF417Scanner scanner;
     ZrInitPDF417Scanner(&scanner);
     scanner.image = picture.dib.data();
-    const int expected = layout == Layout::kEmpty ? 0 : 1;
+    scanner.directions = static_cast<std::uint8_t>(scanner.directions | flags);
+    const int expected = layout == Layout::kEmpty || layout == Layout::kNoise ? 0 : 1;
     for (auto _ : state) {
         ZrScanPDF417(&scanner);
         if (scanner.resultCount != expected) state.SkipWithError("unexpected result count");
@@ -66,9 +75,18 @@ void BM_ScanPdf417Empty(benchmark::State &state) {
     ScanPicture(state, Layout::kEmpty);
 }
 
+void BM_ScanPdf417Noise(benchmark::State &state) {
+    ScanPicture(state, Layout::kNoise);
+}
+void BM_ScanPdf417NoiseFirstLookOnly(benchmark::State &state) {
+    ScanPicture(state, Layout::kNoise, ZR_PDF417_FIRST_LOOK_ONLY);
+}
+
 BENCHMARK(BM_ScanPdf417TenColumns)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScanPdf417TenColumnsVertical)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScanPdf417Empty)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanPdf417Noise)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanPdf417NoiseFirstLookOnly)->Unit(benchmark::kMillisecond);
 
 #if defined(ZR_HAVE_ZXING)
 // zxing-cpp reads PDF417 rows horizontally only: the vertical picture is its
@@ -98,10 +116,14 @@ void BM_ZXingPdf417TenColumnsVertical(benchmark::State &state) {
 void BM_ZXingPdf417Empty(benchmark::State &state) {
     ZXingPicture(state, Layout::kEmpty);
 }
+void BM_ZXingPdf417Noise(benchmark::State &state) {
+    ZXingPicture(state, Layout::kNoise);
+}
 
 BENCHMARK(BM_ZXingPdf417TenColumns)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZXingPdf417TenColumnsVertical)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZXingPdf417Empty)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZXingPdf417Noise)->Unit(benchmark::kMillisecond);
 #endif
 
 }  // namespace

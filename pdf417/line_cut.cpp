@@ -149,6 +149,12 @@ const double *LineCutter::WidthsOf(const Segment &s, double *out) const {
     return out;
 }
 
+bool ClusterPossible(int good, int columns) {
+    // Exact matches need good segments; the distances add at least
+    // kNotGoodDistance for each other segment, exactly in doubles.
+    return good >= columns / 2 || kNotGoodDistance * (columns - good) < kClusterLimitPerColumn * columns;
+}
+
 int ExactIn(int section, const Segment &s) {
     return s.rounded ? FindPattern(section, s.digits) : kNoCodeword;
 }

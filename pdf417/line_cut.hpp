@@ -24,6 +24,17 @@ using Segments = std::array<Segment, kMaxSegments + 1>;
 // The codeword value of a good segment's rounded modules in a section, or kNoCodeword.
 int ExactIn(int section, const Segment &s);
 
+// A line's cluster from nearest patterns (no segment matched exactly): the
+// summed distances of its columns, each segment that is not good counted
+// as kNotGoodDistance, must stay under kClusterLimitPerColumn a column.
+constexpr double kNotGoodDistance = 2.0;
+constexpr double kClusterLimitPerColumn = 1.5;
+
+// Whether a line of `columns` segments, `good` of them good, may decide a
+// cluster: by exact matches in at least half the columns, or by nearest
+// distances under the limit. False only where both surely fail.
+bool ClusterPossible(int good, int columns);
+
 class LineCutter {
   public:
     // Cuts `runs` (bar first) into columns + 1 segments, segment 0 being the

@@ -42,7 +42,6 @@ bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
 namespace {
 
 constexpr int kPixelLimit = 4000;
-constexpr int kStopRuns = 9;
 constexpr int kStop[kStopRuns] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
 constexpr int kMinRowRuns = 16;  // shorter rows are not looked at
 constexpr int kSeedRuns = 4;     // runs of each colour the candidate's means stand for
@@ -91,7 +90,32 @@ RowEnd FindRowEnd(const BitImageView &view, const Rect &area, PointI start, cons
     lines::TableBits pixels(view, area, start, table, axis);
     bool light = pixels.NextChange(0, true) == 0;
     int runs = 0;
+    // Narrow runs are passed a word at a time (NarrowRunPrefix) while both
+    // means are at least one pixel, which every run added keeps, and their
+    // sums whole numbers, so that adding a batch's widths at once gives the
+    // sums run by run would.
+    const auto whole = [](double v) { return v == std::floor(v); };
+    const bool batches = whole(means.sum[0]) && whole(means.sum[1]) && means.sum[0] >= means.count[0] &&
+                         means.sum[1] >= means.count[1];
     for (int first = 0;;) {  // the run's first pixel
+        std::uint64_t bits = 0;
+        const int count = batches ? pixels.PixelsFrom(first, bits) : 0;
+        // Passed runs end inside the word and at most kPixelLimit - first on: none is
+        // the walk's last nor passes the limit.
+        const NarrowRuns narrow =
+            count > 0 ? NarrowRunPrefix(bits, count, kPixelLimit - first) : NarrowRuns{};
+        if (narrow.runs > 0) {
+            const bool light0 = light;  // colour of the first run passed
+            const int darkRuns = light0 ? narrow.runs / 2 : (narrow.runs + 1) / 2;
+            means.sum[0] += narrow.dark;
+            means.count[0] += darkRuns;
+            means.sum[1] += narrow.end - narrow.dark;
+            means.count[1] += narrow.runs - darkRuns;
+            runs += narrow.runs;
+            if (narrow.runs % 2 == 1) light = !light;
+            first += narrow.end;
+            continue;
+        }
         const int change = pixels.NextChange(first, !light);
         const int width = change - first;
         const bool lastInside = change >= pixels.Walked() && pixels.Ended();
@@ -135,6 +159,42 @@ bool StopAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
     return agree >= (reversed ? kStopRuns - 1 : 7);
 }
 
+}  // namespace
+
+NarrowRuns NarrowRunPrefix(std::uint64_t bits, int count, int maxEnd) {
+    const auto top = [](int n) {
+        return n <= 0 ? 0 : n >= 64 ? ~std::uint64_t{0} : ~(~std::uint64_t{0} >> n);
+    };
+    // Bit 63 - k of `changes`: pixel k differs from pixel k + 1 (k + 1 < count).
+    const std::uint64_t pairs = top(count - 1);
+    const std::uint64_t changes = (bits ^ (bits << 1)) & pairs;
+    // Bit 63 - k of `wide`: pixels k to k + kNeverQuietWidth alike, the first
+    // pixel of a run too wide to pass; no run ending before it is.
+    const std::uint64_t same = ~changes & pairs;
+    std::uint64_t wide = same;
+    for (int k = 1; k < kNeverQuietWidth; ++k) wide &= same << k;
+    const int firstWide = wide == 0 ? 64 : __builtin_clzll(wide);
+    // Changes at pixel k + 1 <= limit end the runs passed.
+    const int limit = std::min(std::min(firstWide, maxEnd), count - 1);
+    const std::uint64_t ends = changes & top(limit);
+    NarrowRuns prefix;
+    if (ends == 0) return prefix;
+    prefix.end = 64 - __builtin_ctzll(ends);
+    prefix.runs = lines::PopCount64(ends);
+    prefix.dark = lines::PopCount64(bits & top(prefix.end));
+    return prefix;
+}
+
+bool NearEndHoldsPattern(const std::vector<std::uint16_t> &r) {
+    if (static_cast<int>(r.size()) < kNearEndRuns) return false;
+    for (int i = 0; i <= kPatternSlack; i += 2) {
+        if (StartAt(r, i, false) || StopAt(r, i, true)) return true;
+    }
+    return false;
+}
+
+namespace {
+
 // Collects the row's runs (bar first) from the near end until a background
 // run longer than 5 times its mean; run starts are recorded. False on failure;
 // `work.quietZoneInDoubt` is set when the row began on more background than `lead` passes over.
@@ -173,6 +233,12 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
         }
         runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
         if (static_cast<int>(runs.size()) >= kMaxRowRuns) return false;
+        // MeasureRow looks for its near-end pattern in these runs only, and
+        // they are final once collected: a row without it is let go here
+        // rather than after walking to its far end (most rows in noise).
+        if (static_cast<int>(runs.size()) == kNearEndRuns && lead != RowLead::kStartSide &&
+            !NearEndHoldsPattern(runs))
+            return false;
         means.Add(light, width);
         light = !light;
         width = 1;
@@ -307,11 +373,11 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
     const BitImageView view(image);
     PointI farEdge, nearEdge;
     bool farLight = false, nearLight = false;
-    const RowEnd far = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kAlong], means, true,
-                                  farEdge, farLight);
+    const RowEnd far = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kAlong], means,
+                                  true, farEdge, farLight);
     RunMeans back = means;
-    const RowEnd near = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kBack], back, false,
-                                   nearEdge, nearLight);
+    const RowEnd near = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kBack], back,
+                                   false, nearEdge, nearLight);
     if (far == RowEnd::kNone || near == RowEnd::kNone) return std::nullopt;
     // Both ends quiet but of different colours: the wide start or stop bar,
     // met after many narrow bars, can pass for a quiet zone, so both colours

@@ -11,7 +11,10 @@
 namespace zr::pdf417 {
 
 constexpr int kStartRuns = 8;
-constexpr int kPatternSlack = 6;       // runs a pattern may lie inside the row's ends
+constexpr int kStopRuns = 9;
+constexpr int kPatternSlack = 6;  // runs a pattern may lie inside the row's ends
+// The runs at a row's near end that hold its first pattern, wherever the slack puts it.
+constexpr int kNearEndRuns = kPatternSlack + kStopRuns;
 constexpr int kMinCodewordWidth = 10;  // pixels: narrower rows cannot be segmented
 
 // Sum of `count` runs from `from` on.
@@ -19,6 +22,26 @@ int SumRuns(const std::vector<std::uint16_t> &r, int from, int count);
 
 // Start pattern 8 1 1 1 1 1 1 3 at index i; `reversed` reads it backwards.
 bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed);
+
+// Whether the first kNearEndRuns runs hold, within the slack, a start
+// pattern or a stop pattern read backwards: a row whose measurement finds
+// both patterns has one of them there. False for fewer runs.
+bool NearEndHoldsPattern(const std::vector<std::uint16_t> &r);
+
+// Runs no wider than this cannot end a row while their colour's mean width
+// is a pixel or more: the quiet zone must exceed 5 means.
+constexpr int kNeverQuietWidth = 5;
+
+// Whole runs at the start of a word of pixels (pixel 0 in bit 63, 1 = dark,
+// `count` valid) passed over at once: the pixels up to the last run end
+// not after `maxEnd`, before which no run is wider than kNeverQuietWidth;
+// with the number of runs and of dark pixels there. `end` 0: none.
+struct NarrowRuns {
+    int end = 0;
+    int runs = 0;
+    int dark = 0;
+};
+NarrowRuns NarrowRunPrefix(std::uint64_t bits, int count, int maxEnd);
 
 // The measured row's runs (`work`) from its start pattern alone, when it has
 // no stop pattern: the metrics and edges of `row`. False when neither end of

@@ -161,6 +161,7 @@ class RowReader {
 
     // The cluster section of the line, or kNoCluster when undecided.
     int ClusterOf(std::array<int, kClusterCount> &exact) {
+        if (!MayHaveCluster()) return kNoCluster;
         exact = {};
         for (int j = 1; j <= cols_; ++j) {
             for (int k = 0; k < kClusterCount; ++k)
@@ -171,18 +172,19 @@ class RowReader {
             double bestSum = 0;
             for (int k = kClusterCount - 1; k >= 0; --k) {  // equal sums prefer 6, then 3
                 // A sum that reaches the limit cannot decide the cluster: it is left there.
-                const double limit = 1.5 * cols_;
+                const double limit = kClusterLimitPerColumn * cols_;
                 double sum = 0;
                 for (int j = 1; j <= cols_ && sum < limit; ++j) {
                     const auto &s = cutter_.Result()[j];
-                    sum += s.good ? DecodeNearest(k, cutter_.WidthsOf(s, widths_)).distance : 2.0;
+                    sum +=
+                        s.good ? DecodeNearest(k, cutter_.WidthsOf(s, widths_)).distance : kNotGoodDistance;
                 }
                 if (best < 0 || sum < bestSum) {
                     best = k;
                     bestSum = sum;
                 }
             }
-            if (bestSum < 1.5 * cols_) exact[best] = cols_ / 2 + 1;
+            if (bestSum < kClusterLimitPerColumn * cols_) exact[best] = cols_ / 2 + 1;
         }
         int section = 0;
         if (exact[1] < exact[2]) {
@@ -191,6 +193,14 @@ class RowReader {
             section = 1;
         }
         return exact[section] < cols_ / 2 ? kNoCluster : section;
+    }
+
+    // False when the line's segments cannot decide a cluster (ClusterPossible),
+    // so that ClusterOf's matching is left out: most lines through noise.
+    bool MayHaveCluster() const {
+        int good = 0;
+        for (int j = 1; j <= cols_; ++j) good += cutter_.Result()[j].good ? 1 : 0;
+        return ClusterPossible(good, cols_);
     }
 
     void UseLine(int width) {

@@ -66,6 +66,19 @@ class TableBits {
             from = wordStart_ + wordCount_;
         }
     }
+    // The pixels from `from` on that the gathered word holds, pixel `from`
+    // in bit 63 (1 = dark), and their count (the bits below are 0); 0 once
+    // the walk has ended before `from`. Calls go forwards as NextChange's,
+    // and may be mixed with them.
+    int PixelsFrom(int from, std::uint64_t &bits) {
+        while (from >= wordStart_ + wordCount_) {
+            if (ended_) return 0;
+            Gather();
+        }
+        const int offset = from - wordStart_;
+        bits = word_ << offset;
+        return wordCount_ - offset;
+    }
     // The end of the next run of one colour: the runs follow each other from
     // pixel 0 on, each ending where the colour changes, and each call costs
     // a bit scan of the word of changes. Walked() when the last run reaches

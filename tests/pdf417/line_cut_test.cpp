@@ -81,5 +81,31 @@ TEST(Pdf417LineCut, TooFewRunsIsNoLine) {
     EXPECT_FALSE(cutter.Cut(runs, 6, 17));
 }
 
+int GoodSegments(const LineCutter &cutter, int columns) {
+    int good = 0;
+    for (int j = 1; j <= columns; ++j) good += cutter.Result()[j].good ? 1 : 0;
+    return good;
+}
+
+TEST(Pdf417LineCut, ClusterPossibleKeepsLinesOfCodewords) {
+    LineCutter cutter;
+    ASSERT_TRUE(cutter.Cut(LineRuns(kValues, 3), 6, 51));
+    EXPECT_TRUE(ClusterPossible(GoodSegments(cutter, 6), 6));
+    // Fewer than half good still may decide by nearest distances while the
+    // others' 2 each stay under 1.5 a column.
+    EXPECT_TRUE(ClusterPossible(2, 6));
+}
+
+TEST(Pdf417LineCut, ClusterPossibleLetsGoLinesOfNoise) {
+    // Narrow runs of one to three pixels, cut as a line of six columns.
+    std::vector<std::uint16_t> noise;
+    for (int k = 0; k < 160; ++k) noise.push_back(static_cast<std::uint16_t>(1 + (k * 7 + k / 5) % 3));
+    LineCutter cutter;
+    ASSERT_TRUE(cutter.Cut(noise, 6, 51));
+    EXPECT_FALSE(ClusterPossible(GoodSegments(cutter, 6), 6));
+    // Distances summing to the limit decide nothing.
+    EXPECT_FALSE(ClusterPossible(1, 4));
+}
+
 }  // namespace
 }  // namespace zr::pdf417

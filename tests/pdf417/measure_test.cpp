@@ -2,9 +2,11 @@
 // column count, the bar colour, and rows that are no symbol.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "core/call_frame.hpp"
+#include "pdf417/row_runs.hpp"
 #include "pdf417/stages.hpp"
 #include "support/render.hpp"
 
@@ -83,6 +85,86 @@ TEST(Pdf417Measure, RowsThatAreNoSymbol) {
     EXPECT_FALSE(Measure("811111131111113").row);
     // No stop pattern.
     EXPECT_FALSE(Measure(kStart + kCodewords + "11111516").row);
+}
+
+// Runs of `elements` (modules) at `module` pixels each.
+std::vector<std::uint16_t> Runs(const std::string &elements, int module = kModule) {
+    std::vector<std::uint16_t> runs;
+    for (const char c : elements) runs.push_back(static_cast<std::uint16_t>((c - '0') * module));
+    return runs;
+}
+
+TEST(Pdf417Measure, NearEndKeepsRowsBeginningWithAPattern) {
+    // Start first, or stop first (a row read from its stop side), with up to
+    // six runs of print or blur before the pattern.
+    const std::string reversedStop(kStop.rbegin(), kStop.rend());
+    for (const std::string &lead :
+         {std::string(), std::string("11"), std::string("1212"), std::string("111111")}) {
+        EXPECT_TRUE(NearEndHoldsPattern(Runs(lead + kStart + kCodewords))) << lead;
+        EXPECT_TRUE(NearEndHoldsPattern(Runs(lead + reversedStop + kCodewords))) << lead;
+    }
+    // At one pixel a module.
+    EXPECT_TRUE(NearEndHoldsPattern(Runs(kStart + kCodewords, 1)));
+}
+
+TEST(Pdf417Measure, NearEndLetsGoRowsWithoutOne) {
+    // The pattern beyond the slack, a stop pattern read forwards, a reversed
+    // start pattern, a row of narrow runs like noise's, and too few runs.
+    EXPECT_FALSE(NearEndHoldsPattern(Runs("11111111" + kStart + kCodewords)));
+    EXPECT_FALSE(NearEndHoldsPattern(Runs(kStop + kCodewords)));
+    EXPECT_FALSE(NearEndHoldsPattern(Runs(std::string(kStart.rbegin(), kStart.rend()) + kCodewords)));
+    EXPECT_FALSE(NearEndHoldsPattern(Runs("12211231221131221212", 1)));
+    EXPECT_FALSE(NearEndHoldsPattern(Runs(kStart + "111111")));
+}
+
+// NarrowRunPrefix pixel by pixel: the runs from pixel 0, each passed while it
+// is no wider than kNeverQuietWidth and ends (the next pixel differs) inside
+// the word and not after `maxEnd`.
+NarrowRuns NarrowRunsOneByOne(std::uint64_t bits, int count, int maxEnd) {
+    const auto pixel = [bits](int k) { return ((bits >> (63 - k)) & 1u) != 0; };
+    NarrowRuns passed;
+    int first = 0;
+    for (;;) {
+        int end = first + 1;
+        while (end < count && pixel(end) == pixel(first)) ++end;
+        if (end >= count || end - first > kNeverQuietWidth || end > maxEnd) return passed;
+        passed.runs += 1;
+        passed.dark += pixel(first) ? end - first : 0;
+        passed.end = end;
+        first = end;
+    }
+}
+
+TEST(Pdf417Measure, NarrowRunsPassedAWordAtATimeAsOneByOne) {
+    std::mt19937_64 random(5);
+    for (int trial = 0; trial < 20000; ++trial) {
+        // Runs of 1 to 8 pixels, now and then wider, and words cut short or limited.
+        std::uint64_t bits = 0;
+        bool dark = (random() & 1u) != 0;
+        for (int filled = 0; filled < 64; dark = !dark) {
+            const int width = 1 + static_cast<int>(random() % (trial % 3 == 0 ? 8 : 5));
+            for (int k = 0; k < width && filled < 64; ++k, ++filled)
+                bits |= static_cast<std::uint64_t>(dark) << (63 - filled);
+        }
+        const int count = trial % 4 == 0 ? 1 + static_cast<int>(random() % 64) : 64;
+        if (count < 64) bits &= ~(~std::uint64_t{0} >> count);
+        const int maxEnd = trial % 5 == 0 ? static_cast<int>(random() % 70) - 4 : 4000;
+        const NarrowRuns fast = NarrowRunPrefix(bits, count, maxEnd);
+        const NarrowRuns slow = NarrowRunsOneByOne(bits, count, maxEnd);
+        ASSERT_EQ(fast.end, slow.end) << std::hex << bits << std::dec << " " << count << " " << maxEnd;
+        ASSERT_EQ(fast.runs, slow.runs);
+        ASSERT_EQ(fast.dark, slow.dark);
+    }
+    // A word of one colour, and runs of six pixels, pass nothing.
+    EXPECT_EQ(NarrowRunPrefix(~std::uint64_t{0}, 64, 4000).end, 0);
+    EXPECT_EQ(NarrowRunPrefix(0xFC0FC0FC0FC0FC0Fu, 64, 4000).end, 0);
+    // Runs of 1, 2 and 3 pixels, dark first, then a light run of six.
+    const NarrowRuns three = NarrowRunPrefix(0x9C0FFFFFFFFFFFFFu, 64, 4000);
+    EXPECT_EQ(three.end, 6);
+    EXPECT_EQ(three.runs, 3);
+    EXPECT_EQ(three.dark, 4);
+    // The limit ends the passing at a run's end.
+    EXPECT_EQ(NarrowRunPrefix(0x9C0FFFFFFFFFFFFFu, 64, 5).end, 3);
 }
 
 }  // namespace
