@@ -33,7 +33,7 @@ geom::Rect Union(const geom::Rect &a, const geom::Rect &b) {
 // size; false if none.
 bool DecodeSides(const BitImageView &view, ScanWork &work) {
     for (int h = 0; h < kHypothesisCount; ++h) {
-        work.symbol = DMSymbol{};
+        work.symbol.ClearLocation();
         if (!LocateSymbol(work.sides, h, work.symbol)) continue;
         geom::ClampCorners(work.symbol.corners, view.Width(), view.Height());
         if (TrySizes(view, work)) return true;

@@ -50,7 +50,7 @@ bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, 
         return false;
     }
     for (int h = 0; h < kHypothesisCount; ++h) {
-        work.symbol = DMSymbol{};
+        work.symbol.ClearLocation();
         if (!LocateSymbol(work.sides, h, work.symbol)) continue;
         geom::ClampCorners(work.symbol.corners, view.Width(), view.Height());
         if (!ecc200Tried && TrySizes(view, work)) return true;

@@ -48,7 +48,8 @@ struct ScanWork {
     edges::FitWork fit;
     RegionSides sides;
     std::vector<std::uint8_t> matrix;     // mapping matrix of the size being decoded
-    std::vector<std::int32_t> placement;  // placement table of that size
+    std::vector<std::int32_t> placement;  // placement table of the matrix size below
+    int placedRows = 0, placedColumns = 0;  // mapping size the placement holds (0: none yet)
     bool regionLeftUnread = false;        // the first look met a region it could not decode
     geom::Rect unreadArea;                // bounding box of all such regions
     int farCornerSearches = 0;            // hypotheses the second look moved the far corner for

@@ -32,8 +32,15 @@ bool DecodeSampledMatrix(ScanWork &work, const DMSize &size) {
     DMSymbol &symbol = work.symbol;
     symbol.rows = size.rows;
     symbol.columns = size.columns;
-    ExtractCodewords(work.matrix.data(), work.placement.data(), symbol.codewords.data(), size.mappingColumns,
-                     size.mappingRows);
+    // The placement depends on the matrix size alone: it is laid once for
+    // the many hypotheses that try the same size in turn.
+    if (work.placedRows != size.mappingRows || work.placedColumns != size.mappingColumns) {
+        PlaceModules(work.placement.data(), size.mappingRows, size.mappingColumns);
+        work.placedRows = size.mappingRows;
+        work.placedColumns = size.mappingColumns;
+    }
+    ReadPlacedCodewords(work.matrix.data(), work.placement.data(), symbol.codewords.data(), size.mappingColumns,
+                        size.mappingRows);
     if (!CorrectSymbol(symbol, size)) return false;
     symbol.text.fill('\0');
     DecodeDMData(symbol.codewords.data(), size.dataCodewords, symbol.text.data(), kTextCapacity, &symbol.details);

@@ -124,10 +124,8 @@ class RegionPool {
         forward_[Slot(index)] = index;
         return index;
     }
-    void Release(int index) {
-        records_[Slot(index)] = OpenRegion{};
-        free_.push_back(index);
-    }
+    // The record is left as it is: Open writes every field a later region reads.
+    void Release(int index) { free_.push_back(index); }
     // `from` now forwards to `into`; it is released by ReleaseForwarded.
     void Forward(int from, int into) {
         forward_[Slot(from)] = into;
@@ -160,13 +158,18 @@ class RegionPool {
     std::vector<int> free_, forwarded_;
 };
 
-bool WithinLimits(const Region &r, const RegionSearch &search) {
-    const std::int32_t width = r.Width();
-    const std::int32_t height = r.Height();
+bool SizeWithinLimits(const geom::Rect &box, const RegionSearch &search) {
+    const std::int32_t width = box.Width();
+    const std::int32_t height = box.Height();
     if (search.minWidth != 0 && width < search.minWidth) return false;
     if (search.maxWidth != 0 && width > search.maxWidth) return false;
     if (search.minHeight != 0 && height < search.minHeight) return false;
     if (search.maxHeight != 0 && height > search.maxHeight) return false;
+    return true;
+}
+
+bool WithinLimits(const Region &r, const RegionSearch &search) {
+    if (!SizeWithinLimits(r.box, search)) return false;
     if (search.minDensity != 0 && r.fill < search.minDensity) return false;
     if (search.maxDensity != 0 && r.fill > search.maxDensity) return false;
     return true;
@@ -287,6 +290,12 @@ class Labeller {
         OpenRegion &open = pool_[index];
         closing_.box = open.box;
         closing_.box.y1 = y;
+        // The size limits come first in WithinLimits: a region they reject
+        // (most of a speckled picture's) needs no fill.
+        if (!SizeWithinLimits(closing_.box, search_)) {
+            pool_.Release(index);
+            return;
+        }
         closing_.start = open.start;
         closing_.fill = static_cast<double>(open.darkPixels) / (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
         if (WithinLimits(closing_, search_)) {
