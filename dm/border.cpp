@@ -76,7 +76,7 @@ int CountAlternatingAlong(const BitImageView &image, PointF from, PointF to, int
     return agree;
 }
 
-bool CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows) {
+bool CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows, int *missed) {
     const QuadF q = ModuleCentres(p, columns, rows);
     const int needed = static_cast<int>(std::trunc(2.0 * (columns + rows) * kBorderAgreement + 0.5));
     // More than `needed` of the samples agree exactly when at most `allowed`
@@ -85,34 +85,36 @@ bool CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, i
     const int allowed = 2 * (columns + rows) - needed - 1;
     if (allowed < 0) return false;
     int misses = 0;
-    return MissesWithin<true>(image, q.topLeft, q.topRight, columns, allowed, misses) &&
-           MissesWithin<true>(image, q.bottomRight, q.topRight, rows, allowed, misses) &&
-           MissesWithin<false>(image, q.topLeft, q.bottomLeft, rows, allowed, misses) &&
-           MissesWithin<false>(image, q.bottomLeft, q.bottomRight, columns, allowed, misses);
+    const bool passes = MissesWithin<true>(image, q.topLeft, q.topRight, columns, allowed, misses) &&
+                        MissesWithin<true>(image, q.bottomRight, q.topRight, rows, allowed, misses) &&
+                        MissesWithin<false>(image, q.topLeft, q.bottomLeft, rows, allowed, misses) &&
+                        MissesWithin<false>(image, q.bottomLeft, q.bottomRight, columns, allowed, misses);
+    if (passes && missed) *missed += misses;
+    return passes;
 }
 
-bool CheckRegions2x2(const BitImageView &image, const QuadF &p, int n) {
+bool CheckRegions2x2(const BitImageView &image, const QuadF &p, int n, int *missed) {
     for (int band = 0; band < 2; ++band)
         for (int cell = 0; cell < 2; ++cell)
-            if (!CheckRegionBorder(image, Cell(p, 2, band, cell), n / 2, n / 2)) return false;
+            if (!CheckRegionBorder(image, Cell(p, 2, band, cell), n / 2, n / 2, missed)) return false;
     return true;
 }
 
-bool CheckRegions4x4(const BitImageView &image, const QuadF &p, int n) {
+bool CheckRegions4x4(const BitImageView &image, const QuadF &p, int n, int *missed) {
     for (int band = 0; band < 2; ++band)
         for (int cell = 0; cell < 2; ++cell)
-            if (!CheckRegions2x2(image, Cell(p, 2, band, cell), n / 2)) return false;
+            if (!CheckRegions2x2(image, Cell(p, 2, band, cell), n / 2, missed)) return false;
     return true;
 }
 
-bool CheckRegions6x6(const BitImageView &image, const QuadF &p, int n) {
+bool CheckRegions6x6(const BitImageView &image, const QuadF &p, int n, int *missed) {
     for (int band = 0; band < 3; ++band)
         for (int cell = 0; cell < 3; ++cell)
-            if (!CheckRegions2x2(image, Cell(p, 3, band, cell), n / 3)) return false;
+            if (!CheckRegions2x2(image, Cell(p, 3, band, cell), n / 3, missed)) return false;
     return true;
 }
 
-bool CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size) {
+bool CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size, int *missed) {
     switch (size.layout) {
         case RegionLayout::k1x1:
         case RegionLayout::k1x2:
@@ -120,13 +122,13 @@ bool CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &si
         case RegionLayout::k1x6:
             // One band of regions: the finder and timing of the whole band
             // line up as those of one region.
-            return CheckRegionBorder(image, p, size.columns, size.rows);
+            return CheckRegionBorder(image, p, size.columns, size.rows, missed);
         case RegionLayout::k2x2:
-            return CheckRegions2x2(image, p, size.rows);
+            return CheckRegions2x2(image, p, size.rows, missed);
         case RegionLayout::k4x4:
-            return CheckRegions4x4(image, p, size.rows);
+            return CheckRegions4x4(image, p, size.rows, missed);
         case RegionLayout::k6x6:
-            return CheckRegions6x6(image, p, size.rows);
+            return CheckRegions6x6(image, p, size.rows, missed);
     }
     return false;
 }

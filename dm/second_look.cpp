@@ -37,10 +37,11 @@ bool InsideStoredSymbol(const regions::Region &region, const ZrDMScanner &scanne
     return false;
 }
 
-// The first hypothesis and size that decode: the ECC 200 sizes when the first
-// look has not tried them on this region, then the extension sizes; then
-// every size with the far corner moved. `fitted` holds the sides when the
-// first look fitted them.
+// The first hypothesis and size that decode: under each hypothesis the ECC
+// 200 sizes when the first look has not tried them on this region, then the
+// extension sizes; only then, hypothesis by hypothesis, every size with the
+// far corner moved, which costs many times more. `fitted` holds the sides
+// when the first look fitted them.
 bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, const FittedRegion *fitted,
                        bool ecc200Tried, ScanWork &work) {
     if (fitted) {
@@ -49,15 +50,20 @@ bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, 
     } else if (!FitRegionSides(region, work.sides, work.fit)) {
         return false;
     }
-    for (int h = 0; h < kHypothesisCount; ++h) {
+    const auto locate = [&](int h) {
         work.symbol.ClearLocation();
-        if (!LocateSymbol(work.sides, h, work.symbol)) continue;
+        if (!LocateSymbol(work.sides, h, work.symbol)) return false;
         geom::ClampCorners(work.symbol.corners, view.Width(), view.Height());
+        return true;
+    };
+    for (int h = 0; h < kHypothesisCount; ++h) {
+        if (!locate(h)) continue;
         if (!ecc200Tried && TrySizes(view, work)) return true;
         if (TrySizes(view, work, kDmreSizeTable.data(), kDmreSizeTable.data() + kDmreSizeTable.size()))
             return true;
-        if (TrySizesMovingFarCorner(view, work)) return true;
     }
+    for (int h = 0; h < kHypothesisCount; ++h)
+        if (locate(h) && TrySizesMovingFarCorner(view, work)) return true;
     return false;
 }
 
