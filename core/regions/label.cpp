@@ -111,8 +111,10 @@ class RegionPool {
     int Take() {
         if (free_.empty()) {
             const std::size_t first = records_.size();
-            static_assert(kPoolBlock > 0, "the pool grows by whole blocks");
-            records_.resize(records_.size() + static_cast<std::size_t>(kPoolBlock));
+            static_assert(kFirstPoolBlock > 0 && kFirstPoolBlock <= kPoolBlock, "the pool grows by whole blocks");
+            const std::size_t block = std::clamp(records_.size(), static_cast<std::size_t>(kFirstPoolBlock),
+                                                 static_cast<std::size_t>(kPoolBlock));
+            records_.resize(records_.size() + block);
             previousRuns_.resize(records_.size(), 0);
             currentRuns_.resize(records_.size(), 0);
             forward_.resize(records_.size(), 0);
