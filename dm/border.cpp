@@ -22,6 +22,24 @@ QuadF Cell(const QuadF &p, int n, int band, int cell) {
     return {QuadPoint(p, u0, v0), QuadPoint(p, u1, v0), QuadPoint(p, u1, v1), QuadPoint(p, u0, v1)};
 }
 
+// Adds to `misses` the samples at the positions of CountDarkAlong (solid:
+// not dark) or CountAlternatingAlong (alternating: outside the picture or of
+// the wrong colour) that miss; false as soon as they are more than `allowed`.
+template <bool kAlternating>
+bool MissesWithin(const BitImageView &image, PointF from, PointF to, int count, int allowed, int &misses) {
+    for (int k = 0; k < count; ++k) {
+        bool agrees;
+        if constexpr (kAlternating) {
+            const geom::PointI q = geom::RoundHalfUp(AlongAt(from, to, k, count));
+            agrees = image.Bounds().Contains(q) && image.Dark(q) == (k % 2 == 0);
+        } else {
+            agrees = image.DarkOrOutside(AlongAt(from, to, k, count));
+        }
+        if (!agrees && ++misses > allowed) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 PointF QuadPoint(const QuadF &p, double u, double v) {
@@ -58,38 +76,45 @@ int CountAlternatingAlong(const BitImageView &image, PointF from, PointF to, int
     return agree;
 }
 
-bool CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows) {
+bool CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows, int *missed) {
     const QuadF q = ModuleCentres(p, columns, rows);
-    const int agree = CountDarkAlong(image, q.topLeft, q.bottomLeft, rows) +
-                      CountDarkAlong(image, q.bottomLeft, q.bottomRight, columns) +
-                      CountAlternatingAlong(image, q.topLeft, q.topRight, columns) +
-                      CountAlternatingAlong(image, q.bottomRight, q.topRight, rows);
     const int needed = static_cast<int>(std::trunc(2.0 * (columns + rows) * kBorderAgreement + 0.5));
-    return agree > needed;
+    // More than `needed` of the samples agree exactly when at most `allowed`
+    // miss: the count stops at the first miss past that, which decides the
+    // same. The dotted sides come first: a wrong size misses most there.
+    const int allowed = 2 * (columns + rows) - needed - 1;
+    if (allowed < 0) return false;
+    int misses = 0;
+    const bool passes = MissesWithin<true>(image, q.topLeft, q.topRight, columns, allowed, misses) &&
+                        MissesWithin<true>(image, q.bottomRight, q.topRight, rows, allowed, misses) &&
+                        MissesWithin<false>(image, q.topLeft, q.bottomLeft, rows, allowed, misses) &&
+                        MissesWithin<false>(image, q.bottomLeft, q.bottomRight, columns, allowed, misses);
+    if (passes && missed) *missed += misses;
+    return passes;
 }
 
-bool CheckRegions2x2(const BitImageView &image, const QuadF &p, int n) {
+bool CheckRegions2x2(const BitImageView &image, const QuadF &p, int n, int *missed) {
     for (int band = 0; band < 2; ++band)
         for (int cell = 0; cell < 2; ++cell)
-            if (!CheckRegionBorder(image, Cell(p, 2, band, cell), n / 2, n / 2)) return false;
+            if (!CheckRegionBorder(image, Cell(p, 2, band, cell), n / 2, n / 2, missed)) return false;
     return true;
 }
 
-bool CheckRegions4x4(const BitImageView &image, const QuadF &p, int n) {
+bool CheckRegions4x4(const BitImageView &image, const QuadF &p, int n, int *missed) {
     for (int band = 0; band < 2; ++band)
         for (int cell = 0; cell < 2; ++cell)
-            if (!CheckRegions2x2(image, Cell(p, 2, band, cell), n / 2)) return false;
+            if (!CheckRegions2x2(image, Cell(p, 2, band, cell), n / 2, missed)) return false;
     return true;
 }
 
-bool CheckRegions6x6(const BitImageView &image, const QuadF &p, int n) {
+bool CheckRegions6x6(const BitImageView &image, const QuadF &p, int n, int *missed) {
     for (int band = 0; band < 3; ++band)
         for (int cell = 0; cell < 3; ++cell)
-            if (!CheckRegions2x2(image, Cell(p, 3, band, cell), n / 3)) return false;
+            if (!CheckRegions2x2(image, Cell(p, 3, band, cell), n / 3, missed)) return false;
     return true;
 }
 
-bool CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size) {
+bool CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size, int *missed) {
     switch (size.layout) {
         case RegionLayout::k1x1:
         case RegionLayout::k1x2:
@@ -97,13 +122,13 @@ bool CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &si
         case RegionLayout::k1x6:
             // One band of regions: the finder and timing of the whole band
             // line up as those of one region.
-            return CheckRegionBorder(image, p, size.columns, size.rows);
+            return CheckRegionBorder(image, p, size.columns, size.rows, missed);
         case RegionLayout::k2x2:
-            return CheckRegions2x2(image, p, size.rows);
+            return CheckRegions2x2(image, p, size.rows, missed);
         case RegionLayout::k4x4:
-            return CheckRegions4x4(image, p, size.rows);
+            return CheckRegions4x4(image, p, size.rows, missed);
         case RegionLayout::k6x6:
-            return CheckRegions6x6(image, p, size.rows);
+            return CheckRegions6x6(image, p, size.rows, missed);
     }
     return false;
 }

@@ -20,6 +20,9 @@ void PlaceModules(std::int32_t *table, int mappingRows, int mappingColumns);
 // the placement work area of mappingRows x mappingColumns entries.
 void ExtractCodewords(const std::uint8_t *matrix, std::int32_t *table, std::int32_t *codewords,
                       int mappingColumns, int mappingRows);
+// The same with `table` already placed by PlaceModules for this matrix size.
+void ReadPlacedCodewords(const std::uint8_t *matrix, const std::int32_t *table, std::int32_t *codewords,
+                         int mappingColumns, int mappingRows);
 
 // Corrects one block in place (codeword k is the coefficient of x^(L-1-k)).
 // Returns the number of corrected codewords, or -1 when the block cannot be

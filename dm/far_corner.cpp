@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 #include "dm/grid.hpp"
 #include "dm/projective_grid.hpp"
@@ -17,6 +19,7 @@ namespace {
 // moved from where the parallelogram puts it.
 constexpr int kFarCornerSteps = 5;
 constexpr std::size_t kStepCount = (2 * kFarCornerSteps + 1) * (2 * kFarCornerSteps + 1) - 1;
+static_assert(kStepCount <= 256, "a step is kept as a byte");
 // Share of the finder's samples that must be dark for the search to run.
 constexpr double kMinSolidFinder = 0.85;
 // Inward offsets, as shares of the other side, of the lines along a dotted
@@ -31,6 +34,10 @@ constexpr std::array<double, 4> kSolidLineInsets{0, 0.005, 0.01, 0.02};
 // pattern when the parallelogram's far corner misses it.
 constexpr double kDottedSwing = 0.25;
 constexpr int kSwingSteps = 4;
+// Corners decoded per size, those whose border misses fewest: the true
+// corner is among the first few when the border finds it at all, and each
+// decoding of a wrong one costs a sampling and a Reed-Solomon correction.
+constexpr std::size_t kMaxDecodedSteps = 8;
 
 double DarkShare(const BitImageView &view, geom::PointF from, geom::PointF to) {
     const int samples = std::max(2, static_cast<int>(2 * geom::Distance(from, to)));
@@ -81,15 +88,30 @@ bool TryTable(const BitImageView &view, ScanWork &work, const DMSize *first, con
         return steps;
     }();
     const geom::QuadF located = work.symbol.corners;
+    // The steps whose border passes, by their border misses: the true corner
+    // misses fewest, so it is decoded first, not after every nearer corner
+    // whose border passes only just.
+    std::array<std::pair<int, std::uint8_t>, kStepCount> passing{};
     for (const DMSize *size = first; size != last; ++size) {
         if (!ModuleCountFits(size->columns, topTransitions) || !ModuleCountFits(size->rows, rightTransitions))
             continue;
         const geom::PointF alongTop = (located.topRight - located.topLeft) * (0.5 / size->columns);
         const geom::PointF alongRight = (located.topRight - located.bottomRight) * (0.5 / size->rows);
-        for (const auto &[i, j] : kSteps) {
-            work.symbol.corners = located;
-            work.symbol.corners.topRight = located.topRight + alongTop * i + alongRight * j;
-            if (!CheckSizeBorder(view, work.symbol.corners, *size)) continue;
+        const auto corners = [&](std::size_t step) {
+            geom::QuadF moved = located;
+            moved.topRight = located.topRight + alongTop * kSteps[step][0] + alongRight * kSteps[step][1];
+            return moved;
+        };
+        std::size_t count = 0;
+        for (std::size_t step = 0; step < kStepCount; ++step) {
+            int missed = 0;
+            if (CheckSizeBorder(view, corners(step), *size, &missed))
+                passing[count++] = {missed, static_cast<std::uint8_t>(step)};
+        }
+        // Fewest misses first, the nearer step among equals (a total order: no allocation, same order every run).
+        std::sort(passing.begin(), passing.begin() + static_cast<std::ptrdiff_t>(count));
+        for (std::size_t k = 0; k < std::min(count, kMaxDecodedSteps); ++k) {
+            work.symbol.corners = corners(passing[k].second);
             if (TrySizes(view, work, size, size + 1)) return true;
         }
     }

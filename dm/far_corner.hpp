@@ -12,7 +12,9 @@ namespace zr::dm {
 
 // Hypotheses per scan whose far corner is searched: the search tries many
 // corners for each size, so a busy picture gets it for its first few only.
-constexpr int kMaxFarCornerSearches = 24;
+// The cheap sizes of every hypothesis and region come before it, so the
+// symbols that need it are met within the first handful of searches.
+constexpr int kMaxFarCornerSearches = 12;
 
 // For the located symbol in work.symbol (its finder's sides solid, seen on
 // lines just inside the fitted sides), every size of both tables whose

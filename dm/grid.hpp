@@ -29,13 +29,14 @@ int CountDarkAlong(const BitImageView &image, PointF from, PointF to, int count)
 int CountAlternatingAlong(const BitImageView &image, PointF from, PointF to, int count);
 
 // Finder on the left and bottom, timing on the top and right, more than 80 %
-// of the 2 (columns + rows) samples agreeing: true, else false.
-bool CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows);
+// of the 2 (columns + rows) samples agreeing: true, else false. With
+// `missed`, a border that passes adds the samples that did not agree.
+bool CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows, int *missed = nullptr);
 // Each quarter (each ninth for 6 x 6) of an n x n symbol passes the test of
-// its regions.
-bool CheckRegions2x2(const BitImageView &image, const QuadF &p, int n);
-bool CheckRegions4x4(const BitImageView &image, const QuadF &p, int n);
-bool CheckRegions6x6(const BitImageView &image, const QuadF &p, int n);
+// its regions (`missed` as above, summed over them).
+bool CheckRegions2x2(const BitImageView &image, const QuadF &p, int n, int *missed = nullptr);
+bool CheckRegions4x4(const BitImageView &image, const QuadF &p, int n, int *missed = nullptr);
+bool CheckRegions6x6(const BitImageView &image, const QuadF &p, int n, int *missed = nullptr);
 
 // Bilinear point of the quadrilateral at column fraction u and row fraction v.
 PointF QuadPoint(const QuadF &p, double u, double v);
@@ -61,8 +62,9 @@ int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF f
 void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const Steps &pathSteps,
                         const Steps &moveSteps, int reach);
 
-// Border test of the size for the located corners: true when it passes.
-bool CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size);
+// Border test of the size for the located corners: true when it passes,
+// and then, with `missed`, the border samples that did not agree added to it.
+bool CheckSizeBorder(const BitImageView &image, const QuadF &p, const DMSize &size, int *missed = nullptr);
 // Samples the size's mapping matrix (mappingRows x mappingColumns) from the
 // located corners, with the boundaries between regions refined or on the
 // plain lattice; false when a region's sampling fails.

@@ -134,9 +134,14 @@ void PlaceModules(std::int32_t *table, int mappingRows, int mappingColumns) {
 
 void ExtractCodewords(const std::uint8_t *matrix, std::int32_t *table, std::int32_t *codewords,
                       int mappingColumns, int mappingRows) {
+    PlaceModules(table, mappingRows, mappingColumns);
+    ReadPlacedCodewords(matrix, table, codewords, mappingColumns, mappingRows);
+}
+
+void ReadPlacedCodewords(const std::uint8_t *matrix, const std::int32_t *table, std::int32_t *codewords,
+                         int mappingColumns, int mappingRows) {
     const int modules = mappingRows * mappingColumns;
     std::fill_n(codewords, modules / 8 + 1, 0);
-    PlaceModules(table, mappingRows, mappingColumns);
     for (int i = 0; i < modules; ++i) {
         const std::int32_t e = table[i];
         if (e <= 1 || matrix[i] == 0) continue;

@@ -33,7 +33,7 @@ geom::Rect Union(const geom::Rect &a, const geom::Rect &b) {
 // size; false if none.
 bool DecodeSides(const BitImageView &view, ScanWork &work) {
     for (int h = 0; h < kHypothesisCount; ++h) {
-        work.symbol = DMSymbol{};
+        work.symbol.ClearLocation();
         if (!LocateSymbol(work.sides, h, work.symbol)) continue;
         geom::ClampCorners(work.symbol.corners, view.Width(), view.Height());
         if (TrySizes(view, work)) return true;
@@ -56,14 +56,19 @@ void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner,
     search.minHeight = search.minWidth;
     search.minDensity = keep ? kSecondLookMinRegionFill : kMinRegionFill;
     search.maxDensity = kMaxRegionFill;
-    search.traceOutlines = true;
+    // With the second look's looser limits, only the regions within the
+    // first look's get their outlines here; the second look traces the others
+    // when it comes to them, on the picture as it is now (the same outline
+    // the labelling would have traced), and most never need one.
+    search.traceOutlines = keep == nullptr;
     regions::LabelRegions(image, search);
 
     const BitImageView view(image);
     if (keep) keep->fits.clear();
     for (std::size_t index = 0; index < search.regions.size(); ++index) {
-        const regions::Region &region = search.regions[index];
+        regions::Region &region = search.regions[index];
         if (keep && !FirstLookTriedRegion(region)) continue;
+        if (keep) regions::EnsureOutline(view, region);
         const bool fitted = FitRegionSides(region, work.sides, work.fit);
         if (keep) keep->fits.push_back({index, fitted, work.sides});
         if (!fitted || !DecodeSides(view, work)) {

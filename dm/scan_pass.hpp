@@ -54,7 +54,8 @@ void StoreDetails(const DMSymbol &symbol, int index, std::vector<ResultDetails> 
 // a region it looked at does not decode. With `keep`, labels with the second
 // look's looser limits, looks only at the regions within its own, and leaves
 // the whole list and the sides it fitted in *keep for the second look:
-// labelling and fitting once serve both.
+// labelling and fitting once serve both (the regions it did not look at
+// without their outlines).
 // `details`, when given, gets each stored result's ResultDetails at its index.
 void ScanPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner &scanner, ScanWork &work,
               KeptPass *keep = nullptr, std::vector<ResultDetails> *details = nullptr);

@@ -37,41 +37,49 @@ bool InsideStoredSymbol(const regions::Region &region, const ZrDMScanner &scanne
     return false;
 }
 
-// The first hypothesis and size that decode: the ECC 200 sizes when the first
-// look has not tried them on this region, then the extension sizes; then
-// every size with the far corner moved. `fitted` holds the sides when the
-// first look fitted them.
-bool DecodeRegionAgain(const BitImageView &view, const regions::Region &region, const FittedRegion *fitted,
+// The first hypothesis and size that decode: under each hypothesis the ECC
+// 200 sizes when the first look has not tried them on this region, then the
+// extension sizes; only then, hypothesis by hypothesis, every size with the
+// far corner moved, which costs many times more. `fitted` holds the sides
+// when the first look fitted them.
+bool DecodeRegionAgain(const BitImageView &view, regions::Region &region, const FittedRegion *fitted,
                        bool ecc200Tried, ScanWork &work) {
     if (fitted) {
         if (!fitted->fitted) return false;
         work.sides = fitted->sides;
-    } else if (!FitRegionSides(region, work.sides, work.fit)) {
-        return false;
+    } else {
+        // Outlines are traced when a region is first looked at (see ScanPass).
+        regions::EnsureOutline(view, region);
+        if (!FitRegionSides(region, work.sides, work.fit)) return false;
     }
-    for (int h = 0; h < kHypothesisCount; ++h) {
-        work.symbol = DMSymbol{};
-        if (!LocateSymbol(work.sides, h, work.symbol)) continue;
+    const auto locate = [&](int h) {
+        work.symbol.ClearLocation();
+        if (!LocateSymbol(work.sides, h, work.symbol)) return false;
         geom::ClampCorners(work.symbol.corners, view.Width(), view.Height());
+        return true;
+    };
+    for (int h = 0; h < kHypothesisCount; ++h) {
+        if (!locate(h)) continue;
         if (!ecc200Tried && TrySizes(view, work)) return true;
         if (TrySizes(view, work, kDmreSizeTable.data(), kDmreSizeTable.data() + kDmreSizeTable.size()))
             return true;
-        if (TrySizesMovingFarCorner(view, work)) return true;
     }
+    for (int h = 0; h < kHypothesisCount; ++h)
+        if (locate(h) && TrySizesMovingFarCorner(view, work)) return true;
     return false;
 }
 
 
 // Every region not inside a stored symbol, until the list is full. `fits`
 // (in list order) are the sides the first look fitted, if it ran.
-void LookAtRegions(const BitImageView &view, const regions::RegionList &regions,
+void LookAtRegions(const BitImageView &view, regions::RegionList &regions,
                    const std::vector<FittedRegion> *fits, ZrDMScanner &scanner, ScanWork &work,
                    std::vector<ResultDetails> *details) {
     const auto candidate = std::make_unique<DMResult>();  // one record of some 3 kB, not on the stack
     std::size_t nextFit = 0;
     for (std::size_t index = 0; index < regions.size(); ++index) {
         if (scanner.resultCount >= scanner.maxResults) break;
-        const regions::Region &region = regions[index];
+        regions::Region &region = regions[index];
         const FittedRegion *fitted = nullptr;
         if (fits) {
             while (nextFit < fits->size() && (*fits)[nextFit].index < index) ++nextFit;
@@ -89,7 +97,7 @@ void LookAtRegions(const BitImageView &view, const regions::RegionList &regions,
 
 }  // namespace
 
-void SecondLookPass(const BitImageView &view, const KeptPass &pass, ZrDMScanner &scanner, ScanWork &work,
+void SecondLookPass(const BitImageView &view, KeptPass &pass, ZrDMScanner &scanner, ScanWork &work,
                     std::vector<ResultDetails> *details) {
     LookAtRegions(view, pass.regions, &pass.fits, scanner, work, details);
 }
@@ -102,7 +110,7 @@ void LocalThresholdPass(ZrImage &image, const SearchCorners &bounds, ZrDMScanner
     search.minHeight = kSecondLookMinRegionSide;
     search.minDensity = kSecondLookMinRegionFill;
     search.maxDensity = kMaxRegionFill;
-    search.traceOutlines = true;
+    search.traceOutlines = false;  // traced as the regions are looked at
     regions::LabelRegions(image, search);
     LookAtRegions(BitImageView(image), search.regions, nullptr, scanner, work, details);
 }

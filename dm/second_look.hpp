@@ -22,8 +22,9 @@ struct ResultDetails;
 
 // One pass of the second look over the regions (and fitted sides) a
 // first-look pass kept, in the working image as that pass saw it: every region not inside a stored
-// symbol, under the four finder hypotheses, until the list is full.
-void SecondLookPass(const BitImageView &view, const KeptPass &pass, ZrDMScanner &scanner, ScanWork &work,
+// symbol, under the four finder hypotheses, until the list is full. Traces
+// the outlines of the kept regions it fits that have none yet.
+void SecondLookPass(const BitImageView &view, KeptPass &pass, ZrDMScanner &scanner, ScanWork &work,
                     std::vector<ResultDetails> *details);
 
 // One pass of the second look over a picture of its own (the local-threshold

@@ -47,14 +47,20 @@ struct ScanWork {
     DMSymbol symbol;
     edges::FitWork fit;
     RegionSides sides;
-    std::vector<std::uint8_t> matrix;     // mapping matrix of the size being decoded
-    std::vector<std::int32_t> placement;  // placement table of that size
+    // Mapping matrix of the size being decoded, and the placement table of
+    // the matrix size below: both grow to the largest size tried, so that a
+    // small picture does not clear room for 132 x 132 modules.
+    std::vector<std::uint8_t> matrix;
+    std::vector<std::int32_t> placement;
+    int placedRows = 0, placedColumns = 0;  // mapping size the placement holds (0: none yet)
     bool regionLeftUnread = false;        // the first look met a region it could not decode
     geom::Rect unreadArea;                // bounding box of all such regions
     int farCornerSearches = 0;            // hypotheses the second look moved the far corner for
     // What each first-look pass (as given, inverted) kept for the second look.
     std::array<KeptPass, 2> passRegions;
-    ScanWork();
+
+    // The matrix with room for the size's mapping modules.
+    std::uint8_t *MatrixFor(const DMSize &size);
 };
 
 // Fits the four sides of a region with outline extents; false for a region

@@ -22,7 +22,7 @@ bool ModulesLargeEnough(const DMSymbol &symbol, const DMSize &size) {
 bool DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size, bool refine) {
     work.symbol.rows = size.rows;  // the size under trial, also when its sampling fails
     work.symbol.columns = size.columns;
-    return SampleMappingMatrix(image, work.symbol.corners, size, work.matrix.data(), refine) &&
+    return SampleMappingMatrix(image, work.symbol.corners, size, work.MatrixFor(size), refine) &&
            DecodeSampledMatrix(work, size);
 }
 
@@ -32,15 +32,28 @@ bool DecodeSampledMatrix(ScanWork &work, const DMSize &size) {
     DMSymbol &symbol = work.symbol;
     symbol.rows = size.rows;
     symbol.columns = size.columns;
-    ExtractCodewords(work.matrix.data(), work.placement.data(), symbol.codewords.data(), size.mappingColumns,
-                     size.mappingRows);
+    // The placement depends on the matrix size alone: it is laid once for
+    // the many hypotheses that try the same size in turn.
+    if (work.placedRows != size.mappingRows || work.placedColumns != size.mappingColumns) {
+        const auto modules = static_cast<std::size_t>(size.mappingRows * size.mappingColumns);
+        if (work.placement.size() < modules) work.placement.resize(modules);
+        PlaceModules(work.placement.data(), size.mappingRows, size.mappingColumns);
+        work.placedRows = size.mappingRows;
+        work.placedColumns = size.mappingColumns;
+    }
+    ReadPlacedCodewords(work.MatrixFor(size), work.placement.data(), symbol.codewords.data(), size.mappingColumns,
+                        size.mappingRows);
     if (!CorrectSymbol(symbol, size)) return false;
     symbol.text.fill('\0');
     DecodeDMData(symbol.codewords.data(), size.dataCodewords, symbol.text.data(), kTextCapacity, &symbol.details);
     return true;
 }
 
-ScanWork::ScanWork() : matrix(kMaxMappingModules), placement(kMaxMappingModules) {}
+std::uint8_t *ScanWork::MatrixFor(const DMSize &size) {
+    const auto modules = static_cast<std::size_t>(size.mappingRows * size.mappingColumns);
+    if (matrix.size() < modules) matrix.resize(modules);
+    return matrix.data();
+}
 
 bool TrySizes(const BitImageView &image, ScanWork &work) {
     return TrySizes(image, work, kDMSizeTable.data(), kDMSizeTable.data() + kDMSizeTable.size());

@@ -24,15 +24,28 @@ int PreviousSet(const std::vector<std::uint8_t> &isSet, int i) {
     return i;
 }
 
+// Break point marks: a piece starts at every set index; kSettled marks a
+// piece found within the deviation, which no later pass can split.
+constexpr std::uint8_t kBreak = 1;
+constexpr std::uint8_t kSettled = 2;
+
 // One split pass: every piece is split at most once, at its sample farthest
-// from the chord. Returns the largest deviation seen. A sample surely nearer
-// than the farthest so far is passed over without its distance: the result
-// is the same, and a ragged side of many samples costs far fewer roots.
+// from the chord. Returns the largest deviation seen, or 0 when no piece
+// deviates more than kSplitDeviation. A sample surely nearer than the
+// farthest so far is passed over without its distance: the result is the
+// same, and a ragged side of many samples costs far fewer roots. A piece
+// within the deviation keeps its ends and so its farthest sample in every
+// later pass: it is marked settled and not measured again, which leaves
+// the splits and whether another pass runs as they were.
 template <class T>
 double SplitPass(const T *values, int last, std::vector<std::uint8_t> &isSet) {
     double largest = 0;
     for (int a = 0; a < last;) {
         const int b = NextSet(isSet, a);
+        if (isSet[a] == kSettled) {
+            a = b;
+            continue;
+        }
         double farthest = -1;
         int at = -1;
         const ChordTest chord({double(a), Value(values, a)}, {double(b), Value(values, b)});
@@ -45,8 +58,12 @@ double SplitPass(const T *values, int last, std::vector<std::uint8_t> &isSet) {
                 at = i;
             }
         }
-        if (farthest > kSplitDeviation) isSet[at] = 1;
-        if (farthest > largest) largest = farthest;
+        if (farthest > kSplitDeviation) {
+            isSet[at] = kBreak;
+            if (farthest > largest) largest = farthest;
+        } else {
+            isSet[a] = kSettled;
+        }
         a = b;
     }
     return largest;
@@ -106,8 +123,8 @@ bool Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
     if (values == nullptr || last < 0) return false;
     work.isSet.assign(last + 1, 0);
     std::vector<std::uint8_t> &isSet = work.isSet;
-    isSet.front() = 1;
-    isSet.back() = 1;
+    isSet.front() = kBreak;
+    isSet.back() = kBreak;
     if (last > 0) {
         while (SplitPass(values, last, isSet) > kSplitDeviation) {
         }

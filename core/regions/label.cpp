@@ -111,8 +111,10 @@ class RegionPool {
     int Take() {
         if (free_.empty()) {
             const std::size_t first = records_.size();
-            static_assert(kPoolBlock > 0, "the pool grows by whole blocks");
-            records_.resize(records_.size() + static_cast<std::size_t>(kPoolBlock));
+            static_assert(kFirstPoolBlock > 0 && kFirstPoolBlock <= kPoolBlock, "the pool grows by whole blocks");
+            const std::size_t block = std::clamp(records_.size(), static_cast<std::size_t>(kFirstPoolBlock),
+                                                 static_cast<std::size_t>(kPoolBlock));
+            records_.resize(records_.size() + block);
             previousRuns_.resize(records_.size(), 0);
             currentRuns_.resize(records_.size(), 0);
             forward_.resize(records_.size(), 0);
@@ -124,10 +126,8 @@ class RegionPool {
         forward_[Slot(index)] = index;
         return index;
     }
-    void Release(int index) {
-        records_[Slot(index)] = OpenRegion{};
-        free_.push_back(index);
-    }
+    // The record is left as it is: Open writes every field a later region reads.
+    void Release(int index) { free_.push_back(index); }
     // `from` now forwards to `into`; it is released by ReleaseForwarded.
     void Forward(int from, int into) {
         forward_[Slot(from)] = into;
@@ -160,13 +160,18 @@ class RegionPool {
     std::vector<int> free_, forwarded_;
 };
 
-bool WithinLimits(const Region &r, const RegionSearch &search) {
-    const std::int32_t width = r.Width();
-    const std::int32_t height = r.Height();
+bool SizeWithinLimits(const geom::Rect &box, const RegionSearch &search) {
+    const std::int32_t width = box.Width();
+    const std::int32_t height = box.Height();
     if (search.minWidth != 0 && width < search.minWidth) return false;
     if (search.maxWidth != 0 && width > search.maxWidth) return false;
     if (search.minHeight != 0 && height < search.minHeight) return false;
     if (search.maxHeight != 0 && height > search.maxHeight) return false;
+    return true;
+}
+
+bool WithinLimits(const Region &r, const RegionSearch &search) {
+    if (!SizeWithinLimits(r.box, search)) return false;
     if (search.minDensity != 0 && r.fill < search.minDensity) return false;
     if (search.maxDensity != 0 && r.fill > search.maxDensity) return false;
     return true;
@@ -287,6 +292,12 @@ class Labeller {
         OpenRegion &open = pool_[index];
         closing_.box = open.box;
         closing_.box.y1 = y;
+        // The size limits come first in WithinLimits: a region they reject
+        // (most of a speckled picture's) needs no fill.
+        if (!SizeWithinLimits(closing_.box, search_)) {
+            pool_.Release(index);
+            return;
+        }
         closing_.start = open.start;
         closing_.fill = static_cast<double>(open.darkPixels) / (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
         if (WithinLimits(closing_, search_)) {

@@ -18,8 +18,11 @@ namespace zr::regions {
 // column (larger than any coordinate); rowRight and colBottom hold 0 there.
 constexpr std::int32_t kNoOutline = std::numeric_limits<std::int32_t>::max();
 
-// Region records are taken from a pool that grows this many at a time.
+// Region records are taken from a pool that grows this many at a time, after
+// first blocks of kFirstPoolBlock and then doubling: a small picture opens a
+// few dozen regions and should not pay for a thousand records.
 constexpr int kPoolBlock = 1000;
+constexpr int kFirstPoolBlock = 64;
 
 struct Region {
     // Bounding box (half-open: its last column is box.x1 - 1), y counted from

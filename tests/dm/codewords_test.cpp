@@ -1,6 +1,7 @@
 // Module placement, Reed-Solomon correction and the encodation schemes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -55,6 +56,27 @@ TEST(Placement, EveryModuleOfEverySizeIsPlacedOnce) {
         // Four modules left over: two fixed dark, two left light.
         EXPECT_EQ(fixed + unassigned, modules - 8 * size.codewords);
         EXPECT_TRUE((fixed == 0 && unassigned == 0) || (fixed == 2 && unassigned == 2));
+    }
+}
+
+// The scan places the modules once per matrix size and reads many matrices
+// through that table: the same codewords as the whole extraction, also after
+// a table laid for a different size has been laid again.
+TEST(Placement, ReadingThroughAPlacedTableMatchesTheWholeExtraction) {
+    std::mt19937 random(11);
+    std::vector<std::int32_t> table(kMaxMappingModules), placed(kMaxMappingModules);
+    std::vector<std::int32_t> whole(kMaxMappingModules / 8 + 1), read(kMaxMappingModules / 8 + 1, -1);
+    std::vector<std::uint8_t> matrix(kMaxMappingModules);
+    for (const DMSize &size : kDMSizeTable) {
+        PlaceModules(placed.data(), size.mappingRows, size.mappingColumns);
+        for (int trial = 0; trial < 3; ++trial) {
+            for (std::uint8_t &module : matrix) module = static_cast<std::uint8_t>(random() & 1u);
+            ExtractCodewords(matrix.data(), table.data(), whole.data(), size.mappingColumns, size.mappingRows);
+            ReadPlacedCodewords(matrix.data(), placed.data(), read.data(), size.mappingColumns, size.mappingRows);
+            const auto count = static_cast<std::ptrdiff_t>(size.codewords) + 1;
+            ASSERT_TRUE(std::equal(whole.begin(), whole.begin() + count, read.begin()))
+                << size.rows << "x" << size.columns;
+        }
     }
 }
 

@@ -127,6 +127,34 @@ TEST(FitEdgeLine, TheLongerPieceWinsWhateverItsPosition) {
     EXPECT_NEAR(fit.endValue - fit.startValue, 85, 1e-6);
 }
 
+// The split marks the pieces it has settled in the reused work area; a fit
+// must come out the same after other fits have left their marks there, on
+// ragged sides that take several split passes.
+TEST(FitEdgeLine, AReusedWorkAreaFitsAsAFreshOne) {
+    std::mt19937 random(3);
+    FitWork reused;
+    for (int trial = 0; trial < 200; ++trial) {
+        std::vector<std::uint32_t> values(20 + random() % 200);
+        std::uint32_t level = 100;
+        for (std::uint32_t &v : values) {
+            if (random() % 8 == 0) level = 100 + random() % 12;  // steps and notches of up to 11
+            v = level + random() % 3;
+        }
+        const int last = static_cast<int>(values.size()) - 1;
+        EdgeFit fresh, again;
+        ASSERT_TRUE(FitEdgeLine(values.data(), last, fresh));
+        ASSERT_TRUE(FitEdgeLine(values.data(), last, again, reused));
+        EXPECT_EQ(fresh.startIndex, again.startIndex) << trial;
+        EXPECT_EQ(fresh.endIndex, again.endIndex) << trial;
+        EXPECT_EQ(fresh.length, again.length) << trial;
+        EXPECT_EQ(fresh.startValue, again.startValue) << trial;
+        // A shorter fit next leaves marks over the start of this array's area.
+        std::vector<std::uint32_t> other(values.rbegin(), values.rend());
+        other.resize(values.size() / 2 + 1);
+        ASSERT_TRUE(FitEdgeLine(other.data(), static_cast<int>(other.size()) - 1, again, reused));
+    }
+}
+
 TEST(FitEdgeLine, TinyAndBadArrays) {
     const std::vector<std::uint32_t> one = {42};
     EdgeFit fit;
