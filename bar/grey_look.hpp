@@ -31,12 +31,23 @@ struct GreyLine {
     double angle = 0;            // reading angle of the forward sense, degrees
 };
 
+// Which of a family's line places a plan hands out: all of them, every
+// kCoarseEvery-th counted from the centre (a sparse first sweep that reads
+// most pictures), or the rest (the sweep that completes it).
+enum class LineSubset : std::uint8_t { All, Coarse, Fine };
+constexpr int kCoarseEvery = 4;
+// A set of families as bits: bit 1 << family.
+constexpr std::uint8_t FamilyBit(GreyFamily family) { return static_cast<std::uint8_t>(1u << static_cast<int>(family)); }
+constexpr std::uint8_t kEveryFamily = 0x0F;
+
 // The lines of the enabled families within the search rectangle, each
 // family from the rectangle's centre outwards, a few pixels apart.
 class LinePlan {
   public:
-    // Lines within `area`, spaced as for the whole search rectangle `searched`.
-    LinePlan(const Rect &area, const Rect &searched, std::uint8_t directions);
+    // Lines within `area`, spaced as for the whole search rectangle `searched`;
+    // only the `subset` of places, of the `families` that `directions` enables.
+    LinePlan(const Rect &area, const Rect &searched, std::uint8_t directions, LineSubset subset = LineSubset::All,
+             std::uint8_t families = kEveryFamily);
     // The next line; false when every family is done.
     bool Next(GreyLine &line);
     // Spacing of the lines across their family, pixels along the axis.
@@ -49,6 +60,8 @@ class LinePlan {
     Rect area_;
     Rect searched_;
     std::uint8_t directions_;
+    LineSubset subset_;
+    std::uint8_t families_;
     GreyFamily family_ = GreyFamily::Rows;
     bool done_ = false;
     int centre_ = 0, low_ = 0, high_ = 0, step_ = 1;  // the family's line places

@@ -34,8 +34,10 @@ constexpr int kWeakSpread = 2;
 // rules, a fence) make short 2 of 5 readings of one to three digits, which
 // no check can refuse.
 constexpr std::size_t kMinWeakCharacters = 4;
-// An add-on lies within this share of its main symbol's size beside it.
-constexpr double kAddOnReach = 0.6;
+// An add-on and its quiet zone lie within this share of its main symbol's
+// size beside it: 12 modules of gap, 47 of a 5-digit add-on and 5 quiet
+// ones make 64 of the 95 of an EAN 13 symbol.
+constexpr double kAddOnReach = 0.8;
 constexpr double kAddOnDistance = 1.5;
 // How far a group's start and end edges may move differently from its first
 // line to its last: this share of the larger move and some pixels.
@@ -264,11 +266,9 @@ bool SpanInside(const GreyLine &line, const Region &q, LineSpan &span) {
     return low <= high;
 }
 
-// True when the first look's results leave something for the second look:
-// nothing read, a candidate left undecoded, or an EAN/UPC symbol whose
-// add-on may have been walked past.
-bool SecondLookNeeded(const ZrBarScanner &scanner, int unread) {
-    if (scanner.resultCount == 0 || unread > 0) return true;
+// True when the results hold a main EAN/UPC symbol and no add-on, while
+// add-ons are sought: one may have been walked past.
+bool AddOnMissing(const ZrBarScanner &scanner) {
     if ((scanner.symbologies & kAddOns) == 0) return false;
     bool main = false;
     for (int i = 0; i < scanner.resultCount; ++i) {
@@ -278,12 +278,88 @@ bool SecondLookNeeded(const ZrBarScanner &scanner, int unread) {
     return main;
 }
 
+// An add-on is read on the lines that read its main symbol whole: lines
+// of the families within kAddOnFamilyReach degrees of the symbol's axis.
+constexpr double kAddOnFamilyReach = 35;
+std::uint8_t FamiliesAlong(double angle) {
+    constexpr double kFamilyAngles[] = {0, 90, 135, 45};  // Rows, Columns, DiagonalDown, DiagonalUp, modulo 180
+    std::uint8_t families = 0;
+    for (int f = 0; f < 4; ++f) {
+        const double apart = std::fabs(std::fmod(angle - kFamilyAngles[f] + 360.0, 180.0));
+        if (std::min(apart, 180.0 - apart) < kAddOnFamilyReach) families |= FamilyBit(static_cast<GreyFamily>(f));
+    }
+    return families;
+}
+
+Region Outline(const ZrBarResult &r) {
+    Region q;
+    for (std::size_t k = 0; k < 4; ++k) q[k] = {double(r.corners[2 * k]), double(r.corners[2 * k + 1])};
+    return q;
+}
+
+// Sightings of one symbol form a group; a group seen often enough is
+// stored, the strongly checked symbologies first, so that a piece of a
+// symbol read as a weaker one finds the whole already stored. Groups stored
+// by an earlier call are found stored again and skipped.
+PassEnd StoreGroups(ZrBarScanner &scanner, std::vector<Sighting> &sightings, const LinePlan &plan, PassEnd end) {
+    // `spread`: how far apart across the lines the group's sightings lie.
+    int groups = 0;
+    std::vector<int> spread;
+    for (Sighting &s : sightings) s.group = -1;
+    for (std::size_t i = 0; i < sightings.size(); ++i) {
+        if (sightings[i].group >= 0) continue;
+        const int group = groups++;
+        sightings[i].group = group;
+        int low = sightings[i].across, high = low;
+        for (std::size_t j = i + 1; j < sightings.size(); ++j) {
+            if (sightings[j].group < 0 && SameSymbol(sightings[i], sightings[j])) {
+                sightings[j].group = group;
+                low = std::min(low, sightings[j].across);
+                high = std::max(high, sightings[j].across);
+            }
+        }
+        spread.push_back(high - low);
+    }
+    // Passes: the strongly checked main symbols, the weakly checked ones,
+    // then the add-ons, each beside a main symbol stored by then.
+    enum class Pass { kStrong, kWeak, kAddOn };
+    for (const Pass pass : {Pass::kStrong, Pass::kWeak, Pass::kAddOn}) {
+        int group = -1;
+        for (const Sighting &s : sightings) {
+            if (s.group <= group) continue;  // the group's first sighting stands for it
+            group = s.group;
+            const bool addOn = (s.reading.type & kAddOns) != 0;
+            const bool strong = (s.reading.type & kStronglyChecked) != 0 && s.reading.checksumOk;
+            if (pass != (addOn ? Pass::kAddOn : strong ? Pass::kStrong : Pass::kWeak)) continue;
+            // A weakly checked symbol must be read alike on lines apart by
+            // more than the next line's distance (neighbouring lines can
+            // cross one grain of coarse noise alike), and on rows or
+            // columns: a diagonal line also crosses a symbol standing
+            // straight from the top of its bars to their bottom, and such a
+            // piece of it may read as a weak symbol.
+            if (pass == Pass::kWeak &&
+                (std::strlen(s.reading.text) < kMinWeakCharacters ||
+                 spread[static_cast<std::size_t>(group)] < kWeakSpread * plan.Spacing(s.family) ||
+                 !EdgesParallel(sightings, group) || Diagonal(s.family)))
+                continue;
+            const ZrBarResult result = GroupResult(sightings, group, 0.5 * plan.Spacing(s.family));
+            if (addOn ? !BesideMainSymbol(scanner, result) : OverlapsStored(scanner, result)) continue;
+            if (AddSecondLookResult(scanner, result) == SecondLookStore::kListFull) end = PassEnd::ListFull;
+        }
+    }
+    return end;
+}
+
 }  // namespace
 
 PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
                     const std::vector<std::uint8_t> &storedGrey) {
+    // The first look leaves something when it read nothing, left a candidate
+    // undecoded, or read an EAN/UPC symbol whose add-on it may have walked past.
+    const bool searchAll = scanner.resultCount == 0 || unread > 0;
+    const int firstLookCount = scanner.resultCount;
     if (!SecondLookWanted(scanner.extraFlags) || firstLook == PassEnd::ListFull ||
-        !SecondLookNeeded(scanner, unread))
+        !(searchAll || AddOnMissing(scanner)))
         return firstLook;
     GreyPlane plane;
     const std::uint16_t loaded = DibToGreyPlane(scanner.image, plane, storedGrey);
@@ -313,26 +389,29 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             return SameSymbol(s, t) && std::abs(s.across - t.across) >= kWeakSpread * plan.Spacing(s.family);
         });
     };
-    const auto scan = [&](const Rect &part, bool soft) {
-        LinePlan lines(part, area, scanner.directions);
+    // One sweep of lines over `part`: the plan's subset of places and
+    // families, the symbologies tried (diagonals try fewer), whether the soft
+    // decoder runs, and an outline each line must cross (none: every line).
+    const auto sweep = [&](const Rect &part, LineSubset subset, std::uint8_t families, std::uint32_t symbologies,
+                           bool soft, const Region *crossing) {
+        LinePlan lines(part, area, scanner.directions, subset, families);
         GreyLine line;
+        LineSpan span;
         while (lines.Next(line)) {
+            if (crossing != nullptr && !SpanInside(line, *crossing, span)) continue;
             const std::uint8_t *levels = SampleLine(plane, line, buffer);
             const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
             if (found.size() < kFewestEdges) continue;
             readings.clear();
-            const std::uint32_t symbologies =
-                Diagonal(line.family) ? scanner.symbologies & kDiagonalSymbologies : scanner.symbologies;
-            decoder.Read(levels, line.length, found, symbologies, line.direction, scanner.barColors,
-                         readings);
+            const std::uint32_t tried = Diagonal(line.family) ? symbologies & kDiagonalSymbologies : symbologies;
+            decoder.Read(levels, line.length, found, tried, line.direction, scanner.barColors, readings);
             if (soft) {
                 skip.clear();
                 for (const LineReading &r : readings) skip.push_back({r.first, r.last});
-                LineSpan span;
                 for (const Region &q : done)
                     if (SpanInside(line, q, span)) skip.push_back(span);
-                softDecoder.Read(levels, line.length, found, symbologies, line.direction, scanner.barColors,
-                                 skip, readings);
+                softDecoder.Read(levels, line.length, found, tried, line.direction, scanner.barColors, skip,
+                                 readings);
             }
             for (const LineReading &r : readings) {
                 const Sighting s = Place(r, line);
@@ -341,60 +420,43 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             }
         }
     };
-    if (scanner.resultCount == 0 || unread > 0) {
-        scan(area, (scanner.symbologies & kMainEanUpc) != 0);
-    } else {
-        // Only add-ons are sought: around each EAN/UPC symbol read.
-        for (int i = 0; i < scanner.resultCount; ++i)
-            if (scanner.results[i].type & kMainEanUpc) scan(AroundSymbol(scanner.results[i], area), false);
-    }
 
-    // Sightings of one symbol form a group; a group seen often enough is
-    // stored, the strongly checked symbologies first, so that a piece of a
-    // symbol read as a weaker one finds the whole already stored.
-    // `spread`: how far apart across the lines the group's sightings lie.
-    int groups = 0;
-    std::vector<int> spread;
-    for (std::size_t i = 0; i < sightings.size(); ++i) {
-        if (sightings[i].group >= 0) continue;
-        const int group = groups++;
-        sightings[i].group = group;
-        int low = sightings[i].across, high = low;
-        for (std::size_t j = i + 1; j < sightings.size(); ++j) {
-            if (sightings[j].group < 0 && SameSymbol(sightings[i], sightings[j])) {
-                sightings[j].group = group;
-                low = std::min(low, sightings[j].across);
-                high = std::max(high, sightings[j].across);
-            }
-        }
-        spread.push_back(high - low);
-    }
-    // Passes: the strongly checked main symbols, the weakly checked ones,
-    // then the add-ons, each beside a main symbol stored by then.
-    enum class Pass { kStrong, kWeak, kAddOn };
+    // Sparse lines first: once they have read a symbol the picture is taken
+    // as read and the lines between them are left; otherwise they follow.
     PassEnd end = firstLook;
-    for (const Pass pass : {Pass::kStrong, Pass::kWeak, Pass::kAddOn}) {
-        int group = -1;
-        for (const Sighting &s : sightings) {
-            if (s.group <= group) continue;  // the group's first sighting stands for it
-            group = s.group;
-            const bool addOn = (s.reading.type & kAddOns) != 0;
-            const bool strong = (s.reading.type & kStronglyChecked) != 0 && s.reading.checksumOk;
-            if (pass != (addOn ? Pass::kAddOn : strong ? Pass::kStrong : Pass::kWeak)) continue;
-            // A weakly checked symbol must be read alike on lines apart by
-            // more than the next line's distance (neighbouring lines can
-            // cross one grain of coarse noise alike), and on rows or
-            // columns: a diagonal line also crosses a symbol standing
-            // straight from the top of its bars to their bottom, and such a
-            // piece of it may read as a weak symbol.
-            if (pass == Pass::kWeak &&
-                (std::strlen(s.reading.text) < kMinWeakCharacters ||
-                 spread[static_cast<std::size_t>(group)] < kWeakSpread * plan.Spacing(s.family) ||
-                 !EdgesParallel(sightings, group) || Diagonal(s.family)))
-                continue;
-            const ZrBarResult result = GroupResult(sightings, group, 0.5 * plan.Spacing(s.family));
-            if (addOn ? !BesideMainSymbol(scanner, result) : OverlapsStored(scanner, result)) continue;
-            if (AddSecondLookResult(scanner, result) == SecondLookStore::kListFull) end = PassEnd::ListFull;
+    bool everyLine = false;
+    if (searchAll) {
+        const int before = scanner.resultCount;
+        const bool soft = (scanner.symbologies & kMainEanUpc) != 0;
+        sweep(area, LineSubset::Coarse, kEveryFamily, scanner.symbologies, soft, nullptr);
+        end = StoreGroups(scanner, sightings, plan, end);
+        if (scanner.resultCount == before && end != PassEnd::ListFull) {
+            sweep(area, LineSubset::Fine, kEveryFamily, scanner.symbologies, soft, nullptr);
+            end = StoreGroups(scanner, sightings, plan, end);
+            everyLine = true;
+        }
+    }
+    // An add-on of a main EAN/UPC symbol read without one: sought on the
+    // lines that cross that symbol along its axis, sparse lines first.
+    if (!everyLine && end != PassEnd::ListFull && AddOnMissing(scanner)) {
+        const std::uint32_t symbologies = scanner.symbologies & (kMainEanUpc | kAddOns);
+        const int stored = scanner.resultCount;
+        for (int i = 0; i < stored && end != PassEnd::ListFull; ++i) {
+            const ZrBarResult main = scanner.results[i];
+            if ((main.type & kMainEanUpc) == 0) continue;
+            const Rect part = AroundSymbol(main, area);
+            // The first look's outline spans the bars; a second look's
+            // sighting may be narrower than they are long.
+            const Region outline = i < firstLookCount ? Outline(main) : AroundResult(main);
+            const std::uint8_t families = FamiliesAlong(main.angle);
+            // Sparse lines of every family read what else lies about the
+            // symbol, the lines between them along it only its add-on.
+            const int before = scanner.resultCount;
+            sweep(part, LineSubset::Coarse, kEveryFamily, scanner.symbologies, false, nullptr);
+            end = StoreGroups(scanner, sightings, plan, end);
+            if (scanner.resultCount != before || end == PassEnd::ListFull) continue;
+            sweep(part, LineSubset::Fine, families, symbologies, false, &outline);
+            end = StoreGroups(scanner, sightings, plan, end);
         }
     }
     return end;
