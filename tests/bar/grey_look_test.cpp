@@ -9,7 +9,10 @@
 #include <cstring>
 #include <random>
 
+#include "bar/grey_look.hpp"
 #include "core/edges/grey_edges.hpp"
+#include <map>
+#include <set>
 #include "reader_test_util.hpp"
 #include "support/warp.hpp"
 
@@ -427,6 +430,57 @@ TEST(ZrBarGreyLook, NoiseGivesNothing) {
     }
 }
 
+
+
+// The sparse and the completing sweeps of a plan hand out every line of the
+// whole plan once between them; the sparse lines lie kCoarseEvery spacings
+// apart; a family mask keeps its families only.
+TEST(ZrBarGreyLines, SparseAndCompletingSweepsPartTheLinesOfTheWholePlan) {
+    using zr::bar::GreyFamily;
+    using zr::bar::GreyLine;
+    using zr::bar::LinePlan;
+    using zr::bar::LineSubset;
+    const zr::bar::Rect area{3, 5, 403, 305};
+    const auto lines = [&](LineSubset subset, std::uint8_t families) {
+        std::set<std::pair<int, int>> placed;  // (family, across)
+        LinePlan plan(area, area, 0xFF, subset, families);
+        GreyLine line;
+        while (plan.Next(line)) EXPECT_TRUE(placed.insert({static_cast<int>(line.family), line.across}).second);
+        return placed;
+    };
+    const auto all = lines(LineSubset::All, zr::bar::kEveryFamily);
+    const auto coarse = lines(LineSubset::Coarse, zr::bar::kEveryFamily);
+    const auto fine = lines(LineSubset::Fine, zr::bar::kEveryFamily);
+    std::set<std::pair<int, int>> both = coarse;
+    for (const auto &p : fine) EXPECT_TRUE(both.insert(p).second) << "line handed out by both sweeps";
+    EXPECT_EQ(both, all);
+    EXPECT_GT(coarse.size() * 3, all.size() / (zr::bar::kCoarseEvery - 1)) << "too few sparse lines";
+    const LinePlan plan(area, area, 0xFF);
+    std::map<int, std::vector<int>> places;
+    for (const auto &p : coarse) places[p.first].push_back(p.second);
+    EXPECT_EQ(places.size(), 4u);
+    for (const auto &[family, across] : places)
+        for (std::size_t i = 1; i < across.size(); ++i)
+            EXPECT_EQ(across[i] - across[i - 1], zr::bar::kCoarseEvery * plan.Spacing(static_cast<GreyFamily>(family)));
+    const auto rows = lines(LineSubset::All, zr::bar::FamilyBit(GreyFamily::Rows));
+    ASSERT_FALSE(rows.empty());
+    for (const auto &p : rows) EXPECT_EQ(p.first, static_cast<int>(GreyFamily::Rows));
+}
+
+// A symbol too low for the sparse lines to cross is read on the lines
+// between them: the sparse sweep reading nothing, the whole plan follows.
+TEST(ZrBarGreyLook, ReadsASymbolOnlyTheLinesBetweenTheSparseOnesCross) {
+    const Raster symbol = Draw(kFamilies[4], {"small"});  // Code 128
+    Raster strip = zr::test::Canvas(symbol.width, 7);
+    for (int y = 0; y < strip.height; ++y)
+        for (int x = 0; x < symbol.width; ++x) strip.at(x, y) = symbol.at(x, symbol.height / 2);
+    // Rows from the centre of a 200 high picture: the sparse ones at 100 +- 12 k; the strip lies between.
+    Raster picture = zr::test::Canvas(symbol.width + 40, 200);
+    zr::test::Paste(picture, strip, 20, 103);
+    const Scan scan = Read(picture);
+    ASSERT_EQ(scan.results.size(), 1u) << Texts(scan);
+    EXPECT_STREQ(scan.results[0].text, kFamilies[4].text);
+}
+
 }  // namespace
 }  // namespace zr::bar::test
-
