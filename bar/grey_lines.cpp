@@ -118,8 +118,7 @@ bool LinePlan::Next(GreyLine &line) {
             continue;
         }
         if (k < low_ || k > high_) continue;
-        const bool coarse = steps % kCoarseEvery == 0;
-        if ((subset_ == LineSubset::Coarse && !coarse) || (subset_ == LineSubset::Fine && coarse)) continue;
+        if (steps % subset_.every != 0 || (subset_.skip != 0 && steps % subset_.skip == 0)) continue;
         if (Place(family_, k, line)) return true;
     }
     return false;

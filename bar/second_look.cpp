@@ -38,6 +38,8 @@ constexpr std::size_t kMinWeakCharacters = 4;
 // size beside it: 12 modules of gap, 47 of a 5-digit add-on and 5 quiet
 // ones make 64 of the 95 of an EAN 13 symbol.
 constexpr double kAddOnReach = 0.8;
+// Other symbols are sought this share of a main symbol's size about it.
+constexpr double kNearbyReach = 0.6;
 constexpr double kAddOnDistance = 1.5;
 // How far a group's start and end edges may move differently from its first
 // line to its last: this share of the larger move and some pixels.
@@ -188,9 +190,16 @@ bool BesideMainSymbol(const ZrBarScanner &scanner, const ZrBarResult &addOn) {
     return false;
 }
 
+// A box widened on every side by `share` of its larger side, within the search rectangle.
+Rect Widened(const Rect &box, const Rect &area, double share) {
+    const int reach = static_cast<int>(share * std::max(box.Width(), box.Height()));
+    return {std::max(area.x0, box.x0 - reach), std::max(area.y0, box.y0 - reach), std::min(area.x1, box.x1 + reach),
+            std::min(area.y1, box.y1 + reach)};
+}
+
 // The part of the search rectangle where a symbol's add-on may lie: its
-// outline's bounding box widened on every side by kAddOnReach of its size.
-Rect AroundSymbol(const ZrBarResult &r, const Rect &area) {
+// outline's bounding box widened on every side by `share` of its size.
+Rect AroundSymbol(const ZrBarResult &r, const Rect &area, double share) {
     int x0 = r.corners[0], x1 = x0, y0 = r.corners[1], y1 = y0;
     for (int k = 1; k < 4; ++k) {
         x0 = std::min(x0, r.corners[2 * k]);
@@ -198,7 +207,7 @@ Rect AroundSymbol(const ZrBarResult &r, const Rect &area) {
         y0 = std::min(y0, r.corners[2 * k + 1]);
         y1 = std::max(y1, r.corners[2 * k + 1]);
     }
-    const int reach = static_cast<int>(kAddOnReach * std::max(x1 - x0, y1 - y0));
+    const int reach = static_cast<int>(share * std::max(x1 - x0, y1 - y0));
     return {std::max(area.x0, x0 - reach), std::max(area.y0, y0 - reach), std::min(area.x1, x1 + reach + 1),
             std::min(area.y1, y1 + reach + 1)};
 }
@@ -281,6 +290,8 @@ bool AddOnMissing(const ZrBarScanner &scanner) {
 // An add-on is read on the lines that read its main symbol whole: lines
 // of the families within kAddOnFamilyReach degrees of the symbol's axis.
 constexpr double kAddOnFamilyReach = 35;
+// The two sweeps about a main symbol: every line between them once.
+constexpr LineSubset kAroundSymbol[] = {{4, 0}, {1, 4}};
 std::uint8_t FamiliesAlong(double angle) {
     constexpr double kFamilyAngles[] = {0, 90, 135, 45};  // Rows, Columns, DiagonalDown, DiagonalUp, modulo 180
     std::uint8_t families = 0;
@@ -353,7 +364,7 @@ PassEnd StoreGroups(ZrBarScanner &scanner, std::vector<Sighting> &sightings, con
 }  // namespace
 
 PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
-                    const std::vector<std::uint8_t> &storedGrey) {
+                    const std::vector<std::uint8_t> &storedGrey, const std::vector<Rect> &unreadAreas) {
     // The first look leaves something when it read nothing, left a candidate
     // undecoded, or read an EAN/UPC symbol whose add-on it may have walked past.
     const bool searchAll = scanner.resultCount == 0 || unread > 0;
@@ -424,27 +435,43 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
     // Sparse lines first: once they have read a symbol the picture is taken
     // as read and the lines between them are left; otherwise they follow.
     PassEnd end = firstLook;
-    bool everyLine = false;
+    Rect denseSwept{0, 0, 0, 0};  // a part swept with every line
     if (searchAll) {
-        const int before = scanner.resultCount;
+        // Where the first look read symbols and left candidates, the rest
+        // is sought about those candidates; else over the whole rectangle.
+        // One part holds them all: overlapping parts would sweep lines twice.
+        const bool aboutCandidates = scanner.resultCount > 0 && !unreadAreas.empty();
+        Rect part = area;
+        if (aboutCandidates) {
+            part = Widened(unreadAreas[0], area, kNearbyReach);
+            for (const Rect &box : unreadAreas) {
+                const Rect around = Widened(box, area, kNearbyReach);
+                part = {std::min(part.x0, around.x0), std::min(part.y0, around.y0), std::max(part.x1, around.x1),
+                        std::max(part.y1, around.y1)};
+            }
+        }
         const bool soft = (scanner.symbologies & kMainEanUpc) != 0;
-        sweep(area, LineSubset::Coarse, kEveryFamily, scanner.symbologies, soft, nullptr);
-        end = StoreGroups(scanner, sightings, plan, end);
-        if (scanner.resultCount == before && end != PassEnd::ListFull) {
-            sweep(area, LineSubset::Fine, kEveryFamily, scanner.symbologies, soft, nullptr);
+        for (const LineSubset &subset : kSparseToDense) {
+            const int before = scanner.resultCount;
+            sweep(part, subset, kEveryFamily, scanner.symbologies, soft, nullptr);
             end = StoreGroups(scanner, sightings, plan, end);
-            everyLine = true;
+            if (subset.every == 1) denseSwept = part;
+            if (scanner.resultCount != before || end == PassEnd::ListFull) break;
         }
     }
     // An add-on of a main EAN/UPC symbol read without one: sought on the
     // lines that cross that symbol along its axis, sparse lines first.
-    if (!everyLine && end != PassEnd::ListFull && AddOnMissing(scanner)) {
+    if (end != PassEnd::ListFull && AddOnMissing(scanner)) {
         const std::uint32_t symbologies = scanner.symbologies & (kMainEanUpc | kAddOns);
         const int stored = scanner.resultCount;
         for (int i = 0; i < stored && end != PassEnd::ListFull; ++i) {
             const ZrBarResult main = scanner.results[i];
             if ((main.type & kMainEanUpc) == 0) continue;
-            const Rect part = AroundSymbol(main, area);
+            const Rect part = AroundSymbol(main, area, kAddOnReach);
+            // Every line there has been read already.
+            if (part.x0 >= denseSwept.x0 && part.y0 >= denseSwept.y0 && part.x1 <= denseSwept.x1 &&
+                part.y1 <= denseSwept.y1)
+                continue;
             // The first look's outline spans the bars; a second look's
             // sighting may be narrower than they are long.
             const Region outline = i < firstLookCount ? Outline(main) : AroundResult(main);
@@ -452,10 +479,11 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             // Sparse lines of every family read what else lies about the
             // symbol, the lines between them along it only its add-on.
             const int before = scanner.resultCount;
-            sweep(part, LineSubset::Coarse, kEveryFamily, scanner.symbologies, false, nullptr);
+            sweep(AroundSymbol(main, area, kNearbyReach), kAroundSymbol[0], kEveryFamily, scanner.symbologies, false,
+                  nullptr);
             end = StoreGroups(scanner, sightings, plan, end);
             if (scanner.resultCount != before || end == PassEnd::ListFull) continue;
-            sweep(part, LineSubset::Fine, families, symbologies, false, &outline);
+            sweep(part, kAroundSymbol[1], families, symbologies, false, &outline);
             end = StoreGroups(scanner, sightings, plan, end);
         }
     }
