@@ -290,6 +290,10 @@ bool AddOnMissing(const ZrBarScanner &scanner) {
 // An add-on is read on the lines that read its main symbol whole: lines
 // of the families within kAddOnFamilyReach degrees of the symbol's axis.
 constexpr double kAddOnFamilyReach = 35;
+// The sweeps about the first look's undecoded candidates: their bars reach
+// across the first look's first two probes, 7 pixels apart, so lines two
+// spacings apart cross them and the lines between those are left.
+constexpr LineSubset kAboutCandidates[] = {{8, 0}, {4, 8}, {2, 4}};
 // The two sweeps about a main symbol: every line between them once.
 constexpr LineSubset kAroundSymbol[] = {{4, 0}, {1, 4}};
 std::uint8_t FamiliesAlong(double angle) {
@@ -451,7 +455,7 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             }
         }
         const bool soft = (scanner.symbologies & kMainEanUpc) != 0;
-        for (const LineSubset &subset : kSparseToDense) {
+        for (const LineSubset &subset : aboutCandidates ? kAboutCandidates : kSparseToDense) {
             const int before = scanner.resultCount;
             sweep(part, subset, kEveryFamily, scanner.symbologies, soft, nullptr);
             end = StoreGroups(scanner, sightings, plan, end);
