@@ -60,15 +60,17 @@ ZR_EXPORT uint16_t ZrScanBar(ZrBarScanner *scanner) {
         scanner, load, [scanner, &grey](ZrImage &work) {
             using zr::bar::PassEnd;
             ValidateBarOptions(*scanner);
-            int unread = 0;  // candidates the first look could not decode
-            PassEnd end = zr::bar::ScanPass(work, *scanner, &unread);
+            int unread = 0;  // candidates the first look could not decode, and where they lie
+            std::vector<zr::bar::Rect> unreadAreas;
+            PassEnd end = zr::bar::ScanPass(work, *scanner, &unread, &unreadAreas);
             if (scanner->extraFlags & ZR_BAR_THOROUGH) {
                 zr::bar::BarPrefilter(work);
                 // A list cut short in the first pass stays reported whatever the second finds.
-                if (zr::bar::ScanPass(work, *scanner, &unread) == PassEnd::ListFull) end = PassEnd::ListFull;
+                if (zr::bar::ScanPass(work, *scanner, &unread, &unreadAreas) == PassEnd::ListFull)
+                    end = PassEnd::ListFull;
             }
             zr::bar::DropLoneAddOns(*scanner);
-            end = zr::bar::RunGreyLook(*scanner, end, unread, grey);
+            end = zr::bar::RunGreyLook(*scanner, end, unread, grey, unreadAreas);
             return PublicStatus(end);
         });
 }

@@ -21,11 +21,10 @@ constexpr double kRowAngle = 0, kColumnAngle = 270, kDownAngle = 315, kUpAngle =
 
 }  // namespace
 
-LinePlan::LinePlan(const Rect &area, const Rect &searched, std::uint8_t directions)
-    : area_(area), searched_(searched), directions_(directions) {
-    GreyFamily family = GreyFamily::Rows;
-    if ((directions_ & kHorizontal) == 0) family = GreyFamily::Columns;
-    done_ = !StartFamily(family);
+LinePlan::LinePlan(const Rect &area, const Rect &searched, std::uint8_t directions, LineSubset subset,
+                   std::uint8_t families)
+    : area_(area), searched_(searched), directions_(directions), subset_(subset), families_(families) {
+    done_ = !StartFamily(GreyFamily::Rows);
 }
 
 int LinePlan::Spacing(GreyFamily family) const {
@@ -45,7 +44,7 @@ bool LinePlan::StartFamily(GreyFamily family) {
         const bool enabled = family == GreyFamily::Rows      ? (directions_ & kHorizontal) != 0
                              : family == GreyFamily::Columns ? (directions_ & kVertical) != 0
                                                              : diagonals;
-        if (enabled) break;
+        if (enabled && (families_ & FamilyBit(family)) != 0) break;
         if (family == GreyFamily::DiagonalUp) return false;
         family = static_cast<GreyFamily>(static_cast<int>(family) + 1);
     }
@@ -109,7 +108,8 @@ bool LinePlan::Next(GreyLine &line) {
     while (!done_) {
         // Places centre, centre + step, centre - step, centre + 2 step, ...
         const int n = index_++;
-        const int reach = (n + 1) / 2 * step_;
+        const int steps = (n + 1) / 2;
+        const int reach = steps * step_;
         const int k = n % 2 == 0 ? centre_ + reach : centre_ - reach;
         if (centre_ + reach > high_ && centre_ - reach < low_) {
             if (family_ == GreyFamily::DiagonalUp ||
@@ -118,6 +118,7 @@ bool LinePlan::Next(GreyLine &line) {
             continue;
         }
         if (k < low_ || k > high_) continue;
+        if (steps % subset_.every != 0 || (subset_.skip != 0 && steps % subset_.skip == 0)) continue;
         if (Place(family_, k, line)) return true;
     }
     return false;

@@ -31,12 +31,29 @@ struct GreyLine {
     double angle = 0;            // reading angle of the forward sense, degrees
 };
 
+// Which of a family's line places a plan hands out, counted in line
+// spacings from the centre: those at a multiple of `every` that are no
+// multiple of `skip` (0: none skipped). The sweeps kSparseToDense hand out
+// every place once between them, the sparsest first: most pictures are
+// read by their first lines and need no more.
+struct LineSubset {
+    int every = 1;
+    int skip = 0;
+};
+constexpr LineSubset kEveryLine{1, 0};
+constexpr LineSubset kSparseToDense[] = {{8, 0}, {4, 8}, {1, 4}};
+// A set of families as bits: bit 1 << family.
+constexpr std::uint8_t FamilyBit(GreyFamily family) { return static_cast<std::uint8_t>(1u << static_cast<int>(family)); }
+constexpr std::uint8_t kEveryFamily = 0x0F;
+
 // The lines of the enabled families within the search rectangle, each
 // family from the rectangle's centre outwards, a few pixels apart.
 class LinePlan {
   public:
-    // Lines within `area`, spaced as for the whole search rectangle `searched`.
-    LinePlan(const Rect &area, const Rect &searched, std::uint8_t directions);
+    // Lines within `area`, spaced as for the whole search rectangle `searched`;
+    // only the `subset` of places, of the `families` that `directions` enables.
+    LinePlan(const Rect &area, const Rect &searched, std::uint8_t directions, LineSubset subset = kEveryLine,
+             std::uint8_t families = kEveryFamily);
     // The next line; false when every family is done.
     bool Next(GreyLine &line);
     // Spacing of the lines across their family, pixels along the axis.
@@ -49,6 +66,8 @@ class LinePlan {
     Rect area_;
     Rect searched_;
     std::uint8_t directions_;
+    LineSubset subset_;
+    std::uint8_t families_;
     GreyFamily family_ = GreyFamily::Rows;
     bool done_ = false;
     int centre_ = 0, low_ = 0, high_ = 0, step_ = 1;  // the family's line places
@@ -180,8 +199,10 @@ class SoftEanDecoder {
 // The second look of one scan after the first look stored its results and
 // left `unread` candidates undecoded: adds what it reads, within the result
 // list. ListFull when a symbol found no room. `storedGrey` may hold the
-// picture's grey levels from the first look's preparation (see DibToBiLevel).
+// picture's grey levels from the first look's preparation (see DibToBiLevel);
+// `unreadAreas` the bounding boxes of the candidates left undecoded: where
+// the first look read symbols, the rest is sought about those.
 PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
-                    const std::vector<std::uint8_t> &storedGrey = {});
+                    const std::vector<std::uint8_t> &storedGrey = {}, const std::vector<Rect> &unreadAreas = {});
 
 }  // namespace zr::bar

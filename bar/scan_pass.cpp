@@ -153,7 +153,7 @@ void BarPrefilter(ZrImage &image) {
     }
 }
 
-PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner, int *unread) {
+PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner, int *unread, std::vector<Rect> *unreadAreas) {
     const Picture picture{BitImageView(image),
                           {static_cast<int>(scanner.left), static_cast<int>(scanner.top),
                            static_cast<int>(scanner.left + scanner.rectWidth),
@@ -211,6 +211,14 @@ PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner, int *unread) {
             }
         }
         if (unread != nullptr) ++*unread;
+        if (unreadAreas != nullptr) {
+            const QuadI &q = extent->outline;
+            Rect box{q[0].x, q[0].y, q[0].x + 1, q[0].y + 1};
+            for (int k = 1; k < QuadI::kCorners; ++k)
+                box = {std::min(box.x0, q[k].x), std::min(box.y0, q[k].y), std::max(box.x1, q[k].x + 1),
+                       std::max(box.y1, q[k].y + 1)};
+            unreadAreas->push_back(box);
+        }
         if (reportUnread) {
             decode = DecodeState{};
             decode.barColor = FirstColour(colours);

@@ -34,8 +34,12 @@ constexpr int kWeakSpread = 2;
 // rules, a fence) make short 2 of 5 readings of one to three digits, which
 // no check can refuse.
 constexpr std::size_t kMinWeakCharacters = 4;
-// An add-on lies within this share of its main symbol's size beside it.
-constexpr double kAddOnReach = 0.6;
+// An add-on and its quiet zone lie within this share of its main symbol's
+// size beside it: 12 modules of gap, 47 of a 5-digit add-on and 5 quiet
+// ones make 64 of the 95 of an EAN 13 symbol.
+constexpr double kAddOnReach = 0.8;
+// Other symbols are sought this share of a main symbol's size about it.
+constexpr double kNearbyReach = 0.6;
 constexpr double kAddOnDistance = 1.5;
 // How far a group's start and end edges may move differently from its first
 // line to its last: this share of the larger move and some pixels.
@@ -186,9 +190,16 @@ bool BesideMainSymbol(const ZrBarScanner &scanner, const ZrBarResult &addOn) {
     return false;
 }
 
+// A box widened on every side by `share` of its larger side, within the search rectangle.
+Rect Widened(const Rect &box, const Rect &area, double share) {
+    const int reach = static_cast<int>(share * std::max(box.Width(), box.Height()));
+    return {std::max(area.x0, box.x0 - reach), std::max(area.y0, box.y0 - reach), std::min(area.x1, box.x1 + reach),
+            std::min(area.y1, box.y1 + reach)};
+}
+
 // The part of the search rectangle where a symbol's add-on may lie: its
-// outline's bounding box widened on every side by kAddOnReach of its size.
-Rect AroundSymbol(const ZrBarResult &r, const Rect &area) {
+// outline's bounding box widened on every side by `share` of its size.
+Rect AroundSymbol(const ZrBarResult &r, const Rect &area, double share) {
     int x0 = r.corners[0], x1 = x0, y0 = r.corners[1], y1 = y0;
     for (int k = 1; k < 4; ++k) {
         x0 = std::min(x0, r.corners[2 * k]);
@@ -196,7 +207,7 @@ Rect AroundSymbol(const ZrBarResult &r, const Rect &area) {
         y0 = std::min(y0, r.corners[2 * k + 1]);
         y1 = std::max(y1, r.corners[2 * k + 1]);
     }
-    const int reach = static_cast<int>(kAddOnReach * std::max(x1 - x0, y1 - y0));
+    const int reach = static_cast<int>(share * std::max(x1 - x0, y1 - y0));
     return {std::max(area.x0, x0 - reach), std::max(area.y0, y0 - reach), std::min(area.x1, x1 + reach + 1),
             std::min(area.y1, y1 + reach + 1)};
 }
@@ -264,11 +275,9 @@ bool SpanInside(const GreyLine &line, const Region &q, LineSpan &span) {
     return low <= high;
 }
 
-// True when the first look's results leave something for the second look:
-// nothing read, a candidate left undecoded, or an EAN/UPC symbol whose
-// add-on may have been walked past.
-bool SecondLookNeeded(const ZrBarScanner &scanner, int unread) {
-    if (scanner.resultCount == 0 || unread > 0) return true;
+// True when the results hold a main EAN/UPC symbol and no add-on, while
+// add-ons are sought: one may have been walked past.
+bool AddOnMissing(const ZrBarScanner &scanner) {
     if ((scanner.symbologies & kAddOns) == 0) return false;
     bool main = false;
     for (int i = 0; i < scanner.resultCount; ++i) {
@@ -278,12 +287,94 @@ bool SecondLookNeeded(const ZrBarScanner &scanner, int unread) {
     return main;
 }
 
+// An add-on is read on the lines that read its main symbol whole: lines
+// of the families within kAddOnFamilyReach degrees of the symbol's axis.
+constexpr double kAddOnFamilyReach = 35;
+// The sweeps about the first look's undecoded candidates: their bars reach
+// across the first look's first two probes, 7 pixels apart, so lines two
+// spacings apart cross them and the lines between those are left.
+constexpr LineSubset kAboutCandidates[] = {{8, 0}, {4, 8}, {2, 4}};
+// The two sweeps about a main symbol: every line between them once.
+constexpr LineSubset kAroundSymbol[] = {{4, 0}, {1, 4}};
+std::uint8_t FamiliesAlong(double angle) {
+    constexpr double kFamilyAngles[] = {0, 90, 135, 45};  // Rows, Columns, DiagonalDown, DiagonalUp, modulo 180
+    std::uint8_t families = 0;
+    for (int f = 0; f < 4; ++f) {
+        const double apart = std::fabs(std::fmod(angle - kFamilyAngles[f] + 360.0, 180.0));
+        if (std::min(apart, 180.0 - apart) < kAddOnFamilyReach) families |= FamilyBit(static_cast<GreyFamily>(f));
+    }
+    return families;
+}
+
+Region Outline(const ZrBarResult &r) {
+    Region q;
+    for (std::size_t k = 0; k < 4; ++k) q[k] = {double(r.corners[2 * k]), double(r.corners[2 * k + 1])};
+    return q;
+}
+
+// Sightings of one symbol form a group; a group seen often enough is
+// stored, the strongly checked symbologies first, so that a piece of a
+// symbol read as a weaker one finds the whole already stored. Groups stored
+// by an earlier call are found stored again and skipped.
+PassEnd StoreGroups(ZrBarScanner &scanner, std::vector<Sighting> &sightings, const LinePlan &plan, PassEnd end) {
+    // `spread`: how far apart across the lines the group's sightings lie.
+    int groups = 0;
+    std::vector<int> spread;
+    for (Sighting &s : sightings) s.group = -1;
+    for (std::size_t i = 0; i < sightings.size(); ++i) {
+        if (sightings[i].group >= 0) continue;
+        const int group = groups++;
+        sightings[i].group = group;
+        int low = sightings[i].across, high = low;
+        for (std::size_t j = i + 1; j < sightings.size(); ++j) {
+            if (sightings[j].group < 0 && SameSymbol(sightings[i], sightings[j])) {
+                sightings[j].group = group;
+                low = std::min(low, sightings[j].across);
+                high = std::max(high, sightings[j].across);
+            }
+        }
+        spread.push_back(high - low);
+    }
+    // Passes: the strongly checked main symbols, the weakly checked ones,
+    // then the add-ons, each beside a main symbol stored by then.
+    enum class Pass { kStrong, kWeak, kAddOn };
+    for (const Pass pass : {Pass::kStrong, Pass::kWeak, Pass::kAddOn}) {
+        int group = -1;
+        for (const Sighting &s : sightings) {
+            if (s.group <= group) continue;  // the group's first sighting stands for it
+            group = s.group;
+            const bool addOn = (s.reading.type & kAddOns) != 0;
+            const bool strong = (s.reading.type & kStronglyChecked) != 0 && s.reading.checksumOk;
+            if (pass != (addOn ? Pass::kAddOn : strong ? Pass::kStrong : Pass::kWeak)) continue;
+            // A weakly checked symbol must be read alike on lines apart by
+            // more than the next line's distance (neighbouring lines can
+            // cross one grain of coarse noise alike), and on rows or
+            // columns: a diagonal line also crosses a symbol standing
+            // straight from the top of its bars to their bottom, and such a
+            // piece of it may read as a weak symbol.
+            if (pass == Pass::kWeak &&
+                (std::strlen(s.reading.text) < kMinWeakCharacters ||
+                 spread[static_cast<std::size_t>(group)] < kWeakSpread * plan.Spacing(s.family) ||
+                 !EdgesParallel(sightings, group) || Diagonal(s.family)))
+                continue;
+            const ZrBarResult result = GroupResult(sightings, group, 0.5 * plan.Spacing(s.family));
+            if (addOn ? !BesideMainSymbol(scanner, result) : OverlapsStored(scanner, result)) continue;
+            if (AddSecondLookResult(scanner, result) == SecondLookStore::kListFull) end = PassEnd::ListFull;
+        }
+    }
+    return end;
+}
+
 }  // namespace
 
 PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
-                    const std::vector<std::uint8_t> &storedGrey) {
+                    const std::vector<std::uint8_t> &storedGrey, const std::vector<Rect> &unreadAreas) {
+    // The first look leaves something when it read nothing, left a candidate
+    // undecoded, or read an EAN/UPC symbol whose add-on it may have walked past.
+    const bool searchAll = scanner.resultCount == 0 || unread > 0;
+    const int firstLookCount = scanner.resultCount;
     if (!SecondLookWanted(scanner.extraFlags) || firstLook == PassEnd::ListFull ||
-        !SecondLookNeeded(scanner, unread))
+        !(searchAll || AddOnMissing(scanner)))
         return firstLook;
     GreyPlane plane;
     const std::uint16_t loaded = DibToGreyPlane(scanner.image, plane, storedGrey);
@@ -313,26 +404,29 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             return SameSymbol(s, t) && std::abs(s.across - t.across) >= kWeakSpread * plan.Spacing(s.family);
         });
     };
-    const auto scan = [&](const Rect &part, bool soft) {
-        LinePlan lines(part, area, scanner.directions);
+    // One sweep of lines over `part`: the plan's subset of places and
+    // families, the symbologies tried (diagonals try fewer), whether the soft
+    // decoder runs, and an outline each line must cross (none: every line).
+    const auto sweep = [&](const Rect &part, LineSubset subset, std::uint8_t families, std::uint32_t symbologies,
+                           bool soft, const Region *crossing) {
+        LinePlan lines(part, area, scanner.directions, subset, families);
         GreyLine line;
+        LineSpan span;
         while (lines.Next(line)) {
+            if (crossing != nullptr && !SpanInside(line, *crossing, span)) continue;
             const std::uint8_t *levels = SampleLine(plane, line, buffer);
             const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
             if (found.size() < kFewestEdges) continue;
             readings.clear();
-            const std::uint32_t symbologies =
-                Diagonal(line.family) ? scanner.symbologies & kDiagonalSymbologies : scanner.symbologies;
-            decoder.Read(levels, line.length, found, symbologies, line.direction, scanner.barColors,
-                         readings);
+            const std::uint32_t tried = Diagonal(line.family) ? symbologies & kDiagonalSymbologies : symbologies;
+            decoder.Read(levels, line.length, found, tried, line.direction, scanner.barColors, readings);
             if (soft) {
                 skip.clear();
                 for (const LineReading &r : readings) skip.push_back({r.first, r.last});
-                LineSpan span;
                 for (const Region &q : done)
                     if (SpanInside(line, q, span)) skip.push_back(span);
-                softDecoder.Read(levels, line.length, found, symbologies, line.direction, scanner.barColors,
-                                 skip, readings);
+                softDecoder.Read(levels, line.length, found, tried, line.direction, scanner.barColors, skip,
+                                 readings);
             }
             for (const LineReading &r : readings) {
                 const Sighting s = Place(r, line);
@@ -341,60 +435,60 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             }
         }
     };
-    if (scanner.resultCount == 0 || unread > 0) {
-        scan(area, (scanner.symbologies & kMainEanUpc) != 0);
-    } else {
-        // Only add-ons are sought: around each EAN/UPC symbol read.
-        for (int i = 0; i < scanner.resultCount; ++i)
-            if (scanner.results[i].type & kMainEanUpc) scan(AroundSymbol(scanner.results[i], area), false);
-    }
 
-    // Sightings of one symbol form a group; a group seen often enough is
-    // stored, the strongly checked symbologies first, so that a piece of a
-    // symbol read as a weaker one finds the whole already stored.
-    // `spread`: how far apart across the lines the group's sightings lie.
-    int groups = 0;
-    std::vector<int> spread;
-    for (std::size_t i = 0; i < sightings.size(); ++i) {
-        if (sightings[i].group >= 0) continue;
-        const int group = groups++;
-        sightings[i].group = group;
-        int low = sightings[i].across, high = low;
-        for (std::size_t j = i + 1; j < sightings.size(); ++j) {
-            if (sightings[j].group < 0 && SameSymbol(sightings[i], sightings[j])) {
-                sightings[j].group = group;
-                low = std::min(low, sightings[j].across);
-                high = std::max(high, sightings[j].across);
+    // Sparse lines first: once they have read a symbol the picture is taken
+    // as read and the lines between them are left; otherwise they follow.
+    PassEnd end = firstLook;
+    Rect denseSwept{0, 0, 0, 0};  // a part swept with every line
+    if (searchAll) {
+        // Where the first look read symbols and left candidates, the rest
+        // is sought about those candidates; else over the whole rectangle.
+        // One part holds them all: overlapping parts would sweep lines twice.
+        const bool aboutCandidates = scanner.resultCount > 0 && !unreadAreas.empty();
+        Rect part = area;
+        if (aboutCandidates) {
+            part = Widened(unreadAreas[0], area, kNearbyReach);
+            for (const Rect &box : unreadAreas) {
+                const Rect around = Widened(box, area, kNearbyReach);
+                part = {std::min(part.x0, around.x0), std::min(part.y0, around.y0), std::max(part.x1, around.x1),
+                        std::max(part.y1, around.y1)};
             }
         }
-        spread.push_back(high - low);
+        const bool soft = (scanner.symbologies & kMainEanUpc) != 0;
+        for (const LineSubset &subset : aboutCandidates ? kAboutCandidates : kSparseToDense) {
+            const int before = scanner.resultCount;
+            sweep(part, subset, kEveryFamily, scanner.symbologies, soft, nullptr);
+            end = StoreGroups(scanner, sightings, plan, end);
+            if (subset.every == 1) denseSwept = part;
+            if (scanner.resultCount != before || end == PassEnd::ListFull) break;
+        }
     }
-    // Passes: the strongly checked main symbols, the weakly checked ones,
-    // then the add-ons, each beside a main symbol stored by then.
-    enum class Pass { kStrong, kWeak, kAddOn };
-    PassEnd end = firstLook;
-    for (const Pass pass : {Pass::kStrong, Pass::kWeak, Pass::kAddOn}) {
-        int group = -1;
-        for (const Sighting &s : sightings) {
-            if (s.group <= group) continue;  // the group's first sighting stands for it
-            group = s.group;
-            const bool addOn = (s.reading.type & kAddOns) != 0;
-            const bool strong = (s.reading.type & kStronglyChecked) != 0 && s.reading.checksumOk;
-            if (pass != (addOn ? Pass::kAddOn : strong ? Pass::kStrong : Pass::kWeak)) continue;
-            // A weakly checked symbol must be read alike on lines apart by
-            // more than the next line's distance (neighbouring lines can
-            // cross one grain of coarse noise alike), and on rows or
-            // columns: a diagonal line also crosses a symbol standing
-            // straight from the top of its bars to their bottom, and such a
-            // piece of it may read as a weak symbol.
-            if (pass == Pass::kWeak &&
-                (std::strlen(s.reading.text) < kMinWeakCharacters ||
-                 spread[static_cast<std::size_t>(group)] < kWeakSpread * plan.Spacing(s.family) ||
-                 !EdgesParallel(sightings, group) || Diagonal(s.family)))
+    // An add-on of a main EAN/UPC symbol read without one: sought on the
+    // lines that cross that symbol along its axis, sparse lines first.
+    if (end != PassEnd::ListFull && AddOnMissing(scanner)) {
+        const std::uint32_t symbologies = scanner.symbologies & (kMainEanUpc | kAddOns);
+        const int stored = scanner.resultCount;
+        for (int i = 0; i < stored && end != PassEnd::ListFull; ++i) {
+            const ZrBarResult main = scanner.results[i];
+            if ((main.type & kMainEanUpc) == 0) continue;
+            const Rect part = AroundSymbol(main, area, kAddOnReach);
+            // Every line there has been read already.
+            if (part.x0 >= denseSwept.x0 && part.y0 >= denseSwept.y0 && part.x1 <= denseSwept.x1 &&
+                part.y1 <= denseSwept.y1)
                 continue;
-            const ZrBarResult result = GroupResult(sightings, group, 0.5 * plan.Spacing(s.family));
-            if (addOn ? !BesideMainSymbol(scanner, result) : OverlapsStored(scanner, result)) continue;
-            if (AddSecondLookResult(scanner, result) == SecondLookStore::kListFull) end = PassEnd::ListFull;
+            // The first look's outline spans the bars; a second look's
+            // sighting may be narrower than they are long.
+            const Region outline = i < firstLookCount ? Outline(main) : AroundResult(main);
+            const std::uint8_t families = FamiliesAlong(main.angle);
+            // Sparse lines of every family read what else lies about the
+            // symbol, the lines between them along it only its add-on.
+            const int before = scanner.resultCount;
+            sweep(AroundSymbol(main, area, kNearbyReach), kAroundSymbol[0], kEveryFamily, scanner.symbologies, false,
+                  nullptr);
+            end = StoreGroups(scanner, sightings, plan, end);
+            if (scanner.resultCount != before || end == PassEnd::ListFull) continue;
+            sweep(part, kAroundSymbol[1], families, symbologies, false, &outline);
+            end = StoreGroups(scanner, sightings, plan, end);
         }
     }
     return end;

@@ -222,8 +222,9 @@ enum class PassEnd : std::uint8_t {
     ListFull,  // a symbol was read but the result list had no room for it
 };
 // `unread`, when given, grows by the candidates analysed as bar patterns
-// but left undecoded.
-PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner, int *unread = nullptr);
+// but left undecoded; `unreadAreas`, when given, gets their outlines' bounding boxes.
+PassEnd ScanPass(ZrImage &image, ZrBarScanner &scanner, int *unread = nullptr,
+                 std::vector<Rect> *unreadAreas = nullptr);
 void EraseSymbol(const QuadI &outline, std::uint8_t barColor, ZrImage &image);
 void BarPrefilter(ZrImage &image);
 

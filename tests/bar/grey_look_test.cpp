@@ -9,7 +9,10 @@
 #include <cstring>
 #include <random>
 
+#include "bar/grey_look.hpp"
 #include "core/edges/grey_edges.hpp"
+#include <map>
+#include <set>
 #include "reader_test_util.hpp"
 #include "support/warp.hpp"
 
@@ -427,6 +430,83 @@ TEST(ZrBarGreyLook, NoiseGivesNothing) {
     }
 }
 
+
+
+// Where the first look read a symbol and left a candidate undecoded far
+// from it, the second look reads the candidate's symbol about it.
+TEST(ZrBarGreyLook, ReadsAboutTheCandidatesTheFirstLookLeftBesideARead) {
+    zr::test::SymbolOptions large;
+    large.symbology = BARCODE_CODE39;
+    large.data = "LARGE";
+    large.barHeight = 40;
+    const Family &code128 = kFamilies[4];
+    for (const Condition &c : {Condition{"blurred half a module", 1.5, 40, 0.5},
+                               Condition{"blurred 0.45 module", 1.3, 30, 0.45}}) {
+        SCOPED_TRACE(c.name);
+        Raster picture = zr::test::Canvas(1200, 600);
+        zr::test::Paste(picture, zr::test::RenderSymbol(large), 20, 10);
+        zr::test::Paste(picture, Draw(code128, c), 800, 450);
+        const Scan first = Read(picture, 8, FirstLookOnly);
+        const Scan both = Read(picture);
+        ASSERT_EQ(first.results.size(), 1u) << Texts(first);
+        EXPECT_STREQ(first.results[0].text, "LARGE");
+        EXPECT_EQ(both.results.size(), 2u) << Texts(both);
+        EXPECT_TRUE(Holds(both, code128)) << Texts(both);
+    }
+}
+
+// The sweeps from sparse to dense hand out every line of the whole plan
+// once between them; each sweep's lines lie its `every` spacings apart but
+// for those an earlier one took; a family mask keeps its families only.
+TEST(ZrBarGreyLines, SparseToDenseSweepsPartTheLinesOfTheWholePlan) {
+    using zr::bar::GreyFamily;
+    using zr::bar::GreyLine;
+    using zr::bar::LinePlan;
+    using zr::bar::LineSubset;
+    const zr::bar::Rect area{3, 5, 403, 305};
+    const auto lines = [&](LineSubset subset, std::uint8_t families) {
+        std::set<std::pair<int, int>> placed;  // (family, across)
+        LinePlan plan(area, area, 0xFF, subset, families);
+        GreyLine line;
+        while (plan.Next(line)) EXPECT_TRUE(placed.insert({static_cast<int>(line.family), line.across}).second);
+        return placed;
+    };
+    const auto all = lines(zr::bar::kEveryLine, zr::bar::kEveryFamily);
+    const LinePlan plan(area, area, 0xFF);
+    std::set<std::pair<int, int>> swept;
+    for (const LineSubset &subset : zr::bar::kSparseToDense) {
+        const auto part = lines(subset, zr::bar::kEveryFamily);
+        EXPECT_FALSE(part.empty());
+        for (const auto &p : part) EXPECT_TRUE(swept.insert(p).second) << "line handed out by two sweeps";
+        if (subset.skip != 0) continue;
+        // A sweep that skips none lies `every` spacings apart in each family.
+        std::map<int, std::vector<int>> places;
+        for (const auto &p : part) places[p.first].push_back(p.second);
+        EXPECT_EQ(places.size(), 4u);
+        for (const auto &[family, across] : places)
+            for (std::size_t i = 1; i < across.size(); ++i)
+                EXPECT_EQ(across[i] - across[i - 1], subset.every * plan.Spacing(static_cast<GreyFamily>(family)));
+    }
+    EXPECT_EQ(swept, all);
+    const auto rows = lines(zr::bar::kEveryLine, zr::bar::FamilyBit(GreyFamily::Rows));
+    ASSERT_FALSE(rows.empty());
+    for (const auto &p : rows) EXPECT_EQ(p.first, static_cast<int>(GreyFamily::Rows));
+}
+
+// A symbol too low for the sparse lines to cross is read on the lines
+// between them: the sparse sweep reading nothing, the whole plan follows.
+TEST(ZrBarGreyLook, ReadsASymbolOnlyTheLinesBetweenTheSparseOnesCross) {
+    const Raster symbol = Draw(kFamilies[4], {"small"});  // Code 128
+    Raster strip = zr::test::Canvas(symbol.width, 7);
+    for (int y = 0; y < strip.height; ++y)
+        for (int x = 0; x < symbol.width; ++x) strip.at(x, y) = symbol.at(x, symbol.height / 2);
+    // Rows from the centre of a 200 high picture: the sparse ones at 100 +- 12 k; the strip lies between.
+    Raster picture = zr::test::Canvas(symbol.width + 40, 200);
+    zr::test::Paste(picture, strip, 20, 103);
+    const Scan scan = Read(picture);
+    ASSERT_EQ(scan.results.size(), 1u) << Texts(scan);
+    EXPECT_STREQ(scan.results[0].text, kFamilies[4].text);
+}
+
 }  // namespace
 }  // namespace zr::bar::test
-
