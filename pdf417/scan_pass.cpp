@@ -10,10 +10,13 @@
 #include <utility>
 #include <vector>
 
+#include "core/grey_plane.hpp"
 #include "core/image_view.hpp"
+#include "core/local_threshold.hpp"
 #include "core/second_look.hpp"
 #include "pdf417/correction.hpp"
 #include "pdf417/data.hpp"
+#include "pdf417/grey_look.hpp"
 #include "pdf417/stages.hpp"
 
 namespace zr::pdf417 {
@@ -41,6 +44,7 @@ struct SymbolWork {
     std::vector<Retry> retries;
     std::vector<std::pair<MeasuredSymbol, bool>> uncorrected;  // with the pass: vertical or not
     std::vector<int> erasures;
+    int unread = 0;  // first-look candidates the second look could not read either
     SymbolWork() {
         retries.reserve(kMaxRetries);
         uncorrected.reserve(kMaxUncorrected);
@@ -81,15 +85,38 @@ enum class Erasures : std::uint8_t {
     kNone,         // the first look
     kMissingRows,  // the codewords of rows not read
     kStartSide,    // those and the columns past the picture's edge (StartSideErasures)
+    kGrey,         // the codewords the grey look did not read (GreyErasures)
 };
+
+// A symbol read on grey levels: the codewords no line read, and with
+// `nearby` also those only near a pattern, as erasures; false when more than
+// the correction can take with kSpareCheckWords left over.
+bool GreyErasures(const SymbolRows &read, bool nearby, std::vector<int> &erasures) {
+    erasures.clear();
+    const int count = static_cast<int>(read.codewords.size());
+    for (int at = 0; at < count; ++at) {
+        if (read.guessed[at] >= (nearby ? 1 : 2)) erasures.push_back(at);
+    }
+    return static_cast<int>(erasures.size()) + kSpareCheckWords <= read.checkWords - 1;
+}
+
+SymbolOutcome CorrectAndDecode(const MeasuredSymbol &symbol, SymbolWork &work, ZrPDF417Result &result,
+                               Erasures erasures);
 
 // Rows, correction and data of the measured symbol into `result`, with the
 // erasures `erasures` names (the second look's).
 SymbolOutcome DecodeSymbol(const ZrImage &image, const ScanSettings &settings, const MeasuredSymbol &symbol,
                            SymbolWork &work, ZrPDF417Result &result, Erasures erasures = Erasures::kNone) {
-    SymbolRows &read = work.read;
-    if (ReadRows(image, settings, symbol, work.rows, read) != SymbolOutcome::kRead)
+    if (ReadRows(image, settings, symbol, work.rows, work.read) != SymbolOutcome::kRead)
         return SymbolOutcome::kUnreadable;
+    return CorrectAndDecode(symbol, work, result, erasures);
+}
+
+// Correction and data of the rows read into `work.read`, then `result`, with
+// the erasures `erasures` names.
+SymbolOutcome CorrectAndDecode(const MeasuredSymbol &symbol, SymbolWork &work, ZrPDF417Result &result,
+                               Erasures erasures) {
+    SymbolRows &read = work.read;
     const int count = static_cast<int>(read.codewords.size());
     if (erasures == Erasures::kMissingRows && !MissingRowErasures(read, work.erasures))
         return SymbolOutcome::kUncorrectable;
@@ -99,6 +126,12 @@ SymbolOutcome DecodeSymbol(const ZrImage &image, const ScanSettings &settings, c
         // cut last column reads as such.
         for (const bool guessed : {true, false}) {
             if (StartSideErasures(read, guessed, work.erasures))
+                corrected = CorrectCodewords(read.codewords, read.checkWords, work.erasures);
+            if (corrected != kCorrectionFailed) break;
+        }
+    } else if (erasures == Erasures::kGrey) {
+        for (const bool nearby : {true, false}) {
+            if (GreyErasures(read, nearby, work.erasures))
                 corrected = CorrectCodewords(read.codewords, read.checkWords, work.erasures);
             if (corrected != kCorrectionFailed) break;
         }
@@ -201,8 +234,10 @@ ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, 
         settings.vertical = vertical;
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result, Erasures::kMissingRows) !=
-            SymbolOutcome::kRead)
+            SymbolOutcome::kRead) {
+            ++work.unread;
             continue;
+        }
         if (AddResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
             return ScanOutcome::kListFull;
     }
@@ -214,21 +249,79 @@ ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, 
         // picture's edge) the row is measured from the start pattern alone.
         const bool startSide = !row;
         if (startSide) row = MeasureSymbol(image, settings, retry.candidate, work.rows, RowLead::kStartSide);
-        if (!row) continue;
+        if (!row) {
+            ++work.unread;
+            continue;
+        }
         const MeasuredSymbol symbol = TraceCorners(image, settings, *row);
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result,
-                         startSide ? Erasures::kStartSide : Erasures::kNone) != SymbolOutcome::kRead)
+                         startSide ? Erasures::kStartSide : Erasures::kNone) != SymbolOutcome::kRead) {
+            ++work.unread;
             continue;
+        }
         if (AddResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
             return ScanOutcome::kListFull;
     }
     return ScanOutcome::kScanned;
 }
 
+// Whether point p lies inside the outline of a stored result.
+bool InsideStored(const ZrPDF417Scanner &scanner, PointF p) {
+    for (int i = 0; i < scanner.resultCount; ++i) {
+        const std::int32_t *c = scanner.results[i].corners;
+        int positive = 0, negative = 0;
+        for (int k = 0; k < 4; ++k) {
+            const PointF a{static_cast<double>(c[2 * k]), static_cast<double>(c[2 * k + 1])};
+            const PointF b{static_cast<double>(c[2 * ((k + 1) % 4)]), static_cast<double>(c[2 * ((k + 1) % 4) + 1])};
+            const double side = geom::Cross(b - a, p - a);
+            positive += side >= 0, negative += side <= 0;
+        }
+        if (positive == 4 || negative == 4) return true;
+    }
+    return false;
+}
+
+// The grey look (grey_look.hpp): start sides found on the picture's grey
+// levels, outside the symbols stored already, read and corrected with the
+// codewords no line read as erasures. A picture the global threshold turns
+// to speckle is noise to it and left at once.
+ScanOutcome GreyLook(const ZrImage &image, const ScanSettings &settings, SymbolWork &work,
+                     ZrPDF417Scanner &scanner, std::vector<DecodedData> *details,
+                     const std::vector<std::uint8_t> *storedGrey) {
+    if (LooksLikeSpeckle(image)) return ScanOutcome::kScanned;
+    GreyPlane plane;
+    const std::vector<std::uint8_t> none;
+    if (DibToGreyPlane(scanner.image, plane, storedGrey ? *storedGrey : none) != ZR_OK ||
+        plane.width != static_cast<int>(image.width) || plane.height != static_cast<int>(image.height))
+        return ScanOutcome::kScanned;
+    GreyWork grey;
+    grey.finder.SetNoiseFloor(edges::NoiseFloor(plane.levels.data(), plane.width, plane.height));
+    std::vector<GreySide> sides;
+    FindGreySides(plane, settings, scanner.directions, grey, sides);
+    for (const GreySide &side : sides) {
+        if (InsideStored(scanner, geom::Lerp(side.first, side.last, 0.5))) continue;
+        MeasuredSymbol symbol;
+        if (ReadGreyRows(plane, settings.area, side, grey, symbol, work.read) != SymbolOutcome::kRead) continue;
+        ZrPDF417Result result;
+        if (CorrectAndDecode(symbol, work, result, Erasures::kGrey) != SymbolOutcome::kRead) continue;
+        switch (AddSecondLookResult(scanner, result)) {
+            case SecondLookStore::kListFull:
+                return ScanOutcome::kListFull;
+            case SecondLookStore::kDuplicate:
+                continue;
+            case SecondLookStore::kAdded:
+                break;
+        }
+        if (details) details->push_back(work.data);
+    }
+    return ScanOutcome::kScanned;
+}
+
 }  // namespace
 
-ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner, std::vector<DecodedData> *details) {
+ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner, std::vector<DecodedData> *details,
+                        const std::vector<std::uint8_t> *storedGrey) {
     ScanSettings settings;
     settings.area = {static_cast<int>(scanner.left), static_cast<int>(scanner.top),
                      static_cast<int>(scanner.left + scanner.rectWidth),
@@ -242,9 +335,14 @@ ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner, std::vector<De
         if (ScanPass(image, settings, work, scanner, details) == ScanOutcome::kListFull)
             return ScanOutcome::kListFull;
     }
-    if (!SecondLookWanted(scanner.directions) || (work.retries.empty() && work.uncorrected.empty()))
-        return ScanOutcome::kScanned;
-    return SecondLook(image, settings, work, scanner, details);
+    if (!SecondLookWanted(scanner.directions)) return ScanOutcome::kScanned;
+    if (!work.retries.empty() || !work.uncorrected.empty()) {
+        if (SecondLook(image, settings, work, scanner, details) == ScanOutcome::kListFull)
+            return ScanOutcome::kListFull;
+    }
+    // The grey look where the picture is still unread or candidates stayed so.
+    if (scanner.resultCount > 0 && work.unread == 0) return ScanOutcome::kScanned;
+    return GreyLook(image, settings, work, scanner, details, storedGrey);
 }
 
 }  // namespace zr::pdf417

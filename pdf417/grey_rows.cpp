@@ -1,0 +1,300 @@
+// Rows on grey levels from a start side: probes across the symbol find the
+// stop pattern and so the column count and the stop side; then lines along
+// the rows, a fraction of a module apart, are sampled between both sides.
+// On each line the start and stop patterns' edges fix the codeword grid,
+// and each codeword whose grid cell holds exactly eight elements is decoded
+// from their widths. The row indicators place the lines in rows; every
+// codeword read votes for its cell.
+#include <algorithm>
+#include <cmath>
+
+#include "pdf417/codeword.hpp"
+#include "pdf417/grey_look.hpp"
+#include "pdf417/row_runs.hpp"
+
+namespace zr::pdf417 {
+
+namespace {
+
+constexpr int kProbes = 7;
+constexpr int kMinAgreeingProbes = 2;
+constexpr double kQuietModules = 2;      // sampled before the start and after the stop pattern
+constexpr double kStopModules = 18;
+constexpr double kGridSlack = 0.35;      // codeword widths a stop pattern may lie off the grid
+constexpr double kPatternReach = 1.5;    // modules a line's pattern edge may lie off the side
+constexpr double kBoundaryReach = 0.6;   // modules a codeword's first edge may lie off the grid
+constexpr double kNearbyLimit = 1.0;     // summed squared module errors of a nearest pattern vote
+constexpr int kMinExactInLine = 2;       // exact codewords that decide a line's cluster
+
+// Samples `count` levels from `from` in steps `step` (bilinear); fewer when the line leaves the plane.
+int Sample(const GreyPlane &plane, const Rect &area, PointF from, PointF step, int count,
+           std::vector<std::uint8_t> &out) {
+    out.resize(static_cast<std::size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        const double x = from.x + i * step.x - 0.5, y = from.y + i * step.y - 0.5;
+        const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
+        if (x0 < area.x0 || y0 < area.y0 || x0 + 1 >= area.x1 || y0 + 1 >= area.y1) return i;
+        const double fx = x - x0, fy = y - y0;
+        const std::uint8_t *r0 = plane.Row(y0) + x0;
+        const std::uint8_t *r1 = r0 + plane.width;
+        const double v = (1 - fy) * ((1 - fx) * r0[0] + fx * r0[1]) + fy * ((1 - fx) * r1[0] + fx * r1[1]);
+        out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v + 0.5);
+    }
+    return count;
+}
+
+// The edge nearest `position` after which a bar begins, within `reach`; -1 when none.
+int NearestBarStart(const std::vector<edges::GreyEdge> &edges, double position, double reach,
+                    std::uint8_t barColor) {
+    int best = -1;
+    double bestDistance = reach;
+    const auto first = std::lower_bound(edges.begin(), edges.end(), position - reach,
+                                        [](const edges::GreyEdge &e, double p) { return e.position < p; });
+    for (auto it = first; it != edges.end() && it->position <= position + reach; ++it) {
+        const int i = static_cast<int>(it - edges.begin());
+        const double d = std::fabs(it->position - position);
+        if (BarAfter(edges, i, barColor) && d <= bestDistance) {
+            best = i;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+PointF Unit(PointF d) {
+    const double l = geom::Length(d);
+    return l > 0 ? (1.0 / l) * d : PointF{1, 0};
+}
+
+// Where the ray p + t u meets the line through s along f: t, or -1.
+double RayToLine(PointF p, PointF u, PointF s, PointF f) {
+    const double denominator = geom::Cross(u, f);
+    if (std::fabs(denominator) < 1e-6) return -1;
+    return geom::Cross(s - p, f) / denominator;
+}
+
+struct StopSide {
+    int columns = 0;  // codeword columns with both row indicators
+    PointF point, direction;
+};
+
+// The stop pattern on probes across the symbol: the first one a whole
+// number of codeword widths after the start pattern. The column count most
+// probes agree on, and the stop side through their stop patterns.
+bool FindStopSide(const GreyPlane &plane, const Rect &area, const GreySide &side, double step, GreyWork &work,
+                  StopSide &stop) {
+    const double m = side.module;
+    const PointF u = side.along;
+    const PointF e = Unit(side.last - side.first);
+    const int length = static_cast<int>((17 * (kMaxColumns + 1) + kStopModules + 2 * kQuietModules) * m / step);
+    int columnsOf[kProbes] = {};
+    PointF pointOf[kProbes];
+    for (int k = 0; k < kProbes; ++k) {
+        const PointF p = geom::Lerp(side.first, side.last, (k + 0.5) / kProbes) - kQuietModules * m * u;
+        const int n = Sample(plane, area, p, step * u, length, work.profile);
+        const auto &edges = work.finder.Find(work.profile.data(), n);
+        const int start = NearestBarStart(edges, kQuietModules * m / step, kPatternReach * m / step, side.barColor);
+        if (start < 0) continue;
+        GreyRuns(edges, work.runs);
+        const int runs = static_cast<int>(work.runs.size());
+        const double codeword = 17 * m / step;
+        for (int j = start + kStartRuns + 1; j + kStopRuns <= runs; ++j) {
+            if (!BarAfter(edges, j, side.barColor) || !StopAt(work.runs, j, false)) continue;
+            const double d = (edges[static_cast<std::size_t>(j)].position - edges[static_cast<std::size_t>(start)].position) / codeword;
+            const int whole = static_cast<int>(d + 0.5);
+            if (std::fabs(d - whole) > kGridSlack || whole - 1 < kMinColumns || whole - 1 > kMaxColumns) continue;
+            const bool quiet = j + kStopRuns >= runs ||
+                               work.runs[static_cast<std::size_t>(j + kStopRuns)] >= kQuietModules * m / step * kGreyRunScale;
+            if (!quiet) continue;
+            columnsOf[k] = whole - 1;
+            pointOf[k] = p + (edges[static_cast<std::size_t>(j)].position * step) * u;
+            break;
+        }
+    }
+    int best = 0, votes = 0;
+    for (int k = 0; k < kProbes; ++k) {
+        const int c = static_cast<int>(std::count(columnsOf, columnsOf + kProbes, columnsOf[k]));
+        if (columnsOf[k] > 0 && c > votes) best = columnsOf[k], votes = c;
+    }
+    if (votes < kMinAgreeingProbes) return false;
+    // Through the first and last agreeing probes' stop patterns; parallel to the start side with one.
+    int first = -1, last = -1;
+    for (int k = 0; k < kProbes; ++k) {
+        if (columnsOf[k] != best) continue;
+        if (first < 0) first = k;
+        last = k;
+    }
+    stop.columns = best;
+    stop.point = pointOf[first];
+    stop.direction = last - first >= 2 ? Unit(pointOf[last] - pointOf[first]) : e;
+    if (geom::Dot(stop.direction, e) < 0.9) stop.direction = e;
+    return true;
+}
+
+}  // namespace
+
+SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreySide &side, GreyWork &work,
+                           MeasuredSymbol &symbol, SymbolRows &out) {
+    const double m = side.module;
+    const double step = std::clamp(m / 2, 0.5, 1.0);
+    StopSide stop;
+    if (!FindStopSide(plane, area, side, step, work, stop)) return SymbolOutcome::kUnreadable;
+    const int columns = stop.columns;
+    const PointF u = side.along;
+    const PointF e = Unit(side.last - side.first);
+    const double height = geom::Distance(side.first, side.last);
+    const int lines = static_cast<int>(height / step) + 1;
+
+    constexpr int kCells = kMaxRows * kMaxColumns;
+    work.votes.assign(static_cast<std::size_t>(kCells * GreyWork::kVotesPerCell), GreyWork::Vote{});
+    const auto vote = [&work](int row, int column, int value, bool exact) {
+        GreyWork::Vote *cell = &work.votes[static_cast<std::size_t>((row * kMaxColumns + column) * GreyWork::kVotesPerCell)];
+        for (int k = 0; k < GreyWork::kVotesPerCell; ++k) {
+            if (cell[k].value != value && cell[k].value >= 0) continue;
+            cell[k].value = value;
+            (exact ? cell[k].exact : cell[k].nearby) += 1;
+            return;
+        }
+    };
+
+    struct Reading {
+        bool measured = false;
+        double widths[kElementsPerCodeword];
+        int section = -1, value = kNoCodeword;
+    };
+    Reading readings[kMaxColumns];
+    int lastRow = -1, lastRowLine = -1, firstRow = -1;
+    PointF stopFirst = stop.point, stopLast = stop.point;
+    bool anyRow = false;
+    for (int n = 0; n < lines; ++n) {
+        const PointF p = side.first + (n * step) * e;
+        const double span = RayToLine(p, u, stop.point, stop.direction);
+        if (span <= 0) continue;
+        const PointF from = p - kQuietModules * m * u;
+        const int count = static_cast<int>((span + (kStopModules + 2 * kQuietModules) * m) / step);
+        const int sampled = Sample(plane, area, from, step * u, count, work.profile);
+        const auto &edges = work.finder.Find(work.profile.data(), sampled);
+        const double reach = kPatternReach * m / step;
+        const int start = NearestBarStart(edges, kQuietModules * m / step, reach, side.barColor);
+        const int end = NearestBarStart(edges, (span + kQuietModules * m) / step, reach, side.barColor);
+        if (start < 0 || end <= start) continue;
+        const double s0 = edges[static_cast<std::size_t>(start)].position;
+        const double codeword = (edges[static_cast<std::size_t>(end)].position - s0) / (columns + 1);
+        const double boundary = kBoundaryReach * codeword / 17;
+        int sections[kClusterCount] = {};
+        for (int j = 0; j < columns; ++j) {
+            Reading &r = readings[j];
+            r = Reading{};
+            const int a = NearestBarStart(edges, s0 + (j + 1) * codeword, boundary, side.barColor);
+            const int b = NearestBarStart(edges, s0 + (j + 2) * codeword, boundary, side.barColor);
+            if (a < 0 || b != a + kElementsPerCodeword) continue;
+            for (int k = 0; k < kElementsPerCodeword; ++k)
+                r.widths[k] = edges[static_cast<std::size_t>(a + k + 1)].position - edges[static_cast<std::size_t>(a + k)].position;
+            r.measured = true;
+            char digits[kElementsPerCodeword];
+            if (!ModulesOf(r.widths, digits)) continue;
+            r.section = SectionOfBars(digits[0] - '0', digits[2] - '0', digits[4] - '0', digits[6] - '0');
+            r.value = r.section >= 0 ? FindPattern(r.section, digits) : kNoCodeword;
+            if (r.value != kNoCodeword) ++sections[r.section];
+        }
+        const int cluster = static_cast<int>(std::max_element(sections, sections + kClusterCount) - sections);
+        int rivals = 0;
+        for (int k = 0; k < kClusterCount; ++k) rivals += k != cluster && sections[k] >= sections[cluster];
+        if (sections[cluster] < kMinExactInLine || rivals > 0) continue;
+        // The row the indicators give, else the row of the lines just before of the same cluster.
+        const auto indicated = [&](int j) {
+            const Reading &r = readings[j];
+            return r.value != kNoCodeword && r.section == cluster ? 3 * (r.value / 30) + cluster : -1;
+        };
+        const int left = indicated(0), right = indicated(columns - 1);
+        int row = left >= 0 && right >= 0 ? (left == right ? left : -1) : std::max(left, right);
+        if (row < 0 && lastRow >= 0 && lastRow % 3 == cluster && n - lastRowLine <= 6 * m / step) row = lastRow;
+        if (row < 0 || row >= kMaxRows) continue;
+        lastRow = row, lastRowLine = n;
+        if (firstRow < 0) firstRow = row;
+        const PointF stopAt = p + span * u;
+        if (!anyRow) stopFirst = stopAt;
+        stopLast = stopAt;
+        anyRow = true;
+        for (int j = 0; j < columns; ++j) {
+            const Reading &r = readings[j];
+            if (!r.measured) continue;
+            if (r.value != kNoCodeword && r.section == cluster) {
+                vote(row, j, r.value, true);
+            } else if (r.value == kNoCodeword) {
+                const NearestCodeword nearest = DecodeNearest(cluster, r.widths);
+                if (nearest.distance <= kNearbyLimit) vote(row, j, nearest.value, false);
+            }
+        }
+    }
+    if (!anyRow) return SymbolOutcome::kUnreadable;
+
+    // The cells' values, and the row indicators' votes for the symbol's size and level.
+    int thirds[30] = {}, remainder[3] = {}, levels[kLevels] = {}, columnVotes[30] = {};
+    const auto best = [&work](int row, int column) -> const GreyWork::Vote * {
+        const GreyWork::Vote *cell = &work.votes[static_cast<std::size_t>((row * kMaxColumns + column) * GreyWork::kVotesPerCell)];
+        const GreyWork::Vote *top = nullptr;
+        for (int k = 0; k < GreyWork::kVotesPerCell && cell[k].value >= 0; ++k) {
+            const int score = 2 * cell[k].exact + cell[k].nearby;
+            if (top == nullptr || score > 2 * top->exact + top->nearby) top = &cell[k];
+        }
+        return top;
+    };
+    int lastSeen = -1;
+    for (int row = 0; row < kMaxRows; ++row) {
+        for (const bool leftSide : {true, false}) {
+            const GreyWork::Vote *v = best(row, leftSide ? 0 : columns - 1);
+            if (v == nullptr || v->exact == 0) continue;
+            lastSeen = std::max(lastSeen, row);
+            const int low = v->value % 30;
+            const int c = leftSide ? row % 3 : (row + 2) % 3;  // the right indicator's parts come one cluster later
+            if (c == 0) ++thirds[low];
+            else if (c == 1) { if (low / 3 < kLevels) ++levels[low / 3]; ++remainder[low % 3]; }
+            else ++columnVotes[low];
+        }
+    }
+    const auto top = [](const int *votes, int n) { return static_cast<int>(std::max_element(votes, votes + n) - votes); };
+    const int dataColumns = columns - 2;
+    const int columnVote = top(columnVotes, 30);
+    if (columnVotes[columnVote] > 0 && columnVote + 1 != dataColumns) return SymbolOutcome::kUnreadable;
+    const int level = top(levels, kLevels);
+    if (levels[level] == 0 || thirds[top(thirds, 30)] == 0 || remainder[top(remainder, 3)] == 0)
+        return SymbolOutcome::kUnreadable;
+    const int rows = 3 * top(thirds, 30) + top(remainder, 3) + 1;
+    if (rows < 3 || rows > kMaxRows || lastSeen >= rows || rows * dataColumns > kCodewordStore)
+        return SymbolOutcome::kUnreadable;
+
+    out.rows = rows;
+    out.level = level;
+    out.checkWords = 2 << level;
+    out.dataColumns = out.readColumns = dataColumns;
+    out.rowSeen.fill(false);
+    const int count = rows * dataColumns;
+    if (count <= out.checkWords) return SymbolOutcome::kUnreadable;
+    out.codewords.assign(static_cast<std::size_t>(count), kEmptyCodeword);
+    out.guessed.assign(static_cast<std::size_t>(count), 2);
+    for (int row = 0; row < rows; ++row) {
+        for (int j = 0; j < dataColumns; ++j) {
+            const GreyWork::Vote *v = best(row, j + 1);
+            if (v == nullptr) continue;
+            const std::size_t at = static_cast<std::size_t>(row * dataColumns + j);
+            out.codewords[at] = v->value;
+            out.guessed[at] = v->exact > 0 ? 0 : 1;
+            out.rowSeen[static_cast<std::size_t>(row)] = true;
+        }
+    }
+
+    // Corners 1 and 4 on the start side at the first and last rows, 2 and 3 on the stop side.
+    const double stopLength = kStopModules * m;
+    PointF c1 = side.first, c4 = side.last, c2 = stopFirst + stopLength * u, c3 = stopLast + stopLength * u;
+    if (firstRow > lastRow) std::swap(c1, c4), std::swap(c2, c3);
+    symbol = MeasuredSymbol{};
+    symbol.corners = {geom::RoundHalfUp(c1), geom::RoundHalfUp(c2), geom::RoundHalfUp(c3), geom::RoundHalfUp(c4)};
+    symbol.direction.angle = NormalizeAngle(std::atan2(-u.y, u.x) * 180 / 3.14159265358979323846);
+    symbol.metrics.barColor = side.barColor;
+    symbol.metrics.columns = columns;
+    symbol.metrics.codewordWidth = geom::RoundHalfUp(17 * m);
+    return SymbolOutcome::kRead;
+}
+
+}  // namespace zr::pdf417
