@@ -44,9 +44,24 @@ struct GreyWork {
     };
     static constexpr int kVotesPerCell = 3;
     std::vector<Vote> votes;  // kMaxRows x kMaxColumns cells of kVotesPerCell
+    // Blocks of kContrastBlock pixels square where a start pattern may lie:
+    // the levels of the block and its neighbours span the contrast it needs
+    // (MapContrast). Lines that cross none are not looked at.
+    static constexpr int kContrastBlock = 16;
+    int blockColumns = 0, blockRows = 0;
+    std::vector<std::uint8_t> contrast;  // empty until MapContrast
+    bool anyContrast = false;
+    bool HasContrast(double x, double y) const {
+        const int bx = static_cast<int>(x) / kContrastBlock, by = static_cast<int>(y) / kContrastBlock;
+        return bx >= 0 && by >= 0 && bx < blockColumns && by < blockRows &&
+               contrast[static_cast<std::size_t>(by * blockColumns + bx)] != 0;
+    }
 };
 
-// The start sides of the symbols in the search area, most hits first.
+// Marks the blocks of the plane whose levels, with their neighbours', span `minChange` or more.
+void MapContrast(const GreyPlane &plane, int minChange, GreyWork &work);
+
+// The start sides of the symbols in the search area, most hits first (after MapContrast).
 void FindGreySides(const GreyPlane &plane, const ScanSettings &settings, std::uint8_t directions,
                    GreyWork &work, std::vector<GreySide> &sides);
 

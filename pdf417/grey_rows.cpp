@@ -163,13 +163,17 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
         int section = -1, value = kNoCodeword;
     };
     Reading readings[kMaxColumns];
-    int lastRow = -1, lastRowLine = -1, firstRow = -1;
-    PointF stopFirst = stop.point, stopLast = stop.point;
-    bool anyRow = false;
-    for (int n = 0; n < lines; ++n) {
+    // The lines that found a row at either end: the symbol's first and last rows.
+    struct EndLine {
+        int n = 0, row = -1;
+        PointF start, stop;
+    };
+    EndLine low, high;
+    int lastRow = -1, lastRowLine = 0;
+    const auto readLine = [&](int n) -> bool {
         const PointF p = side.first + (n * step) * e;
         const double span = RayToLine(p, u, stop.point, stop.direction);
-        if (span <= 0) continue;
+        if (span <= 0) return false;
         const PointF from = p - kQuietModules * m * u;
         const int count = static_cast<int>((span + (kStopModules + 2 * kQuietModules) * m) / step);
         const int sampled = Sample(plane, area, from, step * u, count, work.profile);
@@ -177,7 +181,7 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
         const double reach = kPatternReach * m / step;
         const int start = NearestBarStart(edges, kQuietModules * m / step, reach, side.barColor);
         const int end = NearestBarStart(edges, (span + kQuietModules * m) / step, reach, side.barColor);
-        if (start < 0 || end <= start) continue;
+        if (start < 0 || end <= start) return false;
         const double s0 = edges[static_cast<std::size_t>(start)].position;
         const double codeword = (edges[static_cast<std::size_t>(end)].position - s0) / (columns + 1);
         const double boundary = kBoundaryReach * codeword / 17;
@@ -200,7 +204,7 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
         const int cluster = static_cast<int>(std::max_element(sections, sections + kClusterCount) - sections);
         int rivals = 0;
         for (int k = 0; k < kClusterCount; ++k) rivals += k != cluster && sections[k] >= sections[cluster];
-        if (sections[cluster] < kMinExactInLine || rivals > 0) continue;
+        if (sections[cluster] < kMinExactInLine || rivals > 0) return false;
         // The row the indicators give, else the row of the lines just before of the same cluster.
         const auto indicated = [&](int j) {
             const Reading &r = readings[j];
@@ -208,14 +212,13 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
         };
         const int left = indicated(0), right = indicated(columns - 1);
         int row = left >= 0 && right >= 0 ? (left == right ? left : -1) : std::max(left, right);
-        if (row < 0 && lastRow >= 0 && lastRow % 3 == cluster && n - lastRowLine <= 6 * m / step) row = lastRow;
-        if (row < 0 || row >= kMaxRows) continue;
+        if (row < 0 && lastRow >= 0 && lastRow % 3 == cluster && std::abs(n - lastRowLine) <= 6 * m / step)
+            row = lastRow;
+        if (row < 0 || row >= kMaxRows) return false;
         lastRow = row, lastRowLine = n;
-        if (firstRow < 0) firstRow = row;
-        const PointF stopAt = p + span * u;
-        if (!anyRow) stopFirst = stopAt;
-        stopLast = stopAt;
-        anyRow = true;
+        const EndLine here{n, row, p, p + span * u};
+        if (low.row < 0 || n < low.n) low = here;
+        if (high.row < 0 || n > high.n) high = here;
         for (int j = 0; j < columns; ++j) {
             const Reading &r = readings[j];
             if (!r.measured) continue;
@@ -226,8 +229,19 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
                 if (nearest.distance <= kNearbyLimit) vote(row, j, nearest.value, false);
             }
         }
-    }
-    if (!anyRow) return SymbolOutcome::kUnreadable;
+        return true;
+    };
+    // From the side's first end to its last, then on beyond either end while
+    // lines still read: the hits place the ends only to a line spacing.
+    const int patience = static_cast<int>(6 * m / step) + 2;
+    for (int n = 0; n < lines; ++n) readLine(n);
+    if (high.row < 0) return SymbolOutcome::kUnreadable;
+    lastRow = high.row, lastRowLine = high.n;
+    for (int n = lines, misses = 0; misses <= patience && n < lines + 20 * patience; ++n)
+        misses = readLine(n) ? 0 : misses + 1;
+    lastRow = low.row, lastRowLine = low.n;
+    for (int n = -1, misses = 0; misses <= patience && n > -20 * patience; --n)
+        misses = readLine(n) ? 0 : misses + 1;
 
     // The cells' values, and the row indicators' votes for the symbol's size and level.
     int thirds[30] = {}, remainder[3] = {}, levels[kLevels] = {}, columnVotes[30] = {};
@@ -246,11 +260,11 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
             const GreyWork::Vote *v = best(row, leftSide ? 0 : columns - 1);
             if (v == nullptr || v->exact == 0) continue;
             lastSeen = std::max(lastSeen, row);
-            const int low = v->value % 30;
+            const int part = v->value % 30;
             const int c = leftSide ? row % 3 : (row + 2) % 3;  // the right indicator's parts come one cluster later
-            if (c == 0) ++thirds[low];
-            else if (c == 1) { if (low / 3 < kLevels) ++levels[low / 3]; ++remainder[low % 3]; }
-            else ++columnVotes[low];
+            if (c == 0) ++thirds[part];
+            else if (c == 1) { if (part / 3 < kLevels) ++levels[part / 3]; ++remainder[part % 3]; }
+            else ++columnVotes[part];
         }
     }
     const auto top = [](const int *votes, int n) { return static_cast<int>(std::max_element(votes, votes + n) - votes); };
@@ -286,8 +300,8 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
 
     // Corners 1 and 4 on the start side at the first and last rows, 2 and 3 on the stop side.
     const double stopLength = kStopModules * m;
-    PointF c1 = side.first, c4 = side.last, c2 = stopFirst + stopLength * u, c3 = stopLast + stopLength * u;
-    if (firstRow > lastRow) std::swap(c1, c4), std::swap(c2, c3);
+    PointF c1 = low.start, c4 = high.start, c2 = low.stop + stopLength * u, c3 = high.stop + stopLength * u;
+    if (low.row > high.row) std::swap(c1, c4), std::swap(c2, c3);
     symbol = MeasuredSymbol{};
     symbol.corners = {geom::RoundHalfUp(c1), geom::RoundHalfUp(c2), geom::RoundHalfUp(c3), geom::RoundHalfUp(c4)};
     symbol.direction.angle = NormalizeAngle(std::atan2(-u.y, u.x) * 180 / 3.14159265358979323846);

@@ -140,7 +140,50 @@ bool FitSide(const std::vector<const Hit *> &group, double spacing, GreySide &si
     return side.module > 0;
 }
 
+// Whether the line crosses a block with contrast (looked at every half block).
+bool CrossesContrast(const GreyWork &work, const ScanLine &l, const Family &f) {
+    constexpr int kStride = GreyWork::kContrastBlock / 2;
+    for (int i = 0; i < l.length; i += kStride) {
+        if (work.HasContrast(l.x + i * f.dx, l.y + i * f.dy)) return true;
+    }
+    return work.HasContrast(l.x + (l.length - 1) * f.dx, l.y + (l.length - 1) * f.dy);
+}
+
 }  // namespace
+
+void MapContrast(const GreyPlane &plane, int minChange, GreyWork &work) {
+    // Every kSampleStep-th pixel of every kSampleStep-th row: a start pattern's
+    // wide bar and the quiet zone beside it are both wider than that.
+    constexpr int kBlock = GreyWork::kContrastBlock;
+    constexpr int kSampleStep = 4;
+    const int columns = (plane.width + kBlock - 1) / kBlock, rows = (plane.height + kBlock - 1) / kBlock;
+    std::vector<std::uint8_t> low(static_cast<std::size_t>(columns * rows), 255), high(low.size(), 0);
+    for (int y = 0; y < plane.height; y += kSampleStep) {
+        const std::uint8_t *row = plane.Row(y);
+        std::uint8_t *lo = &low[static_cast<std::size_t>(y / kBlock * columns)];
+        std::uint8_t *hi = &high[static_cast<std::size_t>(y / kBlock * columns)];
+        for (int x = 0; x < plane.width; x += kSampleStep) {
+            const int bx = x / kBlock;
+            lo[bx] = std::min(lo[bx], row[x]), hi[bx] = std::max(hi[bx], row[x]);
+        }
+    }
+    work.blockColumns = columns, work.blockRows = rows;
+    work.contrast.assign(low.size(), 0);
+    work.anyContrast = false;
+    for (int by = 0; by < rows; ++by) {
+        for (int bx = 0; bx < columns; ++bx) {
+            int a = 255, b = 0;
+            for (int y = std::max(0, by - 1); y <= std::min(rows - 1, by + 1); ++y)
+                for (int x = std::max(0, bx - 1); x <= std::min(columns - 1, bx + 1); ++x) {
+                    a = std::min<int>(a, low[static_cast<std::size_t>(y * columns + x)]);
+                    b = std::max<int>(b, high[static_cast<std::size_t>(y * columns + x)]);
+                }
+            const bool contrast = b - a >= minChange;
+            work.contrast[static_cast<std::size_t>(by * columns + bx)] = contrast;
+            work.anyContrast = work.anyContrast || contrast;
+        }
+    }
+}
 
 void GreyRuns(const std::vector<edges::GreyEdge> &edges, std::vector<std::uint16_t> &runs) {
     runs.clear();
@@ -153,6 +196,7 @@ void GreyRuns(const std::vector<edges::GreyEdge> &edges, std::vector<std::uint16
 void FindGreySides(const GreyPlane &plane, const ScanSettings &settings, std::uint8_t directions,
                    GreyWork &work, std::vector<GreySide> &sides) {
     sides.clear();
+    if (!work.anyContrast) return;
     const Rect &a = settings.area;
     const bool both = (directions & ZR_PDF417_ALL_DIRECTIONS) == ZR_PDF417_ALL_DIRECTIONS;
     std::vector<Hit> hits;
@@ -174,7 +218,7 @@ void FindGreySides(const GreyPlane &plane, const ScanSettings &settings, std::ui
         }
         for (int place = low + spacing / 2, line = 0; place <= high; place += spacing, ++line) {
             const ScanLine l = LineAt(f, a, place);
-            if (l.length < kShortestLine) continue;
+            if (l.length < kShortestLine || !CrossesContrast(work, l, f)) continue;
             const std::uint8_t *levels;
             if (f.dy == 0) {
                 levels = plane.Row(l.y) + l.x;

@@ -7,6 +7,7 @@
 // beginning on background at the area's edge, or dark print beside the symbol.
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -44,9 +45,10 @@ struct SymbolWork {
     std::vector<Retry> retries;
     std::vector<std::pair<MeasuredSymbol, bool>> uncorrected;  // with the pass: vertical or not
     std::vector<int> erasures;
-    int unread = 0;  // first-look candidates the second look could not read either
+    std::vector<Rect> unread;  // around first-look candidates the second look could not read either
     SymbolWork() {
         retries.reserve(kMaxRetries);
+        unread.reserve(kMaxRetries + kMaxUncorrected);
         uncorrected.reserve(kMaxUncorrected);
         erasures.reserve(kCodewordStore);
     }
@@ -223,6 +225,30 @@ ScanOutcome AddResult(ZrImage &image, const MeasuredSymbol &symbol, const ZrPDF4
     return ScanOutcome::kScanned;
 }
 
+// The part of the area within `grow` pixels of the points.
+Rect AroundPoints(std::initializer_list<PointI> points, int grow, const Rect &area) {
+    Rect r{area.x1, area.y1, area.x0, area.y0};
+    for (const PointI p : points) {
+        r.x0 = std::min(r.x0, p.x - grow), r.y0 = std::min(r.y0, p.y - grow);
+        r.x1 = std::max(r.x1, p.x + grow + 1), r.y1 = std::max(r.y1, p.y + grow + 1);
+    }
+    return {std::max(r.x0, area.x0), std::max(r.y0, area.y0), std::min(r.x1, area.x1), std::min(r.y1, area.y1)};
+}
+
+// Where the grey look searches for the start side of a candidate left unread:
+// kCandidateReach modules around its start pattern (whose runs are 2.1 modules wide on average).
+Rect AroundCandidate(const StartCandidate &c, const Rect &area) {
+    constexpr double kCandidateReach = 40, kMeanRunModules = 17.0 / 8, kLeastReach = 48;
+    const double module = 0.5 * (c.meanDark + c.meanLight) / kMeanRunModules;
+    return AroundPoints({c.start}, static_cast<int>(std::max(kLeastReach, kCandidateReach * module)), area);
+}
+
+// And of a symbol measured but left unread: its outline and a margin.
+Rect AroundSymbol(const MeasuredSymbol &s, const Rect &area) {
+    constexpr int kMargin = 16;
+    return AroundPoints({s.corners[0], s.corners[1], s.corners[2], s.corners[3]}, kMargin, area);
+}
+
 // The second look: symbols that failed correction with rows missing are
 // corrected again with those rows' codewords as erasures; then the retries
 // are measured with any background before the row and both bar colours, and
@@ -235,7 +261,7 @@ ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, 
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result, Erasures::kMissingRows) !=
             SymbolOutcome::kRead) {
-            ++work.unread;
+            work.unread.push_back(AroundSymbol(symbol, settings.area));
             continue;
         }
         if (AddResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
@@ -250,14 +276,14 @@ ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, 
         const bool startSide = !row;
         if (startSide) row = MeasureSymbol(image, settings, retry.candidate, work.rows, RowLead::kStartSide);
         if (!row) {
-            ++work.unread;
+            work.unread.push_back(AroundCandidate(retry.candidate, settings.area));
             continue;
         }
         const MeasuredSymbol symbol = TraceCorners(image, settings, *row);
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result,
                          startSide ? Erasures::kStartSide : Erasures::kNone) != SymbolOutcome::kRead) {
-            ++work.unread;
+            work.unread.push_back(AroundSymbol(symbol, settings.area));
             continue;
         }
         if (AddResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
@@ -282,6 +308,26 @@ bool InsideStored(const ZrPDF417Scanner &scanner, PointF p) {
     return false;
 }
 
+// Joins overlapping rectangles, so that no place is searched twice.
+void MergeOverlaps(std::vector<Rect> &rects) {
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (std::size_t i = 0; i < rects.size() && !merged; ++i)
+            for (std::size_t j = i + 1; j < rects.size() && !merged; ++j) {
+                Rect &a = rects[i];
+                const Rect &b = rects[j];
+                if (a.x0 >= b.x1 || b.x0 >= a.x1 || a.y0 >= b.y1 || b.y0 >= a.y1) continue;
+                a = {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+                rects.erase(rects.begin() + static_cast<std::ptrdiff_t>(j));
+                merged = true;
+            }
+    }
+}
+
+ScanOutcome ReadSides(const GreyPlane &plane, const Rect &area, const std::vector<GreySide> &sides,
+                      GreyWork &grey, SymbolWork &work, ZrPDF417Scanner &scanner,
+                      std::vector<DecodedData> *details);
+
 // The grey look (grey_look.hpp): start sides found on the picture's grey
 // levels, outside the symbols stored already, read and corrected with the
 // codewords no line read as erasures. A picture the global threshold turns
@@ -296,13 +342,37 @@ ScanOutcome GreyLook(const ZrImage &image, const ScanSettings &settings, SymbolW
         plane.width != static_cast<int>(image.width) || plane.height != static_cast<int>(image.height))
         return ScanOutcome::kScanned;
     GreyWork grey;
-    grey.finder.SetNoiseFloor(edges::NoiseFloor(plane.levels.data(), plane.width, plane.height));
+    const int noiseFloor = edges::NoiseFloor(plane.levels.data(), plane.width, plane.height);
+    grey.finder.SetNoiseFloor(noiseFloor);
+    // A start pattern's wide bar stands against its quiet zone by twice the
+    // edges' smallest change at least: flat ground with noise does not.
+    MapContrast(plane, 2 * std::max(edges::GreyEdgeSettings{}.minContrast, noiseFloor), grey);
+    // An unread picture is searched whole, else the places of the candidates left unread.
+    std::vector<Rect> &areas = work.unread;
+    if (scanner.resultCount == 0) areas.assign(1, settings.area);
+    MergeOverlaps(areas);
     std::vector<GreySide> sides;
-    FindGreySides(plane, settings, scanner.directions, grey, sides);
+    for (const Rect &area : areas) {
+        ScanSettings searched = settings;
+        searched.area = area;
+        FindGreySides(plane, searched, scanner.directions, grey, sides);
+        if (ReadSides(plane, settings.area, sides, grey, work, scanner, details) == ScanOutcome::kListFull)
+            return ScanOutcome::kListFull;
+    }
+    return ScanOutcome::kScanned;
+}
+
+// Reads the start sides the grey look found (see GreyLook).
+ScanOutcome ReadSides(const GreyPlane &plane, const Rect &area, const std::vector<GreySide> &sides,
+                      GreyWork &grey, SymbolWork &work, ZrPDF417Scanner &scanner,
+                      std::vector<DecodedData> *details) {
     for (const GreySide &side : sides) {
-        if (InsideStored(scanner, geom::Lerp(side.first, side.last, 0.5))) continue;
+        // The middle of the start pattern, within the outline of a symbol stored already.
+        constexpr double kPatternMiddle = 8.5;
+        if (InsideStored(scanner, geom::Lerp(side.first, side.last, 0.5) + kPatternMiddle * side.module * side.along))
+            continue;
         MeasuredSymbol symbol;
-        if (ReadGreyRows(plane, settings.area, side, grey, symbol, work.read) != SymbolOutcome::kRead) continue;
+        if (ReadGreyRows(plane, area, side, grey, symbol, work.read) != SymbolOutcome::kRead) continue;
         ZrPDF417Result result;
         if (CorrectAndDecode(symbol, work, result, Erasures::kGrey) != SymbolOutcome::kRead) continue;
         switch (AddSecondLookResult(scanner, result)) {
@@ -341,7 +411,7 @@ ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner, std::vector<De
             return ScanOutcome::kListFull;
     }
     // The grey look where the picture is still unread or candidates stayed so.
-    if (scanner.resultCount > 0 && work.unread == 0) return ScanOutcome::kScanned;
+    if (scanner.resultCount > 0 && work.unread.empty()) return ScanOutcome::kScanned;
     return GreyLook(image, settings, work, scanner, details, storedGrey);
 }
 
