@@ -15,6 +15,7 @@
 
 #include "core/edges/grey_edges.hpp"
 #include "core/grey_plane.hpp"
+#include "pdf417/pattern_table.hpp"
 #include "pdf417/stages.hpp"
 
 namespace zr::pdf417 {
@@ -32,18 +33,39 @@ struct GreySide {
     int hits = 0;  // scan lines that crossed the start pattern
 };
 
+// One codeword cell of a line: its eight widths when the cell holds eight
+// elements, and the pattern they match exactly, if any.
+struct GreyReading {
+    bool measured = false;
+    double widths[kElementsPerCodeword] = {};
+    int section = -1;  // cluster section of the rounded modules, -1 none
+    int value = -1;    // codeword of an exact match, -1 none
+};
+
+// One line along the rows with its cluster decided.
+struct GreyLine {
+    int n = 0;             // place across the rows, in line steps from the side's first end
+    int cluster = 0;       // section 0, 1 or 2
+    int indicated = -1;    // the row its exactly read indicators give, -1 none
+    PointF start, stop;    // where it meets the start and stop sides
+    std::size_t first = 0; // its first reading in GreyWork::readings
+};
+
 // Buffers the grey look reuses from line to line and symbol to symbol.
 struct GreyWork {
     edges::GreyEdgeFinder finder;
     std::vector<std::uint8_t> profile;
     std::vector<std::uint16_t> runs;  // element widths of a line, kGreyRunScale per sample
+    std::vector<GreyLine> lines;         // the lines of the symbol measured
+    std::vector<GreyReading> readings;   // their codeword cells, columns a line
+    std::vector<double> slopes;          // of the row fit
     struct Vote {
         int value = -1;
-        int exact = 0;   // lines that matched the pattern exactly
-        int nearby = 0;  // lines whose nearest pattern it was
+        int lines = 0;  // lines that matched its pattern exactly
     };
     static constexpr int kVotesPerCell = 3;
-    std::vector<Vote> votes;  // kMaxRows x kMaxColumns cells of kVotesPerCell
+    std::vector<Vote> votes;         // kMaxRows x kMaxColumns cells of kVotesPerCell
+    std::vector<double> widthSums;  // per cell, the eight widths in modules of the lines not read exactly
     // Blocks of kContrastBlock pixels square where a start pattern may lie:
     // the levels of the block and its neighbours span the contrast it needs
     // (MapContrast). Lines that cross none are not looked at.
@@ -70,6 +92,14 @@ void FindGreySides(const GreyPlane &plane, const ScanSettings &settings, std::ui
 // guessed 1. kRead, or kUnreadable.
 SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreySide &side, GreyWork &work,
                            MeasuredSymbol &symbol, SymbolRows &out);
+
+// The rows of the measured lines (`work.lines`, `columns` codeword cells a
+// line): each line is placed in the row a straight fit of the indicated rows
+// over the lines gives for it, of its own cluster; exact codewords vote for
+// their cells, and a cell without any is the nearest pattern to its row's
+// summed widths. The symbol's size and level come from the indicators.
+SymbolOutcome AssembleGreyRows(const GreySide &side, int columns, GreyWork &work, MeasuredSymbol &symbol,
+                               SymbolRows &out);
 
 // The element widths between consecutive edges of one profile, in
 // kGreyRunScale units: `runs[i]` lies between edges i and i + 1.

@@ -3,13 +3,13 @@
 // the rows, a fraction of a module apart, are sampled between both sides.
 // On each line the start and stop patterns' edges fix the codeword grid,
 // and each codeword whose grid cell holds exactly eight elements is decoded
-// from their widths. The row indicators place the lines in rows; every
-// codeword read votes for its cell.
+// from their widths (grey_assembly.cpp places the lines in rows).
 #include <algorithm>
 #include <cmath>
 
 #include "pdf417/codeword.hpp"
 #include "pdf417/grey_look.hpp"
+#include "pdf417/line_cut.hpp"
 #include "pdf417/row_runs.hpp"
 
 namespace zr::pdf417 {
@@ -23,8 +23,34 @@ constexpr double kStopModules = 18;
 constexpr double kGridSlack = 0.35;      // codeword widths a stop pattern may lie off the grid
 constexpr double kPatternReach = 1.5;    // modules a line's pattern edge may lie off the side
 constexpr double kBoundaryReach = 0.6;   // modules a codeword's first edge may lie off the grid
-constexpr double kNearbyLimit = 1.0;     // summed squared module errors of a nearest pattern vote
 constexpr int kMinExactInLine = 2;       // exact codewords that decide a line's cluster
+constexpr double kRowGapModules = 6;     // lines of one row lie closer together
+
+// The cluster section of a line: most of its exact codewords, at least
+// kMinExactInLine of them; else the section whose nearest patterns lie
+// nearest in sum, under the limit the bi-level rows keep (line_cut.hpp),
+// codewords not measured counting kNotGoodDistance. -1 when undecided.
+int LineCluster(const GreyReading *readings, int columns, const int sections[kClusterCount]) {
+    const int exact = static_cast<int>(std::max_element(sections, sections + kClusterCount) - sections);
+    int rivals = 0;
+    for (int k = 0; k < kClusterCount; ++k) rivals += k != exact && sections[k] >= sections[exact];
+    if (sections[exact] >= kMinExactInLine && rivals == 0) return exact;
+    const double limit = kClusterLimitPerColumn * columns;
+    int best = -1;
+    double bestSum = limit;
+    for (int k = 0; k < kClusterCount; ++k) {
+        if (sections[k] < sections[exact]) continue;  // another section has more exact codewords
+        double sum = 0;
+        for (int j = 0; j < columns && sum < bestSum; ++j) {
+            const GreyReading &r = readings[j];
+            sum += !r.measured ? kNotGoodDistance
+                   : r.value != kNoCodeword ? (r.section == k ? 0.0 : kNotGoodDistance)
+                                            : DecodeNearest(k, r.widths).distance;
+        }
+        if (sum < bestSum) best = k, bestSum = sum;
+    }
+    return best;
+}
 
 // Samples `count` levels from `from` in steps `step` (bilinear); fewer when the line leaves the plane.
 int Sample(const GreyPlane &plane, const Rect &area, PointF from, PointF step, int count,
@@ -142,35 +168,12 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
     const int columns = stop.columns;
     const PointF u = side.along;
     const PointF e = Unit(side.last - side.first);
-    const double height = geom::Distance(side.first, side.last);
-    const int lines = static_cast<int>(height / step) + 1;
+    work.lines.clear();
+    work.readings.clear();
 
-    constexpr int kCells = kMaxRows * kMaxColumns;
-    work.votes.assign(static_cast<std::size_t>(kCells * GreyWork::kVotesPerCell), GreyWork::Vote{});
-    const auto vote = [&work](int row, int column, int value, bool exact) {
-        GreyWork::Vote *cell = &work.votes[static_cast<std::size_t>((row * kMaxColumns + column) * GreyWork::kVotesPerCell)];
-        for (int k = 0; k < GreyWork::kVotesPerCell; ++k) {
-            if (cell[k].value != value && cell[k].value >= 0) continue;
-            cell[k].value = value;
-            (exact ? cell[k].exact : cell[k].nearby) += 1;
-            return;
-        }
-    };
-
-    struct Reading {
-        bool measured = false;
-        double widths[kElementsPerCodeword];
-        int section = -1, value = kNoCodeword;
-    };
-    Reading readings[kMaxColumns];
-    // The lines that found a row at either end: the symbol's first and last rows.
-    struct EndLine {
-        int n = 0, row = -1;
-        PointF start, stop;
-    };
-    EndLine low, high;
-    int lastRow = -1, lastRowLine = 0;
-    const auto readLine = [&](int n) -> bool {
+    // Line n: its codeword cells cut by the start and stop patterns' edges;
+    // kept when its cluster is decided.
+    const auto measureLine = [&](int n) -> bool {
         const PointF p = side.first + (n * step) * e;
         const double span = RayToLine(p, u, stop.point, stop.direction);
         if (span <= 0) return false;
@@ -185,15 +188,18 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
         const double s0 = edges[static_cast<std::size_t>(start)].position;
         const double codeword = (edges[static_cast<std::size_t>(end)].position - s0) / (columns + 1);
         const double boundary = kBoundaryReach * codeword / 17;
+        const std::size_t first = work.readings.size();
+        work.readings.resize(first + static_cast<std::size_t>(columns));
+        GreyReading *readings = &work.readings[first];
         int sections[kClusterCount] = {};
         for (int j = 0; j < columns; ++j) {
-            Reading &r = readings[j];
-            r = Reading{};
+            GreyReading &r = readings[j];
             const int a = NearestBarStart(edges, s0 + (j + 1) * codeword, boundary, side.barColor);
             const int b = NearestBarStart(edges, s0 + (j + 2) * codeword, boundary, side.barColor);
             if (a < 0 || b != a + kElementsPerCodeword) continue;
             for (int k = 0; k < kElementsPerCodeword; ++k)
-                r.widths[k] = edges[static_cast<std::size_t>(a + k + 1)].position - edges[static_cast<std::size_t>(a + k)].position;
+                r.widths[k] = edges[static_cast<std::size_t>(a + k + 1)].position -
+                              edges[static_cast<std::size_t>(a + k)].position;
             r.measured = true;
             char digits[kElementsPerCodeword];
             if (!ModulesOf(r.widths, digits)) continue;
@@ -201,114 +207,38 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
             r.value = r.section >= 0 ? FindPattern(r.section, digits) : kNoCodeword;
             if (r.value != kNoCodeword) ++sections[r.section];
         }
-        const int cluster = static_cast<int>(std::max_element(sections, sections + kClusterCount) - sections);
-        int rivals = 0;
-        for (int k = 0; k < kClusterCount; ++k) rivals += k != cluster && sections[k] >= sections[cluster];
-        if (sections[cluster] < kMinExactInLine || rivals > 0) return false;
-        // The row the indicators give, else the row of the lines just before of the same cluster.
+        const int cluster = LineCluster(readings, columns, sections);
+        if (cluster < 0) {
+            work.readings.resize(first);
+            return false;
+        }
+        // The row the indicators give: both alike, or one of them.
         const auto indicated = [&](int j) {
-            const Reading &r = readings[j];
+            const GreyReading &r = readings[j];
             return r.value != kNoCodeword && r.section == cluster ? 3 * (r.value / 30) + cluster : -1;
         };
         const int left = indicated(0), right = indicated(columns - 1);
-        int row = left >= 0 && right >= 0 ? (left == right ? left : -1) : std::max(left, right);
-        if (row < 0 && lastRow >= 0 && lastRow % 3 == cluster && std::abs(n - lastRowLine) <= 6 * m / step)
-            row = lastRow;
-        if (row < 0 || row >= kMaxRows) return false;
-        lastRow = row, lastRowLine = n;
-        const EndLine here{n, row, p, p + span * u};
-        if (low.row < 0 || n < low.n) low = here;
-        if (high.row < 0 || n > high.n) high = here;
-        for (int j = 0; j < columns; ++j) {
-            const Reading &r = readings[j];
-            if (!r.measured) continue;
-            if (r.value != kNoCodeword && r.section == cluster) {
-                vote(row, j, r.value, true);
-            } else if (r.value == kNoCodeword) {
-                const NearestCodeword nearest = DecodeNearest(cluster, r.widths);
-                if (nearest.distance <= kNearbyLimit) vote(row, j, nearest.value, false);
-            }
-        }
+        GreyLine line;
+        line.n = n;
+        line.cluster = cluster;
+        line.indicated = left >= 0 && right >= 0 ? (left == right ? left : -1) : std::max(left, right);
+        line.start = p;
+        line.stop = p + span * u;
+        line.first = first;
+        work.lines.push_back(line);
         return true;
     };
     // From the side's first end to its last, then on beyond either end while
     // lines still read: the hits place the ends only to a line spacing.
-    const int patience = static_cast<int>(6 * m / step) + 2;
-    for (int n = 0; n < lines; ++n) readLine(n);
-    if (high.row < 0) return SymbolOutcome::kUnreadable;
-    lastRow = high.row, lastRowLine = high.n;
-    for (int n = lines, misses = 0; misses <= patience && n < lines + 20 * patience; ++n)
-        misses = readLine(n) ? 0 : misses + 1;
-    lastRow = low.row, lastRowLine = low.n;
-    for (int n = -1, misses = 0; misses <= patience && n > -20 * patience; --n)
-        misses = readLine(n) ? 0 : misses + 1;
-
-    // The cells' values, and the row indicators' votes for the symbol's size and level.
-    int thirds[30] = {}, remainder[3] = {}, levels[kLevels] = {}, columnVotes[30] = {};
-    const auto best = [&work](int row, int column) -> const GreyWork::Vote * {
-        const GreyWork::Vote *cell = &work.votes[static_cast<std::size_t>((row * kMaxColumns + column) * GreyWork::kVotesPerCell)];
-        const GreyWork::Vote *top = nullptr;
-        for (int k = 0; k < GreyWork::kVotesPerCell && cell[k].value >= 0; ++k) {
-            const int score = 2 * cell[k].exact + cell[k].nearby;
-            if (top == nullptr || score > 2 * top->exact + top->nearby) top = &cell[k];
-        }
-        return top;
-    };
-    int lastSeen = -1;
-    for (int row = 0; row < kMaxRows; ++row) {
-        for (const bool leftSide : {true, false}) {
-            const GreyWork::Vote *v = best(row, leftSide ? 0 : columns - 1);
-            if (v == nullptr || v->exact == 0) continue;
-            lastSeen = std::max(lastSeen, row);
-            const int part = v->value % 30;
-            const int c = leftSide ? row % 3 : (row + 2) % 3;  // the right indicator's parts come one cluster later
-            if (c == 0) ++thirds[part];
-            else if (c == 1) { if (part / 3 < kLevels) ++levels[part / 3]; ++remainder[part % 3]; }
-            else ++columnVotes[part];
-        }
-    }
-    const auto top = [](const int *votes, int n) { return static_cast<int>(std::max_element(votes, votes + n) - votes); };
-    const int dataColumns = columns - 2;
-    const int columnVote = top(columnVotes, 30);
-    if (columnVotes[columnVote] > 0 && columnVote + 1 != dataColumns) return SymbolOutcome::kUnreadable;
-    const int level = top(levels, kLevels);
-    if (levels[level] == 0 || thirds[top(thirds, 30)] == 0 || remainder[top(remainder, 3)] == 0)
-        return SymbolOutcome::kUnreadable;
-    const int rows = 3 * top(thirds, 30) + top(remainder, 3) + 1;
-    if (rows < 3 || rows > kMaxRows || lastSeen >= rows || rows * dataColumns > kCodewordStore)
-        return SymbolOutcome::kUnreadable;
-
-    out.rows = rows;
-    out.level = level;
-    out.checkWords = 2 << level;
-    out.dataColumns = out.readColumns = dataColumns;
-    out.rowSeen.fill(false);
-    const int count = rows * dataColumns;
-    if (count <= out.checkWords) return SymbolOutcome::kUnreadable;
-    out.codewords.assign(static_cast<std::size_t>(count), kEmptyCodeword);
-    out.guessed.assign(static_cast<std::size_t>(count), 2);
-    for (int row = 0; row < rows; ++row) {
-        for (int j = 0; j < dataColumns; ++j) {
-            const GreyWork::Vote *v = best(row, j + 1);
-            if (v == nullptr) continue;
-            const std::size_t at = static_cast<std::size_t>(row * dataColumns + j);
-            out.codewords[at] = v->value;
-            out.guessed[at] = v->exact > 0 ? 0 : 1;
-            out.rowSeen[static_cast<std::size_t>(row)] = true;
-        }
-    }
-
-    // Corners 1 and 4 on the start side at the first and last rows, 2 and 3 on the stop side.
-    const double stopLength = kStopModules * m;
-    PointF c1 = low.start, c4 = high.start, c2 = low.stop + stopLength * u, c3 = high.stop + stopLength * u;
-    if (low.row > high.row) std::swap(c1, c4), std::swap(c2, c3);
-    symbol = MeasuredSymbol{};
-    symbol.corners = {geom::RoundHalfUp(c1), geom::RoundHalfUp(c2), geom::RoundHalfUp(c3), geom::RoundHalfUp(c4)};
-    symbol.direction.angle = NormalizeAngle(std::atan2(-u.y, u.x) * 180 / 3.14159265358979323846);
-    symbol.metrics.barColor = side.barColor;
-    symbol.metrics.columns = columns;
-    symbol.metrics.codewordWidth = geom::RoundHalfUp(17 * m);
-    return SymbolOutcome::kRead;
+    const int lines = static_cast<int>(geom::Distance(side.first, side.last) / step) + 1;
+    const int patience = static_cast<int>(kRowGapModules * m / step) + 2;
+    for (int n = 0; n < lines; ++n) measureLine(n);
+    if (work.lines.empty()) return SymbolOutcome::kUnreadable;
+    for (int n = lines, misses = 0; misses <= patience && n < lines + kMaxRows * patience; ++n)
+        misses = measureLine(n) ? 0 : misses + 1;
+    for (int n = -1, misses = 0; misses <= patience && n > -kMaxRows * patience; --n)
+        misses = measureLine(n) ? 0 : misses + 1;
+    return AssembleGreyRows(side, columns, work, symbol, out);
 }
 
 }  // namespace zr::pdf417

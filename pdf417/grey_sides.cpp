@@ -48,6 +48,13 @@ struct ScanLine {
     int x = 0, y = 0, length = 0;
 };
 
+// Diagonal lines are sampled every half pixel along each axis (the midpoints
+// as the mean of the four pixels round them), so that their samples lie 0.7
+// pixels apart and modules of 1.3 pixels keep their edges.
+double SampleStep(const Family &f) {
+    return f.dx != 0 && f.dy != 0 ? 0.5 : 1.0;
+}
+
 // Line k of the family within the area (k counts from the family's first place).
 ScanLine LineAt(const Family &f, const Rect &a, int place) {
     ScanLine l;
@@ -72,10 +79,11 @@ void FindHits(const std::vector<edges::GreyEdge> &edges, const std::vector<std::
               std::uint8_t barColors, const ScanLine &l, const Family &f, int family, int line,
               std::vector<Hit> &hits) {
     const int n = static_cast<int>(runs.size());
-    const double step = std::hypot(f.dx, f.dy);
-    const PointF dir{f.dx / step, f.dy / step};
+    const double axisStep = SampleStep(f);  // along each axis, per sample
+    const double step = axisStep * std::hypot(f.dx, f.dy);
+    const PointF dir{f.dx / std::hypot(f.dx, f.dy), f.dy / std::hypot(f.dx, f.dy)};
     const auto pointAt = [&](int edge) {
-        const double p = edges[static_cast<std::size_t>(edge)].position;
+        const double p = edges[static_cast<std::size_t>(edge)].position * axisStep;
         return PointF{l.x + 0.5 + p * f.dx, l.y + 0.5 + p * f.dy};
     };
     for (int i = 0; i + kStartRuns <= n && hits.size() < kMaxHits; ++i) {
@@ -104,39 +112,64 @@ void FindHits(const std::vector<edges::GreyEdge> &edges, const std::vector<std::
     }
 }
 
-// The start side of a group of hits: a straight line fitted through their
-// outer points (principal axis), its normal pointing into the symbol.
-bool FitSide(const std::vector<const Hit *> &group, double spacing, GreySide &side) {
+// A straight line through the hits' outer points (their principal axis):
+// its middle and direction.
+void FitLine(const std::vector<const Hit *> &hits, PointF &middle, PointF &direction) {
     PointF c{0, 0};
-    for (const Hit *h : group) c = c + h->outer;
-    const double count = static_cast<double>(group.size());
-    c = (1.0 / count) * c;
+    for (const Hit *h : hits) c = c + h->outer;
+    c = (1.0 / static_cast<double>(hits.size())) * c;
     double sxx = 0, syy = 0, sxy = 0;
-    for (const Hit *h : group) {
+    for (const Hit *h : hits) {
         const PointF d = h->outer - c;
         sxx += d.x * d.x, syy += d.y * d.y, sxy += d.x * d.y;
     }
     const double theta = 0.5 * std::atan2(2 * sxy, sxx - syy);
-    const PointF e{std::cos(theta), std::sin(theta)};
+    middle = c;
+    direction = {std::cos(theta), std::sin(theta)};
+}
+
+// The start side of a group of hits: a straight line fitted through their
+// outer points, fitted again without the points farther than half a module
+// from it (lines that entered the symbol across its top or bottom), its
+// normal pointing into the symbol. The module is the pattern's median width
+// across the side.
+bool FitSide(const std::vector<const Hit *> &group, double spacing, std::vector<const Hit *> &inliers,
+             std::vector<double> &widths, GreySide &side) {
+    PointF c, e;
+    FitLine(group, c, e);
     PointF u{-e.y, e.x};
     const Hit &any = *group.front();
     if (geom::Dot(u, any.into) < 0) u = PointF{-u.x, -u.y};
-    double low = 1e9, high = -1e9, width = 0;
+    const auto medianModule = [&widths, &u](const std::vector<const Hit *> &hits) {
+        widths.clear();
+        for (const Hit *h : hits) widths.push_back(h->width * geom::Dot(u, h->into));
+        std::nth_element(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(widths.size() / 2), widths.end());
+        return widths[widths.size() / 2] / 17;
+    };
+    constexpr double kInlierModules = 0.5, kLeastInlierDistance = 1.0;
+    const double reachOff = std::max(kLeastInlierDistance, kInlierModules * medianModule(group));
+    inliers.clear();
     for (const Hit *h : group) {
-        const double crossing = geom::Dot(u, h->into);
-        if (crossing < kMinCrossing) return false;
+        if (std::fabs(geom::Dot(h->outer - c, u)) <= reachOff) inliers.push_back(h);
+    }
+    if (static_cast<int>(inliers.size()) < kMinHits) return false;
+    FitLine(inliers, c, e);
+    u = {-e.y, e.x};
+    if (geom::Dot(u, any.into) < 0) u = PointF{-u.x, -u.y};
+    double low = 1e9, high = -1e9;
+    for (const Hit *h : inliers) {
+        if (geom::Dot(u, h->into) < kMinCrossing) return false;
         const double t = geom::Dot(h->outer - c, e);
         low = std::min(low, t), high = std::max(high, t);
-        width += h->width * crossing;
     }
     if (high - low < spacing) return false;
     const double reach = spacing / std::max(kMinCrossing, geom::Dot(u, any.into));
     side.first = c + (low - reach) * e;
     side.last = c + (high + reach) * e;
     side.along = u;
-    side.module = width / count / 17;
+    side.module = medianModule(inliers);
     side.barColor = any.barColor;
-    side.hits = static_cast<int>(group.size());
+    side.hits = static_cast<int>(inliers.size());
     return side.module > 0;
 }
 
@@ -220,23 +253,36 @@ void FindGreySides(const GreyPlane &plane, const ScanSettings &settings, std::ui
             const ScanLine l = LineAt(f, a, place);
             if (l.length < kShortestLine || !CrossesContrast(work, l, f)) continue;
             const std::uint8_t *levels;
+            int samples = l.length;
+            const std::uint8_t *p = plane.Row(l.y) + l.x;
+            const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(f.dy) * plane.width + f.dx;
             if (f.dy == 0) {
-                levels = plane.Row(l.y) + l.x;
+                levels = p;
+            } else if (f.dx == 0) {
+                work.profile.resize(static_cast<std::size_t>(samples));
+                for (int i = 0; i < samples; ++i, p += stride) work.profile[static_cast<std::size_t>(i)] = *p;
+                levels = work.profile.data();
             } else {
-                work.profile.resize(static_cast<std::size_t>(l.length));
-                const std::uint8_t *p = plane.Row(l.y) + l.x;
-                const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(f.dy) * plane.width + f.dx;
-                for (int i = 0; i < l.length; ++i, p += stride) work.profile[static_cast<std::size_t>(i)] = *p;
+                samples = 2 * l.length - 1;
+                work.profile.resize(static_cast<std::size_t>(samples));
+                const std::ptrdiff_t across = static_cast<std::ptrdiff_t>(f.dy) * plane.width;
+                for (int i = 0; i < l.length; ++i, p += stride) {
+                    work.profile[static_cast<std::size_t>(2 * i)] = *p;
+                    if (i + 1 < l.length)
+                        work.profile[static_cast<std::size_t>(2 * i + 1)] =
+                            static_cast<std::uint8_t>((p[0] + p[f.dx] + p[across] + p[stride] + 2) / 4);
+                }
                 levels = work.profile.data();
             }
-            const auto &edges = work.finder.Find(levels, l.length);
+            const auto &edges = work.finder.Find(levels, samples);
             if (static_cast<int>(edges.size()) < kStartRuns + 2) continue;
             GreyRuns(edges, work.runs);
             FindHits(edges, work.runs, settings.barColors, l, f, family, line, hits);
         }
         // Hits of one start side on neighbouring lines: near each other, of like width.
         const double pixelSpacing = spacing / std::hypot(f.dx, f.dy);
-        std::vector<const Hit *> group;
+        std::vector<const Hit *> group, inliers;
+        std::vector<double> widths;
         for (std::size_t i = 0; i < hits.size(); ++i) {
             Hit &seed = hits[i];
             if (seed.grouped || seed.family != family) continue;
@@ -257,7 +303,7 @@ void FindGreySides(const GreyPlane &plane, const ScanSettings &settings, std::ui
                 last = &h;
             }
             GreySide side;
-            if (static_cast<int>(group.size()) >= kMinHits && FitSide(group, pixelSpacing, side))
+            if (static_cast<int>(group.size()) >= kMinHits && FitSide(group, pixelSpacing, inliers, widths, side))
                 sides.push_back(side);
         }
         if (hits.size() >= kMaxHits) break;
