@@ -6,6 +6,8 @@
 // than its own (2 modules, as ISO/IEC 15438 allows) may be the cause: a row
 // beginning on background at the area's edge, or dark print beside the symbol.
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
 #include <initializer_list>
 #include <utility>
@@ -31,6 +33,14 @@ constexpr std::size_t kMaxUncorrected = 8;  // symbols the second look corrects 
 // start pattern.
 constexpr int kSpareCheckWords = 3;
 
+// Where a candidate that no look read lies: the area round it the grey look
+// searches, and two points of it (either side of its pattern, or the
+// middle of its outline) that tell whether a stored symbol holds it.
+struct UnreadPlace {
+    Rect area;
+    std::array<PointF, 2> probes;
+};
+
 // A candidate the first look dropped, with the pass it came from.
 struct Retry {
     StartCandidate candidate;
@@ -45,7 +55,7 @@ struct SymbolWork {
     std::vector<Retry> retries;
     std::vector<std::pair<MeasuredSymbol, bool>> uncorrected;  // with the pass: vertical or not
     std::vector<int> erasures;
-    std::vector<Rect> unread;  // around first-look candidates the second look could not read either
+    std::vector<UnreadPlace> unread;  // first-look candidates the second look could not read either
     SymbolWork() {
         retries.reserve(kMaxRetries);
         unread.reserve(kMaxRetries + kMaxUncorrected);
@@ -235,18 +245,25 @@ Rect AroundPoints(std::initializer_list<PointI> points, int grow, const Rect &ar
     return {std::max(r.x0, area.x0), std::max(r.y0, area.y0), std::min(r.x1, area.x1), std::min(r.y1, area.y1)};
 }
 
-// Where the grey look searches for the start side of a candidate left unread:
-// kCandidateReach modules around its start pattern (whose runs are 2.1 modules wide on average).
-Rect AroundCandidate(const StartCandidate &c, const Rect &area) {
-    constexpr double kCandidateReach = 40, kMeanRunModules = 17.0 / 8, kLeastReach = 48;
+// A candidate left unread: kCandidateReach modules around its start pattern
+// (whose runs are 2.1 modules wide on average); its probes half a pattern
+// either way along its angle.
+UnreadPlace AroundCandidate(const StartCandidate &c, const Rect &area) {
+    constexpr double kCandidateReach = 40, kMeanRunModules = 17.0 / 8, kLeastReach = 48, kProbeModules = 8.5;
     const double module = 0.5 * (c.meanDark + c.meanLight) / kMeanRunModules;
-    return AroundPoints({c.start}, static_cast<int>(std::max(kLeastReach, kCandidateReach * module)), area);
+    const double radians = c.angle * 3.14159265358979323846 / 180;
+    const PointF step = kProbeModules * module * PointF{std::cos(radians), -std::sin(radians)};
+    const PointF at = geom::ToPointF(c.start);
+    return {AroundPoints({c.start}, static_cast<int>(std::max(kLeastReach, kCandidateReach * module)), area),
+            {at + step, at - step}};
 }
 
-// And of a symbol measured but left unread: its outline and a margin.
-Rect AroundSymbol(const MeasuredSymbol &s, const Rect &area) {
+// A symbol measured but left unread: its outline and a margin; its probe the middle.
+UnreadPlace AroundSymbol(const MeasuredSymbol &s, const Rect &area) {
     constexpr int kMargin = 16;
-    return AroundPoints({s.corners[0], s.corners[1], s.corners[2], s.corners[3]}, kMargin, area);
+    PointF middle{0, 0};
+    for (int k = 0; k < 4; ++k) middle = middle + 0.25 * geom::ToPointF(s.corners[k]);
+    return {AroundPoints({s.corners[0], s.corners[1], s.corners[2], s.corners[3]}, kMargin, area), {middle, middle}};
 }
 
 // The second look: symbols that failed correction with rows missing are
@@ -335,6 +352,17 @@ ScanOutcome ReadSides(const GreyPlane &plane, const Rect &area, const std::vecto
 ScanOutcome GreyLook(const ZrImage &image, const ScanSettings &settings, SymbolWork &work,
                      ZrPDF417Scanner &scanner, std::vector<DecodedData> *details,
                      const std::vector<std::uint8_t> *storedGrey) {
+    // An unread picture is searched whole, else the places of the candidates
+    // left unread that lie in no symbol stored.
+    std::vector<Rect> areas;
+    if (scanner.resultCount == 0) areas.assign(1, settings.area);
+    for (const UnreadPlace &place : work.unread) {
+        if (scanner.resultCount > 0 && !InsideStored(scanner, place.probes[0]) &&
+            !InsideStored(scanner, place.probes[1]))
+            areas.push_back(place.area);
+    }
+    if (areas.empty()) return ScanOutcome::kScanned;
+    MergeOverlaps(areas);
     if (LooksLikeSpeckle(image)) return ScanOutcome::kScanned;
     GreyPlane plane;
     const std::vector<std::uint8_t> none;
@@ -347,10 +375,6 @@ ScanOutcome GreyLook(const ZrImage &image, const ScanSettings &settings, SymbolW
     // A start pattern's wide bar stands against its quiet zone by twice the
     // edges' smallest change at least: flat ground with noise does not.
     MapContrast(plane, 2 * std::max(edges::GreyEdgeSettings{}.minContrast, noiseFloor), grey);
-    // An unread picture is searched whole, else the places of the candidates left unread.
-    std::vector<Rect> &areas = work.unread;
-    if (scanner.resultCount == 0) areas.assign(1, settings.area);
-    MergeOverlaps(areas);
     std::vector<GreySide> sides;
     for (const Rect &area : areas) {
         ScanSettings searched = settings;
