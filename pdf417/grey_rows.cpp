@@ -104,55 +104,62 @@ struct StopSide {
     PointF point, direction;
 };
 
-// The stop pattern on probes across the symbol: the first one a whole
-// number of codeword widths after the start pattern. The column count most
-// probes agree on, and the stop side through their stop patterns.
+// The stop pattern on probes across the symbol: a whole number of codeword
+// widths after the
+// start pattern, with a quiet zone after it. Print inside the symbol may
+// look like a stop pattern on one probe, not at the same place on the
+// others, and only the symbol's own stop has the quiet zone beyond it and
+// no symbol after it: the column count is the largest that at least half as
+// many probes hold a stop pattern for as the count most hold one for; the
+// stop side runs through their stop patterns.
 bool FindStopSide(const GreyPlane &plane, const Rect &area, const GreySide &side, double step, GreyWork &work,
                   StopSide &stop) {
     const double m = side.module;
     const PointF u = side.along;
     const PointF e = Unit(side.last - side.first);
     const int length = static_cast<int>((17 * (kMaxColumns + 1) + kStopModules + 2 * kQuietModules) * m / step);
-    int columnsOf[kProbes] = {};
-    PointF pointOf[kProbes];
+    int votes[kMaxColumns + 1] = {};
+    PointF pointOf[kProbes][kMaxColumns + 1];
+    bool found[kProbes][kMaxColumns + 1] = {};
     for (int k = 0; k < kProbes; ++k) {
         const PointF p = geom::Lerp(side.first, side.last, (k + 0.5) / kProbes) - kQuietModules * m * u;
         const int n = Sample(plane, area, p, step * u, length, work.profile);
         const auto &edges = work.finder.Find(work.profile.data(), n);
         const int start = NearestBarStart(edges, kQuietModules * m / step, kPatternReach * m / step, side.barColor);
-        if (start < 0) continue;
+        if (start < 0 || start + kStartRuns >= static_cast<int>(edges.size())) continue;
         GreyRuns(edges, work.runs);
         const int runs = static_cast<int>(work.runs.size());
-        const double codeword = 17 * m / step;
+        const auto at = [&edges](int i) { return edges[static_cast<std::size_t>(i)].position; };
         for (int j = start + kStartRuns + 1; j + kStopRuns <= runs; ++j) {
             if (!BarAfter(edges, j, side.barColor) || !StopAt(work.runs, j, false)) continue;
-            const double d = (edges[static_cast<std::size_t>(j)].position - edges[static_cast<std::size_t>(start)].position) / codeword;
+            const double d = (at(j) - at(start)) / (17 * m / step);
             const int whole = static_cast<int>(d + 0.5);
-            if (std::fabs(d - whole) > kGridSlack || whole - 1 < kMinColumns || whole - 1 > kMaxColumns) continue;
+            const int columns = whole - 1;
+            if (std::fabs(d - whole) > kGridSlack || columns < kMinColumns || columns > kMaxColumns) continue;
             const bool quiet = j + kStopRuns >= runs ||
                                work.runs[static_cast<std::size_t>(j + kStopRuns)] >= kQuietModules * m / step * kGreyRunScale;
-            if (!quiet) continue;
-            columnsOf[k] = whole - 1;
-            pointOf[k] = p + (edges[static_cast<std::size_t>(j)].position * step) * u;
-            break;
+            if (!quiet || found[k][columns]) continue;
+            found[k][columns] = true;
+            ++votes[columns];
+            pointOf[k][columns] = p + (at(j) * step) * u;
         }
     }
-    int best = 0, votes = 0;
-    for (int k = 0; k < kProbes; ++k) {
-        const int c = static_cast<int>(std::count(columnsOf, columnsOf + kProbes, columnsOf[k]));
-        if (columnsOf[k] > 0 && c > votes) best = columnsOf[k], votes = c;
+    const int most = *std::max_element(votes, votes + kMaxColumns + 1);
+    int best = 0;
+    for (int c = kMinColumns; c <= kMaxColumns; ++c) {
+        if (votes[c] >= std::max(kMinAgreeingProbes, (most + 1) / 2)) best = c;
     }
-    if (votes < kMinAgreeingProbes) return false;
+    if (best == 0) return false;
     // Through the first and last agreeing probes' stop patterns; parallel to the start side with one.
     int first = -1, last = -1;
     for (int k = 0; k < kProbes; ++k) {
-        if (columnsOf[k] != best) continue;
+        if (!found[k][best]) continue;
         if (first < 0) first = k;
         last = k;
     }
     stop.columns = best;
-    stop.point = pointOf[first];
-    stop.direction = last - first >= 2 ? Unit(pointOf[last] - pointOf[first]) : e;
+    stop.point = pointOf[first][best];
+    stop.direction = last - first >= 2 ? Unit(pointOf[last][best] - pointOf[first][best]) : e;
     if (geom::Dot(stop.direction, e) < 0.9) stop.direction = e;
     return true;
 }

@@ -67,6 +67,26 @@ TEST(Pdf417GreyLook, SmallSoftAndTurnedSymbolsReadOnlyBeyondTheFirstLook) {
     }
 }
 
+// Twelve and sixteen data columns at 1.35 pixels a module, blurred: codewords
+// inside the symbol that look like a stop pattern on some probes must not
+// cut it short.
+TEST(Pdf417GreyLook, WideSymbolsAreMeasuredToTheirOwnStopPattern) {
+    for (const int columns : {12, 16}) {
+        Pdf417Options o;
+        o.data = "Wide symbols at one and a half pixels a module: " + std::to_string(columns);
+        o.columns = columns;
+        o.level = 3;
+        o.moduleSize = 3;
+        o.quietZone = 6;
+        const Raster picture = Blur(Scale(RenderPdf417(o).picture, 0.45, 0.45, true), 0.6);
+        EXPECT_TRUE(ScanPdf417(picture, kFirstLookOnly).results.empty()) << columns;
+        const Pdf417Scan scan = ScanPdf417(picture);
+        ASSERT_EQ(scan.results.size(), 1u) << columns;
+        EXPECT_EQ(TextOf(scan.results[0]), o.data);
+        EXPECT_EQ(scan.results[0].columns, columns + 2);
+    }
+}
+
 // At 24 bits the grey levels come from the first look's preparation.
 TEST(Pdf417GreyLook, ColourPicturesUseTheGreyTheFirstLookKept) {
     const Raster picture = Blur(SmallSymbol(), 0.7);
