@@ -13,10 +13,10 @@ namespace zr::pdf417 {
 
 namespace {
 
-constexpr int kFitPoints = 48;           // indicated lines the slope is taken from, evenly spread
-constexpr double kRowReach = 1.0;        // rows a line's row may lie off the fit
-constexpr double kNearbyLimit = 1.0;     // summed squared module errors of a nearest pattern taken
-constexpr double kMinFitAgreement = 0.5; // share of indicated lines the fit must place in their rows
+constexpr int kFitPoints = 48;            // indicated lines the slope is taken from, evenly spread
+constexpr double kRowReach = 1.0;         // rows a line's row may lie off the fit
+constexpr double kNearbyLimit = 1.0;      // summed squared module errors of a nearest pattern taken
+constexpr double kMinFitAgreement = 0.5;  // share of indicated lines the fit must place in their rows
 
 struct RowFit {
     double slope = 0, offset = 0;  // row = offset + slope * n
@@ -39,7 +39,8 @@ bool FitRows(GreyWork &work, RowFit &fit) {
         for (std::size_t j = i + 1, seenJ = seen; j < lines.size(); ++j) {
             if (lines[j].indicated < 0 || seenJ++ % static_cast<std::size_t>(stride) != 0) continue;
             if (lines[j].n == lines[i].n) continue;
-            slopes.push_back(static_cast<double>(lines[j].indicated - lines[i].indicated) / (lines[j].n - lines[i].n));
+            slopes.push_back(static_cast<double>(lines[j].indicated - lines[i].indicated) /
+                             (lines[j].n - lines[i].n));
         }
     }
     if (slopes.empty()) return false;
@@ -53,7 +54,8 @@ bool FitRows(GreyWork &work, RowFit &fit) {
     std::nth_element(slopes.begin(), median, slopes.end());
     fit.offset = *median;
     int agree = 0;
-    for (const GreyLine &l : lines) agree += l.indicated >= 0 && std::fabs(fit.At(l.n) - l.indicated) <= kRowReach;
+    for (const GreyLine &l : lines)
+        agree += l.indicated >= 0 && std::fabs(fit.At(l.n) - l.indicated) <= kRowReach;
     return agree >= kMinFitAgreement * indicated;
 }
 
@@ -62,7 +64,8 @@ int RowOf(const GreyLine &l, const RowFit &fit) {
     const double at = fit.At(l.n);
     const int near = static_cast<int>(std::floor(at + 0.5));
     for (int row = near - 1; row <= near + 1; ++row) {
-        if (row >= 0 && row < kMaxRows && row % kClusterCount == l.cluster && std::fabs(row - at) <= kRowReach)
+        if (row >= 0 && row < kMaxRows && row % kClusterCount == l.cluster &&
+            std::fabs(row - at) <= kRowReach)
             return row;
     }
     return -1;
@@ -79,7 +82,9 @@ SymbolOutcome AssembleGreyRows(const GreySide &side, int columns, GreyWork &work
     constexpr int kCells = kMaxRows * kMaxColumns;
     work.votes.assign(static_cast<std::size_t>(kCells * GreyWork::kVotesPerCell), GreyWork::Vote{});
     work.widthSums.assign(static_cast<std::size_t>(kCells * kElementsPerCodeword), 0.0);
-    const auto cellOf = [](int row, int column) { return static_cast<std::size_t>(row * kMaxColumns + column); };
+    const auto cellOf = [](int row, int column) {
+        return static_cast<std::size_t>(row * kMaxColumns + column);
+    };
     const GreyLine *low = nullptr, *high = nullptr;
     int lowRow = 0, highRow = 0;
     for (const GreyLine &l : work.lines) {
@@ -102,7 +107,8 @@ SymbolOutcome AssembleGreyRows(const GreySide &side, int columns, GreyWork &work
                 double total = 0;
                 for (const double w : r.widths) total += w;
                 double *sum = &work.widthSums[cellOf(row, j) * kElementsPerCodeword];
-                for (int k = 0; k < kElementsPerCodeword; ++k) sum[k] += r.widths[k] * kModulesPerCodeword / total;
+                for (int k = 0; k < kElementsPerCodeword; ++k)
+                    sum[k] += r.widths[k] * kModulesPerCodeword / total;
             }
         }
     }
@@ -182,10 +188,12 @@ SymbolOutcome AssembleGreyRows(const GreySide &side, int columns, GreyWork &work
     constexpr double kStopModules = 18;
     const PointF u = side.along;
     const double stopLength = kStopModules * side.module;
-    PointF c1 = low->start, c4 = high->start, c2 = low->stop + stopLength * u, c3 = high->stop + stopLength * u;
+    PointF c1 = low->start, c4 = high->start, c2 = low->stop + stopLength * u,
+           c3 = high->stop + stopLength * u;
     if (lowRow > highRow) std::swap(c1, c4), std::swap(c2, c3);
     symbol = MeasuredSymbol{};
-    symbol.corners = {geom::RoundHalfUp(c1), geom::RoundHalfUp(c2), geom::RoundHalfUp(c3), geom::RoundHalfUp(c4)};
+    symbol.corners = {geom::RoundHalfUp(c1), geom::RoundHalfUp(c2), geom::RoundHalfUp(c3),
+                      geom::RoundHalfUp(c4)};
     symbol.direction.angle = NormalizeAngle(std::atan2(-u.y, u.x) * 180 / 3.14159265358979323846);
     symbol.metrics.barColor = side.barColor;
     symbol.metrics.columns = columns;

@@ -44,27 +44,27 @@ struct GreyReading {
 
 // One line along the rows with its cluster decided.
 struct GreyLine {
-    int n = 0;             // place across the rows, in line steps from the side's first end
-    int cluster = 0;       // section 0, 1 or 2
-    int indicated = -1;    // the row its exactly read indicators give, -1 none
-    PointF start, stop;    // where it meets the start and stop sides
-    std::size_t first = 0; // its first reading in GreyWork::readings
+    int n = 0;              // place across the rows, in line steps from the side's first end
+    int cluster = 0;        // section 0, 1 or 2
+    int indicated = -1;     // the row its exactly read indicators give, -1 none
+    PointF start, stop;     // where it meets the start and stop sides
+    std::size_t first = 0;  // its first reading in GreyWork::readings
 };
 
 // Buffers the grey look reuses from line to line and symbol to symbol.
 struct GreyWork {
     edges::GreyEdgeFinder finder;
     std::vector<std::uint8_t> profile;
-    std::vector<std::uint16_t> runs;  // element widths of a line, kGreyRunScale per sample
-    std::vector<GreyLine> lines;         // the lines of the symbol measured
-    std::vector<GreyReading> readings;   // their codeword cells, columns a line
-    std::vector<double> slopes;          // of the row fit
+    std::vector<std::uint16_t> runs;    // element widths of a line, kGreyRunScale per sample
+    std::vector<GreyLine> lines;        // the lines of the symbol measured
+    std::vector<GreyReading> readings;  // their codeword cells, columns a line
+    std::vector<double> slopes;         // of the row fit
     struct Vote {
         int value = -1;
         int lines = 0;  // lines that matched its pattern exactly
     };
     static constexpr int kVotesPerCell = 3;
-    std::vector<Vote> votes;         // kMaxRows x kMaxColumns cells of kVotesPerCell
+    std::vector<Vote> votes;        // kMaxRows x kMaxColumns cells of kVotesPerCell
     std::vector<double> widthSums;  // per cell, the eight widths in modules of the lines not read exactly
     // Blocks of kContrastBlock pixels square where a start pattern may lie:
     // the levels of the block and its neighbours span the contrast it needs

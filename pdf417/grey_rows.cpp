@@ -18,13 +18,13 @@ namespace {
 
 constexpr int kProbes = 7;
 constexpr int kMinAgreeingProbes = 2;
-constexpr double kQuietModules = 2;      // sampled before the start and after the stop pattern
+constexpr double kQuietModules = 2;  // sampled before the start and after the stop pattern
 constexpr double kStopModules = 18;
-constexpr double kGridSlack = 0.35;      // codeword widths a stop pattern may lie off the grid
-constexpr double kPatternReach = 1.5;    // modules a line's pattern edge may lie off the side
-constexpr double kBoundaryReach = 0.6;   // modules a codeword's first edge may lie off the grid
-constexpr int kMinExactInLine = 2;       // exact codewords that decide a line's cluster
-constexpr double kRowGapModules = 6;     // lines of one row lie closer together
+constexpr double kGridSlack = 0.35;     // codeword widths a stop pattern may lie off the grid
+constexpr double kPatternReach = 1.5;   // modules a line's pattern edge may lie off the side
+constexpr double kBoundaryReach = 0.6;  // modules a codeword's first edge may lie off the grid
+constexpr int kMinExactInLine = 2;      // exact codewords that decide a line's cluster
+constexpr double kRowGapModules = 6;    // lines of one row lie closer together
 
 // The cluster section of a line: most of its exact codewords, at least
 // kMinExactInLine of them; else the section whose nearest patterns lie
@@ -43,7 +43,7 @@ int LineCluster(const GreyReading *readings, int columns, const int sections[kCl
         double sum = 0;
         for (int j = 0; j < columns && sum < bestSum; ++j) {
             const GreyReading &r = readings[j];
-            sum += !r.measured ? kNotGoodDistance
+            sum += !r.measured              ? kNotGoodDistance
                    : r.value != kNoCodeword ? (r.section == k ? 0.0 : kNotGoodDistance)
                                             : DecodeNearest(k, r.widths).distance;
         }
@@ -117,7 +117,8 @@ bool FindStopSide(const GreyPlane &plane, const Rect &area, const GreySide &side
     const double m = side.module;
     const PointF u = side.along;
     const PointF e = Unit(side.last - side.first);
-    const int length = static_cast<int>((17 * (kMaxColumns + 1) + kStopModules + 2 * kQuietModules) * m / step);
+    const int length =
+        static_cast<int>((17 * (kMaxColumns + 1) + kStopModules + 2 * kQuietModules) * m / step);
     int votes[kMaxColumns + 1] = {};
     PointF pointOf[kProbes][kMaxColumns + 1];
     bool found[kProbes][kMaxColumns + 1] = {};
@@ -125,7 +126,8 @@ bool FindStopSide(const GreyPlane &plane, const Rect &area, const GreySide &side
         const PointF p = geom::Lerp(side.first, side.last, (k + 0.5) / kProbes) - kQuietModules * m * u;
         const int n = Sample(plane, area, p, step * u, length, work.profile);
         const auto &edges = work.finder.Find(work.profile.data(), n);
-        const int start = NearestBarStart(edges, kQuietModules * m / step, kPatternReach * m / step, side.barColor);
+        const int start =
+            NearestBarStart(edges, kQuietModules * m / step, kPatternReach * m / step, side.barColor);
         if (start < 0 || start + kStartRuns >= static_cast<int>(edges.size())) continue;
         GreyRuns(edges, work.runs);
         const int runs = static_cast<int>(work.runs.size());
@@ -136,8 +138,8 @@ bool FindStopSide(const GreyPlane &plane, const Rect &area, const GreySide &side
             const int whole = static_cast<int>(d + 0.5);
             const int columns = whole - 1;
             if (std::fabs(d - whole) > kGridSlack || columns < kMinColumns || columns > kMaxColumns) continue;
-            const bool quiet = j + kStopRuns >= runs ||
-                               work.runs[static_cast<std::size_t>(j + kStopRuns)] >= kQuietModules * m / step * kGreyRunScale;
+            const bool quiet = j + kStopRuns >= runs || work.runs[static_cast<std::size_t>(j + kStopRuns)] >=
+                                                            kQuietModules * m / step * kGreyRunScale;
             if (!quiet || found[k][columns]) continue;
             found[k][columns] = true;
             ++votes[columns];

@@ -13,12 +13,12 @@ namespace zr::pdf417 {
 
 namespace {
 
-constexpr int kSpacing = 3;           // pixels between lines of the row and column families
-constexpr int kDiagonalSpacing = 4;   // places along an axis between diagonal lines
-constexpr int kMaxLines = 400;        // lines of one family across a large picture
-constexpr int kShortestLine = 24;     // shorter lines hold no symbol
+constexpr int kSpacing = 3;          // pixels between lines of the row and column families
+constexpr int kDiagonalSpacing = 4;  // places along an axis between diagonal lines
+constexpr int kMaxLines = 400;       // lines of one family across a large picture
+constexpr int kShortestLine = 24;    // shorter lines hold no symbol
 constexpr std::size_t kMaxHits = 4096;
-constexpr int kMinHits = 3;           // lines that must cross one start side
+constexpr int kMinHits = 3;  // lines that must cross one start side
 constexpr std::size_t kMaxSides = 16;
 // Rows farther than this from the scan line's direction measure too short a
 // pattern to be told from print: cos 65 degrees.
@@ -34,11 +34,11 @@ constexpr Family kFamilies[] = {{1, 0, true}, {0, 1, false}, {1, 1, true}, {1, -
 
 // A start pattern crossed by one scan line.
 struct Hit {
-    PointF outer;   // where the wide bar meets the quiet zone
-    PointF into;    // unit vector along the line into the symbol
-    double width;   // the pattern along the line, pixels
+    PointF outer;  // where the wide bar meets the quiet zone
+    PointF into;   // unit vector along the line into the symbol
+    double width;  // the pattern along the line, pixels
     int family;
-    int line;       // index of the line within its family
+    int line;  // index of the line within its family
     std::uint8_t barColor;
     bool grouped = false;
 };
@@ -95,7 +95,7 @@ void FindHits(const std::vector<edges::GreyEdge> &edges, const std::vector<std::
             const int closing = forward ? runs[i + 7] : runs[i];
             if (closing < 1.5 * module || closing > 4.5 * module) continue;
             const int beyond = forward ? i - 1 : i + kStartRuns;
-            const double quiet = beyond < 0 ? edges[static_cast<std::size_t>(i)].position * kGreyRunScale
+            const double quiet = beyond < 0    ? edges[static_cast<std::size_t>(i)].position * kGreyRunScale
                                  : beyond >= n ? 1e9
                                                : runs[beyond];
             if (quiet < kQuietModules * module) continue;
@@ -143,7 +143,8 @@ bool FitSide(const std::vector<const Hit *> &group, double spacing, std::vector<
     const auto medianModule = [&widths, &u](const std::vector<const Hit *> &hits) {
         widths.clear();
         for (const Hit *h : hits) widths.push_back(h->width * geom::Dot(u, h->into));
-        std::nth_element(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(widths.size() / 2), widths.end());
+        std::nth_element(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(widths.size() / 2),
+                         widths.end());
         return widths[widths.size() / 2] / 17;
     };
     constexpr double kInlierModules = 0.5, kLeastInlierDistance = 1.0;
@@ -235,9 +236,10 @@ void FindGreySides(const GreyPlane &plane, const ScanSettings &settings, std::ui
     std::vector<Hit> hits;
     for (int family = 0; family < 4; ++family) {
         const Family &f = kFamilies[family];
-        const bool enabled = f.dx != 0 && f.dy != 0 ? both
-                                                    : (directions & (f.horizontal ? ZR_PDF417_HORIZONTAL
-                                                                                  : ZR_PDF417_VERTICAL)) != 0;
+        const bool enabled =
+            f.dx != 0 && f.dy != 0
+                ? both
+                : (directions & (f.horizontal ? ZR_PDF417_HORIZONTAL : ZR_PDF417_VERTICAL)) != 0;
         if (!enabled) continue;
         int low, high, spacing;
         if (f.dy == 0) {
@@ -303,7 +305,8 @@ void FindGreySides(const GreyPlane &plane, const ScanSettings &settings, std::ui
                 last = &h;
             }
             GreySide side;
-            if (static_cast<int>(group.size()) >= kMinHits && FitSide(group, pixelSpacing, inliers, widths, side))
+            if (static_cast<int>(group.size()) >= kMinHits &&
+                FitSide(group, pixelSpacing, inliers, widths, side))
                 sides.push_back(side);
         }
         if (hits.size() >= kMaxHits) break;

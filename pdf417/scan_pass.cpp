@@ -242,7 +242,8 @@ Rect AroundPoints(std::initializer_list<PointI> points, int grow, const Rect &ar
         r.x0 = std::min(r.x0, p.x - grow), r.y0 = std::min(r.y0, p.y - grow);
         r.x1 = std::max(r.x1, p.x + grow + 1), r.y1 = std::max(r.y1, p.y + grow + 1);
     }
-    return {std::max(r.x0, area.x0), std::max(r.y0, area.y0), std::min(r.x1, area.x1), std::min(r.y1, area.y1)};
+    return {std::max(r.x0, area.x0), std::max(r.y0, area.y0), std::min(r.x1, area.x1),
+            std::min(r.y1, area.y1)};
 }
 
 // A candidate left unread: kCandidateReach modules around its start pattern
@@ -263,7 +264,8 @@ UnreadPlace AroundSymbol(const MeasuredSymbol &s, const Rect &area) {
     constexpr int kMargin = 16;
     PointF middle{0, 0};
     for (int k = 0; k < 4; ++k) middle = middle + 0.25 * geom::ToPointF(s.corners[k]);
-    return {AroundPoints({s.corners[0], s.corners[1], s.corners[2], s.corners[3]}, kMargin, area), {middle, middle}};
+    return {AroundPoints({s.corners[0], s.corners[1], s.corners[2], s.corners[3]}, kMargin, area),
+            {middle, middle}};
 }
 
 // The second look: symbols that failed correction with rows missing are
@@ -316,7 +318,8 @@ bool InsideStored(const ZrPDF417Scanner &scanner, PointF p) {
         int positive = 0, negative = 0;
         for (int k = 0; k < 4; ++k) {
             const PointF a{static_cast<double>(c[2 * k]), static_cast<double>(c[2 * k + 1])};
-            const PointF b{static_cast<double>(c[2 * ((k + 1) % 4)]), static_cast<double>(c[2 * ((k + 1) % 4) + 1])};
+            const PointF b{static_cast<double>(c[2 * ((k + 1) % 4)]),
+                           static_cast<double>(c[2 * ((k + 1) % 4) + 1])};
             const double side = geom::Cross(b - a, p - a);
             positive += side >= 0, negative += side <= 0;
         }
@@ -393,7 +396,8 @@ ScanOutcome ReadSides(const GreyPlane &plane, const Rect &area, const std::vecto
     for (const GreySide &side : sides) {
         // The middle of the start pattern, within the outline of a symbol stored already.
         constexpr double kPatternMiddle = 8.5;
-        if (InsideStored(scanner, geom::Lerp(side.first, side.last, 0.5) + kPatternMiddle * side.module * side.along))
+        if (InsideStored(scanner,
+                         geom::Lerp(side.first, side.last, 0.5) + kPatternMiddle * side.module * side.along))
             continue;
         MeasuredSymbol symbol;
         if (ReadGreyRows(plane, area, side, grey, symbol, work.read) != SymbolOutcome::kRead) continue;

@@ -121,7 +121,8 @@ TEST(Pdf417GreyLook, NoReadsFromNoiseOrUncorrectableSymbols) {
     Raster damaged = Blur(SmallSymbol(1), 0.7);
     const int third = damaged.height / 3;
     for (int y = third; y < 2 * third; ++y)
-        for (int x = damaged.width / 3; x < damaged.width; ++x) damaged.at(x, y) = static_cast<std::uint8_t>((x / 2 + y) % 2 ? 255 : 0);
+        for (int x = damaged.width / 3; x < damaged.width; ++x)
+            damaged.at(x, y) = static_cast<std::uint8_t>((x / 2 + y) % 2 ? 255 : 0);
     EXPECT_TRUE(ScanPdf417(damaged).results.empty());
 }
 
@@ -175,7 +176,8 @@ TEST(Pdf417GreyStages, StartSideAndRowsOfTurnedSymbols) {
 
         MeasuredSymbol symbol;
         SymbolRows rows;
-        ASSERT_EQ(ReadGreyRows(plane, WholePicture(plane).area, side, work, symbol, rows), SymbolOutcome::kRead)
+        ASSERT_EQ(ReadGreyRows(plane, WholePicture(plane).area, side, work, symbol, rows),
+                  SymbolOutcome::kRead)
             << angle;
         EXPECT_EQ(rows.rows, drawn.rows) << angle;
         EXPECT_EQ(rows.dataColumns, drawn.columns) << angle;

@@ -1,9 +1,9 @@
 // A grey raster compressed to JPEG in memory and read back (libjpeg).
 #include "jpeg_round_trip.hpp"
 
+#include <jpeglib.h>
 #include <cstdio>
 #include <cstdlib>
-#include <jpeglib.h>
 
 namespace zr::test {
 
@@ -24,7 +24,8 @@ Raster JpegRoundTrip(const Raster &r, int quality) {
     jpeg_set_quality(&compress, quality, TRUE);
     jpeg_start_compress(&compress, TRUE);
     while (compress.next_scanline < compress.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(&r.pixels[static_cast<std::size_t>(compress.next_scanline) * r.width]);
+        JSAMPROW row =
+            const_cast<JSAMPROW>(&r.pixels[static_cast<std::size_t>(compress.next_scanline) * r.width]);
         jpeg_write_scanlines(&compress, &row, 1);
     }
     jpeg_finish_compress(&compress);
@@ -37,7 +38,8 @@ Raster JpegRoundTrip(const Raster &r, int quality) {
     jpeg_read_header(&decompress, TRUE);
     decompress.out_color_space = JCS_GRAYSCALE;
     jpeg_start_decompress(&decompress);
-    Raster out = Canvas(static_cast<int>(decompress.output_width), static_cast<int>(decompress.output_height));
+    Raster out =
+        Canvas(static_cast<int>(decompress.output_width), static_cast<int>(decompress.output_height));
     while (decompress.output_scanline < decompress.output_height) {
         JSAMPROW row = &out.pixels[static_cast<std::size_t>(decompress.output_scanline) * out.width];
         jpeg_read_scanlines(&decompress, &row, 1);
