@@ -144,6 +144,8 @@ RowEnd FindRowEnd(const BitImageView &view, const Rect &area, PointI start, cons
     }
 }
 
+}  // namespace
+
 // Stop pattern 7 1 1 3 1 1 1 2 1 at index i (at least 7 of 9 agree), or
 // reversed (at least 8 of 9 agree, with the tighter tolerance: the wide bar of
 // a blurred, turned symbol may miss by more than a module).
@@ -158,8 +160,6 @@ bool StopAt(const std::vector<std::uint16_t> &r, int i, bool reversed) {
     }
     return agree >= (reversed ? kStopRuns - 1 : 7);
 }
-
-}  // namespace
 
 NarrowRuns NarrowRunPrefix(std::uint64_t bits, int count, int maxEnd) {
     const auto top = [](int n) {

@@ -23,6 +23,9 @@ int SumRuns(const std::vector<std::uint16_t> &r, int from, int count);
 // Start pattern 8 1 1 1 1 1 1 3 at index i; `reversed` reads it backwards.
 bool StartAt(const std::vector<std::uint16_t> &r, int i, bool reversed);
 
+// Stop pattern 7 1 1 3 1 1 1 2 1 at index i; `reversed` reads it backwards.
+bool StopAt(const std::vector<std::uint16_t> &r, int i, bool reversed);
+
 // Whether the first kNearEndRuns runs hold, within the slack, a start
 // pattern or a stop pattern read backwards: a row whose measurement finds
 // both patterns has one of them there. False for fewer runs.

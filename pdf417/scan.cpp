@@ -27,9 +27,14 @@ std::uint16_t PublicStatus(ScanOutcome outcome) {
 
 std::uint16_t Scan(ZrPDF417Scanner *scanner, std::vector<DecodedData> *details) {
     if (details) details->clear();
-    return RunScanFrame<RectangleRule::ClampInPlace>(scanner, LoadBiLevel, [scanner, details](ZrImage &work) {
+    // A colour picture's grey levels, kept from the first look for the grey look.
+    std::vector<std::uint8_t> grey;
+    const auto load = [&grey, scanner](const void *dib, ZrImage *work) {
+        return LoadBiLevelKeepingGrey(dib, work, SecondLookWanted(scanner->directions) ? &grey : nullptr);
+    };
+    return RunScanFrame<RectangleRule::ClampInPlace>(scanner, load, [scanner, details, &grey](ZrImage &work) {
         ApplyDefaults(*scanner);
-        return PublicStatus(ScanSymbols(work, *scanner, details));
+        return PublicStatus(ScanSymbols(work, *scanner, details, &grey));
     });
 }
 

@@ -6,14 +6,20 @@
 // than its own (2 modules, as ISO/IEC 15438 allows) may be the cause: a row
 // beginning on background at the area's edge, or dark print beside the symbol.
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
+#include "core/grey_plane.hpp"
 #include "core/image_view.hpp"
+#include "core/local_threshold.hpp"
 #include "core/second_look.hpp"
 #include "pdf417/correction.hpp"
 #include "pdf417/data.hpp"
+#include "pdf417/grey_look.hpp"
 #include "pdf417/stages.hpp"
 
 namespace zr::pdf417 {
@@ -26,6 +32,14 @@ constexpr std::size_t kMaxUncorrected = 8;  // symbols the second look corrects 
 // they are what still tells a symbol from print that happens to follow a
 // start pattern.
 constexpr int kSpareCheckWords = 3;
+
+// Where a candidate that no look read lies: the area round it the grey look
+// searches, and two points of it (either side of its pattern, or the
+// middle of its outline) that tell whether a stored symbol holds it.
+struct UnreadPlace {
+    Rect area;
+    std::array<PointF, 2> probes;
+};
 
 // A candidate the first look dropped, with the pass it came from.
 struct Retry {
@@ -41,8 +55,10 @@ struct SymbolWork {
     std::vector<Retry> retries;
     std::vector<std::pair<MeasuredSymbol, bool>> uncorrected;  // with the pass: vertical or not
     std::vector<int> erasures;
+    std::vector<UnreadPlace> unread;  // first-look candidates the second look could not read either
     SymbolWork() {
         retries.reserve(kMaxRetries);
+        unread.reserve(kMaxRetries + kMaxUncorrected);
         uncorrected.reserve(kMaxUncorrected);
         erasures.reserve(kCodewordStore);
     }
@@ -81,15 +97,38 @@ enum class Erasures : std::uint8_t {
     kNone,         // the first look
     kMissingRows,  // the codewords of rows not read
     kStartSide,    // those and the columns past the picture's edge (StartSideErasures)
+    kGrey,         // the codewords the grey look did not read (GreyErasures)
 };
+
+// A symbol read on grey levels: the codewords no line read, and with
+// `nearby` also those only near a pattern, as erasures; false when more than
+// the correction can take with kSpareCheckWords left over.
+bool GreyErasures(const SymbolRows &read, bool nearby, std::vector<int> &erasures) {
+    erasures.clear();
+    const int count = static_cast<int>(read.codewords.size());
+    for (int at = 0; at < count; ++at) {
+        if (read.guessed[at] >= (nearby ? 1 : 2)) erasures.push_back(at);
+    }
+    return static_cast<int>(erasures.size()) + kSpareCheckWords <= read.checkWords - 1;
+}
+
+SymbolOutcome CorrectAndDecode(const MeasuredSymbol &symbol, SymbolWork &work, ZrPDF417Result &result,
+                               Erasures erasures);
 
 // Rows, correction and data of the measured symbol into `result`, with the
 // erasures `erasures` names (the second look's).
 SymbolOutcome DecodeSymbol(const ZrImage &image, const ScanSettings &settings, const MeasuredSymbol &symbol,
                            SymbolWork &work, ZrPDF417Result &result, Erasures erasures = Erasures::kNone) {
-    SymbolRows &read = work.read;
-    if (ReadRows(image, settings, symbol, work.rows, read) != SymbolOutcome::kRead)
+    if (ReadRows(image, settings, symbol, work.rows, work.read) != SymbolOutcome::kRead)
         return SymbolOutcome::kUnreadable;
+    return CorrectAndDecode(symbol, work, result, erasures);
+}
+
+// Correction and data of the rows read into `work.read`, then `result`, with
+// the erasures `erasures` names.
+SymbolOutcome CorrectAndDecode(const MeasuredSymbol &symbol, SymbolWork &work, ZrPDF417Result &result,
+                               Erasures erasures) {
+    SymbolRows &read = work.read;
     const int count = static_cast<int>(read.codewords.size());
     if (erasures == Erasures::kMissingRows && !MissingRowErasures(read, work.erasures))
         return SymbolOutcome::kUncorrectable;
@@ -99,6 +138,12 @@ SymbolOutcome DecodeSymbol(const ZrImage &image, const ScanSettings &settings, c
         // cut last column reads as such.
         for (const bool guessed : {true, false}) {
             if (StartSideErasures(read, guessed, work.erasures))
+                corrected = CorrectCodewords(read.codewords, read.checkWords, work.erasures);
+            if (corrected != kCorrectionFailed) break;
+        }
+    } else if (erasures == Erasures::kGrey) {
+        for (const bool nearby : {true, false}) {
+            if (GreyErasures(read, nearby, work.erasures))
                 corrected = CorrectCodewords(read.codewords, read.checkWords, work.erasures);
             if (corrected != kCorrectionFailed) break;
         }
@@ -190,6 +235,39 @@ ScanOutcome AddResult(ZrImage &image, const MeasuredSymbol &symbol, const ZrPDF4
     return ScanOutcome::kScanned;
 }
 
+// The part of the area within `grow` pixels of the points.
+Rect AroundPoints(std::initializer_list<PointI> points, int grow, const Rect &area) {
+    Rect r{area.x1, area.y1, area.x0, area.y0};
+    for (const PointI p : points) {
+        r.x0 = std::min(r.x0, p.x - grow), r.y0 = std::min(r.y0, p.y - grow);
+        r.x1 = std::max(r.x1, p.x + grow + 1), r.y1 = std::max(r.y1, p.y + grow + 1);
+    }
+    return {std::max(r.x0, area.x0), std::max(r.y0, area.y0), std::min(r.x1, area.x1),
+            std::min(r.y1, area.y1)};
+}
+
+// A candidate left unread: kCandidateReach modules around its start pattern
+// (whose runs are 2.1 modules wide on average); its probes half a pattern
+// either way along its angle.
+UnreadPlace AroundCandidate(const StartCandidate &c, const Rect &area) {
+    constexpr double kCandidateReach = 40, kMeanRunModules = 17.0 / 8, kLeastReach = 48, kProbeModules = 8.5;
+    const double module = 0.5 * (c.meanDark + c.meanLight) / kMeanRunModules;
+    const double radians = c.angle * 3.14159265358979323846 / 180;
+    const PointF step = kProbeModules * module * PointF{std::cos(radians), -std::sin(radians)};
+    const PointF at = geom::ToPointF(c.start);
+    return {AroundPoints({c.start}, static_cast<int>(std::max(kLeastReach, kCandidateReach * module)), area),
+            {at + step, at - step}};
+}
+
+// A symbol measured but left unread: its outline and a margin; its probe the middle.
+UnreadPlace AroundSymbol(const MeasuredSymbol &s, const Rect &area) {
+    constexpr int kMargin = 16;
+    PointF middle{0, 0};
+    for (int k = 0; k < 4; ++k) middle = middle + 0.25 * geom::ToPointF(s.corners[k]);
+    return {AroundPoints({s.corners[0], s.corners[1], s.corners[2], s.corners[3]}, kMargin, area),
+            {middle, middle}};
+}
+
 // The second look: symbols that failed correction with rows missing are
 // corrected again with those rows' codewords as erasures; then the retries
 // are measured with any background before the row and both bar colours, and
@@ -201,8 +279,10 @@ ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, 
         settings.vertical = vertical;
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result, Erasures::kMissingRows) !=
-            SymbolOutcome::kRead)
+            SymbolOutcome::kRead) {
+            work.unread.push_back(AroundSymbol(symbol, settings.area));
             continue;
+        }
         if (AddResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
             return ScanOutcome::kListFull;
     }
@@ -214,21 +294,132 @@ ScanOutcome SecondLook(ZrImage &image, ScanSettings settings, SymbolWork &work, 
         // picture's edge) the row is measured from the start pattern alone.
         const bool startSide = !row;
         if (startSide) row = MeasureSymbol(image, settings, retry.candidate, work.rows, RowLead::kStartSide);
-        if (!row) continue;
+        if (!row) {
+            work.unread.push_back(AroundCandidate(retry.candidate, settings.area));
+            continue;
+        }
         const MeasuredSymbol symbol = TraceCorners(image, settings, *row);
         ZrPDF417Result result;
         if (DecodeSymbol(image, settings, symbol, work, result,
-                         startSide ? Erasures::kStartSide : Erasures::kNone) != SymbolOutcome::kRead)
+                         startSide ? Erasures::kStartSide : Erasures::kNone) != SymbolOutcome::kRead) {
+            work.unread.push_back(AroundSymbol(symbol, settings.area));
             continue;
+        }
         if (AddResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
             return ScanOutcome::kListFull;
     }
     return ScanOutcome::kScanned;
 }
 
+// Whether point p lies inside the outline of a stored result.
+bool InsideStored(const ZrPDF417Scanner &scanner, PointF p) {
+    for (int i = 0; i < scanner.resultCount; ++i) {
+        const std::int32_t *c = scanner.results[i].corners;
+        int positive = 0, negative = 0;
+        for (int k = 0; k < 4; ++k) {
+            const PointF a{static_cast<double>(c[2 * k]), static_cast<double>(c[2 * k + 1])};
+            const PointF b{static_cast<double>(c[2 * ((k + 1) % 4)]),
+                           static_cast<double>(c[2 * ((k + 1) % 4) + 1])};
+            const double side = geom::Cross(b - a, p - a);
+            positive += side >= 0, negative += side <= 0;
+        }
+        if (positive == 4 || negative == 4) return true;
+    }
+    return false;
+}
+
+// Joins overlapping rectangles, so that no place is searched twice.
+void MergeOverlaps(std::vector<Rect> &rects) {
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (std::size_t i = 0; i < rects.size() && !merged; ++i)
+            for (std::size_t j = i + 1; j < rects.size() && !merged; ++j) {
+                Rect &a = rects[i];
+                const Rect &b = rects[j];
+                if (a.x0 >= b.x1 || b.x0 >= a.x1 || a.y0 >= b.y1 || b.y0 >= a.y1) continue;
+                a = {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+                rects.erase(rects.begin() + static_cast<std::ptrdiff_t>(j));
+                merged = true;
+            }
+    }
+}
+
+ScanOutcome ReadSides(const GreyPlane &plane, const Rect &area, const std::vector<GreySide> &sides,
+                      GreyWork &grey, SymbolWork &work, ZrPDF417Scanner &scanner,
+                      std::vector<DecodedData> *details);
+
+// The grey look (grey_look.hpp): start sides found on the picture's grey
+// levels, outside the symbols stored already, read and corrected with the
+// codewords no line read as erasures. A picture the global threshold turns
+// to speckle is noise to it and left at once.
+ScanOutcome GreyLook(const ZrImage &image, const ScanSettings &settings, SymbolWork &work,
+                     ZrPDF417Scanner &scanner, std::vector<DecodedData> *details,
+                     const std::vector<std::uint8_t> *storedGrey) {
+    // An unread picture is searched whole, else the places of the candidates
+    // left unread that lie in no symbol stored.
+    std::vector<Rect> areas;
+    if (scanner.resultCount == 0) areas.assign(1, settings.area);
+    for (const UnreadPlace &place : work.unread) {
+        if (scanner.resultCount > 0 && !InsideStored(scanner, place.probes[0]) &&
+            !InsideStored(scanner, place.probes[1]))
+            areas.push_back(place.area);
+    }
+    if (areas.empty()) return ScanOutcome::kScanned;
+    MergeOverlaps(areas);
+    if (LooksLikeSpeckle(image)) return ScanOutcome::kScanned;
+    GreyPlane plane;
+    const std::vector<std::uint8_t> none;
+    if (DibToGreyPlane(scanner.image, plane, storedGrey ? *storedGrey : none) != ZR_OK ||
+        plane.width != static_cast<int>(image.width) || plane.height != static_cast<int>(image.height))
+        return ScanOutcome::kScanned;
+    GreyWork grey;
+    const int noiseFloor = edges::NoiseFloor(plane.levels.data(), plane.width, plane.height);
+    grey.finder.SetNoiseFloor(noiseFloor);
+    // A start pattern's wide bar stands against its quiet zone by twice the
+    // edges' smallest change at least: flat ground with noise does not.
+    MapContrast(plane, 2 * std::max(edges::GreyEdgeSettings{}.minContrast, noiseFloor), grey);
+    std::vector<GreySide> sides;
+    for (const Rect &area : areas) {
+        ScanSettings searched = settings;
+        searched.area = area;
+        FindGreySides(plane, searched, scanner.directions, grey, sides);
+        if (ReadSides(plane, settings.area, sides, grey, work, scanner, details) == ScanOutcome::kListFull)
+            return ScanOutcome::kListFull;
+    }
+    return ScanOutcome::kScanned;
+}
+
+// Reads the start sides the grey look found (see GreyLook).
+ScanOutcome ReadSides(const GreyPlane &plane, const Rect &area, const std::vector<GreySide> &sides,
+                      GreyWork &grey, SymbolWork &work, ZrPDF417Scanner &scanner,
+                      std::vector<DecodedData> *details) {
+    for (const GreySide &side : sides) {
+        // The middle of the start pattern, within the outline of a symbol stored already.
+        constexpr double kPatternMiddle = 8.5;
+        if (InsideStored(scanner,
+                         geom::Lerp(side.first, side.last, 0.5) + kPatternMiddle * side.module * side.along))
+            continue;
+        MeasuredSymbol symbol;
+        if (ReadGreyRows(plane, area, side, grey, symbol, work.read) != SymbolOutcome::kRead) continue;
+        ZrPDF417Result result;
+        if (CorrectAndDecode(symbol, work, result, Erasures::kGrey) != SymbolOutcome::kRead) continue;
+        switch (AddSecondLookResult(scanner, result)) {
+            case SecondLookStore::kListFull:
+                return ScanOutcome::kListFull;
+            case SecondLookStore::kDuplicate:
+                continue;
+            case SecondLookStore::kAdded:
+                break;
+        }
+        if (details) details->push_back(work.data);
+    }
+    return ScanOutcome::kScanned;
+}
+
 }  // namespace
 
-ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner, std::vector<DecodedData> *details) {
+ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner, std::vector<DecodedData> *details,
+                        const std::vector<std::uint8_t> *storedGrey) {
     ScanSettings settings;
     settings.area = {static_cast<int>(scanner.left), static_cast<int>(scanner.top),
                      static_cast<int>(scanner.left + scanner.rectWidth),
@@ -242,9 +433,14 @@ ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner, std::vector<De
         if (ScanPass(image, settings, work, scanner, details) == ScanOutcome::kListFull)
             return ScanOutcome::kListFull;
     }
-    if (!SecondLookWanted(scanner.directions) || (work.retries.empty() && work.uncorrected.empty()))
-        return ScanOutcome::kScanned;
-    return SecondLook(image, settings, work, scanner, details);
+    if (!SecondLookWanted(scanner.directions)) return ScanOutcome::kScanned;
+    if (!work.retries.empty() || !work.uncorrected.empty()) {
+        if (SecondLook(image, settings, work, scanner, details) == ScanOutcome::kListFull)
+            return ScanOutcome::kListFull;
+    }
+    // The grey look where the picture is still unread or candidates stayed so.
+    if (scanner.resultCount > 0 && work.unread.empty()) return ScanOutcome::kScanned;
+    return GreyLook(image, settings, work, scanner, details, storedGrey);
 }
 
 }  // namespace zr::pdf417

@@ -199,8 +199,11 @@ void BlankOutline(ZrImage &image, const QuadI &corners, std::uint8_t barColor, d
 // does not meet it again.
 // `details`, when given, gets each stored result's data as decoded: every
 // byte, past the record's 1023, and its ECI designators.
+// `storedGrey`, when given, holds the grey levels the first look's
+// preparation kept (LoadBiLevelKeepingGrey) for the grey look.
 ScanOutcome ScanSymbols(ZrImage &image, ZrPDF417Scanner &scanner,
-                        std::vector<DecodedData> *details = nullptr);
+                        std::vector<DecodedData> *details = nullptr,
+                        const std::vector<std::uint8_t> *storedGrey = nullptr);
 
 // The options a scan takes when the record's leave them open.
 constexpr std::uint8_t kDefaultBarColors = kBothBarColors;
