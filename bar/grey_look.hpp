@@ -43,7 +43,9 @@ struct LineSubset {
 constexpr LineSubset kEveryLine{1, 0};
 constexpr LineSubset kSparseToDense[] = {{8, 0}, {4, 8}, {1, 4}};
 // A set of families as bits: bit 1 << family.
-constexpr std::uint8_t FamilyBit(GreyFamily family) { return static_cast<std::uint8_t>(1u << static_cast<int>(family)); }
+constexpr std::uint8_t FamilyBit(GreyFamily family) {
+    return static_cast<std::uint8_t>(1u << static_cast<int>(family));
+}
 constexpr std::uint8_t kEveryFamily = 0x0F;
 
 // The lines of the enabled families within the search rectangle, each
@@ -203,6 +205,7 @@ class SoftEanDecoder {
 // `unreadAreas` the bounding boxes of the candidates left undecoded: where
 // the first look read symbols, the rest is sought about those.
 PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
-                    const std::vector<std::uint8_t> &storedGrey = {}, const std::vector<Rect> &unreadAreas = {});
+                    const std::vector<std::uint8_t> &storedGrey = {},
+                    const std::vector<Rect> &unreadAreas = {});
 
 }  // namespace zr::bar

@@ -193,8 +193,8 @@ bool BesideMainSymbol(const ZrBarScanner &scanner, const ZrBarResult &addOn) {
 // A box widened on every side by `share` of its larger side, within the search rectangle.
 Rect Widened(const Rect &box, const Rect &area, double share) {
     const int reach = static_cast<int>(share * std::max(box.Width(), box.Height()));
-    return {std::max(area.x0, box.x0 - reach), std::max(area.y0, box.y0 - reach), std::min(area.x1, box.x1 + reach),
-            std::min(area.y1, box.y1 + reach)};
+    return {std::max(area.x0, box.x0 - reach), std::max(area.y0, box.y0 - reach),
+            std::min(area.x1, box.x1 + reach), std::min(area.y1, box.y1 + reach)};
 }
 
 // The part of the search rectangle where a symbol's add-on may lie: its
@@ -297,11 +297,13 @@ constexpr LineSubset kAboutCandidates[] = {{8, 0}, {4, 8}, {2, 4}};
 // The two sweeps about a main symbol: every line between them once.
 constexpr LineSubset kAroundSymbol[] = {{4, 0}, {1, 4}};
 std::uint8_t FamiliesAlong(double angle) {
-    constexpr double kFamilyAngles[] = {0, 90, 135, 45};  // Rows, Columns, DiagonalDown, DiagonalUp, modulo 180
+    constexpr double kFamilyAngles[] = {0, 90, 135,
+                                        45};  // Rows, Columns, DiagonalDown, DiagonalUp, modulo 180
     std::uint8_t families = 0;
     for (int f = 0; f < 4; ++f) {
         const double apart = std::fabs(std::fmod(angle - kFamilyAngles[f] + 360.0, 180.0));
-        if (std::min(apart, 180.0 - apart) < kAddOnFamilyReach) families |= FamilyBit(static_cast<GreyFamily>(f));
+        if (std::min(apart, 180.0 - apart) < kAddOnFamilyReach)
+            families |= FamilyBit(static_cast<GreyFamily>(f));
     }
     return families;
 }
@@ -316,7 +318,8 @@ Region Outline(const ZrBarResult &r) {
 // stored, the strongly checked symbologies first, so that a piece of a
 // symbol read as a weaker one finds the whole already stored. Groups stored
 // by an earlier call are found stored again and skipped.
-PassEnd StoreGroups(ZrBarScanner &scanner, std::vector<Sighting> &sightings, const LinePlan &plan, PassEnd end) {
+PassEnd StoreGroups(ZrBarScanner &scanner, std::vector<Sighting> &sightings, const LinePlan &plan,
+                    PassEnd end) {
     // `spread`: how far apart across the lines the group's sightings lie.
     int groups = 0;
     std::vector<int> spread;
@@ -407,8 +410,8 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
     // One sweep of lines over `part`: the plan's subset of places and
     // families, the symbologies tried (diagonals try fewer), whether the soft
     // decoder runs, and an outline each line must cross (none: every line).
-    const auto sweep = [&](const Rect &part, LineSubset subset, std::uint8_t families, std::uint32_t symbologies,
-                           bool soft, const Region *crossing) {
+    const auto sweep = [&](const Rect &part, LineSubset subset, std::uint8_t families,
+                           std::uint32_t symbologies, bool soft, const Region *crossing) {
         LinePlan lines(part, area, scanner.directions, subset, families);
         GreyLine line;
         LineSpan span;
@@ -418,7 +421,8 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
             if (found.size() < kFewestEdges) continue;
             readings.clear();
-            const std::uint32_t tried = Diagonal(line.family) ? symbologies & kDiagonalSymbologies : symbologies;
+            const std::uint32_t tried =
+                Diagonal(line.family) ? symbologies & kDiagonalSymbologies : symbologies;
             decoder.Read(levels, line.length, found, tried, line.direction, scanner.barColors, readings);
             if (soft) {
                 skip.clear();
@@ -450,8 +454,8 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             part = Widened(unreadAreas[0], area, kNearbyReach);
             for (const Rect &box : unreadAreas) {
                 const Rect around = Widened(box, area, kNearbyReach);
-                part = {std::min(part.x0, around.x0), std::min(part.y0, around.y0), std::max(part.x1, around.x1),
-                        std::max(part.y1, around.y1)};
+                part = {std::min(part.x0, around.x0), std::min(part.y0, around.y0),
+                        std::max(part.x1, around.x1), std::max(part.y1, around.y1)};
             }
         }
         const bool soft = (scanner.symbologies & kMainEanUpc) != 0;
@@ -483,8 +487,8 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             // Sparse lines of every family read what else lies about the
             // symbol, the lines between them along it only its add-on.
             const int before = scanner.resultCount;
-            sweep(AroundSymbol(main, area, kNearbyReach), kAroundSymbol[0], kEveryFamily, scanner.symbologies, false,
-                  nullptr);
+            sweep(AroundSymbol(main, area, kNearbyReach), kAroundSymbol[0], kEveryFamily, scanner.symbologies,
+                  false, nullptr);
             end = StoreGroups(scanner, sightings, plan, end);
             if (scanner.resultCount != before || end == PassEnd::ListFull) continue;
             sweep(part, kAroundSymbol[1], families, symbologies, false, &outline);

@@ -108,7 +108,8 @@ bool TryTable(const BitImageView &view, ScanWork &work, const DMSize *first, con
             if (CheckSizeBorder(view, corners(step), *size, &missed))
                 passing[count++] = {missed, static_cast<std::uint8_t>(step)};
         }
-        // Fewest misses first, the nearer step among equals (a total order: no allocation, same order every run).
+        // Fewest misses first, the nearer step among equals (a total order: no allocation, same order every
+        // run).
         std::sort(passing.begin(), passing.begin() + static_cast<std::ptrdiff_t>(count));
         for (std::size_t k = 0; k < std::min(count, kMaxDecodedSteps); ++k) {
             work.symbol.corners = corners(passing[k].second);

@@ -31,7 +31,8 @@ int CountAlternatingAlong(const BitImageView &image, PointF from, PointF to, int
 // Finder on the left and bottom, timing on the top and right, more than 80 %
 // of the 2 (columns + rows) samples agreeing: true, else false. With
 // `missed`, a border that passes adds the samples that did not agree.
-bool CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows, int *missed = nullptr);
+bool CheckRegionBorder(const BitImageView &image, const QuadF &p, int columns, int rows,
+                       int *missed = nullptr);
 // Each quarter (each ninth for 6 x 6) of an n x n symbol passes the test of
 // its regions (`missed` as above, summed over them).
 bool CheckRegions2x2(const BitImageView &image, const QuadF &p, int n, int *missed = nullptr);

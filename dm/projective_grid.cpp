@@ -321,7 +321,8 @@ bool TrySizesProjective(const BitImageView &view, ScanWork &work, int topTransit
         for (const GridRefinement refinement : kRefinements) {
             if (refinement == GridRefinement::kPerRegion && candidate.size->layout == RegionLayout::k1x1)
                 continue;
-            if (SampleProjective(view, candidate.corners, *candidate.size, refinement, work.MatrixFor(*candidate.size)) &&
+            if (SampleProjective(view, candidate.corners, *candidate.size, refinement,
+                                 work.MatrixFor(*candidate.size)) &&
                 DecodeSampledMatrix(work, *candidate.size)) {
                 // Fitted corners may have moved past the picture's edge; results keep inside it.
                 work.symbol.corners = candidate.corners;

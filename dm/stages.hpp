@@ -53,9 +53,9 @@ struct ScanWork {
     std::vector<std::uint8_t> matrix;
     std::vector<std::int32_t> placement;
     int placedRows = 0, placedColumns = 0;  // mapping size the placement holds (0: none yet)
-    bool regionLeftUnread = false;        // the first look met a region it could not decode
-    geom::Rect unreadArea;                // bounding box of all such regions
-    int farCornerSearches = 0;            // hypotheses the second look moved the far corner for
+    bool regionLeftUnread = false;          // the first look met a region it could not decode
+    geom::Rect unreadArea;                  // bounding box of all such regions
+    int farCornerSearches = 0;              // hypotheses the second look moved the far corner for
     // What each first-look pass (as given, inverted) kept for the second look.
     std::array<KeptPass, 2> passRegions;
 

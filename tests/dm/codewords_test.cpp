@@ -71,8 +71,10 @@ TEST(Placement, ReadingThroughAPlacedTableMatchesTheWholeExtraction) {
         PlaceModules(placed.data(), size.mappingRows, size.mappingColumns);
         for (int trial = 0; trial < 3; ++trial) {
             for (std::uint8_t &module : matrix) module = static_cast<std::uint8_t>(random() & 1u);
-            ExtractCodewords(matrix.data(), table.data(), whole.data(), size.mappingColumns, size.mappingRows);
-            ReadPlacedCodewords(matrix.data(), placed.data(), read.data(), size.mappingColumns, size.mappingRows);
+            ExtractCodewords(matrix.data(), table.data(), whole.data(), size.mappingColumns,
+                             size.mappingRows);
+            ReadPlacedCodewords(matrix.data(), placed.data(), read.data(), size.mappingColumns,
+                                size.mappingRows);
             const auto count = static_cast<std::ptrdiff_t>(size.codewords) + 1;
             ASSERT_TRUE(std::equal(whole.begin(), whole.begin() + count, read.begin()))
                 << size.rows << "x" << size.columns;

@@ -205,7 +205,8 @@ TEST(Grid, TheBorderTestDecidesAsTheFullCount) {
     std::mt19937 random(5);
     int passed = 0, failed = 0;
     for (int picture = 0; picture < 16; ++picture) {
-        const int columns = 8 + 2 * static_cast<int>(random() % 8), rows = 8 + 2 * static_cast<int>(random() % 8);
+        const int columns = 8 + 2 * static_cast<int>(random() % 8),
+                  rows = 8 + 2 * static_cast<int>(random() % 8);
         constexpr int kModule = 3, kMargin = 10;
         Raster r = zr::test::Canvas(columns * kModule + 2 * kMargin, rows * kModule + 2 * kMargin, 255);
         for (int row = 0; row < rows; ++row) {
@@ -230,7 +231,8 @@ TEST(Grid, TheBorderTestDecidesAsTheFullCount) {
                           {x1 + jitter(random), y0 + jitter(random)},
                           {x1 + jitter(random), y1 + jitter(random)},
                           {x0 + jitter(random), y1 + jitter(random)}};
-            const int c = columns + static_cast<int>(random() % 3) - 1, n = rows + static_cast<int>(random() % 3) - 1;
+            const int c = columns + static_cast<int>(random() % 3) - 1,
+                      n = rows + static_cast<int>(random() % 3) - 1;
             const QuadF q = ModuleCentres(p, c, n);
             const int agree = CountDarkAlong(view, q.topLeft, q.bottomLeft, n) +
                               CountDarkAlong(view, q.bottomLeft, q.bottomRight, c) +
