@@ -100,8 +100,13 @@ TEST(Pdf417Measure, NearEndKeepsRowsBeginningWithAPattern) {
     const std::string reversedStop(kStop.rbegin(), kStop.rend());
     for (const std::string &lead :
          {std::string(), std::string("11"), std::string("1212"), std::string("111111")}) {
-        EXPECT_TRUE(NearEndHoldsPattern(Runs(lead + kStart + kCodewords))) << lead;
-        EXPECT_TRUE(NearEndHoldsPattern(Runs(lead + reversedStop + kCodewords))) << lead;
+        std::string startFirst = lead, stopFirst = lead;
+        startFirst += kStart;
+        startFirst += kCodewords;
+        stopFirst += reversedStop;
+        stopFirst += kCodewords;
+        EXPECT_TRUE(NearEndHoldsPattern(Runs(startFirst))) << lead;
+        EXPECT_TRUE(NearEndHoldsPattern(Runs(stopFirst))) << lead;
     }
     // At one pixel a module.
     EXPECT_TRUE(NearEndHoldsPattern(Runs(kStart + kCodewords, 1)));
