@@ -55,4 +55,30 @@ class BitImageView {
     bool setIsDark_;
 };
 
+// Changes between neighbouring pixels of row y from x0 to x1 - 1 (x1 at most
+// the row's stored bits), counted until `enough`; eight pixels at a time
+// where a whole byte lies inside.
+inline int RowChanges(const BitImageView &view, int y, int x0, int x1, int enough) {
+    const std::uint8_t *row = view.Row(y);
+    const auto pixel = [row](int x) { return static_cast<unsigned>(row[x >> 3] >> (7 - (x & 7))) & 1u; };
+    int changes = 0;
+    unsigned previous = pixel(x0);
+    int x = x0 + 1;
+    while (x < x1 && changes < enough) {
+        if ((x & 7) == 0 && x + 8 <= x1) {
+            // The byte's pixels against their left neighbours, the first one's from the byte before.
+            const unsigned byte = row[x >> 3];
+            changes += __builtin_popcount(byte ^ ((byte >> 1) | (previous << 7)));
+            previous = byte & 1u;
+            x += 8;
+            continue;
+        }
+        const unsigned bit = pixel(x);
+        changes += static_cast<int>(bit ^ previous);
+        previous = bit;
+        ++x;
+    }
+    return changes;
+}
+
 }  // namespace zr

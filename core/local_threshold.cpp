@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -352,14 +352,17 @@ std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib) {
     return DibToLocalBiLevel(image, dib, std::vector<std::uint8_t>{});
 }
 
-std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib, const std::vector<std::uint8_t> &storedGrey) {
+std::uint16_t DibToLocalBiLevel(ZrImage *image, const void *dib,
+                                const std::vector<std::uint8_t> &storedGrey) {
     return PrepareBiLevel(
         image, dib,
-        [&storedGrey](const std::uint8_t *palette, std::int32_t pitch, std::uint16_t bitCount, ZrImage &target) {
+        [&storedGrey](const std::uint8_t *palette, std::int32_t pitch, std::uint16_t bitCount,
+                      ZrImage &target) {
             if (bitCount == 8) return IndexedToLocal(palette, pitch, target);
             const std::size_t width = target.width;
             if (storedGrey.size() == width * target.height)
-                return Threshold(StoredRows(storedGrey.data(), static_cast<std::int32_t>(width), target.height), target);
+                return Threshold(
+                    StoredRows(storedGrey.data(), static_cast<std::int32_t>(width), target.height), target);
             return ColourToLocal(palette, pitch, target);
         });
 }
@@ -384,13 +387,7 @@ double RowChangeDensity(const ZrImage &image) {
     const int bytes = (view.Width() + 7) / 8;
     std::uint64_t changes = 0, pixels = 0;
     for (int y = 0; y < view.Height(); y += kDensityRowStep) {
-        const std::uint8_t *row = view.Row(y);
-        unsigned previous = row[0] >> 7;
-        for (int i = 0; i < bytes; ++i) {
-            const unsigned b = row[i];
-            changes += std::bitset<8>((b ^ ((b >> 1) | (previous << 7))) & 0xFFu).count();
-            previous = b & 1u;
-        }
+        if (bytes > 0) changes += static_cast<std::uint64_t>(RowChanges(view, y, 0, 8 * bytes, INT_MAX));
         pixels += static_cast<std::uint64_t>(view.Width());
     }
     return pixels == 0 ? 0 : double(changes) / double(pixels);

@@ -41,6 +41,12 @@ constexpr std::uint8_t DefaultedScanFlags(std::uint8_t flags, const PolaritySche
     return static_cast<std::uint8_t>((useDefault ? both : passes) | firstLookOnly);
 }
 
+// True when call `call` (from 0) of RunPolarityPasses' pass is the pass over
+// the inverted picture, for the flags the scan ran with.
+constexpr bool IsInvertedPass(int call, std::uint8_t flags, const PolarityScheme &scheme) {
+    return call > 0 || (flags & scheme.asGivenBit) == 0;
+}
+
 // Marks the records a pass stores with its colour when the pass ends, also
 // when running out of memory ends it: the frame keeps those records.
 template <class Scanner>

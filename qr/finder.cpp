@@ -45,31 +45,6 @@ void CollectProfile(lines::RunScan &scan, const BitImageView &view, int x, int y
     scan.elements = static_cast<std::int16_t>(element);
 }
 
-// Changes between neighbouring pixels of row y from x0 to x1 - 1, counted
-// until `enough`; eight pixels at a time where a whole byte lies inside.
-int RowChanges(const BitImageView &view, int y, int x0, int x1, int enough) {
-    const std::uint8_t *row = view.Row(y);
-    const auto pixel = [row](int x) { return static_cast<unsigned>(row[x >> 3] >> (7 - (x & 7))) & 1u; };
-    int changes = 0;
-    unsigned previous = pixel(x0);
-    int x = x0 + 1;
-    while (x < x1 && changes < enough) {
-        if ((x & 7) == 0 && x + 8 <= x1) {
-            // The byte's pixels against their left neighbours, the first one's from the byte before.
-            const unsigned byte = row[x >> 3];
-            changes += __builtin_popcount(byte ^ ((byte >> 1) | (previous << 7)));
-            previous = byte & 1u;
-            x += 8;
-            continue;
-        }
-        const unsigned bit = pixel(x);
-        changes += static_cast<int>(bit ^ previous);
-        previous = bit;
-        ++x;
-    }
-    return changes;
-}
-
 }  // namespace
 
 bool MayHoldFinderRow(const BitImageView &view, const regions::Region &region) {

@@ -22,7 +22,7 @@ std::uint16_t Scan(ZrQRScanner *scanner, std::vector<TextDetails> *textDetails) 
         Outcome last = Outcome::kNothingTried;
         int pass = 0;
         RunPolarityPasses(*scanner, work, kPasses, [&](ZrImage &picture, const SearchCorners &corners) {
-            const bool inverted = pass++ > 0 || !(scanner->scanFlags & kPasses.asGivenBit);
+            const bool inverted = IsInvertedPass(pass++, scanner->scanFlags, kPasses);
             last = ScanPass(picture, corners, *scanner, textDetails,
                             inverted ? &clues.findersInverted : &clues.findersAsGiven);
         });

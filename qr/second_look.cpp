@@ -344,11 +344,10 @@ bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::uint
     corners.y1 = inner.y1 + 1 >= height ? framed.image.height - 1 : inner.y1 + frame;
     SecondLookSearch search(scanner, textDetails, frame);
     bool full = false;
-    bool inverted = false;  // the passes run as given first
+    int pass = 0;
     RunPolarityPasses(scanner, framed.image, passes, [&](ZrImage &picture, const SearchCorners &) {
         const std::uint8_t bit =
-            inverted || !(scanner.scanFlags & passes.asGivenBit) ? passes.invertedBit : passes.asGivenBit;
-        inverted = true;
+            IsInvertedPass(pass++, scanner.scanFlags, passes) ? passes.invertedBit : passes.asGivenBit;
         if (full || !(passBits & bit)) return;
         PaintFrameLight(&picture, kFrameBytes, width);  // light again after the inversion
         full = search.Pass(picture, corners);
