@@ -5,15 +5,12 @@
 #include <tiffio.h>
 
 #include <cstdio>
-// clang-format off
-#include <jpeglib.h>
-// clang-format on
-
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "imgrw_test_util.hpp"
+#include "support/jpeg_encode.hpp"
 
 namespace imgrw_test {
 namespace {
@@ -295,39 +292,25 @@ TEST(DecodeTiff, WritesAppendPages) {
     EXPECT_EQ(back->bitsPerPixel, 1);
 }
 
-void WriteJpeg(const std::string &path, int width, int components, J_COLOR_SPACE space, Rows rows,
+void WriteJpeg(const std::string &path, int width, zr::test::JpegColours colours, const Rows &rows,
                int unit = 0, int density = 1, bool adobe = true) {
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, f);
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(rows.size());
-    cinfo.input_components = components;
-    cinfo.in_color_space = space;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 95, TRUE);
-    cinfo.write_JFIF_header = TRUE;
-    cinfo.density_unit = static_cast<UINT8>(unit);
-    cinfo.X_density = cinfo.Y_density = static_cast<UINT16>(density);
-    cinfo.write_Adobe_marker = adobe ? TRUE : FALSE;
-    jpeg_start_compress(&cinfo, TRUE);
-    for (auto &row : rows) {
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&cinfo, &p, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::fclose(f);
+    std::vector<std::uint8_t> pixels;
+    for (const auto &row : rows) pixels.insert(pixels.end(), row.begin(), row.end());
+    zr::test::JpegSettings settings;
+    settings.quality = 95;
+    settings.densityUnit = unit;
+    settings.density = density;
+    settings.adobeMarker = adobe;
+    const std::vector<std::uint8_t> file =
+        zr::test::EncodeJpeg(pixels.data(), width, static_cast<int>(rows.size()), colours, settings);
+    ASSERT_FALSE(file.empty());
+    PutFile(path, file, file.size());
 }
 
 TEST(DecodeJpeg, GreyCmykAndDensityPerCentimetre) {
     const std::string path = TempFile("kinds.jpg");
     Image image;
-    WriteJpeg(path, 8, 1, JCS_GRAYSCALE, Rows(8, std::vector<std::uint8_t>(8, 100)), 2, 118);
+    WriteJpeg(path, 8, zr::test::JpegColours::Grey, Rows(8, std::vector<std::uint8_t>(8, 100)), 2, 118);
     ASSERT_EQ(ZrReadJPG(&image.rec, path.c_str()), 0);
     EXPECT_EQ(image->bitsPerPixel, 8);
     EXPECT_NEAR(ColourAt(image.rec, 3, 3).red, 100, 2);
@@ -344,7 +327,7 @@ TEST(DecodeJpeg, GreyCmykAndDensityPerCentimetre) {
                 cyan.insert(cyan.end(), {255, 0, 0, 0});
             }
         }
-        WriteJpeg(path, 8, 4, JCS_CMYK, Rows(8, cyan), 0, 1, adobe);
+        WriteJpeg(path, 8, zr::test::JpegColours::Cmyk, Rows(8, cyan), 0, 1, adobe);
         ASSERT_EQ(ZrReadJPG(&image.rec, path.c_str()), 0);
         ASSERT_EQ(image->bitsPerPixel, 24);
         EXPECT_NEAR(ColourAt(image.rec, 2, 2).red, 0, 4) << adobe;

@@ -6,15 +6,13 @@
 #include <zlib.h>
 
 #include <cstdio>
-// clang-format off
-#include <jpeglib.h>
-// clang-format on
 
 #include <string>
 #include <vector>
 
 #include "alloc_counter.hpp"
 #include "imgrw_test_util.hpp"
+#include "support/jpeg_encode.hpp"
 
 namespace imgrw_test {
 
@@ -259,53 +257,13 @@ inline Bytes Blank(std::uint32_t width, std::uint32_t height, int components) {
     return Bytes(std::size_t{width} * height * components, 255);
 }
 
-struct JpegOptions {
-    bool progressive = false;
-    bool arithmetic = false;
-    bool optimize = false;
-    bool scanPerBit = false;  // a scan for each bit of each coefficient
-};
+using JpegOptions = zr::test::JpegSettings;
 
 inline Bytes Jpeg(const Bytes &pixels, std::uint32_t width, std::uint32_t height, int components,
                   const JpegOptions &options) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr error{};
-    cinfo.err = jpeg_std_error(&error);
-    jpeg_create_compress(&cinfo);
-    unsigned char *buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = width;
-    cinfo.image_height = height;
-    cinfo.input_components = components;
-    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    for (int c = 0; c < cinfo.num_components; ++c)
-        cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
-    if (options.progressive) jpeg_simple_progression(&cinfo);
-    cinfo.arith_code = options.arithmetic ? TRUE : FALSE;
-    cinfo.optimize_coding = options.optimize ? TRUE : FALSE;
-    std::vector<jpeg_scan_info> scans;
-    if (options.scanPerBit) {
-        scans.push_back(jpeg_scan_info{1, {0}, 0, 0, 0, 0});
-        for (int k = 1; k < 64; ++k) {
-            scans.push_back(jpeg_scan_info{1, {0}, k, k, 0, 10});
-            for (int bit = 10; bit > 0; --bit) scans.push_back(jpeg_scan_info{1, {0}, k, k, bit, bit - 1});
-        }
-        cinfo.scan_info = scans.data();
-        cinfo.num_scans = static_cast<int>(scans.size());
-    }
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < height) {
-        auto *row =
-            const_cast<JSAMPLE *>(pixels.data() + std::size_t{cinfo.next_scanline} * width * components);
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    Bytes out(buffer, buffer + size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return out;
+    return zr::test::EncodeJpeg(pixels.data(), static_cast<int>(width), static_cast<int>(height),
+                                components == 1 ? zr::test::JpegColours::Grey : zr::test::JpegColours::Rgb,
+                                options);
 }
 
 // The same JPEG with the frame header announcing another size.
