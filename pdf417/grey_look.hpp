@@ -49,6 +49,7 @@ struct GreyLine {
     int indicated = -1;     // the row its exactly read indicators give, -1 none
     PointF start, stop;     // where it meets the start and stop sides
     std::size_t first = 0;  // its first reading in GreyWork::readings
+    int cells = 0;          // readings it holds there
 };
 
 // Buffers the grey look reuses from line to line and symbol to symbol.
@@ -97,7 +98,8 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
 // line): each line is placed in the row a straight fit of the indicated rows
 // over the lines gives for it, of its own cluster; exact codewords vote for
 // their cells, and a cell without any is the nearest pattern to its row's
-// summed widths. The symbol's size and level come from the indicators.
+// summed widths. The symbol's size and level come from the indicators, and
+// with `columns` 0 (no stop side) the column count from the left one.
 SymbolOutcome AssembleGreyRows(const GreySide &side, int columns, GreyWork &work, MeasuredSymbol &symbol,
                                SymbolRows &out);
 
