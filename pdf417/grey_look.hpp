@@ -48,6 +48,7 @@ struct GreyLine {
     int cluster = 0;        // section 0, 1 or 2
     int indicated = -1;     // the row its exactly read indicators give, -1 none
     PointF start, stop;     // where it meets the start and stop sides
+    PointF origin;          // its codeword grid's origin: the start pattern's outer edge
     std::size_t first = 0;  // its first reading in GreyWork::readings
     int cells = 0;          // readings it holds there
 };

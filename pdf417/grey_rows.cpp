@@ -240,10 +240,10 @@ int ChainCells(const std::vector<edges::GreyEdge> &edges, double s0, double code
     return cells;
 }
 
-}  // namespace
-
-SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreySide &side, GreyWork &work,
-                           MeasuredSymbol &symbol, SymbolRows &out) {
+// The lines of the symbol of a start side into `work.lines`, and its
+// codeword columns (0 when it has no stop side); false when none reads.
+bool MeasureLines(const GreyPlane &plane, const Rect &area, const GreySide &side, GreyWork &work,
+                  int &columnsOut) {
     const double m = side.module;
     const double step = std::clamp(m / 2, 0.5, 1.0);
     // Without a stop side the column count comes from the left row indicator.
@@ -323,6 +323,7 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
         line.cluster = cluster;
         line.indicated = left >= 0 && right >= 0 ? (left == right ? left : -1) : std::max(left, right);
         line.start = p;
+        line.origin = from + (s0 * step) * u;
         line.stop = p + (stopSide ? span : (cells + 1) * codewordSamples * step) * u;
         line.first = first;
         line.cells = cellsPerLine;
@@ -335,12 +336,73 @@ SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreyS
     const int lines = static_cast<int>(geom::Distance(side.first, side.last) / step) + 1;
     const int patience = static_cast<int>(kRowGapModules * m / step) + 2;
     for (int n = 0; n < lines; ++n) measureLine(n);
-    if (work.lines.empty()) return SymbolOutcome::kUnreadable;
+    if (work.lines.empty()) return false;
     for (int n = lines, misses = 0; misses <= patience && n < lines + kMaxRows * patience; ++n)
         misses = measureLine(n) ? 0 : misses + 1;
     for (int n = -1, misses = 0; misses <= patience && n > -kMaxRows * patience; --n)
         misses = measureLine(n) ? 0 : misses + 1;
-    return AssembleGreyRows(side, columns, work, symbol, out);
+    columnsOut = columns;
+    return true;
+}
+
+// A start side refitted through the grid origins of the lines read (the
+// start pattern's outer edge, or where the left row indicator puts it):
+// a start pattern much shorter than the rows gives their direction only
+// roughly, and lines far from it drift across the rows. The fit is the
+// median of pairwise slopes and the median offset over the lines' places;
+// false when the lines reach no farther than the side itself by a quarter.
+bool RefitSide(const GreySide &side, double step, GreyWork &work, GreySide &refitted) {
+    const auto &lines = work.lines;
+    const PointF u = side.along;
+    const PointF e = Unit(side.last - side.first);
+    int low = lines.front().n, high = low;
+    for (const GreyLine &l : lines) low = std::min(low, l.n), high = std::max(high, l.n);
+    const double sideLines = geom::Distance(side.first, side.last) / step;
+    constexpr double kLongerBy = 1.25;
+    if (high - low < kLongerBy * sideLines) return false;
+    const auto offset = [&](const GreyLine &l) { return geom::Dot(l.origin - side.first, u); };
+    constexpr std::size_t kFitLines = 48;
+    const std::size_t stride = (lines.size() + kFitLines - 1) / kFitLines;
+    std::vector<double> &values = work.slopes;
+    values.clear();
+    for (std::size_t i = 0; i < lines.size(); i += stride)
+        for (std::size_t j = i + stride; j < lines.size(); j += stride)
+            if (lines[j].n != lines[i].n)
+                values.push_back((offset(lines[j]) - offset(lines[i])) / ((lines[j].n - lines[i].n) * step));
+    if (values.empty()) return false;
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    const double slope = *middle;  // offset per pixel along e
+    values.clear();
+    for (const GreyLine &l : lines) values.push_back(offset(l) - slope * l.n * step);
+    const auto median = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), median, values.end());
+    const double at = *median;
+    refitted = side;
+    refitted.first = side.first + (low * step) * e + (at + slope * low * step) * u;
+    refitted.last = side.first + (high * step) * e + (at + slope * high * step) * u;
+    const PointF along = Unit(refitted.last - refitted.first);
+    refitted.along =
+        geom::Dot(PointF{-along.y, along.x}, u) > 0 ? PointF{-along.y, along.x} : PointF{along.y, -along.x};
+    return true;
+}
+
+}  // namespace
+
+SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreySide &side, GreyWork &work,
+                           MeasuredSymbol &symbol, SymbolRows &out) {
+    const double step = std::clamp(side.module / 2, 0.5, 1.0);
+    int columns = 0;
+    if (!MeasureLines(plane, area, side, work, columns)) return SymbolOutcome::kUnreadable;
+    // Lines read well beyond a short start pattern: their origins give the
+    // side again, over a longer reach each time.
+    constexpr int kRefits = 3;
+    GreySide current = side, refitted;
+    for (int k = 0; k < kRefits && RefitSide(current, step, work, refitted); ++k) {
+        current = refitted;
+        if (!MeasureLines(plane, area, current, work, columns)) return SymbolOutcome::kUnreadable;
+    }
+    return AssembleGreyRows(current, columns, work, symbol, out);
 }
 
 }  // namespace zr::pdf417
