@@ -3,7 +3,11 @@
 // the rows, a fraction of a module apart, are sampled between both sides.
 // On each line the start and stop patterns' edges fix the codeword grid,
 // and each codeword whose grid cell holds exactly eight elements is decoded
-// from their widths (grey_assembly.cpp places the lines in rows).
+// from their widths (grey_assembly.cpp places the lines in rows). Without a
+// stop side the cells are chained from the start pattern to the quiet zone
+// and the left row indicators give the columns; lines past the ends of a
+// short start pattern are placed by the left row indicator, and the side is
+// refitted through the lines read (grey_refit.cpp).
 #include <algorithm>
 #include <cmath>
 
@@ -85,11 +89,6 @@ int NearestBarStart(const std::vector<edges::GreyEdge> &edges, double position, 
         }
     }
     return best;
-}
-
-PointF Unit(PointF d) {
-    const double l = geom::Length(d);
-    return l > 0 ? (1.0 / l) * d : PointF{1, 0};
 }
 
 // Where the ray p + t u meets the line through s along f: t, or -1.
@@ -342,48 +341,6 @@ bool MeasureLines(const GreyPlane &plane, const Rect &area, const GreySide &side
     for (int n = -1, misses = 0; misses <= patience && n > -kMaxRows * patience; --n)
         misses = measureLine(n) ? 0 : misses + 1;
     columnsOut = columns;
-    return true;
-}
-
-// A start side refitted through the grid origins of the lines read (the
-// start pattern's outer edge, or where the left row indicator puts it):
-// a start pattern much shorter than the rows gives their direction only
-// roughly, and lines far from it drift across the rows. The fit is the
-// median of pairwise slopes and the median offset over the lines' places;
-// false when the lines reach no farther than the side itself by a quarter.
-bool RefitSide(const GreySide &side, double step, GreyWork &work, GreySide &refitted) {
-    const auto &lines = work.lines;
-    const PointF u = side.along;
-    const PointF e = Unit(side.last - side.first);
-    int low = lines.front().n, high = low;
-    for (const GreyLine &l : lines) low = std::min(low, l.n), high = std::max(high, l.n);
-    const double sideLines = geom::Distance(side.first, side.last) / step;
-    constexpr double kLongerBy = 1.25;
-    if (high - low < kLongerBy * sideLines) return false;
-    const auto offset = [&](const GreyLine &l) { return geom::Dot(l.origin - side.first, u); };
-    constexpr std::size_t kFitLines = 48;
-    const std::size_t stride = (lines.size() + kFitLines - 1) / kFitLines;
-    std::vector<double> &values = work.slopes;
-    values.clear();
-    for (std::size_t i = 0; i < lines.size(); i += stride)
-        for (std::size_t j = i + stride; j < lines.size(); j += stride)
-            if (lines[j].n != lines[i].n)
-                values.push_back((offset(lines[j]) - offset(lines[i])) / ((lines[j].n - lines[i].n) * step));
-    if (values.empty()) return false;
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    const double slope = *middle;  // offset per pixel along e
-    values.clear();
-    for (const GreyLine &l : lines) values.push_back(offset(l) - slope * l.n * step);
-    const auto median = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), median, values.end());
-    const double at = *median;
-    refitted = side;
-    refitted.first = side.first + (low * step) * e + (at + slope * low * step) * u;
-    refitted.last = side.first + (high * step) * e + (at + slope * high * step) * u;
-    const PointF along = Unit(refitted.last - refitted.first);
-    refitted.along =
-        geom::Dot(PointF{-along.y, along.x}, u) > 0 ? PointF{-along.y, along.x} : PointF{along.y, -along.x};
     return true;
 }
 
