@@ -71,10 +71,48 @@ int RowOf(const GreyLine &l, const RowFit &fit) {
     return -1;
 }
 
+// Votes of the row indicators' parts: the left one gives (rows - 1) / 3,
+// the level and (rows - 1) % 3, and the data columns - 1 in rows of
+// clusters 0, 1 and 2; the right one the same a cluster later.
+struct IndicatorVotes {
+    int thirds[30] = {}, remainder[3] = {}, levels[kLevels] = {}, columns[30] = {};
+};
+
+// Counts the indicators of every row, `best(row, column)` giving a cell's
+// codeword; the right ones in `rightColumn`, none when -1.
+template <typename Best>
+void CountIndicators(const Best &best, int rightColumn, IndicatorVotes &votes) {
+    for (int row = 0; row < kMaxRows; ++row) {
+        for (const bool left : {true, false}) {
+            if (!left && rightColumn < 0) continue;
+            const GreyWork::Vote *v = best(row, left ? 0 : rightColumn);
+            if (v == nullptr) continue;
+            const int part = v->value % 30;
+            switch (left ? row % 3 : (row + 2) % 3) {
+                case 0:
+                    ++votes.thirds[part];
+                    break;
+                case 1:
+                    if (part / 3 < kLevels) ++votes.levels[part / 3];
+                    ++votes.remainder[part % 3];
+                    break;
+                default:
+                    ++votes.columns[part];
+                    break;
+            }
+        }
+    }
+}
+
+int Top(const int *votes, int n) {
+    return static_cast<int>(std::max_element(votes, votes + n) - votes);
+}
+
 }  // namespace
 
 SymbolOutcome AssembleGreyRows(const GreySide &side, int columns, GreyWork &work, MeasuredSymbol &symbol,
                                SymbolRows &out) {
+    const bool stopSide = columns > 0;
     RowFit fit;
     if (!FitRows(work, fit)) return SymbolOutcome::kUnreadable;
 
@@ -92,7 +130,7 @@ SymbolOutcome AssembleGreyRows(const GreySide &side, int columns, GreyWork &work
         if (row < 0) continue;
         if (low == nullptr || l.n < low->n) low = &l, lowRow = row;
         if (high == nullptr || l.n > high->n) high = &l, highRow = row;
-        for (int j = 0; j < columns; ++j) {
+        for (int j = 0; j < l.cells; ++j) {
             const GreyReading &r = work.readings[l.first + static_cast<std::size_t>(j)];
             if (!r.measured) continue;
             if (r.value != kNoCodeword && r.section == l.cluster) {
@@ -122,39 +160,25 @@ SymbolOutcome AssembleGreyRows(const GreySide &side, int columns, GreyWork &work
         return top;
     };
 
-    // The row indicators' parts: the left one gives (rows - 1) / 3, the level
-    // and (rows - 1) % 3, and the data columns - 1 in rows of clusters 0, 1
-    // and 2; the right one the same a cluster later.
-    int thirds[30] = {}, remainder[3] = {}, levels[kLevels] = {}, columnVotes[30] = {};
-    for (int row = 0; row < kMaxRows; ++row) {
-        for (const bool left : {true, false}) {
-            const GreyWork::Vote *v = best(row, left ? 0 : columns - 1);
-            if (v == nullptr) continue;
-            const int part = v->value % 30;
-            switch (left ? row % 3 : (row + 2) % 3) {
-                case 0:
-                    ++thirds[part];
-                    break;
-                case 1:
-                    if (part / 3 < kLevels) ++levels[part / 3];
-                    ++remainder[part % 3];
-                    break;
-                default:
-                    ++columnVotes[part];
-                    break;
-            }
-        }
+    // Without a stop side the left indicators alone give the data columns,
+    // and so the place of the right ones.
+    IndicatorVotes votes;
+    if (columns == 0) {
+        CountIndicators(best, -1, votes);
+        const int columnVote = Top(votes.columns, 30);
+        if (votes.columns[columnVote] == 0) return SymbolOutcome::kUnreadable;
+        columns = columnVote + 3;
+        votes = IndicatorVotes{};
     }
-    const auto top = [](const int *votes, int n) {
-        return static_cast<int>(std::max_element(votes, votes + n) - votes);
-    };
+    CountIndicators(best, columns - 1, votes);
     const int dataColumns = columns - 2;
-    const int columnVote = top(columnVotes, 30);
-    if (columnVotes[columnVote] > 0 && columnVote + 1 != dataColumns) return SymbolOutcome::kUnreadable;
-    const int level = top(levels, kLevels);
-    if (levels[level] == 0 || thirds[top(thirds, 30)] == 0 || remainder[top(remainder, 3)] == 0)
+    const int columnVote = Top(votes.columns, 30);
+    if (votes.columns[columnVote] > 0 && columnVote + 1 != dataColumns) return SymbolOutcome::kUnreadable;
+    const int level = Top(votes.levels, kLevels);
+    if (votes.levels[level] == 0 || votes.thirds[Top(votes.thirds, 30)] == 0 ||
+        votes.remainder[Top(votes.remainder, 3)] == 0)
         return SymbolOutcome::kUnreadable;
-    const int rows = 3 * top(thirds, 30) + top(remainder, 3) + 1;
+    const int rows = 3 * Top(votes.thirds, 30) + Top(votes.remainder, 3) + 1;
     if (rows < 3 || rows > kMaxRows || rows * dataColumns > kCodewordStore) return SymbolOutcome::kUnreadable;
 
     out.rows = rows;
@@ -184,12 +208,15 @@ SymbolOutcome AssembleGreyRows(const GreySide &side, int columns, GreyWork &work
         }
     }
 
-    // Corners 1 and 4 on the start side at the first and last rows, 2 and 3 on the stop side.
+    // Corners 1 and 4 on the start side at the first and last rows, 2 and 3
+    // on the stop side, or where the columns end without one.
     constexpr double kStopModules = 18;
     const PointF u = side.along;
     const double stopLength = kStopModules * side.module;
-    PointF c1 = low->start, c4 = high->start, c2 = low->stop + stopLength * u,
-           c3 = high->stop + stopLength * u;
+    const double width = (columns + 1) * kModulesPerCodeword * side.module;
+    PointF c1 = low->start, c4 = high->start;
+    PointF c2 = stopSide ? low->stop + stopLength * u : c1 + width * u;
+    PointF c3 = stopSide ? high->stop + stopLength * u : c4 + width * u;
     if (lowRow > highRow) std::swap(c1, c4), std::swap(c2, c3);
     symbol = MeasuredSymbol{};
     symbol.corners = {geom::RoundHalfUp(c1), geom::RoundHalfUp(c2), geom::RoundHalfUp(c3),

@@ -6,7 +6,9 @@
 //   ReadGreyRows (grey_rows.cpp): the stop side and the column count from
 //     probes across the symbol, then lines along the rows cut into
 //     codewords of eight edge-to-edge widths, decoded by width ratios and
-//     voted into rows by the row indicators.
+//     voted into rows by the row indicators; without a stop side, the
+//     columns from the left row indicators (grey_refit.cpp fits the side
+//     again through the lines read past a short start pattern).
 // The scan (scan_pass.cpp) corrects and decodes what ReadGreyRows returns.
 #pragma once
 
@@ -48,7 +50,9 @@ struct GreyLine {
     int cluster = 0;        // section 0, 1 or 2
     int indicated = -1;     // the row its exactly read indicators give, -1 none
     PointF start, stop;     // where it meets the start and stop sides
+    PointF origin;          // its codeword grid's origin: the start pattern's outer edge
     std::size_t first = 0;  // its first reading in GreyWork::readings
+    int cells = 0;          // readings it holds there
 };
 
 // Buffers the grey look reuses from line to line and symbol to symbol.
@@ -93,17 +97,33 @@ void FindGreySides(const GreyPlane &plane, const ScanSettings &settings, std::ui
 SymbolOutcome ReadGreyRows(const GreyPlane &plane, const Rect &area, const GreySide &side, GreyWork &work,
                            MeasuredSymbol &symbol, SymbolRows &out);
 
+// A start side refitted through the grid origins of the lines read (the
+// start pattern's outer edge, or where the left row indicator puts it):
+// a start pattern much shorter than the rows gives their direction only
+// roughly, and lines far from it drift across the rows. The fit is the
+// median of pairwise slopes and the median offset over the lines' places;
+// false when the lines reach no farther than the side itself by a quarter.
+// `work.lines` are the lines read along `side`, `step` pixels apart.
+bool RefitSide(const GreySide &side, double step, GreyWork &work, GreySide &refitted);
+
 // The rows of the measured lines (`work.lines`, `columns` codeword cells a
 // line): each line is placed in the row a straight fit of the indicated rows
 // over the lines gives for it, of its own cluster; exact codewords vote for
 // their cells, and a cell without any is the nearest pattern to its row's
-// summed widths. The symbol's size and level come from the indicators.
+// summed widths. The symbol's size and level come from the indicators, and
+// with `columns` 0 (no stop side) the column count from the left one.
 SymbolOutcome AssembleGreyRows(const GreySide &side, int columns, GreyWork &work, MeasuredSymbol &symbol,
                                SymbolRows &out);
 
 // The element widths between consecutive edges of one profile, in
 // kGreyRunScale units: `runs[i]` lies between edges i and i + 1.
 void GreyRuns(const std::vector<edges::GreyEdge> &edges, std::vector<std::uint16_t> &runs);
+
+// The unit vector along d; (1, 0) for a zero vector.
+inline PointF Unit(PointF d) {
+    const double l = geom::Length(d);
+    return l > 0 ? (1.0 / l) * d : PointF{1, 0};
+}
 
 // Whether the element after edge i is a bar of `barColor`.
 inline bool BarAfter(const std::vector<edges::GreyEdge> &edges, int i, std::uint8_t barColor) {

@@ -128,9 +128,45 @@ void FitLine(const std::vector<const Hit *> &hits, PointF &middle, PointF &direc
     direction = {std::cos(theta), std::sin(theta)};
 }
 
-// The start side of a group of hits: a straight line fitted through their
-// outer points, fitted again without the points farther than half a module
-// from it (lines that entered the symbol across its top or bottom), its
+// The hits near the line through the pair of hits that most hits lie
+// near (pairs of at most kConsensusHits spread over the group), at most
+// `reach` from it; false when fewer than kMinHits.
+bool ConsensusHits(const std::vector<const Hit *> &group, double reach, std::vector<const Hit *> &inliers) {
+    constexpr std::size_t kConsensusHits = 16;
+    const std::size_t stride = (group.size() + kConsensusHits - 1) / kConsensusHits;
+    const auto near = [&group, reach](const Hit *p, const Hit *q, std::vector<const Hit *> *out) {
+        const PointF d = q->outer - p->outer;
+        const double length = geom::Length(d);
+        int count = 0;
+        for (const Hit *h : group) {
+            if (std::fabs(geom::Cross(d, h->outer - p->outer)) > reach * length) continue;
+            ++count;
+            if (out) out->push_back(h);
+        }
+        return count;
+    };
+    int most = 0;
+    const Hit *bestP = nullptr, *bestQ = nullptr;
+    for (std::size_t i = 0; i < group.size(); i += stride) {
+        for (std::size_t j = i + stride; j < group.size(); j += stride) {
+            if (geom::Distance(group[i]->outer, group[j]->outer) < 1) continue;
+            // Of pairs alike, the farthest apart gives the direction best.
+            const int count = near(group[i], group[j], nullptr);
+            const bool longer = bestP != nullptr && geom::Distance(group[i]->outer, group[j]->outer) >
+                                                        geom::Distance(bestP->outer, bestQ->outer);
+            if (count > most || (count == most && longer)) most = count, bestP = group[i], bestQ = group[j];
+        }
+    }
+    inliers.clear();
+    if (most < kMinHits) return false;
+    near(bestP, bestQ, &inliers);
+    return true;
+}
+
+// The start side of a group of hits: a straight line fitted through the
+// outer points within half a module of the line through the two most
+// points lie near (not those of lines that entered the symbol across its
+// top or bottom), its
 // normal pointing into the symbol. The module is the pattern's median width
 // across the side.
 bool FitSide(const std::vector<const Hit *> &group, double spacing, std::vector<const Hit *> &inliers,
@@ -149,11 +185,10 @@ bool FitSide(const std::vector<const Hit *> &group, double spacing, std::vector<
     };
     constexpr double kInlierModules = 0.5, kLeastInlierDistance = 1.0;
     const double reachOff = std::max(kLeastInlierDistance, kInlierModules * medianModule(group));
-    inliers.clear();
-    for (const Hit *h : group) {
-        if (std::fabs(geom::Dot(h->outer - c, u)) <= reachOff) inliers.push_back(h);
-    }
-    if (static_cast<int>(inliers.size()) < kMinHits) return false;
+    // The hits near the line through the two that most hits lie near: one
+    // hit far off tilts a fit through all of them past the others, above all
+    // on a short side with few hits.
+    if (!ConsensusHits(group, reachOff, inliers)) return false;
     FitLine(inliers, c, e);
     u = {-e.y, e.x};
     if (geom::Dot(u, any.into) < 0) u = PointF{-u.x, -u.y};
