@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace zr::pdf417 {
 
@@ -55,11 +56,13 @@ double Total(const double widths[kElements]) {
 
 namespace {
 
-// Eight digits as one number whose order is theirs (the first digit in the top byte).
+// Eight digits as one number whose order is theirs (the first digit in the
+// top byte): one load, its bytes turned to big-endian order.
 std::uint64_t DigitKey(const char digits[kElementsPerCodeword]) {
+    static_assert(kElementsPerCodeword == sizeof(std::uint64_t), "one digit a byte");
     std::uint64_t key = 0;
-    for (int i = 0; i < kElementsPerCodeword; ++i) key = key << 8 | static_cast<unsigned char>(digits[i]);
-    return key;
+    std::memcpy(&key, digits, sizeof key);
+    return __builtin_bswap64(key);
 }
 
 }  // namespace
