@@ -35,10 +35,18 @@ struct AxisWalk {
     // Runs too short for column gathers: the table still moves y by one at
     // every step, so its pixels are taken one per row.
     bool shortColumns = false;
+    // The table's side steps (those that leave the axis's row or column).
+    int sideSteps = 0;
+    // Along rows a row load costs about what three pixels taken one at a time
+    // do: it pays while fewer than this many steps of the table are side steps.
+    static constexpr int kMaxRowSideSteps = 2 * kStepTableSize / 5;
 
     // Whether runs are gathered along the axis (rows, or columns with long runs).
     bool Usable() const { return !shortColumns && (step.x != 0 || step.y != 0); }
     bool AlongRows() const { return step.x != 0; }
+    // Whether pixels are best taken a row load or column gather at a time
+    // (the walk's runs long enough), rather than one at a time.
+    bool GathersPay() const { return Usable() && (!AlongRows() || sideSteps < kMaxRowSideSteps); }
     // Offset of pixel i of a walk from the table's first entry.
     PointI OffsetOf(int i) const {
         return (i / kStepTableSize) * offset[kStepTableSize] +
@@ -66,6 +74,7 @@ struct AxisWalk {
                : only(0xE0u) ? PointI{0, -1}
                              : PointI{0, 0};
         if (!Usable()) return;
+        sideSteps = sides;
         // A side step moves across the axis as well: along rows the codes
         // that move y, along columns those that move x; both are the odd codes.
         const auto side = [&](int k) { return (table[static_cast<std::size_t>(k)] & 1) != 0; };

@@ -107,6 +107,9 @@ TEST(AxisWalk, RunsCountTheStepsBeforeEachSideStep) {
         for (int k = 0; k < kStepTableSize; ++k) sides += side(k);
         const bool shortColumns = step.x == 0 && sides > kStepTableSize / AxisWalk::kMinColumnRun;
         ASSERT_EQ(axis.shortColumns, shortColumns) << trial;
+        ASSERT_EQ(axis.sideSteps, sides) << trial;
+        // Row loads are left for one pixel at a time once side steps crowd them.
+        ASSERT_EQ(axis.GathersPay(), !shortColumns && (step.x == 0 || sides < AxisWalk::kMaxRowSideSteps));
         if (shortColumns) continue;
         for (int k = 0; k < kStepTableSize; ++k) {
             int before = 0;
