@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace zr::pdf417 {
 
@@ -55,11 +56,13 @@ double Total(const double widths[kElements]) {
 
 namespace {
 
-// Eight digits as one number whose order is theirs (the first digit in the top byte).
+// Eight digits as one number whose order is theirs (the first digit in the
+// top byte): one load, its bytes turned to big-endian order.
 std::uint64_t DigitKey(const char digits[kElementsPerCodeword]) {
+    static_assert(kElementsPerCodeword == sizeof(std::uint64_t), "one digit a byte");
     std::uint64_t key = 0;
-    for (int i = 0; i < kElementsPerCodeword; ++i) key = key << 8 | static_cast<unsigned char>(digits[i]);
-    return key;
+    std::memcpy(&key, digits, sizeof key);
+    return __builtin_bswap64(key);
 }
 
 }  // namespace
@@ -68,18 +71,16 @@ int FindPattern(int section, const char digits[kElementsPerCodeword]) {
     if (section < 0 || section >= kClusterCount) return kNoCodeword;
     const PatternEntry *entries = Pdf417PatternTable[section];
     const std::uint64_t key = DigitKey(digits);
-    int low = 0, high = kCodewordValues - 1;
-    while (low <= high) {
-        const int middle = (low + high) / 2;
-        const std::uint64_t probe = DigitKey(entries[middle].widths);
-        if (probe == key) return entries[middle].value;
-        if (key < probe) {
-            high = middle - 1;
-        } else {
-            low = middle + 1;
-        }
+    // The last entry not above the key, halving the range with a select
+    // rather than a branch; the section's digit strings are sorted and
+    // distinct, so the key is there only as that entry.
+    const PatternEntry *at = entries;
+    for (int count = kCodewordValues; count > 1;) {
+        const int half = count / 2;
+        at = DigitKey(at[half].widths) <= key ? at + half : at;
+        count -= half;
     }
-    return kNoCodeword;
+    return DigitKey(at->widths) == key ? at->value : kNoCodeword;
 }
 
 bool ModulesOf(const double widths[kElements], char digits[kElements]) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <utility>
 
 #include "core/lines/axis_walk.hpp"
@@ -216,9 +217,15 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
     bool light = barLight;
     int width = 1;
     starts.push_back(walker.At());
+    // The width past which the open run closes the row: only a background
+    // run can, and the means change only where a run ends, so the bound is
+    // worked out once a run.
+    const auto quietBound = [&] {
+        return light != barLight ? 5.0 * means.Mean(light) : std::numeric_limits<double>::infinity();
+    };
+    double quietAbove = quietBound();
     for (;;) {
-        const bool background = light != barLight;
-        if (background && width > 5.0 * means.Mean(light)) break;  // the closing quiet zone
+        if (width > quietAbove) break;  // the closing quiet zone
         if (!walker.Step()) {
             // The area ends the row: an unfinished bar is the symbol's last, an unfinished space is dropped.
             if (light == barLight) {
@@ -242,6 +249,7 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
         means.Add(light, width);
         light = !light;
         width = 1;
+        quietAbove = quietBound();
         starts.push_back(walker.At());
     }
     // starts[k] is where run k begins; starts[runs.size()] where the row ends.

@@ -213,6 +213,7 @@ ScanOutcome ScanPass(ZrImage &image, const ScanSettings &settings, SymbolWork &w
         if (outcome != SymbolOutcome::kRead) continue;
         if (StoreResult(image, symbol, result, work, scanner, details) == ScanOutcome::kListFull)
             return ScanOutcome::kListFull;
+        search.ImageChanged();  // the symbol is blanked
     }
     return ScanOutcome::kScanned;
 }

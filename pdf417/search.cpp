@@ -60,6 +60,8 @@ class PassSearch {
           search_(search),
           axes_{search.settings.vertical},
           cursor_(search.image),
+          view_(search.image),
+          scanLine_(search.scanLine),
           probe_(search.probe),
           line_(search.line) {
         const Rect &a = search.settings.area;
@@ -74,14 +76,18 @@ class PassSearch {
             int u = axes_.U(scan);
             const int v = axes_.V(scan);
             if (v >= vEnd_) return std::nullopt;
+            if (search_.scanLineAt != v) {
+                scanLine_.Read(view_, search_.settings.area, axes_.At(uBegin_, v), axes_.vertical);
+                search_.scanLineAt = v;
+            }
             bool lineDone = false;
             while (!lineDone) {
-                u = NextDark(u, v);
+                u = NextDark(u);
                 if (u >= uEnd_) break;
                 probe_.startX = axes_.At(u, v).x;
                 probe_.startY = axes_.At(u, v).y;
                 probe_.pixelLimit = kPixelLimit;
-                const lines::RunEnd status = lines::RunCollect(probe_, image_);
+                const lines::RunEnd status = scanLine_.Collect(probe_, u - uBegin_);
                 const int stopU = axes_.U({probe_.stopX, probe_.stopY});
                 if (status == lines::RunEnd::LeftArea) {
                     lineDone = true;
@@ -105,15 +111,9 @@ class PassSearch {
 
   private:
     // First dark pixel of the line from u on, or uEnd_.
-    int NextDark(int u, int v) {
+    int NextDark(int u) const {
         if (u >= uEnd_) return uEnd_;
-        cursor_.MoveTo(axes_.At(u, v));
-        const std::uint8_t step = axes_.vertical ? lines::kStepDown : lines::kStepRight;
-        while (!cursor_.Dark()) {
-            if (++u >= uEnd_) return uEnd_;
-            cursor_.Step(step);
-        }
-        return u;
+        return uBegin_ + scanLine_.NextChange(u - uBegin_, false);
     }
 
     int Collect(int u, int v, int pixelLimit, int capacity) {
@@ -254,6 +254,8 @@ class PassSearch {
     StartSearch &search_;
     PassAxes axes_;
     lines::BitCursor cursor_;
+    BitImageView view_;
+    lines::AxisLine &scanLine_;  // the scan line's pixels, which the probes collect from
     lines::RunScan &probe_;
     lines::RunScan &line_;
     int uBegin_ = 0, uEnd_ = 0, vEnd_ = 0;

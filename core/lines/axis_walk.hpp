@@ -35,10 +35,18 @@ struct AxisWalk {
     // Runs too short for column gathers: the table still moves y by one at
     // every step, so its pixels are taken one per row.
     bool shortColumns = false;
+    // The table's side steps (those that leave the axis's row or column).
+    int sideSteps = 0;
+    // Along rows a row load costs about what three pixels taken one at a time
+    // do: it pays while fewer than this many steps of the table are side steps.
+    static constexpr int kMaxRowSideSteps = 2 * kStepTableSize / 5;
 
     // Whether runs are gathered along the axis (rows, or columns with long runs).
     bool Usable() const { return !shortColumns && (step.x != 0 || step.y != 0); }
     bool AlongRows() const { return step.x != 0; }
+    // Whether pixels are best taken a row load or column gather at a time
+    // (the walk's runs long enough), rather than one at a time.
+    bool GathersPay() const { return Usable() && (!AlongRows() || sideSteps < kMaxRowSideSteps); }
     // Offset of pixel i of a walk from the table's first entry.
     PointI OffsetOf(int i) const {
         return (i / kStepTableSize) * offset[kStepTableSize] +
@@ -46,38 +54,36 @@ struct AxisWalk {
     }
 
     explicit AxisWalk(const StepTable &table) {
-        int right = 0, left = 0, down = 0, up = 0;
-        for (std::size_t k = 0; k < table.size(); ++k) {
-            const std::uint8_t code = table[k];
-            offset[k + 1] = offset[k] + StepVector(code);
-            right += kStepDx[code] > 0 ? 1 : 0;
-            left += kStepDx[code] < 0 ? 1 : 0;
-            down += kStepDy[code] > 0 ? 1 : 0;
-            up += kStepDy[code] < 0 ? 1 : 0;
-        }
         constexpr int n = kStepTableSize;
-        step = right == n  ? PointI{1, 0}
-               : left == n ? PointI{-1, 0}
-               : down == n ? PointI{0, 1}
-               : up == n   ? PointI{0, -1}
-                           : PointI{0, 0};
-        if (!Usable()) return;
-        // A side step moves across the axis as well.
-        const auto side = [&](int k) {
+        // One pass sums the offsets, notes which step codes occur and
+        // counts the odd ones: the codes that move across either axis.
+        unsigned used = 0;
+        int sides = 0, first = -1;
+        for (int k = 0; k < n; ++k) {
             const std::uint8_t code = table[static_cast<std::size_t>(k)];
-            return AlongRows() ? kStepDy[code] != 0 : kStepDx[code] != 0;
-        };
+            offset[static_cast<std::size_t>(k) + 1] = offset[static_cast<std::size_t>(k)] + StepVector(code);
+            used |= 1u << (code & 7u);
+            sides += code & 1;
+            if (first < 0 && (code & 1) != 0) first = k;
+        }
+        // Codes that move right: 0, 1, 7; left: 3, 4, 5; down: 1, 2, 3; up: 5, 6, 7.
+        const auto only = [used](unsigned codes) { return (used & ~codes) == 0; };
+        step = only(0x83u)   ? PointI{1, 0}
+               : only(0x38u) ? PointI{-1, 0}
+               : only(0x0Eu) ? PointI{0, 1}
+               : only(0xE0u) ? PointI{0, -1}
+                             : PointI{0, 0};
+        if (!Usable()) return;
+        sideSteps = sides;
+        // A side step moves across the axis as well: along rows the codes
+        // that move y, along columns those that move x; both are the odd codes.
+        const auto side = [&](int k) { return (table[static_cast<std::size_t>(k)] & 1) != 0; };
         // A column gather pays off on runs of eight rows or more: steeper
         // tables with more side steps are walked pixel by pixel.
-        int sides = 0;
-        for (int k = 0; k < n; ++k) sides += side(k) ? 1 : 0;
         if (!AlongRows() && sides > n / kMinColumnRun) {
             shortColumns = true;
             return;
         }
-        int first = -1;
-        for (int k = 0; k < n && first < 0; ++k)
-            if (side(k)) first = k;
         if (first < 0) {
             run.fill(kMaxRun);
             stepAndRun.fill(kMaxRun);

@@ -20,13 +20,7 @@ void RunBufferInit(RunScan &scan, std::uint8_t direction) {
     scan.maxLight = scan.maxDark = 0;
 }
 
-namespace {
-
-using chunks::ColumnChunks;
-using chunks::DiagonalChunks;
-using chunks::RowChunks;
-
-bool Plausible(const RunScan &s, bool rightward) {
+bool PlausibleWidths(const RunScan &s, bool rightward) {
     if (s.maxLight * 10 < s.maxDark) return false;
     if (s.maxDark * 5 < s.maxLight) return false;
     if (s.minDark * 10 < s.maxDark) return false;
@@ -35,6 +29,13 @@ bool Plausible(const RunScan &s, bool rightward) {
     const int small = rightward ? 3 : 4;  // rightward: both below 3; others: both 3 or less
     return !(s.maxDark < small && s.maxLight < small);
 }
+
+namespace {
+
+using chunks::ColumnChunks;
+using chunks::DiagonalChunks;
+using chunks::RowChunks;
+
 
 // What a close ends: an element of which colour, and whether the gap rule
 // is tested after it.
@@ -150,7 +151,7 @@ __attribute__((noinline)) RunEnd CollectRuns(RunScan &scan, const BitImageView &
     const PointI stopAt = chunks.At(stop);
     scan.stopX = stopAt.x;
     scan.stopY = stopAt.y;
-    if (at == full) return Plausible(scan, Chunks::kRightward) ? RunEnd::Plausible : RunEnd::Implausible;
+    if (at == full) return PlausibleWidths(scan, Chunks::kRightward) ? RunEnd::Plausible : RunEnd::Implausible;
     return ended;
 }
 

@@ -63,6 +63,9 @@ class DarkMap;
 // diagonals are passed faster; the result is the same.
 RunEnd RunCollect(RunScan &scan, const BitImageView &image, const DarkMap *map = nullptr);
 RunEnd RunCollect(RunScan &scan, const ZrImage &image);
+// Whether a collection that filled its capacity holds plausible widths
+// (Plausible rather than Implausible); `rightward` for rows.
+bool PlausibleWidths(const RunScan &scan, bool rightward);
 // Fills a step table for the angle (degrees); returns the number of side steps.
 int DirectionSteps(double angle, int count, StepTable &table);
 

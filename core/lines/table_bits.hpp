@@ -42,7 +42,7 @@ class TableBits {
     TableBits(const BitImageView &view, const Rect &area, PointI start, const StepTable &table,
               const AxisWalk &axis)
         : TableBits(view, area, start, table) {
-        axis_ = axis.Usable() ? &axis : nullptr;
+        axis_ = axis.GathersPay() ? &axis : nullptr;
         column_ = axis.shortColumns ? &axis : nullptr;
         offsets_ = &axis;
     }

@@ -45,6 +45,34 @@ TEST(Pdf417Table, SectionsAreSortedPermutationsOfTheirCluster) {
     }
 }
 
+// Every eight-digit pattern of 17 modules, in every section, against a
+// scan of the whole section: found exactly where the section holds it,
+// including strings before its first entry and after its last.
+TEST(Pdf417Table, LookupAgreesWithAScanForEveryPattern) {
+    int found = 0, missing = 0;
+    char digits[8];
+    const auto visit = [&](const auto &self, int position, int left) -> void {
+        if (position == 8) {
+            if (left != 0) return;
+            for (int section = 0; section < kClusterCount; ++section) {
+                int expected = kNoCodeword;
+                for (const PatternEntry &e : Pdf417PatternTable[section])
+                    if (std::memcmp(e.widths, digits, 8) == 0) expected = e.value;
+                ASSERT_EQ(FindPattern(section, digits), expected) << std::string(digits, 8) << " " << section;
+                ++(expected == kNoCodeword ? missing : found);
+            }
+            return;
+        }
+        for (int d = 1; d <= 9 && d <= left; ++d) {
+            digits[position] = static_cast<char>('0' + d);
+            self(self, position + 1, left - d);
+        }
+    };
+    visit(visit, 0, kModulesPerCodeword);
+    EXPECT_EQ(found, kClusterCount * kCodewordValues);
+    EXPECT_GT(missing, 0);
+}
+
 TEST(Pdf417Codeword, ExactAtEveryScaleAndWithJitter) {
     for (int section = 0; section < kClusterCount; ++section) {
         for (int k = 0; k < kCodewordValues; ++k) {

@@ -142,6 +142,35 @@ TEST(Pdf417Search, OnlyThePassAlongTheRowsFindsASymbol) {
     }
 }
 
+// The search holds the scan line's pixels between calls; once the caller
+// changes the picture (a symbol blanked) and says so, the line is read again:
+// a second symbol on the same rows, its part of the line erased, is then met
+// only on a later line.
+TEST(Pdf417Search, ReadsTheScanLineAgainAfterThePictureChanged) {
+    const test::Pdf417Symbol s = Render("Two on one line", 3);
+    test::Raster picture = test::Canvas(2 * s.picture.width, s.picture.height);
+    test::Paste(picture, s.picture, 0, 0);
+    test::Paste(picture, s.picture, s.picture.width, 0);
+    const auto staged = Stage(picture);
+    StartSearch search(staged->image(), staged->settings);
+    const std::optional<StartCandidate> first = NextStart(search);
+    ASSERT_TRUE(first.has_value());
+    ASSERT_LT(first->start.x, s.picture.width);
+    const int line = first->start.y - 5;  // the candidate lies on the confirmation line
+    // The second symbol's part of the scan line turned light.
+    const BitImageView view(staged->image());
+    std::uint8_t *row = view.MutableRow(line);
+    for (int x = s.picture.width; x < picture.width; ++x) {
+        const auto mask = static_cast<std::uint8_t>(0x80u >> (x & 7));
+        row[x >> 3] = static_cast<std::uint8_t>(view.SetBitIsDark() ? row[x >> 3] & ~mask : row[x >> 3] | mask);
+    }
+    search.ImageChanged();
+    std::optional<StartCandidate> next = NextStart(search);
+    while (next && next->start.x < s.picture.width) next = NextStart(search);
+    ASSERT_TRUE(next.has_value());
+    EXPECT_GT(next->start.y - 5, line);
+}
+
 TEST(Pdf417Search, KeepsToTheSearchArea) {
     const test::Pdf417Symbol s = Render("Area", 3);
     const auto staged = Stage(s.picture);
