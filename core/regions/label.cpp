@@ -2,6 +2,7 @@
 // 8-connected regions, a region is closed as soon as no run of the next row
 // continues it, and the closed regions within the limits are kept.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -12,60 +13,84 @@ namespace zr::regions {
 
 namespace {
 
-// Eight bytes loaded in memory order, as a word whose top byte is the first.
-std::uint64_t BigEndianWord(std::uint64_t loaded) {
+// Eight bytes loaded in memory order, as a word whose lowest byte is the first.
+std::uint64_t LittleEndianWord(std::uint64_t loaded) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    return loaded;
-#else
     return __builtin_bswap64(loaded);
+#else
+    return loaded;
 #endif
 }
 
-}  // namespace
+// Reverses the bits of every byte, so that the leftmost pixel of each byte
+// becomes its lowest bit.
+std::uint64_t ReverseBitsOfBytes(std::uint64_t word) {
+    word = (word >> 1 & 0x5555555555555555u) | (word & 0x5555555555555555u) << 1;
+    word = (word >> 2 & 0x3333333333333333u) | (word & 0x3333333333333333u) << 2;
+    return (word >> 4 & 0x0F0F0F0F0F0F0F0Fu) | (word & 0x0F0F0F0F0F0F0F0Fu) << 4;
+}
 
-// A byte at a time: the changes between light and dark within a byte are the
-// set bits of the byte against itself shifted by one column, found from the
-// left by their leading zeros. Columns outside [left, right] count as light,
-// so that a run reaching the rectangle's edge ends at `right`.
-void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::vector<RowRun> &runs) {
-    runs.clear();
+// Writes the bounds of row y's dark runs between columns left and right
+// (inclusive) as pairs: a run's first column and the column after its last.
+// Eight bytes at a time, pixel k of the chunk in bit k: the changes between
+// light and dark are the set bits of the chunk against itself shifted by one
+// column, taken from the lowest. Every change is one bound, so no branch asks
+// whether it opens or ends a run, and a chunk without a change costs a few
+// operations. Columns outside [left, right] count as light, so that a run
+// reaching the rectangle's edge ends at `right`. The sentinel pair
+// (right + 2, right + 3) follows the runs. `bounds` holds right - left + 5
+// values. Returns the number of runs.
+int RowRunBounds(const BitImageView &view, int y, int left, int right, std::int32_t *bounds) {
     const std::uint8_t *row = view.Row(y);
     const std::uint64_t darkFlip = view.SetBitIsDark() ? 0 : ~std::uint64_t{0};  // makes a dark pixel a set bit
     constexpr int kChunkBytes = 8;
     const int firstByte = left >> 3, lastByte = right >> 3;
-    std::uint64_t previousDark = 0;  // the column before the chunk, as its lowest bit
-    bool inRun = false;
-    int start = 0;
-    // Eight bytes at a time, the leftmost pixel in the top bit: a chunk
-    // without a change between dark and light costs a few operations.
+    std::uint64_t previousDark = 0;  // the column before the chunk, as the lowest bit
+    std::int32_t *out = bounds;
     for (int byte = firstByte; byte <= lastByte; byte += kChunkBytes) {
         const int count = std::min(kChunkBytes, lastByte - byte + 1);
-        std::uint64_t dark = 0;
+        std::uint64_t stored = 0;
         if (count == kChunkBytes) {
-            std::memcpy(&dark, row + byte, kChunkBytes);
-            dark = BigEndianWord(dark);
+            std::memcpy(&stored, row + byte, kChunkBytes);
+            stored = LittleEndianWord(stored);
         } else {
-            for (int i = 0; i < count; ++i) dark |= std::uint64_t{row[byte + i]} << (56 - 8 * i);
+            for (int i = 0; i < count; ++i) stored |= std::uint64_t{row[byte + i]} << (8 * i);
         }
-        dark ^= darkFlip;
-        if (byte == firstByte) dark &= ~std::uint64_t{0} >> (left & 7);
+        std::uint64_t dark = ReverseBitsOfBytes(stored) ^ darkFlip;
+        if (byte == firstByte) dark &= ~std::uint64_t{0} << (left & 7);
         const int lastBit = right - 8 * byte;  // pixels after it (right's, or the chunk's padding) stay light
-        if (lastBit < 63) dark &= ~(~std::uint64_t{0} >> (lastBit + 1));
-        std::uint64_t changes = dark ^ (dark >> 1 | previousDark << 63);
-        previousDark = dark & 1u;
+        if (lastBit < 63) dark &= ~(~std::uint64_t{0} << (lastBit + 1));
+        std::uint64_t changes = dark ^ (dark << 1 | previousDark);
+        previousDark = dark >> 63;
+        const int column0 = byte * 8;
         while (changes != 0) {
-            const int bit = __builtin_clzll(changes);
-            const int column = byte * 8 + bit;
-            if (inRun)
-                runs.push_back({start, column - 1, -1});
-            else
-                start = column;
-            inRun = !inRun;
-            changes &= ~(std::uint64_t{1} << (63 - bit));
+            *out++ = column0 + __builtin_ctzll(changes);
+            changes &= changes - 1;
         }
     }
-    if (inRun) runs.push_back({start, right, -1});
-    runs.push_back({right + 2, right + 2, -1});
+    // A run reaching the last bit of the last chunk has no change after it.
+    if ((out - bounds) & 1) *out++ = right + 1;
+    out[0] = right + 2;
+    out[1] = right + 3;
+    return static_cast<int>(out - bounds) / 2;
+}
+
+// Room for the bounds of one row of the rectangle: at most one change per
+// column plus the one after `right`, and the sentinel pair.
+std::size_t RowBoundsCapacity(int left, int right) {
+    return static_cast<std::size_t>(right - left) + 5;
+}
+
+}  // namespace
+
+void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::vector<RowRun> &runs) {
+    std::vector<std::int32_t> bounds(RowBoundsCapacity(left, right));
+    const int count = RowRunBounds(view, y, left, right, bounds.data());
+    runs.clear();
+    for (int i = 0; i <= count; ++i) {
+        const std::size_t k = 2 * static_cast<std::size_t>(i);
+        runs.push_back({bounds[k], i < count ? bounds[k + 1] - 1 : bounds[k], -1});
+    }
 }
 
 bool RegionPoolGrow(RegionList &list, int n) {
@@ -91,73 +116,84 @@ void RegionListFree(RegionList &list) {
 
 namespace {
 
-// Open regions of one labelling. Records are reused through a free list;
-// each carries the number of runs of the previous and of the current row
-// that point at it, so that closing needs no count over the row. A region
-// absorbed into another forwards to it until the row ends, so that a merge
-// need not relabel the runs that point at it: runs name their region
-// through Find.
+// Orders the runs of all rows: row y's run that ends just before column
+// `end` has the key (y, end); row -1 (above the first row) has no runs.
+std::uint64_t RunKey(int y, std::int32_t end) {
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(y)) << 32 | static_cast<std::uint32_t>(end);
+}
+
 // What an open region holds: the fields of a Region that the labelling
 // fills, without its outline arrays, so that the records a picture of
-// speckle opens and closes by the million stay small.
+// speckle opens and closes by the million stay small. The start pixel lies
+// on the top row, so only its column is kept.
 struct OpenRegion {
-    geom::Rect box;
-    geom::PointI start;
-    std::int64_t darkPixels = 0;
+    std::int32_t x0, x1, y0, startX;  // box (x1 one past the last column) and start column
+    // Key of the region's last run so far: on the row above, the run where
+    // the region closes when no run of this row continues it.
+    std::uint64_t lastRun;
+    std::int64_t darkPixels;
 };
 
+// Open regions of one labelling. A region absorbed into another forwards to
+// it, so that a merge need not relabel the runs that name it: runs name their
+// region through Find. The runs of one row are looked at while the next row
+// is labelled, so a record forwarded in row y is released when row y + 2
+// begins; one closed is released at once (no run names it any more).
 class RegionPool {
   public:
     int Take() {
-        if (free_.empty()) {
-            const std::size_t first = records_.size();
-            static_assert(kFirstPoolBlock > 0 && kFirstPoolBlock <= kPoolBlock, "the pool grows by whole blocks");
-            const std::size_t block = std::clamp(records_.size(), static_cast<std::size_t>(kFirstPoolBlock),
-                                                 static_cast<std::size_t>(kPoolBlock));
-            records_.resize(records_.size() + block);
-            previousRuns_.resize(records_.size(), 0);
-            currentRuns_.resize(records_.size(), 0);
-            forward_.resize(records_.size(), 0);
-            for (std::size_t i = records_.size(); i > first; --i) free_.push_back(static_cast<int>(i - 1));
-        }
-        const int index = free_.back();
-        free_.pop_back();
-        previousRuns_[Slot(index)] = currentRuns_[Slot(index)] = 0;
+        if (free_ < 0) Grow();
+        const int index = free_;
+        free_ = forward_[Slot(index)];
         forward_[Slot(index)] = index;
         return index;
     }
-    // The record is left as it is: Open writes every field a later region reads.
-    void Release(int index) { free_.push_back(index); }
-    // `from` now forwards to `into`; it is released by ReleaseForwarded.
-    void Forward(int from, int into) {
-        forward_[Slot(from)] = into;
-        forwarded_.push_back(from);
+    void Release(int index) {
+        forward_[Slot(index)] = free_;
+        free_ = index;
     }
-    // The open region a run's index stands for (-1 stays -1).
+    // `from` now forwards to `into`; released two rows on.
+    void Forward(int from, int into, int y) {
+        forward_[Slot(from)] = into;
+        forwarded_[Parity(y)].push_back(from);
+    }
+    // The open region a run's index stands for.
     int Find(int index) {
-        if (index < 0) return index;
-        while (forward_[Slot(index)] != index) {
-            const int next = forward_[Slot(index)];
-            forward_[Slot(index)] = forward_[Slot(next)];  // halves the path
+        std::int32_t *forward = forward_.data();
+        while (forward[index] != index) {
+            const int next = forward[index];
+            forward[index] = forward[next];  // halves the path
             index = next;
         }
         return index;
     }
-    // Once no run names a forwarding region any more.
-    void ReleaseForwarded() {
-        for (const int index : forwarded_) Release(index);
-        forwarded_.clear();
+    // At the start of row y: the records forwarded in row y - 2, which no run names any more.
+    void ReleaseForwarded(int y) {
+        std::vector<int> &list = forwarded_[Parity(y)];
+        for (const int index : list) Release(index);
+        list.clear();
     }
     OpenRegion &operator[](int index) { return records_[Slot(index)]; }
-    int &PreviousRuns(int index) { return previousRuns_[Slot(index)]; }
-    int &CurrentRuns(int index) { return currentRuns_[Slot(index)]; }
 
   private:
     static std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
+    static std::size_t Parity(int y) { return static_cast<std::size_t>(y & 1); }
+    // The pool grows by blocks: kFirstPoolBlock, then doubling up to kPoolBlock.
+    void Grow() {
+        static_assert(kFirstPoolBlock > 0 && kFirstPoolBlock <= kPoolBlock, "the pool grows by whole blocks");
+        const std::size_t first = records_.size();
+        const std::size_t block = std::clamp(first, static_cast<std::size_t>(kFirstPoolBlock), static_cast<std::size_t>(kPoolBlock));
+        records_.resize(first + block);
+        forward_.resize(first + block);
+        for (std::size_t i = records_.size(); i > first; --i) Release(static_cast<int>(i - 1));
+    }
     std::vector<OpenRegion> records_;
-    std::vector<int> previousRuns_, currentRuns_;
-    std::vector<int> forward_;    // itself for an open region, else the region it was absorbed into
-    std::vector<int> free_, forwarded_;
+    // Apart from the records, so that Find reads a dense array: the record
+    // itself while the region is open, the region it was absorbed into once
+    // forwarded, the next free record once released.
+    std::vector<std::int32_t> forward_;
+    int free_ = -1;  // first free record, -1 when none
+    std::array<std::vector<int>, 2> forwarded_;  // by the parity of the row they were forwarded in
 };
 
 bool SizeWithinLimits(const geom::Rect &box, const RegionSearch &search) {
@@ -177,132 +213,126 @@ bool WithinLimits(const Region &r, const RegionSearch &search) {
     return true;
 }
 
+// The runs of one row: bounds pairs (first column, one past the last) with
+// the sentinel pair after them, and the region each run names.
+struct RowRuns {
+    std::vector<std::int32_t> bounds;
+    std::vector<std::int32_t> regions;
+    int count = 0;
+};
+
+// One pass over each row's runs beside the previous row's. A run of the row
+// above touching no run of this row is dead; a region closes at its last run
+// of the row above when no run of this row continued it.
 class Labeller {
   public:
     Labeller(const BitImageView &view, RegionSearch &search, int left, int right)
         : view_(view), search_(search), left_(left), right_(right) {
-        const auto capacity = static_cast<std::size_t>(right - left) + 2;
-        previous_.reserve(capacity);
-        current_.reserve(capacity);
-        previous_.push_back(Sentinel());
+        for (RowRuns *runs : {&previous_, &current_}) {
+            runs->bounds.resize(RowBoundsCapacity(left, right));
+            runs->regions.resize(static_cast<std::size_t>(right - left) / 2 + 2);
+            runs->bounds[0] = right + 2;  // the sentinel of an empty row
+            runs->bounds[1] = right + 3;
+        }
     }
 
     void Row(int y, bool last) {
+        pool_.ReleaseForwarded(y);
+        std::int32_t *bounds = current_.bounds.data();
+        std::int32_t *regions = current_.regions.data();
+        const int count = last ? 0 : RowRunBounds(view_, y, left_, right_, bounds);
         if (last) {
-            current_.clear();
-            current_.push_back(Sentinel());
-        } else {
-            ExtractRowRuns(view_, y, left_, right_, current_);
+            bounds[0] = right_ + 2;
+            bounds[1] = right_ + 3;
         }
-        std::size_t p = 0, q = 0;
-        while (!(IsSentinel(previous_[p]) && IsSentinel(current_[q]))) {
-            RowRun &pr = previous_[p];
-            RowRun &qr = current_[q];
-            pr.region = pool_.Find(pr.region);
-            if (qr.end + 1 < pr.start) {
-                Open(qr, y);
-                ++q;
-            } else if (pr.end + 1 < qr.start) {
-                if (pr.region >= 0) {
-                    int &runs = pool_.PreviousRuns(pr.region);
-                    if (runs == 1) Close(pr.region, y);
-                    --runs;
-                    pr.region = -1;
-                }
-                ++p;
-            } else if (pr.end + 1 < current_[q + 1].start) {
-                if (qr.end + 1 >= previous_[p + 1].start) {
-                    Merge(pr.region, pool_.Find(previous_[p + 1].region));
-                    ++p;
-                } else {
-                    Continue(qr, pr.region, true);
-                    ++p;
-                    ++q;
-                }
-            } else {
-                Continue(qr, pr.region, false);
-                ++q;
+        current_.count = count;
+        const std::int32_t *above = previous_.bounds.data();
+        const std::int32_t *aboveRegions = previous_.regions.data();
+        const std::uint64_t rowKey = RunKey(y, 0), aboveKey = RunKey(y - 1, 0);
+        // Run q is bounds[2q], bounds[2q + 1]; run p above is above[2p], above[2p + 1].
+        std::size_t p = 0;
+        for (std::size_t q = 0; q < static_cast<std::size_t>(count); ++q) {
+            const std::int32_t start = bounds[2 * q], end = bounds[2 * q + 1];
+            for (; above[2 * p + 1] < start; ++p) Dead(aboveRegions[p], aboveKey | above[2 * p + 1], y);
+            if (above[2 * p] > end) {
+                regions[q] = Open(start, end, rowKey);
+                continue;
             }
+            // Every run above from p on that touches this run joins its region.
+            int region = pool_.Find(aboveRegions[p]);
+            for (; above[2 * p + 2] <= end; ++p) region = Merge(region, pool_.Find(aboveRegions[p + 1]), y);
+            Continue(region, start, end, rowKey);
+            regions[q] = region;
+            // The last touching run stays for the next run of this row if it reaches it.
+            if (above[2 * p + 1] < bounds[2 * q + 2]) ++p;
         }
-        // This row's counts become the previous row's: moved once per region
-        // (a region's count is never 0 while a run of this row names it).
-        for (RowRun &run : current_) {
-            run.region = pool_.Find(run.region);
-            if (run.region < 0) continue;
-            int &current = pool_.CurrentRuns(run.region);
-            if (current == 0) continue;
-            pool_.PreviousRuns(run.region) = current;
-            current = 0;
-        }
-        pool_.ReleaseForwarded();
+        for (; p < static_cast<std::size_t>(previous_.count); ++p) Dead(aboveRegions[p], aboveKey | above[2 * p + 1], y);
         std::swap(previous_, current_);
     }
 
   private:
-    RowRun Sentinel() const { return {right_ + 2, right_ + 2, -1}; }
-    bool IsSentinel(const RowRun &run) const { return run.start == right_ + 2; }
+    // A run above, of key `key`, that no run of this row touches.
+    void Dead(int named, std::uint64_t key, int y) {
+        const int index = pool_.Find(named);
+        if (pool_[index].lastRun == key) Close(index, y);
+    }
 
-    void Open(RowRun &run, int y) {
+    int Open(std::int32_t start, std::int32_t end, std::uint64_t rowKey) {
         const int index = pool_.Take();
         OpenRegion &r = pool_[index];
-        r.box.y0 = y;
-        r.box.x0 = run.start;
-        r.box.x1 = run.end + 1;
-        r.start = {run.start, y};
-        r.darkPixels = run.end - run.start + 1;
-        run.region = index;
-        pool_.CurrentRuns(index) = 1;
+        r.x0 = start;
+        r.x1 = end;
+        r.y0 = static_cast<std::int32_t>(rowKey >> 32);
+        r.startX = start;
+        r.lastRun = rowKey | static_cast<std::uint32_t>(end);
+        r.darkPixels = end - start;
+        return index;
     }
 
-    // The run continues a region; `extendRight` when it is the last run touching it.
-    void Continue(RowRun &run, int index, bool extendRight) {
+    // The run continues the region; later runs of this row lie further right.
+    void Continue(int index, std::int32_t start, std::int32_t end, std::uint64_t rowKey) {
         OpenRegion &r = pool_[index];
-        run.region = index;
-        r.box.x0 = std::min(r.box.x0, run.start);
-        if (extendRight) r.box.x1 = std::max(r.box.x1, run.end + 1);
-        r.darkPixels += run.end - run.start + 1;
-        ++pool_.CurrentRuns(index);
+        r.x0 = std::min(r.x0, start);
+        r.x1 = std::max(r.x1, end);
+        r.lastRun = rowKey | static_cast<std::uint32_t>(end);
+        r.darkPixels += end - start;
     }
 
-    // Two regions meet below: `from` is joined to `into` (the start pixel is
-    // `into`'s unless `from` starts higher). The record that more runs name
-    // keeps the union and the other forwards to it, so that a large region
-    // meeting many small ones is not forwarded again and again.
-    void Merge(int from, int into) {
-        if (from == into || from < 0 || into < 0) return;
-        const OpenRegion &a = pool_[from];
-        const OpenRegion &b = pool_[into];
-        OpenRegion joined = b;
-        joined.box.y0 = std::min(b.box.y0, a.box.y0);
-        joined.box.x0 = std::min(b.box.x0, a.box.x0);
-        joined.box.x1 = std::max(b.box.x1, a.box.x1);
-        if (a.start.y < b.start.y) joined.start = a.start;
-        joined.darkPixels = b.darkPixels + a.darkPixels;
-        const int fromRuns = pool_.PreviousRuns(from) + pool_.CurrentRuns(from);
-        const int intoRuns = pool_.PreviousRuns(into) + pool_.CurrentRuns(into);
-        const int kept = fromRuns > intoRuns ? from : into;
-        const int gone = kept == from ? into : from;
-        pool_[kept] = joined;
-        pool_.PreviousRuns(kept) += pool_.PreviousRuns(gone);
-        pool_.CurrentRuns(kept) += pool_.CurrentRuns(gone);
-        pool_.Forward(gone, kept);
+    // Two regions meet below: `from` (the left) is joined to `into` (the
+    // start pixel is `into`'s unless `from` starts higher). The record with
+    // more dark pixels keeps the union and the other forwards to it, so that
+    // a large region meeting many small ones is not forwarded again and
+    // again. The run that joins them continues the union next, which sets its
+    // last run. Returns the union's record.
+    int Merge(int from, int into, int y) {
+        if (from == into) return into;
+        OpenRegion &a = pool_[from];
+        OpenRegion &b = pool_[into];
+        const bool keepFrom = a.darkPixels > b.darkPixels;
+        OpenRegion &kept = keepFrom ? a : b;
+        kept.startX = a.y0 < b.y0 ? a.startX : b.startX;
+        kept.y0 = std::min(a.y0, b.y0);
+        kept.x0 = std::min(a.x0, b.x0);
+        kept.x1 = std::max(a.x1, b.x1);
+        kept.darkPixels = a.darkPixels + b.darkPixels;
+        const int keptIndex = keepFrom ? from : into;
+        pool_.Forward(keepFrom ? into : from, keptIndex, y);
+        return keptIndex;
     }
 
     void Close(int index, int y) {
-        OpenRegion &open = pool_[index];
-        closing_.box = open.box;
-        closing_.box.y1 = y;
+        const OpenRegion &open = pool_[index];
+        closing_.box = {open.x0, open.y0, open.x1, y};
         // The size limits come first in WithinLimits: a region they reject
         // (most of a speckled picture's) needs no fill.
-        if (!SizeWithinLimits(closing_.box, search_)) {
-            pool_.Release(index);
-            return;
-        }
-        closing_.start = open.start;
-        closing_.fill = static_cast<double>(open.darkPixels) / (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
-        if (WithinLimits(closing_, search_)) {
-            search_.regions.push_back(closing_);
-            if (search_.traceOutlines) RegionOutline(view_, search_.regions.back());
+        if (SizeWithinLimits(closing_.box, search_)) {
+            closing_.start = {open.startX, open.y0};
+            closing_.fill = static_cast<double>(open.darkPixels) /
+                            (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
+            if (WithinLimits(closing_, search_)) {
+                search_.regions.push_back(closing_);
+                if (search_.traceOutlines) RegionOutline(view_, search_.regions.back());
+            }
         }
         pool_.Release(index);
     }
@@ -311,7 +341,7 @@ class Labeller {
     RegionSearch &search_;
     int left_, right_;
     RegionPool pool_;
-    std::vector<RowRun> previous_, current_;
+    RowRuns previous_, current_;
     Region closing_;  // a closed region while it is tested against the limits (its arrays stay empty)
 };
 
