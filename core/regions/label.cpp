@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
+#include <new>
 #include <utility>
 
 #include "core/grey.hpp"
@@ -116,23 +118,39 @@ void RegionListFree(RegionList &list) {
 
 namespace {
 
-// Orders the runs of all rows: row y's run that ends just before column
-// `end` has the key (y, end); row -1 (above the first row) has no runs.
-std::uint64_t RunKey(int y, std::int32_t end) {
-    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(y)) << 32 | static_cast<std::uint32_t>(end);
+// Key of row y's run that ends just before column `end`: the column and the
+// row's parity. Only keys of a row and of the row above are ever compared,
+// and a region open at row y has a run on row y - 1 (else it closed there),
+// so the parity tells the two rows apart.
+std::uint32_t RunKey(int y, std::int32_t end) {
+    return static_cast<std::uint32_t>(end) << 1 | static_cast<std::uint32_t>(y & 1);
 }
 
 // What an open region holds: the fields of a Region that the labelling
 // fills, without its outline arrays, so that the records a picture of
-// speckle opens and closes by the million stay small. The start pixel lies
-// on the top row, so only its column is kept.
+// speckle opens and closes by the million stay small (32 bytes). The start
+// pixel lies on the top row, so only its column is kept.
+struct OpenRegion;
+// A record named by its byte offset in the pool: the row loop reaches a
+// record, and tests whether it forwards, without scaling an index.
+using RecordRef = std::uint32_t;
+constexpr RecordRef kNoRecord = std::numeric_limits<RecordRef>::max();
+
 struct OpenRegion {
     std::int32_t x0, x1, y0, startX;  // box (x1 one past the last column) and start column
-    // Key of the region's last run so far: on the row above, the run where
-    // the region closes when no run of this row continues it.
-    std::uint64_t lastRun;
+    // The key of the region's last run so far: on the row above, the run
+    // where the region closes when no run of this row continues it.
+    std::uint32_t lastRun;
+    // The record itself while the region is open; the region it was absorbed
+    // into once forwarded; the next free record once released.
+    RecordRef forward;
     std::int64_t darkPixels;
 };
+
+// The record at `ref` of the records starting at `base`.
+OpenRegion &RecordAt(OpenRegion *base, RecordRef ref) {
+    return *reinterpret_cast<OpenRegion *>(reinterpret_cast<char *>(base) + ref);
+}
 
 // Open regions of one labelling. A region absorbed into another forwards to
 // it, so that a merge need not relabel the runs that name it: runs name their
@@ -141,59 +159,47 @@ struct OpenRegion {
 // begins; one closed is released at once (no run names it any more).
 class RegionPool {
   public:
-    int Take() {
-        if (free_ < 0) Grow();
-        const int index = free_;
-        free_ = forward_[Slot(index)];
-        forward_[Slot(index)] = index;
-        return index;
+    RecordRef Take() {
+        if (free_ == kNoRecord) Grow();
+        const RecordRef ref = free_;
+        OpenRegion &r = (*this)[ref];
+        free_ = r.forward;
+        r.forward = ref;
+        return ref;
     }
-    void Release(int index) {
-        forward_[Slot(index)] = free_;
-        free_ = index;
+    void Release(RecordRef ref) {
+        (*this)[ref].forward = free_;
+        free_ = ref;
     }
     // `from` now forwards to `into`; released two rows on.
-    void Forward(int from, int into, int y) {
-        forward_[Slot(from)] = into;
+    void Forward(RecordRef from, RecordRef into, int y) {
+        (*this)[from].forward = into;
         forwarded_[Parity(y)].push_back(from);
-    }
-    // The open region a run's index stands for.
-    int Find(int index) {
-        std::int32_t *forward = forward_.data();
-        while (forward[index] != index) {
-            const int next = forward[index];
-            forward[index] = forward[next];  // halves the path
-            index = next;
-        }
-        return index;
     }
     // At the start of row y: the records forwarded in row y - 2, which no run names any more.
     void ReleaseForwarded(int y) {
-        std::vector<int> &list = forwarded_[Parity(y)];
-        for (const int index : list) Release(index);
+        std::vector<RecordRef> &list = forwarded_[Parity(y)];
+        for (const RecordRef ref : list) Release(ref);
         list.clear();
     }
-    OpenRegion &operator[](int index) { return records_[Slot(index)]; }
+    OpenRegion &operator[](RecordRef ref) { return RecordAt(records_.data(), ref); }
+    // Moves when Take grows the pool.
+    OpenRegion *Records() { return records_.data(); }
 
   private:
-    static std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
     static std::size_t Parity(int y) { return static_cast<std::size_t>(y & 1); }
     // The pool grows by blocks: kFirstPoolBlock, then doubling up to kPoolBlock.
-    void Grow() {
+    __attribute__((noinline)) void Grow() {
         static_assert(kFirstPoolBlock > 0 && kFirstPoolBlock <= kPoolBlock, "the pool grows by whole blocks");
         const std::size_t first = records_.size();
         const std::size_t block = std::clamp(first, static_cast<std::size_t>(kFirstPoolBlock), static_cast<std::size_t>(kPoolBlock));
+        if (first + block > kNoRecord / sizeof(OpenRegion)) throw std::bad_alloc();
         records_.resize(first + block);
-        forward_.resize(first + block);
-        for (std::size_t i = records_.size(); i > first; --i) Release(static_cast<int>(i - 1));
+        for (std::size_t i = records_.size(); i > first; --i) Release(static_cast<RecordRef>((i - 1) * sizeof(OpenRegion)));
     }
     std::vector<OpenRegion> records_;
-    // Apart from the records, so that Find reads a dense array: the record
-    // itself while the region is open, the region it was absorbed into once
-    // forwarded, the next free record once released.
-    std::vector<std::int32_t> forward_;
-    int free_ = -1;  // first free record, -1 when none
-    std::array<std::vector<int>, 2> forwarded_;  // by the parity of the row they were forwarded in
+    RecordRef free_ = kNoRecord;  // first free record
+    std::array<std::vector<RecordRef>, 2> forwarded_;  // by the parity of the row they were forwarded in
 };
 
 bool SizeWithinLimits(const geom::Rect &box, const RegionSearch &search) {
@@ -217,7 +223,7 @@ bool WithinLimits(const Region &r, const RegionSearch &search) {
 // the sentinel pair after them, and the region each run names.
 struct RowRuns {
     std::vector<std::int32_t> bounds;
-    std::vector<std::int32_t> regions;
+    std::vector<RecordRef> regions;
     int count = 0;
 };
 
@@ -239,63 +245,109 @@ class Labeller {
     void Row(int y, bool last) {
         pool_.ReleaseForwarded(y);
         std::int32_t *bounds = current_.bounds.data();
-        std::int32_t *regions = current_.regions.data();
         const int count = last ? 0 : RowRunBounds(view_, y, left_, right_, bounds);
         if (last) {
             bounds[0] = right_ + 2;
             bounds[1] = right_ + 3;
         }
         current_.count = count;
-        const std::int32_t *above = previous_.bounds.data();
-        const std::int32_t *aboveRegions = previous_.regions.data();
-        const std::uint64_t rowKey = RunKey(y, 0), aboveKey = RunKey(y - 1, 0);
-        // Run q is bounds[2q], bounds[2q + 1]; run p above is above[2p], above[2p + 1].
-        std::size_t p = 0;
-        for (std::size_t q = 0; q < static_cast<std::size_t>(count); ++q) {
-            const std::int32_t start = bounds[2 * q], end = bounds[2 * q + 1];
-            for (; above[2 * p + 1] < start; ++p) Dead(aboveRegions[p], aboveKey | above[2 * p + 1], y);
-            if (above[2 * p] > end) {
-                regions[q] = Open(start, end, rowKey);
-                continue;
-            }
-            // Every run above from p on that touches this run joins its region.
-            int region = pool_.Find(aboveRegions[p]);
-            for (; above[2 * p + 2] <= end; ++p) region = Merge(region, pool_.Find(aboveRegions[p + 1]), y);
-            Continue(region, start, end, rowKey);
-            regions[q] = region;
-            // The last touching run stays for the next run of this row if it reaches it.
-            if (above[2 * p + 1] < bounds[2 * q + 2]) ++p;
-        }
-        for (; p < static_cast<std::size_t>(previous_.count); ++p) Dead(aboveRegions[p], aboveKey | above[2 * p + 1], y);
+        LinkRuns(y, count, bounds, current_.regions.data());
         std::swap(previous_, current_);
     }
 
   private:
-    // A run above, of key `key`, that no run of this row touches.
-    void Dead(int named, std::uint64_t key, int y) {
-        const int index = pool_.Find(named);
-        if (pool_[index].lastRun == key) Close(index, y);
+    // Joins the `count` runs of row y (bounds pairs from `bounds`) to the
+    // runs above and names each run's region in `regions`. The pool's
+    // records are held in a local, taken again after Open, the one call that
+    // may grow them (record refs stay valid).
+    //
+    // Consecutive runs of one region (most of a speckled picture's runs join
+    // one large region) are summed in locals, the pending continuation, and
+    // added to the record once the runs move on to another region, and at the
+    // end of the row. A merge in between joins the records without them (the
+    // box and the count are a minimum, a maximum and a sum, so the order does
+    // not matter), and the pending runs then belong to the union. Only a dead
+    // run above reads a record's last run in between, and a pending region
+    // was continued on this row, so it cannot close there.
+    __attribute__((noinline)) void LinkRuns(int y, int count, const std::int32_t *bounds, RecordRef *regions) {
+        const std::int32_t *above = previous_.bounds.data();  // the run above: above[0], above[1]
+        const RecordRef *aboveRegion = previous_.regions.data();
+        const std::int32_t *aboveEnd = above + 2 * static_cast<std::ptrdiff_t>(previous_.count);
+        const std::int32_t *const boundsEnd = bounds + 2 * static_cast<std::ptrdiff_t>(count);
+        OpenRegion *records = pool_.Records();
+        const auto find = [&records](RecordRef ref) {
+            while (RecordAt(records, ref).forward != ref) {
+                const RecordRef next = RecordAt(records, ref).forward;
+                RecordAt(records, ref).forward = RecordAt(records, next).forward;  // halves the path
+                ref = next;
+            }
+            return ref;
+        };
+        RecordRef pending = kNoRecord;
+        std::int32_t pendingStart = 0, pendingEnd = 0;  // the first run's start, the last run's end
+        std::int64_t pendingPixels = 0;
+        const auto flush = [&]() {
+            if (pending == kNoRecord) return;
+            OpenRegion &r = RecordAt(records, pending);
+            r.x0 = std::min(r.x0, pendingStart);
+            r.x1 = std::max(r.x1, pendingEnd);
+            r.lastRun = RunKey(y, pendingEnd);
+            r.darkPixels += pendingPixels;
+            pending = kNoRecord;
+        };
+        // A run above that no run of this row touches: the region closes at
+        // its last run when no run of this row continued it.
+        const auto dead = [&]() {
+            const RecordRef ref = find(*aboveRegion);
+            if (ref != pending && RecordAt(records, ref).lastRun == RunKey(y - 1, above[1])) Close(ref, y);
+        };
+        for (; bounds != boundsEnd; bounds += 2, ++regions) {
+            const std::int32_t start = bounds[0], end = bounds[1];
+            for (; above[1] < start; above += 2, ++aboveRegion) dead();
+            if (above[0] > end) {
+                *regions = Open(start, end, y);
+                records = pool_.Records();
+                continue;
+            }
+            // Every run above from this one on that touches this run joins its region.
+            RecordRef region = find(*aboveRegion);
+            for (; above[2] <= end; above += 2, ++aboveRegion) {
+                const RecordRef other = find(aboveRegion[1]);
+                if (other == region) continue;
+                const RecordRef kept = Merge(region, other, y);
+                if (pending == region || pending == other) pending = kept;  // its runs join the union
+                region = kept;
+            }
+            // The run continues the region; later runs of this row lie further right.
+            if (region != pending) {
+                flush();
+                pending = region;
+                pendingStart = start;
+                pendingPixels = 0;
+            }
+            pendingEnd = end;
+            pendingPixels += end - start;
+            *regions = region;
+            // The last touching run stays for the next run of this row if it reaches it.
+            if (above[1] < bounds[2]) {
+                above += 2;
+                ++aboveRegion;
+            }
+        }
+        flush();
+        for (; above != aboveEnd; above += 2, ++aboveRegion) dead();
     }
 
-    int Open(std::int32_t start, std::int32_t end, std::uint64_t rowKey) {
-        const int index = pool_.Take();
-        OpenRegion &r = pool_[index];
+    RecordRef Open(std::int32_t start, std::int32_t end, int y) {
+        const RecordRef ref = pool_.Take();
+        OpenRegion &r = pool_[ref];
         r.x0 = start;
         r.x1 = end;
-        r.y0 = static_cast<std::int32_t>(rowKey >> 32);
+        r.y0 = y;
         r.startX = start;
-        r.lastRun = rowKey | static_cast<std::uint32_t>(end);
+        r.lastRun = RunKey(y, end);
         r.darkPixels = end - start;
-        return index;
-    }
-
-    // The run continues the region; later runs of this row lie further right.
-    void Continue(int index, std::int32_t start, std::int32_t end, std::uint64_t rowKey) {
-        OpenRegion &r = pool_[index];
-        r.x0 = std::min(r.x0, start);
-        r.x1 = std::max(r.x1, end);
-        r.lastRun = rowKey | static_cast<std::uint32_t>(end);
-        r.darkPixels += end - start;
+        return ref;
     }
 
     // Two regions meet below: `from` (the left) is joined to `into` (the
@@ -303,9 +355,9 @@ class Labeller {
     // more dark pixels keeps the union and the other forwards to it, so that
     // a large region meeting many small ones is not forwarded again and
     // again. The run that joins them continues the union next, which sets its
-    // last run. Returns the union's record.
-    int Merge(int from, int into, int y) {
-        if (from == into) return into;
+    // last run. Returns the union's record. Out of line, as the row loop
+    // calls it rarely.
+    __attribute__((noinline)) RecordRef Merge(RecordRef from, RecordRef into, int y) {
         OpenRegion &a = pool_[from];
         OpenRegion &b = pool_[into];
         const bool keepFrom = a.darkPixels > b.darkPixels;
@@ -315,13 +367,14 @@ class Labeller {
         kept.x0 = std::min(a.x0, b.x0);
         kept.x1 = std::max(a.x1, b.x1);
         kept.darkPixels = a.darkPixels + b.darkPixels;
-        const int keptIndex = keepFrom ? from : into;
-        pool_.Forward(keepFrom ? into : from, keptIndex, y);
-        return keptIndex;
+        const RecordRef keptRef = keepFrom ? from : into;
+        pool_.Forward(keepFrom ? into : from, keptRef, y);
+        return keptRef;
     }
 
-    void Close(int index, int y) {
-        const OpenRegion &open = pool_[index];
+    // Out of line: most regions of a speckled picture close, and the row loop stays small.
+    __attribute__((noinline)) void Close(RecordRef ref, int y) {
+        const OpenRegion &open = pool_[ref];
         closing_.box = {open.x0, open.y0, open.x1, y};
         // The size limits come first in WithinLimits: a region they reject
         // (most of a speckled picture's) needs no fill.
@@ -334,7 +387,7 @@ class Labeller {
                 if (search_.traceOutlines) RegionOutline(view_, search_.regions.back());
             }
         }
-        pool_.Release(index);
+        pool_.Release(ref);
     }
 
     const BitImageView &view_;
