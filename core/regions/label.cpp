@@ -299,12 +299,12 @@ class Labeller {
         // its last run when no run of this row continued it.
         const auto dead = [&]() {
             const RecordRef ref = find(*aboveRegion);
-            if (ref != pending && RecordAt(records, ref).lastRun == RunKey(y - 1, above[1])) Close(ref, y);
+            if (__builtin_expect(ref != pending && RecordAt(records, ref).lastRun == RunKey(y - 1, above[1]), 0)) Close(ref, y);
         };
         for (; bounds != boundsEnd; bounds += 2, ++regions) {
             const std::int32_t start = bounds[0], end = bounds[1];
             for (; above[1] < start; above += 2, ++aboveRegion) dead();
-            if (above[0] > end) {
+            if (__builtin_expect(above[0] > end, 0)) {  // touches no run above
                 *regions = Open(start, end, y);
                 records = pool_.Records();
                 continue;
@@ -313,13 +313,13 @@ class Labeller {
             RecordRef region = find(*aboveRegion);
             for (; above[2] <= end; above += 2, ++aboveRegion) {
                 const RecordRef other = find(aboveRegion[1]);
-                if (other == region) continue;
+                if (__builtin_expect(other == region, 1)) continue;
                 const RecordRef kept = Merge(region, other, y);
                 if (pending == region || pending == other) pending = kept;  // its runs join the union
                 region = kept;
             }
             // The run continues the region; later runs of this row lie further right.
-            if (region != pending) {
+            if (__builtin_expect(region != pending, 0)) {
                 flush();
                 pending = region;
                 pendingStart = start;
