@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <random>
+#include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/image.hpp"
@@ -121,6 +124,37 @@ bool ReferenceWithinLimits(const ReferenceRegion &r, const RegionSearch &s, doub
            (s.minDensity == 0 || fill >= s.minDensity) && (s.maxDensity == 0 || fill <= s.maxDensity);
 }
 
+// Labels `search`'s rectangle and compares the answer, region for region,
+// with the reference filtered by the search's limits. Returns the number of
+// regions compared.
+int ExpectSameAsReference(Picture &p, RegionSearch &search, const std::string &what) {
+    LabelRegions(p.image, search);  // clears the frame first, as the reference then sees it
+    const int left = static_cast<int>(search.bounds.x0), top = static_cast<int>(search.bounds.y0);
+    const int right = std::min(static_cast<int>(search.bounds.x1), static_cast<int>(p.image.width) - 1);
+    const int bottom = std::min(static_cast<int>(search.bounds.y1), static_cast<int>(p.image.height) - 1);
+    std::vector<ReferenceRegion> expected = ReferenceLabel(BitImageView(p.image), left, top, right, bottom);
+    std::reverse(expected.begin(), expected.end());  // the last closed first
+    std::vector<Region> kept;
+    for (const ReferenceRegion &r : expected) {
+        Region region;
+        region.box = {r.x0, r.y0, r.x1, r.y1};
+        region.start = {r.startX, r.y0};
+        region.fill = static_cast<double>(r.pixels) /
+                      (static_cast<double>(region.Height()) * static_cast<double>(region.Width()));
+        if (ReferenceWithinLimits(r, search, region.fill)) kept.push_back(region);
+    }
+    EXPECT_EQ(search.Count(), kept.size()) << what;
+    for (std::size_t i = 0; i < std::min(kept.size(), search.Count()); ++i) {
+        const Region &got = search.regions[i];
+        EXPECT_EQ(std::tie(got.box.x0, got.box.y0, got.box.x1, got.box.y1),
+                  std::tie(kept[i].box.x0, kept[i].box.y0, kept[i].box.x1, kept[i].box.y1))
+            << what << ", region " << i;
+        EXPECT_EQ(got.start, kept[i].start) << what << ", region " << i;
+        EXPECT_EQ(got.fill, kept[i].fill) << what << ", region " << i;
+    }
+    return static_cast<int>(kept.size());
+}
+
 TEST(LabelRegions, MatchesTheRelabellingReferenceRegionForRegionInOrder) {
     std::mt19937 gen(23);
     int compared = 0;
@@ -147,32 +181,33 @@ TEST(LabelRegions, MatchesTheRelabellingReferenceRegionForRegionInOrder) {
                         search.minDensity = 0.3;
                         search.maxDensity = 0.9;
                     }
-                    LabelRegions(p.image, search);  // clears the frame first, as the reference then sees it
-                    std::vector<ReferenceRegion> expected =
-                        ReferenceLabel(BitImageView(p.image), left, top, right, bottom);
-                    std::reverse(expected.begin(), expected.end());  // the last closed first
-                    std::vector<Region> kept;
-                    for (const ReferenceRegion &r : expected) {
-                        Region region;
-                        region.box = {r.x0, r.y0, r.x1, r.y1};
-                        region.start = {r.startX, r.y0};
-                        region.fill = static_cast<double>(r.pixels) /
-                                      (static_cast<double>(region.Height()) * static_cast<double>(region.Width()));
-                        if (ReferenceWithinLimits(r, search, region.fill)) kept.push_back(region);
-                    }
-                    ASSERT_EQ(search.Count(), kept.size()) << width << " wide, " << darkPercent << "% dark";
-                    for (std::size_t i = 0; i < kept.size(); ++i) {
-                        const Region &got = search.regions[i];
-                        EXPECT_EQ(std::tie(got.box.x0, got.box.y0, got.box.x1, got.box.y1),
-                                  std::tie(kept[i].box.x0, kept[i].box.y0, kept[i].box.x1, kept[i].box.y1))
-                            << width << " wide, " << darkPercent << "% dark, region " << i;
-                        EXPECT_EQ(got.start, kept[i].start) << width << " wide, " << darkPercent << "% dark, region " << i;
-                        EXPECT_EQ(got.fill, kept[i].fill) << width << " wide, " << darkPercent << "% dark, region " << i;
-                    }
-                    compared += static_cast<int>(kept.size());
+                    compared += ExpectSameAsReference(p, search, std::to_string(width) + " wide, " +
+                                                                     std::to_string(darkPercent) + "% dark");
                 }
             }
     EXPECT_GT(compared, 1000);
+}
+
+// Runs reaching the rectangle's left and right columns, where those are the
+// first or last column of a 64-column word of the row (a run ending on a
+// word's last column has no change after it within the word), runs crossing
+// from one word to the next, and one-column rectangles.
+TEST(LabelRegions, RunsAtTheRectanglesEdgesAndAcrossWordsMatchTheReference) {
+    test::Raster r = test::Canvas(200, 24);
+    for (int y = 2; y < 22; ++y) {
+        for (int x = 56; x < 136; ++x)
+            if ((y % 4 == 0 && x % 3 != 0) || x % 8 == 7 || x % 8 == 0) r.at(x, y) = 0;  // crossing words
+        for (const int x : {63, 64, 127, 128, 191}) r.at(x, y) = y % 3 == 0 ? 255 : 0;
+    }
+    for (const bool darkIsZero : {true, false}) {
+        Picture p(r, darkIsZero);
+        for (auto [left, right] : {std::pair{0, 199}, std::pair{0, 63}, std::pair{0, 127}, std::pair{64, 127},
+                                   std::pair{64, 191}, std::pair{63, 64}, std::pair{127, 127}, std::pair{120, 135},
+                                   std::pair{57, 136}}) {
+            RegionSearch search({static_cast<std::uint32_t>(left), 0, static_cast<std::uint32_t>(right), 23});
+            EXPECT_GT(ExpectSameAsReference(p, search, "columns " + std::to_string(left) + ".." + std::to_string(right)), 0);
+        }
+    }
 }
 
 // A region whose runs of the row above are split by another region's runs
