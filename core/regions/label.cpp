@@ -3,97 +3,15 @@
 // continues it, and the closed regions within the limits are kept.
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
 
 #include "core/grey.hpp"
 #include "core/regions/regions.hpp"
+#include "core/regions/row_runs.hpp"
 
 namespace zr::regions {
-
-namespace {
-
-// Eight bytes loaded in memory order, as a word whose lowest byte is the first.
-std::uint64_t LittleEndianWord(std::uint64_t loaded) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    return __builtin_bswap64(loaded);
-#else
-    return loaded;
-#endif
-}
-
-// Reverses the bits of every byte, so that the leftmost pixel of each byte
-// becomes its lowest bit.
-std::uint64_t ReverseBitsOfBytes(std::uint64_t word) {
-    word = (word >> 1 & 0x5555555555555555u) | (word & 0x5555555555555555u) << 1;
-    word = (word >> 2 & 0x3333333333333333u) | (word & 0x3333333333333333u) << 2;
-    return (word >> 4 & 0x0F0F0F0F0F0F0F0Fu) | (word & 0x0F0F0F0F0F0F0F0Fu) << 4;
-}
-
-// Writes the bounds of row y's dark runs between columns left and right
-// (inclusive) as pairs: a run's first column and the column after its last.
-// Eight bytes at a time, pixel k of the chunk in bit k: the changes between
-// light and dark are the set bits of the chunk against itself shifted by one
-// column, taken from the lowest. Every change is one bound, so no branch asks
-// whether it opens or ends a run, and a chunk without a change costs a few
-// operations. Columns outside [left, right] count as light, so that a run
-// reaching the rectangle's edge ends at `right`. The sentinel pair
-// (right + 2, right + 3) follows the runs. `bounds` holds right - left + 5
-// values. Returns the number of runs.
-int RowRunBounds(const BitImageView &view, int y, int left, int right, std::int32_t *bounds) {
-    const std::uint8_t *row = view.Row(y);
-    const std::uint64_t darkFlip = view.SetBitIsDark() ? 0 : ~std::uint64_t{0};  // makes a dark pixel a set bit
-    constexpr int kChunkBytes = 8;
-    const int firstByte = left >> 3, lastByte = right >> 3;
-    std::uint64_t previousDark = 0;  // the column before the chunk, as the lowest bit
-    std::int32_t *out = bounds;
-    for (int byte = firstByte; byte <= lastByte; byte += kChunkBytes) {
-        const int count = std::min(kChunkBytes, lastByte - byte + 1);
-        std::uint64_t stored = 0;
-        if (count == kChunkBytes) {
-            std::memcpy(&stored, row + byte, kChunkBytes);
-            stored = LittleEndianWord(stored);
-        } else {
-            for (int i = 0; i < count; ++i) stored |= std::uint64_t{row[byte + i]} << (8 * i);
-        }
-        std::uint64_t dark = ReverseBitsOfBytes(stored) ^ darkFlip;
-        if (byte == firstByte) dark &= ~std::uint64_t{0} << (left & 7);
-        const int lastBit = right - 8 * byte;  // pixels after it (right's, or the chunk's padding) stay light
-        if (lastBit < 63) dark &= ~(~std::uint64_t{0} << (lastBit + 1));
-        std::uint64_t changes = dark ^ (dark << 1 | previousDark);
-        previousDark = dark >> 63;
-        const int column0 = byte * 8;
-        while (changes != 0) {
-            *out++ = column0 + __builtin_ctzll(changes);
-            changes &= changes - 1;
-        }
-    }
-    // A run reaching the last bit of the last chunk has no change after it.
-    if ((out - bounds) & 1) *out++ = right + 1;
-    out[0] = right + 2;
-    out[1] = right + 3;
-    return static_cast<int>(out - bounds) / 2;
-}
-
-// Room for the bounds of one row of the rectangle: at most one change per
-// column plus the one after `right`, and the sentinel pair.
-std::size_t RowBoundsCapacity(int left, int right) {
-    return static_cast<std::size_t>(right - left) + 5;
-}
-
-}  // namespace
-
-void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::vector<RowRun> &runs) {
-    std::vector<std::int32_t> bounds(RowBoundsCapacity(left, right));
-    const int count = RowRunBounds(view, y, left, right, bounds.data());
-    runs.clear();
-    for (int i = 0; i <= count; ++i) {
-        const std::size_t k = 2 * static_cast<std::size_t>(i);
-        runs.push_back({bounds[k], i < count ? bounds[k + 1] - 1 : bounds[k], -1});
-    }
-}
 
 bool RegionPoolGrow(RegionList &list, int n) {
     if (n <= 0) return false;
@@ -128,7 +46,7 @@ std::uint32_t RunKey(int y, std::int32_t end) {
 
 // What an open region holds: the fields of a Region that the labelling
 // fills, without its outline arrays, so that the records a picture of
-// speckle opens and closes by the million stay small (32 bytes). The start
+// noise opens and closes by the million stay small (32 bytes). The start
 // pixel lies on the top row, so only its column is kept.
 struct OpenRegion;
 // A record named by its byte offset in the pool: the row loop reaches a
@@ -261,7 +179,7 @@ class Labeller {
     // records are held in a local, taken again after Open, the one call that
     // may grow them (record refs stay valid).
     //
-    // Consecutive runs of one region (most of a speckled picture's runs join
+    // Consecutive runs of one region (most of a noisy picture's runs join
     // one large region) are summed in locals, the pending continuation, and
     // added to the record once the runs move on to another region, and at the
     // end of the row. A merge in between joins the records without them (the
@@ -372,12 +290,12 @@ class Labeller {
         return keptRef;
     }
 
-    // Out of line: most regions of a speckled picture close, and the row loop stays small.
+    // Out of line: most regions of a noisy picture close, and the row loop stays small.
     __attribute__((noinline)) void Close(RecordRef ref, int y) {
         const OpenRegion &open = pool_[ref];
         closing_.box = {open.x0, open.y0, open.x1, y};
         // The size limits come first in WithinLimits: a region they reject
-        // (most of a speckled picture's) needs no fill.
+        // (most of a noisy picture's) needs no fill.
         if (SizeWithinLimits(closing_.box, search_)) {
             closing_.start = {open.startX, open.y0};
             closing_.fill = static_cast<double>(open.darkPixels) /

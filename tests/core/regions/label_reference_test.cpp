@@ -98,7 +98,7 @@ std::vector<ReferenceRegion> ReferenceLabel(const BitImageView &view, int left, 
     return closed;
 }
 
-// Speckle of the given density over a few solid blocks and rings (rings and
+// Random dots of the given density over a few solid blocks and rings (rings and
 // U shapes make regions meet from both sides), in pictures whose widths put
 // runs across 64-column words and up to the picture's frame.
 test::Raster RandomPicture(std::mt19937 &gen, int width, int height, int darkPercent) {
