@@ -2,71 +2,16 @@
 // 8-connected regions, a region is closed as soon as no run of the next row
 // continues it, and the closed regions within the limits are kept.
 #include <algorithm>
-#include <cstring>
+#include <array>
+#include <limits>
+#include <new>
 #include <utility>
 
 #include "core/grey.hpp"
 #include "core/regions/regions.hpp"
+#include "core/regions/row_runs.hpp"
 
 namespace zr::regions {
-
-namespace {
-
-// Eight bytes loaded in memory order, as a word whose top byte is the first.
-std::uint64_t BigEndianWord(std::uint64_t loaded) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    return loaded;
-#else
-    return __builtin_bswap64(loaded);
-#endif
-}
-
-}  // namespace
-
-// A byte at a time: the changes between light and dark within a byte are the
-// set bits of the byte against itself shifted by one column, found from the
-// left by their leading zeros. Columns outside [left, right] count as light,
-// so that a run reaching the rectangle's edge ends at `right`.
-void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::vector<RowRun> &runs) {
-    runs.clear();
-    const std::uint8_t *row = view.Row(y);
-    const std::uint64_t darkFlip = view.SetBitIsDark() ? 0 : ~std::uint64_t{0};  // makes a dark pixel a set bit
-    constexpr int kChunkBytes = 8;
-    const int firstByte = left >> 3, lastByte = right >> 3;
-    std::uint64_t previousDark = 0;  // the column before the chunk, as its lowest bit
-    bool inRun = false;
-    int start = 0;
-    // Eight bytes at a time, the leftmost pixel in the top bit: a chunk
-    // without a change between dark and light costs a few operations.
-    for (int byte = firstByte; byte <= lastByte; byte += kChunkBytes) {
-        const int count = std::min(kChunkBytes, lastByte - byte + 1);
-        std::uint64_t dark = 0;
-        if (count == kChunkBytes) {
-            std::memcpy(&dark, row + byte, kChunkBytes);
-            dark = BigEndianWord(dark);
-        } else {
-            for (int i = 0; i < count; ++i) dark |= std::uint64_t{row[byte + i]} << (56 - 8 * i);
-        }
-        dark ^= darkFlip;
-        if (byte == firstByte) dark &= ~std::uint64_t{0} >> (left & 7);
-        const int lastBit = right - 8 * byte;  // pixels after it (right's, or the chunk's padding) stay light
-        if (lastBit < 63) dark &= ~(~std::uint64_t{0} >> (lastBit + 1));
-        std::uint64_t changes = dark ^ (dark >> 1 | previousDark << 63);
-        previousDark = dark & 1u;
-        while (changes != 0) {
-            const int bit = __builtin_clzll(changes);
-            const int column = byte * 8 + bit;
-            if (inRun)
-                runs.push_back({start, column - 1, -1});
-            else
-                start = column;
-            inRun = !inRun;
-            changes &= ~(std::uint64_t{1} << (63 - bit));
-        }
-    }
-    if (inRun) runs.push_back({start, right, -1});
-    runs.push_back({right + 2, right + 2, -1});
-}
 
 bool RegionPoolGrow(RegionList &list, int n) {
     if (n <= 0) return false;
@@ -91,73 +36,88 @@ void RegionListFree(RegionList &list) {
 
 namespace {
 
-// Open regions of one labelling. Records are reused through a free list;
-// each carries the number of runs of the previous and of the current row
-// that point at it, so that closing needs no count over the row. A region
-// absorbed into another forwards to it until the row ends, so that a merge
-// need not relabel the runs that point at it: runs name their region
-// through Find.
+// Key of row y's run that ends just before column `end`: the column and the
+// row's parity. Only keys of a row and of the row above are ever compared,
+// and a region open at row y has a run on row y - 1 (else it closed there),
+// so the parity tells the two rows apart.
+std::uint32_t RunKey(int y, std::int32_t end) {
+    return static_cast<std::uint32_t>(end) << 1 | static_cast<std::uint32_t>(y & 1);
+}
+
 // What an open region holds: the fields of a Region that the labelling
 // fills, without its outline arrays, so that the records a picture of
-// speckle opens and closes by the million stay small.
+// noise opens and closes by the million stay small (32 bytes). The start
+// pixel lies on the top row, so only its column is kept.
+struct OpenRegion;
+// A record named by its byte offset in the pool: the row loop reaches a
+// record, and tests whether it forwards, without scaling an index.
+using RecordRef = std::uint32_t;
+constexpr RecordRef kNoRecord = std::numeric_limits<RecordRef>::max();
+
 struct OpenRegion {
-    geom::Rect box;
-    geom::PointI start;
-    std::int64_t darkPixels = 0;
+    std::int32_t x0, x1, y0, startX;  // box (x1 one past the last column) and start column
+    // The key of the region's last run so far: on the row above, the run
+    // where the region closes when no run of this row continues it.
+    std::uint32_t lastRun;
+    // The record itself while the region is open; the region it was absorbed
+    // into once forwarded; the next free record once released.
+    RecordRef forward;
+    std::int64_t darkPixels;
 };
 
+// The record at `ref` of the records starting at `base`.
+OpenRegion &RecordAt(OpenRegion *base, RecordRef ref) {
+    return *reinterpret_cast<OpenRegion *>(reinterpret_cast<char *>(base) + ref);
+}
+
+// Open regions of one labelling. A region absorbed into another forwards to
+// it, so that a merge need not relabel the runs that name it: runs name their
+// region through Find. The runs of one row are looked at while the next row
+// is labelled, so a record forwarded in row y is released when row y + 2
+// begins; one closed is released at once (no run names it any more).
 class RegionPool {
   public:
-    int Take() {
-        if (free_.empty()) {
-            const std::size_t first = records_.size();
-            static_assert(kFirstPoolBlock > 0 && kFirstPoolBlock <= kPoolBlock, "the pool grows by whole blocks");
-            const std::size_t block = std::clamp(records_.size(), static_cast<std::size_t>(kFirstPoolBlock),
-                                                 static_cast<std::size_t>(kPoolBlock));
-            records_.resize(records_.size() + block);
-            previousRuns_.resize(records_.size(), 0);
-            currentRuns_.resize(records_.size(), 0);
-            forward_.resize(records_.size(), 0);
-            for (std::size_t i = records_.size(); i > first; --i) free_.push_back(static_cast<int>(i - 1));
-        }
-        const int index = free_.back();
-        free_.pop_back();
-        previousRuns_[Slot(index)] = currentRuns_[Slot(index)] = 0;
-        forward_[Slot(index)] = index;
-        return index;
+    RecordRef Take() {
+        if (free_ == kNoRecord) Grow();
+        const RecordRef ref = free_;
+        OpenRegion &r = (*this)[ref];
+        free_ = r.forward;
+        r.forward = ref;
+        return ref;
     }
-    // The record is left as it is: Open writes every field a later region reads.
-    void Release(int index) { free_.push_back(index); }
-    // `from` now forwards to `into`; it is released by ReleaseForwarded.
-    void Forward(int from, int into) {
-        forward_[Slot(from)] = into;
-        forwarded_.push_back(from);
+    void Release(RecordRef ref) {
+        (*this)[ref].forward = free_;
+        free_ = ref;
     }
-    // The open region a run's index stands for (-1 stays -1).
-    int Find(int index) {
-        if (index < 0) return index;
-        while (forward_[Slot(index)] != index) {
-            const int next = forward_[Slot(index)];
-            forward_[Slot(index)] = forward_[Slot(next)];  // halves the path
-            index = next;
-        }
-        return index;
+    // `from` now forwards to `into`; released two rows on.
+    void Forward(RecordRef from, RecordRef into, int y) {
+        (*this)[from].forward = into;
+        forwarded_[Parity(y)].push_back(from);
     }
-    // Once no run names a forwarding region any more.
-    void ReleaseForwarded() {
-        for (const int index : forwarded_) Release(index);
-        forwarded_.clear();
+    // At the start of row y: the records forwarded in row y - 2, which no run names any more.
+    void ReleaseForwarded(int y) {
+        std::vector<RecordRef> &list = forwarded_[Parity(y)];
+        for (const RecordRef ref : list) Release(ref);
+        list.clear();
     }
-    OpenRegion &operator[](int index) { return records_[Slot(index)]; }
-    int &PreviousRuns(int index) { return previousRuns_[Slot(index)]; }
-    int &CurrentRuns(int index) { return currentRuns_[Slot(index)]; }
+    OpenRegion &operator[](RecordRef ref) { return RecordAt(records_.data(), ref); }
+    // Moves when Take grows the pool.
+    OpenRegion *Records() { return records_.data(); }
 
   private:
-    static std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
+    static std::size_t Parity(int y) { return static_cast<std::size_t>(y & 1); }
+    // The pool grows by blocks: kFirstPoolBlock, then doubling up to kPoolBlock.
+    __attribute__((noinline)) void Grow() {
+        static_assert(kFirstPoolBlock > 0 && kFirstPoolBlock <= kPoolBlock, "the pool grows by whole blocks");
+        const std::size_t first = records_.size();
+        const std::size_t block = std::clamp(first, static_cast<std::size_t>(kFirstPoolBlock), static_cast<std::size_t>(kPoolBlock));
+        if (first + block > kNoRecord / sizeof(OpenRegion)) throw std::bad_alloc();
+        records_.resize(first + block);
+        for (std::size_t i = records_.size(); i > first; --i) Release(static_cast<RecordRef>((i - 1) * sizeof(OpenRegion)));
+    }
     std::vector<OpenRegion> records_;
-    std::vector<int> previousRuns_, currentRuns_;
-    std::vector<int> forward_;    // itself for an open region, else the region it was absorbed into
-    std::vector<int> free_, forwarded_;
+    RecordRef free_ = kNoRecord;  // first free record
+    std::array<std::vector<RecordRef>, 2> forwarded_;  // by the parity of the row they were forwarded in
 };
 
 bool SizeWithinLimits(const geom::Rect &box, const RegionSearch &search) {
@@ -177,141 +137,182 @@ bool WithinLimits(const Region &r, const RegionSearch &search) {
     return true;
 }
 
+// The runs of one row: bounds pairs (first column, one past the last) with
+// the sentinel pair after them, and the region each run names.
+struct RowRuns {
+    std::vector<std::int32_t> bounds;
+    std::vector<RecordRef> regions;
+    int count = 0;
+};
+
+// One pass over each row's runs beside the previous row's. A run of the row
+// above touching no run of this row is dead; a region closes at its last run
+// of the row above when no run of this row continued it.
 class Labeller {
   public:
     Labeller(const BitImageView &view, RegionSearch &search, int left, int right)
         : view_(view), search_(search), left_(left), right_(right) {
-        const auto capacity = static_cast<std::size_t>(right - left) + 2;
-        previous_.reserve(capacity);
-        current_.reserve(capacity);
-        previous_.push_back(Sentinel());
+        for (RowRuns *runs : {&previous_, &current_}) {
+            runs->bounds.resize(RowBoundsCapacity(left, right));
+            runs->regions.resize(static_cast<std::size_t>(right - left) / 2 + 2);
+            runs->bounds[0] = right + 2;  // the sentinel of an empty row
+            runs->bounds[1] = right + 3;
+        }
     }
 
     void Row(int y, bool last) {
+        pool_.ReleaseForwarded(y);
+        std::int32_t *bounds = current_.bounds.data();
+        const int count = last ? 0 : RowRunBounds(view_, y, left_, right_, bounds);
         if (last) {
-            current_.clear();
-            current_.push_back(Sentinel());
-        } else {
-            ExtractRowRuns(view_, y, left_, right_, current_);
+            bounds[0] = right_ + 2;
+            bounds[1] = right_ + 3;
         }
-        std::size_t p = 0, q = 0;
-        while (!(IsSentinel(previous_[p]) && IsSentinel(current_[q]))) {
-            RowRun &pr = previous_[p];
-            RowRun &qr = current_[q];
-            pr.region = pool_.Find(pr.region);
-            if (qr.end + 1 < pr.start) {
-                Open(qr, y);
-                ++q;
-            } else if (pr.end + 1 < qr.start) {
-                if (pr.region >= 0) {
-                    int &runs = pool_.PreviousRuns(pr.region);
-                    if (runs == 1) Close(pr.region, y);
-                    --runs;
-                    pr.region = -1;
-                }
-                ++p;
-            } else if (pr.end + 1 < current_[q + 1].start) {
-                if (qr.end + 1 >= previous_[p + 1].start) {
-                    Merge(pr.region, pool_.Find(previous_[p + 1].region));
-                    ++p;
-                } else {
-                    Continue(qr, pr.region, true);
-                    ++p;
-                    ++q;
-                }
-            } else {
-                Continue(qr, pr.region, false);
-                ++q;
-            }
-        }
-        // This row's counts become the previous row's: moved once per region
-        // (a region's count is never 0 while a run of this row names it).
-        for (RowRun &run : current_) {
-            run.region = pool_.Find(run.region);
-            if (run.region < 0) continue;
-            int &current = pool_.CurrentRuns(run.region);
-            if (current == 0) continue;
-            pool_.PreviousRuns(run.region) = current;
-            current = 0;
-        }
-        pool_.ReleaseForwarded();
+        current_.count = count;
+        LinkRuns(y, count, bounds, current_.regions.data());
         std::swap(previous_, current_);
     }
 
   private:
-    RowRun Sentinel() const { return {right_ + 2, right_ + 2, -1}; }
-    bool IsSentinel(const RowRun &run) const { return run.start == right_ + 2; }
-
-    void Open(RowRun &run, int y) {
-        const int index = pool_.Take();
-        OpenRegion &r = pool_[index];
-        r.box.y0 = y;
-        r.box.x0 = run.start;
-        r.box.x1 = run.end + 1;
-        r.start = {run.start, y};
-        r.darkPixels = run.end - run.start + 1;
-        run.region = index;
-        pool_.CurrentRuns(index) = 1;
+    // Joins the `count` runs of row y (bounds pairs from `bounds`) to the
+    // runs above and names each run's region in `regions`. The pool's
+    // records are held in a local, taken again after Open, the one call that
+    // may grow them (record refs stay valid).
+    //
+    // Consecutive runs of one region (most of a noisy picture's runs join
+    // one large region) are summed in locals, the pending continuation, and
+    // added to the record once the runs move on to another region, and at the
+    // end of the row. A merge in between joins the records without them (the
+    // box and the count are a minimum, a maximum and a sum, so the order does
+    // not matter), and the pending runs then belong to the union. Only a dead
+    // run above reads a record's last run in between, and a pending region
+    // was continued on this row, so it cannot close there.
+    __attribute__((noinline)) void LinkRuns(int y, int count, const std::int32_t *bounds, RecordRef *regions) {
+        const std::int32_t *above = previous_.bounds.data();  // the run above: above[0], above[1]
+        const RecordRef *aboveRegion = previous_.regions.data();
+        const std::int32_t *aboveEnd = above + 2 * static_cast<std::ptrdiff_t>(previous_.count);
+        const std::int32_t *const boundsEnd = bounds + 2 * static_cast<std::ptrdiff_t>(count);
+        OpenRegion *records = pool_.Records();
+        const auto find = [&records](RecordRef ref) {
+            while (RecordAt(records, ref).forward != ref) {
+                const RecordRef next = RecordAt(records, ref).forward;
+                RecordAt(records, ref).forward = RecordAt(records, next).forward;  // halves the path
+                ref = next;
+            }
+            return ref;
+        };
+        RecordRef pending = kNoRecord;
+        std::int32_t pendingStart = 0, pendingEnd = 0;  // the first run's start, the last run's end
+        std::int64_t pendingPixels = 0;
+        const auto flush = [&]() {
+            if (pending == kNoRecord) return;
+            OpenRegion &r = RecordAt(records, pending);
+            r.x0 = std::min(r.x0, pendingStart);
+            r.x1 = std::max(r.x1, pendingEnd);
+            r.lastRun = RunKey(y, pendingEnd);
+            r.darkPixels += pendingPixels;
+            pending = kNoRecord;
+        };
+        // A run above that no run of this row touches: the region closes at
+        // its last run when no run of this row continued it.
+        const auto dead = [&]() {
+            const RecordRef ref = find(*aboveRegion);
+            if (__builtin_expect(ref != pending && RecordAt(records, ref).lastRun == RunKey(y - 1, above[1]), 0)) Close(ref, y);
+        };
+        for (; bounds != boundsEnd; bounds += 2, ++regions) {
+            const std::int32_t start = bounds[0], end = bounds[1];
+            for (; above[1] < start; above += 2, ++aboveRegion) dead();
+            if (__builtin_expect(above[0] > end, 0)) {  // touches no run above
+                *regions = Open(start, end, y);
+                records = pool_.Records();
+                continue;
+            }
+            // Every run above from this one on that touches this run joins its region.
+            RecordRef region = find(*aboveRegion);
+            for (; above[2] <= end; above += 2, ++aboveRegion) {
+                const RecordRef other = find(aboveRegion[1]);
+                if (__builtin_expect(other == region, 1)) continue;
+                const RecordRef kept = Merge(region, other, y);
+                if (pending == region || pending == other) pending = kept;  // its runs join the union
+                region = kept;
+            }
+            // The run continues the region; later runs of this row lie further right.
+            if (__builtin_expect(region != pending, 0)) {
+                flush();
+                pending = region;
+                pendingStart = start;
+                pendingPixels = 0;
+            }
+            pendingEnd = end;
+            pendingPixels += end - start;
+            *regions = region;
+            // The last touching run stays for the next run of this row if it reaches it.
+            if (above[1] < bounds[2]) {
+                above += 2;
+                ++aboveRegion;
+            }
+        }
+        flush();
+        for (; above != aboveEnd; above += 2, ++aboveRegion) dead();
     }
 
-    // The run continues a region; `extendRight` when it is the last run touching it.
-    void Continue(RowRun &run, int index, bool extendRight) {
-        OpenRegion &r = pool_[index];
-        run.region = index;
-        r.box.x0 = std::min(r.box.x0, run.start);
-        if (extendRight) r.box.x1 = std::max(r.box.x1, run.end + 1);
-        r.darkPixels += run.end - run.start + 1;
-        ++pool_.CurrentRuns(index);
+    RecordRef Open(std::int32_t start, std::int32_t end, int y) {
+        const RecordRef ref = pool_.Take();
+        OpenRegion &r = pool_[ref];
+        r.x0 = start;
+        r.x1 = end;
+        r.y0 = y;
+        r.startX = start;
+        r.lastRun = RunKey(y, end);
+        r.darkPixels = end - start;
+        return ref;
     }
 
-    // Two regions meet below: `from` is joined to `into` (the start pixel is
-    // `into`'s unless `from` starts higher). The record that more runs name
-    // keeps the union and the other forwards to it, so that a large region
-    // meeting many small ones is not forwarded again and again.
-    void Merge(int from, int into) {
-        if (from == into || from < 0 || into < 0) return;
-        const OpenRegion &a = pool_[from];
-        const OpenRegion &b = pool_[into];
-        OpenRegion joined = b;
-        joined.box.y0 = std::min(b.box.y0, a.box.y0);
-        joined.box.x0 = std::min(b.box.x0, a.box.x0);
-        joined.box.x1 = std::max(b.box.x1, a.box.x1);
-        if (a.start.y < b.start.y) joined.start = a.start;
-        joined.darkPixels = b.darkPixels + a.darkPixels;
-        const int fromRuns = pool_.PreviousRuns(from) + pool_.CurrentRuns(from);
-        const int intoRuns = pool_.PreviousRuns(into) + pool_.CurrentRuns(into);
-        const int kept = fromRuns > intoRuns ? from : into;
-        const int gone = kept == from ? into : from;
-        pool_[kept] = joined;
-        pool_.PreviousRuns(kept) += pool_.PreviousRuns(gone);
-        pool_.CurrentRuns(kept) += pool_.CurrentRuns(gone);
-        pool_.Forward(gone, kept);
+    // Two regions meet below: `from` (the left) is joined to `into` (the
+    // start pixel is `into`'s unless `from` starts higher). The record with
+    // more dark pixels keeps the union and the other forwards to it, so that
+    // a large region meeting many small ones is not forwarded again and
+    // again. The run that joins them continues the union next, which sets its
+    // last run. Returns the union's record. Out of line, as the row loop
+    // calls it rarely.
+    __attribute__((noinline)) RecordRef Merge(RecordRef from, RecordRef into, int y) {
+        OpenRegion &a = pool_[from];
+        OpenRegion &b = pool_[into];
+        const bool keepFrom = a.darkPixels > b.darkPixels;
+        OpenRegion &kept = keepFrom ? a : b;
+        kept.startX = a.y0 < b.y0 ? a.startX : b.startX;
+        kept.y0 = std::min(a.y0, b.y0);
+        kept.x0 = std::min(a.x0, b.x0);
+        kept.x1 = std::max(a.x1, b.x1);
+        kept.darkPixels = a.darkPixels + b.darkPixels;
+        const RecordRef keptRef = keepFrom ? from : into;
+        pool_.Forward(keepFrom ? into : from, keptRef, y);
+        return keptRef;
     }
 
-    void Close(int index, int y) {
-        OpenRegion &open = pool_[index];
-        closing_.box = open.box;
-        closing_.box.y1 = y;
+    // Out of line: most regions of a noisy picture close, and the row loop stays small.
+    __attribute__((noinline)) void Close(RecordRef ref, int y) {
+        const OpenRegion &open = pool_[ref];
+        closing_.box = {open.x0, open.y0, open.x1, y};
         // The size limits come first in WithinLimits: a region they reject
-        // (most of a speckled picture's) needs no fill.
-        if (!SizeWithinLimits(closing_.box, search_)) {
-            pool_.Release(index);
-            return;
+        // (most of a noisy picture's) needs no fill.
+        if (SizeWithinLimits(closing_.box, search_)) {
+            closing_.start = {open.startX, open.y0};
+            closing_.fill = static_cast<double>(open.darkPixels) /
+                            (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
+            if (WithinLimits(closing_, search_)) {
+                search_.regions.push_back(closing_);
+                if (search_.traceOutlines) RegionOutline(view_, search_.regions.back());
+            }
         }
-        closing_.start = open.start;
-        closing_.fill = static_cast<double>(open.darkPixels) / (static_cast<double>(closing_.Height()) * static_cast<double>(closing_.Width()));
-        if (WithinLimits(closing_, search_)) {
-            search_.regions.push_back(closing_);
-            if (search_.traceOutlines) RegionOutline(view_, search_.regions.back());
-        }
-        pool_.Release(index);
+        pool_.Release(ref);
     }
 
     const BitImageView &view_;
     RegionSearch &search_;
     int left_, right_;
     RegionPool pool_;
-    std::vector<RowRun> previous_, current_;
+    RowRuns previous_, current_;
     Region closing_;  // a closed region while it is tested against the limits (its arrays stay empty)
 };
 

@@ -1,0 +1,86 @@
+// Run extraction: the dark runs of one row, found a 64-pixel word at a time.
+#include <algorithm>
+#include <cstring>
+
+#include "core/regions/regions.hpp"
+#include "core/regions/row_runs.hpp"
+
+namespace zr::regions {
+
+namespace {
+
+// Eight bytes loaded in memory order, as a word whose lowest byte is the first.
+std::uint64_t LittleEndianWord(std::uint64_t loaded) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return __builtin_bswap64(loaded);
+#else
+    return loaded;
+#endif
+}
+
+// Reverses the bits of every byte, so that the leftmost pixel of each byte
+// becomes its lowest bit.
+std::uint64_t ReverseBitsOfBytes(std::uint64_t word) {
+    word = (word >> 1 & 0x5555555555555555u) | (word & 0x5555555555555555u) << 1;
+    word = (word >> 2 & 0x3333333333333333u) | (word & 0x3333333333333333u) << 2;
+    return (word >> 4 & 0x0F0F0F0F0F0F0F0Fu) | (word & 0x0F0F0F0F0F0F0F0Fu) << 4;
+}
+
+}  // namespace
+
+// Eight bytes at a time, pixel k of the chunk in bit k: the changes between
+// light and dark are the set bits of the chunk against itself shifted by one
+// column, taken from the lowest. Every change is one bound, so no branch asks
+// whether it opens or ends a run, and a chunk without a change costs a few
+// operations. Columns outside [left, right] count as light, so that a run
+// reaching the rectangle's edge ends at `right`.
+int RowRunBounds(const BitImageView &view, int y, int left, int right, std::int32_t *bounds) {
+    const std::uint8_t *row = view.Row(y);
+    const std::uint64_t darkFlip = view.SetBitIsDark() ? 0 : ~std::uint64_t{0};  // makes a dark pixel a set bit
+    constexpr int kChunkBytes = 8;
+    const int firstByte = left >> 3, lastByte = right >> 3;
+    std::uint64_t previousDark = 0;  // the column before the chunk, as the lowest bit
+    std::int32_t *out = bounds;
+    for (int byte = firstByte; byte <= lastByte; byte += kChunkBytes) {
+        const int count = std::min(kChunkBytes, lastByte - byte + 1);
+        std::uint64_t stored = 0;
+        if (count == kChunkBytes) {
+            std::memcpy(&stored, row + byte, kChunkBytes);
+            stored = LittleEndianWord(stored);
+        } else {
+            for (int i = 0; i < count; ++i) stored |= std::uint64_t{row[byte + i]} << (8 * i);
+        }
+        std::uint64_t dark = ReverseBitsOfBytes(stored) ^ darkFlip;
+        if (byte == firstByte) dark &= ~std::uint64_t{0} << (left & 7);
+        const int lastBit = right - 8 * byte;  // pixels after it (right's, or the chunk's padding) stay light
+        if (lastBit < 63) dark &= ~(~std::uint64_t{0} << (lastBit + 1));
+        std::uint64_t changes = dark ^ (dark << 1 | previousDark);
+        previousDark = dark >> 63;
+        const int column0 = byte * 8;
+        while (changes != 0) {
+            *out++ = column0 + __builtin_ctzll(changes);
+            changes &= changes - 1;
+        }
+    }
+    // A run reaching the last bit of the last chunk has no change after it.
+    if ((out - bounds) & 1) *out++ = right + 1;
+    out[0] = right + 2;
+    out[1] = right + 3;
+    return static_cast<int>(out - bounds) / 2;
+}
+
+std::size_t RowBoundsCapacity(int left, int right) {
+    return static_cast<std::size_t>(right - left) + 5;
+}
+
+void ExtractRowRuns(const BitImageView &view, int y, int left, int right, std::vector<RowRun> &runs) {
+    std::vector<std::int32_t> bounds(RowBoundsCapacity(left, right));
+    const int count = RowRunBounds(view, y, left, right, bounds.data());
+    runs.clear();
+    for (int i = 0; i <= count; ++i) {
+        const std::size_t k = 2 * static_cast<std::size_t>(i);
+        runs.push_back({bounds[k], i < count ? bounds[k + 1] - 1 : bounds[k], -1});
+    }
+}
+
+}  // namespace zr::regions
