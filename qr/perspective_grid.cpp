@@ -111,7 +111,6 @@ bool DarkSample(const BitImageView &view, PointF p) {
     return DarkAt(view, std::floor(p.x), std::floor(p.y));
 }
 
-
 // AlignmentLattice: the alignment search tries places a step apart, up to
 // kPlaces steps each way of the prediction, and reads modules a whole number
 // of modules from each place; every sample therefore falls on one lattice of
@@ -141,7 +140,8 @@ void AddToCounts(CountPlanes &planes, std::uint64_t matches) {
 // The places whose count reaches kAlignmentMinMatches (23 = 10111b; 24 and
 // 25 are the counts with bits 4 and 3 set).
 std::uint64_t AtLeastMinimum(const CountPlanes &p) {
-    static_assert(kAlignmentMinMatches == 23 && kAlignmentModules.size() == 25, "the test below reads 23 to 25");
+    static_assert(kAlignmentMinMatches == 23 && kAlignmentModules.size() == 25,
+                  "the test below reads 23 to 25");
     return p[4] & (p[3] | (p[2] & p[1] & p[0]));
 }
 
@@ -247,7 +247,8 @@ std::optional<PointF> FindAlignmentNear(const BitImageView &view, const Perspect
             unsigned count = 0;
             for (std::size_t k = 0; k < planes.size(); ++k)
                 count |= static_cast<unsigned>((planes[k] >> a) & 1) << k;
-            matchCount[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(count);
+            matchCount[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)] =
+                static_cast<std::uint8_t>(count);
         }
     }
     // The most matches, then the place nearest the prediction, then the first in order.
@@ -256,7 +257,8 @@ std::optional<PointF> FindAlignmentNear(const BitImageView &view, const Perspect
     std::optional<PointF> best;
     for (int a = -kPlaces; a <= kPlaces; ++a)
         for (int b = -kPlaces; b <= kPlaces; ++b) {
-            const int matches = matchCount[static_cast<std::size_t>(a + kPlaces)][static_cast<std::size_t>(b + kPlaces)];
+            const int matches =
+                matchCount[static_cast<std::size_t>(a + kPlaces)][static_cast<std::size_t>(b + kPlaces)];
             if (matches < bestMatches) continue;
             const double distance = a * a + b * b;
             if (matches > bestMatches || (matches == bestMatches && best && distance < bestDistance)) {

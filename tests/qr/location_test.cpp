@@ -144,7 +144,8 @@ TEST(CollectFinderCandidates, BoxPretestNeverDropsARegionTheTestsPass) {
                 if (random() % density == 0)
                     for (int v = y; v < y + block; ++v)
                         for (int u = x; u < x + block; ++u) r.at(u, v) = 0;
-        DrawFinder(r, picture % 2 == 0 ? 0 : 3 + picture % 9, 5 + picture % 7, 1 + picture % 3, 1 + picture % 2);
+        DrawFinder(r, picture % 2 == 0 ? 0 : 3 + picture % 9, 5 + picture % 7, 1 + picture % 3,
+                   1 + picture % 2);
         DrawFinder(r, 90 + picture % 5, 40 + picture % 11, 2 + picture % 2, 2);
         const std::vector<std::uint8_t> dib = zr::test::ToDib(r, 1);
         WorkingImage image;
