@@ -1,6 +1,8 @@
 // Finder-pattern tests on labelled regions.
 #include "qr/finder.hpp"
 
+#include <algorithm>
+
 namespace zr::qr {
 
 bool CheckFinderRatio(const lines::RunScan &scan) {
@@ -105,9 +107,69 @@ bool CheckFinderColumn(lines::RunScan &scan, const BitImageView &view, const reg
     return false;
 }
 
+namespace {
+
+// True when every pixel around the region's box was labelled (or lies on
+// the picture's outermost rows and columns, which labelling paints light):
+// the region is then a whole connected shape of the picture. The rectangle's
+// bottom row is labelled into no region, so the box has to end above it.
+bool WholeShape(const BitImageView &view, const regions::Region &region, const geom::SearchBounds &labelled) {
+    const geom::Rect &box = region.box;
+    const int right = std::min(static_cast<int>(labelled.x1), view.Width() - 1);
+    const int bottom = std::min(static_cast<int>(labelled.y1), view.Height() - 1);
+    return box.x0 > static_cast<int>(labelled.x0) && box.y0 > static_cast<int>(labelled.y0) &&
+           box.x1 <= right && (box.y1 < bottom || bottom == view.Height() - 1);
+}
+
+// True when five neighbouring runs of the scan's line, dark to dark, pass
+// `test`, or when the line filled the run buffer (its later runs unread).
+bool AnyFiveRunsPass(const lines::RunScan &scan, lines::RunScan &window, FinderRatioTest test) {
+    const int elements = scan.elements;
+    if (static_cast<std::size_t>(elements) >= scan.widths.size()) return true;
+    window.elements = 5;
+    for (int first = scan.startsLight ? 1 : 0; first + 5 <= elements; first += 2) {
+        for (int k = 0; k < 5; ++k)
+            window.widths[static_cast<std::size_t>(k)] = scan.widths[static_cast<std::size_t>(first + k)];
+        if (test(window)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool BoxMayPassFinderTests(lines::RunScan &scan, lines::RunScan &window, const BitImageView &view,
+                           const regions::Region &region, const geom::SearchBounds &labelled,
+                           FinderRatioTest test) {
+    if (!WholeShape(view, region, labelled)) return true;
+    if (window.widths.size() < 5) window.widths.assign(5, 0);
+    bool row = false;
+    const int middleRow = (region.box.y0 + region.box.y1) >> 1;
+    for (const int y : {middleRow, middleRow - 1, middleRow + 1}) {
+        if (y < region.box.y0 || y >= region.box.y1) continue;
+        scan.startX = region.box.x0;
+        scan.startY = y;
+        scan.stopX = region.box.x1;
+        if (ProfileRow(scan, view) && AnyFiveRunsPass(scan, window, test)) {
+            row = true;
+            break;
+        }
+    }
+    if (!row) return false;
+    const int middleColumn = (region.box.x0 + region.box.x1) >> 1;
+    for (const int x : {middleColumn, middleColumn - 1, middleColumn + 1}) {
+        if (x < region.box.x0 || x >= region.box.x1) continue;
+        scan.startX = x;
+        scan.startY = region.box.y0;
+        scan.stopY = region.box.y1;
+        if (ProfileColumn(scan, view) && AnyFiveRunsPass(scan, window, test)) return true;
+    }
+    return false;
+}
+
 void CollectFinderCandidates(const BitImageView &view, regions::RegionList &regionList,
-                             std::vector<FinderCandidate> &candidates, FinderRatioTest test) {
-    lines::RunScan scan;
+                             std::vector<FinderCandidate> &candidates, FinderRatioTest test,
+                             const geom::SearchBounds *labelled) {
+    lines::RunScan scan, window;
     scan.area = view.Bounds();
     lines::RunBufferInit(scan, lines::kLeftToRight);
     for (regions::Region &region : regionList) {
@@ -115,6 +177,9 @@ void CollectFinderCandidates(const BitImageView &view, regions::RegionList &regi
         const double h = region.Height();
         if (!(w / h >= 0.8) || !(h / w >= 0.8)) continue;
         if (!MayHoldFinderRow(view, region)) continue;  // the row test would fail: no trace
+        // Neither would the row or the column test here (see BoxMayPassFinderTests).
+        if (labelled != nullptr && !BoxMayPassFinderTests(scan, window, view, region, *labelled, test))
+            continue;
         regions::EnsureOutline(view, region);
         if (!region.HasOutline()) continue;
         if (!CheckFinderRow(scan, view, region, test) || !CheckFinderColumn(scan, view, region, test))

@@ -48,12 +48,30 @@ constexpr int kFinderRowChanges = 4;
 // than four changes of colour cannot. A cheap test before the outline trace.
 bool MayHoldFinderRow(const BitImageView &view, const regions::Region &region);
 
+// False when neither the row nor the column test can pass, told from the
+// box alone, before the outline is traced. When the region is a whole
+// connected shape of the picture (every pixel around its box was labelled
+// in `labelled`, or lies on the picture's outermost rows and columns, which
+// labelling paints light), a pixel beside its leftmost (rightmost, topmost,
+// bottommost) pixel on a line is light, or it would belong to the region; so
+// the outline's extent on a row or column of the box starts and ends with
+// whole dark runs of that line of the box, and the test reads five
+// neighbouring runs of it. Here some window of five runs, dark to dark, of
+// one of the three tested rows and one of the three tested columns has to
+// pass `test`. Any other region may pass. `window` is scratch for five runs.
+bool BoxMayPassFinderTests(lines::RunScan &scan, lines::RunScan &window, const BitImageView &view,
+                           const regions::Region &region, const geom::SearchBounds &labelled,
+                           FinderRatioTest test = CheckFinderRatio);
+
 // Appends a candidate for every region that is square within 0.8 and passes
 // the row and then the column test, in list order. Regions labelled without
 // outlines get them traced once they pass the squareness test and may hold a
-// finder row. Both ratio tests take five runs exactly.
+// finder row. Both ratio tests take five runs exactly. Given the rectangle
+// the regions were labelled in, a region is traced only when
+// BoxMayPassFinderTests lets it pass.
 void CollectFinderCandidates(const BitImageView &view, regions::RegionList &regionList,
                              std::vector<FinderCandidate> &candidates,
-                             FinderRatioTest test = CheckFinderRatio);
+                             FinderRatioTest test = CheckFinderRatio,
+                             const geom::SearchBounds *labelled = nullptr);
 
 }  // namespace zr::qr

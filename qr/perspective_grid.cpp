@@ -111,6 +111,40 @@ bool DarkSample(const BitImageView &view, PointF p) {
     return DarkAt(view, std::floor(p.x), std::floor(p.y));
 }
 
+// AlignmentLattice: the alignment search tries places a step apart, up to
+// kPlaces steps each way of the prediction, and reads modules a whole number
+// of modules from each place; every sample therefore falls on one lattice of
+// steps around the prediction, read once for all 625 places. A lattice row
+// is a word of bits; the places of one row are counted side by side.
+constexpr int kPlaces = static_cast<int>(kAlignmentReach / kAlignmentStep);
+constexpr int kStepsPerModule = static_cast<int>(1 / kAlignmentStep + 0.5);
+constexpr int kLatticeReach = kPlaces + 2 * kStepsPerModule;  // the outer ring lies two modules out
+constexpr int kLatticeSide = 2 * kLatticeReach + 1;
+constexpr int kPlaceSide = 2 * kPlaces + 1;
+static_assert(kLatticeSide <= 64, "a lattice row fits one word");
+constexpr std::uint64_t kPlaceMask = (std::uint64_t{1} << kPlaceSide) - 1;
+
+// Match counts of a row of places, bit-sliced: plane k holds bit k of every
+// place's count (25 modules need five bits).
+using CountPlanes = std::array<std::uint64_t, 5>;
+
+// Adds one to the count of every place whose bit is set in `matches`.
+void AddToCounts(CountPlanes &planes, std::uint64_t matches) {
+    for (std::uint64_t &plane : planes) {
+        const std::uint64_t carry = plane & matches;
+        plane ^= matches;
+        matches = carry;
+    }
+}
+
+// The places whose count reaches kAlignmentMinMatches (23 = 10111b; 24 and
+// 25 are the counts with bits 4 and 3 set).
+std::uint64_t AtLeastMinimum(const CountPlanes &p) {
+    static_assert(kAlignmentMinMatches == 23 && kAlignmentModules.size() == 25,
+                  "the test below reads 23 to 25");
+    return p[4] & (p[3] | (p[2] & p[1] & p[0]));
+}
+
 }  // namespace
 
 bool MeasureFinderCorners(const FinderTriple &t, FinderCorners &corners) {
@@ -176,28 +210,61 @@ std::optional<PointF> FindAlignmentNear(const BitImageView &view, const Perspect
     const PointF predicted = grid.Map(centre) + moved;
     const PointF du = grid.Map({centre.x + 1, centre.y}) - grid.Map(centre);
     const PointF dv = grid.Map({centre.x, centre.y + 1}) - grid.Map(centre);
-    const auto steps = static_cast<int>(kAlignmentReach / kAlignmentStep);
+    // Match counts of every place, from one lattice read (see AlignmentLattice).
+    // A lattice point is predicted + (a * step) * du + (b * step) * dv,
+    // summed in that order from the two terms kept below.
+    std::array<PointF, kLatticeSide> along, down;
+    for (int k = -kLatticeReach; k <= kLatticeReach; ++k) {
+        along[static_cast<std::size_t>(k + kLatticeReach)] = predicted + (k * kAlignmentStep) * du;
+        down[static_cast<std::size_t>(k + kLatticeReach)] = (k * kAlignmentStep) * dv;
+    }
+    const double width = view.Width(), height = view.Height();
+    std::array<std::uint64_t, kLatticeSide> lattice;
+    for (std::size_t b = 0; b < kLatticeSide; ++b) {
+        std::uint64_t row = 0;
+        for (std::size_t a = 0; a < kLatticeSide; ++a) {
+            const PointF p = along[a] + down[b];
+            // DarkSample's test: a point inside the picture has a
+            // non-negative position, where truncation is its floor.
+            if (p.x >= 0 && p.y >= 0 && p.x < width && p.y < height &&
+                view.Dark(static_cast<int>(p.x), static_cast<int>(p.y)))
+                row |= std::uint64_t{1} << a;
+        }
+        lattice[b] = row;
+    }
+    std::array<std::array<std::uint8_t, kPlaceSide>, kPlaceSide> matchCount{};  // [a][b], 0 below the minimum
+    for (int b = 0; b < kPlaceSide; ++b) {
+        CountPlanes planes{};
+        for (const geom::PointI m : kAlignmentModules) {
+            const bool ring = std::max(std::abs(m.x), std::abs(m.y)) == 1;
+            // Place a (from 0) reads lattice column a + kStepsPerModule * (m.x + 2).
+            const std::uint64_t row = lattice[static_cast<std::size_t>(b + kStepsPerModule * (m.y + 2))];
+            const std::uint64_t dark = (row >> (kStepsPerModule * (m.x + 2))) & kPlaceMask;
+            AddToCounts(planes, ring ? ~dark & kPlaceMask : dark);
+        }
+        for (std::uint64_t places = AtLeastMinimum(planes); places != 0; places &= places - 1) {
+            const int a = __builtin_ctzll(places);
+            unsigned count = 0;
+            for (std::size_t k = 0; k < planes.size(); ++k)
+                count |= static_cast<unsigned>((planes[k] >> a) & 1) << k;
+            matchCount[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)] =
+                static_cast<std::uint8_t>(count);
+        }
+    }
+    // The most matches, then the place nearest the prediction, then the first in order.
     int bestMatches = kAlignmentMinMatches - 1;
     double bestDistance = 0;
     std::optional<PointF> best;
-    for (int a = -steps; a <= steps; ++a)
-        for (int b = -steps; b <= steps; ++b) {
-            const PointF q = predicted + (a * kAlignmentStep) * du + (b * kAlignmentStep) * dv;
-            // A place that can no longer reach the best count is left early.
-            // The centre and the light ring come first: most places fail there.
-            int matches = 0, left = static_cast<int>(kAlignmentModules.size());
-            for (const geom::PointI m : kAlignmentModules) {
-                const bool ring = std::max(std::abs(m.x), std::abs(m.y)) == 1;
-                matches += DarkSample(view, q + static_cast<double>(m.x) * du +
-                                                static_cast<double>(m.y) * dv) != ring;
-                if (matches + --left < bestMatches) break;
-            }
-            if (matches + left < bestMatches) continue;
+    for (int a = -kPlaces; a <= kPlaces; ++a)
+        for (int b = -kPlaces; b <= kPlaces; ++b) {
+            const int matches =
+                matchCount[static_cast<std::size_t>(a + kPlaces)][static_cast<std::size_t>(b + kPlaces)];
+            if (matches < bestMatches) continue;
             const double distance = a * a + b * b;
             if (matches > bestMatches || (matches == bestMatches && best && distance < bestDistance)) {
                 bestMatches = matches;
                 bestDistance = distance;
-                best = q;
+                best = predicted + (a * kAlignmentStep) * du + (b * kAlignmentStep) * dv;
             }
         }
     if (!best) return std::nullopt;

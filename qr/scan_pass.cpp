@@ -295,7 +295,7 @@ Outcome ScanPass(ZrImage &work, const SearchCorners &corners, ZrQRScanner &scann
     const BitImageView view(work);
     std::vector<FinderCandidate> candidates;
     candidates.reserve(search.regions.size());
-    CollectFinderCandidates(view, search.regions, candidates);
+    CollectFinderCandidates(view, search.regions, candidates, CheckFinderRatio, &search.bounds);
     if (finders != nullptr) *finders += candidates.size();
     ResultSink sink(scanner, textDetails);
     return SearchFinderTriples(view, candidates, sink);

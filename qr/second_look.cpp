@@ -70,15 +70,36 @@ bool MayShareSymbol(const FinderCandidate &p, const FinderCandidate &q) {
     return geom::Dot(d, d) <= reach * reach;
 }
 
-void CollectSlantedFinders(const BitImageView &view, regions::RegionList &regionList,
+// A finder too large for any triple in the picture: the triple test takes
+// finders within kMaxSizeRatio of each other's size and legs of at least
+// kMinLegInSizes times their mean size, so another finder's centre lies at
+// least this share of the finder's size away, and the picture's farthest
+// corner is nearer than that. (Such a region, a whole symbol or the
+// picture's dark border, also has the longest outline to trace.)
+bool TooLargeForATriple(const BitImageView &view, const regions::Region &region, double regionScale) {
+    constexpr double kMinPartnerDistanceInSizes = kMinLegInSizes * (1 + 2 / kMaxSizeRatio) / 3;
+    const double size = 0.5 * (region.Width() + region.Height()) * regionScale;
+    const double cx = (region.box.x0 + region.box.x1) / 2.0, cy = (region.box.y0 + region.box.y1) / 2.0;
+    const double dx = std::max(cx, view.Width() - cx), dy = std::max(cy, view.Height() - cy);
+    const double reach = kMinPartnerDistanceInSizes * size * (1 - 1e-9);
+    return dx * dx + dy * dy < reach * reach;
+}
+
+void CollectSlantedFinders(const BitImageView &view, regions::RegionSearch &search,
                            std::vector<FinderCandidate> &candidates) {
+    const geom::SearchBounds &labelled = search.bounds;
     lines::RunScan scan;
     scan.area = view.Bounds();
     lines::RunBufferInit(scan, lines::kLeftToRight);
-    for (regions::Region &region : regionList) {
+    lines::RunScan window;
+    for (regions::Region &region : search.regions) {
         const double w = region.Width(), h = region.Height();
         if (!(w / h >= kMinFinderAspect) || !(h / w >= kMinFinderAspect)) continue;
+        if (TooLargeForATriple(view, region, 1)) continue;
         if (!MayHoldFinderRow(view, region)) continue;
+        // Large regions (a whole symbol's modules joined up) have long
+        // outlines; most cannot pass the tests, told from their box first.
+        if (!BoxMayPassFinderTests(scan, window, view, region, labelled)) continue;
         regions::EnsureOutline(view, region);
         if (!region.HasOutline()) continue;
         if (!CheckFinderRow(scan, view, region) || !CheckFinderColumn(scan, view, region)) continue;
@@ -129,7 +150,7 @@ class SecondLookSearch {
         shiftedSamplings_ = 0;
         const BitImageView view(picture);
         candidates_.clear();
-        CollectSlantedFinders(view, search.regions, candidates_);
+        CollectSlantedFinders(view, search, candidates_);
         CollectFinderStones(view, search.regions, candidates_);
         RankTriples();
         int located = 0;
@@ -343,16 +364,19 @@ bool RunSecondLook(ZrQRScanner &scanner, const PolarityScheme &passes, std::uint
     corners.x1 = inner.x1 + 1 >= width ? framed.image.width - 1 : inner.x1 + frame;
     corners.y1 = inner.y1 + 1 >= height ? framed.image.height - 1 : inner.y1 + frame;
     SecondLookSearch search(scanner, textDetails, frame);
-    bool full = false;
-    int pass = 0;
-    RunPolarityPasses(scanner, framed.image, passes, [&](ZrImage &picture, const SearchCorners &) {
-        const std::uint8_t bit =
-            IsInvertedPass(pass++, scanner.scanFlags, passes) ? passes.invertedBit : passes.asGivenBit;
-        if (full || !(passBits & bit)) return;
-        PaintFrameLight(&picture, kFrameBytes, width);  // light again after the inversion
-        full = search.Pass(picture, corners);
-    });
-    return full;
+    // The passes of `passBits` only: the picture is inverted only when the
+    // inverted pass runs.
+    if (passBits & passes.asGivenBit) {
+        const PassColourMark<ZrQRScanner> mark(scanner, passes.asGivenColour);
+        if (search.Pass(framed.image, corners)) return true;
+    }
+    if (passBits & passes.invertedBit) {
+        const PassColourMark<ZrQRScanner> mark(scanner, passes.invertedColour);
+        ImageInvert(&framed.image);
+        PaintFrameLight(&framed.image, kFrameBytes, width);  // light again after the inversion
+        if (search.Pass(framed.image, corners)) return true;
+    }
+    return false;
 }
 
 }  // namespace zr::qr

@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "core/call_frame.hpp"
 #include "core/image.hpp"
 #include "core/regions/regions.hpp"
 #include "qr/blocks.hpp"
@@ -125,6 +126,52 @@ TEST(CollectFinderCandidates, RowPretestNeverDropsARegionTheRowTestPasses) {
     }
     EXPECT_GT(passing, 20);
     EXPECT_GT(skipped, 20);
+}
+
+TEST(CollectFinderCandidates, BoxPretestNeverDropsARegionTheTestsPass) {
+    // Random blocks joined into large shapes, finders at odd offsets and
+    // scales, some touching the picture's edge, labelled over the whole
+    // picture and over a rectangle that cuts shapes: every region whose
+    // traced rows and columns pass both tests passes the box pretest too.
+    std::mt19937 random(11);
+    int passing = 0, rejected = 0;
+    for (int picture = 0; picture < 40; ++picture) {
+        Raster r = zr::test::Canvas(160, 120);
+        const int block = 1 + picture % 4;
+        const int density = 2 + picture % 3;
+        for (int y = 0; y + block <= r.height; y += block)
+            for (int x = 0; x + block <= r.width; x += block)
+                if (random() % density == 0)
+                    for (int v = y; v < y + block; ++v)
+                        for (int u = x; u < x + block; ++u) r.at(u, v) = 0;
+        DrawFinder(r, picture % 2 == 0 ? 0 : 3 + picture % 9, 5 + picture % 7, 1 + picture % 3,
+                   1 + picture % 2);
+        DrawFinder(r, 90 + picture % 5, 40 + picture % 11, 2 + picture % 2, 2);
+        const std::vector<std::uint8_t> dib = zr::test::ToDib(r, 1);
+        WorkingImage image;
+        ASSERT_EQ(ImageFromDib(&image.image, dib.data()), 0);
+        const BitImageView view(image.image);
+        for (const geom::SearchBounds bounds :
+             {geom::SearchBounds{0, 0, 159, 119}, geom::SearchBounds{20, 10, 130, 100}}) {
+            regions::RegionSearch search(bounds);
+            search.minWidth = search.minHeight = 7;
+            search.traceOutlines = true;
+            regions::LabelRegions(image.image, search);
+            lines::RunScan scan, window;
+            scan.area = view.Bounds();
+            lines::RunBufferInit(scan, lines::kLeftToRight);
+            for (const regions::Region &region : search.regions) {
+                const bool may = BoxMayPassFinderTests(scan, window, view, region, bounds);
+                rejected += may ? 0 : 1;
+                if (!CheckFinderRow(scan, view, region) || !CheckFinderColumn(scan, view, region)) continue;
+                ++passing;
+                EXPECT_TRUE(may) << "picture " << picture << " region at " << region.box.x0 << ","
+                                 << region.box.y0 << " size " << region.Width() << "x" << region.Height();
+            }
+        }
+    }
+    EXPECT_GT(passing, 20);
+    EXPECT_GT(rejected, 40);
 }
 
 TEST(LocateQRSymbol, LegTestDependsOnWhichLegIsAX) {

@@ -199,6 +199,67 @@ TEST(QRAlignmentMesh, FindsEveryPatternOfAFlatSymbol) {
     EXPECT_FALSE(small.Build(BitImageView(none.image), geom::Perspective(), 6));  // no mesh below version 7
 }
 
+// The alignment search finds the pattern from a prediction up to three and
+// a half modules off in any direction (its reach is four), and nothing in a
+// blank picture or where the prediction is far off. Module centres are the
+// pattern's: the answer lies within half a module of the true centre.
+TEST(QRAlignmentSearch, FindsThePatternAroundAPredictionOffInAnyDirection) {
+    QrSymbol symbol = Symbol("ALIGN", 7, 4);
+    symbol.quietZone = 4;
+    const Raster picture = QrPicture(symbol);
+    const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 1);
+    WorkingImage image;
+    ASSERT_EQ(ImageFromDib(&image.image, dib.data()), ZR_OK);
+    const BitImageView view(image.image);
+    const double m = symbol.moduleSize, margin = symbol.quietZone * m;
+    const geom::Perspective grid(geom::Perspective::Matrix{{{m, 0, 0}, {0, m, 0}, {margin, margin, 1}}});
+    const int size = 4 * 7 + 17;
+    const geom::PointF truth = grid.Map({size - 6.5, size - 6.5});
+    const auto found = FindAlignment(view, grid, size);
+    ASSERT_TRUE(found.has_value());
+    EXPECT_NEAR(found->x, truth.x, 0.5 * m);
+    EXPECT_NEAR(found->y, truth.y, 0.5 * m);
+    // The middle pattern (22, 22), from predictions moved across the reach.
+    const geom::PointF middle{22.5, 22.5};
+    for (const double dx : {-3.5, -2.0, -0.4, 0.0, 1.0, 2.7, 3.5})
+        for (const double dy : {-3.5, -1.3, 0.0, 2.0, 3.5}) {
+            const auto near = FindAlignmentNear(view, grid, middle, geom::PointF{dx * m, dy * m});
+            ASSERT_TRUE(near.has_value()) << dx << " " << dy;
+            EXPECT_NEAR(near->x, grid.Map(middle).x, 0.5 * m) << dx << " " << dy;
+            EXPECT_NEAR(near->y, grid.Map(middle).y, 0.5 * m) << dx << " " << dy;
+        }
+    // Predicted eight modules off: among the data modules, no pattern.
+    EXPECT_FALSE(FindAlignmentNear(view, grid, middle, geom::PointF{8 * m, 0}).has_value());
+    const Raster blank = zr::test::Canvas(picture.width, picture.height);
+    const std::vector<std::uint8_t> blankDib = zr::test::ToDib(blank, 1);
+    WorkingImage empty;
+    ASSERT_EQ(ImageFromDib(&empty.image, blankDib.data()), ZR_OK);
+    EXPECT_FALSE(FindAlignment(BitImageView(empty.image), grid, size).has_value());
+}
+
+// A pattern cut by the picture's edge: the part outside reads light, so the
+// dark outer ring is missing there and the pattern is not taken.
+TEST(QRAlignmentSearch, ReadsOutsideThePictureAsLight) {
+    QrSymbol symbol = Symbol("EDGE", 2, 4);
+    symbol.quietZone = 0;
+    const Raster picture = QrPicture(symbol);
+    const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 1);
+    WorkingImage image;
+    ASSERT_EQ(ImageFromDib(&image.image, dib.data()), ZR_OK);
+    const double m = symbol.moduleSize;
+    const int size = 4 * 2 + 17;
+    const geom::Perspective grid(geom::Perspective::Matrix{{{m, 0, 0}, {0, m, 0}, {0, 0, 1}}});
+    ASSERT_TRUE(FindAlignment(BitImageView(image.image), grid, size).has_value());
+    // The same symbol moved so that the pattern's outer ring crosses the right and bottom edges.
+    const geom::Perspective shifted(geom::Perspective::Matrix{{{m, 0, 0}, {0, m, 0}, {5 * m, 5 * m, 1}}});
+    Raster cut = zr::test::Canvas(picture.width, picture.height);
+    zr::test::Paste(cut, picture, static_cast<int>(5 * m), static_cast<int>(5 * m));
+    const std::vector<std::uint8_t> cutDib = zr::test::ToDib(cut, 1);
+    WorkingImage cutImage;
+    ASSERT_EQ(ImageFromDib(&cutImage.image, cutDib.data()), ZR_OK);
+    EXPECT_FALSE(FindAlignment(BitImageView(cutImage.image), shifted, size).has_value());
+}
+
 TEST(QRSecondLook, MarksSymbolsFoundInTheInvertedPicture) {
     const Raster picture =
         zr::test::Invert(Slant(QrPicture(Symbol("LIGHT ON DARK", 3)), {0.1, 0, -0.1, 0.05, 0, 0, 0, 0}));
