@@ -103,15 +103,25 @@ bool TryTable(const BitImageView &view, ScanWork &work, const DMSize *first, con
             return moved;
         };
         std::size_t count = 0;
+        // The first step that misses nothing comes first in the order below
+        // whatever the later steps miss: it is decoded at once, and when it
+        // reads, the later steps need no border test.
+        int decodedAtOnce = -1;
         for (std::size_t step = 0; step < kStepCount; ++step) {
             int missed = 0;
-            if (CheckSizeBorder(view, corners(step), *size, &missed))
-                passing[count++] = {missed, static_cast<std::uint8_t>(step)};
+            if (!CheckSizeBorder(view, corners(step), *size, &missed)) continue;
+            passing[count++] = {missed, static_cast<std::uint8_t>(step)};
+            if (missed == 0 && decodedAtOnce < 0) {
+                decodedAtOnce = static_cast<int>(step);
+                work.symbol.corners = corners(step);
+                if (TrySizes(view, work, size, size + 1)) return true;
+            }
         }
         // Fewest misses first, the nearer step among equals (a total order: no allocation, same order every
         // run).
         std::sort(passing.begin(), passing.begin() + static_cast<std::ptrdiff_t>(count));
         for (std::size_t k = 0; k < std::min(count, kMaxDecodedSteps); ++k) {
+            if (passing[k].second == decodedAtOnce) continue;
             work.symbol.corners = corners(passing[k].second);
             if (TrySizes(view, work, size, size + 1)) return true;
         }

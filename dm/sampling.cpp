@@ -1,6 +1,8 @@
 // Sampling the data modules of one region, and the stepped lines that move a
 // boundary between two regions onto the pixels where it lies.
 #include <cmath>
+#include <cstddef>
+#include <tuple>
 
 #include "core/lines/bit_cursor.hpp"
 #include "dm/grid.hpp"
@@ -87,8 +89,13 @@ int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF f
     geom::PointI p = geom::RoundHalfUp(from);
     bool previous = image.DarkOrOutside(p.x, p.y);
     int transitions = 0;
+    // Step k - 1 of the repeating pattern, its index wrapped as StepCode
+    // wraps it, without a remainder per pixel.
+    static_assert(std::tuple_size<Steps>::value == lines::kStepTableSize, "one pattern a table");
+    std::size_t step = 0;
     for (int k = 1; k < n; ++k) {
-        p += lines::StepVector(StepCode(pathSteps, k - 1));
+        p += lines::StepVector(pathSteps[step]);
+        if (++step == pathSteps.size()) step = 0;
         const bool current = image.DarkOrOutside(p.x, p.y);
         if (current != previous) ++transitions;
         previous = current;

@@ -39,8 +39,9 @@ bool InsideStoredSymbol(const regions::Region &region, const ZrDMScanner &scanne
 
 // The first hypothesis and size that decode: under each hypothesis the ECC
 // 200 sizes when the first look has not tried them on this region, then the
-// extension sizes; only then, hypothesis by hypothesis, every size with the
-// far corner moved, which costs many times more. `fitted` holds the sides
+// extension sizes; only then, hypothesis by hypothesis and when the work
+// allows it, every size with the far corner moved, which costs many times
+// more. The sizes are decoded fewest border misses first. `fitted` holds the sides
 // when the first look fitted them.
 bool DecodeRegionAgain(const BitImageView &view, regions::Region &region, const FittedRegion *fitted,
                        bool ecc200Tried, ScanWork &work) {
@@ -60,10 +61,14 @@ bool DecodeRegionAgain(const BitImageView &view, regions::Region &region, const 
     };
     for (int h = 0; h < kHypothesisCount; ++h) {
         if (!locate(h)) continue;
-        if (!ecc200Tried && TrySizes(view, work)) return true;
-        if (TrySizes(view, work, kDmreSizeTable.data(), kDmreSizeTable.data() + kDmreSizeTable.size()))
+        if (!ecc200Tried && TrySizesFewestMissesFirst(view, work, kDMSizeTable.data(),
+                                                      kDMSizeTable.data() + kDMSizeTable.size()))
+            return true;
+        if (TrySizesFewestMissesFirst(view, work, kDmreSizeTable.data(),
+                                      kDmreSizeTable.data() + kDmreSizeTable.size()))
             return true;
     }
+    if (!work.farCornersWanted) return false;
     for (int h = 0; h < kHypothesisCount; ++h)
         if (locate(h) && TrySizesMovingFarCorner(view, work)) return true;
     return false;

@@ -56,6 +56,9 @@ struct ScanWork {
     bool regionLeftUnread = false;          // the first look met a region it could not decode
     geom::Rect unreadArea;                  // bounding box of all such regions
     int farCornerSearches = 0;              // hypotheses the second look moved the far corner for
+    // Whether the second look may move far corners: only while the first
+    // look has read nothing, as the search costs many times the cheap sizes.
+    bool farCornersWanted = true;
     // What each first-look pass (as given, inverted) kept for the second look.
     std::array<KeptPass, 2> passRegions;
 
@@ -78,6 +81,12 @@ bool LocateSymbol(const RegionSides &sides, int hypothesis, DMSymbol &symbol);
 bool TrySizes(const BitImageView &image, ScanWork &work);
 // The same walk over the sizes [first, last) of any table.
 bool TrySizes(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last);
+// The same sizes, those whose border passes decoded in order of fewest
+// border misses (table order among equals): the true size misses fewest, so
+// the wrong sizes whose border passes only just are not sampled and
+// corrected before it. The first decoding size may differ from TrySizes'
+// only where two sizes decode.
+bool TrySizesFewestMissesFirst(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last);
 // Codewords from the sampled mapping matrix in work.matrix, corrected and
 // decoded for `size`: true with rows, columns, codewords and text set.
 bool DecodeSampledMatrix(ScanWork &work, const DMSize &size);

@@ -1,6 +1,9 @@
 // The size walk: the first size whose border matches and whose codewords
 // correct gives the symbol.
 #include <algorithm>
+#include <array>
+#include <cstddef>
+#include <utility>
 
 #include "dm/codewords.hpp"
 #include "dm/grid.hpp"
@@ -24,6 +27,13 @@ bool DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size, b
     work.symbol.columns = size.columns;
     return SampleMappingMatrix(image, work.symbol.corners, size, work.MatrixFor(size), refine) &&
            DecodeSampledMatrix(work, size);
+}
+
+// The refined lattice, then where the refined boundaries between regions
+// miss (turned symbols) the plain one, which may still read.
+bool DecodeEitherLattice(const BitImageView &image, ScanWork &work, const DMSize &size) {
+    return DecodeSize(image, work, size, true) ||
+           (size.layout != RegionLayout::k1x1 && DecodeSize(image, work, size, false));
 }
 
 }  // namespace
@@ -64,11 +74,26 @@ bool TrySizes(const BitImageView &image, ScanWork &work, const DMSize *first, co
         const DMSize &size = *entry;
         if (!ModulesLargeEnough(work.symbol, size)) continue;
         if (!CheckSizeBorder(image, work.symbol.corners, size)) continue;
-        if (DecodeSize(image, work, size, true)) return true;
-        // Where the refined boundaries between regions miss (turned symbols),
-        // the plain lattice may still read.
-        if (size.layout != RegionLayout::k1x1 && DecodeSize(image, work, size, false)) return true;
+        if (DecodeEitherLattice(image, work, size)) return true;
     }
+    return false;
+}
+
+bool TrySizesFewestMissesFirst(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last) {
+    constexpr std::size_t kMostSizes = 32;
+    static_assert(kSizeCount <= kMostSizes && kDmreSizeCount <= kMostSizes, "room for every size of a table");
+    // (misses, table index): sorted, the fewest misses first and table order among equals.
+    std::array<std::pair<int, std::uint8_t>, kMostSizes> passing{};
+    std::size_t count = 0;
+    for (const DMSize *entry = first; entry != last && count < kMostSizes; ++entry) {
+        if (!ModulesLargeEnough(work.symbol, *entry)) continue;
+        int missed = 0;
+        if (!CheckSizeBorder(image, work.symbol.corners, *entry, &missed)) continue;
+        passing[count++] = {missed, static_cast<std::uint8_t>(entry - first)};
+    }
+    std::sort(passing.begin(), passing.begin() + static_cast<std::ptrdiff_t>(count));
+    for (std::size_t k = 0; k < count; ++k)
+        if (DecodeEitherLattice(image, work, first[passing[k].second])) return true;
     return false;
 }
 

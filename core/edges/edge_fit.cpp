@@ -1,5 +1,7 @@
 // Split-and-extend fit of the longest straight stretch of an outline side.
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "core/edges/edges.hpp"
 
@@ -11,10 +13,26 @@ double Value(const T *values, int i) {
     return static_cast<double>(values[i]);
 }
 
-// Next set break point after index i (last is always set).
+// Next set break point after index i (last is always set). Eight marks at a
+// time while a whole word lies before the end: the unsplit stretches of a
+// long side are walked again in every split pass.
 int NextSet(const std::vector<std::uint8_t> &isSet, int i) {
-    do ++i;
-    while (isSet[i] == 0);
+    const std::uint8_t *marks = isSet.data();
+    const auto size = static_cast<int>(isSet.size());
+    ++i;
+    while (i + 8 <= size) {
+        std::uint64_t word;
+        std::memcpy(&word, marks + i, sizeof word);
+        if (word != 0) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+            return i + __builtin_clzll(word) / 8;
+#else
+            return i + __builtin_ctzll(word) / 8;
+#endif
+        }
+        i += 8;
+    }
+    while (marks[i] == 0) ++i;
     return i;
 }
 

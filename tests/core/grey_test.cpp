@@ -303,6 +303,20 @@ TEST(ImageInvert, ComplementsAndRestores) {
     ImageDestroy(&image);
 }
 
+// Words and the bytes after the last whole word: every stored byte, padding
+// included, is complemented, for sizes that are and are not whole words.
+TEST(ImageInvert, ComplementsEveryByteOfAnyLength) {
+    for (const std::uint32_t height : {1u, 2u, 3u, 5u, 9u}) {
+        ZrImage image = Blank(20, height, 1);
+        auto *bits = static_cast<std::uint8_t *>(image.bits);
+        for (std::uint32_t i = 0; i < image.size; ++i) bits[i] = static_cast<std::uint8_t>(i * 37 + 11);
+        ImageInvert(&image);
+        for (std::uint32_t i = 0; i < image.size; ++i)
+            ASSERT_EQ(bits[i], static_cast<std::uint8_t>(~(i * 37 + 11))) << "size " << image.size << " byte " << i;
+        ImageDestroy(&image);
+    }
+}
+
 TEST(BilevelOperations, IgnoreNullEmptyAndWrongDepth) {
     ZrImage empty{};
     ZrImage grey = Blank(8, 8, 8);

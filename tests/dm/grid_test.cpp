@@ -103,6 +103,42 @@ TEST(Location, UprightP1IsMovedOnePixelUpAndRight) {
     EXPECT_DOUBLE_EQ(p.topRight.y, p.topLeft.y + p.bottomRight.y - p.bottomLeft.y - 1);
 }
 
+// A 16 x 36 rectangle: the 12 x 36 size before it in the table shares its
+// columns, so its border passes too and the table walk samples and corrects
+// it first. The walk by fewest border misses decodes the true size, and
+// every size the walk reads is the one the table walk reads.
+TEST(Location, FewestBorderMissesFirstReadsTheTrueSize) {
+    const DMSize &size = *test::FindSize(16, 36);
+    const DMSize &shorter = *test::FindSize(12, 36);
+    ASSERT_LT(&shorter, &size);  // the wrong size comes first in the table
+    WorkPicture picture(test::RenderDm("FEWEST MISSES FIRST", size, 4, 5));
+    const regions::RegionList regions = Regions(picture);
+    ASSERT_EQ(regions.size(), 1u);
+    ScanWork work;
+    ASSERT_TRUE(FitRegionSides(regions[0], work.sides, work.fit));
+    ASSERT_TRUE(LocateSymbol(work.sides, kLeftBottom, work.symbol));
+    int trueMisses = 0, shorterMisses = 0;
+    ASSERT_TRUE(CheckSizeBorder(picture.View(), work.symbol.corners, size, &trueMisses));
+    ASSERT_TRUE(CheckSizeBorder(picture.View(), work.symbol.corners, shorter, &shorterMisses));
+    EXPECT_LT(trueMisses, shorterMisses);
+    const auto *first = kDMSizeTable.data(), *last = kDMSizeTable.data() + kDMSizeTable.size();
+    ASSERT_TRUE(TrySizesFewestMissesFirst(picture.View(), work, first, last));
+    EXPECT_EQ(work.symbol.rows, 16);
+    EXPECT_EQ(work.symbol.columns, 36);
+    EXPECT_STREQ(work.symbol.text.data(), "FEWEST MISSES FIRST");
+    // Under the hypotheses that are no finder, neither walk reads anything.
+    for (int h = 0; h < kHypothesisCount; ++h) {
+        work.symbol = DMSymbol{};
+        if (!LocateSymbol(work.sides, h, work.symbol)) continue;
+        const bool table = TrySizes(picture.View(), work, first, last);
+        const int tableRows = work.symbol.rows;
+        work.symbol.ClearLocation();
+        ASSERT_TRUE(LocateSymbol(work.sides, h, work.symbol));
+        EXPECT_EQ(TrySizesFewestMissesFirst(picture.View(), work, first, last), table) << h;
+        if (table) EXPECT_EQ(work.symbol.rows, tableRows) << h;
+    }
+}
+
 TEST(Location, ASquareFrameGivesCornersUnderEveryHypothesisButNoSize) {
     Raster frame = zr::test::Canvas(120, 120);
     for (int i = 20; i < 100; ++i)

@@ -225,6 +225,31 @@ TEST(SecondLook, ReadsSymbolsUnderPerspective) {
     }
 }
 
+// Beside a symbol the first look reads, the second look still tries the
+// cheap sizes on the other regions but moves no far corner: the symbol under
+// perspective, read when it is alone, is left unread, and the extension
+// symbol is read.
+TEST(SecondLook, NoFarCornerSearchOnceTheFirstLookRead) {
+    const DMSize &square = *test::FindSize(18, 18), &slanted = *test::FindSize(26, 26);
+    const std::string squareData = test::FillerFor(square), slantedData = test::FillerFor(slanted);
+    const Raster perspective =
+        zr::test::Slant(test::RenderDm(slantedData, slanted, 4, 8), {0, 0, -0.08, 0.064, 0, 0.08 / 3, 0, 0});
+    ASSERT_EQ(Texts(test::Scan(perspective)), std::vector<std::string>{slantedData});
+    const Raster read = test::RenderDm(squareData, square, 4);
+    Raster both = zr::test::Canvas(read.width + perspective.width, std::max(read.height, perspective.height));
+    zr::test::Paste(both, read, 0, 0);
+    zr::test::Paste(both, perspective, read.width, 0);
+    EXPECT_EQ(Texts(test::Scan(both)), std::vector<std::string>{squareData});
+
+    const DMSize &dmre = kDmreSizeTable[0];
+    const std::string dmreData = DmreFiller(dmre);
+    const Raster extension = zr::test::ExpandModules(DmreModules(dmreData, 0), 4, 0, 4);
+    Raster withExtension = zr::test::Canvas(both.width, both.height + extension.height);
+    zr::test::Paste(withExtension, both, 0, 0);
+    zr::test::Paste(withExtension, extension, 0, both.height);
+    EXPECT_EQ(Texts(test::Scan(withExtension)), (std::vector<std::string>{squareData, dmreData}));
+}
+
 // The corners of a picture's symbol moved by shares of its side, three ways:
 // the top-right corner pulled in and down (as above), the right side
 // shortened towards its middle, and the top side shortened with the bottom

@@ -116,6 +116,22 @@ TEST(FitEdgeLine, ExtensionStopsAtABendAndCountsOneMore) {
     EXPECT_NEAR(fit.endValue, 10, 1e-9);
 }
 
+// The bend at every place of the last words of the side and the bytes
+// after them, where the search for the next break point reads its marks:
+// the flat stretch always ends at the bend.
+TEST(FitEdgeLine, ExtensionStopsAtABendWhereverTheBendFalls) {
+    for (int flat = 24; flat < 40; ++flat)
+        for (int rise = 3; rise < 20; ++rise) {
+            std::vector<std::uint32_t> values = Flat(flat + rise, 10);
+            for (int i = flat; i < flat + rise; ++i)
+                values[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(10 + 3 * (i - flat + 1));
+            const EdgeFit fit = Fit(values);
+            EXPECT_EQ(fit.startIndex, 0) << flat << " " << rise;
+            EXPECT_EQ(fit.endIndex, flat - 1) << flat << " " << rise;
+            EXPECT_EQ(fit.length, flat + 1) << flat << " " << rise;
+        }
+}
+
 TEST(FitEdgeLine, TheLongerPieceWinsWhateverItsPosition) {
     // A short flat stretch, a bend, then a long slope.
     std::vector<std::uint32_t> values;
