@@ -120,10 +120,6 @@ std::uint16_t Scan(ZrDMScanner *scanner, std::vector<ResultDetails> *details) {
         const int firstLookCount = scanner->resultCount;
         if (firstLookCount >= scanner->maxResults || (firstLookCount > 0 && !work->regionLeftUnread))
             return status::kOk;
-        // A picture the first look already read keeps only the cheap sizes of
-        // the second look: a second symbol that needs its far corner moved is
-        // rare beside one read as it is, and the search would cost the most.
-        work->farCornersWanted = firstLookCount == 0;
         pictureInverted = SecondLook(*scanner, image, *work, pictureInverted, details);
         // Thresholded again only while nothing reads and the first look met a
         // candidate it could not decode: a blank page or a picture that already

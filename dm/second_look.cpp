@@ -39,8 +39,8 @@ bool InsideStoredSymbol(const regions::Region &region, const ZrDMScanner &scanne
 
 // The first hypothesis and size that decode: under each hypothesis the ECC
 // 200 sizes when the first look has not tried them on this region, then the
-// extension sizes; only then, hypothesis by hypothesis and when the work
-// allows it, every size with the far corner moved, which costs many times
+// extension sizes; only then, hypothesis by hypothesis, every size with the
+// far corner moved, which costs many times
 // more. The sizes are decoded fewest border misses first. `fitted` holds the sides
 // when the first look fitted them.
 bool DecodeRegionAgain(const BitImageView &view, regions::Region &region, const FittedRegion *fitted,
@@ -68,7 +68,6 @@ bool DecodeRegionAgain(const BitImageView &view, regions::Region &region, const 
                                       kDmreSizeTable.data() + kDmreSizeTable.size()))
             return true;
     }
-    if (!work.farCornersWanted) return false;
     for (int h = 0; h < kHypothesisCount; ++h)
         if (locate(h) && TrySizesMovingFarCorner(view, work)) return true;
     return false;

@@ -56,9 +56,6 @@ struct ScanWork {
     bool regionLeftUnread = false;          // the first look met a region it could not decode
     geom::Rect unreadArea;                  // bounding box of all such regions
     int farCornerSearches = 0;              // hypotheses the second look moved the far corner for
-    // Whether the second look may move far corners: only while the first
-    // look has read nothing, as the search costs many times the cheap sizes.
-    bool farCornersWanted = true;
     // What each first-look pass (as given, inverted) kept for the second look.
     std::array<KeptPass, 2> passRegions;
 

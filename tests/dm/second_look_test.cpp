@@ -225,11 +225,9 @@ TEST(SecondLook, ReadsSymbolsUnderPerspective) {
     }
 }
 
-// Beside a symbol the first look reads, the second look still tries the
-// cheap sizes on the other regions but moves no far corner: the symbol under
-// perspective, read when it is alone, is left unread, and the extension
-// symbol is read.
-TEST(SecondLook, NoFarCornerSearchOnceTheFirstLookRead) {
+// Beside a symbol the first look reads, the second look still reads the
+// others: one under perspective (its far corner moved) and an extension size.
+TEST(SecondLook, ReadsASymbolInPerspectiveBesideOneTheFirstLookRead) {
     const DMSize &square = *test::FindSize(18, 18), &slanted = *test::FindSize(26, 26);
     const std::string squareData = test::FillerFor(square), slantedData = test::FillerFor(slanted);
     const Raster perspective =
@@ -239,7 +237,7 @@ TEST(SecondLook, NoFarCornerSearchOnceTheFirstLookRead) {
     Raster both = zr::test::Canvas(read.width + perspective.width, std::max(read.height, perspective.height));
     zr::test::Paste(both, read, 0, 0);
     zr::test::Paste(both, perspective, read.width, 0);
-    EXPECT_EQ(Texts(test::Scan(both)), std::vector<std::string>{squareData});
+    EXPECT_EQ(Texts(test::Scan(both)), (std::vector<std::string>{squareData, slantedData}));
 
     const DMSize &dmre = kDmreSizeTable[0];
     const std::string dmreData = DmreFiller(dmre);
@@ -247,7 +245,7 @@ TEST(SecondLook, NoFarCornerSearchOnceTheFirstLookRead) {
     Raster withExtension = zr::test::Canvas(both.width, both.height + extension.height);
     zr::test::Paste(withExtension, both, 0, 0);
     zr::test::Paste(withExtension, extension, 0, both.height);
-    EXPECT_EQ(Texts(test::Scan(withExtension)), (std::vector<std::string>{squareData, dmreData}));
+    EXPECT_EQ(Texts(test::Scan(withExtension)), (std::vector<std::string>{squareData, dmreData, slantedData}));
 }
 
 // The corners of a picture's symbol moved by shares of its side, three ways:
