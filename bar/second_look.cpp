@@ -410,8 +410,11 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
     // One sweep of lines over `part`: the plan's subset of places and
     // families, the symbologies tried (diagonals try fewer), whether the soft
     // decoder runs, and an outline each line must cross (none: every line).
+    // With `addOnsOnly` the width decoder reads only main symbols that an
+    // add-on may stand beside.
+    std::vector<LineSpan> known;
     const auto sweep = [&](const Rect &part, LineSubset subset, std::uint8_t families,
-                           std::uint32_t symbologies, bool soft, const Region *crossing) {
+                           std::uint32_t symbologies, bool soft, const Region *crossing, bool addOnsOnly) {
         LinePlan lines(part, area, scanner.directions, subset, families);
         GreyLine line;
         LineSpan span;
@@ -423,7 +426,12 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             readings.clear();
             const std::uint32_t tried =
                 Diagonal(line.family) ? symbologies & kDiagonalSymbologies : symbologies;
-            decoder.Read(levels, line.length, found, tried, line.direction, scanner.barColors, readings);
+            // Where the line crosses the symbols stored so far.
+            known.clear();
+            for (int i = 0; i < scanner.resultCount; ++i)
+                if (SpanInside(line, Outline(scanner.results[i]), span)) known.push_back(span);
+            decoder.Read(levels, line.length, found, tried, line.direction, scanner.barColors, readings,
+                         SegmentFilter{&known, addOnsOnly});
             if (soft) {
                 skip.clear();
                 for (const LineReading &r : readings) skip.push_back({r.first, r.last});
@@ -461,7 +469,7 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
         const bool soft = (scanner.symbologies & kMainEanUpc) != 0;
         for (const LineSubset &subset : aboutCandidates ? kAboutCandidates : kSparseToDense) {
             const int before = scanner.resultCount;
-            sweep(part, subset, kEveryFamily, scanner.symbologies, soft, nullptr);
+            sweep(part, subset, kEveryFamily, scanner.symbologies, soft, nullptr, false);
             end = StoreGroups(scanner, sightings, plan, end);
             if (subset.every == 1) denseSwept = part;
             if (scanner.resultCount != before || end == PassEnd::ListFull) break;
@@ -488,10 +496,10 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             // symbol, the lines between them along it only its add-on.
             const int before = scanner.resultCount;
             sweep(AroundSymbol(main, area, kNearbyReach), kAroundSymbol[0], kEveryFamily, scanner.symbologies,
-                  false, nullptr);
+                  false, nullptr, false);
             end = StoreGroups(scanner, sightings, plan, end);
             if (scanner.resultCount != before || end == PassEnd::ListFull) continue;
-            sweep(part, kAroundSymbol[1], families, symbologies, false, &outline);
+            sweep(part, kAroundSymbol[1], families, symbologies, false, &outline, true);
             end = StoreGroups(scanner, sightings, plan, end);
         }
     }
