@@ -20,9 +20,22 @@ void GreyEdgeFinder::BlockExtremes(const std::uint8_t *profile, int n) {
     const int blocks = (n + kBlock - 1) / kBlock;
     blockMin_.resize(static_cast<std::size_t>(blocks));
     blockMax_.resize(static_cast<std::size_t>(blocks));
-    for (int b = 0; b < blocks; ++b) {
+    // Whole blocks in a loop of fixed count over bytes, which the compiler
+    // turns into a few vector minimum and maximum steps; then the last block.
+    const int whole = n / kBlock;
+    for (int b = 0; b < whole; ++b) {
         const std::uint8_t *p = profile + b * kBlock;
-        const int count = std::min(kBlock, n - b * kBlock);
+        std::uint8_t low = 255, high = 0;
+        for (int i = 0; i < kBlock; ++i) {
+            low = std::min(low, p[i]);
+            high = std::max(high, p[i]);
+        }
+        blockMin_[static_cast<std::size_t>(b)] = low;
+        blockMax_[static_cast<std::size_t>(b)] = high;
+    }
+    for (int b = whole; b < blocks; ++b) {
+        const std::uint8_t *p = profile + b * kBlock;
+        const int count = n - b * kBlock;
         int low = 255, high = 0;
         for (int i = 0; i < count; ++i) {
             low = std::min<int>(low, p[i]);
@@ -45,9 +58,14 @@ void GreyEdgeFinder::LocalThresholds() {
             low = std::min(low, blockMin_[static_cast<std::size_t>(k)]);
             high = std::max(high, blockMax_[static_cast<std::size_t>(k)]);
         }
-        const int relative = static_cast<int>(std::ceil(settings_.rangeShare * (high - low)));
-        threshold_[static_cast<std::size_t>(b)] = std::max({settings_.minContrast, noiseFloor_, relative});
+        threshold_[static_cast<std::size_t>(b)] =
+            std::max({settings_.minContrast, noiseFloor_, relativeThreshold_[static_cast<std::size_t>(high - low)]});
     }
+}
+
+GreyEdgeFinder::GreyEdgeFinder(GreyEdgeSettings settings) : settings_(settings) {
+    for (std::size_t range = 0; range < relativeThreshold_.size(); ++range)
+        relativeThreshold_[range] = static_cast<int>(std::ceil(settings_.rangeShare * static_cast<double>(range)));
 }
 
 // Appends an edge, merging it into the last one when both have one sense.
