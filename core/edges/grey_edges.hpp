@@ -44,11 +44,12 @@ class GreyEdgeFinder {
 
   private:
     void BlockExtremes(const std::uint8_t *profile, int n);
-    void LocalThresholds();
+    int Threshold(int block);
     void Emit(double position, int change);
 
     GreyEdgeSettings settings_;
     int noiseFloor_ = 0;
+    static constexpr int kUnknown = -1;
     std::vector<int> blockMin_, blockMax_, threshold_;  // per block
     // The share of the local range that an edge needs, by range: rangeShare
     // times the range rounded up, worked out once for every range of levels.
