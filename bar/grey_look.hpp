@@ -102,6 +102,21 @@ struct LineReading {
     char text[kTextSize] = {};
 };
 
+// A stretch of a line, in profile positions.
+struct LineSpan {
+    double from = 0, to = 0;
+};
+
+// Which segments of a line are worth decoding. A segment whose middle lies
+// in a `known` span (inside a symbol stored already) can read only that
+// symbol again, or a piece of it, which is never stored; it is decoded only
+// for the add-on that may stand beside it. With `addOnsOnly`, every segment
+// is decoded only when an add-on may stand beside it.
+struct SegmentFilter {
+    const std::vector<LineSpan> *known = nullptr;
+    bool addOnsOnly = false;
+};
+
 // Reads the symbols of one line from its edges: elements between quiet
 // zones, classified by width ratios through the width-run decoders, and the
 // EAN/UPC add-ons beside a read main symbol.
@@ -112,13 +127,16 @@ class LineDecoder {
     // Appends the readings of the line (`length` levels, their edges found) to `out`.
     void Read(const std::uint8_t *levels, int length, const std::vector<edges::GreyEdge> &edges,
               std::uint32_t symbologies, std::uint8_t direction, std::uint8_t barColors,
-              std::vector<LineReading> &out);
+              std::vector<LineReading> &out, const SegmentFilter &filter = {});
 
   private:
+    // False when the filter leaves the segment from edge `first` to `last` undecoded.
+    bool Wanted(int first, int last, std::uint32_t symbologies, const SegmentFilter &filter) const;
+    bool AddOnMayFollow(int first, int last, std::uint32_t symbologies) const;
     bool TrySegment(int first, int last, const DecodeState &base, LineReading &reading);
     // EAN/UPC segments of one layout with narrow quiet zones but clear guards.
     void ReadNarrowQuiet(int length, const GuardedLayout &layout, const DecodeState &mainState,
-                         const DecodeState &base, std::vector<LineReading> &out);
+                         const DecodeState &base, const SegmentFilter &filter, std::vector<LineReading> &out);
     void TryAddOn(int first, int last, const LineReading &main, const DecodeState &base,
                   std::vector<LineReading> &out);
     // Element widths from edge `first` to edge `last`: the distances between
@@ -149,11 +167,6 @@ class LineDecoder {
     std::vector<int> referenceDark_, referenceLight_;  // and of its neighbours' (AreaWidths)
     Widths forward_, reversed_;
     std::string classes_;  // class strings built here
-};
-
-// A stretch of a line, in profile positions.
-struct LineSpan {
-    double from = 0, to = 0;
 };
 
 // EAN/UPC symbols whose narrow elements blur together, so that their widths

@@ -90,15 +90,17 @@ constexpr int kDigitElements = 4, kDigitModules = 7;
 constexpr int kSeparatorElements = 2, kSeparatorModules = 2;
 constexpr int kAddOn5Elements = 31, kAddOn2Elements = 13;
 
-// Modules of a main EAN/UPC symbol from its first bar to its last.
+// Modules of a main EAN/UPC symbol from its first bar to its last: UPC-E
+// has the fewest, EAN 13 and UPC-A the most.
+constexpr double kFewestMainModules = 51, kMostMainModules = 95;
 double MainModules(std::uint32_t type) {
     switch (type) {
         case ZR_BAR_EAN8:
             return 67;
         case ZR_BAR_UPCE:
-            return 51;
+            return kFewestMainModules;
         default:
-            return 95;
+            return kMostMainModules;
     }
 }
 
@@ -316,6 +318,37 @@ bool LineDecoder::TrySegment(int first, int last, const DecodeState &base, LineR
     return false;
 }
 
+// Whether TryAddOn could find an add-on beside a main symbol read from edge
+// `first` to `last`, whatever its type and reading sense: the add-on's
+// edges lie on the line and the gap before them is within the add-on gap
+// for some module size a main symbol of that length may have. A necessary
+// condition only, told from two edges.
+bool LineDecoder::AddOnMayFollow(int first, int last, std::uint32_t symbologies) const {
+    const std::vector<GreyEdge> &e = *edges_;
+    const int m = static_cast<int>(e.size());
+    const double length = Distance(e, first, last);
+    const double gapLow = kAddOnGapLow * length / kMostMainModules;
+    const double gapHigh = kAddOnGapHigh * length / kFewestMainModules;
+    const auto inGap = [&](double gap) { return gap >= gapLow && gap <= gapHigh; };
+    for (const int elements : {kAddOn5Elements, kAddOn2Elements}) {
+        if ((symbologies & (elements == kAddOn5Elements ? ZR_BAR_ADDON5 : ZR_BAR_ADDON2)) == 0) continue;
+        if (last + 1 + elements < m && inGap(Distance(e, last, last + 1))) return true;  // read forwards
+        if (first - 1 - elements >= 0 && inGap(Distance(e, first - 1, first))) return true;  // reversed
+    }
+    return false;
+}
+
+bool LineDecoder::Wanted(int first, int last, std::uint32_t symbologies, const SegmentFilter &filter) const {
+    bool addOnOnly = filter.addOnsOnly;
+    if (!addOnOnly && filter.known != nullptr) {
+        const double middle = 0.5 * ((*edges_)[static_cast<std::size_t>(first)].position +
+                                     (*edges_)[static_cast<std::size_t>(last)].position);
+        for (const LineSpan &span : *filter.known)
+            addOnOnly = addOnOnly || (middle >= span.from && middle <= span.to);
+    }
+    return !addOnOnly || AddOnMayFollow(first, last, symbologies);
+}
+
 // An add-on after the main symbol read between edges first and last (in
 // its reading sense), 5 digits tried before 2.
 void LineDecoder::TryAddOn(int first, int last, const LineReading &main, const DecodeState &base,
@@ -360,7 +393,7 @@ void LineDecoder::TryAddOn(int first, int last, const LineReading &main, const D
 
 void LineDecoder::Read(const std::uint8_t *levels, int length, const std::vector<GreyEdge> &edges,
                        std::uint32_t symbologies, std::uint8_t direction, std::uint8_t barColors,
-                       std::vector<LineReading> &out) {
+                       std::vector<LineReading> &out, const SegmentFilter &filter) {
     levels_ = levels;
     edges_ = &edges;
     length_ = length;
@@ -393,7 +426,8 @@ void LineDecoder::Read(const std::uint8_t *levels, int length, const std::vector
                 if (after < kSymbolQuietRatio * mean) continue;
                 if (before < kSymbolQuietRatio * mean) break;  // the mean only grows from here
                 LineReading reading;
-                if (k - j >= kShortestSymbol && TrySegment(j, k, mainState, reading)) {
+                if (k - j >= kShortestSymbol && Wanted(j, k, symbologies, filter) &&
+                    TrySegment(j, k, mainState, reading)) {
                     out.push_back(reading);
                     if ((reading.type & kMainEanUpc) != 0 && (symbologies & kAddOns) != 0)
                         TryAddOn(j, k, reading, base, out);
@@ -403,12 +437,13 @@ void LineDecoder::Read(const std::uint8_t *levels, int length, const std::vector
                 if (++ends == kEndsTried) break;
             }
         }
-        for (const GuardedLayout &layout : kGuardedLayouts) ReadNarrowQuiet(length, layout, mainState, base, out);
+        for (const GuardedLayout &layout : kGuardedLayouts) ReadNarrowQuiet(length, layout, mainState, base, filter, out);
     }
 }
 
 void LineDecoder::ReadNarrowQuiet(int length, const GuardedLayout &layout, const DecodeState &mainState,
-                                  const DecodeState &base, std::vector<LineReading> &out) {
+                                  const DecodeState &base, const SegmentFilter &filter,
+                                  std::vector<LineReading> &out) {
     if ((mainState.symbologies & layout.symbologies) == 0) return;
     const std::vector<GreyEdge> &e = *edges_;
     const int m = static_cast<int>(e.size());
@@ -425,7 +460,7 @@ void LineDecoder::ReadNarrowQuiet(int length, const GuardedLayout &layout, const
         // Segments whose quiet zones pass the common rule were tried already.
         const double mean = Distance(e, j, k) / layout.elements;
         if (before >= kSymbolQuietRatio * mean && after >= kSymbolQuietRatio * mean) continue;
-        if (!GuardsOfSingleModules(e, j, module, layout)) continue;
+        if (!GuardsOfSingleModules(e, j, module, layout) || !Wanted(j, k, base.symbologies, filter)) continue;
         LineReading reading;
         if (!TrySegment(j, k, state, reading)) continue;
         out.push_back(reading);

@@ -20,9 +20,22 @@ void GreyEdgeFinder::BlockExtremes(const std::uint8_t *profile, int n) {
     const int blocks = (n + kBlock - 1) / kBlock;
     blockMin_.resize(static_cast<std::size_t>(blocks));
     blockMax_.resize(static_cast<std::size_t>(blocks));
-    for (int b = 0; b < blocks; ++b) {
+    // Whole blocks in a loop of fixed count over bytes, which the compiler
+    // turns into a few vector minimum and maximum steps; then the last block.
+    const int whole = n / kBlock;
+    for (int b = 0; b < whole; ++b) {
         const std::uint8_t *p = profile + b * kBlock;
-        const int count = std::min(kBlock, n - b * kBlock);
+        std::uint8_t low = 255, high = 0;
+        for (int i = 0; i < kBlock; ++i) {
+            low = std::min(low, p[i]);
+            high = std::max(high, p[i]);
+        }
+        blockMin_[static_cast<std::size_t>(b)] = low;
+        blockMax_[static_cast<std::size_t>(b)] = high;
+    }
+    for (int b = whole; b < blocks; ++b) {
+        const std::uint8_t *p = profile + b * kBlock;
+        const int count = n - b * kBlock;
         int low = 255, high = 0;
         for (int i = 0; i < count; ++i) {
             low = std::min<int>(low, p[i]);
@@ -33,21 +46,28 @@ void GreyEdgeFinder::BlockExtremes(const std::uint8_t *profile, int n) {
     }
 }
 
-// Per block: the threshold of the edges whose peak lies in it, from the
-// range of levels over the block and kReach blocks either side.
-void GreyEdgeFinder::LocalThresholds() {
+// The threshold of the edges whose peak lies in block b, from the range of
+// levels over the block and kReach blocks either side. Worked out when a
+// slope first needs it and kept for the line (kUnknown until then): most
+// slopes of a line fall below the least threshold and need none.
+int GreyEdgeFinder::Threshold(int b) {
+    int &threshold = threshold_[static_cast<std::size_t>(b)];
+    if (threshold != kUnknown) return threshold;
     const auto blocks = static_cast<int>(blockMin_.size());
-    threshold_.resize(static_cast<std::size_t>(blocks));
-    for (int b = 0; b < blocks; ++b) {
-        int low = 255, high = 0;
-        for (int k = std::max(0, b - GreyEdgeSettings::kReach);
-             k <= std::min(blocks - 1, b + GreyEdgeSettings::kReach); ++k) {
-            low = std::min(low, blockMin_[static_cast<std::size_t>(k)]);
-            high = std::max(high, blockMax_[static_cast<std::size_t>(k)]);
-        }
-        const int relative = static_cast<int>(std::ceil(settings_.rangeShare * (high - low)));
-        threshold_[static_cast<std::size_t>(b)] = std::max({settings_.minContrast, noiseFloor_, relative});
+    int low = 255, high = 0;
+    for (int k = std::max(0, b - GreyEdgeSettings::kReach); k <= std::min(blocks - 1, b + GreyEdgeSettings::kReach);
+         ++k) {
+        low = std::min(low, blockMin_[static_cast<std::size_t>(k)]);
+        high = std::max(high, blockMax_[static_cast<std::size_t>(k)]);
     }
+    threshold =
+        std::max({settings_.minContrast, noiseFloor_, relativeThreshold_[static_cast<std::size_t>(high - low)]});
+    return threshold;
+}
+
+GreyEdgeFinder::GreyEdgeFinder(GreyEdgeSettings settings) : settings_(settings) {
+    for (std::size_t range = 0; range < relativeThreshold_.size(); ++range)
+        relativeThreshold_[range] = static_cast<int>(std::ceil(settings_.rangeShare * static_cast<double>(range)));
 }
 
 // Appends an edge, merging it into the last one when both have one sense.
@@ -72,7 +92,7 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
     const int lowest = *std::min_element(blockMin_.begin(), blockMin_.end());
     const int highest = *std::max_element(blockMax_.begin(), blockMax_.end());
     if (highest - lowest < std::max(settings_.minContrast, noiseFloor_)) return edges_;
-    LocalThresholds();
+    threshold_.assign(blockMin_.size(), kUnknown);
     // Every threshold is at least this: a slope changing less is no edge,
     // told from its ends alone (most slopes of noise).
     const int least = std::max(settings_.minContrast, noiseFloor_);
@@ -104,7 +124,7 @@ const std::vector<GreyEdge> &GreyEdgeFinder::Find(const std::uint8_t *profile, i
                 peakAt = k;
             }
         }
-        if (change < threshold_[static_cast<std::size_t>(peakAt / GreyEdgeSettings::kBlock)]) continue;
+        if (change < Threshold(peakAt / GreyEdgeSettings::kBlock)) continue;
         // The centroid of the differences within kCentroidReach of the peak, within the slope.
         long moment = 0, weight = 0;
         for (int k = std::max(start, peakAt - kCentroidReach); k <= std::min(i - 1, peakAt + kCentroidReach);

@@ -12,6 +12,7 @@
 // positions weighted by their changes; edges therefore alternate.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -33,7 +34,7 @@ struct GreyEdgeSettings {
 // allocation once the longest profile has been seen.
 class GreyEdgeFinder {
   public:
-    explicit GreyEdgeFinder(GreyEdgeSettings settings = {}) : settings_(settings) {}
+    explicit GreyEdgeFinder(GreyEdgeSettings settings = {});
 
     // Edges of the n levels in order of position; valid until the next call.
     const std::vector<GreyEdge> &Find(const std::uint8_t *profile, int n);
@@ -43,12 +44,16 @@ class GreyEdgeFinder {
 
   private:
     void BlockExtremes(const std::uint8_t *profile, int n);
-    void LocalThresholds();
+    int Threshold(int block);
     void Emit(double position, int change);
 
     GreyEdgeSettings settings_;
     int noiseFloor_ = 0;
+    static constexpr int kUnknown = -1;
     std::vector<int> blockMin_, blockMax_, threshold_;  // per block
+    // The share of the local range that an edge needs, by range: rangeShare
+    // times the range rounded up, worked out once for every range of levels.
+    std::array<int, 256> relativeThreshold_{};
     std::vector<GreyEdge> edges_;
 };
 
