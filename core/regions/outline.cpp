@@ -52,24 +52,6 @@ constexpr std::array<std::array<std::uint8_t, 512>, 9> NextMoveTable() {
 constexpr auto kNextMove = NextMoveTable();
 constexpr std::size_t kFirstSearch = 4;  // the row of kNextMove that searches from direction 1
 
-// Pixels x - 1, x, x + 1 of a stored row as bits 2, 1, 0 (set bits, not yet
-// dark), for 1 <= x <= width - 2. The bytes of x - 1 and x + 1 are read; they
-// are the same byte when the three pixels do not cross a byte boundary, and
-// then the shift takes all three from the first, so no byte past the row's
-// last pixel is ever read.
-inline unsigned RowTriple(const std::uint8_t *row, int x) {
-    const int left = x - 1;
-    const unsigned pair = static_cast<unsigned>(row[left >> 3]) << 8 | row[(x + 1) >> 3];
-    return (pair >> (13 - (left & 7))) & 7u;
-}
-
-// Neighbourhood of a pixel inside the one-pixel frame: three stored rows
-// (stored bottom-up, so the row above is one pitch on). `flip` is 0 when a set
-// bit is dark and 0x1FF otherwise.
-inline Neighbourhood InnerAround(const std::uint8_t *row, std::ptrdiff_t pitch, int x, unsigned flip) {
-    return (RowTriple(row + pitch, x) << 6 | RowTriple(row, x) << 3 | RowTriple(row - pitch, x)) ^ flip;
-}
-
 // Neighbourhood of any pixel, every pixel outside the picture light.
 Neighbourhood EdgeAround(const BitImageView &view, geom::PointI at) {
     Neighbourhood around = 0;
@@ -79,57 +61,139 @@ Neighbourhood EdgeAround(const BitImageView &view, geom::PointI at) {
     return around;
 }
 
-// Follows the outline clockwise from the region's start pixel: each move goes
-// to `onMove(index, move)`, and every pixel reached that the trace goes on
-// from (all but the last one reached) to `onPixel(x, y)`; at most `capacity`
-// moves. Returns the number of moves. The position is kept both as (x, y) and
-// as a stored-row offset moved by a per-direction step, so that a move inside
-// the frame costs three pairs of byte reads and one table lookup.
+// Pixels x - 1, x, x + 1 of the stored row above, `row` and the row below from
+// the two bytes of each that hold them (high bit first), as a neighbourhood.
+// Needs 1 <= x, x <= width - 2, x < 8 x pitch - 7 and rows above and below.
+template <bool kSetIsDark>
+inline Neighbourhood StoredAround(const std::uint8_t *row, std::ptrdiff_t pitch, int x) {
+    const int left = x - 1;
+    const std::uint8_t *const at = row + (left >> 3);
+    const unsigned shift = 13u - static_cast<unsigned>(left & 7);
+    const auto triple = [shift](const std::uint8_t *pair) {
+        return ((static_cast<unsigned>(pair[0]) << 8 | pair[1]) >> shift) & 7u;
+    };
+    const Neighbourhood set = triple(at + pitch) << 6 | triple(at) << 3 | triple(at - pitch);
+    return kSetIsDark ? set : set ^ 0x1FFu;
+}
+
+// Change of x, y and the stored-row offset for each move; stored rows run
+// bottom-up, so a step up is one pitch on.
+struct Step {
+    int dx, dy;
+    std::ptrdiff_t rowOffset;
+};
+std::array<Step, 9> Steps(std::ptrdiff_t pitch) {
+    std::array<Step, 9> steps{};
+    for (std::size_t d = 1; d <= 8; ++d)
+        steps[d] = {kDirectionSteps[d].x, kDirectionSteps[d].y, -kDirectionSteps[d].y * pitch};
+    return steps;
+}
+
+// True when StoredAround may read the neighbourhood of every pixel of `box`:
+// the rows above and below and the columns left and right lie in the picture,
+// and the byte after the one holding x - 1 lies in its row.
+bool AroundReadable(const BitImageView &view, const geom::Rect &box) {
+    return box.x0 >= 1 && box.y0 >= 1 && box.x1 <= view.Width() - 1 && box.y1 <= view.Height() - 1 &&
+           box.x1 <= 8 * view.Pitch() - 7;
+}
+
+// Where a trace stands: the pixel reached by `move`, the `made`-th move.
+struct TraceAt {
+    int x, y;
+    std::uint8_t move;
+    std::size_t made;
+};
+
+// Finishes a trace from `at` with every read checked: neighbourhoods of pixels
+// near the picture's edge pixel by pixel, all others from the stored rows.
+// Each further move goes to `onMove(move)`, and every pixel reached that the
+// trace goes on from to `onPixel(x, y, column, row, inBox)` (column and row
+// counted from the box's corner). Returns the number of moves.
+template <bool kSetIsDark, typename OnMove, typename OnPixel>
+std::size_t FinishChecked(const BitImageView &view, const geom::Rect &box, geom::PointI start, std::uint8_t first,
+                          TraceAt at, std::size_t capacity, OnMove &&onMove, OnPixel &&onPixel) {
+    const geom::Rect readable = {1, 1, std::min(view.Width() - 1, 8 * view.Pitch() - 7), view.Height() - 1};
+    const auto boxWidth = static_cast<unsigned>(std::max(box.Width(), 0));
+    const auto boxHeight = static_cast<unsigned>(std::max(box.Height(), 0));
+    const std::ptrdiff_t pitch = view.Pitch();
+    int x = at.x;
+    int y = at.y;
+    std::uint8_t move = at.move;
+    std::size_t made = at.made;
+    while (true) {
+        const Neighbourhood around = readable.Contains({x, y}) ? StoredAround<kSetIsDark>(view.Row(y), pitch, x)
+                                                               : EdgeAround(view, {x, y});
+        const std::uint8_t next = kNextMove[move][around];
+        if (made >= capacity || next == 0) break;
+        if (x == start.x && y == start.y && next == first) break;
+        const int column = x - box.x0;
+        const int row = y - box.y0;
+        onPixel(x, y, column, row, static_cast<unsigned>(column) < boxWidth && static_cast<unsigned>(row) < boxHeight);
+        move = next;
+        onMove(move);
+        ++made;
+        x += kDirectionSteps[move].x;
+        y += kDirectionSteps[move].y;
+    }
+    return made;
+}
+
+// Follows the outline clockwise from the region's start pixel, at most
+// `capacity` moves; callbacks as FinishChecked's. While the trace stays in a
+// box whose neighbourhoods are all readable, a move costs three two-byte reads,
+// one lookup and no bounds check but the box's; the position is kept both as
+// (x, y) and as a stored-row pointer. A trace leaving the box (a region cut by
+// the labelled rectangle) is finished with checked reads.
+template <bool kSetIsDark, typename OnMove, typename OnPixel>
+std::size_t TraceRegion(const BitImageView &view, const Region &region, std::size_t capacity, OnMove &&onMove,
+                        OnPixel &&onPixel) {
+    const geom::Rect &box = region.box;
+    const geom::PointI start = region.start;
+    if (!AroundReadable(view, box) || !box.Contains(start)) {
+        const std::uint8_t first = kNextMove[kFirstSearch][EdgeAround(view, start)];
+        if (first == 0 || capacity == 0) return 0;
+        onMove(first);
+        const TraceAt at = {start.x + kDirectionSteps[first].x, start.y + kDirectionSteps[first].y, first, 1};
+        return FinishChecked<kSetIsDark>(view, box, start, first, at, capacity, onMove, onPixel);
+    }
+    const std::ptrdiff_t pitch = view.Pitch();
+    const std::array<Step, 9> steps = Steps(pitch);
+    const int x0 = box.x0;
+    const int y0 = box.y0;
+    const auto boxWidth = static_cast<unsigned>(box.Width());
+    const auto boxHeight = static_cast<unsigned>(box.Height());
+    int x = start.x;
+    int y = start.y;
+    const std::uint8_t *row = view.Row(y);
+    const std::uint8_t first = kNextMove[kFirstSearch][StoredAround<kSetIsDark>(row, pitch, x)];
+    if (first == 0 || capacity == 0) return 0;
+    std::size_t made = 0;
+    std::uint8_t move = first;
+    while (true) {
+        onMove(move);
+        ++made;
+        const Step &step = steps[move];
+        x += step.dx;
+        y += step.dy;
+        const int column = x - x0;
+        const int boxRow = y - y0;
+        if (static_cast<unsigned>(column) >= boxWidth || static_cast<unsigned>(boxRow) >= boxHeight)
+            return FinishChecked<kSetIsDark>(view, box, start, first, {x, y, move, made}, capacity, onMove, onPixel);
+        row += step.rowOffset;
+        const std::uint8_t next = kNextMove[move][StoredAround<kSetIsDark>(row, pitch, x)];
+        if (made >= capacity || next == 0) break;
+        if (x == start.x && y == start.y && next == first) break;
+        onPixel(x, y, column, boxRow, true);
+        move = next;
+    }
+    return made;
+}
+
 template <typename OnMove, typename OnPixel>
 std::size_t Trace(const BitImageView &view, const Region &region, std::size_t capacity, OnMove &&onMove,
                   OnPixel &&onPixel) {
-    const int width = view.Width();
-    const int height = view.Height();
-    const std::ptrdiff_t pitch = view.Pitch();
-    const unsigned flip = view.SetBitIsDark() ? 0u : 0x1FFu;
-    // Stored-row offset of each move: a step up is one pitch on.
-    std::array<std::ptrdiff_t, 9> rowStep{};
-    for (std::size_t d = 1; d <= 8; ++d) rowStep[d] = -kDirectionSteps[d].y * pitch;
-    // Inside the frame (1 <= x <= width - 2, 1 <= y <= height - 2) the whole
-    // neighbourhood lies in the picture; one unsigned compare per axis.
-    const auto innerWidth = static_cast<unsigned>(std::max(width - 2, 0));
-    const auto innerHeight = static_cast<unsigned>(std::max(height - 2, 0));
-    const auto inside = [&](int x, int y) {
-        return static_cast<unsigned>(x - 1) < innerWidth && static_cast<unsigned>(y - 1) < innerHeight;
-    };
-
-    const int startX = region.start.x;
-    const int startY = region.start.y;
-    int x = startX;
-    int y = startY;
-    // Offset of row y from the picture's first stored byte; it becomes a
-    // pointer only inside the frame.
-    const std::uint8_t *const bits = view.Row(height - 1);
-    std::ptrdiff_t rowOffset = static_cast<std::ptrdiff_t>(height - 1 - y) * pitch;
-    const auto around = [&]() {
-        return inside(x, y) ? InnerAround(bits + rowOffset, pitch, x, flip) : EdgeAround(view, {x, y});
-    };
-    const std::uint8_t first = kNextMove[kFirstSearch][around()];
-    if (first == 0 || capacity == 0) return 0;
-    std::size_t length = 0;
-    std::uint8_t move = first;
-    while (true) {
-        onMove(length++, move);
-        x += kDirectionSteps[move].x;
-        y += kDirectionSteps[move].y;
-        rowOffset += rowStep[move];
-        const std::uint8_t next = kNextMove[move][around()];
-        if (length >= capacity || next == 0) break;
-        if (x == startX && y == startY && next == first) break;
-        onPixel(x, y);
-        move = next;
-    }
-    return length;
+    return view.SetBitIsDark() ? TraceRegion<true>(view, region, capacity, onMove, onPixel)
+                               : TraceRegion<false>(view, region, capacity, onMove, onPixel);
 }
 
 // A region reaching beyond its box (through the rectangle's edge) could
@@ -144,8 +208,9 @@ std::size_t TraceOutline(const BitImageView &view, const Region &region, std::ve
     const std::size_t capacity = TraceCapacity(region);
     if (chain.size() < capacity + 1) chain.resize(capacity + 1);
     std::uint8_t *const moves = chain.data();
+    std::size_t i = 0;
     const std::size_t length = Trace(
-        view, region, capacity, [moves](std::size_t i, std::uint8_t move) { moves[i] = move; }, [](int, int) {});
+        view, region, capacity, [moves, &i](std::uint8_t move) { moves[i++] = move; }, [](int, int, int, int, bool) {});
     chain[length] = 0;
     return length;
 }
@@ -161,23 +226,26 @@ void RegionOutline(const BitImageView &view, Region &region) {
     std::int32_t *const rowRight = region.rowRight.data();
     std::int32_t *const colTop = region.colTop.data();
     std::int32_t *const colBottom = region.colBottom.data();
-    const int x0 = region.box.x0;
-    const int y0 = region.box.y0;
-    // Widens the row and column extents by a pixel of the outline inside the
-    // box; a trace leaving the box through the rectangle's edge passes outside.
-    const auto extend = [=](int x, int y) {
-        const auto row = static_cast<unsigned>(y - y0);
-        const auto column = static_cast<unsigned>(x - x0);
-        if (row >= static_cast<unsigned>(height) || column >= static_cast<unsigned>(width)) return;
-        rowLeft[row] = std::min(rowLeft[row], x);
-        rowRight[row] = std::max(rowRight[row], x);
-        colTop[column] = std::min(colTop[column], y);
-        colBottom[column] = std::max(colBottom[column], y);
+    // Widens the row and column extents by a pixel of the outline in the box;
+    // a trace leaving the box through the rectangle's edge passes others.
+    const auto extend = [=](int x, int y, int column, int row, bool inBox) {
+        if (!inBox) return;
+        const auto r = static_cast<unsigned>(row);
+        const auto c = static_cast<unsigned>(column);
+        rowLeft[r] = std::min(rowLeft[r], x);
+        rowRight[r] = std::max(rowRight[r], x);
+        colTop[c] = std::min(colTop[c], y);
+        colBottom[c] = std::max(colBottom[c], y);
     };
     // The extents take the start pixel and every pixel the trace goes on from:
     // the pixel the last move reaches is the start again, or ends a cut trace.
-    extend(region.start.x, region.start.y);
-    Trace(view, region, TraceCapacity(region), [](std::size_t, std::uint8_t) {}, extend);
+    const geom::PointI start = region.start;
+    const int startColumn = start.x - region.box.x0;
+    const int startRow = start.y - region.box.y0;
+    extend(start.x, start.y, startColumn, startRow,
+           static_cast<unsigned>(startColumn) < static_cast<unsigned>(width) &&
+               static_cast<unsigned>(startRow) < static_cast<unsigned>(height));
+    Trace(view, region, TraceCapacity(region), [](std::uint8_t) {}, extend);
 }
 
 void EnsureOutline(const BitImageView &view, Region &region) {
