@@ -2,6 +2,7 @@
 // start pixel, and the outline's extent on every row and column of the box.
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "core/regions/regions.hpp"
 
@@ -61,18 +62,30 @@ Neighbourhood EdgeAround(const BitImageView &view, geom::PointI at) {
     return around;
 }
 
-// Pixels x - 1, x, x + 1 of the stored row above, `row` and the row below from
-// the two bytes of each that hold them (high bit first), as a neighbourhood.
-// Needs 1 <= x, x <= width - 2, x < 8 x pitch - 7 and rows above and below.
+// True when StoredAround may read the neighbourhood of pixel (x, y): its
+// three rows and columns lie in the picture.
+bool StoredAroundReadable(const BitImageView &view, int x, int y) {
+    return x >= 1 && x < view.Width() - 1 && y >= 1 && y < view.Height() - 1 && view.Pitch() >= 4;
+}
+
+// Pixels x - 1, x, x + 1 of the stored row below `row`, of `row` and of the
+// row above (one pitch on each), as a neighbourhood: each row's four bytes
+// from the one holding x - 1, read as one big-endian word, or the row's last
+// four bytes when those would run past its end (the three pixels lie within
+// them then, as x + 1 is in the row). Needs StoredAroundReadable(x, y).
 template <bool kSetIsDark>
 inline Neighbourhood StoredAround(const std::uint8_t *row, std::ptrdiff_t pitch, int x) {
     const int left = x - 1;
-    const std::uint8_t *const at = row + (left >> 3);
-    const unsigned shift = 13u - static_cast<unsigned>(left & 7);
-    const auto triple = [shift](const std::uint8_t *pair) {
-        return ((static_cast<unsigned>(pair[0]) << 8 | pair[1]) >> shift) & 7u;
+    const int first = std::min(left >> 3, static_cast<int>(pitch) - 4);
+    const std::uint8_t *const below = row - pitch + first;
+    const unsigned shift = 29u - static_cast<unsigned>(left - 8 * first);
+    const auto triple = [shift](const std::uint8_t *bytes) {
+        std::uint32_t word;
+        std::memcpy(&word, bytes, sizeof word);
+        return (__builtin_bswap32(word) >> shift) & 7u;
     };
-    const Neighbourhood set = triple(at + pitch) << 6 | triple(at) << 3 | triple(at - pitch);
+    // The three fields do not overlap: sums scaled by 8 (one address computation each).
+    const Neighbourhood set = (triple(below + 2 * pitch) * 8 + triple(below + pitch)) * 8 + triple(below);
     return kSetIsDark ? set : set ^ 0x1FFu;
 }
 
@@ -89,12 +102,11 @@ std::array<Step, 9> Steps(std::ptrdiff_t pitch) {
     return steps;
 }
 
-// True when StoredAround may read the neighbourhood of every pixel of `box`:
-// the rows above and below and the columns left and right lie in the picture,
-// and the byte after the one holding x - 1 lies in its row.
+// True when StoredAround may read the neighbourhood of every pixel of `box`
+// (its corners are the extremes of StoredAroundReadable).
 bool AroundReadable(const BitImageView &view, const geom::Rect &box) {
-    return box.x0 >= 1 && box.y0 >= 1 && box.x1 <= view.Width() - 1 && box.y1 <= view.Height() - 1 &&
-           box.x1 <= 8 * view.Pitch() - 7;
+    return box.x1 > box.x0 && box.y1 > box.y0 && StoredAroundReadable(view, box.x0, box.y0) &&
+           StoredAroundReadable(view, box.x1 - 1, box.y0) && StoredAroundReadable(view, box.x1 - 1, box.y1 - 1);
 }
 
 // Where a trace stands: the pixel reached by `move`, the `made`-th move.
@@ -112,7 +124,6 @@ struct TraceAt {
 template <bool kSetIsDark, typename OnMove, typename OnPixel>
 std::size_t FinishChecked(const BitImageView &view, const geom::Rect &box, geom::PointI start, std::uint8_t first,
                           TraceAt at, std::size_t capacity, OnMove &&onMove, OnPixel &&onPixel) {
-    const geom::Rect readable = {1, 1, std::min(view.Width() - 1, 8 * view.Pitch() - 7), view.Height() - 1};
     const auto boxWidth = static_cast<unsigned>(std::max(box.Width(), 0));
     const auto boxHeight = static_cast<unsigned>(std::max(box.Height(), 0));
     const std::ptrdiff_t pitch = view.Pitch();
@@ -121,7 +132,7 @@ std::size_t FinishChecked(const BitImageView &view, const geom::Rect &box, geom:
     std::uint8_t move = at.move;
     std::size_t made = at.made;
     while (true) {
-        const Neighbourhood around = readable.Contains({x, y}) ? StoredAround<kSetIsDark>(view.Row(y), pitch, x)
+        const Neighbourhood around = StoredAroundReadable(view, x, y) ? StoredAround<kSetIsDark>(view.Row(y), pitch, x)
                                                                : EdgeAround(view, {x, y});
         const std::uint8_t next = kNextMove[move][around];
         if (made >= capacity || next == 0) break;
@@ -140,7 +151,7 @@ std::size_t FinishChecked(const BitImageView &view, const geom::Rect &box, geom:
 
 // Follows the outline clockwise from the region's start pixel, at most
 // `capacity` moves; callbacks as FinishChecked's. While the trace stays in a
-// box whose neighbourhoods are all readable, a move costs three two-byte reads,
+// box whose neighbourhoods are all readable, a move costs three four-byte reads,
 // one lookup and no bounds check but the box's; the position is kept both as
 // (x, y) and as a stored-row pointer. A trace leaving the box (a region cut by
 // the labelled rectangle) is finished with checked reads.
@@ -163,30 +174,34 @@ std::size_t TraceRegion(const BitImageView &view, const Region &region, std::siz
     const auto boxWidth = static_cast<unsigned>(box.Width());
     const auto boxHeight = static_cast<unsigned>(box.Height());
     int x = start.x;
-    int y = start.y;
-    const std::uint8_t *row = view.Row(y);
+    int boxRow = start.y - y0;  // y less the box's top: y itself is not needed in the loop
+    const int startRow = boxRow;
+    const std::uint8_t *row = view.Row(start.y);
     const std::uint8_t first = kNextMove[kFirstSearch][StoredAround<kSetIsDark>(row, pitch, x)];
     if (first == 0 || capacity == 0) return 0;
-    std::size_t made = 0;
+    std::size_t remaining = capacity;
     std::uint8_t move = first;
     while (true) {
         onMove(move);
-        ++made;
+        --remaining;
         const Step &step = steps[move];
         x += step.dx;
-        y += step.dy;
+        boxRow += step.dy;
         const int column = x - x0;
-        const int boxRow = y - y0;
-        if (static_cast<unsigned>(column) >= boxWidth || static_cast<unsigned>(boxRow) >= boxHeight)
-            return FinishChecked<kSetIsDark>(view, box, start, first, {x, y, move, made}, capacity, onMove, onPixel);
+        if (static_cast<unsigned>(column) >= boxWidth || static_cast<unsigned>(boxRow) >= boxHeight) {
+            const TraceAt at = {x, boxRow + y0, move, capacity - remaining};
+            return FinishChecked<kSetIsDark>(view, box, start, first, at, capacity, onMove, onPixel);
+        }
         row += step.rowOffset;
         const std::uint8_t next = kNextMove[move][StoredAround<kSetIsDark>(row, pitch, x)];
-        if (made >= capacity || next == 0) break;
-        if (x == start.x && y == start.y && next == first) break;
-        onPixel(x, y, column, boxRow, true);
+        if (remaining == 0 || next == 0) break;
+        if (x == start.x) {
+            if (boxRow == startRow && next == first) break;
+        }
+        onPixel(x, boxRow + y0, column, boxRow, true);
         move = next;
     }
-    return made;
+    return capacity - remaining;
 }
 
 template <typename OnMove, typename OnPixel>
