@@ -102,11 +102,11 @@ std::array<Step, 9> Steps(std::ptrdiff_t pitch) {
     return steps;
 }
 
-// True when StoredAround may read the neighbourhood of every pixel of `box`
-// (its corners are the extremes of StoredAroundReadable).
+// True when StoredAround may read the neighbourhood of every pixel of `box`:
+// the readable pixels form a rectangle, so its two far corners decide.
 bool AroundReadable(const BitImageView &view, const geom::Rect &box) {
     return box.x1 > box.x0 && box.y1 > box.y0 && StoredAroundReadable(view, box.x0, box.y0) &&
-           StoredAroundReadable(view, box.x1 - 1, box.y0) && StoredAroundReadable(view, box.x1 - 1, box.y1 - 1);
+           StoredAroundReadable(view, box.x1 - 1, box.y1 - 1);
 }
 
 // Where a trace stands: the pixel reached by `move`, the `made`-th move.
@@ -152,9 +152,9 @@ std::size_t FinishChecked(const BitImageView &view, const geom::Rect &box, geom:
 // Follows the outline clockwise from the region's start pixel, at most
 // `capacity` moves; callbacks as FinishChecked's. While the trace stays in a
 // box whose neighbourhoods are all readable, a move costs three four-byte reads,
-// one lookup and no bounds check but the box's; the position is kept both as
-// (x, y) and as a stored-row pointer. A trace leaving the box (a region cut by
-// the labelled rectangle) is finished with checked reads.
+// one lookup and no bounds check but the box's; the position is kept as x,
+// the row within the box and a stored-row pointer. A trace leaving the box (a
+// region cut by the labelled rectangle) is finished with checked reads.
 template <bool kSetIsDark, typename OnMove, typename OnPixel>
 std::size_t TraceRegion(const BitImageView &view, const Region &region, std::size_t capacity, OnMove &&onMove,
                         OnPixel &&onPixel) {
