@@ -2,6 +2,7 @@
 // start pixel, and the outline's extent on every row and column of the box.
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "core/regions/regions.hpp"
 
@@ -27,18 +28,21 @@ constexpr std::array<geom::PointI, 9> kDirectionSteps = {{
 // x - 1, x, x + 1 from high to low; a set bit is dark.
 using Neighbourhood = unsigned;
 
-// For every starting direction and neighbourhood, the first direction
-// clockwise from the start whose neighbour is dark; 0 when none is.
-constexpr std::array<std::array<std::uint8_t, 512>, 9> FirstDarkTable() {
+// For the move that reached a pixel (1..8) and the pixel's neighbourhood, the
+// next move: the first dark neighbour clockwise from the direction back
+// towards where the move came from, plus one; 0 when no neighbour is dark.
+// Row 4 (a move down) searches from direction 1, as the trace's first move does.
+constexpr std::array<std::array<std::uint8_t, 512>, 9> NextMoveTable() {
     // Bit of the neighbourhood for directions 1..8 (up, up-right, right, down-right, down, down-left, left, up-left).
     constexpr std::array<int, 9> kBit = {0, 7, 6, 3, 0, 1, 2, 5, 8};
     std::array<std::array<std::uint8_t, 512>, 9> table{};
-    for (int from = 1; from <= 8; ++from) {
+    for (int reached = 1; reached <= 8; ++reached) {
+        const int from = (reached + 4) % 8 + 1;
         for (int around = 0; around < 512; ++around) {
             for (int k = 0; k < 8; ++k) {
                 const int d = (from - 1 + k) % 8 + 1;
                 if ((around >> kBit[static_cast<std::size_t>(d)]) & 1) {
-                    table[static_cast<std::size_t>(from)][static_cast<std::size_t>(around)] = static_cast<std::uint8_t>(d);
+                    table[static_cast<std::size_t>(reached)][static_cast<std::size_t>(around)] = static_cast<std::uint8_t>(d);
                     break;
                 }
             }
@@ -46,25 +50,11 @@ constexpr std::array<std::array<std::uint8_t, 512>, 9> FirstDarkTable() {
     }
     return table;
 }
-constexpr auto kFirstDark = FirstDarkTable();
+constexpr auto kNextMove = NextMoveTable();
+constexpr std::size_t kFirstSearch = 4;  // the row of kNextMove that searches from direction 1
 
-// Pixels x - 1, x, x + 1 of a stored row as bits 2, 1, 0 (set bits, not yet dark).
-unsigned RowTriple(const std::uint8_t *row, int x) {
-    const int left = x - 1;
-    const int offset = left & 7;
-    unsigned pair = static_cast<unsigned>(row[left >> 3]) << 8;
-    if (offset > 5) pair |= row[(left >> 3) + 1];  // the three pixels cross into the next byte
-    return (pair >> (13 - offset)) & 7u;
-}
-
-Neighbourhood DarkAround(const BitImageView &view, geom::PointI at) {
-    if (at.x >= 1 && at.y >= 1 && at.x + 1 < view.Width() && at.y + 1 < view.Height()) {
-        // Inside the frame: three reads of stored rows (stored bottom-up, so the row above is one pitch on).
-        const std::uint8_t *row = view.Row(at.y);
-        const std::ptrdiff_t pitch = view.Pitch();
-        const unsigned bits = RowTriple(row + pitch, at.x) << 6 | RowTriple(row, at.x) << 3 | RowTriple(row - pitch, at.x);
-        return view.SetBitIsDark() ? bits : ~bits & 0x1FFu;
-    }
+// Neighbourhood of any pixel, every pixel outside the picture light.
+Neighbourhood EdgeAround(const BitImageView &view, geom::PointI at) {
     Neighbourhood around = 0;
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx)
@@ -72,31 +62,153 @@ Neighbourhood DarkAround(const BitImageView &view, geom::PointI at) {
     return around;
 }
 
-// First dark neighbour of `at` in clockwise order from direction `from`; 0 when none.
-int FirstDarkNeighbour(const BitImageView &view, geom::PointI at, int from) {
-    return kFirstDark[static_cast<std::size_t>(from)][DarkAround(view, at)];
+// True when StoredAround may read the neighbourhood of pixel (x, y): its
+// three rows and columns lie in the picture.
+bool StoredAroundReadable(const BitImageView &view, int x, int y) {
+    return x >= 1 && x < view.Width() - 1 && y >= 1 && y < view.Height() - 1 && view.Pitch() >= 4;
 }
 
-// Follows the outline clockwise from the region's start pixel, handing each
-// move to `onMove`; at most `capacity` moves. Returns the number of moves.
-template <typename OnMove>
-std::size_t Trace(const BitImageView &view, const Region &region, std::size_t capacity, OnMove &&onMove) {
+// Pixels x - 1, x, x + 1 of the stored row below `row`, of `row` and of the
+// row above (one pitch on each), as a neighbourhood: each row's four bytes
+// from the one holding x - 1, read as one big-endian word, or the row's last
+// four bytes when those would run past its end (the three pixels lie within
+// them then, as x + 1 is in the row). Needs StoredAroundReadable(x, y).
+template <bool kSetIsDark>
+inline Neighbourhood StoredAround(const std::uint8_t *row, std::ptrdiff_t pitch, int x) {
+    const int left = x - 1;
+    const int first = std::min(left >> 3, static_cast<int>(pitch) - 4);
+    const std::uint8_t *const below = row - pitch + first;
+    const unsigned shift = 29u - static_cast<unsigned>(left - 8 * first);
+    const auto triple = [shift](const std::uint8_t *bytes) {
+        std::uint32_t word;
+        std::memcpy(&word, bytes, sizeof word);
+        return (__builtin_bswap32(word) >> shift) & 7u;
+    };
+    // The three fields do not overlap: sums scaled by 8 (one address computation each).
+    const Neighbourhood set = (triple(below + 2 * pitch) * 8 + triple(below + pitch)) * 8 + triple(below);
+    return kSetIsDark ? set : set ^ 0x1FFu;
+}
+
+// Change of x, y and the stored-row offset for each move; stored rows run
+// bottom-up, so a step up is one pitch on.
+struct Step {
+    int dx, dy;
+    std::ptrdiff_t rowOffset;
+};
+std::array<Step, 9> Steps(std::ptrdiff_t pitch) {
+    std::array<Step, 9> steps{};
+    for (std::size_t d = 1; d <= 8; ++d)
+        steps[d] = {kDirectionSteps[d].x, kDirectionSteps[d].y, -kDirectionSteps[d].y * pitch};
+    return steps;
+}
+
+// True when StoredAround may read the neighbourhood of every pixel of `box`:
+// the readable pixels form a rectangle, so its two far corners decide.
+bool AroundReadable(const BitImageView &view, const geom::Rect &box) {
+    return box.x1 > box.x0 && box.y1 > box.y0 && StoredAroundReadable(view, box.x0, box.y0) &&
+           StoredAroundReadable(view, box.x1 - 1, box.y1 - 1);
+}
+
+// Where a trace stands: the pixel reached by `move`, the `made`-th move.
+struct TraceAt {
+    int x, y;
+    std::uint8_t move;
+    std::size_t made;
+};
+
+// Finishes a trace from `at` with every read checked: neighbourhoods of pixels
+// near the picture's edge pixel by pixel, all others from the stored rows.
+// Each further move goes to `onMove(move)`, and every pixel reached that the
+// trace goes on from to `onPixel(x, y, column, row, inBox)` (column and row
+// counted from the box's corner). Returns the number of moves.
+template <bool kSetIsDark, typename OnMove, typename OnPixel>
+std::size_t FinishChecked(const BitImageView &view, const geom::Rect &box, geom::PointI start, std::uint8_t first,
+                          TraceAt at, std::size_t capacity, OnMove &&onMove, OnPixel &&onPixel) {
+    const auto boxWidth = static_cast<unsigned>(std::max(box.Width(), 0));
+    const auto boxHeight = static_cast<unsigned>(std::max(box.Height(), 0));
+    const std::ptrdiff_t pitch = view.Pitch();
+    int x = at.x;
+    int y = at.y;
+    std::uint8_t move = at.move;
+    std::size_t made = at.made;
+    while (true) {
+        const Neighbourhood around = StoredAroundReadable(view, x, y) ? StoredAround<kSetIsDark>(view.Row(y), pitch, x)
+                                                               : EdgeAround(view, {x, y});
+        const std::uint8_t next = kNextMove[move][around];
+        if (made >= capacity || next == 0) break;
+        if (x == start.x && y == start.y && next == first) break;
+        const int column = x - box.x0;
+        const int row = y - box.y0;
+        onPixel(x, y, column, row, static_cast<unsigned>(column) < boxWidth && static_cast<unsigned>(row) < boxHeight);
+        move = next;
+        onMove(move);
+        ++made;
+        x += kDirectionSteps[move].x;
+        y += kDirectionSteps[move].y;
+    }
+    return made;
+}
+
+// Follows the outline clockwise from the region's start pixel, at most
+// `capacity` moves; callbacks as FinishChecked's. While the trace stays in a
+// box whose neighbourhoods are all readable, a move costs three four-byte reads,
+// one lookup and no bounds check but the box's; the position is kept as x,
+// the row within the box and a stored-row pointer. A trace leaving the box (a
+// region cut by the labelled rectangle) is finished with checked reads.
+template <bool kSetIsDark, typename OnMove, typename OnPixel>
+std::size_t TraceRegion(const BitImageView &view, const Region &region, std::size_t capacity, OnMove &&onMove,
+                        OnPixel &&onPixel) {
+    const geom::Rect &box = region.box;
     const geom::PointI start = region.start;
-    const int first = FirstDarkNeighbour(view, start, 1);
-    if (first == 0) return 0;
-    std::size_t length = 0;
-    geom::PointI at = start;
-    int move = first;
-    while (length < capacity) {
-        onMove(length++, move, at);
-        at += kDirectionSteps[static_cast<std::size_t>(move)];
-        // Search clockwise from the direction back towards where the move came from, plus one.
-        const int next = FirstDarkNeighbour(view, at, (move + 4) % 8 + 1);
-        if (next == 0) break;
-        if (at == start && next == first) break;
+    if (!AroundReadable(view, box) || !box.Contains(start)) {
+        const std::uint8_t first = kNextMove[kFirstSearch][EdgeAround(view, start)];
+        if (first == 0 || capacity == 0) return 0;
+        onMove(first);
+        const TraceAt at = {start.x + kDirectionSteps[first].x, start.y + kDirectionSteps[first].y, first, 1};
+        return FinishChecked<kSetIsDark>(view, box, start, first, at, capacity, onMove, onPixel);
+    }
+    const std::ptrdiff_t pitch = view.Pitch();
+    const std::array<Step, 9> steps = Steps(pitch);
+    const int x0 = box.x0;
+    const int y0 = box.y0;
+    const auto boxWidth = static_cast<unsigned>(box.Width());
+    const auto boxHeight = static_cast<unsigned>(box.Height());
+    int x = start.x;
+    int boxRow = start.y - y0;  // y less the box's top: y itself is not needed in the loop
+    const int startRow = boxRow;
+    const std::uint8_t *row = view.Row(start.y);
+    const std::uint8_t first = kNextMove[kFirstSearch][StoredAround<kSetIsDark>(row, pitch, x)];
+    if (first == 0 || capacity == 0) return 0;
+    std::size_t remaining = capacity;
+    std::uint8_t move = first;
+    while (true) {
+        onMove(move);
+        --remaining;
+        const Step &step = steps[move];
+        x += step.dx;
+        boxRow += step.dy;
+        const int column = x - x0;
+        if (static_cast<unsigned>(column) >= boxWidth || static_cast<unsigned>(boxRow) >= boxHeight) {
+            const TraceAt at = {x, boxRow + y0, move, capacity - remaining};
+            return FinishChecked<kSetIsDark>(view, box, start, first, at, capacity, onMove, onPixel);
+        }
+        row += step.rowOffset;
+        const std::uint8_t next = kNextMove[move][StoredAround<kSetIsDark>(row, pitch, x)];
+        if (remaining == 0 || next == 0) break;
+        if (x == start.x) {
+            if (boxRow == startRow && next == first) break;
+        }
+        onPixel(x, boxRow + y0, column, boxRow, true);
         move = next;
     }
-    return length;
+    return capacity - remaining;
+}
+
+template <typename OnMove, typename OnPixel>
+std::size_t Trace(const BitImageView &view, const Region &region, std::size_t capacity, OnMove &&onMove,
+                  OnPixel &&onPixel) {
+    return view.SetBitIsDark() ? TraceRegion<true>(view, region, capacity, onMove, onPixel)
+                               : TraceRegion<false>(view, region, capacity, onMove, onPixel);
 }
 
 // A region reaching beyond its box (through the rectangle's edge) could
@@ -105,44 +217,50 @@ std::size_t TraceCapacity(const Region &region) {
     return 2 * static_cast<std::size_t>(region.Width()) * static_cast<std::size_t>(std::max(region.Height(), 1));
 }
 
-// Widens the row and column extents by a pixel of the outline inside the box.
-void Extend(Region &region, geom::PointI at) {
-    const int row = at.y - region.box.y0;
-    const int column = at.x - region.box.x0;
-    if (row < 0 || row >= region.Height() || column < 0 || column >= region.Width()) return;
-    const auto r = static_cast<std::size_t>(row);
-    const auto c = static_cast<std::size_t>(column);
-    region.rowLeft[r] = std::min(region.rowLeft[r], at.x);
-    region.rowRight[r] = std::max(region.rowRight[r], at.x);
-    region.colTop[c] = std::min(region.colTop[c], at.y);
-    region.colBottom[c] = std::max(region.colBottom[c], at.y);
-}
-
 }  // namespace
 
 std::size_t TraceOutline(const BitImageView &view, const Region &region, std::vector<std::uint8_t> &chain) {
     const std::size_t capacity = TraceCapacity(region);
     if (chain.size() < capacity + 1) chain.resize(capacity + 1);
-    const std::size_t length = Trace(view, region, capacity, [&chain](std::size_t i, int move, geom::PointI) {
-        chain[i] = static_cast<std::uint8_t>(move);
-    });
+    std::uint8_t *const moves = chain.data();
+    std::size_t i = 0;
+    const std::size_t length = Trace(
+        view, region, capacity, [moves, &i](std::uint8_t move) { moves[i++] = move; }, [](int, int, int, int, bool) {});
     chain[length] = 0;
     return length;
 }
 
 void RegionOutline(const BitImageView &view, Region &region) {
-    const auto height = static_cast<std::size_t>(std::max(region.Height(), 0));
-    const auto width = static_cast<std::size_t>(std::max(region.Width(), 0));
-    region.rowLeft.assign(height, kNoOutline);
-    region.rowRight.assign(height, 0);
-    region.colTop.assign(width, kNoOutline);
-    region.colBottom.assign(width, 0);
-    // The extents take the start pixel and the pixel before every move: the
-    // pixel the last move reaches is the start again, or ends a cut trace.
-    Extend(region, region.start);
-    Trace(view, region, TraceCapacity(region), [&region](std::size_t i, int, geom::PointI from) {
-        if (i > 0) Extend(region, from);
-    });
+    const int height = std::max(region.Height(), 0);
+    const int width = std::max(region.Width(), 0);
+    region.rowLeft.assign(static_cast<std::size_t>(height), kNoOutline);
+    region.rowRight.assign(static_cast<std::size_t>(height), 0);
+    region.colTop.assign(static_cast<std::size_t>(width), kNoOutline);
+    region.colBottom.assign(static_cast<std::size_t>(width), 0);
+    std::int32_t *const rowLeft = region.rowLeft.data();
+    std::int32_t *const rowRight = region.rowRight.data();
+    std::int32_t *const colTop = region.colTop.data();
+    std::int32_t *const colBottom = region.colBottom.data();
+    // Widens the row and column extents by a pixel of the outline in the box;
+    // a trace leaving the box through the rectangle's edge passes others.
+    const auto extend = [=](int x, int y, int column, int row, bool inBox) {
+        if (!inBox) return;
+        const auto r = static_cast<unsigned>(row);
+        const auto c = static_cast<unsigned>(column);
+        rowLeft[r] = std::min(rowLeft[r], x);
+        rowRight[r] = std::max(rowRight[r], x);
+        colTop[c] = std::min(colTop[c], y);
+        colBottom[c] = std::max(colBottom[c], y);
+    };
+    // The extents take the start pixel and every pixel the trace goes on from:
+    // the pixel the last move reaches is the start again, or ends a cut trace.
+    const geom::PointI start = region.start;
+    const int startColumn = start.x - region.box.x0;
+    const int startRow = start.y - region.box.y0;
+    extend(start.x, start.y, startColumn, startRow,
+           static_cast<unsigned>(startColumn) < static_cast<unsigned>(width) &&
+               static_cast<unsigned>(startRow) < static_cast<unsigned>(height));
+    Trace(view, region, TraceCapacity(region), [](std::uint8_t) {}, extend);
 }
 
 void EnsureOutline(const BitImageView &view, Region &region) {

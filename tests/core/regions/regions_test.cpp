@@ -354,6 +354,32 @@ std::vector<std::uint8_t> ReferenceChain(const BitImageView &view, const Region 
     return chain;
 }
 
+// The region with the extents of the chain's pixels inside its box: the start
+// and the pixel before every move (the one the last move reaches aside).
+Region ReferenceExtents(const Region &region, const std::vector<std::uint8_t> &chain) {
+    static constexpr int kStepX[9] = {0, 0, 1, 1, 1, 0, -1, -1, -1};
+    static constexpr int kStepY[9] = {0, -1, -1, 0, 1, 1, 1, 0, -1};
+    Region walked = region;
+    walked.rowLeft.assign(static_cast<std::size_t>(region.Height()), kNoOutline);
+    walked.rowRight.assign(static_cast<std::size_t>(region.Height()), 0);
+    walked.colTop.assign(static_cast<std::size_t>(region.Width()), kNoOutline);
+    walked.colBottom.assign(static_cast<std::size_t>(region.Width()), 0);
+    geom::PointI at = region.start;
+    for (std::size_t i = 0; i <= chain.size(); ++i) {
+        if (region.box.Contains(at)) {
+            const auto row = static_cast<std::size_t>(at.y - region.box.y0);
+            const auto column = static_cast<std::size_t>(at.x - region.box.x0);
+            walked.rowLeft[row] = std::min(walked.rowLeft[row], at.x);
+            walked.rowRight[row] = std::max(walked.rowRight[row], at.x);
+            walked.colTop[column] = std::min(walked.colTop[column], at.y);
+            walked.colBottom[column] = std::max(walked.colBottom[column], at.y);
+        }
+        if (i + 1 >= chain.size()) break;
+        at = {at.x + kStepX[chain[i]], at.y + kStepY[chain[i]]};
+    }
+    return walked;
+}
+
 // Random blobs in both polarities, across byte boundaries and up to the
 // picture's frame: the table-driven trace makes the reference's moves, and
 // the extents are those of the pixels it passes.
@@ -373,30 +399,56 @@ TEST(RegionOutline, TraceMatchesANeighbourByNeighbourReference) {
             const std::vector<std::uint8_t> expected = ReferenceChain(view, region);
             EXPECT_EQ(std::vector<std::uint8_t>(chain.begin(), chain.begin() + static_cast<std::ptrdiff_t>(n)), expected);
             // The extents hold the chain's pixels inside the box (the one the last move reaches aside).
-            Region walked = region;
-            walked.rowLeft.assign(static_cast<std::size_t>(region.Height()), kNoOutline);
-            walked.rowRight.assign(static_cast<std::size_t>(region.Height()), 0);
-            walked.colTop.assign(static_cast<std::size_t>(region.Width()), kNoOutline);
-            walked.colBottom.assign(static_cast<std::size_t>(region.Width()), 0);
-            geom::PointI at = region.start;
-            for (std::size_t i = 0; i <= expected.size(); ++i) {
-                if (region.box.Contains(at)) {
-                    const auto row = static_cast<std::size_t>(at.y - region.box.y0);
-                    const auto column = static_cast<std::size_t>(at.x - region.box.x0);
-                    walked.rowLeft[row] = std::min(walked.rowLeft[row], at.x);
-                    walked.rowRight[row] = std::max(walked.rowRight[row], at.x);
-                    walked.colTop[column] = std::min(walked.colTop[column], at.y);
-                    walked.colBottom[column] = std::max(walked.colBottom[column], at.y);
-                }
-                if (i + 1 >= expected.size()) break;
-                static constexpr int kStepX[9] = {0, 0, 1, 1, 1, 0, -1, -1, -1};
-                static constexpr int kStepY[9] = {0, -1, -1, 0, 1, 1, 1, 0, -1};
-                at = {at.x + kStepX[expected[i]], at.y + kStepY[expected[i]]};
-            }
+            const Region walked = ReferenceExtents(region, expected);
             EXPECT_EQ(region.rowLeft, walked.rowLeft);
             EXPECT_EQ(region.rowRight, walked.rowRight);
             EXPECT_EQ(region.colTop, walked.colTop);
             EXPECT_EQ(region.colBottom, walked.colBottom);
+        }
+    }
+}
+
+// Hand-made regions on pictures whose frame is not cleared: starts on every
+// kind of pixel (on the frame, in the corners, light ones, isolated dots,
+// pixels joined only diagonally, rims of holes) and boxes smaller than the
+// outline, on widths that end mid-byte. Chains and extents match the
+// reference whatever the start, including traces cut short by their capacity.
+TEST(RegionOutline, TracesFromAnyStartUpToTheFrameMatchTheReference) {
+    std::mt19937 gen(11);
+    for (const int width : {1, 2, 3, 9, 17, 40}) {
+        for (const int height : {1, 2, 3, 7, 12}) {
+            test::Raster r = test::Canvas(width, height);
+            // Sparse pictures leave dots and diagonal-only joins, dense ones holes.
+            const auto darkShare = static_cast<unsigned>(20 + gen() % 60);
+            for (auto &px : r.pixels) px = gen() % 100 < darkShare ? 0 : 255;
+            for (const bool darkIsZero : {true, false}) {
+                Picture p(r, darkIsZero);
+                const BitImageView view(p.image);
+                std::vector<std::uint8_t> chain;
+                for (int y = 0; y < height; ++y) {
+                    for (int x = 0; x < width; ++x) {
+                        Region region;
+                        region.start = {x, y};
+                        // Boxes from one pixel to the whole picture, the start inside.
+                        const int x0 = static_cast<int>(gen() % static_cast<unsigned>(x + 1));
+                        const int y0 = static_cast<int>(gen() % static_cast<unsigned>(y + 1));
+                        region.box = {x0, y0, x + 1 + static_cast<int>(gen() % static_cast<unsigned>(width - x)),
+                                      y + 1 + static_cast<int>(gen() % static_cast<unsigned>(height - y))};
+                        const std::size_t n = TraceOutline(view, region, chain);
+                        const std::vector<std::uint8_t> expected = ReferenceChain(view, region);
+                        ASSERT_EQ(std::vector<std::uint8_t>(chain.begin(), chain.begin() + static_cast<std::ptrdiff_t>(n)),
+                                  expected)
+                            << width << "x" << height << " at " << x << "," << y << " " << darkIsZero;
+                        ASSERT_EQ(chain[n], 0);
+                        RegionOutline(view, region);
+                        const Region walked = ReferenceExtents(region, expected);
+                        ASSERT_EQ(region.rowLeft, walked.rowLeft) << x << "," << y;
+                        ASSERT_EQ(region.rowRight, walked.rowRight) << x << "," << y;
+                        ASSERT_EQ(region.colTop, walked.colTop) << x << "," << y;
+                        ASSERT_EQ(region.colBottom, walked.colBottom) << x << "," << y;
+                    }
+                }
+            }
         }
     }
 }
