@@ -83,7 +83,8 @@ bool TrySizes(const BitImageView &image, ScanWork &work, const DMSize *first, co
 // the wrong sizes whose border passes only just are not sampled and
 // corrected before it. The first decoding size may differ from TrySizes'
 // only where two sizes decode.
-bool TrySizesFewestMissesFirst(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last);
+bool TrySizesFewestMissesFirst(const BitImageView &image, ScanWork &work, const DMSize *first,
+                               const DMSize *last);
 // Codewords from the sampled mapping matrix in work.matrix, corrected and
 // decoded for `size`: true with rows, columns, codewords and text set.
 bool DecodeSampledMatrix(ScanWork &work, const DMSize &size);

@@ -36,7 +36,6 @@ using chunks::ColumnChunks;
 using chunks::DiagonalChunks;
 using chunks::RowChunks;
 
-
 // What a close ends: an element of which colour, and whether the gap rule
 // is tested after it.
 template <bool kLightElement, bool kGapRule = kLightElement>
@@ -151,7 +150,8 @@ __attribute__((noinline)) RunEnd CollectRuns(RunScan &scan, const BitImageView &
     const PointI stopAt = chunks.At(stop);
     scan.stopX = stopAt.x;
     scan.stopY = stopAt.y;
-    if (at == full) return PlausibleWidths(scan, Chunks::kRightward) ? RunEnd::Plausible : RunEnd::Implausible;
+    if (at == full)
+        return PlausibleWidths(scan, Chunks::kRightward) ? RunEnd::Plausible : RunEnd::Implausible;
     return ended;
 }
 

@@ -36,7 +36,8 @@ std::uint64_t ReverseBitsOfBytes(std::uint64_t word) {
 // reaching the rectangle's edge ends at `right`.
 int RowRunBounds(const BitImageView &view, int y, int left, int right, std::int32_t *bounds) {
     const std::uint8_t *row = view.Row(y);
-    const std::uint64_t darkFlip = view.SetBitIsDark() ? 0 : ~std::uint64_t{0};  // makes a dark pixel a set bit
+    const std::uint64_t darkFlip =
+        view.SetBitIsDark() ? 0 : ~std::uint64_t{0};  // makes a dark pixel a set bit
     constexpr int kChunkBytes = 8;
     const int firstByte = left >> 3, lastByte = right >> 3;
     std::uint64_t previousDark = 0;  // the column before the chunk, as the lowest bit

@@ -162,7 +162,8 @@ TEST(Pdf417Search, ReadsTheScanLineAgainAfterThePictureChanged) {
     std::uint8_t *row = view.MutableRow(line);
     for (int x = s.picture.width; x < picture.width; ++x) {
         const auto mask = static_cast<std::uint8_t>(0x80u >> (x & 7));
-        row[x >> 3] = static_cast<std::uint8_t>(view.SetBitIsDark() ? row[x >> 3] & ~mask : row[x >> 3] | mask);
+        row[x >> 3] =
+            static_cast<std::uint8_t>(view.SetBitIsDark() ? row[x >> 3] & ~mask : row[x >> 3] | mask);
     }
     search.ImageChanged();
     std::optional<StartCandidate> next = NextStart(search);

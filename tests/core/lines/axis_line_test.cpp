@@ -33,11 +33,13 @@ TEST(AxisLine, CollectionsMatchThePlainWalk) {
             if (Pick(random, 2)) scan.pixelLimit = static_cast<std::uint16_t>(Pick(random, 150));
             // The line through a random point, read from the area's near edge.
             const PointI through = RandomPoint(random, scan.area);
-            const PointI origin = vertical ? PointI{through.x, scan.area.y0} : PointI{scan.area.x0, through.y};
+            const PointI origin =
+                vertical ? PointI{through.x, scan.area.y0} : PointI{scan.area.x0, through.y};
             line.Read(view, scan.area, origin, vertical);
             ASSERT_EQ(line.Count(), vertical ? scan.area.Height() : scan.area.Width());
             for (int from = 0; from < line.Count(); from += 1 + static_cast<int>(Pick(random, 9))) {
-                const PointI start = vertical ? PointI{origin.x, origin.y + from} : PointI{origin.x + from, origin.y};
+                const PointI start =
+                    vertical ? PointI{origin.x, origin.y + from} : PointI{origin.x + from, origin.y};
                 ASSERT_EQ(line.Dark(from), view.Dark(start));
                 scan.startX = start.x;
                 scan.startY = start.y;
@@ -86,11 +88,11 @@ TEST(AxisWalk, RunsCountTheStepsBeforeEachSideStep) {
             right += kStepDx[code] > 0, left += kStepDx[code] < 0;
             down += kStepDy[code] > 0, up += kStepDy[code] < 0;
         }
-        const PointI step = right == kStepTableSize ? PointI{1, 0}
+        const PointI step = right == kStepTableSize  ? PointI{1, 0}
                             : left == kStepTableSize ? PointI{-1, 0}
                             : down == kStepTableSize ? PointI{0, 1}
-                            : up == kStepTableSize  ? PointI{0, -1}
-                                                    : PointI{0, 0};
+                            : up == kStepTableSize   ? PointI{0, -1}
+                                                     : PointI{0, 0};
         ASSERT_EQ(axis.step, step) << trial;
         PointI offset{0, 0};
         for (int k = 0; k <= kStepTableSize; ++k) {

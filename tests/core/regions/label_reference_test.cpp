@@ -40,7 +40,8 @@ struct ReferenceRegion {
 // start unless the left one starts on a higher row. A region closes on the
 // first row that does not continue it, at its last run of the row above, and
 // the answer lists regions in the order they close.
-std::vector<ReferenceRegion> ReferenceLabel(const BitImageView &view, int left, int top, int right, int bottom) {
+std::vector<ReferenceRegion> ReferenceLabel(const BitImageView &view, int left, int top, int right,
+                                            int bottom) {
     struct Run {
         int start, end, region;  // inclusive ends
     };
@@ -88,7 +89,8 @@ std::vector<ReferenceRegion> ReferenceLabel(const BitImageView &view, int left, 
             const int region = previous[i].region;
             const auto named = [region](const Run &run) { return run.region == region; };
             if (std::any_of(current.begin(), current.end(), named)) continue;
-            if (std::any_of(previous.begin() + static_cast<std::ptrdiff_t>(i) + 1, previous.end(), named)) continue;
+            if (std::any_of(previous.begin() + static_cast<std::ptrdiff_t>(i) + 1, previous.end(), named))
+                continue;
             ReferenceRegion r = regions[static_cast<std::size_t>(region)];
             r.y1 = y;
             closed.push_back(r);
@@ -173,7 +175,8 @@ TEST(LabelRegions, MatchesTheRelabellingReferenceRegionForRegionInOrder) {
                         bottom = top + static_cast<int>(gen() % static_cast<unsigned>(height - top));
                     }
                     RegionSearch search({static_cast<std::uint32_t>(left), static_cast<std::uint32_t>(top),
-                                         static_cast<std::uint32_t>(right), static_cast<std::uint32_t>(bottom)});
+                                         static_cast<std::uint32_t>(right),
+                                         static_cast<std::uint32_t>(bottom)});
                     if (trial == 2) {
                         search.minWidth = static_cast<std::uint16_t>(gen() % 4);
                         search.minHeight = static_cast<std::uint16_t>(gen() % 4);
@@ -181,8 +184,9 @@ TEST(LabelRegions, MatchesTheRelabellingReferenceRegionForRegionInOrder) {
                         search.minDensity = 0.3;
                         search.maxDensity = 0.9;
                     }
-                    compared += ExpectSameAsReference(p, search, std::to_string(width) + " wide, " +
-                                                                     std::to_string(darkPercent) + "% dark");
+                    compared += ExpectSameAsReference(
+                        p, search,
+                        std::to_string(width) + " wide, " + std::to_string(darkPercent) + "% dark");
                 }
             }
     EXPECT_GT(compared, 1000);
@@ -201,11 +205,13 @@ TEST(LabelRegions, RunsAtTheRectanglesEdgesAndAcrossWordsMatchTheReference) {
     }
     for (const bool darkIsZero : {true, false}) {
         Picture p(r, darkIsZero);
-        for (auto [left, right] : {std::pair{0, 199}, std::pair{0, 63}, std::pair{0, 127}, std::pair{64, 127},
-                                   std::pair{64, 191}, std::pair{63, 64}, std::pair{127, 127}, std::pair{120, 135},
-                                   std::pair{57, 136}}) {
+        for (auto [left, right] :
+             {std::pair{0, 199}, std::pair{0, 63}, std::pair{0, 127}, std::pair{64, 127}, std::pair{64, 191},
+              std::pair{63, 64}, std::pair{127, 127}, std::pair{120, 135}, std::pair{57, 136}}) {
             RegionSearch search({static_cast<std::uint32_t>(left), 0, static_cast<std::uint32_t>(right), 23});
-            EXPECT_GT(ExpectSameAsReference(p, search, "columns " + std::to_string(left) + ".." + std::to_string(right)), 0);
+            EXPECT_GT(ExpectSameAsReference(p, search,
+                                            "columns " + std::to_string(left) + ".." + std::to_string(right)),
+                      0);
         }
     }
 }
