@@ -75,8 +75,12 @@ std::uint16_t ImageCreate(ZrImage *image) {
         return ZR_ERR_NO_MEMORY;
     const std::uint32_t entries = PaletteEntries(image->bitsPerPixel);
     const std::size_t paletteBytes = entries * std::size_t{4};
-    auto *dib = static_cast<std::uint8_t *>(std::calloc(kDibHeaderSize + paletteBytes + size, 1));
+    // Every pixel byte is filled below, so only the header and the palette
+    // start from zero: clearing a picture's bits twice costs as much as
+    // preparing it.
+    auto *dib = static_cast<std::uint8_t *>(std::malloc(kDibHeaderSize + paletteBytes + size));
     if (!dib) return ZR_ERR_NO_MEMORY;
+    std::memset(dib, 0, kDibHeaderSize + paletteBytes);
 
     std::uint8_t *palette = dib + kDibHeaderSize;
     std::uint8_t *bits = palette + paletteBytes;
