@@ -23,6 +23,10 @@ constexpr std::size_t kFewestEdges = 14;
 // size beside it: 12 modules of gap, 47 of a 5-digit add-on and 5 quiet
 // ones make 64 of the 95 of an EAN 13 symbol.
 constexpr double kAddOnReach = 0.8;
+// An add-on stands after its main symbol in its reading sense; before it,
+// the main symbol's quiet zone (11 of its 95 modules) and some room for an
+// outline that falls short of its bars lie within this share.
+constexpr double kQuietReach = 0.25;
 // Other symbols are sought this share of a main symbol's size about it.
 constexpr double kNearbyReach = 0.6;
 
@@ -170,7 +174,7 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
         for (int i = 0; i < stored && end != PassEnd::ListFull; ++i) {
             const ZrBarResult main = scanner.results[i];
             if ((main.type & kMainEanUpc) == 0) continue;
-            const Rect part = AroundSymbol(main, area, kAddOnReach);
+            const Rect part = AfterSymbol(main, area, kAddOnReach, kQuietReach);
             // Every line there has been read already.
             if (part.x0 >= denseSwept.x0 && part.y0 >= denseSwept.y0 && part.x1 <= denseSwept.x1 &&
                 part.y1 <= denseSwept.y1)

@@ -439,6 +439,24 @@ TEST(ZrBarGreyLook, ReadsAddOnsBesideTheMainSymbol) {
 // EAN 8 symbols are often cropped close; where print stands closer to the
 // guards than the common rule allows (two modules here), the guards and the
 // check digit still let the symbol read.
+TEST(ZrBarGreyLook, ReadsTheAddOnAfterATurnedMainSymbol) {
+    // The add-on is sought only after the main symbol in its reading sense:
+    // upright it lies to the right of the main symbol, turned a quarter above it.
+    const Family f{"with add-on", BARCODE_EANX, "400638133393+54495", 0, ""};
+    const Raster upright = Draw(f, {"small", 1.5, 12});
+    for (const int quarter : {0, 1}) {
+        SCOPED_TRACE("quarter turns " + std::to_string(quarter));
+        const Scan scan = Read(quarter == 0 ? upright : zr::test::RotateQuarter(upright, quarter));
+        const bool main = std::any_of(scan.results.begin(), scan.results.end(),
+                                      [](const ZrBarResult &r) { return std::string(r.text) == "4006381333931"; });
+        const bool addOn = std::any_of(scan.results.begin(), scan.results.end(), [](const ZrBarResult &r) {
+            return r.type == ZR_BAR_ADDON5 && std::string(r.text) == "54495";
+        });
+        EXPECT_TRUE(main) << Texts(scan);
+        EXPECT_TRUE(addOn) << Texts(scan);
+    }
+}
+
 TEST(ZrBarGreyLook, ReadsEanAndUpcWithPrintCloseToTheGuards) {
     constexpr int kFine = 10;  // pixels per module while drawing
     for (const Family *f : {&kFamilies[0], &kFamilies[1], &kFamilies[2]}) {
