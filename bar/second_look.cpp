@@ -23,6 +23,10 @@ constexpr std::size_t kFewestEdges = 14;
 // size beside it: 12 modules of gap, 47 of a 5-digit add-on and 5 quiet
 // ones make 64 of the 95 of an EAN 13 symbol.
 constexpr double kAddOnReach = 0.8;
+// An add-on stands after its main symbol in its reading sense; before it,
+// the main symbol's quiet zone (11 of its 95 modules) and some room for an
+// outline that falls short of its bars lie within this share.
+constexpr double kQuietReach = 0.25;
 // Other symbols are sought this share of a main symbol's size about it.
 constexpr double kNearbyReach = 0.6;
 
@@ -90,23 +94,33 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
     // With `addOnsOnly` the width decoder reads only main symbols that an
     // add-on may stand beside.
     std::vector<LineSpan> known;
+    std::vector<edges::SkippedStretch> skipped;
     const auto sweep = [&](const Rect &part, LineSubset subset, std::uint8_t families,
-                           std::uint32_t symbologies, bool soft, const Region *crossing, bool addOnsOnly) {
+                           std::uint32_t symbologies, bool soft, const Region *crossing, bool addOnsOnly,
+                           bool skipKnown) {
         LinePlan lines(part, area, scanner.directions, subset, families);
         GreyLine line;
         LineSpan span;
         while (lines.Next(line)) {
             if (crossing != nullptr && !SpanInside(line, *crossing, span)) continue;
             const std::uint8_t *levels = SampleLine(plane, line, buffer);
-            const std::vector<edges::GreyEdge> &found = finder.Find(levels, line.length);
-            if (found.size() < kFewestEdges) continue;
-            readings.clear();
-            const std::uint32_t tried =
-                Diagonal(line.family) ? symbologies & kDiagonalSymbologies : symbologies;
             // Where the line crosses the symbols stored so far.
             known.clear();
             for (int i = 0; i < scanner.resultCount; ++i)
                 if (SpanInside(line, Outline(scanner.results[i]), span)) known.push_back(span);
+            // Edges inside a stored symbol can read only that symbol again or
+            // its add-on: sweeps that seek other symbols leave them unfound.
+            skipped.clear();
+            if (skipKnown) {
+                for (const LineSpan &s : known) skipped.push_back({s.from, s.to});
+                std::sort(skipped.begin(), skipped.end(),
+                          [](const edges::SkippedStretch &a, const edges::SkippedStretch &b) { return a.from < b.from; });
+            }
+            const std::vector<edges::GreyEdge> &found = finder.FindOutside(levels, line.length, skipped);
+            if (found.size() < kFewestEdges) continue;
+            readings.clear();
+            const std::uint32_t tried =
+                Diagonal(line.family) ? symbologies & kDiagonalSymbologies : symbologies;
             decoder.Read(levels, line.length, found, tried, line.direction, scanner.barColors, readings,
                          SegmentFilter{&known, addOnsOnly});
             if (soft) {
@@ -146,7 +160,7 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
         const bool soft = (scanner.symbologies & kMainEanUpc) != 0;
         for (const LineSubset &subset : aboutCandidates ? kAboutCandidates : kSparseToDense) {
             const int before = scanner.resultCount;
-            sweep(part, subset, kEveryFamily, scanner.symbologies, soft, nullptr, false);
+            sweep(part, subset, kEveryFamily, scanner.symbologies, soft, nullptr, false, aboutCandidates);
             end = StoreGroups(scanner, sightings, plan, end);
             if (subset.every == 1) denseSwept = part;
             if (scanner.resultCount != before || end == PassEnd::ListFull) break;
@@ -160,7 +174,7 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
         for (int i = 0; i < stored && end != PassEnd::ListFull; ++i) {
             const ZrBarResult main = scanner.results[i];
             if ((main.type & kMainEanUpc) == 0) continue;
-            const Rect part = AroundSymbol(main, area, kAddOnReach);
+            const Rect part = AfterSymbol(main, area, kAddOnReach, kQuietReach);
             // Every line there has been read already.
             if (part.x0 >= denseSwept.x0 && part.y0 >= denseSwept.y0 && part.x1 <= denseSwept.x1 &&
                 part.y1 <= denseSwept.y1)
@@ -173,10 +187,10 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             // symbol, the lines between them along it only its add-on.
             const int before = scanner.resultCount;
             sweep(AroundSymbol(main, area, kNearbyReach), kAroundSymbol[0], kEveryFamily, scanner.symbologies,
-                  false, nullptr, false);
+                  false, nullptr, false, true);
             end = StoreGroups(scanner, sightings, plan, end);
             if (scanner.resultCount != before || end == PassEnd::ListFull) continue;
-            sweep(part, kAroundSymbol[1], families, symbologies, false, &outline, true);
+            sweep(part, kAroundSymbol[1], families, symbologies, false, &outline, true, false);
             end = StoreGroups(scanner, sightings, plan, end);
         }
     }

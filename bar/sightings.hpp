@@ -55,6 +55,10 @@ using Region = std::array<geom::PointF, 4>;
 Rect Widened(const Rect &box, const Rect &area, double share);
 // A result's outline's bounding box widened on every side by `share` of its size, within `area`.
 Rect AroundSymbol(const ZrBarResult &r, const Rect &area, double share);
+// The part of `area` where an add-on of the main symbol `r` may stand: its
+// box widened by `share` of its size ahead in its reading direction and by
+// `behind` the other way (room for its leading quiet zone).
+Rect AfterSymbol(const ZrBarResult &r, const Rect &area, double share, double behind);
 // Where a main EAN/UPC symbol has been read, as a stored result or a confirmed sighting.
 Region AroundResult(const ZrBarResult &r);
 Region AroundSighting(const Sighting &s);

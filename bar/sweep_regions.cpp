@@ -21,6 +21,9 @@ constexpr double kDoneAcross = 0.6;
 // An add-on is read on the lines that read its main symbol whole: lines
 // of the families within kAddOnFamilyReach degrees of the symbol's axis.
 constexpr double kAddOnFamilyReach = 35;
+// A reading direction's share of an axis below which no add-on lies past
+// the symbol along that axis (about 73 degrees off it).
+constexpr double kLeastComponent = 0.3;
 
 // A rectangle about `centre` along unit vector `u`: `along` either way
 // along it and `across` either way across it.
@@ -52,6 +55,27 @@ Rect AroundSymbol(const ZrBarResult &r, const Rect &area, double share) {
     const int reach = static_cast<int>(share * std::max(x1 - x0, y1 - y0));
     return {std::max(area.x0, x0 - reach), std::max(area.y0, y0 - reach), std::min(area.x1, x1 + reach + 1),
             std::min(area.y1, y1 + reach + 1)};
+}
+Rect AfterSymbol(const ZrBarResult &r, const Rect &area, double share, double behind) {
+    int x0 = r.corners[0], x1 = x0, y0 = r.corners[1], y1 = y0;
+    for (int k = 1; k < 4; ++k) {
+        x0 = std::min(x0, r.corners[2 * k]);
+        x1 = std::max(x1, r.corners[2 * k]);
+        y0 = std::min(y0, r.corners[2 * k + 1]);
+        y1 = std::max(y1, r.corners[2 * k + 1]);
+    }
+    const double size = std::max(x1 - x0, y1 - y0);
+    // The reading direction in picture coordinates (y downwards).
+    const double radians = r.angle * (M_PI / 180.0);
+    const double dx = std::cos(radians), dy = -std::sin(radians);
+    // Along an axis the reading direction hardly follows, nothing lies far
+    // past the symbol on either side.
+    const auto reach = [&](double component, bool ahead) {
+        const bool far = ahead ? component > kLeastComponent : component < -kLeastComponent;
+        return static_cast<int>((far ? share : behind) * size);
+    };
+    return {std::max(area.x0, x0 - reach(dx, false)), std::max(area.y0, y0 - reach(dy, false)),
+            std::min(area.x1, x1 + reach(dx, true) + 1), std::min(area.y1, y1 + reach(dy, true) + 1)};
 }
 // A stored result's region: its outline's longer sides taken as the
 // symbol's length, widened as a sighting's region is.

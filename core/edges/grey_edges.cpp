@@ -163,4 +163,24 @@ int NoiseFloor(const std::uint8_t *levels, int width, int height) {
     return 0;
 }
 
+const std::vector<GreyEdge> &GreyEdgeFinder::FindOutside(const std::uint8_t *profile, int n,
+                                                         const std::vector<SkippedStretch> &skipped) {
+    if (skipped.empty()) return Find(profile, n);
+    joined_.clear();
+    int from = 0;
+    const auto searchUpTo = [&](int to) {
+        if (to - from < 2) return;
+        for (const GreyEdge &e : Find(profile + from, to - from)) {
+            if (!joined_.empty() && (joined_.back().change > 0) == (e.change > 0)) continue;
+            joined_.push_back({e.position + from, e.change});
+        }
+    };
+    for (const SkippedStretch &stretch : skipped) {
+        searchUpTo(std::clamp(static_cast<int>(std::floor(stretch.from)), 0, n));
+        from = std::max(from, std::clamp(static_cast<int>(std::ceil(stretch.to)) + 1, 0, n));
+    }
+    searchUpTo(n);
+    return joined_;
+}
+
 }  // namespace zr::edges

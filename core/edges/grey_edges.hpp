@@ -23,6 +23,11 @@ struct GreyEdge {
     int change = 0;       // total change of level across the edge: > 0 dark to light
 };
 
+// A stretch of a profile, in sample positions: from..to, both ends included.
+struct SkippedStretch {
+    double from = 0, to = 0;
+};
+
 struct GreyEdgeSettings {
     int minContrast = 10;              // smallest change of an edge, in grey levels
     double rangeShare = 0.14;          // and at least this share of the local range
@@ -38,6 +43,12 @@ class GreyEdgeFinder {
 
     // Edges of the n levels in order of position; valid until the next call.
     const std::vector<GreyEdge> &Find(const std::uint8_t *profile, int n);
+    // The edges of the profile outside the given stretches (sorted by their
+    // start; they may overlap): each piece between them is searched on its own,
+    // its edges placed on the whole profile. An edge of the sense of the one
+    // before the stretch is left out, so that edges still alternate.
+    const std::vector<GreyEdge> &FindOutside(const std::uint8_t *profile, int n,
+                                             const std::vector<SkippedStretch> &skipped);
     // The smallest change of an edge from now on, when above the settings'
     // (the picture's noise, see NoiseFloor).
     void SetNoiseFloor(int floor) { noiseFloor_ = floor; }
@@ -55,6 +66,7 @@ class GreyEdgeFinder {
     // times the range rounded up, worked out once for every range of levels.
     std::array<int, 256> relativeThreshold_{};
     std::vector<GreyEdge> edges_;
+    std::vector<GreyEdge> joined_;  // the pieces' edges of FindOutside
 };
 
 // The change an edge needs to stand out of the picture's noise: a multiple

@@ -164,6 +164,73 @@ TEST(GreyEdges, PlaceSharpEdgesExactlyAndBlurredOnesWithinAFifthOfTheBlur) {
     }
 }
 
+// Light ground (230) with dark bars (30) over the given half-open sample ranges.
+std::vector<std::uint8_t> SharpBars(int n, std::initializer_list<std::pair<int, int>> bars) {
+    std::vector<std::uint8_t> p(static_cast<std::size_t>(n), 230);
+    for (const auto &[from, to] : bars)
+        for (int i = from; i < to; ++i) p[static_cast<std::size_t>(i)] = 30;
+    return p;
+}
+
+TEST(GreyEdges, OutsideSkippedStretchesTheEdgesAreThoseOfTheWholeProfile) {
+    // Bars either side of a block of bars (60..140) that the stretch skips.
+    const std::vector<std::uint8_t> p = SharpBars(
+        200, {{20, 25}, {35, 40}, {60, 64}, {72, 76}, {84, 88}, {96, 100}, {108, 112}, {120, 140}, {160, 165}, {180, 185}});
+    GreyEdgeFinder finder;
+    std::vector<GreyEdge> expected;
+    for (const GreyEdge &e : finder.Find(p.data(), 200))
+        if (e.position < 55 || e.position > 145) expected.push_back(e);
+    ASSERT_EQ(expected.size(), 8u);
+    // One stretch, two overlapping ones, and one reaching past both ends of the profile.
+    for (const std::vector<edges::SkippedStretch> &skipped :
+         {std::vector<edges::SkippedStretch>{{55, 145}}, {{55, 100}, {90, 145}}, {{55, 145}, {198.5, 260}}}) {
+        const std::vector<GreyEdge> &found = finder.FindOutside(p.data(), 200, skipped);
+        ASSERT_EQ(found.size(), expected.size());
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            EXPECT_NEAR(found[i].position, expected[i].position, 1e-9) << "edge " << i;
+            EXPECT_EQ(found[i].change, expected[i].change) << "edge " << i;
+        }
+    }
+    // No stretch: every edge.
+    EXPECT_EQ(finder.FindOutside(p.data(), 200, {}).size(), finder.Find(p.data(), 200).size());
+}
+
+TEST(GreyEdges, EdgesAroundASkippedStretchStillAlternate) {
+    // A wide bar 20..60 whose rising edge lies in the stretch, then a bar at
+    // 100..110: the falling edge at 100 follows the falling one at 20 and is left out.
+    const std::vector<std::uint8_t> p = SharpBars(150, {{20, 60}, {100, 110}});
+    GreyEdgeFinder finder;
+    const std::vector<GreyEdge> &found = finder.FindOutside(p.data(), 150, {{40, 80}});
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_LT(found[0].change, 0);
+    EXPECT_NEAR(found[0].position, 20, 0.5);
+    EXPECT_GT(found[1].change, 0);
+    EXPECT_NEAR(found[1].position, 110, 0.5);
+    // Random profiles and stretches: nothing inside a stretch, edges in order and alternating.
+    std::mt19937 rng(5);
+    for (int trial = 0; trial < 500; ++trial) {
+        const std::vector<std::uint8_t> q = RandomProfile(rng, true);
+        const int n = static_cast<int>(q.size());
+        std::uniform_real_distribution<double> place(-20, n + 20);
+        std::vector<edges::SkippedStretch> skipped;
+        for (int k = 0; k < 1 + trial % 2; ++k) {
+            const double a = place(rng), b = place(rng);
+            skipped.push_back({std::min(a, b), std::max(a, b)});
+        }
+        std::sort(skipped.begin(), skipped.end(), [](auto &a, auto &b) { return a.from < b.from; });
+        const std::vector<GreyEdge> &e = finder.FindOutside(q.data(), n, skipped);
+        for (std::size_t i = 0; i < e.size(); ++i) {
+            ASSERT_TRUE(e[i].position >= 0 && e[i].position < n) << "trial " << trial;
+            for (const edges::SkippedStretch &s : skipped)
+                ASSERT_FALSE(e[i].position >= std::floor(s.from) && e[i].position <= std::ceil(s.to) + 1)
+                    << "trial " << trial << " edge " << i;
+            if (i == 0) continue;
+            ASSERT_GT(e[i].position, e[i - 1].position) << "trial " << trial;
+            ASSERT_NE(e[i].change > 0, e[i - 1].change > 0) << "trial " << trial;
+        }
+    }
+}
+
 TEST(GreyEdges, FlatGroundGivesNoEdgesAndNoiseFewAboveItsFloor) {
     GreyEdgeFinder finder;
     const std::vector<std::uint8_t> flat(100, 128);
@@ -372,6 +439,24 @@ TEST(ZrBarGreyLook, ReadsAddOnsBesideTheMainSymbol) {
 // EAN 8 symbols are often cropped close; where print stands closer to the
 // guards than the common rule allows (two modules here), the guards and the
 // check digit still let the symbol read.
+TEST(ZrBarGreyLook, ReadsTheAddOnAfterATurnedMainSymbol) {
+    // The add-on is sought only after the main symbol in its reading sense:
+    // upright it lies to the right of the main symbol, turned a quarter above it.
+    const Family f{"with add-on", BARCODE_EANX, "400638133393+54495", 0, ""};
+    const Raster upright = Draw(f, {"small", 1.5, 12});
+    for (const int quarter : {0, 1}) {
+        SCOPED_TRACE("quarter turns " + std::to_string(quarter));
+        const Scan scan = Read(quarter == 0 ? upright : zr::test::RotateQuarter(upright, quarter));
+        const bool main = std::any_of(scan.results.begin(), scan.results.end(),
+                                      [](const ZrBarResult &r) { return std::string(r.text) == "4006381333931"; });
+        const bool addOn = std::any_of(scan.results.begin(), scan.results.end(), [](const ZrBarResult &r) {
+            return r.type == ZR_BAR_ADDON5 && std::string(r.text) == "54495";
+        });
+        EXPECT_TRUE(main) << Texts(scan);
+        EXPECT_TRUE(addOn) << Texts(scan);
+    }
+}
+
 TEST(ZrBarGreyLook, ReadsEanAndUpcWithPrintCloseToTheGuards) {
     constexpr int kFine = 10;  // pixels per module while drawing
     for (const Family *f : {&kFamilies[0], &kFamilies[1], &kFamilies[2]}) {
