@@ -114,7 +114,9 @@ PassEnd RunGreyLook(ZrBarScanner &scanner, PassEnd firstLook, int unread,
             if (skipKnown) {
                 for (const LineSpan &s : known) skipped.push_back({s.from, s.to});
                 std::sort(skipped.begin(), skipped.end(),
-                          [](const edges::SkippedStretch &a, const edges::SkippedStretch &b) { return a.from < b.from; });
+                          [](const edges::SkippedStretch &a, const edges::SkippedStretch &b) {
+                              return a.from < b.from;
+                          });
             }
             const std::vector<edges::GreyEdge> &found = finder.FindOutside(levels, line.length, skipped);
             if (found.size() < kFewestEdges) continue;

@@ -47,7 +47,8 @@ bool SameSymbol(const Sighting &a, const Sighting &b);
 // Sightings of one symbol form a group; a group seen often enough is stored
 // after the results already held (see sightings.cpp). ListFull when a
 // symbol found no room, else `end`.
-PassEnd StoreGroups(ZrBarScanner &scanner, std::vector<Sighting> &sightings, const LinePlan &plan, PassEnd end);
+PassEnd StoreGroups(ZrBarScanner &scanner, std::vector<Sighting> &sightings, const LinePlan &plan,
+                    PassEnd end);
 
 // A convex quadrilateral in the picture.
 using Region = std::array<geom::PointF, 4>;

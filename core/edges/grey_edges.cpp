@@ -55,19 +55,20 @@ int GreyEdgeFinder::Threshold(int b) {
     if (threshold != kUnknown) return threshold;
     const auto blocks = static_cast<int>(blockMin_.size());
     int low = 255, high = 0;
-    for (int k = std::max(0, b - GreyEdgeSettings::kReach); k <= std::min(blocks - 1, b + GreyEdgeSettings::kReach);
-         ++k) {
+    for (int k = std::max(0, b - GreyEdgeSettings::kReach);
+         k <= std::min(blocks - 1, b + GreyEdgeSettings::kReach); ++k) {
         low = std::min(low, blockMin_[static_cast<std::size_t>(k)]);
         high = std::max(high, blockMax_[static_cast<std::size_t>(k)]);
     }
-    threshold =
-        std::max({settings_.minContrast, noiseFloor_, relativeThreshold_[static_cast<std::size_t>(high - low)]});
+    threshold = std::max(
+        {settings_.minContrast, noiseFloor_, relativeThreshold_[static_cast<std::size_t>(high - low)]});
     return threshold;
 }
 
 GreyEdgeFinder::GreyEdgeFinder(GreyEdgeSettings settings) : settings_(settings) {
     for (std::size_t range = 0; range < relativeThreshold_.size(); ++range)
-        relativeThreshold_[range] = static_cast<int>(std::ceil(settings_.rangeShare * static_cast<double>(range)));
+        relativeThreshold_[range] =
+            static_cast<int>(std::ceil(settings_.rangeShare * static_cast<double>(range)));
 }
 
 // Appends an edge, merging it into the last one when both have one sense.

@@ -45,7 +45,8 @@ TEST(SegmentFilter, AnAddOnSweepStillReadsTheAddOnInEitherSense) {
     for (const bool reversed : {false, true}) {
         SCOPED_TRACE(reversed ? "reversed" : "forwards");
         for (const bool addOnsOnly : {false, true}) {
-            const std::vector<LineReading> got = ReadRow("400638133393+54495", reversed, {nullptr, addOnsOnly});
+            const std::vector<LineReading> got =
+                ReadRow("400638133393+54495", reversed, {nullptr, addOnsOnly});
             ASSERT_EQ(got.size(), 2u) << ReadingTexts(got);
             EXPECT_STREQ(got[0].text, "4006381333931");
             EXPECT_EQ(got[0].reversed, reversed);
