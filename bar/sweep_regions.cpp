@@ -33,6 +33,22 @@ Region Rectangle(PointF centre, PointF u, double along, double across) {
     return {at(-along, -across), at(along, -across), at(along, across), at(-along, across)};
 }
 
+// The least and greatest corner coordinates of a result's outline, both inclusive.
+struct CornerSpan {
+    int x0, y0, x1, y1;
+};
+
+CornerSpan CornerExtents(const ZrBarResult &r) {
+    int x0 = r.corners[0], x1 = x0, y0 = r.corners[1], y1 = y0;
+    for (int k = 1; k < 4; ++k) {
+        x0 = std::min(x0, r.corners[2 * k]);
+        x1 = std::max(x1, r.corners[2 * k]);
+        y0 = std::min(y0, r.corners[2 * k + 1]);
+        y1 = std::max(y1, r.corners[2 * k + 1]);
+    }
+    return {x0, y0, x1, y1};
+}
+
 }  // namespace
 
 // A box widened on every side by `share` of its larger side, within the search rectangle.
@@ -45,25 +61,16 @@ Rect Widened(const Rect &box, const Rect &area, double share) {
 // The part of the search rectangle where a symbol's add-on may lie: its
 // outline's bounding box widened on every side by `share` of its size.
 Rect AroundSymbol(const ZrBarResult &r, const Rect &area, double share) {
-    int x0 = r.corners[0], x1 = x0, y0 = r.corners[1], y1 = y0;
-    for (int k = 1; k < 4; ++k) {
-        x0 = std::min(x0, r.corners[2 * k]);
-        x1 = std::max(x1, r.corners[2 * k]);
-        y0 = std::min(y0, r.corners[2 * k + 1]);
-        y1 = std::max(y1, r.corners[2 * k + 1]);
-    }
+    const auto [x0, y0, x1, y1] = CornerExtents(r);
     const int reach = static_cast<int>(share * std::max(x1 - x0, y1 - y0));
     return {std::max(area.x0, x0 - reach), std::max(area.y0, y0 - reach), std::min(area.x1, x1 + reach + 1),
             std::min(area.y1, y1 + reach + 1)};
 }
+
+// The part of the search rectangle after a symbol in its reading direction,
+// where an add-on follows it, and `behind` of its size before it.
 Rect AfterSymbol(const ZrBarResult &r, const Rect &area, double share, double behind) {
-    int x0 = r.corners[0], x1 = x0, y0 = r.corners[1], y1 = y0;
-    for (int k = 1; k < 4; ++k) {
-        x0 = std::min(x0, r.corners[2 * k]);
-        x1 = std::max(x1, r.corners[2 * k]);
-        y0 = std::min(y0, r.corners[2 * k + 1]);
-        y1 = std::max(y1, r.corners[2 * k + 1]);
-    }
+    const auto [x0, y0, x1, y1] = CornerExtents(r);
     const double size = std::max(x1 - x0, y1 - y0);
     // The reading direction in picture coordinates (y downwards).
     const double radians = r.angle * (M_PI / 180.0);
