@@ -40,6 +40,18 @@ TEST(CheckFinderRatio, AtMostOneRunOutsideItsBand) {
 
 // A finder pattern of 7 x 7 modules: each module moduleW x moduleH pixels,
 // its top-left pixel at (x, y).
+// A 160 x 120 picture of square blocks of `block` pixels, each dark with
+// chance 1 / `oneIn`.
+Raster RandomBlocks(std::mt19937 &random, int block, int oneIn) {
+    Raster r = zr::test::Canvas(160, 120);
+    for (int y = 0; y + block <= r.height; y += block)
+        for (int x = 0; x + block <= r.width; x += block)
+            if (random() % static_cast<unsigned>(oneIn) == 0)
+                for (int v = y; v < y + block; ++v)
+                    for (int u = x; u < x + block; ++u) r.at(u, v) = 0;
+    return r;
+}
+
 void DrawFinder(Raster &r, int x, int y, int moduleW, int moduleH) {
     for (int j = 0; j < 7; ++j)
         for (int i = 0; i < 7; ++i) {
@@ -102,13 +114,7 @@ TEST(CollectFinderCandidates, RowPretestNeverDropsARegionTheRowTestPasses) {
     std::mt19937 random(9);
     int passing = 0, skipped = 0;
     for (int picture = 0; picture < 20; ++picture) {
-        Raster r = zr::test::Canvas(160, 120);
-        const int block = 1 + picture % 4;
-        for (int y = 0; y + block <= r.height; y += block)
-            for (int x = 0; x + block <= r.width; x += block)
-                if (random() % 3 == 0)
-                    for (int v = y; v < y + block; ++v)
-                        for (int u = x; u < x + block; ++u) r.at(u, v) = 0;
+        Raster r = RandomBlocks(random, 1 + picture % 4, 3);
         DrawFinder(r, 3 + picture % 9, 5 + picture % 7, 1 + picture % 3, 1 + picture % 2);
         Labelled l(r);  // outlines traced for every region
         const BitImageView view(l.image);
@@ -136,14 +142,7 @@ TEST(CollectFinderCandidates, BoxPretestNeverDropsARegionTheTestsPass) {
     std::mt19937 random(11);
     int passing = 0, rejected = 0;
     for (int picture = 0; picture < 40; ++picture) {
-        Raster r = zr::test::Canvas(160, 120);
-        const int block = 1 + picture % 4;
-        const int density = 2 + picture % 3;
-        for (int y = 0; y + block <= r.height; y += block)
-            for (int x = 0; x + block <= r.width; x += block)
-                if (random() % density == 0)
-                    for (int v = y; v < y + block; ++v)
-                        for (int u = x; u < x + block; ++u) r.at(u, v) = 0;
+        Raster r = RandomBlocks(random, 1 + picture % 4, 2 + picture % 3);
         DrawFinder(r, picture % 2 == 0 ? 0 : 3 + picture % 9, 5 + picture % 7, 1 + picture % 3,
                    1 + picture % 2);
         DrawFinder(r, 90 + picture % 5, 40 + picture % 11, 2 + picture % 2, 2);

@@ -28,6 +28,12 @@ constexpr std::uint8_t kFirstLookOnly = kBothPasses | ZR_QR_FIRST_LOOK_ONLY;
 using zr::test::Cylinder;
 using zr::test::Slant;
 
+// The raster as the 1-bit working picture the readers' stages take.
+bool LoadBits(const Raster &picture, WorkingImage &image) {
+    const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 1);
+    return ImageFromDib(&image.image, dib.data()) == ZR_OK;
+}
+
 QrSymbol Symbol(const std::string &data, int version, int moduleSize = 5) {
     QrSymbol s;
     s.data = data;
@@ -121,9 +127,8 @@ TEST(QRSecondLook, TellsFinderStonesFromSolidSquares) {
     square(120, 30, 3 * module, 0);
     const Raster turned = Slant(picture, {0.02, 0.03, -0.02, 0.01, 0, 0, 0, 0});
     for (const Raster *r : {static_cast<const Raster *>(&picture), &turned}) {
-        const std::vector<std::uint8_t> dib = zr::test::ToDib(*r, 1);
         WorkingImage image;
-        ASSERT_EQ(ImageFromDib(&image.image, dib.data()), ZR_OK);
+        ASSERT_TRUE(LoadBits(*r, image));
         regions::RegionSearch search({0, 0, image.image.width - 1, image.image.height - 1});
         search.traceOutlines = true;
         regions::LabelRegions(image.image, search);
@@ -178,9 +183,8 @@ TEST(QRAlignmentMesh, FindsEveryPatternOfAFlatSymbol) {
         QrSymbol symbol = Symbol("MESH", version, 3);
         symbol.quietZone = 4;
         const Raster picture = QrPicture(symbol);
-        const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 1);
         WorkingImage image;
-        ASSERT_EQ(ImageFromDib(&image.image, dib.data()), ZR_OK);
+        ASSERT_TRUE(LoadBits(picture, image));
         const double m = symbol.moduleSize, margin = symbol.quietZone * m;
         const geom::Perspective grid(geom::Perspective::Matrix{{{m, 0, 0}, {0, m, 0}, {margin, margin, 1}}});
         AlignmentMesh mesh;
@@ -207,9 +211,8 @@ TEST(QRAlignmentSearch, FindsThePatternAroundAPredictionOffInAnyDirection) {
     QrSymbol symbol = Symbol("ALIGN", 7, 4);
     symbol.quietZone = 4;
     const Raster picture = QrPicture(symbol);
-    const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 1);
     WorkingImage image;
-    ASSERT_EQ(ImageFromDib(&image.image, dib.data()), ZR_OK);
+    ASSERT_TRUE(LoadBits(picture, image));
     const BitImageView view(image.image);
     const double m = symbol.moduleSize, margin = symbol.quietZone * m;
     const geom::Perspective grid(geom::Perspective::Matrix{{{m, 0, 0}, {0, m, 0}, {margin, margin, 1}}});
@@ -231,9 +234,8 @@ TEST(QRAlignmentSearch, FindsThePatternAroundAPredictionOffInAnyDirection) {
     // Predicted eight modules off: among the data modules, no pattern.
     EXPECT_FALSE(FindAlignmentNear(view, grid, middle, geom::PointF{8 * m, 0}).has_value());
     const Raster blank = zr::test::Canvas(picture.width, picture.height);
-    const std::vector<std::uint8_t> blankDib = zr::test::ToDib(blank, 1);
     WorkingImage empty;
-    ASSERT_EQ(ImageFromDib(&empty.image, blankDib.data()), ZR_OK);
+    ASSERT_TRUE(LoadBits(blank, empty));
     EXPECT_FALSE(FindAlignment(BitImageView(empty.image), grid, size).has_value());
 }
 
@@ -243,9 +245,8 @@ TEST(QRAlignmentSearch, ReadsOutsideThePictureAsLight) {
     QrSymbol symbol = Symbol("EDGE", 2, 4);
     symbol.quietZone = 0;
     const Raster picture = QrPicture(symbol);
-    const std::vector<std::uint8_t> dib = zr::test::ToDib(picture, 1);
     WorkingImage image;
-    ASSERT_EQ(ImageFromDib(&image.image, dib.data()), ZR_OK);
+    ASSERT_TRUE(LoadBits(picture, image));
     const double m = symbol.moduleSize;
     const int size = 4 * 2 + 17;
     const geom::Perspective grid(geom::Perspective::Matrix{{{m, 0, 0}, {0, m, 0}, {0, 0, 1}}});
@@ -254,9 +255,8 @@ TEST(QRAlignmentSearch, ReadsOutsideThePictureAsLight) {
     const geom::Perspective shifted(geom::Perspective::Matrix{{{m, 0, 0}, {0, m, 0}, {5 * m, 5 * m, 1}}});
     Raster cut = zr::test::Canvas(picture.width, picture.height);
     zr::test::Paste(cut, picture, static_cast<int>(5 * m), static_cast<int>(5 * m));
-    const std::vector<std::uint8_t> cutDib = zr::test::ToDib(cut, 1);
     WorkingImage cutImage;
-    ASSERT_EQ(ImageFromDib(&cutImage.image, cutDib.data()), ZR_OK);
+    ASSERT_TRUE(LoadBits(cut, cutImage));
     EXPECT_FALSE(FindAlignment(BitImageView(cutImage.image), shifted, size).has_value());
 }
 
