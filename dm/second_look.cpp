@@ -37,12 +37,14 @@ bool InsideStoredSymbol(const regions::Region &region, const ZrDMScanner &scanne
     return false;
 }
 
-// The first hypothesis and size that decode: under each hypothesis the ECC
-// 200 sizes when the first look has not tried them on this region, then the
-// extension sizes; only then, hypothesis by hypothesis, every size with the
-// far corner moved, which costs many times
-// more. The sizes are decoded fewest border misses first. `fitted` holds the sides
-// when the first look fitted them.
+// The first size that decodes of those whose border passes under any
+// hypothesis: the ECC 200 sizes when the first look has not tried them on
+// this region, and the extension sizes, all decoded fewest border misses
+// first (hypothesis, then table order among equals), so that the sizes a
+// wrong hypothesis only just passes are not sampled and corrected before
+// the true one. Only then, hypothesis by hypothesis, every size with the far
+// corner moved, which costs many times more. `fitted` holds the sides when
+// the first look fitted them.
 bool DecodeRegionAgain(const BitImageView &view, regions::Region &region, const FittedRegion *fitted,
                        bool ecc200Tried, ScanWork &work) {
     if (fitted) {
@@ -59,14 +61,34 @@ bool DecodeRegionAgain(const BitImageView &view, regions::Region &region, const 
         geom::ClampCorners(work.symbol.corners, view.Width(), view.Height());
         return true;
     };
+    // Sizes without a miss come first in the order they are met: they are
+    // decoded as soon as their hypothesis is collected, which decodes the same
+    // sizes in the same order and spares the other hypotheses' borders when one reads.
+    std::size_t count = 0;
     for (int h = 0; h < kHypothesisCount; ++h) {
         if (!locate(h)) continue;
-        if (!ecc200Tried && TrySizesFewestMissesFirst(view, work, kDMSizeTable.data(),
-                                                      kDMSizeTable.data() + kDMSizeTable.size()))
-            return true;
-        if (TrySizesFewestMissesFirst(view, work, kDmreSizeTable.data(),
-                                      kDmreSizeTable.data() + kDmreSizeTable.size()))
-            return true;
+        const std::size_t before = count;
+        if (!ecc200Tried)
+            count = CollectPassingSizes(view, work, kDMSizeTable.data(), kDMSizeTable.data() + kDMSizeTable.size(),
+                                        h, count);
+        count = CollectPassingSizes(view, work, kDmreSizeTable.data(),
+                                    kDmreSizeTable.data() + kDmreSizeTable.size(), h, count);
+        for (std::size_t k = before; k < count; ++k)
+            if (work.passing[k].misses == 0 && DecodeEitherLattice(view, work, *work.passing[k].size)) return true;
+    }
+    const auto begin = work.passing.begin();
+    const auto end = begin + static_cast<std::ptrdiff_t>(count);
+    std::sort(begin, end, [](const PassingSize &a, const PassingSize &b) {
+        return a.misses != b.misses ? a.misses < b.misses : a.order < b.order;
+    });
+    int located = -1;
+    for (auto passing = begin; passing != end; ++passing) {
+        if (passing->misses == 0) continue;  // tried above
+        if (passing->hypothesis != located) {
+            locate(passing->hypothesis);  // succeeded when its sizes were collected
+            located = passing->hypothesis;
+        }
+        if (DecodeEitherLattice(view, work, *passing->size)) return true;
     }
     for (int h = 0; h < kHypothesisCount; ++h)
         if (locate(h) && TrySizesMovingFarCorner(view, work)) return true;

@@ -41,6 +41,17 @@ struct KeptPass {
     std::vector<FittedRegion> fits;
 };
 
+// A size whose border passed under a finder hypothesis, with the border
+// samples it missed and the order it was met in (the tie-break).
+struct PassingSize {
+    int misses = 0;
+    int order = 0;
+    int hypothesis = 0;
+    const DMSize *size = nullptr;
+};
+// Room for every size of both tables under every hypothesis.
+constexpr std::size_t kMostPassingSizes = 4 * 48;
+
 // Work areas of one scan, allocated once and reused for every region,
 // hypothesis and size.
 struct ScanWork {
@@ -56,6 +67,7 @@ struct ScanWork {
     bool regionLeftUnread = false;          // the first look met a region it could not decode
     geom::Rect unreadArea;                  // bounding box of all such regions
     int farCornerSearches = 0;              // hypotheses the second look moved the far corner for
+    std::array<PassingSize, kMostPassingSizes> passing{};  // the second look's sizes of one region
     // What each first-look pass (as given, inverted) kept for the second look.
     std::array<KeptPass, 2> passRegions;
 
@@ -85,6 +97,14 @@ bool TrySizes(const BitImageView &image, ScanWork &work, const DMSize *first, co
 // only where two sizes decode.
 bool TrySizesFewestMissesFirst(const BitImageView &image, ScanWork &work, const DMSize *first,
                                const DMSize *last);
+// Appends to work.passing, from `count` on, the sizes of [first, last)
+// whose border passes where work.symbol is located now, marked with
+// `hypothesis`; returns the new count (never past kMostPassingSizes).
+std::size_t CollectPassingSizes(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last,
+                                int hypothesis, std::size_t count);
+// Samples and decodes one size where work.symbol is located: the refined
+// lattice, then for symbols of several regions the plain one.
+bool DecodeEitherLattice(const BitImageView &image, ScanWork &work, const DMSize &size);
 // Codewords from the sampled mapping matrix in work.matrix, corrected and
 // decoded for `size`: true with rows, columns, codewords and text set.
 bool DecodeSampledMatrix(ScanWork &work, const DMSize &size);

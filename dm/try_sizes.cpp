@@ -29,14 +29,14 @@ bool DecodeSize(const BitImageView &image, ScanWork &work, const DMSize &size, b
            DecodeSampledMatrix(work, size);
 }
 
+}  // namespace
+
 // The refined lattice, then where the refined boundaries between regions
 // miss (turned symbols) the plain one, which may still read.
 bool DecodeEitherLattice(const BitImageView &image, ScanWork &work, const DMSize &size) {
     return DecodeSize(image, work, size, true) ||
            (size.layout != RegionLayout::k1x1 && DecodeSize(image, work, size, false));
 }
-
-}  // namespace
 
 bool DecodeSampledMatrix(ScanWork &work, const DMSize &size) {
     DMSymbol &symbol = work.symbol;
@@ -79,21 +79,29 @@ bool TrySizes(const BitImageView &image, ScanWork &work, const DMSize *first, co
     return false;
 }
 
-bool TrySizesFewestMissesFirst(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last) {
-    constexpr std::size_t kMostSizes = 32;
-    static_assert(kSizeCount <= kMostSizes && kDmreSizeCount <= kMostSizes, "room for every size of a table");
-    // (misses, table index): sorted, the fewest misses first and table order among equals.
-    std::array<std::pair<int, std::uint8_t>, kMostSizes> passing{};
-    std::size_t count = 0;
-    for (const DMSize *entry = first; entry != last && count < kMostSizes; ++entry) {
+static_assert(kMostPassingSizes >= kHypothesisCount * (kSizeCount + kDmreSizeCount),
+              "room for every size of both tables under every hypothesis");
+
+std::size_t CollectPassingSizes(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last,
+                                int hypothesis, std::size_t count) {
+    for (const DMSize *entry = first; entry != last && count < work.passing.size(); ++entry) {
         if (!ModulesLargeEnough(work.symbol, *entry)) continue;
         int missed = 0;
         if (!CheckSizeBorder(image, work.symbol.corners, *entry, &missed)) continue;
-        passing[count++] = {missed, static_cast<std::uint8_t>(entry - first)};
+        work.passing[count] = {missed, static_cast<int>(count), hypothesis, entry};
+        ++count;
     }
-    std::sort(passing.begin(), passing.begin() + static_cast<std::ptrdiff_t>(count));
-    for (std::size_t k = 0; k < count; ++k)
-        if (DecodeEitherLattice(image, work, first[passing[k].second])) return true;
+    return count;
+}
+
+bool TrySizesFewestMissesFirst(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last) {
+    const auto begin = work.passing.begin();
+    const auto end = begin + static_cast<std::ptrdiff_t>(CollectPassingSizes(image, work, first, last, 0, 0));
+    std::sort(begin, end, [](const PassingSize &a, const PassingSize &b) {
+        return a.misses != b.misses ? a.misses < b.misses : a.order < b.order;
+    });
+    for (auto passing = begin; passing != end; ++passing)
+        if (DecodeEitherLattice(image, work, *passing->size)) return true;
     return false;
 }
 

@@ -135,7 +135,9 @@ TEST(Location, FewestBorderMissesFirstReadsTheTrueSize) {
         work.symbol.ClearLocation();
         ASSERT_TRUE(LocateSymbol(work.sides, h, work.symbol));
         EXPECT_EQ(TrySizesFewestMissesFirst(picture.View(), work, first, last), table) << h;
-        if (table) EXPECT_EQ(work.symbol.rows, tableRows) << h;
+        if (table) {
+            EXPECT_EQ(work.symbol.rows, tableRows) << h;
+        }
     }
 }
 
