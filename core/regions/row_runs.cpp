@@ -38,18 +38,13 @@ struct OneAtATime {
 };
 
 #if defined(__GNUC__) && defined(__x86_64__)
-// tzcnt and popcnt by their mnemonics, so that no function needs other
-// compiler flags: tzcnt of zero is 64, which FourAtATime relies on. Used only
-// where the processor has both (HasCountInstructions).
+// tzcnt by its mnemonic: its count for zero (64) is defined, which
+// FourAtATime relies on, where __builtin_ctzll's is not. Used only where the
+// processor has it (HasCountInstructions).
 inline std::uint64_t TrailingZeros(std::uint64_t word) {
     std::uint64_t zeros;
     asm("tzcnt %1, %0" : "=r"(zeros) : "rm"(word) : "cc");
     return zeros;
-}
-inline std::uint64_t PopCount(std::uint64_t word) {
-    std::uint64_t ones;
-    asm("popcnt %1, %0" : "=r"(ones) : "rm"(word) : "cc");
-    return ones;
 }
 
 // Writes four bounds a step whatever remains, then moves on by the count of
@@ -58,9 +53,10 @@ inline std::uint64_t PopCount(std::uint64_t word) {
 // has room for them (RowBoundsCapacity) and the next chunk or the closing
 // pair overwrites them, as nothing reads past the count.
 struct FourAtATime {
-    static std::int32_t *Write(std::int32_t *out, int column0, std::uint64_t changes) {
+    __attribute__((always_inline)) static std::int32_t *Write(std::int32_t *out, int column0,
+                                                              std::uint64_t changes) {
         if (changes == 0) return out;
-        const auto count = static_cast<std::ptrdiff_t>(PopCount(changes));
+        const auto count = static_cast<std::ptrdiff_t>(__builtin_popcountll(changes));
         std::int32_t *step = out;
         do {
             step[0] = column0 + static_cast<int>(TrailingZeros(changes));
@@ -85,7 +81,8 @@ struct FourAtATime {
 // operations. Columns outside [left, right] count as light, so that a run
 // reaching the rectangle's edge ends at `right`.
 template <typename Writer>
-int RowRunBoundsWith(const BitImageView &view, int y, int left, int right, std::int32_t *bounds) {
+__attribute__((always_inline)) inline int RowRunBoundsWith(const BitImageView &view, int y, int left,
+                                                           int right, std::int32_t *bounds) {
     const std::uint8_t *row = view.Row(y);
     const std::uint64_t darkFlip =
         view.SetBitIsDark() ? 0 : ~std::uint64_t{0};  // makes a dark pixel a set bit
@@ -117,6 +114,15 @@ int RowRunBoundsWith(const BitImageView &view, int y, int left, int right, std::
     return static_cast<int>(out - bounds) / 2;
 }
 
+#if defined(__GNUC__) && defined(__x86_64__)
+// Compiled for processors with BMI1 (blsr clears the lowest change in one
+// instruction) and popcnt; called only where HasCountInstructions() is true.
+__attribute__((target("bmi,popcnt"))) int RowRunBoundsFourAtATime(const BitImageView &view, int y, int left,
+                                                                  int right, std::int32_t *bounds) {
+    return RowRunBoundsWith<FourAtATime>(view, y, left, right, bounds);
+}
+#endif
+
 }  // namespace
 
 bool HasCountInstructions() {
@@ -133,7 +139,7 @@ int RowRunBoundsOneAtATime(const BitImageView &view, int y, int left, int right,
 
 int RowRunBounds(const BitImageView &view, int y, int left, int right, std::int32_t *bounds) {
 #if defined(__GNUC__) && defined(__x86_64__)
-    if (HasCountInstructions()) return RowRunBoundsWith<FourAtATime>(view, y, left, right, bounds);
+    if (HasCountInstructions()) return RowRunBoundsFourAtATime(view, y, left, right, bounds);
 #endif
     return RowRunBoundsOneAtATime(view, y, left, right, bounds);
 }
