@@ -1,5 +1,5 @@
 // Times ZrScanQR on 2000 x 1500 grey pictures: one version-5 symbol, ten
-// symbols, none, and pages crowded with finder-like rings (how the time grows
+// symbols, none, full-range noise, and pages crowded with finder-like rings (how the time grows
 // with the number of dark regions). Where zxing-cpp is installed the same
 // pictures are timed with it, QR Code only, as a yardstick.
 #include <benchmark/benchmark.h>
@@ -110,6 +110,17 @@ void BM_ZrQR_NoSymbol(benchmark::State &state) {
 void BM_ZrQR_NoSymbolFirstLookOnly(benchmark::State &state) {
     ScanQR(state, Page(0), 0, ZR_QR_DARK_ON_LIGHT | ZR_QR_LIGHT_ON_DARK | ZR_QR_FIRST_LOOK_ONLY);
 }
+// Full-range noise, the picture dm_bench times: some 750,000 dark runs for
+// each polarity's labelling.
+Raster Noise() {
+    return zr::test::AddNoise(zr::test::Canvas(2000, 1500, 128), 127, 1);
+}
+void BM_ZrQR_Noise(benchmark::State &state) {
+    ScanQR(state, Noise(), 0);
+}
+void BM_ZrQR_NoiseFirstLookOnly(benchmark::State &state) {
+    ScanQR(state, Noise(), 0, ZR_QR_DARK_ON_LIGHT | ZR_QR_LIGHT_ON_DARK | ZR_QR_FIRST_LOOK_ONLY);
+}
 void BM_ZrQR_SlantedSymbol(benchmark::State &state) {
     ScanQR(state, SlantedPage(), 1);
 }
@@ -129,6 +140,8 @@ BENCHMARK(BM_ZrQR_OneSymbol)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_TenSymbols)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_NoSymbol)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_NoSymbolFirstLookOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZrQR_Noise)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZrQR_NoiseFirstLookOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_SlantedSymbol)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZrQR_SlantedSymbolFirstLookOnly)->Unit(benchmark::kMillisecond);
 // The whole page covered with rings of one-pixel modules: some 29000 candidates.

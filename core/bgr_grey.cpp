@@ -62,19 +62,21 @@ bool HasSsse3() {
 
 namespace {
 
-// One colour's sixteen bytes out of three vectors of packed B, G, R triples.
-__attribute__((target("ssse3"))) inline __m128i Channel(__m128i v0, __m128i v1, __m128i v2, __m128i m0,
-                                                        __m128i m1, __m128i m2) {
-    return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(v0, m0), _mm_shuffle_epi8(v1, m1)),
-                        _mm_shuffle_epi8(v2, m2));
+// Two bytes of each of eight pixels, from the two vectors holding them.
+__attribute__((target("ssse3"))) inline __m128i Gather(__m128i first, __m128i second, __m128i fromFirst,
+                                                       __m128i fromSecond) {
+    return _mm_or_si128(_mm_shuffle_epi8(first, fromFirst), _mm_shuffle_epi8(second, fromSecond));
 }
 
-// Levels of eight pixels from their 16-bit channel values; `ties` gets the
-// lanes whose weighted sum ends in exactly .5.
-__attribute__((target("ssse3"))) inline __m128i Levels8(__m128i b, __m128i g, __m128i r, __m128i &ties) {
-    const __m128i halfUp = _mm_add_epi16(
-        _mm_add_epi16(_mm_mullo_epi16(b, _mm_set1_epi16(11)), _mm_mullo_epi16(g, _mm_set1_epi16(59))),
-        _mm_add_epi16(_mm_mullo_epi16(r, _mm_set1_epi16(30)), _mm_set1_epi16(50)));
+// Levels of eight pixels from their blue-green pairs and their red-and-50
+// pairs: pmaddubsw forms 11 B + 59 G and 30 R + 50 in 16-bit lanes (at most
+// 17850 and 7700: no saturation), so the sum is the exact 100 times the level
+// plus 50. `ties` gets the lanes whose weighted sum ends in exactly .5.
+__attribute__((target("ssse3"))) inline __m128i Levels8(__m128i blueGreen, __m128i redHalf, __m128i &ties) {
+    const __m128i blueGreenWeights = _mm_set1_epi16(59 << 8 | 11);  // 11 for the low byte, 59 for the high
+    const __m128i redHalfWeights = _mm_set1_epi16(1 << 8 | 30);
+    const __m128i halfUp = _mm_add_epi16(_mm_maddubs_epi16(blueGreen, blueGreenWeights),
+                                         _mm_maddubs_epi16(redHalf, redHalfWeights));
     // halfUp / 100 for halfUp <= 25550: (halfUp * 41944) >> 22.
     const __m128i level =
         _mm_srli_epi16(_mm_mulhi_epu16(halfUp, _mm_set1_epi16(static_cast<short>(41944))), 6);
@@ -86,30 +88,30 @@ __attribute__((target("ssse3"))) inline __m128i Levels8(__m128i b, __m128i g, __
 
 __attribute__((target("ssse3"))) void BgrRowToGreySsse3(const std::uint8_t *bgr, std::uint32_t n,
                                                         std::uint8_t *grey, HistogramPair &counts) {
-    const __m128i b0 = _mm_setr_epi8(0, 3, 6, 9, 12, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m128i b1 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, 2, 5, 8, 11, 14, -1, -1, -1, -1, -1);
-    const __m128i b2 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 1, 4, 7, 10, 13);
-    const __m128i g0 = _mm_setr_epi8(1, 4, 7, 10, 13, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m128i g1 = _mm_setr_epi8(-1, -1, -1, -1, -1, 0, 3, 6, 9, 12, 15, -1, -1, -1, -1, -1);
-    const __m128i g2 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 2, 5, 8, 11, 14);
-    const __m128i r0 = _mm_setr_epi8(2, 5, 8, 11, 14, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m128i r1 = _mm_setr_epi8(-1, -1, -1, -1, -1, 1, 4, 7, 10, 13, -1, -1, -1, -1, -1, -1);
-    const __m128i r2 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 3, 6, 9, 12, 15);
-    const __m128i zero = _mm_setzero_si128();
+    // Sixteen pixels are the 48 bytes v0, v1, v2; pixel i's blue is byte 3i.
+    // Pixels 0 .. 7 lie in v0 and v1, pixels 8 .. 15 in v1 and v2. Blue-green
+    // pairs, and red with a zero byte that the constant 50 fills.
+    const __m128i blueGreenLow0 = _mm_setr_epi8(0, 1, 3, 4, 6, 7, 9, 10, 12, 13, 15, -1, -1, -1, -1, -1);
+    const __m128i blueGreenLow1 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 2, 3, 5, 6);
+    const __m128i redLow0 = _mm_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i redLow1 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 1, -1, 4, -1, 7, -1);
+    const __m128i blueGreenHigh1 =
+        _mm_setr_epi8(8, 9, 11, 12, 14, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i blueGreenHigh2 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, 1, 2, 4, 5, 7, 8, 10, 11, 13, 14);
+    const __m128i redHigh1 = _mm_setr_epi8(10, -1, 13, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i redHigh2 = _mm_setr_epi8(-1, -1, -1, -1, 0, -1, 3, -1, 6, -1, 9, -1, 12, -1, 15, -1);
+    const __m128i half = _mm_set1_epi16(50 << 8);  // 50 in each pair's high byte
 
     std::uint32_t x = 0;
     for (; x + 16 <= n; x += 16, bgr += 48) {
         const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr));
         const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr + 16));
         const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr + 32));
-        const __m128i b = Channel(v0, v1, v2, b0, b1, b2);
-        const __m128i g = Channel(v0, v1, v2, g0, g1, g2);
-        const __m128i r = Channel(v0, v1, v2, r0, r1, r2);
         __m128i tiesLow, tiesHigh;
-        const __m128i low = Levels8(_mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi8(g, zero),
-                                    _mm_unpacklo_epi8(r, zero), tiesLow);
-        const __m128i high = Levels8(_mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi8(g, zero),
-                                     _mm_unpackhi_epi8(r, zero), tiesHigh);
+        const __m128i low = Levels8(Gather(v0, v1, blueGreenLow0, blueGreenLow1),
+                                    _mm_or_si128(Gather(v0, v1, redLow0, redLow1), half), tiesLow);
+        const __m128i high = Levels8(Gather(v1, v2, blueGreenHigh1, blueGreenHigh2),
+                                     _mm_or_si128(Gather(v1, v2, redHigh1, redHigh2), half), tiesHigh);
         _mm_storeu_si128(reinterpret_cast<__m128i *>(grey + x), _mm_packus_epi16(low, high));
         auto ties = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(tiesLow, tiesHigh)));
         while (ties != 0) {
@@ -119,11 +121,14 @@ __attribute__((target("ssse3"))) void BgrRowToGreySsse3(const std::uint8_t *bgr,
             grey[x + static_cast<std::uint32_t>(k)] = TieLevel(p[0], p[1], p[2]);
         }
         // Unrolled at every optimisation level: the loop's own count would
-        // otherwise sit in the chain of increments.
+        // otherwise sit in the chain of increments. A pointer to the sixteen
+        // levels lets each be read at a fixed offset (an unsigned index
+        // x + k may wrap, so it is computed for every pixel).
+        const std::uint8_t *const levels = grey + x;
 #pragma GCC unroll 8
-        for (std::uint32_t k = 0; k < 16; k += 2) {
-            ++counts[0][grey[x + k]];
-            ++counts[1][grey[x + k + 1]];
+        for (int k = 0; k < 16; k += 2) {
+            ++counts[0][levels[k]];
+            ++counts[1][levels[k + 1]];
         }
     }
     BgrRowToGreyScalar(bgr, n - x, grey + x, counts);

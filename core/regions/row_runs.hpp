@@ -14,9 +14,15 @@ namespace zr::regions {
 // then the sentinel pair (right + 2, right + 3). `bounds` holds
 // RowBoundsCapacity(left, right) values. Returns the number of runs.
 int RowRunBounds(const BitImageView &view, int y, int left, int right, std::int32_t *bounds);
+// The same bounds one change at a time, the version for processors without
+// tzcnt and popcnt (and the plain one that tests compare against).
+int RowRunBoundsOneAtATime(const BitImageView &view, int y, int left, int right, std::int32_t *bounds);
+// True where RowRunBounds writes four bounds a step with tzcnt and popcnt.
+bool HasCountInstructions();
 
 // Room for the bounds of one row: at most one change per column plus the one
-// after `right`, and the sentinel pair.
+// after `right`, the sentinel pair, and the values a step writes past the last
+// bound.
 std::size_t RowBoundsCapacity(int left, int right);
 
 }  // namespace zr::regions

@@ -91,6 +91,22 @@ TEST(PrepareTest, VectorPackingMatchesScalarPacking) {
     }
 }
 
+// Every level against every threshold, in each lane of the vector steps and
+// the scalar tail: a sign slip at 128 or a misplaced bit weight shows at once.
+TEST(PrepareTest, PackingMarksExactlyTheLevelsBelowTheThreshold) {
+    constexpr std::uint32_t kCount = 256 + 64 + 16 + 8;  // the 64-, 16- and 8-pixel steps
+    std::vector<std::uint8_t> grey(kCount);
+    for (std::uint32_t i = 0; i < kCount; ++i) grey[i] = static_cast<std::uint8_t>(i * 37 + i / 256);
+    std::vector<std::uint8_t> packed(kCount / 8);
+    for (unsigned threshold = 0; threshold < 256; ++threshold) {
+        zr::prepare::PackDark(grey.data(), kCount, static_cast<std::uint8_t>(threshold), packed.data());
+        for (std::uint32_t i = 0; i < kCount; ++i) {
+            const bool marked = ((packed[i / 8] >> (7 - i % 8)) & 1u) != 0;
+            ASSERT_EQ(marked, grey[i] < threshold) << "pixel " << i << " threshold " << threshold;
+        }
+    }
+}
+
 // Loads a DIB both ways and compares every field and byte of the results.
 void ExpectSameWorkingImage(const std::vector<std::uint8_t> &dib, std::uint16_t polarity) {
     ZrImage stepwise{};
