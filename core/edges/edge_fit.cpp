@@ -1,4 +1,5 @@
 // Split-and-extend fit of the longest straight stretch of an outline side.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -7,6 +8,16 @@
 
 namespace zr::edges {
 namespace {
+
+// Whole numbers up to this size make the sums of the chord test exact and
+// keep the error of a computed distance far below kDistanceMargin.
+constexpr double kExactBelow = 16777216.0;  // 2^24
+constexpr double kDistanceMargin = 1e-6;
+constexpr double kInside = 1e-6;  // share of the chord kept clear of either end
+
+bool Exact(geom::PointF p) {
+    return std::fabs(p.x) <= kExactBelow && std::fabs(p.y) <= kExactBelow;
+}
 
 template <class T>
 double Value(const T *values, int i) {
@@ -47,16 +58,111 @@ int PreviousSet(const std::vector<std::uint8_t> &isSet, int i) {
 constexpr std::uint8_t kBreak = 1;
 constexpr std::uint8_t kSettled = 2;
 
+// The sample of the piece a .. b farthest from its chord (the first of
+// equals) and its distance; at = -1 when the piece has no inner sample.
+struct Farthest {
+    double distance = -1;
+    int at = -1;
+};
+
+// Every inner sample measured, in order, save those the chord test calls
+// surely nearer than the farthest so far: none of them can be the first
+// farthest. Used where the samples are too large for exact sums.
+template <class T>
+Farthest FarthestMeasured(const T *values, int a, int b) {
+    Farthest farthest;
+    const geom::PointF from{double(a), Value(values, a)}, to{double(b), Value(values, b)};
+    const ChordTest chord(from, to);
+    for (int i = a + 1; i < b; ++i) {
+        const geom::PointF p{double(i), Value(values, i)};
+        if (chord.SurelyNearer(p, farthest.distance)) continue;
+        const double d = PointSegmentDistance(from, to, p);
+        if (d > farthest.distance) farthest = {d, i};
+    }
+    return farthest;
+}
+
+// The same answer from whole-number sums, for samples within the exact
+// range. One pass finds the largest cross product with the chord, which is
+// the true distance times the chord's length wherever a sample projects
+// inside the chord, and the range of the dot products. Then:
+// - every sample inside and the largest product surely nearer than the
+//   split limit: no computed distance exceeds the limit, the piece stays
+//   whole (its farthest sample does not matter);
+// - else the first sample of the largest product is measured; when every
+//   sample lies inside and the next largest product is surely nearer than
+//   that distance, only the samples of the largest product can be farthest,
+//   and the first farthest of them is the answer;
+// - else the measured loop runs with that distance as the skip bound from
+//   the start: a sample surely nearer than a distance some sample reaches
+//   cannot be the first farthest either.
+// The rounding margins are those of SurelyNearer; its cross test grows with
+// the magnitude of the cross product and its inside test is one interval of
+// dot products, so the largest product and the extreme dot products stand
+// for all.
+template <class T>
+Farthest FarthestExact(const T *values, int a, int b) {
+    const std::int64_t fromValue = values[a];
+    const std::int64_t du = b - a, dv = static_cast<std::int64_t>(values[b]) - fromValue;
+    const auto cross = [&](int i) {
+        const std::int64_t c = du * (static_cast<std::int64_t>(values[i]) - fromValue) - dv * (i - a);
+        return c < 0 ? -c : c;
+    };
+    std::int64_t most = -1, next = -1;  // the largest |cross| and the largest below it
+    std::int64_t leastDot = 0, mostDot = 0;
+    int mostAt = -1, mostCount = 0;
+    for (int i = a + 1; i < b; ++i) {
+        const std::int64_t u = i - a, w = static_cast<std::int64_t>(values[i]) - fromValue;
+        const std::int64_t c = du * w - dv * u, size = c < 0 ? -c : c;
+        const std::int64_t dot = du * u + dv * w;
+        leastDot = i == a + 1 ? dot : std::min(leastDot, dot);
+        mostDot = i == a + 1 ? dot : std::max(mostDot, dot);
+        if (size > most) {
+            next = most;
+            most = size;
+            mostAt = i;
+            mostCount = 1;
+        } else if (size == most) {
+            ++mostCount;
+        } else if (size > next) {
+            next = size;
+        }
+    }
+    if (mostAt < 0) return {};
+    const geom::PointF from{double(a), Value(values, a)}, to{double(b), Value(values, b)};
+    const ChordTest chord(from, to);
+    const bool allInside =
+        chord.Inside(static_cast<double>(leastDot)) && chord.Inside(static_cast<double>(mostDot));
+    if (allInside && chord.CrossSurelyNearer(static_cast<double>(most), kSplitDeviation)) return {};
+    Farthest farthest{PointSegmentDistance(from, to, {double(mostAt), Value(values, mostAt)}), mostAt};
+    const double measured = farthest.distance;
+    if (allInside && (next < 0 || chord.CrossSurelyNearer(static_cast<double>(next), measured))) {
+        for (int i = mostAt + 1; i < b && mostCount > 1; ++i) {
+            if (cross(i) != most) continue;
+            --mostCount;
+            const double d = PointSegmentDistance(from, to, {double(i), Value(values, i)});
+            if (d > farthest.distance) farthest = {d, i};
+        }
+        return farthest;
+    }
+    farthest = {};
+    for (int i = a + 1; i < b; ++i) {
+        const geom::PointF p{double(i), Value(values, i)};
+        if (chord.SurelyNearer(p, std::max(farthest.distance, measured))) continue;
+        const double d = PointSegmentDistance(from, to, p);
+        if (d > farthest.distance) farthest = {d, i};
+    }
+    return farthest;
+}
+
 // One split pass: every piece is split at most once, at its sample farthest
 // from the chord. Returns the largest deviation seen, or 0 when no piece
-// deviates more than kSplitDeviation. A sample surely nearer than the
-// farthest so far is passed over without its distance: the result is the
-// same, and a ragged side of many samples costs far fewer roots. A piece
-// within the deviation keeps its ends and so its farthest sample in every
-// later pass: it is marked settled and not measured again, which leaves
-// the splits and whether another pass runs as they were.
+// deviates more than kSplitDeviation. A piece within the deviation keeps
+// its ends and so its farthest sample in every later pass: it is marked
+// settled and not measured again, which leaves the splits and whether
+// another pass runs as they were.
 template <class T>
-double SplitPass(const T *values, int last, std::vector<std::uint8_t> &isSet) {
+double SplitPass(const T *values, int last, bool exactSums, std::vector<std::uint8_t> &isSet) {
     double largest = 0;
     for (int a = 0; a < last;) {
         const int b = NextSet(isSet, a);
@@ -64,27 +170,38 @@ double SplitPass(const T *values, int last, std::vector<std::uint8_t> &isSet) {
             a = b;
             continue;
         }
-        double farthest = -1;
-        int at = -1;
-        const ChordTest chord({double(a), Value(values, a)}, {double(b), Value(values, b)});
-        for (int i = a + 1; i < b; ++i) {
-            if (chord.SurelyNearer({double(i), Value(values, i)}, farthest)) continue;
-            const double d = PointSegmentDistance(
-                {double(a), Value(values, a)}, {double(b), Value(values, b)}, {double(i), Value(values, i)});
-            if (d > farthest) {
-                farthest = d;
-                at = i;
-            }
-        }
-        if (farthest > kSplitDeviation) {
-            isSet[at] = kBreak;
-            if (farthest > largest) largest = farthest;
+        const Farthest farthest = exactSums ? FarthestExact(values, a, b) : FarthestMeasured(values, a, b);
+        if (farthest.distance > kSplitDeviation) {
+            isSet[farthest.at] = kBreak;
+            if (farthest.distance > largest) largest = farthest.distance;
         } else {
             isSet[a] = kSettled;
         }
         a = b;
     }
     return largest;
+}
+
+// True when every index and sample lies within the range where the chord
+// test's sums are exact.
+template <class T>
+bool WithinExactRange(const T *values, int last) {
+    if (last > kExactBelow) return false;
+    for (int i = 0; i <= last; ++i)
+        if (std::fabs(Value(values, i)) > kExactBelow) return false;
+    return true;
+}
+
+// Marks the break points of the split phase in isSet (non-zero at each).
+template <class T>
+void Split(const T *values, int last, std::vector<std::uint8_t> &isSet) {
+    isSet.assign(static_cast<std::size_t>(last) + 1, 0);
+    isSet.front() = kBreak;
+    isSet.back() = kBreak;
+    if (last == 0) return;
+    const bool exactSums = WithinExactRange(values, last);
+    while (SplitPass(values, last, exactSums, isSet) > kSplitDeviation) {
+    }
 }
 
 template <class T>
@@ -139,14 +256,8 @@ template <class T>
 bool Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
     fit = EdgeFit{};
     if (values == nullptr || last < 0) return false;
-    work.isSet.assign(last + 1, 0);
-    std::vector<std::uint8_t> &isSet = work.isSet;
-    isSet.front() = kBreak;
-    isSet.back() = kBreak;
-    if (last > 0) {
-        while (SplitPass(values, last, isSet) > kSplitDeviation) {
-        }
-    }
+    Split(values, last, work.isSet);
+    const std::vector<std::uint8_t> &isSet = work.isSet;
 
     // The piece with the most samples; the first one wins a tie.
     int start = 0, end = 0;
@@ -206,29 +317,26 @@ bool Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
 
 }  // namespace
 
-namespace {
-
-// Whole numbers up to this size make the sums below exact and keep the
-// error of a computed distance far below kDistanceMargin.
-constexpr double kExactBelow = 16777216.0;  // 2^24
-constexpr double kDistanceMargin = 1e-6;
-constexpr double kInside = 1e-6;  // share of the chord kept clear of either end
-
-bool Exact(geom::PointF p) {
-    return std::fabs(p.x) <= kExactBelow && std::fabs(p.y) <= kExactBelow;
-}
-
-}  // namespace
-
 ChordTest::ChordTest(geom::PointF a, geom::PointF b)
-    : a_(a), d_(b - a), squaredLength_(geom::Dot(d_, d_)), usable_(Exact(a) && Exact(b)) {}
+    : a_(a),
+      d_(b - a),
+      squaredLength_(geom::Dot(d_, d_)),
+      insideFrom_(kInside * squaredLength_),
+      insideTo_((1 - kInside) * squaredLength_),
+      usable_(Exact(a) && Exact(b)) {}
 
 bool ChordTest::SurelyNearer(geom::PointF p, double distance) const {
-    if (!usable_ || distance <= kDistanceMargin || !Exact(p)) return false;
+    if (!usable_ || !Exact(p)) return false;
     const geom::PointF offset = p - a_;
-    const double dot = geom::Dot(d_, offset);
-    if (dot < kInside * squaredLength_ || dot > (1 - kInside) * squaredLength_) return false;
-    const double cross = geom::Cross(d_, offset);
+    return Inside(geom::Dot(d_, offset)) && CrossSurelyNearer(geom::Cross(d_, offset), distance);
+}
+
+bool ChordTest::Inside(double dot) const {
+    return !(dot < insideFrom_ || dot > insideTo_);
+}
+
+bool ChordTest::CrossSurelyNearer(double cross, double distance) const {
+    if (distance <= kDistanceMargin) return false;
     const double bound = distance - kDistanceMargin;
     return cross * cross < bound * bound * squaredLength_;
 }
@@ -251,6 +359,14 @@ bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &
 
 bool LeastSquaresLine(const std::int32_t *values, int first, int last, double &slope, double &intercept) {
     return LeastSquares(values, first, last, slope, intercept);
+}
+
+void SplitEdge(const std::uint32_t *values, int last, FitWork &work) {
+    if (values != nullptr && last >= 0) Split(values, last, work.isSet);
+}
+
+void SplitEdge(const std::int32_t *values, int last, FitWork &work) {
+    if (values != nullptr && last >= 0) Split(values, last, work.isSet);
 }
 
 bool FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work) {
