@@ -1,5 +1,6 @@
 // Sampling the data modules of one region, and the stepped lines that move a
 // boundary between two regions onto the pixels where it lies.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <tuple>
@@ -84,15 +85,63 @@ void StepPattern(double angle, Steps &out) {
     lines::DirectionSteps(angle, lines::kStepTableSize, out);
 }
 
-int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF from, PointF to) {
+namespace {
+
+// The smallest and largest x and y moves of any one step of a table, and 0:
+// a walk of m steps stays within m times them of its start.
+struct StepBox {
+    geom::PointI least, most;
+};
+
+StepBox BoxOfSteps(const Steps &steps) {
+    StepBox box{{0, 0}, {0, 0}};
+    for (const std::uint8_t code : steps) {
+        const geom::PointI v = lines::StepVector(code);
+        box.least = {std::min(box.least.x, v.x), std::min(box.least.y, v.y)};
+        box.most = {std::max(box.most.x, v.x), std::max(box.most.y, v.y)};
+    }
+    return box;
+}
+
+// True when every pixel of a walk of `steps` steps from `start` lies inside
+// the picture.
+bool WalkInside(const BitImageView &image, geom::PointI start, int steps, const StepBox &box) {
+    const geom::Rect bounds = image.Bounds();
+    return bounds.Contains(start + steps * box.least) && bounds.Contains(start + steps * box.most);
+}
+
+int CountTransitionsWithin(const BitImageView &image, const Steps &pathSteps, const StepBox &box, PointF from,
+                           PointF to) {
     const int n = static_cast<int>(std::trunc(geom::Distance(from, to) + 0.5));
     geom::PointI p = geom::RoundHalfUp(from);
-    bool previous = image.DarkOrOutside(p.x, p.y);
-    int transitions = 0;
     // Step k - 1 of the repeating pattern, its index wrapped as StepCode
     // wraps it, without a remainder per pixel.
     static_assert(std::tuple_size<Steps>::value == lines::kStepTableSize, "one pattern a table");
     std::size_t step = 0;
+    int transitions = 0;
+    if (n > 1 && WalkInside(image, p, n - 1, box)) {
+        // Every pixel inside: the same pixels through a moving row pointer,
+        // without the picture test.
+        const std::ptrdiff_t pitch = image.Pitch();
+        const unsigned light = image.SetBitIsDark() ? 0u : 1u;
+        const std::uint8_t *row = image.Row(p.y);
+        int x = p.x;
+        const auto dark = [&row, &x, light] {
+            return ((static_cast<unsigned>(row[x >> 3] >> (7 - (x & 7))) ^ light) & 1u);
+        };
+        unsigned previous = dark();
+        for (int k = 1; k < n; ++k) {
+            const std::uint8_t code = pathSteps[step];
+            if (++step == pathSteps.size()) step = 0;
+            x += lines::kStepDx[code & 7];
+            row -= lines::kStepDy[code & 7] * pitch;  // stored rows run bottom-up
+            const unsigned current = dark();
+            transitions += static_cast<int>(current ^ previous);
+            previous = current;
+        }
+        return transitions;
+    }
+    bool previous = image.DarkOrOutside(p.x, p.y);
     for (int k = 1; k < n; ++k) {
         p += lines::StepVector(pathSteps[step]);
         if (++step == pathSteps.size()) step = 0;
@@ -101,6 +150,12 @@ int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF f
         previous = current;
     }
     return transitions;
+}
+
+}  // namespace
+
+int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF from, PointF to) {
+    return CountTransitionsWithin(image, pathSteps, BoxOfSteps(pathSteps), from, to);
 }
 
 void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const Steps &pathSteps,
@@ -114,8 +169,9 @@ void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const S
     }
     int bestDrop = 0, previous = 0;
     PointF previousA = ma, previousB = mb, bestA = a, bestB = b;
+    const StepBox box = BoxOfSteps(pathSteps);
     for (int i = -reach; i <= reach; ++i) {
-        const int t = CountTransitions(image, pathSteps, ma, mb);
+        const int t = CountTransitionsWithin(image, pathSteps, box, ma, mb);
         if (i > -reach && previous - t > bestDrop) {
             bestDrop = previous - t;
             bestA = previousA;
