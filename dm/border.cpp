@@ -25,8 +25,20 @@ QuadF Cell(const QuadF &p, int n, int band, int cell) {
 // Adds to `misses` the samples at the positions of CountDarkAlong (solid:
 // not dark) or CountAlternatingAlong (alternating: outside the picture or of
 // the wrong colour) that miss; false as soon as they are more than `allowed`.
+// When both ends round inside the picture, so does every sample between
+// them, and the picture test is left out.
 template <bool kAlternating>
 bool MissesWithin(const BitImageView &image, PointF from, PointF to, int count, int allowed, int &misses) {
+    const PointF least{std::fmin(from.x, to.x), std::fmin(from.y, to.y)};
+    const PointF most{std::fmax(from.x, to.x), std::fmax(from.y, to.y)};
+    if (BoxRoundsInside(image, least, most)) {
+        for (int k = 0; k < count; ++k) {
+            const bool dark = image.Dark(geom::RoundHalfUp(AlongAt(from, to, k, count)));
+            const bool agrees = kAlternating ? dark == (k % 2 == 0) : dark;
+            if (!agrees && ++misses > allowed) return false;
+        }
+        return true;
+    }
     for (int k = 0; k < count; ++k) {
         bool agrees;
         if constexpr (kAlternating) {

@@ -17,6 +17,14 @@ using geom::PointF;
 using geom::QuadF;
 using Steps = lines::StepTable;
 
+// True when every point of the box from `least` to `most` rounds half up to
+// a pixel inside the picture: so do points interpolated between points of
+// the box, whose rounding errors lie far within the half pixel to spare.
+// False for a box with a coordinate that is not a number.
+inline bool BoxRoundsInside(const BitImageView &image, PointF least, PointF most) {
+    return least.x >= 0 && least.y >= 0 && most.x <= image.Width() - 1 && most.y <= image.Height() - 1;
+}
+
 // Centres Q0..Q3 of the four corner modules of the quadrilateral P0..P3 that
 // spans `columns` modules along P0-P1 and `rows` along P0-P3.
 QuadF ModuleCentres(const QuadF &p, int columns, int rows);
