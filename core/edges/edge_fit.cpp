@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "core/edges/edges.hpp"
 
@@ -109,14 +110,15 @@ Farthest FarthestExact(const T *values, int a, int b) {
         return c < 0 ? -c : c;
     };
     std::int64_t most = -1, next = -1;  // the largest |cross| and the largest below it
-    std::int64_t leastDot = 0, mostDot = 0;
+    std::int64_t leastDot = std::numeric_limits<std::int64_t>::max();
+    std::int64_t mostDot = std::numeric_limits<std::int64_t>::min();
     int mostAt = -1, mostCount = 0;
     for (int i = a + 1; i < b; ++i) {
         const std::int64_t u = i - a, w = static_cast<std::int64_t>(values[i]) - fromValue;
         const std::int64_t c = du * w - dv * u, size = c < 0 ? -c : c;
         const std::int64_t dot = du * u + dv * w;
-        leastDot = i == a + 1 ? dot : std::min(leastDot, dot);
-        mostDot = i == a + 1 ? dot : std::max(mostDot, dot);
+        leastDot = std::min(leastDot, dot);
+        mostDot = std::max(mostDot, dot);
         if (size > most) {
             next = most;
             most = size;
