@@ -101,35 +101,81 @@ Farthest FarthestMeasured(const T *values, int a, int b) {
 // the magnitude of the cross product and its inside test is one interval of
 // dot products, so the largest product and the extreme dot products stand
 // for all.
+// The largest |cross| of the inner samples with the chord, the first sample
+// that has it and how many do, the largest below it (or a bound above that),
+// and the range of the dot products.
+struct CrossTally {
+    std::int64_t most = -1, next = -1;
+    int mostAt = -1, mostCount = 0;
+    std::int64_t leastDot = std::numeric_limits<std::int64_t>::max();
+    std::int64_t mostDot = std::numeric_limits<std::int64_t>::min();
+
+    void Add(std::int64_t size, std::int64_t dot, int at, int count) {
+        leastDot = std::min(leastDot, dot);
+        mostDot = std::max(mostDot, dot);
+        if (size > most) {
+            next = most;
+            most = size;
+            mostAt = at;
+            mostCount = count;
+        } else if (size == most) {
+            mostCount += count;
+        } else if (size > next) {
+            next = size;
+        }
+    }
+};
+
+// Runs of equal samples are taken whole: over a run the cross product is an
+// affine function of the index. Level with the chord it is the same at
+// every sample; else its magnitude falls strictly from one end towards the
+// run's inside, so no inner sample of a run reaches the larger end and none
+// lies above the larger of the samples next to the ends. The ends and their
+// neighbours then give the largest product, its first sample and count, a
+// bound on the next largest, and (the dot product being affine too) the dot
+// range, exactly as every sample would.
 template <class T>
-Farthest FarthestExact(const T *values, int a, int b) {
+CrossTally TallyCrosses(const T *values, const std::int32_t *runEnd, int a, int b) {
+    const std::int64_t fromValue = values[a];
+    const std::int64_t du = b - a, dv = static_cast<std::int64_t>(values[b]) - fromValue;
+    CrossTally tally;
+    const auto add = [&](int i, int count) {
+        const std::int64_t u = i - a, w = static_cast<std::int64_t>(values[i]) - fromValue;
+        const std::int64_t c = du * w - dv * u;
+        tally.Add(c < 0 ? -c : c, du * u + dv * w, i, count);
+    };
+    constexpr int kShortRun = 4;  // runs up to this long are taken sample by sample
+    for (int start = a + 1; start < b;) {
+        const int end = std::min(runEnd[start], b - 1);
+        if (end - start < kShortRun) {
+            for (int i = start; i <= end; ++i) add(i, 1);
+        } else if (dv == 0) {
+            add(start, end - start + 1);
+            add(end, 0);  // the dot range's far end; its product equals the first's
+        } else {
+            add(start, 1);
+            add(start + 1, 1);
+            add(end - 1, 1);
+            add(end, 1);
+        }
+        start = end + 1;
+    }
+    return tally;
+}
+
+template <class T>
+Farthest FarthestExact(const T *values, const std::int32_t *runEnd, int a, int b) {
     const std::int64_t fromValue = values[a];
     const std::int64_t du = b - a, dv = static_cast<std::int64_t>(values[b]) - fromValue;
     const auto cross = [&](int i) {
         const std::int64_t c = du * (static_cast<std::int64_t>(values[i]) - fromValue) - dv * (i - a);
         return c < 0 ? -c : c;
     };
-    std::int64_t most = -1, next = -1;  // the largest |cross| and the largest below it
-    std::int64_t leastDot = std::numeric_limits<std::int64_t>::max();
-    std::int64_t mostDot = std::numeric_limits<std::int64_t>::min();
-    int mostAt = -1, mostCount = 0;
-    for (int i = a + 1; i < b; ++i) {
-        const std::int64_t u = i - a, w = static_cast<std::int64_t>(values[i]) - fromValue;
-        const std::int64_t c = du * w - dv * u, size = c < 0 ? -c : c;
-        const std::int64_t dot = du * u + dv * w;
-        leastDot = std::min(leastDot, dot);
-        mostDot = std::max(mostDot, dot);
-        if (size > most) {
-            next = most;
-            most = size;
-            mostAt = i;
-            mostCount = 1;
-        } else if (size == most) {
-            ++mostCount;
-        } else if (size > next) {
-            next = size;
-        }
-    }
+    const CrossTally tally = TallyCrosses(values, runEnd, a, b);
+    const std::int64_t most = tally.most, next = tally.next, leastDot = tally.leastDot,
+                       mostDot = tally.mostDot;
+    const int mostAt = tally.mostAt;
+    int mostCount = tally.mostCount;
     if (mostAt < 0) return {};
     const geom::PointF from{double(a), Value(values, a)}, to{double(b), Value(values, b)};
     const ChordTest chord(from, to);
@@ -164,7 +210,7 @@ Farthest FarthestExact(const T *values, int a, int b) {
 // settled and not measured again, which leaves the splits and whether
 // another pass runs as they were.
 template <class T>
-double SplitPass(const T *values, int last, bool exactSums, std::vector<std::uint8_t> &isSet) {
+double SplitPass(const T *values, const std::int32_t *runEnd, int last, std::vector<std::uint8_t> &isSet) {
     double largest = 0;
     for (int a = 0; a < last;) {
         const int b = NextSet(isSet, a);
@@ -172,7 +218,8 @@ double SplitPass(const T *values, int last, bool exactSums, std::vector<std::uin
             a = b;
             continue;
         }
-        const Farthest farthest = exactSums ? FarthestExact(values, a, b) : FarthestMeasured(values, a, b);
+        const Farthest farthest =
+            runEnd != nullptr ? FarthestExact(values, runEnd, a, b) : FarthestMeasured(values, a, b);
         if (farthest.distance > kSplitDeviation) {
             isSet[farthest.at] = kBreak;
             if (farthest.distance > largest) largest = farthest.distance;
@@ -194,15 +241,25 @@ bool WithinExactRange(const T *values, int last) {
     return true;
 }
 
-// Marks the break points of the split phase in isSet (non-zero at each).
+// Marks the break points of the split phase in work.isSet (non-zero at
+// each). Within the exact range, work.runEnd holds the last index of the run
+// of equal samples from each index.
 template <class T>
-void Split(const T *values, int last, std::vector<std::uint8_t> &isSet) {
+void Split(const T *values, int last, FitWork &work) {
+    std::vector<std::uint8_t> &isSet = work.isSet;
     isSet.assign(static_cast<std::size_t>(last) + 1, 0);
     isSet.front() = kBreak;
     isSet.back() = kBreak;
     if (last == 0) return;
-    const bool exactSums = WithinExactRange(values, last);
-    while (SplitPass(values, last, exactSums, isSet) > kSplitDeviation) {
+    const std::int32_t *runEnd = nullptr;
+    if (WithinExactRange(values, last)) {
+        work.runEnd.resize(static_cast<std::size_t>(last) + 1);
+        std::int32_t *ends = work.runEnd.data();
+        ends[last] = last;
+        for (int i = last - 1; i >= 0; --i) ends[i] = values[i] == values[i + 1] ? ends[i + 1] : i;
+        runEnd = ends;
+    }
+    while (SplitPass(values, runEnd, last, isSet) > kSplitDeviation) {
     }
 }
 
@@ -258,7 +315,7 @@ template <class T>
 bool Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
     fit = EdgeFit{};
     if (values == nullptr || last < 0) return false;
-    Split(values, last, work.isSet);
+    Split(values, last, work);
     const std::vector<std::uint8_t> &isSet = work.isSet;
 
     // The piece with the most samples; the first one wins a tie.
@@ -364,11 +421,11 @@ bool LeastSquaresLine(const std::int32_t *values, int first, int last, double &s
 }
 
 void SplitEdge(const std::uint32_t *values, int last, FitWork &work) {
-    if (values != nullptr && last >= 0) Split(values, last, work.isSet);
+    if (values != nullptr && last >= 0) Split(values, last, work);
 }
 
 void SplitEdge(const std::int32_t *values, int last, FitWork &work) {
-    if (values != nullptr && last >= 0) Split(values, last, work.isSet);
+    if (values != nullptr && last >= 0) Split(values, last, work);
 }
 
 bool FitEdgeLine(const std::uint32_t *values, int last, EdgeFit &fit, FitWork &work) {

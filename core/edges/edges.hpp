@@ -45,6 +45,7 @@ struct EdgeLine {
 // fitting many sides allocates once.
 struct FitWork {
     std::vector<std::uint8_t> isSet;
+    std::vector<std::int32_t> runEnd;  // last index of the run of equal samples from each index
 };
 
 // Distance of point p from the segment a-b (from a when a and b coincide).

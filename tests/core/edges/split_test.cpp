@@ -96,6 +96,27 @@ TEST(SplitEdge, TheFirstOfEqualFarthestSamplesWins) {
     ASSERT_EQ(work.isSet[500], 0);
 }
 
+// Staircases: the extents of a turned side, long runs of equal samples with
+// steps between them, some runs level with the chord and some across it,
+// with bumps of a module here and there.
+TEST(SplitEdge, StaircasesOfLongRuns) {
+    std::mt19937 random(13);
+    FitWork work;
+    for (int trial = 0; trial < 2000; ++trial) {
+        std::vector<std::int32_t> values;
+        const int runLength = 1 + static_cast<int>(random() % 12);
+        const int step = static_cast<int>(random() % 7) - 3;
+        std::int32_t level = static_cast<std::int32_t>(random() % 3000);
+        while (values.size() < 2 + random() % 400) {
+            const int length = runLength + static_cast<int>(random() % 3);
+            const std::int32_t bump = random() % 9 == 0 ? static_cast<std::int32_t>(random() % 9) - 4 : 0;
+            for (int k = 0; k < length; ++k) values.push_back(level + bump);
+            level += step;
+        }
+        ExpectPlainSplit(values, work, trial);
+    }
+}
+
 TEST(SplitEdge, UnsignedExtentsOfAnySize) {
     std::mt19937 random(12);
     FitWork work;
