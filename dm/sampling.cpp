@@ -1,6 +1,7 @@
 // Sampling the data modules of one region, and the stepped lines that move a
 // boundary between two regions onto the pixels where it lies.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <tuple>
@@ -34,10 +35,12 @@ bool SampleRegion(const BitImageView &image, const QuadF &q, int columns, int ro
     const double h = rows - 1, w = columns - 1;
     // Every sample lies between the corner centres: when their box rounds
     // inside the picture, so does every sample, and no picture test is needed.
-    const PointF low{std::fmin(std::fmin(q.topLeft.x, q.topRight.x), std::fmin(q.bottomLeft.x, q.bottomRight.x)),
-                       std::fmin(std::fmin(q.topLeft.y, q.topRight.y), std::fmin(q.bottomLeft.y, q.bottomRight.y))};
-    const PointF high{std::fmax(std::fmax(q.topLeft.x, q.topRight.x), std::fmax(q.bottomLeft.x, q.bottomRight.x)),
-                      std::fmax(std::fmax(q.topLeft.y, q.topRight.y), std::fmax(q.bottomLeft.y, q.bottomRight.y))};
+    const PointF low{
+        std::fmin(std::fmin(q.topLeft.x, q.topRight.x), std::fmin(q.bottomLeft.x, q.bottomRight.x)),
+        std::fmin(std::fmin(q.topLeft.y, q.topRight.y), std::fmin(q.bottomLeft.y, q.bottomRight.y))};
+    const PointF high{
+        std::fmax(std::fmax(q.topLeft.x, q.topRight.x), std::fmax(q.bottomLeft.x, q.bottomRight.x)),
+        std::fmax(std::fmax(q.topLeft.y, q.topRight.y), std::fmax(q.bottomLeft.y, q.bottomRight.y))};
     const bool inside = BoxRoundsInside(image, low, high);
     int dark = 0;
     for (int i = 1; i <= rows - 2; ++i) {
@@ -94,60 +97,68 @@ void StepPattern(double angle, Steps &out) {
 
 namespace {
 
-// The smallest and largest x and y moves of any one step of a table, and 0:
-// a walk of m steps stays within m times them of its start.
-struct StepBox {
+// A step table prepared for walking: the smallest and largest x and y moves
+// of any one step, and 0 (a walk of m steps stays within m times them of its
+// start), and each step as a move of the bit index into the picture's bits.
+struct StepWalk {
     geom::PointI least, most;
+    std::array<std::ptrdiff_t, lines::kStepTableSize> bitMove{};
 };
 
-StepBox BoxOfSteps(const Steps &steps) {
-    StepBox box{{0, 0}, {0, 0}};
-    for (const std::uint8_t code : steps) {
-        const geom::PointI v = lines::StepVector(code);
-        box.least = {std::min(box.least.x, v.x), std::min(box.least.y, v.y)};
-        box.most = {std::max(box.most.x, v.x), std::max(box.most.y, v.y)};
+void PrepareWalk(const BitImageView &image, const Steps &steps, StepWalk &walk) {
+    walk.least = walk.most = {0, 0};
+    const std::ptrdiff_t bitsPerRow = 8 * static_cast<std::ptrdiff_t>(image.Pitch());
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const geom::PointI v = lines::StepVector(steps[k]);
+        walk.least = {std::min(walk.least.x, v.x), std::min(walk.least.y, v.y)};
+        walk.most = {std::max(walk.most.x, v.x), std::max(walk.most.y, v.y)};
+        walk.bitMove[k] = v.x - v.y * bitsPerRow;  // stored rows run bottom-up
     }
-    return box;
 }
 
 // True when every pixel of a walk of `steps` steps from `start` lies inside
 // the picture.
-bool WalkInside(const BitImageView &image, geom::PointI start, int steps, const StepBox &box) {
+bool WalkInside(const BitImageView &image, geom::PointI start, int steps, const StepWalk &walk) {
     const geom::Rect bounds = image.Bounds();
-    return bounds.Contains(start + steps * box.least) && bounds.Contains(start + steps * box.most);
+    return bounds.Contains(start + steps * walk.least) && bounds.Contains(start + steps * walk.most);
 }
 
-int CountTransitionsWithin(const BitImageView &image, const Steps &pathSteps, const StepBox &box, PointF from,
-                           PointF to) {
+int CountTransitionsWithin(const BitImageView &image, const Steps &pathSteps, const StepWalk &walk,
+                           PointF from, PointF to) {
     const int n = static_cast<int>(std::trunc(geom::Distance(from, to) + 0.5));
     geom::PointI p = geom::RoundHalfUp(from);
+    int transitions = 0;
+    if (n > 1 && WalkInside(image, p, n - 1, walk)) {
+        // Every pixel inside: the same pixels by their bit index from the
+        // start of the stored rows, the pattern taken in stretches up to its
+        // end so that no step tests for the wrap. A change between two
+        // pixels is one whatever the polarity.
+        const std::uint8_t *bits = image.Row(image.Height() - 1);
+        std::ptrdiff_t at = 8 * (image.Row(p.y) - bits) + p.x;
+        const auto bit = [bits](std::ptrdiff_t i) {
+            return (static_cast<unsigned>(bits[i >> 3]) >> (7 - (i & 7))) & 1u;
+        };
+        unsigned previous = bit(at);
+        std::size_t step = 0;
+        for (int k = 1; k < n;) {
+            const int stretch = std::min(n - k, static_cast<int>(walk.bitMove.size() - step));
+            const std::ptrdiff_t *move = walk.bitMove.data() + step;
+            for (int c = 0; c < stretch; ++c) {
+                at += move[c];
+                const unsigned current = bit(at);
+                transitions += static_cast<int>(current ^ previous);
+                previous = current;
+            }
+            k += stretch;
+            step += static_cast<std::size_t>(stretch);
+            if (step == walk.bitMove.size()) step = 0;
+        }
+        return transitions;
+    }
     // Step k - 1 of the repeating pattern, its index wrapped as StepCode
     // wraps it, without a remainder per pixel.
     static_assert(std::tuple_size<Steps>::value == lines::kStepTableSize, "one pattern a table");
     std::size_t step = 0;
-    int transitions = 0;
-    if (n > 1 && WalkInside(image, p, n - 1, box)) {
-        // Every pixel inside: the same pixels through a moving row pointer,
-        // without the picture test.
-        const std::ptrdiff_t pitch = image.Pitch();
-        const unsigned light = image.SetBitIsDark() ? 0u : 1u;
-        const std::uint8_t *row = image.Row(p.y);
-        int x = p.x;
-        const auto dark = [&row, &x, light] {
-            return ((static_cast<unsigned>(row[x >> 3] >> (7 - (x & 7))) ^ light) & 1u);
-        };
-        unsigned previous = dark();
-        for (int k = 1; k < n; ++k) {
-            const std::uint8_t code = pathSteps[step];
-            if (++step == pathSteps.size()) step = 0;
-            x += lines::kStepDx[code & 7];
-            row -= lines::kStepDy[code & 7] * pitch;  // stored rows run bottom-up
-            const unsigned current = dark();
-            transitions += static_cast<int>(current ^ previous);
-            previous = current;
-        }
-        return transitions;
-    }
     bool previous = image.DarkOrOutside(p.x, p.y);
     for (int k = 1; k < n; ++k) {
         p += lines::StepVector(pathSteps[step]);
@@ -162,7 +173,9 @@ int CountTransitionsWithin(const BitImageView &image, const Steps &pathSteps, co
 }  // namespace
 
 int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF from, PointF to) {
-    return CountTransitionsWithin(image, pathSteps, BoxOfSteps(pathSteps), from, to);
+    StepWalk walk;
+    PrepareWalk(image, pathSteps, walk);
+    return CountTransitionsWithin(image, pathSteps, walk, from, to);
 }
 
 void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const Steps &pathSteps,
@@ -176,9 +189,10 @@ void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const S
     }
     int bestDrop = 0, previous = 0;
     PointF previousA = ma, previousB = mb, bestA = a, bestB = b;
-    const StepBox box = BoxOfSteps(pathSteps);
+    StepWalk walk;
+    PrepareWalk(image, pathSteps, walk);
     for (int i = -reach; i <= reach; ++i) {
-        const int t = CountTransitionsWithin(image, pathSteps, box, ma, mb);
+        const int t = CountTransitionsWithin(image, pathSteps, walk, ma, mb);
         if (i > -reach && previous - t > bestDrop) {
             bestDrop = previous - t;
             bestA = previousA;
