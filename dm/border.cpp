@@ -26,14 +26,22 @@ QuadF Cell(const QuadF &p, int n, int band, int cell) {
 // not dark) or CountAlternatingAlong (alternating: outside the picture or of
 // the wrong colour) that miss; false as soon as they are more than `allowed`.
 // When both ends round inside the picture, so does every sample between
-// them, and the picture test is left out.
+// them: the same positions (AlongAt's arithmetic, its difference taken once)
+// are then read without the picture test, from rows addressed from the
+// first one.
 template <bool kAlternating>
 bool MissesWithin(const BitImageView &image, PointF from, PointF to, int count, int allowed, int &misses) {
-    const PointF least{std::fmin(from.x, to.x), std::fmin(from.y, to.y)};
-    const PointF most{std::fmax(from.x, to.x), std::fmax(from.y, to.y)};
-    if (BoxRoundsInside(image, least, most)) {
+    if (count > 1 && RoundsInside(image, from) && RoundsInside(image, to)) {
+        const PointF span = to - from;
+        const int last = count - 1;
+        const std::uint8_t *top = image.Row(0);
+        const std::ptrdiff_t pitch = image.Pitch();  // stored rows run bottom-up
+        const unsigned darkBit = image.SetBitIsDark() ? 1u : 0u;
         for (int k = 0; k < count; ++k) {
-            const bool dark = image.Dark(geom::RoundHalfUp(AlongAt(from, to, k, count)));
+            const geom::PointI q = geom::RoundHalfUp(from + (static_cast<double>(k) / last) * span);
+            const unsigned bit =
+                (static_cast<unsigned>(top[(q.x >> 3) - q.y * pitch]) >> (7 - (q.x & 7))) & 1u;
+            const bool dark = bit == darkBit;
             const bool agrees = kAlternating ? dark == (k % 2 == 0) : dark;
             if (!agrees && ++misses > allowed) return false;
         }

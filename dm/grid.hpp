@@ -17,12 +17,12 @@ using geom::PointF;
 using geom::QuadF;
 using Steps = lines::StepTable;
 
-// True when every point of the box from `least` to `most` rounds half up to
-// a pixel inside the picture: so do points interpolated between points of
-// the box, whose rounding errors lie far within the half pixel to spare.
-// False for a box with a coordinate that is not a number.
-inline bool BoxRoundsInside(const BitImageView &image, PointF least, PointF most) {
-    return least.x >= 0 && least.y >= 0 && most.x <= image.Width() - 1 && most.y <= image.Height() - 1;
+// True when the point rounds half up to a pixel inside the picture with
+// half a pixel to spare: then so does every point interpolated between such
+// points, whose rounding errors lie far within that half pixel. False for a
+// point with a coordinate that is not a number.
+inline bool RoundsInside(const BitImageView &image, PointF p) {
+    return p.x >= 0 && p.y >= 0 && p.x <= image.Width() - 1 && p.y <= image.Height() - 1;
 }
 
 // Centres Q0..Q3 of the four corner modules of the quadrilateral P0..P3 that

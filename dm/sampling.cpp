@@ -33,15 +33,10 @@ bool SampleRegion(const BitImageView &image, const QuadF &q, int columns, int ro
     // Module centres between the corner centres, each interpolated from the
     // nearer end so that rounding errors do not grow across the region.
     const double h = rows - 1, w = columns - 1;
-    // Every sample lies between the corner centres: when their box rounds
-    // inside the picture, so does every sample, and no picture test is needed.
-    const PointF low{
-        std::fmin(std::fmin(q.topLeft.x, q.topRight.x), std::fmin(q.bottomLeft.x, q.bottomRight.x)),
-        std::fmin(std::fmin(q.topLeft.y, q.topRight.y), std::fmin(q.bottomLeft.y, q.bottomRight.y))};
-    const PointF high{
-        std::fmax(std::fmax(q.topLeft.x, q.topRight.x), std::fmax(q.bottomLeft.x, q.bottomRight.x)),
-        std::fmax(std::fmax(q.topLeft.y, q.topRight.y), std::fmax(q.bottomLeft.y, q.bottomRight.y))};
-    const bool inside = BoxRoundsInside(image, low, high);
+    // Every sample lies between the corner centres: when they round inside
+    // the picture, so does every sample, and no picture test is needed.
+    const bool inside = RoundsInside(image, q.topLeft) && RoundsInside(image, q.topRight) &&
+                        RoundsInside(image, q.bottomLeft) && RoundsInside(image, q.bottomRight);
     int dark = 0;
     for (int i = 1; i <= rows - 2; ++i) {
         PointF left, right;

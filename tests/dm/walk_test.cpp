@@ -3,13 +3,16 @@
 // pictures and on walks inside, along and across the picture's edges.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "core/grey.hpp"
 #include "core/image.hpp"
 #include "core/lines/bit_cursor.hpp"
 #include "dm/grid.hpp"
+#include "dm_test_util.hpp"
 #include "reader_test_util.hpp"
 
 namespace zr::dm {
@@ -17,23 +20,26 @@ namespace {
 
 using test::Raster;
 
-struct NoisePicture {
+struct TestPicture {
     std::vector<std::uint8_t> dib;
     ZrImage image{};
-    NoisePicture(int width, int height, std::mt19937 &random) {
-        Raster r = zr::test::Canvas(width, height);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (random() % 2 == 0) r.at(x, y) = 0;
-        dib = zr::test::ToDib(r, 8);
+    explicit TestPicture(const Raster &r) : dib(zr::test::ToDib(r, 8)) {
         EXPECT_EQ(ImageFromDib(&image, dib.data()), 0);
         EXPECT_EQ(ImageToMono(&image), 0);
     }
-    ~NoisePicture() { ImageDestroy(&image); }
-    NoisePicture(const NoisePicture &) = delete;
-    NoisePicture &operator=(const NoisePicture &) = delete;
+    ~TestPicture() { ImageDestroy(&image); }
+    TestPicture(const TestPicture &) = delete;
+    TestPicture &operator=(const TestPicture &) = delete;
     BitImageView View() const { return BitImageView(image); }
 };
+
+Raster Noise(int width, int height, std::mt19937 &random) {
+    Raster r = zr::test::Canvas(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (random() % 2 == 0) r.at(x, y) = 0;
+    return r;
+}
 
 int PlainTransitions(const BitImageView &image, const Steps &steps, PointF from, PointF to) {
     const int n = static_cast<int>(std::trunc(geom::Distance(from, to) + 0.5));
@@ -58,7 +64,7 @@ PointF Anywhere(std::mt19937 &random, int width, int height) {
 
 TEST(Walks, TransitionsAsAlongThePlainWalk) {
     std::mt19937 random(21);
-    NoisePicture picture(93, 57, random);
+    TestPicture picture(Noise(93, 57, random));
     Steps steps{};
     int inside = 0;
     for (int trial = 0; trial < 4000; ++trial) {
@@ -74,6 +80,61 @@ TEST(Walks, TransitionsAsAlongThePlainWalk) {
             << trial;
     }
     EXPECT_GT(inside, 1000);
+}
+
+// The border test of one region against the counts of its four sides, taken
+// sample by sample with the picture test: whether it passes and, when it
+// does, the samples that missed. Corners near the true ones (borders that
+// pass and borders that just fail), corners anywhere (noise), and symbols
+// cut by the picture's edge.
+TEST(Walks, RegionBorderAsThePlainCounts) {
+    std::mt19937 random(22);
+    int passed = 0, failed = 0;
+    for (const auto &[rows, columns] :
+         {std::pair{10, 10}, std::pair{16, 16}, std::pair{8, 18}, std::pair{12, 26}}) {
+        const DMSize &size = *test::FindSize(rows, columns);
+        const int m = 3, quiet = 5;
+        const Raster symbol = test::RenderDm(test::FillerFor(size), size, m, quiet);
+        TestPicture picture(symbol);
+        TestPicture noise(Noise(symbol.width, symbol.height, random));
+        const double x0 = quiet * m, y0 = quiet * m;
+        const double right = x0 + columns * m - 1, bottom = y0 + rows * m - 1;
+        for (int trial = 0; trial < 600; ++trial) {
+            const double jitter = random() % 3 == 0 ? 5 : 1;
+            const auto wobble = [&random, jitter] {
+                return static_cast<double>(random() % 1000) / 1000.0 * 2 * jitter - jitter;
+            };
+            // One trial in four moves the symbol's corners half the symbol
+            // over the picture's edge: left, right or down.
+            const int edge = static_cast<int>(random() % 8);
+            const double half = columns * m / 2.0;
+            const double shift = edge == 0 ? -x0 - half : edge == 1 ? x0 + half : 0;
+            const double down = edge == 2 ? y0 + rows * m / 2.0 : 0;
+            QuadF p{{x0 + wobble() + shift, y0 + wobble() + down},
+                    {right + 1 + wobble() + shift, y0 - 1 + wobble() + down},
+                    {right + wobble() + shift, bottom + wobble() + down},
+                    {x0 + wobble() + shift, bottom + wobble() + down}};
+            const TestPicture &on = trial % 5 == 4 ? noise : picture;
+            const QuadF q = ModuleCentres(p, columns, rows);
+            const int agree = CountAlternatingAlong(on.View(), q.topLeft, q.topRight, columns) +
+                              CountAlternatingAlong(on.View(), q.bottomRight, q.topRight, rows) +
+                              CountDarkAlong(on.View(), q.topLeft, q.bottomLeft, rows) +
+                              CountDarkAlong(on.View(), q.bottomLeft, q.bottomRight, columns);
+            const int samples = 2 * (columns + rows);
+            const int needed = static_cast<int>(std::trunc(samples * 0.8 + 0.5));
+            int missed = 0;
+            const bool passes = CheckRegionBorder(on.View(), p, columns, rows, &missed);
+            ASSERT_EQ(passes, agree > needed) << rows << "x" << columns << " trial " << trial;
+            if (passes) {
+                ASSERT_EQ(missed, samples - agree) << rows << "x" << columns << " trial " << trial;
+                ++passed;
+            } else {
+                ++failed;
+            }
+        }
+    }
+    EXPECT_GT(passed, 300);
+    EXPECT_GT(failed, 300);
 }
 
 }  // namespace
