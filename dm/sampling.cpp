@@ -37,6 +37,9 @@ bool SampleRegion(const BitImageView &image, const QuadF &q, int columns, int ro
     // the picture, so does every sample, and no picture test is needed.
     const bool inside = RoundsInside(image, q.topLeft) && RoundsInside(image, q.topRight) &&
                         RoundsInside(image, q.bottomLeft) && RoundsInside(image, q.bottomRight);
+    const std::uint8_t *top = image.Row(0);
+    const std::ptrdiff_t pitch = image.Pitch();  // stored rows run bottom-up
+    const unsigned darkBit = image.SetBitIsDark() ? 1u : 0u;
     int dark = 0;
     for (int i = 1; i <= rows - 2; ++i) {
         PointF left, right;
@@ -49,18 +52,20 @@ bool SampleRegion(const BitImageView &image, const QuadF &q, int columns, int ro
             right = q.bottomRight + (c / h) * (q.topRight - q.bottomRight);
         }
         std::uint8_t *row = out + static_cast<std::ptrdiff_t>(i - 1) * stride;
-        for (int j = 1; j <= columns - 2; ++j) {
-            PointF s;
-            if (j < columns / 2) {
-                s = left + (j / w) * (right - left);
-            } else {
-                const double l = columns - 1 - j;
-                s = right + (l / w) * (left - right);
-            }
+        const PointF across = right - left, back = left - right;
+        const auto read = [&](int j, PointF s) {
             const geom::PointI p = geom::RoundHalfUp(s);
-            const bool isDark = inside ? image.Dark(p.x, p.y) : image.DarkOrOutside(p.x, p.y);
+            const bool isDark = inside
+                                    ? (((top[(p.x >> 3) - p.y * pitch] >> (7 - (p.x & 7))) & 1u) == darkBit)
+                                    : image.DarkOrOutside(p.x, p.y);
             row[j - 1] = isDark ? 1 : 0;
             dark += isDark ? 1 : 0;
+        };
+        // The first half from the left, the rest from the right.
+        for (int j = 1; j < columns / 2; ++j) read(j, left + (j / w) * across);
+        for (int j = std::max(1, columns / 2); j <= columns - 2; ++j) {
+            const double l = columns - 1 - j;
+            read(j, right + (l / w) * back);
         }
     }
     const int n = (rows - 2) * (columns - 2);

@@ -137,5 +137,43 @@ TEST(Walks, RegionBorderAsThePlainCounts) {
     EXPECT_GT(failed, 300);
 }
 
+// Region sampling against the plain reading of every module centre, each
+// interpolated from the nearer corners, with the picture test, on noise and
+// on regions inside, across and outside the picture.
+TEST(Walks, RegionSamplesAsThePlainReading) {
+    std::mt19937 random(23);
+    TestPicture picture(Noise(80, 64, random));
+    const BitImageView view = picture.View();
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int columns = 3 + static_cast<int>(random() % 24), rows = 3 + static_cast<int>(random() % 24);
+        QuadF q{Anywhere(random, 80, 64), Anywhere(random, 80, 64), Anywhere(random, 80, 64),
+                Anywhere(random, 80, 64)};
+        if (trial % 2 == 0)  // mostly inside the picture
+            for (int c = 0; c < QuadF::kCorners; ++c) q[c] = {q[c].x / 4 + 40, q[c].y / 4 + 32};
+        std::vector<std::uint8_t> sampled(static_cast<std::size_t>(rows * columns), 9);
+        const bool balanced = SampleRegion(view, q, columns, rows, sampled.data(), columns);
+        int dark = 0;
+        for (int i = 1; i <= rows - 2; ++i) {
+            const double h = rows - 1, w = columns - 1;
+            const PointF left = i < rows / 2
+                                    ? q.topLeft + (i / h) * (q.bottomLeft - q.topLeft)
+                                    : q.bottomLeft + ((rows - 1 - i) / h) * (q.topLeft - q.bottomLeft);
+            const PointF right = i < rows / 2
+                                     ? q.topRight + (i / h) * (q.bottomRight - q.topRight)
+                                     : q.bottomRight + ((rows - 1 - i) / h) * (q.topRight - q.bottomRight);
+            for (int j = 1; j <= columns - 2; ++j) {
+                const PointF s = j < columns / 2 ? left + (j / w) * (right - left)
+                                                 : right + ((columns - 1 - j) / w) * (left - right);
+                const bool isDark = view.DarkOrOutside(s);
+                dark += isDark ? 1 : 0;
+                ASSERT_EQ(sampled[static_cast<std::size_t>((i - 1) * columns + j - 1)], isDark ? 1 : 0)
+                    << "trial " << trial << " module " << i << ", " << j;
+            }
+        }
+        const int n = (rows - 2) * (columns - 2);
+        EXPECT_EQ(balanced, dark >= n / 7 && n - dark >= n / 7) << trial;
+    }
+}
+
 }  // namespace
 }  // namespace zr::dm
