@@ -25,8 +25,28 @@ QuadF Cell(const QuadF &p, int n, int band, int cell) {
 // Adds to `misses` the samples at the positions of CountDarkAlong (solid:
 // not dark) or CountAlternatingAlong (alternating: outside the picture or of
 // the wrong colour) that miss; false as soon as they are more than `allowed`.
+// When both ends round inside the picture, so does every sample between
+// them: the same positions (AlongAt's arithmetic, its difference taken once)
+// are then read without the picture test, from rows addressed from the
+// first one.
 template <bool kAlternating>
 bool MissesWithin(const BitImageView &image, PointF from, PointF to, int count, int allowed, int &misses) {
+    if (count > 1 && RoundsInside(image, from) && RoundsInside(image, to)) {
+        const PointF span = to - from;
+        const int last = count - 1;
+        const std::uint8_t *top = image.Row(0);
+        const std::ptrdiff_t pitch = image.Pitch();  // stored rows run bottom-up
+        const unsigned darkBit = image.SetBitIsDark() ? 1u : 0u;
+        for (int k = 0; k < count; ++k) {
+            const geom::PointI q = geom::RoundHalfUp(from + (static_cast<double>(k) / last) * span);
+            const unsigned bit =
+                (static_cast<unsigned>(top[(q.x >> 3) - q.y * pitch]) >> (7 - (q.x & 7))) & 1u;
+            const bool dark = bit == darkBit;
+            const bool agrees = kAlternating ? dark == (k % 2 == 0) : dark;
+            if (!agrees && ++misses > allowed) return false;
+        }
+        return true;
+    }
     for (int k = 0; k < count; ++k) {
         bool agrees;
         if constexpr (kAlternating) {

@@ -17,6 +17,14 @@ using geom::PointF;
 using geom::QuadF;
 using Steps = lines::StepTable;
 
+// True when the point rounds half up to a pixel inside the picture with
+// half a pixel to spare: then so does every point interpolated between such
+// points, whose rounding errors lie far within that half pixel. False for a
+// point with a coordinate that is not a number.
+inline bool RoundsInside(const BitImageView &image, PointF p) {
+    return p.x >= 0 && p.y >= 0 && p.x <= image.Width() - 1 && p.y <= image.Height() - 1;
+}
+
 // Centres Q0..Q3 of the four corner modules of the quadrilateral P0..P3 that
 // spans `columns` modules along P0-P1 and `rows` along P0-P3.
 QuadF ModuleCentres(const QuadF &p, int columns, int rows);

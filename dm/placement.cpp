@@ -63,8 +63,24 @@ class Placement {
         At(row, column) = 10 * codeword + bit;
     }
 
-    // The standard shape: its bit 8 sits at (row, column).
+    // The standard shape: its bit 8 sits at (row, column). A shape wholly
+    // inside the matrix needs none of Module's wrap rules, which leave such
+    // modules where they are.
     void Utah(int row, int column, int codeword) {
+        if (row >= 2 && column >= 2 && row < rows_ && column < columns_) {
+            std::int32_t *above = &At(row - 2, column - 2), *middle = above + columns_,
+                         *own = middle + columns_;
+            const std::int32_t base = 10 * codeword;
+            above[0] = base + 1;
+            above[1] = base + 2;
+            middle[0] = base + 3;
+            middle[1] = base + 4;
+            middle[2] = base + 5;
+            own[0] = base + 6;
+            own[1] = base + 7;
+            own[2] = base + 8;
+            return;
+        }
         Module(row - 2, column - 2, codeword, 1);
         Module(row - 2, column - 1, codeword, 2);
         Module(row - 1, column - 2, codeword, 3);

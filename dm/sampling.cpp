@@ -1,5 +1,7 @@
 // Sampling the data modules of one region, and the stepped lines that move a
 // boundary between two regions onto the pixels where it lies.
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <tuple>
@@ -31,6 +33,13 @@ bool SampleRegion(const BitImageView &image, const QuadF &q, int columns, int ro
     // Module centres between the corner centres, each interpolated from the
     // nearer end so that rounding errors do not grow across the region.
     const double h = rows - 1, w = columns - 1;
+    // Every sample lies between the corner centres: when they round inside
+    // the picture, so does every sample, and no picture test is needed.
+    const bool inside = RoundsInside(image, q.topLeft) && RoundsInside(image, q.topRight) &&
+                        RoundsInside(image, q.bottomLeft) && RoundsInside(image, q.bottomRight);
+    const std::uint8_t *top = image.Row(0);
+    const std::ptrdiff_t pitch = image.Pitch();  // stored rows run bottom-up
+    const unsigned darkBit = image.SetBitIsDark() ? 1u : 0u;
     int dark = 0;
     for (int i = 1; i <= rows - 2; ++i) {
         PointF left, right;
@@ -43,18 +52,20 @@ bool SampleRegion(const BitImageView &image, const QuadF &q, int columns, int ro
             right = q.bottomRight + (c / h) * (q.topRight - q.bottomRight);
         }
         std::uint8_t *row = out + static_cast<std::ptrdiff_t>(i - 1) * stride;
-        for (int j = 1; j <= columns - 2; ++j) {
-            PointF s;
-            if (j < columns / 2) {
-                s = left + (j / w) * (right - left);
-            } else {
-                const double l = columns - 1 - j;
-                s = right + (l / w) * (left - right);
-            }
+        const PointF across = right - left, back = left - right;
+        const auto read = [&](int j, PointF s) {
             const geom::PointI p = geom::RoundHalfUp(s);
-            const bool isDark = image.DarkOrOutside(p.x, p.y);
+            const bool isDark = inside
+                                    ? (((top[(p.x >> 3) - p.y * pitch] >> (7 - (p.x & 7))) & 1u) == darkBit)
+                                    : image.DarkOrOutside(p.x, p.y);
             row[j - 1] = isDark ? 1 : 0;
             dark += isDark ? 1 : 0;
+        };
+        // The first half from the left, the rest from the right.
+        for (int j = 1; j < columns / 2; ++j) read(j, left + (j / w) * across);
+        for (int j = std::max(1, columns / 2); j <= columns - 2; ++j) {
+            const double l = columns - 1 - j;
+            read(j, right + (l / w) * back);
         }
     }
     const int n = (rows - 2) * (columns - 2);
@@ -84,15 +95,71 @@ void StepPattern(double angle, Steps &out) {
     lines::DirectionSteps(angle, lines::kStepTableSize, out);
 }
 
-int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF from, PointF to) {
+namespace {
+
+// A step table prepared for walking: the smallest and largest x and y moves
+// of any one step, and 0 (a walk of m steps stays within m times them of its
+// start), and each step as a move of the bit index into the picture's bits.
+struct StepWalk {
+    geom::PointI least, most;
+    std::array<std::ptrdiff_t, lines::kStepTableSize> bitMove{};
+};
+
+void PrepareWalk(const BitImageView &image, const Steps &steps, StepWalk &walk) {
+    walk.least = walk.most = {0, 0};
+    const std::ptrdiff_t bitsPerRow = 8 * static_cast<std::ptrdiff_t>(image.Pitch());
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const geom::PointI v = lines::StepVector(steps[k]);
+        walk.least = {std::min(walk.least.x, v.x), std::min(walk.least.y, v.y)};
+        walk.most = {std::max(walk.most.x, v.x), std::max(walk.most.y, v.y)};
+        walk.bitMove[k] = v.x - v.y * bitsPerRow;  // stored rows run bottom-up
+    }
+}
+
+// True when every pixel of a walk of `steps` steps from `start` lies inside
+// the picture.
+bool WalkInside(const BitImageView &image, geom::PointI start, int steps, const StepWalk &walk) {
+    const geom::Rect bounds = image.Bounds();
+    return bounds.Contains(start + steps * walk.least) && bounds.Contains(start + steps * walk.most);
+}
+
+int CountTransitionsWithin(const BitImageView &image, const Steps &pathSteps, const StepWalk &walk,
+                           PointF from, PointF to) {
     const int n = static_cast<int>(std::trunc(geom::Distance(from, to) + 0.5));
     geom::PointI p = geom::RoundHalfUp(from);
-    bool previous = image.DarkOrOutside(p.x, p.y);
     int transitions = 0;
+    if (n > 1 && WalkInside(image, p, n - 1, walk)) {
+        // Every pixel inside: the same pixels by their bit index from the
+        // start of the stored rows, the pattern taken in stretches up to its
+        // end so that no step tests for the wrap. A change between two
+        // pixels is one whatever the polarity.
+        const std::uint8_t *bits = image.Row(image.Height() - 1);
+        std::ptrdiff_t at = 8 * (image.Row(p.y) - bits) + p.x;
+        const auto bit = [bits](std::ptrdiff_t i) {
+            return (static_cast<unsigned>(bits[i >> 3]) >> (7 - (i & 7))) & 1u;
+        };
+        unsigned previous = bit(at);
+        std::size_t step = 0;
+        for (int k = 1; k < n;) {
+            const int stretch = std::min(n - k, static_cast<int>(walk.bitMove.size() - step));
+            const std::ptrdiff_t *move = walk.bitMove.data() + step;
+            for (int c = 0; c < stretch; ++c) {
+                at += move[c];
+                const unsigned current = bit(at);
+                transitions += static_cast<int>(current ^ previous);
+                previous = current;
+            }
+            k += stretch;
+            step += static_cast<std::size_t>(stretch);
+            if (step == walk.bitMove.size()) step = 0;
+        }
+        return transitions;
+    }
     // Step k - 1 of the repeating pattern, its index wrapped as StepCode
     // wraps it, without a remainder per pixel.
     static_assert(std::tuple_size<Steps>::value == lines::kStepTableSize, "one pattern a table");
     std::size_t step = 0;
+    bool previous = image.DarkOrOutside(p.x, p.y);
     for (int k = 1; k < n; ++k) {
         p += lines::StepVector(pathSteps[step]);
         if (++step == pathSteps.size()) step = 0;
@@ -101,6 +168,14 @@ int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF f
         previous = current;
     }
     return transitions;
+}
+
+}  // namespace
+
+int CountTransitions(const BitImageView &image, const Steps &pathSteps, PointF from, PointF to) {
+    StepWalk walk;
+    PrepareWalk(image, pathSteps, walk);
+    return CountTransitionsWithin(image, pathSteps, walk, from, to);
 }
 
 void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const Steps &pathSteps,
@@ -114,8 +189,10 @@ void RefineBoundaryLine(const BitImageView &image, PointF &a, PointF &b, const S
     }
     int bestDrop = 0, previous = 0;
     PointF previousA = ma, previousB = mb, bestA = a, bestB = b;
+    StepWalk walk;
+    PrepareWalk(image, pathSteps, walk);
     for (int i = -reach; i <= reach; ++i) {
-        const int t = CountTransitions(image, pathSteps, ma, mb);
+        const int t = CountTransitionsWithin(image, pathSteps, walk, ma, mb);
         if (i > -reach && previous - t > bestDrop) {
             bestDrop = previous - t;
             bestA = previousA;

@@ -1,90 +1,19 @@
 // Split-and-extend fit of the longest straight stretch of an outline side.
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
+#include "core/edges/break_marks.hpp"
 #include "core/edges/edges.hpp"
 
 namespace zr::edges {
 namespace {
 
+using detail::NextSet;
+using detail::PreviousSet;
+
 template <class T>
 double Value(const T *values, int i) {
     return static_cast<double>(values[i]);
-}
-
-// Next set break point after index i (last is always set). Eight marks at a
-// time while a whole word lies before the end: the unsplit stretches of a
-// long side are walked again in every split pass.
-int NextSet(const std::vector<std::uint8_t> &isSet, int i) {
-    const std::uint8_t *marks = isSet.data();
-    const auto size = static_cast<int>(isSet.size());
-    ++i;
-    while (i + 8 <= size) {
-        std::uint64_t word;
-        std::memcpy(&word, marks + i, sizeof word);
-        if (word != 0) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-            return i + __builtin_clzll(word) / 8;
-#else
-            return i + __builtin_ctzll(word) / 8;
-#endif
-        }
-        i += 8;
-    }
-    while (marks[i] == 0) ++i;
-    return i;
-}
-
-int PreviousSet(const std::vector<std::uint8_t> &isSet, int i) {
-    do --i;
-    while (isSet[i] == 0);
-    return i;
-}
-
-// Break point marks: a piece starts at every set index; kSettled marks a
-// piece found within the deviation, which no later pass can split.
-constexpr std::uint8_t kBreak = 1;
-constexpr std::uint8_t kSettled = 2;
-
-// One split pass: every piece is split at most once, at its sample farthest
-// from the chord. Returns the largest deviation seen, or 0 when no piece
-// deviates more than kSplitDeviation. A sample surely nearer than the
-// farthest so far is passed over without its distance: the result is the
-// same, and a ragged side of many samples costs far fewer roots. A piece
-// within the deviation keeps its ends and so its farthest sample in every
-// later pass: it is marked settled and not measured again, which leaves
-// the splits and whether another pass runs as they were.
-template <class T>
-double SplitPass(const T *values, int last, std::vector<std::uint8_t> &isSet) {
-    double largest = 0;
-    for (int a = 0; a < last;) {
-        const int b = NextSet(isSet, a);
-        if (isSet[a] == kSettled) {
-            a = b;
-            continue;
-        }
-        double farthest = -1;
-        int at = -1;
-        const ChordTest chord({double(a), Value(values, a)}, {double(b), Value(values, b)});
-        for (int i = a + 1; i < b; ++i) {
-            if (chord.SurelyNearer({double(i), Value(values, i)}, farthest)) continue;
-            const double d = PointSegmentDistance(
-                {double(a), Value(values, a)}, {double(b), Value(values, b)}, {double(i), Value(values, i)});
-            if (d > farthest) {
-                farthest = d;
-                at = i;
-            }
-        }
-        if (farthest > kSplitDeviation) {
-            isSet[at] = kBreak;
-            if (farthest > largest) largest = farthest;
-        } else {
-            isSet[a] = kSettled;
-        }
-        a = b;
-    }
-    return largest;
 }
 
 template <class T>
@@ -139,14 +68,8 @@ template <class T>
 bool Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
     fit = EdgeFit{};
     if (values == nullptr || last < 0) return false;
-    work.isSet.assign(last + 1, 0);
-    std::vector<std::uint8_t> &isSet = work.isSet;
-    isSet.front() = kBreak;
-    isSet.back() = kBreak;
-    if (last > 0) {
-        while (SplitPass(values, last, isSet) > kSplitDeviation) {
-        }
-    }
+    SplitEdge(values, last, work);
+    const std::vector<std::uint8_t> &isSet = work.isSet;
 
     // The piece with the most samples; the first one wins a tie.
     int start = 0, end = 0;
@@ -205,45 +128,6 @@ bool Fit(const T *values, int last, EdgeFit &fit, FitWork &work) {
 }
 
 }  // namespace
-
-namespace {
-
-// Whole numbers up to this size make the sums below exact and keep the
-// error of a computed distance far below kDistanceMargin.
-constexpr double kExactBelow = 16777216.0;  // 2^24
-constexpr double kDistanceMargin = 1e-6;
-constexpr double kInside = 1e-6;  // share of the chord kept clear of either end
-
-bool Exact(geom::PointF p) {
-    return std::fabs(p.x) <= kExactBelow && std::fabs(p.y) <= kExactBelow;
-}
-
-}  // namespace
-
-ChordTest::ChordTest(geom::PointF a, geom::PointF b)
-    : a_(a), d_(b - a), squaredLength_(geom::Dot(d_, d_)), usable_(Exact(a) && Exact(b)) {}
-
-bool ChordTest::SurelyNearer(geom::PointF p, double distance) const {
-    if (!usable_ || distance <= kDistanceMargin || !Exact(p)) return false;
-    const geom::PointF offset = p - a_;
-    const double dot = geom::Dot(d_, offset);
-    if (dot < kInside * squaredLength_ || dot > (1 - kInside) * squaredLength_) return false;
-    const double cross = geom::Cross(d_, offset);
-    const double bound = distance - kDistanceMargin;
-    return cross * cross < bound * bound * squaredLength_;
-}
-
-double PointSegmentDistance(geom::PointF a, geom::PointF b, geom::PointF p) {
-    const geom::PointF d = b - a;
-    const double t = geom::Dot(d, p - a) / geom::Dot(d, d);
-    geom::PointF nearest = a;
-    if (t > 1) {
-        nearest = b;
-    } else if (t >= 0) {  // false for NaN: the nearest point stays a
-        nearest = a + t * d;
-    }
-    return geom::Distance(p, nearest);
-}
 
 bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &slope, double &intercept) {
     return LeastSquares(values, first, last, slope, intercept);

@@ -45,6 +45,7 @@ struct EdgeLine {
 // fitting many sides allocates once.
 struct FitWork {
     std::vector<std::uint8_t> isSet;
+    std::vector<std::int32_t> runEnd;  // last index of the run of equal samples from each index
 };
 
 // Distance of point p from the segment a-b (from a when a and b coincide).
@@ -61,9 +62,17 @@ class ChordTest {
     ChordTest(geom::PointF a, geom::PointF b);
     bool SurelyNearer(geom::PointF p, double distance) const;
 
+    // The two parts of SurelyNearer for a point within the exact range whose
+    // dot and cross products with b - a (about a) are given: it projects well
+    // inside the segment; at that cross product it is surely nearer than
+    // `distance`. Both hold exactly when SurelyNearer does.
+    bool Inside(double dot) const;
+    bool CrossSurelyNearer(double cross, double distance) const;
+
   private:
     geom::PointF a_, d_;
     double squaredLength_;
+    double insideFrom_, insideTo_;  // the dot products of well inside
     bool usable_;
 };
 
@@ -72,6 +81,13 @@ class ChordTest {
 // undetermined (a single index).
 bool LeastSquaresLine(const std::uint32_t *values, int first, int last, double &slope, double &intercept);
 bool LeastSquaresLine(const std::int32_t *values, int first, int last, double &slope, double &intercept);
+
+// The split phase of FitEdgeLine alone: afterwards work.isSet[i] is non-zero
+// exactly at the break points of values[0 .. last] (nothing for a null array
+// or negative last). Pieces are split at their sample farthest from the
+// chord, the first of equals, while that lies beyond kSplitDeviation.
+void SplitEdge(const std::uint32_t *values, int last, FitWork &work);
+void SplitEdge(const std::int32_t *values, int last, FitWork &work);
 
 // Fits the longest nearly straight stretch of values[0 .. last]; false, with
 // an empty fit, for a null array or negative last.

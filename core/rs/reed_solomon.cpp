@@ -33,19 +33,66 @@ bool ShapeFits(const typename F::Element *block, const CodeShape &s, const int *
     return true;
 }
 
-// S_j = block(alpha^(firstRoot + j)) by Horner's rule, all j side by side
-// (independent chains); true when any is non-zero.
+// Logarithms with one for zero as well, and powers of the generator written
+// out to three periods with zeros in the third: the log of zero plus any
+// power below the period indexes a zero, so multiplying a running value by a
+// power tests nothing. Elsewhere the same products as MultiplyByPower.
+template <class F>
+struct ZeroSafeTables {
+    static constexpr int kZeroLog = 2 * F::kPeriod;
+    std::array<int, F::kOrder> log{};
+    std::array<typename F::Element, 3 * static_cast<std::size_t>(F::kPeriod)> exp{};
+};
+
+template <class F>
+constexpr ZeroSafeTables<F> BuildZeroSafeTables() {
+    ZeroSafeTables<F> t{};
+    t.log[0] = ZeroSafeTables<F>::kZeroLog;
+    for (unsigned a = 1; a < F::kOrder; ++a) t.log[a] = F::Log(static_cast<typename F::Element>(a));
+    for (int i = 0; i < 2 * F::kPeriod; ++i) t.exp[static_cast<std::size_t>(i)] = F::Exp(i);
+    return t;
+}
+
+template <class F>
+inline constexpr ZeroSafeTables<F> kZeroSafeTables = BuildZeroSafeTables<F>();
+
+// S_j = block(alpha^(firstRoot + j)) by Horner's rule; true when any is
+// non-zero. Four chains at a time run side by side with their running
+// values in registers: independent chains keep the table loads of one step
+// from waiting on another, and nothing is stored per step.
 template <class F>
 bool Syndromes(const typename F::Element *block, const CodeShape &s, Poly &syndromes) {
-    std::array<int, kMaxCheckCount> logX{};
-    const auto count = static_cast<std::size_t>(s.checkCount);
-    for (std::size_t j = 0; j < count; ++j) logX[j] = (s.firstRoot + static_cast<int>(j)) % F::kPeriod;
-    std::fill_n(syndromes.begin(), count, typename F::Element{0});
-    for (int i = 0; i < s.length; ++i)
-        for (std::size_t j = 0; j < count; ++j)
-            syndromes[j] = F::Add(F::MultiplyByPower(syndromes[j], logX[j]), block[i]);
-    return std::any_of(syndromes.begin(), syndromes.begin() + s.checkCount,
-                       [](typename F::Element v) { return v != 0; });
+    using Element = typename F::Element;
+    const ZeroSafeTables<F> &t = kZeroSafeTables<F>;
+    const auto times = [&t](unsigned v, int logPower) -> unsigned {
+        return t.exp[static_cast<std::size_t>(t.log[v] + logPower)];
+    };
+    constexpr int kChains = 4;
+    const int count = s.checkCount;
+    const auto logX = [&s](int j) { return (s.firstRoot + j) % F::kPeriod; };
+    int j = 0;
+    for (; j + kChains <= count; j += kChains) {
+        const int l0 = logX(j), l1 = logX(j + 1), l2 = logX(j + 2), l3 = logX(j + 3);
+        unsigned v0 = 0, v1 = 0, v2 = 0, v3 = 0;
+        for (int i = 0; i < s.length; ++i) {
+            const Element b = block[i];
+            v0 = F::Add(static_cast<Element>(times(v0, l0)), b);
+            v1 = F::Add(static_cast<Element>(times(v1, l1)), b);
+            v2 = F::Add(static_cast<Element>(times(v2, l2)), b);
+            v3 = F::Add(static_cast<Element>(times(v3, l3)), b);
+        }
+        syndromes[static_cast<std::size_t>(j)] = static_cast<Element>(v0);
+        syndromes[static_cast<std::size_t>(j + 1)] = static_cast<Element>(v1);
+        syndromes[static_cast<std::size_t>(j + 2)] = static_cast<Element>(v2);
+        syndromes[static_cast<std::size_t>(j + 3)] = static_cast<Element>(v3);
+    }
+    for (; j < count; ++j) {
+        const int l = logX(j);
+        unsigned v = 0;
+        for (int i = 0; i < s.length; ++i) v = F::Add(static_cast<Element>(times(v, l)), block[i]);
+        syndromes[static_cast<std::size_t>(j)] = static_cast<Element>(v);
+    }
+    return std::any_of(syndromes.begin(), syndromes.begin() + count, [](Element v) { return v != 0; });
 }
 
 // Multiplies the polynomial of the given degree by (1 - X x).

@@ -21,6 +21,21 @@ TEST(Geom, RoundingAddsAHalfAndTruncatesTowardsZero) {
     EXPECT_EQ(q, (QuadI{{0, 1}, {10, 0}, {9, 6}, {0, 5}}));
 }
 
+// The rounding converts without std::trunc first: the same int at the
+// values where adding the half rounds, just below whole and half numbers
+// and on either side of zero.
+TEST(Geom, RoundingMatchesTruncationFirst) {
+    for (double base = -70000.0; base <= 70000.0; base += 0.25) {
+        for (const double v : {base, std::nextafter(base, -1e9), std::nextafter(base, 1e9)}) {
+            ASSERT_EQ(RoundHalfUp(v), static_cast<int>(std::trunc(v + 0.5))) << v;
+        }
+    }
+    EXPECT_EQ(RoundHalfUp(0.49999999999999994), 1);  // the sum rounds to 1
+    EXPECT_EQ(RoundHalfUp(-0.49999999999999994), 0);
+    EXPECT_EQ(RoundHalfUp(-1.5), -1);
+    EXPECT_EQ(RoundHalfUp(2147483646.4), 2147483646);
+}
+
 TEST(Geom, PiIsTheTruncatedValueInBothConversions) {
     EXPECT_EQ(kPi, 3.1415926);
     EXPECT_EQ(DegToRad(180.0), 3.1415926);

@@ -1,0 +1,284 @@
+// The split phase of the edge fit: pieces split at their sample farthest
+// from the chord, pass by pass, and the chord test that lets most samples go
+// unmeasured.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "core/edges/break_marks.hpp"
+#include "core/edges/edges.hpp"
+
+namespace zr::edges {
+namespace {
+
+using detail::kBreak;
+using detail::kSettled;
+using detail::NextSet;
+
+// Whole numbers up to this size make the sums of the chord test exact and
+// keep the error of a computed distance far below kDistanceMargin.
+constexpr double kExactBelow = 16777216.0;  // 2^24
+constexpr double kDistanceMargin = 1e-6;
+constexpr double kInside = 1e-6;  // share of the chord kept clear of either end
+
+bool Exact(geom::PointF p) {
+    return std::fabs(p.x) <= kExactBelow && std::fabs(p.y) <= kExactBelow;
+}
+
+template <class T>
+double Value(const T *values, int i) {
+    return static_cast<double>(values[i]);
+}
+
+// The sample of the piece a .. b farthest from its chord (the first of
+// equals) and its distance; at = -1 when the piece has no inner sample.
+struct Farthest {
+    double distance = -1;
+    int at = -1;
+};
+
+// Every inner sample measured, in order, save those the chord test calls
+// surely nearer than the farthest so far: none of them can be the first
+// farthest. Used where the samples are too large for exact sums.
+template <class T>
+Farthest FarthestMeasured(const T *values, int a, int b) {
+    Farthest farthest;
+    const geom::PointF from{double(a), Value(values, a)}, to{double(b), Value(values, b)};
+    const ChordTest chord(from, to);
+    for (int i = a + 1; i < b; ++i) {
+        const geom::PointF p{double(i), Value(values, i)};
+        if (chord.SurelyNearer(p, farthest.distance)) continue;
+        const double d = PointSegmentDistance(from, to, p);
+        if (d > farthest.distance) farthest = {d, i};
+    }
+    return farthest;
+}
+
+// The same answer from whole-number sums, for samples within the exact
+// range. One pass finds the largest cross product with the chord, which is
+// the true distance times the chord's length wherever a sample projects
+// inside the chord, and the range of the dot products. Then:
+// - every sample inside and the largest product surely nearer than the
+//   split limit: no computed distance exceeds the limit, the piece stays
+//   whole (its farthest sample does not matter);
+// - else the first sample of the largest product is measured; when every
+//   sample lies inside and the next largest product is surely nearer than
+//   that distance, only the samples of the largest product can be farthest,
+//   and the first farthest of them is the answer;
+// - else the measured loop runs with that distance as the skip bound from
+//   the start: a sample surely nearer than a distance some sample reaches
+//   cannot be the first farthest either.
+// The rounding margins are those of SurelyNearer; its cross test grows with
+// the magnitude of the cross product and its inside test is one interval of
+// dot products, so the largest product and the extreme dot products stand
+// for all.
+// The largest |cross| of the inner samples with the chord, the first sample
+// that has it and how many do, the largest below it (or a bound above that),
+// and the range of the dot products.
+struct CrossTally {
+    std::int64_t most = -1, next = -1;
+    int mostAt = -1, mostCount = 0;
+    std::int64_t leastDot = std::numeric_limits<std::int64_t>::max();
+    std::int64_t mostDot = std::numeric_limits<std::int64_t>::min();
+
+    void Add(std::int64_t size, std::int64_t dot, int at, int count) {
+        leastDot = std::min(leastDot, dot);
+        mostDot = std::max(mostDot, dot);
+        if (size > most) {
+            next = most;
+            most = size;
+            mostAt = at;
+            mostCount = count;
+        } else if (size == most) {
+            mostCount += count;
+        } else if (size > next) {
+            next = size;
+        }
+    }
+};
+
+// Runs of equal samples are taken whole: over a run the cross product is an
+// affine function of the index. Level with the chord it is the same at
+// every sample; else its magnitude falls strictly from one end towards the
+// run's inside, so no inner sample of a run reaches the larger end and none
+// lies above the larger of the samples next to the ends. The ends and their
+// neighbours then give the largest product, its first sample and count, a
+// bound on the next largest, and (the dot product being affine too) the dot
+// range, exactly as every sample would.
+template <class T>
+CrossTally TallyCrosses(const T *values, const std::int32_t *runEnd, int a, int b) {
+    const std::int64_t fromValue = values[a];
+    const std::int64_t du = b - a, dv = static_cast<std::int64_t>(values[b]) - fromValue;
+    CrossTally tally;
+    const auto add = [&](int i, int count) {
+        const std::int64_t u = i - a, w = static_cast<std::int64_t>(values[i]) - fromValue;
+        const std::int64_t c = du * w - dv * u;
+        tally.Add(c < 0 ? -c : c, du * u + dv * w, i, count);
+    };
+    constexpr int kShortRun = 4;  // runs up to this long are taken sample by sample
+    for (int start = a + 1; start < b;) {
+        const int end = std::min(runEnd[start], b - 1);
+        if (end - start < kShortRun) {
+            for (int i = start; i <= end; ++i) add(i, 1);
+        } else if (dv == 0) {
+            add(start, end - start + 1);
+            add(end, 0);  // the dot range's far end; its product equals the first's
+        } else {
+            add(start, 1);
+            add(start + 1, 1);
+            add(end - 1, 1);
+            add(end, 1);
+        }
+        start = end + 1;
+    }
+    return tally;
+}
+
+template <class T>
+Farthest FarthestExact(const T *values, const std::int32_t *runEnd, int a, int b) {
+    const std::int64_t fromValue = values[a];
+    const std::int64_t du = b - a, dv = static_cast<std::int64_t>(values[b]) - fromValue;
+    const auto cross = [&](int i) {
+        const std::int64_t c = du * (static_cast<std::int64_t>(values[i]) - fromValue) - dv * (i - a);
+        return c < 0 ? -c : c;
+    };
+    const CrossTally tally = TallyCrosses(values, runEnd, a, b);
+    const std::int64_t most = tally.most, next = tally.next, leastDot = tally.leastDot,
+                       mostDot = tally.mostDot;
+    const int mostAt = tally.mostAt;
+    int mostCount = tally.mostCount;
+    if (mostAt < 0) return {};
+    const geom::PointF from{double(a), Value(values, a)}, to{double(b), Value(values, b)};
+    const ChordTest chord(from, to);
+    const bool allInside =
+        chord.Inside(static_cast<double>(leastDot)) && chord.Inside(static_cast<double>(mostDot));
+    if (allInside && chord.CrossSurelyNearer(static_cast<double>(most), kSplitDeviation)) return {};
+    Farthest farthest{PointSegmentDistance(from, to, {double(mostAt), Value(values, mostAt)}), mostAt};
+    const double measured = farthest.distance;
+    if (allInside && (next < 0 || chord.CrossSurelyNearer(static_cast<double>(next), measured))) {
+        for (int i = mostAt + 1; i < b && mostCount > 1; ++i) {
+            if (cross(i) != most) continue;
+            --mostCount;
+            const double d = PointSegmentDistance(from, to, {double(i), Value(values, i)});
+            if (d > farthest.distance) farthest = {d, i};
+        }
+        return farthest;
+    }
+    farthest = {};
+    for (int i = a + 1; i < b; ++i) {
+        const geom::PointF p{double(i), Value(values, i)};
+        if (chord.SurelyNearer(p, std::max(farthest.distance, measured))) continue;
+        const double d = PointSegmentDistance(from, to, p);
+        if (d > farthest.distance) farthest = {d, i};
+    }
+    return farthest;
+}
+
+// One split pass: every piece is split at most once, at its sample farthest
+// from the chord. Returns the largest deviation seen, or 0 when no piece
+// deviates more than kSplitDeviation. A piece within the deviation keeps
+// its ends and so its farthest sample in every later pass: it is marked
+// settled and not measured again, which leaves the splits and whether
+// another pass runs as they were.
+template <class T>
+double SplitPass(const T *values, const std::int32_t *runEnd, int last, std::vector<std::uint8_t> &isSet) {
+    double largest = 0;
+    for (int a = 0; a < last;) {
+        const int b = NextSet(isSet, a);
+        if (isSet[a] == kSettled) {
+            a = b;
+            continue;
+        }
+        const Farthest farthest =
+            runEnd != nullptr ? FarthestExact(values, runEnd, a, b) : FarthestMeasured(values, a, b);
+        if (farthest.distance > kSplitDeviation) {
+            isSet[farthest.at] = kBreak;
+            if (farthest.distance > largest) largest = farthest.distance;
+        } else {
+            isSet[a] = kSettled;
+        }
+        a = b;
+    }
+    return largest;
+}
+
+// True when every index and sample lies within the range where the chord
+// test's sums are exact.
+template <class T>
+bool WithinExactRange(const T *values, int last) {
+    if (last > kExactBelow) return false;
+    for (int i = 0; i <= last; ++i)
+        if (std::fabs(Value(values, i)) > kExactBelow) return false;
+    return true;
+}
+
+// Marks the break points of the split phase in work.isSet (non-zero at
+// each). Within the exact range, work.runEnd holds the last index of the run
+// of equal samples from each index.
+template <class T>
+void Split(const T *values, int last, FitWork &work) {
+    std::vector<std::uint8_t> &isSet = work.isSet;
+    isSet.assign(static_cast<std::size_t>(last) + 1, 0);
+    isSet.front() = kBreak;
+    isSet.back() = kBreak;
+    if (last == 0) return;
+    const std::int32_t *runEnd = nullptr;
+    if (WithinExactRange(values, last)) {
+        work.runEnd.resize(static_cast<std::size_t>(last) + 1);
+        std::int32_t *ends = work.runEnd.data();
+        ends[last] = last;
+        for (int i = last - 1; i >= 0; --i) ends[i] = values[i] == values[i + 1] ? ends[i + 1] : i;
+        runEnd = ends;
+    }
+    while (SplitPass(values, runEnd, last, isSet) > kSplitDeviation) {
+    }
+}
+
+}  // namespace
+
+ChordTest::ChordTest(geom::PointF a, geom::PointF b)
+    : a_(a),
+      d_(b - a),
+      squaredLength_(geom::Dot(d_, d_)),
+      insideFrom_(kInside * squaredLength_),
+      insideTo_((1 - kInside) * squaredLength_),
+      usable_(Exact(a) && Exact(b)) {}
+
+bool ChordTest::SurelyNearer(geom::PointF p, double distance) const {
+    if (!usable_ || !Exact(p)) return false;
+    const geom::PointF offset = p - a_;
+    return Inside(geom::Dot(d_, offset)) && CrossSurelyNearer(geom::Cross(d_, offset), distance);
+}
+
+bool ChordTest::Inside(double dot) const {
+    return !(dot < insideFrom_ || dot > insideTo_);
+}
+
+bool ChordTest::CrossSurelyNearer(double cross, double distance) const {
+    if (distance <= kDistanceMargin) return false;
+    const double bound = distance - kDistanceMargin;
+    return cross * cross < bound * bound * squaredLength_;
+}
+
+double PointSegmentDistance(geom::PointF a, geom::PointF b, geom::PointF p) {
+    const geom::PointF d = b - a;
+    const double t = geom::Dot(d, p - a) / geom::Dot(d, d);
+    geom::PointF nearest = a;
+    if (t > 1) {
+        nearest = b;
+    } else if (t >= 0) {  // false for NaN: the nearest point stays a
+        nearest = a + t * d;
+    }
+    return geom::Distance(p, nearest);
+}
+
+void SplitEdge(const std::uint32_t *values, int last, FitWork &work) {
+    if (values != nullptr && last >= 0) Split(values, last, work);
+}
+
+void SplitEdge(const std::int32_t *values, int last, FitWork &work) {
+    if (values != nullptr && last >= 0) Split(values, last, work);
+}
+
+}  // namespace zr::edges
