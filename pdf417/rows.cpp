@@ -113,14 +113,19 @@ class RowReader {
             if ((at >= line.Walked() && line.Ended()) || at > kLinePixelLimit) return -1;
         }
         const double limit = (barDark ? 4.5 : 3.5) * metrics_.MeanBackground();
+        // The runs from the first bar on, a word of pixels at a time: the
+        // word's colour changes (each pixel against the one before it, the
+        // first against the run it continues) end one run each.
         bool bar = true;
         int total = 0;
-        for (;;) {
-            const int change = line.NextChange(at, bar == barDark);
-            const int width = change - at;
-            if (!bar && width > limit) break;
-            if (change >= line.Walked() && line.Ended()) {
+        int runStart = at;  // where the unfinished run begins
+        for (int pixel = at;;) {
+            std::uint64_t bits = 0;
+            const int count = line.PixelsFrom(pixel, bits);
+            if (count == 0) {
                 // The area's edge: an unfinished bar ends the line, an unfinished space is dropped.
+                const int width = pixel - runStart;
+                if (!bar && width > limit) break;
                 if (bar && static_cast<int>(runs.size()) < kMaxRowRuns) {
                     runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
                     total += width;
@@ -128,11 +133,28 @@ class RowReader {
                 if (right_ == 0) return ClosingSpace(bar ? 0 : width, total);
                 break;
             }
-            if (static_cast<int>(runs.size()) >= kMaxRowRuns) return -1;
-            runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-            total += width;
-            bar = !bar;
-            at = change;
+            const std::uint64_t runDark = bar == barDark ? 1u : 0u;
+            const std::uint64_t valid = ~std::uint64_t{0} << (64 - count);
+            std::uint64_t changes = (bits ^ ((bits >> 1) | (runDark << 63))) & valid;
+            bool wideSpace = false;
+            while (changes != 0) {
+                const int offset = __builtin_clzll(changes);
+                changes &= ~(std::uint64_t{1} << (63 - offset));
+                const int change = pixel + offset;
+                const int width = change - runStart;
+                if (!bar && width > limit) {
+                    wideSpace = true;
+                    break;
+                }
+                if (static_cast<int>(runs.size()) >= kMaxRowRuns) return -1;
+                runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
+                total += width;
+                bar = !bar;
+                runStart = change;
+            }
+            pixel += count;
+            // A space already wider than the limit ends the line wherever it ends.
+            if (wideSpace || (!bar && pixel - runStart > limit)) break;
         }
         if (!runs.empty() && runs.size() % 2 == 0) {
             total -= runs.back();  // a trailing space is background, not part of the line
