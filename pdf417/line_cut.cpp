@@ -3,7 +3,6 @@
 #include "pdf417/line_cut.hpp"
 
 #include <cmath>
-#include <utility>
 
 #include "pdf417/codeword.hpp"
 
@@ -37,6 +36,12 @@ bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double
     const int tail = stopPattern ? kStopRuns : 0;
     while (index + 6 < n - tail && (stopPattern || segmentCount_ <= columns_)) {
         if (segmentCount_ >= kMaxSegments) return false;
+        // Past columns + 1 segments the greedy cut is not kept, and only
+        // whether it reaches kMaxSegments counts. Each segment takes two runs
+        // or more, so at most ceil(left / 2) more start: when even that many
+        // stay within the cap, the rest of the cut cannot change the result.
+        const int left = n - tail - 6 - index;
+        if (segmentCount_ > columns_ + 1 && segmentCount_ + (left + 1) / 2 <= kMaxSegments) break;
         const double a = first + (last - first) * segmentCount_ / (columns_ + 1);
         int count = 2;
         double c = r[index] + r[index + 1];
@@ -51,7 +56,7 @@ bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double
                 count += 2;
             }
         }
-        Segment &s = segments_[segmentCount_++];
+        Segment &s = Current()[segmentCount_++];
         s.first = index;
         s.count = count;
         s.good = good;
@@ -62,30 +67,30 @@ bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double
         // Module counts only for a cut with the right count: the others are
         // given up for the cut by position.
         for (int j = 0; j < segmentCount_; ++j) {
-            Segment &s = segments_[j];
+            Segment &s = Current()[j];
             s.rounded = s.good && ModulesOf(WidthsOf(s, widths_), s.digits);
         }
         bool clean = true;
-        for (int j = 1; j <= columns_ && clean; ++j) clean = segments_[j].good;
+        for (int j = 1; j <= columns_ && clean; ++j) clean = Current()[j].good;
         if (clean) return true;
-        greedy_ = segments_;
+        greedy_ = Current();
     }
     // A damaged segment: cut by position as well, with even codeword widths
     // and with widths following the perspective, and keep the cut with the
     // most codewords.
     if (!CutByPosition(nominal, nominal)) return counted;
-    int best = Matches(segments_);
+    int best = Matches(Current());
     if (first != nominal || last != nominal) {
-        std::swap(segments_, positional_);
+        current_ ^= 1;  // the first positional cut stays in the other buffer
         CutByPosition(first, last);
-        const int matches = Matches(segments_);
+        const int matches = Matches(Current());
         if (matches > best) {
             best = matches;
         } else {
-            std::swap(segments_, positional_);
+            current_ ^= 1;
         }
     }
-    if (counted && Matches(greedy_) > best) segments_ = greedy_;
+    if (counted && Matches(greedy_) > best) Current() = greedy_;
     return true;
 }
 
@@ -113,13 +118,13 @@ bool LineCutter::CutByPosition(double first, double last) {
     const int n = static_cast<int>(r.size());
     if (n < kStartRuns) return false;
     int position = 0, index = 0;
-    segments_[0] = Segment{};
-    segments_[0].count = kStartRuns;
+    Current()[0] = Segment{};
+    Current()[0].count = kStartRuns;
     double target = 0;
     for (int j = 1; j <= columns_; ++j) {
         const double a = first + (last - first) * j / (columns_ + 1);
         target += first + (last - first) * (j - 1) / (columns_ + 1);
-        Segment &s = segments_[j];
+        Segment &s = Current()[j];
         s = Segment{};
         // Advance to the bar start nearest the target.
         while (index + 2 <= n && position + r[index] + r[index + 1] <= target) {

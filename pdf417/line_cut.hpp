@@ -42,7 +42,7 @@ class LineCutter {
     // the line cannot be used. Without `stopPattern` the line ends after its
     // last codeword column (a one-module stop bar or a cut part may follow).
     bool Cut(const std::vector<std::uint16_t> &runs, int columns, double nominal, bool stopPattern = true);
-    const Segments &Result() const { return segments_; }
+    const Segments &Result() const { return buffers_[current_]; }
     // The eight widths of a segment.
     const double *WidthsOf(const Segment &s, double *out) const;
 
@@ -53,9 +53,13 @@ class LineCutter {
     const std::vector<std::uint16_t> *runs_ = nullptr;
     int columns_ = 0;
     int segmentCount_ = 0;
-    Segments segments_{};
+    Segments &Current() { return buffers_[current_]; }
+
+    // The cut being made or kept, and the other positional cut: the two
+    // change roles by index rather than by copying.
+    std::array<Segments, 2> buffers_{};
+    int current_ = 0;
     Segments greedy_{};
-    Segments positional_{};
     double widths_[kElementsPerCodeword] = {};
 };
 
