@@ -26,4 +26,9 @@ struct NearestCodeword {
 // entry when none is nearer than kNearestLimit). Zero widths give 900.
 NearestCodeword DecodeNearest(int section, const double widths[kElementsPerCodeword]);
 
+// A distance DecodeNearest gives no less than, in every section, for the
+// same widths: cheap enough to show that a line's summed distances reach a
+// limit before the search is made.
+double NearestDistanceFloor(const double widths[kElementsPerCodeword]);
+
 }  // namespace zr::pdf417

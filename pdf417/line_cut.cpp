@@ -164,4 +164,55 @@ int ExactIn(int section, const Segment &s) {
     return s.rounded ? FindPattern(section, s.digits) : kNoCodeword;
 }
 
+namespace {
+
+// Whether distances summed on from `sum` at column `from` reach `limit`
+// even if each column were only as far as its floor.
+bool FloorsReach(double sum, const double *floors, int from, int columns, double limit) {
+    for (int j = from; j <= columns; ++j) {
+        sum += floors[j];
+        if (sum >= limit) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int NearestSection(const LineCutter &cutter, int columns) {
+    const Segments &segments = cutter.Result();
+    const double limit = kClusterLimitPerColumn * columns;
+    double widths[kElementsPerCodeword];
+    std::array<double, kMaxSegments + 1> floors{};
+    for (int j = 1; j <= columns; ++j) {
+        const Segment &s = segments[j];
+        floors[j] = s.good ? NearestDistanceFloor(cutter.WidthsOf(s, widths)) : kNotGoodDistance;
+    }
+    int best = -1;
+    double bestSum = 0;
+    for (int k = kClusterCount - 1; k >= 0; --k) {
+        // A sum that reaches the limit cannot decide the section: it is left there.
+        double sum = 0;
+        for (int j = 1; j <= columns && sum < limit; ++j) {
+            const Segment &s = segments[j];
+            if (!s.good) {
+                sum += kNotGoodDistance;
+                continue;
+            }
+            // Each distance is at least its floor and rounded sums grow with
+            // their terms, so floors that reach the limit show this sum
+            // would: the search for the rest is left out.
+            if (FloorsReach(sum, floors.data(), j, columns, limit)) {
+                sum = limit;
+                break;
+            }
+            sum += DecodeNearest(k, cutter.WidthsOf(s, widths)).distance;
+        }
+        if (best < 0 || sum < bestSum) {
+            best = k;
+            bestSum = sum;
+        }
+    }
+    return bestSum < limit ? best : -1;
+}
+
 }  // namespace zr::pdf417

@@ -63,4 +63,9 @@ class LineCutter {
     double widths_[kElementsPerCodeword] = {};
 };
 
+// The section whose nearest patterns lie nearest the cut's `columns`
+// segments in all (the limit above), equal sums preferring sections 2,
+// then 1; -1 when no section's sum stays under the limit.
+int NearestSection(const LineCutter &cutter, int columns);
+
 }  // namespace zr::pdf417

@@ -190,23 +190,8 @@ class RowReader {
                 exact[k] += ExactIn(k, cutter_.Result()[j]) != kNoCodeword;
         }
         if (exact[0] == 0 && exact[1] == 0 && exact[2] == 0) {
-            int best = -1;
-            double bestSum = 0;
-            for (int k = kClusterCount - 1; k >= 0; --k) {  // equal sums prefer 6, then 3
-                // A sum that reaches the limit cannot decide the cluster: it is left there.
-                const double limit = kClusterLimitPerColumn * cols_;
-                double sum = 0;
-                for (int j = 1; j <= cols_ && sum < limit; ++j) {
-                    const auto &s = cutter_.Result()[j];
-                    sum +=
-                        s.good ? DecodeNearest(k, cutter_.WidthsOf(s, widths_)).distance : kNotGoodDistance;
-                }
-                if (best < 0 || sum < bestSum) {
-                    best = k;
-                    bestSum = sum;
-                }
-            }
-            if (bestSum < kClusterLimitPerColumn * cols_) exact[best] = cols_ / 2 + 1;
+            const int best = NearestSection(cutter_, cols_);
+            if (best != kNoCluster) exact[best] = cols_ / 2 + 1;
         }
         int section = 0;
         if (exact[1] < exact[2]) {
@@ -368,7 +353,6 @@ class RowReader {
     std::array<bool, kMaxColumns + 1> done_{};
     std::array<int, kMaxColumns + 1> values_{};
     std::array<std::array<double, kElementsPerCodeword>, kMaxColumns + 1> sums_{};
-    double widths_[kElementsPerCodeword] = {};
 };
 
 // Moves the rows stored `stride` codewords apart to rows of the symbol's data
