@@ -150,7 +150,7 @@ double ElementDistance(double d, int digit) {
 
 }  // namespace
 
-NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
+NearestCodeword DecodeNearest(int section, const double widths[kElements], double within) {
     NearestCodeword result;
     const double total = Total(widths);
     if (!(total > 0) || section < 0 || section >= kClusterCount) return result;
@@ -191,7 +191,9 @@ NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
         dive += elementDistance(i, entries[pick].widths[i]);
         node = pick;
     }
-    const double limit = std::min(kNearestLimit, dive);
+    // Entries farther than `within` may be left out as well: the nearest
+    // is still found whenever it lies within.
+    const double limit = std::min(std::min(kNearestLimit, within), dive);
     int best = -1;
     double bestDistance = 0;
     for (int k = 0; k < kCodewordValues; ++k) {

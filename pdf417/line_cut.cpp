@@ -205,7 +205,23 @@ int NearestSection(const LineCutter &cutter, int columns) {
                 sum = limit;
                 break;
             }
-            sum += DecodeNearest(k, cutter.WidthsOf(s, widths)).distance;
+            // A distance above `within` would reach the limit as well, with
+            // the floors after it: the search need not look farther.
+            // (A hair above the difference, so that the rounded sums still
+            // reach the limit; checked below.)
+            constexpr double kRoundingMargin = 1e-9;
+            double within = limit - sum + kRoundingMargin;
+            for (int after = j + 1; after <= columns; ++after) within -= floors[after];
+            const double reached = sum + within;
+            if (!(within >= 0) ||
+                !(reached >= limit || FloorsReach(reached, floors.data(), j + 1, columns, limit)))
+                within = kNearestLimit;  // rounding left it short: search all
+            const double distance = DecodeNearest(k, cutter.WidthsOf(s, widths), within).distance;
+            if (distance > within) {
+                sum = limit;
+                break;
+            }
+            sum += distance;
         }
         if (best < 0 || sum < bestSum) {
             best = k;

@@ -181,7 +181,7 @@ TEST(Pdf417Codeword, NearestMatchesTheFullSearchOnDistortedAndRandomWidths) {
     }
 }
 
-TEST(Pdf417Codeword, NearestDistanceFloorNeverExceedsAnySectionsDistance) {
+TEST(Pdf417Codeword, NearestDistanceFloorAndBoundedSearchKeepTheDistance) {
     std::mt19937 generator(29);
     std::uniform_int_distribution<int> pick(0, kCodewordValues - 1), pixels(1, 40), jitter(-2, 2);
     int positive = 0;
@@ -194,9 +194,20 @@ TEST(Pdf417Codeword, NearestDistanceFloorNeverExceedsAnySectionsDistance) {
             for (double &x : w) x = std::max(1.0, x + jitter(generator));
         }
         const double floor = NearestDistanceFloor(w);
-        for (int section = 0; section < kClusterCount; ++section)
-            ASSERT_LE(floor, DecodeNearest(section, w).distance)
-                << "trial " << trial << " section " << section;
+        for (int section = 0; section < kClusterCount; ++section) {
+            const double distance = DecodeNearest(section, w).distance;
+            ASSERT_LE(floor, distance) << "trial " << trial << " section " << section;
+            // A search bounded at `within` finds the same distance when it
+            // lies within, else reports one above.
+            for (const double within : {0.0, 0.5, 1.5, distance, 4.0}) {
+                const double bounded = DecodeNearest(section, w, within).distance;
+                if (distance <= within) {
+                    ASSERT_EQ(bounded, distance) << "trial " << trial << " within " << within;
+                } else {
+                    ASSERT_GT(bounded, within) << "trial " << trial << " within " << within;
+                }
+            }
+        }
         positive += floor > 0 ? 1 : 0;
     }
     // A floor of 0 everywhere would hold too, but prove nothing.
