@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -22,6 +24,8 @@ constexpr int kMaxFailures = 4;
 constexpr int kMinLineRuns = 17;
 constexpr int kLinePixelLimit = 4000;
 constexpr int kNoCluster = -1;
+constexpr int kMaxLineWidth = std::numeric_limits<int>::max();
+constexpr std::uint64_t kTopBit = std::uint64_t{1} << 63;
 
 class RowReader {
   public:
@@ -113,19 +117,25 @@ class RowReader {
             if ((at >= line.Walked() && line.Ended()) || at > kLinePixelLimit) return -1;
         }
         const double limit = (barDark ? 4.5 : 3.5) * metrics_.MeanBackground();
+        // Whole-pixel widths exceed the limit exactly when they exceed its
+        // floor (none exceeds a limit that is not a number).
+        const int spaceLimit = limit < static_cast<double>(kMaxLineWidth)
+                                   ? static_cast<int>(std::floor(std::max(limit, -1.0)))
+                                   : kMaxLineWidth;
         // The runs from the first bar on, a word of pixels at a time: the
         // word's colour changes (each pixel against the one before it, the
         // first against the run it continues) end one run each.
         bool bar = true;
         int total = 0;
-        int runStart = at;  // where the unfinished run begins
+        int runStart = at;                    // where the unfinished run begins
+        std::array<std::uint16_t, 64> batch;  // the runs one word ends
         for (int pixel = at;;) {
             std::uint64_t bits = 0;
             const int count = line.PixelsFrom(pixel, bits);
             if (count == 0) {
                 // The area's edge: an unfinished bar ends the line, an unfinished space is dropped.
                 const int width = pixel - runStart;
-                if (!bar && width > limit) break;
+                if (!bar && width > spaceLimit) break;
                 if (bar && static_cast<int>(runs.size()) < kMaxRowRuns) {
                     runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
                     total += width;
@@ -136,25 +146,31 @@ class RowReader {
             const std::uint64_t runDark = bar == barDark ? 1u : 0u;
             const std::uint64_t valid = ~std::uint64_t{0} << (64 - count);
             std::uint64_t changes = (bits ^ ((bits >> 1) | (runDark << 63))) & valid;
+            const int wordStart = runStart;
+            int ended = 0;
             bool wideSpace = false;
             while (changes != 0) {
                 const int offset = __builtin_clzll(changes);
-                changes &= ~(std::uint64_t{1} << (63 - offset));
+                changes ^= kTopBit >> offset;
                 const int change = pixel + offset;
                 const int width = change - runStart;
-                if (!bar && width > limit) {
+                if (!bar && width > spaceLimit) {
                     wideSpace = true;
                     break;
                 }
-                if (static_cast<int>(runs.size()) >= kMaxRowRuns) return -1;
-                runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-                total += width;
+                batch[static_cast<std::size_t>(ended++)] =
+                    static_cast<std::uint16_t>(std::min(width, 0xFFFF));
                 bar = !bar;
                 runStart = change;
             }
+            // Run by run, the run that would be kMaxRowRuns + 1st gives up
+            // the line; the word's runs are added together.
+            if (static_cast<int>(runs.size()) + ended > kMaxRowRuns) return -1;
+            runs.insert(runs.end(), batch.begin(), batch.begin() + ended);
+            total += runStart - wordStart;  // the widths of the word's runs follow each other
             pixel += count;
             // A space already wider than the limit ends the line wherever it ends.
-            if (wideSpace || (!bar && pixel - runStart > limit)) break;
+            if (wideSpace || (!bar && pixel - runStart > spaceLimit)) break;
         }
         if (!runs.empty() && runs.size() % 2 == 0) {
             total -= runs.back();  // a trailing space is background, not part of the line
