@@ -149,19 +149,33 @@ class RowReader {
             const int wordStart = runStart;
             int ended = 0;
             bool wideSpace = false;
-            while (changes != 0) {
+            // The run ending at the next change; false for a space wider than the limit.
+            const auto endRun = [&](bool space) {
                 const int offset = __builtin_clzll(changes);
                 changes ^= kTopBit >> offset;
                 const int change = pixel + offset;
                 const int width = change - runStart;
-                if (!bar && width > spaceLimit) {
+                if (space && width > spaceLimit) return false;
+                batch[static_cast<std::size_t>(ended++)] =
+                    static_cast<std::uint16_t>(std::min(width, 0xFFFF));
+                runStart = change;
+                return true;
+            };
+            // The colours alternate: after a space the word goes on a bar
+            // and a space at a time.
+            if (!bar && changes != 0) {
+                wideSpace = !endRun(true);
+                bar = !wideSpace;
+            }
+            while (bar && changes != 0) {
+                endRun(false);
+                bar = false;
+                if (changes == 0) break;
+                if (!endRun(true)) {
                     wideSpace = true;
                     break;
                 }
-                batch[static_cast<std::size_t>(ended++)] =
-                    static_cast<std::uint16_t>(std::min(width, 0xFFFF));
-                bar = !bar;
-                runStart = change;
+                bar = true;
             }
             // Run by run, the run that would be kMaxRowRuns + 1st gives up
             // the line; the word's runs are added together.
