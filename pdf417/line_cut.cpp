@@ -68,7 +68,7 @@ bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double
         // given up for the cut by position.
         for (int j = 0; j < segmentCount_; ++j) {
             Segment &s = Current()[j];
-            s.rounded = s.good && ModulesOf(WidthsOf(s, widths_), s.digits);
+            Round(s);
         }
         bool clean = true;
         for (int j = 1; j <= columns_ && clean; ++j) clean = Current()[j].good;
@@ -97,14 +97,8 @@ bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double
 // Columns whose segment is some cluster's pattern.
 int LineCutter::Matches(const Segments &segments) const {
     int found = 0;
-    for (int j = 1; j <= columns_; ++j) {
-        for (int k = 0; k < kClusterCount; ++k) {
-            if (ExactIn(k, segments[j]) != kNoCodeword) {
-                ++found;
-                break;
-            }
-        }
-    }
+    for (int j = 1; j <= columns_; ++j)
+        found += segments[j].rounded && segments[j].value != kNoCodeword ? 1 : 0;
     return found;
 }
 
@@ -143,7 +137,7 @@ bool LineCutter::CutByPosition(double first, double last) {
         s.first = start;
         s.count = kElementsPerCodeword;
         s.good = std::fabs(c - a) <= 0.1 * a;
-        s.rounded = s.good && ModulesOf(WidthsOf(s, widths_), s.digits);
+        Round(s);
     }
     segmentCount_ = columns_ + 1;
     return true;
@@ -160,8 +154,14 @@ bool ClusterPossible(int good, int columns) {
     return good >= columns / 2 || kNotGoodDistance * (columns - good) < kClusterLimitPerColumn * columns;
 }
 
-int ExactIn(int section, const Segment &s) {
-    return s.rounded ? FindPattern(section, s.digits) : kNoCodeword;
+// A good segment's module counts, and the codeword they read as: patterns
+// of a section all have its cluster, so only that section can hold them.
+void LineCutter::Round(Segment &s) {
+    s.rounded = s.good && ModulesOf(WidthsOf(s, widths_), s.digits);
+    if (!s.rounded) return;
+    const char *d = s.digits;
+    s.section = static_cast<std::int8_t>(SectionOfBars(d[0] - '0', d[2] - '0', d[4] - '0', d[6] - '0'));
+    s.value = s.section >= 0 ? FindPattern(s.section, d) : kNoCodeword;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "pdf417/codeword.hpp"
 #include "pdf417/pattern_table.hpp"
 
 namespace zr::pdf417 {
@@ -18,11 +19,18 @@ struct Segment {
     bool good = false;  // eight runs of about one codeword width
     char digits[kElementsPerCodeword] = {};
     bool rounded = false;  // digits hold the rounded module counts
+    // With rounded digits: the one section whose pattern they may be (that
+    // of their cluster, -1 for none) and the codeword they are there, or
+    // kNoCodeword.
+    std::int8_t section = -1;
+    int value = kNoCodeword;
 };
 using Segments = std::array<Segment, kMaxSegments + 1>;
 
 // The codeword value of a good segment's rounded modules in a section, or kNoCodeword.
-int ExactIn(int section, const Segment &s);
+inline int ExactIn(int section, const Segment &s) {
+    return s.rounded && s.section == section ? s.value : kNoCodeword;
+}
 
 // A line's cluster from nearest patterns (no segment matched exactly): the
 // summed distances of its columns, each segment that is not good counted
@@ -48,6 +56,7 @@ class LineCutter {
 
   private:
     bool CutByPosition(double first, double last);
+    void Round(Segment &s);
     int Matches(const Segments &segments) const;
 
     const std::vector<std::uint16_t> *runs_ = nullptr;
