@@ -14,6 +14,7 @@
 #include "pdf417/codeword.hpp"
 #include "pdf417/line_cut.hpp"
 #include "pdf417/line_geometry.hpp"
+#include "pdf417/line_runs.hpp"
 #include "pdf417/walk.hpp"
 
 namespace zr::pdf417 {
@@ -25,7 +26,6 @@ constexpr int kMinLineRuns = 17;
 constexpr int kLinePixelLimit = 4000;
 constexpr int kNoCluster = -1;
 constexpr int kMaxLineWidth = std::numeric_limits<int>::max();
-constexpr std::uint64_t kTopBit = std::uint64_t{1} << 63;
 
 class RowReader {
   public:
@@ -122,69 +122,16 @@ class RowReader {
         const int spaceLimit = limit < static_cast<double>(kMaxLineWidth)
                                    ? static_cast<int>(std::floor(std::max(limit, -1.0)))
                                    : kMaxLineWidth;
-        // The runs from the first bar on, a word of pixels at a time: the
-        // word's colour changes (each pixel against the one before it, the
-        // first against the run it continues) end one run each.
-        bool bar = true;
         int total = 0;
-        int runStart = at;                    // where the unfinished run begins
-        std::array<std::uint16_t, 64> batch;  // the runs one word ends
-        for (int pixel = at;;) {
-            std::uint64_t bits = 0;
-            const int count = line.PixelsFrom(pixel, bits);
-            if (count == 0) {
-                // The area's edge: an unfinished bar ends the line, an unfinished space is dropped.
-                const int width = pixel - runStart;
-                if (!bar && width > spaceLimit) break;
-                if (bar && static_cast<int>(runs.size()) < kMaxRowRuns) {
-                    runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-                    total += width;
-                }
-                if (right_ == 0) return ClosingSpace(bar ? 0 : width, total);
-                break;
+        const LineRunsEnd end = CollectLineRuns(line, at, barDark, spaceLimit, kMaxRowRuns, runs, total);
+        if (end.kind == LineRunsEnd::Kind::kTooManyRuns) return -1;
+        if (end.kind == LineRunsEnd::Kind::kEdge) {
+            // The area's edge: an unfinished bar ends the line, an unfinished space is dropped.
+            if (end.bar && static_cast<int>(runs.size()) < kMaxRowRuns) {
+                runs.push_back(static_cast<std::uint16_t>(std::min(end.width, 0xFFFF)));
+                total += end.width;
             }
-            const std::uint64_t runDark = bar == barDark ? 1u : 0u;
-            const std::uint64_t valid = ~std::uint64_t{0} << (64 - count);
-            std::uint64_t changes = (bits ^ ((bits >> 1) | (runDark << 63))) & valid;
-            const int wordStart = runStart;
-            int ended = 0;
-            bool wideSpace = false;
-            // The run ending at the next change; false for a space wider than the limit.
-            const auto endRun = [&](bool space) {
-                const int offset = __builtin_clzll(changes);
-                changes ^= kTopBit >> offset;
-                const int change = pixel + offset;
-                const int width = change - runStart;
-                if (space && width > spaceLimit) return false;
-                batch[static_cast<std::size_t>(ended++)] =
-                    static_cast<std::uint16_t>(std::min(width, 0xFFFF));
-                runStart = change;
-                return true;
-            };
-            // The colours alternate: after a space the word goes on a bar
-            // and a space at a time.
-            if (!bar && changes != 0) {
-                wideSpace = !endRun(true);
-                bar = !wideSpace;
-            }
-            while (bar && changes != 0) {
-                endRun(false);
-                bar = false;
-                if (changes == 0) break;
-                if (!endRun(true)) {
-                    wideSpace = true;
-                    break;
-                }
-                bar = true;
-            }
-            // Run by run, the run that would be kMaxRowRuns + 1st gives up
-            // the line; the word's runs are added together.
-            if (static_cast<int>(runs.size()) + ended > kMaxRowRuns) return -1;
-            runs.insert(runs.end(), batch.begin(), batch.begin() + ended);
-            total += runStart - wordStart;  // the widths of the word's runs follow each other
-            pixel += count;
-            // A space already wider than the limit ends the line wherever it ends.
-            if (wideSpace || (!bar && pixel - runStart > spaceLimit)) break;
+            if (right_ == 0) return ClosingSpace(end.bar ? 0 : end.width, total);
         }
         if (!runs.empty() && runs.size() % 2 == 0) {
             total -= runs.back();  // a trailing space is background, not part of the line

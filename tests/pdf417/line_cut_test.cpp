@@ -164,6 +164,12 @@ TEST(Pdf417LineCut, NearestSectionAgreesWithTheFullSums) {
         }
         LineCutter cutter;
         if (!cutter.Cut(runs, columns, 68)) continue;
+        // Each rounded segment reads in a section as its digits look up there.
+        for (int j = 1; j <= columns; ++j) {
+            const Segment &s = cutter.Result()[j];
+            if (!s.rounded) continue;
+            for (int k = 0; k < kClusterCount; ++k) ASSERT_EQ(ExactIn(k, s), FindPattern(k, s.digits));
+        }
         const int expected = NearestSectionByFullSums(cutter, columns);
         ASSERT_EQ(NearestSection(cutter, columns), expected) << "trial " << trial;
         (expected >= 0 ? decided : undecided) += 1;
