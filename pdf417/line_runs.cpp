@@ -6,7 +6,6 @@
 namespace zr::pdf417 {
 
 namespace {
-constexpr std::uint64_t kTopBit = std::uint64_t{1} << 63;
 constexpr int kMaxStoredWidth = 0xFFFF;
 }  // namespace
 
@@ -30,14 +29,16 @@ LineRunsEnd CollectLineRuns(lines::TableBits &line, int at, bool barDark, int sp
         }
         const std::uint64_t runDark = bar == barDark ? 1u : 0u;
         const std::uint64_t valid = ~std::uint64_t{0} << (64 - count);
-        std::uint64_t changes = (bits ^ ((bits >> 1) | (runDark << 63))) & valid;
+        // Pixel `pixel` in bit 0 from here on: each change found by the
+        // lowest set bit, and cleared with it.
+        std::uint64_t changes = lines::Reverse64((bits ^ ((bits >> 1) | (runDark << 63))) & valid);
         const int wordStart = runStart;
         int ended = 0;
         bool wideSpace = false;
         // The run ending at the next change; false for a space wider than the limit.
         const auto endRun = [&](bool space) {
-            const int offset = __builtin_clzll(changes);
-            changes ^= kTopBit >> offset;
+            const int offset = __builtin_ctzll(changes);
+            changes &= changes - 1;
             const int change = pixel + offset;
             const int width = change - runStart;
             if (space && width > spaceLimit) return false;
