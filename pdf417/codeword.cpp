@@ -119,12 +119,13 @@ int DecodeExact(int section, const double widths[kElements]) {
     return FindPattern(section, digits);
 }
 
-NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
-    NearestCodeword result;
-    const double total = Total(widths);
-    if (!(total > 0) || section < 0 || section >= kClusterCount) return result;
+namespace {
+
+// The widths in modules as the nearest-pattern search compares them (none
+// below 1) in `d`, and their module counts rounded down and adjusted to 17
+// in `digits`; false when those are no digit string.
+bool ScaleWidths(const double widths[kElements], double total, double d[kElements], char digits[kElements]) {
     const double unit = total / kModulesPerCodeword;
-    double d[kElements];
     int elements[kElements];
     double excess[kElements], deficit[kElements];
     for (int i = 0; i < kElements; ++i) {
@@ -136,8 +137,26 @@ NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
         if (d[i] < 1) d[i] = 1;
     }
     AdjustToSeventeen(elements, excess, deficit);
+    return ToDigits(elements, digits);
+}
+
+// Distance of one element from a digit: the difference, doubled above one
+// module, squared.
+double ElementDistance(double d, int digit) {
+    double diff = std::fabs(d - digit);
+    if (diff > 1) diff *= 2;
+    return diff * diff;
+}
+
+}  // namespace
+
+NearestCodeword DecodeNearest(int section, const double widths[kElements], double within) {
+    NearestCodeword result;
+    const double total = Total(widths);
+    if (!(total > 0) || section < 0 || section >= kClusterCount) return result;
+    double d[kElements];
     char digits[kElements];
-    if (ToDigits(elements, digits)) {
+    if (ScaleWidths(widths, total, d, digits)) {
         const int exact = FindPattern(section, digits);
         if (exact != kNoCodeword) {
             result.value = exact;
@@ -150,11 +169,7 @@ NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
     constexpr int kDigits = 10;
     double distanceOf[kElements][kDigits];
     for (int i = 0; i < kElements; ++i)
-        for (int digit = 0; digit < kDigits; ++digit) {
-            double diff = std::fabs(d[i] - digit);
-            if (diff > 1) diff *= 2;
-            distanceOf[i][digit] = diff * diff;
-        }
+        for (int digit = 0; digit < kDigits; ++digit) distanceOf[i][digit] = ElementDistance(d[i], digit);
     auto elementDistance = [&distanceOf](int i, char digit) { return distanceOf[i][digit - '0']; };
     const PatternEntry *entries = Pdf417PatternTable[section];
     const auto &next = Pdf417PrefixJumps.next[section];
@@ -176,7 +191,9 @@ NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
         dive += elementDistance(i, entries[pick].widths[i]);
         node = pick;
     }
-    const double limit = std::min(kNearestLimit, dive);
+    // Entries farther than `within` may be left out as well: the nearest
+    // is still found whenever it lies within.
+    const double limit = std::min(std::min(kNearestLimit, within), dive);
     int best = -1;
     double bestDistance = 0;
     for (int k = 0; k < kCodewordValues; ++k) {
@@ -215,6 +232,30 @@ NearestCodeword DecodeNearest(int section, const double widths[kElements]) {
     result.value = entries[best].value;
     result.distance = bestDistance;
     return result;
+}
+
+double NearestDistanceFloor(const double widths[kElements]) {
+    const double total = Total(widths);
+    if (!(total > 0)) return 0;
+    double d[kElements];
+    char digits[kElements];
+    // Rounded modules that are a pattern read exactly (distance 0), and only
+    // in the section of their cluster.
+    if (ScaleWidths(widths, total, d, digits)) {
+        const int section = SectionOfBars(digits[0] - '0', digits[2] - '0', digits[4] - '0', digits[6] - '0');
+        if (section >= 0 && FindPattern(section, digits) != kNoCodeword) return 0;
+    }
+    // Every pattern's elements are 1 to 6 modules: no element comes nearer
+    // than to its nearest such digit. The sum runs in the order of the
+    // search's, and rounded sums only grow with their terms, so it stays
+    // at or below every pattern's distance.
+    constexpr int kWidestElement = 6;
+    double floor = 0;
+    for (int i = 0; i < kElements; ++i) {
+        const int nearest = std::min(kWidestElement, std::max(1, static_cast<int>(std::lround(d[i]))));
+        floor += ElementDistance(d[i], nearest);
+    }
+    return std::min(floor, kNearestLimit);
 }
 
 }  // namespace zr::pdf417

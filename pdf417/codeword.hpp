@@ -24,6 +24,14 @@ struct NearestCodeword {
 
 // Exact match, else the nearest pattern of the section (the section's first
 // entry when none is nearer than kNearestLimit). Zero widths give 900.
-NearestCodeword DecodeNearest(int section, const double widths[kElementsPerCodeword]);
+// With `within` below kNearestLimit, a nearest pattern farther than that
+// may be reported as none (distance kNearestLimit, and above `within`).
+NearestCodeword DecodeNearest(int section, const double widths[kElementsPerCodeword],
+                              double within = kNearestLimit);
+
+// A distance DecodeNearest gives no less than, in every section, for the
+// same widths: cheap enough to show that a line's summed distances reach a
+// limit before the search is made.
+double NearestDistanceFloor(const double widths[kElementsPerCodeword]);
 
 }  // namespace zr::pdf417

@@ -3,7 +3,6 @@
 #include "pdf417/line_cut.hpp"
 
 #include <cmath>
-#include <utility>
 
 #include "pdf417/codeword.hpp"
 
@@ -37,6 +36,12 @@ bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double
     const int tail = stopPattern ? kStopRuns : 0;
     while (index + 6 < n - tail && (stopPattern || segmentCount_ <= columns_)) {
         if (segmentCount_ >= kMaxSegments) return false;
+        // Past columns + 1 segments the greedy cut is not kept, and only
+        // whether it reaches kMaxSegments counts. Each segment takes two runs
+        // or more, so at most ceil(left / 2) more start: when even that many
+        // stay within the cap, the rest of the cut cannot change the result.
+        const int left = n - tail - 6 - index;
+        if (segmentCount_ > columns_ + 1 && segmentCount_ + (left + 1) / 2 <= kMaxSegments) break;
         const double a = first + (last - first) * segmentCount_ / (columns_ + 1);
         int count = 2;
         double c = r[index] + r[index + 1];
@@ -51,7 +56,7 @@ bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double
                 count += 2;
             }
         }
-        Segment &s = segments_[segmentCount_++];
+        Segment &s = Current()[segmentCount_++];
         s.first = index;
         s.count = count;
         s.good = good;
@@ -62,44 +67,38 @@ bool LineCutter::Cut(const std::vector<std::uint16_t> &runs, int columns, double
         // Module counts only for a cut with the right count: the others are
         // given up for the cut by position.
         for (int j = 0; j < segmentCount_; ++j) {
-            Segment &s = segments_[j];
-            s.rounded = s.good && ModulesOf(WidthsOf(s, widths_), s.digits);
+            Segment &s = Current()[j];
+            Round(s);
         }
         bool clean = true;
-        for (int j = 1; j <= columns_ && clean; ++j) clean = segments_[j].good;
+        for (int j = 1; j <= columns_ && clean; ++j) clean = Current()[j].good;
         if (clean) return true;
-        greedy_ = segments_;
+        greedy_ = Current();
     }
     // A damaged segment: cut by position as well, with even codeword widths
     // and with widths following the perspective, and keep the cut with the
     // most codewords.
     if (!CutByPosition(nominal, nominal)) return counted;
-    int best = Matches(segments_);
+    int best = Matches(Current());
     if (first != nominal || last != nominal) {
-        std::swap(segments_, positional_);
+        current_ ^= 1;  // the first positional cut stays in the other buffer
         CutByPosition(first, last);
-        const int matches = Matches(segments_);
+        const int matches = Matches(Current());
         if (matches > best) {
             best = matches;
         } else {
-            std::swap(segments_, positional_);
+            current_ ^= 1;
         }
     }
-    if (counted && Matches(greedy_) > best) segments_ = greedy_;
+    if (counted && Matches(greedy_) > best) Current() = greedy_;
     return true;
 }
 
 // Columns whose segment is some cluster's pattern.
 int LineCutter::Matches(const Segments &segments) const {
     int found = 0;
-    for (int j = 1; j <= columns_; ++j) {
-        for (int k = 0; k < kClusterCount; ++k) {
-            if (ExactIn(k, segments[j]) != kNoCodeword) {
-                ++found;
-                break;
-            }
-        }
-    }
+    for (int j = 1; j <= columns_; ++j)
+        found += segments[j].rounded && segments[j].value != kNoCodeword ? 1 : 0;
     return found;
 }
 
@@ -113,13 +112,13 @@ bool LineCutter::CutByPosition(double first, double last) {
     const int n = static_cast<int>(r.size());
     if (n < kStartRuns) return false;
     int position = 0, index = 0;
-    segments_[0] = Segment{};
-    segments_[0].count = kStartRuns;
+    Current()[0] = Segment{};
+    Current()[0].count = kStartRuns;
     double target = 0;
     for (int j = 1; j <= columns_; ++j) {
         const double a = first + (last - first) * j / (columns_ + 1);
         target += first + (last - first) * (j - 1) / (columns_ + 1);
-        Segment &s = segments_[j];
+        Segment &s = Current()[j];
         s = Segment{};
         // Advance to the bar start nearest the target.
         while (index + 2 <= n && position + r[index] + r[index + 1] <= target) {
@@ -138,7 +137,7 @@ bool LineCutter::CutByPosition(double first, double last) {
         s.first = start;
         s.count = kElementsPerCodeword;
         s.good = std::fabs(c - a) <= 0.1 * a;
-        s.rounded = s.good && ModulesOf(WidthsOf(s, widths_), s.digits);
+        Round(s);
     }
     segmentCount_ = columns_ + 1;
     return true;
@@ -155,8 +154,81 @@ bool ClusterPossible(int good, int columns) {
     return good >= columns / 2 || kNotGoodDistance * (columns - good) < kClusterLimitPerColumn * columns;
 }
 
-int ExactIn(int section, const Segment &s) {
-    return s.rounded ? FindPattern(section, s.digits) : kNoCodeword;
+// A good segment's module counts, and the codeword they read as: patterns
+// of a section all have its cluster, so only that section can hold them.
+void LineCutter::Round(Segment &s) {
+    s.rounded = s.good && ModulesOf(WidthsOf(s, widths_), s.digits);
+    if (!s.rounded) return;
+    const char *d = s.digits;
+    s.section = static_cast<std::int8_t>(SectionOfBars(d[0] - '0', d[2] - '0', d[4] - '0', d[6] - '0'));
+    s.value = s.section >= 0 ? FindPattern(s.section, d) : kNoCodeword;
+}
+
+namespace {
+
+// Whether distances summed on from `sum` at column `from` reach `limit`
+// even if each column were only as far as its floor.
+bool FloorsReach(double sum, const double *floors, int from, int columns, double limit) {
+    for (int j = from; j <= columns; ++j) {
+        sum += floors[j];
+        if (sum >= limit) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int NearestSection(const LineCutter &cutter, int columns) {
+    const Segments &segments = cutter.Result();
+    const double limit = kClusterLimitPerColumn * columns;
+    double widths[kElementsPerCodeword];
+    std::array<double, kMaxSegments + 1> floors{};
+    for (int j = 1; j <= columns; ++j) {
+        const Segment &s = segments[j];
+        floors[j] = s.good ? NearestDistanceFloor(cutter.WidthsOf(s, widths)) : kNotGoodDistance;
+    }
+    int best = -1;
+    double bestSum = 0;
+    for (int k = kClusterCount - 1; k >= 0; --k) {
+        // A sum that reaches the limit cannot decide the section: it is left there.
+        double sum = 0;
+        for (int j = 1; j <= columns && sum < limit; ++j) {
+            const Segment &s = segments[j];
+            if (!s.good) {
+                sum += kNotGoodDistance;
+                continue;
+            }
+            // Each distance is at least its floor and rounded sums grow with
+            // their terms, so floors that reach the limit show this sum
+            // would: the search for the rest is left out.
+            if (FloorsReach(sum, floors.data(), j, columns, limit)) {
+                sum = limit;
+                break;
+            }
+            // A distance above `within` would reach the limit as well, with
+            // the floors after it: the search need not look farther.
+            // (A hair above the difference, so that the rounded sums still
+            // reach the limit; checked below.)
+            constexpr double kRoundingMargin = 1e-9;
+            double within = limit - sum + kRoundingMargin;
+            for (int after = j + 1; after <= columns; ++after) within -= floors[after];
+            const double reached = sum + within;
+            if (!(within >= 0) ||
+                !(reached >= limit || FloorsReach(reached, floors.data(), j + 1, columns, limit)))
+                within = kNearestLimit;  // rounding left it short: search all
+            const double distance = DecodeNearest(k, cutter.WidthsOf(s, widths), within).distance;
+            if (distance > within) {
+                sum = limit;
+                break;
+            }
+            sum += distance;
+        }
+        if (best < 0 || sum < bestSum) {
+            best = k;
+            bestSum = sum;
+        }
+    }
+    return bestSum < limit ? best : -1;
 }
 
 }  // namespace zr::pdf417

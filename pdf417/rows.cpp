@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -12,6 +14,7 @@
 #include "pdf417/codeword.hpp"
 #include "pdf417/line_cut.hpp"
 #include "pdf417/line_geometry.hpp"
+#include "pdf417/line_runs.hpp"
 #include "pdf417/walk.hpp"
 
 namespace zr::pdf417 {
@@ -22,6 +25,7 @@ constexpr int kMaxFailures = 4;
 constexpr int kMinLineRuns = 17;
 constexpr int kLinePixelLimit = 4000;
 constexpr int kNoCluster = -1;
+constexpr int kMaxLineWidth = std::numeric_limits<int>::max();
 
 class RowReader {
   public:
@@ -113,26 +117,21 @@ class RowReader {
             if ((at >= line.Walked() && line.Ended()) || at > kLinePixelLimit) return -1;
         }
         const double limit = (barDark ? 4.5 : 3.5) * metrics_.MeanBackground();
-        bool bar = true;
+        // Whole-pixel widths exceed the limit exactly when they exceed its
+        // floor (none exceeds a limit that is not a number).
+        const int spaceLimit = limit < static_cast<double>(kMaxLineWidth)
+                                   ? static_cast<int>(std::floor(std::max(limit, -1.0)))
+                                   : kMaxLineWidth;
         int total = 0;
-        for (;;) {
-            const int change = line.NextChange(at, bar == barDark);
-            const int width = change - at;
-            if (!bar && width > limit) break;
-            if (change >= line.Walked() && line.Ended()) {
-                // The area's edge: an unfinished bar ends the line, an unfinished space is dropped.
-                if (bar && static_cast<int>(runs.size()) < kMaxRowRuns) {
-                    runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-                    total += width;
-                }
-                if (right_ == 0) return ClosingSpace(bar ? 0 : width, total);
-                break;
+        const LineRunsEnd end = CollectLineRuns(line, at, barDark, spaceLimit, kMaxRowRuns, runs, total);
+        if (end.kind == LineRunsEnd::Kind::kTooManyRuns) return -1;
+        if (end.kind == LineRunsEnd::Kind::kEdge) {
+            // The area's edge: an unfinished bar ends the line, an unfinished space is dropped.
+            if (end.bar && static_cast<int>(runs.size()) < kMaxRowRuns) {
+                runs.push_back(static_cast<std::uint16_t>(std::min(end.width, 0xFFFF)));
+                total += end.width;
             }
-            if (static_cast<int>(runs.size()) >= kMaxRowRuns) return -1;
-            runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-            total += width;
-            bar = !bar;
-            at = change;
+            if (right_ == 0) return ClosingSpace(end.bar ? 0 : end.width, total);
         }
         if (!runs.empty() && runs.size() % 2 == 0) {
             total -= runs.back();  // a trailing space is background, not part of the line
@@ -168,23 +167,8 @@ class RowReader {
                 exact[k] += ExactIn(k, cutter_.Result()[j]) != kNoCodeword;
         }
         if (exact[0] == 0 && exact[1] == 0 && exact[2] == 0) {
-            int best = -1;
-            double bestSum = 0;
-            for (int k = kClusterCount - 1; k >= 0; --k) {  // equal sums prefer 6, then 3
-                // A sum that reaches the limit cannot decide the cluster: it is left there.
-                const double limit = kClusterLimitPerColumn * cols_;
-                double sum = 0;
-                for (int j = 1; j <= cols_ && sum < limit; ++j) {
-                    const auto &s = cutter_.Result()[j];
-                    sum +=
-                        s.good ? DecodeNearest(k, cutter_.WidthsOf(s, widths_)).distance : kNotGoodDistance;
-                }
-                if (best < 0 || sum < bestSum) {
-                    best = k;
-                    bestSum = sum;
-                }
-            }
-            if (bestSum < kClusterLimitPerColumn * cols_) exact[best] = cols_ / 2 + 1;
+            const int best = NearestSection(cutter_, cols_);
+            if (best != kNoCluster) exact[best] = cols_ / 2 + 1;
         }
         int section = 0;
         if (exact[1] < exact[2]) {
@@ -346,7 +330,6 @@ class RowReader {
     std::array<bool, kMaxColumns + 1> done_{};
     std::array<int, kMaxColumns + 1> values_{};
     std::array<std::array<double, kElementsPerCodeword>, kMaxColumns + 1> sums_{};
-    double widths_[kElementsPerCodeword] = {};
 };
 
 // Moves the rows stored `stride` codewords apart to rows of the symbol's data

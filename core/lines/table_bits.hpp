@@ -153,15 +153,24 @@ class TableBits {
             const std::uint8_t *codes = table_->data();
             int x = x_, y = y_, index = index_;
             const std::uint8_t *row = row_;
-            for (int k = std::min(safe, 64 - n); k > 0; --k, ++n) {
-                const std::uint8_t code = codes[index];
-                index = index + 1 == kStepTableSize ? 0 : index + 1;
-                x += kStepDx[code];
-                y += kStepDy[code];
-                row += rowStep_[code];
-                word =
-                    (word << 1) | (((static_cast<unsigned>(row[x >> 3]) >> (7 - (x & 7))) ^ lightBit_) & 1u);
+            const int steps = std::min(safe, 64 - n);
+            // Up to the table's end at a time, so that the index needs no wrap
+            // test; unrolled, the loop's own test is paid once for four pixels.
+            for (int left = steps; left > 0;) {
+                const int chunk = std::min(left, kStepTableSize - index);
+#pragma GCC unroll 4
+                for (int k = index; k < index + chunk; ++k) {
+                    const std::uint8_t code = codes[k];
+                    x += kStepDx[code];
+                    y += kStepDy[code];
+                    row += rowStep_[code];
+                    word = (word << 1) | ((static_cast<unsigned>(row[x >> 3]) >> (7 - (x & 7))) & 1u);
+                }
+                index = index + chunk == kStepTableSize ? 0 : index + chunk;
+                left -= chunk;
             }
+            word ^= LowBits(steps) & lightMask_;  // the pixels' bits taken as stored, turned to 1 = dark
+            n += steps;
             x_ = x;
             y_ = y;
             index_ = index;
@@ -274,7 +283,7 @@ class TableBits {
         const Rect area = area_;
         const StepTable &table = *table_;
         const std::ptrdiff_t stride = -static_cast<std::ptrdiff_t>(yStep) * pitch_;
-        const unsigned lightBit = lightBit_;
+        const std::uint64_t lightMask = lightMask_;
         std::uint64_t word = wordOut;
         int n = count;
         int x = x_, index = index_;
@@ -292,13 +301,20 @@ class TableBits {
                 }
                 steps = 1;
             }
-            for (int k = 0; k < steps; ++k) {
-                x += kStepDx[table[static_cast<std::size_t>(index)]];
-                index = index + 1 == kStepTableSize ? 0 : index + 1;
-                row += stride;
-                word =
-                    (word << 1) | (((static_cast<unsigned>(row[x >> 3]) >> (7 - (x & 7))) ^ lightBit) & 1u);
+            // Up to the table's end at a time, so that the index needs no wrap
+            // test; unrolled, the loop's own test is paid once for four pixels.
+            for (int left = steps; left > 0;) {
+                const int chunk = std::min(left, kStepTableSize - index);
+#pragma GCC unroll 4
+                for (int k = index; k < index + chunk; ++k) {
+                    x += kStepDx[table[static_cast<std::size_t>(k)]];
+                    row += stride;
+                    word = (word << 1) | ((static_cast<unsigned>(row[x >> 3]) >> (7 - (x & 7))) & 1u);
+                }
+                index = index + chunk == kStepTableSize ? 0 : index + chunk;
+                left -= chunk;
             }
+            word ^= LowBits(steps) & lightMask;  // the pixels' bits taken as stored, turned to 1 = dark
             n += steps;
             room -= steps;
         }
@@ -309,6 +325,11 @@ class TableBits {
         ended_ = ended;
         wordOut = word;
         count = n;
+    }
+
+    // The low `count` bits set, count 1 to 64.
+    static std::uint64_t LowBits(int count) {
+        return ~std::uint64_t{0} >> (64 - count);
     }
 
     std::uint64_t PixelBit() const {
@@ -322,6 +343,7 @@ class TableBits {
     const std::uint8_t *row_;
     std::ptrdiff_t pitch_;
     unsigned lightBit_;
+    std::uint64_t lightMask_ = lightBit_ != 0 ? ~std::uint64_t{0} : 0;  // lightBit_ in every bit
     std::ptrdiff_t rowStep_[8];
     const AxisWalk *axis_ = nullptr;     // runs of a table that walks along rows or columns
     const AxisWalk *column_ = nullptr;   // a steep table whose pixels are taken one per row

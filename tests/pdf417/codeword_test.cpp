@@ -181,5 +181,44 @@ TEST(Pdf417Codeword, NearestMatchesTheFullSearchOnDistortedAndRandomWidths) {
     }
 }
 
+TEST(Pdf417Codeword, NearestDistanceFloorAndBoundedSearchKeepTheDistance) {
+    std::mt19937 generator(29);
+    std::uniform_int_distribution<int> pick(0, kCodewordValues - 1), pixels(1, 40), jitter(-2, 2);
+    int positive = 0;
+    for (int trial = 0; trial < 3000; ++trial) {
+        double w[kElementsPerCodeword];
+        if (trial % 3 == 0) {
+            for (double &x : w) x = pixels(generator);
+        } else {
+            WidthsOf(Pdf417PatternTable[trial % kClusterCount][pick(generator)], 3.0, w);
+            for (double &x : w) x = std::max(1.0, x + jitter(generator));
+        }
+        const double floor = NearestDistanceFloor(w);
+        for (int section = 0; section < kClusterCount; ++section) {
+            const double distance = DecodeNearest(section, w).distance;
+            ASSERT_LE(floor, distance) << "trial " << trial << " section " << section;
+            // A search bounded at `within` finds the same distance when it
+            // lies within, else reports one above.
+            for (const double within : {0.0, 0.5, 1.5, distance, 4.0}) {
+                const double bounded = DecodeNearest(section, w, within).distance;
+                if (distance <= within) {
+                    ASSERT_EQ(bounded, distance) << "trial " << trial << " within " << within;
+                } else {
+                    ASSERT_GT(bounded, within) << "trial " << trial << " within " << within;
+                }
+            }
+        }
+        positive += floor > 0 ? 1 : 0;
+    }
+    // A floor of 0 everywhere would hold too, but prove nothing.
+    EXPECT_GT(positive, 1500);
+    // Widths that read exactly in their own section only.
+    double w[kElementsPerCodeword];
+    WidthsOf(Pdf417PatternTable[1][300], 2.0, w);
+    EXPECT_EQ(NearestDistanceFloor(w), 0);
+    const double zero[kElementsPerCodeword] = {};
+    EXPECT_EQ(NearestDistanceFloor(zero), DecodeNearest(0, zero).distance);
+}
+
 }  // namespace
 }  // namespace zr::pdf417

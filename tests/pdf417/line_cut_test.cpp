@@ -2,6 +2,8 @@
 // damage merges runs, and lines of a symbol seen in perspective.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -105,6 +107,75 @@ TEST(Pdf417LineCut, ClusterPossibleLetsGoLinesOfNoise) {
     EXPECT_FALSE(ClusterPossible(GoodSegments(cutter, 6), 6));
     // Distances summing to the limit decide nothing.
     EXPECT_FALSE(ClusterPossible(1, 4));
+}
+
+TEST(Pdf417LineCut, GreedyCutFailsOnlyWhenItWouldStartSegmentNinetyOne) {
+    // Runs of ten pixels against codewords of 17: every segment takes two
+    // runs, and the first eight runs (80 pixels) are too wide for a start
+    // pattern, so every segment has the nominal width. The 91st segment
+    // would begin at run 180, which needs 196 runs (nine stop runs and six
+    // more after it).
+    LineCutter cutter;
+    const std::vector<std::uint16_t> fits(195, 10), over(196, 10);
+    EXPECT_TRUE(cutter.Cut(fits, 10, 17));
+    EXPECT_FALSE(cutter.Cut(over, 10, 17));
+    const std::vector<std::uint16_t> longer(400, 10);
+    EXPECT_FALSE(cutter.Cut(longer, 10, 17));
+}
+
+// The section vote as a plain sum of every column's nearest distance.
+int NearestSectionByFullSums(const LineCutter &cutter, int columns) {
+    const double limit = kClusterLimitPerColumn * columns;
+    int best = -1;
+    double bestSum = 0;
+    for (int k = kClusterCount - 1; k >= 0; --k) {
+        double sum = 0, widths[kElementsPerCodeword];
+        for (int j = 1; j <= columns && sum < limit; ++j) {
+            const Segment &s = cutter.Result()[j];
+            sum += s.good ? DecodeNearest(k, cutter.WidthsOf(s, widths)).distance : kNotGoodDistance;
+        }
+        if (best < 0 || sum < bestSum) {
+            best = k;
+            bestSum = sum;
+        }
+    }
+    return bestSum < limit ? best : -1;
+}
+
+TEST(Pdf417LineCut, NearestSectionAgreesWithTheFullSums) {
+    std::mt19937 generator(41);
+    std::uniform_int_distribution<int> pick(0, kCodewordValues - 1), jitter(-2, 2), coin(0, 3);
+    int decided = 0, undecided = 0;
+    for (int trial = 0; trial < 600; ++trial) {
+        const int columns = 3 + trial % 8, section = trial % kClusterCount;
+        // Start pattern, columns of one section's patterns (some replaced
+        // by noise), stop pattern; four pixels a module, each run moved.
+        std::vector<std::string> patterns{"81111113"};
+        for (int j = 0; j < columns; ++j) {
+            std::string digits(Pdf417PatternTable[section][pick(generator)].widths, kElementsPerCodeword);
+            if (coin(generator) == 0) digits = "33112241";  // no pattern of any section
+            patterns.push_back(digits);
+        }
+        patterns.emplace_back("711311121");
+        std::vector<std::uint16_t> runs;
+        for (const std::string &p : patterns) {
+            for (char c : p)
+                runs.push_back(static_cast<std::uint16_t>(std::max(1, (c - '0') * 4 + jitter(generator))));
+        }
+        LineCutter cutter;
+        if (!cutter.Cut(runs, columns, 68)) continue;
+        // Each rounded segment reads in a section as its digits look up there.
+        for (int j = 1; j <= columns; ++j) {
+            const Segment &s = cutter.Result()[j];
+            if (!s.rounded) continue;
+            for (int k = 0; k < kClusterCount; ++k) ASSERT_EQ(ExactIn(k, s), FindPattern(k, s.digits));
+        }
+        const int expected = NearestSectionByFullSums(cutter, columns);
+        ASSERT_EQ(NearestSection(cutter, columns), expected) << "trial " << trial;
+        (expected >= 0 ? decided : undecided) += 1;
+    }
+    EXPECT_GT(decided, 50);
+    EXPECT_GT(undecided, 50);
 }
 
 }  // namespace
