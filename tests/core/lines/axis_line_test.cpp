@@ -82,6 +82,15 @@ TEST(AxisWalk, RunsCountTheStepsBeforeEachSideStep) {
     for (int trial = 0; trial < 2000; ++trial) {
         StepTable table;
         DirectionSteps(trial < 8 ? 45.0 * trial : Pick(random, 36000) / 100.0, kStepTableSize, table);
+        if (trial % 4 == 3) {
+            // Any table, not only a line's: codes drawn from two or three neighbours, or any code.
+            const unsigned centre = Pick(random, 8), rare = 1 + Pick(random, 60);
+            const bool anyCode = Pick(random, 4) == 0;
+            for (std::uint8_t &code : table) {
+                const unsigned k = Pick(random, rare) == 0 ? Pick(random, 3) : 1;
+                code = static_cast<std::uint8_t>(anyCode ? Pick(random, 8) : (centre + 7 + k) % 8);
+            }
+        }
         const AxisWalk axis(table);
         int right = 0, left = 0, down = 0, up = 0;
         for (const std::uint8_t code : table) {
