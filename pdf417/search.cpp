@@ -81,23 +81,30 @@ class PassSearch {
                 search_.scanChanges.Read(scanLine_);
                 search_.scanLineAt = v;
             }
-            std::array<std::uint16_t, kProbeRuns> widths;
             bool lineDone = false;
             while (!lineDone) {
                 u = NextDark(u);
                 if (u >= uEnd_) break;
-                // Most probes fill their eight runs and fail the candidate test: the listed
-                // changes give the widths the collection below would, so those move on at once.
-                if (search_.scanChanges.FullWidths(u - uBegin_, kProbeRuns, kPixelLimit, widths.data()) &&
-                    !CandidateRuns(widths.data())) {
-                    u += widths[0] + widths[1];
-                    continue;
+                lines::RunEnd status = lines::RunEnd::Plausible;
+                int stopU = 0;
+                // Most probes fill their eight runs: the listed changes give the widths the
+                // collection would, and the collection would stop where the eighth run ends.
+                // Those that fail the candidate test move on at once.
+                std::uint16_t *const widths = probe_.widths.data();
+                if (search_.scanChanges.FullWidths(u - uBegin_, kProbeRuns, kPixelLimit, widths)) {
+                    if (!CandidateRuns(widths)) {
+                        u += widths[0] + widths[1];
+                        continue;
+                    }
+                    stopU = u;
+                    for (int i = 0; i < kProbeRuns; ++i) stopU += widths[i];
+                } else {
+                    probe_.startX = axes_.At(u, v).x;
+                    probe_.startY = axes_.At(u, v).y;
+                    probe_.pixelLimit = kPixelLimit;
+                    status = scanLine_.Collect(probe_, u - uBegin_);
+                    stopU = axes_.U({probe_.stopX, probe_.stopY});
                 }
-                probe_.startX = axes_.At(u, v).x;
-                probe_.startY = axes_.At(u, v).y;
-                probe_.pixelLimit = kPixelLimit;
-                const lines::RunEnd status = scanLine_.Collect(probe_, u - uBegin_);
-                const int stopU = axes_.U({probe_.stopX, probe_.stopY});
                 if (status == lines::RunEnd::LeftArea) {
                     lineDone = true;
                 } else if (status == lines::RunEnd::Gap) {
