@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "core/geom/geom.hpp"
 #include "core/lines/bit_cursor.hpp"
@@ -54,15 +55,55 @@ struct AxisWalk {
                offset[static_cast<std::size_t>(i % kStepTableSize)];
     }
 
-    explicit AxisWalk(const StepTable &table) {
+    explicit AxisWalk(const StepTable &table) { Build(table); }
+
+    // The walk of `table` when `opposite` is the walk of `oppositeTable`:
+    // where every entry of `table` steps back the way the entry of
+    // `oppositeTable` steps (a line's tables along and back), the same runs
+    // and side steps, the axis step and offsets reversed; otherwise built
+    // from `table` alone. The same walk either way.
+    AxisWalk(const StepTable &table, const StepTable &oppositeTable, const AxisWalk &opposite) {
+        if (!Reverses(table, oppositeTable)) {
+            Build(table);
+            return;
+        }
+        step = PointI{-opposite.step.x, -opposite.step.y};
+        run = opposite.run;
+        stepAndRun = opposite.stepAndRun;
+        for (std::size_t k = 0; k < offset.size(); ++k)
+            offset[k] = PointI{-opposite.offset[k].x, -opposite.offset[k].y};
+        shortColumns = opposite.shortColumns;
+        sideSteps = opposite.sideSteps;
+    }
+
+  private:
+    // Whether every entry of `table` is the opposite step (code + 4) of the
+    // entry of `other`; a walk reads only the low three bits of a code.
+    static bool Reverses(const StepTable &table, const StepTable &other) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101u;
+        std::uint64_t differ = 0;
+        for (std::size_t k = 0; k < table.size(); k += 8) {
+            std::uint64_t a = 0, b = 0;
+            std::memcpy(&a, table.data() + k, 8);
+            std::memcpy(&b, other.data() + k, 8);
+            const std::uint64_t low = 7u * kOnes;
+            differ |= (a ^ ((b & low) + 4u * kOnes)) & low;
+        }
+        return differ == 0;
+    }
+
+    void Build(const StepTable &table) {
         constexpr int n = kStepTableSize;
         static_assert(n % 8 == 0, "the table is read eight entries a word");
-        int x = 0, y = 0;
+        // The offsets summed as pairs of lanes, x and y in one register.
+        using Pair = std::int32_t __attribute__((vector_size(8)));
+        static_assert(sizeof(Pair) == sizeof(PointI) && std::is_trivially_copyable<PointI>::value,
+                      "an offset is one pair");
+        constexpr Pair kStepPair[8] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
+        Pair sum = {0, 0};
         for (int k = 0; k < n; ++k) {
-            const unsigned code = table[static_cast<std::size_t>(k)] & 7u;
-            x += kStepDx[code];
-            y += kStepDy[code];
-            offset[static_cast<std::size_t>(k) + 1] = PointI{x, y};
+            sum += kStepPair[table[static_cast<std::size_t>(k)] & 7u];
+            std::memcpy(static_cast<void *>(&offset[static_cast<std::size_t>(k) + 1]), &sum, sizeof sum);
         }
         // Eight entries a word: which of the four axis code sets every entry
         // keeps to, the side steps (the odd codes: those that move across

@@ -133,5 +133,29 @@ TEST(AxisWalk, RunsCountTheStepsBeforeEachSideStep) {
     }
 }
 
+// Every field of two walks.
+::testing::AssertionResult SameWalk(const AxisWalk &a, const AxisWalk &b) {
+    if (a.step != b.step || a.run != b.run || a.stepAndRun != b.stepAndRun || a.offset != b.offset ||
+        a.shortColumns != b.shortColumns || a.sideSteps != b.sideSteps)
+        return ::testing::AssertionFailure() << "the walks differ";
+    return ::testing::AssertionSuccess();
+}
+
+TEST(AxisWalk, TheWalkBackIsTheWalkAlongReversed) {
+    std::mt19937 random(180);
+    for (int trial = 0; trial < 1000; ++trial) {
+        const double angle = trial < 8 ? 45.0 * trial : Pick(random, 36000) / 100.0;
+        StepTable along, back;
+        DirectionSteps(angle, kStepTableSize, along);
+        DirectionSteps(std::fmod(angle + 180.0, 360.0), kStepTableSize, back);
+        const AxisWalk alongWalk(along);
+        ASSERT_TRUE(SameWalk(AxisWalk(back, along, alongWalk), AxisWalk(back))) << angle;
+        // Tables that do not reverse each other are built on their own.
+        StepTable other = back;
+        other[Pick(random, kStepTableSize)] ^= static_cast<std::uint8_t>(1 + Pick(random, 7));
+        ASSERT_TRUE(SameWalk(AxisWalk(other, along, alongWalk), AxisWalk(other))) << angle;
+    }
+}
+
 }  // namespace
 }  // namespace zr::lines
