@@ -78,7 +78,7 @@ class PassSearch {
             if (v >= vEnd_) return std::nullopt;
             if (search_.scanLineAt != v) {
                 scanLine_.Read(view_, search_.settings.area, axes_.At(uBegin_, v), axes_.vertical);
-                search_.scanChanges.Read(scanLine_);
+                search_.scanChangesListed = false;
                 search_.scanLineAt = v;
             }
             bool lineDone = false;
@@ -91,6 +91,10 @@ class PassSearch {
                 // collection would, and the collection would stop where the eighth run ends.
                 // Those that fail the candidate test move on at once.
                 std::uint16_t *const widths = probe_.widths.data();
+                if (!search_.scanChangesListed) {
+                    search_.scanChanges.Read(scanLine_);
+                    search_.scanChangesListed = true;
+                }
                 if (search_.scanChanges.FullWidths(u - uBegin_, kProbeRuns, kPixelLimit, widths)) {
                     if (!CandidateRuns(widths)) {
                         u += widths[0] + widths[1];

@@ -99,7 +99,8 @@ struct StartSearch {
     PointI resume;  // where the search goes on
     lines::RunScan probe, line;
     lines::AxisLine scanLine;        // the pixels of the scan line `resume` is on
-    lines::LineChanges scanChanges;  // its colour changes
+    lines::LineChanges scanChanges;  // its colour changes, listed at the line's first probe
+    bool scanChangesListed = false;
     int scanLineAt = -1;             // which line scanLine holds; -1 when none
     // To be called when the picture changes (a symbol blanked): the line is read again.
     void ImageChanged() { scanLineAt = -1; }
