@@ -86,8 +86,8 @@ enum class RowEnd { kQuietZone, kAreaEdge, kNone };
 // looked at run by run: a run ends the walk at the first of its pixels that
 // makes it too wide, passes the pixel limit or is the last inside the area.
 RowEnd FindRowEnd(const BitImageView &view, const Rect &area, PointI start, const StepTable &table,
-                  RunMeans &means, bool forward, PointI &edge, bool &quietLight) {
-    const lines::AxisWalk axis(table);
+                  const lines::AxisWalk &axis, RunMeans &means, bool forward, PointI &edge,
+                  bool &quietLight) {
     lines::TableBits pixels(view, area, start, table, axis);
     bool light = pixels.NextChange(0, true) == 0;
     int runs = 0;
@@ -267,9 +267,11 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
 
 // The row's runs from its near end in the row's bar colour, its patterns and
 // column count.
-std::optional<MeasuredRow> MeasureRow(const ZrImage &image, const ScanSettings &settings, MeasuredRow row,
-                                      RunMeans &means, PointI nearEdge, bool nearQuiet, RowLead lead,
-                                      RowWork &work) {
+// Out of line: the row walk compiles tighter apart from MeasureSymbol's walks.
+__attribute__((noinline)) std::optional<MeasuredRow> MeasureRow(const ZrImage &image,
+                                                                const ScanSettings &settings, MeasuredRow row,
+                                                                RunMeans &means, PointI nearEdge,
+                                                                bool nearQuiet, RowLead lead, RowWork &work) {
     SymbolMetrics &metrics = row.metrics;
     // The row begins one step inside the quiet zone, or at the picture's edge.
     TableWalker walker(image, row.direction.steps[kAlong], settings.area, metrics.barColor == kDarkBars);
@@ -381,11 +383,14 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
     const BitImageView view(image);
     PointI farEdge, nearEdge;
     bool farLight = false, nearLight = false;
-    const RowEnd far = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kAlong], means,
-                                  true, farEdge, farLight);
+    const StepTables &steps = row.direction.steps;
+    const lines::AxisWalk alongWalk(steps[kAlong]);
+    const RowEnd far = FindRowEnd(view, settings.area, candidate.start, steps[kAlong], alongWalk, means, true,
+                                  farEdge, farLight);
     RunMeans back = means;
-    const RowEnd near = FindRowEnd(view, settings.area, candidate.start, row.direction.steps[kBack], back,
-                                   false, nearEdge, nearLight);
+    const lines::AxisWalk backWalk(steps[kBack], steps[kAlong], alongWalk);  // mostly the reversed walk along
+    const RowEnd near = FindRowEnd(view, settings.area, candidate.start, steps[kBack], backWalk, back, false,
+                                   nearEdge, nearLight);
     if (far == RowEnd::kNone || near == RowEnd::kNone) return std::nullopt;
     // Both ends quiet but of different colours: the wide start or stop bar,
     // met after many narrow bars, can pass for a quiet zone, so both colours

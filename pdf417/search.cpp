@@ -36,10 +36,10 @@ struct Window {
 };
 
 // Candidate test of the eight probe runs (dark first).
-bool CandidateRuns(const lines::RunScan &probe) {
+bool CandidateRuns(const std::uint16_t *widths) {
     int maxDark = 0, maxLight = 0, minLight = 1 << 30;
     for (int i = 0; i < kProbeRuns; ++i) {
-        const int w = probe.widths[i];
+        const int w = widths[i];
         if (i % 2 == 0) {
             maxDark = std::max(maxDark, w);
         } else {
@@ -78,22 +78,42 @@ class PassSearch {
             if (v >= vEnd_) return std::nullopt;
             if (search_.scanLineAt != v) {
                 scanLine_.Read(view_, search_.settings.area, axes_.At(uBegin_, v), axes_.vertical);
+                search_.scanChangesListed = false;
                 search_.scanLineAt = v;
             }
             bool lineDone = false;
             while (!lineDone) {
                 u = NextDark(u);
                 if (u >= uEnd_) break;
-                probe_.startX = axes_.At(u, v).x;
-                probe_.startY = axes_.At(u, v).y;
-                probe_.pixelLimit = kPixelLimit;
-                const lines::RunEnd status = scanLine_.Collect(probe_, u - uBegin_);
-                const int stopU = axes_.U({probe_.stopX, probe_.stopY});
+                lines::RunEnd status = lines::RunEnd::Plausible;
+                int stopU = 0;
+                // Most probes fill their eight runs: the listed changes give the widths the
+                // collection would, and the collection would stop where the eighth run ends.
+                // Those that fail the candidate test move on at once.
+                std::uint16_t *const widths = probe_.widths.data();
+                if (!search_.scanChangesListed) {
+                    search_.scanChanges.Read(scanLine_);
+                    search_.scanChangesListed = true;
+                }
+                if (search_.scanChanges.FullWidths(u - uBegin_, kProbeRuns, kPixelLimit, widths)) {
+                    if (!CandidateRuns(widths)) {
+                        u += widths[0] + widths[1];
+                        continue;
+                    }
+                    stopU = u;
+                    for (int i = 0; i < kProbeRuns; ++i) stopU += widths[i];
+                } else {
+                    probe_.startX = axes_.At(u, v).x;
+                    probe_.startY = axes_.At(u, v).y;
+                    probe_.pixelLimit = kPixelLimit;
+                    status = scanLine_.Collect(probe_, u - uBegin_);
+                    stopU = axes_.U({probe_.stopX, probe_.stopY});
+                }
                 if (status == lines::RunEnd::LeftArea) {
                     lineDone = true;
                 } else if (status == lines::RunEnd::Gap) {
                     u = std::max(stopU, u + 1);
-                } else if (!CandidateRuns(probe_)) {
+                } else if (!CandidateRuns(probe_.widths.data())) {
                     u += probe_.widths[0] + probe_.widths[1];
                 } else {
                     const std::optional<StartCandidate> candidate = Candidate(u, v);
@@ -116,9 +136,11 @@ class PassSearch {
         return uBegin_ + scanLine_.NextChange(u - uBegin_, false);
     }
 
-    int Collect(int u, int v, int pixelLimit, int capacity) {
-        line_.startX = axes_.At(u, v).x;
-        line_.startY = axes_.At(u, v).y;
+    // Collects runs from u on the line `ahead` times kConfirmOffset on from the scan line v.
+    int CollectAhead(int u, int v, int ahead, int pixelLimit, int capacity) {
+        const int lineV = v + kConfirmOffset * ahead;
+        line_.startX = axes_.At(u, lineV).x;
+        line_.startY = axes_.At(u, lineV).y;
         line_.pixelLimit = static_cast<std::uint16_t>(std::min(pixelLimit, kPixelLimit));
         line_.capacity = static_cast<std::uint16_t>(capacity);
         lines::RunCollect(line_, image_);
@@ -130,7 +152,7 @@ class PassSearch {
         const int v2 = v + kConfirmOffset;
         if (v2 >= vEnd_) return false;
         const int from = std::max(uBegin_, u0 - kResumeAfter);
-        const int count = Collect(from, v2, length + 30, 1000);
+        const int count = CollectAhead(from, v, 1, length + 30, 1000);
         int best = -1, bestSum = length;
         for (int s = line_.startsLight ? 1 : 0; s + kProbeRuns <= count; s += 2) {
             int sum = 0;
@@ -189,7 +211,7 @@ class PassSearch {
                 last += shift;
                 continue;
             }
-            if (Collect(u, vk, kPixelLimit, kTrackRuns) < kProbeRuns) {
+            if (CollectAhead(u, v, k + 1, kPixelLimit, kTrackRuns) < kProbeRuns) {
                 last += shift;
                 continue;
             }

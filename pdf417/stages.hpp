@@ -12,6 +12,7 @@
 
 #include "core/geom/geom.hpp"
 #include "core/lines/axis_line.hpp"
+#include "core/lines/line_changes.hpp"
 #include "core/lines/run_scan.hpp"
 #include "pdf417/data.hpp"
 #include "zr/ZrImage.h"
@@ -97,8 +98,10 @@ struct StartSearch {
     ScanSettings settings;
     PointI resume;  // where the search goes on
     lines::RunScan probe, line;
-    lines::AxisLine scanLine;  // the pixels of the scan line `resume` is on
-    int scanLineAt = -1;       // which line scanLine holds; -1 when none
+    lines::AxisLine scanLine;        // the pixels of the scan line `resume` is on
+    lines::LineChanges scanChanges;  // its colour changes, listed at the line's first probe
+    bool scanChangesListed = false;
+    int scanLineAt = -1;             // which line scanLine holds; -1 when none
     // To be called when the picture changes (a symbol blanked): the line is read again.
     void ImageChanged() { scanLineAt = -1; }
     std::vector<PointF> edgePoints;  // bar edges of the tracked lines

@@ -36,6 +36,8 @@ class AxisLine {
     }
 
     int Count() const { return count_; }
+    // Word k of the pixels: pixel 64k in bit 63; pixels past Count() are clear.
+    std::uint64_t Word(int k) const { return words_[static_cast<std::size_t>(k)]; }
     bool Dark(int i) const { return ((words_[static_cast<std::size_t>(i >> 6)] << (i & 63)) >> 63) != 0; }
 
     // The first pixel index from `from` (at most Count()) on whose colour is

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 #include "core/geom/geom.hpp"
 #include "core/lines/bit_cursor.hpp"
@@ -53,31 +55,88 @@ struct AxisWalk {
                offset[static_cast<std::size_t>(i % kStepTableSize)];
     }
 
-    explicit AxisWalk(const StepTable &table) {
-        constexpr int n = kStepTableSize;
-        // One pass sums the offsets, notes which step codes occur and
-        // counts the odd ones: the codes that move across either axis.
-        unsigned used = 0;
-        int sides = 0, first = -1;
-        for (int k = 0; k < n; ++k) {
-            const std::uint8_t code = table[static_cast<std::size_t>(k)];
-            offset[static_cast<std::size_t>(k) + 1] = offset[static_cast<std::size_t>(k)] + StepVector(code);
-            used |= 1u << (code & 7u);
-            sides += code & 1;
-            if (first < 0 && (code & 1) != 0) first = k;
+    explicit AxisWalk(const StepTable &table) { Build(table); }
+
+    // The walk of `table` when `opposite` is the walk of `oppositeTable`:
+    // where every entry of `table` steps back the way the entry of
+    // `oppositeTable` steps (a line's tables along and back), the same runs
+    // and side steps, the axis step and offsets reversed; otherwise built
+    // from `table` alone. The same walk either way.
+    AxisWalk(const StepTable &table, const StepTable &oppositeTable, const AxisWalk &opposite) {
+        if (!Reverses(table, oppositeTable)) {
+            Build(table);
+            return;
         }
-        // Codes that move right: 0, 1, 7; left: 3, 4, 5; down: 1, 2, 3; up: 5, 6, 7.
-        const auto only = [used](unsigned codes) { return (used & ~codes) == 0; };
-        step = only(0x83u)   ? PointI{1, 0}
-               : only(0x38u) ? PointI{-1, 0}
-               : only(0x0Eu) ? PointI{0, 1}
-               : only(0xE0u) ? PointI{0, -1}
-                             : PointI{0, 0};
+        step = PointI{-opposite.step.x, -opposite.step.y};
+        run = opposite.run;
+        stepAndRun = opposite.stepAndRun;
+        for (std::size_t k = 0; k < offset.size(); ++k)
+            offset[k] = PointI{-opposite.offset[k].x, -opposite.offset[k].y};
+        shortColumns = opposite.shortColumns;
+        sideSteps = opposite.sideSteps;
+    }
+
+  private:
+    // Whether every entry of `table` is the opposite step (code + 4) of the
+    // entry of `other`; a walk reads only the low three bits of a code.
+    static bool Reverses(const StepTable &table, const StepTable &other) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101u;
+        std::uint64_t differ = 0;
+        for (std::size_t k = 0; k < table.size(); k += 8) {
+            std::uint64_t a = 0, b = 0;
+            std::memcpy(&a, table.data() + k, 8);
+            std::memcpy(&b, other.data() + k, 8);
+            const std::uint64_t low = 7u * kOnes;
+            differ |= (a ^ ((b & low) + 4u * kOnes)) & low;
+        }
+        return differ == 0;
+    }
+
+    void Build(const StepTable &table) {
+        constexpr int n = kStepTableSize;
+        static_assert(n % 8 == 0, "the table is read eight entries a word");
+        // The offsets summed as pairs of lanes, x and y in one register.
+        using Pair = std::int32_t __attribute__((vector_size(8)));
+        static_assert(sizeof(Pair) == sizeof(PointI) && std::is_trivially_copyable<PointI>::value,
+                      "an offset is one pair");
+        constexpr Pair kStepPair[8] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
+        Pair sum = {0, 0};
+        for (int k = 0; k < n; ++k) {
+            sum += kStepPair[table[static_cast<std::size_t>(k)] & 7u];
+            std::memcpy(static_cast<void *>(&offset[static_cast<std::size_t>(k) + 1]), &sum, sizeof sum);
+        }
+        // Eight entries a word: which of the four axis code sets every entry
+        // keeps to, the side steps (the odd codes: those that move across
+        // either axis) and the first of them.
+        constexpr std::uint64_t kOnes = 0x0101010101010101u;
+        // An entry's code c lies in {a - 1, a, a + 1} (mod 8) when (c + 9 - a) & 7 is below 3;
+        // adding 125 to each byte (at most 7) sets its top bit exactly when it is not.
+        const auto outside = [](std::uint64_t codes, unsigned a) {
+            return ((((codes + (9u - a) * kOnes) & (7u * kOnes)) + 125u * kOnes) & (0x80u * kOnes));
+        };
+        std::uint64_t notRight = 0, notLeft = 0, notDown = 0, notUp = 0;
+        int sides = 0, first = -1;
+        for (int w = 0; w < n / 8; ++w) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, table.data() + 8 * w, 8);  // entry 8w + i in byte i (little-endian)
+            const std::uint64_t codes = word & (7u * kOnes);
+            notRight |= outside(codes, 0);  // codes 7, 0, 1
+            notLeft |= outside(codes, 4);   // 3, 4, 5
+            notDown |= outside(codes, 2);   // 1, 2, 3
+            notUp |= outside(codes, 6);     // 5, 6, 7
+            const std::uint64_t odd = word & kOnes;
+            sides += static_cast<int>((odd * kOnes) >> 56);
+            if (first < 0 && odd != 0) first = 8 * w + __builtin_ctzll(odd) / 8;
+        }
+        step = notRight == 0  ? PointI{1, 0}
+               : notLeft == 0 ? PointI{-1, 0}
+               : notDown == 0 ? PointI{0, 1}
+               : notUp == 0   ? PointI{0, -1}
+                              : PointI{0, 0};
         if (!Usable()) return;
         sideSteps = sides;
         // A side step moves across the axis as well: along rows the codes
         // that move y, along columns those that move x; both are the odd codes.
-        const auto side = [&](int k) { return (table[static_cast<std::size_t>(k)] & 1) != 0; };
         // A column gather pays off on runs of eight rows or more: steeper
         // tables with more side steps are walked pixel by pixel.
         if (!AlongRows() && sides > n / kMinColumnRun) {
@@ -89,16 +148,19 @@ struct AxisWalk {
             stepAndRun.fill(kMaxRun);
             return;
         }
-        // Backwards from a side step, around the cycle; each entry's step
-        // and run take the run of the entry after it.
-        int steps = 0;
-        for (int i = 0; i < n; ++i) {
-            const int k = first - i < 0 ? first - i + n : first - i;
-            const int before = k == 0 ? n - 1 : k - 1;
-            steps = side(k) ? 0 : std::min(steps + 1, kMaxRun);
+        // Backwards over the table, each entry's run one more than the next
+        // entry's (capped) unless it is a side step; entry n is entry 0,
+        // whose run is the steps before the first side step.
+        int steps = std::min(first, kMaxRun);
+        for (int k = n - 1; k >= 0; --k) {
+            const bool side = (table[static_cast<std::size_t>(k)] & 1) != 0;
+            steps = side ? 0 : std::min(steps + 1, kMaxRun);
             run[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(steps);
-            stepAndRun[static_cast<std::size_t>(before)] =
-                static_cast<std::uint8_t>(std::min(1 + steps, kMaxRun));
+        }
+        // Each entry's step and run take the run of the entry after it.
+        for (int k = 0; k < n; ++k) {
+            const int next = run[static_cast<std::size_t>(k + 1 < n ? k + 1 : 0)];
+            stepAndRun[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(std::min(1 + next, kMaxRun));
         }
     }
 };

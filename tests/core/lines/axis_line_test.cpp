@@ -82,6 +82,15 @@ TEST(AxisWalk, RunsCountTheStepsBeforeEachSideStep) {
     for (int trial = 0; trial < 2000; ++trial) {
         StepTable table;
         DirectionSteps(trial < 8 ? 45.0 * trial : Pick(random, 36000) / 100.0, kStepTableSize, table);
+        if (trial % 4 == 3) {
+            // Any table, not only a line's: codes drawn from two or three neighbours, or any code.
+            const unsigned centre = Pick(random, 8), rare = 1 + Pick(random, 60);
+            const bool anyCode = Pick(random, 4) == 0;
+            for (std::uint8_t &code : table) {
+                const unsigned k = Pick(random, rare) == 0 ? Pick(random, 3) : 1;
+                code = static_cast<std::uint8_t>(anyCode ? Pick(random, 8) : (centre + 7 + k) % 8);
+            }
+        }
         const AxisWalk axis(table);
         int right = 0, left = 0, down = 0, up = 0;
         for (const std::uint8_t code : table) {
@@ -121,6 +130,30 @@ TEST(AxisWalk, RunsCountTheStepsBeforeEachSideStep) {
                       std::min(1 + before, AxisWalk::kMaxRun))
                 << trial << " entry " << k;
         }
+    }
+}
+
+// Every field of two walks.
+::testing::AssertionResult SameWalk(const AxisWalk &a, const AxisWalk &b) {
+    if (a.step != b.step || a.run != b.run || a.stepAndRun != b.stepAndRun || a.offset != b.offset ||
+        a.shortColumns != b.shortColumns || a.sideSteps != b.sideSteps)
+        return ::testing::AssertionFailure() << "the walks differ";
+    return ::testing::AssertionSuccess();
+}
+
+TEST(AxisWalk, TheWalkBackIsTheWalkAlongReversed) {
+    std::mt19937 random(180);
+    for (int trial = 0; trial < 1000; ++trial) {
+        const double angle = trial < 8 ? 45.0 * trial : Pick(random, 36000) / 100.0;
+        StepTable along, back;
+        DirectionSteps(angle, kStepTableSize, along);
+        DirectionSteps(std::fmod(angle + 180.0, 360.0), kStepTableSize, back);
+        const AxisWalk alongWalk(along);
+        ASSERT_TRUE(SameWalk(AxisWalk(back, along, alongWalk), AxisWalk(back))) << angle;
+        // Tables that do not reverse each other are built on their own.
+        StepTable other = back;
+        other[Pick(random, kStepTableSize)] ^= static_cast<std::uint8_t>(1 + Pick(random, 7));
+        ASSERT_TRUE(SameWalk(AxisWalk(other, along, alongWalk), AxisWalk(other))) << angle;
     }
 }
 
