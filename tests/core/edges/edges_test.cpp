@@ -153,8 +153,8 @@ TEST(FitEdgeLine, AReusedWorkAreaFitsAsAFreshOne) {
         std::vector<std::uint32_t> values(20 + random() % 200);
         std::uint32_t level = 100;
         for (std::uint32_t &v : values) {
-            if (random() % 8 == 0) level = 100 + random() % 12;  // steps and notches of up to 11
-            v = level + random() % 3;
+            if (random() % 8 == 0) level = static_cast<std::uint32_t>(100 + random() % 12);  // steps and notches of up to 11
+            v = static_cast<std::uint32_t>(level + random() % 3);
         }
         const int last = static_cast<int>(values.size()) - 1;
         EdgeFit fresh, again;

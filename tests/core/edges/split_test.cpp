@@ -123,9 +123,10 @@ TEST(SplitEdge, UnsignedExtentsOfAnySize) {
     for (int trial = 0; trial < 500; ++trial) {
         std::vector<std::uint32_t> values(2 + random() % 100);
         for (std::uint32_t &v : values)
-            v = trial % 2 == 0 ? 100 + random() % 9
-                               : 0xFFFFFFF0u - random() % 9;          // the second beyond exact sums
-        if (trial % 5 == 0) values[values.size() / 2] = 0xFFFFFFFFu;  // an untouched entry
+            v = static_cast<std::uint32_t>(trial % 2 == 0
+                                               ? 100 + random() % 9
+                                               : 0xFFFFFFF0u - random() % 9);  // the second beyond exact sums
+        if (trial % 5 == 0) values[values.size() / 2] = 0xFFFFFFFFu;           // an untouched entry
         ExpectPlainSplit(values, work, trial);
     }
 }
