@@ -58,6 +58,15 @@ class BitImageView {
 // Changes between neighbouring pixels of row y from x0 to x1 - 1 (x1 at most
 // the row's stored bits), counted until `enough`; eight pixels at a time
 // where a whole byte lies inside.
+// Set bits of a word without the processor's popcount instruction, which a
+// build for any x86-64 cannot assume (the compiler's fallback is a call).
+inline int WordBitCount(std::uint64_t w) {
+    w -= (w >> 1) & 0x5555555555555555u;
+    w = (w & 0x3333333333333333u) + ((w >> 2) & 0x3333333333333333u);
+    w = (w + (w >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((w * 0x0101010101010101u) >> 56);
+}
+
 inline int RowChanges(const BitImageView &view, int y, int x0, int x1, int enough) {
     const std::uint8_t *row = view.Row(y);
     const auto pixel = [row](int x) { return static_cast<unsigned>(row[x >> 3] >> (7 - (x & 7))) & 1u; };
@@ -65,10 +74,21 @@ inline int RowChanges(const BitImageView &view, int y, int x0, int x1, int enoug
     unsigned previous = pixel(x0);
     int x = x0 + 1;
     while (x < x1 && changes < enough) {
+        if ((x & 7) == 0 && x + 64 <= x1 && enough - changes > 64) {
+            // Sixty-four pixels against their left neighbours, the first one's
+            // from the pixel before, the first pixel in the top bit. A word adds
+            // at most 64, so the count stays below `enough` as byte by byte.
+            std::uint64_t word = 0;
+            for (int k = 0; k < 8; ++k) word = word << 8 | row[(x >> 3) + k];
+            changes += WordBitCount(word ^ ((word >> 1) | (std::uint64_t{previous} << 63)));
+            previous = static_cast<unsigned>(word & 1u);
+            x += 64;
+            continue;
+        }
         if ((x & 7) == 0 && x + 8 <= x1) {
             // The byte's pixels against their left neighbours, the first one's from the byte before.
             const unsigned byte = row[x >> 3];
-            changes += __builtin_popcount(byte ^ ((byte >> 1) | (previous << 7)));
+            changes += WordBitCount(byte ^ ((byte >> 1) | (previous << 7)));
             previous = byte & 1u;
             x += 8;
             continue;

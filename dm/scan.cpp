@@ -70,10 +70,12 @@ SearchCorners AroundUnread(const SearchCorners &bounds, const geom::Rect &area) 
 // global one (the picture the first look saw, turned back as given): every
 // size on every region of looser limits around the unread area, both passes
 // as the flags ask. A picture the local thresholds turn into speckle (noise)
-// is left: labelling it costs much and finds nothing.
+// is left: labelling it costs much and finds nothing. One the global
+// threshold already turned into speckle is left before the local thresholds
+// are worked out: they give speckle there too.
 void LocalThresholdLook(ZrDMScanner &scanner, ZrImage &global, bool globalInverted, ScanWork &work,
                         const std::vector<std::uint8_t> &storedGrey, std::vector<ResultDetails> *details) {
-    if (scanner.resultCount >= scanner.maxResults) return;
+    if (scanner.resultCount >= scanner.maxResults || LooksLikeSpeckle(global)) return;
     WorkingImage local;
     const std::uint16_t loaded = DibToLocalBiLevel(&local.image, scanner.image, storedGrey);
     // Out of memory takes the scan's one path for it: the exception that

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "core/image.hpp"
+#include "core/image_view.hpp"
 #include "test_dib.hpp"
 
 using namespace zr;
@@ -245,6 +247,36 @@ TEST(ImageCopy, StatusCodes) {
     EXPECT_EQ(ImageCopy(&target, &target), 0);
     EXPECT_NE(target.dib, nullptr);
     ImageDestroy(&target);
+}
+
+// Row changes counted a word, a byte and a pixel at a time agree with a
+// plain count from any start to any end, also where `enough` stops the count.
+TEST(RowChanges, AgreeWithAPlainCountOnRandomRows) {
+    std::mt19937 random(5);
+    for (int trial = 0; trial < 300; ++trial) {
+        const auto width = static_cast<std::uint32_t>(1 + random() % 400);
+        ZrImage image = Blank(width, 1, 1);
+        const BitImageView view(image);
+        const int density = static_cast<int>(random() % 4);  // 0: no bit set ... 3: five in six set
+        for (std::uint32_t x = 0; x < width; ++x)
+            if (density > 0 && static_cast<int>(random() % 6) < 2 * density - 1)
+                view.MutableRow(0)[x >> 3] |= static_cast<std::uint8_t>(0x80u >> (x & 7));
+        const int x0 = static_cast<int>(random() % width);
+        const int x1 = x0 + 1 + static_cast<int>(random() % (width - x0));
+        const int enough = trial % 3 == 0 ? static_cast<int>(random() % 100) : 1 << 30;
+        int plain = 0;
+        for (int x = x0 + 1; x < x1 && plain < enough; ++x)
+            plain += view.Dark(x, 0) != view.Dark(x - 1, 0) ? 1 : 0;
+        if (plain >= enough) {
+            // The count stops within the byte where it reaches `enough`.
+            const int counted = RowChanges(view, 0, x0, x1, enough);
+            EXPECT_GE(counted, enough) << trial;
+            EXPECT_LT(counted, enough + 8) << trial;
+        } else {
+            EXPECT_EQ(RowChanges(view, 0, x0, x1, enough), plain) << trial;
+        }
+        ImageDestroy(&image);
+    }
 }
 
 }  // namespace
