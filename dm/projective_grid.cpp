@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "dm/border_misses.hpp"
 #include "dm/codewords.hpp"
 
 namespace zr::dm {
@@ -64,71 +65,9 @@ bool DarkAt(const BitImageView &view, const Perspective &map, double u, double v
     return view.DarkOrOutside(map.Map({u, v}));
 }
 
-// Whether the border module at (row, column) of a region of regionRows x
-// regionColumns is dark; modules inside the border are data (false).
-bool BorderModule(int row, int column, int regionRows, int regionColumns, bool &dark) {
-    if (column == 0 || row == regionRows - 1) {
-        dark = true;  // finder
-        return true;
-    }
-    if (row == 0) {
-        dark = column % 2 == 0;  // timing along the top
-        return true;
-    }
-    if (column == regionColumns - 1) {
-        dark = (regionRows - 1 - row) % 2 == 0;  // timing down the right
-        return true;
-    }
-    return false;
-}
-
 double ModulePixels(const QuadF &q, const DMSize &size) {
     return 0.5 * (geom::Distance(q.topLeft, q.topRight) / size.columns +
                   geom::Distance(q.topLeft, q.bottomLeft) / size.rows);
-}
-
-// Finder, timing and alignment modules of a size: each region's border.
-int BorderModuleCount(const DMSize &size) {
-    const int regions = (size.rows / size.regionRows) * (size.columns / size.regionColumns);
-    return regions * (2 * (size.regionRows + size.regionColumns) - 4);
-}
-
-// Border modules that are not as they must be at the corners `outer`,
-// counted until there are more than `budget` (every module when the corners
-// have no map). With `dottedOnly`, only the symbol's top row and right column.
-int BorderMisses(const BitImageView &view, const QuadF &outer, const DMSize &size, int budget,
-                 bool dottedOnly) {
-    const std::optional<Perspective> map = Perspective::SquareToQuad(outer);
-    if (!map) return BorderModuleCount(size);
-    int misses = 0;
-    const auto miss = [&](int row, int column) {
-        bool dark = false;
-        if (!BorderModule(row % size.regionRows, column % size.regionColumns, size.regionRows,
-                          size.regionColumns, dark))
-            return false;
-        return DarkAt(view, *map, (column + 0.5) / size.columns, (row + 0.5) / size.rows) != dark;
-    };
-    if (dottedOnly) {
-        for (int column = 0; column < size.columns; ++column)
-            if (miss(0, column) && ++misses > budget) return misses;
-        for (int row = 1; row < size.rows; ++row)
-            if (miss(row, size.columns - 1) && ++misses > budget) return misses;
-        return misses;
-    }
-    for (int row = 0; row < size.rows; ++row) {
-        for (int column = 0; column < size.columns; ++column) {
-            const int regionColumn = column % size.regionColumns;
-            const int regionRow = row % size.regionRows;
-            if (regionRow != 0 && regionRow != size.regionRows - 1 && regionColumn != 0 &&
-                regionColumn != size.regionColumns - 1) {
-                // Inside a region only the last column is border.
-                column += size.regionColumns - 2 - regionColumn;
-                continue;
-            }
-            if (miss(row, column) && ++misses > budget) return misses;
-        }
-    }
-    return misses;
 }
 
 // One region of a size as a size of its own, for fitting and sampling it alone.
