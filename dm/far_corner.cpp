@@ -64,7 +64,8 @@ template <bool kInside>
 int DarkSamples(const BitImageView &view, geom::PointF from, geom::PointF to, int samples) {
     const geom::PointF along = to - from;
     int dark = 0;
-    for (int k = 0; k < samples; ++k) dark += DarkSample<kInside>(view, from + (k + 0.5) / samples * along) ? 1 : 0;
+    for (int k = 0; k < samples; ++k)
+        dark += DarkSample<kInside>(view, from + (k + 0.5) / samples * along) ? 1 : 0;
     return dark;
 }
 
