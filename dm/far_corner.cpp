@@ -73,9 +73,15 @@ template <bool kInside>
 int Transitions(const BitImageView &view, geom::PointF from, geom::PointF to, int samples) {
     const geom::PointF along = to - from;
     int changes = 0;
+    geom::PointI pixel = geom::RoundHalfUp(from);
     bool previous = DarkSample<kInside>(view, from);
     for (int k = 1; k <= samples; ++k) {
-        const bool dark = DarkSample<kInside>(view, from + static_cast<double>(k) / samples * along);
+        const geom::PointF p = from + static_cast<double>(k) / samples * along;
+        const geom::PointI q = geom::RoundHalfUp(p);
+        // Samples are half a pixel apart: a sample on the pixel before has its colour.
+        if (q.x == pixel.x && q.y == pixel.y) continue;
+        pixel = q;
+        const bool dark = DarkSample<kInside>(view, p);
         changes += dark != previous ? 1 : 0;
         previous = dark;
     }
