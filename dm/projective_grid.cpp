@@ -161,6 +161,11 @@ double BorderAgreement(const BitImageView &view, const QuadF &outer, const DMSiz
 double FitCornersToBorder(const BitImageView &view, QuadF &outer, const DMSize &size, std::size_t firstStep,
                           std::size_t lastStep) {
     const double module = ModulePixels(outer, size);
+    // The whole border's misses at `outer` after a fine step, else -1: a fine
+    // step's fewest is the full count of its corners (its first count has the
+    // whole border as budget, a move only ends within budget), so the next
+    // step and the agreement need not count it again.
+    int known = -1;
     for (std::size_t s = firstStep; s < lastStep && s < kFitSteps.size(); ++s) {
         // The whole-module steps move the far corner only, scored on the
         // dotted sides it ends: the finder's fitted sides place the other
@@ -169,7 +174,7 @@ double FitCornersToBorder(const BitImageView &view, QuadF &outer, const DMSize &
         const int firstCorner = coarse ? kFarCorner : 0,
                   lastCorner = coarse ? kFarCorner + 1 : QuadF::kCorners;
         const int total = coarse ? size.rows + size.columns - 1 : BorderModuleCount(size);
-        int fewest = BorderMisses(view, outer, size, total, coarse);
+        int fewest = !coarse && known >= 0 ? known : BorderMisses(view, outer, size, total, coarse);
         const double step = kFitSteps[s] * module;
         for (int round = 0; round < kMaxFitRounds; ++round) {
             bool moved = false;
@@ -187,8 +192,11 @@ double FitCornersToBorder(const BitImageView &view, QuadF &outer, const DMSize &
             }
             if (!moved) break;
         }
+        known = coarse ? -1 : fewest;
     }
-    return BorderAgreement(view, outer, size);
+    if (known < 0) return BorderAgreement(view, outer, size);
+    const int total = BorderModuleCount(size);
+    return total > 0 ? 1.0 - static_cast<double>(known) / total : 0;
 }
 
 bool SampleProjective(const BitImageView &view, const QuadF &outer, const DMSize &size,

@@ -92,6 +92,12 @@ TEST(ProjectiveGrid, FitFindsTheFarCornerFromTheParallelogram) {
         ASSERT_LT(BorderAgreement(view.Get(), corners, *size), 0.85);
         const double agreement = FitCornersToBorder(view.Get(), corners, *size, 0, 3);
         EXPECT_GE(agreement, 0.97) << size->rows << "x" << size->columns;
+        // The agreement returned is that of the corners returned.
+        EXPECT_EQ(agreement, BorderAgreement(view.Get(), corners, *size));
+        QuadF coarseOnly = warped.corners;
+        coarseOnly.topRight = coarseOnly.topLeft + coarseOnly.bottomRight - coarseOnly.bottomLeft;
+        const double coarseAgreement = FitCornersToBorder(view.Get(), coarseOnly, *size, 0, 1);
+        EXPECT_EQ(coarseAgreement, BorderAgreement(view.Get(), coarseOnly, *size));
         const double module = geom::Distance(warped.corners.topLeft, warped.corners.topRight) / size->columns;
         EXPECT_LT(geom::Distance(corners.topRight, warped.corners.topRight), module)
             << size->rows << "x" << size->columns;
