@@ -39,11 +39,59 @@ constexpr int kSwingSteps = 4;
 // decoding of a wrong one costs a sampling and a Reed-Solomon correction.
 constexpr std::size_t kMaxDecodedSteps = 8;
 
-double DarkShare(const BitImageView &view, geom::PointF from, geom::PointF to) {
-    const int samples = std::max(2, static_cast<int>(2 * geom::Distance(from, to)));
+// Whether every sampling point from `from` to `to` rounds to a pixel inside
+// the picture: both ends lie in [0, width - 1] x [0, height - 1], and a point
+// between them, from + t (to - from) for t in [0, 1], strays from that box by
+// rounding errors far below the half pixel that rounding adds.
+bool SegmentInside(const BitImageView &view, geom::PointF from, geom::PointF to) {
+    const double right = view.Width() - 1, bottom = view.Height() - 1;
+    return std::min(from.x, to.x) >= 0 && std::min(from.y, to.y) >= 0 && std::max(from.x, to.x) <= right &&
+           std::max(from.y, to.y) <= bottom;
+}
+
+// The pixel at `p`: without a bounds test when the segment is inside.
+template <bool kInside>
+bool DarkSample(const BitImageView &view, geom::PointF p) {
+    if constexpr (kInside)
+        return view.Dark(geom::RoundHalfUp(p));
+    else
+        return view.DarkOrOutside(p);
+}
+
+// Each sample is from + t (to - from), as geom::Lerp computes it, with the
+// difference taken once.
+template <bool kInside>
+int DarkSamples(const BitImageView &view, geom::PointF from, geom::PointF to, int samples) {
+    const geom::PointF along = to - from;
     int dark = 0;
     for (int k = 0; k < samples; ++k)
-        dark += view.DarkOrOutside(geom::Lerp(from, to, (k + 0.5) / samples)) ? 1 : 0;
+        dark += DarkSample<kInside>(view, from + (k + 0.5) / samples * along) ? 1 : 0;
+    return dark;
+}
+
+template <bool kInside>
+int Transitions(const BitImageView &view, geom::PointF from, geom::PointF to, int samples) {
+    const geom::PointF along = to - from;
+    int changes = 0;
+    geom::PointI pixel = geom::RoundHalfUp(from);
+    bool previous = DarkSample<kInside>(view, from);
+    for (int k = 1; k <= samples; ++k) {
+        const geom::PointF p = from + static_cast<double>(k) / samples * along;
+        const geom::PointI q = geom::RoundHalfUp(p);
+        // Samples are half a pixel apart: a sample on the pixel before has its colour.
+        if (q.x == pixel.x && q.y == pixel.y) continue;
+        pixel = q;
+        const bool dark = DarkSample<kInside>(view, p);
+        changes += dark != previous ? 1 : 0;
+        previous = dark;
+    }
+    return changes;
+}
+
+double DarkShare(const BitImageView &view, geom::PointF from, geom::PointF to) {
+    const int samples = std::max(2, static_cast<int>(2 * geom::Distance(from, to)));
+    const int dark = SegmentInside(view, from, to) ? DarkSamples<true>(view, from, to, samples)
+                                                   : DarkSamples<false>(view, from, to, samples);
     return static_cast<double>(dark) / samples;
 }
 
@@ -134,14 +182,8 @@ bool TryTable(const BitImageView &view, ScanWork &work, const DMSize *first, con
 
 int TransitionsAlong(const BitImageView &view, geom::PointF from, geom::PointF to) {
     const int samples = std::max(2, static_cast<int>(2 * geom::Distance(from, to)));
-    int changes = 0;
-    bool previous = view.DarkOrOutside(from);
-    for (int k = 1; k <= samples; ++k) {
-        const bool dark = view.DarkOrOutside(geom::Lerp(from, to, static_cast<double>(k) / samples));
-        changes += dark != previous ? 1 : 0;
-        previous = dark;
-    }
-    return changes;
+    return SegmentInside(view, from, to) ? Transitions<true>(view, from, to, samples)
+                                         : Transitions<false>(view, from, to, samples);
 }
 
 bool TrySizesMovingFarCorner(const BitImageView &view, ScanWork &work) {

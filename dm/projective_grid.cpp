@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "dm/border_misses.hpp"
 #include "dm/codewords.hpp"
 
 namespace zr::dm {
@@ -64,71 +65,9 @@ bool DarkAt(const BitImageView &view, const Perspective &map, double u, double v
     return view.DarkOrOutside(map.Map({u, v}));
 }
 
-// Whether the border module at (row, column) of a region of regionRows x
-// regionColumns is dark; modules inside the border are data (false).
-bool BorderModule(int row, int column, int regionRows, int regionColumns, bool &dark) {
-    if (column == 0 || row == regionRows - 1) {
-        dark = true;  // finder
-        return true;
-    }
-    if (row == 0) {
-        dark = column % 2 == 0;  // timing along the top
-        return true;
-    }
-    if (column == regionColumns - 1) {
-        dark = (regionRows - 1 - row) % 2 == 0;  // timing down the right
-        return true;
-    }
-    return false;
-}
-
 double ModulePixels(const QuadF &q, const DMSize &size) {
     return 0.5 * (geom::Distance(q.topLeft, q.topRight) / size.columns +
                   geom::Distance(q.topLeft, q.bottomLeft) / size.rows);
-}
-
-// Finder, timing and alignment modules of a size: each region's border.
-int BorderModuleCount(const DMSize &size) {
-    const int regions = (size.rows / size.regionRows) * (size.columns / size.regionColumns);
-    return regions * (2 * (size.regionRows + size.regionColumns) - 4);
-}
-
-// Border modules that are not as they must be at the corners `outer`,
-// counted until there are more than `budget` (every module when the corners
-// have no map). With `dottedOnly`, only the symbol's top row and right column.
-int BorderMisses(const BitImageView &view, const QuadF &outer, const DMSize &size, int budget,
-                 bool dottedOnly) {
-    const std::optional<Perspective> map = Perspective::SquareToQuad(outer);
-    if (!map) return BorderModuleCount(size);
-    int misses = 0;
-    const auto miss = [&](int row, int column) {
-        bool dark = false;
-        if (!BorderModule(row % size.regionRows, column % size.regionColumns, size.regionRows,
-                          size.regionColumns, dark))
-            return false;
-        return DarkAt(view, *map, (column + 0.5) / size.columns, (row + 0.5) / size.rows) != dark;
-    };
-    if (dottedOnly) {
-        for (int column = 0; column < size.columns; ++column)
-            if (miss(0, column) && ++misses > budget) return misses;
-        for (int row = 1; row < size.rows; ++row)
-            if (miss(row, size.columns - 1) && ++misses > budget) return misses;
-        return misses;
-    }
-    for (int row = 0; row < size.rows; ++row) {
-        for (int column = 0; column < size.columns; ++column) {
-            const int regionColumn = column % size.regionColumns;
-            const int regionRow = row % size.regionRows;
-            if (regionRow != 0 && regionRow != size.regionRows - 1 && regionColumn != 0 &&
-                regionColumn != size.regionColumns - 1) {
-                // Inside a region only the last column is border.
-                column += size.regionColumns - 2 - regionColumn;
-                continue;
-            }
-            if (miss(row, column) && ++misses > budget) return misses;
-        }
-    }
-    return misses;
 }
 
 // One region of a size as a size of its own, for fitting and sampling it alone.
@@ -222,6 +161,11 @@ double BorderAgreement(const BitImageView &view, const QuadF &outer, const DMSiz
 double FitCornersToBorder(const BitImageView &view, QuadF &outer, const DMSize &size, std::size_t firstStep,
                           std::size_t lastStep) {
     const double module = ModulePixels(outer, size);
+    // The whole border's misses at `outer` after a fine step, else -1: a fine
+    // step's fewest is the full count of its corners (its first count has the
+    // whole border as budget, a move only ends within budget), so the next
+    // step and the agreement need not count it again.
+    int known = -1;
     for (std::size_t s = firstStep; s < lastStep && s < kFitSteps.size(); ++s) {
         // The whole-module steps move the far corner only, scored on the
         // dotted sides it ends: the finder's fitted sides place the other
@@ -230,7 +174,7 @@ double FitCornersToBorder(const BitImageView &view, QuadF &outer, const DMSize &
         const int firstCorner = coarse ? kFarCorner : 0,
                   lastCorner = coarse ? kFarCorner + 1 : QuadF::kCorners;
         const int total = coarse ? size.rows + size.columns - 1 : BorderModuleCount(size);
-        int fewest = BorderMisses(view, outer, size, total, coarse);
+        int fewest = !coarse && known >= 0 ? known : BorderMisses(view, outer, size, total, coarse);
         const double step = kFitSteps[s] * module;
         for (int round = 0; round < kMaxFitRounds; ++round) {
             bool moved = false;
@@ -248,8 +192,11 @@ double FitCornersToBorder(const BitImageView &view, QuadF &outer, const DMSize &
             }
             if (!moved) break;
         }
+        known = coarse ? -1 : fewest;
     }
-    return BorderAgreement(view, outer, size);
+    if (known < 0) return BorderAgreement(view, outer, size);
+    const int total = BorderModuleCount(size);
+    return total > 0 ? 1.0 - static_cast<double>(known) / total : 0;
 }
 
 bool SampleProjective(const BitImageView &view, const QuadF &outer, const DMSize &size,
