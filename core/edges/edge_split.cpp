@@ -113,7 +113,7 @@ struct ExactIndex {
 constexpr int kBlockShift = 4;
 constexpr int kBlock = 1 << kBlockShift;
 // Pieces spanning fewer whole blocks are tallied sample by sample.
-constexpr int kFewestBlocks = 4;
+constexpr int kFewestBlocks = 2;
 
 // Bounds over one block of the |cross| and dot products of its samples with
 // the chord: both products are affine in the index and the sample, so the
