@@ -1,5 +1,5 @@
 // The split phase of the edge fit: pieces split at their sample farthest
-// from the chord, pass by pass, and the chord test that lets most samples go
+// from the chord, depth first, and the chord test that lets most samples go
 // unmeasured.
 #include <algorithm>
 #include <cmath>
@@ -13,7 +13,6 @@ namespace zr::edges {
 namespace {
 
 using detail::kBreak;
-using detail::kSettled;
 using detail::NextSet;
 
 // Whole numbers up to this size make the sums of the chord test exact and
@@ -255,32 +254,24 @@ Farthest FarthestExact(const T *values, const ExactIndex &index, int a, int b) {
     return farthest;
 }
 
-// One split pass: every piece is split at most once, at its sample farthest
-// from the chord. Returns the largest deviation seen, or 0 when no piece
-// deviates more than kSplitDeviation. A piece within the deviation keeps
-// its ends and so its farthest sample in every later pass: it is marked
-// settled and not measured again, which leaves the splits and whether
-// another pass runs as they were.
+// Splits each piece at its sample farthest from the chord while that lies
+// beyond kSplitDeviation. Where a piece splits depends on its two ends
+// alone, so taking the pieces depth first from the left (a piece, then its
+// left part, until a part holds, then on to the next break) marks the same
+// break points as splitting every piece once per pass until none deviates,
+// and measures every piece once without walking the settled ones again.
 template <class T>
-double SplitPass(const T *values, const ExactIndex *index, int last, std::vector<std::uint8_t> &isSet) {
-    double largest = 0;
+void SplitPieces(const T *values, const ExactIndex *index, int last, std::vector<std::uint8_t> &isSet) {
     for (int a = 0; a < last;) {
         const int b = NextSet(isSet, a);
-        if (isSet[a] == kSettled) {
-            a = b;
-            continue;
-        }
         const Farthest farthest =
             index != nullptr ? FarthestExact(values, *index, a, b) : FarthestMeasured(values, a, b);
         if (farthest.distance > kSplitDeviation) {
-            isSet[farthest.at] = kBreak;
-            if (farthest.distance > largest) largest = farthest.distance;
+            isSet[farthest.at] = kBreak;  // the piece a .. farthest.at comes next
         } else {
-            isSet[a] = kSettled;
+            a = b;
         }
-        a = b;
     }
-    return largest;
 }
 
 // True when every index and sample lies within the range where the chord
@@ -328,8 +319,7 @@ void Split(const T *values, int last, FitWork &work) {
         exactIndex = {ends, work.blockLow.data(), work.blockHigh.data()};
         index = &exactIndex;
     }
-    while (SplitPass(values, index, last, isSet) > kSplitDeviation) {
-    }
+    SplitPieces(values, index, last, isSet);
 }
 
 }  // namespace
