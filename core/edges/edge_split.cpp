@@ -115,24 +115,36 @@ constexpr int kBlock = 1 << kBlockShift;
 constexpr int kFewestBlocks = 2;
 
 // Bounds over one block of the |cross| and dot products of its samples with
-// the chord: both products are affine in the index and the sample, so the
-// block's index range and sample range bound them.
-struct BlockBound {
-    std::int64_t cross, leastDot, mostDot;
-};
+// the chord of the piece a .. b: both products are affine in the index and
+// the sample, so the block's index range and sample range bound them.
+class BlockBounds {
+  public:
+    BlockBounds(const ExactIndex &index, int a, std::int64_t fromValue, std::int64_t du, std::int64_t dv)
+        : index_(index), a_(a), fromValue_(fromValue), du_(du), dv_(dv) {}
 
-BlockBound BoundBlock(const ExactIndex &index, int k, int a, std::int64_t fromValue, std::int64_t du,
-                      std::int64_t dv) {
-    const std::int64_t lowW = index.blockLow[k] - fromValue, highW = index.blockHigh[k] - fromValue;
-    const std::int64_t firstU = (static_cast<std::int64_t>(k) << kBlockShift) - a;
-    const std::int64_t lastU = firstU + kBlock - 1;
-    const std::int64_t dvFirst = dv * firstU, dvLast = dv * lastU;
-    const std::int64_t crossHigh = du * highW - std::min(dvFirst, dvLast);
-    const std::int64_t crossLow = du * lowW - std::max(dvFirst, dvLast);
-    const std::int64_t dvLow = dv * lowW, dvHigh = dv * highW;
-    return {std::max(crossHigh, -crossLow), du * firstU + std::min(dvLow, dvHigh),
-            du * lastU + std::max(dvLow, dvHigh)};
-}
+    std::int64_t Cross(int k) const {
+        const std::int64_t firstU = FirstU(k), lastU = firstU + kBlock - 1;
+        const std::int64_t dvFirst = dv_ * firstU, dvLast = dv_ * lastU;
+        const std::int64_t crossHigh = du_ * (index_.blockHigh[k] - fromValue_) - std::min(dvFirst, dvLast);
+        const std::int64_t crossLow = du_ * (index_.blockLow[k] - fromValue_) - std::max(dvFirst, dvLast);
+        return std::max(crossHigh, -crossLow);
+    }
+    std::int64_t LeastDot(int k) const {
+        return du_ * FirstU(k) +
+               std::min(dv_ * (index_.blockLow[k] - fromValue_), dv_ * (index_.blockHigh[k] - fromValue_));
+    }
+    std::int64_t MostDot(int k) const {
+        return du_ * (FirstU(k) + kBlock - 1) +
+               std::max(dv_ * (index_.blockLow[k] - fromValue_), dv_ * (index_.blockHigh[k] - fromValue_));
+    }
+
+  private:
+    std::int64_t FirstU(int k) const { return (static_cast<std::int64_t>(k) << kBlockShift) - a_; }
+
+    const ExactIndex &index_;
+    int a_;
+    std::int64_t fromValue_, du_, dv_;
+};
 
 // Runs of equal samples are taken whole: over a run the cross product is an
 // affine function of the index. Level with the chord it is the same at
@@ -189,10 +201,11 @@ CrossTally TallyCrosses(const T *values, const ExactIndex &index, const ChordTes
     addRange(a + 1, (firstBlock << kBlockShift) - 1);
     addRange(endBlock << kBlockShift, b - 1);
     const auto addBlock = [&](int k) { addRange(k << kBlockShift, (k << kBlockShift) + kBlock - 1); };
+    const BlockBounds bounds(index, a, fromValue, du, dv);
     int seed = firstBlock;
     std::int64_t seedCross = -1;
     for (int k = firstBlock; k < endBlock; ++k) {
-        const std::int64_t cross = BoundBlock(index, k, a, fromValue, du, dv).cross;
+        const std::int64_t cross = bounds.Cross(k);
         if (cross > seedCross) {
             seedCross = cross;
             seed = k;
@@ -201,15 +214,17 @@ CrossTally TallyCrosses(const T *values, const ExactIndex &index, const ChordTes
     addBlock(seed);
     for (int k = firstBlock; k < endBlock; ++k) {
         if (k == seed) continue;
-        const BlockBound bound = BoundBlock(index, k, a, fromValue, du, dv);
-        if (bound.cross < tally.most && chord.Inside(static_cast<double>(bound.leastDot)) &&
-            chord.Inside(static_cast<double>(bound.mostDot))) {
-            tally.next = std::max(tally.next, bound.cross);
-            tally.leastDot = std::min(tally.leastDot, bound.leastDot);
-            tally.mostDot = std::max(tally.mostDot, bound.mostDot);
-        } else {
-            addBlock(k);
+        const std::int64_t cross = bounds.Cross(k);
+        if (cross < tally.most) {
+            const std::int64_t leastDot = bounds.LeastDot(k), mostDot = bounds.MostDot(k);
+            if (chord.Inside(static_cast<double>(leastDot)) && chord.Inside(static_cast<double>(mostDot))) {
+                tally.next = std::max(tally.next, cross);
+                tally.leastDot = std::min(tally.leastDot, leastDot);
+                tally.mostDot = std::max(tally.mostDot, mostDot);
+                continue;
+            }
         }
+        addBlock(k);
     }
     return tally;
 }
