@@ -237,6 +237,7 @@ Farthest FarthestExact(const T *values, const ExactIndex &index, int a, int b) {
         const std::int64_t c = du * (static_cast<std::int64_t>(values[i]) - fromValue) - dv * (i - a);
         return c < 0 ? -c : c;
     };
+    if (b - a < 2) return {};  // no inner sample
     const geom::PointF from{double(a), Value(values, a)}, to{double(b), Value(values, b)};
     const ChordTest chord(from, to);
     const CrossTally tally = TallyCrosses(values, index, chord, a, b);
