@@ -174,7 +174,9 @@ CrossTally TallyCrosses(const T *values, const ExactIndex &index, const ChordTes
         tally.Add(c < 0 ? -c : c, du * u + dv * w, i, count);
     };
     // Samples first .. last; a run cut short at `last` is still a run.
-    const auto addRange = [&](int first, int last) {
+    // Inlined at each use: called, it would read the chord's terms through
+    // the closure at every sample.
+    const auto addRange = [&](int first, int last) __attribute__((always_inline)) {
         constexpr int kShortRun = 4;  // runs up to this long are taken sample by sample
         for (int start = first; start <= last;) {
             const int end = std::min(index.runEnd[start], last);
