@@ -10,7 +10,7 @@ namespace zr::edges::detail {
 
 // Next set break point after index i (last is always set). Eight marks at a
 // time while a whole word lies before the end: the unsplit stretches of a
-// long side are walked again in every split pass.
+// long side hold no mark for hundreds of samples.
 inline int NextSet(const std::vector<std::uint8_t> &isSet, int i) {
     const std::uint8_t *marks = isSet.data();
     const auto size = static_cast<int>(isSet.size());
@@ -37,9 +37,7 @@ inline int PreviousSet(const std::vector<std::uint8_t> &isSet, int i) {
     return i;
 }
 
-// Break point marks: a piece starts at every set index; kSettled marks a
-// piece found within the deviation, which no later pass can split.
+// Break point mark: a piece starts at every set index.
 constexpr std::uint8_t kBreak = 1;
-constexpr std::uint8_t kSettled = 2;
 
 }  // namespace zr::edges::detail

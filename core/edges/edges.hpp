@@ -46,6 +46,8 @@ struct EdgeLine {
 struct FitWork {
     std::vector<std::uint8_t> isSet;
     std::vector<std::int32_t> runEnd;  // last index of the run of equal samples from each index
+    // Least and largest sample of each block of samples (see edge_split.cpp).
+    std::vector<std::int32_t> blockLow, blockHigh;
 };
 
 // Distance of point p from the segment a-b (from a when a and b coincide).

@@ -117,6 +117,54 @@ TEST(SplitEdge, StaircasesOfLongRuns) {
     }
 }
 
+// Long sides, split by bounds over blocks of samples: a slanted line with
+// equal bumps, some at the start of a block and some at its end (where the
+// block's bound stands higher than the bump itself, so a later bump's block
+// may be searched first), and long noisy sides of many pieces.
+TEST(SplitEdge, LongSidesWithEqualBumpsAndNoise) {
+    std::mt19937 random(14);
+    FitWork work;
+    for (int trial = 0; trial < 300; ++trial) {
+        const int size = 500 + static_cast<int>(random() % 2500);
+        const int rise = 1 + static_cast<int>(random() % 4), run = 1 + static_cast<int>(random() % 6);
+        const std::int32_t bump = 3 + static_cast<std::int32_t>(random() % 6);
+        const bool noisy = trial % 3 == 2;
+        std::vector<std::int32_t> values;
+        for (int i = 0; i < size; ++i) {
+            std::int32_t value = 2000 + i * rise / run;
+            if (noisy) value += static_cast<std::int32_t>(random() % 5);
+            if (random() % 97 == 0) value += random() % 2 == 0 ? bump : -bump;
+            values.push_back(value);
+        }
+        for (int k = 0; k < 4; ++k) {
+            const auto at = static_cast<std::size_t>((random() % static_cast<unsigned>(size / 16)) * 16 +
+                                                     (k % 2 == 0 ? 0 : 15));
+            values[at] += bump;
+        }
+        ExpectPlainSplit(values, work, trial);
+    }
+}
+
+// Two equal bumps on a straight level, rising or falling side: the chord
+// runs parallel to the side, so both lie equally far from it. Each sits at
+// the start or the end of its block, or the second past the last whole
+// block, so either may be found first; the first bump must still win.
+TEST(SplitEdge, EqualBumpsAtEitherEndOfTheirBlocks) {
+    FitWork work;
+    int trial = 0;
+    for (const int rise : {-3, -1, 0, 1, 2}) {
+        for (const int first : {5 * 16, 5 * 16 + 15}) {
+            for (const int second : {17 * 16, 17 * 16 + 15, 390}) {
+                std::vector<std::int32_t> values;
+                for (int i = 0; i < 400; ++i) values.push_back(5000 + i * rise);
+                values[static_cast<std::size_t>(first)] += 6;
+                values[static_cast<std::size_t>(second)] += 6;
+                ExpectPlainSplit(values, work, trial++);
+            }
+        }
+    }
+}
+
 TEST(SplitEdge, UnsignedExtentsOfAnySize) {
     std::mt19937 random(12);
     FitWork work;
