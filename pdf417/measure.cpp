@@ -184,8 +184,11 @@ bool NearEndHoldsPattern(const std::vector<std::uint16_t> &r) {
 // The pixels are taken a word at a time and each run found by its colour
 // change: a run closes the row as soon as its width passes the bound, which
 // it does exactly when its whole width does.
-bool CollectRow(lines::TableBits &pixels, bool nearQuiet, std::uint8_t barColor, RunMeans &means,
-                RowLead lead, RowWork &work) {
+// Inside this file, where MeasureRow's call inlines it.
+namespace {
+__attribute__((always_inline)) inline bool CollectRowRuns(lines::TableBits &pixels, bool nearQuiet,
+                                                          std::uint8_t barColor, RunMeans &means,
+                                                          RowLead lead, RowWork &work) {
     auto &runs = work.runs;
     auto &starts = work.runStarts;
     runs.clear();
@@ -255,6 +258,12 @@ bool CollectRow(lines::TableBits &pixels, bool nearQuiet, std::uint8_t barColor,
     }
     return maxBar <= 200 && maxSpace <= 200 && maxBar >= 5 * minBar;
 }
+}  // namespace
+
+bool CollectRow(lines::TableBits &pixels, bool nearQuiet, std::uint8_t barColor, RunMeans &means,
+                RowLead lead, RowWork &work) {
+    return CollectRowRuns(pixels, nearQuiet, barColor, means, lead, work);
+}
 
 namespace {
 
@@ -268,7 +277,7 @@ __attribute__((noinline)) std::optional<MeasuredRow> MeasureRow(
     // The row begins one step inside the quiet zone, or at the picture's edge.
     lines::TableBits pixels(BitImageView(image), settings.area, nearEdge, row.direction.steps[kAlong],
                             alongWalk);
-    if (!CollectRow(pixels, nearQuiet, metrics.barColor, means, lead, work)) return std::nullopt;
+    if (!CollectRowRuns(pixels, nearQuiet, metrics.barColor, means, lead, work)) return std::nullopt;
     metrics.meanDark = means.Mean(false);
     metrics.meanLight = means.Mean(true);
 
