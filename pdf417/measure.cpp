@@ -11,7 +11,6 @@
 #include "core/lines/table_bits.hpp"
 #include "pdf417/row_runs.hpp"
 #include "pdf417/stages.hpp"
-#include "pdf417/walk.hpp"
 
 namespace zr::pdf417 {
 
@@ -46,18 +45,6 @@ constexpr int kPixelLimit = 4000;
 constexpr int kStop[kStopRuns] = {7, 1, 1, 3, 1, 1, 1, 2, 1};
 constexpr int kMinRowRuns = 16;  // shorter rows are not looked at
 constexpr int kSeedRuns = 4;     // runs of each colour the candidate's means stand for
-constexpr int kShortLead = 2;    // background pixels the first look passes over before the first bar
-
-// Running means of dark and light runs.
-struct RunMeans {
-    double sum[2] = {0, 0};  // [dark, light]
-    int count[2] = {0, 0};
-    double Mean(bool light) const { return count[light] ? sum[light] / count[light] : 0; }
-    void Add(bool light, int width) {
-        sum[light] += width;
-        ++count[light];
-    }
-};
 
 // The step tables along and back the row at its angle.
 RowDirection RowStepsAt(double readingAngle) {
@@ -194,49 +181,56 @@ bool NearEndHoldsPattern(const std::vector<std::uint16_t> &r) {
     return false;
 }
 
+// The pixels are taken a word at a time and each run found by its colour
+// change: a run closes the row as soon as its width passes the bound, which
+// it does exactly when its whole width does.
+// Inside this file, where MeasureRow's call inlines it.
 namespace {
-
-// Collects the row's runs (bar first) from the near end until a background
-// run longer than 5 times its mean; run starts are recorded. False on failure;
-// `work.quietZoneInDoubt` is set when the row began on more background than `lead` passes over.
-bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, RowLead lead, RowWork &work) {
+__attribute__((always_inline)) inline bool CollectRowRuns(lines::TableBits &pixels, bool nearQuiet,
+                                                          std::uint8_t barColor, RunMeans &means,
+                                                          RowLead lead, RowWork &work) {
     auto &runs = work.runs;
     auto &starts = work.runStarts;
     runs.clear();
     starts.clear();
+    const bool barLight = barColor == kLightBars;
+    // Whether pixel i lies on the walk; asked in increasing order only.
+    const auto onWalk = [&](int i) {
+        std::uint64_t bits = 0;
+        return pixels.PixelsFrom(i, bits) > 0;
+    };
+    // Whether the run NextChange ended at `change` reaches the walk's end.
+    const auto toEnd = [&](int change) { return pixels.Ended() && change >= pixels.Walked(); };
+    int first = nearQuiet ? 1 : 0;
+    if (!onWalk(first)) return false;
     // A row cut by the area's edge may begin on background narrower than a
     // quiet zone (the row-end search said so); the second look passes over all of it.
-    for (int k = 0; (lead != RowLead::kShortSkip || k < kShortLead) && !walker.Bar(); ++k) {
-        if (!walker.Step()) return false;
-    }
-    if (!walker.Bar()) {
+    const int bar = pixels.NextChange(first, barLight);  // background is dark exactly when bars are light
+    if (lead == RowLead::kShortSkip && bar - first > kShortLead) {
         work.quietZoneInDoubt = true;
         return false;
     }
-    const bool barLight = barColor == kLightBars;
+    if (toEnd(bar)) return false;
+    first = bar;
     bool light = barLight;
-    int width = 1;
-    starts.push_back(walker.At());
-    // The width past which the open run closes the row: only a background
-    // run can, and the means change only where a run ends, so the bound is
-    // worked out once a run.
+    starts.push_back(pixels.At(first));
+    // Only a background run can close the row, and the means change only
+    // where a run ends, so the bound is worked out once a run.
     const auto quietBound = [&] {
         return light != barLight ? 5.0 * means.Mean(light) : std::numeric_limits<double>::infinity();
     };
     double quietAbove = quietBound();
     for (;;) {
+        const int change = pixels.NextChange(first, !light);
+        const int width = change - first;
         if (width > quietAbove) break;  // the closing quiet zone
-        if (!walker.Step()) {
+        if (toEnd(change)) {
             // The area ends the row: an unfinished bar is the symbol's last, an unfinished space is dropped.
             if (light == barLight) {
                 runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
-                starts.push_back(walker.At());
+                starts.push_back(pixels.At(change - 1));
             }
             break;
-        }
-        if (!walker.Dark() == light) {
-            ++width;
-            continue;
         }
         runs.push_back(static_cast<std::uint16_t>(std::min(width, 0xFFFF)));
         if (static_cast<int>(runs.size()) >= kMaxRowRuns) return false;
@@ -248,9 +242,9 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
             return false;
         means.Add(light, width);
         light = !light;
-        width = 1;
         quietAbove = quietBound();
-        starts.push_back(walker.At());
+        first = change;
+        starts.push_back(pixels.At(first));
     }
     // starts[k] is where run k begins; starts[runs.size()] where the row ends.
     int maxBar = 0, minBar = 1 << 30, maxSpace = 0;
@@ -264,20 +258,26 @@ bool CollectRow(TableWalker &walker, std::uint8_t barColor, RunMeans &means, Row
     }
     return maxBar <= 200 && maxSpace <= 200 && maxBar >= 5 * minBar;
 }
+}  // namespace
+
+bool CollectRow(lines::TableBits &pixels, bool nearQuiet, std::uint8_t barColor, RunMeans &means,
+                RowLead lead, RowWork &work) {
+    return CollectRowRuns(pixels, nearQuiet, barColor, means, lead, work);
+}
+
+namespace {
 
 // The row's runs from its near end in the row's bar colour, its patterns and
 // column count.
 // Out of line: the row walk compiles tighter apart from MeasureSymbol's walks.
-__attribute__((noinline)) std::optional<MeasuredRow> MeasureRow(const ZrImage &image,
-                                                                const ScanSettings &settings, MeasuredRow row,
-                                                                RunMeans &means, PointI nearEdge,
-                                                                bool nearQuiet, RowLead lead, RowWork &work) {
+__attribute__((noinline)) std::optional<MeasuredRow> MeasureRow(
+    const ZrImage &image, const ScanSettings &settings, MeasuredRow row, RunMeans &means, PointI nearEdge,
+    bool nearQuiet, const lines::AxisWalk &alongWalk, RowLead lead, RowWork &work) {
     SymbolMetrics &metrics = row.metrics;
     // The row begins one step inside the quiet zone, or at the picture's edge.
-    TableWalker walker(image, row.direction.steps[kAlong], settings.area, metrics.barColor == kDarkBars);
-    walker.MoveTo(nearEdge);
-    if (nearQuiet && !walker.Step()) return std::nullopt;
-    if (!CollectRow(walker, metrics.barColor, means, lead, work)) return std::nullopt;
+    lines::TableBits pixels(BitImageView(image), settings.area, nearEdge, row.direction.steps[kAlong],
+                            alongWalk);
+    if (!CollectRowRuns(pixels, nearQuiet, metrics.barColor, means, lead, work)) return std::nullopt;
     metrics.meanDark = means.Mean(false);
     metrics.meanLight = means.Mean(true);
 
@@ -420,8 +420,8 @@ std::optional<MeasuredRow> MeasureSymbol(const ZrImage &image, const ScanSetting
         if (!quietLight && !(settings.barColors & kLightBars)) continue;
         row.metrics.barColor = quietLight ? kDarkBars : kLightBars;
         RunMeans rowMeans = means;
-        if (auto measured =
-                MeasureRow(image, settings, row, rowMeans, nearEdge, near == RowEnd::kQuietZone, lead, work))
+        if (auto measured = MeasureRow(image, settings, row, rowMeans, nearEdge, near == RowEnd::kQuietZone,
+                                       alongWalk, lead, work))
             return measured;
     }
     if (oneColour) work.quietZoneInDoubt = true;

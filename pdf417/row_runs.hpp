@@ -8,6 +8,10 @@
 
 #include "pdf417/stages.hpp"
 
+namespace zr::lines {
+class TableBits;
+}  // namespace zr::lines
+
 namespace zr::pdf417 {
 
 constexpr int kStartRuns = 8;
@@ -45,6 +49,29 @@ struct NarrowRuns {
     int dark = 0;
 };
 NarrowRuns NarrowRunPrefix(std::uint64_t bits, int count, int maxEnd);
+
+constexpr int kShortLead = 2;  // background pixels the first look passes over before the first bar
+
+// Running means of dark and light runs.
+struct RunMeans {
+    double sum[2] = {0, 0};  // [dark, light]
+    int count[2] = {0, 0};
+    double Mean(bool light) const { return count[light] ? sum[light] / count[light] : 0; }
+    void Add(bool light, int width) {
+        sum[light] += width;
+        ++count[light];
+    }
+};
+
+// Collects a row's runs (bar first, into work.runs, their starts and the
+// row's end into work.runStarts) along `pixels` from the near end, one step
+// inside it when `nearQuiet`, until a background run longer than 5 times
+// its mean, `means` taking each run. False when the row is no symbol's (no
+// bar, too many runs, no pattern at the near end, bars of one width);
+// `work.quietZoneInDoubt` is set when the row began on more background
+// than `lead` passes over.
+bool CollectRow(lines::TableBits &pixels, bool nearQuiet, std::uint8_t barColor, RunMeans &means,
+                RowLead lead, RowWork &work);
 
 // The measured row's runs (`work`) from its start pattern alone, when it has
 // no stop pattern: the metrics and edges of `row`. False when neither end of

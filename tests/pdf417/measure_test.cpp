@@ -6,8 +6,12 @@
 #include <string>
 
 #include "core/call_frame.hpp"
+#include "core/lines/axis_walk.hpp"
+#include "core/lines/run_scan.hpp"
+#include "core/lines/table_bits.hpp"
 #include "pdf417/row_runs.hpp"
 #include "pdf417/stages.hpp"
+#include "pdf417/walk.hpp"
 #include "support/render.hpp"
 
 namespace zr::pdf417 {
@@ -170,6 +174,125 @@ TEST(Pdf417Measure, NarrowRunsPassedAWordAtATimeAsOneByOne) {
     EXPECT_EQ(three.dark, 4);
     // The limit ends the passing at a run's end.
     EXPECT_EQ(NarrowRunPrefix(0x9C0FFFFFFFFFFFFFu, 64, 5).end, 3);
+}
+
+// CollectRow pixel by pixel: the lead passed over, then each run closed
+// where the colour changes, the quiet bound checked at every pixel.
+bool CollectRowPixelByPixel(TableWalker &walker, bool nearQuiet, std::uint8_t barColor, RunMeans &means,
+                            RowLead lead, RowWork &work) {
+    auto &runs = work.runs;
+    auto &starts = work.runStarts;
+    runs.clear();
+    starts.clear();
+    if (nearQuiet && !walker.Step()) return false;
+    for (int k = 0; (lead != RowLead::kShortSkip || k < kShortLead) && !walker.Bar(); ++k) {
+        if (!walker.Step()) return false;
+    }
+    if (!walker.Bar()) {
+        work.quietZoneInDoubt = true;
+        return false;
+    }
+    const bool barLight = barColor == kLightBars;
+    bool light = barLight;
+    int width = 1;
+    starts.push_back(walker.At());
+    for (;;) {
+        const double quietAbove =
+            light != barLight ? 5.0 * means.Mean(light) : std::numeric_limits<double>::infinity();
+        if (width > quietAbove) break;
+        if (!walker.Step()) {
+            if (light == barLight) {
+                runs.push_back(static_cast<std::uint16_t>(width));
+                starts.push_back(walker.At());
+            }
+            break;
+        }
+        if (!walker.Dark() == light) {
+            ++width;
+            continue;
+        }
+        runs.push_back(static_cast<std::uint16_t>(width));
+        if (static_cast<int>(runs.size()) >= kMaxRowRuns) return false;
+        if (static_cast<int>(runs.size()) == kNearEndRuns && lead != RowLead::kStartSide &&
+            !NearEndHoldsPattern(runs))
+            return false;
+        means.Add(light, width);
+        light = !light;
+        width = 1;
+        starts.push_back(walker.At());
+    }
+    int maxBar = 0, minBar = 1 << 30, maxSpace = 0;
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+        if (k % 2 == 0) {
+            maxBar = std::max<int>(maxBar, runs[k]);
+            minBar = std::min<int>(minBar, runs[k]);
+        } else {
+            maxSpace = std::max<int>(maxSpace, runs[k]);
+        }
+    }
+    return maxBar <= 200 && maxSpace <= 200 && maxBar >= 5 * minBar;
+}
+
+// Rows of bars at any angle, cut by random areas, from random points: some
+// start on a pattern (the rows pass the near-end test and run to their
+// quiet zone or the area's edge), others on random bars; every lead, bar
+// colour, near-end step and seed of means.
+TEST(Pdf417Measure, RowRunsAWordAtATimeAsPixelByPixel) {
+    std::mt19937 random(417);
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    int measured = 0;
+    for (int picture = 0; picture < 40; ++picture) {
+        // Vertical bars: a start pattern, random codeword-like runs, wide gaps.
+        std::string elements = kStart;
+        for (int k = 0; k < 40 + pick(40); ++k)
+            elements += static_cast<char>('1' + pick(k % 13 == 12 ? 9 : 4));
+        if (elements.size() % 2 == 1) elements += '1';
+        elements += kStop;
+        test::Raster raster =
+            test::ExpandModules(test::PatternModules(elements, 80), 1 + pick(3), 0, 5 + pick(10));
+        if (pick(2) != 0) raster = test::Rotate(raster, pick(360), false);
+        for (int flip = 0; flip < raster.width * raster.height / 50; ++flip)
+            raster.at(pick(raster.width), pick(raster.height)) ^= 0xFF;  // specks
+        const std::vector<std::uint8_t> dib = test::ToDib(raster, 8);
+        WorkingImage image;
+        ASSERT_EQ(LoadBiLevel(dib.data(), &image.image), 0);
+        for (int trial = 0; trial < 50; ++trial) {
+            const int x0 = pick(raster.width / 2), y0 = pick(raster.height / 2);
+            const Rect area{x0, y0, x0 + 1 + pick(raster.width - x0), y0 + 1 + pick(raster.height - y0)};
+            const PointI start{area.x0 + pick(area.x1 - area.x0), area.y0 + pick(area.y1 - area.y0)};
+            lines::StepTable table;
+            lines::DirectionSteps(trial % 4 == 0 ? 90.0 * pick(4) : pick(36000) / 100.0,
+                                  lines::kStepTableSize, table);
+            const lines::AxisWalk axis(table);
+            const std::uint8_t barColor = pick(2) != 0 ? kDarkBars : kLightBars;
+            const bool nearQuiet = pick(2) != 0;
+            const RowLead lead = static_cast<RowLead>(pick(3));
+            RunMeans seed;
+            seed.sum[0] = 4.0 * (1 + pick(4));
+            seed.sum[1] = 4.0 * (1 + pick(4)) + (pick(2) != 0 ? 0.5 : 0.0);
+            seed.count[0] = seed.count[1] = 4;
+
+            RowWork expectedWork, work;
+            RunMeans expectedMeans = seed, means = seed;
+            TableWalker walker(image.image, table, area, barColor == kDarkBars);
+            walker.MoveTo(start);
+            const bool expected =
+                CollectRowPixelByPixel(walker, nearQuiet, barColor, expectedMeans, lead, expectedWork);
+            lines::TableBits pixels(BitImageView(image.image), area, start, table, axis);
+            const bool got = CollectRow(pixels, nearQuiet, barColor, means, lead, work);
+            SCOPED_TRACE(testing::Message() << "picture " << picture << " trial " << trial);
+            ASSERT_EQ(got, expected);
+            ASSERT_EQ(work.quietZoneInDoubt, expectedWork.quietZoneInDoubt);
+            ASSERT_EQ(work.runs, expectedWork.runs);
+            ASSERT_EQ(work.runStarts, expectedWork.runStarts);
+            for (int c = 0; c < 2; ++c) {
+                ASSERT_EQ(means.sum[c], expectedMeans.sum[c]);
+                ASSERT_EQ(means.count[c], expectedMeans.count[c]);
+            }
+            measured += expected && work.runs.size() > kNearEndRuns ? 1 : 0;
+        }
+    }
+    EXPECT_GT(measured, 20);  // enough rows walked past their near end
 }
 
 }  // namespace
