@@ -100,8 +100,8 @@ bool TrySizesFewestMissesFirst(const BitImageView &image, ScanWork &work, const 
 // Appends to work.passing, from `count` on, the sizes of [first, last)
 // whose border passes where work.symbol is located now, marked with
 // `hypothesis`; returns the new count (never past kMostPassingSizes).
-std::size_t CollectPassingSizes(const BitImageView &image, ScanWork &work, const DMSize *first, const DMSize *last,
-                                int hypothesis, std::size_t count);
+std::size_t CollectPassingSizes(const BitImageView &image, ScanWork &work, const DMSize *first,
+                                const DMSize *last, int hypothesis, std::size_t count);
 // Samples and decodes one size where work.symbol is located: the refined
 // lattice, then for symbols of several regions the plain one.
 bool DecodeEitherLattice(const BitImageView &image, ScanWork &work, const DMSize &size);
