@@ -44,9 +44,7 @@ constexpr std::size_t kMaxDecodedSteps = 8;
 // between them, from + t (to - from) for t in [0, 1], strays from that box by
 // rounding errors far below the half pixel that rounding adds.
 bool SegmentInside(const BitImageView &view, geom::PointF from, geom::PointF to) {
-    const double right = view.Width() - 1, bottom = view.Height() - 1;
-    return std::min(from.x, to.x) >= 0 && std::min(from.y, to.y) >= 0 && std::max(from.x, to.x) <= right &&
-           std::max(from.y, to.y) <= bottom;
+    return RoundsInside(view, from) && RoundsInside(view, to);
 }
 
 // The pixel at `p`: without a bounds test when the segment is inside.
